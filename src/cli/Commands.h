@@ -1,0 +1,12 @@
+#pragma once
+// Every tolv command; Cli.cpp holds the table that names them.
+#include "cli/Cli.h"
+
+namespace tolv::cli {
+
+int cmdNew(Context& ctx);
+int cmdShow(Context& ctx);
+int cmdSetHeader(Context& ctx);
+int cmdDemo(Context& ctx);
+
+} // namespace tolv::cli

@@ -1,0 +1,171 @@
+#include "platform/Cp932.h"
+
+#include "platform/Error.h"
+
+#include <cerrno>
+#include <algorithm>
+#include <iconv.h>
+
+namespace tolv {
+namespace {
+
+// iconv descriptors are costly to open; each conversion gets its own so there is no shared state.
+class Iconv {
+public:
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from))
+    {
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw TolvError(std::string("文字コード変換を開始できません: ") + from + " -> " + to);
+    }
+    ~Iconv() { iconv_close(cd_); }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+
+    // Converts one input chunk; returns errno of the failure (0 on success) and the bytes consumed.
+    int convert(const char*& in, std::size_t& inLeft, std::string& out)
+    {
+        char buf[256];
+        while (inLeft > 0) {
+            char* outPtr = buf;
+            std::size_t outLeft = sizeof buf;
+            char* inPtr = const_cast<char*>(in);
+            std::size_t r = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+            int err = (r == static_cast<std::size_t>(-1)) ? errno : 0;
+            in = inPtr;
+            out.append(buf, static_cast<std::size_t>(outPtr - buf));
+            if (err == E2BIG) continue;
+            if (err != 0) return err;
+        }
+        return 0;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+std::size_t utf8SeqLength(unsigned char c)
+{
+    if (c < 0x80) return 1;
+    if ((c & 0xE0) == 0xC0) return 2;
+    if ((c & 0xF0) == 0xE0) return 3;
+    if ((c & 0xF8) == 0xF0) return 4;
+    return 1;
+}
+
+} // namespace
+
+bool isCp932LeadByte(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+std::string toCp932(std::string_view utf8)
+{
+    std::string out;
+    bool ascii = true;
+    for (unsigned char c : utf8) if (c >= 0x80) { ascii = false; break; }
+    if (ascii) return std::string(utf8);
+    Iconv cv("CP932", "UTF-8");
+    const char* in = utf8.data();
+    std::size_t left = utf8.size();
+    int err = cv.convert(in, left, out);
+    if (err != 0) {
+        std::size_t n = std::min(left, utf8SeqLength(static_cast<unsigned char>(*in)));
+        throw TolvError("シフトJISで表せない文字があります: 「" + std::string(in, n) + "」");
+    }
+    return out;
+}
+
+std::string fromCp932(std::string_view bytes)
+{
+    std::string out;
+    bool ascii = true;
+    for (unsigned char c : bytes) if (c >= 0x80) { ascii = false; break; }
+    if (ascii) return std::string(bytes);
+    Iconv cv("UTF-8", "CP932");
+    const char* in = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        int err = cv.convert(in, left, out);
+        if (err == 0) break;
+        // Undecodable byte: show a replacement character and go on after it.
+        out += "\xEF\xBF\xBD";
+        ++in;
+        --left;
+    }
+    return out;
+}
+
+bool isValidCp932(std::string_view bytes)
+{
+    Iconv cv("UTF-8", "CP932");
+    const char* in = bytes.data();
+    std::size_t left = bytes.size();
+    std::string out;
+    return cv.convert(in, left, out) == 0;
+}
+
+std::size_t cp932Length(std::string_view utf8)
+{
+    return toCp932(utf8).size();
+}
+
+std::string cutBytes(std::string_view cp932, std::size_t width)
+{
+    std::size_t i = 0;
+    while (i < cp932.size()) {
+        std::size_t step = isCp932LeadByte(static_cast<unsigned char>(cp932[i])) ? 2 : 1;
+        if (i + step > width || i + step > cp932.size()) break;
+        i += step;
+    }
+    return std::string(cp932.substr(0, i));
+}
+
+std::string fitBytes(std::string_view cp932, std::size_t width, char pad)
+{
+    std::string out = cutBytes(cp932, width);
+    out.append(width - out.size(), pad);
+    return out;
+}
+
+std::u32string toUtf32(std::string_view s)
+{
+    std::u32string out;
+    for (std::size_t i = 0; i < s.size();) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        std::size_t n = utf8SeqLength(c);
+        if (i + n > s.size()) n = 1;
+        char32_t cp;
+        if (n == 1) cp = c < 0x80 ? c : 0xFFFD;
+        else if (n == 2) cp = ((c & 0x1F) << 6) | (s[i + 1] & 0x3F);
+        else if (n == 3) cp = ((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F);
+        else cp = ((c & 0x07) << 18) | ((s[i + 1] & 0x3F) << 12) | ((s[i + 2] & 0x3F) << 6) | (s[i + 3] & 0x3F);
+        out.push_back(cp);
+        i += n;
+    }
+    return out;
+}
+
+std::string fromUtf32(std::u32string_view text)
+{
+    std::string out;
+    for (char32_t cp : text) {
+        if (cp < 0x80) out += static_cast<char>(cp);
+        else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+} // namespace tolv

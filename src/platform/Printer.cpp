@@ -1,0 +1,100 @@
+#include "platform/Printer.h"
+
+#include "platform/Cp932.h"
+
+#include <cmath>
+#include <sstream>
+
+namespace tolv {
+
+void Printer::setFont(const std::string& name, double size)
+{
+    fontName_ = name;
+    fontSize_ = size;
+    doFont(name, size);
+}
+
+int Printer::textWidth(std::string_view text) const
+{
+    std::size_t bytes = 0;
+    try {
+        bytes = cp932Length(text);
+    } catch (...) {
+        bytes = toUtf32(text).size() * 2;
+    }
+    return static_cast<int>(std::lround(static_cast<double>(bytes) * fontSize_ * 10.0));
+}
+
+int Printer::textHeight() const { return static_cast<int>(std::lround(fontSize_ * 20.0)); }
+
+void Printer::print(std::string_view text, bool endLine)
+{
+    if (!text.empty()) doText(currentX, currentY, text);
+    if (endLine) {
+        currentX = 0;
+        currentY += textHeight();
+    } else {
+        currentX += textWidth(text);
+    }
+}
+
+void Printer::printAt(int x, std::string_view text, bool endLine)
+{
+    currentX = x;
+    print(text, endLine);
+}
+
+void Printer::newLine() { print("", true); }
+
+std::string Printer::numberItem(long long value)
+{
+    std::string digits = std::to_string(value < 0 ? -value : value);
+    return (value < 0 ? "-" : " ") + digits + " ";
+}
+
+void Printer::line(int x1, int y1, int x2, int y2, int width) { doLine(x1, y1, x2, y2, width); }
+void Printer::box(int x1, int y1, int x2, int y2, int width) { doBox(x1, y1, x2, y2, width); }
+
+void Printer::newPage()
+{
+    doNewPage();
+    currentX = 0;
+    currentY = 0;
+}
+
+void Printer::endDoc()
+{
+    doEnd();
+    currentX = 0;
+    currentY = 0;
+}
+
+namespace {
+std::string sizeText(double size)
+{
+    std::ostringstream s;
+    s << size;
+    return s.str();
+}
+} // namespace
+
+void PrintLog::doFont(const std::string& name, double size) { out_ << "font\t" << name << '\t' << sizeText(size) << '\n'; }
+void PrintLog::doText(int x, int y, std::string_view text) { out_ << "text\t" << x << '\t' << y << '\t' << text << '\n'; }
+void PrintLog::doLine(int x1, int y1, int x2, int y2, int w)
+{
+    out_ << "line\t" << x1 << '\t' << y1 << '\t' << x2 << '\t' << y2 << '\t' << w << '\n';
+}
+void PrintLog::doBox(int x1, int y1, int x2, int y2, int w)
+{
+    out_ << "box\t" << x1 << '\t' << y1 << '\t' << x2 << '\t' << y2 << '\t' << w << '\n';
+}
+void PrintLog::doNewPage() { out_ << "page\n"; }
+void PrintLog::doEnd() { out_ << "end\n"; out_.flush(); }
+
+void TeePrinter::doText(int x, int y, std::string_view text)
+{
+    a_.currentX = x; a_.currentY = y; a_.print(text, false);
+    b_.currentX = x; b_.currentY = y; b_.print(text, false);
+}
+
+} // namespace tolv

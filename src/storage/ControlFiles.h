@@ -1,0 +1,99 @@
+#pragma once
+// The control files in c:\tolvsys\ctl and the downloaded ones in c:\tolvsys\temp.
+//
+// dr_zep.ctl  "drive","entry folder",file-type index,"entry file name"   default "c:","c:\",0,""
+// dr_tor.ctl  "drive","registration root"                                default "c:","c:\"
+// dr_ten.ctl  "transfer folder"                                          default "c:\"
+// dr_web.ctl  "club","password" / "address 1",...,"address n",n,chosen   default see kDefault*
+// All are CP932 text, fields in the quoted comma form of the platform's sequential output
+// (texts quoted, numbers bare, CR LF); a reader takes fields in order across lines.
+// ken.ctl      random access, 20-byte records: record n = prefecture n: name 8, reading 6, further 6
+// kanriken.ctl random access, record 1 = 80 characters, character n = flag of prefecture n
+// torlist.dat  one management unit per line
+// pass.dat     pairs of fields: club code, password
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tolv {
+
+inline constexpr const char* kDefaultClubCode = "00000";
+inline constexpr const char* kDefaultPassword = "0000000000";
+inline constexpr const char* kDefaultDownloadAddress = "http://localhost/tolvsys/";
+
+// Quoted comma form: parse every field of a whole file (quotes removed), and write one line.
+std::vector<std::string> parseControlFields(const std::string& utf8Text);
+// Each value is written quoted unless it is marked as a number.
+struct ControlField {
+    std::string value;
+    bool number = false;
+};
+std::string controlLine(const std::vector<ControlField>& fields);  // ends with CR LF
+
+struct ZepControl {
+    std::string drive = "c:";
+    std::string folder = "c:\\";  // always with a trailing separator once read
+    int fileType = 0;              // 0 entry (.zep), 1 results (.kek), 2 registration (.tor)
+    std::string fileName;
+};
+struct TorControl {
+    std::string drive = "c:";
+    std::string folder = "c:\\";
+};
+struct TenControl {
+    std::string folder = "c:\\";
+};
+struct WebControl {
+    std::string clubCode = kDefaultClubCode;
+    std::string password = kDefaultPassword;
+    std::vector<std::string> addresses{kDefaultDownloadAddress};
+    int chosen = 0;
+};
+
+// Readers return nothing when the file is missing or unreadable; writers replace the file whole.
+std::optional<ZepControl> readZepControl(const std::filesystem::path& ctl);
+std::optional<TorControl> readTorControl(const std::filesystem::path& ctl);
+std::optional<TenControl> readTenControl(const std::filesystem::path& ctl);
+std::optional<WebControl> readWebControl(const std::filesystem::path& ctl);
+void writeZepControl(const std::filesystem::path& ctl, const ZepControl& v);
+void writeTorControl(const std::filesystem::path& ctl, const TorControl& v);
+void writeTenControl(const std::filesystem::path& ctl, const TenControl& v);
+void writeWebControl(const std::filesystem::path& ctl, const WebControl& v);
+
+// Start-up: creates the ctl folder and writes the default of every dr_*.ctl that cannot be read.
+void ensureControlDefaults(const std::filesystem::path& ctl);
+
+// Reads with the defaults applied (after ensureControlDefaults).
+ZepControl loadZepControl(const std::filesystem::path& ctl);
+TorControl loadTorControl(const std::filesystem::path& ctl);
+TenControl loadTenControl(const std::filesystem::path& ctl);
+WebControl loadWebControl(const std::filesystem::path& ctl);
+
+// ken.ctl
+struct Prefecture {
+    std::string name;     // 8 bytes, trailing blanks kept
+    std::string reading;  // 6 bytes
+    std::string further;  // 6 bytes
+};
+// Prefecture n (n >= 1) of a ken.ctl file; nothing for 0, a missing file or a record beyond it.
+std::optional<Prefecture> readPrefecture(const std::filesystem::path& kenCtl, int code);
+void writePrefectureTable(const std::filesystem::path& kenCtl, const std::vector<Prefecture>& byCode);
+
+// kanriken.ctl: the 80 flag characters (empty when the file is missing).
+std::string readUnitFlags(const std::filesystem::path& kanrikenCtl);
+void writeUnitFlags(const std::filesystem::path& kanrikenCtl, const std::string& flags);
+// True when teams of prefecture `code` are looked up in dantai.dat (flag present and not "0").
+bool unitKeepsTeams(const std::string& flags, int code);
+
+// torlist.dat: one unit per line (CR LF or LF), blank lines dropped.
+std::vector<std::string> readUnitList(const std::filesystem::path& torlist);
+// pass.dat: true when a (club code, password) pair matches exactly.
+bool passwordMatches(const std::filesystem::path& passDat, const std::string& clubCode,
+                     const std::string& password);
+
+// Temp clean-up: deletes dantai.dat, kozin.dat, basho.dat, indexb/k/n/q/t.dat, kanriken.ctl and
+// torlist.dat from `temp` one by one (any letter case); missing ones are skipped.
+void cleanTempFolder(const std::filesystem::path& temp);
+
+} // namespace tolv

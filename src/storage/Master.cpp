@@ -1,0 +1,173 @@
+#include "storage/Master.h"
+
+#include "platform/Cp932.h"
+#include "platform/Error.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace tolv {
+
+void TeamList::openTeamList(const std::filesystem::path& path)
+{
+    file_ = RecordFile(path, TeamRecord::size, RecordFile::Mode::ReadOnly);
+    TeamRecord head;
+    file_.read(1, head.bytes().data());
+    count_ = std::max<int>(0, head.i16(0));
+    // A count beyond the records present is cut to what the file holds.
+    count_ = static_cast<int>(std::min<long long>(count_, std::max(0LL, file_.recordCount() - 10)));
+}
+
+TeamRecord TeamList::readTeam(int n) const
+{
+    TeamRecord r;
+    file_.read(n + 10, r.bytes().data());
+    return r;
+}
+
+std::optional<TeamRecord> TeamList::findTeam(const std::string& code) const
+{
+    std::string want = fitBytes(toCp932(code), 5);
+    for (int n = 1; n <= count_; ++n) {
+        TeamRecord r = readTeam(n);
+        if (r.raw(TeamRecord::kCode, 5) == want) return r;
+    }
+    return std::nullopt;
+}
+
+void AthleteList::openAthleteList(const std::filesystem::path& path)
+{
+    file_ = RecordFile(path, AthleteRecord::size, RecordFile::Mode::ReadOnly);
+    AthleteRecord head;
+    file_.read(1, head.bytes().data());
+    count_ = std::max<int>(0, head.i32(0));
+    count_ = static_cast<int>(std::min<long long>(count_, std::max(0LL, file_.recordCount() - 10)));
+}
+
+AthleteRecord AthleteList::readAthlete(int n) const
+{
+    AthleteRecord r;
+    file_.read(n + 10, r.bytes().data());
+    return r;
+}
+
+IndexHit lookUpIndex(const std::filesystem::path& path, std::size_t recordLength, const std::string& key)
+{
+    try {
+        RecordFile f(path, recordLength, RecordFile::Mode::ReadOnly);
+        std::string rec(recordLength, '\0');
+        f.read(1, rec.data());
+        std::int32_t count;
+        std::memcpy(&count, rec.data(), 4);
+        if (count <= 0) return {};
+        std::string want = toCp932(key);
+        std::size_t keyWidth = recordLength - 4;
+        if (want.size() > keyWidth) want.resize(keyWidth);
+        long long lo = 0, hi = static_cast<long long>(count) + 1;
+        long long p = (lo + hi) / 2;
+        for (int probe = 0; probe < 16 && p != 0; ++probe) {
+            f.read(p + 1, rec.data());
+            std::string_view prefix(rec.data(), want.size());
+            int cmp = prefix.compare(want);
+            // string_view compares chars as unsigned via char_traits<char>::compare (memcmp).
+            if (cmp == 0) {
+                std::int32_t athlete;
+                std::memcpy(&athlete, rec.data() + keyWidth, 4);
+                return {static_cast<int>(p), athlete};
+            }
+            if (cmp > 0) hi = p;
+            else lo = p;
+            p = lo + (hi - lo) / 2;
+        }
+    } catch (...) {
+    }
+    return {};
+}
+
+namespace {
+template <typename Rec>
+void writeRecords(const std::filesystem::path& path, const Rec& head, const std::vector<Rec>& recs)
+{
+    std::filesystem::path tmp = path;
+    tmp += ".tmp";
+    {
+        std::filesystem::remove(tmp);
+        RecordFile f(tmp, Rec::size, RecordFile::Mode::ReadWrite);
+        f.write(1, head.bytes().data());
+        Rec empty;
+        for (int n = 2; n <= 10; ++n) f.write(n, empty.bytes().data());
+        for (std::size_t i = 0; i < recs.size(); ++i) f.write(static_cast<long long>(i) + 11, recs[i].bytes().data());
+    }
+    std::filesystem::rename(tmp, path);
+}
+} // namespace
+
+void writeTeamList(const std::filesystem::path& path, const std::vector<TeamRecord>& teams)
+{
+    enforce(teams.size() <= 32767, "団体数が多すぎます");
+    TeamRecord head;
+    head.setI16(0, static_cast<std::int16_t>(teams.size()));
+    writeRecords(path, head, teams);
+}
+
+void writeAthleteList(const std::filesystem::path& path, const std::vector<AthleteRecord>& athletes)
+{
+    AthleteRecord head;
+    head.setI32(0, static_cast<std::int32_t>(athletes.size()));
+    writeRecords(path, head, athletes);
+}
+
+void writeIndex(const std::filesystem::path& path, std::size_t recordLength, std::size_t keyWidth,
+                std::vector<std::pair<std::string, int>> entries)
+{
+    for (auto& e : entries) e.first = fitBytes(e.first, keyWidth);
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string out(recordLength, '\0');
+    auto count = static_cast<std::int32_t>(entries.size());
+    std::memcpy(out.data(), &count, 4);
+    for (const auto& e : entries) {
+        std::string rec(recordLength, '\0');
+        std::memcpy(rec.data(), e.first.data(), keyWidth);
+        auto n = static_cast<std::int32_t>(e.second);
+        std::memcpy(rec.data() + recordLength - 4, &n, 4);
+        out += rec;
+    }
+    std::filesystem::path tmp = path;
+    tmp += ".tmp";
+    std::FILE* f = std::fopen(tmp.c_str(), "wb");
+    enforce(f != nullptr, "ファイルを作成できません: " + tmp.string());
+    bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+    ok = std::fclose(f) == 0 && ok;
+    enforce(ok, "ファイルに書き込めません: " + tmp.string());
+    std::filesystem::rename(tmp, path);
+}
+
+std::string compositeNumber(const std::string& teamCode, int birth, const std::string& sexDigit)
+{
+    char b[16];
+    std::snprintf(b, sizeof b, "%8d", birth);
+    return teamCode.substr(0, 5) + b + sexDigit.substr(0, 1);
+}
+
+void writeAthleteIndexes(const std::filesystem::path& folder, const std::vector<AthleteRecord>& athletes)
+{
+    std::vector<std::pair<std::string, int>> q, t;
+    for (std::size_t i = 0; i < athletes.size(); ++i) {
+        const AthleteRecord& a = athletes[i];
+        int n = static_cast<int>(i) + 1;
+        for (int k = 0; k < 5; ++k) {
+            std::string team = a.textBytes(AthleteRecord::kTeams + 5 * std::size_t(k), 5);
+            if (team.size() < 5 || team.find_first_not_of(' ') == std::string::npos) continue;
+            q.emplace_back(compositeNumber(team, a.birth(), a.sexDigit()), n);
+        }
+        char b[16];
+        std::snprintf(b, sizeof b, "%8d", a.birth());
+        t.emplace_back(std::string(b) + a.sexDigit().substr(0, 1), n);
+    }
+    writeIndex(folder / "indexq.dat", kIndexQRecord, kIndexQKey, q);
+    writeIndex(folder / "indext.dat", kIndexTRecord, kIndexTKey, t);
+}
+
+} // namespace tolv

@@ -1,0 +1,46 @@
+#include "platform/Cp932.h"
+#include "platform/Error.h"
+
+#include <gtest/gtest.h>
+
+using namespace tolv;
+
+TEST(Cp932, RoundTripsFullWidthHalfWidthKanaAndBackslash)
+{
+    // 0x5C stays a backslash; half-width kana are one byte; 髙 and ① exist only in CP932.
+    std::string text = "東京\\ﾄｳｷｮｳ　髙①～";
+    std::string bytes = toCp932(text);
+    EXPECT_EQ(bytes, std::string("\x93\x8c\x8b\x9e\x5c\xc4\xb3\xb7\xae\xb3\x81\x40\xfb\xfc\x87\x40\x81\x60", 18));
+    EXPECT_EQ(fromCp932(bytes), text);
+    EXPECT_EQ(cp932Length("ﾐﾅﾄSC"), 5u);
+    EXPECT_EQ(cp932Length("みなとＳＣ"), 10u);
+}
+
+TEST(Cp932, RefusesCharactersWithoutShiftJisForm)
+{
+    try {
+        toCp932("abc😀");
+        FAIL() << "expected a refusal";
+    } catch (const TolvError& e) {
+        EXPECT_NE(std::string(e.what()).find("😀"), std::string::npos);
+    }
+}
+
+TEST(Cp932, DamagedBytesDecodeWithReplacementAndAreReported)
+{
+    std::string cutLead = "AB\x93";  // a lead byte with its trail cut off
+    EXPECT_FALSE(isValidCp932(cutLead));
+    EXPECT_EQ(fromCp932(cutLead), "AB\xEF\xBF\xBD");
+    EXPECT_TRUE(isValidCp932(toCp932("名前")));
+}
+
+TEST(Cp932, FittingNeverCutsADoubleByteCharacter)
+{
+    std::string name = toCp932("山田太郎花子一二三");  // nine full-width characters, 18 bytes
+    std::string fitted = fitBytes(name, 16);
+    EXPECT_EQ(fitted, toCp932("山田太郎花子一二"));
+    // An odd width leaves the half character out and pads with a blank.
+    EXPECT_EQ(fitBytes(toCp932("ab東京"), 5), std::string("ab\x93\x8c "));
+    EXPECT_EQ(fitBytes("ab", 4), "ab  ");
+    EXPECT_EQ(cutBytes(toCp932("ｱ東"), 2), toCp932("ｱ"));
+}

@@ -1,0 +1,133 @@
+#include "platform/Clock.h"
+#include "platform/Error.h"
+#include "storage/EntryStore.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace tolv;
+using tolvtest::readBytes;
+using tolvtest::sj;
+using tolvtest::TempTree;
+
+namespace {
+std::string le32(std::int32_t v)
+{
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i) s[i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
+    return s;
+}
+std::string pad(const std::string& bytes, std::size_t w) { return bytes + std::string(w - bytes.size(), ' '); }
+} // namespace
+
+TEST(EntryStore, NewFileIsInitialisedAndWrittenAtOnce)
+{
+    TempTree t;
+    setFixedNow({2008, 10, 16, 9, 30, 0});
+    EntryStore store;
+    store.openEntryFile(t.dir(), "TEST.zep");
+    std::string bytes = readBytes(t.dir() / "TEST.zep");
+    ASSERT_EQ(bytes.size(), 768u);
+    // Header: total 0, course 1, dates today, name = base name, kinds 0, days 0, reserved NUL.
+    std::string expect = le32(0) + std::string("\x01\x00", 2) + "2008/10/16" + pad("TEST", 8) + pad("", 12) +
+                         "2008/10/16" + "2008/10/16" + pad("", 7) + std::string(4, '\0') + std::string(40, '\0') +
+                         std::string(277, '\0');
+    EXPECT_EQ(bytes.substr(0, 384), expect);
+    // Reserve events: empty texts are blanks, the tail NUL.
+    EXPECT_EQ(bytes.substr(384, 375), std::string(375, ' '));
+    EXPECT_EQ(bytes.substr(759, 9), std::string(9, '\0'));
+    EXPECT_EQ(store.header().zigyo(), "TEST    ");
+}
+
+TEST(EntryStore, SwimmersLiveAtRecordNPlusTenAndEveryWriteCarriesTheHeader)
+{
+    TempTree t;
+    EntryStore store;
+    store.openEntryFile(t.dir() / "a.zep");
+    for (int n = 1; n <= 3; ++n) {
+        store.readSwimmer(0);
+        store.swimmer().setSeq(n);
+        store.swimmer().setNamae("選手" + std::to_string(n));
+        store.header().setTotal(n);
+        store.writeSwimmer(n);
+    }
+    std::string bytes = readBytes(t.dir() / "a.zep");
+    ASSERT_EQ(bytes.size(), 4992u);  // 13 records of 384 bytes
+    EXPECT_EQ(bytes.substr(0, 4), le32(3));
+    EXPECT_EQ(bytes.substr(3840, 4), le32(1));
+    EXPECT_EQ(bytes.substr(3840 + 25, 16), pad(sj("選手1"), 16));
+    // Records 3 to 10 are never written: zeros.
+    EXPECT_EQ(bytes.substr(768, 8 * 384), std::string(8 * 384, '\0'));
+    // A cleared buffer writes blanks in text fields, "000000" flags, NUL in the reserved tail.
+    const std::string rec = bytes.substr(3840, 384);
+    EXPECT_EQ(rec.substr(4, 7), std::string(7, ' '));
+    EXPECT_EQ(rec.substr(271, 6), "000000");
+    EXPECT_EQ(rec.substr(281, 88), std::string(88, ' '));
+    EXPECT_EQ(rec.substr(371, 13), std::string(13, '\0'));
+
+    EntryStore again;
+    again.openEntryFile(t.dir() / "a.zep");
+    EXPECT_EQ(again.header().total(), 3);
+    again.readSwimmer(2);
+    EXPECT_EQ(again.swimmer().Namae(), "選手2          ");
+    // Beyond the end reads as an all-zero record.
+    again.readSwimmer(50);
+    EXPECT_EQ(again.swimmer().seq(), 0);
+    EXPECT_EQ(again.swimmer().Namae(), "");
+}
+
+TEST(EntryStore, FieldsAreCutAtTheirWidthAndUnknownBytesSurviveARewrite)
+{
+    TempTree t;
+    EntryStore store;
+    store.openEntryFile(t.dir() / "b.zep");
+    store.readSwimmer(0);
+    store.swimmer().setNamae("山田太郎花子一二三");  // nine full-width characters: the ninth is cut
+    EXPECT_EQ(store.swimmer().Namae(), "山田太郎花子一二");
+    store.swimmer().setShozoku("ab東京都港区の");    // 13 bytes would cut a character: blank instead
+    EXPECT_EQ(store.swimmer().raw(SwimmerRecord::kShozoku, 12), sj("ab東京都港区") + " ");
+    // Bytes the program never interprets (reserved tail, a doubly-mapped character) stay as they are.
+    store.swimmer().bytes()[375] = '\x7f';
+    store.swimmer().bytes()[SwimmerRecord::kKana] = '\xed';
+    store.swimmer().bytes()[SwimmerRecord::kKana + 1] = '\x40';
+    store.header().setTotal(1);
+    store.writeSwimmer(1);
+    store.readSwimmer(1);
+    store.swimmer().setNenrei(12);
+    store.writeSwimmer(1);
+    std::string rec = readBytes(t.dir() / "b.zep").substr(3840, 384);
+    EXPECT_EQ(rec[375], '\x7f');
+    EXPECT_EQ(rec.substr(SwimmerRecord::kKana, 2), "\xed\x40");
+    EXPECT_EQ(rec.substr(91, 2), std::string("\x0c\x00", 2));
+}
+
+TEST(EntryStore, RefusesAFileWhoseCountCannotBeTrusted)
+{
+    TempTree t;
+    auto file = t.dir() / "bad.zep";
+    for (std::int32_t total : {-1, 5, 1000000}) {
+        std::string header = le32(total) + std::string(380, '\0');
+        tolvtest::writeBytes(file, header + std::string(384, '\0') + std::string(8 * 384 + 2 * 384, '\0'));
+        std::string before = readBytes(file);
+        EntryStore store;
+        EXPECT_THROW(store.openEntryFile(file), TolvError) << total;
+        EXPECT_FALSE(store.isOpen());
+        EXPECT_EQ(readBytes(file), before);
+    }
+    // Two swimmer records present: a count of 2 is fine.
+    tolvtest::writeBytes(file, le32(2) + std::string(380, '\0') + std::string(11 * 384, '\0'));
+    EntryStore ok;
+    ok.openEntryFile(file);
+    EXPECT_EQ(ok.header().total(), 2);
+}
+
+TEST(EntryStore, ShortFileOfTenBytesOrLessIsNew)
+{
+    TempTree t;
+    tolvtest::writeBytes(t.dir() / "x.kek", "0123456789");
+    EntryStore store;
+    store.openEntryFile(t.dir(), "x.kek");
+    EXPECT_EQ(readBytes(t.dir() / "x.kek").size(), 768u);
+    EXPECT_EQ(store.header().total(), 0);
+    EXPECT_EQ(store.header().course(), 1);
+}

@@ -1,0 +1,107 @@
+#include "storage/Master.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace tolv;
+using tolvtest::readBytes;
+using tolvtest::TempTree;
+
+namespace {
+std::vector<AthleteRecord> generated(int count)
+{
+    std::vector<AthleteRecord> out;
+    for (int i = 0; i < count; ++i) {
+        AthleteRecord a;
+        a.setBango(std::to_string(1300000 + i));
+        a.setNamae("選手" + std::to_string(i));
+        a.setKana("ｾﾝｼｭ");
+        // Birth dates spread and repeated, teams of two prefectures, both sex digits.
+        a.setBirth(19900101 + (i * 37 % 20) * 10000 + (i % 12) * 100 + i % 28);
+        a.setSexDigit(i % 3 == 0 ? "5" : "1");
+        a.setTeam(0, i % 2 ? "13001" : "14002");
+        if (i % 5 == 0) a.setTeam(1, "13009");
+        out.push_back(a);
+    }
+    return out;
+}
+} // namespace
+
+TEST(Master, IndexLookUpFindsEveryAthleteByCompositeNumberAndBirthDate)
+{
+    TempTree t;
+    auto athletes = generated(300);
+    writeAthleteList(t.dir() / "kozin.dat", athletes);
+    writeAthleteIndexes(t.dir(), athletes);
+    AthleteList list;
+    list.openAthleteList(t.dir() / "kozin.dat");
+    ASSERT_EQ(list.count(), 300);
+    for (int i = 0; i < 300; ++i) {
+        const AthleteRecord& a = athletes[i];
+        std::string q = compositeNumber(a.team(0), a.birth(), a.sexDigit());
+        IndexHit hit = lookUpIndex(t.dir() / "indexq.dat", kIndexQRecord, q);
+        ASSERT_NE(hit.position, 0) << q;
+        // The composite number is unique for this fixture only up to equal birth/team/sex.
+        AthleteRecord found = list.readAthlete(hit.athlete);
+        EXPECT_EQ(compositeNumber(found.team(0), found.birth(), found.sexDigit()), q);
+
+        std::string birth = std::to_string(a.birth());
+        IndexHit byBirth = lookUpIndex(t.dir() / "indext.dat", kIndexTRecord, birth);
+        ASSERT_NE(byBirth.position, 0) << birth;
+        EXPECT_EQ(list.readAthlete(byBirth.athlete).birth(), a.birth());
+    }
+    EXPECT_EQ(lookUpIndex(t.dir() / "indexq.dat", kIndexQRecord, "13001199001015").position, 0);
+    EXPECT_EQ(lookUpIndex(t.dir() / "indexq.dat", kIndexQRecord, "99999").position, 0);
+}
+
+TEST(Master, EmptyIndexFindsNothingWithoutReadingAnEntryAndErrorsFindNothing)
+{
+    TempTree t;
+    // Count 0, but an entry that would match follows: it must not be read.
+    std::string bytes(18, '\0');
+    std::string entry = "13001200105011" + std::string("\x01\x00\x00\x00", 4);
+    tolvtest::writeBytes(t.dir() / "indexq.dat", bytes + entry);
+    EXPECT_EQ(lookUpIndex(t.dir() / "indexq.dat", kIndexQRecord, "13001200105011").position, 0);
+    EXPECT_EQ(lookUpIndex(t.dir() / "missing.dat", kIndexQRecord, "1").position, 0);
+}
+
+TEST(Master, BisectionGivesUpAfterSixteenProbes)
+{
+    TempTree t;
+    // 70000 entries need 17 probes for the last one: the bisection as specified stops at 16.
+    std::vector<std::pair<std::string, int>> entries;
+    for (int i = 1; i <= 70000; ++i) {
+        char key[16];
+        std::snprintf(key, sizeof key, "%08d", i);
+        entries.emplace_back(key, i);
+    }
+    writeIndex(t.dir() / "big.dat", kIndexTRecord, kIndexTKey, entries);
+    EXPECT_EQ(lookUpIndex(t.dir() / "big.dat", kIndexTRecord, "00035000").athlete, 35000);
+    EXPECT_EQ(lookUpIndex(t.dir() / "big.dat", kIndexTRecord, "00070000").position, 0);
+}
+
+TEST(Master, TeamListIsScannedInOrderAndWrittenByteExact)
+{
+    TempTree t;
+    std::vector<TeamRecord> teams(3);
+    teams[0].setCode("13001");
+    teams[1].setCode("13002");
+    teams[1].setShortName("かわせみＳ");
+    teams[1].setShortKana("ｶﾜｾﾐS");
+    teams[2].setCode("13002");
+    teams[2].setShortName("二番目");
+    writeTeamList(t.dir() / "dantai.dat", teams);
+    std::string bytes = readBytes(t.dir() / "dantai.dat");
+    ASSERT_EQ(bytes.size(), 13u * 384u);
+    EXPECT_EQ(bytes.substr(0, 2), std::string("\x03\x00", 2));
+    EXPECT_EQ(bytes.substr(10 * 384, 5), "13001");
+
+    TeamList list;
+    list.openTeamList(t.dir() / "dantai.dat");
+    EXPECT_EQ(list.count(), 3);
+    auto hit = list.findTeam("13002");
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->shortName(), "かわせみＳ  ");
+    EXPECT_EQ(hit->shortKana(), "ｶﾜｾﾐS ");
+    EXPECT_FALSE(list.findTeam("13003"));
+}

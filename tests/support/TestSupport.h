@@ -1,0 +1,40 @@
+#pragma once
+// Test helpers: a fresh working tree per test, file bytes, and building records.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tolvtest {
+
+namespace fs = std::filesystem;
+
+// A temporary folder removed at destruction; sets TOLVSYS_HOME to <dir>/tolvsys while alive.
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+    const fs::path& dir() const { return dir_; }
+    fs::path home() const { return dir_ / "tolvsys"; }
+
+private:
+    fs::path dir_;
+    std::string oldHome_;
+    bool hadHome_ = false;
+};
+
+std::string readBytes(const fs::path& p);
+void writeBytes(const fs::path& p, const std::string& bytes);
+// CP932 bytes of a UTF-8 literal.
+std::string sj(const std::string& utf8);
+
+// Runs a program with arguments (no shell), capturing stdout and stderr.
+struct RunResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+RunResult runProgram(const std::string& program, const std::vector<std::string>& args);
+
+} // namespace tolvtest
