@@ -23,6 +23,7 @@ inline constexpr const char* kDefaultPassword = "0000000000";
 inline constexpr const char* kDefaultDownloadAddress = "http://localhost/tolvsys/";
 
 // Quoted comma form: parse every field of a whole file (quotes removed), and write one line.
+// A double quote inside a text is written doubled and read back as one.
 std::vector<std::string> parseControlFields(const std::string& utf8Text);
 // Each value is written quoted unless it is marked as a number.
 struct ControlField {
@@ -78,6 +79,7 @@ struct Prefecture {
 };
 // Prefecture n (n >= 1) of a ken.ctl file; nothing for 0, a missing file or a record beyond it.
 std::optional<Prefecture> readPrefecture(const std::filesystem::path& kenCtl, int code);
+// byCode[i] becomes record i + 1 (prefecture i + 1); texts are blank-padded to their fields.
 void writePrefectureTable(const std::filesystem::path& kenCtl, const std::vector<Prefecture>& byCode);
 
 // kanriken.ctl: the 80 flag characters (empty when the file is missing).

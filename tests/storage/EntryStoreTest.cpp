@@ -69,7 +69,7 @@ TEST(EntryStore, SwimmersLiveAtRecordNPlusTenAndEveryWriteCarriesTheHeader)
     again.openEntryFile(t.dir() / "a.zep");
     EXPECT_EQ(again.header().total(), 3);
     again.readSwimmer(2);
-    EXPECT_EQ(again.swimmer().Namae(), "選手2          ");
+    EXPECT_EQ(again.swimmer().Namae(), "選手2           ");  // 5 bytes + 11 blanks
     // Beyond the end reads as an all-zero record.
     again.readSwimmer(50);
     EXPECT_EQ(again.swimmer().seq(), 0);
@@ -84,8 +84,8 @@ TEST(EntryStore, FieldsAreCutAtTheirWidthAndUnknownBytesSurviveARewrite)
     store.readSwimmer(0);
     store.swimmer().setNamae("山田太郎花子一二三");  // nine full-width characters: the ninth is cut
     EXPECT_EQ(store.swimmer().Namae(), "山田太郎花子一二");
-    store.swimmer().setShozoku("ab東京都港区の");    // 13 bytes would cut a character: blank instead
-    EXPECT_EQ(store.swimmer().raw(SwimmerRecord::kShozoku, 12), sj("ab東京都港区") + " ");
+    store.swimmer().setShozoku("a東京都港区の");     // the sixth character would be cut: blank instead
+    EXPECT_EQ(store.swimmer().raw(SwimmerRecord::kShozoku, 12), sj("a東京都港区") + " ");
     // Bytes the program never interprets (reserved tail, a doubly-mapped character) stay as they are.
     store.swimmer().bytes()[375] = '\x7f';
     store.swimmer().bytes()[SwimmerRecord::kKana] = '\xed';

@@ -1,0 +1,384 @@
+#include "storage/ControlFiles.h"
+
+#include "platform/Cp932.h"
+#include "platform/Error.h"
+#include "platform/Paths.h"
+#include "storage/FixedRecord.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace tolv {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kZepFile = "dr_zep.ctl";
+constexpr const char* kTorFile = "dr_tor.ctl";
+constexpr const char* kTenFile = "dr_ten.ctl";
+constexpr const char* kWebFile = "dr_web.ctl";
+
+// ken.ctl record: name 8 | reading 6 | further 6
+constexpr std::size_t kKenRecord = 20;
+constexpr std::size_t kKenName = 0, kKenNameWidth = 8;
+constexpr std::size_t kKenReading = 8, kKenReadingWidth = 6;
+constexpr std::size_t kKenFurther = 14, kKenFurtherWidth = 6;
+using KenRecord = FixedRecord<kKenRecord>;
+
+// kanriken.ctl record 1: 80 one-byte flags.
+constexpr std::size_t kFlagsRecord = 80;
+
+std::optional<std::string> readFileBytes(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream s;
+    s << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return s.str();
+}
+
+// Replaces the file whole: the bytes go to a temporary name beside it, which is then renamed over
+// the old file, so a failed write never leaves a half-written control file.
+void replaceFile(const fs::path& target, const std::string& bytes)
+{
+    std::error_code ec;
+    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
+    fs::path tmp = target;
+    tmp += ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            fs::remove(tmp, ec);
+            throw TolvError("ファイルに書き込めません: " + target.string());
+        }
+    }
+    fs::rename(tmp, target, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
+        throw TolvError("ファイルに書き込めません: " + target.string());
+    }
+}
+
+void writeControlFile(const fs::path& target, const std::string& utf8Lines)
+{
+    replaceFile(target, toCp932(utf8Lines));
+}
+
+std::optional<std::vector<std::string>> readControlFile(const fs::path& p)
+{
+    auto bytes = readFileBytes(p);
+    if (!bytes) return std::nullopt;
+    return parseControlFields(fromCp932(*bytes));
+}
+
+// A number field as the sequential reader takes it: optional blanks and sign, then digits only.
+std::optional<int> numberField(const std::string& s)
+{
+    std::size_t b = 0, e = s.size();
+    while (b < e && s[b] == ' ') ++b;
+    while (e > b && s[e - 1] == ' ') --e;
+    if (b < e && s[b] == '+') ++b;
+    if (b == e) return std::nullopt;
+    int v = 0;
+    auto [ptr, err] = std::from_chars(s.data() + b, s.data() + e, v);
+    if (err != std::errc() || ptr != s.data() + e) return std::nullopt;
+    return v;
+}
+
+std::string folderField(const std::string& s) { return withTrailingSeparator(s); }
+
+ControlField text(const std::string& v) { return {v, false}; }
+ControlField number(int v) { return {std::to_string(v), true}; }
+
+} // namespace
+
+// Fields are separated by "," or a line end. A field that starts with a double quote (after blanks)
+// runs to the closing quote, a doubled quote inside standing for one quote; anything after the
+// closing quote up to the separator is ignored. A bare field runs to the separator, blanks trimmed.
+// A line end right after a "," ends an empty field; blank lines hold no field.
+std::vector<std::string> parseControlFields(const std::string& utf8Text)
+{
+    std::vector<std::string> out;
+    const std::string& s = utf8Text;
+    std::size_t i = 0, n = s.size();
+    auto atLineEnd = [&](std::size_t k) { return k >= n || s[k] == '\r' || s[k] == '\n'; };
+    auto skipLineEnd = [&]() {
+        if (i < n && s[i] == '\r') ++i;
+        if (i < n && s[i] == '\n') ++i;
+    };
+    while (i < n) {
+        if (s[i] == '\r' || s[i] == '\n') {  // blank line
+            skipLineEnd();
+            continue;
+        }
+        // One line of fields.
+        while (true) {
+            while (i < n && (s[i] == ' ' || s[i] == '\t')) ++i;
+            std::string field;
+            if (i < n && s[i] == '"') {
+                ++i;
+                while (i < n) {
+                    if (s[i] == '"') {
+                        if (i + 1 < n && s[i + 1] == '"') {
+                            field += '"';
+                            i += 2;
+                            continue;
+                        }
+                        ++i;
+                        break;
+                    }
+                    if (s[i] == '\r' || s[i] == '\n') break;  // unterminated: ends at the line
+                    field += s[i++];
+                }
+                while (!atLineEnd(i) && s[i] != ',') ++i;
+            } else {
+                std::size_t b = i;
+                while (!atLineEnd(i) && s[i] != ',') ++i;
+                field = s.substr(b, i - b);
+                while (!field.empty() && (field.back() == ' ' || field.back() == '\t')) field.pop_back();
+            }
+            out.push_back(std::move(field));
+            if (i < n && s[i] == ',') {
+                ++i;
+                continue;  // a line end after the comma yields the empty field above on the next pass
+            }
+            skipLineEnd();
+            break;
+        }
+    }
+    return out;
+}
+
+std::string controlLine(const std::vector<ControlField>& fields)
+{
+    std::string line;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        if (k) line += ',';
+        const ControlField& f = fields[k];
+        if (f.number) {
+            line += f.value;
+            continue;
+        }
+        line += '"';
+        for (char c : f.value) {
+            if (c == '"') line += "\"\"";
+            else if (c == '\r' || c == '\n') line += ' ';  // a line end would split the record
+            else line += c;
+        }
+        line += '"';
+    }
+    line += "\r\n";
+    return line;
+}
+
+std::optional<ZepControl> readZepControl(const fs::path& ctl)
+{
+    auto f = readControlFile(ctl / kZepFile);
+    if (!f || f->size() < 4) return std::nullopt;
+    auto type = numberField((*f)[2]);
+    if (!type) return std::nullopt;
+    ZepControl v;
+    v.drive = (*f)[0];
+    v.folder = folderField((*f)[1]);
+    // The file-type list has three positions (a fourth may exist); anything else would point
+    // outside the picker.
+    v.fileType = (*type >= 0 && *type <= 3) ? *type : 0;
+    v.fileName = (*f)[3];
+    return v;
+}
+
+std::optional<TorControl> readTorControl(const fs::path& ctl)
+{
+    auto f = readControlFile(ctl / kTorFile);
+    if (!f || f->size() < 2) return std::nullopt;
+    TorControl v;
+    v.drive = (*f)[0];
+    v.folder = folderField((*f)[1]);
+    return v;
+}
+
+std::optional<TenControl> readTenControl(const fs::path& ctl)
+{
+    auto f = readControlFile(ctl / kTenFile);
+    if (!f || f->empty()) return std::nullopt;
+    TenControl v;
+    v.folder = folderField((*f)[0]);
+    return v;
+}
+
+// club, password, address 1 .. address n, n, chosen. The count is written for the reader's sake;
+// the addresses actually present are what counts, so a count that disagrees cannot make the reader
+// run past the end or swallow the trailing numbers as addresses.
+std::optional<WebControl> readWebControl(const fs::path& ctl)
+{
+    auto f = readControlFile(ctl / kWebFile);
+    if (!f || f->size() < 4) return std::nullopt;
+    const auto& v = *f;
+    auto count = numberField(v[v.size() - 2]);
+    auto chosen = numberField(v[v.size() - 1]);
+    if (!count || !chosen) return std::nullopt;
+    WebControl w;
+    w.clubCode = v[0];
+    w.password = v[1];
+    w.addresses.assign(v.begin() + 2, v.end() - 2);
+    w.chosen = (*chosen >= 0 && *chosen < static_cast<int>(w.addresses.size())) ? *chosen : 0;
+    return w;
+}
+
+void writeZepControl(const fs::path& ctl, const ZepControl& v)
+{
+    writeControlFile(ctl / kZepFile, controlLine({text(v.drive), text(v.folder), number(v.fileType),
+                                                  text(v.fileName)}));
+}
+
+void writeTorControl(const fs::path& ctl, const TorControl& v)
+{
+    writeControlFile(ctl / kTorFile, controlLine({text(v.drive), text(v.folder)}));
+}
+
+void writeTenControl(const fs::path& ctl, const TenControl& v)
+{
+    writeControlFile(ctl / kTenFile, controlLine({text(v.folder)}));
+}
+
+void writeWebControl(const fs::path& ctl, const WebControl& v)
+{
+    std::vector<ControlField> second;
+    for (const auto& a : v.addresses) second.push_back(text(a));
+    second.push_back(number(static_cast<int>(v.addresses.size())));
+    second.push_back(number(v.chosen));
+    writeControlFile(ctl / kWebFile, controlLine({text(v.clubCode), text(v.password)}) + controlLine(second));
+}
+
+void ensureControlDefaults(const fs::path& ctl)
+{
+    std::error_code ec;
+    fs::create_directories(ctl, ec);
+    if (ec) throw TolvError("フォルダを作成できません: " + ctl.string());
+    if (!readTorControl(ctl)) writeTorControl(ctl, TorControl{});
+    if (!readTenControl(ctl)) writeTenControl(ctl, TenControl{});
+    if (!readZepControl(ctl)) writeZepControl(ctl, ZepControl{});
+    if (!readWebControl(ctl)) writeWebControl(ctl, WebControl{});
+}
+
+ZepControl loadZepControl(const fs::path& ctl) { return readZepControl(ctl).value_or(ZepControl{}); }
+TorControl loadTorControl(const fs::path& ctl) { return readTorControl(ctl).value_or(TorControl{}); }
+TenControl loadTenControl(const fs::path& ctl) { return readTenControl(ctl).value_or(TenControl{}); }
+WebControl loadWebControl(const fs::path& ctl) { return readWebControl(ctl).value_or(WebControl{}); }
+
+std::optional<Prefecture> readPrefecture(const fs::path& kenCtl, int code)
+{
+    if (code <= 0) return std::nullopt;
+    std::ifstream in(kenCtl, std::ios::binary);
+    if (!in) return std::nullopt;
+    KenRecord r;
+    in.seekg(static_cast<std::streamoff>(code - 1) * static_cast<std::streamoff>(kKenRecord));
+    in.read(r.bytes().data(), kKenRecord);
+    if (!in || in.gcount() != static_cast<std::streamsize>(kKenRecord)) return std::nullopt;
+    return Prefecture{r.text(kKenName, kKenNameWidth), r.text(kKenReading, kKenReadingWidth),
+                      r.text(kKenFurther, kKenFurtherWidth)};
+}
+
+void writePrefectureTable(const fs::path& kenCtl, const std::vector<Prefecture>& byCode)
+{
+    std::string bytes;
+    bytes.reserve(byCode.size() * kKenRecord);
+    for (const auto& p : byCode) {
+        KenRecord r;
+        r.setText(kKenName, kKenNameWidth, p.name);
+        r.setText(kKenReading, kKenReadingWidth, p.reading);
+        r.setText(kKenFurther, kKenFurtherWidth, p.further);
+        bytes.append(r.bytes().data(), kKenRecord);
+    }
+    replaceFile(kenCtl, bytes);
+}
+
+std::string readUnitFlags(const fs::path& kanrikenCtl)
+{
+    std::ifstream in(kanrikenCtl, std::ios::binary);
+    if (!in) return {};
+    std::string bytes(kFlagsRecord, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(kFlagsRecord));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    // The flags are one byte each; keep them as bytes so that position n stays prefecture n.
+    return bytes;
+}
+
+void writeUnitFlags(const fs::path& kanrikenCtl, const std::string& flags)
+{
+    replaceFile(kanrikenCtl, fitBytes(toCp932(flags), kFlagsRecord));
+}
+
+bool unitKeepsTeams(const std::string& flags, int code)
+{
+    if (code < 1 || static_cast<std::size_t>(code) > flags.size()) return false;
+    char c = flags[static_cast<std::size_t>(code) - 1];
+    return c != '0' && c != '\0';
+}
+
+// One unit per line; a line written in quotes (as the sequential writer makes it) loses them.
+std::vector<std::string> readUnitList(const fs::path& torlist)
+{
+    std::vector<std::string> out;
+    auto bytes = readFileBytes(torlist);
+    if (!bytes) return out;
+    std::string textUtf8 = fromCp932(*bytes);
+    std::istringstream in(textUtf8);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::size_t b = line.find_first_not_of(" \t");
+        if (b == std::string::npos) continue;
+        std::size_t e = line.find_last_not_of(" \t");
+        line = line.substr(b, e - b + 1);
+        if (line.size() >= 2 && line.front() == '"' && line.back() == '"') line = line.substr(1, line.size() - 2);
+        if (!line.empty()) out.push_back(line);
+    }
+    return out;
+}
+
+bool passwordMatches(const fs::path& passDat, const std::string& clubCode, const std::string& password)
+{
+    auto f = readControlFile(passDat);
+    if (!f) return false;
+    for (std::size_t k = 0; k + 1 < f->size(); k += 2)
+        if ((*f)[k] == clubCode && (*f)[k + 1] == password) return true;
+    return false;
+}
+
+void cleanTempFolder(const fs::path& temp)
+{
+    static const char* const kNames[] = {"dantai.dat", "kozin.dat",  "basho.dat",  "indexb.dat",   "indexk.dat",
+                                         "indexn.dat", "indexq.dat", "indext.dat", "kanriken.ctl", "torlist.dat"};
+    auto lower = [](std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return s;
+    };
+    std::error_code ec;
+    std::vector<fs::path> doomed;
+    for (fs::directory_iterator it(temp, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = lower(it->path().filename().string());
+        for (const char* n : kNames)
+            if (name == n) doomed.push_back(it->path());
+    }
+    if (ec && ec != std::errc::no_such_file_or_directory)
+        throw TolvError("作業フォルダを読めません: " + temp.string());
+    std::string failed;
+    for (const auto& p : doomed) {
+        std::error_code rc;
+        fs::remove(p, rc);
+        if (rc && rc != std::errc::no_such_file_or_directory) failed += "\n" + p.string();
+    }
+    if (!failed.empty()) throw TolvError("作業ファイルを削除できません:" + failed);
+}
+
+} // namespace tolv

@@ -1,0 +1,204 @@
+#include "storage/DownloadLayout.h"
+
+#include "platform/Download.h"
+#include "platform/Error.h"
+#include "platform/Paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <system_error>
+
+namespace tolv {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Master files of one prefecture and sex are collected here before they replace the old set.
+constexpr const char* kStagingFolder = "master.part";
+
+std::string withSlash(const std::string& folder)
+{
+    if (folder.empty() || folder.back() == '/') return folder;
+    return folder + "/";
+}
+
+std::string lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+// Every file in folder whose name equals name without regard to case.
+std::vector<fs::path> sameNameFiles(const fs::path& folder, const std::string& name)
+{
+    std::vector<fs::path> out;
+    std::string want = lower(name);
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (lower(it->path().filename().string()) == want && !it->is_directory()) out.push_back(it->path());
+    return out;
+}
+
+bool isOptionalMaster(const std::string& name, bool needTeamList)
+{
+    if (name == "indexb.dat" || name == "indexk.dat" || name == "indexn.dat") return true;
+    return name == "dantai.dat" && !needTeamList;
+}
+
+void makeFolder(const fs::path& p)
+{
+    std::error_code ec;
+    fs::create_directories(p, ec);
+    if (ec) throw TolvError("フォルダを作成できません: " + p.string());
+}
+
+} // namespace
+
+MasterSex masterSexOfDigit(char sexDigit) { return sexDigit >= '5' && sexDigit <= '9' ? MasterSex::Female : MasterSex::Male; }
+
+std::string sexFolderName(MasterSex sex, bool local)
+{
+    if (sex == MasterSex::Male) return local ? "Otoko" : "otoko";
+    return local ? "Onna" : "onna";
+}
+
+std::string prefectureFolderName(int prefecture)
+{
+    enforce(prefecture >= 1 && prefecture <= 99, "都道府県コードが正しくありません: " + std::to_string(prefecture));
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "ken%02d", prefecture);
+    return buf;
+}
+
+std::string yearFolder(const std::string& address, const std::string& year)
+{
+    std::string base = withSlash(address);
+    return year.empty() ? base : base + year + "/";
+}
+
+std::string unitFolder(const std::string& address, const std::string& year, const std::string& unitName)
+{
+    std::string base = yearFolder(address, year);
+    return unitName.empty() ? base : base + unitName + "/";
+}
+
+fs::path downloadUnitList(const std::string& address, const std::string& year, const fs::path& temp)
+{
+    makeFolder(temp);
+    fs::path target = temp / "torlist.dat";
+    downloadToFile(yearFolder(address, year) + "torlist.dat", target);
+    return target;
+}
+
+fs::path downloadPasswordList(const std::string& unit, const fs::path& temp)
+{
+    makeFolder(temp);
+    for (const auto& old : sameNameFiles(temp, "pass.dat")) {
+        std::error_code ec;
+        fs::remove(old, ec);
+        if (ec) throw TolvError("古いパスワードファイルを削除できません: " + old.string());
+    }
+    fs::path target = temp / "pass.dat";
+    downloadToFile(withSlash(unit) + "pass.dat", target);
+    return target;
+}
+
+fs::path downloadUnitFlags(const std::string& unit, const fs::path& temp)
+{
+    makeFolder(temp);
+    fs::path target = temp / "kanriken.ctl";
+    downloadToFile(withSlash(unit) + "kanriken.ctl", target);
+    return target;
+}
+
+fs::path downloadPrefectureTable(const std::string& address, const fs::path& ctl)
+{
+    makeFolder(ctl);
+    fs::path target = ctl / "ken.ctl";
+    downloadToFile(withSlash(address) + "ctl/ken.ctl", target);
+    return target;
+}
+
+const std::vector<std::string>& masterFileNames()
+{
+    static const std::vector<std::string> names{"dantai.dat", "kozin.dat",  "indexb.dat", "indexk.dat",
+                                                "indexn.dat", "indexq.dat", "indext.dat"};
+    return names;
+}
+
+void downloadMasterFiles(const std::string& unit, int prefecture, MasterSex sex, const fs::path& temp,
+                         bool needTeamList)
+{
+    const std::string base =
+        withSlash(unit) + prefectureFolderName(prefecture) + "/" + sexFolderName(sex, false) + "/";
+    makeFolder(temp);
+    const fs::path staging = temp / kStagingFolder;
+    std::error_code ec;
+    fs::remove_all(staging, ec);  // left over from an interrupted run
+    makeFolder(staging);
+
+    std::vector<std::string> arrived;
+    try {
+        for (const auto& name : masterFileNames()) {
+            try {
+                downloadToFile(base + name, staging / name);
+                arrived.push_back(name);
+            } catch (const TolvError&) {
+                if (!isOptionalMaster(name, needTeamList)) throw;
+            }
+        }
+    } catch (...) {
+        fs::remove_all(staging, ec);
+        throw;
+    }
+
+    // Every required file is here: the new set replaces the old one. Copies in another letter case
+    // go first so a later case-insensitive look-up cannot pick an old one.
+    std::string failed;
+    for (const auto& name : masterFileNames()) {
+        bool isNew = std::find(arrived.begin(), arrived.end(), name) != arrived.end();
+        for (const auto& old : sameNameFiles(temp, name)) {
+            if (isNew && old.filename() == name) continue;  // replaced by the rename below
+            std::error_code rc;
+            fs::remove(old, rc);
+            if (rc) failed += "\n" + old.string();
+        }
+        if (isNew) {
+            std::error_code rc;
+            fs::rename(staging / name, temp / name, rc);
+            if (rc) failed += "\n" + (temp / name).string();
+        }
+    }
+    fs::remove_all(staging, ec);
+    if (!failed.empty()) throw TolvError("登録データを置き換えられません:" + failed);
+}
+
+MasterPaths localMasterPaths(const fs::path& root, int prefecture, MasterSex sex)
+{
+    fs::path ken = findNoCase(root, prefectureFolderName(prefecture));
+    fs::path sexDir = findNoCase(ken, sexFolderName(sex, true));
+    return MasterPaths{findNoCase(ken, "dantai.dat"), findNoCase(sexDir, "kozin.dat"),
+                       findNoCase(sexDir, "IndexQ.dat"), findNoCase(sexDir, "IndexT.dat")};
+}
+
+MasterPaths downloadedMasterPaths(const fs::path& temp)
+{
+    return MasterPaths{findNoCase(temp, "dantai.dat"), findNoCase(temp, "kozin.dat"), findNoCase(temp, "indexq.dat"),
+                       findNoCase(temp, "indext.dat")};
+}
+
+void createLocalMasterFolders(const fs::path& root, int prefecture)
+{
+    std::error_code ec;
+    // The root itself is the user's choice; a root that is not there is a wrong setting, not
+    // something to create.
+    if (!fs::is_directory(root, ec)) throw TolvError("登録データのフォルダがありません: " + root.string());
+    fs::path ken = findNoCase(root, prefectureFolderName(prefecture));
+    makeFolder(ken);
+    for (MasterSex sex : {MasterSex::Male, MasterSex::Female}) makeFolder(findNoCase(ken, sexFolderName(sex, true)));
+}
+
+} // namespace tolv

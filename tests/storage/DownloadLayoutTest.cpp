@@ -1,0 +1,184 @@
+#include "storage/DownloadLayout.h"
+
+#include "platform/Error.h"
+#include "storage/ControlFiles.h"
+#include "support/HttpServer.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace tolv;
+namespace fs = std::filesystem;
+using tolvtest::readBytes;
+using tolvtest::sj;
+using tolvtest::writeBytes;
+
+namespace {
+
+TEST(DownloadAddresses, FoldersAreBuiltWithOneSlashEach)
+{
+    EXPECT_EQ(yearFolder("http://h/tolv/", "2008"), "http://h/tolv/2008/");
+    EXPECT_EQ(yearFolder("http://h/tolv", "2008"), "http://h/tolv/2008/");
+    EXPECT_EQ(unitFolder("http://h/tolv/", "2008", "東京"), "http://h/tolv/2008/東京/");
+    EXPECT_EQ(prefectureFolderName(7), "ken07");
+    EXPECT_EQ(prefectureFolderName(47), "ken47");
+    EXPECT_THROW(prefectureFolderName(0), TolvError);
+    EXPECT_EQ(masterSexOfDigit('4'), MasterSex::Male);
+    EXPECT_EQ(masterSexOfDigit('5'), MasterSex::Female);
+    EXPECT_EQ(masterSexOfDigit('9'), MasterSex::Female);
+}
+
+// A download area with one unit ("東京 A") of year 2008; every master file holds its own origin so
+// a mix of two sets shows.
+class ServedLayoutTest : public ::testing::Test {
+protected:
+    tolvtest::TempTree tree;
+    fs::path area = tree.dir() / "area";
+    fs::path temp = tree.home() / "temp";
+    fs::path unitDir = area / "2008" / "東京 A";
+
+    void SetUp() override
+    {
+        writeBytes(area / "ctl" / "ken.ctl", sj("東京都") + "  " + sj("ﾄｳｷｮｳ") + "       ");
+        writeBytes(area / "2008" / "torlist.dat", sj("東京 A") + "\r\nkanagawa\r\n");
+        writeBytes(unitDir / "pass.dat", "\"13001\",\"pw\"\r\n");
+        writeBytes(unitDir / "kanriken.ctl", std::string(12, '0') + "1" + std::string(67, '0'));
+        for (const char* set : {"ken13/otoko", "ken13/onna"})
+            for (const auto& name : masterFileNames()) writeBytes(unitDir / set / name, origin(set, name));
+    }
+
+    static std::string origin(const std::string& set, const std::string& name) { return set + "/" + name + "\r\n"; }
+
+    // Server-side set: the named files only.
+    void serveSet(const std::string& set, const std::vector<std::string>& names)
+    {
+        for (const auto& name : names) writeBytes(unitDir / set / name, origin(set, name));
+    }
+
+    void expectSetInTemp(const std::string& set, const std::vector<std::string>& names)
+    {
+        for (const auto& name : names) EXPECT_EQ(readBytes(temp / name), origin(set, name)) << name;
+    }
+
+    const std::vector<std::string> required{"dantai.dat", "kozin.dat", "indexq.dat", "indext.dat"};
+};
+
+TEST_F(ServedLayoutTest, ControlFilesComeFromTheirPlaces)
+{
+    tolvtest::HttpServer server(area);
+    const std::string address = server.url();
+    const std::string unit = unitFolder(address, "2008", "東京 A");
+
+    EXPECT_EQ(readUnitList(downloadUnitList(address, "2008", temp)), (std::vector<std::string>{"東京 A", "kanagawa"}));
+    EXPECT_TRUE(passwordMatches(downloadPasswordList(unit, temp), "13001", "pw"));
+    EXPECT_TRUE(unitKeepsTeams(readUnitFlags(downloadUnitFlags(unit, temp)), 13));
+    fs::path ctl = tree.home() / "ctl";
+    EXPECT_EQ(downloadPrefectureTable(address, ctl), ctl / "ken.ctl");
+    EXPECT_EQ(readPrefecture(ctl / "ken.ctl", 1)->name, "東京都  ");
+}
+
+TEST_F(ServedLayoutTest, PasswordListOfAnotherUnitNeverSurvivesAFailedDownload)
+{
+    tolvtest::HttpServer server(area);
+    writeBytes(temp / "pass.dat", "\"13001\",\"pw\"\r\n");
+    EXPECT_THROW(downloadPasswordList(unitFolder(server.url(), "2008", "kanagawa"), temp), TolvError);
+    EXPECT_FALSE(fs::exists(temp / "pass.dat"));
+    EXPECT_FALSE(passwordMatches(temp / "pass.dat", "13001", "pw"));
+}
+
+TEST_F(ServedLayoutTest, MasterFilesOfAPrefectureAndSexReplaceTheSetInTemp)
+{
+    tolvtest::HttpServer server(area);
+    const std::string unit = unitFolder(server.url(), "2008", "東京 A");
+    downloadMasterFiles(unit, 13, MasterSex::Male, temp);
+    expectSetInTemp("ken13/otoko", masterFileNames());
+
+    writeBytes(temp / "KOZIN.DAT", "stale copy in another case");
+    downloadMasterFiles(unit, 13, MasterSex::Female, temp);
+    expectSetInTemp("ken13/onna", masterFileNames());
+    EXPECT_FALSE(fs::exists(temp / "KOZIN.DAT"));
+    EXPECT_FALSE(fs::exists(temp / "master.part"));
+    EXPECT_EQ(downloadedMasterPaths(temp).athleteList, temp / "kozin.dat");
+}
+
+TEST_F(ServedLayoutTest, AFailedRequiredFileLeavesThePreviousSetWhole)
+{
+    tolvtest::HttpServer server(area);
+    const std::string unit = unitFolder(server.url(), "2008", "東京 A");
+    downloadMasterFiles(unit, 13, MasterSex::Male, temp);
+
+    // Prefecture 14 lacks its birth-date index: dantai and kozin arrive, indext does not.
+    serveSet("ken14/otoko", {"dantai.dat", "kozin.dat", "indexb.dat", "indexk.dat", "indexn.dat", "indexq.dat"});
+    try {
+        downloadMasterFiles(unit, 14, MasterSex::Male, temp);
+        FAIL();
+    } catch (const TolvError& e) {
+        EXPECT_NE(std::string(e.what()).find("ken14/otoko/indext.dat"), std::string::npos) << e.what();
+    }
+    expectSetInTemp("ken13/otoko", masterFileNames());
+    EXPECT_FALSE(fs::exists(temp / "master.part"));
+
+    // Nothing served at all.
+    const std::string dead = unitFolder("http://127.0.0.1:" + std::to_string(tolvtest::unusedPort()) + "/", "2008", "x");
+    EXPECT_THROW(downloadMasterFiles(dead, 13, MasterSex::Female, temp), TolvError);
+    expectSetInTemp("ken13/otoko", masterFileNames());
+}
+
+TEST_F(ServedLayoutTest, FilesNoLookUpReadsMayBeMissing)
+{
+    tolvtest::HttpServer server(area);
+    const std::string unit = unitFolder(server.url(), "2008", "東京 A");
+    downloadMasterFiles(unit, 13, MasterSex::Male, temp);
+
+    // Without indexb/k/n the set still arrives, and the old prefecture's copies of them go.
+    serveSet("ken15/onna", required);
+    downloadMasterFiles(unit, 15, MasterSex::Female, temp);
+    expectSetInTemp("ken15/onna", required);
+    for (const char* n : {"indexb.dat", "indexk.dat", "indexn.dat"}) EXPECT_FALSE(fs::exists(temp / n)) << n;
+
+    // A prefecture without a team list: dantai.dat is needed only when the unit keeps one.
+    serveSet("ken16/otoko", {"kozin.dat", "indexq.dat", "indext.dat"});
+    EXPECT_THROW(downloadMasterFiles(unit, 16, MasterSex::Male, temp), TolvError);
+    expectSetInTemp("ken15/onna", required);
+    downloadMasterFiles(unit, 16, MasterSex::Male, temp, false);
+    expectSetInTemp("ken16/otoko", {"kozin.dat", "indexq.dat", "indext.dat"});
+    EXPECT_FALSE(fs::exists(temp / "dantai.dat"));
+}
+
+TEST(LocalMaster, PathsMatchWithoutRegardToCase)
+{
+    tolvtest::TempTree tree;
+    fs::path root = tree.dir() / "reg";
+    writeBytes(root / "KEN13" / "DANTAI.DAT", "t");
+    writeBytes(root / "KEN13" / "otoko" / "Kozin.dat", "k");
+    writeBytes(root / "KEN13" / "otoko" / "INDEXQ.DAT", "q");
+    MasterPaths m = localMasterPaths(root, 13, MasterSex::Male);
+    EXPECT_EQ(m.teamList, root / "KEN13" / "DANTAI.DAT");
+    EXPECT_EQ(m.athleteList, root / "KEN13" / "otoko" / "Kozin.dat");
+    EXPECT_EQ(m.indexQ, root / "KEN13" / "otoko" / "INDEXQ.DAT");
+    EXPECT_EQ(m.indexT, root / "KEN13" / "otoko" / "IndexT.dat");
+    EXPECT_EQ(localMasterPaths(root, 13, MasterSex::Female).athleteList, root / "KEN13" / "Onna" / "kozin.dat");
+    EXPECT_EQ(localMasterPaths(root, 2, MasterSex::Male).teamList, root / "ken02" / "dantai.dat");
+}
+
+TEST(LocalMaster, MissingFoldersAreCreatedBesideExistingOnes)
+{
+    tolvtest::TempTree tree;
+    fs::path root = tree.dir() / "reg";
+    fs::create_directories(root / "KEN13" / "otoko");
+    createLocalMasterFolders(root, 13);
+    createLocalMasterFolders(root, 5);
+    std::vector<std::string> in13;
+    for (const auto& e : fs::directory_iterator(root / "KEN13")) in13.push_back(e.path().filename().string());
+    std::sort(in13.begin(), in13.end());
+    EXPECT_EQ(in13, (std::vector<std::string>{"Onna", "otoko"}));
+    EXPECT_FALSE(fs::exists(root / "ken13"));
+    EXPECT_TRUE(fs::is_directory(root / "ken05" / "Otoko"));
+    EXPECT_TRUE(fs::is_directory(root / "ken05" / "Onna"));
+    EXPECT_THROW(createLocalMasterFolders(tree.dir() / "no-root", 5), TolvError);
+    EXPECT_FALSE(fs::exists(tree.dir() / "no-root"));
+}
+
+} // namespace
