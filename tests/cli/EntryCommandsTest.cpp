@@ -8,6 +8,7 @@ using namespace tolv;
 using tolvtest::readBytes;
 using tolvtest::runProgram;
 using tolvtest::TempTree;
+namespace fs = std::filesystem;
 
 namespace {
 tolvtest::RunResult tolvRun(const std::vector<std::string>& args) { return runProgram(TOLV_BIN, args); }
@@ -86,7 +87,7 @@ TEST(CliEntry, ShowJsonReadsBackEveryFieldOfAHandBuiltFile)
     const std::string& j = r.out;
     for (const char* want : {"\"total\": 1", "\"course\": 1", "\"yobiKubun\": [\"小学    \"", "\"yobiRelay\": [\"1\"",
                              "\"n\": 1", "\"Bango\": \"1300001\"", "\"QBango\": \"13001200105011\"",
-                             "\"Namae\": \"髙橋　一郎      \"", "\"Kana\": \"ﾀｶﾊｼ ｲﾁﾛｳ      \"", "\"ken\": \"東京都  \"",
+                             "\"Namae\": \"髙橋　一郎      \"", "\"Kana\": \"ﾀｶﾊｼ ｲﾁﾛｳ       \"", "\"ken\": \"東京都  \"",
                              "\"nenrei\": 7", "\"kiro\": [1523, 0", ", 666666]", "\"markA\": [\"D\", \" \"",
                              "\"markB\": [\"Q\"", "\"torobi\": 20080401", "\"card\": \"1\"", "\"shubetu\": \"000000\""})
         EXPECT_NE(j.find(want), std::string::npos) << want << "\n" << j;
