@@ -19,6 +19,8 @@ const Command kCommands[] = {
      "[--kijunbi YYYYMMDD] [--course N] [--kubun N] [--botai N]",
      cmdSetHeader},
     {"demo", "demo DIR", cmdDemo},
+    {"check", "check number|qbango|birth|kana|grade|age|no-category|four-events|same-time ENTRY [--print-log FILE] [--pdf FILE]", cmdCheck},
+    {"rewrite", "rewrite kana|age|grade|grade-company|main|secondary|prefecture|same-time ENTRY", cmdRewrite},
 };
 
 void usage(std::ostream& err)

@@ -8,5 +8,7 @@ int cmdNew(Context& ctx);
 int cmdShow(Context& ctx);
 int cmdSetHeader(Context& ctx);
 int cmdDemo(Context& ctx);
+int cmdCheck(Context& ctx);
+int cmdRewrite(Context& ctx);
 
 } // namespace tolv::cli

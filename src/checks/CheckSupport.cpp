@@ -1,0 +1,112 @@
+#include "checks/CheckSupport.h"
+
+#include "platform/Cp932.h"
+#include "storage/Codes.h"
+
+#include <algorithm>
+
+namespace tolv {
+
+std::string fieldBytes(const SwimmerRecord& s, std::size_t offset, std::size_t width)
+{
+    std::string b(s.raw(offset, width));
+    std::replace(b.begin(), b.end(), '\0', ' ');
+    return b;
+}
+
+std::string printedField(const SwimmerRecord& s, std::size_t offset, std::size_t width)
+{
+    return fromCp932(fieldBytes(s, offset, width));
+}
+
+std::string cp932Chars(std::string_view bytes, std::size_t first, std::size_t count)
+{
+    std::string out;
+    std::size_t pos = 0;
+    for (std::size_t index = 1; pos < bytes.size() && index < first + count; ++index) {
+        std::size_t len = isCp932LeadByte(static_cast<unsigned char>(bytes[pos])) && pos + 1 < bytes.size() ? 2 : 1;
+        if (index >= first) out.append(bytes.substr(pos, len));
+        pos += len;
+    }
+    return out;
+}
+
+std::string birthPart(const SwimmerRecord& s)
+{
+    return cp932Chars(fieldBytes(s, SwimmerRecord::kQBango, 14), 6, 8);
+}
+
+std::optional<std::int32_t> strictBirth(const SwimmerRecord& s)
+{
+    std::string part = birthPart(s);
+    std::size_t b = part.find_first_not_of(' ');
+    if (b == std::string::npos) return std::nullopt;
+    std::size_t e = part.find_last_not_of(' ');
+    std::int32_t value = 0;
+    for (std::size_t i = b; i <= e; ++i) {
+        if (part[i] < '0' || part[i] > '9') return std::nullopt;
+        value = value * 10 + (part[i] - '0');  // at most eight digits: no overflow
+    }
+    return value;
+}
+
+std::int32_t lenientBirth(const SwimmerRecord& s)
+{
+    return static_cast<std::int32_t>(numericValue(birthPart(s)));
+}
+
+std::optional<std::string> derivedGrade(const SwimmerRecord& s, const EntryHeader& h)
+{
+    if (h.kubun() == 2) return std::nullopt;
+    std::optional<std::int32_t> birth = strictBirth(s);
+    if (!birth) return std::nullopt;
+    return gradeCode(*birth, 0, h.kijunBi(), h.kubun());
+}
+
+std::string rightJustified(long long value, std::size_t width)
+{
+    std::string digits = std::to_string(value);
+    if (digits.size() >= width) return digits.substr(digits.size() - width);
+    return std::string(width - digits.size(), ' ') + digits;
+}
+
+std::vector<SwimmerRecord> allSwimmers(const EntryStore& store)
+{
+    std::vector<SwimmerRecord> all;
+    const int total = store.header().total();
+    all.reserve(static_cast<std::size_t>(std::max(total, 0)));
+    for (int n = 1; n <= total; ++n) all.push_back(store.swimmerAt(n));
+    return all;
+}
+
+KeepCurrentSwimmer::KeepCurrentSwimmer(EntryStore& store) : store_(store), saved_(store.swimmer())
+{
+    // The buffer normally holds the record its seq names; after a re-sort seq may be stale, so look
+    // for the stored record it equals.
+    const int total = store_.header().total();
+    const int seq = saved_.seq();
+    if (seq >= 1 && seq <= total && store_.swimmerAt(seq) == saved_) {
+        number_ = seq;
+        return;
+    }
+    for (int n = 1; n <= total; ++n) {
+        if (store_.swimmerAt(n) == saved_) {
+            number_ = n;
+            return;
+        }
+    }
+}
+
+KeepCurrentSwimmer::~KeepCurrentSwimmer()
+{
+    try {
+        if (number_ >= 1) {
+            store_.readSwimmer(number_);
+            return;
+        }
+    } catch (...) {
+    }
+    store_.swimmer() = saved_;
+}
+
+} // namespace tolv

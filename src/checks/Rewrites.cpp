@@ -1,0 +1,107 @@
+// The bulk rewrites of one derived field (the identical-times rewrite is in SameTime.cpp).
+#include "checks/Rewrites.h"
+
+#include "checks/CheckSupport.h"
+#include "platform/Cp932.h"
+#include "platform/Error.h"
+#include "platform/Paths.h"
+#include "storage/Codes.h"
+#include "storage/ControlFiles.h"
+
+#include <functional>
+
+namespace tolv {
+namespace {
+
+// Reads every swimmer into the buffer, lets `change` edit it and writes it back.
+void everySwimmer(EntryStore& store, const std::function<void(SwimmerRecord&)>& change)
+{
+    KeepCurrentSwimmer keep(store);
+    const int total = store.header().total();
+    for (int n = 1; n <= total; ++n) {
+        store.readSwimmer(n);
+        change(store.swimmer());
+        store.writeSwimmer(n);
+    }
+}
+
+} // namespace
+
+void rewriteKana(EntryStore& store)
+{
+    // Works on the stored bytes so every other character stays byte for byte as it was.
+    everySwimmer(store, [](SwimmerRecord& s) {
+        const std::string_view old = s.raw(SwimmerRecord::kKana, 16);
+        std::string kana;
+        for (std::size_t i = 0; i < old.size();) {
+            const auto c = static_cast<unsigned char>(old[i]);
+            if (isCp932LeadByte(c) && i + 1 < old.size()) {
+                if (c == 0x81 && static_cast<unsigned char>(old[i + 1]) == 0x40) kana += ' ';  // U+3000
+                else kana.append(old.substr(i, 2));
+                i += 2;
+            } else {
+                kana += old[i];
+                ++i;
+            }
+        }
+        s.setTextBytes(SwimmerRecord::kKana, 16, kana);
+    });
+}
+
+void rewriteAge(EntryStore& store)
+{
+    const std::string kijunBi = store.header().kijunBi();
+    everySwimmer(store, [&](SwimmerRecord& s) {
+        // Without any birth date the age would come out as the reference year itself; the typed
+        // age is the better value then.
+        const std::int32_t birth = lenientBirth(s);
+        if (birth != 0) s.setNenrei(static_cast<std::int16_t>(ageOn(birth, kijunBi)));
+    });
+}
+
+void rewriteGrade(EntryStore& store)
+{
+    const EntryHeader h = store.header();
+    everySwimmer(store, [&](SwimmerRecord& s) {
+        // An unreadable birth date, or a class code of kind 2 typed by hand, keeps its grade.
+        if (std::optional<std::string> code = derivedGrade(s, h)) s.setGakunen(*code);
+    });
+}
+
+void rewriteCompanyGrade(EntryStore& store)
+{
+    everySwimmer(store, [](SwimmerRecord& s) {
+        const int age = s.nenrei();
+        s.setGakunen(age <= 29 ? "70" : age <= 39 ? "71" : age <= 49 ? "72" : "73");
+    });
+}
+
+void rewriteMainRegistration(EntryStore& store)
+{
+    everySwimmer(store, [](SwimmerRecord& s) { s.setShuFuku("1"); });
+}
+
+void rewriteSecondaryRegistration(EntryStore& store)
+{
+    everySwimmer(store, [](SwimmerRecord& s) { s.setShuFuku("2"); });
+}
+
+void rewritePrefecture(EntryStore& store) { rewritePrefecture(store, findNoCase(ctlDir(), "ken.ctl")); }
+
+void rewritePrefecture(EntryStore& store, const std::filesystem::path& kenCtl)
+{
+    everySwimmer(store, [&](SwimmerRecord& s) {
+        const long long code = numericValue(cp932Chars(fieldBytes(s, SwimmerRecord::kQBango, 14), 1, 2));
+        s.setKen("");
+        s.setKenKana("");
+        if (code <= 0) return;
+        // A missing table would blank every prefecture without a word: stop instead.
+        enforce(std::filesystem::is_regular_file(kenCtl), "県名ファイルがありません: " + kenCtl.string());
+        if (std::optional<Prefecture> pref = readPrefecture(kenCtl, static_cast<int>(code))) {
+            s.setKen(pref->name);
+            s.setKenKana(pref->reading);
+        }
+    });
+}
+
+} // namespace tolv
