@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "cli/Commands.h"
+#include "gui/PrintPreview.h"
 #include "platform/Error.h"
 #include "platform/Printer.h"
 
@@ -21,6 +22,12 @@ const Command kCommands[] = {
     {"demo", "demo DIR", cmdDemo},
     {"check", "check number|qbango|birth|kana|grade|age|no-category|four-events|same-time ENTRY [--print-log FILE] [--pdf FILE]", cmdCheck},
     {"rewrite", "rewrite kana|age|grade|grade-company|main|secondary|prefecture|same-time ENTRY", cmdRewrite},
+    {"tally", "tally ENTRY [--master DIR]", cmdTally},
+    {"sort", "sort club|sex ENTRY", cmdSort},
+    {"print",
+     "print team-list|events|events-reserve|fee-list|receipts|address|entry-form|individuals|individual-events|"
+     "time-list ENTRY [--from N] [--to N] [--issuer N=TEXT] [--issuer-size N=PT] [--print-log FILE] [--pdf FILE]",
+     cmdPrint},
 };
 
 void usage(std::ostream& err)
@@ -137,15 +144,25 @@ void withPrinter(Context& ctx, const std::function<void(tolv::Printer&)>& draw)
 {
     auto logPath = ctx.args.option("--print-log");
     auto pdfPath = ctx.args.option("--pdf");
-    if (pdfPath) throw TolvError("PDF output is not available in this build");
+    std::ofstream logFile;
     if (logPath) {
-        std::ofstream f(*logPath, std::ios::binary | std::ios::trunc);
-        enforce(bool(f), "印刷ログを作成できません: " + *logPath);
-        PrintLog log(f);
-        draw(log);
+        logFile.open(*logPath, std::ios::binary | std::ios::trunc);
+        enforce(bool(logFile), "印刷ログを作成できません: " + *logPath);
+    }
+    if (pdfPath) {
+        // Qt is started only here, offscreen, for drawing the PDF.
+        tolv::gui::writePdf(*pdfPath, [&](tolv::Printer& pdf) {
+            if (!logPath) {
+                draw(pdf);
+                return;
+            }
+            PrintLog log(logFile);
+            TeePrinter both(pdf, log);
+            draw(both);
+        });
         return;
     }
-    PrintLog log(ctx.out);
+    PrintLog log(logPath ? static_cast<std::ostream&>(logFile) : ctx.out);
     draw(log);
 }
 

@@ -10,5 +10,8 @@ int cmdSetHeader(Context& ctx);
 int cmdDemo(Context& ctx);
 int cmdCheck(Context& ctx);
 int cmdRewrite(Context& ctx);
+int cmdTally(Context& ctx);
+int cmdSort(Context& ctx);
+int cmdPrint(Context& ctx);
 
 } // namespace tolv::cli

@@ -1,0 +1,150 @@
+// tolv tally / sort / print: the tally, the sorting and the printed lists from the command line.
+#include "cli/Commands.h"
+#include "platform/Error.h"
+#include "platform/Paths.h"
+#include "platform/Printer.h"
+#include "platform/Prompt.h"
+#include "reports/EntryForm.h"
+#include "reports/FeeReports.h"
+#include "reports/IndividualLists.h"
+#include "reports/Sorting.h"
+#include "reports/Tally.h"
+#include "reports/TeamLists.h"
+#include "reports/TeamTotalsFile.h"
+#include "reports/TimeList.h"
+#include "storage/ControlFiles.h"
+#include "storage/EntryStore.h"
+
+#include <filesystem>
+#include <ostream>
+
+namespace tolv::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tolv::reports;
+
+void openExisting(EntryStore& store, const std::string& path)
+{
+    enforce(fs::is_regular_file(path), "申込ファイルがありません: " + path);
+    store.openEntryFile(fs::path(path));
+}
+
+// The lists print from the last tally; without one there is nothing to print.
+void openTotals(TeamTotalsFile& totals, const EntryStore& store)
+{
+    fs::path p = teamTotalsPath(store.path());
+    enforce(fs::is_regular_file(p), "申込団体ファイルがありません。先に集計してください: " + p.string());
+    totals.open(p);
+}
+
+int rangeValue(const Context& ctx, const char* name, int fallback)
+{
+    auto v = ctx.args.number(name);
+    if (!v) return fallback;
+    if (*v < -2147483647LL) return -2147483647;
+    if (*v > 2147483647LL) return 2147483647;
+    return static_cast<int>(*v);
+}
+
+// --issuer N=TEXT and --issuer-size N=POINTS for the receipt's four issuer lines.
+void applyIssuer(const Context& ctx, ReceiptIssuer& issuer)
+{
+    for (const char* option : {"--issuer", "--issuer-size"}) {
+        for (const std::string& v : ctx.args.all(option)) {
+            std::size_t eq = v.find('=');
+            if (eq != 1 || v[0] < '0' || v[0] > '3') throw UsageError(std::string(option) + " needs N=VALUE with N 0..3: " + v);
+            auto& target = std::string(option) == "--issuer" ? issuer.text : issuer.size;
+            target[static_cast<std::size_t>(v[0] - '0')] = v.substr(2);
+        }
+    }
+}
+
+const char* const kLists = "team-list, events, events-reserve, fee-list, receipts, address, entry-form, individuals, "
+                           "individual-events, time-list";
+
+} // namespace
+
+int cmdTally(Context& ctx)
+{
+    EntryStore store;
+    openExisting(store, ctx.args.need(0, "ENTRY"));
+    MasterSource master;
+    if (auto dir = ctx.args.option("--master")) {
+        master = MasterSource::local(fs::path(*dir));
+    } else {
+        ensureControlDefaults(ctlDir());
+        master = MasterSource::local(toHostPath(loadTorControl(ctlDir()).folder));
+    }
+    ScriptedPrompt prompt;
+    TallyResult r = runTally(store, store.header().botai(), master, &prompt);
+    if (!prompt.said.empty()) ctx.err << prompt.said;
+    ctx.out << teamTotalsPath(store.path()).string() << "\t" << r.teams.size() << "\n";
+    return 0;
+}
+
+int cmdSort(Context& ctx)
+{
+    const std::string& by = ctx.args.need(0, "club|sex");
+    SortOrder order;
+    if (by == "club") order = SortOrder::Club;
+    else if (by == "sex") order = SortOrder::Sex;
+    else throw UsageError("sort by club or sex, not " + by);
+    EntryStore store;
+    openExisting(store, ctx.args.need(1, "ENTRY"));
+    sortEntryFile(store, order, store.header().botai());
+    return 0;
+}
+
+int cmdPrint(Context& ctx)
+{
+    const std::string list = ctx.args.need(0, "LIST");
+    EntryStore store;
+    const bool known = list == "team-list" || list == "events" || list == "events-reserve" || list == "fee-list" ||
+                       list == "receipts" || list == "address" || list == "entry-form" || list == "individuals" ||
+                       list == "individual-events" || list == "time-list";
+    if (!known) throw UsageError("unknown list " + list + " (one of: " + kLists + ")");
+    if (list == "address") {
+        withPrinter(ctx, [&](Printer& p) { printAddressSample(p); });
+        return 0;
+    }
+    openExisting(store, ctx.args.need(1, "ENTRY"));
+    const EntryHeader& h = store.header();
+
+    if (list == "individuals" || list == "individual-events") {
+        const int first = clampFirst(std::to_string(rangeValue(ctx, "--from", 1)));
+        const int last = clampLast(std::to_string(rangeValue(ctx, "--to", h.total())), h.total());
+        withPrinter(ctx, [&](Printer& p) {
+            if (list == "individuals") printIndividualList(p, store, first, last);
+            else printIndividualEventList(p, store, first, last);
+        });
+        return 0;
+    }
+    if (list == "time-list") {
+        withPrinter(ctx, [&](Printer& p) { printTimeList(p, store, h.botai()); });
+        return 0;
+    }
+
+    TeamTotalsFile totals;
+    openTotals(totals, store);
+    const int first = rangeValue(ctx, "--from", 1);
+    const int last = rangeValue(ctx, "--to", totals.teamCount());
+    if (list == "team-list") {
+        std::string html;
+        withPrinter(ctx, [&](Printer& p) { html = printTeamList(p, totals, h); });
+        writeTeamListHtml(teamListHtmlPath(store.path()), html);
+    } else if (list == "events" || list == "events-reserve") {
+        withPrinter(ctx, [&](Printer& p) { printEventList(p, totals, h, list == "events-reserve"); });
+    } else if (list == "fee-list") {
+        withPrinter(ctx, [&](Printer& p) { printFeeList(p, totals, h); });
+    } else if (list == "receipts") {
+        ReceiptIssuer issuer = ReceiptIssuer::defaults();
+        applyIssuer(ctx, issuer);
+        withPrinter(ctx, [&](Printer& p) { printReceipts(p, totals, first, last, issuer); });
+    } else if (list == "entry-form") {
+        withPrinter(ctx, [&](Printer& p) { printEntryForm(p, totals, store, first, last); });
+    }
+    return 0;
+}
+
+} // namespace tolv::cli

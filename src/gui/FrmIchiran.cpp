@@ -1,0 +1,405 @@
+#include "gui/FrmIchiran.h"
+
+#include "platform/Printer.h"
+#include "platform/Prompt.h"
+#include "reports/EntryForm.h"
+#include "reports/FeeReports.h"
+#include "reports/ReportText.h"
+#include "reports/TeamLists.h"
+#include "storage/Codes.h"
+#include "storage/EntryStore.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <limits>
+#include <sstream>
+
+namespace tolv::gui {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+std::string ss(const QString& s) { return s.toStdString(); }
+
+QString trimmedRight(const std::string& s)
+{
+    std::size_t end = s.find_last_not_of(' ');
+    return qs(end == std::string::npos ? std::string() : s.substr(0, end + 1));
+}
+
+QLabel* valueLabel(const char* name, QWidget* parent)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setMinimumWidth(80);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return l;
+}
+
+QLineEdit* edit(const QString& name, QWidget* parent, int width)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setFixedWidth(width);
+    return e;
+}
+
+QPushButton* button(const char* name, const char* caption, QWidget* parent)
+{
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+FrmIchiran::FrmIchiran(tolv::EntryStore& store, tolv::Prompt& prompt, QWidget* parent)
+    : QWidget(parent), store_(store), prompt_(prompt)
+{
+    setObjectName("frmIchiran");
+    setWindowTitle(QString::fromUtf8("団体"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    print_ = [this](const DrawReport& draw) { return printWithPreview(this, draw); };
+    buildWindow();
+
+    totals_.open(tolv::teamTotalsPath(store_.path()));
+    shown_ = totals_.teamCount();
+    readShown();
+    showTeam();
+    txtLpSt_->setText("1");
+    txtLpEd_->setText(QString::number(totals_.teamCount()));
+    const reports::ReceiptIssuer issuer = reports::ReceiptIssuer::defaults();
+    for (std::size_t i = 0; i < 4; ++i) {
+        txtLpS_[i]->setText(qs(issuer.text[i]));
+        txtLpP_[i]->setText(qs(issuer.size[i]));
+    }
+}
+
+FrmIchiran::~FrmIchiran() { totals_.close(); }
+
+void FrmIchiran::closeEvent(QCloseEvent* event)
+{
+    totals_.close();
+    QWidget::closeEvent(event);
+}
+
+void FrmIchiran::buildWindow()
+{
+    auto* top = new QVBoxLayout(this);
+
+    // The shown team.
+    auto* teamBox = new QGroupBox(QString::fromUtf8("団体"), this);
+    auto* tg = new QGridLayout(teamBox);
+    lblBango_ = valueLabel("lblBango", teamBox);
+    lblDantai_ = valueLabel("lblDantai", teamBox);
+    lblRyaku_ = valueLabel("lblRyaku", teamBox);
+    lblRyakuKana_ = valueLabel("lblRyakuKana", teamBox);
+    lblNamae_ = valueLabel("lblNamae", teamBox);
+    lblYubin_ = valueLabel("lblYubin", teamBox);
+    lblZusho_[0] = valueLabel("lblZusho_0", teamBox);
+    lblZusho_[1] = valueLabel("lblZusho_1", teamBox);
+    lblTel_ = valueLabel("lblTel", teamBox);
+    const std::pair<const char*, QLabel*> rows[] = {
+        {"番号", lblBango_},   {"団体名", lblDantai_}, {"略称", lblRyaku_},     {"電光", lblRyakuKana_}, {"代表者", lblNamae_},
+        {"〒", lblYubin_},     {"住所", lblZusho_[0]}, {"", lblZusho_[1]},      {"電話", lblTel_}};
+    int r = 0;
+    for (const auto& [caption, label] : rows) {
+        tg->addWidget(new QLabel(QString::fromUtf8(caption), teamBox), r, 0);
+        tg->addWidget(label, r++, 1, 1, 3);
+    }
+    lblDat_ = valueLabel("lblDat", teamBox);
+    auto* cmdDown = button("cmdDown", "∧", teamBox);
+    auto* cmdUp = button("cmdUp", "∨", teamBox);
+    tg->addWidget(lblDat_, r, 1);
+    tg->addWidget(cmdDown, r, 2);
+    tg->addWidget(cmdUp, r, 3);
+    connect(cmdUp, &QPushButton::clicked, this, &FrmIchiran::nextTeam);
+    connect(cmdDown, &QPushButton::clicked, this, &FrmIchiran::previousTeam);
+
+    // The fee grid.
+    auto* feeBox = new QGroupBox(QString::fromUtf8("申込金"), this);
+    auto* fg = new QGridLayout(feeBox);
+    const char* heads[] = {"", "項目", "数量", "単価", "金額"};
+    for (int c = 0; c < 5; ++c) fg->addWidget(new QLabel(QString::fromUtf8(heads[c]), feeBox), 0, c);
+    for (int k = 0; k < kFeeItems; ++k) {
+        const QString n = QString::number(k);
+        txtKoumoku_[static_cast<std::size_t>(k)] = edit("txtKoumoku_" + n, feeBox, 150);
+        txtKoumoku_[static_cast<std::size_t>(k)]->setMaxLength(16);
+        txtKazu_[static_cast<std::size_t>(k)] = edit("txtKazu_" + n, feeBox, 60);
+        txtTanka_[static_cast<std::size_t>(k)] = edit("txtTanka_" + n, feeBox, 80);
+        lblKingaku_[static_cast<std::size_t>(k)] = valueLabel(("lblKingaku_" + n).toUtf8().constData(), feeBox);
+        lblKingaku_[static_cast<std::size_t>(k)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        txtKazu_[static_cast<std::size_t>(k)]->setAlignment(Qt::AlignRight);
+        txtTanka_[static_cast<std::size_t>(k)]->setAlignment(Qt::AlignRight);
+        fg->addWidget(new QLabel(QString::number(k + 1), feeBox), k + 1, 0);
+        fg->addWidget(txtKoumoku_[static_cast<std::size_t>(k)], k + 1, 1);
+        fg->addWidget(txtKazu_[static_cast<std::size_t>(k)], k + 1, 2);
+        fg->addWidget(txtTanka_[static_cast<std::size_t>(k)], k + 1, 3);
+        fg->addWidget(lblKingaku_[static_cast<std::size_t>(k)], k + 1, 4);
+        connect(txtKoumoku_[static_cast<std::size_t>(k)], &QLineEdit::returnPressed, this, [this, k] { feeNameEntered(k); });
+        connect(txtTanka_[static_cast<std::size_t>(k)], &QLineEdit::returnPressed, this, [this, k] { priceEntered(k); });
+        connect(txtKazu_[static_cast<std::size_t>(k)], &QLineEdit::returnPressed, this, [this, k] { quantityEntered(k); });
+    }
+    lblGokei_ = valueLabel("lblGokei", feeBox);
+    txtNyukin_ = edit("txtNyukin", feeBox, 100);
+    lblSagaku_ = valueLabel("lblSagaku", feeBox);
+    for (QLabel* l : {lblGokei_, lblSagaku_}) l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    txtNyukin_->setAlignment(Qt::AlignRight);
+    fg->addWidget(new QLabel(QString::fromUtf8("合計"), feeBox), kFeeItems + 1, 3);
+    fg->addWidget(lblGokei_, kFeeItems + 1, 4);
+    fg->addWidget(new QLabel(QString::fromUtf8("入金"), feeBox), kFeeItems + 2, 3);
+    fg->addWidget(txtNyukin_, kFeeItems + 2, 4);
+    fg->addWidget(new QLabel(QString::fromUtf8("差額"), feeBox), kFeeItems + 3, 3);
+    fg->addWidget(lblSagaku_, kFeeItems + 3, 4);
+    connect(txtNyukin_, &QLineEdit::returnPressed, this, &FrmIchiran::receivedEntered);
+
+    // Printing: range, receipt issuer lines, buttons.
+    auto* printBox = new QGroupBox(QString::fromUtf8("印刷"), this);
+    auto* pg = new QGridLayout(printBox);
+    txtLpSt_ = edit("txtLpSt", printBox, 60);
+    txtLpEd_ = edit("txtLpEd", printBox, 60);
+    pg->addWidget(new QLabel(QString::fromUtf8("団体番号"), printBox), 0, 0);
+    auto* range = new QHBoxLayout;
+    range->addWidget(txtLpSt_);
+    range->addWidget(new QLabel(QString::fromUtf8("～"), printBox));
+    range->addWidget(txtLpEd_);
+    range->addStretch();
+    pg->addLayout(range, 0, 1, 1, 2);
+    for (int i = 0; i < 4; ++i) {
+        const QString n = QString::number(i);
+        txtLpS_[static_cast<std::size_t>(i)] = edit("txtLpS_" + n, printBox, 420);
+        txtLpP_[static_cast<std::size_t>(i)] = edit("txtLpP_" + n, printBox, 40);
+        pg->addWidget(new QLabel(QString::fromUtf8(i == 0 ? "発行者" : ""), printBox), i + 1, 0);
+        pg->addWidget(txtLpS_[static_cast<std::size_t>(i)], i + 1, 1);
+        pg->addWidget(txtLpP_[static_cast<std::size_t>(i)], i + 1, 2);
+    }
+    auto* buttons = new QHBoxLayout;
+    const std::tuple<const char*, const char*, void (FrmIchiran::*)()> prints[] = {
+        {"cmdInsatu1", "申込一覧", &FrmIchiran::printTeamList},
+        {"cmdInsatu2", "種目一覧", &FrmIchiran::printEventList},
+        {"cmdInsatu6", "種目一覧予備", &FrmIchiran::printReserveEventList},
+        {"cmdInsatu3", "申込金一覧", &FrmIchiran::printFeeList},
+        {"cmdInsatu4", "領収証", &FrmIchiran::printReceipts},
+        {"cmdInsatu5", "宛名", &FrmIchiran::printAddressSample},
+        {"cmdMoshisho", "申込書", &FrmIchiran::printEntryForm}};
+    for (const auto& [name, caption, slot] : prints) {
+        QPushButton* b = button(name, caption, printBox);
+        connect(b, &QPushButton::clicked, this, slot);
+        buttons->addWidget(b);
+    }
+    QPushButton* cmdOwari = button("cmdOwari", "終", printBox);
+    connect(cmdOwari, &QPushButton::clicked, this, &QWidget::close);
+    buttons->addStretch();
+    buttons->addWidget(cmdOwari);
+    pg->addLayout(buttons, 5, 0, 1, 3);
+
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(teamBox, 1);
+    middle->addWidget(feeBox, 1);
+    top->addLayout(middle);
+    top->addWidget(printBox);
+}
+
+void FrmIchiran::readShown() { totals_.readTeam(shown_); }
+
+void FrmIchiran::showTeam()
+{
+    const TeamTotalRecord& t = totals_.team();
+    const ZedControlRecord& c = totals_.control();
+    lblBango_->setText(qs(t.key()));
+    lblDantai_->setText(qs(t.name()));
+    lblRyaku_->setText(qs(t.shortName()));
+    lblRyakuKana_->setText(qs(t.scoreboard()));
+    lblNamae_->setText(qs(t.representative()));
+    lblYubin_->setText(qs(t.postal()));
+    lblZusho_[0]->setText(qs(t.address1()));
+    lblZusho_[1]->setText(qs(t.address2()));
+    lblTel_->setText(qs(t.phone()));
+    long long total = 0;
+    for (int k = 0; k < kFeeItems; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        long long amount = static_cast<long long>(t.quantity(k)) * c.price(k);
+        txtKoumoku_[i]->setText(trimmedRight(c.feeName(k)));
+        txtKazu_[i]->setText(QString::number(t.quantity(k)));
+        txtTanka_[i]->setText(QString::number(c.price(k)));
+        lblKingaku_[i]->setText(QString::number(amount));
+        total += amount;
+    }
+    lblGokei_->setText(QString::number(total));
+    txtNyukin_->setText(QString::number(t.received()));
+    lblSagaku_->setText(QString::number(numericValue(ss(txtNyukin_->text())) - total));
+    lblDat_->setText(QString::number(shown_) + " / " + QString::number(totals_.teamCount()));
+}
+
+void FrmIchiran::nextTeam()
+{
+    if (shown_ == totals_.teamCount()) prompt_.tell(std::to_string(totals_.teamCount()) + "より大きいデータはありません。");
+    else ++shown_;
+    readShown();
+    showTeam();
+}
+
+void FrmIchiran::previousTeam()
+{
+    if (shown_ <= 1) prompt_.tell("１より小さいレコードはありません。");
+    else --shown_;
+    readShown();
+    showTeam();
+}
+
+bool FrmIchiran::attempt(const std::function<void()>& edit)
+{
+    try {
+        edit();
+        return true;
+    } catch (const std::exception& e) {
+        prompt_.tell(e.what());
+        return false;
+    }
+}
+
+void FrmIchiran::feeNameEntered(int k)
+{
+    const std::string name = ss(txtKoumoku_[static_cast<std::size_t>(k)]->text());
+    if (!attempt([&] {
+            totals_.control().setFeeName(k, name);
+            totals_.writeControl();
+        }))
+        return;
+    txtTanka_[static_cast<std::size_t>(k)]->setFocus();
+}
+
+void FrmIchiran::priceEntered(int k)
+{
+    const std::string typed = ss(txtTanka_[static_cast<std::size_t>(k)]->text());
+    if (!attempt([&] {
+            auto price = reports::convertInteger(typed, std::numeric_limits<std::int32_t>::min(),
+                                                 std::numeric_limits<std::int32_t>::max());
+            totals_.control().setPrice(k, static_cast<std::int32_t>(price));
+            totals_.writeControl();
+        }))
+        return;
+    // The amounts of the shown team follow the new price.
+    readShown();
+    showTeam();
+    if (k == kFeeItems - 1) txtTanka_[0]->setFocus();
+    else txtKoumoku_[static_cast<std::size_t>(k + 1)]->setFocus();
+}
+
+void FrmIchiran::quantityEntered(int k)
+{
+    const std::string typed = ss(txtKazu_[static_cast<std::size_t>(k)]->text());
+    if (!attempt([&] {
+            auto q = reports::convertInteger(typed, std::numeric_limits<std::int16_t>::min(),
+                                             std::numeric_limits<std::int16_t>::max());
+            // Always the shown team's own record, whatever a print read meanwhile.
+            readShown();
+            totals_.team().setQuantity(k, static_cast<std::int16_t>(q));
+            totals_.writeTeam(shown_);
+        }))
+        return;
+    readShown();
+    showTeam();
+    if (k == kFeeItems - 1) txtNyukin_->setFocus();
+    else txtKazu_[static_cast<std::size_t>(k + 1)]->setFocus();
+}
+
+void FrmIchiran::receivedEntered()
+{
+    const std::string typed = ss(txtNyukin_->text());
+    if (!attempt([&] {
+            long long v = reports::roundedValue(typed);
+            readShown();
+            totals_.team().setReceived(static_cast<std::int32_t>(v));
+            totals_.writeTeam(shown_);
+        }))
+        return;
+    readShown();
+    showTeam();
+    txtKazu_[8]->setFocus();
+}
+
+bool FrmIchiran::print(const DrawReport& draw)
+{
+    bool ok = print_(draw);
+    // Printing read other teams; the grid edits the shown one.
+    readShown();
+    return ok;
+}
+
+int FrmIchiran::rangeFirst() const
+{
+    return static_cast<int>(std::clamp<long long>(numericValue(ss(txtLpSt_->text())), -2147483647LL, 2147483647LL));
+}
+
+int FrmIchiran::rangeLast() const
+{
+    return static_cast<int>(std::clamp<long long>(numericValue(ss(txtLpEd_->text())), -2147483647LL, 2147483647LL));
+}
+
+void FrmIchiran::printTeamList()
+{
+    const EntryHeader h = store_.header();
+    // The HTML copy is written once, from a complete run; a run that fails writes nothing.
+    std::string html;
+    if (!attempt([&] {
+            std::ostringstream discard;
+            PrintLog trial(discard);
+            html = reports::printTeamList(trial, totals_, h);
+            reports::writeTeamListHtml(reports::teamListHtmlPath(store_.path()), html);
+        })) {
+        readShown();
+        return;
+    }
+    print([this, h](Printer& p) { reports::printTeamList(p, totals_, h); });
+}
+
+void FrmIchiran::printEventList()
+{
+    const EntryHeader h = store_.header();
+    print([this, h](Printer& p) { reports::printEventList(p, totals_, h, false); });
+}
+
+void FrmIchiran::printReserveEventList()
+{
+    const EntryHeader h = store_.header();
+    print([this, h](Printer& p) { reports::printEventList(p, totals_, h, true); });
+}
+
+void FrmIchiran::printFeeList()
+{
+    const EntryHeader h = store_.header();
+    print([this, h](Printer& p) { reports::printFeeList(p, totals_, h); });
+}
+
+void FrmIchiran::printReceipts()
+{
+    reports::ReceiptIssuer issuer;
+    for (std::size_t i = 0; i < 4; ++i) {
+        issuer.text[i] = ss(txtLpS_[i]->text());
+        issuer.size[i] = ss(txtLpP_[i]->text());
+    }
+    const int first = rangeFirst(), last = rangeLast();
+    print([this, issuer, first, last](Printer& p) { reports::printReceipts(p, totals_, first, last, issuer); });
+}
+
+void FrmIchiran::printAddressSample()
+{
+    print([](Printer& p) { reports::printAddressSample(p); });
+}
+
+void FrmIchiran::printEntryForm()
+{
+    const int first = rangeFirst(), last = rangeLast();
+    print([this, first, last](Printer& p) { reports::printEntryForm(p, totals_, store_, first, last); });
+}
+
+} // namespace tolv::gui

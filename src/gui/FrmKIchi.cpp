@@ -1,0 +1,101 @@
+#include "gui/FrmKIchi.h"
+
+#include "platform/Printer.h"
+#include "reports/IndividualLists.h"
+#include "storage/Codes.h"
+#include "storage/EntryStore.h"
+
+#include <QFont>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace tolv::gui {
+
+FrmKIchi::FrmKIchi(tolv::EntryStore& store, QWidget* parent) : QWidget(parent), store_(store)
+{
+    setObjectName("frmKIchi");
+    setWindowTitle(QString::fromUtf8("個人一覧"));
+    print_ = [this](const DrawReport& draw) { return printWithPreview(this, draw); };
+
+    auto* grid = new QGridLayout(this);
+    txtLpSt_ = new QLineEdit(this);
+    txtLpSt_->setObjectName("txtLpSt");
+    txtLpEd_ = new QLineEdit(this);
+    txtLpEd_->setObjectName("txtLpEd");
+    // The events list prints in the font the range fields show.
+    QFont mincho(QString::fromUtf8("ＭＳ 明朝"));
+    for (QLineEdit* e : {txtLpSt_, txtLpEd_}) {
+        e->setFont(mincho);
+        e->setFixedWidth(80);
+        e->setAlignment(Qt::AlignRight);
+    }
+    grid->addWidget(new QLabel(QString::fromUtf8("選手番号"), this), 0, 0);
+    grid->addWidget(txtLpSt_, 0, 1);
+    grid->addWidget(new QLabel(QString::fromUtf8("～"), this), 0, 2);
+    grid->addWidget(txtLpEd_, 0, 3);
+    auto* cmdKozin = new QPushButton(QString::fromUtf8("個 人 一 覧"), this);
+    cmdKozin->setObjectName("cmdKozin");
+    auto* cmdShumoku = new QPushButton(QString::fromUtf8("個人種目一覧"), this);
+    cmdShumoku->setObjectName("cmdShumoku");
+    auto* cmdOwari = new QPushButton(QString::fromUtf8("終"), this);
+    cmdOwari->setObjectName("cmdOwari");
+    for (QPushButton* b : {cmdKozin, cmdShumoku, cmdOwari}) b->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdKozin);
+    buttons->addWidget(cmdShumoku);
+    buttons->addStretch();
+    buttons->addWidget(cmdOwari);
+    grid->addLayout(buttons, 1, 0, 1, 4);
+    connect(cmdKozin, &QPushButton::clicked, this, &FrmKIchi::printIndividuals);
+    connect(cmdShumoku, &QPushButton::clicked, this, &FrmKIchi::printIndividualEvents);
+    connect(cmdOwari, &QPushButton::clicked, this, &QWidget::close);
+
+    txtLpSt_->setText("1");
+    txtLpEd_->setText(QString::number(store_.header().total()));
+    connect(txtLpEd_, &QLineEdit::returnPressed, this, &FrmKIchi::lastEntered);
+    connect(txtLpSt_, &QLineEdit::textChanged, this, &FrmKIchi::firstChanged);
+}
+
+void FrmKIchi::lastEntered()
+{
+    // The text up to the cursor counts; a number above the swimmer count becomes the count.
+    const QString cut = txtLpEd_->text().left(txtLpEd_->cursorPosition());
+    const int swimmers = store_.header().total();
+    if (numericValue(cut.toStdString()) > swimmers) txtLpEd_->setText(QString::number(swimmers));
+    else txtLpEd_->setText(cut);
+}
+
+void FrmKIchi::firstChanged(const QString& text)
+{
+    if (numericValue(text.toStdString()) < 1) txtLpSt_->setText("1");
+}
+
+int FrmKIchi::first() const
+{
+    return static_cast<int>(std::clamp<long long>(numericValue(txtLpSt_->text().toStdString()), -2147483647LL, 2147483647LL));
+}
+
+int FrmKIchi::last() const
+{
+    return static_cast<int>(std::clamp<long long>(numericValue(txtLpEd_->text().toStdString()), -2147483647LL, 2147483647LL));
+}
+
+void FrmKIchi::printIndividuals()
+{
+    const int a = first(), b = last();
+    print_([this, a, b](Printer& p) { reports::printIndividualList(p, store_, a, b); });
+}
+
+void FrmKIchi::printIndividualEvents()
+{
+    const int a = first(), b = last();
+    const std::string font = txtLpSt_->font().family().toStdString();
+    print_([this, a, b, font](Printer& p) { reports::printIndividualEventList(p, store_, a, b, font); });
+}
+
+} // namespace tolv::gui

@@ -1,0 +1,42 @@
+#pragma once
+// The individual lists window (frmKIchi): a range of swimmer records of the open entry file and
+// the two lists "個 人 一 覧" and "個人種目一覧". It reads the swimmer records and changes nothing.
+#include "gui/PrintPreview.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLineEdit;
+
+namespace tolv {
+class EntryStore;
+}
+
+namespace tolv::gui {
+
+class FrmKIchi : public QWidget {
+    Q_OBJECT
+public:
+    using PrintFn = std::function<bool(const DrawReport&)>;
+
+    explicit FrmKIchi(tolv::EntryStore& store, QWidget* parent = nullptr);
+    void setPrintFunction(PrintFn fn) { print_ = std::move(fn); }
+
+public slots:
+    void printIndividuals();
+    void printIndividualEvents();
+
+private:
+    void lastEntered();
+    void firstChanged(const QString& text);
+    int first() const;
+    int last() const;
+
+    tolv::EntryStore& store_;
+    PrintFn print_;
+    QLineEdit* txtLpSt_ = nullptr;
+    QLineEdit* txtLpEd_ = nullptr;
+};
+
+} // namespace tolv::gui

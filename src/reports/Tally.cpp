@@ -1,0 +1,202 @@
+#include "reports/Tally.h"
+
+#include "platform/Cp932.h"
+#include "platform/Error.h"
+#include "platform/Paths.h"
+#include "platform/Prompt.h"
+#include "reports/ReportText.h"
+#include "storage/Codes.h"
+#include "storage/ControlFiles.h"
+#include "storage/DownloadLayout.h"
+#include "storage/EntryStore.h"
+#include "storage/Master.h"
+#include "storage/RecordFile.h"
+
+#include <map>
+#include <memory>
+
+namespace tolv::reports {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Names the tally gives fee items 0..7 when it creates a team.
+const char* const kTallyFeeNames[8] = {"男子（主）", "その他", "女子（主）", "その他",
+                                       "個人男子",   "個人女子", "リレー男子", "リレー女子"};
+
+constexpr std::int32_t kFirstUncountedTime = kMarkEntered + 1;  // 666667: result marks and above
+
+void add16(TeamTotalRecord& t, int item, long long n) { t.setQuantity(item, checked16(t.quantity(item) + n)); }
+
+bool isRelaySlot(int slot, const ReserveEvents& reserve)
+{
+    if (slot < kIndividualSlots) return false;
+    if (slot < kFirstReserveSlot) return true;
+    return reserve.isRelay(slot - kFirstReserveSlot);
+}
+
+} // namespace
+
+std::string firstCharsBytes(std::string_view cp932, std::size_t n)
+{
+    std::size_t i = 0, chars = 0;
+    while (i < cp932.size() && chars < n) {
+        bool pair = isCp932LeadByte(static_cast<unsigned char>(cp932[i])) && i + 1 < cp932.size();
+        i += pair ? 2 : 1;
+        ++chars;
+    }
+    return std::string(cp932.substr(0, i));
+}
+
+std::string teamKeyOf(const SwimmerRecord& s, int botai)
+{
+    std::string_view q = s.raw(SwimmerRecord::kQBango, 14);
+    if (botai == kBotaiPrefecture) return fitBytes(firstCharsBytes(q, 2) + "000", 5);
+    return fitBytes(firstCharsBytes(q, 5), 5);
+}
+
+MasterSource MasterSource::local(const fs::path& root)
+{
+    MasterSource m;
+    m.registrationRoot = root;
+    return m;
+}
+
+MasterSource MasterSource::downloaded(const fs::path& temp)
+{
+    MasterSource m;
+    m.internet = true;
+    m.temp = temp;
+    return m;
+}
+
+fs::path MasterSource::unitFlagsFile() const
+{
+    return internet ? findNoCase(temp, "kanriken.ctl") : findNoCase(registrationRoot, "kanriken.ctl");
+}
+
+fs::path MasterSource::teamListFile(int prefecture) const
+{
+    if (internet) return findNoCase(temp, "dantai.dat");
+    return localMasterPaths(registrationRoot, prefecture, MasterSex::Male).teamList;
+}
+
+TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRecord& oldControl,
+                         const MasterSource& master)
+{
+    TallyResult r;
+    r.control = oldControl;
+    const int swimmers = store.header().total();
+
+    // Pass 1: teams in order of first appearance, person and per-event counts.
+    for (int n = 1; n <= swimmers; ++n) {
+        SwimmerRecord s = store.swimmerAt(n);
+        std::string key = teamKeyOf(s, botai);
+        TeamTotalRecord* team = nullptr;
+        for (TeamTotalRecord& t : r.teams)
+            if (t.keyBytes() == key) {
+                team = &t;
+                break;
+            }
+        if (!team) {
+            checked16(static_cast<long long>(r.teams.size()) + 1);
+            TeamTotalRecord t = TeamTotalRecord::cleared();
+            t.setKeyBytes(key);
+            // Copied texts drop NUL padding and are blank-padded like every text of the file.
+            if (botai == kBotaiPrefecture) {
+                t.setTextBytes(TeamTotalRecord::kShortName, 12, s.textBytes(SwimmerRecord::kKen, 8));
+                t.setTextBytes(TeamTotalRecord::kScoreboard, 6, s.textBytes(SwimmerRecord::kKenKana, 6));
+            } else {
+                t.setTextBytes(TeamTotalRecord::kShortName, 12, s.textBytes(SwimmerRecord::kShozoku, 12));
+                t.setTextBytes(TeamTotalRecord::kScoreboard, 6, s.textBytes(SwimmerRecord::kShozokuKana, 6));
+            }
+            for (int k = 0; k < 8; ++k) r.control.setFeeName(k, kTallyFeeNames[k]);
+            r.teams.push_back(t);
+            team = &r.teams.back();
+        }
+
+        const std::string sei = s.sei();
+        const bool main = s.shuFuku() == "1";
+        long long grade = numericValue(s.gakunen());
+        if (grade < 75 || grade > 81) {
+            if (sei == "1") add16(*team, main ? 0 : 1, 1);
+            else if (sei == "2") add16(*team, main ? 2 : 3, 1);
+            else add16(*team, 14, 1);
+        }
+        const auto side = sei == "2" ? TeamTotalRecord::Women : TeamTotalRecord::Men;
+        for (int slot = 0; slot < kEventSlots; ++slot) {
+            std::int32_t v = s.kiro(slot);
+            if (v != 0 && v < kFirstUncountedTime)
+                team->setEntries(slot, side, checked16(team->entries(slot, side) + 1LL));
+        }
+    }
+
+    // Pass 2: master data and the individual / relay entry quantities.
+    const std::string flags = r.teams.empty() ? std::string() : readUnitFlags(master.unitFlagsFile());
+    const std::string kijun = store.header().kijunBi();
+    const std::string kijunMonth = kijun.substr(0, 4) + (kijun.size() >= 7 ? kijun.substr(5, 2) : std::string());
+    std::map<fs::path, std::unique_ptr<TeamList>> lists;
+    for (TeamTotalRecord& t : r.teams) {
+        const std::string key = t.key();
+        const int prefecture = static_cast<int>(numericValue(leftChars(key, 2)));
+        if (numericValue(key) != 0 && prefecture >= 1 && prefecture <= 99 && unitKeepsTeams(flags, prefecture)) {
+            fs::path file = master.teamListFile(prefecture);
+            auto it = lists.find(file);
+            if (it == lists.end()) {
+                auto list = std::make_unique<TeamList>();
+                try {
+                    list->openTeamList(file);
+                } catch (const TolvError&) {
+                    list.reset();
+                    r.missingMasters.push_back(file);
+                }
+                it = lists.emplace(file, std::move(list)).first;
+            }
+            if (it->second) {
+                if (auto m = it->second->findTeam(key)) {
+                    t.setTextBytes(TeamTotalRecord::kName, 34, m->textBytes(TeamRecord::kName, 34));
+                    t.setTextBytes(TeamTotalRecord::kRepresentative, 16, m->textBytes(TeamRecord::kPerson, 16));
+                    t.setTextBytes(TeamTotalRecord::kPostal, 8, m->textBytes(TeamRecord::kPostal, 8));
+                    t.setTextBytes(TeamTotalRecord::kAddress1, 26, m->textBytes(TeamRecord::kAddress, 26));
+                    t.setTextBytes(TeamTotalRecord::kAddress2, 26, m->textBytes(TeamRecord::kAddress + 26, 26));
+                    t.setTextBytes(TeamTotalRecord::kPhone, 13, m->textBytes(TeamRecord::kPhone, 13));
+                    std::string date = std::to_string(m->furtherNumber());
+                    t.setMonthFlag(date.size() >= 6 && date.substr(0, 6) == kijunMonth ? "1" : "");
+                }
+            }
+        }
+        // Every individual slot is charged, the 25 m freestyle of slot 0 included.
+        for (int slot = 0; slot < kEventSlots; ++slot) {
+            int base = isRelaySlot(slot, store.reserve()) ? 6 : 4;
+            add16(t, base, t.entries(slot, TeamTotalRecord::Men));
+            add16(t, base + 1, t.entries(slot, TeamTotalRecord::Women));
+        }
+    }
+    r.control.setTeamCount(checked16(static_cast<long long>(r.teams.size())));
+    return r;
+}
+
+TallyResult runTally(const EntryStore& store, int botai, const MasterSource& master, Prompt* prompt)
+{
+    enforce(store.isOpen(), "申込ファイルが開かれていません");
+    const fs::path path = teamTotalsPath(store.path());
+    // The file is rewritten in place (the lists window may hold it open); everything is counted
+    // first, so an overflow leaves the file as it was.
+    RecordFile file(path, kZedRecordLength, RecordFile::Mode::ReadWrite);
+    ZedControlRecord old = ZedControlRecord::fresh();
+    if (file.byteSize() >= 11) file.read(1, old.bytes().data());
+    TallyResult r = computeTally(store, botai, old, master);
+    for (std::size_t i = 0; i < r.teams.size(); ++i)
+        file.write(static_cast<long long>(i) + 11, r.teams[i].bytes().data());
+    file.write(1, r.control.bytes().data());
+    file.close();
+    if (prompt && !r.missingMasters.empty()) {
+        std::string msg = "団体マスタを開けませんでした。団体名・住所は空白のままです。";
+        for (const fs::path& p : r.missingMasters) msg += "\n" + p.string();
+        prompt->tell(msg);
+    }
+    return r;
+}
+
+} // namespace tolv::reports

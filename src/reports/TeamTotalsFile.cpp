@@ -1,0 +1,93 @@
+#include "reports/TeamTotalsFile.h"
+
+#include "platform/Error.h"
+
+#include <algorithm>
+
+namespace tolv {
+
+ZedControlRecord ZedControlRecord::fresh()
+{
+    ZedControlRecord c;
+    c.setTeamCount(0);
+    for (int k = 0; k < kFeeItems; ++k) {
+        c.setFeeName(k, "");
+        c.setPrice(k, 0);
+    }
+    for (int i = 0; i < kZedCounters; ++i) c.setCounter(i, 0);
+    return c;
+}
+
+TeamTotalRecord TeamTotalRecord::cleared()
+{
+    TeamTotalRecord t;
+    t.setTextBytes(kKey, 5, "");
+    t.setTextBytes(kName, 34, "");
+    t.setTextBytes(kShortName, 12, "");
+    t.setTextBytes(kScoreboard, 6, "");
+    t.setTextBytes(kRepresentative, 16, "");
+    t.setTextBytes(kPostal, 8, "");
+    t.setTextBytes(kAddress1, 26, "");
+    t.setTextBytes(kAddress2, 26, "");
+    t.setTextBytes(kPhone, 13, "");
+    t.setTextBytes(kMonthFlag, 1, "");
+    return t;  // numbers, reserved pairs and the unused tail are already 0
+}
+
+std::filesystem::path teamTotalsPath(const std::filesystem::path& entryFile)
+{
+    std::string name = entryFile.filename().string();
+    return entryFile.parent_path() / (name.substr(0, name.find('.')) + ".zed");
+}
+
+void TeamTotalsFile::open(const std::filesystem::path& path)
+{
+    file_.close();
+    file_ = RecordFile(path, kZedRecordLength, RecordFile::Mode::ReadWrite);
+    team_ = TeamTotalRecord::cleared();
+    if (file_.byteSize() < 11) {
+        control_ = ZedControlRecord::fresh();
+        writeControl();
+        return;
+    }
+    ZedControlRecord c;
+    file_.read(1, c.bytes().data());
+    long long present = std::max(0LL, file_.recordCount() - 10);
+    if (c.teamCount() < 0 || c.teamCount() > present) {
+        file_.close();
+        throw TolvError("申込団体ファイルが壊れています（団体数 " + std::to_string(c.teamCount()) +
+                        "、ファイル内の団体レコード " + std::to_string(present) + "）: " + path.string());
+    }
+    control_ = c;
+}
+
+void TeamTotalsFile::close() { file_.close(); }
+
+void TeamTotalsFile::readTeam(int n)
+{
+    if (n == 0) {
+        clearTeam();
+        return;
+    }
+    enforce(file_.isOpen(), "申込団体ファイルが開かれていません");
+    file_.read(1, control_.bytes().data());
+    file_.read(static_cast<long long>(n) + 10, team_.bytes().data());
+}
+
+TeamTotalRecord TeamTotalsFile::teamAt(int n) const
+{
+    TeamTotalRecord t;
+    if (n >= 1) file_.read(static_cast<long long>(n) + 10, t.bytes().data());
+    return t;
+}
+
+void TeamTotalsFile::writeTeam(int n)
+{
+    enforce(n >= 1, "団体番号が不正です: " + std::to_string(n));
+    file_.write(static_cast<long long>(n) + 10, team_.bytes().data());
+    writeControl();
+}
+
+void TeamTotalsFile::writeControl() { file_.write(1, control_.bytes().data()); }
+
+} // namespace tolv
