@@ -12,8 +12,9 @@
 namespace tolv::reports {
 
 const char* const kIssuerName = "日本水泳連盟";
-// Short enough to end left of the seal box at 15 points.
-const char* const kIssuerAddress = "〒150-8050 東京都渋谷区神南1-1-1";
+// Line 0 stands for the issuing federation's postal code and address, which the user types in the
+// window; short enough to end left of the seal box at 15 points.
+const char* const kIssuerAddress = "〒000-0000 東京都（連盟所在地）";
 
 namespace {
 

@@ -181,7 +181,7 @@ TEST(Receipts, OnePerChargedLineTwoToAPageLowerHalfFirst)
               "font\tＭＳ 明朝\t10\n"
               "text\t7950\t12090\t扱者印\n"
               "font\tＭＳ 明朝\t15\n"
-              "text\t2500\t12450\t〒150-8050 東京都渋谷区神南1-1-1\n"
+              "text\t2500\t12450\t〒000-0000 東京都（連盟所在地）\n"
               "font\tＭＳ 明朝\t20\n"
               "text\t2500\t12850\t日本水泳連盟\n"
               "font\tＭＳ 明朝\t10\n"
