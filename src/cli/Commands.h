@@ -8,6 +8,7 @@ int cmdNew(Context& ctx);
 int cmdShow(Context& ctx);
 int cmdSetHeader(Context& ctx);
 int cmdDemo(Context& ctx);
+int cmdAdd(Context& ctx);
 int cmdCheck(Context& ctx);
 int cmdRewrite(Context& ctx);
 int cmdTally(Context& ctx);

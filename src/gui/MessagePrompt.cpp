@@ -1,0 +1,38 @@
+#include "gui/MessagePrompt.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+namespace tolv::gui {
+namespace {
+
+QWidget* owner() { return QApplication::activeWindow(); }
+
+int run(const std::string& message, QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString::fromStdString(message),
+                    buttons, owner());
+    box.setObjectName("MsgBox");
+    box.setDefaultButton(QMessageBox::Ok);
+    // A busy pointer must not hide that the program waits for an answer.
+    bool busy = QGuiApplication::overrideCursor() != nullptr;
+    if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    int r = box.exec();
+    if (busy) QGuiApplication::restoreOverrideCursor();
+    return r;
+}
+
+} // namespace
+
+void MessagePrompt::tell(const std::string& message) { run(message, QMessageBox::Ok); }
+
+bool MessagePrompt::ask(const std::string& message)
+{
+    return run(message, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+
+} // namespace tolv::gui

@@ -1,0 +1,25 @@
+#pragma once
+// Messages and questions as message boxes: OK only, or OK and Cancel for a question; the
+// application's name as the title.
+#include "platform/Prompt.h"
+
+class QWidget;
+
+namespace tolv::gui {
+
+class MessagePrompt : public tolv::Prompt {
+public:
+    void tell(const std::string& message) override;
+    bool ask(const std::string& message) override;
+};
+
+// The busy mouse pointer for the length of a scope.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace tolv::gui

@@ -1,0 +1,360 @@
+#include "storage/AthleteLookup.h"
+
+#include "platform/Cp932.h"
+#include "platform/Error.h"
+#include "platform/Paths.h"
+#include "storage/Codes.h"
+#include "storage/ControlFiles.h"
+#include "storage/EntryStore.h"
+
+#include <climits>
+#include <cstdio>
+
+namespace tolv {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Characters [from, from + count) of a text, counted in code points (0-based).
+std::string chars(const std::string& text, std::size_t from, std::size_t count)
+{
+    std::u32string u = toUtf32(text);
+    if (from >= u.size()) return std::string();
+    return fromUtf32(std::u32string_view(u).substr(from, count));
+}
+
+// The number as the record keeps it: at most 14 characters.
+std::string fourteen(const std::string& number) { return chars(number, 0, 14); }
+
+MasterSex sexEnum(int sex) { return sex == 2 ? MasterSex::Female : MasterSex::Male; }
+
+std::int32_t birthOfNumber(const std::string& number)
+{
+    long long v = numericValue(chars(number, 5, 8));
+    return (v < 0 || v > INT32_MAX) ? 0 : static_cast<std::int32_t>(v);
+}
+
+} // namespace
+
+std::string completeCentury(const std::string& typed, const std::string& kijunBi)
+{
+    std::u32string number = toUtf32(typed);
+    std::u32string reference = toUtf32(kijunBi);
+    if (number.size() < 9 || reference.size() < 4) return typed;
+    for (std::size_t i = 0; i < 4; ++i)
+        if (reference[i] < U'0' || reference[i] > U'9') return typed;
+    std::u32string yearTail = reference.substr(2, 2);
+    std::u32string birthTail = number.substr(7, 2);
+    int century = (reference[0] - U'0') * 10 + (reference[1] - U'0');
+    if (!(birthTail < yearTail)) century = century > 0 ? century - 1 : 0;
+    number[5] = static_cast<char32_t>(U'0' + century / 10);
+    number[6] = static_cast<char32_t>(U'0' + century % 10);
+    return fromUtf32(number);
+}
+
+int prefectureOfNumber(const std::string& number)
+{
+    long long v = numericValue(chars(number, 0, 2));
+    return v < 0 || v > 99 ? 0 : static_cast<int>(v);
+}
+
+int sexOfNumber(const std::string& number)
+{
+    std::u32string u = toUtf32(fourteen(number));
+    if (u.empty()) return 1;
+    return u.back() < U'5' ? 1 : 2;
+}
+
+int SearchList::pick(int button) const
+{
+    if (button < 1 || button > kPickable) return 0;
+    return places[static_cast<std::size_t>(button - 1)];
+}
+
+SearchList fillSearchList(SearchMode mode, const SwimmerRecord& current, const std::string& unitFlags,
+                          const fs::path& athleteList)
+{
+    SearchList list;
+    if (!unitKeepsTeams(unitFlags, prefectureOfNumber(current.QBango()))) return list;
+    AthleteList athletes;
+    athletes.openAthleteList(athleteList);
+    const long long birth = numericValue(chars(current.QBango(), 5, 8));
+    const std::string_view kana = current.raw(SwimmerRecord::kKana, 16);
+    for (int j = 1; j <= athletes.count() && list.lines.size() < SearchList::kPlaces; ++j) {
+        AthleteRecord a = athletes.readAthlete(j);
+        std::string line;
+        if (mode == SearchMode::BirthDate) {
+            if (birth != a.birth()) continue;
+            line = a.text(AthleteRecord::kNamae, 16);
+        } else {
+            if (a.raw(AthleteRecord::kKana, 16) != kana) continue;
+            line = a.text(AthleteRecord::kNamae, 16) + std::to_string(a.birth());
+        }
+        list.places[list.lines.size()] = j;
+        list.lines.push_back(line);
+    }
+    return list;
+}
+
+SwimmerRecord appliedAthlete(const SwimmerRecord& current, const AthleteRecord& a, const std::string& number,
+                             const EntryHeader& header, const ApplySources& sources)
+{
+    SwimmerRecord s = current;
+    const std::string num = fourteen(number);
+    s.setQBango(num);
+
+    // Same-width fields are copied byte for byte.
+    s.setTextBytes(SwimmerRecord::kBango, 7, a.raw(AthleteRecord::kBango, 7));
+    s.setTextBytes(SwimmerRecord::kNamae, 16, a.raw(AthleteRecord::kNamae, 16));
+    s.setTextBytes(SwimmerRecord::kKana, 16, a.raw(AthleteRecord::kKana, 16));
+    s.setTorobi(a.torobi());
+
+    const int prefecture = prefectureOfNumber(num);
+    std::optional<Prefecture> pref;
+    if (prefecture > 0) pref = readPrefecture(sources.prefectureTable, prefecture);
+    s.setTextBytes(SwimmerRecord::kKen, 8, pref ? toCp932(pref->name) : std::string());
+    s.setTextBytes(SwimmerRecord::kKenKana, 6, pref ? toCp932(pref->reading) : std::string());
+
+    const std::string teamCode = toCp932(chars(num, 0, 5));
+    std::string shortName, shortKana;
+    if (unitKeepsTeams(sources.unitFlags, prefecture)) {
+        TeamList teams;
+        teams.openTeamList(sources.teamList);
+        if (auto t = teams.findTeam(chars(num, 0, 5))) {
+            shortName = std::string(t->raw(TeamRecord::kShortName, 12));
+            shortKana = std::string(t->raw(TeamRecord::kShortKana, 6));
+        }
+    }
+    s.setTextBytes(SwimmerRecord::kShozoku, 12, shortName);
+    s.setTextBytes(SwimmerRecord::kShozokuKana, 6, shortKana);
+
+    const std::int32_t birth = birthOfNumber(num);
+    s.setGakunen(gradeCode(birth, a.gradeShift(), header.kijunBi(), header.kubun()));
+    s.setNenrei(static_cast<std::int16_t>(ageOn(birth, header.kijunBi())));
+
+    s.setSei(sexOfNumber(num) == 1 ? "1" : "2");
+    int position = 0;
+    for (int i = 0; i < 5 && position == 0; ++i)
+        if (teamCode.size() == 5 && a.raw(AthleteRecord::kTeams + 5 * std::size_t(i), 5) == teamCode) position = i + 1;
+    s.setShuFuku(std::to_string(position));
+    s.setTextBytes(SwimmerRecord::kShubetu, 6, a.raw(AthleteRecord::kShubetu, 6));
+    return s;
+}
+
+// --- AthleteLookup ------------------------------------------------------------------------------
+
+AthleteLookup::AthleteLookup(Session& session, fs::path registrationRoot, fs::path ctlDir, fs::path tempDir)
+    : session_(session), root_(std::move(registrationRoot)), ctl_(std::move(ctlDir)), temp_(std::move(tempDir))
+{
+}
+
+fs::path AthleteLookup::unitFlagsPath() const
+{
+    return session_.internet() ? temp_ / "kanriken.ctl" : findNoCase(root_, "kanriken.ctl");
+}
+
+fs::path AthleteLookup::prefectureTablePath() const { return findNoCase(ctl_, "ken.ctl"); }
+
+void AthleteLookup::loadUnitFlags() { flags_ = readUnitFlags(unitFlagsPath()); }
+
+MasterPaths AthleteLookup::masterPaths(int prefecture, int sex) const
+{
+    if (session_.internet()) return downloadedMasterPaths(temp_);
+    return localMasterPaths(root_, prefecture, sexEnum(sex));
+}
+
+MasterPaths AthleteLookup::currentMasterPaths(const std::string& number) const
+{
+    int prefecture = prefectureOfNumber(number);
+    if (prefecture <= 0) prefecture = session_.masterPrefecture;
+    std::u32string u = toUtf32(fourteen(number));
+    int sex = session_.masterSex ? session_.masterSex : 1;
+    if (u.size() == 14 && u.back() != U' ') sex = sexOfNumber(number);
+    if (session_.internet()) return downloadedMasterPaths(temp_);
+    return localMasterPaths(root_, prefecture, sexEnum(sex));
+}
+
+void AthleteLookup::ensureMaster(int prefecture, int sex)
+{
+    if (!session_.internet()) return;
+    if (session_.masterPrefecture == prefecture && session_.masterSex == sex) return;
+    downloadMasterFiles(session_.unitFolder(), prefecture, sexEnum(sex), temp_, unitKeepsTeams(flags_, prefecture));
+    session_.masterPrefecture = prefecture;
+    session_.masterSex = sex;
+}
+
+std::string AthleteLookup::masterLocation() const
+{
+    if (!session_.internet()) return toStoredPath(root_, true);
+    if (session_.masterPrefecture <= 0) return session_.unitFolder();
+    return session_.unitFolder() + prefectureFolderName(session_.masterPrefecture) + "/" +
+           sexFolderName(sexEnum(session_.masterSex), false) + "/";
+}
+
+ApplySources AthleteLookup::sources(const MasterPaths& paths) const
+{
+    return ApplySources{prefectureTablePath(), flags_, paths.teamList};
+}
+
+AthleteRecord AthleteLookup::readAthlete(const MasterPaths& paths, int prefecture, int athlete) const
+{
+    AthleteList list;
+    try {
+        list.openAthleteList(paths.athleteList);
+    } catch (const TolvError&) {
+        // A local root without this prefecture's folders gets them, as the first open of the
+        // athlete list does; the list itself is still missing then, which is reported.
+        if (session_.internet() || prefecture <= 0) throw;
+        createLocalMasterFolders(root_, prefecture);
+        list.openAthleteList(paths.athleteList);
+    }
+    enforce(athlete >= 1 && athlete <= list.count(),
+            "索引の選手番号 " + std::to_string(athlete) + " は選手リストにありません（" +
+                std::to_string(list.count()) + " 人）: " + paths.athleteList.string());
+    return list.readAthlete(athlete);
+}
+
+LookupResult AthleteLookup::byNumber(const SwimmerRecord& current, const std::string& number,
+                                     const EntryHeader& header, const AthletePicker& pick)
+{
+    const std::string num = fourteen(number);
+    LookupResult result;
+    result.record = current;
+    result.record.setQBango(num);
+    // An incomplete number would find, by the prefix comparison of the index, whichever athlete
+    // the bisection meets first: it is looked up only when complete.
+    if (toUtf32(num).size() < 14) return result;
+    const int prefecture = prefectureOfNumber(num);
+    const int sex = sexOfNumber(num);
+    ensureMaster(prefecture, sex);
+    const MasterPaths paths = masterPaths(prefecture, sex);
+    enforce(fs::exists(paths.indexQ), "登録データがありません: " + paths.indexQ.string());
+
+    int athlete = 0;
+    IndexHit hit = lookUpIndex(paths.indexQ, kIndexQRecord, num);
+    if (hit.position > 0) {
+        athlete = hit.athlete;
+    } else if (unitKeepsTeams(flags_, prefecture)) {
+        IndexHit byBirth = lookUpIndex(paths.indexT, kIndexTRecord, chars(num, 5, 8));
+        if (byBirth.position > 0) {
+            SearchList list = fillSearchList(SearchMode::BirthDate, result.record, flags_, paths.athleteList);
+            athlete = pick ? pick(list) : 0;
+        }
+    }
+    if (athlete == 0) return result;
+
+    AthleteRecord a = readAthlete(paths, prefecture, athlete);
+    result.record = appliedAthlete(result.record, a, num, header, sources(paths));
+    result.athlete = a;
+    result.found = true;
+    session_.masterPrefecture = prefecture;
+    session_.masterSex = sex;
+    return result;
+}
+
+LookupResult AthleteLookup::byReading(const SwimmerRecord& current, const EntryHeader& header,
+                                      const AthletePicker& pick)
+{
+    const std::string typed = current.QBango();
+    const int prefecture = prefectureOfNumber(typed);
+    LookupResult result;
+    result.record = current;
+    // Without a team list for the prefecture nothing is listed: no master file is needed.
+    if (!unitKeepsTeams(flags_, prefecture)) return result;
+    if (session_.internet() && session_.masterPrefecture == 0) ensureMaster(prefecture, sexOfNumber(typed));
+    const MasterPaths paths = currentMasterPaths(typed);
+
+    SearchList list = fillSearchList(SearchMode::Reading, current, flags_, paths.athleteList);
+    int athlete = (!list.lines.empty() && pick) ? pick(list) : 0;
+    if (athlete == 0) return result;
+
+    AthleteRecord a = readAthlete(paths, prefecture, athlete);
+    std::string number = compositeNumber(chars(typed, 0, 5), a.birth(), a.sexDigit());
+    result.record = appliedAthlete(current, a, number, header, sources(paths));
+    result.athlete = a;
+    result.found = true;
+    return result;
+}
+
+SearchList AthleteLookup::searchList(SearchMode mode, const SwimmerRecord& current) const
+{
+    const std::string typed = current.QBango();
+    if (!unitKeepsTeams(flags_, prefectureOfNumber(typed))) return SearchList();
+    const MasterPaths paths = mode == SearchMode::BirthDate
+                                  ? masterPaths(prefectureOfNumber(typed), sexOfNumber(typed))
+                                  : currentMasterPaths(typed);
+    return fillSearchList(mode, current, flags_, paths.athleteList);
+}
+
+// --- the new-entry run -------------------------------------------------------------------------
+
+std::string presetTime(const std::optional<AthleteRecord>& athlete, int slot, int course)
+{
+    std::int32_t best = 0;
+    if (athlete && slot >= 0 && slot < kIndividualSlots) best = athlete->best(slot, course == 1 ? 1 : 0);
+    return best == 0 ? "66" : std::to_string(best);
+}
+
+std::optional<std::int32_t> typedTime(const std::string& text, int caret)
+{
+    if (text == "66") return kMarkEntered;
+    std::string part = caret <= 0 ? text : chars(text, 0, static_cast<std::size_t>(caret));
+    long long v = numericValue(part);
+    if (v < 0 || v > INT32_MAX) return std::nullopt;
+    return static_cast<std::int32_t>(v);
+}
+
+NewEntryRun::NewEntryRun(EntryStore& store) : store_(store), number_(store.header().total() + 1)
+{
+    store_.readSwimmer(0);
+}
+
+SwimmerRecord& NewEntryRun::record() { return store_.swimmer(); }
+
+void NewEntryRun::take(const LookupResult& r)
+{
+    store_.swimmer() = r.record;
+    if (r.found) athlete_ = r.athlete;
+}
+
+std::string NewEntryRun::preset(int slot) const { return presetTime(athlete_, slot, store_.header().course()); }
+
+bool NewEntryRun::storeTime(int slot, const std::string& text, int caret)
+{
+    if (slot < 0 || slot >= kEventSlots) return false;
+    auto t = typedTime(text, caret);
+    if (!t) return false;
+    store_.swimmer().setKiro(slot, *t);
+    return true;
+}
+
+void NewEntryRun::finish()
+{
+    store_.swimmer().setSeq(number_);
+    store_.header().setTotal(number_);
+    store_.writeSwimmer(number_);
+    store_.readSwimmer(number_);
+}
+
+int deleteSwimmer(EntryStore& store, int shown)
+{
+    EntryHeader& h = store.header();
+    const int total = h.total();
+    enforce(shown >= 1 && shown <= total, "削除する選手がありません: " + std::to_string(shown));
+    if (shown == total) {
+        h.setTotal(total - 1);
+        store.saveHeader();
+        store.readSwimmer(total - 1);
+        return total - 1;
+    }
+    // The last swimmer takes the deleted one's place and number; the count and the moved record
+    // reach the disk in one writeSwimmer.
+    store.readSwimmer(total);
+    store.swimmer().setSeq(shown);
+    h.setTotal(total - 1);
+    store.writeSwimmer(shown);
+    store.readSwimmer(shown);
+    return shown;
+}
+
+} // namespace tolv

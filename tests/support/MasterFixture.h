@@ -1,0 +1,146 @@
+#pragma once
+// A small generated registration master for look-up tests (header only, so the core, command-line
+// and window tests can all use it).
+//
+//   <root>/kanriken.ctl                 flags: prefecture 13 keeps a team list, 14 does not
+//   <root>/ken13/dantai.dat             teams 13001 さくらＳＣ, 13002 みどり水泳
+//   <root>/ken13/Otoko/kozin.dat …      four male athletes (two share a birth date, two a reading)
+//   <root>/ken13/Onna/kozin.dat …       one female athlete
+//   <root>/ken14/Otoko/kozin.dat …      one athlete of a prefecture without team list
+//   <ctl>/ken.ctl                       prefectures 13 東京都 ﾄｳｷｮｳ and 14 神奈川県 ｶﾅｶﾞﾜ
+#include "storage/ControlFiles.h"
+#include "storage/Master.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tolvtest {
+
+struct FixtureAthlete {
+    const char* bango;
+    const char* namae;
+    const char* kana;
+    int birth;
+    const char* sexDigit;
+    const char* team1;
+    const char* team2;
+    const char* shubetu;
+    int torobi;
+    int bestLong1, bestShort1;  // 50m free (slot 1), long and short course
+};
+
+// Male athletes of ken13 in kozin.dat order.
+inline const std::vector<FixtureAthlete>& fixtureMale13()
+{
+    static const std::vector<FixtureAthlete> v = {
+        {"1300101", "山田　太郎", "ﾔﾏﾀﾞ ﾀﾛｳ", 20010501, "1", "13002", "13001", "101000", 20080401, 3050, 2990},
+        {"1300102", "鈴木　一郎", "ｽｽﾞｷ ｲﾁﾛｳ", 20010501, "2", "13001", "", "100000", 20080402, 0, 0},
+        {"1300103", "佐藤　次郎", "ﾔﾏﾀﾞ ﾀﾛｳ", 19950310, "1", "13001", "", "010000", 20070401, 2870, 2800},
+        {"1300104", "伊藤　健", "ｲﾄｳ ｹﾝ", 20010331, "1", "13001", "", "100000", 20080403, 0, 0},
+    };
+    return v;
+}
+
+inline const std::vector<FixtureAthlete>& fixtureFemale13()
+{
+    static const std::vector<FixtureAthlete> v = {
+        {"1300501", "高橋　花子", "ﾀｶﾊｼ ﾊﾅｺ", 19580117, "5", "13002", "", "100001", 20080405, 3400, 3350},
+    };
+    return v;
+}
+
+inline const std::vector<FixtureAthlete>& fixtureMale14()
+{
+    static const std::vector<FixtureAthlete> v = {
+        {"1400101", "海野　誠", "ｳﾐﾉ ﾏｺﾄ", 19990707, "1", "14001", "", "100000", 20080410, 0, 0},
+    };
+    return v;
+}
+
+inline tolv::AthleteRecord fixtureRecord(const FixtureAthlete& f)
+{
+    tolv::AthleteRecord a;
+    a.setBango(f.bango);
+    a.setNamae(f.namae);
+    a.setKana(f.kana);
+    a.setBirth(f.birth);
+    a.setSexDigit(f.sexDigit);
+    a.setGradeShift(0);
+    a.setShubetu(f.shubetu);
+    for (int k = 0; k < 5; ++k) a.setTeam(k, "");
+    a.setTeam(0, f.team1);
+    if (*f.team2) a.setTeam(1, f.team2);
+    a.setTorobi(f.torobi);
+    a.setBest(1, 0, f.bestLong1);
+    a.setBest(1, 1, f.bestShort1);
+    return a;
+}
+
+inline std::vector<tolv::AthleteRecord> fixtureRecords(const std::vector<FixtureAthlete>& list)
+{
+    std::vector<tolv::AthleteRecord> out;
+    for (const auto& f : list) out.push_back(fixtureRecord(f));
+    return out;
+}
+
+inline void writeFixtureAthletes(const std::filesystem::path& folder, const std::vector<FixtureAthlete>& list)
+{
+    std::filesystem::create_directories(folder);
+    auto records = fixtureRecords(list);
+    tolv::writeAthleteList(folder / "kozin.dat", records);
+    tolv::writeAthleteIndexes(folder, records);
+}
+
+inline std::vector<tolv::TeamRecord> fixtureTeams()
+{
+    std::vector<tolv::TeamRecord> out;
+    const char* const rows[][3] = {{"13001", "さくらＳＣ", "ｻｸﾗSC"}, {"13002", "みどり水泳", "ﾐﾄﾞﾘ"}};
+    for (const auto& r : rows) {
+        tolv::TeamRecord t;
+        t.setCode(r[0]);
+        t.setName(std::string(r[1]) + "クラブ");
+        t.setShortName(r[1]);
+        t.setShortKana(r[2]);
+        out.push_back(t);
+    }
+    return out;
+}
+
+inline std::string fixtureUnitFlags()
+{
+    std::string flags(80, '0');
+    flags[12] = '1';  // prefecture 13
+    return flags;
+}
+
+// The registration root in the local layout; with `serverLayout` the layout of a unit folder on
+// the download address instead (every master file, dantai.dat too, in lower-case otoko/onna below
+// <root>ken<NN>/, kanriken.ctl beside them).
+inline void writeFixtureMaster(const std::filesystem::path& root, bool serverLayout = false)
+{
+    const char* male = serverLayout ? "otoko" : "Otoko";
+    const char* female = serverLayout ? "onna" : "Onna";
+    std::filesystem::create_directories(root / "ken13");
+    tolv::writeUnitFlags(root / "kanriken.ctl", fixtureUnitFlags());
+    writeFixtureAthletes(root / "ken13" / male, fixtureMale13());
+    writeFixtureAthletes(root / "ken13" / female, fixtureFemale13());
+    writeFixtureAthletes(root / "ken14" / male, fixtureMale14());
+    if (serverLayout) {
+        tolv::writeTeamList(root / "ken13" / male / "dantai.dat", fixtureTeams());
+        tolv::writeTeamList(root / "ken13" / female / "dantai.dat", fixtureTeams());
+    } else {
+        tolv::writeTeamList(root / "ken13" / "dantai.dat", fixtureTeams());
+    }
+}
+
+inline void writeFixturePrefectures(const std::filesystem::path& kenCtl)
+{
+    std::vector<tolv::Prefecture> table(47);
+    table[12] = {"東京都", "ﾄｳｷｮｳ", ""};
+    table[13] = {"神奈川県", "ｶﾅｶﾞﾜ", ""};
+    std::filesystem::create_directories(kenCtl.parent_path());
+    tolv::writePrefectureTable(kenCtl, table);
+}
+
+} // namespace tolvtest
