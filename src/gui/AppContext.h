@@ -6,6 +6,12 @@
 
 #include <functional>
 
+namespace tolv {
+class Printer;
+}
+
+class QWidget;
+
 namespace tolv::gui {
 
 struct AppContext {
@@ -13,6 +19,8 @@ struct AppContext {
     tolv::Prompt* prompt = nullptr;
     // Closes every window (and with them every file) and ends the program.
     std::function<void()> endProgram;
+    // Draws a report for the user: the print preview unless a test puts its own printer here.
+    std::function<void(QWidget*, const std::function<void(tolv::Printer&)>&)> print;
     // Set once endProgram has been asked for.
     bool ending = false;
 

@@ -1,5 +1,8 @@
 #include "gui/FrmZepi.h"
 
+#include "checks/CheckMenu.h"
+#include "gui/CommandMenus.h"
+
 #include "gui/AppContext.h"
 #include "gui/ErrNo.h"
 #include "gui/FrmDrive.h"
@@ -80,6 +83,7 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
     buildMenus();
     buildWindow();
     load();
+    wireCommandMenus(*this);
 }
 
 FrmZepi::~FrmZepi() { closeEntry(); }
@@ -138,16 +142,14 @@ void FrmZepi::buildMenus()
     item(shu, "mShuKozin", "個人一覧");
 
     QMenu* check = menu(nullptr, "mCheck", "チェック");
-    const char* const reports[][2] = {{"mCheck1", "番号"},     {"mCheck14", "旧番号"}, {"mCheck2", "生年月日"},
-                                      {"mCheck3", "フリカナ"}, {"mCheck4", "学年"},    {"mCheck5", "年令"},
-                                      {"mCheck11", "種別なし"}, {"mCheck8", "4種目以上"}, {"mCheck15", "同タイム"}};
-    for (const auto& r : reports) item(check, r[0], r[1]);
-    check->addSeparator();
-    const char* const rewrites[][2] = {{"mCheck13", "フリカナ書き直し"}, {"mCheck6", "年令書き直し"},
-                                       {"mCheck7", "学年書き直し"},     {"mCheck17", "学年(実業団)書き直し"},
-                                       {"mCheck10", "主登録書き直し"},   {"mCheck9", "副登録書き直し"},
-                                       {"mCheck12", "県名書き直し"},     {"mCheck16", "同タイム書き直し"}};
-    for (const auto& r : rewrites) item(check, r[0], r[1]);
+    bool rewrites = false;
+    for (const tolv::CheckMenuItem& c : tolv::checkMenuItems()) {
+        if (c.kind == tolv::CheckKind::Rewrite && !rewrites) {
+            check->addSeparator();
+            rewrites = true;
+        }
+        item(check, c.objectName, c.caption);
+    }
 
     QMenu* work = menu(nullptr, "mWk", "Work");
     item(work, "mWk1", "Work1", true);  // does nothing

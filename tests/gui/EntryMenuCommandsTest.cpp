@@ -1,0 +1,134 @@
+// The entry window's menus that run other parts' commands on the open entry file: a check report
+// drawn for the user, a rewrite written to the file, sorting and the tally.
+#include "gui/FrmZepi.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "platform/Printer.h"
+#include "storage/ControlFiles.h"
+#include "support/GuiTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QtTest>
+
+#include <memory>
+#include <sstream>
+
+using namespace tolv;
+using tolv::gui::FrmZepi;
+using tolvtest::child;
+using tolvtest::readBytes;
+
+namespace fs = std::filesystem;
+
+class EntryMenuCommandsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<tolvtest::TempTree> tree_;
+    std::unique_ptr<tolvtest::TestContext> t_;
+    fs::path file_;
+    std::ostringstream printed_;
+
+    FrmZepi* open()
+    {
+        auto* w = new FrmZepi(t_->ctx);
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
+        return w;
+    }
+
+private slots:
+    void init()
+    {
+        tree_ = std::make_unique<tolvtest::TempTree>();
+        setFixedNow({2008, 10, 1, 9, 0, 0});
+        t_ = std::make_unique<tolvtest::TestContext>();
+        printed_.str("");
+        // Reports land in a print log instead of the preview dialog.
+        t_->ctx.print = [this](QWidget*, const std::function<void(Printer&)>& draw) {
+            PrintLog log(printed_);
+            draw(log);
+        };
+        fs::path entry = tree_->dir() / "entry";
+        fs::create_directories(entry);
+        file_ = entry / "TEST.zep";
+        ensureWorkTree();
+        writeZepControl(ctlDir(), ZepControl{"/", entry.string() + "/", 0, "TEST.zep"});
+        writeTorControl(ctlDir(), TorControl{"/", (tree_->dir() / "registration").string() + "/"});
+        writeTenControl(ctlDir(), TenControl{(tree_->dir() / "transfer").string() + "/"});
+
+        EntryStore store;
+        store.openEntryFile(file_);
+        store.header().setKijunBi("2008/10/16");
+        const char* const numbers[] = {"13001200105011", "13001200105011", "13002199804015"};
+        const char* const sexes[] = {"1", "1", "2"};
+        for (int n = 1; n <= 3; ++n) {
+            store.swimmer() = EntryStore::emptySwimmer();
+            store.swimmer().setSeq(n);
+            store.swimmer().setQBango(numbers[n - 1]);
+            store.swimmer().setSei(sexes[n - 1]);
+            store.swimmer().setNamae("選手" + std::to_string(n));
+            store.swimmer().setNenrei(0);
+            store.header().setTotal(n);
+            store.writeSwimmer(n);
+        }
+    }
+
+    void cleanup()
+    {
+        tolvtest::deleteWindows();
+        t_.reset();
+        tree_.reset();
+    }
+
+    void checkReportIsDrawnAndChangesNothing()
+    {
+        FrmZepi* w = open();
+        const std::string before = readBytes(file_);
+        QAction* a = w->menuAction("mCheck14");
+        QVERIFY(a && a->isEnabled());
+        a->trigger();
+        const std::string log = printed_.str();
+        // One line for the second of the two equal old numbers, then the end of the job.
+        QVERIFY2(log.find("13001200105011") != std::string::npos, log.c_str());
+        QVERIFY2(log.find("->") != std::string::npos, log.c_str());
+        QVERIFY(log.size() >= 4 && log.substr(log.size() - 4) == "end\n");
+        QCOMPARE(readBytes(file_), before);
+        QCOMPARE(w->current(), 3);
+    }
+
+    void ageRewriteWritesEveryRecordAndShowsTheCurrentSwimmer()
+    {
+        FrmZepi* w = open();
+        w->menuAction("mCheck6")->trigger();
+        const std::string bytes = readBytes(file_);
+        // Ages on 2008/10/16: born 2001/05/01 -> 7, born 1998/04/01 -> 10.
+        auto age = [&](int n) {
+            return int(static_cast<unsigned char>(bytes[std::size_t(n + 9) * 384 + 91]));
+        };
+        QCOMPARE(age(1), 7);
+        QCOMPARE(age(2), 7);
+        QCOMPARE(age(3), 10);
+        QCOMPARE(w->current(), 3);
+        QCOMPARE(child<QLineEdit>(w, "txtNenrei")->text(), QString("10"));
+        QVERIFY(t_->prompt.said.empty());
+    }
+
+    void sortBySexAndTallyFromTheMenus()
+    {
+        FrmZepi* w = open();
+        w->menuAction("mSotSei")->trigger();
+        EntryStore after;
+        after.openEntryFile(file_);
+        QCOMPARE(after.header().total(), 3);
+        QCOMPARE(after.swimmerAt(3).Namae(), std::string("選手3") + std::string(11, ' '));
+        after.close();
+
+        w->menuAction("mShuKei")->trigger();
+        QVERIFY(fs::exists(file_.parent_path() / "TEST.zed"));
+    }
+};
+
+QTEST_MAIN(EntryMenuCommandsTest)
+#include "EntryMenuCommandsTest.moc"
