@@ -39,27 +39,6 @@ struct AddFixture {
 
 std::string bytesOf(const SwimmerRecord& s) { return std::string(s.bytes().data(), s.bytes().size()); }
 
-// The record a look-up of 山田　太郎 by 13001200105011 must give, built field by field.
-SwimmerRecord expectedYamada()
-{
-    SwimmerRecord e = EntryStore::emptySwimmer();
-    e.setSeq(1);
-    e.setQBango("13001200105011");
-    e.setBango("1300101");
-    e.setNamae("山田　太郎");
-    e.setKana("ﾔﾏﾀﾞ ﾀﾛｳ");
-    e.setKen("東京都");
-    e.setKenKana("ﾄｳｷｮｳ");
-    e.setShozoku("さくらＳＣ");
-    e.setShozokuKana("ｻｸﾗSC");
-    e.setGakunen("11");
-    e.setNenrei(7);
-    e.setSei("1");
-    e.setShuFuku("2");
-    e.setShubetu("101000");
-    e.setTorobi(20080401);
-    return e;
-}
 
 } // namespace
 
@@ -71,7 +50,7 @@ TEST(AddCommand, LookUpFillsTheSwimmerAndTheEventsAsTheNewEntryRunDoes)
                     "--event", "19=10523", "--event", "73=66"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "1\t13001200105011\t山田　太郎      \n");
-    SwimmerRecord e = expectedYamada();
+    SwimmerRecord e = tolvtest::expectedYamada();
     e.setKiro(1, 2990);
     e.setKiro(9, 10523);
     e.setKiro(26, 666666);
@@ -87,7 +66,7 @@ TEST(AddCommand, RegistrationRootComesFromDrTorAndTypedFieldsWin)
     writeTorControl(f.tree.home() / "ctl", TorControl{"c:", f.root.string() + "/"});
     auto r = f.add({"--qbango", "13001200105011", "--lookup", "--namae", "山田　太", "--bango", "9999999"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    SwimmerRecord e = expectedYamada();
+    SwimmerRecord e = tolvtest::expectedYamada();
     e.setNamae("山田　太");
     e.setBango("9999999");
     EXPECT_EQ(f.record(1), bytesOf(e));

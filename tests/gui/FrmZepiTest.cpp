@@ -246,22 +246,7 @@ private slots:
         QCOMPARE(biko->toolTip(), QString());
         QCOMPARE(lblBiko->text(), QString());
 
-        SwimmerRecord e = EntryStore::emptySwimmer();
-        e.setSeq(1);
-        e.setQBango("13001200105011");
-        e.setBango("1300101");
-        e.setNamae("山田　太郎");
-        e.setKana("ﾔﾏﾀﾞ ﾀﾛｳ");
-        e.setKen("東京都");
-        e.setKenKana("ﾄｳｷｮｳ");
-        e.setShozoku("さくらＳＣ");
-        e.setShozokuKana("ｻｸﾗSC");
-        e.setGakunen("11");
-        e.setNenrei(7);
-        e.setSei("1");
-        e.setShuFuku("2");
-        e.setShubetu("101000");
-        e.setTorobi(20080401);
+        SwimmerRecord e = tolvtest::expectedYamada();
         e.setKiro(1, 2990);
         e.setKiro(9, 105);
         e.setKiro(43, 666666);

@@ -9,6 +9,7 @@
 //   <root>/ken14/Otoko/kozin.dat …      one athlete of a prefecture without team list
 //   <ctl>/ken.ctl                       prefectures 13 東京都 ﾄｳｷｮｳ and 14 神奈川県 ｶﾅｶﾞﾜ
 #include "storage/ControlFiles.h"
+#include "storage/EntryStore.h"
 #include "storage/Master.h"
 
 #include <filesystem>
@@ -141,6 +142,28 @@ inline void writeFixturePrefectures(const std::filesystem::path& kenCtl)
     table[13] = {"神奈川県", "ｶﾅｶﾞﾜ", ""};
     std::filesystem::create_directories(kenCtl.parent_path());
     tolv::writePrefectureTable(kenCtl, table);
+}
+
+// The record a look-up of 山田　太郎 by 13001200105011 must give, built field by field.
+inline tolv::SwimmerRecord expectedYamada()
+{
+    tolv::SwimmerRecord e = tolv::EntryStore::emptySwimmer();
+    e.setSeq(1);
+    e.setQBango("13001200105011");
+    e.setBango("1300101");
+    e.setNamae("山田　太郎");
+    e.setKana("ﾔﾏﾀﾞ ﾀﾛｳ");
+    e.setKen("東京都");
+    e.setKenKana("ﾄｳｷｮｳ");
+    e.setShozoku("さくらＳＣ");
+    e.setShozokuKana("ｻｸﾗSC");
+    e.setGakunen("11");
+    e.setNenrei(7);
+    e.setSei("1");
+    e.setShuFuku("2");
+    e.setShubetu("101000");
+    e.setTorobi(20080401);
+    return e;
 }
 
 } // namespace tolvtest
