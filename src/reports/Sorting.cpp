@@ -1,7 +1,7 @@
 #include "reports/Sorting.h"
 
 #include "platform/Error.h"
-#include "reports/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "reports/Tally.h"
 #include "storage/EntryStore.h"
 #include "storage/KeySort.h"
@@ -46,7 +46,7 @@ std::vector<int> sortEntryFile(EntryStore& store, SortOrder order, int botai, co
 
     std::vector<int> order_;
     {
-        AtomicFile out(path, path.filename().string() + ".sort");
+        AtomicFile out(path);
         const std::size_t len = kEntryRecordLength;
         for (int d = 1; d <= swimmers; ++d) {
             const int from = items[static_cast<std::size_t>(d - 1)].record;

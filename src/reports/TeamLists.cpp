@@ -2,7 +2,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Printer.h"
-#include "reports/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "reports/ReportText.h"
 #include "reports/TeamTotalsFile.h"
 #include "storage/Codes.h"

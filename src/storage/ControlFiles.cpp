@@ -1,5 +1,7 @@
 #include "storage/ControlFiles.h"
 
+#include "platform/AtomicFile.h"
+
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
@@ -43,33 +45,16 @@ std::optional<std::string> readFileBytes(const fs::path& p)
     return s.str();
 }
 
-// Replaces the file whole: the bytes go to a temporary name beside it, which is then renamed over
-// the old file, so a failed write never leaves a half-written control file.
-void replaceFile(const fs::path& target, const std::string& bytes)
+void replaceControlFile(const fs::path& target, const std::string& bytes)
 {
     std::error_code ec;
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    fs::path tmp = target;
-    tmp += ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            fs::remove(tmp, ec);
-            throw TolvError("ファイルに書き込めません: " + target.string());
-        }
-    }
-    fs::rename(tmp, target, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        throw TolvError("ファイルに書き込めません: " + target.string());
-    }
+    tolv::replaceFile(target, bytes);
 }
 
 void writeControlFile(const fs::path& target, const std::string& utf8Lines)
 {
-    replaceFile(target, toCp932(utf8Lines));
+    replaceControlFile(target, toCp932(utf8Lines));
 }
 
 std::optional<std::vector<std::string>> readControlFile(const fs::path& p)
@@ -298,7 +283,7 @@ void writePrefectureTable(const fs::path& kenCtl, const std::vector<Prefecture>&
         r.setText(kKenFurther, kKenFurtherWidth, p.further);
         bytes.append(r.bytes().data(), kKenRecord);
     }
-    replaceFile(kenCtl, bytes);
+    replaceControlFile(kenCtl, bytes);
 }
 
 std::string readUnitFlags(const fs::path& kanrikenCtl)
@@ -314,7 +299,7 @@ std::string readUnitFlags(const fs::path& kanrikenCtl)
 
 void writeUnitFlags(const fs::path& kanrikenCtl, const std::string& flags)
 {
-    replaceFile(kanrikenCtl, fitBytes(toCp932(flags), kFlagsRecord));
+    replaceControlFile(kanrikenCtl, fitBytes(toCp932(flags), kFlagsRecord));
 }
 
 bool unitKeepsTeams(const std::string& flags, int code)

@@ -1,7 +1,9 @@
 #include "storage/EntryStore.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "storage/Backups.h"
 
 #include <algorithm>
 
@@ -12,23 +14,35 @@ void EntryStore::openEntryFile(const std::filesystem::path& folder, const std::s
     openEntryFile(folder / fileName);
 }
 
-void EntryStore::openEntryFile(const std::filesystem::path& path)
+void EntryStore::openEntryFile(const std::filesystem::path& path, Access access)
 {
-    file_.close();
-    RecordFile f(path, kEntryRecordLength, RecordFile::Mode::ReadWrite);
+    close();
+    if (access == Access::Read)
+        enforce(std::filesystem::is_regular_file(path), "申込ファイルがありません: " + path.string());
+    FileLock lock(path, access == Access::Write ? FileLock::Kind::Exclusive : FileLock::Kind::Shared);
+    RecordFile f(path, kEntryRecordLength,
+                 access == Access::Write ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly);
     file_ = std::move(f);
+    lock_ = std::move(lock);
+    access_ = access;
     try {
         loadHeader();
     } catch (...) {
-        file_.close();
+        close();
         throw;
     }
+}
+
+void EntryStore::close()
+{
+    file_.close();
+    lock_.release();
 }
 
 void EntryStore::reopen()
 {
     std::filesystem::path p = file_.path();
-    openEntryFile(p);
+    openEntryFile(p, access_);
 }
 
 std::string EntryStore::baseName(const std::string& fileName)
@@ -41,6 +55,13 @@ void EntryStore::loadHeader()
     enforce(file_.isOpen(), "申込ファイルが開かれていません");
     long long size = file_.byteSize();
     if (size <= 10) {
+        if (access_ == Access::Read) {
+            // Shown as an empty file; only a writer initialises it.
+            header_.clear();
+            reserve_.clear();
+            header_.setCourse(1);
+            return;
+        }
         header_.clear();
         reserve_.clear();
         header_.setTotal(0);
@@ -74,7 +95,7 @@ void EntryStore::loadHeader()
     file_.read(2, r.bytes().data());
     // Distrust the count: it must fit the records the file actually holds.
     long long present = std::max(0LL, file_.recordCount() - 10);
-    if (h.total() < 0 || h.total() > present) {
+    if (h.total() < 0 || h.total() > present || h.total() > kMaxSwimmers) {
         throw TolvError("申込ファイルではないか、壊れています（総数 " + std::to_string(h.total()) +
                         "、ファイル内の選手レコード " + std::to_string(present) + "）: " +
                         file_.path().string());
@@ -85,6 +106,7 @@ void EntryStore::loadHeader()
 
 void EntryStore::saveHeader()
 {
+    enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
     file_.write(1, header_.bytes().data());
     file_.write(2, reserve_.bytes().data());
 }
@@ -133,9 +155,74 @@ SwimmerRecord EntryStore::swimmerAt(int n) const
 
 void EntryStore::writeSwimmer(int n)
 {
-    enforce(n >= 1, "選手番号が不正です: " + std::to_string(n));
+    enforce(n >= 1 && n <= kMaxSwimmers, "選手番号が不正です: " + std::to_string(n));
     file_.write(n + 10, swimmer_.bytes().data());
     saveHeader();
+}
+
+std::vector<SwimmerRecord> EntryStore::readAllSwimmers() const
+{
+    const int total = std::max(0, header_.total());
+    std::vector<SwimmerRecord> all(static_cast<std::size_t>(total));
+    if (total == 0) return all;
+    std::string bytes = file_.readRange(11, total);
+    for (int i = 0; i < total; ++i)
+        std::copy_n(bytes.data() + static_cast<std::size_t>(i) * kEntryRecordLength, kEntryRecordLength,
+                    all[static_cast<std::size_t>(i)].bytes().data());
+    return all;
+}
+
+void EntryStore::commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command)
+{
+    replaceWhole(swimmers, 1, command);
+}
+
+void EntryStore::appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command)
+{
+    const long long total = std::max(0, header_.total());
+    enforce(total + static_cast<long long>(more.size()) <= kMaxSwimmers,
+            "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " +
+                std::to_string(total) + " 人、追加 " + std::to_string(more.size()) + " 人）: " +
+                file_.path().string());
+    replaceWhole(more, total + 1, command);
+}
+
+void EntryStore::replaceWhole(const std::vector<SwimmerRecord>& swimmers, long long firstChanged,
+                              const std::string& command)
+{
+    enforce(file_.isOpen(), "申込ファイルが開かれていません");
+    enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
+    const long long newTotal = firstChanged - 1 + static_cast<long long>(swimmers.size());
+    enforce(newTotal <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです: " +
+                                          file_.path().string());
+    const std::filesystem::path path = file_.path();
+    makeBackup(path, command);
+
+    // The old file's bytes, with the header, reserve events and the changed swimmers laid over them.
+    std::string image = file_.readAllBytes();
+    const std::size_t len = kEntryRecordLength;
+    const std::size_t need = static_cast<std::size_t>(newTotal + 10) * len;
+    if (image.size() < need) image.resize(need, '\0');
+    if (image.size() < 2 * len) image.resize(2 * len, '\0');
+    EntryHeader h = header_;
+    h.setTotal(static_cast<std::int32_t>(newTotal));
+    std::copy_n(h.bytes().data(), len, image.data());
+    std::copy_n(reserve_.bytes().data(), len, image.data() + len);
+    for (std::size_t i = 0; i < swimmers.size(); ++i)
+        std::copy_n(swimmers[i].bytes().data(), len,
+                    image.data() + static_cast<std::size_t>(firstChanged + 9 + static_cast<long long>(i)) * len);
+
+    AtomicFile out(path);
+    out.write(image);
+    file_.close();
+    try {
+        out.commit();
+    } catch (...) {
+        file_ = RecordFile(path, kEntryRecordLength, RecordFile::Mode::ReadWrite);
+        throw;
+    }
+    file_ = RecordFile(path, kEntryRecordLength, RecordFile::Mode::ReadWrite);
+    header_ = h;
 }
 
 } // namespace tolv

@@ -2,24 +2,35 @@
 // The open entry file: header (record 1), reserve events (record 2) and swimmer n (record n + 10),
 // edited in place. Every swimmer write also writes the header, so `total` on disk always matches
 // the last change.
+#include "platform/FileLock.h"
 #include "storage/RecordFile.h"
 #include "storage/Records.h"
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tolv {
 
+// The most swimmers an entry file may hold; checked when a file is opened and before every append.
+constexpr int kMaxSwimmers = 100000;
+
 class EntryStore {
 public:
+    // Write: the file is opened read-write under an exclusive lock (a second writer is refused),
+    // created and initialised when missing or 10 bytes or less. Read: read-only under a shared lock;
+    // a missing file is an error and a short file is shown as empty without being written.
+    enum class Access { Write, Read };
+
     EntryStore() = default;
 
     // Closes a previously open file, opens folder/fileName (created when missing), then loadHeader.
     void openEntryFile(const std::filesystem::path& folder, const std::string& fileName);
-    void openEntryFile(const std::filesystem::path& path);
+    void openEntryFile(const std::filesystem::path& path, Access access = Access::Write);
     bool isOpen() const { return file_.isOpen(); }
+    Access access() const { return access_; }
     const std::filesystem::path& path() const { return file_.path(); }
-    void close() { file_.close(); }
+    void close();
     // Closes and opens the same file again, re-reading header and reserve events.
     void reopen();
 
@@ -34,6 +45,18 @@ public:
     // Reads swimmer n without touching the buffer.
     SwimmerRecord swimmerAt(int n) const;
 
+    // Every swimmer record 1 .. total, read in one pass over the file.
+    std::vector<SwimmerRecord> readAllSwimmers() const;
+
+    // Bulk changes, whole or not at all: the old file (and its team totals file) is first copied
+    // to the backup folder under `command`, then the file is rewritten under a temporary name and
+    // renamed into place. header() and reserve() are written as they are in the store, with the
+    // count set to the swimmers written; every other byte of the old file is kept. The store stays
+    // open on the new file, under the same lock. Needs Access::Write.
+    void commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command);
+    // Appends swimmers after the last one, the same way. Refused past kMaxSwimmers.
+    void appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command);
+
     EntryHeader& header() { return header_; }
     const EntryHeader& header() const { return header_; }
     ReserveEvents& reserve() { return reserve_; }
@@ -47,6 +70,11 @@ public:
     static std::string baseName(const std::string& fileName);
 
 private:
+    void replaceWhole(const std::vector<SwimmerRecord>& swimmers, long long firstChanged,
+                      const std::string& command);
+
+    FileLock lock_;
+    Access access_ = Access::Write;
     RecordFile file_;
     EntryHeader header_;
     ReserveEvents reserve_;

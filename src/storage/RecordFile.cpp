@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
+#include <algorithm>
 
 namespace tolv {
 
@@ -75,6 +77,41 @@ void RecordFile::read(long long n, char* buf) const
         std::memset(buf + got, 0, length_ - got);
         std::clearerr(file_);
     }
+}
+
+namespace {
+
+// Reads up to size bytes at offset; returns how many were read.
+std::size_t preadAll(std::FILE* f, char* buf, std::size_t size, long long offset)
+{
+    std::fflush(f);
+    int fd = ::fileno(f);
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::pread(fd, buf + done, size - done, static_cast<off_t>(offset + static_cast<long long>(done)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+} // namespace
+
+std::string RecordFile::readRange(long long first, long long count) const
+{
+    if (first < 1 || count <= 0) return {};
+    std::string out(static_cast<std::size_t>(count) * length_, '\0');
+    if (file_) preadAll(file_, out.data(), out.size(), (first - 1) * static_cast<long long>(length_));
+    return out;
+}
+
+std::string RecordFile::readAllBytes() const
+{
+    long long size = byteSize();
+    std::string out(static_cast<std::size_t>(std::max(0LL, size)), '\0');
+    if (file_) out.resize(preadAll(file_, out.data(), out.size(), 0));
+    return out;
 }
 
 void RecordFile::write(long long n, const char* buf)

@@ -27,6 +27,10 @@ public:
 
     // Reads record n (1-based) into buf (recordLength bytes); missing bytes are zeros.
     void read(long long n, char* buf) const;
+    // Records first .. first + count - 1 in one read; missing bytes are zeros.
+    std::string readRange(long long first, long long count) const;
+    // The whole file as it is on disk.
+    std::string readAllBytes() const;
     // Writes record n and flushes it to disk.
     void write(long long n, const char* buf);
     void close();

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/Printer.h"
+#include "support/EntrySnapshot.h"
 #include "storage/ControlFiles.h"
 #include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
@@ -119,11 +120,9 @@ private slots:
     {
         FrmZepi* w = open();
         w->menuAction("mSotSei")->trigger();
-        EntryStore after;
-        after.openEntryFile(file_);
-        QCOMPARE(after.header().total(), 3);
+        const tolvtest::EntrySnapshot after = tolvtest::readEntry(file_);
+        QCOMPARE(after.header.total(), 3);
         QCOMPARE(after.swimmerAt(3).Namae(), std::string("選手3") + std::string(11, ' '));
-        after.close();
 
         w->menuAction("mShuKei")->trigger();
         QVERIFY(fs::exists(file_.parent_path() / "TEST.zed"));

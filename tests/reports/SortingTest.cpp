@@ -36,7 +36,9 @@ std::vector<std::string> names(EntryStore& s)
 bool onlyEntryAndZedFiles(const fs::path& dir)
 {
     for (const auto& e : fs::directory_iterator(dir))
-        if (e.path().filename() != "meet.zep" && e.path().filename() != "tolvsys") return false;
+        if (e.path().filename() != "meet.zep" && e.path().filename() != "tolvsys" &&
+            e.path().filename() != ".meet.zep.lock")
+            return false;
     return true;
 }
 

@@ -65,6 +65,7 @@ TEST(EntryStore, SwimmersLiveAtRecordNPlusTenAndEveryWriteCarriesTheHeader)
     EXPECT_EQ(rec.substr(281, 88), std::string(88, ' '));
     EXPECT_EQ(rec.substr(371, 13), std::string(13, '\0'));
 
+    store.close();
     EntryStore again;
     again.openEntryFile(t.dir() / "a.zep");
     EXPECT_EQ(again.header().total(), 3);

@@ -1,0 +1,128 @@
+#include "platform/AtomicFile.h"
+
+#include "platform/Error.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tolv {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string uniqueSuffix()
+{
+    static std::atomic<unsigned> counter{0};
+    return "." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1)) + ".tmp";
+}
+
+} // namespace
+
+fs::path resolveLinks(const fs::path& p)
+{
+    fs::path cur = p;
+    // Follow a chain of links by hand so that a link to a not-yet-existing file still resolves.
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(cur, ec)) return cur;
+        fs::path next = fs::read_symlink(cur, ec);
+        if (ec) return cur;
+        cur = next.is_absolute() ? next : cur.parent_path() / next;
+    }
+    throw TolvError("シンボリックリンクが循環しています: " + p.string());
+}
+
+std::function<void(const fs::path&)>& AtomicFile::beforeRenameHook()
+{
+    static std::function<void(const fs::path&)> hook;
+    return hook;
+}
+
+AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode) : final_(resolveLinks(target))
+{
+    temp_ = final_.parent_path() / ("." + final_.filename().string() + uniqueSuffix());
+    struct stat st {};
+    const bool exists = ::stat(final_.c_str(), &st) == 0;
+    const mode_t mode = exists ? (st.st_mode & 07777) : static_cast<mode_t>(newFileMode);
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd_ < 0) throw TolvError("一時ファイルを作成できません: " + temp_.string() + " (" + std::strerror(errno) + ")");
+    // Set the final permissions on the descriptor (umask does not apply to fchmod); the owner is
+    // kept where the file system lets us.
+    ::fchmod(fd_, mode);
+    if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
+        if (::fchown(fd_, st.st_uid, st.st_gid) != 0) { /* not permitted: keep ours */ }
+        ::fchmod(fd_, mode);
+    }
+}
+
+AtomicFile::~AtomicFile()
+{
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_) {
+        std::error_code ec;
+        fs::remove(temp_, ec);
+    }
+}
+
+void AtomicFile::fail(const std::string& what)
+{
+    int e = errno;
+    throw TolvError(what + ": " + final_.string() + " (" + std::strerror(e) + ")");
+}
+
+void AtomicFile::writeAt(long long offset, std::string_view bytes)
+{
+    enforce(fd_ >= 0 && !committed_, "一時ファイルは閉じられています: " + temp_.string());
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail("ファイルに書き込めません");
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            fail("ファイルに書き込めません");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    end_ = std::max(end_, offset + static_cast<long long>(bytes.size()));
+}
+
+void AtomicFile::write(std::string_view bytes)
+{
+    writeAt(end_, bytes);
+}
+
+void AtomicFile::commit()
+{
+    enforce(fd_ >= 0 && !committed_, "一時ファイルは閉じられています: " + temp_.string());
+    if (::fsync(fd_) != 0) fail("ファイルを書き出せません");
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) fail("ファイルを閉じられません");
+    if (auto& hook = beforeRenameHook()) hook(temp_);
+    if (::rename(temp_.c_str(), final_.c_str()) != 0) fail("ファイルを置き換えられません");
+    committed_ = true;
+    // Make the rename itself durable.
+    fs::path dir = final_.parent_path().empty() ? "." : final_.parent_path();
+    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+void replaceFile(const fs::path& target, std::string_view bytes)
+{
+    AtomicFile f(target);
+    f.write(bytes);
+    f.commit();
+}
+
+} // namespace tolv

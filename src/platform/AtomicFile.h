@@ -1,0 +1,51 @@
+#pragma once
+// A whole file written under a unique temporary name beside its target and renamed over it in one
+// step, only after every byte is written and flushed to disk. Until commit() the target is untouched;
+// an AtomicFile destroyed without commit() removes its temporary file.
+//
+// A target that is a symbolic link is followed: the link stays and its target file is replaced.
+// The replacement keeps the old file's permission bits and, where permitted, its owner and group;
+// a new file gets `newFileMode`.
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tolv {
+
+class AtomicFile {
+public:
+    explicit AtomicFile(const std::filesystem::path& target, unsigned newFileMode = 0644);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    void write(std::string_view bytes);
+    // Writes bytes at a byte offset of the temporary file (files written record by record).
+    void writeAt(long long offset, std::string_view bytes);
+    // Flushes, syncs, closes and renames the temporary file over the target.
+    void commit();
+    const std::filesystem::path& tempPath() const { return temp_; }
+    // The file that is replaced (the target with symbolic links followed).
+    const std::filesystem::path& finalPath() const { return final_; }
+
+    // Test hook: called just before the rename; throwing from it abandons the commit.
+    static std::function<void(const std::filesystem::path& temp)>& beforeRenameHook();
+
+private:
+    [[noreturn]] void fail(const std::string& what);
+
+    std::filesystem::path final_;
+    std::filesystem::path temp_;
+    int fd_ = -1;
+    long long end_ = 0;
+    bool committed_ = false;
+};
+
+// Replaces `target` with `bytes` through an AtomicFile.
+void replaceFile(const std::filesystem::path& target, std::string_view bytes);
+
+// The file a path names with symbolic links followed (the path itself when it does not exist yet).
+std::filesystem::path resolveLinks(const std::filesystem::path& p);
+
+} // namespace tolv

@@ -1,0 +1,79 @@
+#include "platform/FileLock.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Error.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace tolv {
+
+namespace fs = std::filesystem;
+
+std::string inUseMessage(const fs::path& file)
+{
+    return "他のプログラムが使用中です: " + file.string();
+}
+
+fs::path FileLock::lockPathFor(const fs::path& guarded)
+{
+    fs::path real = resolveLinks(guarded);
+    return real.parent_path() / ("." + real.filename().string() + ".lock");
+}
+
+FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
+{
+    const fs::path lockPath = lockPathFor(guarded);
+    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A folder where no lock file can be made (a read-only medium) cannot have a second writer
+    // that uses it either; readers go on without a lock there.
+    if (fd_ < 0 && kind == Kind::Shared) fd_ = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        if (kind == Kind::Shared) return;
+        throw TolvError("ロックファイルを作成できません: " + lockPath.string() + " (" + std::strerror(errno) + ")");
+    }
+    int op = (kind == Kind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    while (::flock(fd_, op) != 0) {
+        if (errno == EINTR) continue;
+        int e = errno;
+        ::close(fd_);
+        fd_ = -1;
+        if (e == EWOULDBLOCK) throw TolvError(inUseMessage(guarded));
+        throw TolvError("ファイルをロックできません: " + guarded.string() + " (" + std::strerror(e) + ")");
+    }
+}
+
+FileLock::~FileLock()
+{
+    release();
+}
+
+FileLock::FileLock(FileLock&& o) noexcept : fd_(o.fd_), kind_(o.kind_)
+{
+    o.fd_ = -1;
+}
+
+FileLock& FileLock::operator=(FileLock&& o) noexcept
+{
+    if (this != &o) {
+        release();
+        fd_ = o.fd_;
+        kind_ = o.kind_;
+        o.fd_ = -1;
+    }
+    return *this;
+}
+
+void FileLock::release()
+{
+    if (fd_ >= 0) {
+        ::flock(fd_, LOCK_UN);
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+} // namespace tolv
