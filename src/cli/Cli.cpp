@@ -31,6 +31,8 @@ const Command kCommands[] = {
      "print team-list|events|events-reserve|fee-list|receipts|address|entry-form|individuals|individual-events|"
      "time-list ENTRY [--from N] [--to N] [--issuer N=TEXT] [--issuer-size N=PT] [--print-log FILE] [--pdf FILE]",
      cmdPrint},
+    {"export", "export FORMAT ENTRY [--to DIR]", cmdExport},
+    {"import", "import FORMAT ENTRY [--from DIR]", cmdImport},
 };
 
 void usage(std::ostream& err)

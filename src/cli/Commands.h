@@ -14,5 +14,7 @@ int cmdRewrite(Context& ctx);
 int cmdTally(Context& ctx);
 int cmdSort(Context& ctx);
 int cmdPrint(Context& ctx);
+int cmdExport(Context& ctx);
+int cmdImport(Context& ctx);
 
 } // namespace tolv::cli

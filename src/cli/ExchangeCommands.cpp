@@ -1,0 +1,47 @@
+// tolv export FORMAT ENTRY / tolv import FORMAT ENTRY: one table row per foreign format; each
+// format's command lives in the file of its subsystem.
+#include "cli/Commands.h"
+
+#include <ostream>
+#include <string>
+
+namespace tolv::cli {
+namespace {
+
+struct Format {
+    const char* name;
+    CommandFn fn;  // called with the FORMAT argument removed: positional 0 is ENTRY
+};
+
+// Exports: `--to DIR` (default: the transfer folder of dr_ten.ctl).
+const Format kExports[] = {
+    {nullptr, nullptr},
+};
+
+// Imports: `--from DIR` (default: the transfer folder of dr_ten.ctl).
+const Format kImports[] = {
+    {nullptr, nullptr},
+};
+
+template <std::size_t N>
+int dispatch(Context& ctx, const Format (&table)[N], const char* what)
+{
+    const std::string name = ctx.args.need(0, "FORMAT");
+    for (const Format& f : table) {
+        if (f.name && name == f.name) {
+            ctx.args.positional.erase(ctx.args.positional.begin());
+            return f.fn(ctx);
+        }
+    }
+    std::string names;
+    for (const Format& f : table)
+        if (f.name) names += std::string(names.empty() ? "" : ", ") + f.name;
+    throw UsageError(std::string("unknown ") + what + " format " + name + " (one of: " + names + ")");
+}
+
+} // namespace
+
+int cmdExport(Context& ctx) { return dispatch(ctx, kExports, "export"); }
+int cmdImport(Context& ctx) { return dispatch(ctx, kImports, "import"); }
+
+} // namespace tolv::cli
