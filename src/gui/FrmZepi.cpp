@@ -570,6 +570,26 @@ void FrmZepi::closeEvent(QCloseEvent* event)
 
 QAction* FrmZepi::menuAction(const QString& name) const { return findChild<QAction*>(name); }
 
+void FrmZepi::handOverTo(QWidget* child)
+{
+    if (!store_.isOpen()) {
+        delete child;
+        return;
+    }
+    run_.reset();
+    enableButtons(true);
+    setState(Browse, "検索・修正");
+    store_.close();
+    child->setAttribute(Qt::WA_DeleteOnClose);
+    connect(child, &QObject::destroyed, this, [this] {
+        if (closed_) return;
+        if (guard([this] { store_.reopen(); })) refreshCurrent();
+        show();
+    });
+    hide();
+    child->show();
+}
+
 // --- header --------------------------------------------------------------------------------------
 
 void FrmZepi::showHeader()

@@ -63,6 +63,11 @@ public slots:
     void refreshCurrent();
     // Closes the entry file and empties the temp folder (once); the window stays.
     void closeEntry();
+    // Shows `child`, a window that works on the entry file itself (merge, Mcompd, timing export),
+    // with the entry window closed behind it: the entry file and its lock are released meanwhile.
+    // When the child closes (it is deleted on close), the entry window reopens the entry file,
+    // shows the current swimmer and comes back.
+    void handOverTo(QWidget* child);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
