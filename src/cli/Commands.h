@@ -17,4 +17,8 @@ int cmdPrint(Context& ctx);
 int cmdExport(Context& ctx);
 int cmdImport(Context& ctx);
 
+// The formats of export and import with their own options.
+std::vector<Variant> exportFormats();
+std::vector<Variant> importFormats();
+
 } // namespace tolv::cli
