@@ -43,6 +43,9 @@ const Command kCommands[] = {
      exportFormats},
     {"import", "import FORMAT ENTRY [--from DIR]", cmdImport, "Reads a foreign format into the entry file.",
      importFormats},
+    {"backups", "backups ENTRY", cmdBackups, "Lists the automatic backups of an entry file, newest first."},
+    {"undo", "undo ENTRY [--yes]", cmdUndo,
+     "Puts the newest backup back in place of the entry file (asks first unless --yes)."},
 };
 
 void listCommands(std::ostream& os)
