@@ -22,11 +22,13 @@ const CheckMenuItem& itemNamed(CheckKind kind, const std::string& name)
                      " (one of: " + names + ")");
 }
 
-// Checks and rewrites work on an existing entry file; opening would create a missing one.
-void openExisting(EntryStore& store, const std::string& path)
+// Checks and rewrites work on an existing entry file; opening would create a missing one. A check
+// only reads: it takes the shared lock and leaves the file as it is.
+void openExisting(EntryStore& store, const std::string& path,
+                  EntryStore::Access access = EntryStore::Access::Write)
 {
     enforce(std::filesystem::is_regular_file(path), "申込ファイルがありません: " + path);
-    store.openEntryFile(std::filesystem::path(path));
+    store.openEntryFile(std::filesystem::path(path), access);
 }
 
 void passOn(Context& ctx, const ScriptedPrompt& prompt)
@@ -40,7 +42,7 @@ int cmdCheck(Context& ctx)
 {
     const CheckMenuItem& item = itemNamed(CheckKind::Report, ctx.args.need(0, "NAME"));
     EntryStore store;
-    openExisting(store, ctx.args.need(1, "ENTRY"));
+    openExisting(store, ctx.args.need(1, "ENTRY"), EntryStore::Access::Read);
     ScriptedPrompt prompt(false);
     withPrinter(ctx, [&](Printer& p) { item.run(store, &p, prompt); });
     passOn(ctx, prompt);

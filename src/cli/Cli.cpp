@@ -1,44 +1,175 @@
 #include "cli/Cli.h"
 
 #include "cli/Commands.h"
-#include "gui/PrintPreview.h"
+#include "cli/UsageLine.h"
+#include "platform/Clock.h"
 #include "platform/Error.h"
-#include "platform/Printer.h"
 
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <algorithm>
 #include <iostream>
 
 namespace tolv::cli {
 namespace {
 
 const Command kCommands[] = {
-    {"new", "new ENTRY", cmdNew},
-    {"show", "show ENTRY [--json]", cmdShow},
+    {"new", "new ENTRY", cmdNew, "Opens or creates an entry file (a new file is initialised)."},
+    {"show", "show ENTRY [--json]", cmdShow, "Prints the header, the reserve events and every swimmer."},
     {"set-header",
      "set-header ENTRY [--zigyo T] [--basho T] [--stbi YYYYMMDD] [--enbi YYYYMMDD] [--tcod T] "
      "[--kijunbi YYYYMMDD] [--course N] [--kubun N] [--botai N]",
-     cmdSetHeader},
-    {"demo", "demo DIR", cmdDemo},
+     cmdSetHeader, "Edits the header with the entry window's rules."},
+    {"demo", "demo DIR", cmdDemo, "Writes the demo registration master and a sample entry file into DIR."},
     {"add",
      "add ENTRY --qbango Q [--lookup] [--master DIR] [--bango B] [--namae T] [--kana T] [--event CODE=TIME]...",
-     cmdAdd},
-    {"check", "check number|qbango|birth|kana|grade|age|no-category|four-events|same-time ENTRY [--print-log FILE] [--pdf FILE]", cmdCheck},
-    {"rewrite", "rewrite kana|age|grade|grade-company|main|secondary|prefecture|same-time ENTRY", cmdRewrite},
-    {"tally", "tally ENTRY [--master DIR]", cmdTally},
-    {"sort", "sort club|sex ENTRY", cmdSort},
+     cmdAdd, "Adds one swimmer as the new-entry run makes it."},
+    {"check",
+     "check number|qbango|birth|kana|grade|age|no-category|four-events|same-time ENTRY [--print-log FILE] "
+     "[--pdf FILE]",
+     cmdCheck, "Prints one check list of the entry file."},
+    {"rewrite", "rewrite kana|age|grade|grade-company|main|secondary|prefecture|same-time ENTRY", cmdRewrite,
+     "Rewrites one field of every swimmer."},
+    {"tally", "tally ENTRY [--master DIR]", cmdTally, "Tallies the teams into the team totals file."},
+    {"sort", "sort club|sex ENTRY", cmdSort, "Sorts the swimmers."},
     {"print",
      "print team-list|events|events-reserve|fee-list|receipts|address|entry-form|individuals|individual-events|"
-     "time-list ENTRY [--from N] [--to N] [--issuer N=TEXT] [--issuer-size N=PT] [--print-log FILE] [--pdf FILE]",
-     cmdPrint},
-    {"export", "export FORMAT ENTRY [--to DIR]", cmdExport},
-    {"import", "import FORMAT ENTRY [--from DIR]", cmdImport},
+     "time-list [ENTRY] [--from N] [--to N] [--issuer N=TEXT]... [--issuer-size N=PT]... [--print-log FILE] "
+     "[--pdf FILE]",
+     cmdPrint, "Prints one list."},
+    {"export", "export FORMAT ENTRY [--to DIR]", cmdExport, "Writes the entry file in a foreign format.",
+     exportFormats},
+    {"import", "import FORMAT ENTRY [--from DIR]", cmdImport, "Reads a foreign format into the entry file.",
+     importFormats},
+    {"backups", "backups ENTRY", cmdBackups, "Lists the automatic backups of an entry file, newest first."},
+    {"undo", "undo ENTRY [--yes]", cmdUndo,
+     "Puts the newest backup back in place of the entry file (asks first unless --yes)."},
 };
 
-void usage(std::ostream& err)
+void listCommands(std::ostream& os)
 {
-    err << "usage: tolv [--home DIR] COMMAND ...\n";
-    for (const Command& c : kCommands) err << "  tolv " << c.usage << "\n";
+    os << "usage: tolv [--home DIR] COMMAND ...\n";
+    for (const Command& c : kCommands) os << "  tolv " << c.usage << "\n";
+    os << "tolv COMMAND --help describes one command.\n";
+}
+
+const Command* findCommand(const std::string& name)
+{
+    for (const Command& c : kCommands)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+// The first positional argument of a command line, skipping the options and their values.
+std::optional<std::string> firstPositional(const std::vector<std::string>& args, const UsageLine& line)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--") return i + 1 < args.size() ? std::optional(args[i + 1]) : std::nullopt;
+        if (a.rfind("-", 0) != 0 || a == "-") return a;
+        if (a.find('=') != std::string::npos) continue;
+        const UsageOption* o = line.option(a);
+        if (o ? !o->meta.empty() : !isFlagOption(a)) ++i;
+    }
+    return std::nullopt;
+}
+
+int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& out, std::ostream& err)
+{
+    const std::string name = cmd.name;
+    UsageLine line = UsageLine::parse(cmd.usage);
+    std::string usage = cmd.usage;
+    std::string footer;
+    bool lenient = false;
+    if (cmd.variants) {
+        std::vector<Variant> variants = cmd.variants();
+        std::optional<std::string> kind = firstPositional(args, line);
+        const Variant* chosen = nullptr;
+        for (const Variant& v : variants)
+            if (kind && *kind == v.name) chosen = &v;
+        if (chosen && chosen->options) {
+            line.addOptions(chosen->options);
+            usage += std::string(" ") + chosen->options;
+        } else {
+            lenient = true;  // a kind without declared options, or an unknown one the command reports
+        }
+        footer = "\n" + std::string(line.positionals.empty() ? "KIND" : line.positionals[0].name) + ":\n";
+        for (const Variant& v : variants)
+            footer += std::string("  ") + v.name + (v.options ? std::string(" ") + v.options : "") + "\n";
+    }
+
+    CLI::App app(cmd.about ? cmd.about : "", "tolv " + name);
+    app.footer("\nusage: tolv " + usage + footer);
+    app.set_help_flag("-h,--help", "prints this help");
+    std::vector<std::pair<const UsageOption*, CLI::Option*>> declared;
+    std::vector<CLI::Option*> positionals;
+    for (const UsagePositional& p : line.positionals) {
+        CLI::Option* o = app.add_option(p.name);
+        if (!p.choices.empty()) o->description("one of: " + join(p.choices, ", "));
+        o->type_name(p.repeat ? "..." : "");
+        if (p.repeat) o->expected(0, -1);
+        if (!p.choices.empty()) o->check(CLI::IsMember(p.choices));
+        positionals.push_back(o);
+    }
+    for (const UsageOption& u : line.options) {
+        CLI::Option* o = nullptr;
+        if (u.meta.empty()) {
+            o = app.add_flag(u.name);
+            if (!u.repeat) o->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        } else {
+            o = app.add_option(u.name);
+            o->type_name(u.meta);
+            o->multi_option_policy(u.repeat ? CLI::MultiOptionPolicy::TakeAll : CLI::MultiOptionPolicy::TakeLast);
+            if (u.integer) o->check(CLI::TypeValidator<long long>("INTEGER"));
+        }
+        if (u.required) o->required();
+        declared.emplace_back(&u, o);
+    }
+    std::vector<UsageOption> guessed;  // options of a variant that declares none
+    if (lenient) {
+        for (const std::string& a : args) {
+            if (a == "--") break;
+            if (a.rfind("--", 0) != 0 || a.size() <= 2) continue;
+            std::string n = a.substr(0, a.find('='));
+            if (n == "--help" || line.option(n)) continue;
+            bool seen = false;
+            for (const UsageOption& g : guessed) seen = seen || g.name == n;
+            if (!seen) guessed.push_back(UsageOption{n, isFlagOption(n) ? "" : "VALUE", false, true, false});
+        }
+        for (const UsageOption& g : guessed) {
+            CLI::Option* o = g.meta.empty() ? app.add_flag(g.name) : app.add_option(g.name);
+            if (!g.meta.empty()) o->type_name(g.meta)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+            declared.emplace_back(&g, o);
+        }
+    }
+
+    Context ctx{{}, out, err};
+    try {
+        std::reverse(args.begin(), args.end());  // CLI11 takes a vector back to front
+        app.parse(args);
+        for (CLI::Option* p : positionals)
+            for (const std::string& v : p->results()) ctx.args.positional.push_back(v);
+        for (const auto& [u, o] : declared) {
+            if (o->count() == 0) continue;
+            auto& values = ctx.args.options[u->name];
+            if (!u->meta.empty()) values = o->results();
+        }
+        return cmd.fn(ctx);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        err << "tolv " << name << ": " << e.what() << "\nusage: tolv " << usage << "\n";
+        return 2;
+    } catch (const UsageError& e) {
+        err << "tolv " << name << ": " << e.what() << "\nusage: tolv " << usage << "\n";
+        return 2;
+    } catch (const std::exception& e) {
+        err << e.what() << "\n";
+        return 1;
+    }
 }
 
 } // namespace
@@ -46,7 +177,22 @@ void usage(std::ostream& err)
 bool isFlagOption(const std::string& name)
 {
     return name == "--json" || name == "--lookup" || name == "--prefer-master" || name == "--yes" ||
-           name == "--help";
+           name == "--help" || name == "--zip" || name == "--replace";
+}
+
+bool applyFixedNow(const char* value)
+{
+    if (!value) return true;
+    DateTime t;
+    char tail = 0;
+    if (std::sscanf(value, "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute, &t.second,
+                    &tail) != 6)
+        return false;
+    if (std::string(value).size() != 19 || !isValidDate(t.year * 10000 + t.month * 100 + t.day) || t.hour > 23 ||
+        t.minute > 59 || t.second > 59 || t.hour < 0 || t.minute < 0 || t.second < 0)
+        return false;
+    setFixedNow(t);
+    return true;
 }
 
 std::optional<std::string> Args::option(const std::string& name) const
@@ -84,91 +230,51 @@ std::optional<long long> Args::number(const std::string& name) const
 
 int run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err)
 {
-    std::size_t i = 0;
-    while (i < argv.size() && argv[i].rfind("--", 0) == 0) {
-        if (argv[i] == "--home" && i + 1 < argv.size()) {
-            setenv("TOLVSYS_HOME", argv[i + 1].c_str(), 1);
-            i += 2;
-        } else if (argv[i] == "--help") {
-            usage(out);
-            return 0;
-        } else {
-            err << "tolv: unknown option " << argv[i] << "\n";
-            usage(err);
-            return 2;
-        }
-    }
-    if (i >= argv.size()) {
-        usage(err);
+    if (!applyFixedNow(std::getenv("TOLVSYS_NOW"))) {
+        err << "tolv: TOLVSYS_NOW は \"YYYY-MM-DD hh:mm:ss\" の形の日時にしてください: " << std::getenv("TOLVSYS_NOW")
+            << "\n";
         return 2;
     }
-    const std::string name = argv[i++];
-    const Command* cmd = nullptr;
-    for (const Command& c : kCommands)
-        if (name == c.name) cmd = &c;
-    if (!cmd) {
-        err << "tolv: unknown command " << name << "\n";
-        usage(err);
-        return 2;
-    }
-    Context ctx{{}, out, err};
+    CLI::App app("tolvsys: entries to swimming competitions", "tolv");
+    std::string home;
+    app.add_option("--home", home, "the working tree (default: $TOLVSYS_HOME)")->type_name("DIR");
+    app.set_help_flag("");
+    CLI::Option* help = app.add_flag("-h,--help");
+    help->description("prints the commands");
+    app.prefix_command();
+    std::vector<std::string> rest;
     try {
-        for (; i < argv.size(); ++i) {
-            const std::string& a = argv[i];
-            if (a.rfind("--", 0) == 0 && a.size() > 2) {
-                if (isFlagOption(a)) {
-                    ctx.args.options[a];
-                } else {
-                    if (i + 1 >= argv.size()) throw UsageError(a + " needs a value");
-                    ctx.args.options[a].push_back(argv[++i]);
-                }
-            } else {
-                ctx.args.positional.push_back(a);
-            }
-        }
-        return cmd->fn(ctx);
-    } catch (const UsageError& e) {
-        err << "tolv " << name << ": " << e.what() << "\nusage: tolv " << cmd->usage << "\n";
+        std::vector<std::string> reversed(argv.rbegin(), argv.rend());
+        app.parse(reversed);
+        rest = app.remaining();
+    } catch (const CLI::ParseError& e) {
+        err << "tolv: " << e.what() << "\n";
+        listCommands(err);
         return 2;
-    } catch (const TolvError& e) {
-        err << e.what() << "\n";
-        return 1;
-    } catch (const std::exception& e) {
-        err << e.what() << "\n";
-        return 1;
     }
+    if (help->count() > 0 && rest.empty()) {
+        listCommands(out);
+        return 0;
+    }
+    if (rest.empty()) {
+        listCommands(err);
+        return 2;
+    }
+    if (!home.empty()) setenv("TOLVSYS_HOME", home.c_str(), 1);
+    const Command* cmd = findCommand(rest.front());
+    if (!cmd) {
+        err << "tolv: unknown command " << rest.front() << "\n";
+        listCommands(err);
+        return 2;
+    }
+    rest.erase(rest.begin());
+    return runCommand(*cmd, std::move(rest), out, err);
 }
 
 int run(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     return run(args, std::cout, std::cerr);
-}
-
-void withPrinter(Context& ctx, const std::function<void(tolv::Printer&)>& draw)
-{
-    auto logPath = ctx.args.option("--print-log");
-    auto pdfPath = ctx.args.option("--pdf");
-    std::ofstream logFile;
-    if (logPath) {
-        logFile.open(*logPath, std::ios::binary | std::ios::trunc);
-        enforce(bool(logFile), "印刷ログを作成できません: " + *logPath);
-    }
-    if (pdfPath) {
-        // Qt is started only here, offscreen, for drawing the PDF.
-        tolv::gui::writePdf(*pdfPath, [&](tolv::Printer& pdf) {
-            if (!logPath) {
-                draw(pdf);
-                return;
-            }
-            PrintLog log(logFile);
-            TeePrinter both(pdf, log);
-            draw(both);
-        });
-        return;
-    }
-    PrintLog log(logPath ? static_cast<std::ostream&>(logFile) : ctx.out);
-    draw(log);
 }
 
 } // namespace tolv::cli

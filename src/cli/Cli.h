@@ -38,18 +38,36 @@ struct Context {
 
 using CommandFn = int (*)(Context&);
 
+// A variant of a command that takes a kind as its first argument (the formats of export and
+// import): its name and the options it adds, written as in a usage line ("[--zip] [--class K]...").
+// A variant without declared options (nullptr) accepts any option: `--name VALUE`, or `--name`
+// alone for the options isFlagOption names.
+struct Variant {
+    const char* name;
+    const char* options;
+};
+
+// One row per command. The usage line declares the command's arguments: bare words are positional
+// arguments (`a|b|c` a choice, `NAME...` any number), `--name META` an option with a value
+// (`N` or `PT`: an integer), `--name` alone a flag, `[...]` optional, `[...]...` repeatable.
 struct Command {
     const char* name;
     const char* usage;
     CommandFn fn;
+    const char* about = nullptr;                   // one line for --help
+    std::vector<Variant> (*variants)() = nullptr;  // kinds named by the first argument
 };
 
 // Runs `tolv [--home DIR] COMMAND ...`: 0 done, 1 failed, 2 usage error.
 int run(int argc, char** argv);
 int run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
 
-// Options that take no value.
+// Options that take no value where a variant does not declare its options.
 bool isFlagOption(const std::string& name);
+
+// Sets the current date and time from TOLVSYS_NOW ("YYYY-MM-DD hh:mm:ss") when it is set; false when
+// it is set but not such a date and time.
+bool applyFixedNow(const char* value);
 
 // Printing for report commands: --print-log FILE and/or --pdf FILE, default print log on stdout.
 } // namespace tolv::cli

@@ -16,5 +16,11 @@ int cmdSort(Context& ctx);
 int cmdPrint(Context& ctx);
 int cmdExport(Context& ctx);
 int cmdImport(Context& ctx);
+int cmdBackups(Context& ctx);
+int cmdUndo(Context& ctx);
+
+// The formats of export and import with their own options.
+std::vector<Variant> exportFormats();
+std::vector<Variant> importFormats();
 
 } // namespace tolv::cli

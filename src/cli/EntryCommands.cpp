@@ -155,8 +155,8 @@ int cmdShow(Context& ctx)
 {
     EntryStore store;
     const std::string& path = ctx.args.need(0, "ENTRY");
-    enforce(fs::exists(path), "申込ファイルがありません: " + path);
-    openEntry(store, path);
+    enforce(!fs::is_directory(path), "申込ファイルではなくフォルダです: " + path);
+    store.openEntryFile(fs::path(path), EntryStore::Access::Read);
     if (!ctx.args.flag("--json")) {
         showText(ctx.out, store);
         return 0;

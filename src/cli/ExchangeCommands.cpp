@@ -1,5 +1,7 @@
 // tolv export FORMAT ENTRY / tolv import FORMAT ENTRY: one table row per foreign format; each
-// format's command lives in the file of its subsystem.
+// format's command lives in the file of its subsystem. A row may list the format's own options as in
+// a usage line ("[--zip] [--class K]..."): they are then checked and shown by `--help`; a row that
+// lists none accepts any `--name VALUE` (and the flags isFlagOption names).
 #include "cli/Commands.h"
 
 #include <ostream>
@@ -11,6 +13,7 @@ namespace {
 struct Format {
     const char* name;
     CommandFn fn;  // called with the FORMAT argument removed: positional 0 is ENTRY
+    const char* options = nullptr;
 };
 
 // Exports: `--to DIR` (default: the transfer folder of dr_ten.ctl).
@@ -39,7 +42,19 @@ int dispatch(Context& ctx, const Format (&table)[N], const char* what)
     throw UsageError(std::string("unknown ") + what + " format " + name + " (one of: " + names + ")");
 }
 
+template <std::size_t N>
+std::vector<Variant> variants(const Format (&table)[N])
+{
+    std::vector<Variant> out;
+    for (const Format& f : table)
+        if (f.name) out.push_back({f.name, f.options});
+    return out;
+}
+
 } // namespace
+
+std::vector<Variant> exportFormats() { return variants(kExports); }
+std::vector<Variant> importFormats() { return variants(kImports); }
 
 int cmdExport(Context& ctx) { return dispatch(ctx, kExports, "export"); }
 int cmdImport(Context& ctx) { return dispatch(ctx, kImports, "import"); }

@@ -24,10 +24,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tolv::reports;
 
-void openExisting(EntryStore& store, const std::string& path)
+void openExisting(EntryStore& store, const std::string& path,
+                  EntryStore::Access access = EntryStore::Access::Write)
 {
     enforce(fs::is_regular_file(path), "申込ファイルがありません: " + path);
-    store.openEntryFile(fs::path(path));
+    store.openEntryFile(fs::path(path), access);
 }
 
 // The lists print from the last tally; without one there is nothing to print.
@@ -108,7 +109,8 @@ int cmdPrint(Context& ctx)
         withPrinter(ctx, [&](Printer& p) { printAddressSample(p); });
         return 0;
     }
-    openExisting(store, ctx.args.need(1, "ENTRY"));
+    // The lists only read the entry file.
+    openExisting(store, ctx.args.need(1, "ENTRY"), EntryStore::Access::Read);
     const EntryHeader& h = store.header();
 
     if (list == "individuals" || list == "individual-events") {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace tolv;
 using tolvtest::readBytes;
 using tolvtest::runProgram;
@@ -121,4 +123,42 @@ TEST(CliEntry, DemoWritesAMasterWhoseSampleFileOpens)
     r = tolvRun({"show", (t.dir() / "demo" / "entry" / "sample.zep").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("岬　大地"), std::string::npos);
+}
+
+TEST(CliEntry, CommandsThatOnlyReadNeitherWriteNorInitialiseTheFile)
+{
+    TempTree t;
+    // A file of 10 bytes or less is shown as empty and left as it is.
+    const fs::path tiny = t.dir() / "tiny.zep";
+    tolvtest::writeBytes(tiny, "abcde");
+    for (std::vector<std::string> args : {std::vector<std::string>{"show", tiny.string()},
+                                          {"show", tiny.string(), "--json"},
+                                          {"check", "number", tiny.string()},
+                                          {"print", "individuals", tiny.string()}}) {
+        auto r = tolvRun(args);
+        EXPECT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
+        EXPECT_EQ(readBytes(tiny), "abcde") << args[0];
+    }
+
+    // A write-protected file (and folder) is shown. Root writes anyway, so the command runs as nobody.
+    auto r = tolvRun({"demo", (t.dir() / "demo").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const fs::path entry = t.dir() / "demo" / "entry" / "sample.zep";
+    const std::string before = readBytes(entry);
+    fs::permissions(entry, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(entry.parent_path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                             fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    for (fs::path p = entry.parent_path(); p != t.dir().parent_path(); p = p.parent_path())
+        fs::permissions(p, fs::perms::others_exec, fs::perm_options::add);
+    std::vector<std::string> show = {"show", entry.string()};
+    if (geteuid() == 0) {
+        show.insert(show.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", TOLV_BIN});
+        r = runProgram("/usr/bin/setpriv", show);
+    } else {
+        r = tolvRun(show);
+    }
+    fs::permissions(entry.parent_path(), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("岬　大地"), std::string::npos);
+    EXPECT_EQ(readBytes(entry), before);
 }
