@@ -23,4 +23,8 @@ int cmdUndo(Context& ctx);
 std::vector<Variant> exportFormats();
 std::vector<Variant> importFormats();
 
+// Formats of export / import (rows of kExports / kImports).
+int cmdExportLenex(Context& ctx);
+int cmdImportLenex(Context& ctx);
+
 } // namespace tolv::cli

@@ -18,12 +18,12 @@ struct Format {
 
 // Exports: `--to DIR` (default: the transfer folder of dr_ten.ctl).
 const Format kExports[] = {
-    {nullptr, nullptr},
+    {"lenex", cmdExportLenex, "[--zip]"},  // --zip: the .lxf archive instead of the .lef file
 };
 
 // Imports: `--from DIR` (default: the transfer folder of dr_ten.ctl).
 const Format kImports[] = {
-    {nullptr, nullptr},
+    {"lenex", cmdImportLenex, "FILE"},  // FILE: a .lef or .lxf file
 };
 
 template <std::size_t N>

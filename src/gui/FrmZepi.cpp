@@ -2,6 +2,7 @@
 
 #include "checks/CheckMenu.h"
 #include "gui/CommandMenus.h"
+#include "gui/LenexMenus.h"
 
 #include "gui/AppContext.h"
 #include "gui/ErrNo.h"
@@ -84,6 +85,7 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
     buildWindow();
     load();
     wireCommandMenus(*this);
+    wireLenexMenus(*this);
 }
 
 FrmZepi::~FrmZepi() { closeEntry(); }
@@ -116,6 +118,7 @@ void FrmZepi::buildMenus()
     item(in, "mInMcompd", "Mcompd");
     item(in, "mInResults", "Results(1)");
     item(in, "mInResults2", "Results(2)");
+    item(in, "mInLenex", "Lenex");
 
     QMenu* out = menu(nullptr, "mOut", "転出");
     item(out, "mOutZep", "tolvzep.csv");
@@ -131,6 +134,7 @@ void FrmZepi::buildMenus()
     item(out, "mOutSwm", "ＳＷＭ");
     item(out, "mOutKumamoto", "熊本InterHi CSV");
     item(out, "mOutSeiko", "セイコーカンマ");
+    item(out, "mOutLenex", "Lenex");
 
     QMenu* sot = menu(nullptr, "mSot", "索引");
     item(sot, "mSotSei", "性別");

@@ -1,0 +1,290 @@
+#include "exchange/LenexWriter.h"
+
+#include "exchange/LenexCodes.h"
+#include "platform/AtomicFile.h"
+#include "platform/Error.h"
+#include "storage/Codes.h"
+#include "storage/EntryStore.h"
+
+#include <pugixml.hpp>
+#include <zip.h>
+
+#include <map>
+#include <memory>
+#include <sstream>
+
+namespace tolv::lenex {
+namespace {
+
+const char* const kFullWidthBlank = "\xE3\x80\x80";  // U+3000
+
+// Family and given name split at the first separator; the whole text is the family name when
+// there is none.
+std::pair<std::string, std::string> split(const std::string& name, const std::string& separator)
+{
+    const std::size_t at = name.find(separator);
+    if (at == std::string::npos) return {name, std::string()};
+    return {name.substr(0, at), name.substr(at + separator.size())};
+}
+
+std::string teamCode(const SwimmerRecord& s) { return clean(s.QBango().substr(0, std::min<std::size_t>(5, s.QBango().size()))); }
+
+std::int32_t birthDate(const SwimmerRecord& s)
+{
+    const std::string q = s.QBango();
+    if (q.size() < 13) return 0;
+    const std::string d = q.substr(5, 8);
+    for (char c : d)
+        if (c < '0' || c > '9') return 0;
+    return dateOfIso(d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2));
+}
+
+// "M" or "F" from the sex code, else from the composite number's sex digit; empty when neither.
+std::string athleteGender(const SwimmerRecord& s)
+{
+    if (s.sei() == "1") return "M";
+    if (s.sei() == "2") return "F";
+    const std::string q = s.QBango();
+    if (q.size() >= 14 && q[13] >= '1' && q[13] <= '9') return q[13] <= '4' ? "M" : "F";
+    return {};
+}
+
+std::string relayGender(const SwimmerRecord& s)
+{
+    if (s.sei() == "1") return "M";
+    if (s.sei() == "2") return "F";
+    return "X";
+}
+
+// Leading metres of a reserve event name ("50m自由形" -> 50), 0 when it names none.
+int reserveDistance(const std::string& name)
+{
+    int d = 0;
+    std::size_t i = 0;
+    while (i < name.size() && name[i] >= '0' && name[i] <= '9' && d < 100000) d = d * 10 + (name[i++] - '0');
+    return d;
+}
+
+bool hasTime(std::int32_t v) { return v != 0; }
+
+struct Club {
+    std::string code;
+    std::string name;
+    std::string kana;
+    pugi::xml_node athletes;
+    pugi::xml_node relays;
+    pugi::xml_node node;
+    int relayCount = 0;
+};
+
+} // namespace
+
+Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, const std::vector<SwimmerRecord>& swimmers)
+{
+    const std::string sessionDate = isoDate(dateNumber(header.stBi()));
+    enforce(!sessionDate.empty(), "期日（開始日）が日付ではありません: " + clean(header.stBi()));
+
+    Document out;
+    pugi::xml_document doc;
+    pugi::xml_node decl = doc.append_child(pugi::node_declaration);
+    decl.append_attribute("version") = "1.0";
+    decl.append_attribute("encoding") = "UTF-8";
+    pugi::xml_node lenex = doc.append_child("LENEX");
+    lenex.append_attribute("version") = "3.0";
+    pugi::xml_node constructor = lenex.append_child("CONSTRUCTOR");
+    constructor.append_attribute("name") = "tolvsys";
+    constructor.append_attribute("version") = "3.26";
+    constructor.append_child("CONTACT").append_attribute("name") = "tolvsys";
+
+    pugi::xml_node meet = lenex.append_child("MEETS").append_child("MEET");
+    meet.append_attribute("name") = clean(header.zigyo()).c_str();
+    meet.append_attribute("city") = clean(header.basho()).c_str();
+    meet.append_attribute("nation") = "JPN";
+    meet.append_attribute("course") = header.course() == 0 ? "LCM" : "SCM";
+    const std::string ageDate = isoDate(dateNumber(header.kijunBi()));
+    if (!ageDate.empty()) {
+        pugi::xml_node age = meet.append_child("AGEDATE");
+        age.append_attribute("value") = ageDate.c_str();
+        age.append_attribute("type") = "DATE";
+    }
+    pugi::xml_node session = meet.append_child("SESSIONS").append_child("SESSION");
+    session.append_attribute("number") = 1;
+    session.append_attribute("date") = sessionDate.c_str();
+    pugi::xml_node events = session.append_child("EVENTS");
+
+    // An event for every slot that somebody is entered in, in slot order.
+    int eventNumber = 0;
+    for (int slot = 0; slot < kEventSlots; ++slot) {
+        bool used = false;
+        for (const SwimmerRecord& s : swimmers) used = used || hasTime(s.kiro(slot));
+        if (!used) continue;
+        pugi::xml_node ev = events.append_child("EVENT");
+        ev.append_attribute("eventid") = slot + 1;
+        ev.append_attribute("number") = ++eventNumber;
+        pugi::xml_node style = ev.append_child("SWIMSTYLE");
+        if (auto st = styleOfSlot(slot)) {
+            style.append_attribute("distance") = st->distance;
+            style.append_attribute("relaycount") = st->relaycount;
+            style.append_attribute("stroke") = st->stroke.c_str();
+        } else {
+            const int i = slot - kFirstReserveSlot;
+            const std::string name = reserveStyleName(reserve, i);
+            style.append_attribute("distance") = reserveDistance(clean(reserve.yobiName(i)));
+            style.append_attribute("relaycount") = reserve.isRelay(i) ? 4 : 1;
+            style.append_attribute("stroke") = "UNKNOWN";
+            style.append_attribute("code") = eventCode(slot).c_str();
+            style.append_attribute("name") = name.c_str();
+        }
+    }
+
+    // Clubs in the order their first swimmer appears.
+    pugi::xml_node clubsNode = meet.append_child("CLUBS");
+    std::map<std::string, Club> clubs;
+    auto clubOf = [&](const SwimmerRecord& s) -> Club& {
+        const std::string code = teamCode(s);
+        auto it = clubs.find(code);
+        if (it != clubs.end()) return it->second;
+        Club& c = clubs[code];
+        c.code = code;
+        c.name = clean(s.Shozoku());
+        c.kana = clean(s.ShozokuKana());
+        c.node = clubsNode.append_child("CLUB");
+        c.node.append_attribute("name") = (c.name.empty() ? code : c.name).c_str();
+        if (!c.name.empty()) c.node.append_attribute("shortname") = c.name.c_str();
+        if (!c.kana.empty()) c.node.append_attribute("shortname.en") = c.kana.c_str();
+        if (!code.empty()) c.node.append_attribute("code") = code.c_str();
+        else c.node.append_attribute("type") = "UNATTACHED";
+        c.node.append_attribute("nation") = "JPN";
+        ++out.summary.clubs;
+        return c;
+    };
+
+    for (std::size_t k = 0; k < swimmers.size(); ++k) {
+        const SwimmerRecord& s = swimmers[k];
+        const int n = static_cast<int>(k) + 1;
+        Club& club = clubOf(s);
+        const std::int32_t birth = birthDate(s);
+        const std::string gender = athleteGender(s);
+        bool individual = false;
+        for (int slot = 0; slot < kEventSlots; ++slot)
+            individual = individual || (hasTime(s.kiro(slot)) && !isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : ""));
+        if (birth == 0 || gender.empty()) {
+            out.summary.notAthletes.push_back(n);
+        } else {
+            if (!club.athletes) club.athletes = club.node.prepend_child("ATHLETES");
+            pugi::xml_node a = club.athletes.append_child("ATHLETE");
+            a.append_attribute("athleteid") = n;
+            const auto [family, given] = split(clean(s.Namae()), kFullWidthBlank);
+            a.append_attribute("lastname") = family.c_str();
+            a.append_attribute("firstname") = given.c_str();
+            const std::string kana = clean(s.Kana());
+            if (!kana.empty()) {
+                const auto [familyKana, givenKana] = split(kana, " ");
+                a.append_attribute("lastname.en") = familyKana.c_str();
+                if (!givenKana.empty()) a.append_attribute("firstname.en") = givenKana.c_str();
+            }
+            a.append_attribute("gender") = gender.c_str();
+            a.append_attribute("birthdate") = isoDate(birth).c_str();
+            const std::string license = clean(s.Bango());
+            if (!license.empty()) a.append_attribute("license") = license.c_str();
+            ++out.summary.athletes;
+            if (individual) {
+                pugi::xml_node entries = a.append_child("ENTRIES");
+                for (int slot = 0; slot < kEventSlots; ++slot) {
+                    const bool relay = isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
+                    if (relay || !hasTime(s.kiro(slot))) continue;
+                    pugi::xml_node e = entries.append_child("ENTRY");
+                    e.append_attribute("eventid") = slot + 1;
+                    e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
+                    ++out.summary.entries;
+                }
+            }
+        }
+        // Each relay time on a record is one relay of the record's club.
+        for (int slot = 0; slot < kEventSlots; ++slot) {
+            const bool relay = isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
+            if (!relay || !hasTime(s.kiro(slot))) continue;
+            if (!club.relays) club.relays = club.node.append_child("RELAYS");
+            pugi::xml_node r = club.relays.append_child("RELAY");
+            r.append_attribute("number") = ++club.relayCount;
+            r.append_attribute("gender") = relayGender(s).c_str();
+            pugi::xml_node e = r.append_child("ENTRIES").append_child("ENTRY");
+            e.append_attribute("eventid") = slot + 1;
+            e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
+            ++out.summary.relays;
+        }
+    }
+
+    std::ostringstream xml;
+    doc.save(xml, "  ", pugi::format_indent, pugi::encoding_utf8);
+    out.xml = xml.str();
+    return out;
+}
+
+std::string zipLenex(const std::string& xml, const std::string& innerName)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    enforce(buffer != nullptr, std::string("zip を作れません: ") + zip_error_strerror(&error));
+    zip_source_keep(buffer);  // read back after the archive is closed
+    std::unique_ptr<zip_source_t, void (*)(zip_source_t*)> keep(buffer, zip_source_free);
+    zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
+    enforce(archive != nullptr, std::string("zip を作れません: ") + zip_error_strerror(&error));
+    zip_source_t* entry = zip_source_buffer(archive, xml.data(), xml.size(), 0);
+    if (!entry || zip_file_add(archive, innerName.c_str(), entry, ZIP_FL_ENC_UTF_8) < 0) {
+        const std::string why = zip_strerror(archive);
+        if (entry) zip_source_free(entry);
+        zip_discard(archive);
+        throw TolvError("zip を作れません: " + why);
+    }
+    if (zip_close(archive) < 0) {
+        const std::string why = zip_strerror(archive);
+        zip_discard(archive);
+        throw TolvError("zip を作れません: " + why);
+    }
+    std::string bytes;
+    zip_stat_t st;
+    enforce(zip_source_stat(buffer, &st) == 0 && zip_source_open(buffer) == 0, "zip を読めません");
+    bytes.resize(static_cast<std::size_t>(st.size));
+    const zip_int64_t got = zip_source_read(buffer, bytes.data(), st.size);
+    zip_source_close(buffer);
+    enforce(got == static_cast<zip_int64_t>(st.size), "zip を読めません");
+    return bytes;
+}
+
+ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip)
+{
+    const std::vector<SwimmerRecord> swimmers = store.readAllSwimmers();
+    Document doc = writeLenex(store.header(), store.reserve(), swimmers);
+    if (zip) {
+        std::filesystem::path inner = target.filename();
+        inner.replace_extension(".lef");
+        replaceFile(target, zipLenex(doc.xml, inner.string()));
+    } else {
+        replaceFile(target, doc.xml);
+    }
+    return ExportResult{target, doc.summary};
+}
+
+std::filesystem::path defaultExportPath(const std::filesystem::path& folder, const std::filesystem::path& entry, bool zip)
+{
+    return folder / (EntryStore::baseName(entry.filename().string()) + (zip ? ".lxf" : ".lef"));
+}
+
+std::string describeExport(const ExportResult& r)
+{
+    const ExportSummary& s = r.summary;
+    std::string m = "Lenexファイルを書き出しました: " + r.file.string() + "\n選手 " + std::to_string(s.athletes) +
+                    " 人、個人エントリー " + std::to_string(s.entries) + " 件、リレー " + std::to_string(s.relays) +
+                    " 件、クラブ " + std::to_string(s.clubs);
+    if (!s.notAthletes.empty()) {
+        m += "\n生年月日か性別のない " + std::to_string(s.notAthletes.size()) +
+             " 人は選手として書き出していません（リレーは書き出しています）:";
+        for (std::size_t i = 0; i < s.notAthletes.size() && i < 20; ++i) m += " " + std::to_string(s.notAthletes[i]);
+        if (s.notAthletes.size() > 20) m += " …";
+    }
+    return m;
+}
+
+} // namespace tolv::lenex

@@ -1,0 +1,23 @@
+#pragma once
+// The entry window's Lenex items: "転出" → "Lenex" (mOutLenex) writes the open entry file as a
+// Lenex file into the transfer folder, "転入" → "Lenex" (mInLenex) appends the athletes of a
+// Lenex file. Both pick the file with a file dialog and end with a message of what was done.
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace tolv::gui {
+
+class FrmZepi;
+
+void wireLenexMenus(FrmZepi& window);
+
+// How the items pick their file: a file dialog starting in `folder` (with `suggested` as the
+// name to save), unless a test puts its own chooser here. An empty result cancels.
+using LenexFileChooser =
+    std::function<QString(QWidget* parent, bool forSaving, const QString& folder, const QString& suggested)>;
+LenexFileChooser& lenexFileChooser();
+
+} // namespace tolv::gui
