@@ -4,6 +4,7 @@
 #include "exchange/LenexReader.h"
 #include "exchange/LenexWriter.h"
 #include "platform/Error.h"
+#include "storage/Codes.h"
 #include "storage/EntryStore.h"
 #include "support/EntrySnapshot.h"
 #include "support/TestSupport.h"
@@ -110,7 +111,9 @@ TEST(Lenex, RoundTripThroughLefAndLxf)
             EXPECT_EQ(r.summary.relays, 3);
             EXPECT_EQ(r.summary.clubs, 2);
         }
-        if (zip) EXPECT_EQ(readBytes(lenexFile).substr(0, 2), "PK");
+        if (zip) {
+            EXPECT_EQ(readBytes(lenexFile).substr(0, 2), "PK");
+        }
         {
             EntryStore store;
             store.openEntryFile(target);
@@ -318,7 +321,7 @@ TEST(Lenex, HandWrittenResultsFileImports)
     ASSERT_EQ(got.swimmers.size(), 3u);
     const SwimmerRecord& ichiro = got.swimmerAt(1);
     EXPECT_EQ(ichiro.Namae(), "佐藤　一郎      ");
-    EXPECT_EQ(ichiro.Kana(), "ｻﾄｳ ｲﾁﾛｳ       ");
+    EXPECT_EQ(ichiro.Kana(), "ｻﾄｳ ｲﾁﾛｳ        ");
     EXPECT_EQ(ichiro.QBango(), "13005200004011");
     EXPECT_EQ(ichiro.Bango(), "7654321");
     EXPECT_EQ(ichiro.sei(), "1");

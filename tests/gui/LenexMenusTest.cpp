@@ -93,7 +93,7 @@ private slots:
         chosen_ = QString::fromStdString((transfer_ / "TEST.lxf").string());
         w.menuAction("mOutLenex")->trigger();
         QVERIFY(askedToSave_);
-        QCOMPARE(fs::path(startFolder_.toStdString()), transfer_);
+        QVERIFY(fs::equivalent(fs::path(startFolder_.toStdString()), transfer_));
         QVERIFY2(t_->prompt.last().find("書き出しました") != std::string::npos, t_->prompt.last().c_str());
         QCOMPARE(tolvtest::readBytes(transfer_ / "TEST.lxf").substr(0, 2), std::string("PK"));
 
