@@ -2,6 +2,7 @@
 
 #include "exchange/LenexCodes.h"
 #include "platform/AtomicFile.h"
+#include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
@@ -27,15 +28,14 @@ std::pair<std::string, std::string> split(const std::string& name, const std::st
     return {name.substr(0, at), name.substr(at + separator.size())};
 }
 
-std::string teamCode(const SwimmerRecord& s) { return clean(s.QBango().substr(0, std::min<std::size_t>(5, s.QBango().size()))); }
+// The composite number as stored: team code 5, birth date 8, sex digit 1 (CP932 bytes).
+std::string qbango(const SwimmerRecord& s) { return std::string(s.raw(SwimmerRecord::kQBango, 14)); }
+
+std::string teamCode(const SwimmerRecord& s) { return clean(fromCp932(cutBytes(qbango(s), 5))); }
 
 std::int32_t birthDate(const SwimmerRecord& s)
 {
-    const std::string q = s.QBango();
-    if (q.size() < 13) return 0;
-    const std::string d = q.substr(5, 8);
-    for (char c : d)
-        if (c < '0' || c > '9') return 0;
+    const std::string d = qbango(s).substr(5, 8);
     return dateOfIso(d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2));
 }
 
@@ -44,8 +44,8 @@ std::string athleteGender(const SwimmerRecord& s)
 {
     if (s.sei() == "1") return "M";
     if (s.sei() == "2") return "F";
-    const std::string q = s.QBango();
-    if (q.size() >= 14 && q[13] >= '1' && q[13] <= '9') return q[13] <= '4' ? "M" : "F";
+    const char digit = qbango(s)[13];
+    if (digit >= '1' && digit <= '9') return digit <= '4' ? "M" : "F";
     return {};
 }
 
@@ -159,6 +159,9 @@ Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, con
         return c;
     };
 
+    auto isRelay = [&](int slot) {
+        return isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
+    };
     for (std::size_t k = 0; k < swimmers.size(); ++k) {
         const SwimmerRecord& s = swimmers[k];
         const int n = static_cast<int>(k) + 1;
@@ -167,7 +170,7 @@ Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, con
         const std::string gender = athleteGender(s);
         bool individual = false;
         for (int slot = 0; slot < kEventSlots; ++slot)
-            individual = individual || (hasTime(s.kiro(slot)) && !isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : ""));
+            individual = individual || (hasTime(s.kiro(slot)) && !isRelay(slot));
         if (birth == 0 || gender.empty()) {
             out.summary.notAthletes.push_back(n);
         } else {
@@ -191,8 +194,7 @@ Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, con
             if (individual) {
                 pugi::xml_node entries = a.append_child("ENTRIES");
                 for (int slot = 0; slot < kEventSlots; ++slot) {
-                    const bool relay = isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
-                    if (relay || !hasTime(s.kiro(slot))) continue;
+                    if (isRelay(slot) || !hasTime(s.kiro(slot))) continue;
                     pugi::xml_node e = entries.append_child("ENTRY");
                     e.append_attribute("eventid") = slot + 1;
                     e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
@@ -202,8 +204,7 @@ Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, con
         }
         // Each relay time on a record is one relay of the record's club.
         for (int slot = 0; slot < kEventSlots; ++slot) {
-            const bool relay = isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
-            if (!relay || !hasTime(s.kiro(slot))) continue;
+            if (!isRelay(slot) || !hasTime(s.kiro(slot))) continue;
             if (!club.relays) club.relays = club.node.append_child("RELAYS");
             pugi::xml_node r = club.relays.append_child("RELAY");
             r.append_attribute("number") = ++club.relayCount;
