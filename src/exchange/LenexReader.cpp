@@ -24,6 +24,13 @@ namespace fs = std::filesystem;
 // A Lenex file larger than this is no entries or results file of one meet.
 constexpr std::uintmax_t kMaxFileBytes = 256u * 1024u * 1024u;
 
+// An ENTRY or RESULT without a status, or with the status of an exhibition swim.
+bool counts(const pugi::xml_node& n)
+{
+    const std::string status = n.attribute("status").value();
+    return status.empty() || status == "EXH";
+}
+
 class Reader {
 public:
     Reader(std::string_view xml, const std::string& fileName, const EntryHeader& header, const ReserveEvents& reserve)
@@ -58,7 +65,7 @@ private:
     std::optional<int> slotOf(const pugi::xml_node& n);
     // The time of an ENTRY: its entrytime, or 参加 when it has none or "NT".
     std::int32_t entryTime(const pugi::xml_node& entry) const;
-    // The swimtime of a RESULT without a status; nothing for NT, a status or no time.
+    // The swimtime of a RESULT without a status (or EXH); nothing for NT, another status or no time.
     std::optional<std::int32_t> resultTime(const pugi::xml_node& result) const;
     // Entry times, with the fastest result where the entry gave no time.
     std::map<int, std::int32_t> times(const pugi::xml_node& owner);
@@ -148,7 +155,7 @@ std::int32_t Reader::entryTime(const pugi::xml_node& entry) const
 std::optional<std::int32_t> Reader::resultTime(const pugi::xml_node& result) const
 {
     const std::string t = result.attribute("swimtime").value();
-    if (t.empty() || t == "NT" || result.attribute("status").value()[0] != '\0') return std::nullopt;
+    if (t.empty() || t == "NT" || !counts(result)) return std::nullopt;
     const auto v = codedTime(t);
     if (!v) fail(result, "swimtime が HH:MM:SS.hh（60分未満）ではありません: " + t);
     return *v;
@@ -159,6 +166,8 @@ std::map<int, std::int32_t> Reader::times(const pugi::xml_node& owner)
     std::map<int, std::int32_t> entered;  // slot -> entry time, 参加 for an entry without one
     for (pugi::xml_node e : owner.child("ENTRIES").children("ENTRY")) {
         const std::int32_t v = entryTime(e);  // checked even when the event is unknown
+        // A withdrawn, rejected or sick entry is no entry; an exhibition swim is one.
+        if (!counts(e)) continue;
         if (auto slot = slotOf(e)) entered.emplace(*slot, v);
     }
     std::map<int, std::int32_t> fastest;

@@ -6,8 +6,9 @@
 //   ATHLETE lastname + full-width blank + firstname -> Namae; lastname.en + blank + firstname.en -> Kana
 //           gender M/F -> sei 1/2; birthdate + gender -> QBango (team code, YYYYMMDD, sex digit 1/5)
 //           license -> Bango (when it fits its 7 bytes)
-//   ENTRY entrytime -> kiro of the event's slot ("NT" or none: 参加); RESULT swimtime when the
-//           entry gave no time (the fastest result without a status)
+//   ENTRY entrytime -> kiro of the event's slot ("NT" or none: 参加; withdrawn, rejected or sick
+//           entries skipped); RESULT swimtime when the entry gave no time (the fastest result
+//           without a status other than EXH)
 //   RELAY ENTRY/RESULT -> the relay slot of the first athlete of its positions, else of the club's
 //           first athlete of the relay's gender, whose slot is still empty
 // Events are matched by SWIMSTYLE (stroke, distance, relaycount) to the standard slots, reserve

@@ -151,6 +151,7 @@ TEST(Lenex, WrittenDocumentHasTheElementsAndAttributesTheFormatRequires)
     tolvtest::TempTree tree;
     std::vector<Swimmer> swimmers = kSwimmers;
     swimmers.push_back({"", "13001", "リレー", "", "3", "東京ＳＣ", "", {{25, 5500}}});  // a team record
+    swimmers.push_back({"", "27002200203036", "無記入", "", "", "大阪ＳＣ", "", {{1, 3000}}});  // sex from QBango
     const fs::path source = makeEntry(tree.dir() / "TEAM.zep", swimmers);
     EntryStore store;
     store.openEntryFile(source, EntryStore::Access::Read);
@@ -219,6 +220,7 @@ TEST(Lenex, WrittenDocumentHasTheElementsAndAttributesTheFormatRequires)
         {"string(//ATHLETE[@athleteid='2']/@lastname)", "花子"},
         {"string(//ATHLETE[@athleteid='2']/@gender)", "F"},
         {"count(//ATHLETE[@athleteid='4'])", "0"},
+        {"string(//ATHLETE[@athleteid='5']/@gender)", "F"},
         {"count(//CLUB[1]/RELAYS/RELAY)", "3"},
         {"string(//CLUB[1]/RELAYS/RELAY[3]/@gender)", "X"},
         {"string(//CLUB[1]/RELAYS/RELAY[3]/ENTRIES/ENTRY/@entrytime)", "00:00:55.00"},
@@ -266,7 +268,7 @@ const char* const kHandWritten = R"(<?xml version="1.0" encoding="UTF-8"?>
               </RESULTS>
             </ATHLETE>
             <ATHLETE athleteid="8" lastname="鈴木" firstname="花" gender="F" birthdate="2001-12-31">
-              <ENTRIES><ENTRY eventid="103" entrytime="NT" /></ENTRIES>
+              <ENTRIES><ENTRY eventid="103" entrytime="NT" /><ENTRY eventid="101" entrytime="00:01:10.00" status="WDR" /></ENTRIES>
               <RESULTS><RESULT resultid="4" eventid="103" swimtime="NT" status="DNS" /></RESULTS>
             </ATHLETE>
           </ATHLETES>
@@ -338,6 +340,7 @@ TEST(Lenex, HandWrittenResultsFileImports)
     EXPECT_EQ(hana.sei(), "2");
     EXPECT_EQ(hana.kiro(16), kMarkEntered);  // entered, did not start
     EXPECT_EQ(hana.kiro(24), 43000);         // the first relay position
+    EXPECT_EQ(hana.kiro(2), 0);              // withdrawn
     const SwimmerRecord& john = got.swimmerAt(3);
     EXPECT_EQ(john.Namae(), "Smith　John     ");
     EXPECT_EQ(john.QBango(), "     199907151");
