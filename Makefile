@@ -3,9 +3,10 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev \
 	libcurl4-openssl-dev libpugixml-dev libzip-dev qt6-base-dev libgl-dev fonts-ipafont-mincho fonts-ipafont-gothic \
-	python3 xvfb xauth libcli11-dev nlohmann-json3-dev
+	python3 xvfb xauth libcli11-dev nlohmann-json3-dev \
+	qt6-translations-l10n dpkg-dev imagemagick
 
-.PHONY: deps build test run clean
+.PHONY: deps build test run package clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -28,6 +29,10 @@ test: build
 
 run: build
 	./scripts/run.sh $(BUILD_DIR)
+
+# The Debian package of both programs (build/tolvsys_<version>_<arch>.deb).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -4,20 +4,79 @@
 #include "checks/Rewrites.h"
 #include "platform/Error.h"
 
+#include <functional>
+
 namespace tolv {
 namespace {
+
+// Passes a report through to the real printer and, when the report found nothing, prints a title
+// and "該当なし" before the end of the job, so that an empty run still gives a page saying so.
+// Reports that print their own title (grade, age) count their first text as that title.
+class FindingsPrinter : public Printer {
+public:
+    FindingsPrinter(Printer& target, std::string title, bool titled)
+        : target_(target), title_(std::move(title)), titled_(titled)
+    {
+    }
+    int pageWidth() const override { return target_.pageWidth(); }
+    int pageHeight() const override { return target_.pageHeight(); }
+
+protected:
+    void doFont(const std::string& name, double size) override { target_.setFont(name, size); }
+    void doText(int x, int y, std::string_view text) override
+    {
+        ++texts_;
+        target_.currentX = x;
+        target_.currentY = y;
+        target_.print(text, false);
+    }
+    void doLine(int x1, int y1, int x2, int y2, int width) override { target_.line(x1, y1, x2, y2, width); }
+    void doBox(int x1, int y1, int x2, int y2, int width) override { target_.box(x1, y1, x2, y2, width); }
+    void doNewPage() override { target_.newPage(); }
+    void doEnd() override
+    {
+        constexpr int kTitleX = 3000, kTitleY = 1000, kLineX = 1000;
+        if (texts_ <= (titled_ ? 1 : 0)) {
+            if (!titled_) {
+                target_.currentY = kTitleY;
+                target_.printAt(kTitleX, title_);
+                target_.newLine();
+                target_.newLine();
+            } else {
+                target_.currentY = currentY;
+            }
+            target_.printAt(kLineX, kNothingFound);
+        }
+        target_.endDoc();
+    }
+
+private:
+    static constexpr const char* kNothingFound = "該当なし";
+    Printer& target_;
+    std::string title_;
+    bool titled_;
+    int texts_ = 0;
+};
+
+const char* captionOf(CheckAction run);
+
+void runReport(const char* caption, bool titled, Printer* printer, const std::function<void(Printer&)>& draw)
+{
+    enforce(printer != nullptr, "印刷先がありません");
+    FindingsPrinter p(*printer, std::string(caption) + "チェック", titled);
+    draw(p);
+}
 
 template <void (*Report)(const EntryStore&, Printer&)>
 void report(EntryStore& store, Printer* printer, Prompt&)
 {
-    enforce(printer != nullptr, "印刷先がありません");
-    Report(store, *printer);
+    runReport(captionOf(&report<Report>), Report == checkGrade || Report == checkAge, printer,
+              [&](Printer& p) { Report(store, p); });
 }
 
 void fourEvents(EntryStore& store, Printer* printer, Prompt&)
 {
-    enforce(printer != nullptr, "印刷先がありません");
-    checkFourEvents(store, *printer);
+    runReport("4種目以上", false, printer, [&](Printer& p) { checkFourEvents(store, p); });
 }
 
 template <void (*Rewrite)(EntryStore&)>
@@ -50,6 +109,13 @@ const CheckMenuItem kItems[] = {
     {"mCheck12", "県名書き直し", W, "prefecture", prefecture},
     {"mCheck16", "同タイム書き直し", W, "same-time", rewrite<rewriteSameTime>},
 };
+
+const char* captionOf(CheckAction run)
+{
+    for (const CheckMenuItem& item : kItems)
+        if (item.run == run) return item.caption;
+    return "";
+}
 
 } // namespace
 

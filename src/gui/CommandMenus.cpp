@@ -8,6 +8,7 @@
 #include "gui/PrintPreview.h"
 #include "platform/Error.h"
 #include "reports/ReportMenu.h"
+#include "reports/TeamTotalsFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,17 +18,63 @@ namespace tolv::gui {
 namespace {
 
 // Runs a command on the open entry file with the busy pointer; a failure is told, never swallowed.
-void runCommand(FrmZepi& w, const std::function<void()>& action)
+// Returns true when the command ran to its end.
+bool runCommand(FrmZepi& w, const std::function<void()>& action)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool done = true;
     try {
         action();
         QApplication::restoreOverrideCursor();
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();
         w.context().ask().tell(e.what());
+        done = false;
     }
     w.refreshCurrent();
+    return done;
+}
+
+// A command that changes many records runs only when the user says so.
+bool confirmed(FrmZepi& w, const std::string& what) { return w.context().ask().ask(what + "を実行しますか？"); }
+
+// Records that differ between two readings of the swimmers.
+int changedRecords(const std::vector<tolv::SwimmerRecord>& before, const std::vector<tolv::SwimmerRecord>& after)
+{
+    int n = 0;
+    for (std::size_t i = 0; i < std::max(before.size(), after.size()); ++i)
+        if (i >= before.size() || i >= after.size() || !(before[i] == after[i])) ++n;
+    return n;
+}
+
+void tally(FrmZepi& w)
+{
+    tolv::reports::TallyResult result;
+    bool done = runCommand(w, [&w, &result] {
+        result = tolv::reports::tallyEntries(w.store(), w.store().header().botai(), w.context().session,
+                                             w.context().ask());
+    });
+    if (done) w.say(QString("集計しました: %1団体").arg(result.teams.size()));
+}
+
+void openLists(FrmZepi& w)
+{
+    // The lists window works on what the tally wrote; without it there is nothing to show.
+    if (!std::filesystem::exists(tolv::teamTotalsPath(w.store().path()))) {
+        if (!w.context().ask().ask("団体別の集計ファイルがありません。先に「集計」を実行する必要があります。\n"
+                                   "今すぐ集計を実行しますか？"))
+            return;
+        tally(w);
+        if (!std::filesystem::exists(tolv::teamTotalsPath(w.store().path()))) return;
+    }
+    try {
+        auto* lists = new FrmIchiran(w.store(), w.context().ask(), &w);
+        lists->setAttribute(Qt::WA_DeleteOnClose);
+        lists->setWindowFlag(Qt::Window);
+        lists->show();
+    } catch (const std::exception& e) {
+        w.context().ask().tell(e.what());
+    }
 }
 
 void print(FrmZepi& w, const std::function<void(tolv::Printer&)>& draw)
@@ -55,36 +102,37 @@ void wireCommandMenus(FrmZepi& w)
                 print(w, [&w, item](tolv::Printer& p) { item->run(w.store(), &p, w.context().ask()); });
                 w.refreshCurrent();
             } else {
-                runCommand(w, [&w, item] { item->run(w.store(), nullptr, w.context().ask()); });
+                if (!confirmed(w, item->caption)) return;
+                std::vector<tolv::SwimmerRecord> before, after;
+                bool done = runCommand(w, [&w, item, &before, &after] {
+                    before = w.store().readAllSwimmers();
+                    item->run(w.store(), nullptr, w.context().ask());
+                    after = w.store().readAllSwimmers();
+                });
+                if (done) w.say(QString("%1件を書き直しました").arg(changedRecords(before, after)));
             }
         });
     }
-    connectItem(w, "mSotSei", [&w] {
-        runCommand(w, [&w] { tolv::reports::sortEntries(w.store(), tolv::reports::SortOrder::Sex, w.store().header().botai()); });
-    });
-    connectItem(w, "mSotClb", [&w] {
-        runCommand(w, [&w] { tolv::reports::sortEntries(w.store(), tolv::reports::SortOrder::Club, w.store().header().botai()); });
-    });
-    connectItem(w, "mShuKei", [&w] {
-        runCommand(w, [&w] {
-            tolv::reports::tallyEntries(w.store(), w.store().header().botai(), w.context().session, w.context().ask());
+    const std::pair<const char*, tolv::reports::SortOrder> sorts[] = {{"mSotSei", tolv::reports::SortOrder::Sex},
+                                                                        {"mSotClb", tolv::reports::SortOrder::Club}};
+    for (const auto& [name, order] : sorts) {
+        const tolv::reports::SortOrder o = order;
+        const QString caption = w.menuAction(name) ? w.menuAction(name)->text() : QString();
+        connectItem(w, name, [&w, o, caption] {
+            if (!confirmed(w, "並べ替え（" + caption.toStdString() + "）")) return;
+            bool done = runCommand(w, [&w, o] { tolv::reports::sortEntries(w.store(), o, w.store().header().botai()); });
+            if (done) w.say(QString("%1人を%2順に並べ替えました").arg(w.store().header().total()).arg(caption));
         });
+    }
+    connectItem(w, "mShuKei", [&w] {
+        if (confirmed(w, "集計")) tally(w);
     });
     connectItem(w, "mOutTichi", [&w] {
         print(w, [&w](tolv::Printer& p) {
             tolv::reports::printEntryTimeList(p, w.store(), w.store().header().botai());
         });
     });
-    connectItem(w, "mShuIchi", [&w] {
-        try {
-            auto* lists = new FrmIchiran(w.store(), w.context().ask(), &w);
-            lists->setAttribute(Qt::WA_DeleteOnClose);
-            lists->setWindowFlag(Qt::Window);
-            lists->show();
-        } catch (const std::exception& e) {
-            w.context().ask().tell(e.what());
-        }
-    });
+    connectItem(w, "mShuIchi", [&w] { openLists(w); });
     connectItem(w, "mShuKozin", [&w] {
         try {
             auto* lists = new FrmKIchi(w.store(), &w);

@@ -119,6 +119,8 @@ FrmDrive::FrmDrive(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx
     txtPassW_ = new QLineEdit(web);
     txtPassW_->setObjectName("txtPassW");
     txtPassW_->setEchoMode(QLineEdit::Password);
+    // Room for a club code and a password of twelve characters (the echo dots included).
+    for (QLineEdit* e : {txtPassO_, txtPassW_}) e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(12, QChar(0x25CF))) + 16);
     auto* wl = new QGridLayout(web);
     auto* modes = new QHBoxLayout;
     modes->addWidget(optWeb_[0]);

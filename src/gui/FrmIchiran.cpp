@@ -15,6 +15,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -61,6 +65,18 @@ QPushButton* button(const char* name, const char* caption, QWidget* parent)
 
 } // namespace
 
+void fitToScreen(QWidget* window, QWidget* content)
+{
+    // Room beside the content for the scroll bar, below it for the button bar and the status bar.
+    QSize size = content->sizeHint() + QSize(24, 90);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        size = size.boundedTo(QSize(free.width() - 16, free.height() - 40));
+    }
+    window->setMinimumSize(400, 300);
+    window->resize(size);
+}
+
 FrmIchiran::FrmIchiran(tolv::EntryStore& store, tolv::Prompt& prompt, QWidget* parent)
     : QWidget(parent), store_(store), prompt_(prompt)
 {
@@ -77,10 +93,16 @@ FrmIchiran::FrmIchiran(tolv::EntryStore& store, tolv::Prompt& prompt, QWidget* p
     txtLpSt_->setText("1");
     txtLpEd_->setText(QString::number(totals_.teamCount()));
     const reports::ReceiptIssuer issuer = reports::ReceiptIssuer::defaults();
+    int widest = 0;
     for (std::size_t i = 0; i < 4; ++i) {
         txtLpS_[i]->setText(qs(issuer.text[i]));
+        txtLpS_[i]->setCursorPosition(0);  // the start of a long line stays in view
         txtLpP_[i]->setText(qs(issuer.size[i]));
+        widest = std::max(widest, txtLpS_[i]->fontMetrics().horizontalAdvance(txtLpS_[i]->text()));
     }
+    // Wide enough for the longest line as shipped.
+    for (QLineEdit* e : txtLpS_) e->setMinimumWidth(std::max(420, widest + 24));
+    say(QString("%1団体").arg(totals_.teamCount()));
 }
 
 FrmIchiran::~FrmIchiran() { totals_.close(); }
@@ -91,9 +113,24 @@ void FrmIchiran::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
+void FrmIchiran::say(const QString& message) { status_->showMessage(message); }
+
 void FrmIchiran::buildWindow()
 {
-    auto* top = new QVBoxLayout(this);
+    // The content scrolls on a screen smaller than itself; the status bar stays below it.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("scrIchiran");
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget(scroll);
+    scroll->setWidget(content);
+    outer->addWidget(scroll);
+    auto* top = new QVBoxLayout(content);
+    status_ = new QStatusBar(this);
+    status_->setObjectName("stbIchiran");
+    status_->setSizeGripEnabled(false);
 
     // The shown team.
     auto* teamBox = new QGroupBox(QString::fromUtf8("団体"), this);
@@ -127,6 +164,7 @@ void FrmIchiran::buildWindow()
     // The fee grid.
     auto* feeBox = new QGroupBox(QString::fromUtf8("申込金"), this);
     auto* fg = new QGridLayout(feeBox);
+    fg->setVerticalSpacing(2);
     const char* heads[] = {"", "項目", "数量", "単価", "金額"};
     for (int c = 0; c < 5; ++c) fg->addWidget(new QLabel(QString::fromUtf8(heads[c]), feeBox), 0, c);
     for (int k = 0; k < kFeeItems; ++k) {
@@ -176,6 +214,8 @@ void FrmIchiran::buildWindow()
     for (int i = 0; i < 4; ++i) {
         const QString n = QString::number(i);
         txtLpS_[static_cast<std::size_t>(i)] = edit("txtLpS_" + n, printBox, 420);
+        txtLpS_[static_cast<std::size_t>(i)]->setMinimumWidth(420);
+        txtLpS_[static_cast<std::size_t>(i)]->setMaximumWidth(QWIDGETSIZE_MAX);
         txtLpP_[static_cast<std::size_t>(i)] = edit("txtLpP_" + n, printBox, 40);
         pg->addWidget(new QLabel(QString::fromUtf8(i == 0 ? "発行者" : ""), printBox), i + 1, 0);
         pg->addWidget(txtLpS_[static_cast<std::size_t>(i)], i + 1, 1);
@@ -199,13 +239,20 @@ void FrmIchiran::buildWindow()
     connect(cmdOwari, &QPushButton::clicked, this, &QWidget::close);
     buttons->addStretch();
     buttons->addWidget(cmdOwari);
-    pg->addLayout(buttons, 5, 0, 1, 3);
+    // The print buttons stay in view below the scrolling content.
+    auto* buttonBar = new QWidget(this);
+    buttonBar->setObjectName("fraInsatu");
+    buttonBar->setLayout(buttons);
+    buttons->setContentsMargins(9, 4, 9, 0);
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(teamBox, 1);
     middle->addWidget(feeBox, 1);
     top->addLayout(middle);
     top->addWidget(printBox);
+    outer->addWidget(buttonBar);
+    outer->addWidget(status_);
+    fitToScreen(this, content);
 }
 
 void FrmIchiran::readShown() { totals_.readTeam(shown_); }
@@ -255,13 +302,14 @@ void FrmIchiran::previousTeam()
     showTeam();
 }
 
-bool FrmIchiran::attempt(const std::function<void()>& edit)
+bool FrmIchiran::attempt(const std::function<void()>& edit, const std::string& field)
 {
     try {
         edit();
         return true;
     } catch (const std::exception& e) {
-        prompt_.tell(e.what());
+        // The message names the field and what it takes.
+        prompt_.tell(field.empty() ? std::string(e.what()) : std::string(e.what()) + "\n" + field);
         return false;
     }
 }
@@ -274,6 +322,7 @@ void FrmIchiran::feeNameEntered(int k)
             totals_.writeControl();
         }))
         return;
+    say(QString("項目 %1 を書き込みました").arg(k + 1));
     txtTanka_[static_cast<std::size_t>(k)]->setFocus();
 }
 
@@ -285,8 +334,9 @@ void FrmIchiran::priceEntered(int k)
                                                  std::numeric_limits<std::int32_t>::max());
             totals_.control().setPrice(k, static_cast<std::int32_t>(price));
             totals_.writeControl();
-        }))
+        }, "単価 " + std::to_string(k + 1) + " には -2147483648～2147483647 の整数を入力してください (入力: " + typed + ")"))
         return;
+    say(QString("単価 %1 を書き込みました").arg(k + 1));
     // The amounts of the shown team follow the new price.
     readShown();
     showTeam();
@@ -304,8 +354,9 @@ void FrmIchiran::quantityEntered(int k)
             readShown();
             totals_.team().setQuantity(k, static_cast<std::int16_t>(q));
             totals_.writeTeam(shown_);
-        }))
+        }, "数量 " + std::to_string(k + 1) + " には -32768～32767 の整数を入力してください (入力: " + typed + ")"))
         return;
+    say(QString("数量 %1 を書き込みました").arg(k + 1));
     readShown();
     showTeam();
     if (k == kFeeItems - 1) txtNyukin_->setFocus();
@@ -320,8 +371,9 @@ void FrmIchiran::receivedEntered()
             readShown();
             totals_.team().setReceived(static_cast<std::int32_t>(v));
             totals_.writeTeam(shown_);
-        }))
+        }, "入金には金額 (整数) を入力してください (入力: " + typed + ")"))
         return;
+    say("入金を書き込みました");
     readShown();
     showTeam();
     txtKazu_[8]->setFocus();
@@ -359,6 +411,7 @@ void FrmIchiran::printTeamList()
         readShown();
         return;
     }
+    say("HTMLを書き出しました: " + QString::fromStdString(reports::teamListHtmlPath(store_.path()).string()));
     print([this, h](Printer& p) { reports::printTeamList(p, totals_, h); });
 }
 

@@ -12,10 +12,12 @@
 
 #include <array>
 #include <functional>
+#include <string>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QStatusBar;
 
 namespace tolv {
 class EntryStore;
@@ -23,6 +25,9 @@ class Prompt;
 }
 
 namespace tolv::gui {
+
+// Sizes a window to its content but within the available screen (its content scrolls beyond).
+void fitToScreen(QWidget* window, QWidget* content);
 
 class FrmIchiran : public QWidget {
     Q_OBJECT
@@ -58,8 +63,11 @@ private:
     void buildWindow();
     void showTeam();
     void readShown();
-    // Runs an edit; its error is shown and nothing more happens.
-    bool attempt(const std::function<void()>& edit);
+    // Runs an edit; its error is shown (followed by `field`, what the field takes) and nothing
+    // more happens.
+    bool attempt(const std::function<void()>& edit, const std::string& field = std::string());
+    // Tells the user something in the status bar (stbIchiran), without a box.
+    void say(const QString& message);
     void feeNameEntered(int k);
     void priceEntered(int k);
     void quantityEntered(int k);
@@ -74,6 +82,7 @@ private:
     int shown_ = 0;
     PrintFn print_;
 
+    QStatusBar* status_ = nullptr;
     QLabel* lblDat_ = nullptr;
     QLabel* lblBango_ = nullptr;
     QLabel* lblDantai_ = nullptr;

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -22,7 +24,13 @@ FrmKIchi::FrmKIchi(tolv::EntryStore& store, QWidget* parent) : QWidget(parent), 
     setWindowTitle(QString::fromUtf8("個人一覧"));
     print_ = [this](const DrawReport& draw) { return printWithPreview(this, draw); };
 
-    auto* grid = new QGridLayout(this);
+    auto* outer = new QVBoxLayout(this);
+    auto* grid = new QGridLayout;
+    outer->addLayout(grid);
+    status_ = new QStatusBar(this);
+    status_->setObjectName("stbKIchi");
+    status_->setSizeGripEnabled(false);
+    outer->addWidget(status_);
     txtLpSt_ = new QLineEdit(this);
     txtLpSt_->setObjectName("txtLpSt");
     txtLpEd_ = new QLineEdit(this);
@@ -66,8 +74,13 @@ void FrmKIchi::lastEntered()
     // The text up to the cursor counts; a number above the swimmer count becomes the count.
     const QString cut = txtLpEd_->text().left(txtLpEd_->cursorPosition());
     const int swimmers = store_.header().total();
-    if (numericValue(cut.toStdString()) > swimmers) txtLpEd_->setText(QString::number(swimmers));
-    else txtLpEd_->setText(cut);
+    if (numericValue(cut.toStdString()) > swimmers) {
+        txtLpEd_->setText(QString::number(swimmers));
+        status_->showMessage(QString("選手は%1人です。終わりの番号を%1にしました").arg(swimmers));
+    } else {
+        txtLpEd_->setText(cut);
+        status_->clearMessage();
+    }
 }
 
 void FrmKIchi::firstChanged(const QString& text)

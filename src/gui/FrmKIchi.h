@@ -8,6 +8,7 @@
 #include <functional>
 
 class QLineEdit;
+class QStatusBar;
 
 namespace tolv {
 class EntryStore;
@@ -37,6 +38,7 @@ private:
     PrintFn print_;
     QLineEdit* txtLpSt_ = nullptr;
     QLineEdit* txtLpEd_ = nullptr;
+    QStatusBar* status_ = nullptr;
 };
 
 } // namespace tolv::gui

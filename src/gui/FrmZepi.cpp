@@ -17,12 +17,17 @@
 #include "storage/DownloadLayout.h"
 #include "storage/HeaderEdit.h"
 #include "storage/RecordFile.h"
+#include "storage/TimeInput.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -161,6 +166,7 @@ void FrmZepi::buildMenus()
     QAction* owari = bar->addAction("終わり");
     owari->setObjectName("mOwari");
     connect(owari, &QAction::triggered, this, [this] {
+        if (!mayLeave()) return;
         closeEntry();
         auto* start = new FrmDrive(ctx_);
         start->setAttribute(Qt::WA_DeleteOnClose);
@@ -171,8 +177,24 @@ void FrmZepi::buildMenus()
 
 void FrmZepi::buildWindow()
 {
-    auto* central = new QWidget(this);
-    setCentralWidget(central);
+    // The whole window scrolls when the screen is smaller than its content.
+    // The input line and its buttons stay below it, always in view.
+    auto* outerFrame = new QWidget(this);
+    auto* frameLayout = new QVBoxLayout(outerFrame);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    frameLayout->setSpacing(0);
+    auto* scroll = new QScrollArea(outerFrame);
+    scroll->setObjectName("scrZepi");
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* central = new QWidget(scroll);
+    scroll->setWidget(central);
+    frameLayout->addWidget(scroll, 1);
+    auto* lineBar = new QWidget(outerFrame);
+    lineBar->setObjectName("fraBiko");
+    frameLayout->addWidget(lineBar);
+    setCentralWidget(outerFrame);
+    statusBar()->setObjectName("stbZepi");
     auto* outer = new QHBoxLayout(central);
     auto* main = new QVBoxLayout;
     outer->addLayout(main, 1);
@@ -422,7 +444,8 @@ void FrmZepi::buildWindow()
     main->addLayout(relays);
 
     // Input line and buttons.
-    auto* line = new QHBoxLayout;
+    auto* line = new QHBoxLayout(lineBar);
+    line->setContentsMargins(9, 4, 9, 4);
     lblBiko_ = new QLabel(central);
     lblBiko_->setObjectName("lblBiko");
     lblBiko_->setMinimumWidth(digit * 7);
@@ -443,7 +466,6 @@ void FrmZepi::buildWindow()
     line->addWidget(cmdTugi_);
     line->addWidget(cmdSakuzo_);
     line->addStretch();
-    main->addLayout(line);
     main->addStretch();
     connect(cmdShinki_, &QPushButton::clicked, this, &FrmZepi::startNewEntry);
     connect(cmdMae_, &QPushButton::clicked, this, &FrmZepi::previous);
@@ -500,7 +522,14 @@ void FrmZepi::buildWindow()
     cboShuFuku_->addItems({"", "主", "副"});
 
     setTabOrder(txtBiko_, cmdShinki_);
-    resize(980, 760);
+    // Small screens: the window fits the screen and its content scrolls.
+    setMinimumSize(560, 400);
+    QSize size(1000, 780);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        size = size.boundedTo(QSize(free.width() - 16, free.height() - 40));
+    }
+    resize(size);
 }
 
 // --- loading and closing -------------------------------------------------------------------------
@@ -568,6 +597,10 @@ void FrmZepi::closeEntry()
 
 void FrmZepi::closeEvent(QCloseEvent* event)
 {
+    if (!ctx_.ending && !mayLeave()) {
+        event->ignore();
+        return;
+    }
     closeEntry();
     event->accept();
 }
@@ -592,6 +625,15 @@ void FrmZepi::handOverTo(QWidget* child)
     });
     hide();
     child->show();
+}
+
+void FrmZepi::say(const QString& message) { statusBar()->showMessage(message); }
+
+bool FrmZepi::mayLeave()
+{
+    if (state_ == Browse || !run_) return true;
+    return ctx_.ask().ask("入力中の選手（" + std::to_string(run_->number()) + "人目）は登録されていません。" +
+                          "破棄して終わりますか？");
 }
 
 // --- header --------------------------------------------------------------------------------------
@@ -650,7 +692,11 @@ void FrmZepi::headerEntered(QLineEdit* box)
             tolv::HeaderDate which = box == txtStBi_ ? tolv::HeaderDate::First
                                      : box == txtEnBi_ ? tolv::HeaderDate::Last
                                                        : tolv::HeaderDate::Reference;
-            if (!tolv::setHeaderDate(h, which, text)) return;  // not eight digits of a date
+            if (!tolv::setHeaderDate(h, which, text)) {
+                // Not eight characters: the date stays as it was.
+                say("日付は8桁 (例 20081016) で入力してください。入力: " + box->text());
+                return;
+            }
             saveHeader();
             box->setText(shown(which == tolv::HeaderDate::First  ? h.stBi()
                                : which == tolv::HeaderDate::Last ? h.enBi()
@@ -674,11 +720,25 @@ void FrmZepi::headerEntered(QLineEdit* box)
 
 void FrmZepi::toggleReservePanel()
 {
-    bool show = reservePanel_->isHidden();
-    int panelWidth = reservePanel_->sizeHint().width();
-    reservePanel_->setVisible(show);
+    const bool show = reservePanel_->isHidden();
     cmdYobi_->setText(show ? "予 << 備" : "予 >> 備");
-    resize(width() + (show ? panelWidth : -panelWidth), height());
+    if (!show) {
+        reservePanel_->hide();
+        if (widthBeforeReserve_ > 0) resize(widthBeforeReserve_, height());
+        widthBeforeReserve_ = 0;
+        return;
+    }
+    widthBeforeReserve_ = width();
+    const int panelWidth = reservePanel_->sizeHint().width();
+    reservePanel_->show();
+    // The panel opens beside the swimmer area, but the window stays on the screen: what does not
+    // fit scrolls.
+    QRect free = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
+    const int frame = frameGeometry().width() - width();
+    const int wanted = std::min(width() + panelWidth, free.width() - frame);
+    resize(std::max(wanted, width()), height());
+    QRect outer = frameGeometry();
+    if (outer.right() > free.right()) move(std::max(free.left(), free.right() - outer.width() + 1), y());
 }
 
 void FrmZepi::copyReserveEvents()
@@ -744,7 +804,7 @@ void FrmZepi::showBuffer()
     for (int i = 0; i < 6; ++i) chkShubetu_[i]->setChecked(std::size_t(i) < flags.size() && flags[std::size_t(i)] == '1');
     chkNissui_[0]->setChecked(r.card() == "1");
     chkNissui_[1]->setChecked(r.daishi() == "1");
-    for (int slot = 0; slot < tolv::kEventSlots; ++slot) txtKiro_[slot]->setText(q(tolv::formatTime(r.kiro(slot))));
+    for (int slot = 0; slot < tolv::kEventSlots; ++slot) txtKiro_[slot]->setText(q(tolv::shownTime(r.kiro(slot))));
     for (int slot = 0; slot < tolv::kIndividualSlots; ++slot)
         lblMark_[slot]->setText(q(r.markA(slot) + r.markB(slot)).trimmed());
     showInfoLines();
@@ -848,9 +908,9 @@ void FrmZepi::swimmerEntered(QLineEdit* box)
 
 int FrmZepi::pickAthlete(const tolv::SearchList& list)
 {
-    int athlete = FrmZepiKensaku::pick(list, this);
+    int line = FrmZepiKensaku::pickLine(list, this);
     activateWindow();  // the input continues here
-    return athlete;
+    return line;
 }
 
 void FrmZepi::qbangoEntered()
@@ -873,6 +933,9 @@ void FrmZepi::qbangoEntered()
     if (!ok) return;  // the record stays as it was
     run_->take(r);
     showBuffer();
+    if (r.found) say(QString());
+    else if (q(completed).toUcs4().size() < 14) say("旧番号が14桁に足りないため、登録データを検索しませんでした: " + q(completed));
+    else say("登録データに旧番号 " + q(completed) + " の選手はいません。");
     (r.found ? txtBiko_ : txtNamae_)->setFocus();
 }
 
@@ -891,13 +954,20 @@ void FrmZepi::kanaEntered()
         }))
         return;
     tolv::LookupResult r;
+    bool listed = false;
     bool ok = guard([&] {
         BusyCursor busy;
-        r = lookup_->byReading(typed, store_.header(), [this](const tolv::SearchList& l) { return pickAthlete(l); });
+        r = lookup_->byReading(typed, store_.header(), [this, &listed](const tolv::SearchList& l) {
+            listed = true;
+            return pickAthlete(l);
+        });
     });
     if (!ok) return;
     run_->take(r);
     showBuffer();
+    if (r.found) say(QString());
+    else if (listed) say("選手が選ばれませんでした。");
+    else say("登録データにﾌﾘｶﾅ「" + txtKana_->text().trimmed() + "」の選手はいません。");
     (r.found ? txtBiko_ : txtNamae_)->setFocus();
 }
 
@@ -905,14 +975,17 @@ void FrmZepi::timeEntered(int slot)
 {
     QLineEdit* box = txtKiro_[slot];
     if (!box->isModified()) return;
-    long long v = tolv::numericValue(s(box->text()));
-    if (v < 0 || v > INT32_MAX) {
-        ctx_.ask().tell("タイムが正しくありません: " + s(box->text()));
+    std::optional<std::int32_t> v = tolv::parseTime(s(box->text()));
+    if (!v) {
+        ctx_.ask().tell(tolv::timeRefusedMessage(s(box->text())));
+        box->setFocus();
+        box->selectAll();
         return;
     }
-    store_.swimmer().setKiro(slot, static_cast<std::int32_t>(v));
+    store_.swimmer().setKiro(slot, *v);
     swimmerChanged();
-    box->setText(q(tolv::formatTime(store_.swimmer().kiro(slot))));
+    box->setText(q(tolv::shownTime(store_.swimmer().kiro(slot))));
+    box->setModified(false);
     box->selectAll();
 }
 
@@ -953,9 +1026,11 @@ void FrmZepi::inputLineEnter()
         }
         auto slot = tolv::slotFromTypedCode(s(text));
         if (!slot) {
+            say("種目コード「" + text + "」の種目はありません。");
             txtBiko_->selectAll();  // no such event: still waiting for a code
             return;
         }
+        say(QString());
         slot_ = *slot;
         lblBiko_->setText(QString::number(slot_));
         setState(NewTime, "記録入力");
@@ -966,7 +1041,9 @@ void FrmZepi::inputLineEnter()
     // State 3: the time for slot_.
     int caret = codePointsBefore(text, txtBiko_->cursorPosition());
     if (!run_->storeTime(slot_, s(text), caret)) {
-        ctx_.ask().tell("タイムが正しくありません: " + s(text));
+        ctx_.ask().tell(tolv::timeRefusedMessage(s(text)));
+        txtBiko_->setFocus();
+        txtBiko_->selectAll();
         return;
     }
     showBuffer();

@@ -56,6 +56,8 @@ public:
     const std::filesystem::path& transferFolder() const { return transferFolder_; }
     // A menu item by its name (mCheck1, mSotSei, mOutTichi …); nullptr for an unknown name.
     QAction* menuAction(const QString& name) const;
+    // Tells the user something in the status bar (stbZepi): no box, the focus stays where it is.
+    void say(const QString& message);
 
 public slots:
     // Reads the header and the current swimmer again and shows them (after a command changed the
@@ -84,6 +86,8 @@ private:
     void saveHeader();
     void copyReserveEvents();
     void toggleReservePanel();
+    // "終わり" and closing the window: true when nothing is being typed or the user drops it.
+    bool mayLeave();
 
     // Swimmer area
     void showSwimmer(int n);   // reads swimmer n (0 = empty) and shows it
@@ -123,6 +127,7 @@ private:
     int current_ = 0;
     int slot_ = -1;   // event slot waiting for its time (state 3)
     bool closed_ = false;
+    int widthBeforeReserve_ = 0;  // the window's width before the reserve panel opened
 
     // Information lines
     QLabel* lblFile_;

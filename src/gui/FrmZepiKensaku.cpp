@@ -19,8 +19,12 @@ FrmZepiKensaku::FrmZepiKensaku(const tolv::SearchList& list, QWidget* parent) : 
     QFont mono = lstKensaku_->font();
     mono.setFamilies({"IPAGothic", "monospace"});
     lstKensaku_->setFont(mono);
-    for (std::size_t i = 0; i < list_.lines.size(); ++i)
-        lstKensaku_->addItem(QString::number(i + 1).rightJustified(2) + "  " + QString::fromStdString(list_.lines[i]));
+    for (std::size_t i = 0; i < list_.lines.size(); ++i) {
+        // Lines of two athlete lists (both sexes) say which one they come from.
+        const int sex = list_.sexes[i];
+        const QString from = sex == 1 ? "  男" : sex == 2 ? "  女" : "";
+        lstKensaku_->addItem(QString::number(i + 1).rightJustified(2) + "  " + QString::fromStdString(list_.lines[i]) + from);
+    }
     lstKensaku_->installEventFilter(this);
     lstKensaku_->setMinimumWidth(320);
     grid->addWidget(lstKensaku_, 0, 0, 9, 1);
@@ -39,6 +43,7 @@ FrmZepiKensaku::FrmZepiKensaku(const tolv::SearchList& list, QWidget* parent) : 
 void FrmZepiKensaku::pickLine(int line)
 {
     result_ = list_.pick(line);
+    line_ = result_ ? line : 0;
     accept();
 }
 
@@ -55,11 +60,17 @@ bool FrmZepiKensaku::eventFilter(QObject* watched, QEvent* event)
         if (k->key() == Qt::Key_Escape) return false;
         // Any other key clears the choice; the arrows still move through the list.
         result_ = 0;
+        line_ = 0;
     }
     return QDialog::eventFilter(watched, event);
 }
 
 int FrmZepiKensaku::pick(const tolv::SearchList& list, QWidget* parent)
+{
+    return list.pick(pickLine(list, parent));
+}
+
+int FrmZepiKensaku::pickLine(const tolv::SearchList& list, QWidget* parent)
 {
     FrmZepiKensaku dlg(list, parent);
     // The choice must not wait behind a busy pointer.
@@ -67,7 +78,7 @@ int FrmZepiKensaku::pick(const tolv::SearchList& list, QWidget* parent)
     if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     dlg.exec();
     if (busy) QGuiApplication::restoreOverrideCursor();
-    return dlg.picked();
+    return dlg.pickedLine();
 }
 
 } // namespace tolv::gui

@@ -17,8 +17,12 @@ public:
     FrmZepiKensaku(const tolv::SearchList& list, QWidget* parent = nullptr);
 
     int picked() const { return result_; }
+    // The line picked (1 … 9), 0 for none.
+    int pickedLine() const { return line_; }
     // Opens the dialog modally over the list and returns the athlete picked (0 for none).
     static int pick(const tolv::SearchList& list, QWidget* parent);
+    // The same, returning the line picked (1 … 9, 0 for none) for lists of more than one file.
+    static int pickLine(const tolv::SearchList& list, QWidget* parent);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -29,6 +33,7 @@ private:
     tolv::SearchList list_;
     QListWidget* lstKensaku_;
     int result_ = 0;
+    int line_ = 0;
 };
 
 } // namespace tolv::gui

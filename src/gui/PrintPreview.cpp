@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/Printer.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -13,6 +14,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QScreen>
 #include <QPrinter>
 
 #include <memory>
@@ -38,6 +41,20 @@ void showError(QWidget* parent, const std::string& message)
                     QMessageBox::Ok, parent);
     box.setObjectName("MsgBox");
     box.exec();
+}
+
+// The dialog's own "fit width" tool, so that its tool bar shows the mode in use: the first of its
+// two-way exclusive groups (fit width / fit page; then portrait / landscape). The view is set
+// directly when the dialog is built otherwise.
+void fitToWidth(QPrintPreviewDialog& dialog)
+{
+    auto* view = dialog.findChild<QPrintPreviewWidget*>();
+    for (QActionGroup* group : dialog.findChildren<QActionGroup*>()) {
+        if (group->actions().size() != 2 || !group->isExclusive()) continue;
+        group->actions().first()->trigger();
+        break;
+    }
+    if (view && view->zoomMode() != QPrintPreviewWidget::FitToWidth) view->setZoomMode(QPrintPreviewWidget::FitToWidth);
 }
 
 } // namespace
@@ -87,6 +104,15 @@ bool printWithPreview(QWidget* parent, const DrawReport& draw)
         }
         if (painter.isActive()) painter.end();
     });
+    // Readable at once: most of the screen, the page as wide as the window.
+    QSize size(1100, 900);
+    if (QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        size = QSize(free.width() * 9 / 10, free.height() * 9 / 10);
+        dialog.move(free.left() + (free.width() - size.width()) / 2, free.top() + (free.height() - size.height()) / 2);
+    }
+    dialog.resize(size);
+    fitToWidth(dialog);
     dialog.exec();
     return true;
 }

@@ -2,6 +2,7 @@
 #include "gui/AppContext.h"
 #include "gui/FrmDrive.h"
 #include "gui/MessagePrompt.h"
+#include "gui/Translations.h"
 
 #include <QApplication>
 #include <QFont>
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     QFont::insertSubstitution("ＭＳ 明朝", "IPAMincho");
     QApplication app(argc, argv);
     QApplication::setApplicationName("tolvsys");
+    tolv::gui::installQtTranslations();
 
     tolv::gui::MessagePrompt prompt;
     tolv::gui::AppContext ctx;

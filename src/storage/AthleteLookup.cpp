@@ -6,6 +6,7 @@
 #include "storage/Codes.h"
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
+#include "storage/TimeInput.h"
 
 #include <climits>
 #include <cstdio>
@@ -71,11 +72,25 @@ int SearchList::pick(int button) const
     return places[static_cast<std::size_t>(button - 1)];
 }
 
+int SearchList::sexOf(int button) const
+{
+    if (button < 1 || button > kPickable) return 0;
+    return sexes[static_cast<std::size_t>(button - 1)];
+}
+
 SearchList fillSearchList(SearchMode mode, const SwimmerRecord& current, const std::string& unitFlags,
                           const fs::path& athleteList)
 {
     SearchList list;
     if (!unitKeepsTeams(unitFlags, prefectureOfNumber(current.QBango()))) return list;
+    appendToSearchList(list, mode, current, athleteList, 0);
+    return list;
+}
+
+void appendToSearchList(SearchList& list, SearchMode mode, const SwimmerRecord& current, const fs::path& athleteList,
+                        int sex)
+{
+    if (list.lines.size() >= SearchList::kPlaces) return;
     AthleteList athletes;
     athletes.openAthleteList(athleteList);
     const long long birth = numericValue(chars(current.QBango(), 5, 8));
@@ -91,9 +106,9 @@ SearchList fillSearchList(SearchMode mode, const SwimmerRecord& current, const s
             line = a.text(AthleteRecord::kNamae, 16) + std::to_string(a.birth());
         }
         list.places[list.lines.size()] = j;
+        list.sexes[list.lines.size()] = sex;
         list.lines.push_back(line);
     }
-    return list;
 }
 
 SwimmerRecord appliedAthlete(const SwimmerRecord& current, const AthleteRecord& a, const std::string& number,
@@ -238,7 +253,7 @@ LookupResult AthleteLookup::byNumber(const SwimmerRecord& current, const std::st
         IndexHit byBirth = lookUpIndex(paths.indexT, kIndexTRecord, chars(num, 5, 8));
         if (byBirth.position > 0) {
             SearchList list = fillSearchList(SearchMode::BirthDate, result.record, flags_, paths.athleteList);
-            athlete = pick ? pick(list) : 0;
+            athlete = pick ? list.pick(pick(list)) : 0;
         }
     }
     if (athlete == 0) return result;
@@ -252,6 +267,14 @@ LookupResult AthleteLookup::byNumber(const SwimmerRecord& current, const std::st
     return result;
 }
 
+static std::vector<int> readingSexes(const SwimmerRecord& current)
+{
+    // The sex chosen in the sex box narrows the search; "混合" or none searches both lists.
+    const int chosen = SwimmerRecord::digitValue(current.sei());
+    if (chosen == 1 || chosen == 2) return {chosen};
+    return {1, 2};
+}
+
 LookupResult AthleteLookup::byReading(const SwimmerRecord& current, const EntryHeader& header,
                                       const AthletePicker& pick)
 {
@@ -261,18 +284,30 @@ LookupResult AthleteLookup::byReading(const SwimmerRecord& current, const EntryH
     result.record = current;
     // Without a team list for the prefecture nothing is listed: no master file is needed.
     if (!unitKeepsTeams(flags_, prefecture)) return result;
-    if (session_.internet() && session_.masterPrefecture == 0) ensureMaster(prefecture, sexOfNumber(typed));
-    const MasterPaths paths = currentMasterPaths(typed);
 
-    SearchList list = fillSearchList(SearchMode::Reading, current, flags_, paths.athleteList);
-    int athlete = (!list.lines.empty() && pick) ? pick(list) : 0;
+    // The athlete lists of both sexes (or of the chosen one), male lines first. In internet mode
+    // the temp folder holds one sex at a time: each is fetched in turn.
+    SearchList list;
+    for (int sex : readingSexes(current)) {
+        ensureMaster(prefecture, sex);
+        const MasterPaths paths = masterPaths(prefecture, sex);
+        if (!fs::exists(paths.athleteList)) continue;  // a sex without registered athletes
+        appendToSearchList(list, SearchMode::Reading, current, paths.athleteList, sex);
+    }
+    const int line = (!list.lines.empty() && pick) ? pick(list) : 0;
+    const int athlete = list.pick(line);
     if (athlete == 0) return result;
 
+    const int sex = list.sexOf(line);
+    ensureMaster(prefecture, sex);
+    const MasterPaths paths = masterPaths(prefecture, sex);
     AthleteRecord a = readAthlete(paths, prefecture, athlete);
     std::string number = compositeNumber(chars(typed, 0, 5), a.birth(), a.sexDigit());
     result.record = appliedAthlete(current, a, number, header, sources(paths));
     result.athlete = a;
     result.found = true;
+    session_.masterPrefecture = prefecture;
+    session_.masterSex = sex;
     return result;
 }
 
@@ -299,9 +334,7 @@ std::optional<std::int32_t> typedTime(const std::string& text, int caret)
 {
     if (text == "66") return kMarkEntered;
     std::string part = caret <= 0 ? text : chars(text, 0, static_cast<std::size_t>(caret));
-    long long v = numericValue(part);
-    if (v < 0 || v > INT32_MAX) return std::nullopt;
-    return static_cast<std::int32_t>(v);
+    return parseTime(part);
 }
 
 NewEntryRun::NewEntryRun(EntryStore& store) : store_(store), number_(store.header().total() + 1)

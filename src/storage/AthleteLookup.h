@@ -46,9 +46,12 @@ public:
 
     std::vector<std::string> lines;     // what the list shows, one line per athlete
     std::array<int, kPlaces> places{};  // athlete number of each listed line
+    std::array<int, kPlaces> sexes{};   // athlete list of each line: 1 male, 2 female, 0 the only one
 
     // Athlete number for pick button i (1..9); 0 for an empty place or another i.
     int pick(int button) const;
+    // The athlete list (sex) of the line pick button i names; 0 for the only list or another i.
+    int sexOf(int button) const;
 };
 
 // Fills the list from an athlete list: nothing when the unit keeps no team list for the prefecture
@@ -57,6 +60,9 @@ public:
 // all 16 bytes (line = name, 16 bytes, followed by the birth date digits). File order, at most 21.
 SearchList fillSearchList(SearchMode mode, const SwimmerRecord& current, const std::string& unitFlags,
                           const std::filesystem::path& athleteList);
+// Adds the matches of one more athlete list (tagged with its sex) until the 21 places are full.
+void appendToSearchList(SearchList& list, SearchMode mode, const SwimmerRecord& current,
+                        const std::filesystem::path& athleteList, int sex);
 
 // Applies athlete `a` found for `number` to a copy of `current`:
 //   Bango, Namae, Kana, torobi from the athlete; ken, kenKana from the prefecture table (empty for
@@ -81,7 +87,8 @@ struct LookupResult {
     std::optional<AthleteRecord> athlete;
 };
 
-// Chooses one athlete of a search list: the search dialog in the window; returns 0 for none.
+// Chooses one line of a search list (the search dialog in the window): returns the pick button
+// 1 … 9, 0 for none.
 using AthletePicker = std::function<int(const SearchList&)>;
 
 // The registration master as the mode says: in place under the registration root (local), or the
@@ -104,7 +111,7 @@ public:
 
     // Paths of the master files for a prefecture and sex (1 male, 2 female).
     MasterPaths masterPaths(int prefecture, int sex) const;
-    // The master a search by reading uses: the one last used, else that of the number.
+    // The master of the number, or the one last used for what the number leaves open.
     MasterPaths currentMasterPaths(const std::string& number) const;
     // Internet mode: fetches the master of that prefecture and sex unless it is already present.
     // Local mode: nothing to fetch. TolvError when a download fails (temp left as it was).
@@ -119,7 +126,10 @@ public:
     // fetched; the caller's record is then left as it was.
     LookupResult byNumber(const SwimmerRecord& current, const std::string& number, const EntryHeader& header,
                           const AthletePicker& pick);
-    // The search by reading: the current record carries the typed Kana and the number typed so far.
+    // The search by reading: the current record carries the typed Kana, the number typed so far and
+    // the sex chosen (sei "1" or "2" searches that sex's athlete list, anything else both, male
+    // lines first). The picked athlete's sex digit ends the number; its list becomes the master
+    // in use.
     LookupResult byReading(const SwimmerRecord& current, const EntryHeader& header, const AthletePicker& pick);
 
     // The search list as the dialog shows it for the current record.

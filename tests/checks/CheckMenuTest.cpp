@@ -36,3 +36,26 @@ TEST(CheckMenu, MenuOrderAndCommandNames)
     EXPECT_EQ(f.store.swimmerAt(2).gakunen(), "72");
     EXPECT_TRUE(prompt.said.empty());
 }
+
+TEST(CheckMenu, AReportThatFindsNothingPrintsItsTitleAndNothingFound)
+{
+    EntryFixture f("2005/04/01", 0);
+    f.add({.qbango = "13001199804021", .gakunen = "12", .nenrei = 6});
+    ScriptedPrompt prompt;
+    auto run = [&](const char* name) {
+        std::ostringstream out;
+        PrintLog p(out);
+        findCheckItem(name)->run(f.store, &p, prompt);
+        return out.str();
+    };
+    EXPECT_EQ(run("mCheck1"), "text\t3000\t1000\t番号チェック\ntext\t1000\t1600\t該当なし\nend\n");
+    // Its own title first, then the finding that there is none.
+    EXPECT_EQ(run("mCheck5"),
+              "text\t3000\t1000\t年令チェック   (入力年令と旧番号の比較)\ntext\t1000\t1600\t該当なし\nend\n");
+    EXPECT_EQ(run("mCheck8"), "font\tＭＳ 明朝\t12\ntext\t3000\t1000\t4種目以上チェック\ntext\t1000\t1720\t該当なし\nend\n");
+    // A report with findings prints them alone, as before.
+    f.add({.qbango = "13001199804021", .gakunen = "12", .nenrei = 6});
+    const std::string found = run("mCheck14");
+    EXPECT_EQ(found.find("該当なし"), std::string::npos) << found;
+    EXPECT_EQ(found.find("チェック"), std::string::npos) << found;
+}

@@ -107,6 +107,19 @@ private slots:
         QCOMPARE(child<QLineEdit>(w, "txtNendo")->text(), QString("2009"));
     }
 
+    void loginBoxesShowTheirWholeText()
+    {
+        FrmDrive* w = open();
+        for (const char* name : {"txtPassO", "txtPassW"}) {
+            auto* box = child<QLineEdit>(w, name);
+            box->setText("password1234");
+            box->setCursorPosition(0);
+            // Room for twelve characters as the box draws them (echo dots for the password).
+            const QString drawn = box->echoMode() == QLineEdit::Password ? box->displayText() : box->text();
+            QVERIFY2(box->width() >= box->fontMetrics().horizontalAdvance(drawn), name);
+        }
+    }
+
     void fileNameRuleAndOpeningTheEntryWindow()
     {
         presetControlFiles();

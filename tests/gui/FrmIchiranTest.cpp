@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
 
 using namespace tolv;
@@ -153,16 +154,32 @@ private slots:
     {
         Fixture f;
         const std::string before = f.zed();
+        // The message names the field, its row and what it takes.
         f.enter("txtKazu_2", "abc");
-        QCOMPARE(QString::fromStdString(f.prompt.said), QString::fromUtf8("型が一致しません。\n"));
+        QCOMPARE(QString::fromStdString(f.prompt.said),
+                 QString::fromUtf8("型が一致しません。\n数量 3 には -32768～32767 の整数を入力してください (入力: abc)\n"));
         f.prompt.said.clear();
         f.enter("txtKazu_2", "40000");
-        QCOMPARE(QString::fromStdString(f.prompt.said), QString::fromUtf8("オーバーフローしました。\n"));
+        QVERIFY(QString::fromStdString(f.prompt.said).startsWith(QString::fromUtf8("オーバーフローしました。\n数量 3 には")));
         f.prompt.said.clear();
         f.enter("txtTanka_2", "3000000000");
-        QCOMPARE(QString::fromStdString(f.prompt.said), QString::fromUtf8("オーバーフローしました。\n"));
+        QCOMPARE(QString::fromStdString(f.prompt.said),
+                 QString::fromUtf8("オーバーフローしました。\n単価 3 には -2147483648～2147483647 の整数を入力してください "
+                                   "(入力: 3000000000)\n"));
         QCOMPARE(f.zed(), before);
         QCOMPARE(f.focused(), QString("txtTanka_2"));
+    }
+
+    void statusBarTellsWhatWasWritten()
+    {
+        Fixture f;
+        auto* status = f.find<QStatusBar>("stbIchiran");
+        QCOMPARE(status->currentMessage(), QString::fromUtf8("3団体"));
+        f.enter("txtTanka_0", "1500");
+        QCOMPARE(status->currentMessage(), QString::fromUtf8("単価 1 を書き込みました"));
+        QCOMPARE(f.focused(), QString("txtKoumoku_1"));  // the Enter order goes on as before
+        f.click("cmdInsatu1");
+        QVERIFY(status->currentMessage().startsWith(QString::fromUtf8("HTMLを書き出しました: ")));
     }
 
     void anEditAfterPrintingStillGoesToTheShownTeam()

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
 
 using namespace tolv;
@@ -70,6 +71,8 @@ private slots:
         last->setText("99");
         QTest::keyClick(last, Qt::Key_Return);
         QCOMPARE(last->text(), QString("30"));
+        auto* status = f.window->findChild<QStatusBar*>("stbKIchi");
+        QCOMPARE(status->currentMessage(), QString::fromUtf8("選手は30人です。終わりの番号を30にしました"));
         last->setText("2719");
         last->setCursorPosition(2);
         QTest::keyClick(last, Qt::Key_Return);

@@ -59,7 +59,7 @@ struct RecordingPicker {
         return [this](const SearchList& l) {
             ++calls;
             shown = l;
-            return l.pick(button);
+            return button;
         };
     }
 };
@@ -288,6 +288,41 @@ TEST(AthleteLookup, ByReadingBuildsTheNumberFromTeamCodeBirthAndSexDigit)
     EXPECT_TRUE(r.record == s);
 }
 
+TEST(AthleteLookup, ByReadingSearchesBothSexesOrTheChosenOne)
+{
+    LocalMaster m;
+    RecordingPicker picker;
+    picker.button = 1;
+    SwimmerRecord s = EntryStore::emptySwimmer();
+    s.setQBango("13001");
+    s.setKana("ﾀｶﾊｼ ﾊﾅｺ");
+    // Nothing chosen: the female list is searched too, after a male search was the last one.
+    m.session.masterSex = 1;
+    LookupResult r = m.lookup.byReading(s, header2008(), picker.fn());
+    ASSERT_TRUE(r.found);
+    EXPECT_EQ(picker.shown.sexes[0], 2);
+    EXPECT_EQ(r.record.QBango(), "13001195801175");  // the athlete's sex digit ends the number
+    EXPECT_EQ(r.record.sei(), "2");
+    EXPECT_EQ(m.session.masterSex, 2);
+
+    // "男子" chosen: only the male list.
+    s.setSei("1");
+    picker.calls = 0;
+    r = m.lookup.byReading(s, header2008(), picker.fn());
+    EXPECT_FALSE(r.found);
+    EXPECT_EQ(picker.calls, 0);  // nothing listed, nothing to pick
+
+    // Both lists, male lines first.
+    s.setSei("0");
+    s.setKana("ﾔﾏﾀﾞ ﾀﾛｳ");
+    picker.button = 2;
+    r = m.lookup.byReading(s, header2008(), picker.fn());
+    ASSERT_TRUE(r.found);
+    EXPECT_EQ(picker.shown.lines.size(), 2u);
+    EXPECT_EQ(picker.shown.sexes[1], 1);
+    EXPECT_EQ(r.record.Bango(), "1300103");
+}
+
 namespace {
 
 // A download address in a folder, reached through file:// addresses.
@@ -338,6 +373,20 @@ TEST(AthleteLookup, InternetModeFetchesTheMasterOfAnotherPrefectureOrSexOnDemand
     EXPECT_EQ(m.session.masterSex, 2);
 }
 
+TEST(AthleteLookup, InternetModeReadingSearchFetchesEachSexInTurn)
+{
+    ServedMaster m;
+    SwimmerRecord s = EntryStore::emptySwimmer();
+    s.setQBango("13001");
+    s.setKana("ﾀｶﾊｼ ﾊﾅｺ");
+    LookupResult r = m.lookup.byReading(s, header2008(), [](const SearchList&) { return 1; });
+    ASSERT_TRUE(r.found);
+    EXPECT_EQ(r.record.Bango(), "1300501");
+    // The master in temp is the picked athlete's.
+    EXPECT_EQ(tolvtest::readBytes(m.temp / "kozin.dat"), tolvtest::readBytes(m.unitDir / "ken13/onna/kozin.dat"));
+    EXPECT_EQ(m.session.masterSex, 2);
+}
+
 TEST(AthleteLookup, FailedDownloadLeavesTempAndSessionAsTheyWere)
 {
     ServedMaster m;
@@ -374,7 +423,9 @@ TEST(NewEntry, TypedTimeTakesTheTextBeforeTheCaret)
     EXPECT_EQ(typedTime("10523", 5), 10523);
     EXPECT_EQ(typedTime("10523", 0), 10523);  // caret at the start: the whole text
     EXPECT_EQ(typedTime("", 0), 0);
-    EXPECT_EQ(typedTime("28.45", 5), 28);
+    EXPECT_EQ(typedTime("28.45", 5), 2845);
+    EXPECT_EQ(typedTime("1:05.23", 7), 10523);
+    EXPECT_FALSE(typedTime("28,45", 5).has_value());
     EXPECT_EQ(typedTime("666", 3), 666);
     EXPECT_FALSE(typedTime("-5", 2).has_value());
     EXPECT_FALSE(typedTime("99999999999", 11).has_value());
