@@ -113,7 +113,8 @@ private slots:
         QCOMPARE(age(3), 10);
         QCOMPARE(w->current(), 3);
         QCOMPARE(child<QLineEdit>(w, "txtNenrei")->text(), QString("10"));
-        QVERIFY(t_->prompt.said.empty());
+        // Asked first, nothing else said.
+        QCOMPARE(t_->prompt.said, std::vector<std::string>{"年令書き直しを実行しますか？"});
     }
 
     void sortBySexAndTallyFromTheMenus()
