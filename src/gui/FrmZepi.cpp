@@ -524,7 +524,9 @@ void FrmZepi::buildWindow()
     setTabOrder(txtBiko_, cmdShinki_);
     // Small screens: the window fits the screen and its content scrolls.
     setMinimumSize(560, 400);
-    QSize size(1000, 780);
+    // As large as the content asks, within the screen.
+    const QSize chrome(24, menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + lineBar->sizeHint().height() + 8);
+    QSize size = central->sizeHint() + chrome;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect free = screen->availableGeometry();
         size = size.boundedTo(QSize(free.width() - 16, free.height() - 40));
@@ -724,21 +726,29 @@ void FrmZepi::toggleReservePanel()
     cmdYobi_->setText(show ? "予 << 備" : "予 >> 備");
     if (!show) {
         reservePanel_->hide();
-        if (widthBeforeReserve_ > 0) resize(widthBeforeReserve_, height());
+        if (widthBeforeReserve_ > 0) resize(widthBeforeReserve_, heightBeforeReserve_);
         widthBeforeReserve_ = 0;
         return;
     }
     widthBeforeReserve_ = width();
+    heightBeforeReserve_ = height();
     const int panelWidth = reservePanel_->sizeHint().width();
     reservePanel_->show();
     // The panel opens beside the swimmer area, but the window stays on the screen: what does not
     // fit scrolls.
     QRect free = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
-    const int frame = frameGeometry().width() - width();
-    const int wanted = std::min(width() + panelWidth, free.width() - frame);
-    resize(std::max(wanted, width()), height());
+    const int frameW = frameGeometry().width() - width();
+    const int frameH = frameGeometry().height() - height();
+    const int wanted = std::min(width() + panelWidth, free.width() - frameW);
+    // Taller too when the panel needs it and the screen has room.
+    const int tall = std::min(std::max(height(), reservePanel_->sizeHint().height() + menuBar()->height() +
+                                                     statusBar()->height() + 60),
+                              free.height() - frameH);
+    resize(std::max(wanted, width()), std::max(tall, height()));
     QRect outer = frameGeometry();
     if (outer.right() > free.right()) move(std::max(free.left(), free.right() - outer.width() + 1), y());
+    outer = frameGeometry();
+    if (outer.bottom() > free.bottom()) move(x(), std::max(free.top(), free.bottom() - outer.height() + 1));
 }
 
 void FrmZepi::copyReserveEvents()

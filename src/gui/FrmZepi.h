@@ -127,7 +127,8 @@ private:
     int current_ = 0;
     int slot_ = -1;   // event slot waiting for its time (state 3)
     bool closed_ = false;
-    int widthBeforeReserve_ = 0;  // the window's width before the reserve panel opened
+    int widthBeforeReserve_ = 0;  // the window's size before the reserve panel opened
+    int heightBeforeReserve_ = 0;
 
     // Information lines
     QLabel* lblFile_;
