@@ -46,6 +46,9 @@ const Command kCommands[] = {
     {"backups", "backups ENTRY", cmdBackups, "Lists the automatic backups of an entry file, newest first."},
     {"undo", "undo ENTRY [--yes]", cmdUndo,
      "Puts the newest backup back in place of the entry file (asks first unless --yes)."},
+    {"merge", "merge ENTRY SOURCE... [--format NAME] [--prefer-master] [--master DIR]", cmdMerge,
+     "Appends entry files, or comma-separated files read through a stored reading format, to the entry file."},
+    {"formats", "formats list|show [NAME]", cmdFormats, "Lists the stored reading formats or shows one."},
 };
 
 void listCommands(std::ostream& os)

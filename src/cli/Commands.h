@@ -18,6 +18,8 @@ int cmdExport(Context& ctx);
 int cmdImport(Context& ctx);
 int cmdBackups(Context& ctx);
 int cmdUndo(Context& ctx);
+int cmdMerge(Context& ctx);
+int cmdFormats(Context& ctx);
 
 // The formats of export and import with their own options.
 std::vector<Variant> exportFormats();

@@ -3,6 +3,7 @@
 #include "checks/CheckMenu.h"
 #include "gui/CommandMenus.h"
 #include "gui/LenexMenus.h"
+#include "gui/MergeMenus.h"
 
 #include "gui/AppContext.h"
 #include "gui/ErrNo.h"
@@ -91,6 +92,7 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
     load();
     wireCommandMenus(*this);
     wireLenexMenus(*this);
+    wireMergeMenus(*this);
 }
 
 FrmZepi::~FrmZepi() { closeEntry(); }

@@ -1,0 +1,349 @@
+#include "merge/Merge.h"
+
+#include "platform/Cp932.h"
+#include "platform/Error.h"
+#include "storage/AthleteLookup.h"
+#include "storage/Codes.h"
+#include "storage/ControlFiles.h"
+
+#include <climits>
+#include <map>
+
+namespace tolv::merge {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kIdeographicSpace = "\x81\x40";  // U+3000 in CP932
+
+// CP932 bytes split into characters (a double-byte character is one).
+std::vector<std::string_view> cp932Characters(std::string_view bytes)
+{
+    std::vector<std::string_view> out;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t n = isCp932LeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+        out.push_back(bytes.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+std::string joined(const std::vector<std::string_view>& chars, std::size_t from, std::size_t count)
+{
+    std::string out;
+    for (std::size_t i = from; i < chars.size() && i < from + count; ++i) out.append(chars[i]);
+    return out;
+}
+
+bool isBlank(std::string_view s) { return s.find_first_not_of(" \t") == std::string_view::npos; }
+
+// A 12-character old number gains the century "19" after its team code; then at most 14 characters.
+std::string widenedOldNumber(std::string_view item)
+{
+    std::vector<std::string_view> c = cp932Characters(item);
+    if (c.size() == 12) return joined(c, 0, 5) + "19" + joined(c, 5, 7);
+    return joined(c, 0, 14);
+}
+
+std::string targetName(int field)
+{
+    std::string caption = targetCaptions()[static_cast<std::size_t>(field)];
+    if (field >= kFirstTimeField) {
+        // The distance captions of a stroke carry no stroke name: name the event instead.
+        return eventName(field - 5);
+    }
+    return caption;
+}
+
+std::string pathText(const fs::path& p) { return p.string(); }
+
+void checkEntryStructure(const fs::path& source)
+{
+    std::error_code ec;
+    enforce(fs::is_regular_file(source, ec), "結合するファイルがありません: " + pathText(source));
+    const auto size = fs::file_size(source, ec);
+    enforce(!ec, "結合するファイルを読めません: " + pathText(source));
+    enforce(size >= 2 * kEntryRecordLength && size % kEntryRecordLength == 0,
+            "tolvsys の申込ファイルではありません（" + std::to_string(size) + " バイトは 384 バイトのレコードに合いません）: " +
+                pathText(source));
+}
+
+bool sameFile(const fs::path& a, const fs::path& b)
+{
+    std::error_code ec;
+    return fs::equivalent(a, b, ec);
+}
+
+} // namespace
+
+SourceClass classifySource(const std::string& path)
+{
+    const std::u32string u = toUtf32(path);
+    const std::string last = fromUtf32(u.size() >= 3 ? std::u32string_view(u).substr(u.size() - 3) : std::u32string_view(u));
+    for (const char* e : {"zep", "kek", "tor", "ZEP", "KEK", "TOR"})
+        if (last == e)
+            return {SourceKind::Entry, "tolvsys", "tolvsysの申込ファイルです。\n\nこのまま結合できます。"};
+    if (last == "ZED" || last == "zed")
+        return {SourceKind::TeamTotals, "tolvsys", "tolvsysの申込団体ファイルです。\n\nここでは読込できません"};
+    if (last == "csv" || last == "CSV")
+        return {SourceKind::Csv, "csv", "csvファイルです。\n\n読み込み順番などを指定して、結合してください。"};
+    if (last == "txt" || last == "TXT") return {SourceKind::Txt, "txt", "(テスト中)･･････txtファイルです。"};
+    return {SourceKind::Other, last, "読込に対応していません。"};
+}
+
+int eventNumberOfCode(std::string_view code)
+{
+    static const std::map<std::string_view, int> table = {
+        {"10025", 1},  {"10050", 2},  {"10100", 3},  {"10200", 4},  {"10400", 5},  {"10800", 6},
+        {"11500", 7},  {"20025", 8},  {"20050", 9},  {"20100", 10}, {"20200", 11}, {"30025", 12},
+        {"30050", 13}, {"30100", 14}, {"30200", 15}, {"40025", 16}, {"40050", 17}, {"40100", 18},
+        {"40200", 19}, {"50100", 20}, {"50200", 21}, {"50400", 22}, {"70100", 23}, {"70200", 24},
+        {"70400", 25}, {"60100", 26}, {"60200", 27}, {"60400", 28}, {"60800", 29}};
+    auto it = table.find(code);
+    return it == table.end() ? 0 : it->second;
+}
+
+std::optional<std::int32_t> timeOfItem(std::string_view item)
+{
+    long long v = 0;
+    for (char c : item) {
+        if (c < '0' || c > '9') continue;
+        v = v * 10 + (c - '0');
+        if (v > INT32_MAX) return std::nullopt;
+    }
+    return static_cast<std::int32_t>(v);
+}
+
+CsvRecords cutCsvRecords(std::string_view bytes)
+{
+    CsvRecords out;
+    out.itemCount = itemCountOfFirstLine(bytes);
+    std::vector<CsvItem> items = splitCsvItems(bytes);
+    const std::size_t n = static_cast<std::size_t>(out.itemCount);
+    std::size_t at = 0;
+    for (; at + n <= items.size(); at += n)
+        out.records.emplace_back(std::make_move_iterator(items.begin() + static_cast<std::ptrdiff_t>(at)),
+                                 std::make_move_iterator(items.begin() + static_cast<std::ptrdiff_t>(at + n)));
+    out.rest.assign(std::make_move_iterator(items.begin() + static_cast<std::ptrdiff_t>(at)),
+                    std::make_move_iterator(items.end()));
+    return out;
+}
+
+void checkFormat(const ReadingFormat& f, int itemCount, const std::string& source)
+{
+    enforce(itemCount <= kSourceColumns, "1 レコードの項目数 " + std::to_string(itemCount) + " が " +
+                                             std::to_string(kSourceColumns) + " を越えています: " + source);
+    enforce(f.columns[1].column > 0, "旧番号の列が指定されていません（読込形式 " + f.name + "）");
+    const int fields = f.eventNumber ? kFirstTimeField : kTargetFields;
+    for (int i = 0; i < fields; ++i) {
+        const ColumnRef& r = f.columns[static_cast<std::size_t>(i)];
+        const int last = r.column + (i == 3 && r.join ? 1 : 0);
+        enforce(last <= kSourceColumns, targetName(i) + " の列 " + columnRefText(r) + " が 1～" +
+                                            std::to_string(kSourceColumns) + " の外です");
+    }
+    if (f.eventNumber)
+        enforce(f.rangeFirst >= 1 && f.rangeFirst + 29 <= kSourceColumns,
+                "種目番号の範囲の最初の列 " + std::to_string(f.rangeFirst) + " は 1～" +
+                    std::to_string(kSourceColumns - 29) + " でなければなりません（最初の列 + 29 が 1～" +
+                    std::to_string(kSourceColumns) + " に入らない）");
+}
+
+Columns placeItems(const std::vector<CsvItem>& items, const ReadingFormat& f)
+{
+    Columns c;
+    const int n = static_cast<int>(items.size());
+    auto item = [&](int j) -> const std::string& {
+        static const std::string none;
+        return j >= 1 && j <= n ? items[static_cast<std::size_t>(j - 1)].bytes : none;
+    };
+    for (int j = 1; j <= n; ++j) {
+        if (f.eventNumber && j >= f.rangeFirst && j <= f.rangeLast) {
+            // A pair: event code, then its time; an unknown code drops the time.
+            const int e = eventNumberOfCode(item(j));
+            if (e != 0 && f.rangeFirst + e <= kSourceColumns) c[static_cast<std::size_t>(f.rangeFirst + e)] = item(j + 1);
+            ++j;
+        } else if (j <= kSourceColumns) {
+            c[static_cast<std::size_t>(j)] = item(j);
+        }
+    }
+    return c;
+}
+
+SwimmerRecord swimmerFromColumns(const Columns& c, const ReadingFormat& f, const Derivation& d, const std::string& where)
+{
+    auto col = [&](int field) -> const std::string& {
+        const int n = f.columns[static_cast<std::size_t>(field)].column;
+        static const std::string none;
+        return n >= 1 && n <= kSourceColumns ? c[static_cast<std::size_t>(n)] : none;
+    };
+    SwimmerRecord s = EntryStore::emptySwimmer();
+    s.setTextBytes(SwimmerRecord::kBango, 7, col(0));
+    const std::string q = widenedOldNumber(col(1));
+    s.setTextBytes(SwimmerRecord::kQBango, 14, q);
+    s.setTextBytes(SwimmerRecord::kKana, 16, col(2));
+    std::string name = col(3);
+    const ColumnRef& nameRef = f.columns[3];
+    if (nameRef.join && nameRef.column + 1 <= kSourceColumns)
+        name += kIdeographicSpace + c[static_cast<std::size_t>(nameRef.column + 1)];
+    s.setTextBytes(SwimmerRecord::kNamae, 16, name);
+    s.setTextBytes(SwimmerRecord::kShozoku, 12, col(4));
+    s.setTextBytes(SwimmerRecord::kShozokuKana, 6, col(5));
+    s.setSei(!q.empty() && static_cast<unsigned char>(q.back()) < '5' ? "1" : "2");
+
+    // Prefecture from characters 1-2, grade and age from the birth date in characters 6-13.
+    const std::vector<std::string_view> chars = cp932Characters(q);
+    const long long code = numericValue(joined(chars, 0, 2));
+    if (code > 0) {
+        std::error_code ec;
+        enforce(fs::is_regular_file(d.prefectureTable, ec), "県名ファイルがありません: " + d.prefectureTable.string());
+        if (auto p = readPrefecture(d.prefectureTable, static_cast<int>(code))) {
+            s.setKen(p->name);
+            s.setKenKana(p->reading);
+        }
+    }
+    const std::string birthText = joined(chars, 5, 8);
+    if (birthText.size() == 8 && birthText.find_first_not_of("0123456789") == std::string::npos) {
+        const auto birth = static_cast<std::int32_t>(std::stol(birthText));
+        s.setGakunen(gradeCode(birth, 0, d.header.kijunBi(), d.header.kubun()));
+        s.setNenrei(static_cast<std::int16_t>(ageOn(birth, d.header.kijunBi())));
+    } else {
+        s.setNenrei(0);
+    }
+
+    for (int i = kFirstTimeField; i < kTargetFields; ++i) {
+        const int n = f.eventNumber ? f.rangeFirst + (i - 5) : f.columns[static_cast<std::size_t>(i)].column;
+        const std::string& item = n >= 1 && n <= kSourceColumns ? c[static_cast<std::size_t>(n)] : std::string();
+        auto t = timeOfItem(item);
+        enforce(t.has_value(), "タイムが大きすぎます（" + targetName(i) + "「" + fromCp932(item) + "」）: " + where);
+        s.setKiro(i - kFirstTimeField, *t);
+    }
+    return s;
+}
+
+bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& header)
+{
+    const std::string q = s.QBango();
+    const int prefecture = prefectureOfNumber(q);
+    const std::string& flags = lookup.unitFlags();
+    if (prefecture >= 1 && static_cast<std::size_t>(prefecture) <= flags.size() &&
+        flags[static_cast<std::size_t>(prefecture) - 1] == '0')
+        return false;
+    if (toUtf32(q).size() < 14) return false;
+    if (!lookup.session().internet()) {
+        std::error_code ec;
+        if (!fs::exists(lookup.masterPaths(prefecture, sexOfNumber(q)).indexQ, ec)) return false;
+    }
+    LookupResult r = lookup.byNumber(s, q, header, AthletePicker());
+    if (!r.found) return false;
+    s = r.record;
+    return true;
+}
+
+PreparedSource prepareSource(const fs::path& source, const EntryStore& target, const MergeRequest& request)
+{
+    PreparedSource out;
+    out.path = source;
+    const std::string where = pathText(source);
+    enforce(!sameFile(source, target.path()), "開いている申込ファイルそのものは結合できません: " + where);
+    const SourceClass kind = classifySource(source.filename().string());
+    enforce(kind.kind != SourceKind::TeamTotals,
+            "tolvsysの申込団体ファイルです。ここでは読込できません: " + where);
+
+    if (kind.kind == SourceKind::Entry) {
+        checkEntryStructure(source);
+        EntryStore s;
+        s.openEntryFile(source, EntryStore::Access::Read);
+        out.swimmers = s.readAllSwimmers();
+        enforce(static_cast<long long>(std::max(0, target.header().total())) + static_cast<long long>(out.swimmers.size()) <=
+                    kMaxSwimmers,
+                "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " +
+                    std::to_string(target.header().total()) + " 人、" + where + " の " +
+                    std::to_string(out.swimmers.size()) + " 人）");
+        if (request.preferMaster)
+            for (SwimmerRecord& r : out.swimmers)
+                if (preferMaster(r, *request.preferMaster, target.header())) ++out.fromMaster;
+        return out;
+    }
+
+    enforce(request.format != nullptr, "読込形式が指定されていません: " + where);
+    const ReadingFormat& f = *request.format;
+    const CsvRecords csv = cutCsvRecords(readSourceBytes(source));
+    out.itemCount = csv.itemCount;
+    checkFormat(f, csv.itemCount, where);
+    enforce(csv.rest.empty(), "ファイルの終わりのレコードの項目が足りません（" + std::to_string(csv.rest.size()) + " / " +
+                                  std::to_string(csv.itemCount) + " 項目、" + std::to_string(csv.rest.front().line) +
+                                  " 行目から）: " + where);
+    Derivation d{target.header(), request.prefectureTable};
+    for (std::size_t r = 0; r < csv.records.size(); ++r) {
+        if (static_cast<long long>(r) + 1 <= f.titleRecords) continue;
+        const std::vector<CsvItem>& items = csv.records[r];
+        const Columns c = placeItems(items, f);
+        if (isBlank(c[static_cast<std::size_t>(f.columns[1].column)])) continue;
+        const std::string line = where + " " + std::to_string(items.front().line) + " 行目";
+        enforce(static_cast<long long>(target.header().total()) + static_cast<long long>(out.swimmers.size()) < kMaxSwimmers,
+                "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです: " + line);
+        SwimmerRecord s = swimmerFromColumns(c, f, d, line);
+        if (request.preferMaster && preferMaster(s, *request.preferMaster, target.header())) ++out.fromMaster;
+        out.swimmers.push_back(s);
+    }
+    return out;
+}
+
+void appendSources(EntryStore& target, const std::vector<PreparedSource>& sources)
+{
+    long long total = std::max(0, target.header().total());
+    std::size_t count = 0;
+    for (const PreparedSource& p : sources) {
+        total += static_cast<long long>(p.swimmers.size());
+        count += p.swimmers.size();
+        enforce(total <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（" +
+                                           pathText(p.path) + " までで " + std::to_string(total) + " 人）: " +
+                                           target.path().string());
+    }
+    if (count == 0) return;
+    std::vector<SwimmerRecord> all;
+    all.reserve(count);
+    for (const PreparedSource& p : sources) all.insert(all.end(), p.swimmers.begin(), p.swimmers.end());
+    target.appendSwimmers(all, "merge");
+}
+
+CsvPreview readCsvPreview(const fs::path& path)
+{
+    const std::string bytes = readSourceBytes(path);
+    CsvPreview p;
+    p.itemCount = itemCountOfFirstLine(bytes);
+    std::vector<CsvItem> items = splitCsvItems(bytes);
+    for (std::size_t at = 0; at < items.size(); at += static_cast<std::size_t>(p.itemCount)) {
+        std::vector<std::string> rec;
+        for (std::size_t j = at; j < items.size() && j < at + static_cast<std::size_t>(p.itemCount); ++j)
+            rec.push_back(fromCp932(items[j].bytes));
+        p.records.push_back(std::move(rec));
+    }
+    return p;
+}
+
+std::array<std::string, kTargetFields> previewTargets(const std::vector<std::string>& items,
+                                                      const std::array<std::string, kTargetFields>& refs)
+{
+    std::array<std::string, kTargetFields> out;
+    auto item = [&](long long n) {
+        return n >= 1 && n <= static_cast<long long>(items.size()) ? items[static_cast<std::size_t>(n - 1)] : std::string();
+    };
+    for (int i = 0; i < kTargetFields; ++i) {
+        const std::string& text = refs[static_cast<std::size_t>(i)];
+        const long long n = numericValue(text);
+        if (n == 0) continue;
+        out[static_cast<std::size_t>(i)] =
+            text.find('+') != std::string::npos ? item(n) + "\u3000" + item(n + 1) : item(n);
+    }
+    return out;
+}
+
+std::array<std::string, kTargetFields> previewSwimmer(const SwimmerRecord& s)
+{
+    std::array<std::string, kTargetFields> out = {s.Bango(), s.QBango(), s.Kana(), s.Namae(), s.Shozoku(), s.ShozokuKana()};
+    for (int i = kFirstTimeField; i < kTargetFields; ++i) out[static_cast<std::size_t>(i)] = formatTime(s.kiro(i - kFirstTimeField));
+    return out;
+}
+
+} // namespace tolv::merge

@@ -1,0 +1,121 @@
+#pragma once
+// Appending the swimmers of other files to an entry file: entry files of this system copied record
+// for record, or comma-separated files of any origin read through a reading format. Optionally every
+// appended swimmer whose old number the registration master knows is filled from the master.
+//
+// A source is read and checked whole before anything is written (prepareSource), and all prepared
+// sources are appended with one whole-file replacement of the entry file (appendSources): an
+// interruption leaves the file as it was or with every record and the new count.
+#include "merge/CsvItems.h"
+#include "merge/ReadingFormats.h"
+#include "storage/EntryStore.h"
+#include "storage/Records.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolv {
+class AthleteLookup;
+}
+
+namespace tolv::merge {
+
+// The kind of a selected file, by the last three characters of its path (case-sensitive).
+enum class SourceKind { Entry, TeamTotals, Csv, Txt, Other };
+struct SourceClass {
+    SourceKind kind;
+    std::string sys;   // lblSys: "tolvsys", "csv", "txt" or the last three characters
+    std::string note;  // lblChuui
+};
+SourceClass classifySource(const std::string& path);
+
+// Five-character event code (stroke digit, distance in four digits) -> event number 1 … 29; 0 for
+// any other text.
+int eventNumberOfCode(std::string_view code);
+
+// The digits of a text read as a decimal number (every other character dropped; none gives 0):
+// 1:05.23 gives 10523. Nothing when the number is beyond the 32-bit range.
+std::optional<std::int32_t> timeOfItem(std::string_view item);
+
+// Columns 1 … 69 of one record (index 0 unused), CP932 bytes.
+using Columns = std::array<std::string, kSourceColumns + 1>;
+
+// A comma-separated file cut into records of n items (n from its first line).
+struct CsvRecords {
+    int itemCount = 0;
+    std::vector<std::vector<CsvItem>> records;  // complete records only
+    std::vector<CsvItem> rest;                  // items after the last complete record
+};
+CsvRecords cutCsvRecords(std::string_view bytes);
+
+// The format's settings checked against the item count of the file; TolvError naming the problem.
+void checkFormat(const ReadingFormat& format, int itemCount, const std::string& source);
+// One record's items placed in the column table: item j in column j, or, in event-number mode, the
+// pairs in first … last as a code and a time stored in column first + event number.
+Columns placeItems(const std::vector<CsvItem>& items, const ReadingFormat& format);
+
+// What the fields derived from the old number need.
+struct Derivation {
+    EntryHeader header;                     // reference date and competition kind of the entry file
+    std::filesystem::path prefectureTable;  // ken.ctl
+};
+// The swimmer record a placed record gives (sequence field 0). `line` names the record's line in
+// messages.
+SwimmerRecord swimmerFromColumns(const Columns& columns, const ReadingFormat& format, const Derivation& d,
+                                 const std::string& where);
+
+// The registration-master preference for one record: looked up by its old number unless the
+// management-unit flags exclude its prefecture ("0"), through the same look-up as the entry window
+// (AthleteLookup::byNumber, no choosing among athletes of the same birth date). When found, number,
+// name, reading, prefecture, affiliation, grade, age, registration kind, categories and registration
+// date come from the master; old number, times and the rest stay. A prefecture and sex whose master
+// is not in the (local) registration folder finds nothing. Returns true when the master supplied
+// data.
+bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& header);
+
+struct MergeRequest {
+    const ReadingFormat* format = nullptr;  // for sources read as comma-separated files
+    AthleteLookup* preferMaster = nullptr;  // set: registration-master preference
+    std::filesystem::path prefectureTable;  // ken.ctl, for the fields a comma-separated record derives
+};
+
+struct PreparedSource {
+    std::filesystem::path path;
+    std::vector<SwimmerRecord> swimmers;
+    int itemCount = 0;   // comma-separated: items per record
+    int fromMaster = 0;  // swimmers the master filled
+};
+
+// Reads and checks one source against the open entry file; nothing is written. Refused: the entry
+// file itself, a team totals file (".zed"/".ZED"), a file that is not a sound entry file of this
+// system, a comma-separated file that does not fit the format (more than 69 items, columns outside
+// 1 … 69, a record cut off at the end, a time beyond the 32-bit range).
+PreparedSource prepareSource(const std::filesystem::path& source, const EntryStore& target,
+                             const MergeRequest& request);
+
+// Appends every prepared source in order with one whole-file replacement (automatic backup first).
+// Refused, with nothing written, when the swimmers would pass kMaxSwimmers: the message names the
+// source that passes it.
+void appendSources(EntryStore& target, const std::vector<PreparedSource>& sources);
+
+// --- preview ---------------------------------------------------------------------------------------
+
+// The records of a comma-separated file for the preview: n items each from the start of the file
+// (title records included), a short last record as it is.
+struct CsvPreview {
+    int itemCount = 0;
+    std::vector<std::vector<std::string>> records;  // UTF-8
+};
+CsvPreview readCsvPreview(const std::filesystem::path& path);
+// The target-field previews for one record: item n of the column reference, with "+" item n, an
+// ideographic space and item n + 1 (for every field).
+std::array<std::string, kTargetFields> previewTargets(const std::vector<std::string>& items,
+                                                      const std::array<std::string, kTargetFields>& refs);
+// The previews of a stored swimmer: number, old number, reading, name, affiliation, its kana and the
+// times of slots 0 … 28 in their display form.
+std::array<std::string, kTargetFields> previewSwimmer(const SwimmerRecord& s);
+
+} // namespace tolv::merge
