@@ -194,9 +194,14 @@ SwimmerRecord swimmerFromColumns(const Columns& c, const ReadingFormat& f, const
     const std::vector<std::string_view> chars = cp932Characters(q);
     const long long code = numericValue(joined(chars, 0, 2));
     if (code > 0) {
-        std::error_code ec;
-        enforce(fs::is_regular_file(d.prefectureTable, ec), "県名ファイルがありません: " + d.prefectureTable.string());
-        if (auto p = readPrefecture(d.prefectureTable, static_cast<int>(code))) {
+        auto known = d.prefectures.find(static_cast<int>(code));
+        if (known == d.prefectures.end()) {
+            std::error_code ec;
+            if (!fs::is_regular_file(d.prefectureTable, ec))
+                throw TolvError("県名ファイルがありません: " + d.prefectureTable.string());
+            known = d.prefectures.emplace(static_cast<int>(code), readPrefecture(d.prefectureTable, static_cast<int>(code))).first;
+        }
+        if (const std::optional<Prefecture>& p = known->second) {
             s.setKen(p->name);
             s.setKenKana(p->reading);
         }
@@ -214,7 +219,7 @@ SwimmerRecord swimmerFromColumns(const Columns& c, const ReadingFormat& f, const
         const int n = f.eventNumber ? f.rangeFirst + (i - 5) : f.columns[static_cast<std::size_t>(i)].column;
         const std::string& item = n >= 1 && n <= kSourceColumns ? c[static_cast<std::size_t>(n)] : std::string();
         auto t = timeOfItem(item);
-        enforce(t.has_value(), "タイムが大きすぎます（" + targetName(i) + "「" + fromCp932(item) + "」）: " + where);
+        if (!t) throw TolvError("タイムが大きすぎます（" + targetName(i) + "「" + fromCp932(item) + "」）: " + where);
         s.setKiro(i - kFirstTimeField, *t);
     }
     return s;
@@ -270,9 +275,10 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
     const CsvRecords csv = cutCsvRecords(readSourceBytes(source));
     out.itemCount = csv.itemCount;
     checkFormat(f, csv.itemCount, where);
-    enforce(csv.rest.empty(), "ファイルの終わりのレコードの項目が足りません（" + std::to_string(csv.rest.size()) + " / " +
-                                  std::to_string(csv.itemCount) + " 項目、" + std::to_string(csv.rest.front().line) +
-                                  " 行目から）: " + where);
+    if (!csv.rest.empty())
+        throw TolvError("ファイルの終わりのレコードの項目が足りません（" + std::to_string(csv.rest.size()) + " / " +
+                        std::to_string(csv.itemCount) + " 項目、" + std::to_string(csv.rest.front().line) +
+                        " 行目から）: " + where);
     Derivation d{target.header(), request.prefectureTable};
     for (std::size_t r = 0; r < csv.records.size(); ++r) {
         if (static_cast<long long>(r) + 1 <= f.titleRecords) continue;
@@ -280,8 +286,8 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
         const Columns c = placeItems(items, f);
         if (isBlank(c[static_cast<std::size_t>(f.columns[1].column)])) continue;
         const std::string line = where + " " + std::to_string(items.front().line) + " 行目";
-        enforce(static_cast<long long>(target.header().total()) + static_cast<long long>(out.swimmers.size()) < kMaxSwimmers,
-                "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです: " + line);
+        if (static_cast<long long>(target.header().total()) + static_cast<long long>(out.swimmers.size()) >= kMaxSwimmers)
+            throw TolvError("申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです: " + line);
         SwimmerRecord s = swimmerFromColumns(c, f, d, line);
         if (request.preferMaster && preferMaster(s, *request.preferMaster, target.header())) ++out.fromMaster;
         out.swimmers.push_back(s);

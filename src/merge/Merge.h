@@ -8,11 +8,14 @@
 // interruption leaves the file as it was or with every record and the new count.
 #include "merge/CsvItems.h"
 #include "merge/ReadingFormats.h"
+#include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
 #include "storage/Records.h"
 
 #include <array>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +64,8 @@ Columns placeItems(const std::vector<CsvItem>& items, const ReadingFormat& forma
 struct Derivation {
     EntryHeader header;                     // reference date and competition kind of the entry file
     std::filesystem::path prefectureTable;  // ken.ctl
+    // Prefectures read so far, by code (ken.ctl is read once per prefecture).
+    mutable std::map<int, std::optional<Prefecture>> prefectures;
 };
 // The swimmer record a placed record gives (sequence field 0). `line` names the record's line in
 // messages.
