@@ -1,0 +1,179 @@
+// The merge window driven through its controls: opened from the entry window's import menu, a
+// reading format registered and selected, a comma-separated file previewed and merged, the team
+// totals file and the write direction refused, and the entry window back on the merged file.
+#include "gui/FrmKetugo.h"
+#include "gui/FrmZepi.h"
+#include "gui/Pickers.h"
+#include "merge/ReadingFormats.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "storage/ControlFiles.h"
+#include "support/EntrySnapshot.h"
+#include "support/GuiTestSupport.h"
+#include "support/MasterFixture.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tolv;
+using tolv::gui::FrmKetugo;
+using tolv::gui::FrmZepi;
+using tolvtest::child;
+using tolvtest::readBytes;
+
+namespace fs = std::filesystem;
+
+class FrmKetugoTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<tolvtest::TempTree> tree_;
+    std::unique_ptr<tolvtest::TestContext> t_;
+    fs::path folder_, file_;
+
+    void retype(FrmKetugo* k, const QString& name, const QString& text)
+    {
+        auto* box = child<QLineEdit>(k, name);
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Backspace);
+        tolvtest::typeText(box, text);
+    }
+
+    void clickFile(FrmKetugo* k, const QString& name)
+    {
+        auto* files = child<tolv::gui::FilePicker>(k, "File1");
+        QTRY_VERIFY(files->indexOf(name).isValid());
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(files->indexOf(name)).center());
+    }
+
+    QString text(FrmKetugo* k, const QString& label) { return child<QLabel>(k, label)->text(); }
+
+private slots:
+    void init()
+    {
+        tree_ = std::make_unique<tolvtest::TempTree>();
+        setFixedNow({2008, 10, 1, 9, 0, 0});
+        t_ = std::make_unique<tolvtest::TestContext>();
+        folder_ = tree_->dir() / "entry";
+        fs::create_directories(folder_);
+        file_ = folder_ / "TEST.zep";
+        ensureWorkTree();
+        writeZepControl(ctlDir(), ZepControl{"/", folder_.string() + "/", 0, "TEST.zep"});
+        writeTorControl(ctlDir(), TorControl{"/", (tree_->dir() / "registration").string() + "/"});
+        writeTenControl(ctlDir(), TenControl{(tree_->dir() / "transfer").string() + "/"});
+        tolvtest::writeFixturePrefectures(ctlDir() / "ken.ctl");
+        {
+            EntryStore store;
+            store.openEntryFile(file_);
+            store.header().setKijunBi("2008/10/16");
+            store.swimmer() = EntryStore::emptySwimmer();
+            store.swimmer().setSeq(1);
+            store.swimmer().setQBango("13002199804015");
+            store.header().setTotal(1);
+            store.writeSwimmer(1);
+            EntryStore zed;
+            zed.openEntryFile(folder_ / "TEST.zed");
+        }
+        tolvtest::writeBytes(folder_ / "team.csv", tolvtest::sj("旧番号,姓,名,50自\r\n"
+                                                                 "13001200105011,山田,太郎,30.50\r\n"
+                                                                 "13001200105021,鈴木,次郎,31.00\r\n"));
+    }
+
+    void cleanup()
+    {
+        tolvtest::deleteWindows();
+        t_.reset();
+        tree_.reset();
+    }
+
+    void registerSelectPreviewAndMerge()
+    {
+        auto* w = new FrmZepi(t_->ctx);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QAction* item = w->menuAction("mInKetugo");
+        QVERIFY(item && item->isEnabled());
+        item->trigger();
+        auto* k = w->findChild<FrmKetugo*>("frmKetugo");
+        QVERIFY(k && k->isVisible());
+        QCOMPARE(k->windowTitle(), QString("申込結合"));
+        QVERIFY(!w->isVisible());
+        QVERIFY(!w->store().isOpen());  // the merge window holds the file now
+        QCOMPARE(child<QLabel>(k, "lblShori")->toolTip(), QString("クリックで読込み・書き込みの切り替えができます"));
+        QCOMPARE(child<QLabel>(k, "lblTolv_21")->text(), QString("バタフライ25"));
+        QCOMPARE(child<QLabel>(k, "lblSno_69")->text(), QString("70"));
+
+        // Register a format typed into the controls, then load it back from the list.
+        retype(k, "txtKeisiki", "クラブ");
+        retype(k, "txtTitle", "1");
+        retype(k, "txtSno_1", "1");
+        retype(k, "txtSno_3", "2+");
+        retype(k, "txtSno_7", "4");
+        QTest::mouseClick(child<QPushButton>(k, "cmdTouroku"), Qt::LeftButton);
+        auto* list = child<QListWidget>(k, "lstKeisiki");
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(merge::readReadingFormats(ctlDir() / "yomi.dat").at(0).columns[3], (merge::ColumnRef{2, true}));
+        retype(k, "txtSno_3", "0");
+        retype(k, "txtSno_5", "-3");
+        QCOMPARE(child<QLineEdit>(k, "txtSno_5")->text(), QString("0"));  // a negative column is no column
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QCOMPARE(child<QLineEdit>(k, "txtKeisiki")->text(), QString("クラブ"));
+        QCOMPARE(child<QLineEdit>(k, "txtSno_3")->text(), QString("2+"));
+        QCOMPARE(child<QLineEdit>(k, "txtTitle")->text(), QString("1"));
+
+        // Preview: the title record, then the first swimmer, where the user stops.
+        clickFile(k, "team.csv");
+        QCOMPARE(text(k, "lblSys"), QString("csv"));
+        QCOMPARE(text(k, "lblChuui"), QString("csvファイルです。\n\n読み込み順番などを指定して、結合してください。"));
+        QCOMPARE(text(k, "lblYomiFile"), QString::fromStdString((folder_ / "team.csv").string()));
+        t_->prompt.answers = {true, false};
+        QTest::mouseClick(child<QPushButton>(k, "cmdKakunin"), Qt::LeftButton);
+        QCOMPARE(t_->prompt.asked, (std::vector<std::string>{"次のデータを確認しますか？", "次のデータを確認しますか？"}));
+        QCOMPARE(text(k, "lblKoumokuSuu"), QString("4"));
+        QCOMPARE(text(k, "lblSdat_0"), QString("13001200105011"));
+        QCOMPARE(text(k, "lblKakutei_3"), QString("山田　太郎"));
+        QCOMPARE(text(k, "lblKakutei_7"), QString("30.50"));
+
+        // Execute appends both swimmers.
+        t_->prompt.clear();
+        QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
+        QVERIFY2(t_->prompt.said.empty(), t_->prompt.last().c_str());
+        QCOMPARE(text(k, "lblKekka"), QString("2 人を結合しました（総数 3 人）"));
+        tolvtest::EntrySnapshot after = tolvtest::readEntry(file_);
+        QCOMPARE(after.header.total(), 3);
+        QCOMPARE(after.swimmerAt(2).Namae(), std::string("山田　太郎      "));
+        QCOMPARE(after.swimmerAt(3).kiro(1), 3100);
+        const std::string merged = readBytes(file_);
+
+        // The team totals file and the write direction change nothing.
+        clickFile(k, "TEST.zed");
+        QCOMPARE(text(k, "lblSys"), QString("tolvsys"));
+        QCOMPARE(text(k, "lblChuui"), QString("tolvsysの申込団体ファイルです。\n\nここでは読込できません"));
+        QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
+        QVERIFY2(t_->prompt.last().find("ここでは読込できません") != std::string::npos, t_->prompt.last().c_str());
+        QTest::mouseClick(child<QLabel>(k, "lblShori"), Qt::LeftButton);
+        QCOMPARE(text(k, "lblShori"), QString("=>"));
+        QCOMPARE(child<QPushButton>(k, "cmdKetugo")->text(), QString("書出し"));
+        clickFile(k, "team.csv");
+        QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
+        QVERIFY2(t_->prompt.last().find("書出しでは何もしません") != std::string::npos, t_->prompt.last().c_str());
+        QVERIFY(readBytes(file_) == merged);
+
+        // "終": the entry window shows again on the merged file.
+        QTest::mouseClick(child<QPushButton>(k, "cmdOwari"), Qt::LeftButton);
+        QTRY_VERIFY(w->isVisible());
+        QVERIFY(w->store().isOpen());
+        QCOMPARE(w->store().header().total(), 3);
+        QCOMPARE(child<QLineEdit>(w, "txtJun")->text(), QString("1  (3)"));
+    }
+};
+
+QTEST_MAIN(FrmKetugoTest)
+#include "FrmKetugoTest.moc"
