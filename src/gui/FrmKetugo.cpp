@@ -212,7 +212,7 @@ void FrmKetugo::buildWindow()
         lblSno_[u]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         lblSdat_[u] = new QLabel(sourceBox);
         lblSdat_[u]->setObjectName(QString("lblSdat_%1").arg(j));
-        lblSdat_[u]->setFixedSize(110, kRowHeight);
+        lblSdat_[u]->setFixedSize(124, kRowHeight);
         lblSdat_[u]->setFrameShape(QFrame::Panel);
         lblSdat_[u]->setFrameShadow(QFrame::Sunken);
         lblSno_[u]->setFixedHeight(kRowHeight);
