@@ -112,7 +112,8 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
         CLI::Option* o = app.add_option(p.name);
         if (!p.choices.empty()) o->description("one of: " + join(p.choices, ", "));
         o->type_name(p.repeat ? "..." : "");
-        if (p.repeat) o->expected(0, -1);
+        // A repeated positional takes every remaining argument (CLI11 needs allow_extra_args for that).
+        if (p.repeat) o->expected(0, -1)->allow_extra_args(true);
         if (!p.choices.empty()) o->check(CLI::IsMember(p.choices));
         positionals.push_back(o);
     }

@@ -43,12 +43,11 @@ int clampedInt(const QString& text)
 } // namespace
 
 FrmKetugo::FrmKetugo(AppContext& ctx, const fs::path& entryFile, tolv::AthleteLookup& lookup, QWidget* parent)
-    : QWidget(parent), ctx_(ctx), lookup_(lookup)
+    : QWidget(parent), ctx_(ctx), lookup_(lookup), entryFile_(entryFile)
 {
     setObjectName("frmKetugo");
     setWindowTitle("申込結合");
     setWindowFlag(Qt::Window);
-    store_.openEntryFile(entryFile, tolv::EntryStore::Access::Write);
     buildWindow();
     drive1_->setDriveOf(entryFile.parent_path());
     dir1_->setRoot(drive1_->root());
@@ -57,6 +56,8 @@ FrmKetugo::FrmKetugo(AppContext& ctx, const fs::path& entryFile, tolv::AthleteLo
 }
 
 FrmKetugo::~FrmKetugo() { store_.close(); }
+
+void FrmKetugo::openEntry() { store_.openEntryFile(entryFile_, tolv::EntryStore::Access::Write); }
 
 // --- building ------------------------------------------------------------------------------------
 
@@ -395,6 +396,7 @@ void FrmKetugo::execute()
     }
     BusyCursor busy;
     guard([&] {
+        enforce(store_.isOpen(), "申込ファイルが開かれていません: " + entryFile_.string());
         const SourceClass kind = classifySource(source.string());
         const ReadingFormat f = formatFromControls();
         MergeRequest request;
@@ -497,7 +499,6 @@ void FrmKetugo::closeEvent(QCloseEvent* event)
 {
     store_.close();
     event->accept();
-    emit closed();
 }
 
 } // namespace tolv::gui

@@ -1,8 +1,8 @@
 #pragma once
 // The merge window "申込結合": appends the swimmers of another entry file, or of a comma-separated
 // file read through a reading format, to the entry file of the entry window, and keeps the reading
-// formats of yomi.dat. The entry window closes its file and hides while this window is open; this
-// window holds the entry file under its own lock and gives it back when it closes (signal closed).
+// formats of yomi.dat. The entry window hands its file over (FrmZepi::handOverTo) and hides while this
+// window is open; this window holds the entry file under its own lock and releases it when it closes.
 //
 // Control arrays are single widgets named <array>_<index>: optShumoku_0/1, txtIchi_0/1,
 // lblSno_0 … 69, lblSdat_0 … 69, lblTolv_0 … 34, txtSno_0 … 34, lblKakutei_0 … 34.
@@ -37,19 +37,17 @@ class FilePicker;
 class FrmKetugo : public QWidget {
     Q_OBJECT
 public:
-    // Opens the entry file for writing (TolvError when it cannot be: nothing is shown then).
+    // The window for the entry file; openEntry() takes the file once the entry window has let it go.
     FrmKetugo(AppContext& ctx, const std::filesystem::path& entryFile, tolv::AthleteLookup& lookup,
               QWidget* parent = nullptr);
+    // Opens the entry file for writing under its lock (TolvError when it cannot be).
+    void openEntry();
     ~FrmKetugo() override;
 
     tolv::EntryStore& store() { return store_; }
     bool reading() const { return reading_; }
     // The reading format the controls show.
     tolv::merge::ReadingFormat formatFromControls() const;
-
-signals:
-    // The window closed and the entry file is free again.
-    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -78,6 +76,7 @@ private:
     AppContext& ctx_;
     tolv::AthleteLookup& lookup_;
     tolv::EntryStore store_;
+    std::filesystem::path entryFile_;
     bool reading_ = true;
     std::filesystem::path folder_;        // folder of the selected file
     QString fileName_;                    // selected file ("" while none)

@@ -7,22 +7,6 @@
 #include <QAction>
 
 namespace tolv::gui {
-namespace {
-
-namespace fs = std::filesystem;
-
-// The entry window takes its file back and shows the current swimmer as the file now holds it.
-void takeBack(FrmZepi& w, const fs::path& entry)
-{
-    try {
-        w.store().openEntryFile(entry, tolv::EntryStore::Access::Write);
-    } catch (const std::exception& e) {
-        w.context().ask().tell(e.what());
-    }
-    w.refreshCurrent();
-}
-
-} // namespace
 
 void wireMergeMenus(FrmZepi& w)
 {
@@ -31,24 +15,16 @@ void wireMergeMenus(FrmZepi& w)
     a->setEnabled(true);
     QObject::connect(a, &QAction::triggered, &w, [&w] {
         if (!w.store().isOpen()) return;
-        const fs::path entry = w.store().path();
-        // One writer at a time: the merge window holds the file while it is open.
-        w.store().close();
-        FrmKetugo* merge = nullptr;
+        auto* merge = new FrmKetugo(w.context(), w.store().path(), w.lookup(), &w);
+        // The entry window lets the file go and hides; the merge window takes the file. When it
+        // closes, the entry window opens the file again as the merge left it.
+        w.handOverTo(merge);
         try {
-            merge = new FrmKetugo(w.context(), entry, w.lookup(), &w);
+            merge->openEntry();
         } catch (const std::exception& e) {
             w.context().ask().tell(e.what());
-            takeBack(w, entry);
-            return;
+            merge->close();
         }
-        merge->setAttribute(Qt::WA_DeleteOnClose);
-        QObject::connect(merge, &FrmKetugo::closed, &w, [&w, entry] {
-            takeBack(w, entry);
-            w.show();
-        });
-        merge->show();
-        w.hide();
     });
 }
 
