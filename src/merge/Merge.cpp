@@ -47,12 +47,9 @@ std::string widenedOldNumber(std::string_view item)
 
 std::string targetName(int field)
 {
-    std::string caption = targetCaptions()[static_cast<std::size_t>(field)];
-    if (field >= kFirstTimeField) {
-        // The distance captions of a stroke carry no stroke name: name the event instead.
-        return eventName(field - 5);
-    }
-    return caption;
+    // The distance captions of a stroke carry no stroke name: a time field is named by its event.
+    if (field >= kFirstTimeField) return eventName(field - 5);
+    return targetCaptions()[static_cast<std::size_t>(field)];
 }
 
 std::string pathText(const fs::path& p) { return p.string(); }
@@ -279,7 +276,9 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
         throw TolvError("ファイルの終わりのレコードの項目が足りません（" + std::to_string(csv.rest.size()) + " / " +
                         std::to_string(csv.itemCount) + " 項目、" + std::to_string(csv.rest.front().line) +
                         " 行目から）: " + where);
-    Derivation d{target.header(), request.prefectureTable};
+    Derivation d;
+    d.header = target.header();
+    d.prefectureTable = request.prefectureTable;
     for (std::size_t r = 0; r < csv.records.size(); ++r) {
         if (static_cast<long long>(r) + 1 <= f.titleRecords) continue;
         const std::vector<CsvItem>& items = csv.records[r];
