@@ -29,4 +29,14 @@ std::vector<Variant> importFormats();
 int cmdExportLenex(Context& ctx);
 int cmdImportLenex(Context& ctx);
 
+// tolv export FORMAT: one function per format (ExportCommands.cpp).
+int cmdExportScmLink(Context& ctx);
+int cmdExportScmMedia(Context& ctx);
+int cmdExportSwmMedia(Context& ctx);
+int cmdExportTolvzep(Context& ctx);
+int cmdExportQTolv(Context& ctx);
+int cmdExportSwmKari(Context& ctx);
+int cmdExportDbase(Context& ctx);
+int cmdExportInterHigh(Context& ctx);
+
 } // namespace tolv::cli

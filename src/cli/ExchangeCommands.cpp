@@ -19,6 +19,15 @@ struct Format {
 // Exports: `--to DIR` (default: the transfer folder of dr_ten.ctl).
 const Format kExports[] = {
     {"lenex", cmdExportLenex, "[--zip]"},  // --zip: the .lxf archive instead of the .lef file
+    // --master: the registration root holding the team registers (default: dr_tor.ctl).
+    {"scm-link", cmdExportScmLink, "[--master DIR]"},
+    {"scm-media", cmdExportScmMedia, "[--master DIR]"},
+    {"swm-media", cmdExportSwmMedia, "[--master DIR]"},
+    {"tolvzep", cmdExportTolvzep, ""},
+    {"qtolv", cmdExportQTolv, ""},
+    {"swmkari", cmdExportSwmKari, ""},
+    {"swm-dbase", cmdExportDbase, ""},
+    {"interhigh", cmdExportInterHigh, ""},
 };
 
 // Imports: `--from DIR` (default: the transfer folder of dr_ten.ctl).

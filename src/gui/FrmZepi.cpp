@@ -7,6 +7,7 @@
 
 #include "gui/AppContext.h"
 #include "gui/ErrNo.h"
+#include "gui/ExportMenus.h"
 #include "gui/FrmDrive.h"
 #include "gui/FrmZepiKensaku.h"
 #include "gui/MessagePrompt.h"
@@ -93,6 +94,7 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
     wireCommandMenus(*this);
     wireLenexMenus(*this);
     wireMergeMenus(*this);
+    wireExportMenus(*this);
 }
 
 FrmZepi::~FrmZepi() { closeEntry(); }

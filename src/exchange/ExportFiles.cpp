@@ -1,0 +1,150 @@
+#include "exchange/ExportFiles.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Cp932.h"
+#include "platform/Error.h"
+#include "storage/TextUtil.h"
+
+#include <memory>
+
+namespace tolv::exchange {
+
+std::string midChars(const std::string& utf8, std::size_t first, std::size_t count)
+{
+    std::u32string chars = toUtf32(utf8);
+    if (first < 1 || first > chars.size()) return std::string();
+    return fromUtf32(std::u32string_view(chars).substr(first - 1, count));
+}
+
+std::size_t charLength(const std::string& utf8) { return toUtf32(utf8).size(); }
+
+std::string rtrimBlanks(std::string text)
+{
+    std::size_t end = text.find_last_not_of(' ');
+    text.erase(end == std::string::npos ? 0 : end + 1);
+    return text;
+}
+
+std::string cleaned(const std::string& text) { return cleanedText(text, 0); }
+
+std::string replaceChar(std::string text, char from, char to)
+{
+    for (char& c : text)
+        if (c == from) c = to;
+    return text;
+}
+
+std::string padLeft(const std::string& value, std::size_t width, char pad)
+{
+    std::size_t n = charLength(value);
+    return n >= width ? value : std::string(width - n, pad) + value;
+}
+
+CsvLine& CsvLine::q(const std::string& text)
+{
+    columns_.push_back("\"" + text + "\"");
+    return *this;
+}
+
+CsvLine& CsvLine::raw(const std::string& text)
+{
+    columns_.push_back(text);
+    return *this;
+}
+
+CsvLine& CsvLine::emptyQuoted(int n)
+{
+    for (int i = 0; i < n; ++i) q("");
+    return *this;
+}
+
+CsvLine& CsvLine::emptyRaw(int n)
+{
+    for (int i = 0; i < n; ++i) raw("");
+    return *this;
+}
+
+std::string CsvLine::text() const
+{
+    std::string s;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (i) s += ',';
+        s += columns_[i];
+    }
+    return s + "\r\n";
+}
+
+std::string encodeLine(const std::string& utf8, const std::string& where)
+{
+    try {
+        return toCp932(utf8);
+    } catch (const TolvError& e) {
+        throw TolvError(where + ": " + e.what());
+    }
+}
+
+PlannedFile planFile(const fs::path& path, const std::string& header, const std::vector<std::string>& lines)
+{
+    PlannedFile f;
+    f.path = path;
+    std::size_t size = header.size();
+    for (const std::string& l : lines) size += l.size();
+    f.bytes.reserve(size);
+    f.bytes = header;
+    for (const std::string& l : lines) f.bytes += l;
+    f.lines = static_cast<long long>(lines.size());
+    return f;
+}
+
+std::string summaryText(const ExportResult& r)
+{
+    std::string s = r.written.empty() ? "書き出すデータがありません。" : "書き出しました（行数は見出しを除く）:";
+    for (const PlannedFile& f : r.written)
+        s += "\n" + f.path.string() + "  " + std::to_string(f.lines) + (f.what.empty() ? "行" : f.what);
+    for (const std::string& n : r.notes) s += "\n" + n;
+    return s;
+}
+
+void requireFolder(const fs::path& folder)
+{
+    std::error_code ec;
+    enforce(fs::is_directory(folder, ec), "転送先フォルダがありません: " + folder.string());
+}
+
+void writeFileSet(std::vector<PlannedFile> files, ExportResult& result)
+{
+    // Folders the set needs, created first; those still empty after a failure go again.
+    std::vector<fs::path> created;
+    auto removeCreated = [&created] {
+        for (auto it = created.rbegin(); it != created.rend(); ++it) {
+            std::error_code ec;
+            if (fs::is_empty(*it, ec)) fs::remove(*it, ec);
+        }
+    };
+    std::vector<std::unique_ptr<AtomicFile>> temps;
+    try {
+        for (const PlannedFile& f : files) {
+            fs::path dir = f.path.parent_path();
+            std::error_code ec;
+            if (!fs::exists(dir, ec)) {
+                if (!fs::create_directory(dir, ec))
+                    throw TolvError("フォルダを作成できません: " + dir.string() + " (" + ec.message() + ")");
+                created.push_back(dir);
+            }
+            temps.push_back(std::make_unique<AtomicFile>(f.path));
+            temps.back()->write(f.bytes);
+        }
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            temps[i]->commit();
+            files[i].bytes.clear();
+            files[i].bytes.shrink_to_fit();
+            result.written.push_back(std::move(files[i]));
+        }
+    } catch (...) {
+        temps.clear();
+        removeCreated();
+        throw;
+    }
+}
+
+} // namespace tolv::exchange

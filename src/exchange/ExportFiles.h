@@ -1,0 +1,87 @@
+#pragma once
+// Building blocks of the export files: record fields as the files show them, comma-separated lines
+// with explicit quoting, and the set of files one menu item writes.
+//
+// Every export builds all of its files in memory first (so bad data or a missing template stops it
+// before anything is written), then writes them: each file under a temporary name, and only when
+// all are written are they renamed into place one after another.
+#include "storage/FixedRecord.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tolv::exchange {
+
+namespace fs = std::filesystem;
+
+// A fixed-width text field at its full width: NUL padding and other control characters become
+// blanks (files never carry NUL bytes), then the CP932 bytes are decoded.
+template <std::size_t N>
+std::string fieldText(const FixedRecord<N>& r, std::size_t off, std::size_t width)
+{
+    std::string bytes(r.raw(off, width));
+    for (char& c : bytes)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    return fromCp932(bytes);
+}
+
+// Characters first .. first + count - 1 (1-based, as the layouts count them); fewer at the end.
+std::string midChars(const std::string& utf8, std::size_t first, std::size_t count);
+std::size_t charLength(const std::string& utf8);
+// Trailing half-width blanks removed.
+std::string rtrimBlanks(std::string text);
+// Control characters blanked, leading and trailing blanks removed (the text cleaning of mode 0).
+std::string cleaned(const std::string& text);
+// Every occurrence of `from` replaced by `to` (single characters of ASCII).
+std::string replaceChar(std::string text, char from, char to);
+// `value` right-aligned with blanks (or zeros) in `width` characters; longer values stay whole.
+std::string padLeft(const std::string& value, std::size_t width, char pad = ' ');
+
+// One comma-separated line: each column quoted or raw, no escaping inside quotes (the foreign
+// systems read it that way); text() ends the line with CR LF.
+class CsvLine {
+public:
+    CsvLine& q(const std::string& text);
+    CsvLine& raw(const std::string& text);
+    CsvLine& emptyQuoted(int n = 1);
+    CsvLine& emptyRaw(int n = 1);
+    std::size_t columns() const { return columns_.size(); }
+    std::string text() const;
+
+private:
+    std::vector<std::string> columns_;
+};
+
+// A line in CP932; `where` names the line in the message when a character has no CP932 form.
+std::string encodeLine(const std::string& utf8, const std::string& where);
+
+// What one file of an export holds: the header bytes and its data lines (CP932, CR LF each).
+struct PlannedFile {
+    fs::path path;
+    std::string bytes;
+    long long lines = 0;  // data lines, the header not counted
+    std::string what;     // "行" for text lines, "件" for table rows
+};
+
+// What an export did, for the closing message and the command line.
+struct ExportResult {
+    std::vector<PlannedFile> written;  // bytes dropped once written; path and line count kept
+    std::vector<std::string> notes;    // extra lines for the closing message
+};
+
+// A file of a header and lines (all CP932).
+PlannedFile planFile(const fs::path& path, const std::string& header, const std::vector<std::string>& lines);
+
+// The closing message: every file with its line count, then the notes.
+std::string summaryText(const ExportResult& r);
+
+// Writes the files whole: temporary files first, then one rename each. A failure before the
+// renames leaves every target as it was; folders the set creates are created first and removed
+// again when they stay empty. The written files are appended to `result` (bytes released).
+void writeFileSet(std::vector<PlannedFile> files, ExportResult& result);
+
+// The transfer folder must exist and be a folder.
+void requireFolder(const fs::path& folder);
+
+} // namespace tolv::exchange

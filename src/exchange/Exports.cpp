@@ -1,0 +1,56 @@
+#include "exchange/Exports.h"
+
+#include "platform/Error.h"
+#include "storage/EntryStore.h"
+
+#include <cstdio>
+
+namespace tolv::exchange {
+
+EntryData EntryData::read(const EntryStore& store)
+{
+    enforce(store.isOpen(), "申込ファイルが開かれていません");
+    EntryData d;
+    d.entryPath = store.path();
+    d.header = store.header();
+    d.swimmers = store.readAllSwimmers();
+    return d;
+}
+
+std::string timeOfDayText(const DateTime& when)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", when.hour % 100, when.minute % 100, when.second % 100);
+    return buf;
+}
+
+std::string swimmerLabel(std::size_t n, const SwimmerRecord& s)
+{
+    return "選手 " + std::to_string(n) + " " + cleaned(fieldText(s, SwimmerRecord::kNamae, 16));
+}
+
+std::string timeField(std::int32_t value, std::size_t width, char pad, std::size_t n, const SwimmerRecord& s, int slot)
+{
+    std::string digits = std::to_string(value);
+    enforce(value >= 0 && digits.size() <= width, swimmerLabel(n, s) + ": 種目 " + std::to_string(slot + 1) +
+                                                      " のタイム " + digits + " は " + std::to_string(width) +
+                                                      " 桁に収まりません。");
+    return padLeft(digits, width, pad);
+}
+
+const std::vector<ExportItem>& exportItems()
+{
+    static const std::vector<ExportItem> items = {
+        {"mOutZep", "tolvzep", exportTolvzep},
+        {"mOutQTolv", "qtolv", exportQTolv},
+        {"mOutSwmKari", "swmkari", exportSwmKari},
+        {"mOutScmSys", "scm-link", exportScmLink},
+        {"mOutScmFd", "scm-media", exportScmMedia},
+        {"mOutTfd", "swm-media", exportSwmMedia},
+        {"mOutSwm", "swm-dbase", exportDbase},
+        {"mOutKumamoto", "interhigh", exportInterHigh},
+    };
+    return items;
+}
+
+} // namespace tolv::exchange

@@ -1,0 +1,64 @@
+#pragma once
+// The export items of the entry window's "転出" menu and of `tolv export FORMAT`: each reads the
+// entry data once (EntryData::read on an open store), builds its files in memory and writes them
+// into the transfer folder (see ExportFiles.h).
+#include "exchange/ExportFiles.h"
+#include "platform/Clock.h"
+#include "reports/Tally.h"
+#include "storage/Records.h"
+
+#include <string>
+#include <vector>
+
+namespace tolv {
+class EntryStore;
+class Prompt;
+}
+
+namespace tolv::exchange {
+
+// The open entry file as the exports see it: read once.
+struct EntryData {
+    fs::path entryPath;
+    EntryHeader header;
+    std::vector<SwimmerRecord> swimmers;
+
+    static EntryData read(const EntryStore& store);
+};
+
+// Where and how an export writes.
+struct ExportTarget {
+    fs::path transfer;             // the transfer folder (host path)
+    fs::path ctl;                  // the control folder holding the templates
+    reports::MasterSource master;  // the team registers, for the team files
+    Prompt* prompt = nullptr;      // the medium prompt; nullptr: nobody to ask (command line)
+    DateTime when;                 // the current date and time, taken once per export
+};
+
+using ExportFn = ExportResult (*)(const EntryData&, const ExportTarget&);
+
+ExportResult exportScmLink(const EntryData& data, const ExportTarget& target);   // "SCMSYS連携"
+ExportResult exportScmMedia(const EntryData& data, const ExportTarget& target);  // "ＳＣＭ大会" → "フロッピー作成"
+ExportResult exportSwmMedia(const EntryData& data, const ExportTarget& target);  // "ＳＷＭ大会" → "フロッピー作成"
+ExportResult exportTolvzep(const EntryData& data, const ExportTarget& target);   // "tolvzep.csv"
+ExportResult exportQTolv(const EntryData& data, const ExportTarget& target);     // "旧とるぶしす"
+ExportResult exportSwmKari(const EntryData& data, const ExportTarget& target);   // "SWMkari"
+ExportResult exportDbase(const EntryData& data, const ExportTarget& target);     // "ＳＷＭ"
+ExportResult exportInterHigh(const EntryData& data, const ExportTarget& target); // "熊本InterHi CSV"
+
+struct ExportItem {
+    const char* objectName;  // the menu item of the entry window
+    const char* cliName;     // tolv export FORMAT
+    ExportFn run;
+};
+const std::vector<ExportItem>& exportItems();
+
+// hh:mm:ss of a date and time.
+std::string timeOfDayText(const DateTime& when);
+// "選手 12 山田太郎" for messages.
+std::string swimmerLabel(std::size_t n, const SwimmerRecord& s);
+// A time as `width` digits padded on the left with `pad`; a value that does not fit (negative or
+// too long) is refused with a message naming the swimmer and the slot.
+std::string timeField(std::int32_t value, std::size_t width, char pad, std::size_t n, const SwimmerRecord& s, int slot);
+
+} // namespace tolv::exchange

@@ -1,0 +1,66 @@
+#include "exchange/Media.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Prompt.h"
+
+#include <sys/stat.h>
+#include <utility>
+
+namespace tolv::exchange {
+
+namespace {
+
+// A written file as the file system knows it, so that "the same file still there" can be told
+// from "another medium with a file of that name".
+using FileId = std::pair<dev_t, ino_t>;
+
+bool fileId(const fs::path& p, FileId& id)
+{
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0) return false;
+    id = {st.st_dev, st.st_ino};
+    return true;
+}
+
+} // namespace
+
+std::size_t mediaCount(std::size_t lines, std::size_t perMedium)
+{
+    return perMedium == 0 ? (lines ? 1 : 0) : (lines + perMedium - 1) / perMedium;
+}
+
+void writeOnMedia(const fs::path& folder, const std::string& fileName, const std::string& header,
+                  const std::vector<std::string>& lines, std::size_t perMedium, Prompt& prompt,
+                  ExportResult& result)
+{
+    const std::size_t media = mediaCount(lines.size(), perMedium);
+    const std::size_t step = perMedium == 0 ? lines.size() : perMedium;
+    std::vector<FileId> earlier;
+    for (std::size_t k = 0; k < media; ++k) {
+        prompt.tell(kMediaPrompt);
+        fs::path dir = folder;
+        FileId there;
+        if (k > 0 && fileId(folder / fileName, there)) {
+            for (const FileId& id : earlier)
+                if (id == there) {
+                    dir = folder / ("MEDIA" + std::to_string(k + 1));
+                    result.notes.push_back(std::to_string(k + 1) + "枚目の媒体は、前の媒体のファイルが転送先に残っているため " +
+                                           dir.string() + " に書きました。");
+                    break;
+                }
+        }
+        PlannedFile f;
+        f.path = dir / fileName;
+        f.bytes = header;
+        const std::size_t first = k * step, last = std::min(lines.size(), first + step);
+        for (std::size_t i = first; i < last; ++i) f.bytes += lines[i];
+        f.lines = static_cast<long long>(last - first);
+        std::vector<PlannedFile> one;
+        one.push_back(std::move(f));
+        writeFileSet(std::move(one), result);
+        FileId id;
+        if (fileId(result.written.back().path, id)) earlier.push_back(id);
+    }
+}
+
+} // namespace tolv::exchange

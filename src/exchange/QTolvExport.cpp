@@ -1,0 +1,44 @@
+// QTolv.txt: the record layout of the previous generation of the program (39 fields, numbers in
+// the number-item form: a blank in place of the plus sign and a trailing blank).
+#include "exchange/Exports.h"
+#include "platform/Printer.h"
+#include "storage/Codes.h"
+
+namespace tolv::exchange {
+
+namespace {
+
+using S = SwimmerRecord;
+
+std::string number(long long v) { return Printer::numberItem(v); }
+
+} // namespace
+
+ExportResult exportQTolv(const EntryData& data, const ExportTarget& target)
+{
+    requireFolder(target.transfer);
+    std::vector<std::string> lines;
+    lines.reserve(data.swimmers.size());
+    for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
+        const SwimmerRecord& s = data.swimmers[i];
+        const std::string q = fieldText(s, S::kQBango, 14);
+        CsvLine l;
+        l.raw("1" + midChars(q, 1, 5) + midChars(q, 8, 7))
+            .q(midChars(fieldText(s, S::kNamae, 16), 1, 8))
+            .raw(midChars(fieldText(s, S::kKen, 8), 1, 2))
+            .q(midChars(fieldText(s, S::kShozoku, 12), 1, 6))
+            .raw(fieldText(s, S::kSei, 1))
+            .raw(number(s.nenrei()))
+            .raw(fieldText(s, S::kGakunen, 2));
+        for (int slot = 0; slot < kStandardSlots; ++slot) l.raw(number(s.kiro(slot)));
+        l.raw(fieldText(s, S::kKana, 16)).raw(fieldText(s, S::kShozokuKana, 6)).raw(fieldText(s, S::kBango, 7));
+        lines.push_back(encodeLine(l.text(), "QTolv.txt: " + swimmerLabel(i + 1, s)));
+    }
+    ExportResult r;
+    std::vector<PlannedFile> files;
+    files.push_back(planFile(target.transfer / "QTolv.txt", std::string(), lines));
+    writeFileSet(std::move(files), r);
+    return r;
+}
+
+} // namespace tolv::exchange

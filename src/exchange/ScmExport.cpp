@@ -1,0 +1,391 @@
+#include "exchange/ScmExport.h"
+
+#include "exchange/Media.h"
+#include "exchange/Templates.h"
+#include "platform/Cp932.h"
+#include "platform/Error.h"
+#include "platform/Prompt.h"
+#include "reports/TeamTotalsFile.h"
+#include "storage/Codes.h"
+#include "storage/RecordFile.h"
+#include "storage/TextUtil.h"
+
+#include <map>
+#include <memory>
+
+namespace tolv::exchange {
+
+namespace {
+
+constexpr char32_t kFullWidthBlank = U'\u3000';
+constexpr std::int32_t kFirstMark = 666666;  // "参加" and the result marks are no relay times
+
+using S = SwimmerRecord;
+
+std::string qbango(const SwimmerRecord& s) { return fieldText(s, S::kQBango, 14); }
+
+// Columns 1-16, shared by both forms of the swimmer line.
+void swimmerHead(CsvLine& l, const SwimmerRecord& s, long long k)
+{
+    const std::string q = qbango(s);
+    const std::string grade = fieldText(s, S::kGakunen, 2);
+    std::string gradeLast = midChars(grade, 2, 1);
+    if (gradeLast == "0") gradeLast = " ";
+    l.q(fieldText(s, S::kBango, 7))
+        .q(midChars(q, 1, 5))
+        .raw(std::to_string(k))
+        .q("")
+        .q(fieldText(s, S::kShuFuku, 1))
+        .q(registrationNumber(s))
+        .q(midChars(nameForm(fieldText(s, S::kNamae, 16)), 1, 8))
+        .q(rtrimBlanks(fieldText(s, S::kKana, 16)))
+        .q("")
+        .q(fieldText(s, S::kSei, 1))
+        .q(birthDateText(s))
+        .q(gradeLast)
+        .q(midChars(grade, 1, 1))
+        .q(replaceChar(fieldText(s, S::kShubetu, 6), '0', ' '))
+        .emptyQuoted(2);
+}
+
+// Column 46: the family name's length, up to the first ordinary or full-width blank of column 7.
+std::string familyNameLength(const std::string& column7)
+{
+    std::u32string c = toUtf32(column7);
+    std::size_t i = 0;
+    while (i < c.size() && c[i] != U' ' && c[i] != kFullWidthBlank) ++i;
+    return std::to_string(i);
+}
+
+std::string teamText(const std::string& fieldValue) { return cleaned(fieldValue); }
+
+void contactBlock(CsvLine& l, const TeamRecord& t, int i)
+{
+    l.q(teamText(t.person(i)))
+        .q(teamText(t.postal(i)))
+        .q(teamText(t.address(i, 0)))
+        .q(teamText(t.address(i, 1)))
+        .q(teamText(t.phone(i)));
+}
+
+// mm:ss.hh from the time right-aligned in six characters (minutes blank-padded).
+std::string relayTimeText(std::int32_t t)
+{
+    std::string s = padLeft(std::to_string(t), 6);
+    return s.substr(0, 2) + ":" + s.substr(2, 2) + "." + s.substr(4, 2);
+}
+
+const char* relayDistance(int slot)
+{
+    switch (slot) {
+    case 22: case 25: return "3";
+    case 23: case 26: return "4";
+    case 24: case 27: return "5";
+    default: return "6";
+    }
+}
+
+std::vector<std::string> swimmerLines(const EntryData& data, bool media, const std::string& timeOfDay)
+{
+    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi, 10);
+    std::vector<std::string> lines;
+    lines.reserve(data.swimmers.size());
+    for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
+        const SwimmerRecord& s = data.swimmers[i];
+        const long long k = static_cast<long long>(i) + 1;
+        CsvLine l = media ? scmSwimmerMediaLine(s, k, i + 1, kijun, timeOfDay) : scmSwimmerLinkLine(s, k, kijun, timeOfDay);
+        lines.push_back(encodeLine(l.text(), "ScmSwimmerdt.csv: " + swimmerLabel(i + 1, s)));
+    }
+    return lines;
+}
+
+ExportResult scmExport(const EntryData& data, const ExportTarget& target, bool media)
+{
+    installDefaultTemplates(target.ctl);
+    requireFolder(target.transfer);
+    const std::string time = timeOfDayText(target.when);
+    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi, 10);
+
+    // Everything is built and checked before the first file is written.
+    const std::string swimmerHeader = toCp932(quotedHeader(readTemplate(target.ctl, "ScmSwimmerdt.w", kScmSwimmerFields)));
+    const std::string teamHeader = toCp932(quotedHeader(readTemplate(target.ctl, "teamdt.w", kScmTeamFields)));
+    std::string relayHeader;
+    if (media) relayHeader = toCp932(quotedHeader(readTemplate(target.ctl, "RELAYENT.w", kRelayFields)));
+    const std::vector<std::string> swimmers = swimmerLines(data, media, time);
+    ExportResult r;
+    const std::vector<std::string> teams = teamFileLines(data.entryPath, target.master, kijun, time, r.notes);
+    std::vector<std::string> relays;
+    if (media) relays = relayLines(data, false);
+
+    ScriptedPrompt quiet;
+    writeOnMedia(target.transfer, "ScmSwimmerdt.csv", swimmerHeader, swimmers, kScmSwimmersPerMedium,
+                 target.prompt ? *target.prompt : static_cast<Prompt&>(quiet), r);
+    std::vector<PlannedFile> rest;
+    rest.push_back(planFile(target.transfer / "Scmdt.csv", teamHeader, teams));
+    if (media) rest.push_back(planFile(target.transfer / "RELAYENT.csv", relayHeader, relays));
+    writeFileSet(std::move(rest), r);
+    return r;
+}
+
+} // namespace
+
+std::string nameForm(const std::string& name)
+{
+    std::u32string c = toUtf32(name);
+    for (char32_t& ch : c)
+        if (ch < U' ') ch = U' ';
+    for (std::size_t i = 0; i + 1 < c.size(); ++i)
+        if (c[i] == U' ' && c[i + 1] == U' ') c[i] = kFullWidthBlank;
+    return fromUtf32(c);
+}
+
+std::string registrationNumber(const SwimmerRecord& s)
+{
+    const std::string q = qbango(s);
+    return midChars(q, 1, 5) + midChars(q, 8, 7);
+}
+
+std::string birthDateText(const SwimmerRecord& s)
+{
+    const std::string q = qbango(s);
+    return midChars(q, 6, 4) + "/" + midChars(q, 10, 2) + "/" + midChars(q, 12, 2);
+}
+
+std::string matchKey(const SwimmerRecord& s)
+{
+    std::string name = nameForm(fieldText(s, S::kNamae, 16));
+    return fieldText(s, S::kSei, 1) + midChars(registrationNumber(s), 6, 6) + cleanText(name, 2);
+}
+
+std::string entryFlags(const SwimmerRecord& s)
+{
+    std::string f;
+    for (int slot = 0; slot < kIndividualSlots; ++slot) f += s.kiro(slot) != 0 ? '1' : ' ';
+    bool relay = false;
+    for (int slot = kIndividualSlots; slot < kStandardSlots; ++slot) relay = relay || s.kiro(slot) != 0;
+    return f + (relay ? '1' : ' ');
+}
+
+std::string entryTimeGroups(const SwimmerRecord& s, std::size_t n)
+{
+    std::string g;
+    for (int slot = 0; slot < kIndividualSlots; ++slot)
+        g += s.kiro(slot) == 0 ? std::string(6, ' ') : timeField(s.kiro(slot), 6, ' ', n, s, slot);
+    return g + std::string(12, ' ');
+}
+
+CsvLine scmSwimmerLinkLine(const SwimmerRecord& s, long long k, const std::string& kijunBi, const std::string& timeOfDay)
+{
+    CsvLine l;
+    swimmerHead(l, s, k);
+    const std::string name7 = midChars(nameForm(fieldText(s, S::kNamae, 16)), 1, 8);
+    l.raw("#" + replaceChar(kijunBi, '/', '-') + " " + timeOfDay + "#")  // 17
+        .q("___-____")                                                    // 18
+        .emptyQuoted(3)                                                   // 19-21
+        .q("___-____")                                                    // 22
+        .emptyQuoted(3)                                                   // 23-25
+        .q(std::string(176, ' '))
+        .q(std::string(176, ' '))
+        .q(std::string(176, ' '))                                         // 26-28
+        .q(std::string(22, ' '))                                          // 29
+        .q(std::string(132, ' '))                                         // 30
+        .q(matchKey(s))                                                   // 31
+        .emptyQuoted(2)                                                   // 32-33
+        .q(" ")
+        .q(" ")                                                           // 34-35
+        .q("")                                                            // 36
+        .q("2005")
+        .q("0")
+        .q(kijunBi + " " + timeOfDay)                                     // 37-39
+        .emptyQuoted(3)                                                   // 40-42
+        .q("     ")
+        .q("")                                                            // 43-44
+        .q(name7)
+        .q(familyNameLength(name7))                                       // 45-46
+        .q("01")
+        .q("2")                                                           // 47-48
+        .emptyRaw(2)                                                      // 49-50
+        .q("     ");                                                      // 51
+    return l;
+}
+
+CsvLine scmSwimmerMediaLine(const SwimmerRecord& s, long long k, std::size_t n, const std::string& kijunBi,
+                            const std::string& timeOfDay)
+{
+    CsvLine l;
+    swimmerHead(l, s, k);
+    const std::string name7 = midChars(nameForm(fieldText(s, S::kNamae, 16)), 1, 8);
+    l.raw("#NULL#")                      // 17
+        .emptyQuoted(11)                 // 18-28
+        .q(entryFlags(s))                // 29
+        .q(entryTimeGroups(s, n))        // 30
+        .q(matchKey(s))                  // 31
+        .emptyQuoted(3)                  // 32-34
+        .q(" ")                          // 35
+        .q("")                           // 36
+        .q("2005")
+        .q("0")
+        .q(kijunBi + " " + timeOfDay)    // 37-39
+        .emptyQuoted(3)                  // 40-42
+        .q("     ")
+        .q("")                           // 43-44
+        .q(name7)
+        .q(familyNameLength(name7))      // 45-46
+        .q("")                           // 47
+        .q("0")
+        .q("#NULL#")
+        .q("0")                          // 48-50
+        .q("");                          // 51
+    return l;
+}
+
+std::string teamKindCode(const std::string& teamName)
+{
+    static const std::pair<const char*, const char*> kWords[] = {
+        {"幼", "0"},     {"小学校", "1"}, {"中学校", "2"}, {"高等学校", "3"},   {"大学", "4"},
+        {"会社", "5"},   {"高等専門", "6"}, {"クラブ", "8"}, {"スイミング", "7"},
+    };
+    std::string kind = "9";
+    for (const auto& [word, code] : kWords)
+        if (teamName.find(word) != std::string::npos) kind = code;
+    return kind;
+}
+
+CsvLine scmTeamLine(const TeamRecord& t, const std::string& kijunBi, const std::string& timeOfDay)
+{
+    const std::string name = teamText(fieldText(t, TeamRecord::kName, 34));
+    const std::string flags = fieldText(t, TeamRecord::kFlags, 6);
+    CsvLine l;
+    l.q(teamText(fieldText(t, TeamRecord::kCode, 5)))
+        .q(teamKindCode(name))
+        .q(replaceChar(cleaned(flags), '0', ' '))
+        .q(name)
+        .q(teamText(t.further1()))
+        .q(teamText(t.shortName()))
+        .q(teamText(t.shortKana()));
+    contactBlock(l, t, 0);  // 8-12
+    contactBlock(l, t, 1);  // 13-17
+    for (int j = 0; j < 6; ++j) {  // 18-53
+        if (flags.size() > static_cast<std::size_t>(j) && flags[static_cast<std::size_t>(j)] == '1') {
+            contactBlock(l, t, 2);
+            l.q("");
+        } else {
+            l.emptyQuoted(6);
+        }
+    }
+    l.emptyQuoted(20)                                    // 54-73
+        .q("SWMW")                                       // 74
+        .emptyQuoted(8)                                  // 75-82
+        .q("1")                                          // 83
+        .q(kijunBi + " " + padLeft(timeOfDay, 8, '0'))   // 84
+        .raw("#NULL#");                                  // 85
+    return l;
+}
+
+std::vector<std::string> teamFileLines(const fs::path& entryPath, const reports::MasterSource& master,
+                                       const std::string& kijunBi, const std::string& timeOfDay,
+                                       std::vector<std::string>& notes)
+{
+    const fs::path zed = teamTotalsPath(entryPath);
+    std::error_code ec;
+    enforce(fs::is_regular_file(zed, ec), "申込団体ファイルがありません。先に集計してください: " + zed.string());
+    RecordFile totals(zed, kZedRecordLength, RecordFile::Mode::ReadOnly);
+    int count = 0;
+    if (totals.byteSize() >= 11) {
+        ZedControlRecord control;
+        totals.read(1, control.bytes().data());
+        count = control.teamCount();
+        const long long present = std::max(0LL, totals.recordCount() - 10);
+        enforce(count >= 0 && count <= present, "申込団体ファイルが壊れています（団体数 " + std::to_string(count) + "）: " + zed.string());
+    }
+
+    // Each register is read once: code (CP932 bytes) -> its first team record.
+    struct Register {
+        std::map<std::string, TeamRecord> byCode;
+        bool empty = true;
+    };
+    std::map<fs::path, Register> registers;
+    std::vector<std::string> lines;
+    for (int n = 1; n <= count; ++n) {
+        TeamTotalRecord team;
+        totals.read(static_cast<long long>(n) + 10, team.bytes().data());
+        const std::string code = team.key();
+        const long long prefecture = numericValue(midChars(code, 1, 2));
+        if (prefecture < 1 || prefecture > 99) {
+            notes.push_back("団体 " + code + " は県コードがないため、団体ファイルに書きませんでした。");
+            continue;
+        }
+        const fs::path file = master.teamListFile(static_cast<int>(prefecture));
+        auto it = registers.find(file);
+        if (it == registers.end()) {
+            Register reg;
+            TeamList list;
+            try {
+                list.openTeamList(file);
+            } catch (const TolvError& e) {
+                throw TolvError("団体マスタを開けません（団体 " + code + "）: " + e.what());
+            }
+            reg.empty = list.count() == 0;
+            for (int j = 1; j <= list.count(); ++j) {
+                TeamRecord t = list.readTeam(j);
+                reg.byCode.emplace(std::string(t.raw(TeamRecord::kCode, 5)), t);
+            }
+            it = registers.emplace(file, std::move(reg)).first;
+        }
+        if (it->second.empty) {
+            notes.push_back("団体 " + code + " は団体マスタが空のため、団体ファイルに書きませんでした: " + file.string());
+            continue;
+        }
+        auto found = it->second.byCode.find(team.keyBytes());
+        if (found == it->second.byCode.end()) {
+            notes.push_back("団体 " + code + " は団体マスタにないため、団体ファイルに書きませんでした。");
+            continue;
+        }
+        lines.push_back(encodeLine(scmTeamLine(found->second, kijunBi, timeOfDay).text(), "団体ファイル: 団体 " + code));
+    }
+    return lines;
+}
+
+std::vector<std::string> relayLines(const EntryData& data, bool schoolLevel)
+{
+    const bool prefectureBody = data.header.botai() == reports::kBotaiPrefecture;
+    const std::string tcod = fieldText(data.header, EntryHeader::kTcod, 7);
+    const std::string courseText = std::to_string(data.header.course() + 1);
+    const std::string course = courseText.substr(courseText.size() - 1);
+    std::vector<std::string> lines;
+    long long r = 0;
+    for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
+        const SwimmerRecord& s = data.swimmers[i];
+        const std::string q = qbango(s);
+        const std::string teamCode = prefectureBody ? midChars(q, 1, 2) + "000" : midChars(q, 1, 5);
+        const std::string name = cleaned(prefectureBody ? fieldText(s, S::kKen, 8) : fieldText(s, S::kShozoku, 12));
+        const std::string kana = cleaned(prefectureBody ? fieldText(s, S::kKenKana, 6) : fieldText(s, S::kShozokuKana, 6));
+        for (int slot = kIndividualSlots; slot < kStandardSlots; ++slot) {
+            const std::int32_t t = s.kiro(slot);
+            if (t <= 0 || t >= kFirstMark) continue;
+            CsvLine l;
+            l.q(tcod)
+                .q(teamCode)
+                .q(std::to_string(++r))
+                .q(course)
+                .q(slot <= 24 ? "7" : "6")
+                .q(fieldText(s, S::kSei, 1))
+                .q(relayTimeText(t))
+                .emptyQuoted(2)
+                .q(schoolLevel ? midChars(fieldText(s, S::kGakunen, 2), 1, 1) : "")
+                .q(relayDistance(slot))
+                .q("")
+                .q(name)
+                .q(kana)
+                .q("")
+                .q(kana);
+            lines.push_back(encodeLine(l.text(), "RELAYENT.csv: " + swimmerLabel(i + 1, s)));
+        }
+    }
+    return lines;
+}
+
+ExportResult exportScmLink(const EntryData& data, const ExportTarget& target) { return scmExport(data, target, false); }
+ExportResult exportScmMedia(const EntryData& data, const ExportTarget& target) { return scmExport(data, target, true); }
+
+} // namespace tolv::exchange

@@ -1,0 +1,56 @@
+#pragma once
+// The SCM meet files: swimmer file ScmSwimmerdt.csv (link and media forms, 51 columns), team file
+// Scmdt.csv (85 columns) and relay file RELAYENT.csv (16 columns). The line builders are shared by
+// the SWM floppy and the federation registration files.
+#include "exchange/ExportFiles.h"
+#include "exchange/Exports.h"
+#include "storage/Master.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tolv::exchange {
+
+inline constexpr std::size_t kScmSwimmerFields = 51;
+inline constexpr std::size_t kScmTeamFields = 85;
+inline constexpr std::size_t kRelayFields = 16;
+inline constexpr std::size_t kScmSwimmersPerMedium = 450;
+
+// The name form of a name: control characters blanked, then every ordinary blank followed by
+// another ordinary blank becomes a full-width blank (a run of blanks ends in one ordinary blank).
+std::string nameForm(const std::string& name);
+// Characters 1-5 of the old number followed by 8-14: the 12-character registration number.
+std::string registrationNumber(const SwimmerRecord& s);
+// The birth date of the old number (characters 6-13) as YYYY/MM/DD.
+std::string birthDateText(const SwimmerRecord& s);
+// Sex code, birth date YYMMDD, the name form without any blank (the key of jpnnewsmer.csv).
+std::string matchKey(const SwimmerRecord& s);
+// 23 entry flags (individual slots 0-21, then "any relay") and the 24 time groups of 6 characters.
+std::string entryFlags(const SwimmerRecord& s);
+std::string entryTimeGroups(const SwimmerRecord& s, std::size_t n);
+
+// One swimmer line. `k` is the swimmer's position 1..N; `n` its record number (for messages);
+// `kijunBi` the reference date as stored (10 characters) and `timeOfDay` hh:mm:ss.
+CsvLine scmSwimmerLinkLine(const SwimmerRecord& s, long long k, const std::string& kijunBi, const std::string& timeOfDay);
+CsvLine scmSwimmerMediaLine(const SwimmerRecord& s, long long k, std::size_t n, const std::string& kijunBi,
+                            const std::string& timeOfDay);
+
+// Team kind code from a register team name (the last matching word wins; "9" when none).
+std::string teamKindCode(const std::string& teamName);
+// The 85-column team line of a register team.
+CsvLine scmTeamLine(const TeamRecord& team, const std::string& kijunBi, const std::string& timeOfDay);
+
+// The team lines of every team of the team totals file beside the entry file, each looked up in
+// its prefecture's register: no line for a team missing from a non-empty register (named in
+// `notes`) nor for any team of an empty register. A missing totals file or a register that cannot
+// be opened is an error.
+std::vector<std::string> teamFileLines(const fs::path& entryPath, const reports::MasterSource& master,
+                                       const std::string& kijunBi, const std::string& timeOfDay,
+                                       std::vector<std::string>& notes);
+
+// The relay lines (CP932): one per swimmer and relay slot 22-28 with 0 < time < 666666. With
+// `schoolLevel` (the SWM file) column 10 holds the first character of the grade code.
+std::vector<std::string> relayLines(const EntryData& data, bool schoolLevel);
+
+} // namespace tolv::exchange
