@@ -71,7 +71,8 @@ ExportResult exportSwmMedia(const EntryData& data, const ExportTarget& target)
     std::map<std::string, std::vector<std::string>> linesOf;
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
         const SwimmerRecord& s = data.swimmers[i];
-        const std::string code = midChars(fieldText(s, S::kQBango, 14), 1, 5);
+        // The code as stored: a NUL or other control character in it is refused, not blanked.
+        const std::string code = midChars(fromCp932(s.raw(S::kQBango, 14)), 1, 5);
         enforce(usableInFolderName(code), swimmerLabel(i + 1, s) + ": 団体コード「" + code +
                                               "」はフォルダ名に使えません。旧番号を直してください。");
         auto [it, added] = linesOf.try_emplace(code);

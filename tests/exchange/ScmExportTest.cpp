@@ -1,0 +1,287 @@
+// SCM files: ScmSwimmerdt.csv in link and media form, Scmdt.csv and RELAYENT.csv, checked byte for
+// byte against lines built from the column tables; media splitting; failures leave the folder.
+#include "exchange/ExportFixture.h"
+#include "exchange/ScmExport.h"
+#include "exchange/Templates.h"
+
+#include <fstream>
+
+using namespace exporttest;
+using namespace tolv;
+using namespace tolv::exchange;
+
+namespace {
+
+// Columns 1-16, shared by both forms.
+std::vector<std::string> head(const std::string& bango, const std::string& team, int k, const std::string& reg12,
+                              const std::string& name7, const std::string& kana, const std::string& sei,
+                              const std::string& birth, const std::string& grade2, const std::string& grade1,
+                              const std::string& flags)
+{
+    return {Q(bango), Q(team), R(std::to_string(k)), Q(""), Q("1"), Q(reg12), Q(name7), Q(kana), Q(""),
+            Q(sei),   Q(birth), Q(grade2), Q(grade1), Q(flags), Q(""), Q("")};
+}
+
+std::vector<std::string> linkTail(const std::string& key, const std::string& name7, const std::string& family)
+{
+    return std::vector<std::string>{R("#2005-04-01 13:05:09#"), Q("___-____")} + repeat(3, Q("")) +
+           std::vector<std::string>{Q("___-____")} + repeat(3, Q("")) + repeat(3, Q(blanks(176))) +
+           std::vector<std::string>{Q(blanks(22)), Q(blanks(132)), Q(key), Q(""), Q(""), Q(" "), Q(" "), Q(""),
+                                    Q("2005"), Q("0"), Q("2005/04/01 13:05:09"), Q(""), Q(""), Q(""), Q(blanks(5)),
+                                    Q(""), Q(name7), Q(family), Q("01"), Q("2"), R(""), R(""), Q(blanks(5))};
+}
+
+std::vector<std::string> mediaTail(const std::string& flags, const std::string& times, const std::string& key,
+                                   const std::string& name7, const std::string& family)
+{
+    return std::vector<std::string>{R("#NULL#")} + repeat(11, Q("")) +
+           std::vector<std::string>{Q(flags), Q(times), Q(key), Q(""), Q(""), Q(""), Q(" "), Q(""), Q("2005"), Q("0"),
+                                    Q("2005/04/01 13:05:09"), Q(""), Q(""), Q(""), Q(blanks(5)), Q(""), Q(name7),
+                                    Q(family), Q(""), Q("0"), Q("#NULL#"), Q("0"), Q("")};
+}
+
+// Three swimmers that exercise the name form, the grade split and the category flags.
+void addNameAndGradeCases(ExportFixture& f)
+{
+    f.add({.qbango = "13001200105011", .sei = "1", .gakunen = "10", .namae = "東西南北春夏秋冬", .kana = "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ",
+           .bango = "1300101"},
+          "100100");
+    f.add({.qbango = "13002199912315", .sei = "2", .gakunen = "23", .namae = "山田　花子", .kana = "ﾔﾏﾀﾞ ﾊﾅｺ",
+           .bango = "1300202"},
+          "010000");
+    f.add({.qbango = "13001200202021", .sei = "1", .gakunen = "11", .namae = "YAMADA  TARO", .kana = "ﾔﾏﾀﾞ ﾀﾛｳ",
+           .bango = "1300103"});
+}
+
+TeamRecord registerTeam(const std::string& code, const std::string& name, const std::string& flags)
+{
+    TeamRecord t;
+    t.setCode(code);
+    t.setName(name);
+    t.setFurther1("補足");
+    t.setShortName("みなとＳＣ");
+    t.setShortKana("ﾐﾅﾄSC");
+    t.setFlags(flags);
+    const char* people[3] = {"海野　一郎", "山川　二郎", "担当　花子"};
+    for (int i = 0; i < 3; ++i) {
+        t.setPerson(i, people[i]);
+        t.setPostal(i, "105-000" + std::to_string(i));
+        t.setAddress(i, 0, "東京都港区" + std::to_string(i));
+        t.setAddress(i, 1, "１番");
+        t.setPhone(i, "03-0000-000" + std::to_string(i));
+    }
+    return t;
+}
+
+std::vector<std::string> block(int i)
+{
+    const char* people[3] = {"海野　一郎", "山川　二郎", "担当　花子"};
+    return {Q(people[i]), Q("105-000" + std::to_string(i)), Q("東京都港区" + std::to_string(i)), Q("１番"),
+            Q("03-0000-000" + std::to_string(i))};
+}
+
+} // namespace
+
+TEST(ScmSwimmerFile, LinkFormFollowsTheColumnTable)
+{
+    ExportFixture f;
+    addNameAndGradeCases(f);
+    f.writeTotals({});
+    f.run(exportScmLink);
+
+    auto lines = ExportFixture::lines(f.transfer / "ScmSwimmerdt.csv");
+    ASSERT_EQ(lines.size(), 4u);
+    // Eight full-width characters fill column 7; no blank: family length 8. Grade "10": " " and "1".
+    EXPECT_EQ(lines[1], line(head("1300101", "13001", 1, "130010105011", "東西南北春夏秋冬", "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ", "1",
+                                  "2001/05/01", " ", "1", "1  1  ") +
+                             linkTail("1010501東西南北春夏秋冬", "東西南北春夏秋冬", "8")));
+    // Trailing blanks become full-width blanks and one ordinary blank (cut at 8); grade "23".
+    EXPECT_EQ(lines[2], line(head("1300202", "13002", 2, "130029912315", "山田　花子　　　", "ﾔﾏﾀﾞ ﾊﾅｺ", "2",
+                                  "1999/12/31", "3", "2", " 1    ") +
+                             linkTail("2991231山田花子", "山田　花子　　　", "2")));
+    // Two ordinary blanks inside a name: the first becomes full-width.
+    EXPECT_EQ(lines[3], line(head("1300103", "13001", 3, "130010202021", "YAMADA　 ", "ﾔﾏﾀﾞ ﾀﾛｳ", "1", "2002/02/02", "1",
+                                  "1", "1     ") +
+                             linkTail("1020202YAMADATARO", "YAMADA　 ", "6")));
+    // The header is the installed template, every field quoted.
+    auto titles = readTemplate(ctlDir(), "ScmSwimmerdt.w", kScmSwimmerFields);
+    EXPECT_EQ(lines[0], quotedHeader(titles));
+    EXPECT_EQ(f.prompt.said, std::vector<std::string>{"転送先メディア準備"});
+}
+
+TEST(ScmSwimmerFile, MediaFormCarriesEntryFlagsAndTimes)
+{
+    ExportFixture f;
+    f.add({.qbango = "13001200105011", .gakunen = "11", .namae = "山田　太郎", .bango = "1300101",
+           .kiro = {{22, 10234}, {25, 9000}}});  // relays only
+    f.add({.qbango = "13001200105021", .gakunen = "11", .namae = "山田　次郎", .bango = "0000000",
+           .kiro = {{1, 2750}, {21, 123456}, {23, 700001}}});
+    f.writeTotals({});
+    f.run(exportScmMedia);
+
+    auto lines = ExportFixture::lines(f.transfer / "ScmSwimmerdt.csv");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], line(head("1300101", "13001", 1, "130010105011", "山田　太郎　　　", "ﾔﾏﾀﾞ ﾀﾛｳ", "1",
+                                  "2001/05/01", "1", "1", "1     ") +
+                             mediaTail(blanks(22) + "1", blanks(144), "1010501山田太郎", "山田　太郎　　　", "2")));
+    const std::string flags = " 1" + blanks(19) + "1" + "1";
+    const std::string times = blanks(6) + "  2750" + blanks(6 * 19) + "123456" + blanks(12);
+    EXPECT_EQ(lines[2], line(head("0000000", "13001", 2, "130010105021", "山田　次郎　　　", "ﾔﾏﾀﾞ ﾀﾛｳ", "1",
+                                  "2001/05/02", "1", "1", "1     ") +
+                             mediaTail(flags, times, "1010502山田次郎", "山田　次郎　　　", "2")));
+}
+
+TEST(ScmSwimmerFile, MediaHoldFourHundredFiftySwimmersAndNeverOverwriteThePreviousMedium)
+{
+    ExportFixture f;
+    for (int i = 0; i < 451; ++i) f.add({.qbango = "13001200105011", .bango = std::to_string(1000000 + i)});
+    f.writeTotals({});
+
+    // The medium is not changed: the second goes into MEDIA2 and the first stays whole.
+    ExportResult r = f.run(exportScmMedia);
+    EXPECT_EQ(f.prompt.said, (std::vector<std::string>{"転送先メディア準備", "転送先メディア準備"}));
+    auto first = ExportFixture::lines(f.transfer / "ScmSwimmerdt.csv");
+    auto second = ExportFixture::lines(f.transfer / "MEDIA2" / "ScmSwimmerdt.csv");
+    ASSERT_EQ(first.size(), 451u);
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_EQ(second[0], first[0]);
+    EXPECT_NE(second[1].find("\"1000450\",\"13001\",451,"), std::string::npos) << second[1];
+    ASSERT_EQ(r.written.size(), 4u);
+    EXPECT_EQ(r.written[1].lines, 1);
+    EXPECT_NE(summaryText(r).find("MEDIA2"), std::string::npos);
+
+    // A fresh medium at the second prompt (the old file is gone): written into the folder itself.
+    ExportFixture g;
+    for (int i = 0; i < 451; ++i) g.add({.qbango = "13001200105011"});
+    g.writeTotals({});
+    g.prompt.onTell = [&](std::size_t n) {
+        if (n == 2) fs::rename(g.transfer / "ScmSwimmerdt.csv", g.tree.dir() / "medium1.csv");
+    };
+    g.run(exportScmLink);
+    EXPECT_EQ(ExportFixture::lines(g.tree.dir() / "medium1.csv").size(), 451u);
+    EXPECT_EQ(ExportFixture::lines(g.transfer / "ScmSwimmerdt.csv").size(), 2u);
+    EXPECT_FALSE(fs::exists(g.transfer / "MEDIA2"));
+}
+
+TEST(ScmSwimmerFile, NoSwimmersNoPromptAndNoSwimmerFile)
+{
+    ExportFixture f;
+    f.writeTotals({});
+    ExportResult r = f.run(exportScmMedia);
+    EXPECT_TRUE(f.prompt.said.empty());
+    EXPECT_FALSE(fs::exists(f.transfer / "ScmSwimmerdt.csv"));
+    EXPECT_EQ(ExportFixture::lines(f.transfer / "Scmdt.csv").size(), 1u);
+    EXPECT_EQ(r.written.size(), 2u);
+}
+
+TEST(ScmTeamFile, KindCodeLastMatchingWordWins)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"さくら幼稚園", "0"},       {"港小学校", "1"},       {"港中学校", "2"},         {"港高等学校", "3"},
+        {"港大学", "4"},             {"港株式会社", "5"},     {"港高等専門学校", "6"},   {"港スイミング", "7"},
+        {"みなと水泳クラブ", "8"},   {"港スイミングクラブ", "7"}, {"港水泳連盟", "9"}, {"港大学附属小学校", "4"},
+    };
+    for (const auto& [name, code] : cases) EXPECT_EQ(teamKindCode(name), code) << name;
+}
+
+TEST(ScmTeamFile, OneLinePerRegisteredTeam)
+{
+    ExportFixture f;
+    f.writeTotals({"13001", "13003", "13002"});
+    f.writeRegister({registerTeam("13001", "みなと水泳クラブ", "100100"), registerTeam("13002", "港スイミング", "000000")});
+    ExportResult r = f.run(exportScmLink);
+
+    auto lines = ExportFixture::lines(f.transfer / "Scmdt.csv");
+    ASSERT_EQ(lines.size(), 3u);
+    const std::vector<std::string> six = block(2) + std::vector<std::string>{Q("")};
+    const auto tail = repeat(20, Q("")) + std::vector<std::string>{Q("SWMW")} + repeat(8, Q("")) +
+                      std::vector<std::string>{Q("1"), Q("2005/04/01 13:05:09"), R("#NULL#")};
+    EXPECT_EQ(lines[1], line(std::vector<std::string>{Q("13001"), Q("8"), Q("1  1  "), Q("みなと水泳クラブ"), Q("補足"),
+                                                      Q("みなとＳＣ"), Q("ﾐﾅﾄSC")} +
+                             block(0) + block(1) + six + repeat(12, Q("")) + six + repeat(12, Q("")) + tail));
+    EXPECT_EQ(lines[2], line(std::vector<std::string>{Q("13002"), Q("7"), Q(blanks(6)), Q("港スイミング"), Q("補足"),
+                                                      Q("みなとＳＣ"), Q("ﾐﾅﾄSC")} +
+                             block(0) + block(1) + repeat(36, Q("")) + tail));
+    // The team missing from the register gets no line and is named.
+    ASSERT_EQ(r.notes.size(), 1u);
+    EXPECT_NE(r.notes[0].find("13003"), std::string::npos);
+    EXPECT_EQ(readTemplate(ctlDir(), "teamdt.w", kScmTeamFields).size(), kScmTeamFields);
+    EXPECT_EQ(lines[0], quotedHeader(readTemplate(ctlDir(), "teamdt.w", kScmTeamFields)));
+
+    // An empty register: no team gets a line.
+    f.writeRegister({});
+    f.run(exportScmLink);
+    EXPECT_EQ(ExportFixture::lines(f.transfer / "Scmdt.csv").size(), 1u);
+}
+
+TEST(ScmRelayFile, OneLinePerRelayTimeBeforeTheMarks)
+{
+    ExportFixture f;
+    f.data.header.setCourse(1);
+    f.add({.qbango = "13001200105011", .gakunen = "21", .shozoku = "さくらＳＣ", .shozokuKana = "ｻｸﾗ",
+           .kiro = {{22, 10234}, {25, 2845}, {24, 700001}, {28, 666666}, {2, 5000}}});
+    f.add({.qbango = "13002200105015", .sei = "2", .kiro = {{28, 83000}}});
+    f.writeTotals({});
+
+    auto expected = [](const std::string& team, int r, const std::string& stroke, const std::string& sei,
+                       const std::string& time, const std::string& level, const std::string& dist,
+                       const std::string& name, const std::string& kana) {
+        return line({Q("0513001"), Q(team), Q(std::to_string(r)), Q("2"), Q(stroke), Q(sei), Q(time), Q(""), Q(""),
+                     Q(level), Q(dist), Q(""), Q(name), Q(kana), Q(""), Q(kana)});
+    };
+    f.run(exportScmMedia);
+    auto lines = ExportFixture::lines(f.transfer / "RELAYENT.csv");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], expected("13001", 1, "7", "1", " 1:02.34", "", "3", "さくらＳＣ", "ｻｸﾗ"));
+    EXPECT_EQ(lines[2], expected("13001", 2, "6", "1", "  :28.45", "", "3", "さくらＳＣ", "ｻｸﾗ"));
+    EXPECT_EQ(lines[3], expected("13002", 3, "6", "2", " 8:30.00", "", "6", "さくらＳＣ", "ｻｸﾗ"));
+
+    // Organised by the prefecture ("県"): the prefecture stands for the team.
+    f.data.header.setBotai(1);
+    f.run(exportScmMedia);
+    lines = ExportFixture::lines(f.transfer / "RELAYENT.csv");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], expected("13000", 1, "7", "1", " 1:02.34", "", "3", "東京都", "ﾄｳｷｮｳ"));
+}
+
+TEST(ScmExportFailure, NothingIsWrittenAndNothingReplaced)
+{
+    ExportFixture f;
+    f.add({.qbango = "13001200105011"});
+    f.writeTotals({"13001"});
+    tolvtest::writeBytes(f.transfer / "ScmSwimmerdt.csv", "previous run\r\n");
+    auto folderState = [&] {
+        std::string s;
+        for (const auto& e : fs::recursive_directory_iterator(f.transfer))
+            s += e.path().string() + "=" + (e.is_regular_file() ? tolvtest::readBytes(e.path()) : "") + "\n";
+        return s;
+    };
+    const std::string before = folderState();
+
+    // A register that cannot be opened: named, and the folder stays as it was.
+    try {
+        f.run(exportScmMedia);
+        FAIL() << "no error";
+    } catch (const TolvError& e) {
+        EXPECT_NE(std::string(e.what()).find("dantai.dat"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(folderState(), before);
+    EXPECT_TRUE(f.prompt.said.empty());
+
+    // A user's template with too few fields is kept and named; nothing is written either.
+    f.writeRegister({registerTeam("13001", "みなと水泳クラブ", "100000")});
+    tolvtest::writeBytes(ctlDir() / "RELAYENT.w", "\"a\",\"b\"\r\n");
+    try {
+        f.run(exportScmMedia);
+        FAIL() << "no error";
+    } catch (const TolvError& e) {
+        EXPECT_NE(std::string(e.what()).find("RELAYENT.w"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(folderState(), before);
+    EXPECT_EQ(tolvtest::readBytes(ctlDir() / "RELAYENT.w"), "\"a\",\"b\"\r\n");
+
+    // No totals file: the tally is asked for.
+    fs::remove(teamTotalsPath(f.data.entryPath));
+    EXPECT_THROW(f.run(exportScmLink), TolvError);
+    EXPECT_EQ(folderState(), before);
+}
