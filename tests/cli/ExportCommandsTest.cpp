@@ -1,0 +1,69 @@
+// tolv export FORMAT ENTRY: files listed on success; a failure exits 1 and leaves the folder alone.
+#include "platform/Paths.h"
+#include "reports/ReportFixture.h"
+#include "storage/ControlFiles.h"
+#include "storage/Master.h"
+
+#include <gtest/gtest.h>
+
+using namespace tolv;
+using namespace reporttest;
+
+namespace {
+
+tolvtest::RunResult run(const std::vector<std::string>& args) { return tolvtest::runProgram(TOLV_BIN, args); }
+
+} // namespace
+
+TEST(CliExports, WritesIntoTheTransferFolderOfTheControlFile)
+{
+    EntryFile f;
+    f.add(Swimmer{.qbango = "13001200105011", .kiro = {{1, 3000}, {22, 10000}}});
+    f.add(Swimmer{.qbango = "13002199901015", .sei = "2"});
+    f.store.close();
+    const fs::path transfer = f.dir() / "transfer";
+    fs::create_directories(transfer);
+    ensureControlDefaults(ctlDir());
+    writeTenControl(ctlDir(), TenControl{transfer.string() + "/"});
+
+    auto r = run({"export", "tolvzep", f.path().string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, (transfer / "meet.csv").string() + "\t2\n");
+
+    // The SCM floppy with --to and --master, after a tally.
+    const fs::path other = f.dir() / "other", master = f.dir() / "registration";
+    fs::create_directories(other);
+    fs::create_directories(master / "ken13");
+    std::vector<TeamRecord> teams(1);
+    teams[0].setCode("13001");
+    writeTeamList(master / "ken13" / "dantai.dat", teams);
+    ASSERT_EQ(run({"tally", f.path().string(), "--master", master.string()}).exitCode, 0);
+    r = run({"export", "scm-media", f.path().string(), "--to", other.string(), "--master", master.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, (other / "ScmSwimmerdt.csv").string() + "\t2\n" + (other / "Scmdt.csv").string() + "\t1\n" +
+                         (other / "RELAYENT.csv").string() + "\t1\n");
+    EXPECT_NE(r.err.find("13002"), std::string::npos) << r.err;  // not in the register: no team line
+}
+
+TEST(CliExports, FailureExitsOneAndLeavesTheFolderAsItWas)
+{
+    EntryFile f;
+    f.add(Swimmer{.qbango = "13001200105011"});
+    f.store.close();
+    const fs::path transfer = f.dir() / "transfer";
+    fs::create_directories(transfer);
+    tolvtest::writeBytes(transfer / "Scmdt.csv", "kept");
+
+    // No tally yet: the team file cannot be built.
+    auto r = run({"export", "scm-link", f.path().string(), "--to", transfer.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("集計"), std::string::npos) << r.err;
+    EXPECT_EQ(std::distance(fs::directory_iterator(transfer), fs::directory_iterator()), 1);
+    EXPECT_EQ(tolvtest::readBytes(transfer / "Scmdt.csv"), "kept");
+
+    r = run({"export", "swm-dbase", f.path().string(), "--to", (f.dir() / "missing").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("転送先フォルダがありません"), std::string::npos) << r.err;
+
+    EXPECT_EQ(run({"export", "nonsense", f.path().string()}).exitCode, 2);
+}

@@ -1,0 +1,120 @@
+// The entry window's export items: enabled, writing into the transfer folder of dr_ten.ctl from the
+// open entry file, the medium prompt through the window's prompt, a closing message naming the files.
+#include "gui/FrmZepi.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "storage/ControlFiles.h"
+#include "storage/Master.h"
+#include "support/GuiTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tolv;
+using tolv::gui::FrmZepi;
+
+namespace fs = std::filesystem;
+
+class ExportMenusTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<tolvtest::TempTree> tree_;
+    std::unique_ptr<tolvtest::TestContext> t_;
+    fs::path transfer_;
+
+    FrmZepi* open()
+    {
+        auto* w = new FrmZepi(t_->ctx);
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
+        return w;
+    }
+
+private slots:
+    void init()
+    {
+        tree_ = std::make_unique<tolvtest::TempTree>();
+        setFixedNow({2008, 10, 1, 9, 0, 0});
+        t_ = std::make_unique<tolvtest::TestContext>();
+        const fs::path entry = tree_->dir() / "entry", registration = tree_->dir() / "registration";
+        transfer_ = tree_->dir() / "transfer";
+        fs::create_directories(entry);
+        fs::create_directories(transfer_);
+        fs::create_directories(registration / "ken13");
+        std::vector<TeamRecord> teams(1);
+        teams[0].setCode("13001");
+        teams[0].setName("さくらスイミングクラブ");
+        writeTeamList(registration / "ken13" / "dantai.dat", teams);
+        ensureWorkTree();
+        writeZepControl(ctlDir(), ZepControl{"/", entry.string() + "/", 0, "TEST.zep"});
+        writeTorControl(ctlDir(), TorControl{"/", registration.string() + "/"});
+        writeTenControl(ctlDir(), TenControl{transfer_.string() + "/"});
+
+        EntryStore store;
+        store.openEntryFile(entry / "TEST.zep");
+        store.header().setKijunBi("2008/10/16");
+        for (int n = 1; n <= 3; ++n) {
+            store.swimmer() = EntryStore::emptySwimmer();
+            store.swimmer().setSeq(n);
+            store.swimmer().setQBango("13001200105011");
+            store.swimmer().setNamae("選手" + std::to_string(n));
+            store.swimmer().setKiro(1, 3000 + n);
+            store.header().setTotal(n);
+            store.writeSwimmer(n);
+        }
+    }
+
+    void cleanup()
+    {
+        tolvtest::deleteWindows();
+        t_.reset();
+        tree_.reset();
+        resetClock();
+    }
+
+    void everyExportItemIsEnabled()
+    {
+        FrmZepi* w = open();
+        for (const char* name : {"mOutZep", "mOutQTolv", "mOutSwmKari", "mOutScmSys", "mOutScmFd", "mOutTfd", "mOutSwm",
+                                 "mOutKumamoto"}) {
+            QAction* a = w->menuAction(name);
+            QVERIFY2(a && a->isEnabled(), name);
+        }
+    }
+
+    void tolvzepEndsWithTheFilesWritten()
+    {
+        FrmZepi* w = open();
+        w->menuAction("mOutZep")->trigger();
+        QVERIFY(fs::exists(transfer_ / "TEST.csv"));
+        const std::string said = t_->prompt.last();
+        QVERIFY2(said.find((transfer_ / "TEST.csv").string() + "  3行") != std::string::npos, said.c_str());
+        QCOMPARE(w->current(), 3);
+    }
+
+    void scmFloppyAsksForTheMediumAfterTheTally()
+    {
+        FrmZepi* w = open();
+        // Without a tally the item stops before writing anything and says why.
+        w->menuAction("mOutScmFd")->trigger();
+        QCOMPARE(t_->prompt.said.size(), std::size_t(1));
+        QVERIFY2(t_->prompt.last().find("集計") != std::string::npos, t_->prompt.last().c_str());
+        QVERIFY(fs::is_empty(transfer_));
+
+        t_->prompt.clear();
+        w->menuAction("mShuKei")->trigger();
+        t_->prompt.clear();
+        w->menuAction("mOutScmFd")->trigger();
+        QCOMPARE(t_->prompt.said.size(), std::size_t(2));
+        QCOMPARE(t_->prompt.said[0], std::string("転送先メディア準備"));
+        const std::string summary = t_->prompt.said[1];
+        for (const char* part : {"ScmSwimmerdt.csv  3行", "Scmdt.csv  1行", "RELAYENT.csv  0行"})
+            QVERIFY2(summary.find(part) != std::string::npos, summary.c_str());
+    }
+};
+
+QTEST_MAIN(ExportMenusTest)
+#include "ExportMenusTest.moc"
