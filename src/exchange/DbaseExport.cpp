@@ -1,18 +1,17 @@
 // masterdb.dbf: the swimmer records as a dBASE III table for the SWM system, one row per swimmer
 // and one column per record field (layout in docs/exports.md), written through shapelib's DBF API
-// with the Japanese (code page 932) language-driver byte. The table is built in a private
-// temporary folder and then copied into the transfer folder whole.
+// with the Japanese (code page 932) language-driver byte. The table is built in memory and then
+// written into the transfer folder whole.
 #include "exchange/Exports.h"
-#include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "storage/Codes.h"
 
 #include <shapefil.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
+#include <cstring>
+#include <map>
 
 namespace tolv::exchange {
 
@@ -47,42 +46,99 @@ std::string fieldBytes(const SwimmerRecord& s, std::size_t off, std::size_t widt
     return b;
 }
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "tolvdbf.XXXXXX").string();
-        enforce(::mkdtemp(pattern.data()) != nullptr, "一時フォルダを作成できません: " + pattern);
-        path_ = pattern;
-    }
-    ~TempFolder()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
+// shapelib's file hooks on memory: the table is built in a string and written into the transfer
+// folder whole, like every other export file; nothing touches the disk before that.
+struct MemoryFile {
+    std::string bytes;
+    std::size_t pos = 0;
 };
+thread_local std::map<std::string, MemoryFile>* memoryFiles = nullptr;
+thread_local std::string memoryError;
+
+MemoryFile* asMemory(SAFile f) { return reinterpret_cast<MemoryFile*>(f); }
+
+SAFile memOpen(const char* name, const char* access)
+{
+    if (std::strchr(access, 'w')) {
+        MemoryFile& f = (*memoryFiles)[name];
+        f = MemoryFile{};
+        return reinterpret_cast<SAFile>(&f);
+    }
+    auto it = memoryFiles->find(name);
+    return it == memoryFiles->end() ? nullptr : reinterpret_cast<SAFile>(&it->second);
+}
+SAOffset memRead(void* p, SAOffset size, SAOffset n, SAFile file)
+{
+    MemoryFile* f = asMemory(file);
+    const std::size_t want = std::size_t(size) * std::size_t(n);
+    const std::size_t have = f->pos < f->bytes.size() ? f->bytes.size() - f->pos : 0;
+    const std::size_t got = std::min(want, have) / (size ? size : 1) * size;
+    std::memcpy(p, f->bytes.data() + f->pos, got);
+    f->pos += got;
+    return size ? SAOffset(got / size) : 0;
+}
+SAOffset memWrite(void* p, SAOffset size, SAOffset n, SAFile file)
+{
+    MemoryFile* f = asMemory(file);
+    const std::size_t len = std::size_t(size) * std::size_t(n);
+    if (f->bytes.size() < f->pos + len) f->bytes.resize(f->pos + len, '\0');
+    std::memcpy(f->bytes.data() + f->pos, p, len);
+    f->pos += len;
+    return n;
+}
+SAOffset memSeek(SAFile file, SAOffset offset, int whence)
+{
+    MemoryFile* f = asMemory(file);
+    const std::size_t base = whence == SEEK_CUR ? f->pos : whence == SEEK_END ? f->bytes.size() : 0;
+    f->pos = base + std::size_t(offset);
+    return 0;
+}
+SAOffset memTell(SAFile file) { return SAOffset(asMemory(file)->pos); }
+int memFlush(SAFile) { return 0; }
+int memClose(SAFile) { return 0; }
+int memRemove(const char* name) { return memoryFiles->erase(name) ? 0 : -1; }
+void memError(const char* message) { memoryError = message; }
+double memAtof(const char* text) { return std::strtod(text, nullptr); }
+
+SAHooks memoryHooks()
+{
+    SAHooks h{};
+    h.FOpen = memOpen;
+    h.FRead = memRead;
+    h.FWrite = memWrite;
+    h.FSeek = memSeek;
+    h.FTell = memTell;
+    h.FFlush = memFlush;
+    h.FClose = memClose;
+    h.Remove = memRemove;
+    h.Error = memError;
+    h.Atof = memAtof;
+    return h;
+}
 
 class DbfTable {
 public:
-    explicit DbfTable(const fs::path& path) : h_(DBFCreateEx(path.c_str(), kCodePage))
+    explicit DbfTable(const std::string& name)
     {
-        enforce(h_ != nullptr, "dBASE ファイルを作成できません: " + path.string());
+        memoryFiles = &files_;
+        SAHooks hooks = memoryHooks();
+        h_ = DBFCreateLL(name.c_str(), kCodePage, &hooks);
+        enforce(h_ != nullptr, "dBASE ファイルを作成できません: " + name + " (" + memoryError + ")");
     }
     ~DbfTable()
     {
         if (h_) DBFClose(h_);
+        memoryFiles = nullptr;
     }
     DbfTable(const DbfTable&) = delete;
     DbfTable& operator=(const DbfTable&) = delete;
     DBFHandle handle() const { return h_; }
-    void close()
+    // Closes the table (header and end mark written) and gives its bytes.
+    std::string close(const std::string& name)
     {
         DBFClose(h_);
         h_ = nullptr;
+        return files_[name].bytes;
     }
     int addField(const char* name, DBFFieldType type, int width)
     {
@@ -92,7 +148,8 @@ public:
     }
 
 private:
-    DBFHandle h_;
+    std::map<std::string, MemoryFile> files_;
+    DBFHandle h_ = nullptr;
 };
 
 } // namespace
@@ -100,10 +157,9 @@ private:
 ExportResult exportDbase(const EntryData& data, const ExportTarget& target)
 {
     requireFolder(target.transfer);
-    TempFolder temp;
-    const fs::path built = temp.path() / "masterdb.dbf";
+    std::string bytes;
     {
-        DbfTable t(built);
+        DbfTable t("masterdb.dbf");
         // The header's date of last update is the export's date (the clock the tests fix).
         DBFSetLastModifiedDate(t.handle(), target.when.year - 1900, target.when.month, target.when.day);
         for (const TextColumn& c : kTextColumns) t.addField(c.name, FTString, static_cast<int>(c.width));
@@ -135,17 +191,13 @@ ExportResult exportDbase(const EntryData& data, const ExportTarget& target)
             }
             enforce(ok, "masterdb.dbf: " + swimmerLabel(i + 1, s) + " を書き込めません。");
         }
-        t.close();
+        bytes = t.close("masterdb.dbf");
     }
-    std::ifstream in(built, std::ios::binary);
-    enforce(static_cast<bool>(in), "dBASE ファイルを読めません: " + built.string());
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
 
     ExportResult r;
     PlannedFile f;
     f.path = target.transfer / "masterdb.dbf";
-    f.bytes = bytes.str();
+    f.bytes = std::move(bytes);
     f.lines = static_cast<long long>(data.swimmers.size());
     f.what = "件";
     std::vector<PlannedFile> files;
