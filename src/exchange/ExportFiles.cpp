@@ -96,11 +96,11 @@ PlannedFile planFile(const fs::path& path, const std::string& header, const std:
     return f;
 }
 
-std::string summaryText(const ExportResult& r)
+std::string summaryText(const ExportResult& r, const std::function<std::string(const fs::path&)>& show)
 {
     std::string s = r.written.empty() ? "書き出すデータがありません。" : "書き出しました（行数は見出しを除く）:";
     for (const PlannedFile& f : r.written)
-        s += "\n" + f.path.string() + "  " + std::to_string(f.lines) + (f.what.empty() ? "行" : f.what);
+        s += "\n" + (show ? show(f.path) : f.path.string()) + "  " + std::to_string(f.lines) + (f.what.empty() ? "行" : f.what);
     for (const std::string& n : r.notes) s += "\n" + n;
     return s;
 }

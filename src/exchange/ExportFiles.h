@@ -8,6 +8,7 @@
 #include "storage/FixedRecord.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,8 +74,9 @@ struct ExportResult {
 // A file of a header and lines (all CP932).
 PlannedFile planFile(const fs::path& path, const std::string& header, const std::vector<std::string>& lines);
 
-// The closing message: every file with its line count, then the notes.
-std::string summaryText(const ExportResult& r);
+// The closing message: every file with its line count, then the notes. `show` gives a file's name
+// as the user knows it (the window shows the drive form c:\...; default: the host path).
+std::string summaryText(const ExportResult& r, const std::function<std::string(const fs::path&)>& show = {});
 
 // Writes the files whole: temporary files first, then one rename each. A failure before the
 // renames leaves every target as it was; folders the set creates are created first and removed

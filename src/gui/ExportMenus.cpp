@@ -30,7 +30,9 @@ void wireExportMenus(FrmZepi& w)
                 target.prompt = &w.context().ask();
                 target.when = tolv::now();
                 const auto data = tolv::exchange::EntryData::read(w.store());
-                message = tolv::exchange::summaryText(run(data, target));
+                message = tolv::exchange::summaryText(run(data, target), [](const std::filesystem::path& p) {
+                    return tolv::toStoredPath(p, false);
+                });
             } catch (const std::exception& e) {
                 message = e.what();
             }

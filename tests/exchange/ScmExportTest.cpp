@@ -187,7 +187,7 @@ TEST(ScmTeamFile, KindCodeLastMatchingWordWins)
 TEST(ScmTeamFile, OneLinePerRegisteredTeam)
 {
     ExportFixture f;
-    f.writeTotals({"13001", "13003", "13002"});
+    f.writeTotals({"13001", "13003", "13002", "XX001"});
     f.writeRegister({registerTeam("13001", "みなと水泳クラブ", "100100"), registerTeam("13002", "港スイミング", "000000")});
     ExportResult r = f.run(exportScmLink);
 
@@ -202,9 +202,10 @@ TEST(ScmTeamFile, OneLinePerRegisteredTeam)
     EXPECT_EQ(lines[2], line(std::vector<std::string>{Q("13002"), Q("7"), Q(blanks(6)), Q("港スイミング"), Q("補足"),
                                                       Q("みなとＳＣ"), Q("ﾐﾅﾄSC")} +
                              block(0) + block(1) + repeat(36, Q("")) + tail));
-    // The team missing from the register gets no line and is named.
-    ASSERT_EQ(r.notes.size(), 1u);
+    // The team missing from the register gets no line and is named; so is one without a prefecture.
+    ASSERT_EQ(r.notes.size(), 2u);
     EXPECT_NE(r.notes[0].find("13003"), std::string::npos);
+    EXPECT_NE(r.notes[1].find("XX001"), std::string::npos);
     EXPECT_EQ(readTemplate(ctlDir(), "teamdt.w", kScmTeamFields).size(), kScmTeamFields);
     EXPECT_EQ(lines[0], quotedHeader(readTemplate(ctlDir(), "teamdt.w", kScmTeamFields)));
 
@@ -279,6 +280,20 @@ TEST(ScmExportFailure, NothingIsWrittenAndNothingReplaced)
     }
     EXPECT_EQ(folderState(), before);
     EXPECT_EQ(tolvtest::readBytes(ctlDir() / "RELAYENT.w"), "\"a\",\"b\"\r\n");
+
+    // A time too long for its column, or bytes that are no CP932 text: refused, naming the swimmer.
+    tolvtest::writeBytes(ctlDir() / "RELAYENT.w", tolvtest::readBytes(ctlDir() / "RIZARUTO.w") + "\"x\",\"y\",\"z\"\r\n");
+    f.data.swimmers[0].setKiro(3, 1234567);
+    try {
+        f.run(exportScmMedia);
+        FAIL() << "no error";
+    } catch (const TolvError& e) {
+        EXPECT_NE(std::string(e.what()).find("選手 1"), std::string::npos) << e.what();
+    }
+    f.data.swimmers[0].setKiro(3, 0);
+    f.data.swimmers[0].setTextBytes(SwimmerRecord::kNamae, 16, "\x81\x20");
+    EXPECT_THROW(f.run(exportScmMedia), TolvError);
+    EXPECT_EQ(folderState(), before);
 
     // No totals file: the tally is asked for.
     fs::remove(teamTotalsPath(f.data.entryPath));
