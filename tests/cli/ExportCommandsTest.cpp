@@ -43,6 +43,13 @@ TEST(CliExports, WritesIntoTheTransferFolderOfTheControlFile)
     EXPECT_EQ(r.out, (other / "ScmSwimmerdt.csv").string() + "\t2\n" + (other / "Scmdt.csv").string() + "\t1\n" +
                          (other / "RELAYENT.csv").string() + "\t1\n");
     EXPECT_NE(r.err.find("13002"), std::string::npos) << r.err;  // not in the register: no team line
+
+    // TOLVSYS_NOW fixes the time columns.
+    setenv("TOLVSYS_NOW", "2005-04-01 13:05:09", 1);
+    r = run({"export", "scm-link", f.path().string(), "--to", other.string(), "--master", master.string()});
+    unsetenv("TOLVSYS_NOW");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(tolvtest::readBytes(other / "ScmSwimmerdt.csv").find(",#2008-04-01 13:05:09#,"), std::string::npos);
 }
 
 TEST(CliExports, FailureExitsOneAndLeavesTheFolderAsItWas)
