@@ -28,6 +28,14 @@ std::vector<Variant> importFormats();
 // Formats of export / import (rows of kExports / kImports).
 int cmdExportLenex(Context& ctx);
 int cmdImportLenex(Context& ctx);
+// The formats of `tolv import` (ImportCommands.cpp).
+int cmdImportScm(Context& ctx);
+int cmdImportSwm(Context& ctx);
+int cmdImportWeb(Context& ctx);
+int cmdImportResults1(Context& ctx);
+int cmdImportResults2(Context& ctx);
+int cmdImportNitiban(Context& ctx);
+int cmdImportMcompd(Context& ctx);
 
 // tolv export FORMAT: one function per format (ExportCommands.cpp).
 int cmdExportScmLink(Context& ctx);
