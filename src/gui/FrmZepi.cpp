@@ -10,6 +10,7 @@
 #include "gui/ExportMenus.h"
 #include "gui/FrmDrive.h"
 #include "gui/FrmZepiKensaku.h"
+#include "gui/ImportMenus.h"
 #include "gui/MessagePrompt.h"
 #include "gui/Pickers.h"
 #include "platform/Error.h"
@@ -95,6 +96,7 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
     wireLenexMenus(*this);
     wireMergeMenus(*this);
     wireExportMenus(*this);
+    wireImportMenus(*this);
 }
 
 FrmZepi::~FrmZepi() { closeEntry(); }
@@ -1137,6 +1139,12 @@ void FrmZepi::deleteShown()
     }
     setState(Browse, "検索・修正");
     enableButtons(true);
+}
+
+void FrmZepi::refreshAt(int n)
+{
+    current_ = n;
+    refreshCurrent();
 }
 
 void FrmZepi::refreshCurrent()

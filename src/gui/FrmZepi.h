@@ -63,6 +63,8 @@ public slots:
     // Reads the header and the current swimmer again and shows them (after a command changed the
     // file). The count may have changed: the current number is kept within 0 … total.
     void refreshCurrent();
+    // The same, then shows swimmer n (kept within 0 … total): an import shows its last swimmer.
+    void refreshAt(int n);
     // Closes the entry file and empties the temp folder (once); the window stays.
     void closeEntry();
     // Shows `child`, a window that works on the entry file itself (merge, Mcompd, timing export),
