@@ -124,6 +124,7 @@ std::optional<std::int32_t> clockTime(const std::string& text)
 {
     if (text.size() > 8) return std::nullopt;
     const std::string t = std::string(8 - text.size(), ' ') + text;
+    if (t.find_first_not_of(' ') != std::string::npos && (t[2] != ':' || t[5] != '.')) return std::nullopt;
     return clockTime(t.substr(0, 2), t.substr(3, 2), t.substr(6, 2));
 }
 
