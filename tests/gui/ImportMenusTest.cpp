@@ -1,0 +1,169 @@
+// The entry window's "転入" items and the Mcompd window, driven through their control names.
+#include "gui/FrmMcompd.h"
+#include "gui/FrmZepi.h"
+#include "gui/Pickers.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "storage/ControlFiles.h"
+#include "support/EntrySnapshot.h"
+#include "support/GuiTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tolv;
+using tolv::gui::FrmMcompd;
+using tolv::gui::FrmZepi;
+using tolvtest::child;
+using tolvtest::readBytes;
+using tolvtest::sj;
+
+namespace fs = std::filesystem;
+
+class ImportMenusTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<tolvtest::TempTree> tree_;
+    std::unique_ptr<tolvtest::TestContext> t_;
+    fs::path file_, transfer_;
+
+    FrmZepi* open()
+    {
+        auto* w = new FrmZepi(t_->ctx);
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
+        return w;
+    }
+
+private slots:
+    void init()
+    {
+        tree_ = std::make_unique<tolvtest::TempTree>();
+        setFixedNow({2008, 10, 1, 9, 0, 0});
+        t_ = std::make_unique<tolvtest::TestContext>();
+        fs::path entry = tree_->dir() / "entry";
+        transfer_ = tree_->dir() / "transfer";
+        fs::create_directories(entry);
+        fs::create_directories(transfer_);
+        file_ = entry / "TEST.zep";
+        ensureWorkTree();
+        writeZepControl(ctlDir(), ZepControl{"/", entry.string() + "/", 0, "TEST.zep"});
+        writeTorControl(ctlDir(), TorControl{"/", (tree_->dir() / "registration").string() + "/"});
+        writeTenControl(ctlDir(), TenControl{transfer_.string() + "/"});
+        EntryStore store;
+        store.openEntryFile(file_);
+        store.header().setKijunBi("2005/04/01");
+        for (int n = 1; n <= 2; ++n) {
+            store.swimmer() = EntryStore::emptySwimmer();
+            store.swimmer().setSeq(n);
+            store.swimmer().setQBango(n == 1 ? "13001199804021" : "13001199705065");
+            store.swimmer().setSei(n == 1 ? "1" : "2");
+            store.swimmer().setNamae(n == 1 ? "山田太郎" : "鈴木花子");
+            store.header().setTotal(n);
+            store.writeSwimmer(n);
+        }
+    }
+
+    void cleanup()
+    {
+        tolvtest::deleteWindows();
+        t_.reset();
+        tree_.reset();
+    }
+
+    void itemsAreEnabledAndAMissingFileIsToldInThreeLines()
+    {
+        FrmZepi* w = open();
+        for (const char* name : {"mInWeb", "mInNitiban", "mInSwm", "mInScm", "mInMcompd", "mInResults", "mInResults2"})
+            QVERIFY2(w->menuAction(name)->isEnabled(), name);
+        QVERIFY(!w->menuAction("mInKetugo")->isEnabled());
+        const std::string before = readBytes(file_);
+        w->menuAction("mInSwm")->trigger();
+        QCOMPARE(t_->prompt.last(),
+                 std::string("「Teamdt.csv」ファイルがありません。\nＳＷＭで作成されたファイルではありません。\n処理を中止します。"));
+        QCOMPARE(readBytes(file_), before);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void registrationNumbersShowTheLastSwimmerAndWhatWasDone()
+    {
+        FrmZepi* w = open();
+        tolvtest::writeBytes(transfer_ / "jpnnewsmer.csv", sj("1,\"2970506鈴木花子\",x,y,\"7654321\"\r\n"));
+        w->menuAction("mInNitiban")->trigger();
+        QCOMPARE(t_->prompt.last(), std::string("登録番号を 1 人に入れました（一覧 1 行、申込ファイルの選手 2 人）。"));
+        QCOMPARE(w->current(), 2);
+        QCOMPARE(child<QLineEdit>(w, "txtBango")->text(), QString("7654321"));
+    }
+
+    void aFloppyDriveThatIsNotReadyIsAskedForAndCancelEndsQuietly()
+    {
+        writeTenControl(ctlDir(), TenControl{"q:\\"});
+        FrmZepi* w = open();
+        t_->prompt.answers = {false};
+        const std::string before = readBytes(file_);
+        w->menuAction("mInWeb")->trigger();
+        QCOMPARE(t_->prompt.said, std::vector<std::string>{"q:\\ にフロッピーを入れてください。"});
+        QCOMPARE(readBytes(file_), before);
+    }
+
+    void resultsOneAsksBeforeReplacing()
+    {
+        FrmZepi* w = open();
+        tolvtest::writeBytes(transfer_ / "Results.Dat", sj("\"1\",\"1\",\"3\"" + std::string(33, ',') + "\"1:00.00\"\r\n"));
+        t_->prompt.answers = {false};
+        const std::string before = readBytes(file_);
+        w->menuAction("mInResults")->trigger();
+        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
+        QCOMPARE(t_->prompt.said.size(), std::size_t(1));
+        QCOMPARE(readBytes(file_), before);
+        w->menuAction("mInResults")->trigger();  // OK this time
+        QCOMPARE(tolvtest::readEntry(file_).header.total(), 1);
+        QCOMPARE(w->current(), 1);
+    }
+
+    void mcompdWindowReplacesTheEntryWindowUntilItCloses()
+    {
+        FrmZepi* w = open();
+        std::string rec(256, ' ');
+        rec.replace(0, 12, "131230501011");
+        rec.replace(12, 4, sj("若手"));
+        rec.replace(78, 14, "1 100 1:02.34");
+        rec.replace(251, 5, "    1");
+        tolvtest::writeBytes(transfer_ / "Mcompd.dat", rec);
+
+        w->menuAction("mInMcompd")->trigger();
+        FrmMcompd* m = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<FrmMcompd*>(top)) m = f;
+        QVERIFY(m && m->isVisible());
+        QCOMPARE(m->objectName(), QString("frmMcompd"));
+        QCOMPARE(m->windowTitle(), QString("Form1"));
+        QCOMPARE(child<QPushButton>(m, "cmdZikko")->text(), QString("Command1"));
+        QCOMPARE(child<QPushButton>(m, "cmdOwari")->text(), QString("終わり"));
+        QVERIFY(child<tolv::gui::DrivePicker>(m, "Drive1"));
+        QVERIFY(child<tolv::gui::DirPicker>(m, "Dir1"));
+        QVERIFY(!w->isVisible());
+        QVERIFY(!w->isLoaded());  // the entry window closed its file
+        QVERIFY(fs::equivalent(m->folder(), transfer_));
+
+        QTest::mouseClick(child<QPushButton>(m, "cmdZikko"), Qt::LeftButton);
+        QCOMPARE(t_->prompt.last(), std::string("Mcompd.dat から選手 1 人を追加しました。"));
+        QCOMPARE(tolvtest::readEntry(file_).swimmerAt(3).kiro(2), 10234);
+
+        QTest::mouseClick(child<QPushButton>(m, "cmdOwari"), Qt::LeftButton);
+        FrmZepi* back = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* z = qobject_cast<FrmZepi*>(top); z && z != w && z->isVisible()) back = z;
+        QVERIFY(back && back->isLoaded());
+        QCOMPARE(back->current(), 3);
+        QCOMPARE(child<QLineEdit>(back, "txtNamae")->text(), QString("若手"));
+    }
+};
+
+QTEST_MAIN(ImportMenusTest)
+#include "ImportMenusTest.moc"
