@@ -58,6 +58,11 @@ std::optional<std::string> readInputFile(const fs::path& folder, const std::stri
     return s.str();
 }
 
+std::string nameOnDisk(const fs::path& folder, const std::string& name)
+{
+    return findNoCase(folder, name).filename().string();
+}
+
 std::vector<std::string> splitLines(const std::string& bytes)
 {
     std::vector<std::string> lines;

@@ -43,6 +43,9 @@ void waitForDrive(const ImportFolder& folder, Prompt& prompt);
 // folder holds no such file. A file that exists but cannot be read is an error.
 std::optional<std::string> readInputFile(const std::filesystem::path& folder, const std::string& name);
 
+// The name of `name` in `folder` as it is on disk (letter case ignored), else `name` itself.
+std::string nameOnDisk(const std::filesystem::path& folder, const std::string& name);
+
 // Lines of a text file (CR LF, LF or CR ends a line); a last line without its end counts, an empty
 // tail after the last line end does not. A Ctrl-Z (end-of-file mark of old DOS files) ends the text.
 std::vector<std::string> splitLines(const std::string& bytes);

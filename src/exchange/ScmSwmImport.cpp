@@ -18,10 +18,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Swimmer file columns (1-based).
-constexpr std::size_t kColNumber = 1, kColTeam = 2, kColRegistration = 6, kColName = 7, kColKana = 8,
-                      kColSex = 10, kColBirth = 11, kColGradeSecond = 12, kColGradeFirst = 13,
-                      kColFlags = 29, kColTimes = 30;
+// Swimmer file columns (1-based): the SCM media form, and the SWM floppy's own 13 columns.
+struct SwimmerColumns {
+    std::size_t number, team, registration, name, kana, sex, birth, gradeSecond, gradeFirst, flags, times;
+};
+constexpr SwimmerColumns kScmColumns{1, 2, 6, 7, 8, 10, 11, 12, 13, 29, 30};
+constexpr SwimmerColumns kSwmColumns{1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12};
 constexpr std::size_t kTimeWidth = 6;
 // Team file fields.
 constexpr std::size_t kTeamCode = 1, kTeamName = 6, kTeamKana = 7;
@@ -30,6 +32,7 @@ constexpr std::size_t kRelayTeam = 2, kRelayStroke = 5, kRelaySex = 6, kRelayTim
                       kRelayDistance = 11;
 
 struct FileSet {
+    SwimmerColumns columns;
     const char* swimmers;
     const char* teams;
     const char* relays;
@@ -40,13 +43,13 @@ struct FileSet {
 };
 
 const FileSet kScm = {
-    "ScmSwimmerdt.csv", "Scmdt.csv", "ScmRelay.csv", "ＳＣＭ取込",
+    kScmColumns, "ScmSwimmerdt.csv", "Scmdt.csv", "ScmRelay.csv", "ＳＣＭ取込",
     {"「ScmSwimmerdt.csv」ファイルがありません。", "ＳＷＭで作成されたファイルではありません。", "処理を中止します。"},
     {"「Scmdt.csv」ファイルがありません。", "ＳＷＭで作成されたファイルではありません。", "処理を中止します。"},
     {"「Scmrelay.csv」ファイルがありません。", "リレーデータの入力はしません。", "処理を中止します。"},
 };
 const FileSet kSwm = {
-    "RIZARUTO.csv", "Teamdt.csv", "relayent.csv", "ＳＷＭ取込",
+    kSwmColumns, "RIZARUTO.csv", "Teamdt.csv", "relayent.csv", "ＳＷＭ取込",
     {"「RIZARUTO.csv」ファイルがありません。", "ＳＷＭで作成されたファイルではありません。", "処理を中止します。"},
     {"「Teamdt.csv」ファイルがありません。", "ＳＷＭで作成されたファイルではありません。", "処理を中止します。"},
     {"「RELAYENT.csv」ファイルがありません。", "リレーデータの入力はしません。", "処理を中止します。"},
@@ -68,7 +71,7 @@ std::string upper(std::string s)
 // The swimmer files: the one in the folder, else one per SWM… team folder in name order.
 std::vector<InputFile> swimmerFiles(const fs::path& folder, const FileSet& set, MeetSystem system)
 {
-    if (auto bytes = readInputFile(folder, set.swimmers)) return {{set.swimmers, *bytes}};
+    if (auto bytes = readInputFile(folder, set.swimmers)) return {{nameOnDisk(folder, set.swimmers), *bytes}};
     std::vector<InputFile> files;
     if (system != MeetSystem::Swm) return files;
     std::vector<fs::path> teams;
@@ -79,7 +82,7 @@ std::vector<InputFile> swimmerFiles(const fs::path& folder, const FileSet& set, 
     std::sort(teams.begin(), teams.end());
     for (const fs::path& t : teams)
         if (auto bytes = readInputFile(t, set.swimmers))
-            files.push_back({t.filename().string() + "/" + set.swimmers, *bytes});
+            files.push_back({t.filename().string() + "/" + nameOnDisk(t, set.swimmers), *bytes});
     return files;
 }
 
@@ -130,14 +133,14 @@ struct NewSwimmer {
     std::string team;
 };
 
-NewSwimmer readSwimmer(const std::vector<std::string>& f, const std::string& label, int lineNo)
+NewSwimmer readSwimmer(const std::vector<std::string>& f, const SwimmerColumns& c, const std::string& label, int lineNo)
 {
-    NewSwimmer n{EntryStore::emptySwimmer(), f[kColTeam - 1]};
+    NewSwimmer n{EntryStore::emptySwimmer(), f[c.team - 1]};
     SwimmerRecord& s = n.record;
-    s.setTextBytes(SwimmerRecord::kBango, 7, f[kColNumber - 1]);
+    s.setTextBytes(SwimmerRecord::kBango, 7, f[c.number - 1]);
 
-    const std::string sex = firstChar(f[kColSex - 1]);
-    const std::string reg = f[kColRegistration - 1];
+    const std::string sex = firstChar(f[c.sex - 1]);
+    const std::string reg = f[c.registration - 1];
     std::string last = " ";
     if (numericValue(reg) != 0) {
         const std::u32string regChars = toUtf32(fromCp932(reg));
@@ -145,28 +148,28 @@ NewSwimmer readSwimmer(const std::vector<std::string>& f, const std::string& lab
     } else {
         last = sex == "1" ? "0" : "5";
     }
-    std::string birth = f[kColBirth - 1];
+    std::string birth = f[c.birth - 1];
     birth.resize(10, ' ');
     const std::string qbango = fitBytes(n.team, 5) + birth.substr(0, 4) + birth.substr(5, 2) + birth.substr(8, 2) + last;
     s.setTextBytes(SwimmerRecord::kQBango, 14, qbango);
 
-    s.setTextBytes(SwimmerRecord::kNamae, 16, f[kColName - 1]);
-    s.setTextBytes(SwimmerRecord::kKana, 16, f[kColKana - 1]);
-    s.setTextBytes(SwimmerRecord::kGakunen, 2, firstChar(f[kColGradeFirst - 1]) + firstChar(f[kColGradeSecond - 1]));
+    s.setTextBytes(SwimmerRecord::kNamae, 16, f[c.name - 1]);
+    s.setTextBytes(SwimmerRecord::kKana, 16, f[c.kana - 1]);
+    s.setTextBytes(SwimmerRecord::kGakunen, 2, firstChar(f[c.gradeFirst - 1]) + firstChar(f[c.gradeSecond - 1]));
     s.setNenrei(0);
     s.setTextBytes(SwimmerRecord::kSei, 1, sex);
     s.setShuFuku("");
     s.setShubetu("000000");
     s.setTorobi(0);
 
-    const std::string& flags = f[kColFlags - 1];
-    const std::string& times = f[kColTimes - 1];
+    const std::string& flags = f[c.flags - 1];
+    const std::string& times = f[c.times - 1];
     for (int d = 0; d < kIndividualSlots; ++d) {
         if (static_cast<std::size_t>(d) >= flags.size() || flags[static_cast<std::size_t>(d)] != '1') continue;
         const std::size_t at = static_cast<std::size_t>(d) * kTimeWidth;
         if (at + kTimeWidth > times.size())
             inputFault(label, lineNo, "種目 " + std::to_string(d + 1) + " のタイムがありません（" +
-                                          std::to_string(kColTimes) + " 列目が短すぎます）");
+                                          std::to_string(c.times) + " 列目が短すぎます）");
         auto t = paddedNumber(times.substr(at, kTimeWidth));
         if (!t)
             inputFault(label, lineNo, "種目 " + std::to_string(d + 1) + " のタイム「" + times.substr(at, kTimeWidth) +
@@ -216,7 +219,8 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         teamBytes = readInputFile(folder.host, set.teams);
         enforce(teamBytes.has_value(), lines3(set.missingTeams));
     }
-    const std::map<std::string, Team> teams = readTeams(set.teams, *teamBytes);
+    const std::string teamLabel = nameOnDisk(folder.host, set.teams);
+    const std::map<std::string, Team> teams = readTeams(teamLabel, *teamBytes);
 
     ImportReport report;
     std::vector<SwimmerRecord> all = store.readAllSwimmers();
@@ -228,7 +232,7 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         for (std::size_t i = 1; i < lines.size(); ++i) {
             const int lineNo = static_cast<int>(i) + 1;
             if (lines[i].empty()) continue;
-            NewSwimmer n = readSwimmer(csvFields(lines[i], kColTimes, in.label, lineNo), in.label, lineNo);
+            NewSwimmer n = readSwimmer(csvFields(lines[i], set.columns.times, in.label, lineNo), set.columns, in.label, lineNo);
             SwimmerRecord& s = n.record;
             if (auto t = teams.find(n.team); t != teams.end()) {
                 s.setTextBytes(SwimmerRecord::kShozoku, 12, t->second.name);
@@ -250,21 +254,22 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
     enforce(added > 0, swimmerInputs.front().label + " に選手がありません。何も追加していません。");
 
     std::optional<std::string> relayBytes = readInputFile(folder.host, set.relays);
+    const std::string relayLabel = nameOnDisk(folder.host, set.relays);
     int relays = 0;
     if (relayBytes) {
         std::vector<std::string> lines = splitLines(*relayBytes);
         for (std::size_t i = 1; i < lines.size(); ++i) {
             const int lineNo = static_cast<int>(i) + 1;
             if (lines[i].empty()) continue;
-            std::vector<std::string> f = csvFields(lines[i], kRelayDistance, set.relays, lineNo);
+            std::vector<std::string> f = csvFields(lines[i], kRelayDistance, relayLabel, lineNo);
             std::optional<int> slot = relaySlot(f[kRelayStroke - 1], f[kRelayDistance - 1]);
             if (!slot) {
-                report.skip(set.relays, lineNo,
+                report.skip(relayLabel, lineNo,
                             "リレー種目がありません（泳法 " + f[kRelayStroke - 1] + "、距離 " + f[kRelayDistance - 1] + "）");
                 continue;
             }
             std::optional<std::int32_t> time = clockTime(f[kRelayTime - 1]);
-            if (!time) inputFault(set.relays, lineNo, "タイム「" + fromCp932(f[kRelayTime - 1]) + "」が正しくありません");
+            if (!time) inputFault(relayLabel, lineNo, "タイム「" + fromCp932(f[kRelayTime - 1]) + "」が正しくありません");
             const std::string team = fitBytes(f[kRelayTeam - 1], 5);
             const std::string sex = firstChar(f[kRelaySex - 1]);
             const std::string& level = f[kRelayLevel - 1];
@@ -276,7 +281,7 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
             };
             auto hit = std::find_if(all.begin(), all.end(), matches);
             if (hit == all.end()) {
-                report.skip(set.relays, lineNo, "チーム " + fromCp932(team) + "・性別 " + sex + " の選手がいません");
+                report.skip(relayLabel, lineNo, "チーム " + fromCp932(team) + "・性別 " + sex + " の選手がいません");
                 continue;
             }
             hit->setKiro(*slot, *time);
@@ -296,7 +301,7 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         std::string names;
         for (std::size_t i = 0; i < teamless.size() && i < 10; ++i) names += "\n  " + teamless[i];
         if (teamless.size() > 10) names += "\n  ほか " + std::to_string(teamless.size() - 10) + " 人";
-        report.done.push_back(std::string(set.teams) + " にチームがないため所属を空欄にした選手 " +
+        report.done.push_back(teamLabel + " にチームがないため所属を空欄にした選手 " +
                               std::to_string(teamless.size()) + " 人:" + names);
     }
     if (!relayBytes) prompt.tell(lines3(set.missingRelays));

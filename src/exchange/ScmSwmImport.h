@@ -8,13 +8,19 @@
 // per team into folders "SWM<team code>"; when the folder holds no RIZARUTO.csv itself, those of
 // its SWM… folders are read in name order.
 //
-// Swimmer line (the media form of the SCM swimmer file; SWM uses the same columns), 1-based:
-//    1 number -> Bango           2 team code -> QBango 1-5, team look-up
-//    6 registration number: its last character is QBango 14 when its value is not 0, else
-//      "0" for sex "1" and "5" for any other sex
-//    7 name   8 kana   10 sex   11 birth date YYYY/MM/DD -> QBango 6-13
-//   12, 13 grade code second and first character      29 entry flags of slots 0-21 ("1")
-//   30 six characters per slot: the entry time as a right-justified whole number
+// Swimmer line, 1-based columns (SCM: the media form of ScmSwimmerdt.csv, 51 columns; SWM: the
+// 13 columns the SWM floppy export writes into RIZARUTO.csv, see docs/exports.md):
+//                                                         SCM  SWM
+//   number -> Bango                                         1    1
+//   team code -> QBango 1-5, key of the team look-up        2    2
+//   registration number: its last character is QBango 14    6    4
+//     when its value is not 0, else "0" for sex "1" and "5" for any other sex
+//   name, kana                                              7, 8 5, 6
+//   sex                                                    10    7
+//   birth date YYYY/MM/DD -> QBango 6-13                   11    8
+//   grade code second, first character                 12, 13  9, 10
+//   entry flags of slots 0-21 ("1")                        29   11
+//   six characters per slot: the time, right-justified     30   12
 // Team line: 1 team code, 6 affiliation (12 bytes), 7 affiliation kana (6 bytes).
 // Relay line: 2 team code, 5 stroke ("7" medley, "6" free), 6 sex, 7 time m:ss.hh, 10 school
 //   level (SWM only: when given, the first grade character must have its value), 11 distance

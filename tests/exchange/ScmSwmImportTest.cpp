@@ -32,6 +32,17 @@ std::string swimmerLine(const Line& l)
     return quoted(columns(51, {{1, l.number}, {2, l.team}, {6, l.reg}, {7, l.name}, {8, l.kana}, {10, l.sex},
                                {11, l.birth}, {12, l.grade2}, {13, l.grade1}, {29, flags}, {30, times}}));
 }
+// A swimmer line of the SWM floppy's 13 columns.
+std::string swmLine(const Line& l)
+{
+    std::string flags(23, ' '), times(144, ' ');
+    for (auto [slot, t] : l.times) {
+        flags[std::size_t(slot)] = '1';
+        std::string v = std::to_string(t);
+        times.replace(std::size_t(slot) * 6 + 6 - v.size(), v.size(), v);
+    }
+    return quoted({l.number, l.team, "1", l.reg, l.name, l.kana, l.sex, l.birth, l.grade2, l.grade1, flags, times, "key"});
+}
 std::string teamLine(const std::string& code, const std::string& name, const std::string& kana)
 {
     return quoted(columns(85, {{1, code}, {6, name}, {7, kana}}));
@@ -193,15 +204,25 @@ TEST(SwmImport, TeamFoldersAndSchoolLevelOfRelays)
     std::filesystem::create_directories(b.transfer / "SWM13001");
     tolvtest::writeBytes(b.transfer / "SWM13001" / "RIZARUTO.csv",
                          quoted(columns(13, {{1, "番号"}})) +
-                             swimmerLine({"", "13001", "", "中学生", "ﾁｭｳ", "1", "1991/05/05", "3", "2", {}}) +
-                             swimmerLine({"", "13001", "", "高校生", "ｺｳ", "1", "1989/05/05", "1", "3", {}}));
-    b.put("RELAYENT.csv", kRelayHeader + relayLine("13001", "6", "1", "1:50.00", "4", "3") +
+                             swmLine({"", "13001", "130019105051", "中学生", "ﾁｭｳ", "1", "1991/05/05", "3", "2", {{19, 12345}}}) +
+                             swmLine({"0000077", "13001", "000000000000", "高校生", "ｺｳ", "2", "1989/05/05", "1", "3", {}}));
+    b.put("RELAYENT.csv", kRelayHeader + relayLine("13001", "6", "2", "1:50.00", "4", "3") +
+                              relayLine("13001", "6", "2", "1:55.00", "4", "2") +  // level 2: no such swimmer
                               relayLine("13001", "7", "1", "2:00.00", "4"));
     ImportReport r = b.run(MeetSystem::Swm);
     ASSERT_EQ(b.store.header().total(), 3);
-    EXPECT_EQ(b.at(3).kiro(26), 15000);  // school level 3 skips the junior high swimmer
-    EXPECT_EQ(b.at(2).kiro(23), 20000);  // no level: the first of the team and sex
-    EXPECT_EQ(b.at(2).Shozoku(), "東京ＳＣ    ");
+    const SwimmerRecord s = b.at(2);
+    EXPECT_EQ(s.QBango(), "13001199105051");
+    EXPECT_EQ(s.Namae(), "中学生          ");
+    EXPECT_EQ(s.Kana(), "ﾁｭｳ             ");
+    EXPECT_EQ(s.gakunen(), "23");
+    EXPECT_EQ(s.kiro(19), 12345);
+    EXPECT_EQ(s.kiro(23), 20000);
+    EXPECT_EQ(s.Shozoku(), "東京ＳＣ    ");
+    EXPECT_EQ(b.at(3).QBango(), "13001198905055");
+    EXPECT_EQ(b.at(3).Bango(), "0000077");
+    EXPECT_EQ(b.at(3).kiro(26), 15000);  // school level 3 matches the first grade character
+    EXPECT_NE(r.message().find("RELAYENT.csv 3 行目"), std::string::npos) << r.message();
     EXPECT_NE(r.message().find("SWM13001/RIZARUTO.csv から選手 2 人"), std::string::npos) << r.message();
 
     ScmBench missing;
