@@ -1,15 +1,12 @@
 #include "gui/FrmMcompd.h"
 
 #include "gui/AppContext.h"
-#include "gui/FrmDrive.h"
-#include "gui/FrmZepi.h"
 #include "gui/MessagePrompt.h"
 #include "gui/Pickers.h"
 #include "platform/Error.h"
 #include "storage/EntryStore.h"
 #include "timing/McompdImport.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QPushButton>
 
@@ -66,24 +63,6 @@ void FrmMcompd::execute()
         }
     }
     ctx_.ask().tell(message);
-}
-
-void FrmMcompd::closeEvent(QCloseEvent* event)
-{
-    event->accept();
-    if (ctx_.ending) return;
-    // The entry window comes back and opens the entry file again; should that fail, the start-up
-    // window lets the user choose again.
-    auto* entry = new FrmZepi(ctx_);
-    entry->setAttribute(Qt::WA_DeleteOnClose);
-    if (entry->isLoaded()) {
-        entry->show();
-        return;
-    }
-    delete entry;
-    auto* start = new FrmDrive(ctx_);
-    start->setAttribute(Qt::WA_DeleteOnClose);
-    start->show();
 }
 
 } // namespace tolv::gui

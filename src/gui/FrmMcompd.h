@@ -1,8 +1,8 @@
 #pragma once
 // The Mcompd window (frmMcompd, caption "Form1"): a drive picker Drive1 and a folder picker Dir1
 // choose the folder of Mcompd.dat; "Command1" (cmdZikko) appends its swimmers to the entry file;
-// "終わり" (cmdOwari) closes the window. The entry window is closed while this window is open;
-// closing this window opens the entry window again, which reopens the entry file.
+// "終わり" (cmdOwari) closes the window. The entry window hands its file over while this window is
+// open (FrmZepi::handOverTo) and reopens it when this window closes.
 #include <QWidget>
 
 #include <filesystem>
@@ -25,9 +25,6 @@ public:
     std::filesystem::path folder() const;
     // Imports Mcompd.dat of the chosen folder and tells what was appended (or why not).
     void execute();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     AppContext& ctx_;

@@ -93,11 +93,9 @@ void wireImportMenus(FrmZepi& w)
         });
     });
     connectItem(w, "mInMcompd", [&w] {
-        // The entry window closes behind the Mcompd window and comes back when that closes.
-        auto* m = new FrmMcompd(w.context(), w.store().path(), w.transferFolder());
-        m->setAttribute(Qt::WA_DeleteOnClose);
-        m->show();
-        w.close();
+        // The entry window closes its file behind the Mcompd window and takes it back when that closes.
+        if (!w.store().isOpen()) return;
+        w.handOverTo(new FrmMcompd(w.context(), w.store().path(), w.transferFolder()));
     });
 }
 
