@@ -504,9 +504,10 @@ private slots:
             {"mCheck7", "学年書き直し"}, {"mCheck17", "学年(実業団)書き直し"}, {"mCheck10", "主登録書き直し"},
             {"mCheck9", "副登録書き直し"}, {"mCheck12", "県名書き直し"}, {"mCheck16", "同タイム書き直し"}};
         // Items whose commands exist are enabled; the others wait for the parts that run them.
-        const QStringList wired{"mOutTichi", "mSotSei",   "mSotClb",     "mShuKei",     "mShuIchi",
-                                "mShuKozin", "mInKetugo", "mOutZep",     "mOutQTolv",   "mOutSwmKari",
-                                "mOutScmSys", "mOutScmFd", "mOutTfd",    "mOutSwm",     "mOutKumamoto"};
+        const QStringList wired{"mOutTichi",  "mSotSei",   "mSotClb",  "mShuKei",   "mShuIchi",    "mShuKozin",
+                                "mInKetugo",  "mOutZep",   "mOutQTolv", "mOutSwmKari", "mOutScmSys", "mOutScmFd",
+                                "mOutTfd",    "mOutSwm",   "mOutKumamoto", "mInWeb", "mInNitiban", "mInSwm",
+                                "mInScm",     "mInMcompd", "mInResults", "mInResults2"};
         for (const auto& it : items) {
             QAction* a = w->menuAction(it[0]);
             QVERIFY2(a, it[0]);
