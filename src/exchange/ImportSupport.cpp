@@ -53,7 +53,6 @@ std::optional<std::string> readInputFile(const fs::path& folder, const std::stri
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
-    enforce(in.good() || in.eof(), "ファイルを読めません: " + p.string());
     enforce(!in.bad(), "ファイルを読めません: " + p.string());
     return s.str();
 }
@@ -150,7 +149,6 @@ std::string widenRegistrationNumber(const std::string& twelve, const std::string
 
 void ImportReport::skip(const std::string& file, int line, const std::string& why)
 {
-    ++skippedCount;
     skipped.push_back(file + " " + std::to_string(line) + " 行目: " + why);
 }
 
@@ -158,11 +156,10 @@ std::string ImportReport::message() const
 {
     std::string m;
     for (const std::string& d : done) m += d + "\n";
-    if (skippedCount > 0) {
-        m += "読み飛ばした行: " + std::to_string(skippedCount) + " 行\n";
+    if (!skipped.empty()) {
+        m += "読み飛ばした行: " + std::to_string(skipped.size()) + " 行\n";
         for (std::size_t i = 0; i < skipped.size() && i < kListedSkips; ++i) m += "  " + skipped[i] + "\n";
-        const int listed = static_cast<int>(std::min(skipped.size(), kListedSkips));
-        if (skippedCount > listed) m += "  ほか " + std::to_string(skippedCount - listed) + " 行\n";
+        if (skipped.size() > kListedSkips) m += "  ほか " + std::to_string(skipped.size() - kListedSkips) + " 行\n";
     }
     if (!m.empty()) m.pop_back();
     return m;

@@ -79,7 +79,6 @@ std::string widenRegistrationNumber(const std::string& twelve, const std::string
 struct ImportReport {
     std::vector<std::string> done;     // "選手 12 人を追加しました。"
     std::vector<std::string> skipped;  // "swent.txt 5 行目: 種目がありません"
-    int skippedCount = 0;              // may exceed skipped.size() where lines are only counted
     bool changed = false;              // whether the entry file (or the written file) changed
     void skip(const std::string& file, int line, const std::string& why);
     std::string message() const;

@@ -69,15 +69,14 @@ ImportReport importRegistrationNumbers(EntryStore& store, const ImportFolder& fo
     }
 
     ImportReport report;
-    report.skippedCount = unmatched;
     if (!updated.empty()) {
         store.commitAll(swimmers, "日水登録番号");
         report.changed = true;
     }
     report.done.push_back("登録番号を " + std::to_string(updated.size()) + " 人に入れました（一覧 " +
                           std::to_string(list.size()) + " 行、申込ファイルの選手 " + std::to_string(swimmers.size()) + " 人）。");
+    // Lines of other clubs are the rule in a federation's list: counted, not listed.
     if (unmatched) report.done.push_back("一致する選手がいない行: " + std::to_string(unmatched) + " 行");
-    report.skippedCount = 0;
     return report;
 }
 

@@ -195,7 +195,7 @@ ImportReport importWebEntries(EntryStore& store, const ImportFolder& folder, Pro
     }
 
     enforce(!added.empty(), std::string(kCompetitors) + " に取り込む選手がありません。何も追加していません。" +
-                                (report.skippedCount ? "\n" + report.message() : std::string()));
+                                (!report.skipped.empty() ? "\n" + report.message() : std::string()));
     const int total = store.header().total();
     for (std::size_t i = 0; i < added.size(); ++i) added[i].setSeq(total + static_cast<int>(i) + 1);
     store.appendSwimmers(added, "Web取込");
