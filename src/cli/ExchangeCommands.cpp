@@ -33,13 +33,13 @@ const Format kExports[] = {
 // Imports: `--from DIR` (default: the transfer folder of dr_ten.ctl).
 const Format kImports[] = {
     {"lenex", cmdImportLenex, "FILE"},  // FILE: a .lef or .lxf file
-    {"scm", cmdImportScm},
-    {"swm", cmdImportSwm},
-    {"web", cmdImportWeb},
+    {"scm", cmdImportScm, ""},
+    {"swm", cmdImportSwm, ""},
+    {"web", cmdImportWeb, ""},
     {"results1", cmdImportResults1, "[--replace]"},  // the swimmers of ENTRY are replaced
-    {"results2", cmdImportResults2},  // results.$$$ -> results.zep in the folder of ENTRY
-    {"nitiban", cmdImportNitiban},
-    {"mcompd", cmdImportMcompd},      // --from: the folder holding Mcompd.dat
+    {"results2", cmdImportResults2, ""},  // results.$$$ -> results.zep in the folder of ENTRY
+    {"nitiban", cmdImportNitiban, ""},
+    {"mcompd", cmdImportMcompd, ""},      // --from: the folder holding Mcompd.dat
 };
 
 template <std::size_t N>
