@@ -1,6 +1,7 @@
 // Results(1) from Results.Dat and Results(2) combining results.$$$ into results.zep.
 #include "exchange/ResultsImport.h"
 #include "exchange/ImportFixture.h"
+#include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "support/EntrySnapshot.h"
 
@@ -72,6 +73,18 @@ TEST(ResultsImport, Results1ReplacesTheSwimmersAfterAsking)
         EXPECT_EQ(std::string(e.what()).rfind("Results.Dat 2 行目: タイム", 0), 0u) << e.what();
     }
     EXPECT_TRUE(b.bytes() == now);
+
+    // A write that fails at the end leaves the old file and the store's header as they were.
+    b.put("Results.Dat", result("1", "1", "3", "山田", "1:05.30"));
+    b.store.header().setCourse(1);
+    b.store.saveHeader();
+    const std::string held = b.bytes();
+    AtomicFile::beforeRenameHook() = [](const std::filesystem::path&) { throw TolvError("disk full"); };
+    EXPECT_THROW(importResultsReplacing(b.store, b.folder(), yes), TolvError);
+    AtomicFile::beforeRenameHook() = nullptr;
+    EXPECT_TRUE(b.bytes() == held);
+    EXPECT_EQ(b.store.header().course(), 1);
+    EXPECT_EQ(b.store.header().total(), 2);
 }
 
 TEST(ResultsImport, EventTable)
