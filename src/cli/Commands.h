@@ -24,6 +24,7 @@ int cmdFormats(Context& ctx);
 // The formats of export and import with their own options.
 std::vector<Variant> exportFormats();
 std::vector<Variant> importFormats();
+int cmdExportSeiko(Context& ctx);
 
 // Formats of export / import (rows of kExports / kImports).
 int cmdExportLenex(Context& ctx);

@@ -28,6 +28,7 @@ const Format kExports[] = {
     {"swmkari", cmdExportSwmKari, ""},
     {"swm-dbase", cmdExportDbase, ""},
     {"interhigh", cmdExportInterHigh, ""},
+    {"seiko", cmdExportSeiko},
 };
 
 // Imports: `--from DIR` (default: the transfer folder of dr_ten.ctl).

@@ -4,6 +4,7 @@
 #include "gui/CommandMenus.h"
 #include "gui/LenexMenus.h"
 #include "gui/MergeMenus.h"
+#include "gui/TimingMenus.h"
 
 #include "gui/AppContext.h"
 #include "gui/ErrNo.h"
@@ -97,6 +98,7 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
     wireMergeMenus(*this);
     wireExportMenus(*this);
     wireImportMenus(*this);
+    wireTimingMenus(*this);
 }
 
 FrmZepi::~FrmZepi() { closeEntry(); }

@@ -171,7 +171,7 @@ SeikoLines seikoIndividualLines(const std::vector<SwimmerRecord>& swimmers, cons
             const std::int32_t t = s.kiro(slot);
             if (!exported(o, slot, t)) continue;
             if (events == kEventsPerLine) {
-                lost.slots.push_back(slot);
+                lost.eventSlots.push_back(slot);
                 continue;
             }
             cols[17 + 2 * static_cast<std::size_t>(events)] = seikoEventCode(slot);
@@ -180,7 +180,7 @@ SeikoLines seikoIndividualLines(const std::vector<SwimmerRecord>& swimmers, cons
         }
         if ((!cols[8].empty() || o.everyone) && (events > 0 || o.everyone)) {
             out.lines.push_back(joined(cols));
-            if (!lost.slots.empty()) {
+            if (!lost.eventSlots.empty()) {
                 lost.swimmer = static_cast<int>(n) + 1;
                 lost.name = cleanedText(s.Namae(), 0);
                 out.lost.push_back(lost);

@@ -45,7 +45,7 @@ std::string seikoClass(const SwimmerRecord& s, const SeikoOptions& o);
 struct LostEvents {
     int swimmer = 0;     // 1-based position in the file
     std::string name;
-    std::vector<int> slots;
+    std::vector<int> eventSlots;
 };
 
 struct SeikoLines {
