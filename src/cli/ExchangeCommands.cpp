@@ -28,7 +28,7 @@ const Format kExports[] = {
     {"swmkari", cmdExportSwmKari, ""},
     {"swm-dbase", cmdExportDbase, ""},
     {"interhigh", cmdExportInterHigh, ""},
-    {"seiko", cmdExportSeiko},
+    {"seiko", cmdExportSeiko, "[--events CODE,...] [--class-by open|age|grade] [--class N:LO-HI]..."},
 };
 
 // Imports: `--from DIR` (default: the transfer folder of dr_ten.ctl).
