@@ -108,7 +108,7 @@ TEST(SeikoExport, MoreThanTenEventsKeepTheFirstTenAndNameTheSwimmer)
     EXPECT_EQ(l.lines[0].find("20200"), std::string::npos);
     ASSERT_EQ(l.lost.size(), 1u);
     EXPECT_EQ(l.lost[0].swimmer, 1);
-    EXPECT_EQ(l.lost[0].slots, (std::vector<int>{10, 11}));
+    EXPECT_EQ(l.lost[0].eventSlots, (std::vector<int>{10, 11}));
 }
 
 TEST(SeikoExport, RelayLinesByTeamOrPrefecture)
