@@ -8,6 +8,7 @@
 #include "storage/RecordFile.h"
 #include "storage/TextUtil.h"
 
+#include <cctype>
 #include <cstdio>
 #include <map>
 
@@ -187,7 +188,7 @@ CsvLines teamListLines(const std::vector<RegisteredTeam>& teams)
     return l;
 }
 
-std::vector<RegisteredTeam> readRegisteredTeams(const fs::path& teamTotalsFile, const fs::path& registrationRoot)
+std::vector<RegisteredTeam> readRegisteredTeams(const fs::path& teamTotalsFile, const reports::MasterSource& master)
 {
     std::error_code ec;
     enforce(fs::is_regular_file(teamTotalsFile, ec),
@@ -212,8 +213,10 @@ std::vector<RegisteredTeam> readRegisteredTeams(const fs::path& teamTotalsFile, 
         auto it = masters.find(pref);
         if (it == masters.end()) {
             TeamList list;
-            const fs::path path = resolveNoCase(registrationRoot, "ken" + pref + "/dantai.dat");
-            if (pref.size() == 2 && fs::is_regular_file(path, ec)) list.openTeamList(path);
+            const bool digits = pref.size() == 2 && std::isdigit(static_cast<unsigned char>(pref[0])) &&
+                                std::isdigit(static_cast<unsigned char>(pref[1]));
+            const fs::path path = digits ? master.teamListFile(std::stoi(pref)) : fs::path();
+            if (digits && fs::is_regular_file(path, ec)) list.openTeamList(path);
             it = masters.emplace(pref, std::move(list)).first;
         }
         if (it->second.count() > 0)

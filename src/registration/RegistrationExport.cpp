@@ -1,0 +1,49 @@
+#include "registration/RegistrationExport.h"
+
+#include "exchange/Media.h"
+#include "exchange/ScmExport.h"
+#include "exchange/Templates.h"
+#include "platform/Cp932.h"
+#include "platform/Prompt.h"
+
+namespace tolv::registration {
+
+using namespace tolv::exchange;
+
+int registrationMediaCount(int swimmers)
+{
+    return std::max(0, swimmers) / static_cast<int>(kRegistrationSwimmersPerMedium) + 1;
+}
+
+ExportResult writeRegistrationTransfer(const EntryData& data, const ExportTarget& target, bool withTeamFile,
+                                       bool perMedium)
+{
+    installDefaultTemplates(target.ctl);
+    requireFolder(target.transfer);
+    const std::string time = timeOfDayText(target.when);
+    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi, 10);
+
+    const std::string swimmerHeader = toCp932(quotedHeader(readTemplate(target.ctl, "ScmSwimmerdt.w", kScmSwimmerFields)));
+    std::vector<std::string> swimmers;
+    swimmers.reserve(data.swimmers.size());
+    for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
+        const SwimmerRecord& s = data.swimmers[i];
+        swimmers.push_back(encodeLine(scmSwimmerLinkLine(s, static_cast<long long>(i) + 1, kijun, time).text(),
+                                      "Scmmerdt.csv: " + swimmerLabel(i + 1, s)));
+    }
+    ExportResult r;
+    std::vector<PlannedFile> teamFile;
+    if (withTeamFile) {
+        const std::string teamHeader = toCp932(quotedHeader(readTemplate(target.ctl, "teamdt.w", kScmTeamFields)));
+        teamFile.push_back(planFile(target.transfer / "SCMTeamdt.csv", teamHeader,
+                                    teamFileLines(data.entryPath, target.master, kijun, time, r.notes)));
+    }
+    writeFileSet(std::move(teamFile), r);
+    ScriptedPrompt quiet;
+    writeOnMedia(target.transfer, "Scmmerdt.csv", swimmerHeader, swimmers,
+                 perMedium ? kRegistrationSwimmersPerMedium : std::max<std::size_t>(1, swimmers.size()),
+                 target.prompt ? *target.prompt : static_cast<Prompt&>(quiet), r);
+    return r;
+}
+
+} // namespace tolv::registration
