@@ -25,6 +25,7 @@ int cmdFormats(Context& ctx);
 std::vector<Variant> exportFormats();
 std::vector<Variant> importFormats();
 int cmdExportSeiko(Context& ctx);
+int cmdExportRegistrationDocs(Context& ctx);
 
 // Formats of export / import (rows of kExports / kImports).
 int cmdExportLenex(Context& ctx);

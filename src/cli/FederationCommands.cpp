@@ -1,11 +1,16 @@
-// tolv export seiko ENTRY: the timing window's two "追加書出し" buttons from the command line.
+// tolv export seiko ENTRY: the timing window's two "追加書出し" buttons from the command line;
+// tolv export registration-docs ENTRY: the registration window's "印刷(csv)".
 #include "cli/Commands.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
+#include "platform/Printer.h"
 #include "storage/Codes.h"
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
 #include "timing/SeikoExport.h"
+#include "platform/Clock.h"
+#include "registration/RegistrationDocs.h"
+#include "storage/Backups.h"
 
 #include <ostream>
 #include <sstream>
@@ -80,6 +85,27 @@ int cmdExportSeiko(Context& ctx)
                                                 : toHostPath(loadTenControl(ctl).folder);
     report(ctx, appendSeikoIndividuals(to, ctl, swimmers, o, 0), "個人");
     report(ctx, appendSeikoRelays(to, ctl, swimmers, o, 0), "リレー");
+    return 0;
+}
+
+int cmdExportRegistrationDocs(Context& ctx)
+{
+    EntryStore store;
+    store.openEntryFile(fs::path(ctx.args.need(0, "ENTRY")), EntryStore::Access::Read);
+    const fs::path ctl = ctlDir();
+    const fs::path to = ctx.args.option("--to") ? fs::path(*ctx.args.option("--to"))
+                                                : toHostPath(loadTenControl(ctl).folder);
+    const reports::MasterSource master = reports::MasterSource::local(
+        ctx.args.option("--master") ? fs::path(*ctx.args.option("--master")) : toHostPath(loadTorControl(ctl).folder));
+    const std::vector<registration::RegisteredTeam> teams =
+        registration::readRegisteredTeams(teamTotalsPathFor(store.path()), master);
+    const std::vector<SwimmerRecord> swimmers = store.readAllSwimmers();
+    store.close();
+    const registration::CsvLines lines = registration::teamListLines(teams);
+    const std::vector<fs::path> files = registration::writeRegistrationDocs(to, swimmers, teams, todayNumber());
+    withPrinter(ctx, [&lines](Printer& p) { registration::printTeamList(p, lines); });
+    // The print log may go to stdout: the files are named on stderr.
+    for (const fs::path& f : files) ctx.err << f.string() << "\n";
     return 0;
 }
 
