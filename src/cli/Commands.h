@@ -26,6 +26,7 @@ std::vector<Variant> exportFormats();
 std::vector<Variant> importFormats();
 int cmdExportSeiko(Context& ctx);
 int cmdExportRegistrationDocs(Context& ctx);
+int cmdExportRegistration(Context& ctx);
 
 // Formats of export / import (rows of kExports / kImports).
 int cmdExportLenex(Context& ctx);

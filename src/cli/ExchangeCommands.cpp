@@ -28,6 +28,7 @@ const Format kExports[] = {
     {"swmkari", cmdExportSwmKari, ""},
     {"swm-dbase", cmdExportDbase, ""},
     {"interhigh", cmdExportInterHigh, ""},
+    {"registration", cmdExportRegistration, "[--master DIR]"},
     {"registration-docs", cmdExportRegistrationDocs, "[--master DIR] [--print-log FILE] [--pdf FILE]"},
     {"seiko", cmdExportSeiko, "[--events CODE,...] [--class-by open|age|grade] [--class N:LO-HI]..."},
 };

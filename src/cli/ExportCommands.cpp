@@ -4,6 +4,7 @@
 // written with its line count (header not counted); notes go to stderr.
 #include "cli/Commands.h"
 #include "exchange/Exports.h"
+#include "registration/RegistrationExport.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
@@ -50,5 +51,6 @@ int cmdExportQTolv(Context& ctx) { return runExport(ctx, exchange::exportQTolv);
 int cmdExportSwmKari(Context& ctx) { return runExport(ctx, exchange::exportSwmKari); }
 int cmdExportDbase(Context& ctx) { return runExport(ctx, exchange::exportDbase); }
 int cmdExportInterHigh(Context& ctx) { return runExport(ctx, exchange::exportInterHigh); }
+int cmdExportRegistration(Context& ctx) { return runExport(ctx, registration::exportRegistration); }
 
 } // namespace tolv::cli

@@ -5,6 +5,7 @@
 #include "gui/FrmSeiko.h"
 #include "gui/FrmZepi.h"
 #include "platform/Paths.h"
+#include "reports/ReportMenu.h"
 
 #include <QAction>
 

@@ -46,4 +46,9 @@ ExportResult writeRegistrationTransfer(const EntryData& data, const ExportTarget
     return r;
 }
 
+ExportResult exportRegistration(const EntryData& data, const ExportTarget& target)
+{
+    return writeRegistrationTransfer(data, target, true, true);
+}
+
 } // namespace tolv::registration

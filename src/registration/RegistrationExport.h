@@ -17,4 +17,7 @@ int registrationMediaCount(int swimmers);
 exchange::ExportResult writeRegistrationTransfer(const exchange::EntryData& data, const exchange::ExportTarget& target,
                                                  bool withTeamFile, bool perMedium);
 
+// Both files, every medium (the command line: media beyond the first go into numbered subfolders).
+exchange::ExportResult exportRegistration(const exchange::EntryData& data, const exchange::ExportTarget& target);
+
 } // namespace tolv::registration

@@ -1,5 +1,7 @@
 #include "timing/SeikoExport.h"
 
+#include "exchange/ExportFiles.h"
+#include "exchange/Templates.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
@@ -82,17 +84,18 @@ std::string readWhole(const fs::path& p)
     return s.str();
 }
 
-SeikoAppend appendTo(const fs::path& file, const fs::path& templateFile, std::size_t items, const SeikoLines& lines,
-                     int counter)
+SeikoAppend appendTo(const fs::path& file, const fs::path& ctl, const char* templateName, std::size_t items,
+                     const SeikoLines& lines, int counter)
 {
+    exchange::requireFolder(file.parent_path());
     SeikoAppend result;
     result.file = file;
     std::string bytes;
     std::error_code ec;
     if (fs::exists(file, ec)) bytes = readWhole(file);
     if (bytes.empty()) {
-        std::vector<std::string> header = readTemplateItems(templateFile, items);
-        bytes += toCp932(joined(header)) + "\r\n";
+        exchange::installDefaultTemplates(ctl);
+        bytes += toCp932(exchange::plainHeader(exchange::readTemplate(ctl, templateName, items)));
         result.header = true;
     }
     for (const std::string& line : lines.lines) {
@@ -102,7 +105,6 @@ SeikoAppend appendTo(const fs::path& file, const fs::path& templateFile, std::si
             throw TolvError(std::string(e.what()) + ": " + file.string());
         }
     }
-    enforce(fs::is_directory(file.parent_path(), ec), "転送先フォルダがありません: " + file.parent_path().string());
     replaceFile(file, bytes);
     result.written = static_cast<int>(lines.lines.size());
     result.counter = counter + result.written;
@@ -216,57 +218,17 @@ SeikoLines seikoRelayLines(const std::vector<SwimmerRecord>& swimmers, const Sei
     return out;
 }
 
-std::vector<std::string> readTemplateItems(const fs::path& file, std::size_t count)
-{
-    std::error_code ec;
-    enforce(fs::is_regular_file(file, ec), "見出しのテンプレートがありません: " + file.string());
-    std::string text;
-    try {
-        text = fromCp932(readWhole(file));
-    } catch (const TolvError& e) {
-        throw TolvError(std::string(e.what()) + ": " + file.string());
-    }
-    // Items are separated by commas or line ends; a quoted item keeps its commas.
-    std::vector<std::string> items;
-    std::size_t i = 0;
-    while (i < text.size() && items.size() < count) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-        std::string item;
-        if (i < text.size() && text[i] == '"') {
-            std::size_t close = text.find('"', i + 1);
-            if (close == std::string::npos) close = text.size();
-            item = text.substr(i + 1, close - i - 1);
-            i = close + 1;
-            while (i < text.size() && text[i] != ',' && text[i] != '\r' && text[i] != '\n') ++i;
-        } else {
-            std::size_t end = text.find_first_of(",\r\n", i);
-            if (end == std::string::npos) end = text.size();
-            item = text.substr(i, end - i);
-            while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.pop_back();
-            i = end;
-        }
-        if (i < text.size() && text[i] == '\r') ++i;
-        if (i < text.size() && (text[i] == ',' || text[i] == '\n')) ++i;
-        items.push_back(item);
-        // Blank lines between items carry none.
-        while (i < text.size() && (text[i] == '\r' || text[i] == '\n')) ++i;
-    }
-    enforce(items.size() >= count, "見出しのテンプレートの項目が足りません（" + std::to_string(items.size()) + " / " +
-                                       std::to_string(count) + "）: " + file.string());
-    return items;
-}
-
 SeikoAppend appendSeikoIndividuals(const fs::path& transfer, const fs::path& ctl,
                                    const std::vector<SwimmerRecord>& swimmers, const SeikoOptions& o, int counter)
 {
-    return appendTo(transfer / "csvcomp.csv", findNoCase(ctl, "SeikoInd.csv"), kIndividualColumns,
+    return appendTo(transfer / "csvcomp.csv", ctl, "SeikoInd.csv", kIndividualColumns,
                     seikoIndividualLines(swimmers, o, counter), counter);
 }
 
 SeikoAppend appendSeikoRelays(const fs::path& transfer, const fs::path& ctl,
                               const std::vector<SwimmerRecord>& swimmers, const SeikoOptions& o, int counter)
 {
-    return appendTo(transfer / "csvteam.csv", findNoCase(ctl, "SeikoRly.csv"), kRelayColumns,
+    return appendTo(transfer / "csvteam.csv", ctl, "SeikoRly.csv", kRelayColumns,
                     seikoRelayLines(swimmers, o, counter), counter);
 }
 

@@ -65,15 +65,12 @@ struct SeikoAppend {
     std::vector<LostEvents> lost;
 };
 
-// Appends to csvcomp.csv / csvteam.csv in `transfer`, the header from `ctl` when the file is empty.
+// Appends to csvcomp.csv / csvteam.csv in `transfer`, the header from the template in `ctl` when the
+// file is empty (the shipped template is installed there when the folder has none).
 // The file is rewritten whole: a failure leaves it as it was.
 SeikoAppend appendSeikoIndividuals(const std::filesystem::path& transfer, const std::filesystem::path& ctl,
                                    const std::vector<SwimmerRecord>& swimmers, const SeikoOptions& o, int counter);
 SeikoAppend appendSeikoRelays(const std::filesystem::path& transfer, const std::filesystem::path& ctl,
                               const std::vector<SwimmerRecord>& swimmers, const SeikoOptions& o, int counter);
-
-// The items of a header template, read as comma-separated input (quotes removed); a template that
-// is missing or holds fewer than `count` items is an error naming the file.
-std::vector<std::string> readTemplateItems(const std::filesystem::path& file, std::size_t count);
 
 } // namespace tolv::timing

@@ -84,7 +84,7 @@ private slots:
         QVERIFY(team.find("\r\n2,") != std::string::npos && team.find(",02,1,60100,0200.00\r\n") != std::string::npos);
     }
 
-    void aMissingTemplateIsToldAndNothingCounted()
+    void aShortTemplateIsToldAndNothingCounted()
     {
         EntryFile file;
         Swimmer s;
@@ -94,8 +94,10 @@ private slots:
         file.store.close();
         const fs::path transfer = file.dir() / "transfer";
         fs::create_directories(transfer);
+        fs::create_directories(file.dir() / "ctl");
+        tolvtest::writeBytes(file.dir() / "ctl" / "SeikoInd.csv", "a,b\r\n");
         tolvtest::RecordingPrompt prompt;
-        gui::FrmSeiko w(file.path(), transfer, file.dir() / "noctl", prompt);
+        gui::FrmSeiko w(file.path(), transfer, file.dir() / "ctl", prompt);
         child<QPushButton>(&w, "cmdZikko")->click();
         QCOMPARE(prompt.said.size(), std::size_t(1));
         QVERIFY(prompt.last().find("SeikoInd.csv") != std::string::npos);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 using namespace tolv;
@@ -153,22 +154,28 @@ TEST(SeikoExport, AppendWritesTheHeaderOnlyIntoAnEmptyFile)
               sj("R1,R2,R3,R4,R5,R6,R7,R8,R9,R10\r\n1,東京ＳＣ ,ﾄｳｷﾖｳ ,,13001,3,01,1,60100,0200.00\r\n"));
 }
 
-TEST(SeikoExport, MissingOrShortTemplateLeavesTheFileAsItWas)
+TEST(SeikoExport, ShippedTemplateWhenMissingAShortOneRefused)
 {
     TempTree t;
     const fs::path ctl = t.dir() / "ctl", out = t.dir() / "transfer";
     fs::create_directories(out);
-    fs::create_directories(ctl);
     const SwimmerRecord a = swimmer("13001199905011", "31", 15, {{0, 3510}});
+    // No template: the shipped one is installed and gives the 37 titles.
+    appendSeikoIndividuals(out, ctl, {a}, SeikoOptions{}, 0);
+    const std::string written = readBytes(out / "csvcomp.csv");
+    const std::string header = written.substr(0, written.find("\r\n"));
+    EXPECT_EQ(std::count(header.begin(), header.end(), ','), 36);
+    EXPECT_EQ(header.find('"'), std::string::npos);
+
+    // A user's template with too few items is refused, naming it; nothing is written.
+    writeBytes(ctl / "SeikoRly.csv", "a,b,c\r\n");
     try {
-        appendSeikoIndividuals(out, ctl, {a}, SeikoOptions{}, 0);
+        appendSeikoRelays(out, ctl, {a}, SeikoOptions{}, 0);
         FAIL();
     } catch (const TolvError& e) {
-        EXPECT_NE(std::string(e.what()).find("SeikoInd.csv"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("SeikoRly.csv"), std::string::npos);
     }
-    EXPECT_FALSE(fs::exists(out / "csvcomp.csv"));
-    writeBytes(ctl / "SeikoInd.csv", "a,b,c\r\n");
-    EXPECT_THROW(appendSeikoIndividuals(out, ctl, {a}, SeikoOptions{}, 0), TolvError);
-    EXPECT_FALSE(fs::exists(out / "csvcomp.csv"));
+    EXPECT_FALSE(fs::exists(out / "csvteam.csv"));
     EXPECT_THROW(appendSeikoIndividuals(t.dir() / "none", ctl, {a}, SeikoOptions{}, 0), TolvError);
+    EXPECT_EQ(readBytes(out / "csvcomp.csv"), written);
 }
