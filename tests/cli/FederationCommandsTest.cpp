@@ -46,3 +46,40 @@ TEST(CliSeiko, AppendsWithEventAndClassOptions)
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(readBytes(to / "csvcomp.csv"), comp);
 }
+
+TEST(CliRegistration, DocumentsAndTransferFilesNeedTheTally)
+{
+    tolvtest::TempTree t;
+    const auto file = t.dir() / "club.zep", to = t.dir() / "out";
+    {
+        EntryStore s;
+        s.openEntryFile(file);
+        s.readSwimmer(0);
+        s.swimmer().setSeq(1), s.swimmer().setQBango("13001200105011"), s.swimmer().setShuFuku("1");
+        s.swimmer().setSei("1"), s.swimmer().setGakunen("12");
+        s.header().setTotal(1);
+        s.writeSwimmer(1);
+    }
+    std::filesystem::create_directories(to);
+    // Without a tally there is no team register: both refuse and write nothing.
+    auto r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "registration-docs", file.string(), "--to",
+                                   to.string(), "--master", t.dir().string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("集計"), std::string::npos);
+    r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "registration", file.string(), "--to", to.string(),
+                              "--master", t.dir().string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(to));
+
+    r = runProgram(TOLV_BIN, {"--home", t.home().string(), "tally", file.string(), "--master", t.dir().string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string log = (t.dir() / "list.log").string();
+    r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "registration-docs", file.string(), "--to",
+                              to.string(), "--master", t.dir().string(), "--print-log", log});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("団体・競技者登録申請書(1).csv"), std::string::npos);
+    EXPECT_NE(readBytes(log).find("登録競技者合計人数"), std::string::npos);
+    // One athlete of 小学: 1,000 yen, no registered team.
+    EXPECT_NE(readBytes(to / "団体・競技者登録申請書(1).csv").find(tolvtest::sj("\"総合計金額\",\"＝\",\"1,000\"")),
+              std::string::npos);
+}
