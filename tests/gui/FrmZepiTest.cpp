@@ -507,7 +507,7 @@ private slots:
         const QStringList wired{"mOutTichi",  "mSotSei",   "mSotClb",  "mShuKei",   "mShuIchi",    "mShuKozin",
                                 "mInKetugo",  "mOutZep",   "mOutQTolv", "mOutSwmKari", "mOutScmSys", "mOutScmFd",
                                 "mOutTfd",    "mOutSwm",   "mOutKumamoto", "mInWeb", "mInNitiban", "mInSwm",
-                                "mInScm",     "mInMcompd", "mInResults", "mInResults2"};
+                                "mInScm",     "mInMcompd", "mInResults", "mInResults2", "mOutSwmToro", "mOutSeiko"};
         for (const auto& it : items) {
             QAction* a = w->menuAction(it[0]);
             QVERIFY2(a, it[0]);
