@@ -114,6 +114,7 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
         o->type_name(p.repeat ? "..." : "");
         // A repeated positional takes every remaining argument (CLI11 needs allow_extra_args for that).
         if (p.repeat) o->expected(0, -1)->allow_extra_args(true);
+        if (!p.optional) o->required();
         if (!p.choices.empty()) o->check(CLI::IsMember(p.choices));
         positionals.push_back(o);
     }
@@ -124,7 +125,7 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
             if (!u.repeat) o->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
         } else {
             o = app.add_option(u.name);
-            o->type_name(u.meta);
+            o->type_name(u.repeat ? u.meta + " ..." : u.meta);
             o->multi_option_policy(u.repeat ? CLI::MultiOptionPolicy::TakeAll : CLI::MultiOptionPolicy::TakeLast);
             if (u.integer) o->check(CLI::TypeValidator<long long>("INTEGER"));
         }
