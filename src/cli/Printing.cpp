@@ -17,10 +17,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-WritePdfFn* loadPdfWriter()
+// Beside the tolv binary (the build), else in ../lib/tolvsys (an installed package).
+fs::path pdfModulePath()
 {
     std::error_code ec;
-    const fs::path module = fs::read_symlink("/proc/self/exe", ec).parent_path() / kPdfModuleFile;
+    const fs::path bin = fs::read_symlink("/proc/self/exe", ec).parent_path();
+    const fs::path beside = bin / kPdfModuleFile;
+    const fs::path installed = bin.parent_path() / "lib" / "tolvsys" / kPdfModuleFile;
+    return fs::exists(beside, ec) || !fs::exists(installed, ec) ? beside : installed;
+}
+
+WritePdfFn* loadPdfWriter()
+{
+    const fs::path module = pdfModulePath();
     // Kept loaded for the rest of the run: Qt's application object lives in it.
     void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
