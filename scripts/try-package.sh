@@ -27,6 +27,9 @@ test -s "$SHARE/tolvsys/demo/entry/sample.zep"
 export TOLVSYS_HOME="$DIR/home"
 "$BIN/tolv" demo "$DIR/demo"
 "$BIN/tolv" show "$SHARE/tolvsys/demo/entry/sample.zep" | head -n 5
+# A PDF through the module the package installs in /usr/lib/tolvsys.
+"$BIN/tolv" print address --pdf "$DIR/address.pdf"
+head -c 5 "$DIR/address.pdf" | grep -q '%PDF-'
 
 # tolvsys from the package: it must start and keep running until it is stopped.
 [ -n "${DISPLAY:-}" ] || export QT_QPA_PLATFORM=offscreen

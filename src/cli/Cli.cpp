@@ -51,6 +51,39 @@ const Command kCommands[] = {
     {"formats", "formats list|show [NAME]", cmdFormats, "Lists the stored reading formats or shows one."},
 };
 
+bool startsWith(const std::string& s, const std::string& head) { return s.rfind(head, 0) == 0; }
+
+// The parser's message in Japanese, naming what was wrong; a message of another form is kept.
+std::string japanese(const CLI::ParseError& e)
+{
+    const std::string m = e.what();
+    for (const char* head : {"The following argument was not expected: ", "The following arguments were not expected: "})
+        if (startsWith(m, head)) return "余分な引数です: " + m.substr(std::string(head).size());
+    const std::string required = " is required";
+    if (m.size() > required.size() && m.compare(m.size() - required.size(), required.size(), required) == 0)
+        return m.substr(0, m.size() - required.size()) + " を指定してください";
+    const std::size_t colon = m.find(": ");
+    if (colon != std::string::npos) {
+        const std::string what = m.substr(0, colon), rest = m.substr(colon + 2);
+        const std::string parsing = "Failed parsing ";
+        if (startsWith(rest, parsing)) {
+            const std::size_t as = rest.rfind(" as a");
+            return what + " には整数を指定してください: " +
+                   rest.substr(parsing.size(), as == std::string::npos ? std::string::npos : as - parsing.size());
+        }
+        const std::size_t notIn = rest.find(" not in {");
+        if (notIn != std::string::npos && rest.back() == '}') {
+            std::string choices = rest.substr(notIn + 9, rest.size() - notIn - 10);
+            for (std::size_t c = 0; (c = choices.find(',', c)) != std::string::npos; c += 2) choices.replace(c, 1, ", ");
+            return rest.substr(0, notIn) + " は指定できません（" + choices + " のいずれか）";
+        }
+        if (rest.find(" required ") != std::string::npos && rest.size() > 8 &&
+            rest.compare(rest.size() - 8, 8, " missing") == 0)
+            return what + " の値がありません";
+    }
+    return m;
+}
+
 void listCommands(std::ostream& os)
 {
     os << "usage: tolv [--home DIR] COMMAND ...\n";
@@ -114,6 +147,7 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
         o->type_name(p.repeat ? "..." : "");
         // A repeated positional takes every remaining argument (CLI11 needs allow_extra_args for that).
         if (p.repeat) o->expected(0, -1)->allow_extra_args(true);
+        if (!p.optional) o->required();
         if (!p.choices.empty()) o->check(CLI::IsMember(p.choices));
         positionals.push_back(o);
     }
@@ -124,7 +158,7 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
             if (!u.repeat) o->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
         } else {
             o = app.add_option(u.name);
-            o->type_name(u.meta);
+            o->type_name(u.repeat ? u.meta + " ..." : u.meta);
             o->multi_option_policy(u.repeat ? CLI::MultiOptionPolicy::TakeAll : CLI::MultiOptionPolicy::TakeLast);
             if (u.integer) o->check(CLI::TypeValidator<long long>("INTEGER"));
         }
@@ -150,6 +184,7 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
     }
 
     Context ctx{{}, out, err};
+    const std::vector<std::string> given = args;
     try {
         std::reverse(args.begin(), args.end());  // CLI11 takes a vector back to front
         app.parse(args);
@@ -164,8 +199,16 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
     } catch (const CLI::CallForHelp&) {
         out << app.help();
         return 0;
+    } catch (const CLI::ExtrasError&) {
+        // Named in the order they were given.
+        std::vector<std::string> extra = app.remaining(), ordered;
+        for (const std::string& a : given)
+            if (std::find(extra.begin(), extra.end(), a) != extra.end()) ordered.push_back(a);
+        err << "tolv " << name << ": 余分な引数です: " << join(ordered.empty() ? extra : ordered, " ")
+            << "\nusage: tolv " << usage << "\n";
+        return 2;
     } catch (const CLI::ParseError& e) {
-        err << "tolv " << name << ": " << e.what() << "\nusage: tolv " << usage << "\n";
+        err << "tolv " << name << ": " << japanese(e) << "\nusage: tolv " << usage << "\n";
         return 2;
     } catch (const UsageError& e) {
         err << "tolv " << name << ": " << e.what() << "\nusage: tolv " << usage << "\n";
@@ -214,7 +257,7 @@ std::vector<std::string> Args::all(const std::string& name) const
 
 const std::string& Args::need(std::size_t i, const char* what) const
 {
-    if (i >= positional.size()) throw UsageError(std::string("missing ") + what);
+    if (i >= positional.size()) throw UsageError(std::string(what) + " を指定してください");
     return positional[i];
 }
 
@@ -225,10 +268,10 @@ std::optional<long long> Args::number(const std::string& name) const
     try {
         std::size_t used = 0;
         long long n = std::stoll(*v, &used);
-        if (used != v->size()) throw UsageError(name + " needs a number: " + *v);
+        if (used != v->size()) throw UsageError(name + " には整数を指定してください: " + *v);
         return n;
     } catch (const std::logic_error&) {
-        throw UsageError(name + " needs a number: " + *v);
+        throw UsageError(name + " には整数を指定してください: " + *v);
     }
 }
 
@@ -252,7 +295,7 @@ int run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         app.parse(reversed);
         rest = app.remaining();
     } catch (const CLI::ParseError& e) {
-        err << "tolv: " << e.what() << "\n";
+        err << "tolv: " << japanese(e) << "\n";
         listCommands(err);
         return 2;
     }
@@ -267,7 +310,7 @@ int run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
     if (!home.empty()) setenv("TOLVSYS_HOME", home.c_str(), 1);
     const Command* cmd = findCommand(rest.front());
     if (!cmd) {
-        err << "tolv: unknown command " << rest.front() << "\n";
+        err << "tolv: コマンド " << rest.front() << " はありません\n";
         listCommands(err);
         return 2;
     }

@@ -22,71 +22,96 @@ void openEntry(EntryStore& store, const std::string& path)
     store.openEntryFile(p);
 }
 
-std::string headerJson(const EntryHeader& h)
+Json headerJson(const EntryHeader& h)
 {
-    std::vector<std::string> days;
-    for (int i = 0; i < kCompetitionDays; ++i) days.push_back(std::to_string(h.day(i)));
-    return JsonObject()
-        .number("total", h.total())
-        .number("course", h.course())
-        .text("kijunBi", h.kijunBi())
-        .text("zigyo", h.zigyo())
-        .text("basho", h.basho())
-        .text("stBi", h.stBi())
-        .text("enBi", h.enBi())
-        .text("tcod", h.tcod())
-        .number("kubun", h.kubun())
-        .number("botai", h.botai())
-        .raw("days", jsonArray(days))
-        .str(2);
+    Json days = Json::array();
+    for (int i = 0; i < kCompetitionDays; ++i) days.push_back(h.day(i));
+    return Json{{"total", h.total()}, {"course", h.course()}, {"kijunBi", h.kijunBi()}, {"zigyo", h.zigyo()},
+                {"basho", h.basho()},  {"stBi", h.stBi()},      {"enBi", h.enBi()},       {"tcod", h.tcod()},
+                {"kubun", h.kubun()},  {"botai", h.botai()},    {"days", days}};
 }
 
-std::string reserveJson(const ReserveEvents& r)
+Json reserveJson(const ReserveEvents& r)
 {
-    std::vector<std::string> kubun, name, relay;
+    Json kubun = Json::array(), name = Json::array(), relay = Json::array();
     for (int i = 0; i < kReserveEvents; ++i) {
-        kubun.push_back(jsonString(r.yobiKubun(i)));
-        name.push_back(jsonString(r.yobiName(i)));
-        relay.push_back(jsonString(r.yobiRelay(i)));
+        kubun.push_back(r.yobiKubun(i));
+        name.push_back(r.yobiName(i));
+        relay.push_back(r.yobiRelay(i));
     }
-    return JsonObject()
-        .raw("yobiKubun", jsonArray(kubun))
-        .raw("yobiName", jsonArray(name))
-        .raw("yobiRelay", jsonArray(relay))
-        .str(2);
+    return Json{{"yobiKubun", kubun}, {"yobiName", name}, {"yobiRelay", relay}};
 }
 
-std::string swimmerJson(int n, const SwimmerRecord& s)
-{
-    std::vector<std::string> kiro, markA, markB;
-    for (int i = 0; i < kEventSlots; ++i) {
-        kiro.push_back(std::to_string(s.kiro(i)));
-        markA.push_back(jsonString(s.markA(i)));
-        markB.push_back(jsonString(s.markB(i)));
+// One swimmer's object, built once and refilled for every swimmer so that a long file costs no
+// allocation per value.
+class SwimmerJson {
+public:
+    SwimmerJson()
+    {
+        const Json slots = Json(std::vector<int>(kEventSlots, 0));
+        const Json marks = Json(std::vector<std::string>(kEventSlots));
+        doc_ = Json{{"n", 0},           {"seq", 0},     {"Bango", ""},   {"QBango", ""},  {"Namae", ""},
+                    {"Kana", ""},       {"ken", ""},    {"kenKana", ""}, {"Shozoku", ""}, {"ShozokuKana", ""},
+                    {"gakunen", ""},    {"nenrei", 0},  {"sei", ""},     {"shuFuku", ""}, {"kiro", slots},
+                    {"shubetu", ""},    {"torobi", 0},  {"markA", marks}, {"markB", marks}, {"card", ""},
+                    {"daishi", ""}};
+        for (auto it = doc_.begin(); it != doc_.end(); ++it) field_.push_back(&it.value());
     }
-    return JsonObject()
-        .number("n", n)
-        .number("seq", s.seq())
-        .text("Bango", s.Bango())
-        .text("QBango", s.QBango())
-        .text("Namae", s.Namae())
-        .text("Kana", s.Kana())
-        .text("ken", s.ken())
-        .text("kenKana", s.kenKana())
-        .text("Shozoku", s.Shozoku())
-        .text("ShozokuKana", s.ShozokuKana())
-        .text("gakunen", s.gakunen())
-        .number("nenrei", s.nenrei())
-        .text("sei", s.sei())
-        .text("shuFuku", s.shuFuku())
-        .raw("kiro", jsonArray(kiro))
-        .text("shubetu", s.shubetu())
-        .number("torobi", s.torobi())
-        .raw("markA", jsonArray(markA))
-        .raw("markB", jsonArray(markB))
-        .text("card", s.card())
-        .text("daishi", s.daishi())
-        .str(4);
+
+    const Json& fill(int n, const SwimmerRecord& s)
+    {
+        std::size_t i = 0;
+        auto number = [&](long long v) { *field_[i++] = v; };
+        auto text = [&](std::string v) { field_[i++]->get_ref<std::string&>() = std::move(v); };
+        number(n);
+        number(s.seq());
+        text(s.Bango());
+        text(s.QBango());
+        text(s.Namae());
+        text(s.Kana());
+        text(s.ken());
+        text(s.kenKana());
+        text(s.Shozoku());
+        text(s.ShozokuKana());
+        text(s.gakunen());
+        number(s.nenrei());
+        text(s.sei());
+        text(s.shuFuku());
+        Json& kiro = *field_[i++];
+        for (int k = 0; k < kEventSlots; ++k) kiro[static_cast<std::size_t>(k)] = s.kiro(k);
+        text(s.shubetu());
+        number(s.torobi());
+        Json& markA = *field_[i++];
+        Json& markB = *field_[i++];
+        for (int k = 0; k < kEventSlots; ++k) {
+            markA[static_cast<std::size_t>(k)].get_ref<std::string&>() = s.markA(k);
+            markB[static_cast<std::size_t>(k)].get_ref<std::string&>() = s.markB(k);
+        }
+        text(s.card());
+        text(s.daishi());
+        return doc_;
+    }
+
+private:
+    Json doc_;
+    std::vector<Json*> field_;
+};
+
+// The document is written as it goes, one swimmer object at a time.
+void showJson(std::ostream& out, const EntryStore& store)
+{
+    out << "{\n  \"header\": ";
+    writeJson(out, headerJson(store.header()), 2);
+    out << ",\n  \"reserve\": ";
+    writeJson(out, reserveJson(store.reserve()), 2);
+    out << ",\n  \"swimmers\": [";
+    const int total = store.header().total();
+    SwimmerJson swimmer;
+    for (int n = 1; n <= total; ++n) {
+        out << (n == 1 ? "\n    " : ",\n    ");
+        writeJson(out, swimmer.fill(n, store.swimmerAt(n)), 4);
+    }
+    out << (total > 0 ? "\n  ]" : "]") << "\n}\n";
 }
 
 const char* const kCourses[] = {"長水", "短水"};
@@ -157,18 +182,8 @@ int cmdShow(Context& ctx)
     const std::string& path = ctx.args.need(0, "ENTRY");
     enforce(!fs::is_directory(path), "申込ファイルではなくフォルダです: " + path);
     store.openEntryFile(fs::path(path), EntryStore::Access::Read);
-    if (!ctx.args.flag("--json")) {
-        showText(ctx.out, store);
-        return 0;
-    }
-    std::vector<std::string> swimmers;
-    for (int n = 1; n <= store.header().total(); ++n) swimmers.push_back(swimmerJson(n, store.swimmerAt(n)));
-    ctx.out << JsonObject()
-                   .raw("header", headerJson(store.header()))
-                   .raw("reserve", reserveJson(store.reserve()))
-                   .raw("swimmers", jsonArray(swimmers, true, 2))
-                   .str()
-            << "\n";
+    if (ctx.args.flag("--json")) showJson(ctx.out, store);
+    else showText(ctx.out, store);
     return 0;
 }
 

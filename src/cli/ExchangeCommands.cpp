@@ -58,7 +58,7 @@ int dispatch(Context& ctx, const Format (&table)[N], const char* what)
     std::string names;
     for (const Format& f : table)
         if (f.name) names += std::string(names.empty() ? "" : ", ") + f.name;
-    throw UsageError(std::string("unknown ") + what + " format " + name + " (one of: " + names + ")");
+    throw UsageError(std::string(what) + "の形式 " + name + " はありません（" + names + " のいずれか）");
 }
 
 template <std::size_t N>
@@ -75,7 +75,7 @@ std::vector<Variant> variants(const Format (&table)[N])
 std::vector<Variant> exportFormats() { return variants(kExports); }
 std::vector<Variant> importFormats() { return variants(kImports); }
 
-int cmdExport(Context& ctx) { return dispatch(ctx, kExports, "export"); }
-int cmdImport(Context& ctx) { return dispatch(ctx, kImports, "import"); }
+int cmdExport(Context& ctx) { return dispatch(ctx, kExports, "書き出し"); }
+int cmdImport(Context& ctx) { return dispatch(ctx, kImports, "読み込み"); }
 
 } // namespace tolv::cli

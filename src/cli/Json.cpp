@@ -1,61 +1,63 @@
 #include "cli/Json.h"
 
-#include <cstdio>
+#include <ostream>
+#include <string>
 
 namespace tolv::cli {
 
-std::string jsonString(std::string_view s)
-{
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
+namespace {
+
+// Lays a value out into a buffer; scalars go through the library's serializer, one per value written.
+class Layout {
+public:
+    std::string text;
+
+    void write(const Json& v, int indent)
+    {
+        if (v.is_object()) {
+            text += "{\n";
+            std::size_t i = 0;
+            for (auto it = v.begin(); it != v.end(); ++it, ++i) {
+                text.append(static_cast<std::size_t>(indent + 2), ' ');
+                serializer_.dump(Json(it.key()), false, false, 0);
+                text += ": ";
+                write(it.value(), indent + 2);
+                text += i + 1 < v.size() ? ",\n" : "\n";
             }
+            text.append(static_cast<std::size_t>(indent), ' ');
+            text += '}';
+        } else if (v.is_array()) {
+            if (v.empty()) {
+                text += "[]";
+                return;
+            }
+            bool flat = true;
+            for (const Json& e : v) flat = flat && !e.is_structured();
+            text += '[';
+            for (std::size_t i = 0; i < v.size(); ++i) {
+                if (!flat) text.append("\n").append(static_cast<std::size_t>(indent + 2), ' ');
+                write(v[i], indent + 2);
+                if (i + 1 < v.size()) text += flat ? ", " : ",";
+            }
+            if (!flat) text.append("\n").append(static_cast<std::size_t>(indent), ' ');
+            text += ']';
+        } else {
+            serializer_.dump(v, false, false, 0);
         }
     }
-    return out + "\"";
-}
 
-JsonObject& JsonObject::raw(const std::string& key, const std::string& rendered)
-{
-    items_.emplace_back(key, rendered);
-    return *this;
-}
+private:
+    nlohmann::detail::serializer<Json> serializer_{nlohmann::detail::output_adapter<char>(text), ' ',
+                                                   Json::error_handler_t::replace};
+};
 
-std::string JsonObject::str(int indent) const
-{
-    std::string pad(static_cast<std::size_t>(indent + 2), ' ');
-    std::string out = "{\n";
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        out += pad + jsonString(items_[i].first) + ": " + items_[i].second;
-        out += i + 1 < items_.size() ? ",\n" : "\n";
-    }
-    return out + std::string(static_cast<std::size_t>(indent), ' ') + "}";
-}
+} // namespace
 
-std::string jsonArray(const std::vector<std::string>& items, bool multiline, int indent)
+void writeJson(std::ostream& out, const Json& v, int indent)
 {
-    if (items.empty()) return "[]";
-    std::string out = "[";
-    std::string pad(static_cast<std::size_t>(indent + 2), ' ');
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (multiline) out += "\n" + pad;
-        out += items[i];
-        if (i + 1 < items.size()) out += multiline ? "," : ", ";
-    }
-    if (multiline) out += "\n" + std::string(static_cast<std::size_t>(indent), ' ');
-    return out + "]";
+    Layout layout;
+    layout.write(v, indent);
+    out.write(layout.text.data(), static_cast<std::streamsize>(layout.text.size()));
 }
 
 } // namespace tolv::cli

@@ -1,14 +1,47 @@
 // Where the report commands print: --print-log FILE and/or --pdf FILE, by default the print log on
-// stdout.
+// stdout. The PDF writer is a module loaded only here (platform/PdfModule.h), so the command line
+// starts without Qt.
 #include "cli/Cli.h"
 
-#include "gui/PrintPreview.h"
 #include "platform/Error.h"
+#include "platform/PdfModule.h"
 #include "platform/Printer.h"
 
+#include <dlfcn.h>
+
+#include <filesystem>
 #include <fstream>
 
 namespace tolv::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Beside the tolv binary (the build), else in ../lib/tolvsys (an installed package).
+fs::path pdfModulePath()
+{
+    std::error_code ec;
+    const fs::path bin = fs::read_symlink("/proc/self/exe", ec).parent_path();
+    const fs::path beside = bin / kPdfModuleFile;
+    const fs::path installed = bin.parent_path() / "lib" / "tolvsys" / kPdfModuleFile;
+    return fs::exists(beside, ec) || !fs::exists(installed, ec) ? beside : installed;
+}
+
+WritePdfFn* loadPdfWriter()
+{
+    const fs::path module = pdfModulePath();
+    // Kept loaded for the rest of the run: Qt's application object lives in it.
+    void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = ::dlerror();
+        throw TolvError("PDF出力モジュールを読み込めません: " + module.string() + (why ? std::string(" (") + why + ")" : ""));
+    }
+    void* fn = ::dlsym(handle, kPdfEntryPoint);
+    enforce(fn != nullptr, "PDF出力モジュールを読み込めません: " + module.string());
+    return reinterpret_cast<WritePdfFn*>(fn);
+}
+
+} // namespace
 
 void withPrinter(Context& ctx, const std::function<void(tolv::Printer&)>& draw)
 {
@@ -20,8 +53,8 @@ void withPrinter(Context& ctx, const std::function<void(tolv::Printer&)>& draw)
         enforce(bool(logFile), "印刷ログを作成できません: " + *logPath);
     }
     if (pdfPath) {
-        // Qt is started only here, offscreen, for drawing the PDF.
-        tolv::gui::writePdf(*pdfPath, [&](tolv::Printer& pdf) {
+        WritePdfFn* writePdf = loadPdfWriter();
+        writePdf(pdfPath->c_str(), [&](tolv::Printer& pdf) {
             if (!logPath) {
                 draw(pdf);
                 return;

@@ -27,8 +27,6 @@ namespace tolv::gui {
 
 namespace {
 
-constexpr double kPdfMargin = 1.0 / 6.0;  // inches
-
 // Discards the print log of a trial run.
 class NullBuffer : public std::streambuf {
 protected:
@@ -58,25 +56,6 @@ void fitToWidth(QPrintPreviewDialog& dialog)
 }
 
 } // namespace
-
-void ensureGuiApplication()
-{
-    if (QGuiApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        // Qt wants a private runtime folder; without a session there is none.
-        std::filesystem::path dir = std::filesystem::temp_directory_path() / ("tolv-runtime-" + std::to_string(::getuid()));
-        std::error_code ec;
-        std::filesystem::create_directories(dir, ec);
-        std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);
-        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(dir.string()));
-    }
-    static int argc = 1;
-    static char name[] = "tolv";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
-    installFontSubstitutions();
-}
 
 bool printWithPreview(QWidget* parent, const DrawReport& draw)
 {
@@ -115,39 +94,6 @@ bool printWithPreview(QWidget* parent, const DrawReport& draw)
     fitToWidth(dialog);
     dialog.exec();
     return true;
-}
-
-void writePdf(const std::filesystem::path& file, const DrawReport& draw)
-{
-    ensureGuiApplication();
-    installFontSubstitutions();
-    const std::filesystem::path temp = file.string() + ".tmp";
-    {
-        QPdfWriter writer(QString::fromStdString(temp.string()));
-        writer.setResolution(1440);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        // Positions count from the printable area, as on a printer: a sixth of an inch all round.
-        writer.setPageMargins(QMarginsF(kPdfMargin, kPdfMargin, kPdfMargin, kPdfMargin), QPageLayout::Inch);
-        writer.setCreator(QStringLiteral("tolvsys"));
-        QPainter painter;
-        if (!painter.begin(&writer)) throw TolvError("PDFファイルを作成できません: " + file.string());
-        try {
-            QtPrinter p(painter, writer);
-            draw(p);
-        } catch (...) {
-            if (painter.isActive()) painter.end();
-            std::error_code ec;
-            std::filesystem::remove(temp, ec);
-            throw;
-        }
-        if (painter.isActive()) painter.end();
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        throw TolvError("PDFファイルを作成できません: " + file.string());
-    }
 }
 
 } // namespace tolv::gui

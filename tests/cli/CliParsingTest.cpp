@@ -26,6 +26,9 @@ TEST(CliParsing, EveryCommandHasItsHelpAndBadArgumentsAreUsageErrors)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(has(r.out, "--issuer N=TEXT")) << r.out;
     EXPECT_TRUE(has(r.out, "usage: tolv print team-list|")) << r.out;
+    r = tolvRun({"export", "lenex", "--help"});  // a format's own options
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(has(r.out, "usage: tolv export FORMAT ENTRY [--to DIR] [--zip]")) << r.out;
 
     struct Bad {
         std::vector<std::string> args;
@@ -38,6 +41,8 @@ TEST(CliParsing, EveryCommandHasItsHelpAndBadArgumentsAreUsageErrors)
         {{"add", entry}, "--qbango"},                                 // a required option
         {{"tally", entry, "--master"}, "--master"},                   // an option without its value
         {{"--home"}, "--home"},
+        {{"export", "lenex", entry, "--zipp"}, "--zipp"},            // not an option of the format
+        {{"export", "nothing", entry}, "nothing"},                    // not a format
     };
     for (const Bad& b : bad) {
         r = tolvRun(b.args);

@@ -162,3 +162,24 @@ TEST(CliEntry, CommandsThatOnlyReadNeitherWriteNorInitialiseTheFile)
     EXPECT_NE(r.out.find("岬　大地"), std::string::npos);
     EXPECT_EQ(readBytes(entry), before);
 }
+
+TEST(CliEntry, ShowJsonMemoryDoesNotGrowWithTheFile)
+{
+    TempTree t;
+    ASSERT_EQ(tolvRun({"demo", (t.dir() / "demo").string()}).exitCode, 0);
+    // 20,000 swimmers: the demo's records repeated, the header count set to match.
+    const std::string demo = readBytes(t.dir() / "demo" / "entry" / "sample.zep");
+    const std::size_t rec = kEntryRecordLength;
+    const std::size_t demoSwimmers = demo.size() / rec - 10;
+    std::string big = demo.substr(0, 10 * rec);
+    const std::int32_t count = 20000;
+    big.replace(0, 4, reinterpret_cast<const char*>(&count), 4);
+    for (int i = 0; i < count; ++i) big += demo.substr((10 + i % demoSwimmers) * rec, rec);
+    const fs::path file = t.dir() / "big.zep";
+    tolvtest::writeBytes(file, big);
+    // The whole document held as text would need well over 100 MB; 48 MB of data is ample.
+    auto r = runProgram("/usr/bin/prlimit", {"--data=50331648", TOLV_BIN, "show", file.string(), "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_GT(r.out.size(), 20000u * 1000u);
+    EXPECT_NE(r.out.find("\"n\": 20000,"), std::string::npos);
+}

@@ -85,7 +85,7 @@ TEST(MergeCommand, EverySourceIsCheckedBeforeTheFirstIsAppended)
         {{m.at("a.zep"), m.at("bad.csv"), "--format", "クラブ"}, 1, "ファイルの終わりのレコードの項目が足りません"},
         {{m.at("a.zep"), m.at("c.csv"), "--format", "なし"}, 1, "読込形式 なし はありません"},
         {{m.at("a.zep"), m.at("c.csv")}, 2, "--format NAME is needed"},
-        {{}, 2, "missing SOURCE"},
+        {{}, 2, "SOURCE を指定してください"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"merge", m.entry.string()};

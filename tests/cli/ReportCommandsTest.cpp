@@ -169,3 +169,23 @@ TEST(CliReports, EveryListPrints)
         EXPECT_EQ(r.out.substr(r.out.size() - 4), "end\n") << list;
     }
 }
+
+TEST(CliReports, OnlyAPdfLoadsQt)
+{
+    EntryFile f;
+    f.store.close();
+    const std::string entry = f.path().string();
+    // The dynamic loader names every library it loads on stderr.
+    setenv("LD_DEBUG", "libs", 1);
+    auto shown = run({"show", entry});
+    auto checked = run({"check", "number", entry});
+    auto pdf = run({"print", "address", "--pdf", (f.dir() / "a.pdf").string()});
+    unsetenv("LD_DEBUG");
+    EXPECT_EQ(shown.exitCode, 0);
+    EXPECT_EQ(checked.exitCode, 0);
+    EXPECT_EQ(shown.err.find("libQt6"), std::string::npos);
+    EXPECT_EQ(checked.err.find("libQt6"), std::string::npos);
+    EXPECT_EQ(pdf.exitCode, 0);
+    EXPECT_NE(pdf.err.find("libQt6Gui"), std::string::npos);
+    EXPECT_EQ(readBytes(f.dir() / "a.pdf").substr(0, 5), "%PDF-");
+}
