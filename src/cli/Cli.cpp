@@ -49,6 +49,7 @@ const Command kCommands[] = {
     {"merge", "merge ENTRY SOURCE... [--format NAME] [--prefer-master] [--master DIR]", cmdMerge,
      "Appends entry files, or comma-separated files read through a stored reading format, to the entry file."},
     {"formats", "formats list|show [NAME]", cmdFormats, "Lists the stored reading formats or shows one."},
+    {"verify", "verify ENTRY", cmdVerify, "Checks the structure of an entry file; exit 1 when anything is wrong."},
 };
 
 bool startsWith(const std::string& s, const std::string& head) { return s.rfind(head, 0) == 0; }

@@ -20,6 +20,7 @@ int cmdBackups(Context& ctx);
 int cmdUndo(Context& ctx);
 int cmdMerge(Context& ctx);
 int cmdFormats(Context& ctx);
+int cmdVerify(Context& ctx);
 
 // The formats of export and import with their own options.
 std::vector<Variant> exportFormats();

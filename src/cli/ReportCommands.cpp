@@ -35,8 +35,7 @@ void openExisting(EntryStore& store, const std::string& path,
 void openTotals(TeamTotalsFile& totals, const EntryStore& store)
 {
     fs::path p = teamTotalsPath(store.path());
-    enforce(fs::is_regular_file(p), "申込団体ファイルがありません。先に集計してください: " + p.string());
-    totals.open(p);
+    totals.open(p, TeamTotalsFile::Access::Read);
 }
 
 int rangeValue(const Context& ctx, const char* name, int fallback)
@@ -74,7 +73,8 @@ int cmdTally(Context& ctx)
     if (auto dir = ctx.args.option("--master")) {
         master = MasterSource::local(fs::path(*dir));
     } else {
-        ensureControlDefaults(ctlDir());
+        const std::string warning = ensureControlDefaults(ctlDir());
+        if (!warning.empty()) ctx.err << warning << "\n";
         master = MasterSource::local(toHostPath(loadTorControl(ctlDir()).folder));
     }
     ScriptedPrompt prompt;

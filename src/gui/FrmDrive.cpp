@@ -187,7 +187,7 @@ void FrmDrive::load()
 {
     lblVersion_->setText(kVersionText);
     const fs::path ctl = tolv::ctlDir();
-    tolv::ensureControlDefaults(ctl);
+    tolv::ensureControlDefaults(ctl, &ctx_.ask());
     tolv::installShippedPrefectureTable(ctl);
     presetFromControlFiles();
     fillWebFromControl();

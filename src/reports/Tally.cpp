@@ -1,7 +1,9 @@
 #include "reports/Tally.h"
 
 #include "platform/Cp932.h"
+#include "platform/AtomicFile.h"
 #include "platform/Error.h"
+#include "platform/FileLock.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "reports/ReportText.h"
@@ -12,6 +14,7 @@
 #include "storage/Master.h"
 #include "storage/RecordFile.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -181,16 +184,24 @@ TallyResult runTally(const EntryStore& store, int botai, const MasterSource& mas
 {
     enforce(store.isOpen(), "申込ファイルが開かれていません");
     const fs::path path = teamTotalsPath(store.path());
-    // The file is rewritten in place (the lists window may hold it open); everything is counted
-    // first, so an overflow leaves the file as it was.
-    RecordFile file(path, kZedRecordLength, RecordFile::Mode::ReadWrite);
+    // Counted first, then written whole under the file's lock: an overflow, a full disk or a kill
+    // leaves the old file as it was. Records beyond the new team count stay as they were.
+    FileLock lock(path, FileLock::Kind::Exclusive);
+    std::string image;
+    if (std::filesystem::exists(path)) image = RecordFile(path, kZedRecordLength, RecordFile::Mode::ReadOnly).readAllBytes();
     ZedControlRecord old = ZedControlRecord::fresh();
-    if (file.byteSize() >= 11) file.read(1, old.bytes().data());
+    if (image.size() >= 11) {
+        std::string first = image.substr(0, kZedRecordLength);
+        first.resize(kZedRecordLength, '\0');
+        std::copy_n(first.data(), kZedRecordLength, old.bytes().data());
+    }
     TallyResult r = computeTally(store, botai, old, master);
+    const std::size_t need = r.teams.empty() ? kZedRecordLength : (r.teams.size() + 10) * kZedRecordLength;
+    if (image.size() < need) image.resize(need, '\0');
+    std::copy_n(r.control.bytes().data(), kZedRecordLength, image.data());
     for (std::size_t i = 0; i < r.teams.size(); ++i)
-        file.write(static_cast<long long>(i) + 11, r.teams[i].bytes().data());
-    file.write(1, r.control.bytes().data());
-    file.close();
+        std::copy_n(r.teams[i].bytes().data(), kZedRecordLength, image.data() + (i + 10) * kZedRecordLength);
+    replaceFile(path, image);
     if (prompt && !r.missingMasters.empty()) {
         std::string msg = "団体マスタを開けませんでした。団体名・住所は空白のままです。";
         for (const fs::path& p : r.missingMasters) msg += "\n" + p.string();

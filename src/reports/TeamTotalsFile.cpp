@@ -40,12 +40,22 @@ std::filesystem::path teamTotalsPath(const std::filesystem::path& entryFile)
     return entryFile.parent_path() / (name.substr(0, name.find('.')) + ".zed");
 }
 
-void TeamTotalsFile::open(const std::filesystem::path& path)
+void TeamTotalsFile::open(const std::filesystem::path& path, Access access)
 {
-    file_.close();
-    file_ = RecordFile(path, kZedRecordLength, RecordFile::Mode::ReadWrite);
+    close();
+    if (access == Access::Read)
+        enforce(std::filesystem::is_regular_file(path), "申込団体ファイルがありません。先に集計してください: " + path.string());
+    FileLock lock(path, access == Access::Write ? FileLock::Kind::Exclusive : FileLock::Kind::Shared);
+    file_ = RecordFile(path, kZedRecordLength,
+                       access == Access::Write ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly);
+    lock_ = std::move(lock);
+    access_ = access;
     team_ = TeamTotalRecord::cleared();
     if (file_.byteSize() < 11) {
+        if (access == Access::Read) {
+            close();
+            throw TolvError("申込団体ファイルが空です。先に集計してください: " + path.string());
+        }
         control_ = ZedControlRecord::fresh();
         writeControl();
         return;
@@ -54,14 +64,18 @@ void TeamTotalsFile::open(const std::filesystem::path& path)
     file_.read(1, c.bytes().data());
     long long present = std::max(0LL, file_.recordCount() - 10);
     if (c.teamCount() < 0 || c.teamCount() > present) {
-        file_.close();
+        close();
         throw TolvError("申込団体ファイルが壊れています（団体数 " + std::to_string(c.teamCount()) +
                         "、ファイル内の団体レコード " + std::to_string(present) + "）: " + path.string());
     }
     control_ = c;
 }
 
-void TeamTotalsFile::close() { file_.close(); }
+void TeamTotalsFile::close()
+{
+    file_.close();
+    lock_.release();
+}
 
 void TeamTotalsFile::readTeam(int n)
 {
@@ -83,11 +97,16 @@ TeamTotalRecord TeamTotalsFile::teamAt(int n) const
 
 void TeamTotalsFile::writeTeam(int n)
 {
-    enforce(n >= 1, "団体番号が不正です: " + std::to_string(n));
+    enforce(n >= 1 && n <= 32767, "団体番号が不正です: " + std::to_string(n));
+    enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
     file_.write(static_cast<long long>(n) + 10, team_.bytes().data());
     writeControl();
 }
 
-void TeamTotalsFile::writeControl() { file_.write(1, control_.bytes().data()); }
+void TeamTotalsFile::writeControl()
+{
+    enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
+    file_.write(1, control_.bytes().data());
+}
 
 } // namespace tolv

@@ -16,6 +16,7 @@
 //    57  16  representative          fee item                  372  1    current-month flag
 //    73  8   postal code                                        373  11   unused (NUL)
 // Texts are CP932, left-justified and blank-padded; integers little-endian.
+#include "platform/FileLock.h"
 #include "storage/FixedRecord.h"
 #include "storage/RecordFile.h"
 
@@ -99,6 +100,11 @@ std::filesystem::path teamTotalsPath(const std::filesystem::path& entryFile);
 // other subsystems use it. Every write goes straight to disk.
 class TeamTotalsFile {
 public:
+    // Write: read-write under the file's exclusive lock (the tally is refused meanwhile), created
+    // when missing. Read: read-only under a shared lock; a missing, empty or damaged file is refused,
+    // so a list is never printed from a file the tally did not finish.
+    enum class Access { Write, Read };
+
     TeamTotalsFile() = default;
     TeamTotalsFile(const TeamTotalsFile&) = delete;
     TeamTotalsFile& operator=(const TeamTotalsFile&) = delete;
@@ -106,7 +112,7 @@ public:
     // Closes an open file and opens `path` (created when missing). A file shorter than 11 bytes is
     // new: its control record is written fresh. Otherwise the control record is loaded; a team
     // count that is negative or beyond the records present is refused.
-    void open(const std::filesystem::path& path);
+    void open(const std::filesystem::path& path, Access access = Access::Write);
     void close();
     bool isOpen() const { return file_.isOpen(); }
     const std::filesystem::path& path() const { return file_.path(); }
@@ -128,6 +134,8 @@ public:
     TeamTotalRecord teamAt(int n) const;
 
 private:
+    FileLock lock_;
+    Access access_ = Access::Write;
     RecordFile file_;
     ZedControlRecord control_;
     TeamTotalRecord team_ = TeamTotalRecord::cleared();

@@ -5,6 +5,7 @@
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
+#include "platform/Prompt.h"
 #include "storage/FixedRecord.h"
 
 #include <algorithm>
@@ -61,7 +62,19 @@ std::optional<std::vector<std::string>> readControlFile(const fs::path& p)
 {
     auto bytes = readFileBytes(p);
     if (!bytes) return std::nullopt;
+    if (!isValidCp932(*bytes)) return std::nullopt;  // damaged bytes: as unreadable
     return parseControlFields(fromCp932(*bytes));
+}
+
+// A control file that is there but gives nothing: never to be replaced by defaults. An empty file
+// holds nothing to lose and counts as missing.
+bool existsUnread(const fs::path& file, bool readable)
+{
+    if (readable) return false;
+    std::error_code ec;
+    if (fs::symlink_status(file, ec).type() == fs::file_type::not_found || ec) return false;
+    std::error_code sc;
+    return !(fs::is_regular_file(file, sc) && fs::file_size(file, sc) == 0 && !sc);
 }
 
 // A number field as the sequential reader takes it: optional blanks and sign, then digits only.
@@ -218,40 +231,70 @@ std::optional<WebControl> readWebControl(const fs::path& ctl)
     return w;
 }
 
-void writeZepControl(const fs::path& ctl, const ZepControl& v)
+bool writeZepControl(const fs::path& ctl, const ZepControl& v)
 {
+    if (existsUnread(ctl / kZepFile, readZepControl(ctl).has_value())) return false;
     writeControlFile(ctl / kZepFile, controlLine({text(v.drive), text(v.folder), number(v.fileType),
                                                   text(v.fileName)}));
+    return true;
 }
 
-void writeTorControl(const fs::path& ctl, const TorControl& v)
+bool writeTorControl(const fs::path& ctl, const TorControl& v)
 {
+    if (existsUnread(ctl / kTorFile, readTorControl(ctl).has_value())) return false;
     writeControlFile(ctl / kTorFile, controlLine({text(v.drive), text(v.folder)}));
+    return true;
 }
 
-void writeTenControl(const fs::path& ctl, const TenControl& v)
+bool writeTenControl(const fs::path& ctl, const TenControl& v)
 {
+    if (existsUnread(ctl / kTenFile, readTenControl(ctl).has_value())) return false;
     writeControlFile(ctl / kTenFile, controlLine({text(v.folder)}));
+    return true;
 }
 
-void writeWebControl(const fs::path& ctl, const WebControl& v)
+bool writeWebControl(const fs::path& ctl, const WebControl& v)
 {
+    if (existsUnread(ctl / kWebFile, readWebControl(ctl).has_value())) return false;
     std::vector<ControlField> second;
     for (const auto& a : v.addresses) second.push_back(text(a));
     second.push_back(number(static_cast<int>(v.addresses.size())));
     second.push_back(number(v.chosen));
     writeControlFile(ctl / kWebFile, controlLine({text(v.clubCode), text(v.password)}) + controlLine(second));
+    return true;
 }
 
-void ensureControlDefaults(const fs::path& ctl)
+std::vector<fs::path> damagedControlFiles(const fs::path& ctl)
+{
+    std::vector<fs::path> out;
+    if (existsUnread(ctl / kTorFile, readTorControl(ctl).has_value())) out.push_back(ctl / kTorFile);
+    if (existsUnread(ctl / kTenFile, readTenControl(ctl).has_value())) out.push_back(ctl / kTenFile);
+    if (existsUnread(ctl / kZepFile, readZepControl(ctl).has_value())) out.push_back(ctl / kZepFile);
+    if (existsUnread(ctl / kWebFile, readWebControl(ctl).has_value())) out.push_back(ctl / kWebFile);
+    return out;
+}
+
+std::string damagedControlMessage(const std::vector<fs::path>& files)
+{
+    if (files.empty()) return {};
+    std::string msg = "設定ファイルを読めません。既定の設定で続けます（ファイルはそのまま残します）:";
+    for (const fs::path& f : files) msg += "\n" + f.string();
+    return msg;
+}
+
+std::string ensureControlDefaults(const fs::path& ctl, Prompt* prompt)
 {
     std::error_code ec;
     fs::create_directories(ctl, ec);
     if (ec) throw TolvError("フォルダを作成できません: " + ctl.string());
+    // Each writer leaves a file that exists but cannot be read.
     if (!readTorControl(ctl)) writeTorControl(ctl, TorControl{});
     if (!readTenControl(ctl)) writeTenControl(ctl, TenControl{});
     if (!readZepControl(ctl)) writeZepControl(ctl, ZepControl{});
     if (!readWebControl(ctl)) writeWebControl(ctl, WebControl{});
+    const std::string msg = damagedControlMessage(damagedControlFiles(ctl));
+    if (prompt && !msg.empty()) prompt->tell(msg);
+    return msg;
 }
 
 ZepControl loadZepControl(const fs::path& ctl) { return readZepControl(ctl).value_or(ZepControl{}); }
@@ -259,17 +302,53 @@ TorControl loadTorControl(const fs::path& ctl) { return readTorControl(ctl).valu
 TenControl loadTenControl(const fs::path& ctl) { return readTenControl(ctl).value_or(TenControl{}); }
 WebControl loadWebControl(const fs::path& ctl) { return readWebControl(ctl).value_or(WebControl{}); }
 
+namespace {
+
+std::optional<Prefecture> prefectureRecord(const std::string& bytes, std::size_t index)
+{
+    if ((index + 1) * kKenRecord > bytes.size()) return std::nullopt;
+    KenRecord r;
+    std::copy_n(bytes.data() + index * kKenRecord, kKenRecord, r.bytes().data());
+    return Prefecture{r.text(kKenName, kKenNameWidth), r.text(kKenReading, kKenReadingWidth),
+                      r.text(kKenFurther, kKenFurtherWidth)};
+}
+
+} // namespace
+
+void checkPrefectureTable(const std::string& bytes, const std::string& name)
+{
+    // Readable: a whole record of CP932 text, blank or NUL padded, without line ends or markup
+    // (what an HTML page served in its place would show).
+    int readable = 0;
+    for (int i = 0; i < kPrefecturesRequired; ++i) {
+        try {
+            if (!prefectureRecord(bytes, static_cast<std::size_t>(i))) continue;
+            const std::string_view rec = std::string_view(bytes).substr(static_cast<std::size_t>(i) * kKenRecord, kKenRecord);
+            bool clean = isValidCp932(rec);
+            for (unsigned char c : rec)
+                if ((c != 0 && c < 0x20) || c == 0x7F || c == '<' || c == '>') clean = false;
+            if (clean) ++readable;
+        } catch (const TolvError&) {
+        }
+    }
+    if (readable < kPrefecturesRequired)
+        throw TolvError("県名ファイルが壊れています（読める都道府県 " + std::to_string(readable) + " / " +
+                        std::to_string(kPrefecturesRequired) + "）: " + name);
+}
+
 std::optional<Prefecture> readPrefecture(const fs::path& kenCtl, int code)
 {
     if (code <= 0) return std::nullopt;
-    std::ifstream in(kenCtl, std::ios::binary);
-    if (!in) return std::nullopt;
-    KenRecord r;
-    in.seekg(static_cast<std::streamoff>(code - 1) * static_cast<std::streamoff>(kKenRecord));
-    in.read(r.bytes().data(), kKenRecord);
-    if (!in || in.gcount() != static_cast<std::streamsize>(kKenRecord)) return std::nullopt;
-    return Prefecture{r.text(kKenName, kKenNameWidth), r.text(kKenReading, kKenReadingWidth),
-                      r.text(kKenFurther, kKenFurtherWidth)};
+    std::error_code ec;
+    if (!fs::exists(kenCtl, ec)) return std::nullopt;
+    auto bytes = readFileBytes(kenCtl);
+    if (!bytes) throw TolvError("県名ファイルを読めません: " + kenCtl.string());
+    checkPrefectureTable(*bytes, kenCtl.string());
+    try {
+        return prefectureRecord(*bytes, static_cast<std::size_t>(code - 1));
+    } catch (const TolvError& e) {
+        throw TolvError(std::string(e.what()) + ": " + kenCtl.string() + " (" + std::to_string(code) + ")");
+    }
 }
 
 void writePrefectureTable(const fs::path& kenCtl, const std::vector<Prefecture>& byCode)

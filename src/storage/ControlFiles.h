@@ -52,18 +52,29 @@ struct WebControl {
     int chosen = 0;
 };
 
-// Readers return nothing when the file is missing or unreadable; writers replace the file whole.
+// Readers return nothing when the file is missing or unreadable; writers replace the file whole,
+// except a file that exists but cannot be read or parsed: that one is left as it is (it may hold a
+// club code, password or addresses that only a permission or a damaged byte hides), and the writer
+// returns false.
 std::optional<ZepControl> readZepControl(const std::filesystem::path& ctl);
 std::optional<TorControl> readTorControl(const std::filesystem::path& ctl);
 std::optional<TenControl> readTenControl(const std::filesystem::path& ctl);
 std::optional<WebControl> readWebControl(const std::filesystem::path& ctl);
-void writeZepControl(const std::filesystem::path& ctl, const ZepControl& v);
-void writeTorControl(const std::filesystem::path& ctl, const TorControl& v);
-void writeTenControl(const std::filesystem::path& ctl, const TenControl& v);
-void writeWebControl(const std::filesystem::path& ctl, const WebControl& v);
+bool writeZepControl(const std::filesystem::path& ctl, const ZepControl& v);
+bool writeTorControl(const std::filesystem::path& ctl, const TorControl& v);
+bool writeTenControl(const std::filesystem::path& ctl, const TenControl& v);
+bool writeWebControl(const std::filesystem::path& ctl, const WebControl& v);
 
-// Start-up: creates the ctl folder and writes the default of every dr_*.ctl that cannot be read.
-void ensureControlDefaults(const std::filesystem::path& ctl);
+// The dr_*.ctl files of ctl that exist but cannot be read or parsed.
+std::vector<std::filesystem::path> damagedControlFiles(const std::filesystem::path& ctl);
+// The one message for those files: their defaults are used in memory and the files are kept.
+std::string damagedControlMessage(const std::vector<std::filesystem::path>& files);
+
+class Prompt;
+// Start-up: creates the ctl folder and writes the default of every dr_*.ctl that is missing. One
+// that exists but cannot be read or parsed is left as it is; `prompt` (when given) is told once,
+// naming the files, that their defaults are used. Returns that message (empty when all was well).
+std::string ensureControlDefaults(const std::filesystem::path& ctl, Prompt* prompt = nullptr);
 
 // Reads with the defaults applied (after ensureControlDefaults).
 ZepControl loadZepControl(const std::filesystem::path& ctl);
@@ -77,8 +88,16 @@ struct Prefecture {
     std::string reading;  // 6 bytes
     std::string further;  // 6 bytes
 };
+// The number of prefectures ken.ctl must hold.
+inline constexpr int kPrefecturesRequired = 47;
 // Prefecture n (n >= 1) of a ken.ctl file; nothing for 0, a missing file or a record beyond it.
+// A file that exists but holds fewer than kPrefecturesRequired readable prefectures (short, empty,
+// unreadable, or with bytes that are not CP932 text) throws TolvError naming the file, so a command
+// that needs the table stops instead of blanking prefectures; so does a damaged record beyond them.
 std::optional<Prefecture> readPrefecture(const std::filesystem::path& kenCtl, int code);
+// Checks a ken.ctl image: TolvError naming `name` unless its first kPrefecturesRequired records
+// are readable (whole 20-byte records of CP932 text without control characters or < >).
+void checkPrefectureTable(const std::string& bytes, const std::string& name);
 // byCode[i] becomes record i + 1 (prefecture i + 1); texts are blank-padded to their fields.
 void writePrefectureTable(const std::filesystem::path& kenCtl, const std::vector<Prefecture>& byCode);
 

@@ -1,12 +1,18 @@
 #include "storage/DownloadLayout.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Download.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
+#include "storage/ControlFiles.h"
+#include "storage/FileChecks.h"
+#include "storage/Master.h"
+#include "storage/RecordFile.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <functional>
 #include <system_error>
 
 namespace tolv {
@@ -55,6 +61,23 @@ void makeFolder(const fs::path& p)
     if (ec) throw TolvError("フォルダを作成できません: " + p.string());
 }
 
+using FormatCheck = std::function<void(const std::string& bytes, const std::string& name)>;
+
+// Fetches url, checks the body's format (a failure names the address) and only then replaces target.
+void downloadChecked(const std::string& url, const fs::path& target, const FormatCheck& check)
+{
+    const std::string bytes = fetchUrl(url);
+    check(bytes, url);
+    makeFolder(target.parent_path());
+    replaceFile(target, bytes);
+}
+
+std::string fileBytes(const fs::path& p)
+{
+    RecordFile f(p, 1, RecordFile::Mode::ReadOnly);
+    return f.readAllBytes();
+}
+
 } // namespace
 
 MasterSex masterSexOfDigit(char sexDigit) { return sexDigit >= '5' && sexDigit <= '9' ? MasterSex::Female : MasterSex::Male; }
@@ -89,7 +112,7 @@ fs::path downloadUnitList(const std::string& address, const std::string& year, c
 {
     makeFolder(temp);
     fs::path target = temp / "torlist.dat";
-    downloadToFile(yearFolder(address, year) + "torlist.dat", target);
+    downloadChecked(yearFolder(address, year) + "torlist.dat", target, checkUnitListBytes);
     return target;
 }
 
@@ -102,7 +125,7 @@ fs::path downloadPasswordList(const std::string& unit, const fs::path& temp)
         if (ec) throw TolvError("古いパスワードファイルを削除できません: " + old.string());
     }
     fs::path target = temp / "pass.dat";
-    downloadToFile(withSlash(unit) + "pass.dat", target);
+    downloadChecked(withSlash(unit) + "pass.dat", target, checkPasswordListBytes);
     return target;
 }
 
@@ -110,7 +133,7 @@ fs::path downloadUnitFlags(const std::string& unit, const fs::path& temp)
 {
     makeFolder(temp);
     fs::path target = temp / "kanriken.ctl";
-    downloadToFile(withSlash(unit) + "kanriken.ctl", target);
+    downloadChecked(withSlash(unit) + "kanriken.ctl", target, checkUnitFlagsBytes);
     return target;
 }
 
@@ -118,7 +141,7 @@ fs::path downloadPrefectureTable(const std::string& address, const fs::path& ctl
 {
     makeFolder(ctl);
     fs::path target = ctl / "ken.ctl";
-    downloadToFile(withSlash(address) + "ctl/ken.ctl", target);
+    downloadChecked(withSlash(address) + "ctl/ken.ctl", target, checkPrefectureTable);
     return target;
 }
 
@@ -140,16 +163,25 @@ void downloadMasterFiles(const std::string& unit, int prefecture, MasterSex sex,
     fs::remove_all(staging, ec);  // left over from an interrupted run
     makeFolder(staging);
 
+    // Each file is checked as it arrives (a body that is no such file is discarded and named, an
+    // optional one simply left out), then the athlete indexes against the athlete count.
     std::vector<std::string> arrived;
     try {
+        int athletes = 0;
         for (const auto& name : masterFileNames()) {
+            FormatCheck check = [](const std::string&, const std::string&) {};
+            if (name == "dantai.dat") check = checkTeamListBytes;
+            if (name == "kozin.dat")
+                check = [&athletes](const std::string& b, const std::string& n) { athletes = checkAthleteListBytes(b, n); };
             try {
-                downloadToFile(base + name, staging / name);
+                downloadChecked(base + name, staging / name, check);
                 arrived.push_back(name);
             } catch (const TolvError&) {
                 if (!isOptionalMaster(name, needTeamList)) throw;
             }
         }
+        checkIndexBytes(fileBytes(staging / "indexq.dat"), kIndexQRecord, kIndexQKey, athletes, base + "indexq.dat");
+        checkIndexBytes(fileBytes(staging / "indext.dat"), kIndexTRecord, kIndexTKey, athletes, base + "indext.dat");
     } catch (...) {
         fs::remove_all(staging, ec);
         throw;

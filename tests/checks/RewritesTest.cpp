@@ -93,7 +93,7 @@ TEST(Rewrites, PrefectureComesFromTheTableByTheOldNumbersFirstTwoCharacters)
     for (const char* q : {"13001199804021", "00001199804021", "ab001199804021", "99001199804021", "01001199804021"})
         f.add({.qbango = q, .ken = "大阪府"});
     ensureWorkTree();
-    std::vector<Prefecture> table(13);
+    std::vector<Prefecture> table(47);
     table[0] = {"北海道", "ﾎｯｶｲﾄﾞ", ""};
     table[12] = {"東京都", "ﾄｳｷｮｳ", "xx"};
     writePrefectureTable(ctlDir() / "ken.ctl", table);

@@ -2,6 +2,7 @@
 #include "storage/PrefectureTable.h"
 
 #include "platform/Error.h"
+#include "platform/Prompt.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -51,17 +52,34 @@ TEST_F(ControlFilesTest, FirstStartWritesEveryDefaultByteForByte)
     EXPECT_EQ(loadWebControl(ctl).addresses, std::vector<std::string>{kDefaultDownloadAddress});
 }
 
-TEST_F(ControlFilesTest, DefaultsReplaceOnlyFilesThatCannotBeRead)
+// Defaults are written only where there is nothing to lose: a missing or empty file. A file that
+// is there but cannot be read or parsed keeps every byte, its defaults are used in memory, and the
+// command says so once, naming it.
+TEST_F(ControlFilesTest, DefaultsReplaceOnlyMissingOrEmptyFiles)
 {
-    writeBytes(ctl / "dr_ten.ctl", "\"d:\\out\\\"\r\n");
-    writeBytes(ctl / "dr_zep.ctl", "\"c:\",\"c:\\\"\r\n");         // too few fields
-    writeBytes(ctl / "dr_tor.ctl", "");                             // empty
-    writeBytes(ctl / "dr_web.ctl", "\"1\",\"2\",\"x\",one,0\r\n");  // count not a number
-    ensureControlDefaults(ctl);
-    EXPECT_EQ(readBytes(ctl / "dr_ten.ctl"), "\"d:\\out\\\"\r\n");
-    EXPECT_EQ(readBytes(ctl / "dr_zep.ctl"), "\"c:\",\"c:\\\",0,\"\"\r\n");
+    const std::string zep = "\"c:\",\"c:\\\"\r\n";                   // too few fields
+    const std::string web = "\"13001\",\"secret\",\"x\",one,0\r\n";  // count not a number
+    const std::string ten = "\"d:\\\"\r\n\x82";  // a lone lead byte at the end
+    writeBytes(ctl / "dr_ten.ctl", ten);
+    writeBytes(ctl / "dr_zep.ctl", zep);
+    writeBytes(ctl / "dr_tor.ctl", "");
+    writeBytes(ctl / "dr_web.ctl", web);
+    ScriptedPrompt prompt;
+    const std::string said = ensureControlDefaults(ctl, &prompt);
+    EXPECT_EQ(readBytes(ctl / "dr_ten.ctl"), ten);
+    EXPECT_EQ(readBytes(ctl / "dr_zep.ctl"), zep);
+    EXPECT_EQ(readBytes(ctl / "dr_web.ctl"), web);
     EXPECT_EQ(readBytes(ctl / "dr_tor.ctl"), "\"c:\",\"c:\\\"\r\n");
     EXPECT_EQ(loadWebControl(ctl).clubCode, kDefaultClubCode);
+    EXPECT_EQ(prompt.said, said + "\n");
+    EXPECT_EQ(said, "設定ファイルを読めません。既定の設定で続けます（ファイルはそのまま残します）:\n" +
+                        (ctl / "dr_ten.ctl").string() + "\n" + (ctl / "dr_zep.ctl").string() + "\n" +
+                        (ctl / "dr_web.ctl").string());
+    // Writers leave such a file too; a readable one is replaced as before.
+    EXPECT_FALSE(writeWebControl(ctl, WebControl{}));
+    EXPECT_EQ(readBytes(ctl / "dr_web.ctl"), web);
+    EXPECT_TRUE(writeTorControl(ctl, TorControl{"d:", "d:\\"}));
+    EXPECT_EQ(loadTorControl(ctl).drive, "d:");
 }
 
 TEST_F(ControlFilesTest, ControlFilesRoundTripInCp932)
@@ -127,10 +145,35 @@ TEST_F(ControlFilesTest, PrefectureTableRecordsAndReading)
     EXPECT_FALSE(readPrefecture(ctl / "none.ctl", 1));
 
     // A downloaded table may pad with NULs; a record cut short is not a record.
-    writeBytes(ken, sj("京都府") + std::string(2, '\0') + sj("ｷｮｳﾄ") + std::string(8, '\0') + "abc");
+    const std::string kyoto = sj("京都府") + std::string(2, '\0') + sj("ｷｮｳﾄ") + std::string(8, '\0');
+    std::string padded = kyoto;
+    for (int i = 1; i < 47; ++i) padded += std::string(20, ' ');
+    writeBytes(ken, padded + "abc");
     EXPECT_EQ(readPrefecture(ken, 1)->name, "京都府");
     EXPECT_EQ(readPrefecture(ken, 1)->reading, "ｷｮｳﾄ");
-    EXPECT_FALSE(readPrefecture(ken, 2));
+    EXPECT_FALSE(readPrefecture(ken, 48));
+}
+
+// Fewer than 47 readable prefectures stop the reader, naming the file, whatever code is asked.
+TEST_F(ControlFilesTest, ShortOrDamagedPrefectureTablesAreRefused)
+{
+    fs::path ken = ctl / "ken.ctl";
+    writePrefectureTable(ken, shippedPrefectures());
+    const std::string good = readBytes(ken);
+    std::string damaged = good;
+    damaged[20 * 30 + 1] = '\x7F';
+    std::string badByte = good;
+    badByte[20 * 46] = '\x82';  // a lead byte with a blank after it
+    badByte[20 * 46 + 1] = ' ';
+    for (const std::string& bytes : {std::string(), good.substr(0, 46 * 20), good.substr(0, 47 * 20 - 1), damaged, badByte}) {
+        writeBytes(ken, bytes);
+        try {
+            readPrefecture(ken, 13);
+            ADD_FAILURE() << bytes.size();
+        } catch (const TolvError& e) {
+            EXPECT_NE(std::string(e.what()).find(ken.string()), std::string::npos) << e.what();
+        }
+    }
 }
 
 TEST(ShippedPrefectures, FitTheirFieldsAsHalfWidthKana)

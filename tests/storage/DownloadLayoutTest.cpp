@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 using namespace tolv;
 namespace fs = std::filesystem;
@@ -41,7 +42,7 @@ protected:
 
     void SetUp() override
     {
-        writeBytes(area / "ctl" / "ken.ctl", sj("東京都") + "  " + sj("ﾄｳｷｮｳ") + "       ");
+        writeBytes(area / "ctl" / "ken.ctl", kenCtl());
         writeBytes(area / "2008" / "torlist.dat", sj("東京 A") + "\r\nkanagawa\r\n");
         writeBytes(unitDir / "pass.dat", "\"13001\",\"pw\"\r\n");
         writeBytes(unitDir / "kanriken.ctl", std::string(12, '0') + "1" + std::string(67, '0'));
@@ -49,7 +50,35 @@ protected:
             for (const auto& name : masterFileNames()) writeBytes(unitDir / set / name, origin(set, name));
     }
 
-    static std::string origin(const std::string& set, const std::string& name) { return set + "/" + name + "\r\n"; }
+    // 47 prefecture records, the first one 東京都.
+    static std::string kenCtl()
+    {
+        std::string rec = sj("東京都") + "  " + sj("ﾄｳｷｮｳ") + "       ";
+        std::string out = rec;
+        for (int i = 1; i < 47; ++i) out += std::string(20, ' ');
+        return out;
+    }
+
+    // A file of the named kind whose one record carries its origin (checked formats are checked).
+    static std::string origin(const std::string& set, const std::string& name)
+    {
+        const std::string tag = set + "/" + name;
+        auto records = [&](std::size_t len, std::string first) {
+            std::string out(11 * len, '\0');
+            out.replace(0, first.size(), first);
+            out.replace(10 * len, std::min(tag.size(), len), tag.substr(0, len));
+            return out;
+        };
+        if (name == "dantai.dat") return records(384, std::string("\x01\0", 2));
+        if (name == "kozin.dat") return records(1024, std::string("\x01\0\0\0", 4));
+        const std::size_t len = name == "indexq.dat" ? 18 : name == "indext.dat" ? 13 : 0;
+        if (len == 0) return tag + "\r\n";
+        std::string out(2 * len, '\0');
+        out[0] = 1;
+        out.replace(len, len - 4, (tag + std::string(len, ' ')).substr(0, len - 4));
+        out[2 * len - 4] = 1;
+        return out;
+    }
 
     // Server-side set: the named files only.
     void serveSet(const std::string& set, const std::vector<std::string>& names)
@@ -77,6 +106,59 @@ TEST_F(ServedLayoutTest, ControlFilesComeFromTheirPlaces)
     fs::path ctl = tree.home() / "ctl";
     EXPECT_EQ(downloadPrefectureTable(address, ctl), ctl / "ken.ctl");
     EXPECT_EQ(readPrefecture(ctl / "ken.ctl", 1)->name, "東京都  ");
+}
+
+// Served with status 200 but not the file asked for: each body is discarded and named, and the
+// good copies from the last download stay.
+TEST_F(ServedLayoutTest, BodiesOfTheWrongFormReplaceNothing)
+{
+    tolvtest::HttpServer server(area);
+    const std::string address = server.url();
+    const std::string unit = unitFolder(address, "2008", "東京 A");
+    const fs::path ctl = tree.home() / "ctl";
+    downloadUnitList(address, "2008", temp);
+    downloadUnitFlags(unit, temp);
+    downloadPrefectureTable(address, ctl);
+    downloadMasterFiles(unit, 13, MasterSex::Male, temp);
+    const std::vector<fs::path> kept{temp / "torlist.dat", temp / "kanriken.ctl", ctl / "ken.ctl", temp / "dantai.dat",
+                                     temp / "kozin.dat", temp / "indexq.dat", temp / "indext.dat"};
+    std::vector<std::string> before;
+    for (const fs::path& p : kept) before.push_back(readBytes(p));
+
+    const std::string html = "<!DOCTYPE html>\n<html><body><h1>Error</h1>" + std::string(2000, ' ') + "</body></html>\n";
+    std::string random(4096, '\0');
+    for (std::size_t i = 0; i < random.size(); ++i) random[i] = static_cast<char>((i * 2654435761u) >> 13);
+    struct Case {
+        fs::path served;
+        std::function<void()> fetch;
+    };
+    const std::vector<Case> cases{
+        {area / "2008" / "torlist.dat", [&] { downloadUnitList(address, "2008", temp); }},
+        {unitDir / "kanriken.ctl", [&] { downloadUnitFlags(unit, temp); }},
+        {area / "ctl" / "ken.ctl", [&] { downloadPrefectureTable(address, ctl); }},
+        {unitDir / "ken13/otoko/dantai.dat", [&] { downloadMasterFiles(unit, 13, MasterSex::Male, temp); }},
+        {unitDir / "ken13/otoko/kozin.dat", [&] { downloadMasterFiles(unit, 13, MasterSex::Male, temp); }},
+        {unitDir / "ken13/otoko/indexq.dat", [&] { downloadMasterFiles(unit, 13, MasterSex::Male, temp); }},
+        {unitDir / "ken13/otoko/indext.dat", [&] { downloadMasterFiles(unit, 13, MasterSex::Male, temp); }},
+    };
+    for (const Case& c : cases) {
+        const std::string good = readBytes(c.served);
+        for (const std::string& body : {html, std::string(), random}) {
+            writeBytes(c.served, body);
+            try {
+                c.fetch();
+                ADD_FAILURE() << c.served << " accepted";
+            } catch (const TolvError& e) {
+                EXPECT_NE(std::string(e.what()).find(c.served.filename().string()), std::string::npos) << e.what();
+            }
+            for (std::size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(readBytes(kept[i]), before[i]) << kept[i];
+        }
+        writeBytes(c.served, good);
+    }
+    // pass.dat: the old list goes first by design, and a bad body does not take its place.
+    writeBytes(unitDir / "pass.dat", html);
+    EXPECT_THROW(downloadPasswordList(unit, temp), TolvError);
+    EXPECT_FALSE(fs::exists(temp / "pass.dat"));
 }
 
 TEST_F(ServedLayoutTest, PasswordListOfAnotherUnitNeverSurvivesAFailedDownload)

@@ -1,0 +1,234 @@
+#include "storage/Verify.h"
+
+#include "platform/Cp932.h"
+#include "platform/Error.h"
+#include "platform/FileLock.h"
+#include "storage/Codes.h"
+#include "storage/EntryStore.h"
+#include "storage/RecordFile.h"
+#include "storage/Records.h"
+
+#include <algorithm>
+#include <map>
+
+namespace tolv {
+
+namespace {
+
+constexpr long long kRecord = static_cast<long long>(kEntryRecordLength);
+
+struct TextField {
+    const char* name;   // record field name
+    const char* label;  // what the user calls it
+    std::size_t offset, width;
+};
+
+const TextField kHeaderTexts[] = {
+    {"kijunBi", "基準日", EntryHeader::kKijunBi, 10}, {"zigyo", "大会名", EntryHeader::kZigyo, 8},
+    {"basho", "会場", EntryHeader::kBasho, 12},        {"stBi", "開始日", EntryHeader::kStBi, 10},
+    {"enBi", "終了日", EntryHeader::kEnBi, 10},        {"tcod", "大会番号", EntryHeader::kTcod, 7},
+};
+
+const TextField kSwimmerTexts[] = {
+    {"Bango", "競技者番号", SwimmerRecord::kBango, 7},      {"QBango", "旧番号", SwimmerRecord::kQBango, 14},
+    {"Namae", "氏名", SwimmerRecord::kNamae, 16},            {"Kana", "カナ", SwimmerRecord::kKana, 16},
+    {"ken", "県名", SwimmerRecord::kKen, 8},                 {"kenKana", "県名カナ", SwimmerRecord::kKenKana, 6},
+    {"Shozoku", "所属", SwimmerRecord::kShozoku, 12},        {"ShozokuKana", "所属カナ", SwimmerRecord::kShozokuKana, 6},
+    {"gakunen", "学年", SwimmerRecord::kGakunen, 2},         {"sei", "性別", SwimmerRecord::kSei, 1},
+    {"shuFuku", "主副", SwimmerRecord::kShuFuku, 1},         {"shubetu", "種別", SwimmerRecord::kShubetu, 6},
+    {"card", "ｶｰﾄﾞ", SwimmerRecord::kCard, 1},               {"daishi", "台紙", SwimmerRecord::kDaishi, 1},
+};
+
+bool decodes(std::string_view bytes)
+{
+    return isValidCp932(bytes);
+}
+
+// Trailing NULs and blanks dropped.
+std::string trimmed(std::string_view bytes)
+{
+    std::size_t end = bytes.size();
+    while (end > 0 && (bytes[end - 1] == '\0' || bytes[end - 1] == ' ')) --end;
+    return std::string(bytes.substr(0, end));
+}
+
+bool oneOf(const std::string& v, const char* allowed)
+{
+    return v.empty() || (v.size() == 1 && std::string_view(allowed).find(v[0]) != std::string_view::npos);
+}
+
+bool validTime(std::int32_t v)
+{
+    if (v == 0 || isResultMark(v)) return true;
+    return v > 0 && v <= 995999 && (v / 100) % 100 < 60;
+}
+
+class Checker {
+public:
+    explicit Checker(VerifyReport& r) : r_(r) {}
+
+    void problem(int swimmer, const std::string& field, const std::string& message)
+    {
+        ++r_.problemCount;
+        if (r_.problems.size() < kVerifyKeptProblems) r_.problems.push_back({swimmer, field, message});
+    }
+
+    void swimmerProblem(int n, const SwimmerRecord& s, const std::string& field, const std::string& what)
+    {
+        std::string who = "選手 " + std::to_string(n);
+        std::string bango = trimmed(s.raw(SwimmerRecord::kBango, 7));
+        if (!bango.empty() && decodes(bango)) who += "（番号 " + fromCp932(bango) + "）";
+        problem(n, field, who + ": " + what);
+    }
+
+    void header(const EntryHeader& h, const ReserveEvents& r)
+    {
+        for (const TextField& f : kHeaderTexts)
+            if (!decodes(h.raw(f.offset, f.width)))
+                problem(0, f.name, std::string("ヘッダ: ") + f.label + "（" + f.name + "）の文字が読めません");
+        for (int i = 0; i < kReserveEvents; ++i) {
+            const std::string no = std::to_string(i + 1);
+            if (!decodes(r.raw(ReserveEvents::kYobiKubun + 8 * std::size_t(i), 8)) ||
+                !decodes(r.raw(ReserveEvents::kYobiName + 16 * std::size_t(i), 16)) ||
+                !decodes(r.raw(ReserveEvents::kYobiRelay + std::size_t(i), 1)))
+                problem(0, "yobiName", "予備種目 " + no + " の文字が読めません");
+        }
+    }
+
+    void swimmer(int n, const SwimmerRecord& s)
+    {
+        for (const TextField& f : kSwimmerTexts)
+            if (!decodes(s.raw(f.offset, f.width)))
+                swimmerProblem(n, s, f.name, std::string(f.label) + "（" + f.name + "）の文字が読めません");
+        struct Code {
+            const char* name;
+            const char* label;
+            std::size_t offset;
+            const char* allowed;
+        };
+        static const Code kCodes[] = {{"sei", "性別", SwimmerRecord::kSei, "0123"},
+                                      {"shuFuku", "主副", SwimmerRecord::kShuFuku, "012345"},
+                                      {"card", "ｶｰﾄﾞ", SwimmerRecord::kCard, "01"},
+                                      {"daishi", "台紙", SwimmerRecord::kDaishi, "01"}};
+        for (const Code& c : kCodes) {
+            const std::string v = trimmed(s.raw(c.offset, 1));
+            // An unreadable byte is reported above already.
+            if (!oneOf(v, c.allowed) && decodes(v))
+                swimmerProblem(n, s, c.name, std::string(c.label) + "（" + c.name + "）が正しくありません: \"" + fromCp932(v) + "\"");
+        }
+        const std::string shubetu = trimmed(s.raw(SwimmerRecord::kShubetu, 6));
+        if (!shubetu.empty() && (shubetu.size() != 6 || shubetu.find_first_not_of("01") != std::string::npos) &&
+            decodes(shubetu))
+            swimmerProblem(n, s, "shubetu", "種別（shubetu）が正しくありません: \"" + fromCp932(shubetu) + "\"");
+        const int age = s.nenrei();
+        if (age < 0 || age > 150)
+            swimmerProblem(n, s, "nenrei", "年令（nenrei）が範囲外です: " + std::to_string(age));
+        for (int slot = 0; slot < kEventSlots; ++slot) {
+            const std::int32_t v = s.kiro(slot);
+            if (!validTime(v))
+                swimmerProblem(n, s, "kiro", "種目 " + eventCode(slot) + " のタイム（kiro）が正しくありません: " +
+                                                 std::to_string(v));
+            if (!decodes(s.raw(SwimmerRecord::kMarkA + std::size_t(slot), 1)) ||
+                !decodes(s.raw(SwimmerRecord::kMarkB + std::size_t(slot), 1)))
+                swimmerProblem(n, s, "markA", "種目 " + eventCode(slot) + " の記号（markA/markB）が読めません");
+        }
+        const std::string bango = trimmed(s.raw(SwimmerRecord::kBango, 7));
+        if (!bango.empty() && numericValue(decodes(bango) ? fromCp932(bango) : std::string()) != 0) {
+            auto [it, fresh] = firstOf_.emplace(bango, n);
+            if (!fresh)
+                swimmerProblem(n, s, "Bango", "競技者番号（Bango）が選手 " + std::to_string(it->second) + " と重複しています");
+        }
+    }
+
+private:
+    VerifyReport& r_;
+    std::map<std::string, int> firstOf_;
+};
+
+// `image` holds the file from its start, at least through the counted swimmers when the count is
+// sound; `size` is the size of the file on disk.
+VerifyReport verifyImage(const std::string& image, long long size, const std::string& name)
+{
+    VerifyReport r;
+    r.file = name;
+    r.size = size;
+    Checker c(r);
+    if (size < 2 * kRecord) {
+        c.problem(0, "", "ファイルが短すぎます（" + std::to_string(size) + " バイト、ヘッダと予備種目の " +
+                             std::to_string(2 * kRecord) + " バイトに足りません）");
+        return r;
+    }
+    EntryHeader h;
+    ReserveEvents rv;
+    std::copy_n(image.data(), kEntryRecordLength, h.bytes().data());
+    std::copy_n(image.data() + kEntryRecordLength, kEntryRecordLength, rv.bytes().data());
+    r.total = h.total();
+    const long long present = std::max(0LL, (size + kRecord - 1) / kRecord - 10);
+    if (h.total() < 0) {
+        c.problem(0, "total", "総数（total）が負です: " + std::to_string(h.total()));
+    } else if (h.total() > kMaxSwimmers) {
+        c.problem(0, "total", "総数（total）が上限 " + std::to_string(kMaxSwimmers) + " 人を超えています: " +
+                                  std::to_string(h.total()));
+    } else if (h.total() > present) {
+        c.problem(0, "total", "総数（total）" + std::to_string(h.total()) + " に対し、ファイル内の選手レコードは " +
+                                  std::to_string(present) + " です");
+    }
+    if (h.total() > 0 && size % kRecord != 0)
+        c.problem(0, "", "ファイルの大きさ " + std::to_string(size) + " バイトが 384 の倍数ではありません");
+    c.header(h, rv);
+    const long long n = std::clamp<long long>(h.total(), 0, std::min<long long>(kMaxSwimmers, present));
+    for (long long i = 1; i <= n; ++i) {
+        SwimmerRecord s;
+        const long long at = (i + 9) * kRecord;
+        const long long have = std::clamp<long long>(static_cast<long long>(image.size()) - at, 0, kRecord);
+        if (have > 0) std::copy_n(image.data() + at, have, s.bytes().data());
+        c.swimmer(static_cast<int>(i), s);
+    }
+    return r;
+}
+
+} // namespace
+
+std::vector<std::string> VerifyReport::lines() const
+{
+    std::vector<std::string> out;
+    out.push_back(file);
+    out.push_back("大きさ " + std::to_string(size) + " バイト、総数 " + std::to_string(total) + " 人");
+    for (const VerifyFinding& f : problems) out.push_back(f.message);
+    if (problemCount > static_cast<long long>(problems.size()))
+        out.push_back("ほか " + std::to_string(problemCount - static_cast<long long>(problems.size())) + " 件");
+    out.push_back(ok() ? "問題はありません" : "問題 " + std::to_string(problemCount) + " 件");
+    return out;
+}
+
+VerifyReport verifyEntryBytes(const std::string& bytes, const std::string& name)
+{
+    return verifyImage(bytes, static_cast<long long>(bytes.size()), name);
+}
+
+VerifyReport verifyEntryFile(const std::filesystem::path& path)
+{
+    enforce(std::filesystem::is_regular_file(path), "申込ファイルがありません: " + path.string());
+    FileLock lock(path, FileLock::Kind::Shared);
+    RecordFile f(path, kEntryRecordLength, RecordFile::Mode::ReadOnly);
+    const long long size = f.byteSize();
+    std::string head = f.readRange(1, 2);
+    EntryHeader h;
+    std::copy_n(head.data(), kEntryRecordLength, h.bytes().data());
+    const long long present = std::max(0LL, f.recordCount() - 10);
+    const long long n = std::clamp<long long>(h.total(), 0, std::min<long long>(kMaxSwimmers, present));
+    std::string image = f.readRange(1, n + 10);
+    return verifyImage(image, size, path.string());
+}
+
+void requireVerifiedEntry(const std::filesystem::path& path)
+{
+    VerifyReport r = verifyEntryFile(path);
+    if (r.ok()) return;
+    std::string msg = "申込ファイルに誤りがあるため取り込めません（tolv verify で確認してください）: " + path.string();
+    const std::vector<std::string> lines = r.lines();
+    for (std::size_t i = 2; i < lines.size() && i < 12; ++i) msg += "\n" + lines[i];
+    throw TolvError(msg);
+}
+
+} // namespace tolv
