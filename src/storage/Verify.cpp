@@ -41,7 +41,9 @@ const TextField kSwimmerTexts[] = {
 
 bool decodes(std::string_view bytes)
 {
-    return isValidCp932(bytes);
+    for (unsigned char c : bytes)
+        if (c >= 0x80) return isValidCp932(bytes);
+    return true;
 }
 
 // Trailing NULs and blanks dropped.
@@ -97,9 +99,16 @@ public:
 
     void swimmer(int n, const SwimmerRecord& s)
     {
-        for (const TextField& f : kSwimmerTexts)
-            if (!decodes(s.raw(f.offset, f.width)))
-                swimmerProblem(n, s, f.name, std::string(f.label) + "（" + f.name + "）の文字が読めません");
+        // The texts are decoded in one pass (a line end between fields keeps a lead byte at the end
+        // of one from pairing with the next); field by field only when that fails.
+        std::string texts;
+        for (const TextField& f : kSwimmerTexts) (texts += s.raw(f.offset, f.width)) += '\n';
+        for (char mark : s.raw(SwimmerRecord::kMarkA, 2 * kEventSlots)) (texts += mark) += '\n';
+        const bool textsRead = decodes(texts);
+        if (!textsRead)
+            for (const TextField& f : kSwimmerTexts)
+                if (!decodes(s.raw(f.offset, f.width)))
+                    swimmerProblem(n, s, f.name, std::string(f.label) + "（" + f.name + "）の文字が読めません");
         struct Code {
             const char* name;
             const char* label;
@@ -128,9 +137,11 @@ public:
             if (!validTime(v))
                 swimmerProblem(n, s, "kiro", "種目 " + eventCode(slot) + " のタイム（kiro）が正しくありません: " +
                                                  std::to_string(v));
-            if (!decodes(s.raw(SwimmerRecord::kMarkA + std::size_t(slot), 1)) ||
-                !decodes(s.raw(SwimmerRecord::kMarkB + std::size_t(slot), 1)))
-                swimmerProblem(n, s, "markA", "種目 " + eventCode(slot) + " の記号（markA/markB）が読めません");
+            if (!textsRead) {
+                if (!decodes(s.raw(SwimmerRecord::kMarkA + std::size_t(slot), 1)) ||
+                    !decodes(s.raw(SwimmerRecord::kMarkB + std::size_t(slot), 1)))
+                    swimmerProblem(n, s, "markA", "種目 " + eventCode(slot) + " の記号（markA/markB）が読めません");
+            }
         }
         const std::string bango = trimmed(s.raw(SwimmerRecord::kBango, 7));
         if (!bango.empty() && numericValue(decodes(bango) ? fromCp932(bango) : std::string()) != 0) {
@@ -176,7 +187,8 @@ VerifyReport verifyImage(const std::string& image, long long size, const std::st
     if (h.total() > 0 && size % kRecord != 0)
         c.problem(0, "", "ファイルの大きさ " + std::to_string(size) + " バイトが 384 の倍数ではありません");
     c.header(h, rv);
-    const long long n = std::clamp<long long>(h.total(), 0, std::min<long long>(kMaxSwimmers, present));
+    // A count beyond the limit says nothing about the records: they are not looked at.
+    const long long n = h.total() > kMaxSwimmers ? 0 : std::clamp<long long>(h.total(), 0, present);
     for (long long i = 1; i <= n; ++i) {
         SwimmerRecord s;
         const long long at = (i + 9) * kRecord;
@@ -216,7 +228,7 @@ VerifyReport verifyEntryFile(const std::filesystem::path& path)
     EntryHeader h;
     std::copy_n(head.data(), kEntryRecordLength, h.bytes().data());
     const long long present = std::max(0LL, f.recordCount() - 10);
-    const long long n = std::clamp<long long>(h.total(), 0, std::min<long long>(kMaxSwimmers, present));
+    const long long n = h.total() > kMaxSwimmers ? 0 : std::clamp<long long>(h.total(), 0, present);
     std::string image = f.readRange(1, n + 10);
     return verifyImage(image, size, path.string());
 }
