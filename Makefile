@@ -6,7 +6,12 @@ PACKAGES := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev \
 	python3 xvfb xauth libcli11-dev nlohmann-json3-dev \
 	qt6-translations-l10n dpkg-dev imagemagick
 
-.PHONY: deps build test run package clean
+# Fuzzing only (`make fuzz`): the compiler with libFuzzer.
+FUZZ_PACKAGES := clang cmake ninja-build libcurl4-openssl-dev
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 120
+
+.PHONY: deps build test run package clean fuzz fuzz-deps
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -34,5 +39,29 @@ run: build
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
+# Builds the fuzz targets with clang, writes seed corpora from generated files, and runs each target
+# for FUZZ_SECONDS (nice'd). Findings land in $(FUZZ_DIR)/findings.
+fuzz-deps:
+	@missing=""; for p in $(FUZZ_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  export DEBIAN_FRONTEND=noninteractive; \
+	  apt-get update -qq && apt-get install -y -qq $$missing; \
+	fi
+
+fuzz: fuzz-deps
+	cmake -S fuzz -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
+	nice -n 10 cmake --build $(FUZZ_DIR) -j $(JOBS)
+	$(FUZZ_DIR)/bin/fuzz_seeds $(FUZZ_DIR)/seeds
+	@mkdir -p $(FUZZ_DIR)/findings
+	@for t in entry master control; do \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$t; \
+	  echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
+	  nice -n 10 $(FUZZ_DIR)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 -max_len=65536 \
+	    -artifact_prefix=$(FUZZ_DIR)/findings/$$t- $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/seeds/$$t || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR)

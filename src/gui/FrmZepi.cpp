@@ -5,6 +5,7 @@
 #include "gui/LenexMenus.h"
 #include "gui/MergeMenus.h"
 #include "gui/TimingMenus.h"
+#include "gui/SafetyMenus.h"
 
 #include "gui/AppContext.h"
 #include "gui/ErrNo.h"
@@ -99,6 +100,7 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
     wireExportMenus(*this);
     wireImportMenus(*this);
     wireTimingMenus(*this);
+    wireSafetyMenus(*this);
 }
 
 FrmZepi::~FrmZepi() { closeEntry(); }
@@ -170,6 +172,7 @@ void FrmZepi::buildMenus()
 
     QMenu* work = menu(nullptr, "mWk", "Work");
     item(work, "mWk1", "Work1", true);  // does nothing
+    item(work, "mWk2", "元に戻す");
 
     QAction* owari = bar->addAction("終わり");
     owari->setObjectName("mOwari");

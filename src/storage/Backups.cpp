@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/FileLock.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -136,6 +137,9 @@ BackupInfo restoreLatestBackup(const fs::path& entry)
     const std::string entryBytes = readWhole(latest.file);
     const std::string zedBytes = latest.zed.empty() ? std::string() : readWhole(latest.zed);
     const fs::path zed = teamTotalsPathFor(entry);
+    // The team totals file is replaced under its own lock: not while the lists window edits it.
+    FileLock zedLock;
+    if (!latest.zed.empty() || fs::exists(zed)) zedLock = FileLock(zed, FileLock::Kind::Exclusive);
     if (!latest.zed.empty()) {
         replaceFile(zed, zedBytes);
     } else {

@@ -41,8 +41,26 @@ void EntryStore::close()
 
 void EntryStore::reopen()
 {
-    std::filesystem::path p = file_.path();
-    openEntryFile(p, access_);
+    enforce(file_.isOpen(), "申込ファイルが開かれていません");
+    const std::filesystem::path p = file_.path();
+    file_.close();
+    file_ = RecordFile(p, kEntryRecordLength,
+                       access_ == Access::Write ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly);
+    try {
+        loadHeader();
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+BackupInfo EntryStore::undoLastChange()
+{
+    enforce(file_.isOpen(), "申込ファイルが開かれていません");
+    enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
+    const BackupInfo restored = restoreLatestBackup(file_.path());
+    reopen();
+    return restored;
 }
 
 std::string EntryStore::baseName(const std::string& fileName)

@@ -3,6 +3,7 @@
 // edited in place. Every swimmer write also writes the header, so `total` on disk always matches
 // the last change.
 #include "platform/FileLock.h"
+#include "storage/Backups.h"
 #include "storage/RecordFile.h"
 #include "storage/Records.h"
 
@@ -31,8 +32,12 @@ public:
     Access access() const { return access_; }
     const std::filesystem::path& path() const { return file_.path(); }
     void close();
-    // Closes and opens the same file again, re-reading header and reserve events.
+    // Opens the same file again, re-reading header and reserve events; the lock is kept throughout,
+    // so no other program can slip in between.
     void reopen();
+    // Puts the newest automatic backup back in place of the file (and its team totals file) under
+    // the lock this store holds, then reads the restored file. Needs Access::Write.
+    BackupInfo undoLastChange();
 
     // Reads records 1 and 2, or initialises a new file (10 bytes or less) and writes them.
     void loadHeader();

@@ -1,0 +1,47 @@
+// Writes the seed corpora: generated files of each kind, made by the program's own writers.
+//   fuzz_seeds DIR  ->  DIR/entry/, DIR/master/, DIR/control/
+#include "FuzzSupport.h"
+#include "storage/ControlFiles.h"
+#include "storage/DemoData.h"
+#include "storage/PrefectureTable.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+namespace fs = std::filesystem;
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: fuzz_seeds DIR\n";
+        return 2;
+    }
+    tolvfuzz::workDir();
+    const fs::path out = argv[1];
+    const fs::path demo = tolvfuzz::workDir() / "demo";
+    tolv::writeDemo(demo);
+    for (const char* d : {"entry", "master", "control"}) fs::create_directories(out / d);
+    fs::copy_file(demo / "entry" / "sample.zep", out / "entry" / "sample.zep", fs::copy_options::overwrite_existing);
+    for (const auto& e : fs::recursive_directory_iterator(demo / "registration")) {
+        if (!e.is_regular_file()) continue;
+        const std::string name = fs::relative(e.path(), demo / "registration").string();
+        std::string flat = name;
+        for (char& c : flat) c = c == '/' ? '_' : c;
+        fs::copy_file(e.path(), out / (name == "kanriken.ctl" ? "control" : "master") / flat,
+                      fs::copy_options::overwrite_existing);
+    }
+    const fs::path ctl = tolvfuzz::workDir() / "home" / "ctl";
+    tolv::ensureControlDefaults(ctl);
+    tolv::WebControl web;
+    web.addresses = {"http://a/", "http://b/tolvsys/"};
+    web.chosen = 1;
+    tolv::writeWebControl(ctl, web);
+    for (const char* name : {"dr_zep.ctl", "dr_tor.ctl", "dr_ten.ctl", "dr_web.ctl"})
+        fs::copy_file(ctl / name, out / "control" / name, fs::copy_options::overwrite_existing);
+    tolv::writePrefectureTable(out / "control" / "ken.ctl", tolv::shippedPrefectures());
+    std::ofstream(out / "control" / "torlist.dat", std::ios::binary) << "tokyo\r\n\"\x93\x8c\x8b\x9e A\"\r\n";
+    std::ofstream(out / "control" / "pass.dat", std::ios::binary) << "\"13001\",\"pw\"\r\n\"99999\",\"other\"\r\n";
+    std::cout << out.string() << "\n";
+    return 0;
+}

@@ -1,0 +1,156 @@
+// The entry window holds its file for its whole life (another program's writer is refused, also
+// after the window's own commands re-read the file) and "Work" → "元に戻す" puts the last
+// automatic backup back.
+#include "gui/FrmZepi.h"
+#include "platform/Clock.h"
+#include "platform/Error.h"
+#include "platform/FileLock.h"
+#include "platform/Paths.h"
+#include "storage/ControlFiles.h"
+#include "storage/EntryStore.h"
+#include "support/GuiTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QtTest>
+
+#include <memory>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tolv;
+using tolv::gui::FrmZepi;
+using tolvtest::child;
+using tolvtest::readBytes;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Another program trying to open the file for writing: its exit code (0 opened, 1 refused with
+// the in-use message naming the file, 2 any other failure).
+int otherProgramOpens(const fs::path& file)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        try {
+            EntryStore s;
+            s.openEntryFile(file, EntryStore::Access::Write);
+            ::_exit(0);
+        } catch (const TolvError& e) {
+            ::_exit(std::string(e.what()) == inUseMessage(file) ? 1 : 2);
+        }
+        ::_exit(2);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+class FrmZepiSafetyTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<tolvtest::TempTree> tree_;
+    std::unique_ptr<tolvtest::TestContext> t_;
+    fs::path file_;
+
+    FrmZepi* open()
+    {
+        auto* w = new FrmZepi(t_->ctx);
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
+        return w;
+    }
+
+private slots:
+    void init()
+    {
+        tree_ = std::make_unique<tolvtest::TempTree>();
+        setFixedNow({2008, 10, 1, 9, 0, 0});
+        t_ = std::make_unique<tolvtest::TestContext>();
+        fs::path entry = tree_->dir() / "entry";
+        fs::create_directories(entry);
+        file_ = entry / "TEST.zep";
+        ensureWorkTree();
+        writeZepControl(ctlDir(), ZepControl{"/", entry.string() + "/", 0, "TEST.zep"});
+        writeTorControl(ctlDir(), TorControl{"/", (tree_->dir() / "registration").string() + "/"});
+        writeTenControl(ctlDir(), TenControl{(tree_->dir() / "transfer").string() + "/"});
+        EntryStore store;
+        store.openEntryFile(file_);
+        store.header().setKijunBi("2008/10/16");
+        const char* const numbers[] = {"13001200105011", "13002199804015"};
+        for (int n = 1; n <= 2; ++n) {
+            store.swimmer() = EntryStore::emptySwimmer();
+            store.swimmer().setSeq(n);
+            store.swimmer().setQBango(numbers[n - 1]);
+            store.swimmer().setSei("1");
+            store.swimmer().setNamae("選手" + std::to_string(n));
+            store.header().setTotal(n);
+            store.writeSwimmer(n);
+        }
+    }
+
+    void cleanup()
+    {
+        tolvtest::deleteWindows();
+        t_.reset();
+        tree_.reset();
+    }
+
+    void theWindowHoldsItsFileForItsLife()
+    {
+        FrmZepi* w = open();
+        QVERIFY(w->isLoaded());
+        QCOMPARE(otherProgramOpens(file_), 1);
+        // Its own commands work on its store and re-read the file without letting go.
+        w->menuAction("mCheck6")->trigger();
+        QVERIFY(t_->prompt.said.empty());
+        QCOMPARE(otherProgramOpens(file_), 1);
+        w->refreshCurrent();
+        QCOMPARE(otherProgramOpens(file_), 1);
+        w->closeEntry();
+        QCOMPARE(otherProgramOpens(file_), 0);
+    }
+
+    void undoPutsTheLastBackupBackAfterAQuestion()
+    {
+        const std::string before = readBytes(file_);
+        FrmZepi* w = open();
+        QAction* undo = w->menuAction("mWk2");
+        QVERIFY(undo && undo->isEnabled());
+        QCOMPARE(undo->text(), QString("元に戻す"));
+
+        // A bulk change through the window's store (as its menu commands make them): backed up first.
+        std::vector<SwimmerRecord> all = w->store().readAllSwimmers();
+        all[1].setNenrei(10);
+        w->store().commitAll(all, "rewrite-age");
+        w->refreshCurrent();
+        const std::string rewritten = readBytes(file_);
+        QVERIFY(rewritten != before);
+        QCOMPARE(child<QLineEdit>(w, "txtNenrei")->text(), QString("10"));
+
+        t_->prompt.answers = {false};
+        undo->trigger();
+        QCOMPARE(readBytes(file_), rewritten);
+        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
+        QVERIFY2(t_->prompt.asked[0].find("2008-10-01 09:00:00 の「rewrite-age」の前の状態に戻します") != std::string::npos,
+                 t_->prompt.asked[0].c_str());
+
+        undo->trigger();  // answered OK
+        QCOMPARE(readBytes(file_), before);
+        QCOMPARE(child<QLineEdit>(w, "txtNenrei")->text(), QString());  // age 0 shows empty
+        QCOMPARE(w->current(), 2);
+        QCOMPARE(otherProgramOpens(file_), 1);
+
+        t_->prompt.clear();
+        undo->trigger();
+        QCOMPARE(t_->prompt.said, std::vector<std::string>{"元に戻せるバックアップがありません: " + file_.string()});
+        QCOMPARE(readBytes(file_), before);
+    }
+};
+
+QTEST_MAIN(FrmZepiSafetyTest)
+#include "FrmZepiSafetyTest.moc"
