@@ -7,7 +7,7 @@ PACKAGES := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev \
 	qt6-translations-l10n dpkg-dev imagemagick
 
 # Fuzzing only (`make fuzz`): the compiler with libFuzzer.
-FUZZ_PACKAGES := clang cmake ninja-build libcurl4-openssl-dev
+FUZZ_PACKAGES := clang cmake ninja-build pkg-config libcurl4-openssl-dev libpugixml-dev libzip-dev
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 120
 
@@ -56,7 +56,7 @@ fuzz: fuzz-deps
 	nice -n 10 cmake --build $(FUZZ_DIR) -j $(JOBS)
 	$(FUZZ_DIR)/bin/fuzz_seeds $(FUZZ_DIR)/seeds
 	@mkdir -p $(FUZZ_DIR)/findings
-	@for t in entry master control; do \
+	@for t in entry master control lenex; do \
 	  mkdir -p $(FUZZ_DIR)/corpus/$$t; \
 	  echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
 	  nice -n 10 $(FUZZ_DIR)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 -max_len=65536 \

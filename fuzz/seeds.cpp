@@ -1,7 +1,9 @@
 // Writes the seed corpora: generated files of each kind, made by the program's own writers.
 //   fuzz_seeds DIR  ->  DIR/entry/, DIR/master/, DIR/control/
 #include "FuzzSupport.h"
+#include "exchange/LenexWriter.h"
 #include "storage/ControlFiles.h"
+#include "storage/EntryStore.h"
 #include "storage/DemoData.h"
 #include "storage/PrefectureTable.h"
 
@@ -21,7 +23,7 @@ int main(int argc, char** argv)
     const fs::path out = argv[1];
     const fs::path demo = tolvfuzz::workDir() / "demo";
     tolv::writeDemo(demo);
-    for (const char* d : {"entry", "master", "control"}) fs::create_directories(out / d);
+    for (const char* d : {"entry", "master", "control", "lenex"}) fs::create_directories(out / d);
     fs::copy_file(demo / "entry" / "sample.zep", out / "entry" / "sample.zep", fs::copy_options::overwrite_existing);
     for (const auto& e : fs::recursive_directory_iterator(demo / "registration")) {
         if (!e.is_regular_file()) continue;
@@ -42,6 +44,12 @@ int main(int argc, char** argv)
     tolv::writePrefectureTable(out / "control" / "ken.ctl", tolv::shippedPrefectures());
     std::ofstream(out / "control" / "torlist.dat", std::ios::binary) << "tokyo\r\n\"\x93\x8c\x8b\x9e A\"\r\n";
     std::ofstream(out / "control" / "pass.dat", std::ios::binary) << "\"13001\",\"pw\"\r\n\"99999\",\"other\"\r\n";
+    {
+        tolv::EntryStore store;
+        store.openEntryFile(demo / "entry" / "sample.zep", tolv::EntryStore::Access::Read);
+        tolv::exportLenex(store, out / "lenex" / "sample.lef", false);
+        tolv::exportLenex(store, out / "lenex" / "sample.lxf", true);
+    }
     std::cout << out.string() << "\n";
     return 0;
 }

@@ -41,8 +41,13 @@ void EntryStore::close()
 
 void EntryStore::reopen()
 {
-    enforce(file_.isOpen(), "申込ファイルが開かれていません");
     const std::filesystem::path p = file_.path();
+    enforce(!p.empty(), "申込ファイルが開かれていません");
+    // A store closed in between (its lock let go) opens again from the start.
+    if (!file_.isOpen()) {
+        openEntryFile(p, access_);
+        return;
+    }
     file_.close();
     file_ = RecordFile(p, kEntryRecordLength,
                        access_ == Access::Write ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly);

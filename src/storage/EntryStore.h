@@ -32,8 +32,8 @@ public:
     Access access() const { return access_; }
     const std::filesystem::path& path() const { return file_.path(); }
     void close();
-    // Opens the same file again, re-reading header and reserve events; the lock is kept throughout,
-    // so no other program can slip in between.
+    // Opens the same file again, re-reading header and reserve events; the lock of an open store is
+    // kept throughout, so no other program can slip in between (a closed one takes it anew).
     void reopen();
     // Puts the newest automatic backup back in place of the file (and its team totals file) under
     // the lock this store holds, then reads the restored file. Needs Access::Write.

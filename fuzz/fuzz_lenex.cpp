@@ -1,0 +1,27 @@
+// The Lenex import reader: the input as an .lxf archive and as the XML of a .lef file, read against
+// a fixed entry file header.
+#include "FuzzSupport.h"
+#include "exchange/LenexReader.h"
+#include "platform/Error.h"
+#include "storage/Records.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    static const tolv::EntryHeader header = [] {
+        tolv::EntryHeader h;
+        h.setKijunBi("2008/04/01");
+        h.setCourse(1);
+        return h;
+    }();
+    static const tolv::ReserveEvents reserve;
+    try {
+        (void)tolv::unpackLenex(bytes, "fuzz.lxf");
+    } catch (const tolv::TolvError&) {
+    }
+    try {
+        (void)tolv::readLenex(bytes, "fuzz.lef", header, reserve);
+    } catch (const tolv::TolvError&) {
+    }
+    return 0;
+}
