@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +21,29 @@ std::string uniqueSuffix()
 {
     static std::atomic<unsigned> counter{0};
     return "." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1)) + ".tmp";
+}
+
+// Temporary files of this target left by a process that died before its rename (killed, power
+// lost): ".<name>.<pid>.<n>.tmp" whose pid no longer runs. They hold a half-written copy of the
+// file and nothing refers to them.
+void removeOrphans(const fs::path& target)
+{
+    const std::string prefix = "." + target.filename().string() + ".";
+    std::error_code ec;
+    for (fs::directory_iterator it(target.parent_path().empty() ? fs::path(".") : target.parent_path(), ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - 4, 4, ".tmp") != 0)
+            continue;
+        const std::string rest = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        const std::size_t dot = rest.find('.');
+        if (dot == 0 || dot == std::string::npos || rest.find_first_not_of("0123456789.") != std::string::npos) continue;
+        const long pid = std::strtol(rest.substr(0, dot).c_str(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        std::error_code rc;
+        fs::remove(it->path(), rc);
+    }
 }
 
 } // namespace
@@ -45,6 +70,7 @@ std::function<void(const fs::path&)>& AtomicFile::beforeRenameHook()
 
 AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode) : final_(resolveLinks(target))
 {
+    removeOrphans(final_);
     temp_ = final_.parent_path() / ("." + final_.filename().string() + uniqueSuffix());
     struct stat st {};
     const bool exists = ::stat(final_.c_str(), &st) == 0;

@@ -302,5 +302,9 @@ TEST(Safety, ABulkChangeKilledAtAnyMomentLeavesTheOldOrTheNewFile)
         // Killed both before and after the replacement at least once.
         EXPECT_GT(oldSeen, 0);
         RecordProperty(args[0] + "_new", newSeen);
+        // The next run clears the temporary files the killed ones left.
+        ASSERT_EQ(tolvRun(args).exitCode, 0);
+        for (const auto& e : fs::directory_iterator(t.dir()))
+            EXPECT_NE(e.path().extension(), ".tmp") << e.path();
     }
 }
