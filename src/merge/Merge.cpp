@@ -1,4 +1,5 @@
 #include "merge/Merge.h"
+#include "storage/Verify.h"
 
 #include "platform/Cp932.h"
 #include "platform/Error.h"
@@ -255,6 +256,7 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
         checkEntryStructure(source);
         EntryStore s;
         s.openEntryFile(source, EntryStore::Access::Read);
+        requireVerifiedEntry(source);  // a source with a damaged record is refused whole
         out.swimmers = s.readAllSwimmers();
         enforce(static_cast<long long>(std::max(0, target.header().total())) + static_cast<long long>(out.swimmers.size()) <=
                     kMaxSwimmers,

@@ -243,6 +243,19 @@ TEST(Verify, ReportsEachFaultBySwimmerAndField)
         EXPECT_TRUE(contains(r.out, "\n問題 ")) << r.out;
         EXPECT_EQ(readBytes(entry), c.bytes);
     }
+
+    // The merge refuses a source that does not verify, naming it and its first problem.
+    const fs::path target = makeEntry(t.dir() / "federation.zep", 1);
+    const std::string targetBefore = readBytes(target);
+    writeBytes(entry, cases[0].bytes);
+    r = tolvRun({"merge", target.string(), entry.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(contains(r.err, "申込ファイルに誤りがあるため取り込めません（tolv verify で確認してください）: " + entry.string() +
+                                    "\n" + cases[0].line))
+        << r.err;
+    EXPECT_EQ(readBytes(target), targetBefore);
+    writeBytes(entry, good);
+    EXPECT_EQ(tolvRun({"merge", target.string(), entry.string()}).exitCode, 0);
 }
 
 namespace {
