@@ -16,11 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     static const tolv::ReserveEvents reserve;
     try {
-        (void)tolv::unpackLenex(bytes, "fuzz.lxf");
+        (void)tolv::lenex::unpackLenex(bytes, "fuzz.lxf");
     } catch (const tolv::TolvError&) {
     }
     try {
-        (void)tolv::readLenex(bytes, "fuzz.lef", header, reserve);
+        (void)tolv::lenex::readLenex(bytes, "fuzz.lef", header, reserve);
     } catch (const tolv::TolvError&) {
     }
     return 0;
