@@ -287,10 +287,13 @@ TEST(Safety, ABulkChangeKilledAtAnyMomentLeavesTheOldOrTheNewFile)
     TempTree t;
     const fs::path entry = makeEntry(t.dir() / "big.zep", 3000);
     const std::string old = readBytes(entry);
-    const std::vector<std::vector<std::string>> changes{{"sort", "club", entry.string()}};
+    const fs::path source = makeEntry(t.dir() / "club.zep", 1500);
+    const std::vector<std::vector<std::string>> changes{{"sort", "club", entry.string()},
+                                                        {"merge", entry.string(), source.string()}};
     for (const auto& args : changes) {
         // The new file, and how long the change takes when left alone.
         const auto start = std::chrono::steady_clock::now();
+        writeBytes(entry, old);
         ASSERT_EQ(tolvRun(args).exitCode, 0);
         const auto full = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
         const std::string changed = readBytes(entry);
@@ -316,6 +319,7 @@ TEST(Safety, ABulkChangeKilledAtAnyMomentLeavesTheOldOrTheNewFile)
         EXPECT_GT(oldSeen, 0);
         RecordProperty(args[0] + "_new", newSeen);
         // The next run clears the temporary files the killed ones left.
+        writeBytes(entry, old);
         ASSERT_EQ(tolvRun(args).exitCode, 0);
         for (const auto& e : fs::directory_iterator(t.dir()))
             EXPECT_NE(e.path().extension(), ".tmp") << e.path();
