@@ -72,11 +72,14 @@ FrmSeiko::FrmSeiko(const std::filesystem::path& entryFile, const std::filesystem
     fraKubun->setObjectName("fraKubun");
     auto* kubunLayout = new QGridLayout(fraKubun);
     const char* kinds[] = {"無差別", "年齢別", "学年別"};
+    auto* kindRow = new QHBoxLayout;
     for (int i = 0; i < 3; ++i) {
         optKubun_[i] = new QRadioButton(q(kinds[i]), fraKubun);
         optKubun_[i]->setObjectName(QString("optKubun_%1").arg(i));
-        kubunLayout->addWidget(optKubun_[i], 0, i);
+        kindRow->addWidget(optKubun_[i]);
     }
+    kindRow->addStretch();
+    kubunLayout->addLayout(kindRow, 0, 0, 1, 3);
     optKubun_[0]->setChecked(true);
     for (int i = 0; i < timing::kClassRows; ++i) {
         auto* label = new QLabel(QString("%1        ->").arg(i + 1, 2, 10, QChar('0')), fraKubun);
