@@ -70,27 +70,33 @@ std::string rightJustified(long long value, std::size_t width)
     return std::string(width - digits.size(), ' ') + digits;
 }
 
-std::vector<SwimmerRecord> allSwimmers(const EntryStore& store)
+std::vector<SwimmerRecord> allSwimmers(const EntryStore& store) { return store.readAllSwimmers(); }
+
+namespace {
+
+bool showsRecord(const SwimmerRecord& buffer, SwimmerRecord stored)
 {
-    std::vector<SwimmerRecord> all;
-    const int total = store.header().total();
-    all.reserve(static_cast<std::size_t>(std::max(total, 0)));
-    for (int n = 1; n <= total; ++n) all.push_back(store.swimmerAt(n));
-    return all;
+    EntryStore::readIntoBuffer(stored);
+    return stored == buffer;
 }
 
-KeepCurrentSwimmer::KeepCurrentSwimmer(EntryStore& store) : store_(store), saved_(store.swimmer())
+} // namespace
+
+KeepCurrentSwimmer::KeepCurrentSwimmer(EntryStore& store) : KeepCurrentSwimmer(store, store.readAllSwimmers()) {}
+
+KeepCurrentSwimmer::KeepCurrentSwimmer(EntryStore& store, const std::vector<SwimmerRecord>& records)
+    : store_(store), saved_(store.swimmer())
 {
     // The buffer normally holds the record its seq names; after a re-sort seq may be stale, so look
-    // for the stored record it equals.
-    const int total = store_.header().total();
+    // for the stored record it shows.
+    const int total = static_cast<int>(records.size());
     const int seq = saved_.seq();
-    if (seq >= 1 && seq <= total && store_.swimmerAt(seq) == saved_) {
+    if (seq >= 1 && seq <= total && showsRecord(saved_, records[std::size_t(seq - 1)])) {
         number_ = seq;
         return;
     }
     for (int n = 1; n <= total; ++n) {
-        if (store_.swimmerAt(n) == saved_) {
+        if (showsRecord(saved_, records[std::size_t(n - 1)])) {
             number_ = n;
             return;
         }
@@ -100,7 +106,7 @@ KeepCurrentSwimmer::KeepCurrentSwimmer(EntryStore& store) : store_(store), saved
 KeepCurrentSwimmer::~KeepCurrentSwimmer()
 {
     try {
-        if (number_ >= 1) {
+        if (number_ >= 1 && number_ <= store_.header().total()) {
             store_.readSwimmer(number_);
             return;
         }

@@ -39,7 +39,7 @@ std::optional<std::string> derivedGrade(const SwimmerRecord& s, const EntryHeade
 // Decimal text blank-padded on the left and cut to its last `width` characters.
 std::string rightJustified(long long value, std::size_t width);
 
-// Every swimmer record 1 .. total, read without touching the store's swimmer buffer.
+// Every swimmer record 1 .. total, read in one pass without touching the store's swimmer buffer.
 std::vector<SwimmerRecord> allSwimmers(const EntryStore& store);
 
 // Remembers which swimmer the store's buffer shows and shows it again when the pass ends (also when
@@ -48,6 +48,8 @@ std::vector<SwimmerRecord> allSwimmers(const EntryStore& store);
 class KeepCurrentSwimmer {
 public:
     explicit KeepCurrentSwimmer(EntryStore& store);
+    // The same, finding the buffer's record among the records just read from the file.
+    KeepCurrentSwimmer(EntryStore& store, const std::vector<SwimmerRecord>& records);
     ~KeepCurrentSwimmer();
     KeepCurrentSwimmer(const KeepCurrentSwimmer&) = delete;
     KeepCurrentSwimmer& operator=(const KeepCurrentSwimmer&) = delete;

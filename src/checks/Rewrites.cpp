@@ -13,16 +13,17 @@
 namespace tolv {
 namespace {
 
-// Reads every swimmer into the buffer, lets `change` edit it and writes it back.
-void everySwimmer(EntryStore& store, const std::function<void(SwimmerRecord&)>& change)
+// Every swimmer read once, as into the buffer, changed by `change` and written back whole in one
+// replace of the file under `command`: a failure part-way leaves the file as it was.
+void everySwimmer(EntryStore& store, const char* command, const std::function<void(SwimmerRecord&)>& change)
 {
-    KeepCurrentSwimmer keep(store);
-    const int total = store.header().total();
-    for (int n = 1; n <= total; ++n) {
-        store.readSwimmer(n);
-        change(store.swimmer());
-        store.writeSwimmer(n);
+    std::vector<SwimmerRecord> all = store.readAllSwimmers();
+    KeepCurrentSwimmer keep(store, all);
+    for (SwimmerRecord& s : all) {
+        EntryStore::readIntoBuffer(s);
+        change(s);
     }
+    store.commitAll(all, command);
 }
 
 } // namespace
@@ -30,7 +31,7 @@ void everySwimmer(EntryStore& store, const std::function<void(SwimmerRecord&)>& 
 void rewriteKana(EntryStore& store)
 {
     // Works on the stored bytes so every other character stays byte for byte as it was.
-    everySwimmer(store, [](SwimmerRecord& s) {
+    everySwimmer(store, "rewrite-kana", [](SwimmerRecord& s) {
         const std::string_view old = s.raw(SwimmerRecord::kKana, 16);
         std::string kana;
         for (std::size_t i = 0; i < old.size();) {
@@ -51,7 +52,7 @@ void rewriteKana(EntryStore& store)
 void rewriteAge(EntryStore& store)
 {
     const std::string kijunBi = store.header().kijunBi();
-    everySwimmer(store, [&](SwimmerRecord& s) { rewriteAgeOf(s, kijunBi); });
+    everySwimmer(store, "rewrite-age", [&](SwimmerRecord& s) { rewriteAgeOf(s, kijunBi); });
 }
 
 void rewriteAgeOf(SwimmerRecord& s, const std::string& kijunBi)
@@ -65,7 +66,7 @@ void rewriteAgeOf(SwimmerRecord& s, const std::string& kijunBi)
 void rewriteGrade(EntryStore& store)
 {
     const EntryHeader h = store.header();
-    everySwimmer(store, [&](SwimmerRecord& s) {
+    everySwimmer(store, "rewrite-grade", [&](SwimmerRecord& s) {
         // An unreadable birth date, or a class code of kind 2 typed by hand, keeps its grade.
         if (std::optional<std::string> code = derivedGrade(s, h)) s.setGakunen(*code);
     });
@@ -73,7 +74,7 @@ void rewriteGrade(EntryStore& store)
 
 void rewriteCompanyGrade(EntryStore& store)
 {
-    everySwimmer(store, [](SwimmerRecord& s) {
+    everySwimmer(store, "rewrite-grade-company", [](SwimmerRecord& s) {
         const int age = s.nenrei();
         s.setGakunen(age <= 29 ? "70" : age <= 39 ? "71" : age <= 49 ? "72" : "73");
     });
@@ -81,26 +82,31 @@ void rewriteCompanyGrade(EntryStore& store)
 
 void rewriteMainRegistration(EntryStore& store)
 {
-    everySwimmer(store, [](SwimmerRecord& s) { s.setShuFuku("1"); });
+    everySwimmer(store, "rewrite-main", [](SwimmerRecord& s) { s.setShuFuku("1"); });
 }
 
 void rewriteSecondaryRegistration(EntryStore& store)
 {
-    everySwimmer(store, [](SwimmerRecord& s) { s.setShuFuku("2"); });
+    everySwimmer(store, "rewrite-secondary", [](SwimmerRecord& s) { s.setShuFuku("2"); });
 }
 
 void rewritePrefecture(EntryStore& store) { rewritePrefecture(store, findNoCase(ctlDir(), "ken.ctl")); }
 
 void rewritePrefecture(EntryStore& store, const std::filesystem::path& kenCtl)
 {
-    everySwimmer(store, [&](SwimmerRecord& s) {
+    // The table is read once, and only when some record needs it.
+    std::optional<KenTable> table;
+    everySwimmer(store, "rewrite-prefecture", [&](SwimmerRecord& s) {
         const long long code = numericValue(cp932Chars(fieldBytes(s, SwimmerRecord::kQBango, 14), 1, 2));
         s.setKen("");
         s.setKenKana("");
         if (code <= 0) return;
-        // A missing table would blank every prefecture without a word: stop instead.
-        enforce(std::filesystem::is_regular_file(kenCtl), "県名ファイルがありません: " + kenCtl.string());
-        if (std::optional<Prefecture> pref = readPrefecture(kenCtl, static_cast<int>(code))) {
+        if (!table) {
+            // A missing table would blank every prefecture without a word: stop instead.
+            enforce(std::filesystem::is_regular_file(kenCtl), "県名ファイルがありません: " + kenCtl.string());
+            table = KenTable::load(kenCtl);
+        }
+        if (std::optional<Prefecture> pref = table->find(code)) {
             s.setKen(pref->name);
             s.setKenKana(pref->reading);
         }

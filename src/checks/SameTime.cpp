@@ -23,9 +23,15 @@ std::string timeKey(std::int32_t time)
     return digits.size() > 6 ? digits.substr(digits.size() - 6) : digits;
 }
 
-bool inGroup(const SwimmerRecord& s, int sex, int slot)
+// Record numbers of each sex code 1-3 (index sex - 1), in record order.
+std::vector<std::vector<int>> bySex(const std::vector<SwimmerRecord>& records)
 {
-    return SwimmerRecord::digitValue(s.sei()) == sex && s.kiro(slot) != 0;
+    std::vector<std::vector<int>> out(kSexCodes);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const int sex = SwimmerRecord::digitValue(records[i].sei());
+        if (sex >= 1 && sex <= kSexCodes) out[std::size_t(sex - 1)].push_back(int(i) + 1);
+    }
+    return out;
 }
 
 std::string whoLine(int record, const SwimmerRecord& s)
@@ -39,11 +45,12 @@ std::string whoLine(int record, const SwimmerRecord& s)
 void checkSameTime(const EntryStore& store, Printer& p)
 {
     const std::vector<SwimmerRecord> records = allSwimmers(store);
+    const std::vector<std::vector<int>> groups = bySex(records);
     for (int sex = 1; sex <= kSexCodes; ++sex) {
         for (int slot = 0; slot < kStandardSlots; ++slot) {
             std::vector<SortItem> items;
-            for (std::size_t i = 0; i < records.size(); ++i)
-                if (inGroup(records[i], sex, slot)) items.push_back({timeKey(records[i].kiro(slot)), int(i) + 1});
+            for (int n : groups[std::size_t(sex - 1)])
+                if (std::int32_t t = records[std::size_t(n) - 1].kiro(slot); t != 0) items.push_back({timeKey(t), n});
             if (items.empty()) continue;
             keySort(items);
             for (std::size_t j = 0; j + 1 < items.size(); ++j) {
@@ -77,19 +84,27 @@ std::int32_t oneHundredthLater(std::int32_t time)
 
 void rewriteSameTime(EntryStore& store)
 {
-    KeepCurrentSwimmer keep(store);
-    const int total = store.header().total();
+    std::vector<SwimmerRecord> records = store.readAllSwimmers();
+    KeepCurrentSwimmer keep(store, records);
+    std::vector<bool> changed(records.size(), false);
+    // A changed record is taken as the buffer shows it, then changed, as a write-through would.
+    auto edit = [&](int n) -> SwimmerRecord& {
+        SwimmerRecord& s = records[std::size_t(n) - 1];
+        if (!changed[std::size_t(n) - 1]) {
+            EntryStore::readIntoBuffer(s);
+            changed[std::size_t(n) - 1] = true;
+        }
+        return s;
+    };
+    const std::vector<std::vector<int>> groups = bySex(records);
     for (int sex = 1; sex <= kSexCodes; ++sex) {
         for (int slot = 0; slot < kStandardSlots; ++slot) {
             std::vector<SortItem> items;
-            for (int n = 1; n <= total; ++n) {
-                SwimmerRecord s = store.swimmerAt(n);
-                if (!inGroup(s, sex, slot)) continue;
-                std::int32_t time = s.kiro(slot);
+            for (int n : groups[std::size_t(sex - 1)]) {
+                std::int32_t time = records[std::size_t(n) - 1].kiro(slot);
+                if (time == 0) continue;
                 if (time == kMarkEntered) {
-                    store.readSwimmer(n);
-                    store.swimmer().setKiro(slot, kEnteredAsTime);
-                    store.writeSwimmer(n);
+                    edit(n).setKiro(slot, kEnteredAsTime);
                     time = kEnteredAsTime;
                 }
                 // Other result marks (start, stroke, ... withdrawn) are no times: one hundredth
@@ -102,13 +117,12 @@ void rewriteSameTime(EntryStore& store)
             // one hundredth, which leaves those equal among themselves.
             for (std::size_t j = 0; j + 1 < items.size(); ++j) {
                 if (items[j].key != items[j + 1].key) continue;
-                const int n = items[j + 1].record;
-                store.readSwimmer(n);
-                store.swimmer().setKiro(slot, oneHundredthLater(store.swimmer().kiro(slot)));
-                store.writeSwimmer(n);
+                SwimmerRecord& s = edit(items[j + 1].record);
+                s.setKiro(slot, oneHundredthLater(s.kiro(slot)));
             }
         }
     }
+    store.commitAll(records, "rewrite-same-time");
 }
 
 } // namespace tolv

@@ -9,7 +9,9 @@
 namespace tolv {
 namespace {
 
-// iconv descriptors are costly to open; each conversion gets its own so there is no shared state.
+// iconv descriptors are costly to open (a table load each), so each thread keeps one per direction
+// for its life. Every conversion starts by resetting its descriptor, so a failed conversion (an
+// unencodable character, a cut-off lead byte) leaves nothing behind for the next one.
 class Iconv {
 public:
     Iconv(const char* to, const char* from) : cd_(iconv_open(to, from))
@@ -21,10 +23,12 @@ public:
     Iconv(const Iconv&) = delete;
     Iconv& operator=(const Iconv&) = delete;
 
+    void reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+
     // Converts one input chunk; returns errno of the failure (0 on success) and the bytes consumed.
     int convert(const char*& in, std::size_t& inLeft, std::string& out)
     {
-        char buf[256];
+        char buf[1024];
         while (inLeft > 0) {
             char* outPtr = buf;
             std::size_t outLeft = sizeof buf;
@@ -42,6 +46,20 @@ public:
 private:
     iconv_t cd_;
 };
+
+Iconv& toCp932Converter()
+{
+    thread_local Iconv cv("CP932", "UTF-8");
+    cv.reset();
+    return cv;
+}
+
+Iconv& fromCp932Converter()
+{
+    thread_local Iconv cv("UTF-8", "CP932");
+    cv.reset();
+    return cv;
+}
 
 std::size_t utf8SeqLength(unsigned char c)
 {
@@ -65,7 +83,7 @@ std::string toCp932(std::string_view utf8)
     bool ascii = true;
     for (unsigned char c : utf8) if (c >= 0x80) { ascii = false; break; }
     if (ascii) return std::string(utf8);
-    Iconv cv("CP932", "UTF-8");
+    Iconv& cv = toCp932Converter();
     const char* in = utf8.data();
     std::size_t left = utf8.size();
     int err = cv.convert(in, left, out);
@@ -82,7 +100,7 @@ std::string fromCp932(std::string_view bytes)
     bool ascii = true;
     for (unsigned char c : bytes) if (c >= 0x80) { ascii = false; break; }
     if (ascii) return std::string(bytes);
-    Iconv cv("UTF-8", "CP932");
+    Iconv& cv = fromCp932Converter();
     const char* in = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -92,13 +110,14 @@ std::string fromCp932(std::string_view bytes)
         out += "\xEF\xBF\xBD";
         ++in;
         --left;
+        cv.reset();
     }
     return out;
 }
 
 bool isValidCp932(std::string_view bytes)
 {
-    Iconv cv("UTF-8", "CP932");
+    Iconv& cv = fromCp932Converter();
     const char* in = bytes.data();
     std::size_t left = bytes.size();
     std::string out;

@@ -9,6 +9,8 @@
 #include "storage/EntryStore.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <vector>
 
 namespace tolv::reports {
 
@@ -149,9 +151,14 @@ void printEntryForm(Printer& p, const TeamTotalsFile& totals, const EntryStore& 
 {
     const EntryHeader& h = store.header();
     const int botai = h.botai();
-    const int swimmers = h.total();
     first = std::max(first, 1);
     last = std::min(last, totals.teamCount());
+
+    // The swimmers of each team key in record order, found in one pass.
+    const std::vector<SwimmerRecord> records = store.readAllSwimmers();
+    std::unordered_map<std::string, std::vector<int>> byTeam;
+    if (first <= last)
+        for (std::size_t i = 0; i < records.size(); ++i) byTeam[teamKeyOf(records[i], botai)].push_back(int(i) + 1);
 
     p.setFont("ＭＳ 明朝", kFormFontSize);
     int sheetCount = 0;
@@ -160,10 +167,11 @@ void printEntryForm(Printer& p, const TeamTotalsFile& totals, const EntryStore& 
         const std::string key = t.keyBytes();
         const long long persons = static_cast<long long>(t.quantity(0)) + t.quantity(1) + t.quantity(2) + t.quantity(3);
         const long long sheets = (persons - 1) / 5 + 1;
+        auto members = byTeam.find(key);
+        if (members == byTeam.end()) continue;
         int d = 0;
-        for (int i = 1; i <= swimmers; ++i) {
-            SwimmerRecord s = store.swimmerAt(i);
-            if (teamKeyOf(s, botai) != key) continue;
+        for (int i : members->second) {
+            const SwimmerRecord& s = records[std::size_t(i) - 1];
             ++d;
             if (d % 5 == 1) {
                 if (++sheetCount > 1) p.newPage();

@@ -87,12 +87,14 @@ void printFeeList(Printer& p, const TeamTotalsFile& totals, const EntryHeader& h
     for (int i = 1; i <= n; ++i) {
         TeamTotalRecord t = totals.teamAt(i);
         TeamFees f = teamFees(t, c);
-        for (int k = 0; k < kFeeItems; ++k) quantitySum[k] = checked16(quantitySum[k] + t.quantity(k));
-        totalSum = checked32(totalSum + f.total);
-        receivedSum = checked32(receivedSum + f.received);
+        // The sums over all teams are only printed: summed in 64 bits, they fit any file the entry
+        // file's limit allows (each team's own figures keep their stored widths and checks).
+        for (int k = 0; k < kFeeItems; ++k) quantitySum[k] += t.quantity(k);
+        totalSum += f.total;
+        receivedSum += f.received;
         rows.push_back({t, f});
     }
-    const long long differenceSum = checked32(receivedSum - totalSum);
+    const long long differenceSum = receivedSum - totalSum;
 
     p.setFont("ＭＳ 明朝", 12);
     feeListHeads(p, c, h);

@@ -6,6 +6,7 @@
 #include "storage/EntryStore.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tolv::reports {
 
@@ -87,8 +88,9 @@ void printIndividualList(Printer& p, const EntryStore& store, int first, int las
     p.printAt(7720, " 番 号    旧  番  号    ", false);
     p.printAt(10600, "登録日");
     p.print(std::string(103, '-'));
+    const std::vector<SwimmerRecord> records = store.readAllSwimmers();
     for (int n = std::max(first, 1); n <= last; ++n) {
-        SwimmerRecord s = store.swimmerAt(n);
+        const SwimmerRecord& s = records[std::size_t(n) - 1];
         p.print(rightAlign(n, 5) + " " + fitColumns(s.Namae(), 16), false);
         p.printAt(2520, s.Kana(), false);
         p.printAt(4350, sexMark(s.sei()) + " " + rightAlign(s.nenrei(), 2) + " " + gradeText(s.gakunen(), h.kubun()) + " ",
@@ -116,8 +118,9 @@ void printIndividualEventList(Printer& p, const EntryStore& store, int first, in
     p.printAt(2720, "  所  属", false);
     p.printAt(4820, ":.512485:.512:.512:.512:124:124:1248:");
     p.printAt(500, std::string(87, '-'));
+    const std::vector<SwimmerRecord> records = store.readAllSwimmers();
     for (int n = std::max(first, 1); n <= last; ++n) {
-        SwimmerRecord s = store.swimmerAt(n);
+        const SwimmerRecord& s = records[std::size_t(n) - 1];
         p.print(rightAlign(n, 5) + " " + fitColumns(s.Namae(), 16), false);
         p.printAt(2720, fitColumns(s.Shozoku(), 12), false);
         p.printAt(4420, sexMark(s.sei()), false);

@@ -1,7 +1,6 @@
 #include "reports/Sorting.h"
 
 #include "platform/Error.h"
-#include "platform/AtomicFile.h"
 #include "reports/Tally.h"
 #include "storage/EntryStore.h"
 #include "storage/KeySort.h"
@@ -36,39 +35,23 @@ std::string sortKey(const SwimmerRecord& s, SortOrder order, int botai)
 std::vector<int> sortEntryFile(EntryStore& store, SortOrder order, int botai, const SortHooks& hooks)
 {
     enforce(store.isOpen(), "申込ファイルが開かれていません");
-    const std::filesystem::path path = store.path();
-    const int swimmers = store.header().total();
-
+    const std::vector<SwimmerRecord> records = store.readAllSwimmers();
     std::vector<SortItem> items;
-    items.reserve(static_cast<std::size_t>(swimmers));
-    for (int n = 1; n <= swimmers; ++n) items.push_back({sortKey(store.swimmerAt(n), order, botai), n});
+    items.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) items.push_back({sortKey(records[i], order, botai), int(i) + 1});
     keySort(items);
-
-    std::vector<int> order_;
-    {
-        AtomicFile out(path);
-        const std::size_t len = kEntryRecordLength;
-        for (int d = 1; d <= swimmers; ++d) {
-            const int from = items[static_cast<std::size_t>(d - 1)].record;
-            SwimmerRecord s = store.swimmerAt(from);
-            out.writeAt(static_cast<long long>(d + 9) * static_cast<long long>(len), std::string_view(s.bytes().data(), len));
-            order_.push_back(from);
-            if (hooks.afterRecord) hooks.afterRecord(d);
-        }
-        EntryHeader h = store.header();
-        h.setTotal(swimmers);
-        out.writeAt(0, std::string_view(h.bytes().data(), len));
-        out.writeAt(static_cast<long long>(len), std::string_view(store.reserve().bytes().data(), len));
-        store.close();
-        try {
-            out.commit();
-        } catch (...) {
-            store.reopen();
-            throw;
-        }
+    std::vector<int> from;
+    std::vector<SwimmerRecord> sorted;
+    from.reserve(records.size());
+    sorted.reserve(records.size());
+    for (const SortItem& item : items) {
+        from.push_back(item.record);
+        sorted.push_back(records[std::size_t(item.record) - 1]);
+        if (hooks.afterRecord) hooks.afterRecord(static_cast<int>(sorted.size()));
     }
-    store.reopen();
-    return order_;
+    // Whole records move as they are stored; one atomic replace of the file, after a backup.
+    store.commitAll(sorted, order == SortOrder::Club ? "sort-club" : "sort-sex");
+    return from;
 }
 
 } // namespace tolv::reports

@@ -18,16 +18,16 @@ enum class SortOrder { Club, Sex };
 std::string sortKey(const SwimmerRecord& s, SortOrder order, int botai);
 
 struct SortHooks {
-    // Called after swimmer d of the new order is written to the temporary file; a throw from it
-    // stands for a failure at that point (tests).
-    std::function<void(int written)> afterRecord;
+    // Called after swimmer d of the new order is placed; a throw from it stands for a failure at
+    // that point (tests).
+    std::function<void(int placed)> afterRecord;
 };
 
-// Sorts with the shared key sort, writes every swimmer in the new order, the header and the reserve
-// events into a temporary file beside the entry file, flushes it to disk and only then renames it
-// over the entry file in one step; the store is reopened. On any failure before the rename the
-// entry file is untouched, the temporary file is removed and the error is thrown.
-// Returns the record numbers before sorting in their new order.
+// Sorts with the shared key sort and writes every swimmer in the new order through the store's
+// commitAll: a backup first, then the whole file under a temporary name renamed over the entry
+// file in one step; the store stays open on the new file. On any failure before the rename the
+// entry file is untouched and the error is thrown. Returns the record numbers before sorting in
+// their new order.
 std::vector<int> sortEntryFile(EntryStore& store, SortOrder order, int botai, const SortHooks& hooks = {});
 
 } // namespace reports

@@ -16,7 +16,8 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
+#include <optional>
+#include <unordered_map>
 
 namespace tolv::reports {
 
@@ -90,19 +91,13 @@ TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRec
 {
     TallyResult r;
     r.control = oldControl;
-    const int swimmers = store.header().total();
 
     // Pass 1: teams in order of first appearance, person and per-event counts.
-    for (int n = 1; n <= swimmers; ++n) {
-        SwimmerRecord s = store.swimmerAt(n);
+    std::unordered_map<std::string, std::size_t> teamOfKey;
+    for (const SwimmerRecord& s : store.readAllSwimmers()) {
         std::string key = teamKeyOf(s, botai);
-        TeamTotalRecord* team = nullptr;
-        for (TeamTotalRecord& t : r.teams)
-            if (t.keyBytes() == key) {
-                team = &t;
-                break;
-            }
-        if (!team) {
+        auto found = teamOfKey.find(key);
+        if (found == teamOfKey.end()) {
             checked16(static_cast<long long>(r.teams.size()) + 1);
             TeamTotalRecord t = TeamTotalRecord::cleared();
             t.setKeyBytes(key);
@@ -116,8 +111,9 @@ TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRec
             }
             for (int k = 0; k < 8; ++k) r.control.setFeeName(k, kTallyFeeNames[k]);
             r.teams.push_back(t);
-            team = &r.teams.back();
+            found = teamOfKey.emplace(std::move(key), r.teams.size() - 1).first;
         }
+        TeamTotalRecord* team = &r.teams[found->second];
 
         const std::string sei = s.sei();
         const bool main = s.shuFuku() == "1";
@@ -139,7 +135,9 @@ TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRec
     const std::string flags = r.teams.empty() ? std::string() : readUnitFlags(master.unitFlagsFile());
     const std::string kijun = store.header().kijunBi();
     const std::string kijunMonth = kijun.substr(0, 4) + (kijun.size() >= 7 ? kijun.substr(5, 2) : std::string());
-    std::map<fs::path, std::unique_ptr<TeamList>> lists;
+    // Each team list is read whole once; a code found twice keeps its first team, as a scan would.
+    using TeamsByCode = std::unordered_map<std::string, TeamRecord>;
+    std::map<fs::path, std::optional<TeamsByCode>> lists;
     for (TeamTotalRecord& t : r.teams) {
         const std::string key = t.key();
         const int prefecture = static_cast<int>(numericValue(leftChars(key, 2)));
@@ -147,17 +145,23 @@ TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRec
             fs::path file = master.teamListFile(prefecture);
             auto it = lists.find(file);
             if (it == lists.end()) {
-                auto list = std::make_unique<TeamList>();
+                std::optional<TeamsByCode> byCode;
                 try {
-                    list->openTeamList(file);
+                    TeamList list;
+                    list.openTeamList(file);
+                    byCode.emplace();
+                    for (TeamRecord& m : list.readAllTeams())
+                        byCode->emplace(std::string(m.raw(TeamRecord::kCode, 5)), std::move(m));
                 } catch (const TolvError&) {
-                    list.reset();
+                    byCode.reset();
                     r.missingMasters.push_back(file);
                 }
-                it = lists.emplace(file, std::move(list)).first;
+                it = lists.emplace(file, std::move(byCode)).first;
             }
             if (it->second) {
-                if (auto m = it->second->findTeam(key)) {
+                auto found = it->second->find(fitBytes(toCp932(key), 5));
+                if (found != it->second->end()) {
+                    const TeamRecord* m = &found->second;
                     t.setTextBytes(TeamTotalRecord::kName, 34, m->textBytes(TeamRecord::kName, 34));
                     t.setTextBytes(TeamTotalRecord::kRepresentative, 16, m->textBytes(TeamRecord::kPerson, 16));
                     t.setTextBytes(TeamTotalRecord::kPostal, 8, m->textBytes(TeamRecord::kPostal, 8));

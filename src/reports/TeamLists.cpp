@@ -23,7 +23,9 @@ const std::string kEventRule = std::string(90, '-');
 // Persons, individual entries and relay entries, men / women / total each.
 using NineCounts = std::array<long long, 9>;
 
-NineCounts nineOf(const std::array<long long, 8>& q)
+// A team's counts keep the 16-bit range of its stored figures; the totals over all teams are only
+// printed and are summed in 64 bits (`perTeam` false).
+NineCounts nineOf(const std::array<long long, 8>& q, bool perTeam)
 {
     NineCounts c{};
     c[0] = q[0] + q[1];
@@ -35,7 +37,8 @@ NineCounts nineOf(const std::array<long long, 8>& q)
     c[6] = q[6];
     c[7] = q[7];
     c[8] = q[6] + q[7];
-    for (long long v : c) checked16(v);
+    if (perTeam)
+        for (long long v : c) checked16(v);
     return c;
 }
 
@@ -87,11 +90,11 @@ std::string printTeamList(Printer& p, const TeamTotalsFile& totals, const EntryH
         std::array<long long, 8> q{};
         for (int k = 0; k < 8; ++k) {
             q[k] = t.quantity(k);
-            sum[k] = checked16(sum[k] + q[k]);
+            sum[k] += q[k];
         }
-        rows.push_back({t, nineOf(q)});
+        rows.push_back({t, nineOf(q, true)});
     }
-    const NineCounts totalCounts = nineOf(sum);
+    const NineCounts totalCounts = nineOf(sum, false);
 
     std::string html;
     line(html, "<HTML><HEAD><TITLE></TITLE></HEAD><BODY>");

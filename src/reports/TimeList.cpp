@@ -56,9 +56,7 @@ void printTimeList(Printer& p, const EntryStore& store, int botai, const std::st
     int lines = 0;
     std::string previous;
     bool first = true;
-    const int swimmers = store.header().total();
-    for (int n = 1; n <= swimmers; ++n) {
-        SwimmerRecord s = store.swimmerAt(n);
+    for (const SwimmerRecord& s : store.readAllSwimmers()) {
         std::string key = teamKeyOf(s, botai);
         if (first || key != previous) {
             pageHead(p, s, key, lines);

@@ -291,24 +291,19 @@ std::string gradeText(const std::string& code, int kubun)
     return lookUp(kGeneralGrades.data(), kGeneralGrades.size(), aligned);
 }
 
+std::size_t cp932Width(char32_t c)
+{
+    if (c < 0x80 || c == 0xA5 || c == 0x203E || (c >= 0xFF61 && c <= 0xFF9F)) return 1;
+    if (c >= 0xE0000 && c <= 0xE007F) return 0;
+    return 2;
+}
+
 std::size_t byteLength(const std::string& text)
 {
-    try {
-        return cp932Length(text);
-    } catch (const TolvError&) {
-        // A character without a CP932 form (a replacement character from a damaged field, say)
-        // is measured as a full-width one, so printed columns still line up.
-        std::size_t length = 0;
-        for (char32_t c : toUtf32(text)) {
-            std::string one = fromUtf32(std::u32string_view(&c, 1));
-            try {
-                length += cp932Length(one);
-            } catch (const TolvError&) {
-                length += 2;
-            }
-        }
-        return length;
-    }
+    // Measured by code point, without converting: this runs for every printed column.
+    std::size_t length = 0;
+    for (char32_t c : toUtf32(text)) length += cp932Width(c);
+    return length;
 }
 
 long long numericValue(const std::string& text)

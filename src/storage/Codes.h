@@ -41,8 +41,13 @@ std::string gradeCode(std::int32_t birth, std::int16_t gradeShift, const std::st
 std::string gradeText(const std::string& code, int kubun);
 int ageOn(std::int32_t birth, const std::string& kijunBi);
 
-// CP932 byte length of a text (full-width 2, half-width 1).
+// CP932 byte length of a text (full-width 2, half-width 1), as the text would be written. A
+// character without a CP932 form (a replacement character from a damaged field, say) counts as
+// full-width, so printed columns still line up.
 std::size_t byteLength(const std::string& text);
+// The bytes one code point takes: ASCII, the yen sign and the overline (written as 0x5C and 0x7E)
+// and half-width katakana 1; Unicode language tags 0 (the converter drops them); every other 2.
+std::size_t cp932Width(char32_t c);
 
 // Date text rules: year = chars 1-4, month = chars 6-7, day = chars 9-10 of yyyy/mm/dd.
 int dateYear(const std::string& dateText);

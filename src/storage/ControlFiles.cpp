@@ -12,6 +12,7 @@
 #include <cctype>
 #include <charconv>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <system_error>
 
@@ -348,6 +349,29 @@ std::optional<Prefecture> readPrefecture(const fs::path& kenCtl, int code)
         return prefectureRecord(*bytes, static_cast<std::size_t>(code - 1));
     } catch (const TolvError& e) {
         throw TolvError(std::string(e.what()) + ": " + kenCtl.string() + " (" + std::to_string(code) + ")");
+    }
+}
+
+KenTable KenTable::load(const fs::path& kenCtl)
+{
+    KenTable t;
+    std::error_code ec;
+    if (!fs::exists(kenCtl, ec)) return t;
+    auto bytes = readFileBytes(kenCtl);
+    if (!bytes) throw TolvError("県名ファイルを読めません: " + kenCtl.string());
+    checkPrefectureTable(*bytes, kenCtl.string());
+    t.bytes_ = std::move(*bytes);
+    t.name_ = kenCtl.string();
+    return t;
+}
+
+std::optional<Prefecture> KenTable::find(long long code) const
+{
+    if (code <= 0 || name_.empty()) return std::nullopt;
+    try {
+        return prefectureRecord(bytes_, static_cast<std::size_t>(code - 1));
+    } catch (const TolvError& e) {
+        throw TolvError(std::string(e.what()) + ": " + name_ + " (" + std::to_string(code) + ")");
     }
 }
 

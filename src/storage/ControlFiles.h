@@ -98,6 +98,18 @@ std::optional<Prefecture> readPrefecture(const std::filesystem::path& kenCtl, in
 // Checks a ken.ctl image: TolvError naming `name` unless its first kPrefecturesRequired records
 // are readable (whole 20-byte records of CP932 text without control characters or < >).
 void checkPrefectureTable(const std::string& bytes, const std::string& name);
+// The whole of ken.ctl read and checked once, for commands that look up a prefecture per swimmer:
+// load throws what readPrefecture throws for the file, find gives (or throws) what readPrefecture
+// gives for the file as it was when loaded.
+class KenTable {
+public:
+    static KenTable load(const std::filesystem::path& kenCtl);
+    std::optional<Prefecture> find(long long code) const;
+
+private:
+    std::string bytes_;
+    std::string name_;
+};
 // byCode[i] becomes record i + 1 (prefecture i + 1); texts are blank-padded to their fields.
 void writePrefectureTable(const std::filesystem::path& kenCtl, const std::vector<Prefecture>& byCode);
 

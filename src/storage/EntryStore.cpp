@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Error.h"
 #include "storage/Backups.h"
+#include "storage/Codes.h"
 
 #include <algorithm>
 
@@ -160,6 +161,11 @@ SwimmerRecord EntryStore::emptySwimmer()
     return s;
 }
 
+void EntryStore::readIntoBuffer(SwimmerRecord& s)
+{
+    if (numericValue(std::string(s.raw(SwimmerRecord::kShubetu, 6))) == 0) s.setShubetu("000000");
+}
+
 void EntryStore::readSwimmer(int n)
 {
     if (n < 1) {
@@ -167,6 +173,7 @@ void EntryStore::readSwimmer(int n)
         return;
     }
     file_.read(n + 10, swimmer_.bytes().data());
+    readIntoBuffer(swimmer_);
 }
 
 SwimmerRecord EntryStore::swimmerAt(int n) const
@@ -221,22 +228,32 @@ void EntryStore::replaceWhole(const std::vector<SwimmerRecord>& swimmers, long l
     const std::filesystem::path path = file_.path();
     makeBackup(path, command);
 
-    // The old file's bytes, with the header, reserve events and the changed swimmers laid over them.
-    std::string image = file_.readAllBytes();
+    // The old file's bytes with the header, reserve events and the changed swimmers laid over
+    // them, written in chunks so a large file is never held twice: first the records before the
+    // changed ones (missing bytes as zeros), then the swimmers, then whatever the old file held
+    // beyond them.
     const std::size_t len = kEntryRecordLength;
-    const std::size_t need = static_cast<std::size_t>(newTotal + 10) * len;
-    if (image.size() < need) image.resize(need, '\0');
-    if (image.size() < 2 * len) image.resize(2 * len, '\0');
+    const long long oldSize = file_.byteSize();
+    const long long newEnd = (newTotal + 10) * static_cast<long long>(len);
     EntryHeader h = header_;
     h.setTotal(static_cast<std::int32_t>(newTotal));
-    std::copy_n(h.bytes().data(), len, image.data());
-    std::copy_n(reserve_.bytes().data(), len, image.data() + len);
-    for (std::size_t i = 0; i < swimmers.size(); ++i)
-        std::copy_n(swimmers[i].bytes().data(), len,
-                    image.data() + static_cast<std::size_t>(firstChanged + 9 + static_cast<long long>(i)) * len);
-
     AtomicFile out(path);
-    out.write(image);
+    // Without swimmers to write the file keeps its length (at least the two header records).
+    std::string chunk = swimmers.empty() ? file_.readAllBytes() : file_.readRange(1, firstChanged + 9);
+    if (chunk.size() < 2 * len) chunk.resize(2 * len, '\0');
+    std::copy_n(h.bytes().data(), len, chunk.data());
+    std::copy_n(reserve_.bytes().data(), len, chunk.data() + len);
+    constexpr std::size_t kChunk = 1 << 20;
+    for (const SwimmerRecord& s : swimmers) {
+        chunk.append(s.bytes().data(), len);
+        if (chunk.size() >= kChunk) {
+            out.write(chunk);
+            chunk.clear();
+        }
+    }
+    if (!swimmers.empty() && oldSize > newEnd) chunk += file_.readAllBytes().substr(static_cast<std::size_t>(newEnd));
+    out.write(chunk);
+
     file_.close();
     try {
         out.commit();

@@ -43,7 +43,8 @@ public:
     void loadHeader();
     void saveHeader();
 
-    // n >= 1 reads record n + 10 into the swimmer buffer; n == 0 clears the buffer.
+    // n >= 1 reads record n + 10 into the swimmer buffer (normalised as readIntoBuffer says);
+    // n == 0 clears the buffer.
     void readSwimmer(int n);
     // Writes the swimmer buffer as record n + 10, then the header records.
     void writeSwimmer(int n);
@@ -71,6 +72,10 @@ public:
 
     // An emptied swimmer buffer: texts empty, shubetu "000000", numbers 0.
     static SwimmerRecord emptySwimmer();
+    // What reading a record into the swimmer buffer makes of it: discipline flags whose numeric
+    // value is 0 (blank, NUL, "0") become "000000". Bulk changes that work on records read with
+    // readAllSwimmers apply it to every record they change, as if each went through the buffer.
+    static void readIntoBuffer(SwimmerRecord& s);
     // The base name rule for a new file's competition name: text before the first ".".
     static std::string baseName(const std::string& fileName);
 

@@ -26,6 +26,15 @@ TeamRecord TeamList::readTeam(int n) const
     return r;
 }
 
+std::vector<TeamRecord> TeamList::readAllTeams() const
+{
+    std::vector<TeamRecord> all(static_cast<std::size_t>(count_));
+    const std::string bytes = file_.readRange(11, count_);
+    for (std::size_t i = 0; i < all.size(); ++i)
+        std::copy_n(bytes.data() + i * TeamRecord::size, TeamRecord::size, all[i].bytes().data());
+    return all;
+}
+
 std::optional<TeamRecord> TeamList::findTeam(const std::string& code) const
 {
     std::string want = fitBytes(toCp932(code), 5);

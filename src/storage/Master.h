@@ -92,6 +92,8 @@ public:
     // Scans teams 1..count in order; the first whose code equals the five characters.
     std::optional<TeamRecord> findTeam(const std::string& code) const;
     TeamRecord readTeam(int n) const;
+    // Teams 1..count in one read.
+    std::vector<TeamRecord> readAllTeams() const;
     void close() { file_.close(); }
 
 private:

@@ -164,3 +164,43 @@ TEST(Rewrites, TheSwimmerBufferShowsTheCurrentSwimmerAsRewritten)
     EXPECT_THROW(rewritePrefecture(f.store, f.dir() / "none" / "ken.ctl"), TolvError);
     EXPECT_TRUE(f.store.swimmer() == typing);
 }
+
+TEST(Rewrites, RecordsAreWrittenAsReadingThemIntoTheBufferMakesThem)
+{
+    // Discipline flags of numeric value 0 become "000000" in every record a pass writes, as the
+    // buffer makes them; records a pass leaves alone keep their bytes.
+    EntryFixture f;
+    f.add({.shubetu = ""});
+    f.add({.shubetu = "010000"});
+    f.add({.sei = "2", .shubetu = "", .kiro = {{1, 3000}}});
+    f.add({.sei = "2", .shubetu = "0", .kiro = {{1, 3000}}});
+    f.store.readSwimmer(0);
+    std::fill_n(f.store.swimmer().bytes().data() + S::kShubetu, 6, '\0');
+    f.store.writeSwimmer(5);
+    f.store.header().setTotal(5);
+    f.store.saveHeader();
+
+    std::string expected = f.bytes();
+    patch(expected, 4, S::kShubetu, "000000");
+    patch(expected, 4, S::kKiro + 4, leBytes(3001, 4));
+    rewriteSameTime(f.store);
+    EXPECT_EQ(f.bytes(), expected) << "only the swimmer moved back is rewritten";
+
+    for (int n : {1, 3, 5}) patch(expected, n, S::kShubetu, "000000");
+    for (int n = 1; n <= 5; ++n) patch(expected, n, S::kShuFuku, "2");
+    rewriteSecondaryRegistration(f.store);
+    EXPECT_EQ(f.bytes(), expected);
+    f.store.readSwimmer(2);
+    EXPECT_EQ(f.store.swimmer().shubetu(), "010000");
+}
+
+TEST(Rewrites, APassThatFailsLeavesEveryRecordAsItWas)
+{
+    // Swimmer 1 needs no table and would be blanked; swimmer 2 needs the missing one.
+    EntryFixture f;
+    f.add({.qbango = "00001199804021", .ken = "大阪府"});
+    f.add({.qbango = "13001199804021", .ken = "大阪府"});
+    const std::string before = f.bytes();
+    EXPECT_THROW(rewritePrefecture(f.store, f.dir() / "none" / "ken.ctl"), TolvError);
+    EXPECT_EQ(f.bytes(), before);
+}

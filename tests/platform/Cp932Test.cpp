@@ -34,6 +34,21 @@ TEST(Cp932, DamagedBytesDecodeWithReplacementAndAreReported)
     EXPECT_TRUE(isValidCp932(toCp932("名前")));
 }
 
+TEST(Cp932, AFailedConversionLeavesNothingForTheNext)
+{
+    // The converters are kept between calls: a refusal or a cut-off lead byte in one text must not
+    // leak into the text converted after it.
+    const std::string name = toCp932("髙橋　花子");
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_THROW(toCp932("東😀"), TolvError);
+        EXPECT_EQ(toCp932("髙橋　花子"), name);
+        EXPECT_EQ(fromCp932(std::string("\x93", 1)), "\xEF\xBF\xBD");
+        EXPECT_FALSE(isValidCp932("\x81"));
+        EXPECT_EQ(fromCp932(name), "髙橋　花子");
+        EXPECT_EQ(fromCp932(std::string("\xA0\x93\x8c", 3)), "\xEF\xBF\xBD東");
+    }
+}
+
 TEST(Cp932, FittingNeverCutsADoubleByteCharacter)
 {
     std::string name = toCp932("山田太郎花子一二三");  // nine full-width characters, 18 bytes

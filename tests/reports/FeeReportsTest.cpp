@@ -125,6 +125,20 @@ TEST(FeeList, HeadLegendTeamLinesAndTotals)
     EXPECT_EQ(ops.back().kind, "end");
 }
 
+TEST(FeeList, SumsOverAllTeamsArePrintedWhateverTheirSize)
+{
+    // 300 teams with 36,689 men's individual entries between them, charged 100,000 each: the
+    // quantity sum passes 16 bits and the amount sum 32 bits; both are printed as they are.
+    EntryFile f;
+    TeamTotalsFile z;
+    std::vector<FeeTeam> teams;
+    for (int i = 0; i < 300; ++i) teams.push_back({std::to_string(13001 + i), "", "t", {{4, i < 211 ? 122 : 123}}, 0});
+    writeFees(z, f, teams, {{4, 100000}});
+    auto pg = pages(parseLog(logOf([&](Printer& p) { printFeeList(p, z, f.store.header()); })));
+    EXPECT_EQ(pg.back().back().substr(pg.back().back().find(' ', 5) + 1),
+              "  0  0  0  036689  0  0  0  0  0  0  0  0  0  03668900000       0-3668900000");
+}
+
 TEST(FeeList, FortyTeamsRepeatAllHeadsOnPageTwoBeforeTheTotals)
 {
     EntryFile f;

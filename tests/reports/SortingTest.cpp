@@ -1,6 +1,7 @@
 // Sorting the swimmer records: keys, the new order, an untouched file on failure.
 #include "reports/Sorting.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "reports/ReportFixture.h"
 
@@ -120,6 +121,16 @@ TEST(Sorting, AnInterruptedSortLeavesTheFileIntact)
     f.store.readSwimmer(1);
     f.store.writeSwimmer(1);
     EXPECT_EQ(f.bytes(), before);
+
+    // A failure when the sorted file is complete but not yet in place: the same.
+    AtomicFile::beforeRenameHook() = [](const fs::path&) { throw TolvError("ディスクがいっぱいです"); };
+    EXPECT_THROW(sortEntryFile(f.store, SortOrder::Sex, 0), TolvError);
+    AtomicFile::beforeRenameHook() = nullptr;
+    EXPECT_EQ(f.bytes(), before);
+    EXPECT_TRUE(onlyEntryAndZedFiles(f.dir()));
+    EXPECT_EQ(names(f.store), (std::vector<std::string>{"一", "二", "三"}));
+    sortEntryFile(f.store, SortOrder::Sex, 0);
+    EXPECT_EQ(names(f.store), (std::vector<std::string>{"三", "二", "一"}));
 }
 
 TEST(Sorting, AnEmptyFileKeepsItsHeaderAndEvents)

@@ -152,12 +152,24 @@ TEST(TeamList, FiftyTeamsEndPageOneWithTheRuleAndPrintTotalsOnPageTwo)
     EXPECT_EQ(pg[1].back(), "5000 4260    51   51  102   102  102  204     0   51   51");
 }
 
-TEST(TeamList, AnOverflowingTotalPrintsNothingAndWritesNoHtml)
+TEST(TeamList, TotalsOverAllTeamsAreWideATeamsOwnFiguresStay16Bit)
 {
+    // A 30,000-swimmer federation file: 300 teams whose men's individual entries add up to 36,689.
     EntryFile f;
     TeamTotalsFile z;
-    writeTeams(z, f, {{"13001", "a", "a", {30000}}, {"13002", "b", "b", {3000}}});
+    std::vector<TeamRow> teams;
+    for (int i = 0; i < 300; ++i)
+        teams.push_back({std::to_string(13001 + i), "t", "t", {50, 0, 50, 0, i < 211 ? 122 : 123, 120, 0, 0}});
+    writeTeams(z, f, teams);
     fs::path html = teamListHtmlPath(f.path());
+    auto ops = parseLog(logOf([&](Printer& p) { printTeamList(p, z, f.store.header(), html); }));
+    const auto pg = pages(ops);
+    EXPECT_EQ(pg.back().back(), "5000 4020 150001500030000 366893600072689     0    0    0");
+    EXPECT_NE(tolvtest::readBytes(html).find("<TD ALIGN=\"RIGHT\">72689</TD>"), std::string::npos);
+
+    // One team's own figure beyond 16 bits still stops before anything is printed or written.
+    fs::remove(html);
+    writeTeams(z, f, {{"13001", "a", "a", {30000, 3000}}});
     std::string log;
     try {
         log = logOf([&](Printer& p) { printTeamList(p, z, f.store.header(), html); });

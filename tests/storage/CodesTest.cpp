@@ -1,5 +1,8 @@
 #include "storage/Codes.h"
 
+#include "platform/Cp932.h"
+#include "platform/Error.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -207,6 +210,29 @@ TEST(ByteLength, CountsShiftJisBytes)
     // Damaged fields decode with a replacement character; measuring them must not fail a print.
     EXPECT_EQ(byteLength("a\xEF\xBF\xBD" "b"), 4u);
     EXPECT_EQ(byteLength("東😀"), 4u);
+}
+
+TEST(ByteLength, AgreesWithTheConverterForEveryCharacter)
+{
+    // Measured without converting: the width table must give what conversion would, for every
+    // code point of the basic plane, the language tags the converter drops, and beyond.
+    std::vector<char32_t> points;
+    for (char32_t c = 1; c < 0x10000; ++c)
+        if (c < 0xD800 || c > 0xDFFF) points.push_back(c);
+    for (char32_t c = 0xDFFF0; c < 0xE0100; ++c) points.push_back(c);
+    points.push_back(0x1F600);
+    points.push_back(0x10FFFF);
+    std::size_t mismatches = 0;
+    for (char32_t c : points) {
+        const std::string one = fromUtf32(std::u32string(1, c));
+        std::size_t converted = 2;
+        try {
+            converted = toCp932(one).size();
+        } catch (const TolvError&) {
+        }
+        if (byteLength(one) != converted && ++mismatches < 10) ADD_FAILURE() << "U+" << std::hex << unsigned(c);
+    }
+    EXPECT_EQ(mismatches, 0u);
 }
 
 TEST(NumericValue, LeadingNumberOfATextLikeVal)
