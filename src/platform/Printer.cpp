@@ -2,6 +2,7 @@
 
 #include "platform/Cp932.h"
 
+#include <charconv>
 #include <cmath>
 #include <sstream>
 
@@ -78,15 +79,44 @@ std::string sizeText(double size)
 }
 } // namespace
 
+namespace {
+
+// Log lines are built in a string and written in one call: a report of a federation file has
+// millions of them, and formatted stream output costs several times the drawing.
+void field(std::string& line, int v)
+{
+    char buf[16];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    line += '\t';
+    line.append(buf, r.ptr);
+}
+
+} // namespace
+
 void PrintLog::doFont(const std::string& name, double size) { out_ << "font\t" << name << '\t' << sizeText(size) << '\n'; }
-void PrintLog::doText(int x, int y, std::string_view text) { out_ << "text\t" << x << '\t' << y << '\t' << text << '\n'; }
+void PrintLog::doText(int x, int y, std::string_view text)
+{
+    line_.assign("text");
+    field(line_, x);
+    field(line_, y);
+    line_ += '\t';
+    line_ += text;
+    line_ += '\n';
+    out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
+}
 void PrintLog::doLine(int x1, int y1, int x2, int y2, int w)
 {
-    out_ << "line\t" << x1 << '\t' << y1 << '\t' << x2 << '\t' << y2 << '\t' << w << '\n';
+    line_.assign("line");
+    for (int v : {x1, y1, x2, y2, w}) field(line_, v);
+    line_ += '\n';
+    out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
 }
 void PrintLog::doBox(int x1, int y1, int x2, int y2, int w)
 {
-    out_ << "box\t" << x1 << '\t' << y1 << '\t' << x2 << '\t' << y2 << '\t' << w << '\n';
+    line_.assign("box");
+    for (int v : {x1, y1, x2, y2, w}) field(line_, v);
+    line_ += '\n';
+    out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
 }
 void PrintLog::doNewPage() { out_ << "page\n"; }
 void PrintLog::doEnd() { out_ << "end\n"; out_.flush(); }

@@ -75,6 +75,7 @@ protected:
 
 private:
     std::ostream& out_;
+    std::string line_;
 };
 
 // Two printers at once (the CLI's --print-log with --pdf).

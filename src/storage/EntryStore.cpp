@@ -7,6 +7,7 @@
 #include "storage/Codes.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace tolv {
 
@@ -193,12 +194,11 @@ void EntryStore::writeSwimmer(int n)
 std::vector<SwimmerRecord> EntryStore::readAllSwimmers() const
 {
     const int total = std::max(0, header_.total());
+    // The records are read straight into the vector's storage: a federation file is not held twice.
+    static_assert(sizeof(SwimmerRecord) == kEntryRecordLength && std::is_trivially_copyable_v<SwimmerRecord>);
     std::vector<SwimmerRecord> all(static_cast<std::size_t>(total));
     if (total == 0) return all;
-    std::string bytes = file_.readRange(11, total);
-    for (int i = 0; i < total; ++i)
-        std::copy_n(bytes.data() + static_cast<std::size_t>(i) * kEntryRecordLength, kEntryRecordLength,
-                    all[static_cast<std::size_t>(i)].bytes().data());
+    file_.readRangeInto(11, total, reinterpret_cast<char*>(all.data()));
     return all;
 }
 

@@ -106,6 +106,14 @@ std::string RecordFile::readRange(long long first, long long count) const
     return out;
 }
 
+void RecordFile::readRangeInto(long long first, long long count, char* buf) const
+{
+    if (first < 1 || count <= 0) return;
+    const std::size_t size = static_cast<std::size_t>(count) * length_;
+    std::size_t got = file_ ? preadAll(file_, buf, size, (first - 1) * static_cast<long long>(length_)) : 0;
+    std::memset(buf + got, 0, size - got);
+}
+
 std::string RecordFile::readAllBytes() const
 {
     long long size = byteSize();

@@ -29,6 +29,8 @@ public:
     void read(long long n, char* buf) const;
     // Records first .. first + count - 1 in one read; missing bytes are zeros.
     std::string readRange(long long first, long long count) const;
+    // The same into buf (count * recordLength bytes).
+    void readRangeInto(long long first, long long count, char* buf) const;
     // The whole file as it is on disk.
     std::string readAllBytes() const;
     // Writes record n and flushes it to disk.
