@@ -82,8 +82,6 @@ bool showsRecord(const SwimmerRecord& buffer, SwimmerRecord stored)
 
 } // namespace
 
-KeepCurrentSwimmer::KeepCurrentSwimmer(EntryStore& store) : KeepCurrentSwimmer(store, store.readAllSwimmers()) {}
-
 KeepCurrentSwimmer::KeepCurrentSwimmer(EntryStore& store, const std::vector<SwimmerRecord>& records)
     : store_(store), saved_(store.swimmer())
 {

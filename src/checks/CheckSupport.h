@@ -47,8 +47,7 @@ std::vector<SwimmerRecord> allSwimmers(const EntryStore& store);
 // stored record (a new swimmer not yet written) is put back as it was.
 class KeepCurrentSwimmer {
 public:
-    explicit KeepCurrentSwimmer(EntryStore& store);
-    // The same, finding the buffer's record among the records just read from the file.
+    // `records` are the swimmer records just read from the file (readAllSwimmers).
     KeepCurrentSwimmer(EntryStore& store, const std::vector<SwimmerRecord>& records);
     ~KeepCurrentSwimmer();
     KeepCurrentSwimmer(const KeepCurrentSwimmer&) = delete;

@@ -1,8 +1,9 @@
 #pragma once
 // The bulk rewrites of the entry window's "チェック" menu: one derived field of every swimmer record
-// rewritten in one pass through writeSwimmer. They run without asking and show nothing; an error
-// stops the pass at its record (records already done stay done). Afterwards the store's swimmer
-// buffer shows the swimmer it showed before, as now stored.
+// rewritten in one pass over the records read once, each taken as the swimmer buffer shows it, and
+// written back whole through commitAll (a backup, then one atomic replace). They show nothing; an
+// error anywhere leaves the file as it was. Afterwards the store's swimmer buffer shows the swimmer
+// it showed before, as now stored.
 #include "storage/EntryStore.h"
 
 #include <filesystem>
