@@ -176,8 +176,8 @@ FederationFile writeFederation(const fs::path& dir, int swimmers, std::uint32_t 
         s.setNamae(std::string(family.text) + "　" + given.text);
         s.setKana(std::string(family.kana) + (dice.chance(10) ? "　" : " ") + given.kana);
         const Prefecture& pref = prefectures[std::size_t(team.prefecture - 1)];
-        s.setTextBytes(SwimmerRecord::kKen, 8, pref.name);
-        s.setTextBytes(SwimmerRecord::kKenKana, 6, pref.reading);
+        s.setKen(pref.name);
+        s.setKenKana(pref.reading);
         s.setShozoku(team.shortName);
         s.setShozokuKana(team.shortKana);
         std::string grade = gradeCode(birth, 0, kijunBi, masters ? 1 : 0);
@@ -245,7 +245,9 @@ FederationFile writeFederation(const fs::path& dir, int swimmers, std::uint32_t 
         m.setShortKana(t.shortKana);
         m.setPerson(0, "代表　" + t.club);
         m.setPostal(0, "100-0001");
-        m.setAddress(0, 0, prefectures[std::size_t(t.prefecture - 1)].name + "中央区１－２－３");
+        std::string prefName = prefectures[std::size_t(t.prefecture - 1)].name;
+        prefName.erase(prefName.find_last_not_of(' ') + 1);
+        m.setAddress(0, 0, prefName + "中央区１－２－３");
         m.setPhone(0, "03-1234-5678");
         m.setFurtherNumber(20240401);
         lists[t.prefecture].push_back(m);
