@@ -76,6 +76,9 @@ def prepare(build, n):
         os.makedirs(pristine, exist_ok=True)
         for name in ("federation.zep", "federation.zed"):
             shutil.copy2(os.path.join(d, "entry", name), os.path.join(pristine, name))
+        shutil.copy2(entry, os.path.join(d, "source.zep"))
+        subprocess.run([tolv, "export", "lenex", entry, "--to", d], env=env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return d, entry, pristine, env
 
 
@@ -92,6 +95,8 @@ def run_size(build, n):
         for name in ("federation.zep", "federation.zed"):
             shutil.copy2(os.path.join(pristine, name), os.path.join(d, "entry", name))
         shutil.rmtree(os.path.join(d, "home", "backup"), ignore_errors=True)
+        shutil.rmtree(out, ignore_errors=True)
+        os.makedirs(out)
 
     restore()
     base = best([gen, "decode", entry], env)
@@ -100,7 +105,9 @@ def run_size(build, n):
     rows = {}
     for name, args in commands():
         argv = [tolv] + [a.replace("{entry}", entry).replace("{master}", os.path.join(d, "registration") + "/")
-                         .replace("{out}", out).replace("{qbango}", qbango) for a in args]
+                         .replace("{out}", out).replace("{qbango}", qbango)
+                         .replace("{source}", os.path.join(d, "source.zep"))
+                         .replace("{lenex}", os.path.join(d, "federation.lef")) for a in args]
         rows[name] = best(argv, env, restore)
     restore()
     return base, rows
