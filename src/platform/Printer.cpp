@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <sstream>
 
 namespace tolv {
 
@@ -71,11 +70,12 @@ void Printer::endDoc()
 }
 
 namespace {
+// As a stream writes a double by default (%g, six significant digits), without a stream.
 std::string sizeText(double size)
 {
-    std::ostringstream s;
-    s << size;
-    return s.str();
+    char buf[32];
+    auto r = std::to_chars(buf, buf + sizeof buf, size, std::chars_format::general, 6);
+    return std::string(buf, r.ptr);
 }
 } // namespace
 
