@@ -11,10 +11,9 @@ FUZZ_PACKAGES := clang cmake ninja-build pkg-config libcurl4-openssl-dev libpugi
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 120
 
-.PHONY: deps build test run bench package clean fuzz fuzz-deps
-
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# Installs the Debian packages of a list that are missing (as root, or with sudo rights).
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -22,6 +21,12 @@ deps:
 	  export DEBIAN_FRONTEND=noninteractive; \
 	  apt-get update -qq && apt-get install -y -qq $$missing; \
 	fi
+endef
+
+.PHONY: deps build test run bench package clean fuzz fuzz-deps
+
+deps:
+	$(call install_missing,$(PACKAGES))
 
 $(BUILD_DIR)/build.ninja: CMakeLists.txt
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -46,14 +51,7 @@ package: build
 # Builds the fuzz targets with clang, writes seed corpora from generated files, and runs each target
 # for FUZZ_SECONDS (nice'd). Findings land in $(FUZZ_DIR)/findings.
 fuzz-deps:
-	@missing=""; for p in $(FUZZ_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  export DEBIAN_FRONTEND=noninteractive; \
-	  apt-get update -qq && apt-get install -y -qq $$missing; \
-	fi
+	$(call install_missing,$(FUZZ_PACKAGES))
 
 fuzz: fuzz-deps
 	cmake -S fuzz -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
