@@ -189,7 +189,7 @@ ExportResult exportDbase(const EntryData& data, const ExportTarget& target)
                 timeField(s.kiro(slot), 6, ' ', i + 1, s, slot);  // refuses a value the column cannot hold
                 ok = DBFWriteIntegerAttribute(t.handle(), row, firstTime + slot, s.kiro(slot)) && ok;
             }
-            enforce(ok, "masterdb.dbf: " + swimmerLabel(i + 1, s) + " を書き込めません。");
+            if (!ok) throw TolvError("masterdb.dbf: " + swimmerLabel(i + 1, s) + " を書き込めません。");
         }
         bytes = t.close("masterdb.dbf");
     }

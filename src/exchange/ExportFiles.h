@@ -30,6 +30,8 @@ std::string fieldText(const FixedRecord<N>& r, std::size_t off, std::size_t widt
 // Characters first .. first + count - 1 (1-based, as the layouts count them); fewer at the end.
 std::string midChars(const std::string& utf8, std::size_t first, std::size_t count);
 std::size_t charLength(const std::string& utf8);
+// True when every character is well-formed UTF-8 in its shortest form (as decoded CP932 always is).
+bool isWellFormedUtf8(const std::string& utf8);
 // Trailing half-width blanks removed.
 std::string rtrimBlanks(std::string text);
 // Control characters blanked, leading and trailing blanks removed (the text cleaning of mode 0).
@@ -47,11 +49,12 @@ public:
     CsvLine& raw(const std::string& text);
     CsvLine& emptyQuoted(int n = 1);
     CsvLine& emptyRaw(int n = 1);
-    std::size_t columns() const { return columns_.size(); }
+    std::size_t columns() const { return columns_; }
     std::string text() const;
 
 private:
-    std::vector<std::string> columns_;
+    std::string text_;  // the columns so far, comma-separated
+    std::size_t columns_ = 0;
 };
 
 // A line in CP932; `where` names the line in the message when a character has no CP932 form.

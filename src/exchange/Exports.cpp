@@ -1,5 +1,6 @@
 #include "exchange/Exports.h"
 
+#include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "storage/EntryStore.h"
 
@@ -32,10 +33,20 @@ std::string swimmerLabel(std::size_t n, const SwimmerRecord& s)
 std::string timeField(std::int32_t value, std::size_t width, char pad, std::size_t n, const SwimmerRecord& s, int slot)
 {
     std::string digits = std::to_string(value);
-    enforce(value >= 0 && digits.size() <= width, swimmerLabel(n, s) + ": 種目 " + std::to_string(slot + 1) +
-                                                      " のタイム " + digits + " は " + std::to_string(width) +
-                                                      " 桁に収まりません。");
+    // The label decodes the name: built only for the message.
+    if (value < 0 || digits.size() > width)
+        throw TolvError(swimmerLabel(n, s) + ": 種目 " + std::to_string(slot + 1) + " のタイム " + digits + " は " +
+                        std::to_string(width) + " 桁に収まりません。");
     return padLeft(digits, width, pad);
+}
+
+std::string encodeSwimmerLine(const std::string& utf8, const char* file, std::size_t n, const SwimmerRecord& s)
+{
+    try {
+        return toCp932(utf8);
+    } catch (const TolvError& e) {
+        throw TolvError(std::string(file) + ": " + swimmerLabel(n, s) + ": " + e.what());
+    }
 }
 
 const std::vector<ExportItem>& exportItems()

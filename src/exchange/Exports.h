@@ -60,5 +60,7 @@ std::string swimmerLabel(std::size_t n, const SwimmerRecord& s);
 // A time as `width` digits padded on the left with `pad`; a value that does not fit (negative or
 // too long) is refused with a message naming the swimmer and the slot.
 std::string timeField(std::int32_t value, std::size_t width, char pad, std::size_t n, const SwimmerRecord& s, int slot);
+// encodeLine for the line of swimmer n of `file`; the swimmer's label is made only for the message.
+std::string encodeSwimmerLine(const std::string& utf8, const char* file, std::size_t n, const SwimmerRecord& s);
 
 } // namespace tolv::exchange

@@ -111,7 +111,7 @@ ExportResult exportInterHigh(const EntryData& data, const ExportTarget& target)
         }
         l.emptyRaw(5 * (kEntryGroups - groups));
         if (left) crowded += "\n  " + swimmerLabel(i + 1, s) + "（" + std::to_string(left) + " 種目）";
-        individual.push_back(encodeLine(l.text(), "Inter60I.csv: " + swimmerLabel(i + 1, s)));
+        individual.push_back(encodeSwimmerLine(l.text(), "Inter60I.csv", i + 1, s));
 
         for (int slot = kIndividualSlots; slot < kStandardSlots; ++slot) {
             if (s.kiro(slot) == 0) continue;
@@ -126,7 +126,7 @@ ExportResult exportInterHigh(const EntryData& data, const ExportTarget& target)
                 .raw(fieldText(s, S::kKen, 8));
             eventColumns(rl, slot);
             rl.raw(timeText(s.kiro(slot), i + 1, s, slot));
-            relay.push_back(encodeLine(rl.text(), "Inter60R.csv: " + swimmerLabel(i + 1, s)));
+            relay.push_back(encodeSwimmerLine(rl.text(), "Inter60R.csv", i + 1, s));
         }
     }
     if (!crowded.empty())

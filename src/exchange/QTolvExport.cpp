@@ -32,7 +32,7 @@ ExportResult exportQTolv(const EntryData& data, const ExportTarget& target)
             .raw(fieldText(s, S::kGakunen, 2));
         for (int slot = 0; slot < kStandardSlots; ++slot) l.raw(number(s.kiro(slot)));
         l.raw(fieldText(s, S::kKana, 16)).raw(fieldText(s, S::kShozokuKana, 6)).raw(fieldText(s, S::kBango, 7));
-        lines.push_back(encodeLine(l.text(), "QTolv.txt: " + swimmerLabel(i + 1, s)));
+        lines.push_back(encodeSwimmerLine(l.text(), "QTolv.txt", i + 1, s));
     }
     ExportResult r;
     std::vector<PlannedFile> files;

@@ -94,7 +94,7 @@ std::vector<std::string> swimmerLines(const EntryData& data, bool media, const s
         const SwimmerRecord& s = data.swimmers[i];
         const long long k = static_cast<long long>(i) + 1;
         CsvLine l = media ? scmSwimmerMediaLine(s, k, i + 1, kijun, timeOfDay) : scmSwimmerLinkLine(s, k, kijun, timeOfDay);
-        lines.push_back(encodeLine(l.text(), "ScmSwimmerdt.csv: " + swimmerLabel(i + 1, s)));
+        lines.push_back(encodeSwimmerLine(l.text(), "ScmSwimmerdt.csv", i + 1, s));
     }
     return lines;
 }
@@ -131,6 +131,19 @@ ExportResult scmExport(const EntryData& data, const ExportTarget& target, bool m
 
 std::string nameForm(const std::string& name)
 {
+    if (isWellFormedUtf8(name)) {
+        // Control characters and blanks are single bytes of well-formed text: worked on bytes.
+        std::string out;
+        out.reserve(name.size() + 8);
+        auto blankAt = [&name](std::size_t i) { return static_cast<unsigned char>(name[i]) <= ' '; };
+        for (std::size_t i = 0; i < name.size(); ++i) {
+            if (blankAt(i) && i + 1 < name.size() && blankAt(i + 1))
+                out += "\u3000";
+            else
+                out += blankAt(i) ? ' ' : name[i];
+        }
+        return out;
+    }
     std::u32string c = toUtf32(name);
     for (char32_t& ch : c)
         if (ch < U' ') ch = U' ';
@@ -379,7 +392,7 @@ std::vector<std::string> relayLines(const EntryData& data, bool schoolLevel)
                 .q(kana)
                 .q("")
                 .q(kana);
-            lines.push_back(encodeLine(l.text(), "RELAYENT.csv: " + swimmerLabel(i + 1, s)));
+            lines.push_back(encodeSwimmerLine(l.text(), "RELAYENT.csv", i + 1, s));
         }
     }
     return lines;

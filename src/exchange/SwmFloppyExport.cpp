@@ -78,7 +78,7 @@ ExportResult exportSwmMedia(const EntryData& data, const ExportTarget& target)
         auto [it, added] = linesOf.try_emplace(code);
         if (added) order.push_back(code);
         const long long k = static_cast<long long>(it->second.size()) + 1;
-        it->second.push_back(encodeLine(rizarutoLine(s, k, i + 1).text(), "RIZARUTO.csv: " + swimmerLabel(i + 1, s)));
+        it->second.push_back(encodeSwimmerLine(rizarutoLine(s, k, i + 1).text(), "RIZARUTO.csv", i + 1, s));
     }
     ExportResult r;
     const std::vector<std::string> teams = teamFileLines(data.entryPath, target.master, kijun, time, r.notes);

@@ -24,7 +24,7 @@ ExportResult exportSwmKari(const EntryData& data, const ExportTarget& target)
             .raw(fieldText(s, S::kShubetu, 6))
             .raw(fieldText(s, S::kShuFuku, 1))
             .raw(numbered ? "199905" : std::string(6, ' '));
-        lines.push_back(encodeLine(l.text(), "swm.txt: " + swimmerLabel(i + 1, s)));
+        lines.push_back(encodeSwimmerLine(l.text(), "swm.txt", i + 1, s));
     }
     ExportResult r;
     std::vector<PlannedFile> files;

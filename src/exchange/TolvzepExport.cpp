@@ -28,6 +28,7 @@ ExportResult exportTolvzep(const EntryData& data, const ExportTarget& target)
     const std::string header = toCp932(plainHeader(readTemplate(target.ctl, "tolvzep.w", kTolvzepFields)));
     std::vector<std::string> lines;
     lines.reserve(data.swimmers.size());
+    const std::string fileName = outputName(data.entryPath);
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
         const SwimmerRecord& s = data.swimmers[i];
         CsvLine l;
@@ -47,7 +48,7 @@ ExportResult exportTolvzep(const EntryData& data, const ExportTarget& target)
             .q(fieldText(s, S::kShubetu, 6));
         for (int slot = 0; slot < kStandardSlots; ++slot)
             l.raw(s.kiro(slot) == 0 ? std::string() : std::to_string(s.kiro(slot)));
-        lines.push_back(encodeLine(l.text(), outputName(data.entryPath) + ": " + swimmerLabel(i + 1, s)));
+        lines.push_back(encodeSwimmerLine(l.text(), fileName.c_str(), i + 1, s));
     }
     ExportResult r;
     std::vector<PlannedFile> files;

@@ -77,40 +77,87 @@ bool isCp932LeadByte(unsigned char c)
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// ASCII is the same byte in UTF-8 and CP932, and most of a file line is ASCII (blanks, digits,
+// commas): only the runs of other characters go through iconv.
 std::string toCp932(std::string_view utf8)
 {
     std::string out;
-    bool ascii = true;
-    for (unsigned char c : utf8) if (c >= 0x80) { ascii = false; break; }
-    if (ascii) return std::string(utf8);
+    const std::size_t n = utf8.size();
+    std::size_t i = 0;
+    while (i < n && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
+    if (i == n) return std::string(utf8);
+    out.reserve(n);
+    out.append(utf8.data(), i);
     Iconv& cv = toCp932Converter();
-    const char* in = utf8.data();
-    std::size_t left = utf8.size();
-    int err = cv.convert(in, left, out);
-    if (err != 0) {
-        std::size_t n = std::min(left, utf8SeqLength(static_cast<unsigned char>(*in)));
-        throw TolvError("シフトJISで表せない文字があります: 「" + std::string(in, n) + "」");
+    while (i < n) {
+        // A UTF-8 sequence never holds an ASCII byte, so a run of bytes >= 0x80 is whole characters.
+        std::size_t end = i;
+        while (end < n && static_cast<unsigned char>(utf8[end]) >= 0x80) ++end;
+        const char* in = utf8.data() + i;
+        std::size_t left = end - i;
+        if (cv.convert(in, left, out) != 0) {
+            const std::size_t rest = static_cast<std::size_t>(utf8.data() + n - in);
+            const std::size_t len = std::min(rest, utf8SeqLength(static_cast<unsigned char>(*in)));
+            throw TolvError("シフトJISで表せない文字があります: 「" + std::string(in, len) + "」");
+        }
+        i = end;
+        while (end < n && static_cast<unsigned char>(utf8[end]) < 0x80) ++end;
+        out.append(utf8.data() + i, end - i);
+        i = end;
     }
     return out;
 }
 
-std::string fromCp932(std::string_view bytes)
+namespace {
+
+// The whole text through iconv: an undecodable byte becomes U+FFFD and decoding goes on after it.
+std::string fromCp932Slow(std::string_view bytes)
 {
     std::string out;
-    bool ascii = true;
-    for (unsigned char c : bytes) if (c >= 0x80) { ascii = false; break; }
-    if (ascii) return std::string(bytes);
     Iconv& cv = fromCp932Converter();
     const char* in = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
         int err = cv.convert(in, left, out);
         if (err == 0) break;
-        // Undecodable byte: show a replacement character and go on after it.
         out += "\xEF\xBF\xBD";
         ++in;
         --left;
         cv.reset();
+    }
+    return out;
+}
+
+} // namespace
+
+std::string fromCp932(std::string_view bytes)
+{
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+    if (i == n) return std::string(bytes);
+    // ASCII bytes outside double-byte characters are copied; the runs between them (a lead byte
+    // takes its trail byte along, whatever it is) go through iconv. Damaged text, where iconv stops,
+    // is decoded whole the slow way so the replacement characters fall where they always did.
+    std::string out;
+    out.reserve(n + n / 2);
+    out.append(bytes.data(), i);
+    while (i < n) {
+        std::size_t end = i;
+        while (end < n) {
+            const unsigned char c = static_cast<unsigned char>(bytes[end]);
+            if (c < 0x80) break;
+            end += isCp932LeadByte(c) ? 2 : 1;
+        }
+        end = std::min(end, n);
+        Iconv& cv = fromCp932Converter();
+        const char* in = bytes.data() + i;
+        std::size_t left = end - i;
+        if (cv.convert(in, left, out) != 0) return fromCp932Slow(bytes);
+        i = end;
+        while (end < n && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+        out.append(bytes.data() + i, end - i);
+        i = end;
     }
     return out;
 }

@@ -28,8 +28,8 @@ ExportResult writeRegistrationTransfer(const EntryData& data, const ExportTarget
     swimmers.reserve(data.swimmers.size());
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
         const SwimmerRecord& s = data.swimmers[i];
-        swimmers.push_back(encodeLine(scmSwimmerLinkLine(s, static_cast<long long>(i) + 1, kijun, time).text(),
-                                      "Scmmerdt.csv: " + swimmerLabel(i + 1, s)));
+        swimmers.push_back(
+            encodeSwimmerLine(scmSwimmerLinkLine(s, static_cast<long long>(i) + 1, kijun, time).text(), "Scmmerdt.csv", i + 1, s));
     }
     ExportResult r;
     std::vector<PlannedFile> teamFile;
