@@ -8,6 +8,7 @@
 
 #include <shapefil.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,9 @@ using S = SwimmerRecord;
 
 // Language driver 0x13: Japanese, code page 932.
 constexpr const char* kCodePage = "LDID/19";
+
+// Widths of the numeric columns.
+constexpr int kAgeWidth = 6, kRegisteredWidth = 11, kTimeWidth = 6;
 
 struct TextColumn {
     const char* name;
@@ -44,6 +48,26 @@ std::string fieldBytes(const SwimmerRecord& s, std::size_t off, std::size_t widt
     std::size_t end = b.find_last_not_of(' ');
     b.erase(end == std::string::npos ? 0 : end + 1);
     return b;
+}
+
+// A number as shapelib's numeric columns hold it (right-aligned in the column, as "%*.0f" gives
+// it), made here without printf; empty when it does not fit the column.
+std::string numberField(long long value, std::size_t width)
+{
+    char digits[24];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+    const std::size_t n = static_cast<std::size_t>(end - digits);
+    if (ec != std::errc() || n > width) return std::string();
+    std::string out(width - n, ' ');
+    out.append(digits, n);
+    return out;
+}
+
+// Writes a number into a numeric column; false when it does not fit.
+bool writeNumber(DBFHandle h, int row, int field, long long value, int width)
+{
+    std::string text = numberField(value, static_cast<std::size_t>(width));
+    return !text.empty() && DBFWriteAttributeDirectly(h, row, field, text.data());
 }
 
 // shapelib's file hooks on memory: the table is built in a string and written into the transfer
@@ -163,14 +187,14 @@ ExportResult exportDbase(const EntryData& data, const ExportTarget& target)
         // The header's date of last update is the export's date (the clock the tests fix).
         DBFSetLastModifiedDate(t.handle(), target.when.year - 1900, target.when.month, target.when.day);
         for (const TextColumn& c : kTextColumns) t.addField(c.name, FTString, static_cast<int>(c.width));
-        const int age = t.addField("NENREI", FTInteger, 6);
+        const int age = t.addField("NENREI", FTInteger, kAgeWidth);
         for (const TextColumn& c : kCodeColumns) t.addField(c.name, FTString, static_cast<int>(c.width));
-        const int registered = t.addField("TOROBI", FTInteger, 11);
+        const int registered = t.addField("TOROBI", FTInteger, kRegisteredWidth);
         int firstTime = -1;
         for (int slot = 0; slot < kStandardSlots; ++slot) {
             char name[12];
             std::snprintf(name, sizeof name, "KIRO%02d", slot + 1);
-            int f = t.addField(name, FTInteger, 6);
+            int f = t.addField(name, FTInteger, kTimeWidth);
             if (slot == 0) firstTime = f;
         }
         for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
@@ -180,14 +204,14 @@ ExportResult exportDbase(const EntryData& data, const ExportTarget& target)
             int field = 0;
             for (const TextColumn& c : kTextColumns)
                 ok = DBFWriteStringAttribute(t.handle(), row, field++, fieldBytes(s, c.offset, c.width).c_str()) && ok;
-            ok = DBFWriteIntegerAttribute(t.handle(), row, age, s.nenrei()) && ok;
+            ok = writeNumber(t.handle(), row, age, s.nenrei(), kAgeWidth) && ok;
             field = age + 1;
             for (const TextColumn& c : kCodeColumns)
                 ok = DBFWriteStringAttribute(t.handle(), row, field++, fieldBytes(s, c.offset, c.width).c_str()) && ok;
-            ok = DBFWriteIntegerAttribute(t.handle(), row, registered, s.torobi()) && ok;
+            ok = writeNumber(t.handle(), row, registered, s.torobi(), kRegisteredWidth) && ok;
             for (int slot = 0; slot < kStandardSlots; ++slot) {
-                timeField(s.kiro(slot), 6, ' ', i + 1, s, slot);  // refuses a value the column cannot hold
-                ok = DBFWriteIntegerAttribute(t.handle(), row, firstTime + slot, s.kiro(slot)) && ok;
+                timeField(s.kiro(slot), kTimeWidth, ' ', i + 1, s, slot);  // refuses a value the column cannot hold
+                ok = writeNumber(t.handle(), row, firstTime + slot, s.kiro(slot), kTimeWidth) && ok;
             }
             if (!ok) throw TolvError("masterdb.dbf: " + swimmerLabel(i + 1, s) + " を書き込めません。");
         }
