@@ -24,10 +24,32 @@ using S = SwimmerRecord;
 
 std::string qbango(const SwimmerRecord& s) { return fieldText(s, S::kQBango, 14); }
 
-// Columns 1-16, shared by both forms of the swimmer line.
-void swimmerHead(CsvLine& l, const SwimmerRecord& s, long long k)
+std::string registrationNumberOf(const std::string& q) { return midChars(q, 1, 5) + midChars(q, 8, 7); }
+
+std::string birthDateOf(const std::string& q)
 {
-    const std::string q = qbango(s);
+    return midChars(q, 6, 4) + "/" + midChars(q, 10, 2) + "/" + midChars(q, 12, 2);
+}
+
+std::string matchKeyOf(const SwimmerRecord& s, std::string nameInForm, const std::string& number)
+{
+    return fieldText(s, S::kSei, 1) + midChars(number, 6, 6) + cleanText(nameInForm, 2);
+}
+
+// What several columns of a swimmer line derive from, decoded once per swimmer.
+struct SwimmerTexts {
+    explicit SwimmerTexts(const SwimmerRecord& s)
+        : q(qbango(s)), number(registrationNumberOf(q)), nameInForm(nameForm(fieldText(s, S::kNamae, 16))),
+          name7(midChars(nameInForm, 1, 8)), matchKey(matchKeyOf(s, nameInForm, number))
+    {
+    }
+    std::string q, number, nameInForm, name7, matchKey;
+};
+
+// Columns 1-16, shared by both forms of the swimmer line.
+void swimmerHead(CsvLine& l, const SwimmerRecord& s, const SwimmerTexts& x, long long k)
+{
+    const std::string& q = x.q;
     const std::string grade = fieldText(s, S::kGakunen, 2);
     std::string gradeLast = midChars(grade, 2, 1);
     if (gradeLast == "0") gradeLast = " ";
@@ -36,12 +58,12 @@ void swimmerHead(CsvLine& l, const SwimmerRecord& s, long long k)
         .raw(std::to_string(k))
         .q("")
         .q(fieldText(s, S::kShuFuku, 1))
-        .q(registrationNumber(s))
-        .q(midChars(nameForm(fieldText(s, S::kNamae, 16)), 1, 8))
+        .q(x.number)
+        .q(x.name7)
         .q(rtrimBlanks(fieldText(s, S::kKana, 16)))
         .q("")
         .q(fieldText(s, S::kSei, 1))
-        .q(birthDateText(s))
+        .q(birthDateOf(q))
         .q(gradeLast)
         .q(midChars(grade, 1, 1))
         .q(replaceChar(fieldText(s, S::kShubetu, 6), '0', ' '))
@@ -152,22 +174,13 @@ std::string nameForm(const std::string& name)
     return fromUtf32(c);
 }
 
-std::string registrationNumber(const SwimmerRecord& s)
-{
-    const std::string q = qbango(s);
-    return midChars(q, 1, 5) + midChars(q, 8, 7);
-}
+std::string registrationNumber(const SwimmerRecord& s) { return registrationNumberOf(qbango(s)); }
 
-std::string birthDateText(const SwimmerRecord& s)
-{
-    const std::string q = qbango(s);
-    return midChars(q, 6, 4) + "/" + midChars(q, 10, 2) + "/" + midChars(q, 12, 2);
-}
+std::string birthDateText(const SwimmerRecord& s) { return birthDateOf(qbango(s)); }
 
 std::string matchKey(const SwimmerRecord& s)
 {
-    std::string name = nameForm(fieldText(s, S::kNamae, 16));
-    return fieldText(s, S::kSei, 1) + midChars(registrationNumber(s), 6, 6) + cleanText(name, 2);
+    return matchKeyOf(s, nameForm(fieldText(s, S::kNamae, 16)), registrationNumber(s));
 }
 
 std::string entryFlags(const SwimmerRecord& s)
@@ -190,8 +203,9 @@ std::string entryTimeGroups(const SwimmerRecord& s, std::size_t n)
 CsvLine scmSwimmerLinkLine(const SwimmerRecord& s, long long k, const std::string& kijunBi, const std::string& timeOfDay)
 {
     CsvLine l;
-    swimmerHead(l, s, k);
-    const std::string name7 = midChars(nameForm(fieldText(s, S::kNamae, 16)), 1, 8);
+    const SwimmerTexts x(s);
+    swimmerHead(l, s, x, k);
+    const std::string& name7 = x.name7;
     l.raw("#" + replaceChar(kijunBi, '/', '-') + " " + timeOfDay + "#")  // 17
         .q("___-____")                                                    // 18
         .emptyQuoted(3)                                                   // 19-21
@@ -202,7 +216,7 @@ CsvLine scmSwimmerLinkLine(const SwimmerRecord& s, long long k, const std::strin
         .q(std::string(176, ' '))                                         // 26-28
         .q(std::string(22, ' '))                                          // 29
         .q(std::string(132, ' '))                                         // 30
-        .q(matchKey(s))                                                   // 31
+        .q(x.matchKey)                                                   // 31
         .emptyQuoted(2)                                                   // 32-33
         .q(" ")
         .q(" ")                                                           // 34-35
@@ -226,13 +240,14 @@ CsvLine scmSwimmerMediaLine(const SwimmerRecord& s, long long k, std::size_t n, 
                             const std::string& timeOfDay)
 {
     CsvLine l;
-    swimmerHead(l, s, k);
-    const std::string name7 = midChars(nameForm(fieldText(s, S::kNamae, 16)), 1, 8);
+    const SwimmerTexts x(s);
+    swimmerHead(l, s, x, k);
+    const std::string& name7 = x.name7;
     l.raw("#NULL#")                      // 17
         .emptyQuoted(11)                 // 18-28
         .q(entryFlags(s))                // 29
         .q(entryTimeGroups(s, n))        // 30
-        .q(matchKey(s))                  // 31
+        .q(x.matchKey)                  // 31
         .emptyQuoted(3)                  // 32-34
         .q(" ")                          // 35
         .q("")                           // 36
