@@ -49,6 +49,31 @@ TEST(Cp932, AFailedConversionLeavesNothingForTheNext)
     }
 }
 
+TEST(Cp932, TextMixingAsciiAndDoubleByteCharactersConvertsAsAWhole)
+{
+    // ASCII stretches are copied and only the other characters converted: a trail byte in the ASCII
+    // range (0x40 "@", 0x5C) stays with its lead byte, and damaged bytes decode as in one piece.
+    const struct {
+        std::string bytes, text;
+    } cases[] = {
+        {"A\x81\x40" "B", "A　B"},
+        {"\x83\x5c\x5c" "x", "ソ\\x"},
+        {"ab \xb1\xb2 \x93\x8c", "ab ｱｲ 東"},
+        {"x\x85\x81\x41y", "x\xEF\xBF\xBD、y"},
+        {"x\x93 y", "x\xEF\xBF\xBD y"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fromCp932(c.bytes), c.text) << c.text;
+        if (c.text.find("\xEF\xBF\xBD") == std::string::npos) EXPECT_EQ(toCp932(c.text), c.bytes) << c.text;
+    }
+    try {
+        toCp932("name 東😀 rest");
+        FAIL() << "expected a refusal";
+    } catch (const TolvError& e) {
+        EXPECT_NE(std::string(e.what()).find("「😀」"), std::string::npos) << e.what();
+    }
+}
+
 TEST(Cp932, FittingNeverCutsADoubleByteCharacter)
 {
     std::string name = toCp932("山田太郎花子一二三");  // nine full-width characters, 18 bytes
