@@ -333,6 +333,7 @@ std::vector<std::string> teamFileLines(const fs::path& entryPath, const reports:
         bool empty = true;
     };
     std::map<fs::path, Register> registers;
+    std::map<long long, fs::path> fileOf;
     std::vector<std::string> lines;
     for (int n = 1; n <= count; ++n) {
         TeamTotalRecord team;
@@ -343,7 +344,10 @@ std::vector<std::string> teamFileLines(const fs::path& entryPath, const reports:
             notes.push_back("団体 " + code + " は県コードがないため、団体ファイルに書きませんでした。");
             continue;
         }
-        const fs::path file = master.teamListFile(static_cast<int>(prefecture));
+        // Finding a prefecture's register searches its folders: once per prefecture, not per team.
+        auto known = fileOf.find(prefecture);
+        if (known == fileOf.end()) known = fileOf.emplace(prefecture, master.teamListFile(static_cast<int>(prefecture))).first;
+        const fs::path& file = known->second;
         auto it = registers.find(file);
         if (it == registers.end()) {
             Register reg;
