@@ -12,7 +12,7 @@
 
 #include <map>
 #include <memory>
-#include <sstream>
+#include <string_view>
 
 namespace tolv::lenex {
 namespace {
@@ -77,15 +77,14 @@ struct Club {
     int relayCount = 0;
 };
 
-} // namespace
-
-Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, const std::vector<SwimmerRecord>& swimmers)
+// The document of the swimmers built into `doc`; what it holds.
+ExportSummary build(pugi::xml_document& doc, const EntryHeader& header, const ReserveEvents& reserve,
+                    const std::vector<SwimmerRecord>& swimmers)
 {
     const std::string sessionDate = isoDate(dateNumber(header.stBi()));
     enforce(!sessionDate.empty(), "期日（開始日）が日付ではありません: " + clean(header.stBi()));
 
-    Document out;
-    pugi::xml_document doc;
+    ExportSummary summary;
     pugi::xml_node decl = doc.append_child(pugi::node_declaration);
     decl.append_attribute("version") = "1.0";
     decl.append_attribute("encoding") = "UTF-8";
@@ -155,7 +154,7 @@ Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, con
         if (!code.empty()) c.node.append_attribute("code") = code.c_str();
         else c.node.append_attribute("type") = "UNATTACHED";
         c.node.append_attribute("nation") = "JPN";
-        ++out.summary.clubs;
+        ++summary.clubs;
         return c;
     };
 
@@ -172,7 +171,7 @@ Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, con
         for (int slot = 0; slot < kEventSlots; ++slot)
             individual = individual || (hasTime(s.kiro(slot)) && !isRelay(slot));
         if (birth == 0 || gender.empty()) {
-            out.summary.notAthletes.push_back(n);
+            summary.notAthletes.push_back(n);
         } else {
             if (!club.athletes) club.athletes = club.node.prepend_child("ATHLETES");
             pugi::xml_node a = club.athletes.append_child("ATHLETE");
@@ -190,7 +189,7 @@ Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, con
             a.append_attribute("birthdate") = isoDate(birth).c_str();
             const std::string license = clean(s.Bango());
             if (!license.empty()) a.append_attribute("license") = license.c_str();
-            ++out.summary.athletes;
+            ++summary.athletes;
             if (individual) {
                 pugi::xml_node entries = a.append_child("ENTRIES");
                 for (int slot = 0; slot < kEventSlots; ++slot) {
@@ -198,7 +197,7 @@ Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, con
                     pugi::xml_node e = entries.append_child("ENTRY");
                     e.append_attribute("eventid") = slot + 1;
                     e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
-                    ++out.summary.entries;
+                    ++summary.entries;
                 }
             }
         }
@@ -212,18 +211,72 @@ Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, con
             pugi::xml_node e = r.append_child("ENTRIES").append_child("ENTRY");
             e.append_attribute("eventid") = slot + 1;
             e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
-            ++out.summary.relays;
+            ++summary.relays;
         }
     }
 
-    std::ostringstream xml;
-    doc.save(xml, "  ", pugi::format_indent, pugi::encoding_utf8);
-    out.xml = xml.str();
-    return out;
+    return summary;
 }
 
-std::string zipLenex(const std::string& xml, const std::string& innerName)
+void save(const pugi::xml_document& doc, pugi::xml_writer& writer)
 {
+    doc.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
+}
+
+// Saved text as one string.
+class Whole : public pugi::xml_writer {
+public:
+    void write(const void* data, std::size_t size) override { text.append(static_cast<const char*>(data), size); }
+    std::string text;
+};
+
+// Saved text gathered in pieces of 1 MB: a large document is never copied into one growing block.
+class Pieces : public pugi::xml_writer {
+public:
+    static constexpr std::size_t kPiece = 1 << 20;
+    void write(const void* data, std::size_t size) override
+    {
+        const char* p = static_cast<const char*>(data);
+        while (size > 0) {
+            if (pieces.empty() || pieces.back().size() == kPiece) pieces.emplace_back().reserve(kPiece);
+            const std::size_t n = std::min(size, kPiece - pieces.back().size());
+            pieces.back().append(p, n);
+            p += n;
+            size -= n;
+        }
+    }
+    std::vector<std::string> pieces;
+};
+
+// Saved text written on to a file in blocks of 1 MB.
+class ToFile : public pugi::xml_writer {
+public:
+    explicit ToFile(AtomicFile& file) : file_(file) { block_.reserve(kBlock); }
+    void write(const void* data, std::size_t size) override
+    {
+        block_.append(static_cast<const char*>(data), size);
+        if (block_.size() >= kBlock) flush();
+    }
+    void flush()
+    {
+        file_.write(block_);
+        block_.clear();
+    }
+
+private:
+    static constexpr std::size_t kBlock = 1 << 20;
+    AtomicFile& file_;
+    std::string block_;
+};
+
+// An archive holding `pieces` (one text in order) as its one entry `innerName`, handed to `sink`
+// in blocks as it is read back from the archive's memory.
+template <typename Sink>
+void zipPieces(const std::vector<std::string_view>& pieces, const std::string& innerName, Sink&& sink)
+{
+    std::vector<zip_buffer_fragment_t> fragments;
+    for (std::string_view p : pieces)
+        if (!p.empty()) fragments.push_back({reinterpret_cast<zip_uint8_t*>(const_cast<char*>(p.data())), p.size()});
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
@@ -232,7 +285,8 @@ std::string zipLenex(const std::string& xml, const std::string& innerName)
     std::unique_ptr<zip_source_t, void (*)(zip_source_t*)> keep(buffer, zip_source_free);
     zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
     enforce(archive != nullptr, std::string("zip を作れません: ") + zip_error_strerror(&error));
-    zip_source_t* entry = zip_source_buffer(archive, xml.data(), xml.size(), 0);
+    zip_source_t* entry = zip_source_buffer_fragment(archive, fragments.empty() ? nullptr : fragments.data(),
+                                                     fragments.size(), 0);
     if (!entry || zip_file_add(archive, innerName.c_str(), entry, ZIP_FL_ENC_UTF_8) < 0) {
         const std::string why = zip_strerror(archive);
         if (entry) zip_source_free(entry);
@@ -244,28 +298,63 @@ std::string zipLenex(const std::string& xml, const std::string& innerName)
         zip_discard(archive);
         throw TolvError("zip を作れません: " + why);
     }
-    std::string bytes;
     zip_stat_t st;
     enforce(zip_source_stat(buffer, &st) == 0 && zip_source_open(buffer) == 0, "zip を読めません");
-    bytes.resize(static_cast<std::size_t>(st.size));
-    const zip_int64_t got = zip_source_read(buffer, bytes.data(), st.size);
+    std::string block(std::min<zip_uint64_t>(st.size, 1 << 20), '\0');
+    zip_uint64_t done = 0;
+    while (done < st.size) {
+        const zip_int64_t got = zip_source_read(buffer, block.data(), std::min<zip_uint64_t>(block.size(), st.size - done));
+        if (got <= 0) break;
+        sink(std::string_view(block.data(), static_cast<std::size_t>(got)));
+        done += static_cast<zip_uint64_t>(got);
+    }
     zip_source_close(buffer);
-    enforce(got == static_cast<zip_int64_t>(st.size), "zip を読めません");
+    enforce(done == st.size, "zip を読めません");
+}
+
+} // namespace
+
+Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, const std::vector<SwimmerRecord>& swimmers)
+{
+    Document out;
+    pugi::xml_document doc;
+    out.summary = build(doc, header, reserve, swimmers);
+    Whole text;
+    save(doc, text);
+    out.xml = std::move(text.text);
+    return out;
+}
+
+std::string zipLenex(const std::string& xml, const std::string& innerName)
+{
+    std::string bytes;
+    zipPieces({std::string_view(xml)}, innerName, [&](std::string_view b) { bytes.append(b); });
     return bytes;
 }
 
 ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip)
 {
-    const std::vector<SwimmerRecord> swimmers = store.readAllSwimmers();
-    Document doc = writeLenex(store.header(), store.reserve(), swimmers);
+    // Each stage frees what the next does not need: the records once the document holds them,
+    // the document once its text is out; a plain document goes to the file as it is saved.
+    ExportSummary summary;
+    pugi::xml_document doc;
+    summary = build(doc, store.header(), store.reserve(), store.readAllSwimmers());
+    AtomicFile out(target);
     if (zip) {
+        Pieces text;
+        save(doc, text);
+        doc.reset();
         std::filesystem::path inner = target.filename();
         inner.replace_extension(".lef");
-        replaceFile(target, zipLenex(doc.xml, inner.string()));
+        zipPieces(std::vector<std::string_view>(text.pieces.begin(), text.pieces.end()), inner.string(),
+                  [&](std::string_view b) { out.write(b); });
     } else {
-        replaceFile(target, doc.xml);
+        ToFile file(out);
+        save(doc, file);
+        file.flush();
     }
-    return ExportResult{target, doc.summary};
+    out.commit();
+    return ExportResult{target, summary};
 }
 
 std::filesystem::path defaultExportPath(const std::filesystem::path& folder, const std::filesystem::path& entry, bool zip)
