@@ -10,6 +10,8 @@
 #include <pugixml.hpp>
 #include <zip.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -67,24 +69,37 @@ int reserveDistance(const std::string& name)
 
 bool hasTime(std::int32_t v) { return v != 0; }
 
+// Saved text as one string.
+class Whole : public pugi::xml_writer {
+public:
+    void write(const void* data, std::size_t size) override { text.append(static_cast<const char*>(data), size); }
+    std::string text;
+};
+
+// A club: its code, name and kana from its first swimmer, its swimmers (indexes) in file order.
 struct Club {
     std::string code;
     std::string name;
     std::string kana;
-    pugi::xml_node athletes;
-    pugi::xml_node relays;
-    pugi::xml_node node;
-    int relayCount = 0;
+    std::vector<std::uint32_t> members;
 };
 
-// The document of the swimmers built into `doc`; what it holds.
-ExportSummary build(pugi::xml_document& doc, const EntryHeader& header, const ReserveEvents& reserve,
-                    const std::vector<SwimmerRecord>& swimmers)
+void save(const pugi::xml_document& doc, pugi::xml_writer& writer)
+{
+    doc.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
+}
+
+// The document of the swimmers saved to `writer`; what it holds. Only one club is held as a tree
+// at a time: the rest of the document is saved around a marker where the clubs go, each club
+// printed at its depth as the whole tree would print it.
+ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& reserve,
+                            const std::vector<SwimmerRecord>& swimmers, pugi::xml_writer& writer)
 {
     const std::string sessionDate = isoDate(dateNumber(header.stBi()));
     enforce(!sessionDate.empty(), "期日（開始日）が日付ではありません: " + clean(header.stBi()));
 
     ExportSummary summary;
+    pugi::xml_document doc;
     pugi::xml_node decl = doc.append_child(pugi::node_declaration);
     decl.append_attribute("version") = "1.0";
     decl.append_attribute("encoding") = "UTF-8";
@@ -137,98 +152,110 @@ ExportSummary build(pugi::xml_document& doc, const EntryHeader& header, const Re
     }
 
     // Clubs in the order their first swimmer appears.
+    std::vector<Club> clubs;
+    {
+        std::map<std::string, std::size_t> byCode;
+        for (std::size_t k = 0; k < swimmers.size(); ++k) {
+            const SwimmerRecord& s = swimmers[k];
+            const std::string code = teamCode(s);
+            auto [it, added] = byCode.emplace(code, clubs.size());
+            if (added) clubs.push_back(Club{code, clean(s.Shozoku()), clean(s.ShozokuKana()), {}});
+            clubs[it->second].members.push_back(static_cast<std::uint32_t>(k));
+        }
+    }
+    summary.clubs = static_cast<int>(clubs.size());
+
+    const char* const kClubsMarker = "<!--clubs-->";
     pugi::xml_node clubsNode = meet.append_child("CLUBS");
-    std::map<std::string, Club> clubs;
-    auto clubOf = [&](const SwimmerRecord& s) -> Club& {
-        const std::string code = teamCode(s);
-        auto it = clubs.find(code);
-        if (it != clubs.end()) return it->second;
-        Club& c = clubs[code];
-        c.code = code;
-        c.name = clean(s.Shozoku());
-        c.kana = clean(s.ShozokuKana());
-        c.node = clubsNode.append_child("CLUB");
-        c.node.append_attribute("name") = (c.name.empty() ? code : c.name).c_str();
-        if (!c.name.empty()) c.node.append_attribute("shortname") = c.name.c_str();
-        if (!c.kana.empty()) c.node.append_attribute("shortname.en") = c.kana.c_str();
-        if (!code.empty()) c.node.append_attribute("code") = code.c_str();
-        else c.node.append_attribute("type") = "UNATTACHED";
-        c.node.append_attribute("nation") = "JPN";
-        ++summary.clubs;
-        return c;
-    };
+    if (!clubs.empty()) clubsNode.append_child(pugi::node_comment).set_value("clubs");
+    Whole skeleton;
+    save(doc, skeleton);
+    doc.reset();
+    std::size_t head = skeleton.text.size();
+    std::size_t tail = head;
+    if (!clubs.empty()) {
+        const std::size_t at = skeleton.text.find(kClubsMarker);
+        enforce(at != std::string::npos, "Lenex の文書を組み立てられません");
+        head = skeleton.text.rfind('\n', at) + 1;
+        tail = skeleton.text.find('\n', at) + 1;
+    }
+    writer.write(skeleton.text.data(), head);
 
     auto isRelay = [&](int slot) {
         return isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
     };
-    for (std::size_t k = 0; k < swimmers.size(); ++k) {
-        const SwimmerRecord& s = swimmers[k];
-        const int n = static_cast<int>(k) + 1;
-        Club& club = clubOf(s);
-        const std::int32_t birth = birthDate(s);
-        const std::string gender = athleteGender(s);
-        bool individual = false;
-        for (int slot = 0; slot < kEventSlots; ++slot)
-            individual = individual || (hasTime(s.kiro(slot)) && !isRelay(slot));
-        if (birth == 0 || gender.empty()) {
-            summary.notAthletes.push_back(n);
-        } else {
-            if (!club.athletes) club.athletes = club.node.prepend_child("ATHLETES");
-            pugi::xml_node a = club.athletes.append_child("ATHLETE");
-            a.append_attribute("athleteid") = n;
-            const auto [family, given] = split(clean(s.Namae()), kFullWidthBlank);
-            a.append_attribute("lastname") = family.c_str();
-            a.append_attribute("firstname") = given.c_str();
-            const std::string kana = clean(s.Kana());
-            if (!kana.empty()) {
-                const auto [familyKana, givenKana] = split(kana, " ");
-                a.append_attribute("lastname.en") = familyKana.c_str();
-                if (!givenKana.empty()) a.append_attribute("firstname.en") = givenKana.c_str();
-            }
-            a.append_attribute("gender") = gender.c_str();
-            a.append_attribute("birthdate") = isoDate(birth).c_str();
-            const std::string license = clean(s.Bango());
-            if (!license.empty()) a.append_attribute("license") = license.c_str();
-            ++summary.athletes;
-            if (individual) {
-                pugi::xml_node entries = a.append_child("ENTRIES");
-                for (int slot = 0; slot < kEventSlots; ++slot) {
-                    if (isRelay(slot) || !hasTime(s.kiro(slot))) continue;
-                    pugi::xml_node e = entries.append_child("ENTRY");
-                    e.append_attribute("eventid") = slot + 1;
-                    e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
-                    ++summary.entries;
+    constexpr unsigned kClubDepth = 4;  // LENEX, MEETS, MEET, CLUBS
+    for (const Club& c : clubs) {
+        pugi::xml_document clubDoc;
+        pugi::xml_node node = clubDoc.append_child("CLUB");
+        node.append_attribute("name") = (c.name.empty() ? c.code : c.name).c_str();
+        if (!c.name.empty()) node.append_attribute("shortname") = c.name.c_str();
+        if (!c.kana.empty()) node.append_attribute("shortname.en") = c.kana.c_str();
+        if (!c.code.empty()) node.append_attribute("code") = c.code.c_str();
+        else node.append_attribute("type") = "UNATTACHED";
+        node.append_attribute("nation") = "JPN";
+        pugi::xml_node athletes;
+        pugi::xml_node relays;
+        int relayCount = 0;
+        for (const std::uint32_t k : c.members) {
+            const SwimmerRecord& s = swimmers[k];
+            const int n = static_cast<int>(k) + 1;
+            const std::int32_t birth = birthDate(s);
+            const std::string gender = athleteGender(s);
+            bool individual = false;
+            for (int slot = 0; slot < kEventSlots; ++slot)
+                individual = individual || (hasTime(s.kiro(slot)) && !isRelay(slot));
+            if (birth == 0 || gender.empty()) {
+                summary.notAthletes.push_back(n);
+            } else {
+                if (!athletes) athletes = node.prepend_child("ATHLETES");
+                pugi::xml_node a = athletes.append_child("ATHLETE");
+                a.append_attribute("athleteid") = n;
+                const auto [family, given] = split(clean(s.Namae()), kFullWidthBlank);
+                a.append_attribute("lastname") = family.c_str();
+                a.append_attribute("firstname") = given.c_str();
+                const std::string kana = clean(s.Kana());
+                if (!kana.empty()) {
+                    const auto [familyKana, givenKana] = split(kana, " ");
+                    a.append_attribute("lastname.en") = familyKana.c_str();
+                    if (!givenKana.empty()) a.append_attribute("firstname.en") = givenKana.c_str();
+                }
+                a.append_attribute("gender") = gender.c_str();
+                a.append_attribute("birthdate") = isoDate(birth).c_str();
+                const std::string license = clean(s.Bango());
+                if (!license.empty()) a.append_attribute("license") = license.c_str();
+                ++summary.athletes;
+                if (individual) {
+                    pugi::xml_node entries = a.append_child("ENTRIES");
+                    for (int slot = 0; slot < kEventSlots; ++slot) {
+                        if (isRelay(slot) || !hasTime(s.kiro(slot))) continue;
+                        pugi::xml_node e = entries.append_child("ENTRY");
+                        e.append_attribute("eventid") = slot + 1;
+                        e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
+                        ++summary.entries;
+                    }
                 }
             }
+            // Each relay time on a record is one relay of the record's club.
+            for (int slot = 0; slot < kEventSlots; ++slot) {
+                if (!isRelay(slot) || !hasTime(s.kiro(slot))) continue;
+                if (!relays) relays = node.append_child("RELAYS");
+                pugi::xml_node r = relays.append_child("RELAY");
+                r.append_attribute("number") = ++relayCount;
+                r.append_attribute("gender") = relayGender(s).c_str();
+                pugi::xml_node e = r.append_child("ENTRIES").append_child("ENTRY");
+                e.append_attribute("eventid") = slot + 1;
+                e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
+                ++summary.relays;
+            }
         }
-        // Each relay time on a record is one relay of the record's club.
-        for (int slot = 0; slot < kEventSlots; ++slot) {
-            if (!isRelay(slot) || !hasTime(s.kiro(slot))) continue;
-            if (!club.relays) club.relays = club.node.append_child("RELAYS");
-            pugi::xml_node r = club.relays.append_child("RELAY");
-            r.append_attribute("number") = ++club.relayCount;
-            r.append_attribute("gender") = relayGender(s).c_str();
-            pugi::xml_node e = r.append_child("ENTRIES").append_child("ENTRY");
-            e.append_attribute("eventid") = slot + 1;
-            e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
-            ++summary.relays;
-        }
+        node.print(writer, "  ", pugi::format_indent, pugi::encoding_utf8, kClubDepth);
     }
-
+    writer.write(skeleton.text.data() + tail, skeleton.text.size() - tail);
+    // Swimmers without an athlete, in file order.
+    std::sort(summary.notAthletes.begin(), summary.notAthletes.end());
     return summary;
 }
-
-void save(const pugi::xml_document& doc, pugi::xml_writer& writer)
-{
-    doc.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
-}
-
-// Saved text as one string.
-class Whole : public pugi::xml_writer {
-public:
-    void write(const void* data, std::size_t size) override { text.append(static_cast<const char*>(data), size); }
-    std::string text;
-};
 
 // Saved text gathered in pieces of 1 MB: a large document is never copied into one growing block.
 class Pieces : public pugi::xml_writer {
@@ -317,10 +344,8 @@ void zipPieces(const std::vector<std::string_view>& pieces, const std::string& i
 Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, const std::vector<SwimmerRecord>& swimmers)
 {
     Document out;
-    pugi::xml_document doc;
-    out.summary = build(doc, header, reserve, swimmers);
     Whole text;
-    save(doc, text);
+    out.summary = writeDocument(header, reserve, swimmers, text);
     out.xml = std::move(text.text);
     return out;
 }
@@ -334,23 +359,20 @@ std::string zipLenex(const std::string& xml, const std::string& innerName)
 
 ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip)
 {
-    // Each stage frees what the next does not need: the records once the document holds them,
-    // the document once its text is out; a plain document goes to the file as it is saved.
+    // The records are read once and dropped once the text is out; a plain document goes to the
+    // file as it is written, a zipped one is compressed from its text held in pieces.
     ExportSummary summary;
-    pugi::xml_document doc;
-    summary = build(doc, store.header(), store.reserve(), store.readAllSwimmers());
     AtomicFile out(target);
     if (zip) {
         Pieces text;
-        save(doc, text);
-        doc.reset();
+        summary = writeDocument(store.header(), store.reserve(), store.readAllSwimmers(), text);
         std::filesystem::path inner = target.filename();
         inner.replace_extension(".lef");
         zipPieces(std::vector<std::string_view>(text.pieces.begin(), text.pieces.end()), inner.string(),
                   [&](std::string_view b) { out.write(b); });
     } else {
         ToFile file(out);
-        save(doc, file);
+        summary = writeDocument(store.header(), store.reserve(), store.readAllSwimmers(), file);
         file.flush();
     }
     out.commit();
