@@ -13,6 +13,9 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <fstream>
 #include <map>
 #include <optional>
@@ -24,6 +27,14 @@ namespace fs = std::filesystem;
 
 // A Lenex file larger than this is no entries or results file of one meet.
 constexpr std::uintmax_t kMaxFileBytes = 256u * 1024u * 1024u;
+
+// Freed heap pages handed back to the system (glibc keeps them otherwise).
+void releaseFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
 
 // An ENTRY or RESULT without a status, or with the status of an exhibition swim.
 bool counts(const pugi::xml_node& n)
@@ -38,8 +49,10 @@ class LineFeeds {
 public:
     explicit LineFeeds(std::string_view text) : bits_((text.size() + 63) / 64, 0), size_(text.size())
     {
-        for (std::size_t i = 0; i < text.size(); ++i)
-            if (text[i] == '\n') bits_[i / 64] |= std::uint64_t(1) << (i % 64);
+        for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\n', text.data() + text.size() - p)));) {
+            const auto i = static_cast<std::size_t>(p++ - text.data());
+            bits_[i / 64] |= std::uint64_t(1) << (i % 64);
+        }
     }
     // Line feeds before byte `offset`.
     std::size_t before(std::size_t offset) const
@@ -136,7 +149,20 @@ ImportResult Reader::read()
     for (pugi::xml_node meet : meets.children("MEET")) {
         events_.clear();
         readEvents(meet);
-        for (pugi::xml_node club : meet.child("CLUBS").children("CLUB")) readClub(club);
+        // A club read is taken out of the tree, so the tree shrinks as the records grow; its memory
+        // goes back to the system every 2,000 athletes or so.
+        pugi::xml_node clubs = meet.child("CLUBS");
+        std::size_t trimmedAt = out_.swimmers.size();
+        for (pugi::xml_node club = clubs.child("CLUB"); club;) {
+            const pugi::xml_node next = club.next_sibling("CLUB");
+            readClub(club);
+            clubs.remove_child(club);
+            if (out_.swimmers.size() - trimmedAt >= 2000) {
+                releaseFreedMemory();
+                trimmedAt = out_.swimmers.size();
+            }
+            club = next;
+        }
     }
     return std::move(out_);
 }
