@@ -10,11 +10,15 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 
 namespace tolv::lenex {
 namespace {
@@ -24,6 +28,14 @@ namespace fs = std::filesystem;
 // A Lenex file larger than this is no entries or results file of one meet.
 constexpr std::uintmax_t kMaxFileBytes = 256u * 1024u * 1024u;
 
+// Freed heap pages handed back to the system (glibc keeps them otherwise).
+void releaseFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
 // An ENTRY or RESULT without a status, or with the status of an exhibition swim.
 bool counts(const pugi::xml_node& n)
 {
@@ -31,10 +43,38 @@ bool counts(const pugi::xml_node& n)
     return status.empty() || status == "EXH";
 }
 
+// Which bytes of a document are line feeds, one bit each, taken before the document is parsed in
+// place (the parser overwrites bytes of its buffer), so a fault's line is that of the bytes as read.
+class LineFeeds {
+public:
+    explicit LineFeeds(std::string_view text) : bits_((text.size() + 63) / 64, 0), size_(text.size())
+    {
+        for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\n', text.data() + text.size() - p)));) {
+            const auto i = static_cast<std::size_t>(p++ - text.data());
+            bits_[i / 64] |= std::uint64_t(1) << (i % 64);
+        }
+    }
+    // Line feeds before byte `offset`.
+    std::size_t before(std::size_t offset) const
+    {
+        offset = std::min(offset, size_);
+        std::size_t n = 0;
+        for (std::size_t w = 0; w < offset / 64; ++w) n += static_cast<std::size_t>(std::popcount(bits_[w]));
+        if (offset % 64 != 0)
+            n += static_cast<std::size_t>(std::popcount(bits_[offset / 64] & ((std::uint64_t(1) << (offset % 64)) - 1)));
+        return n;
+    }
+
+private:
+    std::vector<std::uint64_t> bits_;
+    std::size_t size_;
+};
+
 class Reader {
 public:
-    Reader(std::string_view xml, const std::string& fileName, const EntryHeader& header, const ReserveEvents& reserve)
-        : xml_(xml), fileName_(fileName), header_(header), reserve_(reserve)
+    // `xml` is parsed in place: its bytes are changed and must outlive the reading.
+    Reader(std::string& xml, const std::string& fileName, const EntryHeader& header, const ReserveEvents& reserve)
+        : xml_(xml), lines_(xml), fileName_(fileName), header_(header), reserve_(reserve)
     {
     }
 
@@ -44,8 +84,7 @@ private:
     [[noreturn]] void fail(std::ptrdiff_t offset, const std::string& why) const
     {
         int line = 1;
-        if (offset > 0)
-            line += static_cast<int>(std::count(xml_.begin(), xml_.begin() + std::min<std::ptrdiff_t>(offset, std::ptrdiff_t(xml_.size())), '\n'));
+        if (offset > 0) line += static_cast<int>(lines_.before(static_cast<std::size_t>(offset)));
         throw TolvError("Lenexファイルを読めません: " + fileName_ + " " + std::to_string(line) + "行目: " + why);
     }
     [[noreturn]] void fail(const pugi::xml_node& at, const std::string& why) const { fail(at.offset_debug(), why); }
@@ -81,7 +120,8 @@ private:
         }
     }
 
-    std::string_view xml_;
+    std::string& xml_;
+    LineFeeds lines_;
     std::string fileName_;
     const EntryHeader& header_;
     const ReserveEvents& reserve_;
@@ -92,16 +132,37 @@ private:
 ImportResult Reader::read()
 {
     pugi::xml_document doc;
-    const pugi::xml_parse_result parsed = doc.load_buffer(xml_.data(), xml_.size(), pugi::parse_default, pugi::encoding_auto);
+    // In place: the document's strings point into the bytes read, which are not copied again.
+    const pugi::xml_parse_result parsed =
+        doc.load_buffer_inplace(xml_.data(), xml_.size(), pugi::parse_default, pugi::encoding_auto);
     if (!parsed) fail(parsed.offset, std::string("XML の誤りです (") + parsed.description() + ")");
     pugi::xml_node lenex = doc.child("LENEX");
     if (!lenex) fail(doc.first_child(), "LENEX 要素がありません");
     pugi::xml_node meets = lenex.child("MEETS");
     if (!meets.child("MEET")) fail(meets ? meets : lenex, "MEET 要素がありません");
+    // One record per athlete, allocated once.
+    std::size_t athletes = 0;
+    for (pugi::xml_node meet : meets.children("MEET"))
+        for (pugi::xml_node club : meet.child("CLUBS").children("CLUB"))
+            for (pugi::xml_node a : club.child("ATHLETES").children("ATHLETE")) (void)a, ++athletes;
+    out_.swimmers.reserve(athletes);
     for (pugi::xml_node meet : meets.children("MEET")) {
         events_.clear();
         readEvents(meet);
-        for (pugi::xml_node club : meet.child("CLUBS").children("CLUB")) readClub(club);
+        // A club read is taken out of the tree, so the tree shrinks as the records grow; its memory
+        // goes back to the system every 2,000 athletes or so.
+        pugi::xml_node clubs = meet.child("CLUBS");
+        std::size_t trimmedAt = out_.swimmers.size();
+        for (pugi::xml_node club = clubs.child("CLUB"); club;) {
+            const pugi::xml_node next = club.next_sibling("CLUB");
+            readClub(club);
+            clubs.remove_child(club);
+            if (out_.swimmers.size() - trimmedAt >= 2000) {
+                releaseFreedMemory();
+                trimmedAt = out_.swimmers.size();
+            }
+            club = next;
+        }
     }
     return std::move(out_);
 }
@@ -282,24 +343,35 @@ void Reader::readClub(const pugi::xml_node& club)
     }
 }
 
+// The file's bytes in one allocation of its size.
 std::string readWhole(const fs::path& file)
 {
     std::error_code ec;
     enforce(fs::is_regular_file(file, ec), "ファイルがありません: " + file.string());
-    enforce(fs::file_size(file, ec) <= kMaxFileBytes, "Lenexファイルが大きすぎます: " + file.string());
+    const std::uintmax_t size = fs::file_size(file, ec);
+    enforce(!ec && size <= kMaxFileBytes, "Lenexファイルが大きすぎます: " + file.string());
     std::ifstream in(file, std::ios::binary);
     enforce(bool(in), "ファイルを開けません: " + file.string());
-    std::ostringstream all;
-    all << in.rdbuf();
+    std::string all(static_cast<std::size_t>(size), '\0');
+    in.read(all.data(), static_cast<std::streamsize>(all.size()));
+    all.resize(static_cast<std::size_t>(in.gcount()));
+    // A file that grew since its size was taken: the rest as well, within the limit.
+    char more[65536];
+    while (in && (in.read(more, sizeof more) || in.gcount() > 0)) {
+        all.append(more, static_cast<std::size_t>(in.gcount()));
+        enforce(all.size() <= kMaxFileBytes, "Lenexファイルが大きすぎます: " + file.string());
+    }
     enforce(!in.bad(), "ファイルを読めません: " + file.string());
-    return all.str();
+    return all;
 }
+
+bool isZip(std::string_view bytes) { return bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\x03\x04", 4) == 0; }
 
 } // namespace
 
 std::string unpackLenex(std::string_view bytes, const std::string& fileName)
 {
-    if (bytes.size() < 4 || std::memcmp(bytes.data(), "PK\x03\x04", 4) != 0) return std::string(bytes);
+    if (!isZip(bytes)) return std::string(bytes);
     const std::string bad = "Lenexファイル（lxf）を開けません: " + fileName;
     zip_error_t error;
     zip_error_init(&error);
@@ -335,14 +407,20 @@ std::string unpackLenex(std::string_view bytes, const std::string& fileName)
 ImportResult readLenex(std::string_view xml, const std::string& fileName, const EntryHeader& header,
                        const ReserveEvents& reserve)
 {
-    return Reader(xml, fileName, header, reserve).read();
+    std::string buffer(xml);
+    return Reader(buffer, fileName, header, reserve).read();
 }
 
 ImportResult importLenex(EntryStore& store, const fs::path& file)
 {
-    const std::string bytes = readWhole(file);
-    const std::string xml = unpackLenex(bytes, file.string());
-    ImportResult r = readLenex(xml, file.string(), store.header(), store.reserve());
+    ImportResult r;
+    {
+        // The bytes read become the document (an archive's bytes are dropped once its .lef is
+        // out); they and the parsed document are gone before the entry file is written.
+        std::string xml = readWhole(file);
+        if (isZip(xml)) xml = unpackLenex(xml, file.string());
+        r = Reader(xml, file.string(), store.header(), store.reserve()).read();
+    }
     enforce(!r.swimmers.empty(), "Lenexファイルに選手がいません: " + file.string());
     const std::int32_t total = std::max(0, store.header().total());
     for (std::size_t i = 0; i < r.swimmers.size(); ++i) r.swimmers[i].setSeq(total + static_cast<std::int32_t>(i) + 1);

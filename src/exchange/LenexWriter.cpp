@@ -10,9 +10,11 @@
 #include <pugixml.hpp>
 #include <zip.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
 #include <memory>
-#include <sstream>
+#include <string_view>
 
 namespace tolv::lenex {
 namespace {
@@ -67,24 +69,36 @@ int reserveDistance(const std::string& name)
 
 bool hasTime(std::int32_t v) { return v != 0; }
 
+// Saved text as one string.
+class Whole : public pugi::xml_writer {
+public:
+    void write(const void* data, std::size_t size) override { text.append(static_cast<const char*>(data), size); }
+    std::string text;
+};
+
+// A club: its code, name and kana from its first swimmer, its swimmers (indexes) in file order.
 struct Club {
     std::string code;
     std::string name;
     std::string kana;
-    pugi::xml_node athletes;
-    pugi::xml_node relays;
-    pugi::xml_node node;
-    int relayCount = 0;
+    std::vector<std::uint32_t> members;
 };
 
-} // namespace
+void save(const pugi::xml_document& doc, pugi::xml_writer& writer)
+{
+    doc.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
+}
 
-Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, const std::vector<SwimmerRecord>& swimmers)
+// The document of the swimmers saved to `writer`; what it holds. Only one club is held as a tree
+// at a time: the rest of the document is saved around a marker where the clubs go, each club
+// printed at its depth as the whole tree would print it.
+ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& reserve,
+                            const std::vector<SwimmerRecord>& swimmers, pugi::xml_writer& writer)
 {
     const std::string sessionDate = isoDate(dateNumber(header.stBi()));
     enforce(!sessionDate.empty(), "期日（開始日）が日付ではありません: " + clean(header.stBi()));
 
-    Document out;
+    ExportSummary summary;
     pugi::xml_document doc;
     pugi::xml_node decl = doc.append_child(pugi::node_declaration);
     decl.append_attribute("version") = "1.0";
@@ -138,92 +152,158 @@ Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, con
     }
 
     // Clubs in the order their first swimmer appears.
+    std::vector<Club> clubs;
+    {
+        std::map<std::string, std::size_t> byCode;
+        for (std::size_t k = 0; k < swimmers.size(); ++k) {
+            const SwimmerRecord& s = swimmers[k];
+            const std::string code = teamCode(s);
+            auto [it, added] = byCode.emplace(code, clubs.size());
+            if (added) clubs.push_back(Club{code, clean(s.Shozoku()), clean(s.ShozokuKana()), {}});
+            clubs[it->second].members.push_back(static_cast<std::uint32_t>(k));
+        }
+    }
+    summary.clubs = static_cast<int>(clubs.size());
+
+    const char* const kClubsMarker = "<!--clubs-->";
     pugi::xml_node clubsNode = meet.append_child("CLUBS");
-    std::map<std::string, Club> clubs;
-    auto clubOf = [&](const SwimmerRecord& s) -> Club& {
-        const std::string code = teamCode(s);
-        auto it = clubs.find(code);
-        if (it != clubs.end()) return it->second;
-        Club& c = clubs[code];
-        c.code = code;
-        c.name = clean(s.Shozoku());
-        c.kana = clean(s.ShozokuKana());
-        c.node = clubsNode.append_child("CLUB");
-        c.node.append_attribute("name") = (c.name.empty() ? code : c.name).c_str();
-        if (!c.name.empty()) c.node.append_attribute("shortname") = c.name.c_str();
-        if (!c.kana.empty()) c.node.append_attribute("shortname.en") = c.kana.c_str();
-        if (!code.empty()) c.node.append_attribute("code") = code.c_str();
-        else c.node.append_attribute("type") = "UNATTACHED";
-        c.node.append_attribute("nation") = "JPN";
-        ++out.summary.clubs;
-        return c;
-    };
+    if (!clubs.empty()) clubsNode.append_child(pugi::node_comment).set_value("clubs");
+    Whole skeleton;
+    save(doc, skeleton);
+    doc.reset();
+    std::size_t head = skeleton.text.size();
+    std::size_t tail = head;
+    if (!clubs.empty()) {
+        const std::size_t at = skeleton.text.find(kClubsMarker);
+        enforce(at != std::string::npos, "Lenex の文書を組み立てられません");
+        head = skeleton.text.rfind('\n', at) + 1;
+        tail = skeleton.text.find('\n', at) + 1;
+    }
+    writer.write(skeleton.text.data(), head);
 
     auto isRelay = [&](int slot) {
         return isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
     };
-    for (std::size_t k = 0; k < swimmers.size(); ++k) {
-        const SwimmerRecord& s = swimmers[k];
-        const int n = static_cast<int>(k) + 1;
-        Club& club = clubOf(s);
-        const std::int32_t birth = birthDate(s);
-        const std::string gender = athleteGender(s);
-        bool individual = false;
-        for (int slot = 0; slot < kEventSlots; ++slot)
-            individual = individual || (hasTime(s.kiro(slot)) && !isRelay(slot));
-        if (birth == 0 || gender.empty()) {
-            out.summary.notAthletes.push_back(n);
-        } else {
-            if (!club.athletes) club.athletes = club.node.prepend_child("ATHLETES");
-            pugi::xml_node a = club.athletes.append_child("ATHLETE");
-            a.append_attribute("athleteid") = n;
-            const auto [family, given] = split(clean(s.Namae()), kFullWidthBlank);
-            a.append_attribute("lastname") = family.c_str();
-            a.append_attribute("firstname") = given.c_str();
-            const std::string kana = clean(s.Kana());
-            if (!kana.empty()) {
-                const auto [familyKana, givenKana] = split(kana, " ");
-                a.append_attribute("lastname.en") = familyKana.c_str();
-                if (!givenKana.empty()) a.append_attribute("firstname.en") = givenKana.c_str();
-            }
-            a.append_attribute("gender") = gender.c_str();
-            a.append_attribute("birthdate") = isoDate(birth).c_str();
-            const std::string license = clean(s.Bango());
-            if (!license.empty()) a.append_attribute("license") = license.c_str();
-            ++out.summary.athletes;
-            if (individual) {
-                pugi::xml_node entries = a.append_child("ENTRIES");
-                for (int slot = 0; slot < kEventSlots; ++slot) {
-                    if (isRelay(slot) || !hasTime(s.kiro(slot))) continue;
-                    pugi::xml_node e = entries.append_child("ENTRY");
-                    e.append_attribute("eventid") = slot + 1;
-                    e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
-                    ++out.summary.entries;
+    constexpr unsigned kClubDepth = 4;  // LENEX, MEETS, MEET, CLUBS
+    for (const Club& c : clubs) {
+        pugi::xml_document clubDoc;
+        pugi::xml_node node = clubDoc.append_child("CLUB");
+        node.append_attribute("name") = (c.name.empty() ? c.code : c.name).c_str();
+        if (!c.name.empty()) node.append_attribute("shortname") = c.name.c_str();
+        if (!c.kana.empty()) node.append_attribute("shortname.en") = c.kana.c_str();
+        if (!c.code.empty()) node.append_attribute("code") = c.code.c_str();
+        else node.append_attribute("type") = "UNATTACHED";
+        node.append_attribute("nation") = "JPN";
+        pugi::xml_node athletes;
+        pugi::xml_node relays;
+        int relayCount = 0;
+        for (const std::uint32_t k : c.members) {
+            const SwimmerRecord& s = swimmers[k];
+            const int n = static_cast<int>(k) + 1;
+            const std::int32_t birth = birthDate(s);
+            const std::string gender = athleteGender(s);
+            bool individual = false;
+            for (int slot = 0; slot < kEventSlots; ++slot)
+                individual = individual || (hasTime(s.kiro(slot)) && !isRelay(slot));
+            if (birth == 0 || gender.empty()) {
+                summary.notAthletes.push_back(n);
+            } else {
+                if (!athletes) athletes = node.prepend_child("ATHLETES");
+                pugi::xml_node a = athletes.append_child("ATHLETE");
+                a.append_attribute("athleteid") = n;
+                const auto [family, given] = split(clean(s.Namae()), kFullWidthBlank);
+                a.append_attribute("lastname") = family.c_str();
+                a.append_attribute("firstname") = given.c_str();
+                const std::string kana = clean(s.Kana());
+                if (!kana.empty()) {
+                    const auto [familyKana, givenKana] = split(kana, " ");
+                    a.append_attribute("lastname.en") = familyKana.c_str();
+                    if (!givenKana.empty()) a.append_attribute("firstname.en") = givenKana.c_str();
+                }
+                a.append_attribute("gender") = gender.c_str();
+                a.append_attribute("birthdate") = isoDate(birth).c_str();
+                const std::string license = clean(s.Bango());
+                if (!license.empty()) a.append_attribute("license") = license.c_str();
+                ++summary.athletes;
+                if (individual) {
+                    pugi::xml_node entries = a.append_child("ENTRIES");
+                    for (int slot = 0; slot < kEventSlots; ++slot) {
+                        if (isRelay(slot) || !hasTime(s.kiro(slot))) continue;
+                        pugi::xml_node e = entries.append_child("ENTRY");
+                        e.append_attribute("eventid") = slot + 1;
+                        e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
+                        ++summary.entries;
+                    }
                 }
             }
+            // Each relay time on a record is one relay of the record's club.
+            for (int slot = 0; slot < kEventSlots; ++slot) {
+                if (!isRelay(slot) || !hasTime(s.kiro(slot))) continue;
+                if (!relays) relays = node.append_child("RELAYS");
+                pugi::xml_node r = relays.append_child("RELAY");
+                r.append_attribute("number") = ++relayCount;
+                r.append_attribute("gender") = relayGender(s).c_str();
+                pugi::xml_node e = r.append_child("ENTRIES").append_child("ENTRY");
+                e.append_attribute("eventid") = slot + 1;
+                e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
+                ++summary.relays;
+            }
         }
-        // Each relay time on a record is one relay of the record's club.
-        for (int slot = 0; slot < kEventSlots; ++slot) {
-            if (!isRelay(slot) || !hasTime(s.kiro(slot))) continue;
-            if (!club.relays) club.relays = club.node.append_child("RELAYS");
-            pugi::xml_node r = club.relays.append_child("RELAY");
-            r.append_attribute("number") = ++club.relayCount;
-            r.append_attribute("gender") = relayGender(s).c_str();
-            pugi::xml_node e = r.append_child("ENTRIES").append_child("ENTRY");
-            e.append_attribute("eventid") = slot + 1;
-            e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
-            ++out.summary.relays;
-        }
+        node.print(writer, "  ", pugi::format_indent, pugi::encoding_utf8, kClubDepth);
     }
-
-    std::ostringstream xml;
-    doc.save(xml, "  ", pugi::format_indent, pugi::encoding_utf8);
-    out.xml = xml.str();
-    return out;
+    writer.write(skeleton.text.data() + tail, skeleton.text.size() - tail);
+    // Swimmers without an athlete, in file order.
+    std::sort(summary.notAthletes.begin(), summary.notAthletes.end());
+    return summary;
 }
 
-std::string zipLenex(const std::string& xml, const std::string& innerName)
+// Saved text gathered in pieces of 1 MB: a large document is never copied into one growing block.
+class Pieces : public pugi::xml_writer {
+public:
+    static constexpr std::size_t kPiece = 1 << 20;
+    void write(const void* data, std::size_t size) override
+    {
+        const char* p = static_cast<const char*>(data);
+        while (size > 0) {
+            if (pieces.empty() || pieces.back().size() == kPiece) pieces.emplace_back().reserve(kPiece);
+            const std::size_t n = std::min(size, kPiece - pieces.back().size());
+            pieces.back().append(p, n);
+            p += n;
+            size -= n;
+        }
+    }
+    std::vector<std::string> pieces;
+};
+
+// Saved text written on to a file in blocks of 1 MB.
+class ToFile : public pugi::xml_writer {
+public:
+    explicit ToFile(AtomicFile& file) : file_(file) { block_.reserve(kBlock); }
+    void write(const void* data, std::size_t size) override
+    {
+        block_.append(static_cast<const char*>(data), size);
+        if (block_.size() >= kBlock) flush();
+    }
+    void flush()
+    {
+        file_.write(block_);
+        block_.clear();
+    }
+
+private:
+    static constexpr std::size_t kBlock = 1 << 20;
+    AtomicFile& file_;
+    std::string block_;
+};
+
+// An archive holding `pieces` (one text in order) as its one entry `innerName`, handed to `sink`
+// in blocks as it is read back from the archive's memory.
+template <typename Sink>
+void zipPieces(const std::vector<std::string_view>& pieces, const std::string& innerName, Sink&& sink)
 {
+    std::vector<zip_buffer_fragment_t> fragments;
+    for (std::string_view p : pieces)
+        if (!p.empty()) fragments.push_back({reinterpret_cast<zip_uint8_t*>(const_cast<char*>(p.data())), p.size()});
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
@@ -232,7 +312,8 @@ std::string zipLenex(const std::string& xml, const std::string& innerName)
     std::unique_ptr<zip_source_t, void (*)(zip_source_t*)> keep(buffer, zip_source_free);
     zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
     enforce(archive != nullptr, std::string("zip を作れません: ") + zip_error_strerror(&error));
-    zip_source_t* entry = zip_source_buffer(archive, xml.data(), xml.size(), 0);
+    zip_source_t* entry = zip_source_buffer_fragment(archive, fragments.empty() ? nullptr : fragments.data(),
+                                                     fragments.size(), 0);
     if (!entry || zip_file_add(archive, innerName.c_str(), entry, ZIP_FL_ENC_UTF_8) < 0) {
         const std::string why = zip_strerror(archive);
         if (entry) zip_source_free(entry);
@@ -244,28 +325,58 @@ std::string zipLenex(const std::string& xml, const std::string& innerName)
         zip_discard(archive);
         throw TolvError("zip を作れません: " + why);
     }
-    std::string bytes;
     zip_stat_t st;
     enforce(zip_source_stat(buffer, &st) == 0 && zip_source_open(buffer) == 0, "zip を読めません");
-    bytes.resize(static_cast<std::size_t>(st.size));
-    const zip_int64_t got = zip_source_read(buffer, bytes.data(), st.size);
+    std::string block(std::min<zip_uint64_t>(st.size, 1 << 20), '\0');
+    zip_uint64_t done = 0;
+    while (done < st.size) {
+        const zip_int64_t got = zip_source_read(buffer, block.data(), std::min<zip_uint64_t>(block.size(), st.size - done));
+        if (got <= 0) break;
+        sink(std::string_view(block.data(), static_cast<std::size_t>(got)));
+        done += static_cast<zip_uint64_t>(got);
+    }
     zip_source_close(buffer);
-    enforce(got == static_cast<zip_int64_t>(st.size), "zip を読めません");
+    enforce(done == st.size, "zip を読めません");
+}
+
+} // namespace
+
+Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, const std::vector<SwimmerRecord>& swimmers)
+{
+    Document out;
+    Whole text;
+    out.summary = writeDocument(header, reserve, swimmers, text);
+    out.xml = std::move(text.text);
+    return out;
+}
+
+std::string zipLenex(const std::string& xml, const std::string& innerName)
+{
+    std::string bytes;
+    zipPieces({std::string_view(xml)}, innerName, [&](std::string_view b) { bytes.append(b); });
     return bytes;
 }
 
 ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip)
 {
-    const std::vector<SwimmerRecord> swimmers = store.readAllSwimmers();
-    Document doc = writeLenex(store.header(), store.reserve(), swimmers);
+    // The records are read once and dropped once the text is out; a plain document goes to the
+    // file as it is written, a zipped one is compressed from its text held in pieces.
+    ExportSummary summary;
+    AtomicFile out(target);
     if (zip) {
+        Pieces text;
+        summary = writeDocument(store.header(), store.reserve(), store.readAllSwimmers(), text);
         std::filesystem::path inner = target.filename();
         inner.replace_extension(".lef");
-        replaceFile(target, zipLenex(doc.xml, inner.string()));
+        zipPieces(std::vector<std::string_view>(text.pieces.begin(), text.pieces.end()), inner.string(),
+                  [&](std::string_view b) { out.write(b); });
     } else {
-        replaceFile(target, doc.xml);
+        ToFile file(out);
+        summary = writeDocument(store.header(), store.reserve(), store.readAllSwimmers(), file);
+        file.flush();
     }
-    return ExportResult{target, doc.summary};
+    out.commit();
+    return ExportResult{target, summary};
 }
 
 std::filesystem::path defaultExportPath(const std::filesystem::path& folder, const std::filesystem::path& entry, bool zip)
