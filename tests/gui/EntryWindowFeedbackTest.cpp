@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 #include "support/EntrySnapshot.h"
+#include "support/EntryWindowSupport.h"
 #include "support/GuiTestSupport.h"
 #include "support/MasterFixture.h"
 #include "support/TestSupport.h"
@@ -36,11 +37,7 @@ class EntryWindowFeedbackTest : public QObject {
 
     FrmZepi* open()
     {
-        auto* w = new FrmZepi(t_->ctx);
-        w->show();
-        w->activateWindow();
-        if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
-        return w;
+        return tolvtest::openEntryWindow(t_->ctx, true);
     }
 
     QString status(FrmZepi* w) { return child<QStatusBar>(w, "stbZepi")->currentMessage(); }
@@ -78,9 +75,7 @@ private slots:
         const fs::path root = tree_->dir() / "registration";
         tolvtest::writeFixtureMaster(root);
         tolvtest::writeFixturePrefectures(ctlDir() / "ken.ctl");
-        writeZepControl(ctlDir(), ZepControl{"/", entryDir_.string() + "/", 0, "TEST.zep"});
-        writeTorControl(ctlDir(), TorControl{"/", root.string() + "/"});
-        writeTenControl(ctlDir(), TenControl{(tree_->dir() / "transfer").string() + "/"});
+        tolvtest::pointControlFilesAt(entryDir_, root, tree_->dir() / "transfer");
     }
 
     void cleanup()

@@ -5,6 +5,7 @@
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 #include "storage/Master.h"
+#include "support/EntryWindowSupport.h"
 #include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -27,10 +28,7 @@ class ExportMenusTest : public QObject {
 
     FrmZepi* open()
     {
-        auto* w = new FrmZepi(t_->ctx);
-        w->show();
-        if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
-        return w;
+        return tolvtest::openEntryWindow(t_->ctx);
     }
 
 private slots:
@@ -48,10 +46,7 @@ private slots:
         teams[0].setCode("13001");
         teams[0].setName("さくらスイミングクラブ");
         writeTeamList(registration / "ken13" / "dantai.dat", teams);
-        ensureWorkTree();
-        writeZepControl(ctlDir(), ZepControl{"/", entry.string() + "/", 0, "TEST.zep"});
-        writeTorControl(ctlDir(), TorControl{"/", registration.string() + "/"});
-        writeTenControl(ctlDir(), TenControl{transfer_.string() + "/"});
+        tolvtest::pointControlFilesAt(entry, registration, transfer_);
 
         EntryStore store;
         store.openEntryFile(entry / "TEST.zep");

@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 #include "support/EntrySnapshot.h"
+#include "support/EntryWindowSupport.h"
 #include "support/GuiTestSupport.h"
 #include "support/MasterFixture.h"
 #include "support/TestSupport.h"
@@ -64,10 +65,7 @@ private slots:
         folder_ = tree_->dir() / "entry";
         fs::create_directories(folder_);
         file_ = folder_ / "TEST.zep";
-        ensureWorkTree();
-        writeZepControl(ctlDir(), ZepControl{"/", folder_.string() + "/", 0, "TEST.zep"});
-        writeTorControl(ctlDir(), TorControl{"/", (tree_->dir() / "registration").string() + "/"});
-        writeTenControl(ctlDir(), TenControl{(tree_->dir() / "transfer").string() + "/"});
+        tolvtest::pointControlFilesAt(folder_, tree_->dir() / "registration", tree_->dir() / "transfer");
         tolvtest::writeFixturePrefectures(ctlDir() / "ken.ctl");
         {
             EntryStore store;

@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
+#include "support/EntryWindowSupport.h"
 #include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -59,10 +60,7 @@ class FrmZepiSafetyTest : public QObject {
 
     FrmZepi* open()
     {
-        auto* w = new FrmZepi(t_->ctx);
-        w->show();
-        if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
-        return w;
+        return tolvtest::openEntryWindow(t_->ctx);
     }
 
 private slots:
@@ -74,10 +72,7 @@ private slots:
         fs::path entry = tree_->dir() / "entry";
         fs::create_directories(entry);
         file_ = entry / "TEST.zep";
-        ensureWorkTree();
-        writeZepControl(ctlDir(), ZepControl{"/", entry.string() + "/", 0, "TEST.zep"});
-        writeTorControl(ctlDir(), TorControl{"/", (tree_->dir() / "registration").string() + "/"});
-        writeTenControl(ctlDir(), TenControl{(tree_->dir() / "transfer").string() + "/"});
+        tolvtest::pointControlFilesAt(entry, tree_->dir() / "registration", tree_->dir() / "transfer");
         EntryStore store;
         store.openEntryFile(file_);
         store.header().setKijunBi("2008/10/16");

@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
+#include "support/EntryWindowSupport.h"
 #include "support/GuiTestSupport.h"
 #include "support/MasterFixture.h"
 #include "support/TestSupport.h"
@@ -61,11 +62,7 @@ class FrmZepiTest : public QObject {
 
     FrmZepi* open()
     {
-        auto* w = new FrmZepi(t_->ctx);
-        w->show();
-        w->activateWindow();
-        if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
-        return w;
+        return tolvtest::openEntryWindow(t_->ctx, true);
     }
 
     std::string record(int n) const { return readBytes(file_).substr(std::size_t(n - 1) * 384, 384); }
@@ -101,9 +98,7 @@ private slots:
         ensureWorkTree();
         tolvtest::writeFixtureMaster(root_);
         tolvtest::writeFixturePrefectures(ctlDir() / "ken.ctl");
-        writeZepControl(ctlDir(), ZepControl{"/", entryDir_.string() + "/", 0, "TEST.zep"});
-        writeTorControl(ctlDir(), TorControl{"/", root_.string() + "/"});
-        writeTenControl(ctlDir(), TenControl{(tree_->dir() / "transfer").string() + "/"});
+        tolvtest::pointControlFilesAt(entryDir_, root_, tree_->dir() / "transfer");
     }
 
     void cleanup()

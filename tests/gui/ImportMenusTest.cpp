@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 #include "support/EntrySnapshot.h"
+#include "support/EntryWindowSupport.h"
 #include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -34,10 +35,7 @@ class ImportMenusTest : public QObject {
 
     FrmZepi* open()
     {
-        auto* w = new FrmZepi(t_->ctx);
-        w->show();
-        if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
-        return w;
+        return tolvtest::openEntryWindow(t_->ctx);
     }
 
 private slots:
@@ -51,10 +49,7 @@ private slots:
         fs::create_directories(entry);
         fs::create_directories(transfer_);
         file_ = entry / "TEST.zep";
-        ensureWorkTree();
-        writeZepControl(ctlDir(), ZepControl{"/", entry.string() + "/", 0, "TEST.zep"});
-        writeTorControl(ctlDir(), TorControl{"/", (tree_->dir() / "registration").string() + "/"});
-        writeTenControl(ctlDir(), TenControl{transfer_.string() + "/"});
+        tolvtest::pointControlFilesAt(entry, tree_->dir() / "registration", transfer_);
         EntryStore store;
         store.openEntryFile(file_);
         store.header().setKijunBi("2005/04/01");

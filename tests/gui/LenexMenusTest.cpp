@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 #include "support/EntrySnapshot.h"
+#include "support/EntryWindowSupport.h"
 #include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -41,10 +42,7 @@ private slots:
         fs::create_directories(entry);
         fs::create_directories(transfer_);
         file_ = entry / "TEST.zep";
-        ensureWorkTree();
-        writeZepControl(ctlDir(), ZepControl{"/", entry.string() + "/", 0, "TEST.zep"});
-        writeTorControl(ctlDir(), TorControl{"/", (tree_->dir() / "registration").string() + "/"});
-        writeTenControl(ctlDir(), TenControl{transfer_.string() + "/"});
+        tolvtest::pointControlFilesAt(entry, tree_->dir() / "registration", transfer_);
         EntryStore store;
         store.openEntryFile(file_);
         std::vector<SwimmerRecord> swimmers;

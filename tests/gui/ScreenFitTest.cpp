@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/Printer.h"
 #include "storage/ControlFiles.h"
+#include "support/EntryWindowSupport.h"
 #include "support/GuiTestSupport.h"
 #include "support/MasterFixture.h"
 #include "support/TestSupport.h"
@@ -95,9 +96,7 @@ private slots:
         const fs::path root = tree_->dir() / "registration";
         tolvtest::writeFixtureMaster(root);
         tolvtest::writeFixturePrefectures(ctlDir() / "ken.ctl");
-        writeZepControl(ctlDir(), ZepControl{"/", entryDir_.string() + "/", 0, "TEST.zep"});
-        writeTorControl(ctlDir(), TorControl{"/", root.string() + "/"});
-        writeTenControl(ctlDir(), TenControl{(tree_->dir() / "transfer").string() + "/"});
+        tolvtest::pointControlFilesAt(entryDir_, root, tree_->dir() / "transfer");
         EntryStore store;
         store.openEntryFile(file_);
         store.header().setKijunBi("2008/10/16");
