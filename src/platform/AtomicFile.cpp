@@ -8,6 +8,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -142,6 +144,16 @@ void AtomicFile::commit()
         ::fsync(dfd);
         ::close(dfd);
     }
+}
+
+std::string readWholeFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw TolvError("ファイルを読めません: " + file.string());
+    std::ostringstream s;
+    s << in.rdbuf();
+    if (in.bad()) throw TolvError("ファイルを読めません: " + file.string());
+    return s.str();
 }
 
 void replaceFile(const fs::path& target, std::string_view bytes)

@@ -42,6 +42,9 @@ private:
     bool committed_ = false;
 };
 
+// The whole of a file; a file that cannot be opened or read is an error naming it.
+std::string readWholeFile(const std::filesystem::path& file);
+
 // Replaces `target` with `bytes` through an AtomicFile.
 void replaceFile(const std::filesystem::path& target, std::string_view bytes);
 

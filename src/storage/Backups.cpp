@@ -31,16 +31,6 @@ std::string pathHash(const fs::path& p)
     return std::string(buf, 8);
 }
 
-std::string readWhole(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    if (!in) throw TolvError("ファイルを読めません: " + p.string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad()) throw TolvError("ファイルを読めません: " + p.string());
-    return s.str();
-}
-
 // "20261208-214501-03-rewrite-kana.zep" -> stamp and command.
 bool parseName(const std::string& name, BackupInfo& info)
 {
@@ -91,13 +81,13 @@ void makeBackup(const fs::path& entry, const std::string& command)
     for (const BackupInfo& b : listBackups(entry))
         if (b.file.filename().string().rfind(stamp, 0) == 0) seq = std::max(seq, std::stoi(b.file.filename().string().substr(16, 2)) + 1);
     if (seq > 99) seq = 99;
-    char seqText[4];
+    char seqText[16];
     std::snprintf(seqText, sizeof seqText, "%02d", seq);
     const std::string base = std::string(stamp) + "-" + seqText + "-" + safeCommand(command);
 
     const fs::path zed = teamTotalsPathFor(entry);
-    if (fs::exists(zed)) replaceFile(folder / (base + ".zed"), readWhole(zed));
-    replaceFile(folder / (base + ".zep"), readWhole(entry));
+    if (fs::exists(zed)) replaceFile(folder / (base + ".zed"), readWholeFile(zed));
+    replaceFile(folder / (base + ".zep"), readWholeFile(entry));
 
     std::vector<BackupInfo> all = listBackups(entry);
     for (std::size_t i = static_cast<std::size_t>(kBackupsKept); i < all.size(); ++i) {
@@ -134,8 +124,8 @@ BackupInfo restoreLatestBackup(const fs::path& entry)
     std::vector<BackupInfo> all = listBackups(entry);
     if (all.empty()) throw TolvError("元に戻せるバックアップがありません: " + entry.string());
     const BackupInfo latest = all.front();
-    const std::string entryBytes = readWhole(latest.file);
-    const std::string zedBytes = latest.zed.empty() ? std::string() : readWhole(latest.zed);
+    const std::string entryBytes = readWholeFile(latest.file);
+    const std::string zedBytes = latest.zed.empty() ? std::string() : readWholeFile(latest.zed);
     const fs::path zed = teamTotalsPathFor(entry);
     // The team totals file is replaced under its own lock: not while the lists window edits it.
     FileLock zedLock;

@@ -75,15 +75,6 @@ std::string joined(const std::vector<std::string>& cols)
     return line;
 }
 
-std::string readWhole(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad()) throw TolvError("ファイルを読めません: " + p.string());
-    return s.str();
-}
-
 SeikoAppend appendTo(const fs::path& file, const fs::path& ctl, const char* templateName, std::size_t items,
                      const SeikoLines& lines, int counter)
 {
@@ -92,7 +83,7 @@ SeikoAppend appendTo(const fs::path& file, const fs::path& ctl, const char* temp
     result.file = file;
     std::string bytes;
     std::error_code ec;
-    if (fs::exists(file, ec)) bytes = readWhole(file);
+    if (fs::exists(file, ec)) bytes = readWholeFile(file);
     if (bytes.empty()) {
         exchange::installDefaultTemplates(ctl);
         bytes += toCp932(exchange::plainHeader(exchange::readTemplate(ctl, templateName, items)));
