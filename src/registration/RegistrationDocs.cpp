@@ -1,5 +1,7 @@
 #include "registration/RegistrationDocs.h"
 
+#include "exchange/ExportFiles.h"
+#include "exchange/Templates.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
@@ -48,10 +50,7 @@ int countAt(const std::string& field, std::size_t at)
 std::string csvText(const CsvLines& lines)
 {
     std::string out;
-    for (const auto& fields : lines) {
-        for (std::size_t i = 0; i < fields.size(); ++i) out += (i ? ",\"" : "\"") + fields[i] + "\"";
-        out += "\r\n";
-    }
+    for (const auto& fields : lines) out += exchange::quotedHeader(fields);
     return out;
 }
 
@@ -71,18 +70,6 @@ std::string threeWide(int n)
     char buf[16];
     std::snprintf(buf, sizeof buf, "%3d", n);
     return buf;
-}
-
-// The first n characters of a UTF-8 text.
-std::string firstChars(const std::string& s, std::size_t n)
-{
-    std::size_t i = 0, chars = 0;
-    while (i < s.size() && chars < n) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        i += c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-        ++chars;
-    }
-    return s.substr(0, std::min(i, s.size()));
 }
 
 } // namespace
@@ -179,7 +166,7 @@ CsvLines teamListLines(const std::vector<RegisteredTeam>& teams)
     for (const RegisteredTeam& t : teams) {
         const auto& c = t.reg.counts;
         for (std::size_t i = 0; i < 4; ++i) totals[i] += c[i];
-        l.push_back({threeWide(++sq), t.code + " " + firstChars(cleanedText(t.name, 0), 12), counted(c[0]), counted(c[1]),
+        l.push_back({threeWide(++sq), t.code + " " + exchange::midChars(cleanedText(t.name, 0), 1, 12), counted(c[0]), counted(c[1]),
                      counted(c[0] + c[1]), counted(c[2]), counted(c[3]), counted(c[2] + c[3])});
     }
     l.push_back({std::string(100, '=')});
