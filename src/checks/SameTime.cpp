@@ -7,6 +7,7 @@
 #include "checks/Rewrites.h"
 #include "storage/Codes.h"
 #include "storage/KeySort.h"
+#include "storage/Verify.h"
 
 #include <vector>
 
@@ -65,12 +66,14 @@ void checkSameTime(const EntryStore& store, Printer& p)
     p.endDoc();
 }
 
+// One hundredth more, computed in 64 bits; a time with no later time in the coding (99:59.99, or a
+// value that is no time at all) stays as it is, so nothing outside the coding is ever written.
 std::int32_t oneHundredthLater(std::int32_t time)
 {
-    if (time < 0) return time + 1;
-    std::int32_t minutes = time / 10000;
-    std::int32_t seconds = time / 100 % 100;
-    std::int32_t hundredths = time % 100 + 1;
+    if (time <= 0 || !isTimeValue(time) || isResultMark(time)) return time;
+    long long minutes = time / 10000;
+    long long seconds = time / 100 % 100;
+    long long hundredths = time % 100 + 1;
     if (hundredths >= 100) {
         hundredths -= 100;
         ++seconds;
@@ -79,7 +82,8 @@ std::int32_t oneHundredthLater(std::int32_t time)
         seconds -= 60;
         ++minutes;
     }
-    return minutes * 10000 + seconds * 100 + hundredths;
+    const long long later = minutes * 10000 + seconds * 100 + hundredths;
+    return isTimeValue(later) ? static_cast<std::int32_t>(later) : time;
 }
 
 void rewriteSameTime(EntryStore& store)
@@ -109,7 +113,7 @@ void rewriteSameTime(EntryStore& store)
                 }
                 // Other result marks (start, stroke, ... withdrawn) are no times: one hundredth
                 // more would turn them into a nonsense time.
-                if (isResultMark(time)) continue;
+                if (isResultMark(time) || !isTimeValue(time)) continue;
                 items.push_back({timeKey(time), n});
             }
             keySort(items);

@@ -61,13 +61,22 @@ int cmdMerge(Context& ctx)
     request.preferMaster = lookup.get();
     request.prefectureTable = findNoCase(ctlDir(), "ken.ctl");
 
-    // Every source is read and checked before the first is appended.
+    // Every source is read and checked before the first is appended; a source merged into this file
+    // before (or given twice) is refused unless --again says it is meant.
     std::vector<PreparedSource> prepared;
     for (const std::string& s : sources) {
         const SourceKind kind = classifySource(fs::path(s).filename().string()).kind;
         if (kind != SourceKind::Entry && kind != SourceKind::TeamTotals && !format)
             throw UsageError("--format NAME is needed for " + s);
-        prepared.push_back(prepareSource(fs::path(s), store, request));
+        PreparedSource p = prepareSource(fs::path(s), store, request);
+        if (!a.flag("--again")) {
+            if (p.mergedBefore) throw TolvError(mergedBeforeMessage(p));
+            for (const PreparedSource& earlier : prepared)
+                enforce(earlier.digest != p.digest || earlier.size != p.size,
+                        "同じ内容のファイルが二度指定されています（" + earlier.path.string() +
+                            "）。もう一度結合するには --again を付けてください: " + p.path.string());
+        }
+        prepared.push_back(std::move(p));
     }
     appendSources(store, prepared);
     for (const PreparedSource& p : prepared) {
@@ -75,6 +84,8 @@ int cmdMerge(Context& ctx)
         if (lookup) ctx.out << "\t" << p.fromMaster;
         ctx.out << "\n";
     }
+    // Data findings do not stop the merge; they are listed for the checks after it.
+    for (const std::string& line : findingLines(prepared)) ctx.err << line << "\n";
     return 0;
 }
 

@@ -5,7 +5,13 @@
 #include "platform/Error.h"
 #include "storage/TextUtil.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <memory>
+#include <unistd.h>
 
 namespace tolv::exchange {
 
@@ -161,8 +167,67 @@ void requireFolder(const fs::path& folder)
     enforce(fs::is_directory(folder, ec), "転送先フォルダがありません: " + folder.string());
 }
 
+namespace {
+
+constexpr const char* kJournalPrefix = ".tolvsys-set.";
+constexpr const char* kJournalSuffix = ".pending";
+
+std::vector<std::string> journalLines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        out.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        if (end == std::string::npos) break;
+        at = end + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+void finishInterruptedSets(const fs::path& folder)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const std::string prefix = kJournalPrefix, suffix = kJournalSuffix;
+        if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        // The writer of a journal that still runs is putting its set in place right now.
+        const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+        if (pid > 0 && pid != ::getpid() && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)) continue;
+        std::string text;
+        try {
+            text = readWholeFile(it->path());
+        } catch (const TolvError&) {
+            continue;
+        }
+        // Every temporary file the journal names was complete when it was written: the renames
+        // that did not happen yet are made now, so the folder holds the whole new set.
+        for (const std::string& line : journalLines(text)) {
+            const std::size_t tab = line.find('\t');
+            if (tab == std::string::npos) continue;
+            const fs::path temp = line.substr(0, tab), target = line.substr(tab + 1);
+            std::error_code rc;
+            if (fs::exists(temp, rc)) fs::rename(temp, target, rc);
+        }
+        std::error_code rc;
+        fs::remove(it->path(), rc);
+    }
+}
+
 void writeFileSet(std::vector<PlannedFile> files, ExportResult& result)
 {
+    if (files.empty()) return;
+    // A set an earlier export could not finish is put in place first.
+    std::vector<fs::path> dirs;
+    for (const PlannedFile& f : files)
+        if (std::find(dirs.begin(), dirs.end(), f.path.parent_path()) == dirs.end()) dirs.push_back(f.path.parent_path());
+    for (const fs::path& d : dirs) finishInterruptedSets(d);
+
     // Folders the set needs, created first; those still empty after a failure go again.
     std::vector<fs::path> created;
     auto removeCreated = [&created] {
@@ -172,6 +237,7 @@ void writeFileSet(std::vector<PlannedFile> files, ExportResult& result)
         }
     };
     std::vector<std::unique_ptr<AtomicFile>> temps;
+    fs::path journal;
     try {
         for (const PlannedFile& f : files) {
             fs::path dir = f.path.parent_path();
@@ -184,15 +250,35 @@ void writeFileSet(std::vector<PlannedFile> files, ExportResult& result)
             temps.push_back(std::make_unique<AtomicFile>(f.path));
             temps.back()->write(f.bytes);
         }
+        for (auto& t : temps) t->prepare();
+        // Several files are put in place through a journal of the renames: a kill among the renames
+        // leaves it, and the next set written into the folder completes them (finishInterruptedSets).
+        if (temps.size() > 1) {
+            static std::atomic<unsigned> counter{0};
+            journal = dirs.front() / (std::string(kJournalPrefix) + std::to_string(::getpid()) + "." +
+                                      std::to_string(counter.fetch_add(1)) + kJournalSuffix);
+            std::string text;
+            for (const auto& t : temps) text += fs::absolute(t->tempPath()).string() + "\t" + fs::absolute(t->finalPath()).string() + "\n";
+            replaceFile(journal, text);
+        }
         for (std::size_t i = 0; i < files.size(); ++i) {
             temps[i]->commit();
             files[i].bytes.clear();
             files[i].bytes.shrink_to_fit();
             result.written.push_back(std::move(files[i]));
         }
+        if (!journal.empty()) {
+            std::error_code ec;
+            fs::remove(journal, ec);
+        }
     } catch (...) {
-        temps.clear();
-        removeCreated();
+        // Before the journal nothing was replaced; after it the renames are completed later.
+        if (journal.empty()) {
+            temps.clear();
+            removeCreated();
+        } else {
+            for (auto& t : temps) t.release();  // the journal names their files: they stay
+        }
         throw;
     }
 }

@@ -81,10 +81,16 @@ PlannedFile planFile(const fs::path& path, const std::string& header, const std:
 // as the user knows it (the window shows the drive form c:\...; default: the host path).
 std::string summaryText(const ExportResult& r, const std::function<std::string(const fs::path&)>& show = {});
 
-// Writes the files whole: temporary files first, then one rename each. A failure before the
-// renames leaves every target as it was; folders the set creates are created first and removed
-// again when they stay empty. The written files are appended to `result` (bytes released).
+// Writes the files as one whole set: every file under a temporary name first, synced; then a
+// journal of the renames beside the first file (".tolvsys-set.<pid>.<n>.pending"), the renames,
+// and the journal removed. A failure before the renames leaves every target as it was; folders the
+// set creates are created first and removed again when they stay empty. A kill among the renames
+// leaves the journal, and the next set written into that folder (or finishInterruptedSets) puts
+// the rest of the new set in place first: the folder holds the old set or the new one. The written
+// files are appended to `result` (bytes released).
 void writeFileSet(std::vector<PlannedFile> files, ExportResult& result);
+// Completes the sets in `folder` whose writer died among its renames.
+void finishInterruptedSets(const fs::path& folder);
 
 // The transfer folder must exist and be a folder.
 void requireFolder(const fs::path& folder);

@@ -32,6 +32,7 @@ struct ExportTarget {
     fs::path ctl;                  // the control folder holding the templates
     reports::MasterSource master;  // the team registers, for the team files
     Prompt* prompt = nullptr;      // the medium prompt; nullptr: nobody to ask (command line)
+    bool mediaQuestion = false;    // several media: ask "全媒体を一括作成しますか？" first (the entry window)
     DateTime when;                 // the current date and time, taken once per export
 };
 

@@ -6,6 +6,7 @@
 #include "storage/AthleteLookup.h"
 #include "storage/Codes.h"
 #include "storage/ControlFiles.h"
+#include "storage/Verify.h"
 
 #include <cctype>
 #include <fstream>
@@ -121,7 +122,9 @@ std::optional<std::int32_t> clockTime(const std::string& minutes, const std::str
     };
     auto m = part(minutes), s = part(seconds), h = part(hundredths);
     if (!m || !s || !h) return std::nullopt;
-    return *m * 10000 + *s * 100 + *h;
+    const std::int32_t v = *m * 10000 + *s * 100 + *h;
+    if (!isTimeValue(v)) return std::nullopt;
+    return v;
 }
 
 std::optional<std::int32_t> clockTime(const std::string& text)

@@ -63,7 +63,8 @@ std::vector<std::string> csvFields(const std::string& line, std::size_t least, c
 // A time written m:ss.hh or mm:ss.hh, blank-padded on the left to eight characters and read as
 // minutes (characters 1-2), seconds (4-5) and hundredths (7-8): 1:02.34 -> 10234. Blank parts
 // read 0 and an empty text is 0; anything but digits and blanks in the parts, separators other than
-// ":" and ".", or a text longer than eight give nothing.
+// ":" and ".", or a text longer than eight give nothing; so does a value that is not a time of the
+// time coding (seconds of 60 or more, an unknown mark: isTimeValue, the rule of verify).
 std::optional<std::int32_t> clockTime(const std::string& text);
 // Minutes, seconds and hundredths given as separate two-character parts (digits or blanks).
 std::optional<std::int32_t> clockTime(const std::string& minutes, const std::string& seconds,

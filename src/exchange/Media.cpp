@@ -30,33 +30,60 @@ std::size_t mediaCount(std::size_t lines, std::size_t perMedium)
 }
 
 void writeOnMedia(const fs::path& folder, const std::string& fileName, const std::string& header,
-                  const std::vector<std::string>& lines, std::size_t perMedium, Prompt& prompt,
-                  ExportResult& result)
+                  const std::vector<std::string>& lines, std::size_t perMedium, Prompt* prompt, bool askAllAtOnce,
+                  ExportResult& result, std::vector<PlannedFile>& set)
 {
     const std::size_t media = mediaCount(lines.size(), perMedium);
     const std::size_t step = perMedium == 0 ? lines.size() : perMedium;
-    std::vector<FileId> earlier;
-    for (std::size_t k = 0; k < media; ++k) {
-        prompt.tell(kMediaPrompt);
-        fs::path dir = folder;
-        FileId there;
-        if (k > 0 && fileId(folder / fileName, there)) {
-            for (const FileId& id : earlier)
-                if (id == there) {
-                    dir = folder / ("MEDIA" + std::to_string(k + 1));
-                    result.notes.push_back(std::to_string(k + 1) + "枚目の媒体は、前の媒体のファイルが転送先に残っているため " +
-                                           dir.string() + " に書きました。");
-                    break;
-                }
-        }
+    auto medium = [&](std::size_t k, const fs::path& dir) {
         PlannedFile f;
         f.path = dir / fileName;
         f.bytes = header;
         const std::size_t first = k * step, last = std::min(lines.size(), first + step);
         for (std::size_t i = first; i < last; ++i) f.bytes += lines[i];
         f.lines = static_cast<long long>(last - first);
+        return f;
+    };
+    auto mediumFolder = [&](std::size_t k) { return folder / ("MEDIA" + std::to_string(k + 1)); };
+    auto movedNote = [&](std::size_t k) {
+        return std::to_string(k + 1) + "枚目の媒体は、前の媒体のファイルが転送先に残っているため " + mediumFolder(k).string() +
+               " に書きました。";
+    };
+
+    // Nobody to change the medium: the folder stays, media 2, 3, … go into MEDIA2, MEDIA3, ….
+    if (!prompt) {
+        for (std::size_t k = 0; k < media; ++k) {
+            set.push_back(medium(k, k == 0 ? folder : mediumFolder(k)));
+            if (k > 0) result.notes.push_back(movedNote(k));
+        }
+        return;
+    }
+    if (media == 1) {
+        prompt->tell(kMediaPrompt);
+        set.push_back(medium(0, folder));
+        return;
+    }
+    if (media > 1 && askAllAtOnce && prompt->ask(kAllMediaQuestion)) {
+        for (std::size_t k = 0; k < media; ++k) set.push_back(medium(k, mediumFolder(k)));
+        result.notes.push_back("全 " + std::to_string(media) + " 媒体を " + mediumFolder(0).string() + " ～ " +
+                               mediumFolder(media - 1).string() + " に作成しました。");
+        return;
+    }
+    std::vector<FileId> earlier;
+    for (std::size_t k = 0; k < media; ++k) {
+        prompt->tell(kMediaPrompt);
+        fs::path dir = folder;
+        FileId there;
+        if (k > 0 && fileId(folder / fileName, there)) {
+            for (const FileId& id : earlier)
+                if (id == there) {
+                    dir = mediumFolder(k);
+                    result.notes.push_back(movedNote(k));
+                    break;
+                }
+        }
         std::vector<PlannedFile> one;
-        one.push_back(std::move(f));
+        one.push_back(medium(k, dir));
         writeFileSet(std::move(one), result);
         FileId id;
         if (fileId(result.written.back().path, id)) earlier.push_back(id);

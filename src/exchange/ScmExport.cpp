@@ -139,13 +139,13 @@ ExportResult scmExport(const EntryData& data, const ExportTarget& target, bool m
     std::vector<std::string> relays;
     if (media) relays = relayLines(data, false);
 
-    ScriptedPrompt quiet;
-    writeOnMedia(target.transfer, "ScmSwimmerdt.csv", swimmerHeader, swimmers, kScmSwimmersPerMedium,
-                 target.prompt ? *target.prompt : static_cast<Prompt&>(quiet), r);
-    std::vector<PlannedFile> rest;
-    rest.push_back(planFile(target.transfer / "Scmdt.csv", teamHeader, teams));
-    if (media) rest.push_back(planFile(target.transfer / "RELAYENT.csv", relayHeader, relays));
-    writeFileSet(std::move(rest), r);
+    // The swimmer file (unless it goes medium by medium) and the other files are one whole set.
+    std::vector<PlannedFile> set;
+    writeOnMedia(target.transfer, "ScmSwimmerdt.csv", swimmerHeader, swimmers, kScmSwimmersPerMedium, target.prompt,
+                 target.mediaQuestion, r, set);
+    set.push_back(planFile(target.transfer / "Scmdt.csv", teamHeader, teams));
+    if (media) set.push_back(planFile(target.transfer / "RELAYENT.csv", relayHeader, relays));
+    writeFileSet(std::move(set), r);
     return r;
 }
 

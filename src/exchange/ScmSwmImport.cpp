@@ -8,6 +8,7 @@
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
 #include "storage/TextUtil.h"
+#include "storage/Verify.h"
 
 #include <algorithm>
 #include <cctype>
@@ -174,6 +175,9 @@ NewSwimmer readSwimmer(const std::vector<std::string>& f, const SwimmerColumns& 
         if (!t)
             inputFault(label, lineNo, "種目 " + std::to_string(d + 1) + " のタイム「" + times.substr(at, kTimeWidth) +
                                           "」が数字ではありません");
+        if (!isTimeValue(*t))
+            inputFault(label, lineNo, "種目 " + std::to_string(d + 1) + " のタイム「" + times.substr(at, kTimeWidth) +
+                                          "」はタイムではありません（99:59.99 まで、秒は 60 未満）");
         s.setKiro(d, *t);
     }
     return n;

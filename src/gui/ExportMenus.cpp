@@ -28,6 +28,7 @@ void wireExportMenus(FrmZepi& w)
                 target.ctl = tolv::ctlDir();
                 target.master = tolv::reports::masterSourceFor(w.context().session);
                 target.prompt = &w.context().ask();
+                target.mediaQuestion = true;
                 target.when = tolv::now();
                 const auto data = tolv::exchange::EntryData::read(w.store());
                 message = tolv::exchange::summaryText(run(data, target), [](const std::filesystem::path& p) {

@@ -406,9 +406,17 @@ void FrmKetugo::execute()
         if (kind.kind != SourceKind::Entry && kind.kind != SourceKind::TeamTotals)
             lblKoumokuSuu_->setText(QString::number(itemCountOfFirstLine(readSourceBytes(source))));
         PreparedSource p = prepareSource(source, store_, request);
+        // The same bytes merged before: appended again only when the user says so.
+        if (p.mergedBefore && !ctx_.ask().ask(mergedBeforeQuestion(p))) return;
         appendSources(store_, {p});
         QString done = QString("%1 人を結合しました（総数 %2 人）").arg(p.swimmers.size()).arg(store_.header().total());
         if (request.preferMaster) done += QString("。登録原本から %1 人").arg(p.fromMaster);
+        // Data findings do not stop a merge: they are listed for the checks after it.
+        for (const std::string& line : findingLines({p})) findings_.push_back(line);
+        if (!findings_.empty()) {
+            done += "\nデータの指摘（結合は止めていません）:";
+            for (const std::string& line : findings_) done += "\n" + QString::fromStdString(line);
+        }
         lblKekka_->setText(done);
     });
 }

@@ -91,6 +91,8 @@ private:
     QLabel* lblChuui_;
     QLabel* lblShori_;
     QLabel* lblKekka_;
+    // The data findings of the sources merged while the window is open, one line per source.
+    std::vector<std::string> findings_;
     QPushButton* cmdKetugo_;
     QPushButton* cmdKakunin_;
     QPushButton* cmdOwari_;

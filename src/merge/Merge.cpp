@@ -1,6 +1,9 @@
 #include "merge/Merge.h"
 #include "storage/Verify.h"
 
+#include "platform/AtomicFile.h"
+#include "platform/Clock.h"
+#include "platform/ContentDigest.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "storage/AthleteLookup.h"
@@ -8,6 +11,7 @@
 #include "storage/ControlFiles.h"
 
 #include <climits>
+#include <cstdio>
 #include <map>
 
 namespace tolv::merge {
@@ -218,6 +222,9 @@ SwimmerRecord swimmerFromColumns(const Columns& c, const ReadingFormat& f, const
         const std::string& item = n >= 1 && n <= kSourceColumns ? c[static_cast<std::size_t>(n)] : std::string();
         auto t = timeOfItem(item);
         if (!t) throw TolvError("タイムが大きすぎます（" + targetName(i) + "「" + fromCp932(item) + "」）: " + where);
+        if (!isTimeValue(*t))
+            throw TolvError("タイムではありません（" + targetName(i) + "「" + fromCp932(item) + "」、" + notATimeMessage(*t) +
+                            "）: " + where);
         s.setKiro(i - kFirstTimeField, *t);
     }
     return s;
@@ -238,7 +245,16 @@ bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& he
     }
     LookupResult r = lookup.byNumber(s, q, header, AthletePicker());
     if (!r.found) return false;
+    // The record's own old number, sex code and times (with their marks) stay: the master's sex
+    // comes from the last digit of the number and would turn a mixed relay's "3" into "1".
+    const SwimmerRecord kept = s;
     s = r.record;
+    for (auto [at, width] : {std::pair<std::size_t, std::size_t>{SwimmerRecord::kQBango, 14},
+                             {SwimmerRecord::kSei, 1},
+                             {SwimmerRecord::kKiro, 4 * std::size_t(kEventSlots)},
+                             {SwimmerRecord::kMarkA, std::size_t(kEventSlots)},
+                             {SwimmerRecord::kMarkB, std::size_t(kEventSlots)}})
+        std::copy_n(kept.bytes().data() + at, width, s.bytes().data() + at);
     return true;
 }
 
@@ -256,7 +272,12 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
         checkEntryStructure(source);
         EntryStore s;
         s.openEntryFile(source, EntryStore::Access::Read);
-        requireVerifiedEntry(source);  // a source with a damaged record is refused whole
+        // A source with damage is refused whole; its data findings are listed after the merge.
+        out.findings = requireVerifiedEntry(source).dataSummary();
+        const std::string bytes = readWholeFile(source);
+        out.size = static_cast<long long>(bytes.size());
+        out.digest = ContentDigest::of(bytes);
+        out.mergedBefore = findMergedSource(target.path(), out.size, out.digest);
         out.swimmers = s.readAllSwimmers();
         enforce(static_cast<long long>(std::max(0, target.header().total())) + static_cast<long long>(out.swimmers.size()) <=
                     kMaxSwimmers,
@@ -271,7 +292,11 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
 
     enforce(request.format != nullptr, "読込形式が指定されていません: " + where);
     const ReadingFormat& f = *request.format;
-    const CsvRecords csv = cutCsvRecords(readSourceBytes(source));
+    const std::string bytes = readSourceBytes(source);
+    out.size = static_cast<long long>(bytes.size());
+    out.digest = ContentDigest::of(bytes);
+    out.mergedBefore = findMergedSource(target.path(), out.size, out.digest);
+    const CsvRecords csv = cutCsvRecords(bytes);
     out.itemCount = csv.itemCount;
     checkFormat(f, csv.itemCount, where);
     if (!csv.rest.empty())
@@ -312,6 +337,33 @@ void appendSources(EntryStore& target, const std::vector<PreparedSource>& source
     all.reserve(count);
     for (const PreparedSource& p : sources) all.insert(all.end(), p.swimmers.begin(), p.swimmers.end());
     target.appendSwimmers(all, "merge");
+    std::vector<MergedSource> record;
+    const DateTime t = now();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    for (const PreparedSource& p : sources)
+        if (!p.digest.empty()) record.push_back({stamp, p.size, p.digest, fs::absolute(p.path).lexically_normal().string()});
+    recordMergedSources(target.path(), record);
+}
+
+std::string mergedBeforeMessage(const PreparedSource& p)
+{
+    return "このファイルは " + p.mergedBefore->stamp + " にこの申込ファイルへ結合済みです（" + p.mergedBefore->source +
+           "）。もう一度結合するには --again を付けてください: " + pathText(p.path);
+}
+
+std::string mergedBeforeQuestion(const PreparedSource& p)
+{
+    return "このファイルは " + p.mergedBefore->stamp + " にこの申込ファイルへ結合済みです。\n" + pathText(p.path) +
+           "\n\nもう一度結合しますか？";
+}
+
+std::vector<std::string> findingLines(const std::vector<PreparedSource>& sources)
+{
+    std::vector<std::string> out;
+    for (const PreparedSource& p : sources)
+        if (!p.findings.empty()) out.push_back(pathText(p.path) + ": " + p.findings);
+    return out;
 }
 
 CsvPreview readCsvPreview(const fs::path& path)

@@ -8,6 +8,7 @@
 // interruption leaves the file as it was or with every record and the new count.
 #include "merge/CsvItems.h"
 #include "merge/ReadingFormats.h"
+#include "storage/Backups.h"
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
 #include "storage/Records.h"
@@ -76,7 +77,7 @@ SwimmerRecord swimmerFromColumns(const Columns& columns, const ReadingFormat& fo
 // management-unit flags exclude its prefecture ("0"), through the same look-up as the entry window
 // (AthleteLookup::byNumber, no choosing among athletes of the same birth date). When found, number,
 // name, reading, prefecture, affiliation, grade, age, registration kind, categories and registration
-// date come from the master; old number, times and the rest stay. A prefecture and sex whose master
+// date come from the master; old number, sex code, times (and marks) and the rest stay. A prefecture and sex whose master
 // is not in the (local) registration folder finds nothing. Returns true when the master supplied
 // data.
 bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& header);
@@ -92,19 +93,33 @@ struct PreparedSource {
     std::vector<SwimmerRecord> swimmers;
     int itemCount = 0;   // comma-separated: items per record
     int fromMaster = 0;  // swimmers the master filled
+    long long size = 0;  // the source's bytes, for the merge record
+    std::string digest;
+    // An earlier merge of the same bytes into the entry file (refused unless merged again on purpose).
+    std::optional<MergedSource> mergedBefore;
+    // The data findings of an entry-file source ("重複番号 2 件…"): listed after the merge, never
+    // refused.
+    std::string findings;
 };
 
 // Reads and checks one source against the open entry file; nothing is written. Refused: the entry
-// file itself, a team totals file (".zed"/".ZED"), a file that is not a sound entry file of this
-// system, a comma-separated file that does not fit the format (more than 69 items, columns outside
-// 1 … 69, a record cut off at the end, a time beyond the 32-bit range).
+// file itself, a team totals file (".zed"/".ZED"), a file with damage (not a sound entry file of
+// this system), a comma-separated file that does not fit the format (more than 69 items, columns
+// outside 1 … 69, a record cut off at the end, a time that is not a time of the time coding).
 PreparedSource prepareSource(const std::filesystem::path& source, const EntryStore& target,
                              const MergeRequest& request);
 
-// Appends every prepared source in order with one whole-file replacement (automatic backup first).
-// Refused, with nothing written, when the swimmers would pass kMaxSwimmers: the message names the
-// source that passes it.
+// For a source merged before: the refusal (command line, pointing to --again) and the window's question.
+std::string mergedBeforeMessage(const PreparedSource& p);
+std::string mergedBeforeQuestion(const PreparedSource& p);
+
+// Appends every prepared source in order with one whole-file replacement (automatic backup first)
+// and records each in the entry file's merge record. Refused, with nothing written, when the
+// swimmers would pass kMaxSwimmers: the message names the source that passes it.
 void appendSources(EntryStore& target, const std::vector<PreparedSource>& sources);
+
+// The lines that list the sources' data findings after a merge, one per source that has any.
+std::vector<std::string> findingLines(const std::vector<PreparedSource>& sources);
 
 // --- preview ---------------------------------------------------------------------------------------
 

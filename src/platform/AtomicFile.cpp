@@ -127,13 +127,20 @@ void AtomicFile::write(std::string_view bytes)
     writeAt(end_, bytes);
 }
 
-void AtomicFile::commit()
+void AtomicFile::prepare()
 {
     enforce(fd_ >= 0 && !committed_, "一時ファイルは閉じられています: " + temp_.string());
     if (::fsync(fd_) != 0) fail("ファイルを書き出せません");
     int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) fail("ファイルを閉じられません");
+    prepared_ = true;
+}
+
+void AtomicFile::commit()
+{
+    if (!prepared_) prepare();
+    enforce(!committed_, "一時ファイルは閉じられています: " + temp_.string());
     if (auto& hook = beforeRenameHook()) hook(temp_);
     if (::rename(temp_.c_str(), final_.c_str()) != 0) fail("ファイルを置き換えられません");
     committed_ = true;

@@ -23,6 +23,9 @@ public:
     void write(std::string_view bytes);
     // Writes bytes at a byte offset of the temporary file (files written record by record).
     void writeAt(long long offset, std::string_view bytes);
+    // Flushes, syncs and closes the temporary file without renaming it (a set of files is made
+    // ready first and renamed together); commit() then only renames.
+    void prepare();
     // Flushes, syncs, closes and renames the temporary file over the target.
     void commit();
     const std::filesystem::path& tempPath() const { return temp_; }
@@ -40,6 +43,7 @@ private:
     int fd_ = -1;
     long long end_ = 0;
     bool committed_ = false;
+    bool prepared_ = false;
 };
 
 // The whole of a file; a file that cannot be opened or read is an error naming it.

@@ -27,10 +27,11 @@ fs::path FileLock::lockPathFor(const fs::path& guarded)
 FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
 {
     const fs::path lockPath = lockPathFor(guarded);
-    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    // A folder where no lock file can be made (a read-only medium) cannot have a second writer
-    // that uses it either; readers go on without a lock there.
-    if (fd_ < 0 && kind == Kind::Shared) fd_ = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only writers make the lock file: a reader (the merge reading a club's file, verify) leaves
+    // nothing behind in a folder. Where no writer ever made one there is none to respect, and a
+    // writer that starts meanwhile replaces the file whole, so what the reader opened stays whole.
+    fd_ = kind == Kind::Shared ? ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC)
+                               : ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd_ < 0) {
         if (kind == Kind::Shared) return;
         throw TolvError("ロックファイルを作成できません: " + lockPath.string() + " (" + std::strerror(errno) + ")");

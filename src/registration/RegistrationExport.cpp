@@ -38,11 +38,14 @@ ExportResult writeRegistrationTransfer(const EntryData& data, const ExportTarget
         teamFile.push_back(planFile(target.transfer / "SCMTeamdt.csv", teamHeader,
                                     teamFileLines(data.entryPath, target.master, kijun, time, r.notes)));
     }
-    writeFileSet(std::move(teamFile), r);
-    ScriptedPrompt quiet;
-    writeOnMedia(target.transfer, "Scmmerdt.csv", swimmerHeader, swimmers,
-                 perMedium ? kRegistrationSwimmersPerMedium : std::max<std::size_t>(1, swimmers.size()),
-                 target.prompt ? *target.prompt : static_cast<Prompt&>(quiet), r);
+    const std::size_t per = perMedium ? kRegistrationSwimmersPerMedium : std::max<std::size_t>(1, swimmers.size());
+    // Media changed by hand: the team file goes on the first medium, before its prompt. Otherwise
+    // it is written with the swimmer files as one whole set.
+    std::vector<PlannedFile> set;
+    if (target.prompt && mediaCount(swimmers.size(), per) > 1) writeFileSet(std::move(teamFile), r);
+    else set = std::move(teamFile);
+    writeOnMedia(target.transfer, "Scmmerdt.csv", swimmerHeader, swimmers, per, target.prompt, target.mediaQuestion, r, set);
+    writeFileSet(std::move(set), r);
     return r;
 }
 

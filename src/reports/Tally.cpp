@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "reports/ReportText.h"
+#include "storage/Backups.h"
 #include "storage/Codes.h"
 #include "storage/ControlFiles.h"
 #include "storage/DownloadLayout.h"
@@ -205,7 +206,11 @@ TallyResult runTally(const EntryStore& store, int botai, const MasterSource& mas
     std::copy_n(r.control.bytes().data(), kZedRecordLength, image.data());
     for (std::size_t i = 0; i < r.teams.size(); ++i)
         std::copy_n(r.teams[i].bytes().data(), kZedRecordLength, image.data() + (i + 10) * kZedRecordLength);
+    // The amounts and quantities typed in the lists window are reset: the file as it was is kept
+    // as a backup, so that undo brings them back.
+    makeBackup(store.path(), "tally");
     replaceFile(path, image);
+    noteEntryWritten(store.path());
     if (prompt && !r.missingMasters.empty()) {
         std::string msg = "団体マスタを開けませんでした。団体名・住所は空白のままです。";
         for (const fs::path& p : r.missingMasters) msg += "\n" + p.string();

@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
+#include "platform/ContentDigest.h"
 #include "platform/Error.h"
 #include "storage/Backups.h"
 #include "storage/Codes.h"
@@ -61,11 +62,11 @@ void EntryStore::reopen()
     }
 }
 
-BackupInfo EntryStore::undoLastChange()
+BackupInfo EntryStore::undoLastChange(std::size_t step)
 {
     enforce(file_.isOpen(), "申込ファイルが開かれていません");
     enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
-    const BackupInfo restored = restoreLatestBackup(file_.path());
+    const BackupInfo restored = restoreBackup(file_.path(), step);
     reopen();
     return restored;
 }
@@ -244,15 +245,20 @@ void EntryStore::replaceWhole(const std::vector<SwimmerRecord>& swimmers, long l
     std::copy_n(h.bytes().data(), len, chunk.data());
     std::copy_n(reserve_.bytes().data(), len, chunk.data() + len);
     constexpr std::size_t kChunk = 1 << 20;
+    ContentDigest digest;
     for (const SwimmerRecord& s : swimmers) {
         chunk.append(s.bytes().data(), len);
         if (chunk.size() >= kChunk) {
             out.write(chunk);
+            digest.update(chunk);
             chunk.clear();
         }
     }
     if (!swimmers.empty() && oldSize > newEnd) chunk += file_.readAllBytes().substr(static_cast<std::size_t>(newEnd));
     out.write(chunk);
+    digest.update(chunk);
+    // The backups learn what this command leaves before it is put in place.
+    noteEntryWritten(path, out.tempPath(), digest.text());
 
     file_.close();
     try {

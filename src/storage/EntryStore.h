@@ -35,9 +35,9 @@ public:
     // Opens the same file again, re-reading header and reserve events; the lock of an open store is
     // kept throughout, so no other program can slip in between (a closed one takes it anew).
     void reopen();
-    // Puts the newest automatic backup back in place of the file (and its team totals file) under
-    // the lock this store holds, then reads the restored file. Needs Access::Write.
-    BackupInfo undoLastChange();
+    // Puts automatic backup `step` (0 = the newest) back in place of the file (and its team totals
+    // file) under the lock this store holds, then reads the restored file. Needs Access::Write.
+    BackupInfo undoLastChange(std::size_t step = 0);
 
     // Reads records 1 and 2, or initialises a new file (10 bytes or less) and writes them.
     void loadHeader();

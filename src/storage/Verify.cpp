@@ -1,5 +1,6 @@
 #include "storage/Verify.h"
 
+#include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "platform/FileLock.h"
@@ -9,6 +10,7 @@
 #include "storage/Records.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
 
 namespace tolv {
@@ -59,28 +61,28 @@ bool oneOf(const std::string& v, const char* allowed)
     return v.empty() || (v.size() == 1 && std::string_view(allowed).find(v[0]) != std::string_view::npos);
 }
 
-bool validTime(std::int32_t v)
-{
-    if (v == 0 || isResultMark(v)) return true;
-    return v > 0 && v <= 995999 && (v / 100) % 100 < 60;
-}
+// The largest time the coding holds: 99:59.99.
+constexpr long long kLargestTime = 995999;
 
 class Checker {
 public:
     explicit Checker(VerifyReport& r) : r_(r) {}
 
-    void problem(int swimmer, const std::string& field, const std::string& message)
+    void problem(int swimmer, const std::string& field, const std::string& message,
+                 FindingKind kind = FindingKind::Damage)
     {
         ++r_.problemCount;
-        if (r_.problems.size() < kVerifyKeptProblems) r_.problems.push_back({swimmer, field, message});
+        if (kind == FindingKind::Damage) ++r_.damageCount;
+        if (r_.problems.size() < kVerifyKeptProblems) r_.problems.push_back({kind, swimmer, field, message});
     }
 
-    void swimmerProblem(int n, const SwimmerRecord& s, const std::string& field, const std::string& what)
+    void swimmerProblem(int n, const SwimmerRecord& s, const std::string& field, const std::string& what,
+                        FindingKind kind = FindingKind::Damage)
     {
         std::string who = "選手 " + std::to_string(n);
         std::string bango = trimmed(s.raw(SwimmerRecord::kBango, 7));
         if (!bango.empty() && decodes(bango)) who += "（番号 " + fromCp932(bango) + "）";
-        problem(n, field, who + ": " + what);
+        problem(n, field, who + ": " + what, kind);
     }
 
     void header(const EntryHeader& h, const ReserveEvents& r)
@@ -134,7 +136,7 @@ public:
             swimmerProblem(n, s, "nenrei", "年令（nenrei）が範囲外です: " + std::to_string(age));
         for (int slot = 0; slot < kEventSlots; ++slot) {
             const std::int32_t v = s.kiro(slot);
-            if (!validTime(v))
+            if (!isTimeValue(v))
                 swimmerProblem(n, s, "kiro", "種目 " + eventCode(slot) + " のタイム（kiro）が正しくありません: " +
                                                  std::to_string(v));
             if (!textsRead) {
@@ -146,8 +148,24 @@ public:
         const std::string bango = trimmed(s.raw(SwimmerRecord::kBango, 7));
         if (!bango.empty() && numericValue(decodes(bango) ? fromCp932(bango) : std::string()) != 0) {
             auto [it, fresh] = firstOf_.emplace(bango, n);
-            if (!fresh)
-                swimmerProblem(n, s, "Bango", "競技者番号（Bango）が選手 " + std::to_string(it->second) + " と重複しています");
+            if (!fresh) {
+                ++r_.duplicateCount;
+                swimmerProblem(n, s, "Bango", "競技者番号（Bango）が選手 " + std::to_string(it->second) + " と重複しています",
+                               FindingKind::Data);
+            }
+        }
+        // The birth date coded in the old number (characters 6-13); a blank number holds none.
+        const std::string q = trimmed(s.raw(SwimmerRecord::kQBango, 14));
+        if (!q.empty() && decodes(q)) {
+            const std::u32string chars = toUtf32(fromCp932(q));
+            const std::string birth = chars.size() >= 13 ? fromUtf32(chars.substr(5, 8)) : std::string();
+            const bool date = birth.size() == 8 && birth.find_first_not_of("0123456789") == std::string::npos &&
+                              isValidDate(std::stoi(birth));
+            if (!date) {
+                ++r_.birthCount;
+                swimmerProblem(n, s, "QBango", "旧番号（QBango）「" + fromCp932(q) + "」の生年月日が日付ではありません",
+                               FindingKind::Data);
+            }
         }
     }
 
@@ -201,15 +219,46 @@ VerifyReport verifyImage(const std::string& image, long long size, const std::st
 
 } // namespace
 
+bool isTimeValue(long long v)
+{
+    if (v == 0 || (v >= INT32_MIN && v <= INT32_MAX && isResultMark(static_cast<std::int32_t>(v)))) return true;
+    return v > 0 && v <= kLargestTime && (v / 100) % 100 < 60;
+}
+
+std::string notATimeMessage(long long v)
+{
+    return "タイム " + std::to_string(v) + " はタイムではありません（99:59.99 まで、秒は 60 未満、または記録記号）";
+}
+
 std::vector<std::string> VerifyReport::lines() const
 {
     std::vector<std::string> out;
     out.push_back(file);
     out.push_back("大きさ " + std::to_string(size) + " バイト、総数 " + std::to_string(total) + " 人");
-    for (const VerifyFinding& f : problems) out.push_back(f.message);
+    for (FindingKind kind : {FindingKind::Damage, FindingKind::Data})
+        for (const VerifyFinding& f : problems)
+            if (f.kind == kind) out.push_back((kind == FindingKind::Damage ? "【損傷】" : "【データ】") + f.message);
     if (problemCount > static_cast<long long>(problems.size()))
         out.push_back("ほか " + std::to_string(problemCount - static_cast<long long>(problems.size())) + " 件");
-    out.push_back(ok() ? "問題はありません" : "問題 " + std::to_string(problemCount) + " 件");
+    if (ok()) out.push_back("問題はありません");
+    else if (sound()) out.push_back("申込ファイルは健全です。データの指摘 " + std::to_string(dataCount()) + " 件");
+    else
+        out.push_back("損傷 " + std::to_string(damageCount) + " 件: 健全な申込ファイルではありません" +
+                      (dataCount() ? "（ほかにデータの指摘 " + std::to_string(dataCount()) + " 件）" : std::string()));
+    return out;
+}
+
+std::string VerifyReport::dataSummary() const
+{
+    std::string out;
+    auto add = [&out](long long n, const std::string& what) {
+        if (n == 0) return;
+        if (!out.empty()) out += "、";
+        out += what + " " + std::to_string(n) + " 件";
+    };
+    add(duplicateCount, "重複番号");
+    add(birthCount, "生年月日が日付でない旧番号");
+    if (duplicateCount) out += "（「チェック」→「番号」で確認してください）";
     return out;
 }
 
@@ -233,13 +282,14 @@ VerifyReport verifyEntryFile(const std::filesystem::path& path)
     return verifyImage(image, size, path.string());
 }
 
-void requireVerifiedEntry(const std::filesystem::path& path)
+VerifyReport requireVerifiedEntry(const std::filesystem::path& path)
 {
     VerifyReport r = verifyEntryFile(path);
-    if (r.ok()) return;
+    if (r.sound()) return r;
     std::string msg = "申込ファイルに誤りがあるため取り込めません（tolv verify で確認してください）: " + path.string();
-    const std::vector<std::string> lines = r.lines();
-    for (std::size_t i = 2; i < lines.size() && i < 12; ++i) msg += "\n" + lines[i];
+    int shown = 0;
+    for (const VerifyFinding& f : r.problems)
+        if (f.kind == FindingKind::Damage && shown++ < 10) msg += "\n" + f.message;
     throw TolvError(msg);
 }
 

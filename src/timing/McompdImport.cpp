@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
+#include "storage/Verify.h"
 
 namespace tolv {
 namespace {
@@ -81,6 +82,9 @@ ImportReport importMcompd(EntryStore& store, const std::filesystem::path& folder
             std::int32_t time = 0;
             for (char c : entry.substr(6, 8))
                 if (c >= '0' && c <= '9') time = time * 10 + (c - '0');
+            if (!isTimeValue(time))
+                throw TolvError("Mcompd.dat レコード " + std::to_string(no) + ": 種目コード「" + fromCp932(entry.substr(0, 5)) +
+                                "」のタイム「" + fromCp932(entry.substr(6, 8)) + "」はタイムではありません（99:59.99 まで、秒は 60 未満）");
             s.setKiro(*event - 1, time);
         }
         added.push_back(s);
