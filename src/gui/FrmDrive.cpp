@@ -189,7 +189,13 @@ void FrmDrive::load()
     const fs::path ctl = tolv::ctlDir();
     tolv::ensureControlDefaults(ctl, &ctx_.ask());
     tolv::installShippedPrefectureTable(ctl);
-    presetFromControlFiles();
+    // A folder that climbs out of its drive is refused naming its control file; the pickers stay
+    // where they are, so that a folder can be chosen and saved here.
+    try {
+        presetFromControlFiles();
+    } catch (const tolv::TolvError& e) {
+        ctx_.ask().tell(e.what());
+    }
     fillWebFromControl();
     txtNendo_->setText(QString::number(tolv::fiscalYear(tolv::now())));
     file1_->setPatterns({q(tolv::fileTypePattern(cboPatt_->currentIndex()))});

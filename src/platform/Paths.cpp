@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/Error.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -61,6 +63,16 @@ fs::path toHostPath(const std::string& stored)
         std::string rest = stored.substr(2);
         std::replace(rest.begin(), rest.end(), '\\', '/');
         while (!rest.empty() && rest.front() == '/') rest.erase(rest.begin());
+        // A drive's path stays inside the drive's folder: ".." never climbs above it.
+        int depth = 0;
+        for (const auto& part : fs::path(rest)) {
+            const std::string e = part.string();
+            if (e == "..") {
+                if (--depth < 0) throw TolvError("ドライブのフォルダの外を指すパスは使えません: " + stored);
+            } else if (!e.empty() && e != ".") {
+                ++depth;
+            }
+        }
         auto root = driveRoot(letter);
         fs::path base = root ? *root : fs::path("/nonexistent-drive-") += std::string(1, letter);
         if (letter == 'c') {

@@ -28,7 +28,8 @@ std::optional<fs::path> driveRoot(char letter);
 std::vector<char> mappedDrives();
 
 // Maps a path as stored in the control files ("c:\data\", "d:", "/home/x") to a host path.
-// Host absolute paths pass unchanged; relative paths are taken against the working tree.
+// Host absolute paths pass unchanged; relative paths are taken against the working tree. A drive
+// path whose ".." would climb above the drive's folder ("c:\..\x") is refused (TolvError).
 fs::path toHostPath(const std::string& storedPath);
 
 // The stored (Windows) form for a host path: inside a mapped drive "x:\a\b\", else the host path.

@@ -298,9 +298,27 @@ std::string ensureControlDefaults(const fs::path& ctl, Prompt* prompt)
     return msg;
 }
 
-ZepControl loadZepControl(const fs::path& ctl) { return readZepControl(ctl).value_or(ZepControl{}); }
-TorControl loadTorControl(const fs::path& ctl) { return readTorControl(ctl).value_or(TorControl{}); }
-TenControl loadTenControl(const fs::path& ctl) { return readTenControl(ctl).value_or(TenControl{}); }
+namespace {
+
+// A folder of a control file that climbs above its drive's folder ("c:\..\..\x") is refused,
+// naming the control file, before any command reads or writes there.
+template <class Control>
+Control insideDrive(Control v, const fs::path& file)
+{
+    try {
+        toHostPath(v.folder);
+    } catch (const TolvError&) {
+        throw TolvError(file.filename().string() + " のフォルダ「" + v.folder +
+                        "」はドライブのフォルダの外を指しているため使えません: " + file.string());
+    }
+    return v;
+}
+
+} // namespace
+
+ZepControl loadZepControl(const fs::path& ctl) { return insideDrive(readZepControl(ctl).value_or(ZepControl{}), ctl / kZepFile); }
+TorControl loadTorControl(const fs::path& ctl) { return insideDrive(readTorControl(ctl).value_or(TorControl{}), ctl / kTorFile); }
+TenControl loadTenControl(const fs::path& ctl) { return insideDrive(readTenControl(ctl).value_or(TenControl{}), ctl / kTenFile); }
 WebControl loadWebControl(const fs::path& ctl) { return readWebControl(ctl).value_or(WebControl{}); }
 
 namespace {

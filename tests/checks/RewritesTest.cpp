@@ -137,6 +137,25 @@ TEST(Rewrites, SameTimeMovesTheLaterOfEachEqualPairOneHundredthBack)
     EXPECT_EQ(f.bytes(), expected);
     EXPECT_EQ(oneHundredthLater(2899), 2900);
     EXPECT_EQ(oneHundredthLater(595999), 600000);
+    // Nothing outside the time coding: the largest time and values that are no time stay.
+    EXPECT_EQ(oneHundredthLater(995999), 995999);
+    EXPECT_EQ(oneHundredthLater(2147483647), 2147483647);
+}
+
+TEST(Rewrites, SameTimeLeavesValuesThatAreNoTime)
+{
+    EntryFixture f;
+    for (int i = 0; i < 3; ++i) f.add({.qbango = "13001199804021"});
+    for (int n = 1; n <= 3; ++n) {
+        SwimmerRecord s = f.store.swimmerAt(n);
+        s.setKiro(1, 2147483647);
+        f.store.swimmer() = s;
+        f.store.writeSwimmer(n);
+    }
+    const std::string expected = f.bytes();
+    rewriteSameTime(f.store);
+    for (int n = 1; n <= 3; ++n) EXPECT_EQ(f.store.swimmerAt(n).kiro(1), 2147483647);
+    EXPECT_TRUE(f.bytes() == expected);
 }
 
 TEST(Rewrites, TheSwimmerBufferShowsTheCurrentSwimmerAsRewritten)

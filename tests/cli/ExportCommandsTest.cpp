@@ -73,4 +73,14 @@ TEST(CliExports, FailureExitsOneAndLeavesTheFolderAsItWas)
     EXPECT_NE(r.err.find("転送先フォルダがありません"), std::string::npos) << r.err;
 
     EXPECT_EQ(run({"export", "nonsense", f.path().string()}).exitCode, 2);
+
+    // A transfer folder that climbs out of drive C is refused, naming the control file.
+    ensureControlDefaults(ctlDir());
+    writeTenControl(ctlDir(), TenControl{"c:\\..\\..\\x\\"});
+    r = run({"export", "tolvzep", f.path().string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("dr_ten.ctl のフォルダ「c:\\..\\..\\x\\」はドライブのフォルダの外を指しているため使えません: " +
+                         (ctlDir() / "dr_ten.ctl").string()),
+              std::string::npos)
+        << r.err;
 }

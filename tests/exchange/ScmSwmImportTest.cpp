@@ -172,11 +172,15 @@ TEST(ScmImport, AFaultyLineNamesItsFileAndLineAndChangesNothing)
     const std::string good = swimmerLine({"", "13001", "", "山田", "ﾔﾏﾀﾞ", "1", "1998/04/02", "", "1", {{0, 3000}}});
     std::string badTime = good;
     badTime.replace(badTime.find("  3000"), 6, " 30.00");
+    std::string notATime = good;  // 99:99.99: no time of the coding
+    notATime.replace(notATime.find("  3000"), 6, "999999");
     struct Case {
         std::string swimmers, relays, where;
     } cases[] = {
         {kSwimmerHeader + good + "\"1\",\"13001\",\"x\"\r\n", "", "ScmSwimmerdt.csv 3 行目: 項目が 3 個"},
         {kSwimmerHeader + good + badTime, "", "ScmSwimmerdt.csv 3 行目: 種目 1 のタイム"},
+        {kSwimmerHeader + good + notATime, "", "ScmSwimmerdt.csv 3 行目: 種目 1 のタイム「999999」はタイムではありません"},
+        {kSwimmerHeader + good, kRelayHeader + relayLine("13001", "6", "1", "99:99.99", "3"), "ScmRelay.csv 2 行目: タイム「99:99.99」"},
         {kSwimmerHeader + good, kRelayHeader + relayLine("13001", "6", "1", "1'02\"34", "3"), "ScmRelay.csv 2 行目: タイム"},
         {kSwimmerHeader + good + "\"\x82\"\r\n", "", "ScmSwimmerdt.csv 3 行目: シフトJIS"},
     };
@@ -274,6 +278,8 @@ TEST(ImportSupport, ClockTimesAndCenturies)
     EXPECT_EQ(clockTime("  :35.10"), 3510);
     EXPECT_EQ(clockTime("1:05.3x"), std::nullopt);
     EXPECT_EQ(clockTime("100:00.00"), std::nullopt);
+    EXPECT_EQ(clockTime("99:99.99"), std::nullopt);  // seconds of 60 or more: no time
+    EXPECT_EQ(clockTime("99:59.99"), 995999);
     EXPECT_EQ(clockTime("1'02.34"), std::nullopt);
     EXPECT_EQ(clockTime(""), 0);
     // Reference 2005/04/01: birth years 98 and 05 are 19.., 01 is 20...

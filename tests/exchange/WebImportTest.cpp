@@ -104,6 +104,8 @@ TEST(WebImport, AFaultyLineNamesItsFileAndLineAndChangesNothing)
     } cases[] = {
         {comp, entry(2, "  11", "01:00.00"), "", "swent.txt 1 行目: 順番号 2 の選手が swcomp.txt にありません"},
         {comp, entry(1, "  11", "01:0x.00"), "", "swent.txt 1 行目: タイム"},
+        {comp, entry(1, "  11", "99:99.99"), "", "swent.txt 1 行目: タイム「99:99.99」"},
+        {comp, "", relay(1, "13123", "1", "6", "4", "99:99.99"), "swteam.txt 1 行目: タイム「99:99.99」"},
         {comp + "2   1\r\n", "", "", "swcomp.txt 2 行目: 行が短すぎます"},
         {comp + comp, "", "", "swcomp.txt 2 行目: 順番号 1 が二度あります"},
         {comp, "", relay(1, "13123", "1", "6", "4", "01:5.00 "), "swteam.txt 1 行目: タイム"},

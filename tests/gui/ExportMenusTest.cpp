@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace tolv;
@@ -108,6 +109,40 @@ private slots:
         const std::string summary = t_->prompt.said[1];
         for (const char* part : {"ScmSwimmerdt.csv  3行", "Scmdt.csv  1行", "RELAYENT.csv  0行"})
             QVERIFY2(summary.find(part) != std::string::npos, summary.c_str());
+    }
+
+    void severalMediaAreAskedAboutOnce()
+    {
+        {
+            EntryStore store;
+            store.openEntryFile(tree_->dir() / "entry" / "TEST.zep");
+            std::vector<SwimmerRecord> more(900, store.swimmerAt(1));
+            store.appendSwimmers(more, "test");  // 903 swimmers: three media of 450
+        }
+        FrmZepi* w = open();
+        w->menuAction("mShuKei")->trigger();
+        // Yes: every medium into its MEDIA<k> folder, no medium prompt.
+        t_->prompt.clear();
+        t_->prompt.answers = {true};
+        w->menuAction("mOutScmFd")->trigger();
+        QCOMPARE(t_->prompt.asked, std::vector<std::string>{"全媒体を一括作成しますか？"});
+        QCOMPARE(std::count(t_->prompt.said.begin(), t_->prompt.said.end(), std::string("転送先メディア準備")), 0L);
+        for (int k = 1; k <= 3; ++k) QVERIFY(fs::exists(transfer_ / ("MEDIA" + std::to_string(k)) / "ScmSwimmerdt.csv"));
+        const std::string third = tolvtest::readBytes(transfer_ / "MEDIA3" / "ScmSwimmerdt.csv");
+        QCOMPARE(std::count(third.begin(), third.end(), '\n'), 4L);  // the header and swimmers 901-903
+        QVERIFY(!fs::exists(transfer_ / "ScmSwimmerdt.csv"));
+        QVERIFY(fs::exists(transfer_ / "Scmdt.csv"));
+
+        // No: medium by medium as before, each announced.
+        fs::remove_all(transfer_);
+        fs::create_directories(transfer_);
+        t_->prompt.clear();
+        t_->prompt.answers = {false};
+        w->menuAction("mOutScmFd")->trigger();
+        QCOMPARE(t_->prompt.asked, std::vector<std::string>{"全媒体を一括作成しますか？"});
+        QCOMPARE(std::count(t_->prompt.said.begin(), t_->prompt.said.end(), std::string("転送先メディア準備")), 3L);
+        QVERIFY(fs::exists(transfer_ / "ScmSwimmerdt.csv"));
+        QVERIFY(fs::exists(transfer_ / "MEDIA3" / "ScmSwimmerdt.csv"));
     }
 };
 

@@ -6,6 +6,7 @@
 #include "gui/Pickers.h"
 #include "merge/ReadingFormats.h"
 #include "platform/Clock.h"
+#include "platform/FileLock.h"
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 #include "support/EntrySnapshot.h"
@@ -150,6 +151,15 @@ private slots:
         QCOMPARE(after.swimmerAt(3).kiro(1), 3100);
         const std::string merged = readBytes(file_);
 
+        // The same file again: the window asks, and no appends nothing.
+        t_->prompt.clear();
+        t_->prompt.answers = {false};
+        QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
+        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
+        QVERIFY2(t_->prompt.asked[0].find("2008-10-01 09:00:00 にこの申込ファイルへ結合済みです。") != std::string::npos,
+                 t_->prompt.asked[0].c_str());
+        QVERIFY(readBytes(file_) == merged);
+
         // The team totals file and the write direction change nothing.
         clickFile(k, "TEST.zed");
         QCOMPARE(text(k, "lblSys"), QString("tolvsys"));
@@ -170,6 +180,38 @@ private slots:
         QVERIFY(w->store().isOpen());
         QCOMPARE(w->store().header().total(), 3);
         QCOMPARE(child<QLineEdit>(w, "txtJun")->text(), QString("1  (3)"));
+    }
+
+    void aClubFileWithDuplicatesIsMergedAndItsFindingsShown()
+    {
+        {
+            EntryStore club;
+            club.openEntryFile(folder_ / "club.zep");
+            for (int n = 1; n <= 2; ++n) {  // one swimmer typed twice
+                club.swimmer() = EntryStore::emptySwimmer();
+                club.swimmer().setSeq(n);
+                club.swimmer().setBango("1000001");
+                club.swimmer().setQBango("13001200105011");
+                club.header().setTotal(n);
+                club.writeSwimmer(n);
+            }
+        }
+        fs::remove(FileLock::lockPathFor(folder_ / "club.zep"));
+        auto* w = new FrmZepi(t_->ctx);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->menuAction("mInKetugo")->trigger();
+        auto* k = w->findChild<FrmKetugo*>("frmKetugo");
+        QVERIFY(k);
+        clickFile(k, "club.zep");
+        t_->prompt.clear();
+        QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
+        QVERIFY2(t_->prompt.said.empty(), t_->prompt.last().c_str());
+        QCOMPARE(text(k, "lblKekka"), QString::fromStdString("2 人を結合しました（総数 3 人）\nデータの指摘（結合は止めていません）:\n" +
+                                                             (folder_ / "club.zep").string() +
+                                                             ": 重複番号 1 件（「チェック」→「番号」で確認してください）"));
+        QCOMPARE(tolvtest::readEntry(file_).header.total(), 3);
+        QVERIFY(!fs::exists(FileLock::lockPathFor(folder_ / "club.zep")));
     }
 };
 

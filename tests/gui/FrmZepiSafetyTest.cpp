@@ -1,6 +1,6 @@
 // The entry window holds its file for its whole life (another program's writer is refused, also
-// after the window's own commands re-read the file) and "Work" → "元に戻す" puts the last
-// automatic backup back.
+// after the window's own commands re-read the file) and "Work" → "元に戻す" offers the steps of the
+// automatic backups and puts the chosen one back.
 #include "gui/FrmZepi.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
@@ -13,7 +13,12 @@
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -110,7 +115,7 @@ private slots:
         QCOMPARE(otherProgramOpens(file_), 0);
     }
 
-    void undoPutsTheLastBackupBackAfterAQuestion()
+    void undoOffersTheStepsAndPutsTheChosenOneBack()
     {
         const std::string before = readBytes(file_);
         FrmZepi* w = open();
@@ -118,32 +123,70 @@ private slots:
         QVERIFY(undo && undo->isEnabled());
         QCOMPARE(undo->text(), QString("元に戻す"));
 
-        // A bulk change through the window's store (as its menu commands make them): backed up first.
+        // Bulk changes through the window's store (as its menu commands make them): backed up first.
         std::vector<SwimmerRecord> all = w->store().readAllSwimmers();
         all[1].setNenrei(10);
         w->store().commitAll(all, "rewrite-age");
-        w->refreshCurrent();
         const std::string rewritten = readBytes(file_);
-        QVERIFY(rewritten != before);
+        all[0].setNamae("並べ替え後");
+        w->store().commitAll(all, "sort-club");
+        w->refreshCurrent();
+        const std::string sorted = readBytes(file_);
         QCOMPARE(child<QLineEdit>(w, "txtNenrei")->text(), QString("10"));
 
-        t_->prompt.answers = {false};
+        // The list names each step by its menu caption and time, newest first; cancel keeps all.
+        QStringList shown;
+        answerUndoList(-1, &shown);
         undo->trigger();
-        QCOMPARE(readBytes(file_), rewritten);
+        QCOMPARE(shown, (QStringList{"2008-10-01 09:00:00　索引（クラブ）", "2008-10-01 09:00:00　年令書き直し"}));
+        QCOMPARE(readBytes(file_), sorted);
+        QVERIFY(t_->prompt.said.empty());
+
+        // The older step, asked once more: no keeps the file.
+        t_->prompt.answers = {false};
+        answerUndoList(1);
+        undo->trigger();
+        QCOMPARE(readBytes(file_), sorted);
         QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
-        QVERIFY2(t_->prompt.asked[0].find("2008-10-01 09:00:00 の「rewrite-age」の前の状態に戻します") != std::string::npos,
+        QVERIFY2(t_->prompt.asked[0].find("2008-10-01 09:00:00 の「年令書き直し」の前の状態に戻します") != std::string::npos,
                  t_->prompt.asked[0].c_str());
 
+        answerUndoList(1);
         undo->trigger();  // answered OK
         QCOMPARE(readBytes(file_), before);
         QCOMPARE(child<QLineEdit>(w, "txtNenrei")->text(), QString());  // age 0 shows empty
         QCOMPARE(w->current(), 2);
         QCOMPARE(otherProgramOpens(file_), 1);
+        QCOMPARE(w->statusBar()->currentMessage(), QString("元に戻しました: 2008-10-01 09:00:00 の「年令書き直し」の前の状態"));
 
-        t_->prompt.clear();
+        // What the undo replaced is a step of its own: undoing it brings the sorted file back.
+        shown.clear();
+        answerUndoList(0, &shown);
         undo->trigger();
-        QCOMPARE(t_->prompt.said, std::vector<std::string>{"元に戻せるバックアップがありません: " + file_.string()});
-        QCOMPARE(readBytes(file_), before);
+        QCOMPARE(shown.value(0), QString("2008-10-01 09:00:00　元に戻す"));
+        QCOMPARE(readBytes(file_), sorted);
+        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
+    }
+
+private:
+    // Answers the next step list: the row chosen (-1: cancel); the rows shown land in `shown`.
+    void answerUndoList(int row, QStringList* shown = nullptr)
+    {
+        t_->prompt.clear();
+        QTimer::singleShot(0, [row, shown] {
+            QWidget* d = QApplication::activeModalWidget();
+            QVERIFY(d && d->objectName() == "frmUndo");
+            auto* list = d->findChild<QListWidget*>("lstUndo");
+            QVERIFY(list);
+            if (shown)
+                for (int i = 0; i < list->count(); ++i) shown->push_back(list->item(i)->text());
+            if (row < 0) {
+                d->findChild<QPushButton*>("cmdUndoCancel")->click();
+                return;
+            }
+            list->setCurrentRow(row);
+            d->findChild<QPushButton*>("cmdUndoOk")->click();
+        });
     }
 };
 

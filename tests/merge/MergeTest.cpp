@@ -342,4 +342,18 @@ TEST(Merge, TheRegistrationMasterIsPreferredWhereItKnowsTheOldNumber)
     yamada.setKiro(1, 0);
     yamada.setKiro(3, 20001);
     EXPECT_EQ(f.snapshot().swimmerAt(5), yamada);
+
+    // A mixed relay's sex code "3" stays (the master's would come from the number's last digit).
+    const fs::path mixed = f.tree.dir() / "mixed.zep";
+    {
+        EntryStore c;
+        c.openEntryFile(mixed);
+        MergeFixture::addSwimmer(c, "13001200105011", "混合");
+        c.readSwimmer(1);
+        c.swimmer().setSei("3");
+        c.writeSwimmer(1);
+    }
+    EXPECT_EQ(f.merge(mixed, nullptr, &lookup).fromMaster, 1);
+    yamada.setSei("3");
+    EXPECT_EQ(f.snapshot().swimmerAt(6), yamada);
 }

@@ -1,3 +1,4 @@
+#include "platform/Error.h"
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
 
@@ -45,6 +46,17 @@ TEST(Paths, OtherDrivesComeFromTheMapAndUnmappedAreNotReady)
     EXPECT_NE(std::find(drives.begin(), drives.end(), 'a'), drives.end());
     unsetenv("TOLVSYS_DRIVE_A");
     EXPECT_FALSE(driveRoot('q').has_value());
+}
+
+TEST(Paths, ADrivePathNeverLeavesItsDrivesFolder)
+{
+    TempTree t;
+    fs::create_directories(t.dir() / "floppy");
+    setenv("TOLVSYS_DRIVE_A", (t.dir() / "floppy").c_str(), 1);
+    EXPECT_EQ(toHostPath("a:\\x\\..\\out\\"), t.dir() / "floppy" / "x" / ".." / "out");
+    for (const char* stored : {"c:\\..\\..\\x", "c:\\tolvsys\\..\\..\\x", "a:\\..\\x", "a:x\\..\\..\\y"})
+        EXPECT_THROW(toHostPath(stored), TolvError) << stored;
+    unsetenv("TOLVSYS_DRIVE_A");
 }
 
 TEST(Paths, MasterNamesMatchWithoutRegardToCase)

@@ -75,6 +75,15 @@ TEST(McompdImport, RefusalsLeaveEverythingAsItWas)
     tolvtest::writeBytes(f.dir() / "Mcompd.dat", record({.reg = "011231980012"}) + "x");
     EXPECT_THROW(importMcompd(f.store, f.dir()), TolvError);  // not whole records
     EXPECT_TRUE(f.bytes() == before);
+    tolvtest::writeBytes(f.dir() / "Mcompd.dat", record({.reg = "011231980012", .events = {"1 100 99999999"}}));
+    try {
+        importMcompd(f.store, f.dir());
+        ADD_FAILURE();
+    } catch (const TolvError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Mcompd.dat レコード 1: 種目コード「1 100」のタイム「99999999」はタイムではありません", 0), 0u)
+            << e.what();
+    }
+    EXPECT_TRUE(f.bytes() == before);
 
     // A file one swimmer short of the limit takes no two more.
     f.store.header().setTotal(kMaxSwimmers - 1);
