@@ -386,20 +386,21 @@ bool FrmZepi::openEntry(const fs::path& path)
     // A file that is not sound is only looked at: a write could spread the damage.
     const std::vector<std::string> damage = damageOf(path);
     if (!damage.empty()) {
-        std::string message = "申込ファイルが正しい形ではありません: " + path.string() + "\n";
-        for (std::size_t i = 0; i < damage.size() && i < 5; ++i) message += "・" + damage[i] + "\n";
-        if (damage.size() > 5) message += "ほか " + std::to_string(damage.size() - 5) + " 件\n";
-        message += "\n読み取り専用で開きます（表示と印刷だけができ、変更はできません）。"
-                   "「tolv verify」で確かめ、「元に戻す」かバックアップで直してください。";
-        ctx_.ask().tell(message);
+        std::string list;
+        for (std::size_t i = 0; i < damage.size() && i < 5; ++i) list += "・" + damage[i] + "\n";
+        if (damage.size() > 5) list += "ほか " + std::to_string(damage.size() - 5) + " 件\n";
         try {
             store_.openEntryFile(path, tolv::EntryStore::Access::Read);
-            readOnly_ = true;
-            return true;
         } catch (const std::exception& e) {
-            if (!carryOnAfterError(ctx_, e, "OK: 開かずに起動画面に戻ります。\nキャンセル: プログラムを終了します。")) return false;
+            carryOnAfterError(ctx_, tolv::TolvError(errorText(e) + "\n" + list),
+                              "OK: 開かずに起動画面に戻ります。\nキャンセル: プログラムを終了します。");
             return false;
         }
+        readOnly_ = true;
+        ctx_.ask().tell("申込ファイルが正しい形ではありません: " + path.string() + "\n" + list +
+                        "\n読み取り専用で開きます（表示と印刷だけができ、変更はできません）。"
+                        "「tolv verify」で確かめ、「元に戻す」かバックアップで直してください。");
+        return true;
     }
     try {
         store_.openEntryFile(path);
@@ -689,7 +690,7 @@ void FrmZepi::showInfoLines()
 void FrmZepi::copyLabelToField(int i)
 {
     if (readOnly_) return;
-    const std::string text = s(swimmer_->lblCopy[i]->text());
+    const std::string text = s(input_->lblCopy[i]->text());
     using B = tolv::EntryBox;
     const B kinds[5] = {B::Namae, B::Kana, B::Shozoku, B::ShozokuKana, B::Torobi};
     const tolv::SwimmerRecord before = store_.swimmer();
@@ -843,7 +844,7 @@ void FrmZepi::inputLineEnter()
 void FrmZepi::moveTo(int n)
 {
     commitPending();
-    swimmer_->fillCopyLabels(rules());
+    input_->fillCopyLabels(rules());
     current_ = n;
     showSwimmer(n);
 }
@@ -879,7 +880,7 @@ void FrmZepi::startNewEntry()
 {
     if (!store_.isOpen() || readOnly_) return;
     commitPending();
-    swimmer_->fillCopyLabels(rules());
+    input_->fillCopyLabels(rules());
     setState(NewEntry, "登録");
     input_->txtBiko->setToolTip("新規登録終了は「種目コード」入力で「99」を入力");
     input_->enableButtons(false);
@@ -984,7 +985,7 @@ bool FrmZepi::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick)
         for (int i = 0; i < 5; ++i)
-            if (watched == swimmer_->lblCopy[i]) {
+            if (watched == input_->lblCopy[i]) {
                 copyLabelToField(i);
                 return true;
             }

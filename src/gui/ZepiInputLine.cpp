@@ -1,6 +1,7 @@
 #include "gui/ZepiInputLine.h"
 
 #include "gui/ZepiHeaderPanel.h"
+#include "storage/EntryEditRules.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -9,6 +10,13 @@
 #include <QPushButton>
 
 namespace tolv::gui {
+namespace {
+
+const char* const kCopyTips[5] = {"ダブルクリック・名前コピー", "ダブルクリック・フリカナコピー",
+                                  "ダブルクリック・・所属コピー", "ダブルクリック・・所属カナコピー",
+                                  "ダブルクリック・登録日コピー"};
+
+} // namespace
 
 ZepiInputLine::ZepiInputLine(QObject* keys, QWidget* parent) : QWidget(parent)
 {
@@ -33,12 +41,31 @@ ZepiInputLine::ZepiInputLine(QObject* keys, QWidget* parent) : QWidget(parent)
     line->addWidget(txtBiko);
     line->addSpacing(20);
     for (QPushButton* b : {cmdShinki, cmdMae, cmdTugi, cmdSakuzo}) line->addWidget(b);
+    line->addSpacing(20);
+    const int digit = fontMetrics().horizontalAdvance('0');
+    for (int i = 0; i < 5; ++i) {
+        lblCopy[i] = new QLabel(this);
+        lblCopy[i]->setObjectName(QString("lblCopy_%1").arg(i));
+        lblCopy[i]->setToolTip(kCopyTips[i]);
+        lblCopy[i]->setFrameShape(QFrame::Panel);
+        lblCopy[i]->setFrameShadow(QFrame::Sunken);
+        lblCopy[i]->setMinimumWidth(digit * (i == 3 || i == 4 ? 9 : 15));
+        lblCopy[i]->installEventFilter(keys);
+        line->addWidget(lblCopy[i]);
+    }
     line->addStretch();
 }
 
 void ZepiInputLine::enableButtons(bool on)
 {
     for (QPushButton* b : {cmdShinki, cmdMae, cmdTugi, cmdSakuzo}) b->setEnabled(on);
+}
+
+void ZepiInputLine::fillCopyLabels(const tolv::EntryEditRules& rules)
+{
+    using B = tolv::EntryBox;
+    const B kinds[5] = {B::Namae, B::Kana, B::Shozoku, B::ShozokuKana, B::Torobi};
+    for (int i = 0; i < 5; ++i) lblCopy[i]->setText(QString::fromStdString(rules.shown(kinds[i])));
 }
 
 bool ZepiInputLine::eventFilter(QObject* watched, QEvent* event)

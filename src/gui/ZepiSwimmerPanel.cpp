@@ -28,10 +28,6 @@ const SlotGroup kIndividualGroups[] = {
 const SlotGroup kRelayGroups[] = {
     {"メドレーリレー", 22, 24}, {"リレー", 25, 28}, {"予備", 29, 33}, {"予備", 34, 38}, {"予備", 39, 43}};
 
-const char* const kCopyTips[5] = {"ダブルクリック・名前コピー", "ダブルクリック・フリカナコピー",
-                                  "ダブルクリック・・所属コピー", "ダブルクリック・・所属カナコピー",
-                                  "ダブルクリック・登録日コピー"};
-
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
 } // namespace
@@ -117,20 +113,6 @@ ZepiSwimmerPanel::ZepiSwimmerPanel(QObject* keys, QWidget* parent) : QWidget(par
     row3->addStretch();
     sl->addLayout(row3, 2, 0, 1, 10);
 
-    // Copy labels: the record shown before the current one, beside the affiliation.
-    auto* copies = new QHBoxLayout;
-    for (int i = 0; i < 5; ++i) {
-        lblCopy[i] = new QLabel(sw);
-        lblCopy[i]->setObjectName(QString("lblCopy_%1").arg(i));
-        lblCopy[i]->setToolTip(kCopyTips[i]);
-        lblCopy[i]->setFrameShape(QFrame::Panel);
-        lblCopy[i]->setFrameShadow(QFrame::Sunken);
-        lblCopy[i]->setMinimumWidth(digit * (i == 3 || i == 4 ? 9 : 15));
-        lblCopy[i]->installEventFilter(keys);
-        copies->addWidget(lblCopy[i]);
-    }
-    copies->addStretch();
-    sl->addLayout(copies, 1, 8, 1, 3);
     sl->setColumnStretch(10, 1);
     main->addWidget(sw);
 
@@ -192,13 +174,6 @@ void ZepiSwimmerPanel::showSwimmer(const tolv::EntryEditRules& rules, const tolv
     for (int slot = 0; slot < tolv::kEventSlots; ++slot) txtKiro[slot]->setText(q(rules.shown(B::Kiro, slot)));
     for (int slot = 0; slot < tolv::kIndividualSlots; ++slot)
         lblMark[slot]->setText(q(r.markA(slot) + r.markB(slot)).trimmed());
-}
-
-void ZepiSwimmerPanel::fillCopyLabels(const tolv::EntryEditRules& rules)
-{
-    using B = tolv::EntryBox;
-    const B kinds[5] = {B::Namae, B::Kana, B::Shozoku, B::ShozokuKana, B::Torobi};
-    for (int i = 0; i < 5; ++i) lblCopy[i]->setText(q(rules.shown(kinds[i])));
 }
 
 void ZepiSwimmerPanel::setReserveTip(int row, const QString& name)

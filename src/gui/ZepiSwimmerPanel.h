@@ -1,11 +1,9 @@
 #pragma once
 // The swimmer of the entry window: personal boxes, sex and registration lists, discipline and card
-// boxes, the five copy labels (the swimmer shown before) and the 44 event slots with their times and
-// marks. It shows a swimmer record; the window confirms what is typed (EntryEditRules) and writes it.
+// boxes and the 44 event slots with their times and marks. It shows a swimmer record; the window confirms what is typed (EntryEditRules) and writes it.
 //
 // Control arrays are single widgets named <array>_<index>: txtKiro_0 … txtKiro_43, lblKiro_i,
-// chkShubetu_0 … chkShubetu_5, chkNissui_0 / chkNissui_1, lblMark_0 … lblMark_21,
-// lblCopy_0 … lblCopy_4.
+// chkShubetu_0 … chkShubetu_5, chkNissui_0 / chkNissui_1, lblMark_0 … lblMark_21.
 #include <QWidget>
 
 #include <array>
@@ -25,13 +23,11 @@ namespace tolv::gui {
 class ZepiSwimmerPanel : public QWidget {
     Q_OBJECT
 public:
-    // `keys` receives the key and focus events of every box and the double clicks of the copy labels.
+    // `keys` receives the key and focus events of every box.
     ZepiSwimmerPanel(QObject* keys, QWidget* parent);
 
     // Shows the record; `number` and `total` go to "順(総数)".
     void showSwimmer(const tolv::EntryEditRules& rules, const tolv::SwimmerRecord& r, int number, int total);
-    // Keeps name, reading, affiliation, its reading and registration date of the record being left.
-    void fillCopyLabels(const tolv::EntryEditRules& rules);
     // Shows the reserve event names as tips of their slots.
     void setReserveTip(int row, const QString& name);
 
@@ -53,7 +49,6 @@ public:
     std::array<QLineEdit*, 44> txtKiro;
     std::array<QLabel*, 44> lblKiro;
     std::array<QLabel*, 22> lblMark;
-    std::array<QLabel*, 5> lblCopy;
 };
 
 } // namespace tolv::gui

@@ -74,7 +74,7 @@ TEST(BirthChecks, AnImpossibleBirthDateIsMarkedNotGivenAGradeOrAge)
     // 2013-02-30 is no date: no grade (中1 by its digits) and no age (13) is proposed for it.
     EntryFixture f("2026/10/16", 0);
     f.add(born("13001201302301", "21", 13));
-    f.add(born("13001201302281", "21", 13));  // a real date that agrees: not listed
+    f.add(born("13001201302281", "22", 13));  // a real date that agrees: not listed
     EXPECT_EQ(f.log(checkGrade), kGradeTitle + reported(1600, "   1", "13001201302301", "学年 : 中1   ->   旧番号 : 暦にない生年月日") + "end\n");
     EXPECT_EQ(f.log(checkAge), kAgeTitle + reported(1600, "   1", "13001201302301", "年令 :  13  ->  旧番号 : 暦にない生年月日") + "end\n");
 }

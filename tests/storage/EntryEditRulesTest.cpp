@@ -38,7 +38,7 @@ TEST(EntryEditRules, EachBoxStoresWhatItShowsOrRefusesWhole)
         {EntryBox::StBi, 0, "20081016", W::Header, "2008/10/16"},
         {EntryBox::StBi, 0, "2008101", W::Nothing, ""},
         {EntryBox::KijunBi, 0, "20080230", W::Nothing, "2008/10/16"},
-        {EntryBox::Kiro, 3, "1:05.23", W::Swimmer, "1:05.23"},
+        {EntryBox::Kiro, 3, "1:05.23", W::Swimmer, " 1:05.23"},
         {EntryBox::Kiro, 3, "1:75.00", W::Nothing, ""},
         {EntryBox::Namae, 0, "山田　太郎", W::Swimmer, "山田　太郎"},
         {EntryBox::Namae, 0, "😀", W::Nothing, ""},  // no CP932 form
@@ -94,6 +94,7 @@ TEST(EntryEditRules, ReadingsFoldToTheHalfWidthFormsOfTheMaster)
 TEST(EntryEditRules, AnImpossibleBirthDateIsStoredAndTold)
 {
     Boxes b;
+    b.header.setKijunBi("2026/10/16");
     BoxEdit e = b.rules.confirm(EntryBox::QBango, "13001201302301");
     EXPECT_TRUE(e.stored());
     EXPECT_EQ(b.swimmer.QBango(), "13001201302301");
