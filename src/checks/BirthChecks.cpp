@@ -7,6 +7,7 @@
 //   x 7000          "学年 : " stored "   ->   旧番号 : " expected   /   "年令 : " stored "  ->  旧番号 : " expected
 #include "checks/CheckReports.h"
 #include "checks/CheckSupport.h"
+#include "platform/Clock.h"
 #include "storage/Codes.h"
 
 namespace tolv {
@@ -20,6 +21,15 @@ constexpr int kCompareX = 7000;
 
 // Shown in place of the expected grade when the old number holds no readable birth date.
 constexpr const char* kUnreadableBirth = "生年月日不明";
+// Shown instead of an expected grade or age when the birth date is no calendar date (2013-02-30).
+constexpr const char* kImpossibleBirth = "暦にない生年月日";
+
+// Digits in the birth-date part that form no calendar date: nothing can be derived from them.
+bool impossibleBirth(const SwimmerRecord& s)
+{
+    std::optional<std::int32_t> birth = strictBirth(s);
+    return birth && !isValidDate(*birth);
+}
 
 void title(Printer& p, const char* text)
 {
@@ -53,6 +63,10 @@ void checkGrade(const EntryStore& store, Printer& p)
             ++record;
             const std::string stored = fieldBytes(s, SwimmerRecord::kGakunen, 2);
             const std::string shown = "学年 : " + gradeText(fromCp932(stored), kind) + "   ->   旧番号 : ";
+            if (impossibleBirth(s)) {
+                reportLine(p, record, s, shown + kImpossibleBirth);
+                continue;
+            }
             std::optional<std::string> expected = derivedGrade(s, h);
             if (!expected) {
                 reportLine(p, record, s, shown + kUnreadableBirth);
@@ -73,6 +87,10 @@ void checkAge(const EntryStore& store, Printer& p)
     int record = 0;
     for (const SwimmerRecord& s : allSwimmers(store)) {
         ++record;
+        if (impossibleBirth(s)) {
+            reportLine(p, record, s, "年令 : " + rightJustified(s.nenrei(), 3) + "  ->  旧番号 : " + kImpossibleBirth);
+            continue;
+        }
         const int expected = ageOn(lenientBirth(s), kijunBi);
         if (expected != s.nenrei())
             reportLine(p, record, s,

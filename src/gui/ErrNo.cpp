@@ -3,11 +3,49 @@
 #include "gui/AppContext.h"
 #include "platform/Error.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <system_error>
 
 namespace tolv::gui {
+namespace {
+
+struct Reason {
+    int code;
+    const char* text;
+};
+// The system's reasons, as the user should read them.
+const Reason kReasons[] = {
+    {EACCES, "アクセスが許可されていません"},
+    {EPERM, "操作が許可されていません（書き込み禁止または読み取り専用のファイル）"},
+    {EROFS, "読み取り専用の場所です"},
+    {ENOENT, "ファイルまたはフォルダがありません"},
+    {ENOSPC, "ディスクの空きがありません"},
+    {EEXIST, "同じ名前のファイルがあります"},
+    {ENOTDIR, "フォルダではありません"},
+    {EISDIR, "フォルダです"},
+    {EBUSY, "使用中です"},
+    {EIO, "読み書きの障害です"},
+    {ENAMETOOLONG, "名前が長すぎます"},
+    {EMFILE, "開いているファイルが多すぎます"},
+    {ELOOP, "リンクが循環しています"},
+};
+
+const char* reasonText(int code)
+{
+    for (const Reason& r : kReasons)
+        if (r.code == code) return r.text;
+    return nullptr;
+}
+
+bool mentions(const std::string& what, int code)
+{
+    return what.find(std::string("(") + std::strerror(code) + ")") != std::string::npos;
+}
+
+} // namespace
 
 int errorNumber(const std::exception& e)
 {
@@ -17,24 +55,53 @@ int errorNumber(const std::exception& e)
         if (c == std::errc::no_such_file_or_directory) return 53;
         if (c == std::errc::file_exists) return 58;
         if (c == std::errc::no_space_on_device) return 61;
-        if (c == std::errc::permission_denied || c == std::errc::read_only_file_system) return 70;
+        if (c == std::errc::permission_denied || c == std::errc::read_only_file_system ||
+            c == std::errc::operation_not_permitted)
+            return 70;
         if (c == std::errc::not_a_directory) return 76;
         return 75;
     }
-    if (dynamic_cast<const tolv::TolvError*>(&e)) return 75;
+    if (dynamic_cast<const tolv::TolvError*>(&e)) {
+        const std::string what = e.what();
+        if (mentions(what, EACCES) || mentions(what, EPERM) || mentions(what, EROFS)) return 70;
+        return 75;
+    }
     return 5;
+}
+
+std::string errorText(const std::exception& e)
+{
+    if (auto* fe = dynamic_cast<const std::filesystem::filesystem_error*>(&e)) {
+        const char* reason = reasonText(fe->code().value());
+        std::string text = std::string("ファイルを扱えません: ") + (reason ? reason : "システムのエラー " + std::to_string(fe->code().value()));
+        if (!fe->path1().empty()) text += "\n" + fe->path1().string();
+        return text;
+    }
+    std::string what = e.what();
+    if (dynamic_cast<const std::bad_alloc*>(&e)) return "メモリが足りません";
+    for (const Reason& r : kReasons) {
+        const std::string english = std::string("(") + std::strerror(r.code) + ")";
+        for (std::size_t at = what.find(english); at != std::string::npos; at = what.find(english, at))
+            what.replace(at, english.size(), std::string("（") + r.text + "）");
+    }
+    return what;
 }
 
 std::string errNoMessage(const std::exception& e)
 {
-    return "Err No." + std::to_string(errorNumber(e)) + "です\n" + e.what();
+    return "Err No." + std::to_string(errorNumber(e)) + "です\n" + errorText(e);
+}
+
+bool carryOnAfterError(AppContext& ctx, const std::exception& e, const std::string& buttons)
+{
+    if (ctx.ask().ask(errNoMessage(e) + "\n\n" + buttons)) return true;
+    ctx.end();
+    return false;
 }
 
 bool carryOnAfterError(AppContext& ctx, const std::exception& e)
 {
-    if (ctx.ask().ask(errNoMessage(e))) return true;
-    ctx.end();
-    return false;
+    return carryOnAfterError(ctx, e, "OK: 続けます。\nキャンセル: プログラムを終了します。");
 }
 
 } // namespace tolv::gui

@@ -15,25 +15,25 @@
 #include "gui/ImportMenus.h"
 #include "gui/MessagePrompt.h"
 #include "gui/Pickers.h"
+#include "gui/ZepiHeaderPanel.h"
+#include "gui/ZepiInputLine.h"
+#include "gui/ZepiReservePanel.h"
+#include "gui/ZepiSwimmerPanel.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
 #include "storage/Codes.h"
 #include "storage/ControlFiles.h"
 #include "storage/DownloadLayout.h"
-#include "storage/HeaderEdit.h"
 #include "storage/RecordFile.h"
 #include "storage/TimeInput.h"
+#include "storage/Verify.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGridLayout>
+#include <QFocusEvent>
 #include <QGuiApplication>
-#include <QScreen>
-#include <QScrollArea>
-#include <QStatusBar>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -42,6 +42,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QValidator>
 #include <QVBoxLayout>
 
 #include <climits>
@@ -55,15 +59,6 @@ namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
 
-// Fixed-width fields are shown without their padding blanks.
-QString shown(const std::string& field)
-{
-    std::size_t end = field.find_last_not_of(' ');
-    return end == std::string::npos ? QString() : q(field.substr(0, end + 1));
-}
-
-QString numberOrEmpty(long long v) { return v == 0 ? QString() : QString::number(v); }
-
 // Characters of a text before a cursor position given in UTF-16 units.
 int codePointsBefore(const QString& text, int cursor) { return int(text.left(cursor).toUcs4().size()); }
 
@@ -71,20 +66,42 @@ bool isEnter(const QKeyEvent* k) { return k->key() == Qt::Key_Return || k->key()
 
 bool isTyping(const QKeyEvent* k) { return !k->text().isEmpty() && k->text().at(0).isPrint(); }
 
-struct SlotGroup {
-    const char* title;
-    int first, last;
-};
-// The event boxes grouped by stroke: the individual events in the first row, relays and reserve
-// events in the second.
-const SlotGroup kIndividualGroups[] = {
-    {"自由形", 0, 6}, {"背泳ぎ", 7, 10}, {"平泳ぎ", 11, 14}, {"バタフライ", 15, 18}, {"個人メドレー", 19, 21}};
-const SlotGroup kRelayGroups[] = {
-    {"メドレーリレー", 22, 24}, {"リレー", 25, 28}, {"予備", 29, 33}, {"予備", 34, 38}, {"予備", 39, 43}};
+// A box takes no more than its field holds: typing past it is refused (and told, inputRejected).
+class FieldValidator : public QValidator {
+public:
+    FieldValidator(tolv::EntryBox box, QObject* parent) : QValidator(parent), box_(box) {}
+    State validate(QString& input, int&) const override
+    {
+        return tolv::EntryEditRules::fits(box_, s(input)) ? Acceptable : Invalid;
+    }
 
-const char* const kCopyTips[5] = {"ダブルクリック・名前コピー", "ダブルクリック・フリカナコピー",
-                                  "ダブルクリック・・所属コピー", "ダブルクリック・・所属カナコピー",
-                                  "ダブルクリック・登録日コピー"};
+private:
+    tolv::EntryBox box_;
+};
+
+// Whether a finding of the structure check means the file is not sound: its size, its count
+// against the records it holds, a record cut short, text that is no CP932. Other findings
+// (duplicate numbers, values out of range) are data the checks and the window show.
+bool isDamage(const tolv::VerifyFinding& f)
+{
+    return (f.swimmer == 0 && (f.field.empty() || f.field == "total")) || f.message.find("読めません") != std::string::npos;
+}
+
+// The findings of the structure check that make the file unsound; empty for a sound file.
+std::vector<std::string> damageOf(const fs::path& file)
+{
+    std::vector<std::string> damage;
+    std::error_code ec;
+    // A missing or nearly empty file is a new one: it is initialised when opened.
+    if (!fs::is_regular_file(file, ec) || fs::file_size(file, ec) <= 10) return damage;
+    try {
+        for (const tolv::VerifyFinding& f : tolv::verifyEntryFile(file).problems)
+            if (isDamage(f)) damage.push_back(f.message);
+    } catch (const std::exception&) {
+        // The file could not be read: opening it tells why.
+    }
+    return damage;
+}
 
 } // namespace
 
@@ -101,6 +118,7 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
     wireImportMenus(*this);
     wireTimingMenus(*this);
     wireSafetyMenus(*this);
+    applyAccess();
 }
 
 FrmZepi::~FrmZepi() { closeEntry(); }
@@ -110,17 +128,21 @@ FrmZepi::~FrmZepi() { closeEntry(); }
 void FrmZepi::buildMenus()
 {
     QMenuBar* bar = menuBar();
+    // A menu opened, or an item chosen by its shortcut, first confirms the box being typed in, so
+    // the command sees what the boxes show. These connections come before the commands' own.
     auto menu = [this](QMenu* parentMenu, const char* name, const char* caption) {
         QMenu* m = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
         m->setObjectName(name);
         m->menuAction()->setObjectName(name);
+        connect(m, &QMenu::aboutToShow, this, &FrmZepi::commitPending);
         return m;
     };
     // Items of commands that are not part of this window start disabled; their owners enable them.
-    auto item = [](QMenu* m, const char* name, const char* caption, bool enabled = false) {
+    auto item = [this](QMenu* m, const char* name, const char* caption, bool enabled = false) {
         QAction* a = m->addAction(caption);
         a->setObjectName(name);
         a->setEnabled(enabled);
+        connect(a, &QAction::triggered, this, &FrmZepi::commitPending);
         return a;
     };
 
@@ -177,6 +199,7 @@ void FrmZepi::buildMenus()
     QAction* owari = bar->addAction("終わり");
     owari->setObjectName("mOwari");
     connect(owari, &QAction::triggered, this, [this] {
+        commitPending();
         if (!mayLeave()) return;
         closeEntry();
         auto* start = new FrmDrive(ctx_);
@@ -201,348 +224,115 @@ void FrmZepi::buildWindow()
     auto* central = new QWidget(scroll);
     scroll->setWidget(central);
     frameLayout->addWidget(scroll, 1);
-    auto* lineBar = new QWidget(outerFrame);
-    lineBar->setObjectName("fraBiko");
-    frameLayout->addWidget(lineBar);
+    input_ = new ZepiInputLine(this, outerFrame);
+    frameLayout->addWidget(input_);
     setCentralWidget(outerFrame);
     statusBar()->setObjectName("stbZepi");
+
     auto* outer = new QHBoxLayout(central);
+    outer->setContentsMargins(6, 4, 6, 2);
     auto* main = new QVBoxLayout;
+    main->setSpacing(2);
     outer->addLayout(main, 1);
-
-    const int digit = fontMetrics().horizontalAdvance('0');
-    auto edit = [&](const char* name, int chars, QWidget* parent) {
-        auto* e = new QLineEdit(parent);
-        e->setObjectName(name);
-        e->setFixedWidth(digit * chars + 14);
-        e->installEventFilter(this);
-        return e;
-    };
-    auto label = [](const char* text, QWidget* parent) { return new QLabel(text, parent); };
-
-    // Information lines.
-    auto* info = new QGridLayout;
-    lblFile_ = new QLabel(central);
-    lblFile_->setObjectName("lblFile");
-    lblToroDr_ = new QLabel(central);
-    lblToroDr_->setObjectName("lblToroDr");
-    lblTrDr_ = new QLabel(central);
-    lblTrDr_->setObjectName("lblTrDr");
-    info->addWidget(label("申込", central), 0, 0);
-    info->addWidget(lblFile_, 0, 1);
-    info->addWidget(label("登録", central), 1, 0);
-    info->addWidget(lblToroDr_, 1, 1);
-    info->addWidget(label("転送", central), 2, 0);
-    info->addWidget(lblTrDr_, 2, 1);
-    info->setColumnStretch(1, 1);
-    main->addLayout(info);
-
-    // Header.
-    auto* head = new QGroupBox(central);
-    head->setObjectName("fraHeader");
-    auto* hl = new QGridLayout(head);
-    txtZigyo_ = edit("txtZigyo", 10, head);
-    txtBasho_ = edit("txtBasho", 14, head);
-    txtStBi_ = edit("txtStBi", 11, head);
-    txtEnBi_ = edit("txtEnBi", 11, head);
-    txtTcod_ = edit("txtTcod", 8, head);
-    txtKijunBi_ = edit("txtKijunBi", 11, head);
-    txtKijunBi_->setToolTip("年齢計算基準日");
-    txtTorobi_ = edit("txtTorobi", 10, head);
-    hl->addWidget(label("事業名", head), 0, 0);
-    hl->addWidget(txtZigyo_, 0, 1);
-    hl->addWidget(label("場  所", head), 0, 2);
-    hl->addWidget(txtBasho_, 0, 3);
-    hl->addWidget(label("期  日", head), 0, 4);
-    hl->addWidget(txtStBi_, 0, 5);
-    hl->addWidget(label("～", head), 0, 6);
-    hl->addWidget(txtEnBi_, 0, 7);
-    hl->addWidget(label("大会番号", head), 1, 0);
-    hl->addWidget(txtTcod_, 1, 1);
-    auto* kijunLabel = label("基 準 日", head);
-    kijunLabel->setToolTip("年齢計算基準日");
-    hl->addWidget(kijunLabel, 1, 2);
-    hl->addWidget(txtKijunBi_, 1, 3);
-    hl->addWidget(label("登録日", head), 1, 4);
-    hl->addWidget(txtTorobi_, 1, 5);
-    hl->setColumnStretch(8, 1);
-    main->addWidget(head);
-
-    // Option frames and the reserve panel button.
-    auto* options = new QHBoxLayout;
-    auto frame = [&](const char* name, const char* title, const char* array, std::initializer_list<const char*> captions,
-                     QRadioButton** out) {
-        auto* g = new QGroupBox(title, central);
-        g->setObjectName(name);
-        auto* l = new QHBoxLayout(g);
-        int i = 0;
-        for (const char* c : captions) {
-            auto* b = new QRadioButton(c, g);
-            b->setObjectName(QString("%1_%2").arg(array).arg(i));
-            l->addWidget(b);
-            out[i++] = b;
-        }
-        options->addWidget(g);
-    };
-    frame("fraSuiro", "水路", "optSuiro", {"長水", "短水"}, optSuiro_.data());
-    frame("fraKubun", "学年", "optKubun", {"一般", "ﾏｽﾀｰ", "身障"}, optKubun_.data());
-    frame("fraBotai", "母体", "optBotai", {"団体", "県", "地方", "日本"}, optBotai_.data());
-    options->addStretch();
-    cmdYobi_ = new QPushButton("予 >> 備", central);
-    cmdYobi_->setObjectName("cmdYobi");
-    options->addWidget(cmdYobi_);
-    main->addLayout(options);
-    for (int i = 0; i < 2; ++i)
-        connect(optSuiro_[i], &QRadioButton::clicked, this, [this, i] {
-            store_.header().setCourse(std::int16_t(i));
-            saveHeader();
-        });
-    for (int i = 0; i < 3; ++i)
-        connect(optKubun_[i], &QRadioButton::clicked, this, [this, i] {
-            store_.header().setKubun(std::int16_t(i));
-            saveHeader();
-            showBuffer();  // the grade text depends on the kind
-        });
-    for (int i = 0; i < 4; ++i)
-        connect(optBotai_[i], &QRadioButton::clicked, this, [this, i] {
-            store_.header().setBotai(std::int16_t(i));
-            saveHeader();
-        });
-    connect(cmdYobi_, &QPushButton::clicked, this, &FrmZepi::toggleReservePanel);
-
-    // Swimmer fields.
-    auto* sw = new QGroupBox(central);
-    sw->setObjectName("fraSwimmer");
-    auto* sl = new QGridLayout(sw);
-    txtJun_ = new QLineEdit(sw);
-    txtJun_->setObjectName("txtJun");
-    txtJun_->setReadOnly(true);
-    txtJun_->setFocusPolicy(Qt::NoFocus);
-    txtJun_->setFixedWidth(digit * 12 + 14);
-    txtBango_ = edit("txtBango", 8, sw);
-    txtQBango_ = edit("txtQBango", 15, sw);
-    txtKana_ = edit("txtKana", 17, sw);
-    txtNamae_ = edit("txtNamae", 17, sw);
-    txtKen_ = edit("txtKen", 9, sw);
-    txtKenKana_ = edit("txtKenKana", 7, sw);
-    txtShozoku_ = edit("txtShozoku", 13, sw);
-    txtShozokuKana_ = edit("txtShozokuKana", 7, sw);
-    txtGakunen_ = edit("txtGakunen", 5, sw);
-    txtNenrei_ = edit("txtNenrei", 4, sw);
-    cboSei_ = new QComboBox(sw);
-    cboSei_->setObjectName("cboSei");
-    cboShuFuku_ = new QComboBox(sw);
-    cboShuFuku_->setObjectName("cboShuFuku");
-    sl->addWidget(label("順(総数)", sw), 0, 0);
-    sl->addWidget(txtJun_, 0, 1);
-    sl->addWidget(label("番号", sw), 0, 2);
-    sl->addWidget(txtBango_, 0, 3);
-    sl->addWidget(label("旧番号", sw), 0, 4);
-    sl->addWidget(txtQBango_, 0, 5);
-    sl->addWidget(label("ﾌﾘｶﾅ", sw), 0, 6);
-    sl->addWidget(txtKana_, 0, 7);
-    sl->addWidget(label("名前", sw), 0, 8);
-    sl->addWidget(txtNamae_, 0, 9);
-    sl->addWidget(label("県", sw), 1, 0);
-    sl->addWidget(txtKen_, 1, 1);
-    sl->addWidget(label("県ｶﾅ", sw), 1, 2);
-    sl->addWidget(txtKenKana_, 1, 3);
-    sl->addWidget(label("所属", sw), 1, 4);
-    sl->addWidget(txtShozoku_, 1, 5);
-    sl->addWidget(label("所属ｶﾅ", sw), 1, 6);
-    sl->addWidget(txtShozokuKana_, 1, 7);
-    auto* row3 = new QHBoxLayout;
-    row3->addWidget(label("学年", sw));
-    row3->addWidget(txtGakunen_);
-    row3->addWidget(label("年令", sw));
-    row3->addWidget(txtNenrei_);
-    row3->addWidget(label("性別", sw));
-    row3->addWidget(cboSei_);
-    row3->addWidget(label("主副", sw));
-    row3->addWidget(cboShuFuku_);
-    auto* shu = new QGroupBox("種別", sw);
-    shu->setObjectName("fraShubetu");
-    auto* shl = new QHBoxLayout(shu);
-    shl->setContentsMargins(4, 0, 4, 0);
-    const char* const disciplines[6] = {"泳", "飛", "球", "シ", "日", "Ｏ"};
-    for (int i = 0; i < 6; ++i) {
-        chkShubetu_[i] = new QCheckBox(disciplines[i], shu);
-        chkShubetu_[i]->setObjectName(QString("chkShubetu_%1").arg(i));
-        shl->addWidget(chkShubetu_[i]);
-        connect(chkShubetu_[i], &QCheckBox::clicked, this, [this] {
-            std::string flags;
-            for (QCheckBox* c : chkShubetu_) flags += c->isChecked() ? '1' : '0';
-            store_.swimmer().setShubetu(flags);
-            swimmerChanged();
-        });
-    }
-    row3->addWidget(shu);
-    const char* const nissui[2] = {"ｶｰﾄﾞ", "台紙"};
-    for (int i = 0; i < 2; ++i) {
-        chkNissui_[i] = new QCheckBox(nissui[i], sw);
-        chkNissui_[i]->setObjectName(QString("chkNissui_%1").arg(i));
-        row3->addWidget(chkNissui_[i]);
-        connect(chkNissui_[i], &QCheckBox::clicked, this, [this, i](bool on) {
-            if (i == 0) store_.swimmer().setCard(on ? "1" : "0");
-            else store_.swimmer().setDaishi(on ? "1" : "0");
-            swimmerChanged();
-        });
-    }
-    row3->addStretch();
-    sl->addLayout(row3, 2, 0, 1, 10);
-    sl->setColumnStretch(10, 1);
-    main->addWidget(sw);
-    connect(cboSei_, &QComboBox::activated, this, [this](int i) {
-        store_.swimmer().setSei(std::to_string(i));
-        swimmerChanged();
-    });
-    connect(cboShuFuku_, &QComboBox::activated, this, [this](int i) {
-        store_.swimmer().setShuFuku(std::to_string(i));
-        swimmerChanged();
-    });
-
-    // Copy labels: the record shown before the current one.
-    auto* copies = new QHBoxLayout;
-    for (int i = 0; i < 5; ++i) {
-        lblCopy_[i] = new QLabel(central);
-        lblCopy_[i]->setObjectName(QString("lblCopy_%1").arg(i));
-        lblCopy_[i]->setToolTip(kCopyTips[i]);
-        lblCopy_[i]->setFrameShape(QFrame::Panel);
-        lblCopy_[i]->setFrameShadow(QFrame::Sunken);
-        lblCopy_[i]->setMinimumWidth(digit * (i == 3 || i == 4 ? 9 : 15));
-        lblCopy_[i]->installEventFilter(this);
-        copies->addWidget(lblCopy_[i]);
-    }
-    copies->addStretch();
-    main->addLayout(copies);
-
-    // Event slots.
-    auto slotBox = [&](const SlotGroup& g, QGridLayout* into, int column) {
-        auto* box = new QGroupBox(g.title, central);
-        auto* l = new QGridLayout(box);
-        l->setVerticalSpacing(1);
-        l->setContentsMargins(4, 2, 4, 2);
-        for (int slot = g.first; slot <= g.last; ++slot) {
-            int row = slot - g.first;
-            lblKiro_[slot] = new QLabel(q(slotLabel(slot)), box);
-            lblKiro_[slot]->setObjectName(QString("lblKiro_%1").arg(slot));
-            QFont mono = lblKiro_[slot]->font();
-            mono.setFamilies({"IPAGothic", "monospace"});
-            lblKiro_[slot]->setFont(mono);
-            txtKiro_[slot] = edit(QString("txtKiro_%1").arg(slot).toLatin1().constData(), 8, box);
-            txtKiro_[slot]->setAlignment(Qt::AlignRight);
-            l->addWidget(lblKiro_[slot], row, 0);
-            l->addWidget(txtKiro_[slot], row, 1);
-            if (slot < tolv::kIndividualSlots) {
-                lblMark_[slot] = new QLabel(box);
-                lblMark_[slot]->setObjectName(QString("lblMark_%1").arg(slot));
-                lblMark_[slot]->setFixedWidth(digit * 3);
-                l->addWidget(lblMark_[slot], row, 2);
-            }
-        }
-        l->setRowStretch(g.last - g.first + 1, 1);
-        into->addWidget(box, 0, column);
-    };
-    auto* individual = new QGridLayout;
-    int c = 0;
-    for (const SlotGroup& g : kIndividualGroups) slotBox(g, individual, c++);
-    individual->setColumnStretch(c, 1);
-    main->addLayout(individual);
-    auto* relays = new QGridLayout;
-    c = 0;
-    for (const SlotGroup& g : kRelayGroups) slotBox(g, relays, c++);
-    relays->setColumnStretch(c, 1);
-    main->addLayout(relays);
-
-    // Input line and buttons.
-    auto* line = new QHBoxLayout(lineBar);
-    line->setContentsMargins(9, 4, 9, 4);
-    lblBiko_ = new QLabel(central);
-    lblBiko_->setObjectName("lblBiko");
-    lblBiko_->setMinimumWidth(digit * 7);
-    txtBiko_ = edit("txtBiko", 12, central);
-    cmdShinki_ = new QPushButton("新規入力", central);
-    cmdShinki_->setObjectName("cmdShinki");
-    cmdMae_ = new QPushButton("前データ", central);
-    cmdMae_->setObjectName("cmdMae");
-    cmdTugi_ = new QPushButton("次データ", central);
-    cmdTugi_->setObjectName("cmdTugi");
-    cmdSakuzo_ = new QPushButton("表示データ削除", central);
-    cmdSakuzo_->setObjectName("cmdSakuzo");
-    line->addWidget(lblBiko_);
-    line->addWidget(txtBiko_);
-    line->addSpacing(20);
-    line->addWidget(cmdShinki_);
-    line->addWidget(cmdMae_);
-    line->addWidget(cmdTugi_);
-    line->addWidget(cmdSakuzo_);
-    line->addStretch();
+    header_ = new ZepiHeaderPanel(this, central);
+    swimmer_ = new ZepiSwimmerPanel(this, central);
+    main->addWidget(header_);
+    main->addWidget(swimmer_);
     main->addStretch();
-    connect(cmdShinki_, &QPushButton::clicked, this, &FrmZepi::startNewEntry);
-    connect(cmdMae_, &QPushButton::clicked, this, &FrmZepi::previous);
-    connect(cmdTugi_, &QPushButton::clicked, this, &FrmZepi::next);
-    connect(cmdSakuzo_, &QPushButton::clicked, this, &FrmZepi::deleteShown);
-
-    // Reserve-event panel, hidden until "予 >> 備".
-    reservePanel_ = new QWidget(central);
-    reservePanel_->setObjectName("fraYobi");
-    auto* rl = new QGridLayout(reservePanel_);
-    rl->setVerticalSpacing(1);
-    rl->addWidget(label("区分", reservePanel_), 0, 1);
-    rl->addWidget(label("種目", reservePanel_), 0, 2);
-    for (int i = 0; i < tolv::kReserveEvents; ++i) {
-        rl->addWidget(label(tolv::eventCode(tolv::kFirstReserveSlot + i).c_str(), reservePanel_), i + 1, 0);
-        txtYobiKubun_[i] = edit(QString("txtYobiKubun_%1").arg(i).toLatin1().constData(), 9, reservePanel_);
-        txtYobi_[i] = edit(QString("txtYobi_%1").arg(i).toLatin1().constData(), 17, reservePanel_);
-        cboYobiF_[i] = new QComboBox(reservePanel_);
-        cboYobiF_[i]->setObjectName(QString("cboYobiF_%1").arg(i));
-        cboYobiF_[i]->addItems({"個人", "リレー"});
-        rl->addWidget(txtYobiKubun_[i], i + 1, 1);
-        rl->addWidget(txtYobi_[i], i + 1, 2);
-        rl->addWidget(cboYobiF_[i], i + 1, 3);
-        connect(cboYobiF_[i], &QComboBox::activated, this, [this, i](int pos) {
-            store_.reserve().setYobiRelay(i, pos == 1 ? "1" : "0");
-            saveHeader();
-        });
-    }
-    auto* copy = new QGroupBox("区分・種目のコピー", reservePanel_);
-    copy->setObjectName("fraYobiCopy");
-    auto* cl = new QGridLayout(copy);
-    drive1_ = new DrivePicker(ctx_.ask(), copy);
-    drive1_->setObjectName("Drive1");
-    dir1_ = new DirPicker(copy);
-    dir1_->setObjectName("Dir1");
-    file1_ = new FilePicker(copy);
-    file1_->setObjectName("File1");
-    file1_->setPatterns({"*.zep", "*.kek", "*.tor"});
-    cmdKakutei_ = new QPushButton("↑", copy);
-    cmdKakutei_->setObjectName("cmdKakutei");
-    cl->addWidget(drive1_, 0, 0);
-    cl->addWidget(cmdKakutei_, 0, 1);
-    cl->addWidget(dir1_, 1, 0);
-    cl->addWidget(file1_, 1, 1);
-    rl->addWidget(copy, tolv::kReserveEvents + 1, 0, 1, 4);
+    reserve_ = new ZepiReservePanel(ctx_.ask(), this, central);
+    reservePanel_ = reserve_;
     reservePanel_->hide();
     outer->addWidget(reservePanel_);
-    connect(drive1_, &DrivePicker::driveChanged, this, [this](const QString& r) { dir1_->setRoot(s(r)); });
-    connect(dir1_, &DirPicker::pathChanged, this, [this](const QString& p) { file1_->setFolder(s(p)); });
-    connect(cmdKakutei_, &QPushButton::clicked, this, &FrmZepi::copyReserveEvents);
+    wirePanels();
 
-    // Step 2 of loading: the fixed items of the list boxes.
-    cboSei_->addItems({"", "男子", "女子", "混合"});
-    cboShuFuku_->addItems({"", "主", "副"});
-
-    setTabOrder(txtBiko_, cmdShinki_);
+    setTabOrder(input_->txtBiko, input_->cmdShinki);
     // Small screens: the window fits the screen and its content scrolls.
     setMinimumSize(560, 400);
     // As large as the content asks, within the screen.
-    const QSize chrome(24, menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + lineBar->sizeHint().height() + 8);
+    const QSize chrome(24, menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + input_->sizeHint().height() + 8);
     QSize size = central->sizeHint() + chrome;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect free = screen->availableGeometry();
         size = size.boundedTo(QSize(free.width() - 16, free.height() - 40));
     }
     resize(size);
+}
+
+void FrmZepi::wirePanels()
+{
+    using B = tolv::EntryBox;
+    ZepiHeaderPanel& h = *header_;
+    ZepiSwimmerPanel& w = *swimmer_;
+    const std::pair<QLineEdit*, B> boxes[] = {
+        {h.txtZigyo, B::Zigyo},     {h.txtBasho, B::Basho},     {h.txtStBi, B::StBi},
+        {h.txtEnBi, B::EnBi},       {h.txtTcod, B::Tcod},       {h.txtKijunBi, B::KijunBi},
+        {h.txtTorobi, B::Torobi},   {w.txtBango, B::Bango},     {w.txtQBango, B::QBango},
+        {w.txtKana, B::Kana},       {w.txtNamae, B::Namae},     {w.txtKen, B::Ken},
+        {w.txtKenKana, B::KenKana}, {w.txtShozoku, B::Shozoku}, {w.txtShozokuKana, B::ShozokuKana},
+        {w.txtGakunen, B::Gakunen}, {w.txtNenrei, B::Nenrei}};
+    for (const auto& [box, kind] : boxes) boxes_[box] = {kind, 0};
+    for (int slot = 0; slot < tolv::kEventSlots; ++slot) boxes_[w.txtKiro[slot]] = {B::Kiro, slot};
+    for (int i = 0; i < tolv::kReserveEvents; ++i) {
+        boxes_[reserve_->txtYobiKubun[i]] = {B::YobiKubun, i};
+        boxes_[reserve_->txtYobi[i]] = {B::YobiName, i};
+    }
+    for (const auto& [box, ref] : boxes_) {
+        if (tolv::EntryEditRules::byteLimit(ref.kind) == 0) continue;
+        box->setValidator(new FieldValidator(ref.kind, box));
+        const tolv::EntryBox kind = ref.kind;
+        connect(box, &QLineEdit::inputRejected, this, [this, kind] { say(q(tolv::EntryEditRules::tooLongMessage(kind))); });
+    }
+
+    for (int i = 0; i < 2; ++i)
+        connect(h.optSuiro[i], &QRadioButton::clicked, this, [this, i] {
+            store_.header().setCourse(std::int16_t(i));
+            saveHeader();
+        });
+    for (int i = 0; i < 3; ++i)
+        connect(h.optKubun[i], &QRadioButton::clicked, this, [this, i] {
+            store_.header().setKubun(std::int16_t(i));
+            saveHeader();
+            showBuffer();  // the grade text depends on the kind
+        });
+    for (int i = 0; i < 4; ++i)
+        connect(h.optBotai[i], &QRadioButton::clicked, this, [this, i] {
+            store_.header().setBotai(std::int16_t(i));
+            saveHeader();
+        });
+    connect(h.cmdYobi, &QPushButton::clicked, this, &FrmZepi::toggleReservePanel);
+
+    for (int i = 0; i < 6; ++i)
+        connect(w.chkShubetu[i], &QCheckBox::clicked, this, [this] {
+            std::string flags;
+            for (QCheckBox* c : swimmer_->chkShubetu) flags += c->isChecked() ? '1' : '0';
+            store_.swimmer().setShubetu(flags);
+            swimmerChanged();
+        });
+    for (int i = 0; i < 2; ++i)
+        connect(w.chkNissui[i], &QCheckBox::clicked, this, [this, i](bool on) {
+            if (i == 0) store_.swimmer().setCard(on ? "1" : "0");
+            else store_.swimmer().setDaishi(on ? "1" : "0");
+            swimmerChanged();
+        });
+    connect(w.cboSei, &QComboBox::activated, this, [this](int i) {
+        store_.swimmer().setSei(std::to_string(i));
+        swimmerChanged();
+    });
+    connect(w.cboShuFuku, &QComboBox::activated, this, [this](int i) {
+        store_.swimmer().setShuFuku(std::to_string(i));
+        swimmerChanged();
+    });
+    for (int i = 0; i < tolv::kReserveEvents; ++i)
+        connect(reserve_->cboYobiF[i], &QComboBox::activated, this, [this, i](int pos) {
+            store_.reserve().setYobiRelay(i, pos == 1 ? "1" : "0");
+            saveHeader();
+        });
+    connect(reserve_->cmdKakutei, &QPushButton::clicked, this, &FrmZepi::copyReserveEvents);
+
+    connect(input_->cmdShinki, &QPushButton::clicked, this, &FrmZepi::startNewEntry);
+    connect(input_->cmdMae, &QPushButton::clicked, this, &FrmZepi::previous);
+    connect(input_->cmdTugi, &QPushButton::clicked, this, &FrmZepi::next);
+    connect(input_->cmdSakuzo, &QPushButton::clicked, this, &FrmZepi::deleteShown);
 }
 
 // --- loading and closing -------------------------------------------------------------------------
@@ -560,10 +350,11 @@ void FrmZepi::load()
         entryStored_ = zep.folder;
         registrationStored_ = tor.folder;
         transferFolder_ = tolv::toHostPath(ten.folder);
-        lblTrDr_->setText(q(ten.folder));
+        header_->lblTrDr->setText(q(ten.folder));
+        header_->lblTrDr->setToolTip(q(ten.folder));
         lookup_ = std::make_unique<tolv::AthleteLookup>(session, tolv::toHostPath(tor.folder), ctl, tolv::tempDir());
     } catch (const std::exception& e) {
-        if (!carryOnAfterError(ctx_, e)) return;
+        if (!carryOnAfterError(ctx_, e, "OK: 既定の場所で続けます。\nキャンセル: プログラムを終了します。")) return;
         lookup_ = std::make_unique<tolv::AthleteLookup>(session, tolv::homeDir(), ctl, tolv::tempDir());
     }
 
@@ -574,24 +365,97 @@ void FrmZepi::load()
             tolv::downloadUnitFlags(session.unitFolder(), tolv::tempDir());
             tolv::downloadPrefectureTable(session.downloadRoot, ctl);
         } catch (const std::exception& e) {
-            if (!carryOnAfterError(ctx_, e)) return;
+            if (!carryOnAfterError(ctx_, e, "OK: ダウンロードせずに、今ある登録データで続けます。\nキャンセル: プログラムを終了します。"))
+                return;
         }
     }
     lookup_->loadUnitFlags();
     setState(Browse, "検索・修正");
 
-    try {
-        store_.openEntryFile(entryFolder_, entryName_);
-    } catch (const std::exception& e) {
-        carryOnAfterError(ctx_, e);
-        return;  // nothing to show without the entry file
-    }
-    drive1_->setDriveOf(entryFolder_);
-    dir1_->setRoot(drive1_->root());
-    dir1_->setPath(entryFolder_);
+    if (!openEntry(entryFolder_ / entryName_)) return;  // nothing to show without the entry file
+    reserve_->drive1->setDriveOf(entryFolder_);
+    reserve_->dir1->setRoot(reserve_->drive1->root());
+    reserve_->dir1->setPath(entryFolder_);
     showHeader();
     current_ = store_.header().total();
     showSwimmer(current_);
+}
+
+bool FrmZepi::openEntry(const fs::path& path)
+{
+    // A file that is not sound is only looked at: a write could spread the damage.
+    const std::vector<std::string> damage = damageOf(path);
+    if (!damage.empty()) {
+        std::string list;
+        for (std::size_t i = 0; i < damage.size() && i < 5; ++i) list += "・" + damage[i] + "\n";
+        if (damage.size() > 5) list += "ほか " + std::to_string(damage.size() - 5) + " 件\n";
+        try {
+            store_.openEntryFile(path, tolv::EntryStore::Access::Read);
+        } catch (const std::exception& e) {
+            carryOnAfterError(ctx_, tolv::TolvError(errorText(e) + "\n" + list),
+                              "OK: 開かずに起動画面に戻ります。\nキャンセル: プログラムを終了します。");
+            return false;
+        }
+        readOnly_ = true;
+        ctx_.ask().tell("申込ファイルが正しい形ではありません: " + path.string() + "\n" + list +
+                        "\n読み取り専用で開きます（表示と印刷だけができ、変更はできません）。"
+                        "「tolv verify」で確かめ、「元に戻す」かバックアップで直してください。");
+        return true;
+    }
+    try {
+        store_.openEntryFile(path);
+        return true;
+    } catch (const std::exception& writing) {
+        // A write-protected file (or folder) can still be looked at and printed.
+        bool readable = false;
+        try {
+            tolv::EntryStore probe;
+            probe.openEntryFile(path, tolv::EntryStore::Access::Read);
+            readable = true;
+        } catch (const std::exception&) {
+        }
+        if (readable && fs::exists(path)) {
+            if (!ctx_.ask().ask(errNoMessage(writing) + "\n\n書き込みできないため、変更はできません。\n"
+                                "OK: 読み取り専用で開きます（表示と印刷だけができます）。\n"
+                                "キャンセル: 開かずに起動画面に戻ります。"))
+                return false;
+            try {
+                store_.openEntryFile(path, tolv::EntryStore::Access::Read);
+                readOnly_ = true;
+                return true;
+            } catch (const std::exception& e) {
+                ctx_.ask().tell(errNoMessage(e));
+                return false;
+            }
+        }
+        carryOnAfterError(ctx_, writing, "OK: 開かずに起動画面に戻ります。\nキャンセル: プログラムを終了します。");
+        return false;
+    }
+}
+
+// A read-only file: every box, button and command that would change it is off.
+void FrmZepi::applyAccess()
+{
+    if (!readOnly_) return;
+    for (const auto& [box, ref] : boxes_) box->setReadOnly(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{header_, swimmer_, reserve_})
+        for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+            if (b != header_->cmdYobi) b->setEnabled(false);
+    for (QComboBox* c : findChildren<QComboBox*>())
+        if (c != reserve_->drive1) c->setEnabled(false);
+    input_->cmdShinki->setEnabled(false);
+    input_->cmdSakuzo->setEnabled(false);
+    for (const char* name : {"mIn", "mSot", "mWk2"})
+        if (QAction* a = menuAction(name)) a->setEnabled(false);
+    for (const tolv::CheckMenuItem& c : tolv::checkMenuItems())
+        if (c.kind == tolv::CheckKind::Rewrite)
+            if (QAction* a = menuAction(c.objectName)) a->setEnabled(false);
+    setTitle("検索・修正");
+}
+
+void FrmZepi::setTitle(const QString& title)
+{
+    setWindowTitle(readOnly_ ? title + "（読み取り専用）" : title);
 }
 
 void FrmZepi::closeEntry()
@@ -610,9 +474,12 @@ void FrmZepi::closeEntry()
 
 void FrmZepi::closeEvent(QCloseEvent* event)
 {
-    if (!ctx_.ending && !mayLeave()) {
-        event->ignore();
-        return;
+    if (!ctx_.ending) {
+        commitPending();
+        if (!mayLeave()) {
+            event->ignore();
+            return;
+        }
     }
     closeEntry();
     event->accept();
@@ -626,15 +493,19 @@ void FrmZepi::handOverTo(QWidget* child)
         delete child;
         return;
     }
+    commitPending();
     run_.reset();
-    enableButtons(true);
+    input_->enableButtons(true);
     setState(Browse, "検索・修正");
     store_.close();
+    const QPoint where = pos();
     child->setAttribute(Qt::WA_DeleteOnClose);
-    connect(child, &QObject::destroyed, this, [this] {
+    connect(child, &QObject::destroyed, this, [this, where] {
         if (closed_) return;
-        if (guard([this] { store_.reopen(); })) refreshCurrent();
+        // The child may have added swimmers: the last one is shown, as on loading.
+        if (guard([this] { store_.reopen(); })) refreshAt(store_.header().total());
         show();
+        move(where);
     });
     hide();
     child->show();
@@ -645,31 +516,67 @@ void FrmZepi::say(const QString& message) { statusBar()->showMessage(message); }
 bool FrmZepi::mayLeave()
 {
     if (state_ == Browse || !run_) return true;
-    return ctx_.ask().ask("入力中の選手（" + std::to_string(run_->number()) + "人目）は登録されていません。" +
-                          "破棄して終わりますか？");
+    return askCancelFirst(ctx_.ask(), "入力中の選手（" + std::to_string(run_->number()) + "人目）は登録されていません。" +
+                                          "破棄して終わりますか？\n"
+                                          "OK: 入力中の選手を破棄して終わります。\n"
+                                          "キャンセル: 終わらずに入力を続けます。");
+}
+
+// --- confirming boxes ----------------------------------------------------------------------------
+
+void FrmZepi::commitPending()
+{
+    if (committing_ || !store_.isOpen()) return;
+    for (const auto& [box, ref] : boxes_)
+        if (box->isModified()) confirmBox(box, true);
+}
+
+bool FrmZepi::confirmBox(QLineEdit* box, bool leaving)
+{
+    auto it = boxes_.find(box);
+    if (it == boxes_.end() || !box->isModified() || !store_.isOpen() || committing_) return true;
+    const BoxRef ref = it->second;
+    committing_ = true;
+    tolv::EntryEditRules editRules = rules();
+    const tolv::EntryHeader header = store_.header();
+    const tolv::ReserveEvents reserve = store_.reserve();
+    const tolv::SwimmerRecord swimmer = store_.swimmer();
+    const tolv::BoxEdit e = editRules.confirm(ref.kind, s(box->text()), ref.index);
+    bool stored = e.stored();
+    if (stored) {
+        box->setModified(false);
+        if (e.writes == tolv::BoxEdit::Writes::Header) stored = guard([this] { store_.saveHeader(); });
+        else if (e.writes == tolv::BoxEdit::Writes::Swimmer) stored = swimmerChanged();
+        if (!stored) {
+            // Not written: the records and the boxes go back to what the file holds.
+            store_.header() = header;
+            store_.reserve() = reserve;
+            store_.swimmer() = swimmer;
+        }
+        if (ref.kind == tolv::EntryBox::YobiKubun || ref.kind == tolv::EntryBox::YobiName ||
+            e.writes == tolv::BoxEdit::Writes::Header)
+            showHeader();
+        if (e.writes == tolv::BoxEdit::Writes::Swimmer || !stored) showBuffer();
+        if (stored && !e.notice.empty()) say(q(e.notice));
+    } else if (leaving) {
+        say(q(e.refusal) + "（元の値に戻しました）");
+        box->setText(q(editRules.shown(ref.kind, ref.index)));
+        box->setModified(false);
+    } else {
+        // Enter: the text stays for correcting; a refused time is asked for again in a box.
+        if (ref.kind == tolv::EntryBox::Kiro) ctx_.ask().tell(e.refusal);
+        else say(q(e.refusal));
+        box->setFocus();
+        box->selectAll();
+    }
+    committing_ = false;
+    return stored;
 }
 
 // --- header --------------------------------------------------------------------------------------
 
 void FrmZepi::showHeader()
 {
-    tolv::EntryHeader& h = store_.header();
-    txtZigyo_->setText(shown(h.zigyo()));
-    txtBasho_->setText(shown(h.basho()));
-    txtStBi_->setText(shown(h.stBi()));
-    txtEnBi_->setText(shown(h.enBi()));
-    txtTcod_->setText(shown(h.tcod()));
-    txtKijunBi_->setText(shown(h.kijunBi()));
-    auto check = [](auto& buttons, int index) {
-        for (std::size_t i = 0; i < buttons.size(); ++i) {
-            buttons[i]->setAutoExclusive(false);
-            buttons[i]->setChecked(int(i) == index);
-            buttons[i]->setAutoExclusive(true);
-        }
-    };
-    check(optSuiro_, h.course());
-    check(optKubun_, h.kubun());
-    check(optBotai_, h.botai());
     tolv::ReserveEvents& r = store_.reserve();
     for (int i = 0; i < tolv::kReserveEvents; ++i) {
         std::string flag = r.yobiRelay(i);
@@ -678,14 +585,12 @@ void FrmZepi::showHeader()
             r.setYobiRelay(i, "0");
             r.setYobiKubun(i, "");
         }
-        txtYobiKubun_[i]->setText(shown(r.yobiKubun(i)));
-        QString name = shown(r.yobiName(i));
-        txtYobi_[i]->setText(name.isEmpty() ? QString(" (%1)").arg(i + 1) : name);
-        cboYobiF_[i]->setCurrentIndex(r.isRelay(i) ? 1 : 0);
-        QString tip = name.isEmpty() ? QString() : name;
-        txtKiro_[tolv::kFirstReserveSlot + i]->setToolTip(tip);
-        lblKiro_[tolv::kFirstReserveSlot + i]->setToolTip(tip);
     }
+    const tolv::EntryEditRules editRules = rules();
+    header_->showHeader(editRules, store_.header());
+    reserve_->showReserve(editRules, r);
+    for (int i = 0; i < tolv::kReserveEvents; ++i)
+        swimmer_->setReserveTip(i, q(editRules.shown(tolv::EntryBox::YobiName, i)));
 }
 
 void FrmZepi::saveHeader()
@@ -693,48 +598,10 @@ void FrmZepi::saveHeader()
     guard([this] { store_.saveHeader(); });
 }
 
-void FrmZepi::headerEntered(QLineEdit* box)
-{
-    tolv::EntryHeader& h = store_.header();
-    const std::string text = s(box->text());
-    QLineEdit* nextBox = nullptr;
-    if (box == txtStBi_ || box == txtEnBi_ || box == txtKijunBi_) {
-        if (!box->isModified()) {
-            // Unchanged: nothing to store.
-        } else {
-            tolv::HeaderDate which = box == txtStBi_ ? tolv::HeaderDate::First
-                                     : box == txtEnBi_ ? tolv::HeaderDate::Last
-                                                       : tolv::HeaderDate::Reference;
-            if (!tolv::setHeaderDate(h, which, text)) {
-                // Not eight characters: the date stays as it was.
-                say("日付は8桁 (例 20081016) で入力してください。入力: " + box->text());
-                return;
-            }
-            saveHeader();
-            box->setText(shown(which == tolv::HeaderDate::First  ? h.stBi()
-                               : which == tolv::HeaderDate::Last ? h.enBi()
-                                                                 : h.kijunBi()));
-        }
-        nextBox = box == txtStBi_ ? txtEnBi_ : box == txtEnBi_ ? txtTcod_ : txtBiko_;
-    } else {
-        bool ok = guard([&] {
-            if (!box->isModified()) return;
-            if (box == txtZigyo_) h.setZigyo(text);
-            else if (box == txtBasho_) h.setBasho(text);
-            else if (box == txtTcod_) h.setTcod(text);
-            store_.saveHeader();
-        });
-        if (!ok) return;
-        box->setText(shown(box == txtZigyo_ ? h.zigyo() : box == txtBasho_ ? h.basho() : h.tcod()));
-        nextBox = box == txtZigyo_ ? txtBasho_ : box == txtBasho_ ? txtStBi_ : txtKijunBi_;
-    }
-    if (nextBox) nextBox->setFocus();
-}
-
 void FrmZepi::toggleReservePanel()
 {
     const bool show = reservePanel_->isHidden();
-    cmdYobi_->setText(show ? "予 << 備" : "予 >> 備");
+    header_->cmdYobi->setText(show ? "予 << 備" : "予 >> 備");
     if (!show) {
         reservePanel_->hide();
         if (widthBeforeReserve_ > 0) resize(widthBeforeReserve_, heightBeforeReserve_);
@@ -764,12 +631,12 @@ void FrmZepi::toggleReservePanel()
 
 void FrmZepi::copyReserveEvents()
 {
-    const QString name = file1_->fileName();
+    const QString name = reserve_->file1->fileName();
     if (name.isEmpty()) {
         ctx_.ask().tell("コピー元の申込ファイルを選んでください");
         return;
     }
-    const fs::path source = file1_->folder() / s(name);
+    const fs::path source = reserve_->file1->folder() / s(name);
     bool ok = guard([&] {
         // Read only: the source file is never initialised or changed.
         tolv::RecordFile f(source, tolv::kEntryRecordLength, tolv::RecordFile::Mode::ReadOnly);
@@ -789,7 +656,7 @@ void FrmZepi::copyReserveEvents()
     });
     if (!ok) return;
     showHeader();
-    cmdKakutei_->setEnabled(false);
+    reserve_->cmdKakutei->setEnabled(false);
 }
 
 // --- swimmer area --------------------------------------------------------------------------------
@@ -802,129 +669,48 @@ void FrmZepi::showSwimmer(int n)
 
 void FrmZepi::showBuffer()
 {
-    const tolv::SwimmerRecord& r = store_.swimmer();
-    const tolv::EntryHeader& h = store_.header();
-    int total = run_ ? run_->number() : h.total();
-    txtJun_->setText(QString("%1  (%2)").arg(current_).arg(total));
-    txtBango_->setText(shown(r.Bango()));
-    txtQBango_->setText(shown(r.QBango()));
-    txtKana_->setText(shown(r.Kana()));
-    txtNamae_->setText(shown(r.Namae()));
-    txtKen_->setText(shown(r.ken()));
-    txtKenKana_->setText(shown(r.kenKana()));
-    txtShozoku_->setText(shown(r.Shozoku()));
-    txtShozokuKana_->setText(shown(r.ShozokuKana()));
-    txtGakunen_->setText(q(tolv::gradeText(r.gakunen(), h.kubun())));
-    txtNenrei_->setText(numberOrEmpty(r.nenrei()));
-    txtTorobi_->setText(numberOrEmpty(r.torobi()));
-    int sei = tolv::SwimmerRecord::digitValue(r.sei());
-    cboSei_->setCurrentIndex(sei <= 3 ? sei : -1);
-    int shuFuku = tolv::SwimmerRecord::digitValue(r.shuFuku());
-    cboShuFuku_->setCurrentIndex(shuFuku <= 2 ? shuFuku : -1);
-    std::string flags = r.shubetu();
-    for (int i = 0; i < 6; ++i) chkShubetu_[i]->setChecked(std::size_t(i) < flags.size() && flags[std::size_t(i)] == '1');
-    chkNissui_[0]->setChecked(r.card() == "1");
-    chkNissui_[1]->setChecked(r.daishi() == "1");
-    for (int slot = 0; slot < tolv::kEventSlots; ++slot) txtKiro_[slot]->setText(q(tolv::shownTime(r.kiro(slot))));
-    for (int slot = 0; slot < tolv::kIndividualSlots; ++slot)
-        lblMark_[slot]->setText(q(r.markA(slot) + r.markB(slot)).trimmed());
+    const tolv::EntryEditRules editRules = rules();
+    swimmer_->showSwimmer(editRules, store_.swimmer(), current_, run_ ? run_->number() : store_.header().total());
+    header_->txtTorobi->setText(q(editRules.shown(tolv::EntryBox::Torobi)));
     showInfoLines();
 }
 
 void FrmZepi::showInfoLines()
 {
-    lblFile_->setText(q(entryStored_ + entryName_));
+    header_->lblFile->setText(q(entryStored_ + entryName_));
+    header_->lblFile->setToolTip(header_->lblFile->text());
     if (lookup_) {
         std::string where;
         guard([&] { where = lookup_->masterLocation(); });
-        lblToroDr_->setText(q(ctx_.session.internet() ? where : registrationStored_));
+        header_->lblToroDr->setText(q(ctx_.session.internet() ? where : registrationStored_));
+        header_->lblToroDr->setToolTip(header_->lblToroDr->text());
     }
-}
-
-void FrmZepi::fillCopyLabels()
-{
-    const tolv::SwimmerRecord& r = store_.swimmer();
-    lblCopy_[0]->setText(shown(r.Namae()));
-    lblCopy_[1]->setText(shown(r.Kana()));
-    lblCopy_[2]->setText(shown(r.Shozoku()));
-    lblCopy_[3]->setText(shown(r.ShozokuKana()));
-    lblCopy_[4]->setText(numberOrEmpty(r.torobi()));
 }
 
 void FrmZepi::copyLabelToField(int i)
 {
-    const std::string text = s(lblCopy_[i]->text());
-    bool ok = guard([&] {
-        tolv::SwimmerRecord& r = store_.swimmer();
-        switch (i) {
-        case 0: r.setNamae(text); break;
-        case 1: r.setKana(text); break;
-        case 2: r.setShozoku(text); break;
-        case 3: r.setShozokuKana(text); break;
-        default: r.setTorobi(static_cast<std::int32_t>(std::clamp<long long>(tolv::numericValue(text), 0, INT32_MAX)));
-        }
-    });
-    if (!ok) return;
-    swimmerChanged();
+    if (readOnly_) return;
+    const std::string text = s(input_->lblCopy[i]->text());
+    using B = tolv::EntryBox;
+    const B kinds[5] = {B::Namae, B::Kana, B::Shozoku, B::ShozokuKana, B::Torobi};
+    const tolv::SwimmerRecord before = store_.swimmer();
+    const tolv::BoxEdit e = rules().confirm(kinds[i], text);
+    if (!e.stored()) {
+        say(q(e.refusal));
+        return;
+    }
+    if (!swimmerChanged()) store_.swimmer() = before;
     showBuffer();
 }
 
-void FrmZepi::swimmerChanged()
+bool FrmZepi::swimmerChanged()
 {
-    if (state_ != Browse) return;  // a new entry is written when it ends
+    if (state_ != Browse) return true;  // a new entry is written when it ends
     if (current_ < 1) {
         ctx_.ask().tell("表示中の選手がありません。「新規入力」で選手を登録してください。");
-        return;
+        return false;
     }
-    guard([this] { store_.writeSwimmer(current_); });
-}
-
-void FrmZepi::swimmerEntered(QLineEdit* box)
-{
-    tolv::SwimmerRecord& r = store_.swimmer();
-    const bool browse = state_ == Browse;
-    struct Field {
-        QLineEdit* box;
-        std::size_t offset, width;
-        QLineEdit* nextBrowse;
-        QLineEdit* nextNew;
-    };
-    const Field fields[] = {
-        {txtBango_, tolv::SwimmerRecord::kBango, 7, txtBiko_, txtBiko_},
-        {txtKana_, tolv::SwimmerRecord::kKana, 16, txtNamae_, txtNamae_},
-        {txtNamae_, tolv::SwimmerRecord::kNamae, 16, txtKen_, txtBiko_},
-        {txtKen_, tolv::SwimmerRecord::kKen, 8, txtKenKana_, txtKenKana_},
-        {txtKenKana_, tolv::SwimmerRecord::kKenKana, 6, txtShozoku_, txtShozoku_},
-        {txtShozoku_, tolv::SwimmerRecord::kShozoku, 12, txtShozokuKana_, txtShozokuKana_},
-        {txtShozokuKana_, tolv::SwimmerRecord::kShozokuKana, 6, txtGakunen_, txtGakunen_},
-    };
-    QLineEdit* nextBox = nullptr;
-    bool changed = box->isModified();
-    const std::string text = s(box->text());
-    bool ok = guard([&] {
-        for (const Field& f : fields)
-            if (f.box == box) {
-                if (changed) r.setText(f.offset, f.width, text);
-                nextBox = browse ? f.nextBrowse : f.nextNew;
-                return;
-            }
-        if (box == txtGakunen_) {
-            if (changed) r.setGakunen(text);
-            nextBox = txtNenrei_;
-        } else if (box == txtNenrei_) {
-            if (changed) r.setNenrei(static_cast<std::int16_t>(std::clamp<long long>(tolv::numericValue(text), 0, SHRT_MAX)));
-            nextBox = txtBiko_;
-        } else if (box == txtTorobi_) {
-            if (changed) r.setTorobi(static_cast<std::int32_t>(std::clamp<long long>(tolv::numericValue(text), 0, INT32_MAX)));
-            nextBox = txtKijunBi_;
-        }
-    });
-    if (!ok) return;
-    if (changed) {
-        swimmerChanged();
-        showBuffer();
-    }
-    if (nextBox) nextBox->setFocus();
+    return guard([this] { store_.writeSwimmer(current_); });
 }
 
 int FrmZepi::pickAthlete(const tolv::SearchList& list)
@@ -936,15 +722,12 @@ int FrmZepi::pickAthlete(const tolv::SearchList& list)
 
 void FrmZepi::qbangoEntered()
 {
-    const std::string completed = tolv::completeCentury(s(txtQBango_->text()), store_.header().kijunBi());
-    txtQBango_->setText(q(completed));
+    QLineEdit* box = swimmer_->txtQBango;
     if (state_ == Browse) {
-        if (!guard([&] { store_.swimmer().setQBango(completed); })) return;
-        swimmerChanged();
-        showBuffer();
-        txtKana_->setFocus();
+        if (confirmBox(box, false)) swimmer_->txtKana->setFocus();
         return;
     }
+    const std::string completed = tolv::completeCentury(s(box->text()), store_.header().kijunBi());
     tolv::LookupResult r;
     bool ok = guard([&] {
         BusyCursor busy;
@@ -953,32 +736,34 @@ void FrmZepi::qbangoEntered()
     });
     if (!ok) return;  // the record stays as it was
     run_->take(r);
+    box->setModified(false);
     showBuffer();
-    if (r.found) say(QString());
+    const std::string impossible = tolv::impossibleBirthNotice(store_.swimmer().QBango());
+    if (!impossible.empty()) say(q(impossible));
+    else if (r.found) say(QString());
     else if (q(completed).toUcs4().size() < 14) say("旧番号が14桁に足りないため、登録データを検索しませんでした: " + q(completed));
     else say("登録データに旧番号 " + q(completed) + " の選手はいません。");
-    (r.found ? txtBiko_ : txtNamae_)->setFocus();
+    (r.found ? input_->txtBiko : swimmer_->txtNamae)->setFocus();
 }
 
 void FrmZepi::kanaEntered()
 {
+    QLineEdit* box = swimmer_->txtKana;
+    const QString typed = box->text().trimmed();
+    // The reading is stored as the master spells it (half-width): the box shows what is searched.
+    if (!confirmBox(box, false)) return;
     if (state_ == Browse) {
-        swimmerEntered(txtKana_);
+        swimmer_->txtNamae->setFocus();
         return;
     }
-    // The search works on what the boxes show: the reading just typed and the number typed so far
-    // (its team code becomes the start of the athlete's number).
-    tolv::SwimmerRecord typed = store_.swimmer();
-    if (!guard([&] {
-            typed.setKana(s(txtKana_->text()));
-            typed.setQBango(s(txtQBango_->text()));
-        }))
-        return;
+    // The search works on the reading just confirmed and the number typed so far (its team code
+    // becomes the start of the athlete's number).
+    const tolv::SwimmerRecord typedRecord = store_.swimmer();
     tolv::LookupResult r;
     bool listed = false;
     bool ok = guard([&] {
         BusyCursor busy;
-        r = lookup_->byReading(typed, store_.header(), [this, &listed](const tolv::SearchList& l) {
+        r = lookup_->byReading(typedRecord, store_.header(), [this, &listed](const tolv::SearchList& l) {
             listed = true;
             return pickAthlete(l);
         });
@@ -986,28 +771,15 @@ void FrmZepi::kanaEntered()
     if (!ok) return;
     run_->take(r);
     showBuffer();
-    if (r.found) say(QString());
+    const QString searched = q(rules().shown(tolv::EntryBox::Kana));
+    const std::string impossible = r.found ? tolv::impossibleBirthNotice(store_.swimmer().QBango()) : std::string();
+    if (!impossible.empty()) say(q(impossible));
+    else if (r.found) say(QString());
     else if (listed) say("選手が選ばれませんでした。");
-    else say("登録データにﾌﾘｶﾅ「" + txtKana_->text().trimmed() + "」の選手はいません。");
-    (r.found ? txtBiko_ : txtNamae_)->setFocus();
-}
-
-void FrmZepi::timeEntered(int slot)
-{
-    QLineEdit* box = txtKiro_[slot];
-    if (!box->isModified()) return;
-    std::optional<std::int32_t> v = tolv::parseTime(s(box->text()));
-    if (!v) {
-        ctx_.ask().tell(tolv::timeRefusedMessage(s(box->text())));
-        box->setFocus();
-        box->selectAll();
-        return;
-    }
-    store_.swimmer().setKiro(slot, *v);
-    swimmerChanged();
-    box->setText(q(tolv::shownTime(store_.swimmer().kiro(slot))));
-    box->setModified(false);
-    box->selectAll();
+    else
+        say("登録データにﾌﾘｶﾅ「" + searched + "」の選手はいません。" +
+            (typed != searched ? "（入力「" + typed + "」を登録データの半角の形にして探しました）" : QString()));
+    (r.found ? input_->txtBiko : swimmer_->txtNamae)->setFocus();
 }
 
 // --- input line, navigation, new entry, deletion ---------------------------------------------------
@@ -1015,27 +787,23 @@ void FrmZepi::timeEntered(int slot)
 void FrmZepi::setState(State st, const char* title)
 {
     state_ = st;
-    setWindowTitle(title);
+    setTitle(title);
     // Commands of other parts work on the file one record at a time: not while a record is being
     // made in the buffer.
     for (const char* name : {"mIn", "mOut", "mSot", "mShu", "mCheck"})
-        if (QAction* a = menuAction(name)) a->setEnabled(st == Browse);
-}
-
-void FrmZepi::enableButtons(bool on)
-{
-    for (QPushButton* b : {cmdShinki_, cmdMae_, cmdTugi_, cmdSakuzo_}) b->setEnabled(on);
+        if (QAction* a = menuAction(name)) a->setEnabled(st == Browse && !(readOnly_ && (std::string(name) == "mIn" || std::string(name) == "mSot")));
 }
 
 void FrmZepi::inputLineEnter()
 {
-    const QString text = txtBiko_->text();
+    QLineEdit* line = input_->txtBiko;
+    const QString text = line->text();
     if (state_ == Browse) {
         int total = store_.header().total();
         long long n = tolv::numericValue(s(text));
         n = total < 1 ? 0 : std::clamp<long long>(n, 1, total);
         moveTo(static_cast<int>(n));
-        txtBiko_->selectAll();
+        line->selectAll();
         return;
     }
     if (!run_) return;
@@ -1048,40 +816,42 @@ void FrmZepi::inputLineEnter()
         auto slot = tolv::slotFromTypedCode(s(text));
         if (!slot) {
             say("種目コード「" + text + "」の種目はありません。");
-            txtBiko_->selectAll();  // no such event: still waiting for a code
+            line->selectAll();  // no such event: still waiting for a code
             return;
         }
         say(QString());
         slot_ = *slot;
-        lblBiko_->setText(QString::number(slot_));
+        input_->lblBiko->setText(QString::number(slot_));
         setState(NewTime, "記録入力");
-        txtBiko_->setText(q(run_->preset(slot_)));
-        txtBiko_->selectAll();
+        line->setText(q(run_->preset(slot_)));
+        line->selectAll();
         return;
     }
     // State 3: the time for slot_.
-    int caret = codePointsBefore(text, txtBiko_->cursorPosition());
+    int caret = codePointsBefore(text, line->cursorPosition());
     if (!run_->storeTime(slot_, s(text), caret)) {
         ctx_.ask().tell(tolv::timeRefusedMessage(s(text)));
-        txtBiko_->setFocus();
-        txtBiko_->selectAll();
+        line->setFocus();
+        line->selectAll();
         return;
     }
     showBuffer();
-    lblBiko_->setText("種目No");
+    input_->lblBiko->setText("種目No");
     setState(NewEntry, "種目入力");
-    txtBiko_->clear();
+    line->clear();
 }
 
 void FrmZepi::moveTo(int n)
 {
-    fillCopyLabels();
+    commitPending();
+    input_->fillCopyLabels(rules());
     current_ = n;
     showSwimmer(n);
 }
 
 void FrmZepi::previous()
 {
+    commitPending();
     setState(Browse, "検索・修正");
     if (current_ <= 1) {
         ctx_.ask().tell("１より小さいレコードはありません。");
@@ -1089,11 +859,12 @@ void FrmZepi::previous()
     } else {
         moveTo(current_ - 1);
     }
-    txtBiko_->setFocus();
+    input_->txtBiko->setFocus();
 }
 
 void FrmZepi::next()
 {
+    commitPending();
     setState(Browse, "検索・修正");
     int total = store_.header().total();
     if (current_ >= total) {
@@ -1102,48 +873,51 @@ void FrmZepi::next()
     } else {
         moveTo(current_ + 1);
     }
-    txtBiko_->setFocus();
+    input_->txtBiko->setFocus();
 }
 
 void FrmZepi::startNewEntry()
 {
-    if (!store_.isOpen()) return;
-    fillCopyLabels();
+    if (!store_.isOpen() || readOnly_) return;
+    commitPending();
+    input_->fillCopyLabels(rules());
     setState(NewEntry, "登録");
-    txtBiko_->setToolTip("新規登録終了は「種目コード」入力で「99」を入力");
-    enableButtons(false);
+    input_->txtBiko->setToolTip("新規登録終了は「種目コード」入力で「99」を入力");
+    input_->enableButtons(false);
     run_ = std::make_unique<tolv::NewEntryRun>(store_);
     current_ = run_->number();
     showBuffer();
-    lblBiko_->setText("種目No");
-    txtBiko_->clear();
-    txtQBango_->setFocus();
+    input_->lblBiko->setText("種目No");
+    input_->txtBiko->clear();
+    swimmer_->txtQBango->setFocus();
 }
 
 void FrmZepi::endNewEntry()
 {
+    commitPending();  // what the boxes show goes into the new record
     if (!guard([this] { run_->finish(); })) return;  // still in the new entry: nothing lost
     current_ = run_->number();
     run_.reset();
     setState(Browse, "検索・修正");
-    enableButtons(true);
-    txtBiko_->setToolTip(QString());
-    lblBiko_->clear();
-    txtBiko_->clear();
+    input_->enableButtons(true);
+    input_->txtBiko->setToolTip(QString());
+    input_->lblBiko->clear();
+    input_->txtBiko->clear();
     showBuffer();
-    cmdShinki_->setFocus();
+    input_->cmdShinki->setFocus();
 }
 
 void FrmZepi::deleteShown()
 {
-    if (current_ < 1 || current_ > store_.header().total()) return;
+    if (readOnly_ || current_ < 1 || current_ > store_.header().total()) return;
+    commitPending();
     setState(NewTime, "削除");
-    if (ctx_.ask().ask("削除します")) {
+    if (askCancelFirst(ctx_.ask(), "削除します")) {
         guard([this] { current_ = tolv::deleteSwimmer(store_, current_); });
         showBuffer();
     }
     setState(Browse, "検索・修正");
-    enableButtons(true);
+    input_->enableButtons(true);
 }
 
 void FrmZepi::refreshAt(int n)
@@ -1157,7 +931,7 @@ void FrmZepi::refreshCurrent()
     if (!store_.isOpen()) return;
     if (state_ != Browse) {
         run_.reset();
-        enableButtons(true);
+        input_->enableButtons(true);
         setState(Browse, "検索・修正");
     }
     guard([this] { store_.reopen(); });
@@ -1179,29 +953,67 @@ bool FrmZepi::guard(const std::function<void()>& action)
 
 // --- keys ----------------------------------------------------------------------------------------
 
+void FrmZepi::boxEnter(QLineEdit* box)
+{
+    ZepiHeaderPanel& h = *header_;
+    ZepiSwimmerPanel& w = *swimmer_;
+    QLineEdit* biko = input_->txtBiko;
+    if (box == biko) return inputLineEnter();
+    if (box == w.txtQBango) return qbangoEntered();
+    if (box == w.txtKana) return kanaEntered();
+    // Where Enter moves the focus: in browse, and in a new entry.
+    const std::tuple<QLineEdit*, QLineEdit*, QLineEdit*> order[] = {
+        {h.txtZigyo, h.txtBasho, h.txtBasho},         {h.txtBasho, h.txtStBi, h.txtStBi},
+        {h.txtStBi, h.txtEnBi, h.txtEnBi},            {h.txtEnBi, h.txtTcod, h.txtTcod},
+        {h.txtTcod, h.txtKijunBi, h.txtKijunBi},      {h.txtKijunBi, biko, biko},
+        {h.txtTorobi, h.txtKijunBi, h.txtKijunBi},    {w.txtBango, biko, biko},
+        {w.txtNamae, w.txtKen, biko},                 {w.txtKen, w.txtKenKana, w.txtKenKana},
+        {w.txtKenKana, w.txtShozoku, w.txtShozoku},   {w.txtShozoku, w.txtShozokuKana, w.txtShozokuKana},
+        {w.txtShozokuKana, w.txtGakunen, w.txtGakunen}, {w.txtGakunen, w.txtNenrei, w.txtNenrei},
+        {w.txtNenrei, biko, biko}};
+    if (!confirmBox(box, false)) return;
+    auto it = boxes_.find(box);
+    if (it != boxes_.end() && it->second.kind == tolv::EntryBox::Kiro) {
+        box->selectAll();
+        return;
+    }
+    for (const auto& [from, browse, fresh] : order)
+        if (from == box) (state_ == Browse ? browse : fresh)->setFocus();
+}
+
 bool FrmZepi::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick)
         for (int i = 0; i < 5; ++i)
-            if (watched == lblCopy_[i]) {
+            if (watched == input_->lblCopy[i]) {
                 copyLabelToField(i);
                 return true;
             }
-    if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
-    auto* k = static_cast<QKeyEvent*>(event);
     auto* box = qobject_cast<QLineEdit*>(watched);
     if (!box) return QMainWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusOut) {
+        // Leaving a box confirms it. A message box or menu over the window takes the focus only
+        // for a moment: the box is confirmed when it is really left (or a menu command runs).
+        const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
+        if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) confirmBox(box, true);
+        return QMainWindow::eventFilter(watched, event);
+    }
+    if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
+    auto* k = static_cast<QKeyEvent*>(event);
 
-    const bool dateBox = box == txtStBi_ || box == txtEnBi_ || box == txtKijunBi_;
-    int timeSlot = -1;
-    for (int i = 0; i < tolv::kEventSlots; ++i)
-        if (box == txtKiro_[i]) timeSlot = i;
+    const auto it = boxes_.find(box);
+    const tolv::EntryBox kind = it == boxes_.end() ? tolv::EntryBox::Bango : it->second.kind;
+    const bool known = it != boxes_.end();
+    const bool dateBox = known && (kind == tolv::EntryBox::StBi || kind == tolv::EntryBox::EnBi || kind == tolv::EntryBox::KijunBi);
+    const bool timeBox = known && kind == tolv::EntryBox::Kiro;
 
     if (!isEnter(k)) {
         // A date is typed afresh as eight digits; a shown time or mark is replaced, not edited.
-        if (isTyping(k) && dateBox && box->text().contains('/')) box->clear();
-        if (isTyping(k) && timeSlot >= 0 && !box->isModified() && !box->text().isEmpty()) box->clear();
-        if (box == txtBiko_ && state_ == Browse) {
+        if (!box->isReadOnly()) {
+            if (isTyping(k) && dateBox && box->text().contains('/')) box->clear();
+            if (isTyping(k) && timeBox && !box->isModified() && !box->text().isEmpty()) box->clear();
+        }
+        if (box == input_->txtBiko && state_ == Browse) {
             if (k->key() == Qt::Key_Up) {
                 previous();
                 return true;
@@ -1211,7 +1023,7 @@ bool FrmZepi::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
             if (k->key() == Qt::Key_Insert) {
-                txtBango_->setFocus();
+                swimmer_->txtBango->setFocus();
                 return true;
             }
         }
@@ -1219,26 +1031,7 @@ bool FrmZepi::eventFilter(QObject* watched, QEvent* event)
     }
 
     if (!store_.isOpen()) return true;
-    if (box == txtZigyo_ || box == txtBasho_ || box == txtTcod_ || dateBox) headerEntered(box);
-    else if (box == txtBiko_) inputLineEnter();
-    else if (box == txtQBango_) qbangoEntered();
-    else if (box == txtKana_) kanaEntered();
-    else if (timeSlot >= 0) timeEntered(timeSlot);
-    else {
-        for (int i = 0; i < tolv::kReserveEvents; ++i)
-            if (box == txtYobiKubun_[i] || box == txtYobi_[i]) {
-                const std::string text = s(box->text());
-                bool ok = guard([&] {
-                    if (!box->isModified()) return;
-                    if (box == txtYobiKubun_[i]) store_.reserve().setYobiKubun(i, text);
-                    else store_.reserve().setYobiName(i, text);
-                    store_.saveHeader();
-                });
-                if (ok) showHeader();
-                return true;
-            }
-        swimmerEntered(box);
-    }
+    boxEnter(box);
     return true;
 }
 

@@ -4,34 +4,34 @@
 // the menus that reach every other part of the program. Every confirmed change is written to the
 // entry file at once; there is no save.
 //
-// Control arrays are single widgets named <array>_<index>: txtKiro_0 … txtKiro_43,
-// chkShubetu_0 … chkShubetu_5, chkNissui_0 / chkNissui_1, optSuiro_0/1, optKubun_0 … 2,
-// optBotai_0 … 3, txtYobiKubun_0 … 14, txtYobi_0 … 14, cboYobiF_0 … 14, lblKiro_i (slot labels),
-// lblMark_0 … lblMark_21, lblCopy_0 … lblCopy_4.
+// A box is confirmed when Enter is pressed in it and when it is left in any other way (Tab, a
+// click elsewhere, a button, a menu, another swimmer, closing the window), by the same rule
+// (EntryEditRules) and with the same writes. A refused value is told in the status bar; a box left
+// with a refused value shows the stored value again.
+//
+// The window is built of panels, each with one job: ZepiHeaderPanel (where the data lie, header,
+// option frames), ZepiReservePanel (reserve events), ZepiSwimmerPanel (the swimmer and its event
+// slots) and ZepiInputLine (the input line and its buttons). The controls keep their names
+// (txtZigyo, txtKiro_0 …, cmdShinki …).
 #include "storage/AthleteLookup.h"
+#include "storage/EntryEditRules.h"
 #include "storage/EntryStore.h"
 
 #include <QMainWindow>
 
-#include <array>
 #include <memory>
-#include <optional>
+#include <unordered_map>
 
 class QAction;
-class QCheckBox;
-class QComboBox;
-class QLabel;
 class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QWidget;
 
 namespace tolv::gui {
 
 struct AppContext;
-class DirPicker;
-class DrivePicker;
-class FilePicker;
+class ZepiHeaderPanel;
+class ZepiInputLine;
+class ZepiReservePanel;
+class ZepiSwimmerPanel;
 
 class FrmZepi : public QMainWindow {
     Q_OBJECT
@@ -40,11 +40,14 @@ public:
     enum State { Browse = 1, NewEntry = 2, NewTime = 3 };
 
     // Loads the window: control files, (internet mode) downloads, unit flags, the entry file, and
-    // the last swimmer shown. isLoaded() tells whether the entry file could be opened.
+    // the last swimmer shown. isLoaded() tells whether the entry file could be opened. A file that
+    // cannot be written, or that does not verify as sound, is opened read-only after a warning.
     explicit FrmZepi(AppContext& ctx, QWidget* parent = nullptr);
     ~FrmZepi() override;
 
     bool isLoaded() const { return store_.isOpen(); }
+    // Opened for looking and printing only ("読み取り専用" in the title).
+    bool isReadOnly() const { return readOnly_; }
     int state() const { return state_; }
     int current() const { return current_; }
 
@@ -58,6 +61,8 @@ public:
     QAction* menuAction(const QString& name) const;
     // Tells the user something in the status bar (stbZepi): no box, the focus stays where it is.
     void say(const QString& message);
+    // Confirms every box that holds typed text not yet stored (before a command reads the file).
+    void commitPending();
 
 public slots:
     // Reads the header and the current swimmer again and shows them (after a command changed the
@@ -70,7 +75,7 @@ public slots:
     // Shows `child`, a window that works on the entry file itself (merge, Mcompd, timing export),
     // with the entry window closed behind it: the entry file and its lock are released meanwhile.
     // When the child closes (it is deleted on close), the entry window reopens the entry file,
-    // shows the current swimmer and comes back.
+    // shows the last swimmer and comes back where it was on the screen.
     void handOverTo(QWidget* child);
 
 protected:
@@ -78,13 +83,27 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct BoxRef {
+        tolv::EntryBox kind;
+        int index;
+    };
+
     void buildMenus();
     void buildWindow();
+    void wirePanels();
     void load();
+    bool openEntry(const std::filesystem::path& path);
+    void applyAccess();
+    void setTitle(const QString& title);
+
+    tolv::EntryEditRules rules() { return {store_.header(), store_.reserve(), store_.swimmer()}; }
+    // Stores what a box holds; leaving = the box is being left (not Enter). True when stored or
+    // unchanged.
+    bool confirmBox(QLineEdit* box, bool leaving);
+    void boxEnter(QLineEdit* box);
 
     // Header
     void showHeader();
-    void headerEntered(QLineEdit* box);
     void saveHeader();
     void copyReserveEvents();
     void toggleReservePanel();
@@ -95,13 +114,11 @@ private:
     void showSwimmer(int n);   // reads swimmer n (0 = empty) and shows it
     void showBuffer();         // shows the buffer as it is
     void showInfoLines();
-    void fillCopyLabels();
-    void swimmerEntered(QLineEdit* box);
+    bool swimmerChanged();     // state 1: writes the record; otherwise the buffer waits
+    void copyLabelToField(int i);
     void qbangoEntered();
     void kanaEntered();
-    void timeEntered(int slot);
-    void swimmerChanged();     // state 1: writes the record; otherwise the buffer waits
-    void copyLabelToField(int i);
+    int pickAthlete(const tolv::SearchList& list);
 
     // Input line and buttons
     void inputLineEnter();
@@ -112,10 +129,8 @@ private:
     void endNewEntry();
     void deleteShown();
     void setState(State s, const char* title);
-    void enableButtons(bool on);
 
     bool guard(const std::function<void()>& action);  // runs, tells a failure, true when done
-    int pickAthlete(const tolv::SearchList& list);
 
     AppContext& ctx_;
     tolv::EntryStore store_;
@@ -129,59 +144,17 @@ private:
     int current_ = 0;
     int slot_ = -1;   // event slot waiting for its time (state 3)
     bool closed_ = false;
+    bool readOnly_ = false;
+    bool committing_ = false;     // a box is being confirmed (a message box may take the focus)
     int widthBeforeReserve_ = 0;  // the window's size before the reserve panel opened
     int heightBeforeReserve_ = 0;
 
-    // Information lines
-    QLabel* lblFile_;
-    QLabel* lblToroDr_;
-    QLabel* lblTrDr_;
-    // Header
-    QLineEdit* txtZigyo_;
-    QLineEdit* txtBasho_;
-    QLineEdit* txtStBi_;
-    QLineEdit* txtEnBi_;
-    QLineEdit* txtTcod_;
-    QLineEdit* txtKijunBi_;
-    QLineEdit* txtTorobi_;
-    std::array<QRadioButton*, 2> optSuiro_;
-    std::array<QRadioButton*, 3> optKubun_;
-    std::array<QRadioButton*, 4> optBotai_;
-    QPushButton* cmdYobi_;
+    ZepiHeaderPanel* header_;
+    ZepiReservePanel* reserve_;
+    ZepiSwimmerPanel* swimmer_;
+    ZepiInputLine* input_;
     QWidget* reservePanel_;
-    std::array<QLineEdit*, 15> txtYobiKubun_;
-    std::array<QLineEdit*, 15> txtYobi_;
-    std::array<QComboBox*, 15> cboYobiF_;
-    DrivePicker* drive1_;
-    DirPicker* dir1_;
-    FilePicker* file1_;
-    QPushButton* cmdKakutei_;
-    // Swimmer
-    QLineEdit* txtJun_;
-    QLineEdit* txtBango_;
-    QLineEdit* txtQBango_;
-    QLineEdit* txtKana_;
-    QLineEdit* txtNamae_;
-    QLineEdit* txtKen_;
-    QLineEdit* txtKenKana_;
-    QLineEdit* txtShozoku_;
-    QLineEdit* txtShozokuKana_;
-    QLineEdit* txtGakunen_;
-    QLineEdit* txtNenrei_;
-    QComboBox* cboSei_;
-    QComboBox* cboShuFuku_;
-    std::array<QCheckBox*, 6> chkShubetu_;
-    std::array<QCheckBox*, 2> chkNissui_;
-    std::array<QLineEdit*, 44> txtKiro_;
-    std::array<QLabel*, 44> lblKiro_;
-    std::array<QLabel*, 22> lblMark_;
-    std::array<QLabel*, 5> lblCopy_;
-    QLabel* lblBiko_;
-    QLineEdit* txtBiko_;
-    QPushButton* cmdShinki_;
-    QPushButton* cmdMae_;
-    QPushButton* cmdTugi_;
-    QPushButton* cmdSakuzo_;
+    std::unordered_map<QLineEdit*, BoxRef> boxes_;
 };
 
 } // namespace tolv::gui

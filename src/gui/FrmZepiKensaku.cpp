@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -28,6 +29,13 @@ FrmZepiKensaku::FrmZepiKensaku(const tolv::SearchList& list, QWidget* parent) : 
     lstKensaku_->installEventFilter(this);
     lstKensaku_->setMinimumWidth(320);
     grid->addWidget(lstKensaku_, 0, 0, 9, 1);
+    auto* hint = new QLabel("1～9 のキーかボタンで、その番号の選手を選びます。"
+                            "Enter またはダブルクリックで、選択している行の選手を選びます。Esc で選ばずに戻ります。",
+                            this);
+    hint->setObjectName("lblKensaku");
+    hint->setWordWrap(true);
+    grid->addWidget(hint, 9, 0, 1, 2);
+    connect(lstKensaku_, &QListWidget::itemActivated, this, [this] { pickLine(lstKensaku_->currentRow() + 1); });
     for (int i = 0; i < tolv::SearchList::kPickable; ++i) {
         auto* b = new QPushButton(QString::number(i + 1), this);
         b->setObjectName(QString("cmdNo_%1").arg(i));
@@ -58,6 +66,15 @@ bool FrmZepiKensaku::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         if (k->key() == Qt::Key_Escape) return false;
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            if (lstKensaku_->currentRow() >= 0) pickLine(lstKensaku_->currentRow() + 1);
+            else pickLine(0);
+            return true;
+        }
+        // The arrows move the highlighted line; they do not clear a choice.
+        if (k->key() == Qt::Key_Up || k->key() == Qt::Key_Down || k->key() == Qt::Key_PageUp ||
+            k->key() == Qt::Key_PageDown || k->key() == Qt::Key_Home || k->key() == Qt::Key_End)
+            return false;
         // Any other key clears the choice; the arrows still move through the list.
         result_ = 0;
         line_ = 0;

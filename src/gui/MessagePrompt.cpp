@@ -9,12 +9,13 @@ namespace {
 
 QWidget* owner() { return QApplication::activeWindow(); }
 
-int run(const std::string& message, QMessageBox::StandardButtons buttons)
+int run(const std::string& message, QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton byDefault = QMessageBox::Ok)
 {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString::fromStdString(message),
                     buttons, owner());
     box.setObjectName("MsgBox");
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setDefaultButton(byDefault);
     // A busy pointer must not hide that the program waits for an answer.
     bool busy = QGuiApplication::overrideCursor() != nullptr;
     if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -30,6 +31,17 @@ void MessagePrompt::tell(const std::string& message) { run(message, QMessageBox:
 bool MessagePrompt::ask(const std::string& message)
 {
     return run(message, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+bool MessagePrompt::askCancelFirst(const std::string& message)
+{
+    return run(message, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+bool askCancelFirst(tolv::Prompt& prompt, const std::string& message)
+{
+    if (auto* boxes = dynamic_cast<MessagePrompt*>(&prompt)) return boxes->askCancelFirst(message);
+    return prompt.ask(message);
 }
 
 BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -11,7 +11,12 @@ class MessagePrompt : public tolv::Prompt {
 public:
     void tell(const std::string& message) override;
     bool ask(const std::string& message) override;
+    // A question whose OK would drop work: Cancel is the default button, so Enter keeps the work.
+    bool askCancelFirst(const std::string& message);
 };
+
+// Asks through `prompt`; message boxes get Cancel as their default button.
+bool askCancelFirst(tolv::Prompt& prompt, const std::string& message);
 
 // The busy mouse pointer for the length of a scope.
 class BusyCursor {

@@ -68,3 +68,13 @@ TEST(BirthChecks, AgeReportsAgesThatDisagreeWithTheBirthDate)
                                    reported(1800, "   3", "13001199804021", "年令 :  16  ->  旧番号 :   6") +
                                    reported(2000, "   4", "13001        1", "年令 :   9  ->  旧番号 : 005") + "end\n");
 }
+
+TEST(BirthChecks, AnImpossibleBirthDateIsMarkedNotGivenAGradeOrAge)
+{
+    // 2013-02-30 is no date: no grade (中1 by its digits) and no age (13) is proposed for it.
+    EntryFixture f("2026/10/16", 0);
+    f.add(born("13001201302301", "21", 13));
+    f.add(born("13001201302281", "22", 13));  // a real date that agrees: not listed
+    EXPECT_EQ(f.log(checkGrade), kGradeTitle + reported(1600, "   1", "13001201302301", "学年 : 中1   ->   旧番号 : 暦にない生年月日") + "end\n");
+    EXPECT_EQ(f.log(checkAge), kAgeTitle + reported(1600, "   1", "13001201302301", "年令 :  13  ->  旧番号 : 暦にない生年月日") + "end\n");
+}

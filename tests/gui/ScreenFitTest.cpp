@@ -137,6 +137,29 @@ private slots:
         QVERIFY(child<QScrollArea>(w, "scrZepi"));
     }
 
+    void everyEventBoxAndReserveRowShowsWithoutScrolling()
+    {
+        FrmZepi* w = open();
+        child<QPushButton>(w, "cmdYobi")->click();
+        QTest::qWait(0);
+        QVERIFY(onScreen(w));
+        auto* scroll = child<QScrollArea>(w, "scrZepi");
+        QWidget* view = scroll->viewport();
+        auto inView = [view](QWidget* b) {
+            const QRect r(b->mapTo(view, QPoint(0, 0)), b->size());
+            return view->rect().contains(r);
+        };
+        for (int slot = 0; slot < 44; ++slot) {
+            auto* box = child<QLineEdit>(w, QString("txtKiro_%1").arg(slot));
+            QVERIFY2(inView(box), qPrintable(box->objectName()));
+        }
+        for (int row = 0; row < 15; ++row) {
+            auto* name = child<QLineEdit>(w, QString("txtYobi_%1").arg(row));
+            QVERIFY2(inView(name), qPrintable(name->objectName()));
+        }
+        keepScreenshot(w, "entry-all-slots");
+    }
+
     void reservePanelOpensOnTheScreenAndGivesTheWidthBack()
     {
         FrmZepi* w = open();
