@@ -247,14 +247,14 @@ bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& he
     if (!r.found) return false;
     // The record's own old number, sex code and times (with their marks) stay: the master's sex
     // comes from the last digit of the number and would turn a mixed relay's "3" into "1".
+    static const std::pair<std::size_t, std::size_t> kKept[] = {{SwimmerRecord::kQBango, 14},
+                                                                 {SwimmerRecord::kSei, 1},
+                                                                 {SwimmerRecord::kKiro, 4 * std::size_t(kEventSlots)},
+                                                                 {SwimmerRecord::kMarkA, std::size_t(kEventSlots)},
+                                                                 {SwimmerRecord::kMarkB, std::size_t(kEventSlots)}};
     const SwimmerRecord kept = s;
     s = r.record;
-    for (auto [at, width] : {std::pair<std::size_t, std::size_t>{SwimmerRecord::kQBango, 14},
-                             {SwimmerRecord::kSei, 1},
-                             {SwimmerRecord::kKiro, 4 * std::size_t(kEventSlots)},
-                             {SwimmerRecord::kMarkA, std::size_t(kEventSlots)},
-                             {SwimmerRecord::kMarkB, std::size_t(kEventSlots)}})
-        std::copy_n(kept.bytes().data() + at, width, s.bytes().data() + at);
+    for (auto [at, width] : kKept) std::copy_n(kept.bytes().data() + at, width, s.bytes().data() + at);
     return true;
 }
 
