@@ -318,6 +318,17 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
         if (request.preferMaster && preferMaster(s, *request.preferMaster, target.header())) ++out.fromMaster;
         out.swimmers.push_back(s);
     }
+    // The data findings of what the file gives, as verify would list them in an entry file.
+    if (!out.swimmers.empty()) {
+        const std::size_t len = kEntryRecordLength;
+        std::string image((out.swimmers.size() + 10) * len, '\0');
+        EntryHeader h = target.header();
+        h.setTotal(static_cast<std::int32_t>(out.swimmers.size()));
+        std::copy_n(h.bytes().data(), len, image.data());
+        for (std::size_t i = 0; i < out.swimmers.size(); ++i)
+            std::copy_n(out.swimmers[i].bytes().data(), len, image.data() + (i + 10) * len);
+        out.findings = verifyEntryBytes(image, where).dataSummary();
+    }
     return out;
 }
 
