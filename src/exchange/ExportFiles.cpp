@@ -255,7 +255,12 @@ void writeFileSet(std::vector<PlannedFile> files, ExportResult& result)
         // leaves it, and the next set written into the folder completes them (finishInterruptedSets).
         if (temps.size() > 1) {
             static std::atomic<unsigned> counter{0};
-            journal = dirs.front() / (std::string(kJournalPrefix) + std::to_string(::getpid()) + "." +
+            // In the outermost folder of the set (the transfer folder, not a MEDIA<k> below it),
+            // where the next export looks first.
+            const fs::path home = *std::min_element(dirs.begin(), dirs.end(), [](const fs::path& a, const fs::path& b) {
+                return a.string().size() < b.string().size();
+            });
+            journal = home / (std::string(kJournalPrefix) + std::to_string(::getpid()) + "." +
                                       std::to_string(counter.fetch_add(1)) + kJournalSuffix);
             std::string text;
             for (const auto& t : temps) text += fs::absolute(t->tempPath()).string() + "\t" + fs::absolute(t->finalPath()).string() + "\n";
@@ -277,7 +282,7 @@ void writeFileSet(std::vector<PlannedFile> files, ExportResult& result)
             temps.clear();
             removeCreated();
         } else {
-            for (auto& t : temps) t.release();  // the journal names their files: they stay
+            for (auto& t : temps) (void)t.release();  // the journal names their files: they stay
         }
         throw;
     }

@@ -82,7 +82,7 @@ PlannedFile planFile(const fs::path& path, const std::string& header, const std:
 std::string summaryText(const ExportResult& r, const std::function<std::string(const fs::path&)>& show = {});
 
 // Writes the files as one whole set: every file under a temporary name first, synced; then a
-// journal of the renames beside the first file (".tolvsys-set.<pid>.<n>.pending"), the renames,
+// journal of the renames in the set's outermost folder (".tolvsys-set.<pid>.<n>.pending"), the renames,
 // and the journal removed. A failure before the renames leaves every target as it was; folders the
 // set creates are created first and removed again when they stay empty. A kill among the renames
 // leaves the journal, and the next set written into that folder (or finishInterruptedSets) puts

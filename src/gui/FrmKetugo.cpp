@@ -413,11 +413,21 @@ void FrmKetugo::execute()
         if (request.preferMaster) done += QString("。登録原本から %1 人").arg(p.fromMaster);
         // Data findings do not stop a merge: they are listed for the checks after it.
         for (const std::string& line : findingLines({p})) findings_.push_back(line);
+        // The newest five sources with findings in the label (the window keeps its size), all of
+        // them in its tooltip.
+        QString all;
         if (!findings_.empty()) {
             done += "\nデータの指摘（結合は止めていません）:";
-            for (const std::string& line : findings_) done += "\n" + QString::fromStdString(line);
+            constexpr std::size_t kShown = 5;
+            if (findings_.size() > kShown) done += QString("\n…ほか %1 ファイル（ツールチップに全部）").arg(findings_.size() - kShown);
+            for (std::size_t i = 0; i < findings_.size(); ++i) {
+                const QString line = QString::fromStdString(findings_[i]);
+                all += (all.isEmpty() ? "" : "\n") + line;
+                if (i + kShown >= findings_.size()) done += "\n" + line;
+            }
         }
         lblKekka_->setText(done);
+        lblKekka_->setToolTip(all);
     });
 }
 

@@ -247,14 +247,14 @@ bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& he
     if (!r.found) return false;
     // The record's own old number, sex code and times (with their marks) stay: the master's sex
     // comes from the last digit of the number and would turn a mixed relay's "3" into "1".
+    static const std::pair<std::size_t, std::size_t> kKept[] = {{SwimmerRecord::kQBango, 14},
+                                                                 {SwimmerRecord::kSei, 1},
+                                                                 {SwimmerRecord::kKiro, 4 * std::size_t(kEventSlots)},
+                                                                 {SwimmerRecord::kMarkA, std::size_t(kEventSlots)},
+                                                                 {SwimmerRecord::kMarkB, std::size_t(kEventSlots)}};
     const SwimmerRecord kept = s;
     s = r.record;
-    for (auto [at, width] : {std::pair<std::size_t, std::size_t>{SwimmerRecord::kQBango, 14},
-                             {SwimmerRecord::kSei, 1},
-                             {SwimmerRecord::kKiro, 4 * std::size_t(kEventSlots)},
-                             {SwimmerRecord::kMarkA, std::size_t(kEventSlots)},
-                             {SwimmerRecord::kMarkB, std::size_t(kEventSlots)}})
-        std::copy_n(kept.bytes().data() + at, width, s.bytes().data() + at);
+    for (auto [at, width] : kKept) std::copy_n(kept.bytes().data() + at, width, s.bytes().data() + at);
     return true;
 }
 
@@ -317,6 +317,17 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
         SwimmerRecord s = swimmerFromColumns(c, f, d, line);
         if (request.preferMaster && preferMaster(s, *request.preferMaster, target.header())) ++out.fromMaster;
         out.swimmers.push_back(s);
+    }
+    // The data findings of what the file gives, as verify would list them in an entry file.
+    if (!out.swimmers.empty()) {
+        const std::size_t len = kEntryRecordLength;
+        std::string image((out.swimmers.size() + 10) * len, '\0');
+        EntryHeader h = target.header();
+        h.setTotal(static_cast<std::int32_t>(out.swimmers.size()));
+        std::copy_n(h.bytes().data(), len, image.data());
+        for (std::size_t i = 0; i < out.swimmers.size(); ++i)
+            std::copy_n(out.swimmers[i].bytes().data(), len, image.data() + (i + 10) * len);
+        out.findings = verifyEntryBytes(image, where).dataSummary();
     }
     return out;
 }

@@ -77,9 +77,9 @@ SwimmerRecord swimmerFromColumns(const Columns& columns, const ReadingFormat& fo
 // management-unit flags exclude its prefecture ("0"), through the same look-up as the entry window
 // (AthleteLookup::byNumber, no choosing among athletes of the same birth date). When found, number,
 // name, reading, prefecture, affiliation, grade, age, registration kind, categories and registration
-// date come from the master; old number, sex code, times (and marks) and the rest stay. A prefecture and sex whose master
-// is not in the (local) registration folder finds nothing. Returns true when the master supplied
-// data.
+// date come from the master; old number, sex code, times (with their marks) and the rest stay. A
+// prefecture and sex whose master is not in the (local) registration folder finds nothing. Returns
+// true when the master supplied data.
 bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& header);
 
 struct MergeRequest {
@@ -97,7 +97,7 @@ struct PreparedSource {
     std::string digest;
     // An earlier merge of the same bytes into the entry file (refused unless merged again on purpose).
     std::optional<MergedSource> mergedBefore;
-    // The data findings of an entry-file source ("重複番号 2 件…"): listed after the merge, never
+    // The data findings of the source ("重複番号 2 件…"): listed after the merge, never
     // refused.
     std::string findings;
 };

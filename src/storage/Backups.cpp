@@ -247,7 +247,6 @@ std::string stepCaption(const std::string& command)
         {"rewrite-prefecture", "県名書き直し"},
         {"rewrite-same-time", "同タイム書き直し"},
         {"import lenex", "Lenex取込"},
-        {"import_lenex", "Lenex取込"},
         {"日水登録番号", "日水登録番号取込"},
         {"Results(1)", "Results(1)取込"},
     };

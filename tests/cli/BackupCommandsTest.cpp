@@ -19,6 +19,7 @@ using namespace tolv;
 using tolvtest::readBytes;
 using tolvtest::runProgram;
 using tolvtest::TempTree;
+using tolvtest::writeBytes;
 namespace fs = std::filesystem;
 
 namespace {
@@ -85,8 +86,8 @@ TEST(CliBackups, ListAndUndoStepByStep)
 
     r = tolvRun({"backups", entry.string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out.find("2008-10-16 09:05:07\tsort-club\t"), 0u) << r.out;
-    EXPECT_NE(r.out.find("\n2008-10-16 09:05:07\trewrite-kana\t"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("1\t2008-10-16 09:05:07\t索引（クラブ）\t"), 0u) << r.out;
+    EXPECT_NE(r.out.find("\n2\t2008-10-16 09:05:07\tフリカナ書き直し\t"), std::string::npos) << r.out;
 
     // Without a terminal and without --yes nothing is restored.
     r = tolvRun({"undo", entry.string()});
@@ -97,7 +98,7 @@ TEST(CliBackups, ListAndUndoStepByStep)
     // Asked on a terminal: "n" keeps the file, "y" restores the newest backup.
     r = tolvOnTerminal({"undo", entry.string()}, "n\n");
     EXPECT_EQ(r.exitCode, 1) << r.out;
-    EXPECT_NE(r.out.find("sort-club"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("「索引（クラブ）」"), std::string::npos) << r.out;
     EXPECT_EQ(readBytes(entry), afterSecond);
     r = tolvOnTerminal({"undo", entry.string()}, "y\n");
     EXPECT_EQ(r.exitCode, 0) << r.out;
@@ -111,12 +112,15 @@ TEST(CliBackups, ListAndUndoStepByStep)
         EXPECT_NE(r.err.find("他のプログラムが使用中です"), std::string::npos) << r.err;
         EXPECT_EQ(readBytes(entry), afterFirst);
     }
-    r = tolvRun({"undo", entry.string(), "--yes"});
+    // Step 1 is now the undo itself; step 2 goes one further back.
+    r = tolvRun({"undo", entry.string(), "2", "--yes"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(readBytes(entry), original);
-    r = tolvRun({"undo", entry.string(), "--yes"});
+    r = tolvRun({"undo", entry.string(), "9", "--yes"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("バックアップがありません"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("バックアップ 9 はありません"), std::string::npos) << r.err;
+    EXPECT_EQ(tolvRun({"undo", entry.string(), "x", "--yes"}).exitCode, 2);
+    EXPECT_EQ(readBytes(entry), original);
 }
 
 namespace {
@@ -194,7 +198,7 @@ TEST(CliBackups, ABackupThatIsNotSoundOrNotThisFilesIsNeverRestored)
         const fs::path index = backupFolderFor(c.entry) / "index.txt";
         std::string text = readBytes(index);
         const std::string digest = ContentDigest::of(good);
-        text.replace(text.find(digest), digest.size(), ContentDigest::of(crafted));
+        text.replace(text.find(digest, text.find(backup.stem().string())), digest.size(), ContentDigest::of(crafted));
         writeBytes(index, text);
         writeBytes(backup, crafted);
         auto r = tolvRun({"undo", c.entry.string(), "--yes"});
@@ -207,7 +211,7 @@ TEST(CliBackups, ABackupThatIsNotSoundOrNotThisFilesIsNeverRestored)
     // A copy dropped into the folder under a newer name is not a step of this file.
     writeBytes(backup.parent_path() / "29991231-235959-00-merge.zep", foreign);
     auto r = tolvRun({"backups", c.entry.string()});
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;  // the file's two steps
     EXPECT_EQ(r.out.find("29991231"), std::string::npos) << r.out;
 
     // A file made anew at the same path has no backups of the old one.

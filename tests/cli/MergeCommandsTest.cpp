@@ -1,5 +1,6 @@
 // tolv merge and tolv formats, run as a program.
 #include "merge/ReadingFormats.h"
+#include "platform/FileLock.h"
 #include "platform/Paths.h"
 #include "storage/EntryStore.h"
 #include "support/MasterFixture.h"
@@ -132,6 +133,8 @@ void clubFile(const fs::path& path, int club, int swimmers, bool twice)
         s.header().setTotal(n);
         s.writeSwimmer(n);
     }
+    s.close();
+    fs::remove(FileLock::lockPathFor(path));  // as it comes from the club: the file alone
 }
 
 } // namespace
