@@ -121,7 +121,11 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
     applyAccess();
 }
 
-FrmZepi::~FrmZepi() { closeEntry(); }
+FrmZepi::~FrmZepi()
+{
+    committing_ = true;  // boxes losing the focus while the window goes confirm nothing
+    closeEntry();
+}
 
 // --- building ------------------------------------------------------------------------------------
 
@@ -495,7 +499,7 @@ void FrmZepi::handOverTo(QWidget* child)
     }
     commitPending();
     run_.reset();
-    input_->enableButtons(true);
+    enableButtons(true);
     setState(Browse, "検索・修正");
     store_.close();
     const QPoint where = pos();
@@ -794,6 +798,16 @@ void FrmZepi::setState(State st, const char* title)
         if (QAction* a = menuAction(name)) a->setEnabled(st == Browse && !(readOnly_ && (std::string(name) == "mIn" || std::string(name) == "mSot")));
 }
 
+void FrmZepi::enableButtons(bool on)
+{
+    input_->enableButtons(on);
+    // A read-only file has nothing to add or delete.
+    if (readOnly_) {
+        input_->cmdShinki->setEnabled(false);
+        input_->cmdSakuzo->setEnabled(false);
+    }
+}
+
 void FrmZepi::inputLineEnter()
 {
     QLineEdit* line = input_->txtBiko;
@@ -883,7 +897,7 @@ void FrmZepi::startNewEntry()
     input_->fillCopyLabels(rules());
     setState(NewEntry, "登録");
     input_->txtBiko->setToolTip("新規登録終了は「種目コード」入力で「99」を入力");
-    input_->enableButtons(false);
+    enableButtons(false);
     run_ = std::make_unique<tolv::NewEntryRun>(store_);
     current_ = run_->number();
     showBuffer();
@@ -899,7 +913,7 @@ void FrmZepi::endNewEntry()
     current_ = run_->number();
     run_.reset();
     setState(Browse, "検索・修正");
-    input_->enableButtons(true);
+    enableButtons(true);
     input_->txtBiko->setToolTip(QString());
     input_->lblBiko->clear();
     input_->txtBiko->clear();
@@ -917,7 +931,7 @@ void FrmZepi::deleteShown()
         showBuffer();
     }
     setState(Browse, "検索・修正");
-    input_->enableButtons(true);
+    enableButtons(true);
 }
 
 void FrmZepi::refreshAt(int n)
@@ -931,7 +945,7 @@ void FrmZepi::refreshCurrent()
     if (!store_.isOpen()) return;
     if (state_ != Browse) {
         run_.reset();
-        input_->enableButtons(true);
+        enableButtons(true);
         setState(Browse, "検索・修正");
     }
     guard([this] { store_.reopen(); });
@@ -1012,6 +1026,8 @@ bool FrmZepi::eventFilter(QObject* watched, QEvent* event)
         if (!box->isReadOnly()) {
             if (isTyping(k) && dateBox && box->text().contains('/')) box->clear();
             if (isTyping(k) && timeBox && !box->isModified() && !box->text().isEmpty()) box->clear();
+            // The grade box shows the grade's text; a code typed replaces it.
+            if (isTyping(k) && known && kind == tolv::EntryBox::Gakunen && !box->isModified()) box->clear();
         }
         if (box == input_->txtBiko && state_ == Browse) {
             if (k->key() == Qt::Key_Up) {
