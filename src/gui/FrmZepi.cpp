@@ -270,6 +270,8 @@ void FrmZepi::wirePanels()
             saveHeader();
         });
     connect(reserve_->cmdKakutei, &QPushButton::clicked, this, &FrmZepi::copyReserveEvents);
+    h.cmdYobi->installEventFilter(this);
+    reserve_->cmdKakutei->installEventFilter(this);
 
     connect(input_->cmdShinki, &QPushButton::clicked, this, &FrmZepi::startNewEntry);
     connect(input_->cmdMae, &QPushButton::clicked, this, &FrmZepi::previous);
@@ -941,6 +943,14 @@ bool FrmZepi::eventFilter(QObject* watched, QEvent* event)
                 copyLabelToField(i);
                 return true;
             }
+    if (auto* button = qobject_cast<QPushButton*>(watched); button && event->type() == QEvent::KeyPress) {
+        // Enter on a focused button presses it, as Space does.
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (isEnter(k) && (k->modifiers() & ~Qt::KeypadModifier) == 0) {
+            if (button->isEnabled()) button->click();
+            return true;
+        }
+    }
     auto* box = qobject_cast<QLineEdit*>(watched);
     if (!box) return QMainWindow::eventFilter(watched, event);
     if (event->type() == QEvent::FocusOut) {

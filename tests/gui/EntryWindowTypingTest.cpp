@@ -148,7 +148,10 @@ private slots:
     void anEmptyReserveNameIsAHintNotText()
     {
         FrmZepi* w = open();
-        child<QPushButton>(w, "cmdYobi")->click();
+        auto* yobi = child<QPushButton>(w, "cmdYobi");
+        yobi->setFocus();
+        QTest::keyClick(yobi, Qt::Key_Return);  // Enter presses a focused button
+        QVERIFY(child<QWidget>(w, "fraYobi")->isVisible());
         auto* name = box(w, "txtYobi_2");
         QCOMPARE(name->text(), QString());
         QCOMPARE(name->placeholderText(), QString("(3)"));
