@@ -17,6 +17,7 @@
 #include "gui/Pickers.h"
 #include "gui/ZepiHeaderPanel.h"
 #include "gui/ZepiInputLine.h"
+#include "gui/ZepiMenuBar.h"
 #include "gui/ZepiReservePanel.h"
 #include "gui/ZepiSwimmerPanel.h"
 #include "platform/Error.h"
@@ -121,83 +122,24 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
     applyAccess();
 }
 
-FrmZepi::~FrmZepi() { closeEntry(); }
+FrmZepi::~FrmZepi()
+{
+    committing_ = true;  // boxes losing the focus while the window goes confirm nothing
+    closeEntry();
+}
 
 // --- building ------------------------------------------------------------------------------------
 
 void FrmZepi::buildMenus()
 {
-    QMenuBar* bar = menuBar();
+    buildEntryMenuBar(*menuBar());
     // A menu opened, or an item chosen by its shortcut, first confirms the box being typed in, so
     // the command sees what the boxes show. These connections come before the commands' own.
-    auto menu = [this](QMenu* parentMenu, const char* name, const char* caption) {
-        QMenu* m = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
-        m->setObjectName(name);
-        m->menuAction()->setObjectName(name);
-        connect(m, &QMenu::aboutToShow, this, &FrmZepi::commitPending);
-        return m;
-    };
-    // Items of commands that are not part of this window start disabled; their owners enable them.
-    auto item = [this](QMenu* m, const char* name, const char* caption, bool enabled = false) {
-        QAction* a = m->addAction(caption);
-        a->setObjectName(name);
-        a->setEnabled(enabled);
-        connect(a, &QAction::triggered, this, &FrmZepi::commitPending);
-        return a;
-    };
+    for (QMenu* m : menuBar()->findChildren<QMenu*>()) connect(m, &QMenu::aboutToShow, this, &FrmZepi::commitPending);
+    for (QAction* a : menuBar()->findChildren<QAction*>())
+        if (!a->menu()) connect(a, &QAction::triggered, this, &FrmZepi::commitPending);
 
-    QMenu* in = menu(nullptr, "mIn", "転入");
-    item(in, "mInKetugo", "申込データ結合");
-    item(in, "mInWeb", "Web");
-    item(in, "mInNitiban", "日水登録番号");
-    item(in, "mInSwm", "ＳＷＭ");
-    item(in, "mInScm", "ＳＣＭ");
-    item(in, "mInMcompd", "Mcompd");
-    item(in, "mInResults", "Results(1)");
-    item(in, "mInResults2", "Results(2)");
-    item(in, "mInLenex", "Lenex");
-
-    QMenu* out = menu(nullptr, "mOut", "転出");
-    item(out, "mOutZep", "tolvzep.csv");
-    item(out, "mOutQTolv", "旧とるぶしす");
-    item(out, "mOutSwmKari", "SWMkari");
-    item(out, "mOutSwmToro", "日水競技者登録");
-    item(out, "mOutScmSys", "SCMSYS連携");
-    QMenu* scm = menu(out, "mOutScm", "ＳＣＭ大会");
-    item(scm, "mOutScmFd", "フロッピー作成");
-    QMenu* swm = menu(out, "mOutSwmTaikai", "ＳＷＭ大会");
-    item(swm, "mOutTfd", "フロッピー作成");
-    item(swm, "mOutTichi", "タイム一覧表");
-    item(out, "mOutSwm", "ＳＷＭ");
-    item(out, "mOutKumamoto", "熊本InterHi CSV");
-    item(out, "mOutSeiko", "セイコーカンマ");
-    item(out, "mOutLenex", "Lenex");
-
-    QMenu* sot = menu(nullptr, "mSot", "索引");
-    item(sot, "mSotSei", "性別");
-    item(sot, "mSotClb", "クラブ");
-
-    QMenu* shu = menu(nullptr, "mShu", "集計");
-    item(shu, "mShuKei", "集計");
-    item(shu, "mShuIchi", "団体申込");
-    item(shu, "mShuKozin", "個人一覧");
-
-    QMenu* check = menu(nullptr, "mCheck", "チェック");
-    bool rewrites = false;
-    for (const tolv::CheckMenuItem& c : tolv::checkMenuItems()) {
-        if (c.kind == tolv::CheckKind::Rewrite && !rewrites) {
-            check->addSeparator();
-            rewrites = true;
-        }
-        item(check, c.objectName, c.caption);
-    }
-
-    QMenu* work = menu(nullptr, "mWk", "Work");
-    item(work, "mWk1", "Work1", true);  // does nothing
-    item(work, "mWk2", "元に戻す");
-
-    QAction* owari = bar->addAction("終わり");
-    owari->setObjectName("mOwari");
+    QAction* owari = menuAction("mOwari");
     connect(owari, &QAction::triggered, this, [this] {
         commitPending();
         if (!mayLeave()) return;
@@ -328,6 +270,8 @@ void FrmZepi::wirePanels()
             saveHeader();
         });
     connect(reserve_->cmdKakutei, &QPushButton::clicked, this, &FrmZepi::copyReserveEvents);
+    h.cmdYobi->installEventFilter(this);
+    reserve_->cmdKakutei->installEventFilter(this);
 
     connect(input_->cmdShinki, &QPushButton::clicked, this, &FrmZepi::startNewEntry);
     connect(input_->cmdMae, &QPushButton::clicked, this, &FrmZepi::previous);
@@ -495,7 +439,7 @@ void FrmZepi::handOverTo(QWidget* child)
     }
     commitPending();
     run_.reset();
-    input_->enableButtons(true);
+    enableButtons(true);
     setState(Browse, "検索・修正");
     store_.close();
     const QPoint where = pos();
@@ -794,6 +738,16 @@ void FrmZepi::setState(State st, const char* title)
         if (QAction* a = menuAction(name)) a->setEnabled(st == Browse && !(readOnly_ && (std::string(name) == "mIn" || std::string(name) == "mSot")));
 }
 
+void FrmZepi::enableButtons(bool on)
+{
+    input_->enableButtons(on);
+    // A read-only file has nothing to add or delete.
+    if (readOnly_) {
+        input_->cmdShinki->setEnabled(false);
+        input_->cmdSakuzo->setEnabled(false);
+    }
+}
+
 void FrmZepi::inputLineEnter()
 {
     QLineEdit* line = input_->txtBiko;
@@ -883,7 +837,7 @@ void FrmZepi::startNewEntry()
     input_->fillCopyLabels(rules());
     setState(NewEntry, "登録");
     input_->txtBiko->setToolTip("新規登録終了は「種目コード」入力で「99」を入力");
-    input_->enableButtons(false);
+    enableButtons(false);
     run_ = std::make_unique<tolv::NewEntryRun>(store_);
     current_ = run_->number();
     showBuffer();
@@ -899,7 +853,7 @@ void FrmZepi::endNewEntry()
     current_ = run_->number();
     run_.reset();
     setState(Browse, "検索・修正");
-    input_->enableButtons(true);
+    enableButtons(true);
     input_->txtBiko->setToolTip(QString());
     input_->lblBiko->clear();
     input_->txtBiko->clear();
@@ -917,7 +871,7 @@ void FrmZepi::deleteShown()
         showBuffer();
     }
     setState(Browse, "検索・修正");
-    input_->enableButtons(true);
+    enableButtons(true);
 }
 
 void FrmZepi::refreshAt(int n)
@@ -931,7 +885,7 @@ void FrmZepi::refreshCurrent()
     if (!store_.isOpen()) return;
     if (state_ != Browse) {
         run_.reset();
-        input_->enableButtons(true);
+        enableButtons(true);
         setState(Browse, "検索・修正");
     }
     guard([this] { store_.reopen(); });
@@ -989,6 +943,14 @@ bool FrmZepi::eventFilter(QObject* watched, QEvent* event)
                 copyLabelToField(i);
                 return true;
             }
+    if (auto* button = qobject_cast<QPushButton*>(watched); button && event->type() == QEvent::KeyPress) {
+        // Enter on a focused button presses it, as Space does.
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (isEnter(k) && (k->modifiers() & ~Qt::KeypadModifier) == 0) {
+            if (button->isEnabled()) button->click();
+            return true;
+        }
+    }
     auto* box = qobject_cast<QLineEdit*>(watched);
     if (!box) return QMainWindow::eventFilter(watched, event);
     if (event->type() == QEvent::FocusOut) {
@@ -1012,6 +974,8 @@ bool FrmZepi::eventFilter(QObject* watched, QEvent* event)
         if (!box->isReadOnly()) {
             if (isTyping(k) && dateBox && box->text().contains('/')) box->clear();
             if (isTyping(k) && timeBox && !box->isModified() && !box->text().isEmpty()) box->clear();
+            // The grade box shows the grade's text; a code typed replaces it.
+            if (isTyping(k) && known && kind == tolv::EntryBox::Gakunen && !box->isModified()) box->clear();
         }
         if (box == input_->txtBiko && state_ == Browse) {
             if (k->key() == Qt::Key_Up) {

@@ -129,6 +129,7 @@ private:
     void endNewEntry();
     void deleteShown();
     void setState(State s, const char* title);
+    void enableButtons(bool on);
 
     bool guard(const std::function<void()>& action);  // runs, tells a failure, true when done
 

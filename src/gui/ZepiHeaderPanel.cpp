@@ -66,12 +66,12 @@ ZepiHeaderPanel::ZepiHeaderPanel(QObject* keys, QWidget* parent) : QWidget(paren
     auto* hl = new QGridLayout(head);
     hl->setContentsMargins(6, 2, 6, 2);
     hl->setVerticalSpacing(2);
-    txtZigyo = entryBox("txtZigyo", 10, keys, head);
-    txtBasho = entryBox("txtBasho", 14, keys, head);
-    txtStBi = entryBox("txtStBi", 11, keys, head);
-    txtEnBi = entryBox("txtEnBi", 11, keys, head);
+    txtZigyo = entryBox("txtZigyo", 9, keys, head);
+    txtBasho = entryBox("txtBasho", 13, keys, head);
+    txtStBi = entryBox("txtStBi", 10, keys, head);
+    txtEnBi = entryBox("txtEnBi", 10, keys, head);
     txtTcod = entryBox("txtTcod", 8, keys, head);
-    txtKijunBi = entryBox("txtKijunBi", 11, keys, head);
+    txtKijunBi = entryBox("txtKijunBi", 10, keys, head);
     txtKijunBi->setToolTip("年齢計算基準日");
     txtTorobi = entryBox("txtTorobi", 10, keys, head);
     auto label = [head](const char* text) { return new QLabel(text, head); };

@@ -174,12 +174,12 @@ private slots:
         QVERIFY2(t_->prompt.last().find("書出しでは何もしません") != std::string::npos, t_->prompt.last().c_str());
         QVERIFY(readBytes(file_) == merged);
 
-        // "終": the entry window shows again on the merged file.
+        // "終": the entry window shows again on the merged file, at its last swimmer.
         QTest::mouseClick(child<QPushButton>(k, "cmdOwari"), Qt::LeftButton);
         QTRY_VERIFY(w->isVisible());
         QVERIFY(w->store().isOpen());
         QCOMPARE(w->store().header().total(), 3);
-        QCOMPARE(child<QLineEdit>(w, "txtJun")->text(), QString("1  (3)"));
+        QCOMPARE(child<QLineEdit>(w, "txtJun")->text(), QString("3  (3)"));  // the last swimmer, as on loading
     }
 
     void aClubFileWithDuplicatesIsMergedAndItsFindingsShown()
