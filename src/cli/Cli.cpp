@@ -164,6 +164,7 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
             if (u.integer) o->check(CLI::TypeValidator<long long>("INTEGER"));
         }
         if (u.required) o->required();
+        if (const char* about = lenexOptionHelp(u.name)) o->description(about);
         declared.emplace_back(&u, o);
     }
     std::vector<UsageOption> guessed;  // options of a variant that declares none
