@@ -62,6 +62,10 @@ std::u32string fullWidthKatakana(std::string_view utf8)
             else if (c == 0xFF9F && last >= U'ハ' && last <= U'ホ') last += 2;
         } else if (c >= 0x3041 && c <= 0x3096) {
             out += c + 0x60;
+        } else if (c >= 0xFF01 && c <= 0xFF5E) {  // full-width ASCII
+            out += c - 0xFEE0;
+        } else if (c == 0x3000) {
+            out += U' ';
         } else {
             out += c;
         }
@@ -96,7 +100,7 @@ std::string romanise(std::string_view utf8Kana)
     const std::u32string k = fullWidthKatakana(utf8Kana);
     std::string out;
     bool doubleNext = false;
-    bool kana = false;
+    bool kanaFirst = false;  // the text begins with a kana: its first letter is made a capital
     for (std::size_t i = 0; i < k.size();) {
         const char32_t c = k[i];
         if (c < 0x80) {
@@ -116,8 +120,8 @@ std::string romanise(std::string_view utf8Kana)
         if (c == kN) {
             std::size_t next = i + 1;
             const auto [latin, len] = next < k.size() ? syllableAt(k, next) : std::pair<const char*, std::size_t>{};
+            if (out.empty()) kanaFirst = true;
             out += (latin && (latin[0] == 'b' || latin[0] == 'm' || latin[0] == 'p')) ? "m" : "n";
-            kana = true;
             doubleNext = false;
             ++i;
             continue;
@@ -127,7 +131,7 @@ std::string romanise(std::string_view utf8Kana)
             ++i;
             continue;
         }
-        kana = true;
+        if (out.empty()) kanaFirst = true;
         std::string piece = latin;
         if (doubleNext && !isVowelLetter(piece[0])) piece = (piece.rfind("ch", 0) == 0 ? "t" : piece.substr(0, 1)) + piece;
         doubleNext = false;
@@ -142,25 +146,45 @@ std::string romanise(std::string_view utf8Kana)
     const std::size_t b = out.find_first_not_of(' ');
     if (b == std::string::npos) return {};
     out = out.substr(b, out.find_last_not_of(' ') - b + 1);
-    if (!kana) return out;
-    for (char& ch : out) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return capitalised(out);
+    return kanaFirst && b == 0 ? capitalised(out) : out;
 }
 
-bool toKana(std::string_view latinIn, std::string& halfWidthKana)
+bool toKana(std::string_view text, std::string& halfWidthKana)
 {
-    std::string latin;
-    for (char c : latinIn) latin += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (latin.empty()) return false;
     // Romanisation -> one full-width kana form (the first in the table).
-    std::map<std::string, std::u32string> byLatin;
-    for (const auto& [kana, l] : kSyllables) byLatin.emplace(l, kana);
+    static const std::map<std::string, std::u32string> byLatin = [] {
+        std::map<std::string, std::u32string> m;
+        for (const auto& [kana, l] : kSyllables) m.emplace(l, kana);
+        return m;
+    }();
+    if (text.empty()) return false;
+    // Lower-case letters are Hepburn, and so is a capital before one (a word's first letter);
+    // other capitals, blanks, "-" and "'" stay as they are.
+    std::string latin(text);
+    std::vector<bool> literal(latin.size(), false);
+    for (std::size_t i = 0; i < latin.size(); ++i) {
+        const char c = latin[i];
+        const char next = i + 1 < latin.size() ? latin[i + 1] : 0;
+        if (c >= 'A' && c <= 'Z') {
+            if (next >= 'a' && next <= 'z') latin[i] = static_cast<char>(c - 'A' + 'a');
+            else literal[i] = true;
+        } else if (c == ' ' || c == '-' || c == '\'') {
+            literal[i] = true;
+        } else if (c < 'a' || c > 'z') {
+            return false;
+        }
+    }
+    auto letterAt = [&](std::size_t i) { return i < latin.size() && !literal[i] ? latin[i] : char(0); };
     std::u32string k;
     char lastVowel = 0;
     for (std::size_t i = 0; i < latin.size();) {
+        if (literal[i]) {
+            k += static_cast<char32_t>(latin[i++]);
+            lastVowel = 0;
+            continue;
+        }
         const char c = latin[i];
-        if (c < 'a' || c > 'z') return false;
-        const char next = i + 1 < latin.size() ? latin[i + 1] : 0;
+        const char next = letterAt(i + 1);
         if ((c == 'n' && !isVowelLetter(next) && next != 'y') || (c == 'm' && (next == 'b' || next == 'm' || next == 'p'))) {
             k += kN;
             lastVowel = 0;
@@ -173,23 +197,30 @@ bool toKana(std::string_view latinIn, std::string& halfWidthKana)
             continue;
         }
         std::size_t best = 0;
-        for (std::size_t len = 3; len >= 1 && !best; --len)
-            if (i + len <= latin.size() && byLatin.count(latin.substr(i, len))) best = len;
+        for (std::size_t len = 3; len >= 1 && !best; --len) {
+            bool letters = i + len <= latin.size();
+            for (std::size_t q = i; letters && q < i + len; ++q) letters = !literal[q];
+            if (letters && byLatin.count(latin.substr(i, len))) best = len;
+        }
         if (!best) return false;
         const std::string piece = latin.substr(i, best);
         // A vowel that `romanise` would take for a long vowel is written small, so it stays.
-        const char after = i + best < latin.size() ? latin[i + best] : 0;
+        const char after = letterAt(i + best);
         if (best == 1 && ((lastVowel == 'o' && (c == 'o' || c == 'u')) || (lastVowel == 'u' && c == 'u')) &&
             !isVowelLetter(after))
             k += c == 'o' ? U'ォ' : U'ゥ';
         else
-            k += byLatin[piece];
+            k += byLatin.at(piece);
         lastVowel = piece.back();
         i += best;
     }
     // Full-width -> half-width katakana.
     std::string out;
     for (char32_t c : k) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
         char32_t base = c;
         int mark = 0;  // 1 voiced, 2 semi-voiced
         if (c == U'ヴ') base = U'ウ', mark = 1;

@@ -268,6 +268,7 @@ private:
 
     void readMeet(const pugi::xml_node& meet);
     void readEvents(const pugi::xml_node& meet);
+    void takeReserveEvents(const pugi::xml_node& meet);
     void readClub(const pugi::xml_node& club);
     SwimmerRecord readAthlete(const pugi::xml_node& athlete, const std::string& team, const std::string& shozoku,
                               const std::string& shozokuKana, const std::string& clubLabel, bool clubFolded,
@@ -284,7 +285,7 @@ private:
     std::optional<LineFeeds> lines_;
     std::string fileName_;
     EntryHeader header_;
-    const ReserveEvents& reserve_;
+    ReserveEvents reserve_;
     const ImportOptions& options_;
     std::map<std::string, EventInfo> events_;  // eventid -> event
     std::set<std::string> teamCodes_;           // given to a club of this file
@@ -346,6 +347,7 @@ ImportResult Reader::read()
         else if (!m.course.empty()) out_.headerNotes.push_back("コース " + m.course + " は長水・短水のどちらでもないので水路はそのままです");
         header_ = h;
         out_.header = h;
+        takeReserveEvents(meets.child("MEET"));
         if (!m.city.empty()) out_.memory.city = m.city;
         out_.memory.nation = (m.nation == "JPN" || m.nation.empty()) ? std::string() : m.nation;
     }
@@ -412,6 +414,40 @@ void Reader::readMeet(const pugi::xml_node& meet)
     } else if (m.firstDay != 0) {
         m.ageDate = m.firstDay / 10000 * 10000 + 1231;
     }
+}
+
+// The file's reserve events as this program writes them (stroke UNKNOWN, code 80..94, name
+// "category name") go into the places of the entry file's reserve events that are empty.
+void Reader::takeReserveEvents(const pugi::xml_node& meet)
+{
+    ReserveEvents r = reserve_;
+    bool changed = false;
+    for (pugi::xml_node session : meet.child("SESSIONS").children("SESSION"))
+        for (pugi::xml_node ev : session.child("EVENTS").children("EVENT")) {
+            pugi::xml_node style = ev.child("SWIMSTYLE");
+            const std::string code = style.attribute("code").value();
+            const std::string name = style.attribute("name").value();
+            if (std::string(style.attribute("stroke").value()) != "UNKNOWN" || code.size() != 2 || name.empty()) continue;
+            const auto slot = slotOfCode(code);
+            if (!slot || *slot < kFirstReserveSlot) continue;
+            const int i = *slot - kFirstReserveSlot;
+            if (!clean(r.yobiKubun(i)).empty() || !clean(r.yobiName(i)).empty()) continue;
+            const std::size_t blank = name.find(' ');
+            bool folded = false;
+            const std::string kubun = blank == std::string::npos ? std::string() : fold(style, name.substr(0, blank), folded);
+            const std::string event = fold(style, blank == std::string::npos ? name : name.substr(blank + 1), folded);
+            if (cp932Length(kubun) > 8 || cp932Length(event) > 16) {
+                out_.headerNotes.push_back("予備種目の名前が長すぎるので入れていません: " + name);
+                continue;
+            }
+            r.setYobiKubun(i, kubun);
+            r.setYobiName(i, event);
+            r.setYobiRelay(i, style.attribute("relaycount").as_int(1) > 1 ? "1" : "0");
+            changed = true;
+        }
+    if (!changed) return;
+    reserve_ = r;
+    out_.reserve = r;
 }
 
 void Reader::readEvents(const pugi::xml_node& meet)
@@ -605,7 +641,10 @@ void Reader::readClub(const pugi::xml_node& club)
     const std::string fullName = attr("name", "shortname");
     bool folded = false;
     const std::string shozoku = fold(club, attr("shortname", "name"), folded);
-    const std::string shozokuKana = fold(club, attr("shortname.en", "name.en"), folded);
+    // The club's reading: Hepburn as this program writes it goes back to katakana.
+    const std::string clubEn = attr("shortname.en", "name.en");
+    std::string shozokuKana;
+    if (!hepburn::toKana(clubEn, shozokuKana)) shozokuKana = fold(club, clubEn, folded);
     const bool cut = cp932Length(shozoku) > 12 || cp932Length(shozokuKana) > 6;
     const std::string label = fullName.empty() ? code : fullName;
 
@@ -623,9 +662,11 @@ void Reader::readClub(const pugi::xml_node& club)
         out_.codedClubs.push_back(label + (code.empty() ? "" : " (" + code + ")") + " → " + team);
     }
     teamCodes_.insert(team);
-    if (!known && !(plain && holder)) out_.memory.clubs.push_back({team, code, nation, fullName});
+    const std::string team5 = team;
+    // Kept when the code is not the team code, or the nation is not that of a Japanese team.
+    if (!known && (team != code || (!nation.empty() && nation != "JPN")))
+        out_.memory.clubs.push_back({team, code, nation, fullName});
 
-    const std::size_t first = out_.swimmers.size();
     std::map<std::string, std::size_t> byId;  // athleteid -> index in out_.swimmers
     for (pugi::xml_node a : club.child("ATHLETES").children("ATHLETE")) {
         out_.swimmers.push_back(readAthlete(a, team, shozoku, shozokuKana, label, folded, cut));
@@ -636,9 +677,9 @@ void Reader::readClub(const pugi::xml_node& club)
     for (pugi::xml_node relay : club.child("RELAYS").children("RELAY")) {
         const std::string gender = relay.attribute("gender").value();
         const std::string who = label + " リレー" + std::to_string(++relayNumber);
+        std::optional<std::size_t> team;  // the relay team record, made when first needed
         for (const auto& [slot, value] : times(relay, who)) {
-            // The carrier: the first relay position's athlete, else the club's first athlete of the
-            // relay's gender (anyone for a mixed relay) whose slot is still empty.
+            // The carrier: the athlete of the first relay position, when the slot is still free.
             std::string carrier;
             for (pugi::xml_node n : relay.child("ENTRIES").children("ENTRY"))
                 if (carrier.empty()) carrier = carrierOf(relay, n);
@@ -647,15 +688,22 @@ void Reader::readClub(const pugi::xml_node& club)
             std::optional<std::size_t> at;
             if (auto it = byId.find(carrier); !carrier.empty() && it != byId.end() && out_.swimmers[it->second].kiro(slot) == 0)
                 at = it->second;
-            const std::string sei = gender == "M" ? "1" : gender == "F" ? "2" : "";
-            for (std::size_t i = first; !at && i < out_.swimmers.size(); ++i)
-                if (out_.swimmers[i].kiro(slot) == 0 && (sei.empty() || out_.swimmers[i].sei() == sei)) at = i;
+            if (at && gender == "X") out_.memory.mixed.emplace(clean(out_.swimmers[*at].QBango()), slot);
             if (!at) {
-                ++out_.relaysNotPlaced;
-                continue;
+                if (!team) {
+                    SwimmerRecord r = EntryStore::emptySwimmer();
+                    r.setNamae("リレー");
+                    r.setQBango(team5);
+                    r.setSei(gender == "M" ? "1" : gender == "F" ? "2" : "3");
+                    r.setShozoku(shozoku);
+                    r.setShozokuKana(shozokuKana);
+                    out_.swimmers.push_back(r);
+                    team = out_.swimmers.size() - 1;
+                    ++out_.relayTeams;
+                }
+                at = team;
             }
             out_.swimmers[*at].setKiro(slot, value);
-            if (gender == "X") out_.memory.mixed.emplace(clean(out_.swimmers[*at].QBango()), slot);
         }
     }
 }
@@ -742,14 +790,17 @@ ImportResult importLenex(EntryStore& store, const fs::path& file, const ImportOp
     const std::int32_t total = std::max(0, store.header().total());
     for (std::size_t i = 0; i < r.swimmers.size(); ++i) r.swimmers[i].setSeq(total + static_cast<std::int32_t>(i) + 1);
     const EntryHeader before = store.header();
+    const ReserveEvents reserveBefore = store.reserve();
     if (r.header) {
         r.header->setTotal(before.total());
         store.header() = *r.header;
     }
+    if (r.reserve) store.reserve() = *r.reserve;
     try {
         store.appendSwimmers(r.swimmers, "import lenex");
     } catch (...) {
         store.header() = before;
+        store.reserve() = reserveBefore;
         throw;
     }
     r.memory.write(store.path());
@@ -771,12 +822,14 @@ void list(std::string& m, const std::string& title, const std::vector<std::strin
 
 std::string describeImport(const ImportResult& r, const fs::path& file)
 {
-    std::string m = "Lenexファイルから " + std::to_string(r.swimmers.size()) + " 人を追加しました: " + file.string() +
+    std::string m = "Lenexファイルから " + std::to_string(r.swimmers.size() - static_cast<std::size_t>(r.relayTeams)) +
+                    " 人を追加しました: " + file.string() +
                     "\nタイム " + std::to_string(r.times) + " 件、参加（タイムなし） " + std::to_string(r.entered) + " 件";
     if (r.header)
         m += "\n大会の情報をヘッダーに入れました: " + clean(r.header->zigyo()) + " / " + clean(r.header->basho()) + " / " +
              clean(r.header->stBi()) + "〜" + clean(r.header->enBi()) + " / 基準日 " + clean(r.header->kijunBi()) +
              " / " + (r.header->course() == 0 ? "長水" : "短水");
+    if (r.reserve) m += "\nLenexファイルの予備種目を空いている予備種目に入れました";
     for (const std::string& n : r.headerNotes) m += "\n" + n;
     list(m, "文字を基本の文字に置き換えた選手（氏名・所属）", r.folded);
     list(m, "氏名・所属を欄の長さで切った選手", r.cut);
@@ -788,8 +841,8 @@ std::string describeImport(const ImportResult& r, const fs::path& file)
         for (std::size_t i = 0; i < r.controlLines.size() && i < 20; ++i) m += " " + std::to_string(r.controlLines[i]);
         if (r.controlLines.size() > 20) m += " …";
     }
-    if (r.relaysNotPlaced > 0)
-        m += "\nクラブに同じ性別の選手がいないリレー " + std::to_string(r.relaysNotPlaced) + " 件は取り込んでいません";
+    if (r.relayTeams > 0)
+        m += "\nリレーの泳者がわからないリレー " + std::to_string(r.relayTeams) + " 件はリレーの記録（チーム）として追加しました";
     if (r.licencesDropped > 0)
         m += "\n7文字を超える登録番号 " + std::to_string(r.licencesDropped) + " 件は番号を空けています";
     return m;

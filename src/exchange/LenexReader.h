@@ -15,8 +15,9 @@
 //           NT and 00:00:00.00 are no time; an entry or a result without a time gives 参加;
 //           results with a status (DSQ, DNS, DNF, WDR, SICK) and withdrawn, rejected or sick
 //           entries are counted and listed, never stored as times
-//   RELAY ENTRY/RESULT -> the relay slot of the athlete of its first position, else of the club's
-//           first athlete of the relay's gender whose slot is still empty
+//   RELAY ENTRY/RESULT -> the relay slot of the athlete of its first position; a relay without
+//           positions becomes a relay team record of its club (Namae リレー, QBango the team code,
+//           sei 1/2/3 for M/F/X), as the entry file keeps relays of no one swimmer
 // Events are matched by SWIMSTYLE (stroke, distance, relaycount, whole-stroke technique) to the
 // standard slots; other styles (KICK, PULL, …, distances without a slot, UNKNOWN) to a reserve
 // event by code 80..94 and name or by name; entries and results of any other event are listed.
@@ -61,7 +62,7 @@ struct ImportResult {
     int times = 0;                        // slots holding a time (relays included)
     int entered = 0;                      // slots holding 参加 (entered without a time)
     int unknownEvents = 0;                // entries and results not taken (listed in notTaken)
-    int relaysNotPlaced = 0;              // relay times with no athlete of their club to carry them
+    int relayTeams = 0;                   // relay team records made for relays without positions
     int licencesDropped = 0;              // licences longer than a registration number
     std::vector<std::string> folded;      // athletes whose name or club was folded to base letters
     std::vector<std::string> cut;         // athletes whose name or club was cut to its field
@@ -71,6 +72,8 @@ struct ImportResult {
     std::vector<std::string> codedClubs;  // clubs given a team code of their own
     MeetInfo meet;
     std::optional<EntryHeader> header;    // the header with the meet, when it was taken
+    std::optional<ReserveEvents> reserve; // with the file's own reserve events (UNKNOWN styles
+                                          // coded 80..94) in empty places, when the header was taken
     std::vector<std::string> headerNotes; // what did not fit the header
     LenexMemory memory;                   // the entry file's Lenex memory with this file's clubs
 };

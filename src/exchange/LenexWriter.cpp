@@ -272,46 +272,10 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
         pugi::xml_node athletes;
         pugi::xml_node relays;
         int relayCount = 0;
-        for (const std::uint32_t k : c.members) {
-            const SwimmerRecord& s = swimmers[k];
-            const int n = static_cast<int>(k) + 1;
-            const std::int32_t birth = birthDate(s);
-            const std::string gender = athleteGender(s);
-            bool individual = false;
-            for (int slot = 0; slot < kEventSlots; ++slot)
-                individual = individual || (hasTime(s.kiro(slot)) && !isRelay(slot));
-            if (birth == 0 || gender.empty()) {
-                summary.notAthletes.push_back(n);
-            } else {
-                if (!athletes) athletes = node.prepend_child("ATHLETES");
-                pugi::xml_node a = athletes.append_child("ATHLETE");
-                a.append_attribute("athleteid") = n;
-                const auto [family, given] = split(clean(s.Namae()), kFullWidthBlank);
-                a.append_attribute("lastname") = family.c_str();
-                a.append_attribute("firstname") = given.c_str();
-                // The reading in Latin letters, where there is one.
-                const auto [familyKana, givenKana] = split(clean(s.Kana()), " ");
-                const std::string familyEn = hepburn::romanise(familyKana);
-                const std::string givenEn = hepburn::romanise(givenKana);
-                if (!familyEn.empty()) a.append_attribute("lastname.en") = familyEn.c_str();
-                if (!familyEn.empty() && !givenEn.empty()) a.append_attribute("firstname.en") = givenEn.c_str();
-                a.append_attribute("gender") = gender.c_str();
-                a.append_attribute("birthdate") = isoDate(birth).c_str();
-                const std::string license = clean(s.Bango());
-                if (!license.empty()) a.append_attribute("license") = license.c_str();
-                ++summary.athletes;
-                if (individual) {
-                    pugi::xml_node entries = a.append_child("ENTRIES");
-                    for (int slot = 0; slot < kEventSlots; ++slot) {
-                        if (isRelay(slot) || !hasTime(s.kiro(slot))) continue;
-                        pugi::xml_node e = entries.append_child("ENTRY");
-                        e.append_attribute("eventid") = slot + 1;
-                        e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
-                        ++summary.entries;
-                    }
-                }
-            }
-            // Each relay time on a record is one relay of the record's club.
+        // Each relay time on a record is one relay of the record's club: first those on athletes
+        // (with the athlete as its one known position), then those on other records (relay team
+        // records), each group in file order, so that a file read back writes them the same way.
+        auto writeRelays = [&](const SwimmerRecord& s, int athleteId) {
             for (int slot = 0; slot < kEventSlots; ++slot) {
                 if (!isRelay(slot) || !hasTime(s.kiro(slot))) continue;
                 if (!relays) relays = node.append_child("RELAYS");
@@ -323,15 +287,62 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
                 pugi::xml_node e = r.append_child("ENTRIES").append_child("ENTRY");
                 e.append_attribute("eventid") = slot + 1;
                 e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
-                // The one relay swimmer the file knows: the one the time is stored on.
-                if (birth != 0 && !gender.empty()) {
+                if (athleteId > 0) {
                     pugi::xml_node p = e.append_child("RELAYPOSITIONS").append_child("RELAYPOSITION");
-                    p.append_attribute("athleteid") = n;
+                    p.append_attribute("athleteid") = athleteId;
                     p.append_attribute("number") = 1;
                 }
                 ++summary.relays;
             }
+        };
+        std::vector<std::uint32_t> teamRecords;
+        for (const std::uint32_t k : c.members) {
+            const SwimmerRecord& s = swimmers[k];
+            const int n = static_cast<int>(k) + 1;
+            const std::int32_t birth = birthDate(s);
+            const std::string gender = athleteGender(s);
+            bool individual = false;
+            for (int slot = 0; slot < kEventSlots; ++slot)
+                individual = individual || (hasTime(s.kiro(slot)) && !isRelay(slot));
+            if (birth == 0 || gender.empty()) {
+                summary.notAthletes.push_back(n);
+                teamRecords.push_back(k);
+            } else {
+                // Athletes are numbered in the order written, which a file read back keeps.
+                const int athleteId = ++summary.athletes;
+                if (!athletes) athletes = node.prepend_child("ATHLETES");
+                pugi::xml_node a = athletes.append_child("ATHLETE");
+                a.append_attribute("athleteid") = athleteId;
+                const auto [family, given] = split(clean(s.Namae()), kFullWidthBlank);
+                a.append_attribute("lastname") = family.c_str();
+                a.append_attribute("firstname") = given.c_str();
+                // The reading in Latin letters, where there is one.
+                const std::string kana = clean(s.Kana());
+                const std::size_t fullBlank = kana.find(kFullWidthBlank);
+                const auto [familyKana, givenKana] =
+                    fullBlank < kana.find(' ') ? split(kana, kFullWidthBlank) : split(kana, " ");
+                const std::string familyEn = hepburn::romanise(familyKana);
+                const std::string givenEn = hepburn::romanise(givenKana);
+                if (!familyEn.empty()) a.append_attribute("lastname.en") = familyEn.c_str();
+                if (!familyEn.empty() && !givenEn.empty()) a.append_attribute("firstname.en") = givenEn.c_str();
+                a.append_attribute("gender") = gender.c_str();
+                a.append_attribute("birthdate") = isoDate(birth).c_str();
+                const std::string license = clean(s.Bango());
+                if (!license.empty()) a.append_attribute("license") = license.c_str();
+                if (individual) {
+                    pugi::xml_node entries = a.append_child("ENTRIES");
+                    for (int slot = 0; slot < kEventSlots; ++slot) {
+                        if (isRelay(slot) || !hasTime(s.kiro(slot))) continue;
+                        pugi::xml_node e = entries.append_child("ENTRY");
+                        e.append_attribute("eventid") = slot + 1;
+                        e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
+                        ++summary.entries;
+                    }
+                }
+                writeRelays(s, athleteId);
+            }
         }
+        for (const std::uint32_t k : teamRecords) writeRelays(swimmers[k], 0);
         node.print(writer, "  ", pugi::format_indent, pugi::encoding_utf8, kClubDepth);
     }
     writer.write(skeleton.text.data() + tail, skeleton.text.size() - tail);
