@@ -54,18 +54,17 @@ std::string athleteGender(const SwimmerRecord& s)
     return {};
 }
 
-// A relay is mixed when its record is a mixed team (sei 3 or none), its reserve event is named
-// mixed, or it came from a mixed Lenex relay; else the record's sex.
+// A relay is mixed when its record is a mixed team (sei 3, or no sex at all), its reserve event
+// is named mixed, or it came from a mixed Lenex relay; else the record's sex.
 std::string relayGender(const SwimmerRecord& s, int slot, const ReserveEvents& reserve, const LenexMemory& memory)
 {
     if (slot >= kFirstReserveSlot) {
         const int i = slot - kFirstReserveSlot;
         if ((reserve.yobiKubun(i) + reserve.yobiName(i)).find("混合") != std::string::npos) return "X";
     }
-    if (memory.mixed.count({clean(s.QBango()), slot})) return "X";
-    if (s.sei() == "1") return "M";
-    if (s.sei() == "2") return "F";
-    return "X";
+    if (memory.mixed.count({clean(s.QBango()), slot}) || s.sei() == "3") return "X";
+    const std::string gender = athleteGender(s);
+    return gender.empty() ? "X" : gender;
 }
 
 // The competition days from the first to the last day of the header (at most the ten days the
@@ -194,12 +193,19 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
         if (!events) events = e;
     }
 
-    // An event for every slot that somebody is entered in, in slot order.
+    auto isRelay = [&](int slot) {
+        return isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
+    };
+    // An event for every slot that an entry is written for (an athlete's, or a relay), in slot order.
+    std::vector<bool> used(kEventSlots, false);
+    for (const SwimmerRecord& s : swimmers) {
+        const bool athlete = birthDate(s) != 0 && !athleteGender(s).empty();
+        for (int slot = 0; slot < kEventSlots; ++slot)
+            if (hasTime(s.kiro(slot)) && (athlete || isRelay(slot))) used[static_cast<std::size_t>(slot)] = true;
+    }
     int eventNumber = 0;
     for (int slot = 0; slot < kEventSlots; ++slot) {
-        bool used = false;
-        for (const SwimmerRecord& s : swimmers) used = used || hasTime(s.kiro(slot));
-        if (!used) continue;
+        if (!used[static_cast<std::size_t>(slot)]) continue;
         pugi::xml_node ev = events.append_child("EVENT");
         ev.append_attribute("eventid") = slot + 1;
         ev.append_attribute("number") = ++eventNumber;
@@ -251,9 +257,6 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
     }
     writer.write(skeleton.text.data(), head);
 
-    auto isRelay = [&](int slot) {
-        return isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
-    };
     constexpr unsigned kClubDepth = 4;  // LENEX, MEETS, MEET, CLUBS
     for (const Club& c : clubs) {
         pugi::xml_document clubDoc;

@@ -21,25 +21,33 @@ bool hasCp932Form(std::string_view utf8)
     }
 }
 
-// One transliterator per thread, made on first use (its rules take a few milliseconds to build).
-icu::Transliterator& folder()
+std::unique_ptr<icu::Transliterator> transliterator(const char* rules)
 {
-    thread_local std::unique_ptr<icu::Transliterator> t = [] {
-        UErrorCode error = U_ZERO_ERROR;
-        std::unique_ptr<icu::Transliterator> made(icu::Transliterator::createInstance(
-            "NFKD; [:Nonspacing Mark:] Remove; Any-Latin; Latin-ASCII", UTRANS_FORWARD, error));
-        enforce(U_SUCCESS(error) && made, std::string("ICU の文字変換を準備できません: ") + u_errorName(error));
-        return made;
-    }();
-    return *t;
+    UErrorCode error = U_ZERO_ERROR;
+    std::unique_ptr<icu::Transliterator> made(icu::Transliterator::createInstance(rules, UTRANS_FORWARD, error));
+    enforce(U_SUCCESS(error) && made, std::string("ICU の文字変換を準備できません: ") + u_errorName(error));
+    return made;
 }
 
-std::string foldOne(const std::string& character)
+std::string transliterated(icu::Transliterator& t, const std::string& text)
 {
-    icu::UnicodeString u = icu::UnicodeString::fromUTF8(character);
-    folder().transliterate(u);
+    icu::UnicodeString u = icu::UnicodeString::fromUTF8(text);
+    t.transliterate(u);
     std::string out;
     u.toUTF8String(out);
+    return out;
+}
+
+// The base letters: the decomposition without its combining marks (é -> e, ά -> α); where that
+// has no CP932 form either, the Latin letters ICU gives it (ß -> ss, Ł -> L, – -> -).
+// One transliterator of each per thread, made on first use (building their rules takes a while).
+std::string foldOne(const std::string& character)
+{
+    thread_local std::unique_ptr<icu::Transliterator> base =
+        transliterator("NFKD; [:Nonspacing Mark:] Remove; NFC");
+    thread_local std::unique_ptr<icu::Transliterator> latin = transliterator("Any-Latin; Latin-ASCII");
+    std::string out = transliterated(*base, character);
+    if (out.empty() || !hasCp932Form(out)) out = transliterated(*latin, out.empty() ? character : out);
     // What the decomposition leaves without a CP932 form (emoji, scripts without a Latin form).
     std::string fitting;
     for (char32_t c : toUtf32(out)) {
