@@ -47,7 +47,13 @@ TEST(CliLenex, ExportsIntoTheTransferFolderAndImportsBack)
     makeEntry(t.dir() / "TEAM.zep", 2);
     makeEntry(t.dir() / "BACK.zep", 0);
 
+    // The city is needed once; the entry file keeps it.
     auto r = tolvRun({"export", "lenex", (t.dir() / "TEAM.zep").string(), "--zip"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("開催地の市町村名がありません。--city で指定してください"), std::string::npos) << r.err;
+    r = tolvRun({"export", "lenex", (t.dir() / "TEAM.zep").string(), "--city", "横浜市"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = tolvRun({"export", "lenex", (t.dir() / "TEAM.zep").string(), "--zip"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find((transfer / "TEAM.lxf").string()), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("選手 2 人"), std::string::npos) << r.out;
@@ -60,7 +66,24 @@ TEST(CliLenex, ExportsIntoTheTransferFolderAndImportsBack)
     ASSERT_EQ(back.header().total(), 2);
     EXPECT_EQ(back.swimmerAt(2).Namae(), "選手　2         ");
     EXPECT_EQ(back.swimmerAt(2).kiro(2), 10002);
+    EXPECT_EQ(back.header().zigyo(), "TEAM    ");  // an empty file takes the meet
     back.close();
+    EXPECT_NE(readBytes(transfer / "TEAM.lef").find("city=\"横浜市\""), std::string::npos);
+
+    // Into a file with swimmers the header changes only with --header.
+    makeEntry(t.dir() / "MORE.zep", 1);
+    for (const char* flag : {"", "--header"}) {
+        std::vector<std::string> args = {"import", "lenex", (t.dir() / "MORE.zep").string(), "TEAM.lxf"};
+        if (*flag) args.push_back(flag);
+        r = tolvRun(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EntryStore more;
+        more.openEntryFile(t.dir() / "MORE.zep", EntryStore::Access::Read);
+        EXPECT_EQ(more.header().zigyo(), *flag ? "TEAM    " : "MORE    ") << flag;
+    }
+    r = tolvRun({"import", "lenex", "--help"});
+    EXPECT_NE(r.out.find("--header"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("大会名・場所・期日・基準日・水路をLenexファイルの大会で置き換えます"), std::string::npos) << r.out;
 
     // A missing file and a missing argument fail without touching the entry file.
     const std::string before = readBytes(t.dir() / "BACK.zep");
