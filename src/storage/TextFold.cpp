@@ -7,6 +7,7 @@
 #include <unicode/unistr.h>
 
 #include <memory>
+#include <unordered_map>
 
 namespace tolv {
 namespace {
@@ -65,27 +66,31 @@ FoldedText foldToCp932(std::string_view utf8)
     FoldedText r;
     bool plain = true;
     for (unsigned char c : utf8)
-        if (c < 0x20 || c == 0x7F || c >= 0x80) plain = false;
-    if (plain || (hasCp932Form(utf8) && [&] {
-            for (char32_t c : toUtf32(utf8))
-                if (isControlCharacter(c)) return false;
-            return true;
-        }())) {
+        if (c < 0x20 || c >= 0x7F) plain = false;
+    if (plain) {
         r.text = std::string(utf8);
         return r;
     }
+    // What each character becomes, worked out once per thread: a file repeats its letters.
+    thread_local std::unordered_map<char32_t, std::pair<std::string, bool>> known;  // text, folded
+    r.text.reserve(utf8.size());
     for (char32_t c : toUtf32(utf8)) {
         if (isControlCharacter(c)) {
             r.controls = true;
             continue;
         }
-        const std::string piece = fromUtf32(std::u32string_view(&c, 1));
-        if (c < 0x80 || hasCp932Form(piece)) {
-            r.text += piece;
-        } else {
-            r.text += foldOne(piece);
-            r.folded = true;
+        if (c < 0x80) {
+            r.text += static_cast<char>(c);
+            continue;
         }
+        auto it = known.find(c);
+        if (it == known.end()) {
+            const std::string piece = fromUtf32(std::u32string_view(&c, 1));
+            const bool fits = hasCp932Form(piece);
+            it = known.emplace(c, std::pair{fits ? piece : foldOne(piece), !fits}).first;
+        }
+        r.folded = r.folded || it->second.second;
+        r.text += it->second.first;
     }
     return r;
 }
