@@ -1,4 +1,6 @@
 // tolv export lenex / tolv import lenex, run as a user runs them.
+#include "exchange/LenexConformance.h"
+#include "exchange/LenexWorld.h"
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
 #include "platform/Paths.h"
@@ -93,4 +95,20 @@ TEST(CliLenex, ExportsIntoTheTransferFolderAndImportsBack)
     r = tolvRun({"import", "lenex", (t.dir() / "BACK.zep").string()});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(readBytes(t.dir() / "BACK.zep"), before);
+}
+
+TEST(CliLenex, AResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
+{
+    TempTree t;
+    tolvtest::writeBytes(t.dir() / "world.lef", tolvtest::kLenexWorld);
+    ASSERT_EQ(tolvRun({"new", (t.dir() / "W.zep").string()}).exitCode, 0);
+    auto r = tolvRun({"import", "lenex", (t.dir() / "W.zep").string(), (t.dir() / "world.lef").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* part : {"6 人を追加しました", "文字を基本の文字に置き換えた選手（氏名・所属） 4 件", "欄の長さで切った選手 2 件",
+                             "タイムにしなかったエントリー・結果 4 件", "取り込まなかったエントリー・結果", "制御文字を取り除いた行: 52"})
+        EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+    // The city came with the file: no --city needed.
+    r = tolvRun({"export", "lenex", (t.dir() / "W.zep").string(), "--to", t.dir().string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(tolvtest::lenexFaults(readBytes(t.dir() / "W.lef")), std::vector<std::string>{});
 }
