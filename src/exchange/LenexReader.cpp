@@ -835,7 +835,7 @@ std::string describeImport(const ImportResult& r, const fs::path& file)
     list(m, "氏名・所属を欄の長さで切った選手", r.cut);
     list(m, "記録の状態（失格・棄権など）があり、タイムにしなかったエントリー・結果", r.statuses);
     list(m, "この申込ファイルにない種目のため取り込まなかったエントリー・結果", r.notTaken);
-    list(m, "団体コードを付けたクラブ（Lenex の設定に記録しました）", r.codedClubs);
+    list(m, "団体コードを付けたクラブ（申込ファイルの隣の .lenex に記録しました）", r.codedClubs);
     if (!r.controlLines.empty()) {
         m += "\n制御文字を取り除いた行:";
         for (std::size_t i = 0; i < r.controlLines.size() && i < 20; ++i) m += " " + std::to_string(r.controlLines[i]);

@@ -157,8 +157,10 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
     lenex.append_attribute("version") = "3.0";
     pugi::xml_node constructor = lenex.append_child("CONSTRUCTOR");
     constructor.append_attribute("name") = "tolvsys";
-    constructor.append_attribute("registration") =
-        (options.settings.registration.empty() ? clean(header.zigyo()) : options.settings.registration).c_str();
+    // Registered to: the organisation set for this installation, else the meet's own name.
+    std::string registration = options.settings.registration.empty() ? clean(header.zigyo()) : options.settings.registration;
+    if (registration.empty()) registration = "tolvsys";
+    constructor.append_attribute("registration") = registration.c_str();
     constructor.append_attribute("version") = "3.26";
     pugi::xml_node contact = constructor.append_child("CONTACT");
     contact.append_attribute("name") = "tolvsys";
