@@ -144,7 +144,10 @@ Scan scanDocument(std::string& xml, Fail&& tooDeep)
         }
         if (c == '&') {
             if (auto ref = characterReference(r, end); ref && isControlCharacter(ref->second)) {
-                noteControl();
+                // A line end or tab written as a reference (multi-line texts) is a blank, as the
+                // parser makes of raw ones in attribute values; other controls are dropped.
+                if (ref->second == '\t' || ref->second == '\n' || ref->second == '\r') *w++ = ' ';
+                else noteControl();
                 r += ref->first;
                 continue;
             }
@@ -373,6 +376,7 @@ ImportResult Reader::read()
         }
     }
     std::sort(out_.controlLines.begin(), out_.controlLines.end());
+    out_.controlLines.erase(std::unique(out_.controlLines.begin(), out_.controlLines.end()), out_.controlLines.end());
     for (const SwimmerRecord& s : out_.swimmers)
         for (int slot = 0; slot < kEventSlots; ++slot) {
             const std::int32_t v = s.kiro(slot);

@@ -49,7 +49,7 @@ inline const char* const kLenexWorld = R"(<?xml version="1.0" encoding="UTF-8"?>
               </ENTRIES>
               <RESULTS>
                 <RESULT resultid="1" eventid="11" swimtime="00:00:57.80" heatid="1101" />
-                <RESULT resultid="2" eventid="12" swimtime="00:00:57.20" />
+                <RESULT resultid="2" eventid="12" swimtime="00:00:57.20" comment="Finale&#10;neuer Rekord" />
                 <RESULT resultid="3" eventid="13" swimtime="00:00:19.50" />
                 <RESULT resultid="4" eventid="22" swimtime="NT" status="DSQ" />
               </RESULTS>
