@@ -117,7 +117,7 @@ Scan scanDocument(std::string& xml, Fail&& tooDeep)
         if (scan.controlLines.empty() || scan.controlLines.back() != line) scan.controlLines.push_back(line);
     };
     auto copyUntil = [&](const char*& r, std::string_view stop) {
-        // Markup that holds no elements (comments, CDATA, declarations): copied as it is.
+        // Markup that holds no elements (comments, CDATA, declarations): copied but for controls.
         while (r < end) {
             if (static_cast<std::size_t>(end - r) >= stop.size() && std::memcmp(r, stop.data(), stop.size()) == 0) {
                 std::memmove(w, r, stop.size());
@@ -125,7 +125,13 @@ Scan scanDocument(std::string& xml, Fail&& tooDeep)
                 r += stop.size();
                 return;
             }
-            if (*r == '\n') ++line;
+            const auto c = static_cast<unsigned char>(*r);
+            if (c == '\n') ++line;
+            if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
+                noteControl();
+                ++r;
+                continue;
+            }
             *w++ = *r++;
         }
     };
