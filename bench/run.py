@@ -77,7 +77,7 @@ def prepare(build, n):
         for name in ("federation.zep", "federation.zed"):
             shutil.copy2(os.path.join(d, "entry", name), os.path.join(pristine, name))
         shutil.copy2(entry, os.path.join(d, "source.zep"))
-        subprocess.run([tolv, "export", "lenex", entry, "--to", d], env=env, check=True,
+        subprocess.run([tolv, "export", "lenex", entry, "--to", d, "--city", "Tokyo"], env=env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return d, entry, pristine, env
 

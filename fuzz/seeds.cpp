@@ -47,8 +47,8 @@ int main(int argc, char** argv)
     {
         tolv::EntryStore store;
         store.openEntryFile(demo / "entry" / "sample.zep", tolv::EntryStore::Access::Read);
-        tolv::lenex::exportLenex(store, out / "lenex" / "sample.lef", false);
-        tolv::lenex::exportLenex(store, out / "lenex" / "sample.lxf", true);
+        tolv::lenex::exportLenex(store, out / "lenex" / "sample.lef", false, "Tokyo", out / "control");
+        tolv::lenex::exportLenex(store, out / "lenex" / "sample.lxf", true, "Tokyo", out / "control");
     }
     std::cout << out.string() << "\n";
     return 0;

@@ -175,6 +175,7 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
         }
         if (u.required) o->required();
         if (const char* d = optionDescription(name, u.name)) o->description(d);
+        else if (const char* about = lenexOptionHelp(u.name)) o->description(about);
         declared.emplace_back(&u, o);
     }
     std::vector<UsageOption> guessed;  // options of a variant that declares none

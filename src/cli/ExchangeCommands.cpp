@@ -18,7 +18,8 @@ struct Format {
 
 // Exports: `--to DIR` (default: the transfer folder of dr_ten.ctl).
 const Format kExports[] = {
-    {"lenex", cmdExportLenex, "[--zip]"},  // --zip: the .lxf archive instead of the .lef file
+    // --zip: the .lxf archive instead of the .lef file; --city: the meet's city (kept for ENTRY)
+    {"lenex", cmdExportLenex, "[--zip] [--city NAME]"},
     // --master: the registration root holding the team registers (default: dr_tor.ctl).
     {"scm-link", cmdExportScmLink, "[--master DIR]"},
     {"scm-media", cmdExportScmMedia, "[--master DIR]"},
@@ -35,7 +36,8 @@ const Format kExports[] = {
 
 // Imports: `--from DIR` (default: the transfer folder of dr_ten.ctl).
 const Format kImports[] = {
-    {"lenex", cmdImportLenex, "FILE"},  // FILE: a .lef or .lxf file
+    // FILE: a .lef or .lxf file; --header: the meet replaces the header of ENTRY with swimmers
+    {"lenex", cmdImportLenex, "FILE [--header]"},
     {"scm", cmdImportScm, ""},
     {"swm", cmdImportSwm, ""},
     {"web", cmdImportWeb, ""},

@@ -1,4 +1,4 @@
-// tolv export lenex ENTRY [--to DIR] [--zip] / tolv import lenex ENTRY FILE [--from DIR]
+// tolv export lenex ENTRY [--to DIR] [--zip] [--city NAME] / tolv import lenex ENTRY FILE [--from DIR] [--header]
 #include "cli/Commands.h"
 #include "exchange/LenexReader.h"
 #include "exchange/LenexWriter.h"
@@ -24,15 +24,27 @@ fs::path transferFolder(const Context& ctx, const char* option)
 
 } // namespace
 
+const char* lenexOptionHelp(const std::string& option)
+{
+    if (option == "--city") return "大会の開催地（市町村名）。申込ファイルごとに記録され、次からは省略できます";
+    if (option == "--header") return "選手のいる申込ファイルでも、大会名・場所・期日・基準日・水路をLenexファイルの大会で置き換えます";
+    if (option == "--zip") return "zip 形式の .lxf で書き出します";
+    return nullptr;
+}
+
 int cmdExportLenex(Context& ctx)
 {
     const fs::path entry = ctx.args.need(0, "ENTRY");
     const bool zip = ctx.args.flag("--zip");
     const fs::path folder = transferFolder(ctx, "--to");
     enforce(fs::is_directory(folder), "転送先フォルダがありません: " + folder.string());
+    const std::string city = ctx.args.option("--city").value_or("");
+    enforce(!city.empty() || !lenex::rememberedCity(entry).empty(),
+            "開催地の市町村名がありません。--city で指定してください（申込ファイルごとに記録され、次からは省略できます）");
     EntryStore store;
     store.openEntryFile(entry, EntryStore::Access::Read);
-    const lenex::ExportResult r = lenex::exportLenex(store, lenex::defaultExportPath(folder, entry, zip), zip);
+    const lenex::ExportResult r =
+        lenex::exportLenex(store, lenex::defaultExportPath(folder, entry, zip), zip, city, ctlDir());
     ctx.out << lenex::describeExport(r) << "\n";
     return 0;
 }
@@ -47,7 +59,10 @@ int cmdImportLenex(Context& ctx)
         file = transferFolder(ctx, "--from") / file;
     EntryStore store;
     store.openEntryFile(entry, EntryStore::Access::Write);
-    const lenex::ImportResult r = lenex::importLenex(store, file);
+    lenex::ImportOptions options;
+    const bool header = ctx.args.flag("--header");
+    options.takeHeader = [header](const lenex::MeetInfo&) { return header; };
+    const lenex::ImportResult r = lenex::importLenex(store, file, options);
     ctx.out << lenex::describeImport(r, file) << "\n";
     return 0;
 }

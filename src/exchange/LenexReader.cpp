@@ -1,10 +1,13 @@
 #include "exchange/LenexReader.h"
 
+#include "exchange/Hepburn.h"
 #include "exchange/LenexCodes.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
+#include "storage/HeaderEdit.h"
+#include "storage/TextFold.h"
 
 #include <pugixml.hpp>
 #include <zip.h>
@@ -19,6 +22,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 
 namespace tolv::lenex {
 namespace {
@@ -34,13 +38,6 @@ void releaseFreedMemory()
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif
-}
-
-// An ENTRY or RESULT without a status, or with the status of an exhibition swim.
-bool counts(const pugi::xml_node& n)
-{
-    const std::string status = n.attribute("status").value();
-    return status.empty() || status == "EXH";
 }
 
 // Which bytes of a document are line feeds, one bit each, taken before the document is parsed in
@@ -70,23 +67,205 @@ private:
     std::size_t size_;
 };
 
+// Elements deeper than this are no Lenex (its deepest paths, a relay result's positions with
+// their meet info, are about a dozen levels): such a file is refused before any tree is built.
+constexpr int kMaxDepth = 48;
+
+const char* const kFullWidthBlank = "\xE3\x80\x80";
+
+// A character reference "&#N;" / "&#xH;" at `p` (before `end`): its length and code point.
+std::optional<std::pair<std::size_t, std::uint32_t>> characterReference(const char* p, const char* end)
+{
+    if (end - p < 4 || p[0] != '&' || p[1] != '#') return std::nullopt;
+    const bool hex = p[2] == 'x';
+    std::uint64_t v = 0;
+    const char* q = p + (hex ? 3 : 2);
+    const char* first = q;
+    for (; q < end && q - p < 16; ++q) {
+        const char c = *q;
+        int d;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else break;
+        v = v * (hex ? 16 : 10) + static_cast<std::uint64_t>(d);
+    }
+    if (q == first || q >= end || *q != ';' || v > 0x10FFFF) return std::nullopt;
+    return std::pair{static_cast<std::size_t>(q + 1 - p), static_cast<std::uint32_t>(v)};
+}
+
+// What a first look at the bytes found, before they are parsed.
+struct Scan {
+    std::size_t athletes = 0;
+    std::vector<int> controlLines;
+};
+
+// One pass over the document before it is parsed: control characters (raw, and as character
+// references, which would cut a text at a NUL) are taken out of the bytes, their lines noted
+// (no line feed is taken out, so lines stay those of the file); the nesting depth is checked and
+// the athletes are counted. Throws `tooDeep(line)` for a document nested deeper than kMaxDepth.
+template <typename Fail>
+Scan scanDocument(std::string& xml, Fail&& tooDeep)
+{
+    Scan scan;
+    char* const begin = xml.data();
+    const char* const end = begin + xml.size();
+    char* w = begin;
+    int line = 1;
+    int depth = 0;
+    auto noteControl = [&] {
+        if (scan.controlLines.empty() || scan.controlLines.back() != line) scan.controlLines.push_back(line);
+    };
+    auto copyUntil = [&](const char*& r, std::string_view stop) {
+        // Markup that holds no elements (comments, CDATA, declarations): copied but for controls.
+        while (r < end) {
+            if (static_cast<std::size_t>(end - r) >= stop.size() && std::memcmp(r, stop.data(), stop.size()) == 0) {
+                std::memmove(w, r, stop.size());
+                w += stop.size();
+                r += stop.size();
+                return;
+            }
+            const auto c = static_cast<unsigned char>(*r);
+            if (c == '\n') ++line;
+            if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
+                noteControl();
+                ++r;
+                continue;
+            }
+            *w++ = *r++;
+        }
+    };
+    for (const char* r = begin; r < end;) {
+        const auto c = static_cast<unsigned char>(*r);
+        if (c == '\n') ++line;
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
+            noteControl();
+            ++r;
+            continue;
+        }
+        if (c == 0xC2 && r + 1 < end && static_cast<unsigned char>(r[1]) >= 0x80 && static_cast<unsigned char>(r[1]) <= 0x9F) {
+            noteControl();  // C1 controls in UTF-8
+            r += 2;
+            continue;
+        }
+        if (c == '&') {
+            if (auto ref = characterReference(r, end); ref && isControlCharacter(ref->second)) {
+                // A line end or tab written as a reference (multi-line texts) is a blank, as the
+                // parser makes of raw ones in attribute values; other controls are dropped.
+                if (ref->second == '\t' || ref->second == '\n' || ref->second == '\r') *w++ = ' ';
+                else noteControl();
+                r += ref->first;
+                continue;
+            }
+        }
+        if (c == '<' && r + 1 < end) {
+            if (std::string_view(r, std::min<std::size_t>(4, end - r)) == "<!--") {
+                copyUntil(r, "-->");
+                continue;
+            }
+            if (std::string_view(r, std::min<std::size_t>(9, end - r)) == "<![CDATA[") {
+                copyUntil(r, "]]>");
+                continue;
+            }
+            if (r[1] == '?' || r[1] == '!') {
+                copyUntil(r, ">");
+                continue;
+            }
+            if (r[1] == '/') {
+                --depth;
+            } else {
+                // A start tag: its name, then to its end outside quoted values.
+                const char* n = r + 1;
+                while (n < end && *n != ' ' && *n != '\t' && *n != '\n' && *n != '\r' && *n != '/' && *n != '>') ++n;
+                if (std::string_view(r + 1, static_cast<std::size_t>(n - r - 1)) == "ATHLETE") ++scan.athletes;
+                char quote = 0;
+                const char* q = n;
+                for (; q < end; ++q) {
+                    if (quote) {
+                        if (*q == quote) quote = 0;
+                    } else if (*q == '"' || *q == '\'') {
+                        quote = *q;
+                    } else if (*q == '>') {
+                        break;
+                    }
+                }
+                if (q < end && q[-1] != '/' && ++depth > kMaxDepth) tooDeep(line);
+            }
+        }
+        *w++ = *r++;
+    }
+    xml.resize(static_cast<std::size_t>(w - begin));
+    return scan;
+}
+
+bool isUtf16Or32(std::string_view b)
+{
+    if (b.size() >= 2 && ((b[0] == '\xFE' && b[1] == '\xFF') || (b[0] == '\xFF' && b[1] == '\xFE'))) return true;
+    for (std::size_t i = 0; i < b.size() && i < 4; ++i)
+        if (b[i] == '\0') return true;
+    return false;
+}
+
+// The Japanese names a reserve event may carry for a swim style ("25mバタフライキック", "25mキック").
+std::vector<std::string> japaneseNames(const std::string& stroke, int distance, int relaycount, const std::string& technique)
+{
+    static const std::map<std::string, std::string> strokes = {
+        {"FREE", "自由形"}, {"BACK", "背泳ぎ"}, {"BREAST", "平泳ぎ"}, {"FLY", "バタフライ"}, {"MEDLEY", "個人メドレー"}};
+    static const std::map<std::string, std::string> techniques = {
+        {"KICK", "キック"}, {"PULL", "プル"}, {"DIVE", "潜水"}, {"GLIDE", "けのび"}, {"START", "スタート"}, {"TURN", "ターン"}};
+    std::vector<std::string> out;
+    const std::string metres = std::to_string(relaycount > 1 ? distance * relaycount : distance) + "m";
+    const std::string tech = techniques.count(technique) ? techniques.at(technique) : technique;
+    if (relaycount > 1) {
+        out.push_back(metres + (stroke == "MEDLEY" ? "メドレーリレー" : "リレー") + tech);
+    } else if (strokes.count(stroke)) {
+        out.push_back(metres + strokes.at(stroke) + tech);
+        if (!tech.empty()) out.push_back(metres + tech);
+    }
+    return out;
+}
+
+// How an event is named in the lists of what was not taken.
+std::string styleText(const std::string& stroke, int distance, int relaycount, const std::string& technique,
+                      const std::string& name)
+{
+    if (stroke == "UNKNOWN" && !name.empty()) return name;
+    std::string s = relaycount > 1 ? std::to_string(relaycount) + "x" + std::to_string(distance) + "m "
+                                   : std::to_string(distance) + "m ";
+    s += stroke;
+    if (!technique.empty()) s += " " + technique;
+    return s;
+}
+
+std::string yyyymmdd(std::int32_t d) { return std::to_string(d); }
+
+struct EventInfo {
+    int slot = -1;  // -1: no event of the entry file
+    std::string text;
+};
+
 class Reader {
 public:
     // `xml` is parsed in place: its bytes are changed and must outlive the reading.
-    Reader(std::string& xml, const std::string& fileName, const EntryHeader& header, const ReserveEvents& reserve)
-        : xml_(xml), lines_(xml), fileName_(fileName), header_(header), reserve_(reserve)
+    Reader(std::string& xml, const std::string& fileName, const EntryHeader& header, const ReserveEvents& reserve,
+           const ImportOptions& options, const LenexMemory& memory)
+        : xml_(xml), fileName_(fileName), header_(header), reserve_(reserve), options_(options)
     {
+        out_.memory = memory;
     }
 
     ImportResult read();
 
 private:
-    [[noreturn]] void fail(std::ptrdiff_t offset, const std::string& why) const
+    [[noreturn]] void failAtLine(int line, const std::string& why) const
     {
-        int line = 1;
-        if (offset > 0) line += static_cast<int>(lines_.before(static_cast<std::size_t>(offset)));
         throw TolvError("Lenexファイルを読めません: " + fileName_ + " " + std::to_string(line) + "行目: " + why);
     }
+    int lineOf(std::ptrdiff_t offset) const
+    {
+        return 1 + (offset > 0 && lines_ ? static_cast<int>(lines_->before(static_cast<std::size_t>(offset))) : 0);
+    }
+    [[noreturn]] void fail(std::ptrdiff_t offset, const std::string& why) const { failAtLine(lineOf(offset), why); }
     [[noreturn]] void fail(const pugi::xml_node& at, const std::string& why) const { fail(at.offset_debug(), why); }
 
     std::string need(const pugi::xml_node& n, const char* attribute) const
@@ -96,41 +275,57 @@ private:
         return a.value();
     }
 
+    void readMeet(const pugi::xml_node& meet);
     void readEvents(const pugi::xml_node& meet);
+    void takeReserveEvents(const pugi::xml_node& meet);
     void readClub(const pugi::xml_node& club);
     SwimmerRecord readAthlete(const pugi::xml_node& athlete, const std::string& team, const std::string& shozoku,
-                              const std::string& shozokuKana);
-    // The slot of an ENTRY's or RESULT's event; nothing (and counted) when the event is unknown.
-    std::optional<int> slotOf(const pugi::xml_node& n);
-    // The time of an ENTRY: its entrytime, or 参加 when it has none or "NT".
-    std::int32_t entryTime(const pugi::xml_node& entry) const;
-    // The swimtime of a RESULT without a status (or EXH); nothing for NT, another status or no time.
-    std::optional<std::int32_t> resultTime(const pugi::xml_node& result) const;
-    // Entry times, with the fastest result where the entry gave no time.
-    std::map<int, std::int32_t> times(const pugi::xml_node& owner);
+                              const std::string& shozokuKana, const std::string& clubLabel, bool clubFolded,
+                              bool clubCut);
+    const EventInfo* eventOf(const pugi::xml_node& n);
+    // One time per slot by the rule above; `who` names the athlete or relay in the lists.
+    std::map<int, std::int32_t> times(const pugi::xml_node& owner, const std::string& who);
     std::string carrierOf(const pugi::xml_node& relay, const pugi::xml_node& entryOrResult) const;
-
-    template <typename Set>
-    void setText(const pugi::xml_node& at, SwimmerRecord& s, Set set, const std::string& value) const
-    {
-        try {
-            (s.*set)(value);
-        } catch (const TolvError& e) {
-            fail(at, e.what());
-        }
-    }
+    // Text folded into CP932; `folded` set when a character was folded, the line noted for
+    // control characters that reached the value.
+    std::string fold(const pugi::xml_node& at, const std::string& text, bool& folded);
 
     std::string& xml_;
-    LineFeeds lines_;
+    std::optional<LineFeeds> lines_;
     std::string fileName_;
-    const EntryHeader& header_;
-    const ReserveEvents& reserve_;
-    std::map<std::string, int> events_;  // eventid -> slot, -1 for an event the entry file has not
+    EntryHeader header_;
+    ReserveEvents reserve_;
+    const ImportOptions& options_;
+    std::map<std::string, EventInfo> events_;  // eventid -> event
+    std::set<std::string> teamCodes_;           // given to a club of this file
     ImportResult out_;
 };
 
+std::string Reader::fold(const pugi::xml_node& at, const std::string& text, bool& folded)
+{
+    FoldedText f = foldToCp932(text);
+    folded = folded || f.folded;
+    if (f.controls) {
+        const int line = lineOf(at.offset_debug());
+        if (std::find(out_.controlLines.begin(), out_.controlLines.end(), line) == out_.controlLines.end())
+            out_.controlLines.push_back(line);
+    }
+    return std::move(f.text);
+}
+
 ImportResult Reader::read()
 {
+    enforce(!isUtf16Or32(xml_), "Lenexファイルを読めません: " + fileName_ + " (UTF-8 ではありません)");
+    const Scan scan = scanDocument(xml_, [&](int line) {
+        failAtLine(line, "要素の入れ子が深すぎます（" + std::to_string(kMaxDepth) + " 段まで）");
+    });
+    out_.controlLines = scan.controlLines;
+    const long long total = std::max(0, header_.total());
+    enforce(total + static_cast<long long>(scan.athletes) <= kMaxSwimmers,
+            "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " + std::to_string(total) +
+                " 人、Lenexファイルに " + std::to_string(scan.athletes) + " 人）: " + fileName_);
+    lines_.emplace(xml_);
+
     pugi::xml_document doc;
     // In place: the document's strings point into the bytes read, which are not copied again.
     const pugi::xml_parse_result parsed =
@@ -140,12 +335,34 @@ ImportResult Reader::read()
     if (!lenex) fail(doc.first_child(), "LENEX 要素がありません");
     pugi::xml_node meets = lenex.child("MEETS");
     if (!meets.child("MEET")) fail(meets ? meets : lenex, "MEET 要素がありません");
+
+    readMeet(meets.child("MEET"));
+    const MeetInfo& m = out_.meet;
+    const bool take = m.firstDay != 0 && (total == 0 || (options_.takeHeader && options_.takeHeader(m)));
+    if (take) {
+        EntryHeader h = header_;
+        bool folded = false;
+        const std::string name = fold(meets.child("MEET"), m.name, folded);
+        const std::string venue = fold(meets.child("MEET"), m.venue, folded);
+        if (!name.empty()) h.setZigyo(name);
+        if (cp932Length(name) > 8) out_.headerNotes.push_back("大会名を8バイトで切りました: " + m.name);
+        if (!venue.empty()) h.setBasho(venue);
+        if (cp932Length(venue) > 12) out_.headerNotes.push_back("場所を12バイトで切りました: " + m.venue);
+        setHeaderDate(h, HeaderDate::First, yyyymmdd(m.firstDay));
+        setHeaderDate(h, HeaderDate::Last, yyyymmdd(m.lastDay));
+        if (m.ageDate != 0) setHeaderDate(h, HeaderDate::Reference, yyyymmdd(m.ageDate));
+        if (m.course == "LCM") h.setCourse(0);
+        else if (m.course == "SCM") h.setCourse(1);
+        else if (!m.course.empty()) out_.headerNotes.push_back("コース " + m.course + " は長水・短水のどちらでもないので水路はそのままです");
+        header_ = h;
+        out_.header = h;
+        takeReserveEvents(meets.child("MEET"));
+        if (!m.city.empty()) out_.memory.city = m.city;
+        out_.memory.nation = (m.nation == "JPN" || m.nation.empty()) ? std::string() : m.nation;
+    }
+
     // One record per athlete, allocated once.
-    std::size_t athletes = 0;
-    for (pugi::xml_node meet : meets.children("MEET"))
-        for (pugi::xml_node club : meet.child("CLUBS").children("CLUB"))
-            for (pugi::xml_node a : club.child("ATHLETES").children("ATHLETE")) (void)a, ++athletes;
-    out_.swimmers.reserve(athletes);
+    out_.swimmers.reserve(scan.athletes);
     for (pugi::xml_node meet : meets.children("MEET")) {
         events_.clear();
         readEvents(meet);
@@ -164,7 +381,83 @@ ImportResult Reader::read()
             club = next;
         }
     }
+    std::sort(out_.controlLines.begin(), out_.controlLines.end());
+    out_.controlLines.erase(std::unique(out_.controlLines.begin(), out_.controlLines.end()), out_.controlLines.end());
+    for (const SwimmerRecord& s : out_.swimmers)
+        for (int slot = 0; slot < kEventSlots; ++slot) {
+            const std::int32_t v = s.kiro(slot);
+            if (v == kMarkEntered) ++out_.entered;
+            else if (v != 0) ++out_.times;
+        }
+    out_.unknownEvents = static_cast<int>(out_.notTaken.size());
     return std::move(out_);
+}
+
+void Reader::readMeet(const pugi::xml_node& meet)
+{
+    MeetInfo& m = out_.meet;
+    m.name = meet.attribute("name").value();
+    m.city = meet.attribute("city").value();
+    m.nation = meet.attribute("nation").value();
+    m.course = meet.attribute("course").value();
+    const std::string facility = meet.child("FACILITY").attribute("name").value();
+    const std::string pool = meet.child("POOL").attribute("name").value();
+    m.venue = !facility.empty() ? facility : !pool.empty() ? pool : m.city;
+    if (m.city.empty()) m.city = meet.child("FACILITY").attribute("city").value();
+    for (pugi::xml_node session : meet.child("SESSIONS").children("SESSION")) {
+        const std::int32_t d = dateOfIso(session.attribute("date").value());
+        if (d == 0) continue;
+        if (m.firstDay == 0 || d < m.firstDay) m.firstDay = d;
+        if (d > m.lastDay) m.lastDay = d;
+        if (m.course.empty()) m.course = session.attribute("course").value();
+    }
+    // The age date: type DATE (and the federations' own types) that date; YEAR counts years
+    // only, so the last day of its year; none: the first session's year, as the format's default.
+    pugi::xml_node age = meet.child("AGEDATE");
+    const std::int32_t value = dateOfIso(age.attribute("value").value());
+    const std::string type = age.attribute("type").value();
+    if (age && type == "YEAR") {
+        const std::int32_t year = value != 0 ? value / 10000 : m.firstDay / 10000;
+        if (year != 0) m.ageDate = year * 10000 + 1231;
+    } else if (age && value != 0) {
+        m.ageDate = value;
+    } else if (m.firstDay != 0) {
+        m.ageDate = m.firstDay / 10000 * 10000 + 1231;
+    }
+}
+
+// The file's reserve events as this program writes them (stroke UNKNOWN, code 80..94, name
+// "category name") go into the places of the entry file's reserve events that are empty.
+void Reader::takeReserveEvents(const pugi::xml_node& meet)
+{
+    ReserveEvents r = reserve_;
+    bool changed = false;
+    for (pugi::xml_node session : meet.child("SESSIONS").children("SESSION"))
+        for (pugi::xml_node ev : session.child("EVENTS").children("EVENT")) {
+            pugi::xml_node style = ev.child("SWIMSTYLE");
+            const std::string code = style.attribute("code").value();
+            const std::string name = style.attribute("name").value();
+            if (std::string(style.attribute("stroke").value()) != "UNKNOWN" || code.size() != 2 || name.empty()) continue;
+            const auto slot = slotOfCode(code);
+            if (!slot || *slot < kFirstReserveSlot) continue;
+            const int i = *slot - kFirstReserveSlot;
+            if (!clean(r.yobiKubun(i)).empty() || !clean(r.yobiName(i)).empty()) continue;
+            const std::size_t blank = name.find(' ');
+            bool folded = false;
+            const std::string kubun = blank == std::string::npos ? std::string() : fold(style, name.substr(0, blank), folded);
+            const std::string event = fold(style, blank == std::string::npos ? name : name.substr(blank + 1), folded);
+            if (cp932Length(kubun) > 8 || cp932Length(event) > 16) {
+                out_.headerNotes.push_back("予備種目の名前が長すぎるので入れていません: " + name);
+                continue;
+            }
+            r.setYobiKubun(i, kubun);
+            r.setYobiName(i, event);
+            r.setYobiRelay(i, style.attribute("relaycount").as_int(1) > 1 ? "1" : "0");
+            changed = true;
+        }
+    if (!changed) return;
+    reserve_ = r;
+    out_.reserve = r;
 }
 
 void Reader::readEvents(const pugi::xml_node& meet)
@@ -178,72 +471,103 @@ void Reader::readEvents(const pugi::xml_node& meet)
             const int distance = style.attribute("distance").as_int(-1);
             const int relaycount = style.attribute("relaycount").as_int(-1);
             if (distance < 0 || relaycount < 1) fail(style, "SWIMSTYLE の distance か relaycount が正しくありません");
-            int slot = slotOfStyle(stroke, distance, relaycount).value_or(-1);
+            const std::string technique = style.attribute("technique").value();
+            const std::string name = style.attribute("name").value();
+            // Only the whole stroke is a standard event; a kick or pull event is another.
+            int slot = technique.empty() ? slotOfStyle(stroke, distance, relaycount).value_or(-1) : -1;
             const std::string code = style.attribute("code").value();
             if (slot < 0 && code.size() == 2) {
                 const auto reserveSlot = slotOfCode(code);
                 if (reserveSlot && *reserveSlot >= kFirstReserveSlot) {
                     const int i = *reserveSlot - kFirstReserveSlot;
-                    if (style.attribute("name").value() == reserveStyleName(reserve_, i) &&
-                        (relaycount > 1) == reserve_.isRelay(i))
+                    if (name == reserveStyleName(reserve_, i) && (relaycount > 1) == reserve_.isRelay(i))
                         slot = *reserveSlot;
                 }
             }
-            events_[id] = slot;
+            if (slot < 0) {
+                // A reserve event of the same name (its own, or the Japanese name of the style).
+                std::vector<std::string> names = japaneseNames(stroke, distance, relaycount, technique);
+                if (!name.empty()) names.insert(names.begin(), name);
+                for (int i = 0; i < kReserveEvents && slot < 0; ++i) {
+                    if ((relaycount > 1) != reserve_.isRelay(i)) continue;
+                    const std::string own = clean(reserve_.yobiName(i));
+                    if (own.empty()) continue;
+                    for (const std::string& n : names)
+                        if (n == own || n == reserveStyleName(reserve_, i)) slot = kFirstReserveSlot + i;
+                }
+            }
+            events_[id] = EventInfo{slot, styleText(stroke, distance, relaycount, technique, name)};
         }
     }
 }
 
-std::optional<int> Reader::slotOf(const pugi::xml_node& n)
+const EventInfo* Reader::eventOf(const pugi::xml_node& n)
 {
     auto it = events_.find(need(n, "eventid"));
-    if (it == events_.end() || it->second < 0) {
-        ++out_.unknownEvents;
-        return std::nullopt;
-    }
-    return it->second;
+    return it == events_.end() ? nullptr : &it->second;
 }
 
-std::int32_t Reader::entryTime(const pugi::xml_node& entry) const
+std::map<int, std::int32_t> Reader::times(const pugi::xml_node& owner, const std::string& who)
 {
-    const std::string t = entry.attribute("entrytime").value();
-    if (t.empty() || t == "NT") return kMarkEntered;
-    const auto v = codedTime(t);
-    if (!v) fail(entry, "entrytime が HH:MM:SS.hh（60分未満）ではありません: " + t);
-    return *v;
-}
-
-std::optional<std::int32_t> Reader::resultTime(const pugi::xml_node& result) const
-{
-    const std::string t = result.attribute("swimtime").value();
-    if (t.empty() || t == "NT" || !counts(result)) return std::nullopt;
-    const auto v = codedTime(t);
-    if (!v) fail(result, "swimtime が HH:MM:SS.hh（60分未満）ではありません: " + t);
-    return *v;
-}
-
-std::map<int, std::int32_t> Reader::times(const pugi::xml_node& owner)
-{
-    std::map<int, std::int32_t> entered;  // slot -> entry time, 参加 for an entry without one
+    std::map<int, std::int32_t> entries;  // slot -> best entry time, 0 for an entry without one
+    std::map<int, std::int32_t> results;  // slot -> best result, 0 for a result without a time
+    std::set<std::string> listed;
+    auto notTaken = [&](const pugi::xml_node& n, const EventInfo* ev) {
+        const std::string what = who + ": " + (ev ? ev->text : "eventid " + std::string(n.attribute("eventid").value()));
+        if (listed.insert(what).second) out_.notTaken.push_back(what);
+    };
+    auto better = [](std::map<int, std::int32_t>& best, int slot, std::int32_t v) {
+        auto [it, added] = best.emplace(slot, v);
+        if (!added && v != 0 && (it->second == 0 || v < it->second)) it->second = v;
+    };
     for (pugi::xml_node e : owner.child("ENTRIES").children("ENTRY")) {
-        const std::int32_t v = entryTime(e);  // checked even when the event is unknown
+        const std::string t = e.attribute("entrytime").value();
+        std::int32_t v = 0;
+        if (!t.empty() && t != "NT") {
+            const auto coded = codedTime(t);  // checked even when the event is unknown
+            if (!coded) fail(e, "entrytime が HH:MM:SS.hh（60分未満）ではありません: " + t);
+            v = *coded;
+        }
+        const EventInfo* ev = eventOf(e);
+        const std::string status = e.attribute("status").value();
         // A withdrawn, rejected or sick entry is no entry; an exhibition swim is one.
-        if (!counts(e)) continue;
-        if (auto slot = slotOf(e)) entered.emplace(*slot, v);
+        if (!status.empty() && status != "EXH") {
+            out_.statuses.push_back(who + ": " + (ev ? ev->text : std::string()) + " " + status);
+            continue;
+        }
+        if (!ev || ev->slot < 0) {
+            notTaken(e, ev);
+            continue;
+        }
+        better(entries, ev->slot, v);
     }
-    std::map<int, std::int32_t> fastest;
     for (pugi::xml_node r : owner.child("RESULTS").children("RESULT")) {
-        const auto v = resultTime(r);
-        const auto slot = slotOf(r);
-        if (!v || !slot) continue;
-        auto [it, added] = fastest.emplace(*slot, *v);
-        if (!added && *v < it->second) it->second = *v;
+        const std::string t = r.attribute("swimtime").value();
+        std::int32_t v = 0;
+        if (!t.empty() && t != "NT") {
+            const auto coded = codedTime(t);
+            if (!coded) fail(r, "swimtime が HH:MM:SS.hh（60分未満）ではありません: " + t);
+            v = *coded;
+        }
+        const EventInfo* ev = eventOf(r);
+        if (!ev || ev->slot < 0) {
+            notTaken(r, ev);
+            continue;
+        }
+        const std::string status = r.attribute("status").value();
+        if (!status.empty() && status != "EXH") {
+            out_.statuses.push_back(who + ": " + ev->text + " " + status);
+            v = 0;  // swum or entered, no time: 参加 where nothing better is known
+        }
+        better(results, ev->slot, v);
     }
-    for (const auto& [slot, v] : fastest) {
-        auto it = entered.find(slot);
-        if (it == entered.end() || it->second == kMarkEntered) entered[slot] = v;
-    }
-    return entered;
+    std::map<int, std::int32_t> out;
+    for (const auto& [slot, v] : entries) out[slot] = v;
+    for (const auto& [slot, v] : results)
+        if (v != 0 || !out.count(slot)) out[slot] = v;
+    for (auto& [slot, v] : out)
+        if (v == 0) v = kMarkEntered;
+    return out;
 }
 
 std::string Reader::carrierOf(const pugi::xml_node& relay, const pugi::xml_node& n) const
@@ -264,7 +588,8 @@ std::string Reader::carrierOf(const pugi::xml_node& relay, const pugi::xml_node&
 }
 
 SwimmerRecord Reader::readAthlete(const pugi::xml_node& a, const std::string& team, const std::string& shozoku,
-                                  const std::string& shozokuKana)
+                                  const std::string& shozokuKana, const std::string& clubLabel, bool clubFolded,
+                                  bool clubCut)
 {
     SwimmerRecord s = EntryStore::emptySwimmer();
     const std::string family = need(a, "lastname");
@@ -275,53 +600,96 @@ SwimmerRecord Reader::readAthlete(const pugi::xml_node& a, const std::string& te
     const std::int32_t birth = dateOfIso(birthText);
     if (birth == 0) fail(a, "birthdate が YYYY-MM-DD の日付ではありません: " + birthText);
 
-    setText(a, s, &SwimmerRecord::setNamae, given.empty() ? family : family + "\xE3\x80\x80" + given);
-    const std::string familyKana = a.attribute("lastname.en").value();
-    const std::string givenKana = a.attribute("firstname.en").value();
-    setText(a, s, &SwimmerRecord::setKana, givenKana.empty() ? familyKana : familyKana + " " + givenKana);
+    const std::string who = (given.empty() ? family : family + " " + given) + "（" + clubLabel + "）";
+    bool folded = clubFolded;
+    bool cut = clubCut;
+    const std::string namae = fold(a, given.empty() ? family : family + kFullWidthBlank + given, folded);
+    s.setNamae(namae);
+    cut = cut || cp932Length(namae) > 16;
+
+    // The reading: Hepburn as this program writes it goes back to katakana; other text as it is.
+    const std::string familyEn = a.attribute("lastname.en").value();
+    const std::string givenEn = a.attribute("firstname.en").value();
+    std::string familyKana, givenKana;
+    std::string kana;
+    if (hepburn::toKana(familyEn, familyKana) && (givenEn.empty() || hepburn::toKana(givenEn, givenKana)))
+        kana = givenKana.empty() ? familyKana : familyKana + " " + givenKana;
+    else
+        kana = fold(a, givenEn.empty() ? familyEn : familyEn + " " + givenEn, folded);
+    s.setKana(kana);
+    cut = cut || cp932Length(kana) > 16;
+
     const std::string license = a.attribute("license").value();
     if (!license.empty()) {
-        if (cp932Length(license) <= 7) setText(a, s, &SwimmerRecord::setBango, license);
+        bool licenceFolded = false;
+        const std::string l = fold(a, license, licenceFolded);
+        if (cp932Length(l) <= 7 && !licenceFolded) s.setBango(l);
         else ++out_.licencesDropped;
     }
     s.setQBango(team + std::to_string(birth) + (gender == "M" ? "1" : "5"));
     s.setSei(gender == "M" ? "1" : "2");
-    setText(a, s, &SwimmerRecord::setShozoku, shozoku);
-    setText(a, s, &SwimmerRecord::setShozokuKana, shozokuKana);
+    s.setShozoku(shozoku);
+    s.setShozokuKana(shozokuKana);
     if (dateNumber(header_.kijunBi()) != 0) {
         s.setNenrei(static_cast<std::int16_t>(ageOn(birth, header_.kijunBi())));
         s.setGakunen(gradeCode(birth, 0, header_.kijunBi(), header_.kubun()));
     }
-    for (const auto& [slot, value] : times(a)) {
-        s.setKiro(slot, value);
-        ++out_.times;
-    }
+    for (const auto& [slot, value] : times(a, who)) s.setKiro(slot, value);
+    if (folded) out_.folded.push_back(who);
+    if (cut) out_.cut.push_back(who);
     return s;
 }
 
 void Reader::readClub(const pugi::xml_node& club)
 {
     const std::string code = club.attribute("code").value();
-    const std::string team = (toUtf32(code).size() == 5 && cp932Length(code) == 5) ? code : std::string(5, ' ');
+    const std::string nation = club.attribute("nation").value();
     auto attr = [&](const char* first, const char* second) {
         const std::string v = club.attribute(first).value();
         return v.empty() ? std::string(club.attribute(second).value()) : v;
     };
-    const std::string shozoku = attr("shortname", "name");
-    const std::string shozokuKana = attr("shortname.en", "name.en");
+    const std::string fullName = attr("name", "shortname");
+    bool folded = false;
+    const std::string shozoku = fold(club, attr("shortname", "name"), folded);
+    // The club's reading: Hepburn as this program writes it goes back to katakana.
+    const std::string clubEn = attr("shortname.en", "name.en");
+    std::string shozokuKana;
+    if (!hepburn::toKana(clubEn, shozokuKana)) shozokuKana = fold(club, clubEn, folded);
+    const bool cut = cp932Length(shozoku) > 12 || cp932Length(shozokuKana) > 6;
+    const std::string label = fullName.empty() ? code : fullName;
 
-    const std::size_t first = out_.swimmers.size();
+    // The team code: the club's own code where it is 5 CP932 bytes of printable ASCII and names
+    // no other club already; else the code this club was given before, else a new one.
+    std::string team;
+    bool plain = code.size() == 5;
+    for (char c : code) plain = plain && c > 0x20 && c < 0x7F;
+    const LenexClub* known = out_.memory.clubOfLenex(code, fullName);
+    const LenexClub* holder = plain ? out_.memory.clubOfTeam(code) : nullptr;
+    if (known) team = known->teamCode;
+    else if (plain && (!holder || holder->name == fullName)) team = code;
+    else {
+        team = out_.memory.newTeamCode(teamCodes_);
+        out_.codedClubs.push_back(label + (code.empty() ? "" : " (" + code + ")") + " → " + team);
+    }
+    teamCodes_.insert(team);
+    const std::string team5 = team;
+    // Kept when the code is not the team code, or the nation is not that of a Japanese team.
+    if (!known && (team != code || (!nation.empty() && nation != "JPN")))
+        out_.memory.clubs.push_back({team, code, nation, fullName});
+
     std::map<std::string, std::size_t> byId;  // athleteid -> index in out_.swimmers
     for (pugi::xml_node a : club.child("ATHLETES").children("ATHLETE")) {
-        out_.swimmers.push_back(readAthlete(a, team, shozoku, shozokuKana));
+        out_.swimmers.push_back(readAthlete(a, team, shozoku, shozokuKana, label, folded, cut));
         byId.emplace(a.attribute("athleteid").value(), out_.swimmers.size() - 1);
     }
 
+    int relayNumber = 0;
     for (pugi::xml_node relay : club.child("RELAYS").children("RELAY")) {
         const std::string gender = relay.attribute("gender").value();
-        for (const auto& [slot, value] : times(relay)) {
-            // The carrier: the first relay position's athlete, else the club's first athlete of the
-            // relay's gender (anyone for a mixed relay) whose slot is still empty.
+        const std::string who = label + " リレー" + std::to_string(++relayNumber);
+        std::optional<std::size_t> team;  // the relay team record, made when first needed
+        for (const auto& [slot, value] : times(relay, who)) {
+            // The carrier: the athlete of the first relay position, when the slot is still free.
             std::string carrier;
             for (pugi::xml_node n : relay.child("ENTRIES").children("ENTRY"))
                 if (carrier.empty()) carrier = carrierOf(relay, n);
@@ -330,15 +698,22 @@ void Reader::readClub(const pugi::xml_node& club)
             std::optional<std::size_t> at;
             if (auto it = byId.find(carrier); !carrier.empty() && it != byId.end() && out_.swimmers[it->second].kiro(slot) == 0)
                 at = it->second;
-            const std::string sei = gender == "M" ? "1" : gender == "F" ? "2" : "";
-            for (std::size_t i = first; !at && i < out_.swimmers.size(); ++i)
-                if (out_.swimmers[i].kiro(slot) == 0 && (sei.empty() || out_.swimmers[i].sei() == sei)) at = i;
+            if (at && gender == "X") out_.memory.mixed.emplace(clean(out_.swimmers[*at].QBango()), slot);
             if (!at) {
-                ++out_.relaysNotPlaced;
-                continue;
+                if (!team) {
+                    SwimmerRecord r = EntryStore::emptySwimmer();
+                    r.setNamae("リレー");
+                    r.setQBango(team5);
+                    r.setSei(gender == "M" ? "1" : gender == "F" ? "2" : "3");
+                    r.setShozoku(shozoku);
+                    r.setShozokuKana(shozokuKana);
+                    out_.swimmers.push_back(r);
+                    team = out_.swimmers.size() - 1;
+                    ++out_.relayTeams;
+                }
+                at = team;
             }
             out_.swimmers[*at].setKiro(slot, value);
-            ++out_.times;
         }
     }
 }
@@ -405,13 +780,13 @@ std::string unpackLenex(std::string_view bytes, const std::string& fileName)
 }
 
 ImportResult readLenex(std::string_view xml, const std::string& fileName, const EntryHeader& header,
-                       const ReserveEvents& reserve)
+                       const ReserveEvents& reserve, const ImportOptions& options, const LenexMemory& memory)
 {
     std::string buffer(xml);
-    return Reader(buffer, fileName, header, reserve).read();
+    return Reader(buffer, fileName, header, reserve, options, memory).read();
 }
 
-ImportResult importLenex(EntryStore& store, const fs::path& file)
+ImportResult importLenex(EntryStore& store, const fs::path& file, const ImportOptions& options)
 {
     ImportResult r;
     {
@@ -419,26 +794,75 @@ ImportResult importLenex(EntryStore& store, const fs::path& file)
         // out); they and the parsed document are gone before the entry file is written.
         std::string xml = readWhole(file);
         if (isZip(xml)) xml = unpackLenex(xml, file.string());
-        r = Reader(xml, file.string(), store.header(), store.reserve()).read();
+        r = Reader(xml, file.string(), store.header(), store.reserve(), options, LenexMemory::read(store.path())).read();
     }
     enforce(!r.swimmers.empty(), "Lenexファイルに選手がいません: " + file.string());
     const std::int32_t total = std::max(0, store.header().total());
     for (std::size_t i = 0; i < r.swimmers.size(); ++i) r.swimmers[i].setSeq(total + static_cast<std::int32_t>(i) + 1);
-    store.appendSwimmers(r.swimmers, "import lenex");
+    const EntryHeader before = store.header();
+    const ReserveEvents reserveBefore = store.reserve();
+    if (r.header) {
+        r.header->setTotal(before.total());
+        store.header() = *r.header;
+    }
+    if (r.reserve) store.reserve() = *r.reserve;
+    try {
+        store.appendSwimmers(r.swimmers, "import lenex");
+    } catch (...) {
+        store.header() = before;
+        store.reserve() = reserveBefore;
+        throw;
+    }
+    r.memory.write(store.path());
     return r;
 }
 
+namespace {
+
+void list(std::string& m, const std::string& title, const std::vector<std::string>& items)
+{
+    if (items.empty()) return;
+    m += "\n" + title + " " + std::to_string(items.size()) + " 件:";
+    constexpr std::size_t kShown = 20;
+    for (std::size_t i = 0; i < items.size() && i < kShown; ++i) m += "\n  " + items[i];
+    if (items.size() > kShown) m += "\n  …ほか " + std::to_string(items.size() - kShown) + " 件";
+}
+
+} // namespace
+
 std::string describeImport(const ImportResult& r, const fs::path& file)
 {
-    std::string m = "Lenexファイルから " + std::to_string(r.swimmers.size()) + " 人を追加しました: " + file.string() +
-                    "\nタイム " + std::to_string(r.times) + " 件";
-    if (r.unknownEvents > 0)
-        m += "\nこの申込ファイルにない種目のエントリー・結果 " + std::to_string(r.unknownEvents) + " 件は取り込んでいません";
-    if (r.relaysNotPlaced > 0)
-        m += "\nクラブに同じ性別の選手がいないリレー " + std::to_string(r.relaysNotPlaced) + " 件は取り込んでいません";
+    std::string m = "Lenexファイルから " + std::to_string(r.swimmers.size() - static_cast<std::size_t>(r.relayTeams)) +
+                    " 人を追加しました: " + file.string() +
+                    "\nタイム " + std::to_string(r.times) + " 件、参加（タイムなし） " + std::to_string(r.entered) + " 件";
+    if (r.header)
+        m += "\n大会の情報をヘッダーに入れました: " + clean(r.header->zigyo()) + " / " + clean(r.header->basho()) + " / " +
+             clean(r.header->stBi()) + "〜" + clean(r.header->enBi()) + " / 基準日 " + clean(r.header->kijunBi()) +
+             " / " + (r.header->course() == 0 ? "長水" : "短水");
+    if (r.reserve) m += "\nLenexファイルの予備種目を空いている予備種目に入れました";
+    for (const std::string& n : r.headerNotes) m += "\n" + n;
+    list(m, "文字を基本の文字に置き換えた選手（氏名・所属）", r.folded);
+    list(m, "氏名・所属を欄の長さで切った選手", r.cut);
+    list(m, "記録の状態（失格・棄権など）があり、タイムにしなかったエントリー・結果", r.statuses);
+    list(m, "この申込ファイルにない種目のため取り込まなかったエントリー・結果", r.notTaken);
+    list(m, "団体コードを付けたクラブ（申込ファイルの隣の .lenex に記録しました）", r.codedClubs);
+    if (!r.controlLines.empty()) {
+        m += "\n制御文字を取り除いた行:";
+        for (std::size_t i = 0; i < r.controlLines.size() && i < 20; ++i) m += " " + std::to_string(r.controlLines[i]);
+        if (r.controlLines.size() > 20) m += " …";
+    }
+    if (r.relayTeams > 0)
+        m += "\nリレーの泳者がわからないリレー " + std::to_string(r.relayTeams) + " 件はリレーの記録（チーム）として追加しました";
     if (r.licencesDropped > 0)
         m += "\n7文字を超える登録番号 " + std::to_string(r.licencesDropped) + " 件は番号を空けています";
     return m;
+}
+
+std::string headerQuestion(const MeetInfo& meet)
+{
+    return "Lenexファイルの大会の情報でヘッダーを置き換えますか？\n大会名: " + meet.name + "\n場所: " + meet.venue +
+           "\n期日: " + isoDate(meet.firstDay) + "〜" + isoDate(meet.lastDay) + "\n基準日: " + isoDate(meet.ageDate) +
+           "\nコース: " + (meet.course.empty() ? std::string("（なし）") : meet.course);
 }
 
 } // namespace tolv::lenex

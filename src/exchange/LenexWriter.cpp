@@ -1,7 +1,9 @@
 #include "exchange/LenexWriter.h"
 
+#include "exchange/Hepburn.h"
 #include "exchange/LenexCodes.h"
 #include "platform/AtomicFile.h"
+#include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "storage/Codes.h"
@@ -11,6 +13,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -51,11 +54,48 @@ std::string athleteGender(const SwimmerRecord& s)
     return {};
 }
 
-std::string relayGender(const SwimmerRecord& s)
+// A relay is mixed when its record is a mixed team (sei 3, or no sex at all), its reserve event
+// is named mixed, or it came from a mixed Lenex relay; else the record's sex.
+std::string relayGender(const SwimmerRecord& s, int slot, const ReserveEvents& reserve, const LenexMemory& memory)
 {
-    if (s.sei() == "1") return "M";
-    if (s.sei() == "2") return "F";
-    return "X";
+    if (slot >= kFirstReserveSlot) {
+        const int i = slot - kFirstReserveSlot;
+        if ((reserve.yobiKubun(i) + reserve.yobiName(i)).find("混合") != std::string::npos) return "X";
+    }
+    if (memory.mixed.count({clean(s.QBango()), slot}) || s.sei() == "3") return "X";
+    const std::string gender = athleteGender(s);
+    return gender.empty() ? "X" : gender;
+}
+
+// The competition days from the first to the last day of the header (at most the ten days the
+// header holds; just the first when the last is missing or before it).
+std::vector<std::string> competitionDays(const EntryHeader& header)
+{
+    using namespace std::chrono;
+    const std::int32_t first = dateNumber(header.stBi());
+    const std::int32_t last = dateNumber(header.enBi());
+    std::vector<std::string> out{isoDate(first)};
+    if (!isValidDate(last) || last <= first) return out;
+    sys_days d = sys_days(year_month_day(year(first / 10000), month(unsigned(first / 100 % 100)), day(unsigned(first % 100))));
+    while (out.size() < static_cast<std::size_t>(kCompetitionDays)) {
+        d += days(1);
+        const year_month_day ymd(d);
+        const std::int32_t n = int(ymd.year()) * 10000 + int(unsigned(ymd.month())) * 100 + int(unsigned(ymd.day()));
+        if (n > last) break;
+        out.push_back(isoDate(n));
+    }
+    return out;
+}
+
+// The team code's nation where it is known: the Lenex club's, or JPN for a prefecture's team.
+std::string clubNation(const std::string& code, const LenexClub* lenexClub)
+{
+    if (lenexClub) return lenexClub->nation;
+    if (code.size() == 5 && code[0] >= '0' && code[0] <= '4' && code[1] >= '0' && code[1] <= '9') {
+        const int prefecture = (code[0] - '0') * 10 + (code[1] - '0');
+        if (prefecture >= 1 && prefecture <= 47) return "JPN";
+    }
+    return {};
 }
 
 // Leading metres of a reserve event name ("50m自由形" -> 50), 0 when it names none.
@@ -69,6 +109,13 @@ int reserveDistance(const std::string& name)
 
 bool hasTime(std::int32_t v) { return v != 0; }
 
+// At most `n` characters (the format's limit of a club's short name).
+std::string cutCharacters(const std::string& s, std::size_t n)
+{
+    const std::u32string u = toUtf32(s);
+    return u.size() <= n ? s : fromUtf32(std::u32string_view(u).substr(0, n));
+}
+
 // Saved text as one string.
 class Whole : public pugi::xml_writer {
 public:
@@ -76,7 +123,7 @@ public:
     std::string text;
 };
 
-// A club: its code, name and kana from its first swimmer, its swimmers (indexes) in file order.
+// A club: its team code, name and kana from its first swimmer, its swimmers (indexes) in file order.
 struct Club {
     std::string code;
     std::string name;
@@ -93,10 +140,13 @@ void save(const pugi::xml_document& doc, pugi::xml_writer& writer)
 // at a time: the rest of the document is saved around a marker where the clubs go, each club
 // printed at its depth as the whole tree would print it.
 ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& reserve,
-                            const std::vector<SwimmerRecord>& swimmers, pugi::xml_writer& writer)
+                            const std::vector<SwimmerRecord>& swimmers, const ExportOptions& options,
+                            pugi::xml_writer& writer)
 {
     const std::string sessionDate = isoDate(dateNumber(header.stBi()));
     enforce(!sessionDate.empty(), "期日（開始日）が日付ではありません: " + clean(header.stBi()));
+    enforce(!options.city.empty(), "開催地の市町村名がありません（Lenex の MEET city に必要です）");
+    const LenexMemory& memory = options.memory;
 
     ExportSummary summary;
     pugi::xml_document doc;
@@ -107,35 +157,62 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
     lenex.append_attribute("version") = "3.0";
     pugi::xml_node constructor = lenex.append_child("CONSTRUCTOR");
     constructor.append_attribute("name") = "tolvsys";
+    // Registered to: the organisation set for this installation, else the meet's own name.
+    std::string registration = options.settings.registration.empty() ? clean(header.zigyo()) : options.settings.registration;
+    if (registration.empty()) registration = "tolvsys";
+    constructor.append_attribute("registration") = registration.c_str();
     constructor.append_attribute("version") = "3.26";
-    constructor.append_child("CONTACT").append_attribute("name") = "tolvsys";
+    pugi::xml_node contact = constructor.append_child("CONTACT");
+    contact.append_attribute("name") = "tolvsys";
+    contact.append_attribute("email") = options.settings.email.c_str();
 
+    const std::string nation = memory.nation.empty() ? "JPN" : memory.nation;
     pugi::xml_node meet = lenex.append_child("MEETS").append_child("MEET");
     meet.append_attribute("name") = clean(header.zigyo()).c_str();
-    meet.append_attribute("city") = clean(header.basho()).c_str();
-    meet.append_attribute("nation") = "JPN";
+    meet.append_attribute("city") = options.city.c_str();
+    meet.append_attribute("nation") = nation.c_str();
     meet.append_attribute("course") = header.course() == 0 ? "LCM" : "SCM";
+    pugi::xml_node facility = meet.append_child("FACILITY");
+    if (!clean(header.basho()).empty()) facility.append_attribute("name") = clean(header.basho()).c_str();
+    facility.append_attribute("city") = options.city.c_str();
+    facility.append_attribute("nation") = nation.c_str();
     const std::string ageDate = isoDate(dateNumber(header.kijunBi()));
     if (!ageDate.empty()) {
         pugi::xml_node age = meet.append_child("AGEDATE");
         age.append_attribute("value") = ageDate.c_str();
         age.append_attribute("type") = "DATE";
     }
-    pugi::xml_node session = meet.append_child("SESSIONS").append_child("SESSION");
-    session.append_attribute("number") = 1;
-    session.append_attribute("date") = sessionDate.c_str();
-    pugi::xml_node events = session.append_child("EVENTS");
+    // One session per competition day; the entry file does not say which day an event is on, so
+    // the events are those of the first.
+    pugi::xml_node sessions = meet.append_child("SESSIONS");
+    pugi::xml_node events;
+    int sessionNumber = 0;
+    for (const std::string& day : competitionDays(header)) {
+        pugi::xml_node session = sessions.append_child("SESSION");
+        session.append_attribute("number") = ++sessionNumber;
+        session.append_attribute("date") = day.c_str();
+        pugi::xml_node e = session.append_child("EVENTS");
+        if (!events) events = e;
+    }
 
-    // An event for every slot that somebody is entered in, in slot order.
+    auto isRelay = [&](int slot) {
+        return isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
+    };
+    // An event for every slot that an entry is written for (an athlete's, or a relay), in slot order.
+    std::vector<bool> used(kEventSlots, false);
+    for (const SwimmerRecord& s : swimmers) {
+        const bool athlete = birthDate(s) != 0 && !athleteGender(s).empty();
+        for (int slot = 0; slot < kEventSlots; ++slot)
+            if (hasTime(s.kiro(slot)) && (athlete || isRelay(slot))) used[static_cast<std::size_t>(slot)] = true;
+    }
     int eventNumber = 0;
     for (int slot = 0; slot < kEventSlots; ++slot) {
-        bool used = false;
-        for (const SwimmerRecord& s : swimmers) used = used || hasTime(s.kiro(slot));
-        if (!used) continue;
+        if (!used[static_cast<std::size_t>(slot)]) continue;
         pugi::xml_node ev = events.append_child("EVENT");
         ev.append_attribute("eventid") = slot + 1;
         ev.append_attribute("number") = ++eventNumber;
         pugi::xml_node style = ev.append_child("SWIMSTYLE");
+        style.append_attribute("swimstyleid") = slot + 1;
         if (auto st = styleOfSlot(slot)) {
             style.append_attribute("distance") = st->distance;
             style.append_attribute("relaycount") = st->relaycount;
@@ -158,7 +235,8 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
         for (std::size_t k = 0; k < swimmers.size(); ++k) {
             const SwimmerRecord& s = swimmers[k];
             const std::string code = teamCode(s);
-            auto [it, added] = byCode.emplace(code, clubs.size());
+            // Swimmers without a team code are told apart by their club's name.
+            auto [it, added] = byCode.emplace(code.empty() ? "\t" + clean(s.Shozoku()) : code, clubs.size());
             if (added) clubs.push_back(Club{code, clean(s.Shozoku()), clean(s.ShozokuKana()), {}});
             clubs[it->second].members.push_back(static_cast<std::uint32_t>(k));
         }
@@ -181,22 +259,48 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
     }
     writer.write(skeleton.text.data(), head);
 
-    auto isRelay = [&](int slot) {
-        return isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
-    };
     constexpr unsigned kClubDepth = 4;  // LENEX, MEETS, MEET, CLUBS
     for (const Club& c : clubs) {
         pugi::xml_document clubDoc;
         pugi::xml_node node = clubDoc.append_child("CLUB");
-        node.append_attribute("name") = (c.name.empty() ? c.code : c.name).c_str();
-        if (!c.name.empty()) node.append_attribute("shortname") = c.name.c_str();
-        if (!c.kana.empty()) node.append_attribute("shortname.en") = c.kana.c_str();
-        if (!c.code.empty()) node.append_attribute("code") = c.code.c_str();
-        else node.append_attribute("type") = "UNATTACHED";
-        node.append_attribute("nation") = "JPN";
+        const LenexClub* from = c.code.empty() ? nullptr : memory.clubOfTeam(c.code);
+        const std::string name = from && !from->name.empty() ? from->name : c.name.empty() ? c.code : c.name;
+        const std::string code = from ? from->code : c.code;
+        const std::string kanaEn = hepburn::romanise(c.kana);
+        if (name.empty()) node.append_attribute("type") = "UNATTACHED";
+        else node.append_attribute("name") = name.c_str();
+        if (!c.name.empty()) node.append_attribute("shortname") = cutCharacters(c.name, 20).c_str();
+        if (!kanaEn.empty()) node.append_attribute("shortname.en") = kanaEn.c_str();
+        if (!code.empty()) node.append_attribute("code") = code.c_str();
+        const std::string clubNationCode = clubNation(c.code, from);
+        if (!clubNationCode.empty()) node.append_attribute("nation") = clubNationCode.c_str();
         pugi::xml_node athletes;
         pugi::xml_node relays;
         int relayCount = 0;
+        // Each relay time on a record is one relay of the record's club: first those on athletes
+        // (with the athlete as its one known position), then those on other records (relay team
+        // records), each group in file order, so that a file read back writes them the same way.
+        auto writeRelays = [&](const SwimmerRecord& s, int athleteId) {
+            for (int slot = 0; slot < kEventSlots; ++slot) {
+                if (!isRelay(slot) || !hasTime(s.kiro(slot))) continue;
+                if (!relays) relays = node.append_child("RELAYS");
+                pugi::xml_node r = relays.append_child("RELAY");
+                r.append_attribute("number") = ++relayCount;
+                r.append_attribute("gender") = relayGender(s, slot, reserve, memory).c_str();
+                // The entry file keeps no ages of a team.
+                for (const char* age : {"agemax", "agemin", "agetotalmax", "agetotalmin"}) r.append_attribute(age) = -1;
+                pugi::xml_node e = r.append_child("ENTRIES").append_child("ENTRY");
+                e.append_attribute("eventid") = slot + 1;
+                e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
+                if (athleteId > 0) {
+                    pugi::xml_node p = e.append_child("RELAYPOSITIONS").append_child("RELAYPOSITION");
+                    p.append_attribute("athleteid") = athleteId;
+                    p.append_attribute("number") = 1;
+                }
+                ++summary.relays;
+            }
+        };
+        std::vector<std::uint32_t> teamRecords;
         for (const std::uint32_t k : c.members) {
             const SwimmerRecord& s = swimmers[k];
             const int n = static_cast<int>(k) + 1;
@@ -207,24 +311,29 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
                 individual = individual || (hasTime(s.kiro(slot)) && !isRelay(slot));
             if (birth == 0 || gender.empty()) {
                 summary.notAthletes.push_back(n);
+                teamRecords.push_back(k);
             } else {
+                // Athletes are numbered in the order written, which a file read back keeps.
+                const int athleteId = ++summary.athletes;
                 if (!athletes) athletes = node.prepend_child("ATHLETES");
                 pugi::xml_node a = athletes.append_child("ATHLETE");
-                a.append_attribute("athleteid") = n;
+                a.append_attribute("athleteid") = athleteId;
                 const auto [family, given] = split(clean(s.Namae()), kFullWidthBlank);
                 a.append_attribute("lastname") = family.c_str();
                 a.append_attribute("firstname") = given.c_str();
+                // The reading in Latin letters, where there is one.
                 const std::string kana = clean(s.Kana());
-                if (!kana.empty()) {
-                    const auto [familyKana, givenKana] = split(kana, " ");
-                    a.append_attribute("lastname.en") = familyKana.c_str();
-                    if (!givenKana.empty()) a.append_attribute("firstname.en") = givenKana.c_str();
-                }
+                const std::size_t fullBlank = kana.find(kFullWidthBlank);
+                const auto [familyKana, givenKana] =
+                    fullBlank < kana.find(' ') ? split(kana, kFullWidthBlank) : split(kana, " ");
+                const std::string familyEn = hepburn::romanise(familyKana);
+                const std::string givenEn = hepburn::romanise(givenKana);
+                if (!familyEn.empty()) a.append_attribute("lastname.en") = familyEn.c_str();
+                if (!familyEn.empty() && !givenEn.empty()) a.append_attribute("firstname.en") = givenEn.c_str();
                 a.append_attribute("gender") = gender.c_str();
                 a.append_attribute("birthdate") = isoDate(birth).c_str();
                 const std::string license = clean(s.Bango());
                 if (!license.empty()) a.append_attribute("license") = license.c_str();
-                ++summary.athletes;
                 if (individual) {
                     pugi::xml_node entries = a.append_child("ENTRIES");
                     for (int slot = 0; slot < kEventSlots; ++slot) {
@@ -235,20 +344,10 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
                         ++summary.entries;
                     }
                 }
-            }
-            // Each relay time on a record is one relay of the record's club.
-            for (int slot = 0; slot < kEventSlots; ++slot) {
-                if (!isRelay(slot) || !hasTime(s.kiro(slot))) continue;
-                if (!relays) relays = node.append_child("RELAYS");
-                pugi::xml_node r = relays.append_child("RELAY");
-                r.append_attribute("number") = ++relayCount;
-                r.append_attribute("gender") = relayGender(s).c_str();
-                pugi::xml_node e = r.append_child("ENTRIES").append_child("ENTRY");
-                e.append_attribute("eventid") = slot + 1;
-                e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
-                ++summary.relays;
+                writeRelays(s, athleteId);
             }
         }
+        for (const std::uint32_t k : teamRecords) writeRelays(swimmers[k], 0);
         node.print(writer, "  ", pugi::format_indent, pugi::encoding_utf8, kClubDepth);
     }
     writer.write(skeleton.text.data() + tail, skeleton.text.size() - tail);
@@ -341,11 +440,12 @@ void zipPieces(const std::vector<std::string_view>& pieces, const std::string& i
 
 } // namespace
 
-Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, const std::vector<SwimmerRecord>& swimmers)
+Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, const std::vector<SwimmerRecord>& swimmers,
+                    const ExportOptions& options)
 {
     Document out;
     Whole text;
-    out.summary = writeDocument(header, reserve, swimmers, text);
+    out.summary = writeDocument(header, reserve, swimmers, options, text);
     out.xml = std::move(text.text);
     return out;
 }
@@ -357,25 +457,38 @@ std::string zipLenex(const std::string& xml, const std::string& innerName)
     return bytes;
 }
 
-ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip)
+std::string rememberedCity(const std::filesystem::path& entryFile) { return LenexMemory::read(entryFile).city; }
+
+ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip,
+                         const std::string& city, const std::filesystem::path& ctlFolder)
 {
+    ExportOptions options;
+    options.memory = LenexMemory::read(store.path());
+    options.settings = readLenexSettings(ctlFolder);
+    options.city = city.empty() ? options.memory.city : city;
     // The records are read once and dropped once the text is out; a plain document goes to the
     // file as it is written, a zipped one is compressed from its text held in pieces.
     ExportSummary summary;
     AtomicFile out(target);
     if (zip) {
         Pieces text;
-        summary = writeDocument(store.header(), store.reserve(), store.readAllSwimmers(), text);
+        summary = writeDocument(store.header(), store.reserve(), store.readAllSwimmers(), options, text);
         std::filesystem::path inner = target.filename();
         inner.replace_extension(".lef");
         zipPieces(std::vector<std::string_view>(text.pieces.begin(), text.pieces.end()), inner.string(),
                   [&](std::string_view b) { out.write(b); });
     } else {
         ToFile file(out);
-        summary = writeDocument(store.header(), store.reserve(), store.readAllSwimmers(), file);
+        summary = writeDocument(store.header(), store.reserve(), store.readAllSwimmers(), options, file);
         file.flush();
     }
     out.commit();
+    // A city given now is the one of the next exports too.
+    if (!city.empty() && city != options.memory.city) {
+        LenexMemory kept = options.memory;
+        kept.city = city;
+        kept.write(store.path());
+    }
     return ExportResult{target, summary};
 }
 

@@ -2,16 +2,22 @@
 // Lenex 3.0 export of an entry file, for meet managers that take entries as Lenex (.lef, zipped .lxf).
 //
 //   LENEX version=3.0
-//     CONSTRUCTOR name, version / CONTACT
-//     MEETS / MEET name=zigyo city=basho nation=JPN course=LCM|SCM
+//     CONSTRUCTOR name version registration / CONTACT name email
+//     MEETS / MEET name=zigyo city nation course=LCM|SCM
+//       FACILITY name=basho city nation
 //       AGEDATE value=kijunBi type=DATE
-//       SESSIONS / SESSION number=1 date=stBi
-//         EVENTS / EVENT eventid=slot+1 number=1.. / SWIMSTYLE distance relaycount stroke
+//       SESSIONS / SESSION number date   (one per competition day stBi..enBi; the events in the first)
+//         EVENTS / EVENT eventid=slot+1 number=1.. / SWIMSTYLE swimstyleid=slot+1 distance relaycount stroke
 //                  (reserve events: stroke=UNKNOWN, code=80..94, name=category and name)
-//       CLUBS / CLUB name shortname shortname.en code=team code nation=JPN   (one per team code)
-//         ATHLETES / ATHLETE athleteid=n lastname firstname lastname.en firstname.en gender
-//                            birthdate license   / ENTRIES / ENTRY eventid entrytime
-//         RELAYS / RELAY number gender / ENTRIES / ENTRY eventid entrytime   (one per relay time)
+//       CLUBS / CLUB name shortname shortname.en code nation   (one per team: the Lenex club it came
+//                  from as the entry file's Lenex memory keeps it, else its team code; a nation only
+//                  when known: the memory's, JPN for a team code of a prefecture 01..47)
+//         ATHLETES / ATHLETE athleteid=n lastname firstname lastname.en firstname.en (Hepburn of
+//                            the kana reading) gender birthdate license / ENTRIES / ENTRY eventid entrytime
+//         RELAYS / RELAY number gender agemax agemin agetotalmax agetotalmin (-1: not known) /
+//                  ENTRIES / ENTRY eventid entrytime / RELAYPOSITIONS / RELAYPOSITION number=1
+//                  athleteid=the swimmer the time is stored on   (one per relay time)
+#include "exchange/LenexMemory.h"
 #include "storage/Records.h"
 
 #include <filesystem>
@@ -37,10 +43,16 @@ struct Document {
     ExportSummary summary;
 };
 
-// The Lenex document of an entry file. Throws TolvError when the header has no first competition
-// day that is a calendar date (the session needs one).
+struct ExportOptions {
+    std::string city;        // the meet's city (required by the format)
+    LenexSettings settings;  // constructor registration and contact e-mail
+    LenexMemory memory;      // what earlier Lenex files left beside the entry file
+};
+
+// The document of an entry file. Throws TolvError when the header has no first competition
+// day that is a calendar date (the session needs one) or no city is given.
 Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve,
-                    const std::vector<SwimmerRecord>& swimmers);
+                    const std::vector<SwimmerRecord>& swimmers, const ExportOptions& options);
 
 // An .lxf archive holding the document as its one entry `innerName`.
 std::string zipLenex(const std::string& xml, const std::string& innerName);
@@ -51,8 +63,13 @@ struct ExportResult {
 };
 
 // Reads the open entry file once and writes the document whole to `target` (temporary name, then
-// rename); zipped when `zip` is set, the archive entry named like the target with ".lef".
-ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip);
+// rename); zipped when `zip` is set, the archive entry named like the target with ".lef". The
+// city is `city` when given (then kept in the entry file's Lenex memory), else the remembered one;
+// the constructor details come from lenex.ini in `ctlFolder`.
+ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip,
+                         const std::string& city, const std::filesystem::path& ctlFolder);
+// The city the next export of an entry file writes when none is given (empty when none is kept).
+std::string rememberedCity(const std::filesystem::path& entryFile);
 // The default file name in a folder: the entry file's base name with ".lef" or ".lxf".
 std::filesystem::path defaultExportPath(const std::filesystem::path& folder, const std::filesystem::path& entry,
                                         bool zip);

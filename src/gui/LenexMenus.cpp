@@ -4,10 +4,12 @@
 #include "exchange/LenexWriter.h"
 #include "gui/AppContext.h"
 #include "gui/FrmZepi.h"
+#include "platform/Paths.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 
 namespace tolv::gui {
 namespace {
@@ -54,6 +56,14 @@ LenexFileChooser& lenexFileChooser()
     return chooser;
 }
 
+LenexCityAsker& lenexCityAsker()
+{
+    static LenexCityAsker asker = [](QWidget* parent) {
+        return QInputDialog::getText(parent, "Lenex", "大会の開催地（市町村名）:").trimmed();
+    };
+    return asker;
+}
+
 void wireLenexMenus(FrmZepi& w)
 {
     connectItem(w, "mOutLenex", [&w] {
@@ -61,11 +71,17 @@ void wireLenexMenus(FrmZepi& w)
         const QString name = lenexFileChooser()(&w, true, QString::fromStdString(w.transferFolder().string()),
                                                 QString::fromStdString(suggested.filename().string()));
         if (name.isEmpty()) return;
-        run(w, [&w, name] {
+        // The city is asked once per entry file; the export keeps it.
+        std::string city;
+        if (lenex::rememberedCity(w.store().path()).empty()) {
+            city = lenexCityAsker()(&w).toStdString();
+            if (city.empty()) return;
+        }
+        run(w, [&w, name, city] {
             fs::path target = chosen(name);
             if (target.extension().empty()) target += ".lef";
             const bool zip = target.extension() == ".lxf" || target.extension() == ".LXF";
-            return lenex::describeExport(lenex::exportLenex(w.store(), target, zip));
+            return lenex::describeExport(lenex::exportLenex(w.store(), target, zip, city, ctlDir()));
         });
     });
     connectItem(w, "mInLenex", [&w] {
@@ -74,7 +90,14 @@ void wireLenexMenus(FrmZepi& w)
         if (name.isEmpty()) return;
         run(w, [&w, name] {
             const fs::path file = chosen(name);
-            return lenex::describeImport(lenex::importLenex(w.store(), file), file);
+            lenex::ImportOptions options;
+            options.takeHeader = [&w](const lenex::MeetInfo& meet) {
+                QApplication::restoreOverrideCursor();
+                const bool yes = w.context().ask().ask(lenex::headerQuestion(meet));
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+                return yes;
+            };
+            return lenex::describeImport(lenex::importLenex(w.store(), file, options), file);
         });
     });
 }

@@ -2,6 +2,8 @@
 // The entry window's Lenex items: "転出" → "Lenex" (mOutLenex) writes the open entry file as a
 // Lenex file into the transfer folder, "転入" → "Lenex" (mInLenex) appends the athletes of a
 // Lenex file. Both pick the file with a file dialog and end with a message of what was done.
+// The export asks once for the meet's city (kept for the entry file); the import asks before the
+// meet of the file replaces the header of an entry file that has swimmers.
 #include <QString>
 
 #include <functional>
@@ -19,5 +21,10 @@ void wireLenexMenus(FrmZepi& window);
 using LenexFileChooser =
     std::function<QString(QWidget* parent, bool forSaving, const QString& folder, const QString& suggested)>;
 LenexFileChooser& lenexFileChooser();
+
+// How the export asks for the meet's city: a text input dialog, unless a test puts its own asker
+// here. An empty result cancels the export.
+using LenexCityAsker = std::function<QString(QWidget* parent)>;
+LenexCityAsker& lenexCityAsker();
 
 } // namespace tolv::gui

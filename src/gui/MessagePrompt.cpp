@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QStringList>
 
 namespace tolv::gui {
 namespace {
@@ -12,8 +13,15 @@ QWidget* owner() { return QApplication::activeWindow(); }
 int run(const std::string& message, QMessageBox::StandardButtons buttons,
         QMessageBox::StandardButton byDefault = QMessageBox::Ok)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString::fromStdString(message),
-                    buttons, owner());
+    // A long message (the lists of an import) would grow taller than the screen: its first lines
+    // are shown, the whole of it under the box's details, which scroll.
+    constexpr int kShownLines = 24;
+    const QString text = QString::fromStdString(message);
+    const QStringList lines = text.split('\n');
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(),
+                    lines.size() <= kShownLines ? text : lines.mid(0, kShownLines - 2).join('\n') + "\n…", buttons,
+                    owner());
+    if (lines.size() > kShownLines) box.setDetailedText(text);
     box.setObjectName("MsgBox");
     box.setDefaultButton(byDefault);
     // A busy pointer must not hide that the program waits for an answer.

@@ -1,6 +1,8 @@
 // The entry window's Lenex items: new last items of "転入" and "転出", export into the chosen file
-// and import of it into the open entry file.
+// (the city asked once per entry file) and import of it into the open entry file (the header
+// replaced only when the user agrees; folded names listed in the closing message).
 #include "gui/FrmZepi.h"
+#include "exchange/LenexWriter.h"
 #include "gui/LenexMenus.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
@@ -11,6 +13,7 @@
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QtTest>
 
@@ -30,6 +33,8 @@ class LenexMenusTest : public QObject {
     QString chosen_;
     bool askedToSave_ = false;
     QString startFolder_;
+    QString city_;
+    int cityAsked_ = 0;
 
 private slots:
     void init()
@@ -61,6 +66,12 @@ private slots:
             startFolder_ = folder;
             return chosen_;
         };
+        cityAsked_ = 0;
+        city_ = "横浜市";
+        gui::lenexCityAsker() = [this](QWidget*) {
+            ++cityAsked_;
+            return city_;
+        };
     }
 
     void cleanup()
@@ -89,16 +100,39 @@ private slots:
         FrmZepi w(t_->ctx);
         w.show();
         chosen_ = QString::fromStdString((transfer_ / "TEST.lxf").string());
+        // Without a city the export is cancelled; the city given is kept and not asked again.
+        city_.clear();
         w.menuAction("mOutLenex")->trigger();
+        QCOMPARE(cityAsked_, 1);
+        QVERIFY(!fs::exists(transfer_ / "TEST.lxf"));
+        city_ = "横浜市";
+        w.menuAction("mOutLenex")->trigger();
+        w.menuAction("mOutLenex")->trigger();
+        QCOMPARE(cityAsked_, 2);
         QVERIFY(askedToSave_);
         QVERIFY(fs::equivalent(fs::path(startFolder_.toStdString()), transfer_));
         QVERIFY2(t_->prompt.last().find("書き出しました") != std::string::npos, t_->prompt.last().c_str());
         QCOMPARE(tolvtest::readBytes(transfer_ / "TEST.lxf").substr(0, 2), std::string("PK"));
+        QCOMPARE(tolv::lenex::rememberedCity(file_), std::string("横浜市"));
 
+        // The file has swimmers: the meet replaces the header only when the user agrees.
+        const std::string zigyo = w.store().header().zigyo();
+        w.store().header().setZigyo("県大会");
+        w.store().saveHeader();
+        t_->prompt.answers = {false};
         w.menuAction("mInLenex")->trigger();
         QVERIFY(!askedToSave_);
+        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
+        QVERIFY2(t_->prompt.asked[0].find("Lenexファイルの大会の情報でヘッダーを置き換えますか") != std::string::npos,
+                 t_->prompt.asked[0].c_str());
         QVERIFY2(t_->prompt.last().find("3 人を追加しました") != std::string::npos, t_->prompt.last().c_str());
         QCOMPARE(w.store().header().total(), 6);
+        QCOMPARE(tolvtest::readEntry(file_).header.zigyo(), std::string("県大会  "));
+        t_->prompt.answers = {true};
+        w.menuAction("mInLenex")->trigger();
+        QCOMPARE(tolvtest::readEntry(file_).header.zigyo(), zigyo);
+        QCOMPARE(w.findChild<QLineEdit*>("txtZigyo")->text().trimmed(), QString::fromStdString(zigyo).trimmed());
+        QCOMPARE(w.store().header().total(), 9);
         const auto after = tolvtest::readEntry(file_);
         QCOMPARE(after.swimmerAt(6).Namae(), after.swimmerAt(3).Namae());
         QCOMPARE(after.swimmerAt(6).kiro(1), 3003);
@@ -108,7 +142,32 @@ private slots:
         chosen_.clear();
         w.menuAction("mInLenex")->trigger();
         QVERIFY(t_->prompt.said.empty());
-        QCOMPARE(w.store().header().total(), 6);
+        QCOMPARE(w.store().header().total(), 9);
+    }
+
+    void listsWhatWasFoldedInTheClosingMessage()
+    {
+        FrmZepi w(t_->ctx);
+        w.show();
+        const fs::path file = transfer_ / "abroad.lef";
+        tolvtest::writeBytes(file, R"(<?xml version="1.0" encoding="UTF-8"?>
+<LENEX version="3.0"><CONSTRUCTOR name="x" registration="x" version="1"><CONTACT email="a@b.c" /></CONSTRUCTOR>
+<MEETS><MEET name="Meet" city="Graz" nation="AUT" course="SCM"><SESSIONS><SESSION number="1" date="2024-03-02"><EVENTS>
+<EVENT eventid="1" number="1"><SWIMSTYLE distance="50" relaycount="1" stroke="FREE" /></EVENT></EVENTS></SESSION></SESSIONS>
+<CLUBS><CLUB name="ASV Graz" code="GRAZ"><ATHLETES>
+<ATHLETE athleteid="1" lastname="Kärntner" firstname="Jörg" gender="M" birthdate="2010-01-01">
+<ENTRIES><ENTRY eventid="1" entrytime="00:00:30.00" /></ENTRIES></ATHLETE>
+</ATHLETES></CLUB></CLUBS></MEET></MEETS></LENEX>)");
+        chosen_ = QString::fromStdString(file.string());
+        t_->prompt.answers = {false};
+        w.menuAction("mInLenex")->trigger();
+        const std::string said = t_->prompt.last();
+        QVERIFY2(said.find("文字を基本の文字に置き換えた選手（氏名・所属） 1 件:\n  Kärntner Jörg（ASV Graz）") != std::string::npos,
+                 said.c_str());
+        QVERIFY2(said.find("ASV Graz (GRAZ) → L0001") != std::string::npos, said.c_str());
+        const auto after = tolvtest::readEntry(file_);
+        QCOMPARE(after.swimmerAt(4).Namae(), std::string("Karntner　Jorg  "));
+        QCOMPARE(after.swimmerAt(4).kiro(1), 3000);
     }
 };
 

@@ -1,0 +1,122 @@
+#include "exchange/LenexMemory.h"
+
+#include "platform/AtomicFile.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace tolv::lenex {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> fields(const std::string& line)
+{
+    std::vector<std::string> out;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', from);
+        out.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
+        if (tab == std::string::npos) return out;
+        from = tab + 1;
+    }
+}
+
+// Tabs and line ends inside a value would break the line form.
+std::string flat(std::string s)
+{
+    for (char& c : s)
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    return s;
+}
+
+std::string textOf(const fs::path& file)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return {};
+    return readWholeFile(file);
+}
+
+} // namespace
+
+fs::path LenexMemory::pathFor(const fs::path& entryFile)
+{
+    fs::path p = entryFile;
+    p += ".lenex";
+    return p;
+}
+
+LenexMemory LenexMemory::read(const fs::path& entryFile)
+{
+    LenexMemory m;
+    std::istringstream in(textOf(pathFor(entryFile)));
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::vector<std::string> f = fields(line);
+        if (f[0] == "city" && f.size() == 2) m.city = f[1];
+        else if (f[0] == "nation" && f.size() == 2) m.nation = f[1];
+        else if (f[0] == "club" && f.size() == 5 && !f[1].empty()) m.clubs.push_back({f[1], f[2], f[3], f[4]});
+        else if (f[0] == "mixed" && f.size() == 3) {
+            try {
+                m.mixed.emplace(f[1], std::stoi(f[2]));
+            } catch (const std::exception&) {
+            }
+        }
+    }
+    return m;
+}
+
+void LenexMemory::write(const fs::path& entryFile) const
+{
+    std::error_code ec;
+    if (empty() && !fs::exists(pathFor(entryFile), ec)) return;
+    std::string text = "# tolvsys: Lenex details of " + entryFile.filename().string() + "\n";
+    if (!city.empty()) text += "city\t" + flat(city) + "\n";
+    if (!nation.empty()) text += "nation\t" + flat(nation) + "\n";
+    for (const LenexClub& c : clubs)
+        text += "club\t" + flat(c.teamCode) + "\t" + flat(c.code) + "\t" + flat(c.nation) + "\t" + flat(c.name) + "\n";
+    for (const auto& [qbango, slot] : mixed) text += "mixed\t" + flat(qbango) + "\t" + std::to_string(slot) + "\n";
+    replaceFile(pathFor(entryFile), text);
+}
+
+const LenexClub* LenexMemory::clubOfTeam(const std::string& teamCode) const
+{
+    for (const LenexClub& c : clubs)
+        if (c.teamCode == teamCode) return &c;
+    return nullptr;
+}
+
+const LenexClub* LenexMemory::clubOfLenex(const std::string& code, const std::string& name) const
+{
+    for (const LenexClub& c : clubs)
+        if (c.code == code && c.name == name) return &c;
+    return nullptr;
+}
+
+std::string LenexMemory::newTeamCode(const std::set<std::string>& taken) const
+{
+    for (int n = 1; n <= 9999; ++n) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "L%04d", n);
+        if (!clubOfTeam(buf) && !taken.count(buf)) return buf;
+    }
+    return "L0000";
+}
+
+LenexSettings readLenexSettings(const fs::path& ctlFolder)
+{
+    LenexSettings s;
+    std::istringstream in(textOf(ctlFolder / "lenex.ini"));
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq);
+        const std::string value = line.substr(eq + 1);
+        if (key == "registration") s.registration = value;
+        else if (key == "email" && !value.empty()) s.email = value;
+    }
+    return s;
+}
+
+} // namespace tolv::lenex
