@@ -1,3 +1,4 @@
+#include "gui/WindowPlacement.h"
 #include "gui/CommandMenus.h"
 
 #include "checks/CheckMenu.h"
@@ -71,7 +72,7 @@ void openLists(FrmZepi& w)
         auto* lists = new FrmIchiran(w.store(), w.context().ask(), &w);
         lists->setAttribute(Qt::WA_DeleteOnClose);
         lists->setWindowFlag(Qt::Window);
-        lists->show();
+        showPlaced(lists);
     } catch (const std::exception& e) {
         w.context().ask().tell(e.what());
     }
@@ -138,7 +139,7 @@ void wireCommandMenus(FrmZepi& w)
             auto* lists = new FrmKIchi(w.store(), &w);
             lists->setAttribute(Qt::WA_DeleteOnClose);
             lists->setWindowFlag(Qt::Window);
-            lists->show();
+            showPlaced(lists);
         } catch (const std::exception& e) {
             w.context().ask().tell(e.what());
         }

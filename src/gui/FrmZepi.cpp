@@ -15,6 +15,7 @@
 #include "gui/ImportMenus.h"
 #include "gui/MessagePrompt.h"
 #include "gui/Pickers.h"
+#include "gui/WindowPlacement.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
 #include "storage/Codes.h"
@@ -181,7 +182,7 @@ void FrmZepi::buildMenus()
         closeEntry();
         auto* start = new FrmDrive(ctx_);
         start->setAttribute(Qt::WA_DeleteOnClose);
-        start->show();
+        showPlaced(start);
         close();
     });
 }
@@ -567,16 +568,8 @@ void FrmZepi::load()
         lookup_ = std::make_unique<tolv::AthleteLookup>(session, tolv::homeDir(), ctl, tolv::tempDir());
     }
 
-    if (session.internet()) {
-        try {
-            BusyCursor busy;
-            tolv::ensureWorkTree();
-            tolv::downloadUnitFlags(session.unitFolder(), tolv::tempDir());
-            tolv::downloadPrefectureTable(session.downloadRoot, ctl);
-        } catch (const std::exception& e) {
-            if (!carryOnAfterError(ctx_, e)) return;
-        }
-    }
+    // In internet mode the start-up window has fetched kanriken.ctl and ken.ctl (or the user chose
+    // to go on without the unit flags).
     lookup_->loadUnitFlags();
     setState(Browse, "検索・修正");
 
@@ -592,6 +585,8 @@ void FrmZepi::load()
     showHeader();
     current_ = store_.header().total();
     showSwimmer(current_);
+    if (session.internet() && lookup_->unitFlags().empty())
+        say("管理ユニットの設定（kanriken.ctl）がないため、所属の検索とﾌﾘｶﾅ・生年月日の検索はできません。");
 }
 
 void FrmZepi::closeEntry()
@@ -637,7 +632,7 @@ void FrmZepi::handOverTo(QWidget* child)
         show();
     });
     hide();
-    child->show();
+    showPlaced(child);
 }
 
 void FrmZepi::say(const QString& message) { statusBar()->showMessage(message); }
@@ -946,6 +941,7 @@ void FrmZepi::qbangoEntered()
         return;
     }
     tolv::LookupResult r;
+    say(QString());  // what the last search said is not about this one
     bool ok = guard([&] {
         BusyCursor busy;
         r = lookup_->byNumber(store_.swimmer(), completed, store_.header(),
@@ -976,6 +972,7 @@ void FrmZepi::kanaEntered()
         return;
     tolv::LookupResult r;
     bool listed = false;
+    say(QString());  // what the last search said is not about this one
     bool ok = guard([&] {
         BusyCursor busy;
         r = lookup_->byReading(typed, store_.header(), [this, &listed](const tolv::SearchList& l) {

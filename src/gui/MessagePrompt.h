@@ -3,6 +3,8 @@
 // application's name as the title.
 #include "platform/Prompt.h"
 
+#include <memory>
+
 class QWidget;
 
 namespace tolv::gui {
@@ -11,15 +13,22 @@ class MessagePrompt : public tolv::Prompt {
 public:
     void tell(const std::string& message) override;
     bool ask(const std::string& message) override;
+    int choose(const std::string& message, const std::vector<std::string>& buttons) override;
 };
 
-// The busy mouse pointer for the length of a scope.
+class TransferDialog;
+
+// The busy mouse pointer for the length of a scope; a download meanwhile shows its progress and
+// can be cancelled (TransferDialog).
 class BusyCursor {
 public:
     BusyCursor();
     ~BusyCursor();
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    std::unique_ptr<TransferDialog> transfer_;
 };
 
 } // namespace tolv::gui

@@ -1,3 +1,4 @@
+#include "gui/WindowPlacement.h"
 #include "gui/TimingMenus.h"
 
 #include "gui/AppContext.h"
@@ -29,7 +30,7 @@ void wireTimingMenus(FrmZepi& w)
                                            tolv::reports::masterSourceFor(w.context().session), w.context().ask(), &w);
                 nichi->setAttribute(Qt::WA_DeleteOnClose);
                 nichi->setWindowFlag(Qt::Window);
-                nichi->show();
+                showPlaced(nichi);
             } catch (const std::exception& e) {
                 w.context().ask().tell(e.what());
             }
