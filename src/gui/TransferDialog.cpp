@@ -50,6 +50,9 @@ bool TransferDialog::transferring(const std::string& url, long long received, lo
         d->setMinimumWidth(420);
         dialog_ = d;
     }
+    // Fast transfers call often: the windows are served about every 40 ms.
+    if (ticked_.isValid() && ticked_.elapsed() < 40) return !(dialog_ && dialog_->wasCanceled());
+    ticked_.start();
     if (dialog_) {
         dialog_->setLabelText(QString("%1 を受け取っています（%2 バイト）\n%3")
                                   .arg(fileOf(url))
@@ -77,6 +80,7 @@ void TransferDialog::finished(const std::string& url)
 {
     (void)url;
     running_.invalidate();
+    ticked_.invalidate();
     url_.clear();
     if (dialog_) dialog_->hide();
     delete dialog_.data();

@@ -29,7 +29,7 @@ public:
 private:
     tolv::TransferProgress* previous_;
     std::string url_;
-    QElapsedTimer running_;
+    QElapsedTimer running_, ticked_;
     QPointer<QProgressDialog> dialog_;
 };
 

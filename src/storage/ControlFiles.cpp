@@ -297,7 +297,6 @@ std::string ensureControlDefaults(const fs::path& ctl, Prompt* prompt)
     if (!readZepControl(ctl)) writeZepControl(ctl, ZepControl{});
     if (!readWebControl(ctl)) writeWebControl(ctl, WebControl{});
     // A dr_web.ctl left readable by others (by an older version or a copy) is closed to them.
-    std::error_code ec;
     if (fs::exists(ctl / kWebFile, ec))
         fs::permissions(ctl / kWebFile, fs::perms::group_all | fs::perms::others_all, fs::perm_options::remove, ec);
     const std::string msg = damagedControlMessage(damagedControlFiles(ctl));

@@ -113,10 +113,10 @@ TEST_F(DownloadTest, ProgressIsReportedAndCancelStopsTheTransfer)
 {
     struct CancelAfter : TransferProgress {
         long long seen = 0;
-        int calls = 0, ended = 0;
+        int ended = 0;
         bool transferring(const std::string&, long long received, long long total) override
         {
-            EXPECT_EQ(total, 4010);
+            if (received > 0) EXPECT_EQ(total, 4010);
             seen = received;
             return received < 20;
         }
