@@ -314,6 +314,8 @@ private slots:
         enterText(child<QLineEdit>(z, "txtQBango"), "13002195801175");
         QCOMPARE(child<QLineEdit>(z, "txtNamae")->text(), QString("高橋　花子"));
         QCOMPARE(child<QLabel>(z, "lblToroDr")->text(), QString::fromStdString(server.url() + "2008/tokyo/ken13/onna/"));
+        enterText(child<QLineEdit>(z, "txtBiko"), "99");
+        child<QPushButton>(z, "cmdShinki")->click();
         enterText(child<QLineEdit>(z, "txtQBango"), "13001200105019");
         QCOMPARE(z->statusBar()->currentMessage(), QString("登録データに旧番号 13001200105019 の選手はいません。"));
         auto* qb = child<QLineEdit>(z, "txtQBango");
