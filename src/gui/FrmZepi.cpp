@@ -985,6 +985,9 @@ void FrmZepi::kanaEntered()
     showBuffer();
     if (r.found) say(QString());
     else if (listed) say("選手が選ばれませんでした。");
+    else if (const int pref = tolv::prefectureOfNumber(typed.QBango()); !tolv::unitKeepsTeams(lookup_->unitFlags(), pref))
+        // Nothing was searched: saying nobody has the reading would not be true.
+        say(QString("管理ユニットの設定に都道府県 %1 の団体リストがないため、ﾌﾘｶﾅでは検索していません。").arg(pref));
     else say("登録データにﾌﾘｶﾅ「" + txtKana_->text().trimmed() + "」の選手はいません。");
     (r.found ? txtBiko_ : txtNamae_)->setFocus();
 }
