@@ -504,6 +504,8 @@ private slots:
             auto* d = qobject_cast<QProgressDialog*>(m);
             if (!d) return;
             label = d->labelText();
+            fs::create_directories(TOLV_ARTIFACT_DIR);
+            d->grab().save(QStringLiteral(TOLV_ARTIFACT_DIR "/transfer-dialog.png"));
             for (QPushButton* b : d->findChildren<QPushButton*>())
                 if (b->text() == "中止") b->click();
         });
