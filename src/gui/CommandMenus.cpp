@@ -1,4 +1,3 @@
-#include "gui/WindowPlacement.h"
 #include "gui/CommandMenus.h"
 
 #include "checks/CheckMenu.h"
@@ -7,6 +6,7 @@
 #include "gui/FrmKIchi.h"
 #include "gui/FrmZepi.h"
 #include "gui/PrintPreview.h"
+#include "gui/WindowPlacement.h"
 #include "platform/Error.h"
 #include "reports/ReportMenu.h"
 #include "reports/TeamTotalsFile.h"

@@ -1,10 +1,10 @@
-#include "gui/WindowPlacement.h"
 #include "gui/TimingMenus.h"
 
 #include "gui/AppContext.h"
 #include "gui/FrmNichi.h"
 #include "gui/FrmSeiko.h"
 #include "gui/FrmZepi.h"
+#include "gui/WindowPlacement.h"
 #include "platform/Paths.h"
 #include "reports/ReportMenu.h"
 

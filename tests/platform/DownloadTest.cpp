@@ -143,6 +143,16 @@ TEST_F(DownloadTest, ProgressIsReportedAndCancelStopsTheTransfer)
 // direct.
 TEST_F(DownloadTest, ProxyOfTheEnvironmentIsUsed)
 {
+    // The environment the test found is put back however it ends.
+    struct Saved {
+        std::string name;
+        const char* had;
+        std::string value;
+        explicit Saved(const char* n) : name(n), had(std::getenv(n)), value(had ? had : "") {}
+        ~Saved() { had ? setenv(name.c_str(), value.c_str(), 1) : unsetenv(name.c_str()); }
+    } httpProxy("http_proxy"), noProxy("no_proxy"), noProxyUpper("NO_PROXY");
+    unsetenv("NO_PROXY");
+    unsetenv("no_proxy");
     tolvtest::HttpServer proxy(served);
     setenv("http_proxy", proxy.url().c_str(), 1);
     const std::string far = "http://tolvsys-download.invalid/kozin.dat";
@@ -155,7 +165,6 @@ TEST_F(DownloadTest, ProxyOfTheEnvironmentIsUsed)
     tolvtest::HttpServer local(served);
     EXPECT_EQ(fetchUrl(local.url() + "kozin.dat"), readBytes(served / "kozin.dat"));
     EXPECT_EQ(proxy.requests().size(), 1u);
-    unsetenv("http_proxy");
 }
 
 TEST_F(DownloadTest, ServerThatNeverAnswersTimesOut)
