@@ -6,6 +6,7 @@
 #include "gui/FrmKIchi.h"
 #include "gui/FrmZepi.h"
 #include "gui/PrintPreview.h"
+#include "gui/WindowPlacement.h"
 #include "platform/Error.h"
 #include "reports/ReportMenu.h"
 #include "reports/TeamTotalsFile.h"
@@ -71,7 +72,7 @@ void openLists(FrmZepi& w)
         auto* lists = new FrmIchiran(w.store(), w.context().ask(), &w);
         lists->setAttribute(Qt::WA_DeleteOnClose);
         lists->setWindowFlag(Qt::Window);
-        lists->show();
+        showPlaced(lists);
     } catch (const std::exception& e) {
         w.context().ask().tell(e.what());
     }
@@ -138,7 +139,7 @@ void wireCommandMenus(FrmZepi& w)
             auto* lists = new FrmKIchi(w.store(), &w);
             lists->setAttribute(Qt::WA_DeleteOnClose);
             lists->setWindowFlag(Qt::Window);
-            lists->show();
+            showPlaced(lists);
         } catch (const std::exception& e) {
             w.context().ask().tell(e.what());
         }

@@ -5,12 +5,16 @@
 #include "gui/FrmZepi.h"
 #include "gui/MessagePrompt.h"
 #include "gui/Pickers.h"
+#include "gui/WindowPlacement.h"
 #include "platform/Clock.h"
+#include "platform/Download.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 #include "storage/DownloadLayout.h"
+#include "storage/FileChecks.h"
 #include "storage/PrefectureTable.h"
+#include "storage/RecordFile.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -42,6 +46,27 @@ std::string driveOf(const std::string& storedFolder)
 {
     if (storedFolder.size() >= 2 && storedFolder[1] == ':') return storedFolder.substr(0, 2);
     return "/";
+}
+
+// What the start-up window says when a download fails: which file, why, and from where.
+std::string failureText(const std::string& what, const std::exception& e)
+{
+    if (auto* d = dynamic_cast<const tolv::DownloadError*>(&e))
+        return what + "を受け取れませんでした。\n" + d->cause() + "\n" + d->url();
+    return what + "を受け取れませんでした。\n" + e.what();
+}
+
+// A ken.ctl on disk that answers for every prefecture: one can go on with it.
+bool goodPrefectureTable(const fs::path& ctl)
+{
+    try {
+        const fs::path ken = tolv::findNoCase(ctl, "ken.ctl");
+        tolv::RecordFile f(ken, 1, tolv::RecordFile::Mode::ReadOnly);
+        tolv::checkPrefectureTable(f.readAllBytes(), ken.string());
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -169,12 +194,12 @@ FrmDrive::FrmDrive(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx
     connect(cboPatt_, &QComboBox::currentIndexChanged, this, &FrmDrive::fileTypeChanged);
     connect(optWeb_[0], &QRadioButton::toggled, this, [this](bool on) { if (on) chooseMode(0); });
     connect(optWeb_[1], &QRadioButton::toggled, this, [this](bool on) { if (on) chooseMode(1); });
+    connect(txtNendo_, &QLineEdit::editingFinished, this, &FrmDrive::reloadWhenChanged);
     connect(lstKen_, &QListWidget::itemClicked, this, [this](QListWidgetItem* i) { chooseUnit(i->text()); });
     connect(cmdZepi_, &QPushButton::clicked, this, &FrmDrive::openEntry);
     connect(cmdOwari_, &QPushButton::clicked, this, [this] { ctx_.end(); });
     txtFile_->installEventFilter(this);
     cboWeb_->installEventFilter(this);
-    txtPassW_->installEventFilter(this);
 
     try {
         load();
@@ -199,6 +224,37 @@ void FrmDrive::load()
     fillWebFromControl();
     txtNendo_->setText(QString::number(tolv::fiscalYear(tolv::now())));
     file1_->setPatterns({q(tolv::fileTypePattern(cboPatt_->currentIndex()))});
+    // No entry window is open now: a password list or master left by a run that ended abruptly
+    // goes at once.
+    try {
+        tolv::cleanTempFolder(tolv::tempDir());
+    } catch (const std::exception&) {
+        // What cannot be removed now is removed when the entry window closes.
+    }
+    showSession();
+}
+
+void FrmDrive::showSession()
+{
+    const tolv::Session& session = ctx_.session;
+    {
+        QSignalBlocker b0(optWeb_[0]), b1(optWeb_[1]);
+        optWeb_[session.internet() ? 1 : 0]->setChecked(true);
+    }
+    drive2_->setEnabled(!session.internet());
+    dir2_->setEnabled(!session.internet());
+    lstKen_->clear();
+    if (!session.internet()) {
+        lblWeb_->clear();
+        return;
+    }
+    if (cboWeb_->currentText() != q(session.downloadRoot)) cboWeb_->setEditText(q(session.downloadRoot));
+    txtNendo_->setText(q(session.year));
+    for (const std::string& unit : session.units) {
+        lstKen_->addItem(q(unit));
+        if (unit == session.unitName) lstKen_->setCurrentRow(lstKen_->count() - 1);
+    }
+    lblWeb_->setText(q(session.unitFolder()));
 }
 
 void FrmDrive::presetFromControlFiles()
@@ -240,11 +296,18 @@ void FrmDrive::fillWebFromControl()
     cboWeb_->setCurrentIndex(chosen);
 }
 
-void FrmDrive::writeWebControl()
+void FrmDrive::writeWebControl(bool storeLogin)
 {
+    const QString typedClub = txtPassO_->text(), typedPassword = txtPassW_->text();
     tolv::WebControl web;
-    web.clubCode = s(txtPassO_->text());
-    web.password = s(txtPassW_->text());
+    if (storeLogin) {
+        web.clubCode = s(typedClub);
+        web.password = s(typedPassword);
+    } else {
+        const tolv::WebControl stored = tolv::loadWebControl(tolv::ctlDir());
+        web.clubCode = stored.clubCode;
+        web.password = stored.password;
+    }
     web.addresses.clear();
     int n = cboWeb_->count();
     if (n > 0 && cboWeb_->itemText(n - 1) == kNewAddress) --n;
@@ -252,6 +315,9 @@ void FrmDrive::writeWebControl()
     web.chosen = cboWeb_->currentIndex();
     tolv::writeWebControl(tolv::ctlDir(), web);
     fillWebFromControl();
+    // What is typed stays in the boxes until a login accepts or refuses it.
+    txtPassO_->setText(typedClub);
+    txtPassW_->setText(typedPassword);
 }
 
 bool FrmDrive::eventFilter(QObject* watched, QEvent* event)
@@ -263,18 +329,17 @@ bool FrmDrive::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    if (event->type() == QEvent::FocusOut && (watched == cboWeb_ || watched == txtPassW_)) {
+    if (event->type() == QEvent::FocusOut && watched == cboWeb_) {
         try {
-            if (watched == cboWeb_) {
-                int i = cboWeb_->currentIndex();
-                QString text = cboWeb_->currentText();
-                if (i >= 0) cboWeb_->setItemText(i, text);
-                else cboWeb_->addItem(text);
-            }
+            int i = cboWeb_->currentIndex();
+            QString text = cboWeb_->currentText();
+            if (i >= 0) cboWeb_->setItemText(i, text);
+            else cboWeb_->addItem(text);
             writeWebControl();
         } catch (const std::exception& e) {
             ctx_.ask().tell(e.what());
         }
+        reloadWhenChanged();
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -295,41 +360,131 @@ void FrmDrive::chooseMode(int mode)
     if (switchingMode_) return;
     tolv::Session& session = ctx_.session;
     if (mode == 0) {
+        // Local data from now on, whatever the last entry window used.
         session.mode = tolv::Session::Local;
-        drive2_->setEnabled(true);
-        dir2_->setEnabled(true);
+        session.unitName.clear();
+        session.units.clear();
+        session.forgetMaster();
+        showSession();
         return;
     }
     session.mode = tolv::Session::Internet;
+    loadUnits();
+}
+
+void FrmDrive::backToLocal()
+{
+    switchingMode_ = true;
+    ctx_.session.mode = tolv::Session::Local;
+    ctx_.session.unitName.clear();
+    ctx_.session.units.clear();
+    showSession();
+    switchingMode_ = false;
+}
+
+bool FrmDrive::loadUnits()
+{
+    tolv::Session& session = ctx_.session;
     session.downloadRoot = s(cboWeb_->currentText());
-    session.year = s(txtNendo_->text());
+    session.year = s(txtNendo_->text().trimmed());
     session.unitName.clear();
-    lblWeb_->setText(q(session.downloadFolder()));
-    drive2_->setEnabled(false);
-    dir2_->setEnabled(false);
-    lstKen_->clear();
+    session.units.clear();
+    session.forgetMaster();
+    showSession();
+    tolv::UnitList list;
     try {
         BusyCursor busy;
         tolv::ensureWorkTree();
-        fs::path list = tolv::downloadUnitList(session.downloadRoot, session.year, tolv::tempDir());
-        for (const std::string& unit : tolv::readUnitList(list)) lstKen_->addItem(q(unit));
+        fs::path file = tolv::downloadUnitList(session.downloadRoot, session.year, tolv::tempDir());
+        tolv::RecordFile f(file, 1, tolv::RecordFile::Mode::ReadOnly);
+        list = tolv::parseUnitListBytes(f.readAllBytes(), file.string());
     } catch (const std::exception& e) {
         // Without the unit list there is nothing to log in to: back to local data.
-        ctx_.ask().tell(e.what());
-        switchingMode_ = true;
-        optWeb_[0]->setChecked(true);
-        switchingMode_ = false;
-        session.mode = tolv::Session::Local;
-        lblWeb_->clear();
-        drive2_->setEnabled(true);
-        dir2_->setEnabled(true);
+        ctx_.ask().choose(failureText("管理ユニットの一覧（torlist.dat）", e) + "\n\nﾛｰｶﾙのデータで続けます。",
+                          {"ﾛｰｶﾙで続ける"});
+        backToLocal();
+        return false;
     }
+    session.units = list.units;
+    showSession();
+    if (!list.leftOut.empty()) {
+        std::string note = "次の管理ユニットは名前がアドレスのフォルダ名に使えないため、一覧から外しました:";
+        for (const std::string& line : list.leftOut) note += "\n" + line;
+        ctx_.ask().tell(note);
+    }
+    return true;
+}
+
+void FrmDrive::reloadWhenChanged()
+{
+    const tolv::Session& session = ctx_.session;
+    if (!session.internet() || switchingMode_) return;
+    if (s(cboWeb_->currentText()) == session.downloadRoot && s(txtNendo_->text().trimmed()) == session.year) return;
+    loadUnits();
 }
 
 void FrmDrive::chooseUnit(const QString& unit)
 {
     ctx_.session.unitName = s(unit);
     lblWeb_->setText(q(ctx_.session.unitFolder()));
+}
+
+bool FrmDrive::checkLogin()
+{
+    tolv::Session& session = ctx_.session;
+    bool matches = false;
+    try {
+        BusyCursor busy;
+        tolv::ensureWorkTree();
+        matches = tolv::clubLoginMatches(session.unitUrl(), tolv::tempDir(), s(txtPassO_->text()), s(txtPassW_->text()));
+    } catch (const std::exception& e) {
+        ctx_.ask().choose(failureText("パスワードの一覧（pass.dat）", e) +
+                              "\n\nログインを確かめられないため、申込データを開きません。",
+                          {"戻る"});
+        return false;
+    }
+    if (!matches) {
+        ctx_.ask().tell("パスワードが違います");
+        return false;
+    }
+    // Accepted: now the club code and password may be kept for the next start.
+    try {
+        writeWebControl(true);
+    } catch (const std::exception& e) {
+        ctx_.ask().tell(e.what());
+    }
+    return true;
+}
+
+bool FrmDrive::downloadForEntryWindow()
+{
+    tolv::Session& session = ctx_.session;
+    const fs::path ctl = tolv::ctlDir(), temp = tolv::tempDir();
+    try {
+        BusyCursor busy;
+        tolv::downloadUnitFlags(session.unitUrl(), temp);
+    } catch (const std::exception& e) {
+        const int c = ctx_.ask().choose(
+            failureText("管理ユニットの設定（kanriken.ctl）", e) +
+                "\n\nこの設定がないと、旧番号で選手を検索しても所属が入らず、ﾌﾘｶﾅと生年月日の検索もできません。",
+            {"開かない", "所属の検索なしで開く"});
+        if (c != 1) return false;
+        std::error_code ec;
+        fs::remove(temp / "kanriken.ctl", ec);
+    }
+    try {
+        BusyCursor busy;
+        tolv::downloadPrefectureTable(session.downloadRoot, ctl);
+    } catch (const std::exception& e) {
+        const std::string text = failureText("都道府県の表（ken.ctl）", e);
+        if (!goodPrefectureTable(ctl)) {
+            ctx_.ask().choose(text + "\n\n都道府県名を入れられないため、申込データを開きません。", {"戻る"});
+            return false;
+        }
+        const int c = ctx_.ask().choose(text + "\n\n手元の ken.ctl はそのまま残っています。", {"手元の ken.ctl で続ける", "開かない"});
+        if (c != 0) return false;
+    }
+    return true;
 }
 
 void FrmDrive::openEntry()
@@ -342,22 +497,18 @@ void FrmDrive::openEntry()
     tolv::Session& session = ctx_.session;
     try {
         if (session.internet()) {
+            if (s(cboWeb_->currentText()) != session.downloadRoot || s(txtNendo_->text().trimmed()) != session.year) {
+                // The list shown belongs to another address or year.
+                if (loadUnits()) ctx_.ask().tell("管理ユニットの一覧を読み直しました。管理ユニットを選んでください");
+                return;
+            }
             if (session.unitName.empty()) {
                 // The password list belongs to a unit: without one there is nothing to check.
                 ctx_.ask().tell("管理ユニットを選んでください");
                 return;
             }
-            session.downloadRoot = s(cboWeb_->currentText());
-            session.year = s(txtNendo_->text());
-            fs::path pass;
-            {
-                BusyCursor busy;
-                pass = tolv::downloadPasswordList(session.unitFolder(), tolv::tempDir());
-            }
-            if (!tolv::passwordMatches(pass, s(txtPassO_->text()), s(txtPassW_->text()))) {
-                ctx_.ask().tell("パスワードが違います");
-                return;
-            }
+            if (!checkLogin()) return;
+            if (!downloadForEntryWindow()) return;
         }
         const fs::path ctl = tolv::ctlDir();
         std::string torFolder = tolv::toStoredPath(dir2_->path(), true);
@@ -377,7 +528,7 @@ void FrmDrive::openEntry()
     }
     opened_ = entry;
     entry->setAttribute(Qt::WA_DeleteOnClose);
-    entry->show();
+    showPlaced(entry);
     close();
 }
 

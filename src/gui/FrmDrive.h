@@ -39,9 +39,21 @@ private:
     void load();
     void presetFromControlFiles();
     void fillWebFromControl();
-    void writeWebControl();
+    // Rewrites dr_web.ctl from the address list; the club code and password are those last
+    // accepted by a login unless storeLogin (after an accepted login) stores the boxes' ones.
+    void writeWebControl(bool storeLogin = false);
     void chooseMode(int mode);
     void chooseUnit(const QString& unit);
+    // The radio buttons, the unit list and the folder label as the session stands.
+    void showSession();
+    // Internet mode: the unit list of the address and year in the boxes (false: back to local).
+    bool loadUnits();
+    void backToLocal();
+    // Address or year changed in internet mode: their unit list replaces the old one.
+    void reloadWhenChanged();
+    // The downloads the entry window needs; false when it is not to open.
+    bool downloadForEntryWindow();
+    bool checkLogin();
     void fileTypeChanged(int index);
     void fileNameEntered();
 

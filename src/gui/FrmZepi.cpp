@@ -20,6 +20,7 @@
 #include "gui/ZepiMenuBar.h"
 #include "gui/ZepiReservePanel.h"
 #include "gui/ZepiSwimmerPanel.h"
+#include "gui/WindowPlacement.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
 #include "storage/Codes.h"
@@ -146,7 +147,7 @@ void FrmZepi::buildMenus()
         closeEntry();
         auto* start = new FrmDrive(ctx_);
         start->setAttribute(Qt::WA_DeleteOnClose);
-        start->show();
+        showPlaced(start);
         close();
     });
 }
@@ -302,17 +303,8 @@ void FrmZepi::load()
         lookup_ = std::make_unique<tolv::AthleteLookup>(session, tolv::homeDir(), ctl, tolv::tempDir());
     }
 
-    if (session.internet()) {
-        try {
-            BusyCursor busy;
-            tolv::ensureWorkTree();
-            tolv::downloadUnitFlags(session.unitFolder(), tolv::tempDir());
-            tolv::downloadPrefectureTable(session.downloadRoot, ctl);
-        } catch (const std::exception& e) {
-            if (!carryOnAfterError(ctx_, e, "OK: ダウンロードせずに、今ある登録データで続けます。\nキャンセル: プログラムを終了します。"))
-                return;
-        }
-    }
+    // In internet mode the start-up window has fetched kanriken.ctl and ken.ctl (or the user chose
+    // to go on without the unit flags).
     lookup_->loadUnitFlags();
     setState(Browse, "検索・修正");
 
@@ -323,6 +315,8 @@ void FrmZepi::load()
     showHeader();
     current_ = store_.header().total();
     showSwimmer(current_);
+    if (session.internet() && lookup_->unitFlags().empty())
+        say("管理ユニットの設定（kanriken.ctl）がないため、所属の検索とﾌﾘｶﾅ・生年月日の検索はできません。");
 }
 
 bool FrmZepi::openEntry(const fs::path& path)
@@ -452,7 +446,7 @@ void FrmZepi::handOverTo(QWidget* child)
         move(where);
     });
     hide();
-    child->show();
+    showPlaced(child);
 }
 
 void FrmZepi::say(const QString& message) { statusBar()->showMessage(message); }
@@ -673,6 +667,7 @@ void FrmZepi::qbangoEntered()
     }
     const std::string completed = tolv::completeCentury(s(box->text()), store_.header().kijunBi());
     tolv::LookupResult r;
+    say(QString());  // what the last search said is not about this one
     bool ok = guard([&] {
         BusyCursor busy;
         r = lookup_->byNumber(store_.swimmer(), completed, store_.header(),
@@ -705,6 +700,7 @@ void FrmZepi::kanaEntered()
     const tolv::SwimmerRecord typedRecord = store_.swimmer();
     tolv::LookupResult r;
     bool listed = false;
+    say(QString());  // what the last search said is not about this one
     bool ok = guard([&] {
         BusyCursor busy;
         r = lookup_->byReading(typedRecord, store_.header(), [this, &listed](const tolv::SearchList& l) {
@@ -720,10 +716,29 @@ void FrmZepi::kanaEntered()
     if (!impossible.empty()) say(q(impossible));
     else if (r.found) say(QString());
     else if (listed) say("選手が選ばれませんでした。");
-    else
-        say("登録データにﾌﾘｶﾅ「" + searched + "」の選手はいません。" +
-            (typed != searched ? "（入力「" + typed + "」を登録データの半角の形にして探しました）" : QString()));
-    (r.found ? input_->txtBiko : swimmer_->txtNamae)->setFocus();
+    else if (const int pref = tolv::prefectureOfNumber(typed.QBango()); !tolv::unitKeepsTeams(lookup_->unitFlags(), pref))
+        // Nothing was searched: saying nobody has the reading would not be true.
+        say(QString("管理ユニットの設定に都道府県 %1 の団体リストがないため、ﾌﾘｶﾅでは検索していません。").arg(pref));
+    else say("登録データにﾌﾘｶﾅ「" + txtKana_->text().trimmed() + "」の選手はいません。");
+    (r.found ? txtBiko_ : txtNamae_)->setFocus();
+}
+
+void FrmZepi::timeEntered(int slot)
+{
+    QLineEdit* box = txtKiro_[slot];
+    if (!box->isModified()) return;
+    std::optional<std::int32_t> v = tolv::parseTime(s(box->text()));
+    if (!v) {
+        ctx_.ask().tell(tolv::timeRefusedMessage(s(box->text())));
+        box->setFocus();
+        box->selectAll();
+        return;
+    }
+    store_.swimmer().setKiro(slot, *v);
+    swimmerChanged();
+    box->setText(q(tolv::shownTime(store_.swimmer().kiro(slot))));
+    box->setModified(false);
+    box->selectAll();
 }
 
 // --- input line, navigation, new entry, deletion ---------------------------------------------------

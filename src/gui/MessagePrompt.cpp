@@ -1,9 +1,12 @@
 #include "gui/MessagePrompt.h"
 
+#include "gui/TransferDialog.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QStringList>
+#include <QPushButton>
 
 namespace tolv::gui {
 namespace {
@@ -52,7 +55,32 @@ bool askCancelFirst(tolv::Prompt& prompt, const std::string& message)
     return prompt.ask(message);
 }
 
-BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-BusyCursor::~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+int MessagePrompt::choose(const std::string& message, const std::vector<std::string>& buttons)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString::fromStdString(message),
+                    QMessageBox::NoButton, owner());
+    box.setObjectName("MsgBox");
+    std::vector<QAbstractButton*> made;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        QPushButton* b = box.addButton(QString::fromStdString(buttons[i]),
+                                       i + 1 == buttons.size() && i > 0 ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        if (i == 0) box.setDefaultButton(b);
+        made.push_back(b);
+    }
+    bool busy = QGuiApplication::overrideCursor() != nullptr;
+    if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    if (busy) QGuiApplication::restoreOverrideCursor();
+    for (std::size_t i = 0; i < made.size(); ++i)
+        if (box.clickedButton() == made[i]) return static_cast<int>(i);
+    return made.empty() ? 0 : static_cast<int>(made.size()) - 1;  // closed: as the last choice
+}
+
+BusyCursor::BusyCursor() : transfer_(std::make_unique<TransferDialog>()) { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::~BusyCursor()
+{
+    transfer_.reset();
+    QGuiApplication::restoreOverrideCursor();
+}
 
 } // namespace tolv::gui

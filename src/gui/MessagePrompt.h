@@ -3,6 +3,8 @@
 // application's name as the title.
 #include "platform/Prompt.h"
 
+#include <memory>
+
 class QWidget;
 
 namespace tolv::gui {
@@ -13,18 +15,25 @@ public:
     bool ask(const std::string& message) override;
     // A question whose OK would drop work: Cancel is the default button, so Enter keeps the work.
     bool askCancelFirst(const std::string& message);
+    int choose(const std::string& message, const std::vector<std::string>& buttons) override;
 };
 
 // Asks through `prompt`; message boxes get Cancel as their default button.
 bool askCancelFirst(tolv::Prompt& prompt, const std::string& message);
 
-// The busy mouse pointer for the length of a scope.
+class TransferDialog;
+
+// The busy mouse pointer for the length of a scope; a download meanwhile shows its progress and
+// can be cancelled (TransferDialog).
 class BusyCursor {
 public:
     BusyCursor();
     ~BusyCursor();
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    std::unique_ptr<TransferDialog> transfer_;
 };
 
 } // namespace tolv::gui

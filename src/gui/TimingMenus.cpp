@@ -4,6 +4,7 @@
 #include "gui/FrmNichi.h"
 #include "gui/FrmSeiko.h"
 #include "gui/FrmZepi.h"
+#include "gui/WindowPlacement.h"
 #include "platform/Paths.h"
 #include "reports/ReportMenu.h"
 
@@ -29,7 +30,7 @@ void wireTimingMenus(FrmZepi& w)
                                            tolv::reports::masterSourceFor(w.context().session), w.context().ask(), &w);
                 nichi->setAttribute(Qt::WA_DeleteOnClose);
                 nichi->setWindowFlag(Qt::Window);
-                nichi->show();
+                showPlaced(nichi);
             } catch (const std::exception& e) {
                 w.context().ask().tell(e.what());
             }

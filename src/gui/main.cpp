@@ -3,6 +3,7 @@
 #include "gui/FrmDrive.h"
 #include "gui/MessagePrompt.h"
 #include "gui/Translations.h"
+#include "gui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QFont>
@@ -27,6 +28,6 @@ int main(int argc, char** argv)
 
     auto* start = new tolv::gui::FrmDrive(ctx);
     start->setAttribute(Qt::WA_DeleteOnClose);
-    if (!ctx.ending) start->show();
+    if (!ctx.ending) tolv::gui::showPlaced(start);
     return app.exec();
 }

@@ -122,6 +122,12 @@ void AtomicFile::writeAt(long long offset, std::string_view bytes)
     end_ = std::max(end_, offset + static_cast<long long>(bytes.size()));
 }
 
+void AtomicFile::setMode(unsigned mode)
+{
+    enforce(fd_ >= 0 && !committed_, "一時ファイルは閉じられています: " + temp_.string());
+    if (::fchmod(fd_, static_cast<mode_t>(mode)) != 0) fail("ファイルの許可を設定できません");
+}
+
 void AtomicFile::write(std::string_view bytes)
 {
     writeAt(end_, bytes);
@@ -166,6 +172,14 @@ std::string readWholeFile(const fs::path& file)
 void replaceFile(const fs::path& target, std::string_view bytes)
 {
     AtomicFile f(target);
+    f.write(bytes);
+    f.commit();
+}
+
+void replacePrivateFile(const fs::path& target, std::string_view bytes)
+{
+    AtomicFile f(target, 0600);
+    f.setMode(0600);
     f.write(bytes);
     f.commit();
 }

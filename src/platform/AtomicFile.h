@@ -20,6 +20,8 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
+    // The replacement gets exactly these permission bits, whatever the old file had.
+    void setMode(unsigned mode);
     void write(std::string_view bytes);
     // Writes bytes at a byte offset of the temporary file (files written record by record).
     void writeAt(long long offset, std::string_view bytes);
@@ -51,6 +53,9 @@ std::string readWholeFile(const std::filesystem::path& file);
 
 // Replaces `target` with `bytes` through an AtomicFile.
 void replaceFile(const std::filesystem::path& target, std::string_view bytes);
+// The same for a file that holds a password: readable and writable by its owner only (0600), the
+// bytes never readable by others at any moment.
+void replacePrivateFile(const std::filesystem::path& target, std::string_view bytes);
 
 // The file a path names with symbolic links followed (the path itself when it does not exist yet).
 std::filesystem::path resolveLinks(const std::filesystem::path& p);

@@ -1,10 +1,10 @@
 #include "platform/Download.h"
 
-#include "platform/Error.h"
-
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -13,7 +13,25 @@ namespace tolv {
 
 namespace fs = std::filesystem;
 
+DownloadError::DownloadError(std::string url, std::string cause, bool cancelled)
+    : TolvError("ダウンロードできません: " + url + "\n" + cause), url_(std::move(url)), cause_(std::move(cause)),
+      cancelled_(cancelled)
+{
+}
+
+DownloadTimeouts& downloadTimeouts()
+{
+    static DownloadTimeouts t;
+    return t;
+}
+
 namespace {
+
+TransferProgress*& observerSlot()
+{
+    static TransferProgress* observer = nullptr;
+    return observer;
+}
 
 void initCurlOnce()
 {
@@ -40,16 +58,22 @@ std::string encodeForTransfer(const std::string& url)
     return out;
 }
 
+using Clock = std::chrono::steady_clock;
+
 struct Sink {
     std::string* memory = nullptr;
     std::FILE* file = nullptr;
     bool writeFailed = false;
+    long long received = 0;
+    Clock::time_point lastByte;
 };
 
 size_t writeCallback(char* data, size_t size, size_t count, void* user)
 {
     auto* sink = static_cast<Sink*>(user);
     size_t bytes = size * count;
+    sink->received += static_cast<long long>(bytes);
+    sink->lastByte = Clock::now();
     if (sink->memory) {
         sink->memory->append(data, bytes);
         return bytes;
@@ -61,21 +85,40 @@ size_t writeCallback(char* data, size_t size, size_t count, void* user)
     return bytes;
 }
 
-[[noreturn]] void fail(const std::string& url, const std::string& why)
+std::string seconds(long ms) { return std::to_string((ms + 999) / 1000); }
+
+std::string httpStatusText(long status)
 {
-    throw TolvError("ダウンロードできません: " + url + "\n" + why);
+    const std::string code = " (HTTP " + std::to_string(status) + ")";
+    if (status == 404 || status == 410) return "サーバーにファイルがありません" + code;
+    if (status == 401 || status == 403) return "サーバーがファイルを渡しません（許可がありません）" + code;
+    if (status >= 500) return "サーバーの障害です。しばらくしてからやり直してください" + code;
+    return "サーバーがエラーを返しました" + code;
 }
 
-void transfer(const std::string& url, long timeoutSeconds, Sink& sink)
+// Direct connections for the hosts of no_proxy and always for this machine: the environment's
+// proxy must not receive requests meant for a local server.
+std::string noProxyList()
 {
-    if (url.empty()) fail(url, "アドレスがありません");
+    const char* env = std::getenv("no_proxy");
+    if (!env || !*env) env = std::getenv("NO_PROXY");
+    std::string list = env ? env : "";
+    if (list == "*") return list;
+    if (!list.empty()) list += ",";
+    return list + "localhost,127.0.0.1,::1";
+}
+
+void transfer(const std::string& url, Sink& sink)
+{
+    if (url.empty()) throw DownloadError(url, "アドレスがありません");
     initCurlOnce();
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
-    if (!curl) fail(url, "通信を始められません");
+    std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)> multi(curl_multi_init(), &curl_multi_cleanup);
+    if (!curl || !multi) throw DownloadError(url, "通信を始められません");
     CURL* h = curl.get();
-    std::string encoded = encodeForTransfer(url);
-    char errorText[CURL_ERROR_SIZE] = {0};
-    long timeout = timeoutSeconds > 0 ? timeoutSeconds : 30;
+    const std::string encoded = encodeForTransfer(url);
+    const std::string noProxy = noProxyList();
+    const DownloadTimeouts limits = downloadTimeouts();
 
     curl_easy_setopt(h, CURLOPT_URL, encoded.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https,file");
@@ -84,53 +127,139 @@ void transfer(const std::string& url, long timeoutSeconds, Sink& sink)
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
     // Without this an error page would be saved as the file.
     curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-    // The download area is reached directly; a proxy from the environment must not intercept it.
-    curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, timeout);
-    // A stalled transfer (no byte for `timeout` seconds) is a time-out; a large master file that is
-    // still arriving is not cut off by a fixed total limit.
+    curl_easy_setopt(h, CURLOPT_NOPROXY, noProxy.c_str());
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, limits.connectMs > 0 ? limits.connectMs : 15000L);
+    // A backstop under the stall clock below, should the connection's moment never be known.
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, timeout);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, (limits.connectMs + limits.stallMs) / 1000 + 2);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &writeCallback);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    curl_multi_add_handle(multi.get(), h);
 
-    CURLcode rc = curl_easy_perform(h);
-    if (rc == CURLE_OK) return;
-    if (sink.writeFailed) fail(url, "ファイルに書き込めません");
-    if (rc == CURLE_HTTP_RETURNED_ERROR) {
-        long status = 0;
-        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-        fail(url, "サーバーがエラーを返しました (HTTP " + std::to_string(status) + ")");
+    // The stall clock starts when the connection stands and restarts with every byte.
+    bool connected = false, stalled = false, cancelled = false;
+    sink.lastByte = Clock::now();
+    int running = 1;
+    CURLcode rc = CURLE_OK;
+    TransferProgress* observer = observerSlot();
+    while (true) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            rc = CURLE_FAILED_INIT;
+            break;
+        }
+        if (!running) {
+            int left = 0;
+            while (CURLMsg* m = curl_multi_info_read(multi.get(), &left))
+                if (m->msg == CURLMSG_DONE) rc = m->data.result;
+            break;
+        }
+        if (!connected) {
+            curl_off_t t = 0;
+            if (curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &t) == CURLE_OK && t > 0) {
+                connected = true;
+                if (sink.received == 0) sink.lastByte = Clock::now();
+            }
+        }
+        const long idle = static_cast<long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sink.lastByte).count());
+        if (connected && idle > (limits.stallMs > 0 ? limits.stallMs : 15000L)) {
+            stalled = true;
+            break;
+        }
+        if (observer) {
+            curl_off_t total = -1;
+            curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
+            if (!observer->transferring(url, sink.received, total)) {
+                cancelled = true;
+                break;
+            }
+        }
+        curl_multi_poll(multi.get(), nullptr, 0, 50, nullptr);
     }
-    if (rc == CURLE_OPERATION_TIMEDOUT) fail(url, "時間切れです");
-    fail(url, errorText[0] ? std::string(errorText) : std::string(curl_easy_strerror(rc)));
+    curl_off_t expected = -1;
+    curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    curl_multi_remove_handle(multi.get(), h);
+    if (observer) observer->finished(url);
+
+    if (cancelled) throw DownloadError(url, "中止しました", true);
+    if (stalled)
+        throw DownloadError(url, "時間切れです（" + seconds(limits.stallMs) + " 秒間データが届きません）");
+    if (rc == CURLE_OK) return;
+    if (sink.writeFailed) throw DownloadError(url, "受け取ったデータをファイルに書き込めません");
+    if (rc == CURLE_HTTP_RETURNED_ERROR) throw DownloadError(url, httpStatusText(status));
+    if (rc == CURLE_OPERATION_TIMEDOUT && !connected)
+        throw DownloadError(url, "サーバーにつながりません（" + seconds(limits.connectMs) + " 秒待っても接続できません）");
+    if (rc == CURLE_PARTIAL_FILE && expected > 0)
+        throw DownloadError(url, "転送が途中で切れました（" + std::to_string(expected) + " バイトのうち " +
+                                     std::to_string(sink.received) + " バイトしか届いていません）");
+    throw DownloadError(url, transferFailureText(rc));
 }
 
 } // namespace
 
-std::string fetchUrl(const std::string& url, long timeoutSeconds)
+TransferProgress* setTransferProgress(TransferProgress* observer)
+{
+    TransferProgress* previous = observerSlot();
+    observerSlot() = observer;
+    return previous;
+}
+
+std::string transferFailureText(int code)
+{
+    switch (static_cast<CURLcode>(code)) {
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+        return "アドレスの形式が正しくありません（https:// で始まるアドレスを指定してください）";
+    case CURLE_COULDNT_RESOLVE_PROXY: return "プロキシサーバーの名前が見つかりません（http_proxy / https_proxy の設定を確かめてください）";
+    case CURLE_COULDNT_RESOLVE_HOST: return "サーバーの名前が見つかりません（アドレスとネットワークの接続を確かめてください）";
+    case CURLE_COULDNT_CONNECT: return "サーバーにつながりません（接続を断られました）";
+    case CURLE_OPERATION_TIMEDOUT: return "時間切れです（サーバーから応答がありません）";
+    case CURLE_GOT_NOTHING: return "サーバーが何も返さずに接続を切りました";
+    case CURLE_PARTIAL_FILE: return "転送が途中で切れました（ファイルの一部しか届いていません）";
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR: return "通信が途中で切れました";
+    case CURLE_WEIRD_SERVER_REPLY: return "サーバーの応答が正しくありません（HTTP の応答ではありません）";
+    case CURLE_TOO_MANY_REDIRECTS: return "転送先の指定が多すぎます（サーバーの設定を確かめてください）";
+    case CURLE_FILE_COULDNT_READ_FILE: return "ファイルがありません";
+    case CURLE_WRITE_ERROR: return "受け取ったデータをファイルに書き込めません";
+    case CURLE_OUT_OF_MEMORY: return "メモリが足りません";
+    case CURLE_ABORTED_BY_CALLBACK: return "中止しました";
+    case CURLE_PEER_FAILED_VERIFICATION: return "サーバーの証明書を確認できません（アドレスが正しいか確かめてください）";
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE: return "暗号化通信 (https) を始められません";
+    case CURLE_BAD_CONTENT_ENCODING: return "サーバーの送ったデータの圧縮形式が読めません";
+    case CURLE_LOGIN_DENIED:
+    case CURLE_REMOTE_ACCESS_DENIED: return "サーバーがファイルを渡しません（許可がありません）";
+    default: return "通信に失敗しました（通信ライブラリのコード " + std::to_string(code) + "）";
+    }
+}
+
+std::string fetchUrl(const std::string& url)
 {
     std::string bytes;
     Sink sink;
     sink.memory = &bytes;
-    transfer(url, timeoutSeconds, sink);
+    transfer(url, sink);
     return bytes;
 }
 
-void downloadToFile(const std::string& url, const fs::path& target, long timeoutSeconds)
+void downloadToFile(const std::string& url, const fs::path& target)
 {
     std::error_code ec;
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
     fs::path part = target;
     part += ".part";
     std::FILE* f = std::fopen(part.c_str(), "wb");
-    if (!f) fail(url, "ファイルを作成できません: " + part.string());
+    if (!f) throw DownloadError(url, "ファイルを作成できません: " + part.string());
     Sink sink;
     sink.file = f;
     try {
-        transfer(url, timeoutSeconds, sink);
+        transfer(url, sink);
     } catch (...) {
         std::fclose(f);
         fs::remove(part, ec);
@@ -139,12 +268,12 @@ void downloadToFile(const std::string& url, const fs::path& target, long timeout
     bool closed = std::fclose(f) == 0;
     if (!closed) {
         fs::remove(part, ec);
-        fail(url, "ファイルに書き込めません: " + part.string());
+        throw DownloadError(url, "ファイルに書き込めません: " + part.string());
     }
     fs::rename(part, target, ec);
     if (ec) {
         fs::remove(part, ec);
-        fail(url, "ファイルを置き換えられません: " + target.string());
+        throw DownloadError(url, "ファイルを置き換えられません: " + target.string());
     }
 }
 

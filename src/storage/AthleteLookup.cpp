@@ -193,7 +193,9 @@ void AthleteLookup::ensureMaster(int prefecture, int sex)
 {
     if (!session_.internet()) return;
     if (session_.masterPrefecture == prefecture && session_.masterSex == sex) return;
-    downloadMasterFiles(session_.unitFolder(), prefecture, sexEnum(sex), temp_, unitKeepsTeams(flags_, prefecture));
+    // A master fetched earlier in the run waits in temp; the one in use joins it.
+    useMasterFiles(session_.unitUrl(), prefecture, sexEnum(sex), temp_, unitKeepsTeams(flags_, prefecture),
+                   session_.masterPrefecture, sexEnum(session_.masterSex ? session_.masterSex : 1));
     session_.masterPrefecture = prefecture;
     session_.masterSex = sex;
 }

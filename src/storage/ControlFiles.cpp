@@ -261,7 +261,10 @@ bool writeWebControl(const fs::path& ctl, const WebControl& v)
     for (const auto& a : v.addresses) second.push_back(text(a));
     second.push_back(number(static_cast<int>(v.addresses.size())));
     second.push_back(number(v.chosen));
-    writeControlFile(ctl / kWebFile, controlLine({text(v.clubCode), text(v.password)}) + controlLine(second));
+    // It holds the club's password: readable by its owner only.
+    std::error_code ec;
+    fs::create_directories(ctl, ec);
+    replacePrivateFile(ctl / kWebFile, toCp932(controlLine({text(v.clubCode), text(v.password)}) + controlLine(second)));
     return true;
 }
 
@@ -293,6 +296,9 @@ std::string ensureControlDefaults(const fs::path& ctl, Prompt* prompt)
     if (!readTenControl(ctl)) writeTenControl(ctl, TenControl{});
     if (!readZepControl(ctl)) writeZepControl(ctl, ZepControl{});
     if (!readWebControl(ctl)) writeWebControl(ctl, WebControl{});
+    // A dr_web.ctl left readable by others (by an older version or a copy) is closed to them.
+    if (fs::exists(ctl / kWebFile, ec))
+        fs::permissions(ctl / kWebFile, fs::perms::group_all | fs::perms::others_all, fs::perm_options::remove, ec);
     const std::string msg = damagedControlMessage(damagedControlFiles(ctl));
     if (prompt && !msg.empty()) prompt->tell(msg);
     return msg;
@@ -473,8 +479,17 @@ void cleanTempFolder(const fs::path& temp)
     std::vector<fs::path> doomed;
     for (fs::directory_iterator it(temp, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = lower(it->path().filename().string());
+        // pass.dat never outlives its check; a master set kept for another prefecture or sex
+        // ("ken13.otoko.kozin.dat") goes with the one in use.
+        std::string plain = name;
+        if (name.size() > 6 && name.compare(0, 3, "ken") == 0 && name[5] == '.') {
+            std::size_t dot = name.find('.', 6);
+            std::string sex = dot == std::string::npos ? "" : name.substr(6, dot - 6);
+            if (sex == "otoko" || sex == "onna") plain = name.substr(dot + 1);
+        }
+        if (plain == "pass.dat") doomed.push_back(it->path());
         for (const char* n : kNames)
-            if (name == n) doomed.push_back(it->path());
+            if (plain == n) doomed.push_back(it->path());
     }
     if (ec && ec != std::errc::no_such_file_or_directory)
         throw TolvError("作業フォルダを読めません: " + temp.string());

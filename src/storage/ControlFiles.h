@@ -125,8 +125,9 @@ std::vector<std::string> readUnitList(const std::filesystem::path& torlist);
 bool passwordMatches(const std::filesystem::path& passDat, const std::string& clubCode,
                      const std::string& password);
 
-// Temp clean-up: deletes dantai.dat, kozin.dat, basho.dat, indexb/k/n/q/t.dat, kanriken.ctl and
-// torlist.dat from `temp` one by one (any letter case); missing ones are skipped.
+// Temp clean-up: deletes dantai.dat, kozin.dat, basho.dat, indexb/k/n/q/t.dat, kanriken.ctl,
+// torlist.dat and pass.dat from `temp` one by one (any letter case), and the master sets kept
+// beside them ("ken13.otoko.kozin.dat"); missing ones are skipped.
 void cleanTempFolder(const std::filesystem::path& temp);
 
 } // namespace tolv

@@ -64,12 +64,13 @@ void makeFolder(const fs::path& p)
 using FormatCheck = std::function<void(const std::string& bytes, const std::string& name)>;
 
 // Fetches url, checks the body's format (a failure names the address) and only then replaces target.
-void downloadChecked(const std::string& url, const fs::path& target, const FormatCheck& check)
+void downloadChecked(const std::string& url, const fs::path& target, const FormatCheck& check, bool secret = false)
 {
     const std::string bytes = fetchUrl(url);
     check(bytes, url);
     makeFolder(target.parent_path());
-    replaceFile(target, bytes);
+    if (secret) replacePrivateFile(target, bytes);
+    else replaceFile(target, bytes);
 }
 
 std::string fileBytes(const fs::path& p)
@@ -108,11 +109,43 @@ std::string unitFolder(const std::string& address, const std::string& year, cons
     return unitName.empty() ? base : base + unitName + "/";
 }
 
+std::string encodeUrlPart(const std::string& part)
+{
+    static const char* const hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : part) {
+        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 0x0F];
+        }
+    }
+    return out;
+}
+
+std::string yearUrl(const std::string& address, const std::string& year)
+{
+    std::string base = withSlash(address);
+    if (year.empty()) return base;
+    enforce(isPlainFolderName(year), "年度「" + year + "」はアドレスのフォルダ名に使えません");
+    return base + encodeUrlPart(year) + "/";
+}
+
+std::string unitUrl(const std::string& address, const std::string& year, const std::string& unitName)
+{
+    std::string base = yearUrl(address, year);
+    if (unitName.empty()) return base;
+    enforce(isPlainFolderName(unitName), "管理ユニット「" + unitName + "」はアドレスのフォルダ名に使えません");
+    return base + encodeUrlPart(unitName) + "/";
+}
+
 fs::path downloadUnitList(const std::string& address, const std::string& year, const fs::path& temp)
 {
     makeFolder(temp);
     fs::path target = temp / "torlist.dat";
-    downloadChecked(yearFolder(address, year) + "torlist.dat", target, checkUnitListBytes);
+    downloadChecked(yearUrl(address, year) + "torlist.dat", target, checkUnitListBytes);
     return target;
 }
 
@@ -125,8 +158,33 @@ fs::path downloadPasswordList(const std::string& unit, const fs::path& temp)
         if (ec) throw TolvError("古いパスワードファイルを削除できません: " + old.string());
     }
     fs::path target = temp / "pass.dat";
-    downloadChecked(withSlash(unit) + "pass.dat", target, checkPasswordListBytes);
+    downloadChecked(withSlash(unit) + "pass.dat", target, checkPasswordListBytes, true);
     return target;
+}
+
+void removePasswordList(const fs::path& temp)
+{
+    std::string failed;
+    for (const auto& p : sameNameFiles(temp, "pass.dat")) {
+        std::error_code ec;
+        fs::remove(p, ec);
+        if (ec) failed += "\n" + p.string();
+    }
+    if (!failed.empty()) throw TolvError("パスワードファイルを削除できません:" + failed);
+}
+
+bool clubLoginMatches(const std::string& unit, const fs::path& temp, const std::string& clubCode,
+                      const std::string& password)
+{
+    bool matches = false;
+    try {
+        matches = passwordMatches(downloadPasswordList(unit, temp), clubCode, password);
+    } catch (...) {
+        removePasswordList(temp);
+        throw;
+    }
+    removePasswordList(temp);
+    return matches;
 }
 
 fs::path downloadUnitFlags(const std::string& unit, const fs::path& temp)
@@ -153,7 +211,7 @@ const std::vector<std::string>& masterFileNames()
 }
 
 void downloadMasterFiles(const std::string& unit, int prefecture, MasterSex sex, const fs::path& temp,
-                         bool needTeamList)
+                         bool needTeamList, const std::string& putAsideAs)
 {
     const std::string base =
         withSlash(unit) + prefectureFolderName(prefecture) + "/" + sexFolderName(sex, false) + "/";
@@ -192,11 +250,22 @@ void downloadMasterFiles(const std::string& unit, int prefecture, MasterSex sex,
     std::string failed;
     for (const auto& name : masterFileNames()) {
         bool isNew = std::find(arrived.begin(), arrived.end(), name) != arrived.end();
+        bool putAside = false;
         for (const auto& old : sameNameFiles(temp, name)) {
-            if (isNew && old.filename() == name) continue;  // replaced by the rename below
             std::error_code rc;
-            fs::remove(old, rc);
+            if (!putAsideAs.empty() && old.filename() == name) {
+                fs::rename(old, temp / (putAsideAs + name), rc);
+                putAside = !rc;
+            } else {
+                if (isNew && old.filename() == name) continue;  // replaced by the rename below
+                fs::remove(old, rc);
+            }
             if (rc) failed += "\n" + old.string();
+        }
+        if (!putAsideAs.empty() && !putAside) {
+            // The set put aside lacks this file: no older copy of it may wait under its name.
+            std::error_code rc;
+            fs::remove(temp / (putAsideAs + name), rc);
         }
         if (isNew) {
             std::error_code rc;
@@ -205,6 +274,46 @@ void downloadMasterFiles(const std::string& unit, int prefecture, MasterSex sex,
         }
     }
     fs::remove_all(staging, ec);
+    if (!failed.empty()) throw TolvError("登録データを置き換えられません:" + failed);
+}
+
+std::string keptMasterPrefix(int prefecture, MasterSex sex)
+{
+    return prefectureFolderName(prefecture) + "." + sexFolderName(sex, false) + ".";
+}
+
+void useMasterFiles(const std::string& unit, int prefecture, MasterSex sex, const fs::path& temp, bool needTeamList,
+                    int inUsePrefecture, MasterSex inUseSex)
+{
+    const std::string aside = inUsePrefecture > 0 ? keptMasterPrefix(inUsePrefecture, inUseSex) : std::string();
+    const std::string wanted = keptMasterPrefix(prefecture, sex);
+    std::error_code ec;
+    if (!fs::exists(temp / (wanted + "kozin.dat"), ec)) {
+        downloadMasterFiles(unit, prefecture, sex, temp, needTeamList, aside);
+        return;
+    }
+    // Fetched earlier in the run: the two sets change places.
+    std::string failed;
+    for (const auto& name : masterFileNames()) {
+        bool putAside = false;
+        for (const auto& old : sameNameFiles(temp, name)) {
+            std::error_code rc;
+            if (!aside.empty() && old.filename() == name) {
+                fs::rename(old, temp / (aside + name), rc);
+                putAside = !rc;
+            } else {
+                fs::remove(old, rc);
+            }
+            if (rc) failed += "\n" + old.string();
+        }
+        std::error_code rc;
+        // The set put aside lacks this file: no older copy may wait under its name.
+        if (!aside.empty() && !putAside) fs::remove(temp / (aside + name), rc);
+        if (fs::exists(temp / (wanted + name), rc)) {
+            fs::rename(temp / (wanted + name), temp / name, rc);
+            if (rc) failed += "\n" + (temp / name).string();
+        }
+    }
     if (!failed.empty()) throw TolvError("登録データを置き換えられません:" + failed);
 }
 

@@ -7,7 +7,12 @@
 //   <unit>pass.dat                                     -> <temp>/pass.dat
 //   <unit>kanriken.ctl                                 -> <temp>/kanriken.ctl
 //   <unit>ken<NN>/<otoko|onna>/<master file>           -> <temp>/<master file>
-// with <unit> = <address><year>/<unit name>/ (unitFolder).
+// with <unit> = <address><year>/<unit name>/ (unitFolder; unitUrl with the year and the unit name
+// percent-encoded, each of them a plain folder name).
+//
+// In temp the master in use lies under the names above; a master fetched earlier in the run for
+// another prefecture or sex waits beside it as "ken<NN>.<otoko|onna>.<master file>" and is renamed
+// back into place when it is wanted again (useMasterFiles). The clean-up removes both.
 //
 // Local registration root (read in place, names matched without regard to case):
 //   <root>ken<NN>/dantai.dat
@@ -33,6 +38,12 @@ std::string prefectureFolderName(int prefecture);
 // "<address><year>/" and "<address><year>/<unit name>/" (address gets its "/" when missing).
 std::string yearFolder(const std::string& address, const std::string& year);
 std::string unitFolder(const std::string& address, const std::string& year, const std::string& unitName);
+// The same as addresses to fetch from: year and unit name percent-encoded (UTF-8), the address as
+// typed. TolvError when the year or the unit name is no plain folder name.
+std::string yearUrl(const std::string& address, const std::string& year);
+std::string unitUrl(const std::string& address, const std::string& year, const std::string& unitName);
+// A path part percent-encoded: every byte but A-Z a-z 0-9 - . _ ~ as %XX.
+std::string encodeUrlPart(const std::string& part);
 
 // Each returns the path of the file written.
 // <address><year>/torlist.dat -> temp/torlist.dat (creates temp when missing).
@@ -40,7 +51,14 @@ std::filesystem::path downloadUnitList(const std::string& address, const std::st
                                        const std::filesystem::path& temp);
 // <unit>pass.dat -> temp/pass.dat; an older pass.dat is deleted first, so a failed download never
 // leaves an old password list to be checked against.
+// Written readable by its owner only.
 std::filesystem::path downloadPasswordList(const std::string& unit, const std::filesystem::path& temp);
+// Deletes temp/pass.dat (any letter case); TolvError naming a copy that cannot be deleted.
+void removePasswordList(const std::filesystem::path& temp);
+// The club login: pass.dat is fetched, read once for the (club code, password) pair and deleted at
+// once, also when the download or the check fails.
+bool clubLoginMatches(const std::string& unit, const std::filesystem::path& temp, const std::string& clubCode,
+                      const std::string& password);
 // <unit>kanriken.ctl -> temp/kanriken.ctl.
 std::filesystem::path downloadUnitFlags(const std::string& unit, const std::filesystem::path& temp);
 // <address>ctl/ken.ctl -> ctl/ken.ctl.
@@ -58,8 +76,19 @@ const std::vector<std::string>& masterFileNames();
 //             unit keeps no team list for that prefecture (its kanriken.ctl flag is "0").
 // An optional file that cannot be fetched is not part of the new set: its old copy (of the previous
 // prefecture or sex) is deleted, so temp never holds files of two different sets.
+// putAsideAs: when not empty, the set that is replaced is renamed to putAsideAs + its name instead
+// of being deleted.
 void downloadMasterFiles(const std::string& unit, int prefecture, MasterSex sex,
-                         const std::filesystem::path& temp, bool needTeamList = true);
+                         const std::filesystem::path& temp, bool needTeamList = true,
+                         const std::string& putAsideAs = "");
+
+// "ken13.otoko." : the prefix of a master set waiting in temp.
+std::string keptMasterPrefix(int prefecture, MasterSex sex);
+// Makes the master of prefecture and sex the one in use in temp: renamed into place when it was
+// fetched earlier in the run, else downloaded. The set in use (of inUsePrefecture, 0 = none known,
+// and inUseSex) waits under its kept names. A failed download leaves temp as it was.
+void useMasterFiles(const std::string& unit, int prefecture, MasterSex sex, const std::filesystem::path& temp,
+                    bool needTeamList, int inUsePrefecture, MasterSex inUseSex);
 
 // The registration-master files a look-up opens.
 struct MasterPaths {

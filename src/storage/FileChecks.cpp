@@ -106,11 +106,25 @@ void checkUnitFlagsBytes(const std::string& bytes, const std::string& name)
     }
 }
 
-void checkUnitListBytes(const std::string& bytes, const std::string& name)
+bool isPlainFolderName(const std::string& name)
 {
-    std::istringstream in(decoded(bytes, name));
+    if (name.empty() || name == "." || name == "..") return false;
+    if (name.front() == ' ' || name.back() == ' ') return false;
+    for (unsigned char c : name)
+        if (controlChar(c) || std::strchr("<>:\"/\\|?*%#", c)) return false;
+    return true;
+}
+
+UnitList parseUnitListBytes(const std::string& bytes, const std::string& name)
+{
+    if (bytes.find('\0') != std::string::npos) bad(name, "文字のファイルではありません");
+    const std::string text = decoded(bytes, name);
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first != std::string::npos && text[first] == '<') bad(name, "HTML のページです");
+    std::istringstream in(text);
     std::string line;
-    int units = 0, lineNo = 0;
+    UnitList list;
+    int lineNo = 0;
     while (std::getline(in, line)) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -118,13 +132,19 @@ void checkUnitListBytes(const std::string& bytes, const std::string& name)
         std::size_t b = line.find_first_not_of(" \t"), e = line.find_last_not_of(" \t");
         std::string unit = line.substr(b, e - b + 1);
         if (unit.size() >= 2 && unit.front() == '"' && unit.back() == '"') unit = unit.substr(1, unit.size() - 2);
-        for (unsigned char c : unit)
-            if (controlChar(c) || std::strchr("<>:\"/\\|?*", c))
-                bad(name, std::to_string(lineNo) + " 行目が団体の区分名ではありません");
-        ++units;
+        if (isPlainFolderName(unit)) {
+            list.units.push_back(unit);
+        } else {
+            std::string shown;
+            for (char c : unit) shown += controlChar(static_cast<unsigned char>(c)) ? '?' : c;
+            list.leftOut.push_back(std::to_string(lineNo) + " 行目「" + shown + "」");
+        }
     }
-    if (units == 0) bad(name, "区分がひとつもありません");
+    if (list.units.empty()) bad(name, "管理ユニットの名前がひとつもありません");
+    return list;
 }
+
+void checkUnitListBytes(const std::string& bytes, const std::string& name) { parseUnitListBytes(bytes, name); }
 
 void checkPasswordListBytes(const std::string& bytes, const std::string& name)
 {

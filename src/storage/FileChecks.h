@@ -11,12 +11,13 @@
 //                 when that is known (0 = not checked)
 //   ken.ctl       47 readable prefectures (checkPrefectureTable)
 //   kanriken.ctl  record 1 of 80 flags, each a digit or a blank
-//   torlist.dat   CP932 text, at least one unit line, each a usable folder name (no control
-//                 characters, none of < > : " / \ | ? *)
+//   torlist.dat   CP932 text without NUL bytes, not an HTML page, at least one unit line that is a
+//                 plain folder name (isPlainFolderName); other lines are left out with a note
 //   pass.dat      CP932 fields in pairs (club code, password), none empty or with < > or control
 //                 characters
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tolv {
 
@@ -27,6 +28,20 @@ void checkIndexBytes(const std::string& bytes, std::size_t recordLength, std::si
                      const std::string& name);
 void checkUnitFlagsBytes(const std::string& bytes, const std::string& name);
 void checkUnitListBytes(const std::string& bytes, const std::string& name);
+
+// A name that can stand as one folder of a download address as it is: not empty, not "." or "..",
+// no control characters and none of / \ % # ? : * " < > | (a separator, an escape, the start of a
+// fragment or query, or a character no folder may hold).
+bool isPlainFolderName(const std::string& utf8);
+
+// The units of a torlist.dat body, in file order (blank lines skipped, surrounding blanks and
+// quotes dropped), and the lines left out because they are no plain folder name, each as
+// "<line> 行目「<text>」". TolvError for a body that is no unit list at all.
+struct UnitList {
+    std::vector<std::string> units;
+    std::vector<std::string> leftOut;
+};
+UnitList parseUnitListBytes(const std::string& bytes, const std::string& name);
 void checkPasswordListBytes(const std::string& bytes, const std::string& name);
 
 } // namespace tolv

@@ -12,6 +12,8 @@ std::string Session::unitFolder() const
     return tolv::unitFolder(downloadRoot, year, unitName);
 }
 
+std::string Session::unitUrl() const { return tolv::unitUrl(downloadRoot, year, unitName); }
+
 int fiscalYear(const DateTime& when) { return when.month <= 3 ? when.year - 1 : when.year; }
 
 std::string fileTypeExtension(int fileType)

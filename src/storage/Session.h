@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 
 #include <string>
+#include <vector>
 
 namespace tolv {
 
@@ -17,6 +18,7 @@ public:
     std::string downloadRoot;  // the chosen download address
     std::string year;          // year folder on the download address
     std::string unitName;      // chosen management unit ("" while none is chosen)
+    std::vector<std::string> units;  // the unit list of that address and year
 
     // Prefecture (1..99) and sex digit class (1 male, 2 female) of the registration master last
     // used; 0 while none. In internet mode these are the files in the temp folder.
@@ -28,6 +30,8 @@ public:
     std::string downloadFolder() const;
     // "<address><year>/<unit>/", or the download folder while no unit is chosen.
     std::string unitFolder() const;
+    // The same as the address to fetch from (year and unit percent-encoded).
+    std::string unitUrl() const;
     // The temp folder is emptied: nothing of the master is present any more.
     void forgetMaster()
     {

@@ -3,7 +3,10 @@
 #include "gui/FrmDrive.h"
 #include "gui/FrmZepi.h"
 #include "gui/Pickers.h"
+#include "gui/TransferDialog.h"
+#include "gui/WindowPlacement.h"
 #include "platform/Clock.h"
+#include "platform/Download.h"
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 #include "support/GuiTestSupport.h"
@@ -16,8 +19,11 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <cstdlib>
@@ -64,9 +70,72 @@ class FrmDriveTest : public QObject {
         return nullptr;
     }
 
+    FrmDrive* startWindow()
+    {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<FrmDrive*>(w); d && d->isVisible()) return d;
+        return nullptr;
+    }
+
+    // A download area: year 2008 with the units tokyo (master, pass.dat, kanriken.ctl) and osaka,
+    // year 2009 with osaka only, and ctl/ken.ctl.
+    fs::path served_, unit_;
+    void serveArea()
+    {
+        served_ = tree_->dir() / "served";
+        unit_ = served_ / "2008" / "tokyo";
+        tolvtest::writeFixtureMaster(unit_, true);
+        tolvtest::writeFixturePrefectures(served_ / "ctl" / "ken.ctl");
+        tolvtest::writeBytes(served_ / "2008" / "torlist.dat", "tokyo\r\nosaka\r\n");
+        tolvtest::writeBytes(served_ / "2009" / "torlist.dat", "osaka\r\n");
+        tolvtest::writeBytes(unit_ / "pass.dat", "\"99999\",\"other\"\r\n\"12345\",\"secret\"\r\n");
+    }
+
+    // The start-up window in internet mode on `url`, year 2008.
+    FrmDrive* openInternet(const std::string& url)
+    {
+        presetControlFiles();
+        FrmDrive* w = open();
+        auto* web = child<QComboBox>(w, "cboWeb");
+        web->setFocus();
+        web->setEditText(QString::fromStdString(url));
+        child<QLineEdit>(w, "txtNendo")->setFocus();
+        child<QLineEdit>(w, "txtNendo")->setText("2008");
+        child<QRadioButton>(w, "optWeb_1")->click();
+        return w;
+    }
+
+    void clickUnit(FrmDrive* w, const QString& name)
+    {
+        auto* units = child<QListWidget>(w, "lstKen");
+        auto found = units->findItems(name, Qt::MatchExactly);
+        QVERIFY(!found.isEmpty());
+        QTest::mouseClick(units->viewport(), Qt::LeftButton, {}, units->visualItemRect(found.front()).center());
+    }
+
+    void login(FrmDrive* w, const char* password = "secret")
+    {
+        child<QLineEdit>(w, "txtFile")->setText("NET.zep");
+        child<QLineEdit>(w, "txtPassO")->setText("12345");
+        child<QLineEdit>(w, "txtPassW")->setText(password);
+        child<QPushButton>(w, "cmdZepi")->click();
+    }
+
+    static fs::perms modeOf(const fs::path& p) { return fs::status(p).permissions() & fs::perms::all; }
+    static constexpr fs::perms kOwnerOnly = fs::perms::owner_read | fs::perms::owner_write;
+
+    bool saidContaining(const std::string& part) const
+    {
+        for (const std::string& m : t_->prompt.said)
+            if (m.find(part) != std::string::npos) return true;
+        return false;
+    }
+
 private slots:
     void init()
     {
+        // Failures come at once instead of after the 15 seconds a user waits.
+        tolv::downloadTimeouts() = tolv::DownloadTimeouts{2000, 300};
         tree_ = std::make_unique<tolvtest::TempTree>();
         t_ = std::make_unique<tolvtest::TestContext>();
         entryDir_ = tree_->dir() / "entry";
@@ -80,6 +149,7 @@ private slots:
         t_.reset();
         tree_.reset();
         unsetenv("TOLVSYS_DRIVE_A");
+        tolv::gui::TransferDialog::delayMs() = 1000;
     }
 
     void firstStartWritesDefaultsAndPresets()
@@ -196,26 +266,14 @@ private slots:
 
     void internetModeChecksTheClubLogin()
     {
-        presetControlFiles();
-        fs::path served = tree_->dir() / "served";
-        fs::path unit = served / "2008" / "tokyo";
-        tolvtest::writeFixtureMaster(unit, true);
-        tolvtest::writeFixturePrefectures(served / "ctl" / "ken.ctl");
-        tolvtest::writeBytes(served / "2008" / "torlist.dat", "tokyo\r\nosaka\r\n");
-        tolvtest::writeBytes(unit / "pass.dat", "\"99999\",\"other\"\r\n\"12345\",\"secret\"\r\n");
-        tolvtest::HttpServer server(served);
-
-        FrmDrive* w = open();
+        serveArea();
+        tolvtest::HttpServer server(served_);
+        FrmDrive* w = openInternet(server.url());
         auto* web = child<QComboBox>(w, "cboWeb");
-        web->setFocus();
-        web->setEditText(QString::fromStdString(server.url()));
-        child<QLineEdit>(w, "txtNendo")->setFocus();  // leaving the address box keeps it
         QCOMPARE(web->itemText(0), QString::fromStdString(server.url()));
         QCOMPARE(web->itemText(web->count() - 1), QString("新規"));
         QCOMPARE(readWebControl(ctlDir())->addresses.front(), server.url());
-        child<QLineEdit>(w, "txtNendo")->setText("2008");
 
-        child<QRadioButton>(w, "optWeb_1")->click();
         auto* units = child<QListWidget>(w, "lstKen");
         QCOMPARE(units->count(), 2);
         QCOMPARE(units->item(0)->text(), QString("tokyo"));
@@ -225,25 +283,21 @@ private slots:
         child<QPushButton>(w, "cmdZepi")->click();  // no unit chosen yet
         QCOMPARE(t_->prompt.last(), std::string("管理ユニットを選んでください"));
         QVERIFY(entryWindow() == nullptr);
-        QTest::mouseClick(units->viewport(), Qt::LeftButton, {}, units->visualItemRect(units->item(0)).center());
+        clickUnit(w, "tokyo");
         QCOMPARE(child<QLabel>(w, "lblWeb")->text(), QString::fromStdString(server.url() + "2008/tokyo/"));
 
-        child<QLineEdit>(w, "txtFile")->setText("NET.zep");
-        child<QLineEdit>(w, "txtPassO")->setText("12345");
-        child<QLineEdit>(w, "txtPassW")->setText("wrong");
         const std::string zepBefore = readBytes(ctlDir() / "dr_zep.ctl");
-        child<QPushButton>(w, "cmdZepi")->click();
+        login(w, "wrong");
         QCOMPARE(t_->prompt.last(), std::string("パスワードが違います"));
         QVERIFY(entryWindow() == nullptr);
         QVERIFY(!fs::exists(entryDir_ / "NET.zep"));
         QCOMPARE(readBytes(ctlDir() / "dr_zep.ctl"), zepBefore);
 
-        child<QLineEdit>(w, "txtPassW")->setText("secret");
-        child<QPushButton>(w, "cmdZepi")->click();
+        login(w);
         FrmZepi* z = entryWindow();
         QVERIFY(z);
-        QCOMPARE(readBytes(tempDir() / "kanriken.ctl"), readBytes(unit / "kanriken.ctl"));
-        QCOMPARE(readBytes(ctlDir() / "ken.ctl"), readBytes(served / "ctl" / "ken.ctl"));
+        QCOMPARE(readBytes(tempDir() / "kanriken.ctl"), readBytes(unit_ / "kanriken.ctl"));
+        QCOMPARE(readBytes(ctlDir() / "ken.ctl"), readBytes(served_ / "ctl" / "ken.ctl"));
 
         // A look-up fetches the master of the number's prefecture and sex.
         enterText(child<QLineEdit>(z, "txtKijunBi"), "20081016");
@@ -251,18 +305,287 @@ private slots:
         enterText(child<QLineEdit>(z, "txtQBango"), "13001200105011");
         QCOMPARE(child<QLineEdit>(z, "txtNamae")->text(), QString("山田　太郎"));
         QCOMPARE(child<QLineEdit>(z, "txtShozoku")->text(), QString("さくらＳＣ"));
-        QCOMPARE(readBytes(tempDir() / "kozin.dat"), readBytes(unit / "ken13" / "otoko" / "kozin.dat"));
+        QCOMPARE(readBytes(tempDir() / "kozin.dat"), readBytes(unit_ / "ken13" / "otoko" / "kozin.dat"));
         QCOMPARE(child<QLabel>(z, "lblToroDr")->text(), QString::fromStdString(server.url() + "2008/tokyo/ken13/otoko/"));
+
+        // The other sex, a number nobody has, then a reading search of both sexes: each master is
+        // fetched once; the status line does not keep the last search's words while the list
+        // shows, and the information line names the list the athlete came from.
+        enterText(child<QLineEdit>(z, "txtQBango"), "13002195801175");
+        QCOMPARE(child<QLineEdit>(z, "txtNamae")->text(), QString("高橋　花子"));
+        QCOMPARE(child<QLabel>(z, "lblToroDr")->text(), QString::fromStdString(server.url() + "2008/tokyo/ken13/onna/"));
+        enterText(child<QLineEdit>(z, "txtBiko"), "99");
+        child<QPushButton>(z, "cmdShinki")->click();
+        enterText(child<QLineEdit>(z, "txtQBango"), "13001200105019");
+        QCOMPARE(z->statusBar()->currentMessage(), QString("登録データに旧番号 13001200105019 の選手はいません。"));
+        auto* qb = child<QLineEdit>(z, "txtQBango");
+        qb->setFocus();
+        qb->selectAll();
+        tolvtest::typeText(qb, "13001");
+        QString whileListed = "not shown";
+        tolvtest::onNextModal([&](QWidget* m) {
+            whileListed = z->statusBar()->currentMessage();
+            child<QPushButton>(m, "cmdNo_1")->click();
+        });
+        enterText(child<QLineEdit>(z, "txtKana"), "ﾔﾏﾀﾞ ﾀﾛｳ");
+        QCOMPARE(whileListed, QString());
+        QCOMPARE(child<QLineEdit>(z, "txtNamae")->text(), QString("佐藤　次郎"));
+        QCOMPARE(child<QLabel>(z, "lblToroDr")->text(), QString::fromStdString(server.url() + "2008/tokyo/ken13/otoko/"));
+        QCOMPARE(readBytes(tempDir() / "kozin.dat"), readBytes(unit_ / "ken13" / "otoko" / "kozin.dat"));
+        QCOMPARE(server.requestsFor("ken13/otoko/kozin.dat"), 1);
+        QCOMPARE(server.requestsFor("ken13/onna/kozin.dat"), 1);
         enterText(child<QLineEdit>(z, "txtBiko"), "99");
 
         // Closing empties the working copies and shows the start-up window again.
         z->menuAction("mOwari")->trigger();
-        for (const char* f : {"kozin.dat", "dantai.dat", "indexq.dat", "indext.dat", "kanriken.ctl", "torlist.dat"})
-            QVERIFY2(!fs::exists(tempDir() / f), f);
-        bool startShown = false;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (qobject_cast<FrmDrive*>(top) && top->isVisible()) startShown = true;
-        QVERIFY(startShown);
+        for (const auto& e : fs::directory_iterator(tempDir())) QVERIFY2(!e.is_regular_file(), e.path().c_str());
+        QVERIFY(startWindow());
+    }
+
+    // 1: without the unit flags the entry window stays shut unless the user opens it knowing
+    // that team look-ups are off.
+    void missingUnitFlagsKeepTheEntryWindowShut()
+    {
+        serveArea();
+        fs::remove(unit_ / "kanriken.ctl");
+        tolvtest::HttpServer server(served_);
+        FrmDrive* w = openInternet(server.url());
+        clickUnit(w, "tokyo");
+        login(w);
+        QVERIFY(entryWindow() == nullptr);
+        QCOMPARE(t_->prompt.offered.back(), (std::vector<std::string>{"開かない", "所属の検索なしで開く"}));
+        QVERIFY(QString::fromStdString(t_->prompt.last()).startsWith("管理ユニットの設定（kanriken.ctl）を受け取れませんでした。\nサーバーにファイルがありません (HTTP 404)\n" +
+                                                                  QString::fromStdString(server.url()) + "2008/tokyo/kanriken.ctl"));
+        QVERIFY(!fs::exists(entryDir_ / "NET.zep"));
+
+        // An HTML page in its place; this time the user opens without team look-ups.
+        tolvtest::writeBytes(unit_ / "kanriken.ctl", "<html><body>" + std::string(100, ' ') + "</body></html>");
+        t_->prompt.choices = {1};
+        login(w);
+        QVERIFY(saidContaining("受け取ったファイルの形式が正しくありません"));
+        FrmZepi* z = entryWindow();
+        QVERIFY(z);
+        QVERIFY(!fs::exists(tempDir() / "kanriken.ctl"));
+        QCOMPARE(z->statusBar()->currentMessage(),
+                 QString("管理ユニットの設定（kanriken.ctl）がないため、所属の検索とﾌﾘｶﾅ・生年月日の検索はできません。"));
+        // A reading search says it did not search, not that nobody has the reading.
+        enterText(child<QLineEdit>(z, "txtKijunBi"), "20081016");
+        child<QPushButton>(z, "cmdShinki")->click();
+        auto* qb = child<QLineEdit>(z, "txtQBango");
+        qb->setFocus();
+        tolvtest::typeText(qb, "13001");
+        enterText(child<QLineEdit>(z, "txtKana"), "ﾔﾏﾀﾞ ﾀﾛｳ");
+        QCOMPARE(z->statusBar()->currentMessage(),
+                 QString("管理ユニットの設定に都道府県 13 の団体リストがないため、ﾌﾘｶﾅでは検索していません。"));
+    }
+
+    // 2: the window shows the mode in force; ﾛｰｶﾙ after an internet session is local mode.
+    void localAfterAnInternetSessionIsLocal()
+    {
+        serveArea();
+        tolvtest::HttpServer server(served_);
+        FrmDrive* w = openInternet(server.url());
+        clickUnit(w, "tokyo");
+        login(w);
+        FrmZepi* z = entryWindow();
+        QVERIFY(z);
+        z->menuAction("mOwari")->trigger();
+        FrmDrive* again = startWindow();
+        QVERIFY(again);
+        QVERIFY(child<QRadioButton>(again, "optWeb_1")->isChecked());
+        QCOMPARE(child<QLabel>(again, "lblWeb")->text(), QString::fromStdString(server.url() + "2008/tokyo/"));
+        QCOMPARE(child<QListWidget>(again, "lstKen")->count(), 2);
+        QVERIFY(!child<tolv::gui::DrivePicker>(again, "Drive2")->isEnabled());
+        // It came back on the screen (as far as its minimum size lets it on this small test screen).
+        const QRect free = again->screen()->availableGeometry();
+        const QRect frame = again->frameGeometry();
+        QVERIFY2(free.contains(frame.topLeft()), qPrintable(QString("%1,%2").arg(frame.x()).arg(frame.y())));
+        QVERIFY(frame.right() <= free.right() || again->width() == again->minimumSizeHint().width());
+        QVERIFY(frame.bottom() <= free.bottom() || again->height() == again->minimumSizeHint().height());
+
+        child<QRadioButton>(again, "optWeb_0")->click();
+        QVERIFY(!t_->ctx.session.internet());
+        QVERIFY(child<tolv::gui::DrivePicker>(again, "Drive2")->isEnabled());
+        QCOMPARE(child<QLabel>(again, "lblWeb")->text(), QString());
+        const std::size_t asked = server.requests().size();
+        child<QLineEdit>(again, "txtFile")->setText("LOCAL.zep");
+        child<QPushButton>(again, "cmdZepi")->click();
+        z = entryWindow();
+        QVERIFY(z);
+        QCOMPARE(server.requests().size(), asked);
+        QCOMPARE(child<QLabel>(z, "lblToroDr")->text(), QString("c:\\registration\\"));
+    }
+
+    // 3: pass.dat never outlives its check, dr_web.ctl is the owner's only, and a password is
+    // kept only once a login accepted it.
+    void passwordsStayOffTheDisk()
+    {
+        serveArea();
+        tolvtest::HttpServer server(served_);
+        ensureWorkTree();
+        writeWebControl(ctlDir(), WebControl{});
+        fs::permissions(ctlDir() / "dr_web.ctl", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+        FrmDrive* w = openInternet(server.url());
+        QCOMPARE(modeOf(ctlDir() / "dr_web.ctl"), kOwnerOnly);
+        clickUnit(w, "tokyo");
+
+        // A wrong password typed and left is not stored, nor when the login refuses it.
+        auto* pw = child<QLineEdit>(w, "txtPassW");
+        pw->setFocus();
+        pw->setText("wrong");
+        child<QLineEdit>(w, "txtNendo")->setFocus();
+        login(w, "wrong");
+        QCOMPARE(t_->prompt.last(), std::string("パスワードが違います"));
+        QCOMPARE(readWebControl(ctlDir())->password, std::string(kDefaultPassword));
+        QVERIFY(!fs::exists(tempDir() / "pass.dat"));
+        // Leaving the address box keeps the typed password in its box, not on disk.
+        child<QComboBox>(w, "cboWeb")->setFocus();
+        child<QLineEdit>(w, "txtNendo")->setFocus();
+        QCOMPARE(pw->text(), QString("wrong"));
+        QCOMPARE(readWebControl(ctlDir())->password, std::string(kDefaultPassword));
+
+        login(w);
+        FrmZepi* z = entryWindow();
+        QVERIFY(z);
+        QVERIFY(!fs::exists(tempDir() / "pass.dat"));
+        QCOMPARE(readWebControl(ctlDir())->clubCode, std::string("12345"));
+        QCOMPARE(readWebControl(ctlDir())->password, std::string("secret"));
+        QCOMPARE(modeOf(ctlDir() / "dr_web.ctl"), kOwnerOnly);
+        z->menuAction("mOwari")->trigger();
+        QVERIFY(!fs::exists(tempDir() / "pass.dat"));
+        QCOMPARE(modeOf(ctlDir() / "dr_web.ctl"), kOwnerOnly);
+        // A pass.dat left by a run that ended abruptly goes when the start-up window opens.
+        tolvtest::writeBytes(tempDir() / "pass.dat", readBytes(unit_ / "pass.dat"));
+        tolvtest::deleteWindows();
+        open();
+        QVERIFY(!fs::exists(tempDir() / "pass.dat"));
+    }
+
+    // 4: what breaks in a transfer is said in Japanese, with the file.
+    void transferFailuresAreSaidInJapanese()
+    {
+        serveArea();
+        {
+            tolvtest::HttpServer server(served_, tolvtest::HttpServer::Drop, "torlist.dat");
+            FrmDrive* w = openInternet(server.url());
+            QCOMPARE(t_->prompt.offered.back(), std::vector<std::string>{"ﾛｰｶﾙで続ける"});
+            QCOMPARE(t_->prompt.last(), "管理ユニットの一覧（torlist.dat）を受け取れませんでした。\nサーバーが何も返さずに接続を切りました\n" +
+                                            server.url() + "2008/torlist.dat\n\nﾛｰｶﾙのデータで続けます。");
+            QVERIFY(child<QRadioButton>(w, "optWeb_0")->isChecked());
+            QVERIFY(!t_->ctx.session.internet());
+            tolvtest::deleteWindows();
+        }
+        tolvtest::HttpServer server(served_, tolvtest::HttpServer::Close, "pass.dat");
+        FrmDrive* w = openInternet(server.url());
+        clickUnit(w, "tokyo");
+        login(w);
+        QVERIFY(entryWindow() == nullptr);
+        QVERIFY(saidContaining("パスワードの一覧（pass.dat）を受け取れませんでした。\n転送が途中で切れました（"));
+        QCOMPARE(t_->prompt.offered.back(), std::vector<std::string>{"戻る"});
+        QVERIFY(!fs::exists(tempDir() / "pass.dat"));
+    }
+
+    // 5: a server that stalls gives up after the stall time; a trickle shows its progress and
+    // 中止 ends it.
+    void stalledOrTricklingTransfersCannotHangTheWindow()
+    {
+        serveArea();
+        {
+            tolvtest::HttpServer server(served_, tolvtest::HttpServer::Stall, "torlist.dat");
+            openInternet(server.url());
+            QVERIFY(saidContaining("時間切れです（1 秒間データが届きません）"));
+            QVERIFY(!t_->ctx.session.internet());
+            tolvtest::deleteWindows();
+        }
+        tolv::gui::TransferDialog::delayMs() = 0;
+        tolvtest::HttpServer server(served_, tolvtest::HttpServer::Trickle, "torlist.dat", 20);
+        QString label;
+        tolvtest::onNextModal([&](QWidget* m) {
+            auto* d = qobject_cast<QProgressDialog*>(m);
+            if (!d) return;
+            label = d->labelText();
+            fs::create_directories(TOLV_ARTIFACT_DIR);
+            d->grab().save(QStringLiteral(TOLV_ARTIFACT_DIR "/transfer-dialog.png"));
+            for (QPushButton* b : d->findChildren<QPushButton*>())
+                if (b->text() == "中止") b->click();
+        });
+        FrmDrive* w = openInternet(server.url());
+        QVERIFY2(label.startsWith("torlist.dat を受け取っています"), qPrintable(label));
+        QVERIFY(saidContaining("中止しました"));
+        QVERIFY(child<QRadioButton>(w, "optWeb_0")->isChecked());
+        QVERIFY(!fs::exists(tempDir() / "torlist.dat"));
+    }
+
+    // 6: a ken.ctl that cannot be fetched leaves the good one, and one can go on with it.
+    void prefectureTableFailureOffersTheGoodCopy()
+    {
+        serveArea();
+        fs::remove(served_ / "ctl" / "ken.ctl");
+        tolvtest::HttpServer server(served_);
+        FrmDrive* w = openInternet(server.url());
+        const std::string good = readBytes(ctlDir() / "ken.ctl");
+        clickUnit(w, "tokyo");
+        t_->prompt.choices = {1};
+        login(w);
+        QVERIFY(entryWindow() == nullptr);
+        QCOMPARE(t_->prompt.offered.back(), (std::vector<std::string>{"手元の ken.ctl で続ける", "開かない"}));
+        QVERIFY(QString::fromStdString(t_->prompt.last()).startsWith("都道府県の表（ken.ctl）を受け取れませんでした。\nサーバーにファイルがありません (HTTP 404)"));
+        login(w);
+        QVERIFY(entryWindow());
+        QCOMPARE(readBytes(ctlDir() / "ken.ctl"), good);
+    }
+
+    // 7: unit names that are no plain folder name are left out; the others stay choosable.
+    void unitNamesThatAreNoFolderAreLeftOut()
+    {
+        serveArea();
+        tolvtest::writeBytes(served_ / "2008" / "torlist.dat", "..\r\n.\r\n%2e%2e\r\nx#y\r\n../../evil\r\ntokyo\r\n");
+        tolvtest::HttpServer server(served_);
+        FrmDrive* w = openInternet(server.url());
+        auto* units = child<QListWidget>(w, "lstKen");
+        QCOMPARE(units->count(), 1);
+        QCOMPARE(units->item(0)->text(), QString("tokyo"));
+        QCOMPARE(t_->prompt.last(), std::string("次の管理ユニットは名前がアドレスのフォルダ名に使えないため、一覧から外しました:\n"
+                                                "1 行目「..」\n2 行目「.」\n3 行目「%2e%2e」\n4 行目「x#y」\n5 行目「../../evil」"));
+        clickUnit(w, "tokyo");
+        login(w);
+        QVERIFY(entryWindow());
+    }
+
+    // 8: another year brings its own unit list and folder; windows open on the screen.
+    void anotherYearReloadsTheUnitsAndWindowsOpenOnScreen()
+    {
+        serveArea();
+        tolvtest::HttpServer server(served_);
+        FrmDrive* w = openInternet(server.url());
+        clickUnit(w, "tokyo");
+        enterText(child<QLineEdit>(w, "txtNendo"), "2009");
+        auto* units = child<QListWidget>(w, "lstKen");
+        QCOMPARE(units->count(), 1);
+        QCOMPARE(units->item(0)->text(), QString("osaka"));
+        QCOMPARE(child<QLabel>(w, "lblWeb")->text(), QString::fromStdString(server.url() + "2009/"));
+        QCOMPARE(t_->ctx.session.unitName, std::string());
+        clickUnit(w, "osaka");
+        QCOMPARE(child<QLabel>(w, "lblWeb")->text(), QString::fromStdString(server.url() + "2009/osaka/"));
+
+        // A window last closed off the screen, or never shown, opens within it; one closed on the
+        // screen opens where it was.
+        QWidget other;
+        other.setObjectName("frmOther");
+        other.resize(300, 200);
+        const QRect free = w->screen()->availableGeometry();
+        tolv::gui::showPlaced(&other);
+        QVERIFY(free.contains(other.frameGeometry()));
+        QVERIFY(qAbs(other.frameGeometry().center().x() - free.center().x()) <= 20);
+        other.move(free.right() - 50, free.bottom() - 50);
+        other.close();
+        tolv::gui::showPlaced(&other);
+        QVERIFY(free.contains(other.frameGeometry()));
+        const QPoint placed = other.pos();
+        other.move(placed + QPoint(10, 10));
+        other.hide();
+        tolv::gui::showPlaced(&other);
+        QCOMPARE(other.pos(), placed + QPoint(10, 10));
     }
 
     void unreachableAddressFallsBackToLocal()

@@ -242,9 +242,11 @@ TEST_F(ControlFilesTest, UnitListAndPasswordPairs)
 TEST_F(ControlFilesTest, CleanUpRemovesExactlyTheWorkingCopies)
 {
     fs::path temp = tree.home() / "temp";
+    // pass.dat never outlives the login; master sets kept for another prefecture or sex go too.
     const std::vector<std::string> listed{"dantai.dat", "KOZIN.DAT",  "Basho.dat",    "indexb.dat", "IndexK.dat",
-                                          "indexn.dat", "IndexQ.dat", "indext.dat",   "kanriken.ctl", "TorList.dat"};
-    const std::vector<std::string> kept{"pass.dat", "kozin.dat.bak", "ken.ctl", "notes.txt"};
+                                          "indexn.dat", "IndexQ.dat", "indext.dat",   "kanriken.ctl", "TorList.dat",
+                                          "Pass.dat", "ken13.onna.kozin.dat", "ken07.otoko.indexq.dat"};
+    const std::vector<std::string> kept{"kozin.dat.bak", "ken.ctl", "notes.txt", "ken13.onna.notes.txt", "ken13.x.kozin.dat"};
     for (const auto& n : listed) writeBytes(temp / n, "x");
     for (const auto& n : kept) writeBytes(temp / n, "x");
     fs::remove(temp / "indexn.dat");  // a missing one is skipped, the rest still go

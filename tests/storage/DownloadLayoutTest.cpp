@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "storage/ControlFiles.h"
+#include "storage/FileChecks.h"
 #include "support/HttpServer.h"
 #include "support/TestSupport.h"
 
@@ -29,6 +30,33 @@ TEST(DownloadAddresses, FoldersAreBuiltWithOneSlashEach)
     EXPECT_EQ(masterSexOfDigit('4'), MasterSex::Male);
     EXPECT_EQ(masterSexOfDigit('5'), MasterSex::Female);
     EXPECT_EQ(masterSexOfDigit('9'), MasterSex::Female);
+}
+
+// Addresses to fetch from carry the year and the unit percent-encoded; a part that is no plain
+// folder name never becomes part of one.
+TEST(DownloadAddresses, PartsArePercentEncodedAndMustBePlainFolderNames)
+{
+    EXPECT_EQ(unitUrl("http://h/tolv", "2008", "東京 A"), "http://h/tolv/2008/%E6%9D%B1%E4%BA%AC%20A/");
+    EXPECT_EQ(unitUrl("http://h/tolv/", "2008", "a_b-c.d~"), "http://h/tolv/2008/a_b-c.d~/");
+    EXPECT_EQ(yearUrl("http://h/", ""), "http://h/");
+    for (const char* bad : {"..", ".", "%2e%2e", "x#y", "a/b", "a\\b", "q?x=1", " lead"}) {
+        EXPECT_THROW(unitUrl("http://h/", "2008", bad), TolvError) << bad;
+        EXPECT_THROW(yearUrl("http://h/", bad), TolvError) << bad;
+    }
+}
+
+TEST(UnitListBody, NamesThatAreNoPlainFolderAreLeftOutAndTheRestStays)
+{
+    const std::string body = "tokyo\r\n..\r\n.\r\n%2e%2e\r\nx#y\r\n../../evil\r\n\r\n\"" + sj("東京 A") +
+                             "\"\r\nq?x\r\ntab\tname\r\n";
+    UnitList list = parseUnitListBytes(body, "torlist.dat");
+    EXPECT_EQ(list.units, (std::vector<std::string>{"tokyo", "東京 A"}));
+    EXPECT_EQ(list.leftOut, (std::vector<std::string>{"2 行目「..」", "3 行目「.」", "4 行目「%2e%2e」", "5 行目「x#y」",
+                                                      "6 行目「../../evil」", "9 行目「q?x」", "10 行目「tab?name」"}));
+    // A body that is no list at all is refused whole.
+    for (const std::string& no : {std::string("<!DOCTYPE html>\n<p>tokyo</p>\n"), std::string("..\r\n/\r\n"),
+                                  std::string(), std::string("to\0kyo\r\n", 9)})
+        EXPECT_THROW(parseUnitListBytes(no, "torlist.dat"), TolvError);
 }
 
 // A download area with one unit ("東京 A") of year 2008; every master file holds its own origin so
@@ -168,6 +196,44 @@ TEST_F(ServedLayoutTest, PasswordListOfAnotherUnitNeverSurvivesAFailedDownload)
     EXPECT_THROW(downloadPasswordList(unitFolder(server.url(), "2008", "kanagawa"), temp), TolvError);
     EXPECT_FALSE(fs::exists(temp / "pass.dat"));
     EXPECT_FALSE(passwordMatches(temp / "pass.dat", "13001", "pw"));
+}
+
+// Both sexes of a prefecture are fetched once a run: the set not in use waits under its kept names
+// and changes places with the one in use; the clean-up takes both.
+TEST_F(ServedLayoutTest, MasterSetsFetchedInTheRunAreNotFetchedAgain)
+{
+    tolvtest::HttpServer server(area);
+    const std::string unit = unitUrl(server.url(), "2008", "東京 A");
+    useMasterFiles(unit, 13, MasterSex::Male, temp, true, 0, MasterSex::Male);
+    useMasterFiles(unit, 13, MasterSex::Female, temp, true, 13, MasterSex::Male);
+    expectSetInTemp("ken13/onna", masterFileNames());
+    useMasterFiles(unit, 13, MasterSex::Male, temp, true, 13, MasterSex::Female);
+    expectSetInTemp("ken13/otoko", masterFileNames());
+    for (const auto& name : masterFileNames())
+        EXPECT_EQ(readBytes(temp / (keptMasterPrefix(13, MasterSex::Female) + name)), origin("ken13/onna", name));
+    useMasterFiles(unit, 13, MasterSex::Female, temp, true, 13, MasterSex::Male);
+    expectSetInTemp("ken13/onna", masterFileNames());
+    EXPECT_EQ(server.requestsFor("ken13/otoko/kozin.dat"), 1);
+    EXPECT_EQ(server.requestsFor("ken13/onna/kozin.dat"), 1);
+
+    writeBytes(temp / "pass.dat", "\"13001\",\"pw\"\r\n");
+    cleanTempFolder(temp);
+    EXPECT_TRUE(fs::is_empty(temp));
+}
+
+TEST_F(ServedLayoutTest, PasswordListIsOwnerOnlyAndGoneAfterTheCheck)
+{
+    tolvtest::HttpServer server(area);
+    const std::string unit = unitUrl(server.url(), "2008", "東京 A");
+    EXPECT_EQ(fs::status(downloadPasswordList(unit, temp)).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(clubLoginMatches(unit, temp, "13001", "pw"));
+    EXPECT_FALSE(fs::exists(temp / "pass.dat"));
+    EXPECT_FALSE(clubLoginMatches(unit, temp, "13001", "wrong"));
+    EXPECT_FALSE(fs::exists(temp / "pass.dat"));
+    writeBytes(temp / "pass.dat", "\"13001\",\"pw\"\r\n");
+    EXPECT_THROW(clubLoginMatches(unitUrl(server.url(), "2008", "kanagawa"), temp, "13001", "pw"), TolvError);
+    EXPECT_FALSE(fs::exists(temp / "pass.dat"));
 }
 
 TEST_F(ServedLayoutTest, MasterFilesOfAPrefectureAndSexReplaceTheSetInTemp)

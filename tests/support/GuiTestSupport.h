@@ -30,16 +30,31 @@ public:
         answers.pop_front();
         return a;
     }
+    // The buttons offered are recorded with the question; the answer is the next of `choices`
+    // (the first button when none is left).
+    int choose(const std::string& message, const std::vector<std::string>& buttons) override
+    {
+        said.push_back(message);
+        asked.push_back(message);
+        offered.push_back(buttons);
+        if (choices.empty()) return 0;
+        int c = choices.front();
+        choices.pop_front();
+        return c;
+    }
     std::string last() const { return said.empty() ? std::string() : said.back(); }
     void clear()
     {
         said.clear();
         asked.clear();
+        offered.clear();
     }
 
     std::vector<std::string> said;
     std::vector<std::string> asked;
     std::deque<bool> answers;  // answers to ask(), OK when empty
+    std::deque<int> choices;   // answers to choose()
+    std::vector<std::vector<std::string>> offered;
 };
 
 // A context whose end of the program is only recorded.

@@ -1,6 +1,7 @@
 #include "support/HttpServer.h"
 
 #include <arpa/inet.h>
+#include <fstream>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -28,10 +29,75 @@ int portOfBanner(const std::string& line)
     return std::atoi(line.c_str() + at + 6);
 }
 
+const char* const kScript = R"PY(
+import http.server, os, socketserver, sys, time, urllib.parse
+folder, fault, faulty, rate, log = sys.argv[1], sys.argv[2], sys.argv[3], float(sys.argv[4]), sys.argv[5]
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    def __init__(self, *a, **k):
+        super().__init__(*a, directory=folder, **k)
+
+    def log_message(self, *a):
+        pass
+
+    def do_GET(self):
+        if self.path.startswith("http://") or self.path.startswith("https://"):
+            self.path = urllib.parse.urlsplit(self.path).path  # asked as a proxy
+        with open(log, "a") as f:
+            f.write(self.path + "\n")
+        if fault != "none" and self.path.endswith(faulty):
+            return self.misbehave()
+        return super().do_GET()
+
+    def misbehave(self):
+        if fault == "drop":
+            self.close_connection = True
+            return
+        path = self.translate_path(self.path)
+        body = open(path, "rb").read() if os.path.isfile(path) else b"x" * 4096
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.flush()
+        if fault == "trickle":
+            for i in range(len(body)):
+                self.wfile.write(body[i:i + 1])
+                self.wfile.flush()
+                time.sleep(1.0 / rate)
+            return
+        self.wfile.write(body[:len(body) // 2])
+        self.wfile.flush()
+        if fault == "stall":
+            time.sleep(3600)
+        self.close_connection = True
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+
+server = Server(("127.0.0.1", 0), Handler)
+print("Serving HTTP on 127.0.0.1 port %d" % server.server_address[1], flush=True)
+server.serve_forever()
+)PY";
+
+const char* faultName(HttpServer::Fault f)
+{
+    switch (f) {
+    case HttpServer::Drop: return "drop";
+    case HttpServer::Stall: return "stall";
+    case HttpServer::Close: return "close";
+    case HttpServer::Trickle: return "trickle";
+    default: return "none";
+    }
+}
+
 } // namespace
 
-HttpServer::HttpServer(const std::filesystem::path& dir)
+HttpServer::HttpServer(const std::filesystem::path& dir, Fault fault, const std::string& faulty, int bytesPerSecond)
 {
+    log_ = dir.string() + ".requests";
+    std::error_code none;
+    std::filesystem::remove(log_, none);
+    { std::ofstream touch(log_); }
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
     posix_spawn_file_actions_t actions;
@@ -42,9 +108,9 @@ HttpServer::HttpServer(const std::filesystem::path& dir)
     // The request log goes to stderr; keep it out of the test output.
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 
-    std::string d = dir.string();
-    std::vector<const char*> argv{"python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
-                                  "--directory", d.c_str(), nullptr};
+    std::string d = dir.string(), rate = std::to_string(bytesPerSecond), log = log_.string();
+    std::vector<const char*> argv{"python3", "-u", "-c", kScript, d.c_str(), faultName(fault), faulty.c_str(),
+                                  rate.c_str(), log.c_str(), nullptr};
     int rc = posix_spawnp(&pid_, "python3", &actions, nullptr, const_cast<char* const*>(argv.data()), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
@@ -84,6 +150,24 @@ void HttpServer::stop()
         close(out_);
         out_ = -1;
     }
+    std::error_code ec;
+    std::filesystem::remove(log_, ec);
+}
+
+std::vector<std::string> HttpServer::requests() const
+{
+    std::vector<std::string> out;
+    std::ifstream in(log_);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+int HttpServer::requestsFor(const std::string& tail) const
+{
+    int n = 0;
+    for (const std::string& r : requests())
+        if (r.size() >= tail.size() && r.compare(r.size() - tail.size(), tail.size(), tail) == 0) ++n;
+    return n;
 }
 
 std::string HttpServer::url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
