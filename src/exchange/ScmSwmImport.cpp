@@ -1,5 +1,6 @@
 #include "exchange/ScmSwmImport.h"
 
+#include "exchange/RelayIndex.h"
 #include "checks/Rewrites.h"
 #include "platform/Cp932.h"
 #include "platform/Paths.h"
@@ -257,6 +258,20 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
     const std::string relayLabel = nameOnDisk(folder.host, set.relays);
     int relays = 0;
     if (relayBytes) {
+        // Every swimmer of the file by team code and sex, and for SWM also by the value of the
+        // grade's first character (a relay line's school level).
+        auto teamSex = [](const SwimmerRecord& s) {
+            return rawField(s, SwimmerRecord::kQBango, 5) + rawField(s, SwimmerRecord::kSei, 1);
+        };
+        auto withLevel = [](const std::string& key, long long level) { return key + "#" + std::to_string(level); };
+        RelayIndex byTeam, byLevel;
+        byTeam.reserve(all.size() / 50 + 16);
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            std::string key = teamSex(all[i]);
+            if (system == MeetSystem::Swm)
+                byLevel.add(withLevel(key, numericValue(rawField(all[i], SwimmerRecord::kGakunen, 1))), i);
+            byTeam.add(std::move(key), i);
+        }
         std::vector<std::string> lines = splitLines(*relayBytes);
         for (std::size_t i = 1; i < lines.size(); ++i) {
             const int lineNo = static_cast<int>(i) + 1;
@@ -273,18 +288,14 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
             const std::string team = fitBytes(f[kRelayTeam - 1], 5);
             const std::string sex = firstChar(f[kRelaySex - 1]);
             const std::string& level = f[kRelayLevel - 1];
-            auto matches = [&](const SwimmerRecord& s) {
-                if (rawField(s, SwimmerRecord::kQBango, 5) != team || rawField(s, SwimmerRecord::kSei, 1) != sex)
-                    return false;
-                if (system != MeetSystem::Swm || level.empty()) return true;
-                return numericValue(rawField(s, SwimmerRecord::kGakunen, 1)) == numericValue(level);
-            };
-            auto hit = std::find_if(all.begin(), all.end(), matches);
-            if (hit == all.end()) {
+            const std::optional<std::size_t> hit = system != MeetSystem::Swm || level.empty()
+                                                       ? byTeam.find(team + sex)
+                                                       : byLevel.find(withLevel(team + sex, numericValue(level)));
+            if (!hit) {
                 report.skip(relayLabel, lineNo, "チーム " + fromCp932(team) + "・性別 " + sex + " の選手がいません");
                 continue;
             }
-            hit->setKiro(*slot, *time);
+            all[*hit].setKiro(*slot, *time);
             ++relays;
         }
     }

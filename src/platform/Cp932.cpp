@@ -164,6 +164,8 @@ std::string fromCp932(std::string_view bytes)
 
 bool isValidCp932(std::string_view bytes)
 {
+    // Plain ASCII (most lines of a transfer file) is CP932 as it is.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return true;
     Iconv& cv = fromCp932Converter();
     const char* in = bytes.data();
     std::size_t left = bytes.size();

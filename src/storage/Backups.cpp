@@ -86,8 +86,8 @@ void makeBackup(const fs::path& entry, const std::string& command)
     const std::string base = std::string(stamp) + "-" + seqText + "-" + safeCommand(command);
 
     const fs::path zed = teamTotalsPathFor(entry);
-    if (fs::exists(zed)) replaceFile(folder / (base + ".zed"), readWholeFile(zed));
-    replaceFile(folder / (base + ".zep"), readWholeFile(entry));
+    if (fs::exists(zed)) copyFileAtomically(zed, folder / (base + ".zed"));
+    copyFileAtomically(entry, folder / (base + ".zep"));
 
     std::vector<BackupInfo> all = listBackups(entry);
     for (std::size_t i = static_cast<std::size_t>(kBackupsKept); i < all.size(); ++i) {
