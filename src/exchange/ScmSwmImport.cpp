@@ -229,11 +229,12 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
     std::map<int, std::optional<Prefecture>> prefectures;
     std::vector<std::string> teamless;
     for (const InputFile& in : swimmerInputs) {
-        std::vector<std::string> lines = splitLines(in.bytes);
+        const std::vector<std::string_view> lines = lineViews(in.bytes);
         for (std::size_t i = 1; i < lines.size(); ++i) {
             const int lineNo = static_cast<int>(i) + 1;
             if (lines[i].empty()) continue;
-            NewSwimmer n = readSwimmer(csvFields(lines[i], set.columns.times, in.label, lineNo), set.columns, in.label, lineNo);
+            NewSwimmer n = readSwimmer(csvFields(std::string(lines[i]), set.columns.times, in.label, lineNo), set.columns,
+                                       in.label, lineNo);
             SwimmerRecord& s = n.record;
             if (auto t = teams.find(n.team); t != teams.end()) {
                 s.setTextBytes(SwimmerRecord::kShozoku, 12, t->second.name);
