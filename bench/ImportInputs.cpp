@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_set>
 #include <vector>
 
 namespace tolvbench {
@@ -286,7 +287,18 @@ void writeImportInputs(const fs::path& entry, const fs::path& dir, const fs::pat
     writeResults2(store, all, dir / "results2");
     writeNitiban(all, dir / "nitiban");
     writeMcompd(all, dir / "mcompd");
-    writeClubs(store, all, dir, yomiDat);
+    // The entry files to merge leave out the records that repeat a swimmer number: a merge refuses
+    // a file whose numbers repeat.
+    std::vector<SwimmerRecord> sound;
+    sound.reserve(all.size());
+    std::unordered_set<std::string> numbers;
+    for (const SwimmerRecord& s : all) {
+        const std::string bango = field(s, SwimmerRecord::kBango, 7);
+        if (bango.empty() || numbers.insert(bango).second) sound.push_back(s);
+    }
+    writeText(dir / "source.zep", entryImage(store, sound));
+    writeClubs(store, sound, dir, yomiDat);
+    writeText(dir / "target" / "empty.zep", entryImage(store, {}));
 }
 
 } // namespace tolvbench

@@ -8,10 +8,15 @@
 //   <dir>/results2/results.$$$                  one record per event of each swimmer, N records
 //   <dir>/nitiban/jpnnewsmer.csv                a registration number for every swimmer
 //   <dir>/mcompd/Mcompd.dat                     the first 4000 swimmers (all the import reads)
+//   <dir>/source.zep                            the swimmers without repeated numbers (to merge)
 //   <dir>/clubs-csv/clubNNN.csv                 200 comma-separated club files, one title line,
 //                                               read through the reading format kCsvFormat that
 //                                               is registered in <yomiDat>
-//   <dir>/clubs-zep/clubNNN.zep                 the same 200 clubs as entry files
+//   <dir>/clubs-zep/clubNNN.zep                 the same 200 clubs as entry files (the clubs
+//                                               are those of source.zep)
+//   <dir>/target/empty.zep                      the federation file's header without swimmers:
+//                                               what the appending imports and merges fill (a
+//                                               file of N could not take N more at 100,000)
 #include <filesystem>
 #include <string>
 
