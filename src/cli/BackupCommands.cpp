@@ -2,12 +2,12 @@
 #include "cli/Commands.h"
 #include "platform/Error.h"
 #include "platform/FileLock.h"
+#include "platform/HostSystem.h"
 #include "storage/Backups.h"
 
 #include <filesystem>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 
 namespace tolv::cli {
 namespace {
@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 // Asks on the terminal; without one there is nobody to answer, so the answer is no.
 bool confirmOnTerminal(Context& ctx, const std::string& question)
 {
-    if (!::isatty(STDIN_FILENO)) return false;
+    if (!standardInputIsTerminal()) return false;
     ctx.err << question << " [y/N] " << std::flush;
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
@@ -46,7 +46,7 @@ int cmdUndo(Context& ctx)
     const BackupInfo& latest = all.front();
     const std::string what = latest.stamp + " " + latest.command;
     if (!ctx.args.flag("--yes")) {
-        if (!::isatty(STDIN_FILENO))
+        if (!standardInputIsTerminal())
             throw TolvError("元に戻すには確認が要ります（端末で答えるか --yes を付けてください）: " + entry.string());
         if (!confirmOnTerminal(ctx, entry.string() + " を " + what + " の前の状態に戻します。よろしいですか？")) {
             ctx.err << "元に戻しませんでした。\n";
