@@ -169,7 +169,8 @@ bool isValidCp932(std::string_view bytes)
     Iconv& cv = fromCp932Converter();
     const char* in = bytes.data();
     std::size_t left = bytes.size();
-    std::string out;
+    thread_local std::string out;  // kept between calls: a check per line allocates nothing
+    out.clear();
     return cv.convert(in, left, out) == 0;
 }
 
