@@ -145,8 +145,9 @@ def run_size(build, n):
         os.makedirs(out)
 
     def clubs(kind):
+        # The club files alone: a merge may leave other files beside its sources (lock files).
         folder = os.path.join(inputs, "clubs-" + kind)
-        return [os.path.join(folder, f) for f in sorted(os.listdir(folder))]
+        return [os.path.join(folder, f) for f in sorted(os.listdir(folder)) if re.fullmatch(r"club\d+\." + kind, f)]
 
     restore()
     base = best([gen, "decode", entry], env)

@@ -189,7 +189,10 @@ SwimmerRecord EntryStore::swimmerAt(int n) const
 
 void EntryStore::writeSwimmer(int n)
 {
-    enforce(n >= 1 && n <= kMaxSwimmers, "選手番号が不正です: " + std::to_string(n));
+    enforce(n >= 1, "選手番号が不正です: " + std::to_string(n));
+    // A full file says so, as an append past the limit does.
+    enforce(n <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（選手 " +
+                                   std::to_string(n) + " は入りません）: " + file_.path().string());
     file_.write(n + 10, swimmer_.bytes().data());
     saveHeader();
 }
