@@ -158,6 +158,7 @@ def run_size(build, n):
              "{lenex}": [os.path.join(d, "federation.lef")], "{clubs-csv}": clubs("csv"), "{clubs-zep}": clubs("zep")}
     rows = {}
     for name, args in commands():
+        restore()  # the sizes of what the command reads, as it finds them
         argv, read = [tolv], 0
         for a in args:
             if a in words:

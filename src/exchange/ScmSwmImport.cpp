@@ -72,8 +72,12 @@ std::string upper(std::string s)
 // The swimmer files: the one in the folder, else one per SWM… team folder in name order.
 std::vector<InputFile> swimmerFiles(const fs::path& folder, const FileSet& set, MeetSystem system)
 {
-    if (auto bytes = readInputFile(folder, set.swimmers)) return {{nameOnDisk(folder, set.swimmers), *bytes}};
     std::vector<InputFile> files;
+    // Moved, never copied: a national swimmer file is tens of megabytes.
+    if (auto bytes = readInputFile(folder, set.swimmers)) {
+        files.push_back({nameOnDisk(folder, set.swimmers), std::move(*bytes)});
+        return files;
+    }
     if (system != MeetSystem::Swm) return files;
     std::vector<fs::path> teams;
     std::error_code ec;
@@ -83,7 +87,7 @@ std::vector<InputFile> swimmerFiles(const fs::path& folder, const FileSet& set, 
     std::sort(teams.begin(), teams.end());
     for (const fs::path& t : teams)
         if (auto bytes = readInputFile(t, set.swimmers))
-            files.push_back({t.filename().string() + "/" + nameOnDisk(t, set.swimmers), *bytes});
+            files.push_back({t.filename().string() + "/" + nameOnDisk(t, set.swimmers), std::move(*bytes)});
     return files;
 }
 
@@ -214,7 +218,7 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         teamBytes = readInputFile(folder.host, set.teams);
         enforce(teamBytes.has_value(), lines3(set.missingTeams));
     }
-    const std::vector<InputFile> swimmerInputs = swimmerFiles(folder.host, set, system);
+    std::vector<InputFile> swimmerInputs = swimmerFiles(folder.host, set, system);
     enforce(!swimmerInputs.empty(), lines3(set.missingSwimmers));
     if (!teamBytes) {
         teamBytes = readInputFile(folder.host, set.teams);
@@ -226,6 +230,11 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
     ImportReport report;
     std::vector<SwimmerRecord> all = store.readAllSwimmers();
     const std::size_t before = all.size();
+    // Room for a record per line at once: a vector grown by doubling would hold up to twice the
+    // records for a moment.
+    std::size_t lineCount = 0;
+    for (const InputFile& in : swimmerInputs) lineCount += static_cast<std::size_t>(std::count(in.bytes.begin(), in.bytes.end(), '\n')) + 1;
+    all.reserve(before + lineCount);
     std::map<int, std::optional<Prefecture>> prefectures;
     std::vector<std::string> teamless;
     for (const InputFile& in : swimmerInputs) {
@@ -253,7 +262,9 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         }
     }
     const std::size_t added = all.size() - before;
-    enforce(added > 0, swimmerInputs.front().label + " に選手がありません。何も追加していません。");
+    const std::string swimmerLabel = swimmerInputs.front().label;
+    enforce(added > 0, swimmerLabel + " に選手がありません。何も追加していません。");
+    std::vector<InputFile>().swap(swimmerInputs);  // read: the records hold what is needed
 
     std::optional<std::string> relayBytes = readInputFile(folder.host, set.relays);
     const std::string relayLabel = nameOnDisk(folder.host, set.relays);
@@ -306,7 +317,7 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
     store.commitAll(all, set.command);
     report.changed = true;
 
-    report.done.push_back(swimmerInputs.front().label + " から選手 " + std::to_string(added) + " 人を追加しました。");
+    report.done.push_back(swimmerLabel + " から選手 " + std::to_string(added) + " 人を追加しました。");
     if (relayBytes) report.done.push_back("リレーのタイム " + std::to_string(relays) + " 件を入れました。");
     else report.done.push_back("リレーのタイムは入れていません（" + std::string(set.relays) + " がありません）。");
     if (!teamless.empty()) {
