@@ -71,8 +71,10 @@ std::vector<std::string_view> lineViews(std::string_view text)
     if (std::size_t eof = text.find('\x1a'); eof != std::string_view::npos) text = text.substr(0, eof);
     std::size_t i = 0;
     while (i < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", i);
-        if (end == std::string_view::npos) {
+        // A plain scan: find_first_of tries each of its characters at every position.
+        std::size_t end = i;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+        if (end == text.size()) {
             lines.emplace_back(text.substr(i));
             break;
         }
