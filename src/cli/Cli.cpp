@@ -46,11 +46,11 @@ const Command kCommands[] = {
      "[--pdf FILE]",
      cmdPrint, "一覧表を 1 つ印刷します（団体別の表は先に tolv tally。既定は印刷ログを標準出力へ）"},
     {"export", "export FORMAT ENTRY [--to DIR]", cmdExport,
-     "申込ファイルを他の形式で書き出します（既定は dr_ten.ctl の転送フォルダへ。形式ごとの前提は下の一覧）",
+     "申込ファイルを他の形式で書き出します（既定は dr_ten.ctl の転送フォルダへ。形式ごとの前提は tolv help export）",
      exportFormats},
     {"import", "import FORMAT ENTRY [--from DIR]", cmdImport,
      "他の形式のファイルを申込ファイルに読み込みます（既定は dr_ten.ctl の転送フォルダから。自動バックアップの後に "
-     "ENTRY を置き換えます）",
+     "ENTRY を置き換えます。形式は tolv help import）",
      importFormats},
     {"backups", "backups ENTRY", cmdBackups, "申込ファイルの自動バックアップを新しい順に表示します（読むだけです）"},
     {"undo", "undo ENTRY [--yes]", cmdUndo,

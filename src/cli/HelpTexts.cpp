@@ -48,7 +48,7 @@ const Row kRows[] = {
     {"check", "KIND", "チェックの種類"},
     {"rewrite", "KIND", "書き換える項目"},
     {"sort", "KIND", "並べ方（club 所属順、sex 性別順）"},
-    {"print", "KIND", "印刷する一覧表（団体別の表は先に tolv tally の集計が要ります）"},
+    {"print", "KIND", "印刷する一覧表。団体別の表は先に tolv tally の集計が要ります"},
     {"print", "ENTRY", "申込ファイル（.zep）のパス（address では不要）"},
     {"print", "--from N", "印刷する最初の番号"},
     {"print", "--to N", "印刷する最後の番号"},
