@@ -4,9 +4,14 @@
 //   tolv-fedgen write DIR N [SEED]   entry file DIR/entry/federation.zep, master DIR/registration,
 //                                    ken.ctl into DIR/home/ctl (the working tree of the runs),
 //                                    DIR/qbango.txt the number of a swimmer the master knows
+//   tolv-fedgen inputs ENTRY DIR YOMI
+//                                    the import and merge inputs made from ENTRY into DIR, the
+//                                    reading format of the club files registered in YOMI
+//                                    (bench/ImportInputs.h)
 //   tolv-fedgen decode ENTRY         one read of the file and a decode of every record: each text
 //                                    field to UTF-8, each number read; prints a checksum
 #include "FederationFile.h"
+#include "ImportInputs.h"
 
 #include "platform/Cp932.h"
 #include "storage/EntryStore.h"
@@ -55,7 +60,11 @@ int main(int argc, char** argv)
             return 0;
         }
         if (what == "decode" && argc == 3) return decode(argv[2]);
-        std::cerr << "usage: tolv-fedgen write DIR N [SEED] | tolv-fedgen decode ENTRY\n";
+        if (what == "inputs" && argc == 5) {
+            tolvbench::writeImportInputs(argv[2], argv[3], argv[4]);
+            return 0;
+        }
+        std::cerr << "usage: tolv-fedgen write DIR N [SEED] | tolv-fedgen inputs ENTRY DIR YOMI | tolv-fedgen decode ENTRY\n";
         return 2;
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";

@@ -1,17 +1,20 @@
 #!/usr/bin/env python3
 """Times whole tolv runs on generated federation files and prints the table.
 
-usage: bench/run.py BUILD_DIR [N ...]     (default N: 1000 10000 30000)
+usage: bench/run.py BUILD_DIR [N ...]     (default N: 1000 10000 30000 100000)
 
-For each N the generator writes the file once (kept under BUILD_DIR/bench/N). Every command of
-bench/commands.txt then runs REPEAT times on a fresh copy of the file; the best wall time and the
-peak resident memory of the process (wait4) are kept. The baseline is one read of the file and a
+For each N the generator writes the file once (kept under BUILD_DIR/bench/N), and beside it the
+inputs of every import and merge: the SCM, SWM and Lenex files this system exports from it, the
+others from tolv-fedgen inputs (bench/ImportInputs.h). Every command of bench/commands.txt then
+runs REPEAT times on fresh copies of the files; the best wall time and the peak resident memory of
+the process (wait4) are kept. The baseline is one read of the file and a
 decode of every record (tolv-fedgen decode), a whole process like the commands, measured in the
 same run; each command is reported as a multiple of it. CPU time (user + system) is the measure:
 on a machine shared with other work the wall time follows the load; it is shown beside it.
 """
 import math
 import os
+import re
 import platform
 import shutil
 import subprocess
@@ -20,7 +23,12 @@ import time
 
 REPEAT = int(os.environ.get("BENCH_REPEAT", "3"))
 HERE = os.path.dirname(os.path.abspath(__file__))
-LIMIT_SECONDS, LIMIT_RATIO, LIMIT_EXPONENT, LIMIT_MB = 0.5, 10.0, 1.1, 64.0
+# At 30,000 swimmers (TARGET_N): CPU and wall seconds, multiple of the baseline, growth from the
+# size before it, peak memory. At 100,000 (LARGE_N): seconds, and memory as a multiple of the bytes
+# of the files the command reads.
+TARGET_N, LARGE_N = 30000, 100000
+LIMIT_SECONDS, LIMIT_RATIO, LIMIT_EXPONENT, LIMIT_MB = 0.3, 8.0, 1.1, 64.0
+LARGE_SECONDS, LARGE_INPUT_RATIO = 1.0, 3.0
 
 
 def commands():
@@ -61,25 +69,57 @@ def best(argv, env, before=None):
     return min(r[0] for r in results), min(r[1] for r in results), mb, ""
 
 
+def merge_media(folder, name):
+    """The SCM media export writes 450 swimmers a medium (MEDIA2, MEDIA3, ... beside the first):
+    one file of them all, as a federation's transfer folder would hold it after collecting them."""
+    media = sorted((m for m in os.listdir(folder) if re.fullmatch(r"MEDIA\d+", m)), key=lambda m: int(m[5:]))
+    with open(os.path.join(folder, name), "ab") as out:
+        for m in media:
+            with open(os.path.join(folder, m, name), "rb") as f:
+                f.readline()  # each medium's file has its own title line
+                shutil.copyfileobj(f, out)
+            shutil.rmtree(os.path.join(folder, m))
+
+
 def prepare(build, n):
     gen = os.path.join(build, "bin", "tolv-fedgen")
     tolv = os.path.join(build, "bin", "tolv")
     d = os.path.join(build, "bench", str(n))
     entry = os.path.join(d, "entry", "federation.zep")
     pristine = os.path.join(d, "pristine")
+    inputs = os.path.join(d, "inputs")
     env = dict(os.environ, TOLVSYS_HOME=os.path.join(d, "home"), TOLVSYS_NOW="2024-05-01 10:00:00", LC_ALL="C.UTF-8")
-    if not os.path.exists(os.path.join(pristine, "federation.zep")):
+    if not os.path.exists(os.path.join(pristine, "ready")):
         shutil.rmtree(d, ignore_errors=True)
         subprocess.run([gen, "write", d, str(n)], check=True, stdout=subprocess.DEVNULL)
-        subprocess.run([tolv, "tally", entry, "--master", os.path.join(d, "registration") + "/"], env=env, check=True,
-                       stdout=subprocess.DEVNULL)
+        master = os.path.join(d, "registration") + "/"
+        subprocess.run([tolv, "tally", entry, "--master", master], env=env, check=True, stdout=subprocess.DEVNULL)
         os.makedirs(pristine, exist_ok=True)
         for name in ("federation.zep", "federation.zed"):
             shutil.copy2(os.path.join(d, "entry", name), os.path.join(pristine, name))
-        shutil.copy2(entry, os.path.join(d, "source.zep"))
-        subprocess.run([tolv, "export", "lenex", entry, "--to", d, "--city", "Tokyo"], env=env, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        quiet = dict(env=env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([tolv, "export", "lenex", entry, "--to", d, "--city", "Tokyo"], **quiet)
+        subprocess.run([gen, "inputs", entry, inputs, os.path.join(d, "home", "ctl", "yomi.dat")], check=True)
+        for kind in ("scm", "swm"):
+            os.makedirs(os.path.join(inputs, kind))
+            subprocess.run([tolv, "export", kind + "-media", entry, "--to", os.path.join(inputs, kind), "--master", master],
+                           **quiet)
+        merge_media(os.path.join(inputs, "scm"), "ScmSwimmerdt.csv")
+        # The SCM import reads its relays as ScmRelay.csv; the export names them RELAYENT.csv.
+        os.rename(os.path.join(inputs, "scm", "RELAYENT.csv"), os.path.join(inputs, "scm", "ScmRelay.csv"))
+        shutil.copy2(os.path.join(inputs, "target", "empty.zep"), os.path.join(pristine, "empty.zep"))
+        open(os.path.join(pristine, "ready"), "w").close()
     return d, entry, pristine, env
+
+
+def size_of(path):
+    """Bytes of a file, or of every file under a folder."""
+    if os.path.isfile(path):
+        return os.path.getsize(path)
+    total = 0
+    for root, _, files in os.walk(path):
+        total += sum(os.path.getsize(os.path.join(root, f)) for f in files)
+    return total
 
 
 def run_size(build, n):
@@ -87,6 +127,8 @@ def run_size(build, n):
     tolv = os.path.join(build, "bin", "tolv")
     gen = os.path.join(build, "bin", "tolv-fedgen")
     out = os.path.join(d, "out")
+    inputs = os.path.join(d, "inputs")
+    target = os.path.join(inputs, "target", "empty.zep")
     with open(os.path.join(d, "qbango.txt")) as f:
         qbango = f.read().strip()
     os.makedirs(out, exist_ok=True)
@@ -94,23 +136,43 @@ def run_size(build, n):
     def restore():
         for name in ("federation.zep", "federation.zed"):
             shutil.copy2(os.path.join(pristine, name), os.path.join(d, "entry", name))
-        shutil.rmtree(os.path.join(d, "home", "backup"), ignore_errors=True)
+        shutil.copy2(os.path.join(pristine, "empty.zep"), target)
+        for folder in (os.path.join(d, "home", "backup"), os.path.join(inputs, "target", "backup")):
+            shutil.rmtree(folder, ignore_errors=True)
+        if os.path.exists(os.path.join(inputs, "results2", "results.zep")):
+            os.remove(os.path.join(inputs, "results2", "results.zep"))
         shutil.rmtree(out, ignore_errors=True)
         os.makedirs(out)
+
+    def clubs(kind):
+        # The club files alone: a merge may leave other files beside its sources (lock files).
+        folder = os.path.join(inputs, "clubs-" + kind)
+        return [os.path.join(folder, f) for f in sorted(os.listdir(folder)) if re.fullmatch(r"club\d+\." + kind, f)]
 
     restore()
     base = best([gen, "decode", entry], env)
     if base[0] is None:
         sys.exit("baseline failed: " + base[3])
+    words = {"{entry}": [entry], "{target}": [target], "{master}": [os.path.join(d, "registration") + "/"],
+             "{out}": [out], "{qbango}": [qbango], "{source}": [os.path.join(inputs, "source.zep")],
+             "{lenex}": [os.path.join(d, "federation.lef")], "{clubs-csv}": clubs("csv"), "{clubs-zep}": clubs("zep")}
     rows = {}
     for name, args in commands():
-        argv = [tolv] + [a.replace("{entry}", entry).replace("{master}", os.path.join(d, "registration") + "/")
-                         .replace("{out}", out).replace("{qbango}", qbango)
-                         .replace("{source}", os.path.join(d, "source.zep"))
-                         .replace("{lenex}", os.path.join(d, "federation.lef")) for a in args]
-        rows[name] = best(argv, env, restore)
+        restore()  # the sizes of what the command reads, as it finds them
+        argv, read = [tolv], 0
+        for a in args:
+            if a in words:
+                argv += words[a]
+                if a not in ("{master}", "{out}", "{qbango}"):
+                    read += sum(size_of(p) for p in words[a])
+            elif a.startswith("{inputs}"):
+                argv.append(inputs + a[len("{inputs}"):])
+                read += size_of(argv[-1])
+            else:
+                argv.append(a.replace("{out}", out))
+        rows[name] = best(argv, env, restore) + (read,)
     restore()
-    return base, rows
+    return base + (size_of(entry),), rows
 
 
 def machine():
@@ -137,58 +199,86 @@ def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
     build = sys.argv[1]
-    sizes = [int(a) for a in sys.argv[2:]] or [1000, 10000, 30000]
+    sizes = [int(a) for a in sys.argv[2:]] or [1000, 10000, TARGET_N, LARGE_N]
     results = {n: run_size(build, n) for n in sizes}
-    big = sizes[-1]
-    mid = sizes[-2] if len(sizes) > 1 else None
-    report(results, sizes, big, mid)
+    report(results, sizes)
 
 
-def report(results, sizes, big, mid):
-
+def report(results, sizes):
+    # Targets are checked at TARGET_N and LARGE_N when they were run, else at the largest size.
+    big = TARGET_N if TARGET_N in sizes else sizes[-1]
+    large = LARGE_N if LARGE_N in sizes and LARGE_N != big else None
+    mid = max((n for n in sizes if n < big), default=None)
+    fmt = lambda n: f"{n:,}"
     print("Machine: " + machine() + "; load average at the end %.1f" % os.getloadavg()[0])
     print("CPU seconds (user + system) of the best of %d whole runs, (×) the multiple of the baseline's of the same N;"
           % REPEAT)
-    print("wall seconds at N = %s; growth of the CPU time from N = %s to %s; peak resident memory at N = %s."
-          % (f"{big:,}", f"{mid:,}" if mid else "-", f"{big:,}", f"{big:,}"))
+    print("wall seconds and peak resident memory at N = %s%s; growth of the CPU time from N = %s to %s."
+          % (fmt(big), " and %s (× the bytes of the files the command reads)" % fmt(large) if large else "",
+             fmt(mid) if mid else "-", fmt(big)))
     print()
-    print("| command | " + " | ".join("N = %s" % f"{n:,}" for n in sizes) + " | wall at %s | growth | peak MB |" % f"{big:,}")
-    print("|" + "---|" * (len(sizes) + 4))
+    head = "| command | " + " | ".join("N = %s" % fmt(n) for n in sizes) + " | wall at %s |" % fmt(big)
+    head += " wall at %s |" % fmt(large) if large else ""
+    head += " growth | peak MB at %s |" % fmt(big)
+    head += " peak MB at %s |" % fmt(large) if large else ""
+    print(head)
+    print("|" + "---|" * (head.count("|") - 1))
 
     def exponent(a, b):
         if not mid or a is None or b is None or a <= 0:
             return None
         return math.log(b / a) / math.log(big / mid)
 
-    def row(name, per_size, base_of):
+    base_cpu = lambda n: results[n][0][1]
+
+    def row(name, per_size):
         cells = []
         for n in sizes:
-            wall, cpu, mb, err = per_size[n]
-            cells.append("failed" if cpu is None else "%.3f (%.1f×)" % (cpu, cpu / base_of(n)))
-        wall, cpu, mb, err = per_size[big]
+            cpu = per_size[n][1]
+            cells.append("failed" if cpu is None else "%.3f (%.1f×)" % (cpu, cpu / base_cpu(n)))
+        wall, cpu, mb = per_size[big][:3]
         e = exponent(per_size[mid][1], cpu) if mid else None
-        print("| %s | %s | %s | %s | %.1f |" % (name, " | ".join(cells), "" if wall is None else "%.3f" % wall,
-                                               "N^%.2f" % e if e is not None else "", mb))
-        return wall, cpu, mb, err, e
+        line = "| %s | %s | %s |" % (name, " | ".join(cells), "" if wall is None else "%.3f" % wall)
+        if large:
+            lw = per_size[large][0]
+            line += " %s |" % ("" if lw is None else "%.3f" % lw)
+        line += " %s | %.1f |" % ("N^%.2f" % e if e is not None else "", mb)
+        if large:
+            lmb, read = per_size[large][2], per_size[large][4]
+            line += " %.1f (%.1f×) |" % (lmb, lmb * 1048576 / read) if read else " %.1f |" % lmb
+        print(line)
+        return e
 
-    base_cpu = lambda n: results[n][0][1]
-    row("read and decode every record (baseline)", {n: results[n][0] for n in sizes}, base_cpu)
+    row("read and decode every record (baseline)", {n: results[n][0] for n in sizes})
     misses = []
     for name, _ in commands():
-        wall, cpu, mb, err, e = row(name, {n: results[n][1][name] for n in sizes}, base_cpu)
+        per = {n: results[n][1][name] for n in sizes}
+        e = row(name, per)
+        wall, cpu, mb, err, read = per[big]
         if cpu is None:
             misses.append("%s failed at %d: %s" % (name, big, err))
+        else:
+            if cpu >= LIMIT_SECONDS:
+                misses.append("%s: %.3f s CPU at %d (limit %.1f s)" % (name, cpu, big, LIMIT_SECONDS))
+            if wall >= LIMIT_SECONDS:
+                misses.append("%s: %.3f s wall at %d (limit %.1f s; CPU %.3f s)" % (name, wall, big, LIMIT_SECONDS, cpu))
+            if cpu / base_cpu(big) > LIMIT_RATIO:
+                misses.append("%s: %.1f× the baseline at %d (limit %.0f×)" % (name, cpu / base_cpu(big), big, LIMIT_RATIO))
+            if e is not None and e > LIMIT_EXPONENT:
+                misses.append("%s: grows as N^%.2f from %d to %d (limit N^%.1f)" % (name, e, mid, big, LIMIT_EXPONENT))
+            if mb >= LIMIT_MB:
+                misses.append("%s: %.1f MB peak at %d (limit %.0f MB)" % (name, mb, big, LIMIT_MB))
+        if not large:
             continue
-        if cpu >= LIMIT_SECONDS:
-            misses.append("%s: %.3f s CPU at %d (limit %.1f s)" % (name, cpu, big, LIMIT_SECONDS))
-        if wall >= LIMIT_SECONDS:
-            misses.append("%s: %.3f s wall at %d (limit %.1f s; CPU %.3f s)" % (name, wall, big, LIMIT_SECONDS, cpu))
-        if cpu / base_cpu(big) > LIMIT_RATIO:
-            misses.append("%s: %.1f× the baseline at %d (limit %.0f×)" % (name, cpu / base_cpu(big), big, LIMIT_RATIO))
-        if e is not None and e > LIMIT_EXPONENT:
-            misses.append("%s: grows as N^%.2f from %d to %d (limit N^%.1f)" % (name, e, mid, big, LIMIT_EXPONENT))
-        if mb >= LIMIT_MB:
-            misses.append("%s: %.1f MB peak at %d (limit %.0f MB)" % (name, mb, big, LIMIT_MB))
+        wall, cpu, mb, err, read = per[large]
+        if cpu is None:
+            misses.append("%s failed at %d: %s" % (name, large, err))
+            continue
+        if cpu >= LARGE_SECONDS or wall >= LARGE_SECONDS:
+            misses.append("%s: %.3f s CPU, %.3f s wall at %d (limit %.0f s)" % (name, cpu, wall, large, LARGE_SECONDS))
+        if read and mb * 1048576 >= LARGE_INPUT_RATIO * read:
+            misses.append("%s: %.1f MB peak at %d, %.1f× the %.1f MB it reads (limit %.0f×)"
+                          % (name, mb, large, mb * 1048576 / read, read / 1048576, LARGE_INPUT_RATIO))
     print()
     if misses:
         print("Targets missed:")

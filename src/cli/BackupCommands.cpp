@@ -2,12 +2,12 @@
 #include "cli/Commands.h"
 #include "platform/Error.h"
 #include "platform/FileLock.h"
+#include "platform/HostSystem.h"
 #include "storage/Backups.h"
 
 #include <filesystem>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 
 namespace tolv::cli {
 namespace {
@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 // Asks on the terminal; without one there is nobody to answer, so the answer is no.
 bool confirmOnTerminal(Context& ctx, const std::string& question)
 {
-    if (!::isatty(STDIN_FILENO)) return false;
+    if (!standardInputIsTerminal()) return false;
     ctx.err << question << " [y/N] " << std::flush;
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
@@ -53,7 +53,7 @@ int cmdUndo(Context& ctx)
     // Refused with the reason when the backup cannot be restored.
     const UndoCheck check = checkUndo(entry, step);
     const std::string what = check.step.stamp + " の「" + check.step.caption() + "」";
-    const bool terminal = ::isatty(STDIN_FILENO);
+    const bool terminal = standardInputIsTerminal();
     if (check.changedSince && !ctx.args.flag("--force")) {
         if (!terminal)
             throw TolvError("申込ファイルは最後の一括処理の後に変更されています（元に戻すには --force を付けてください）: " + entry.string());

@@ -1,9 +1,11 @@
 #include "cli/Cli.h"
 
 #include "cli/Commands.h"
+#include "cli/HelpTexts.h"
 #include "cli/UsageLine.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/Version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -15,42 +17,53 @@
 namespace tolv::cli {
 namespace {
 
+// Each line of help says what the command needs first and where it writes.
 const Command kCommands[] = {
-    {"new", "new ENTRY", cmdNew, "Opens or creates an entry file (a new file is initialised)."},
-    {"show", "show ENTRY [--json]", cmdShow, "Prints the header, the reserve events and every swimmer."},
+    {"new", "new ENTRY", cmdNew, "申込ファイルを開きます。ないときは新しく作って初期化します（ENTRY に書きます）"},
+    {"show", "show ENTRY [--json]", cmdShow,
+     "ヘッダ、予備種目と全選手を標準出力に表示します（申込ファイルは読むだけです）"},
     {"set-header",
      "set-header ENTRY [--zigyo T] [--basho T] [--stbi YYYYMMDD] [--enbi YYYYMMDD] [--tcod T] "
      "[--kijunbi YYYYMMDD] [--course N] [--kubun N] [--botai N]",
-     cmdSetHeader, "Edits the header with the entry window's rules."},
-    {"demo", "demo DIR", cmdDemo, "Writes the demo registration master and a sample entry file into DIR."},
+     cmdSetHeader, "ヘッダを入力画面と同じ規則で書き換えます（ENTRY に書きます）"},
+    {"demo", "demo DIR", cmdDemo, "デモ用の登録マスタ、見本の申込ファイルと県コード表を DIR に書きます"},
     {"add",
      "add ENTRY --qbango Q [--lookup] [--master DIR] [--bango B] [--namae T] [--kana T] [--event CODE=TIME]...",
-     cmdAdd, "Adds one swimmer as the new-entry run makes it."},
+     cmdAdd, "新規入力と同じ手順で選手を 1 人追加します（--lookup には登録マスタが要ります。ENTRY に書きます）"},
     {"check",
      "check number|qbango|birth|kana|grade|age|no-category|four-events|same-time ENTRY [--print-log FILE] "
      "[--pdf FILE]",
-     cmdCheck, "Prints one check list of the entry file."},
+     cmdCheck, "チェックリストを 1 つ印刷します（既定は印刷ログを標準出力へ。申込ファイルは読むだけです）"},
     {"rewrite", "rewrite kana|age|grade|grade-company|main|secondary|prefecture|same-time ENTRY", cmdRewrite,
-     "Rewrites one field of every swimmer."},
-    {"tally", "tally ENTRY [--master DIR]", cmdTally, "Tallies the teams into the team totals file."},
-    {"sort", "sort club|sex ENTRY", cmdSort, "Sorts the swimmers."},
+     "全選手の 1 項目を一括で書き換えます（自動バックアップを取ってから ENTRY を置き換えます）"},
+    {"tally", "tally ENTRY [--master DIR]", cmdTally,
+     "団体別に集計し、申込団体ファイル <base>.zed を ENTRY の隣に書きます（団体名に登録マスタを使います）"},
+    {"sort", "sort club|sex ENTRY", cmdSort,
+     "選手を所属順か性別順に並べ替えます（自動バックアップを取ってから ENTRY を置き換えます）"},
     {"print",
      "print team-list|events|events-reserve|fee-list|receipts|address|entry-form|individuals|individual-events|"
      "time-list [ENTRY] [--from N] [--to N] [--issuer N=TEXT]... [--issuer-size N=PT]... [--print-log FILE] "
      "[--pdf FILE]",
-     cmdPrint, "Prints one list."},
-    {"export", "export FORMAT ENTRY [--to DIR]", cmdExport, "Writes the entry file in a foreign format.",
+     cmdPrint, "一覧表を 1 つ印刷します（団体別の表は先に tolv tally。既定は印刷ログを標準出力へ）"},
+    {"export", "export FORMAT ENTRY [--to DIR]", cmdExport,
+     "申込ファイルを他の形式で書き出します（既定は dr_ten.ctl の転送フォルダへ。形式ごとの前提は tolv help export）",
      exportFormats},
-    {"import", "import FORMAT ENTRY [--from DIR]", cmdImport, "Reads a foreign format into the entry file.",
+    {"import", "import FORMAT ENTRY [--from DIR]", cmdImport,
+     "他の形式のファイルを申込ファイルに読み込みます（既定は dr_ten.ctl の転送フォルダから。自動バックアップの後に "
+     "ENTRY を置き換えます。形式は tolv help import）",
      importFormats},
-    {"backups", "backups ENTRY", cmdBackups, "Lists the automatic backups of an entry file as numbered steps, newest first."},
+    {"backups", "backups ENTRY", cmdBackups,
+     "申込ファイルの自動バックアップを番号付きの段階として新しい順に表示します（読むだけです）"},
     {"undo", "undo ENTRY [STEP] [--yes] [--force]", cmdUndo,
-     "Puts a backup (STEP of tolv backups, default 1: the newest) back in place of the entry file (asks first unless --yes)."},
+     "自動バックアップ（STEP は tolv backups の番号、既定 1: 最新）を申込ファイルと .zed に戻します（確かめてから。"
+     "--yes で確かめません。置き換えたファイルもバックアップになります）"},
     {"merge", "merge ENTRY SOURCE... [--format NAME] [--prefer-master] [--master DIR] [--again]", cmdMerge,
-     "Appends entry files, or comma-separated files read through a stored reading format, to the entry file."},
-    {"formats", "formats list|show [NAME]", cmdFormats, "Lists the stored reading formats or shows one."},
+     "申込ファイルと、読込形式で読むカンマ区切りファイルを ENTRY の後ろに追加します（自動バックアップの後に置き換え"
+     "ます。結合済みのファイルは --again のときだけ）"},
+    {"formats", "formats list|show [NAME]", cmdFormats,
+     "ctl/yomi.dat の読込形式の一覧か、1 つの設定を表示します（読むだけです）"},
     {"verify", "verify ENTRY", cmdVerify,
-     "Checks the structure of an entry file; exit 0 sound, 3 sound with data findings, 1 damaged."},
+     "申込ファイルを調べ、問題を 1 行ずつ表示します（読むだけです。終了コード 0: 正常、3: 正常だがデータに指摘あり、1: 壊れている）"},
 };
 
 bool startsWith(const std::string& s, const std::string& head) { return s.rfind(head, 0) == 0; }
@@ -97,9 +110,52 @@ std::string japanese(const CLI::ParseError& e)
 
 void listCommands(std::ostream& os)
 {
-    os << "usage: tolv [--home DIR] COMMAND ...\n";
-    for (const Command& c : kCommands) os << "  tolv " << c.usage << "\n";
-    os << "tolv COMMAND --help describes one command.\n";
+    os << "usage: tolv [--home DIR] COMMAND ...  ·  tolv --version  ·  tolv help COMMAND\n";
+    os << "  --home DIR  " << argumentHelp("", "", "--home DIR") << "\n";
+    for (const Command& c : kCommands) os << "  tolv " << c.usage << "\n      " << c.about << "\n";
+    os << "tolv help COMMAND（tolv COMMAND --help と同じ）で 1 つのコマンドを説明します。\n";
+}
+
+// The help of one command: what it does, its usage line, each argument and option with its line of
+// description, and the kinds its first argument takes (the formats of export and import).
+std::string helpText(const Command& cmd, const std::string& usage, const UsageLine& line,
+                     const std::vector<Variant>& variants, const Variant* chosen)
+{
+    const std::string format = chosen ? chosen->name : "";
+    std::vector<std::pair<std::string, std::string>> arguments, options;
+    for (const UsagePositional& p : line.positionals) {
+        std::string text = argumentHelp(cmd.name, format, p.name);
+        if (!p.choices.empty()) text += "（" + join(p.choices, ", ") + " のいずれか）";
+        arguments.emplace_back(p.name + (p.repeat ? "..." : ""), text);
+    }
+    for (const UsageOption& o : line.options) {
+        const std::string word = o.meta.empty() ? o.name : o.name + " " + o.meta;
+        std::string text = argumentHelp(cmd.name, format, word);
+        if (!text.empty() && o.repeat && text.find("繰り返せます") == std::string::npos) text += "。繰り返せます";
+        options.emplace_back(word, text);
+    }
+    options.emplace_back("-h, --help", argumentHelp(cmd.name, format, "--help"));
+    std::size_t width = 0;
+    for (const auto* rows : {&arguments, &options})
+        for (const auto& r : *rows) width = std::max(width, r.first.size());
+    std::string out = "tolv " + std::string(cmd.name) + (chosen ? " " + format : "") + ": " +
+                      (chosen && chosen->about ? chosen->about : cmd.about) + "\n";
+    out += "usage: tolv " + usage + "\n";
+    auto section = [&](const char* title, const std::vector<std::pair<std::string, std::string>>& rows) {
+        if (rows.empty()) return;
+        out += std::string("\n") + title + "\n";
+        for (const auto& [word, text] : rows)
+            out += "  " + (text.empty() ? word : word + std::string(width - word.size() + 2, ' ') + text) + "\n";
+    };
+    section("引数:", arguments);
+    section("オプション:", options);
+    if (!variants.empty()) {
+        out += "\n" + (line.positionals.empty() ? std::string("KIND") : line.positionals[0].name) + ":\n";
+        for (const Variant& v : variants)
+            out += std::string("  ") + v.name + (v.options && *v.options ? std::string(" ") + v.options : "") + "\n      " +
+                   (v.about ? v.about : "") + "\n";
+    }
+    return out;
 }
 
 const Command* findCommand(const std::string& name)
@@ -128,27 +184,23 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
     const std::string name = cmd.name;
     UsageLine line = UsageLine::parse(cmd.usage);
     std::string usage = cmd.usage;
-    std::string footer;
     bool lenient = false;
+    std::vector<Variant> variants;
+    const Variant* chosen = nullptr;
     if (cmd.variants) {
-        std::vector<Variant> variants = cmd.variants();
+        variants = cmd.variants();
         std::optional<std::string> kind = firstPositional(args, line);
-        const Variant* chosen = nullptr;
         for (const Variant& v : variants)
             if (kind && *kind == v.name) chosen = &v;
         if (chosen && chosen->options) {
             line.addOptions(chosen->options);
-            usage += std::string(" ") + chosen->options;
+            if (*chosen->options) usage += std::string(" ") + chosen->options;
         } else {
             lenient = true;  // a kind without declared options, or an unknown one the command reports
         }
-        footer = "\n" + std::string(line.positionals.empty() ? "KIND" : line.positionals[0].name) + ":\n";
-        for (const Variant& v : variants)
-            footer += std::string("  ") + v.name + (v.options ? std::string(" ") + v.options : "") + "\n";
     }
 
     CLI::App app(cmd.about ? cmd.about : "", "tolv " + name);
-    app.footer("\nusage: tolv " + usage + footer);
     app.set_help_flag("-h,--help", "prints this help");
     std::vector<std::pair<const UsageOption*, CLI::Option*>> declared;
     std::vector<CLI::Option*> positionals;
@@ -210,7 +262,7 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
         }
         return cmd.fn(ctx);
     } catch (const CLI::CallForHelp&) {
-        out << app.help();
+        out << helpText(cmd, usage, line, variants, chosen);
         return 0;
     } catch (const CLI::ExtrasError&) {
         // Named in the order they were given.
@@ -301,6 +353,7 @@ int run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
     app.set_help_flag("");
     CLI::Option* help = app.add_flag("-h,--help");
     help->description("prints the commands");
+    CLI::Option* version = app.add_flag("--version");
     app.prefix_command();
     std::vector<std::string> rest;
     try {
@@ -312,9 +365,22 @@ int run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         listCommands(err);
         return 2;
     }
+    if (version->count() > 0 && rest.empty()) {
+        out << "tolv " << programVersion() << "\n";
+        return 0;
+    }
     if (help->count() > 0 && rest.empty()) {
         listCommands(out);
         return 0;
+    }
+    // "tolv help COMMAND ..." is "tolv COMMAND ... --help".
+    if (rest.front() == "help") {
+        if (rest.size() == 1) {
+            listCommands(out);
+            return 0;
+        }
+        rest.erase(rest.begin());
+        rest.push_back("--help");
     }
     if (rest.empty()) {
         listCommands(err);

@@ -45,6 +45,7 @@ using CommandFn = int (*)(Context&);
 struct Variant {
     const char* name;
     const char* options;
+    const char* about = nullptr;  // one line for --help: what the format writes or reads, what it needs first
 };
 
 // One row per command. The usage line declares the command's arguments: bare words are positional

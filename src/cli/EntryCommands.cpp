@@ -6,6 +6,8 @@
 #include "storage/EntryStore.h"
 #include "storage/HeaderEdit.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <ostream>
 
@@ -42,59 +44,116 @@ Json reserveJson(const ReserveEvents& r)
     return Json{{"yobiKubun", kubun}, {"yobiName", name}, {"yobiRelay", relay}};
 }
 
-// One swimmer's object, built once and refilled for every swimmer so that a long file costs no
-// allocation per value.
+// One swimmer's object in the layout writeJson gives it, written straight into a buffer: a
+// national file is 100,000 of them, and building each as a value tree first costs several times
+// the reading of the file.
 class SwimmerJson {
 public:
-    SwimmerJson()
+    const std::string& text(int n, const SwimmerRecord& s)
     {
-        const Json slots = Json(std::vector<int>(kEventSlots, 0));
-        const Json marks = Json(std::vector<std::string>(kEventSlots));
-        doc_ = Json{{"n", 0},           {"seq", 0},     {"Bango", ""},   {"QBango", ""},  {"Namae", ""},
-                    {"Kana", ""},       {"ken", ""},    {"kenKana", ""}, {"Shozoku", ""}, {"ShozokuKana", ""},
-                    {"gakunen", ""},    {"nenrei", 0},  {"sei", ""},     {"shuFuku", ""}, {"kiro", slots},
-                    {"shubetu", ""},    {"torobi", 0},  {"markA", marks}, {"markB", marks}, {"card", ""},
-                    {"daishi", ""}};
-        for (auto it = doc_.begin(); it != doc_.end(); ++it) field_.push_back(&it.value());
-    }
-
-    const Json& fill(int n, const SwimmerRecord& s)
-    {
-        std::size_t i = 0;
-        auto number = [&](long long v) { *field_[i++] = v; };
-        auto text = [&](std::string v) { field_[i++]->get_ref<std::string&>() = std::move(v); };
-        number(n);
-        number(s.seq());
-        text(s.Bango());
-        text(s.QBango());
-        text(s.Namae());
-        text(s.Kana());
-        text(s.ken());
-        text(s.kenKana());
-        text(s.Shozoku());
-        text(s.ShozokuKana());
-        text(s.gakunen());
-        number(s.nenrei());
-        text(s.sei());
-        text(s.shuFuku());
-        Json& kiro = *field_[i++];
-        for (int k = 0; k < kEventSlots; ++k) kiro[static_cast<std::size_t>(k)] = s.kiro(k);
-        text(s.shubetu());
-        number(s.torobi());
-        Json& markA = *field_[i++];
-        Json& markB = *field_[i++];
+        out_.clear();
+        out_ += "{\n";
+        number("n", n);
+        number("seq", s.seq());
+        string("Bango", s.Bango());
+        string("QBango", s.QBango());
+        string("Namae", s.Namae());
+        string("Kana", s.Kana());
+        string("ken", s.ken());
+        string("kenKana", s.kenKana());
+        string("Shozoku", s.Shozoku());
+        string("ShozokuKana", s.ShozokuKana());
+        string("gakunen", s.gakunen());
+        number("nenrei", s.nenrei());
+        string("sei", s.sei());
+        string("shuFuku", s.shuFuku());
+        key("kiro");
+        out_ += '[';
         for (int k = 0; k < kEventSlots; ++k) {
-            markA[static_cast<std::size_t>(k)].get_ref<std::string&>() = s.markA(k);
-            markB[static_cast<std::size_t>(k)].get_ref<std::string&>() = s.markB(k);
+            if (k) out_ += ", ";
+            out_ += std::to_string(s.kiro(k));
         }
-        text(s.card());
-        text(s.daishi());
-        return doc_;
+        out_ += "],\n";
+        string("shubetu", s.shubetu());
+        number("torobi", s.torobi());
+        for (const char* name : {"markA", "markB"}) {
+            key(name);
+            out_ += '[';
+            for (int k = 0; k < kEventSlots; ++k) {
+                if (k) out_ += ", ";
+                quoted(name[4] == 'A' ? s.markA(k) : s.markB(k));
+            }
+            out_ += "],\n";
+        }
+        string("card", s.card());
+        key("daishi");
+        quoted(s.daishi());
+        out_ += "\n    }";
+        return out_;
     }
 
 private:
-    Json doc_;
-    std::vector<Json*> field_;
+    void key(const char* name) { out_.append("      \"").append(name).append("\": "); }
+    void number(const char* name, long long v)
+    {
+        key(name);
+        out_.append(std::to_string(v)).append(",\n");
+    }
+    void string(const char* name, const std::string& v)
+    {
+        key(name);
+        quoted(v);
+        out_ += ",\n";
+    }
+    // JSON string as the library writes it (UTF-8 kept, control characters escaped); text that is
+    // not UTF-8 goes through the library, which makes U+FFFD of it.
+    void quoted(const std::string& v)
+    {
+        if (!isUtf8(v)) {
+            out_ += Json(v).dump(-1, ' ', false, Json::error_handler_t::replace);
+            return;
+        }
+        out_ += '"';
+        if (std::none_of(v.begin(), v.end(), [](char c) { return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20; })) {
+            out_.append(v).append(1, '"');
+            return;
+        }
+        for (const char c : v) {
+            const auto u = static_cast<unsigned char>(c);
+            switch (c) {
+            case '"': out_ += "\\\""; break;
+            case '\\': out_ += "\\\\"; break;
+            case '\b': out_ += "\\b"; break;
+            case '\f': out_ += "\\f"; break;
+            case '\n': out_ += "\\n"; break;
+            case '\r': out_ += "\\r"; break;
+            case '\t': out_ += "\\t"; break;
+            default:
+                if (u < 0x20) {
+                    char esc[8];
+                    std::snprintf(esc, sizeof esc, "\\u%04x", u);
+                    out_ += esc;
+                } else {
+                    out_ += c;
+                }
+            }
+        }
+        out_ += '"';
+    }
+    static bool isUtf8(const std::string& v)
+    {
+        for (std::size_t i = 0; i < v.size();) {
+            const auto c = static_cast<unsigned char>(v[i]);
+            const std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+            if (len == 0 || (len > 1 && c < 0xC2) || i + len > v.size()) return false;
+            for (std::size_t k = 1; k < len; ++k)
+                if ((static_cast<unsigned char>(v[i + k]) & 0xC0) != 0x80) return false;
+            i += len;
+        }
+        return true;
+    }
+
+    std::string out_;
 };
 
 // The document is written as it goes, one swimmer object at a time.
@@ -109,7 +168,8 @@ void showJson(std::ostream& out, const EntryStore& store)
     SwimmerJson swimmer;
     for (int n = 1; n <= total; ++n) {
         out << (n == 1 ? "\n    " : ",\n    ");
-        writeJson(out, swimmer.fill(n, store.swimmerAt(n)), 4);
+        const std::string& text = swimmer.text(n, store.swimmerAt(n));
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
     }
     out << (total > 0 ? "\n  ]" : "]") << "\n}\n";
 }

@@ -4,10 +4,10 @@
 #include "cli/Cli.h"
 
 #include "platform/Error.h"
+#include "platform/HostSystem.h"
 #include "platform/PdfModule.h"
 #include "platform/Printer.h"
 
-#include <dlfcn.h>
 
 #include <filesystem>
 #include <fstream>
@@ -31,13 +31,9 @@ WritePdfFn* loadPdfWriter()
 {
     const fs::path module = pdfModulePath();
     // Kept loaded for the rest of the run: Qt's application object lives in it.
-    void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* why = ::dlerror();
-        throw TolvError("PDF出力モジュールを読み込めません: " + module.string() + (why ? std::string(" (") + why + ")" : ""));
-    }
-    void* fn = ::dlsym(handle, kPdfEntryPoint);
-    enforce(fn != nullptr, "PDF出力モジュールを読み込めません: " + module.string());
+    std::string why;
+    void* fn = loadModuleSymbol(module, kPdfEntryPoint, why);
+    if (!fn) throw TolvError("PDF出力モジュールを読み込めません: " + module.string() + (why.empty() ? "" : " (" + why + ")"));
     return reinterpret_cast<WritePdfFn*>(fn);
 }
 

@@ -1,5 +1,6 @@
 #include "exchange/ImportSupport.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
@@ -51,11 +52,7 @@ std::optional<std::string> readInputFile(const fs::path& folder, const std::stri
     const fs::path p = findNoCase(folder, name);
     std::error_code ec;
     if (!fs::is_regular_file(p, ec)) return std::nullopt;
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    enforce(!in.bad(), "ファイルを読めません: " + p.string());
-    return s.str();
+    return readWholeFile(p);
 }
 
 std::string nameOnDisk(const fs::path& folder, const std::string& name)
@@ -65,13 +62,20 @@ std::string nameOnDisk(const fs::path& folder, const std::string& name)
 
 std::vector<std::string> splitLines(const std::string& bytes)
 {
-    std::vector<std::string> lines;
-    std::string_view text(bytes);
+    std::vector<std::string_view> views = lineViews(bytes);
+    return std::vector<std::string>(views.begin(), views.end());
+}
+
+std::vector<std::string_view> lineViews(std::string_view text)
+{
+    std::vector<std::string_view> lines;
     if (std::size_t eof = text.find('\x1a'); eof != std::string_view::npos) text = text.substr(0, eof);
     std::size_t i = 0;
     while (i < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", i);
-        if (end == std::string_view::npos) {
+        // A plain scan: find_first_of tries each of its characters at every position.
+        std::size_t end = i;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+        if (end == text.size()) {
             lines.emplace_back(text.substr(i));
             break;
         }

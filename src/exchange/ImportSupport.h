@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolv {
@@ -49,6 +50,9 @@ std::string nameOnDisk(const std::filesystem::path& folder, const std::string& n
 // Lines of a text file (CR LF, LF or CR ends a line); a last line without its end counts, an empty
 // tail after the last line end does not. A Ctrl-Z (end-of-file mark of old DOS files) ends the text.
 std::vector<std::string> splitLines(const std::string& bytes);
+// The same lines as views into `bytes` (which must outlive them): a large transfer file is then
+// held once, not twice.
+std::vector<std::string_view> lineViews(std::string_view bytes);
 
 // A fault in an input file: "<file> <line> 行目: <what>".
 [[noreturn]] void inputFault(const std::string& file, int line, const std::string& what);

@@ -1,9 +1,9 @@
 #include "exchange/Media.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/HostSystem.h"
 #include "platform/Prompt.h"
 
-#include <sys/stat.h>
 #include <utility>
 
 namespace tolv::exchange {
@@ -12,14 +12,13 @@ namespace {
 
 // A written file as the file system knows it, so that "the same file still there" can be told
 // from "another medium with a file of that name".
-using FileId = std::pair<dev_t, ino_t>;
+using FileId = FileIdentity;
 
 bool fileId(const fs::path& p, FileId& id)
 {
-    struct stat st {};
-    if (::stat(p.c_str(), &st) != 0) return false;
-    id = {st.st_dev, st.st_ino};
-    return true;
+    const std::optional<FileIdentity> found = fileIdentity(p);
+    if (found) id = *found;
+    return found.has_value();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "exchange/ScmSwmImport.h"
 
+#include "exchange/RelayIndex.h"
 #include "checks/Rewrites.h"
 #include "platform/Cp932.h"
 #include "platform/Paths.h"
@@ -72,8 +73,12 @@ std::string upper(std::string s)
 // The swimmer files: the one in the folder, else one per SWM… team folder in name order.
 std::vector<InputFile> swimmerFiles(const fs::path& folder, const FileSet& set, MeetSystem system)
 {
-    if (auto bytes = readInputFile(folder, set.swimmers)) return {{nameOnDisk(folder, set.swimmers), *bytes}};
     std::vector<InputFile> files;
+    // Moved, never copied: a national swimmer file is tens of megabytes.
+    if (auto bytes = readInputFile(folder, set.swimmers)) {
+        files.push_back({nameOnDisk(folder, set.swimmers), std::move(*bytes)});
+        return files;
+    }
     if (system != MeetSystem::Swm) return files;
     std::vector<fs::path> teams;
     std::error_code ec;
@@ -83,7 +88,7 @@ std::vector<InputFile> swimmerFiles(const fs::path& folder, const FileSet& set, 
     std::sort(teams.begin(), teams.end());
     for (const fs::path& t : teams)
         if (auto bytes = readInputFile(t, set.swimmers))
-            files.push_back({t.filename().string() + "/" + nameOnDisk(t, set.swimmers), *bytes});
+            files.push_back({t.filename().string() + "/" + nameOnDisk(t, set.swimmers), std::move(*bytes)});
     return files;
 }
 
@@ -217,7 +222,7 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         teamBytes = readInputFile(folder.host, set.teams);
         enforce(teamBytes.has_value(), lines3(set.missingTeams));
     }
-    const std::vector<InputFile> swimmerInputs = swimmerFiles(folder.host, set, system);
+    std::vector<InputFile> swimmerInputs = swimmerFiles(folder.host, set, system);
     enforce(!swimmerInputs.empty(), lines3(set.missingSwimmers));
     if (!teamBytes) {
         teamBytes = readInputFile(folder.host, set.teams);
@@ -229,14 +234,20 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
     ImportReport report;
     std::vector<SwimmerRecord> all = store.readAllSwimmers();
     const std::size_t before = all.size();
+    // Room for a record per line at once: a vector grown by doubling would hold up to twice the
+    // records for a moment.
+    std::size_t lineCount = 0;
+    for (const InputFile& in : swimmerInputs) lineCount += static_cast<std::size_t>(std::count(in.bytes.begin(), in.bytes.end(), '\n')) + 1;
+    all.reserve(before + lineCount);
     std::map<int, std::optional<Prefecture>> prefectures;
     std::vector<std::string> teamless;
     for (const InputFile& in : swimmerInputs) {
-        std::vector<std::string> lines = splitLines(in.bytes);
+        const std::vector<std::string_view> lines = lineViews(in.bytes);
         for (std::size_t i = 1; i < lines.size(); ++i) {
             const int lineNo = static_cast<int>(i) + 1;
             if (lines[i].empty()) continue;
-            NewSwimmer n = readSwimmer(csvFields(lines[i], set.columns.times, in.label, lineNo), set.columns, in.label, lineNo);
+            NewSwimmer n = readSwimmer(csvFields(std::string(lines[i]), set.columns.times, in.label, lineNo), set.columns,
+                                       in.label, lineNo);
             SwimmerRecord& s = n.record;
             if (auto t = teams.find(n.team); t != teams.end()) {
                 s.setTextBytes(SwimmerRecord::kShozoku, 12, t->second.name);
@@ -255,12 +266,28 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         }
     }
     const std::size_t added = all.size() - before;
-    enforce(added > 0, swimmerInputs.front().label + " に選手がありません。何も追加していません。");
+    const std::string swimmerLabel = swimmerInputs.front().label;
+    enforce(added > 0, swimmerLabel + " に選手がありません。何も追加していません。");
+    std::vector<InputFile>().swap(swimmerInputs);  // read: the records hold what is needed
 
     std::optional<std::string> relayBytes = readInputFile(folder.host, set.relays);
     const std::string relayLabel = nameOnDisk(folder.host, set.relays);
     int relays = 0;
     if (relayBytes) {
+        // Every swimmer of the file by team code and sex, and for SWM also by the value of the
+        // grade's first character (a relay line's school level).
+        auto teamSex = [](const SwimmerRecord& s) {
+            return rawField(s, SwimmerRecord::kQBango, 5) + rawField(s, SwimmerRecord::kSei, 1);
+        };
+        auto withLevel = [](const std::string& key, long long level) { return key + "#" + std::to_string(level); };
+        RelayIndex byTeam, byLevel;
+        byTeam.reserve(all.size() / 50 + 16);
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            std::string key = teamSex(all[i]);
+            if (system == MeetSystem::Swm)
+                byLevel.add(withLevel(key, numericValue(rawField(all[i], SwimmerRecord::kGakunen, 1))), i);
+            byTeam.add(std::move(key), i);
+        }
         std::vector<std::string> lines = splitLines(*relayBytes);
         for (std::size_t i = 1; i < lines.size(); ++i) {
             const int lineNo = static_cast<int>(i) + 1;
@@ -277,18 +304,14 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
             const std::string team = fitBytes(f[kRelayTeam - 1], 5);
             const std::string sex = firstChar(f[kRelaySex - 1]);
             const std::string& level = f[kRelayLevel - 1];
-            auto matches = [&](const SwimmerRecord& s) {
-                if (rawField(s, SwimmerRecord::kQBango, 5) != team || rawField(s, SwimmerRecord::kSei, 1) != sex)
-                    return false;
-                if (system != MeetSystem::Swm || level.empty()) return true;
-                return numericValue(rawField(s, SwimmerRecord::kGakunen, 1)) == numericValue(level);
-            };
-            auto hit = std::find_if(all.begin(), all.end(), matches);
-            if (hit == all.end()) {
+            const std::optional<std::size_t> hit = system != MeetSystem::Swm || level.empty()
+                                                       ? byTeam.find(team + sex)
+                                                       : byLevel.find(withLevel(team + sex, numericValue(level)));
+            if (!hit) {
                 report.skip(relayLabel, lineNo, "チーム " + fromCp932(team) + "・性別 " + sex + " の選手がいません");
                 continue;
             }
-            hit->setKiro(*slot, *time);
+            all[*hit].setKiro(*slot, *time);
             ++relays;
         }
     }
@@ -298,7 +321,7 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
     store.commitAll(all, set.command);
     report.changed = true;
 
-    report.done.push_back(swimmerInputs.front().label + " から選手 " + std::to_string(added) + " 人を追加しました。");
+    report.done.push_back(swimmerLabel + " から選手 " + std::to_string(added) + " 人を追加しました。");
     if (relayBytes) report.done.push_back("リレーのタイム " + std::to_string(relays) + " 件を入れました。");
     else report.done.push_back("リレーのタイムは入れていません（" + std::string(set.relays) + " がありません）。");
     if (!teamless.empty()) {

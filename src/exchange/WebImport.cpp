@@ -1,5 +1,6 @@
 #include "exchange/WebImport.h"
 
+#include "exchange/RelayIndex.h"
 #include "platform/Cp932.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
@@ -163,6 +164,9 @@ ImportReport importWebEntries(EntryStore& store, const ImportFolder& folder, Pro
     }
 
     int relays = 0;
+    RelayIndex byTeam;  // the competitors of this import by team code and sex, in file order
+    for (std::size_t i = 0; i < added.size(); ++i)
+        byTeam.add(std::string(added[i].raw(SwimmerRecord::kQBango, 5)) + std::string(added[i].raw(SwimmerRecord::kSei, 1)), i);
     for (const Line& l : readLines(kRelays, *relData, kRelayWidth, kRelHun.last)) {
         const std::string stroke = l.take(kRelStroke), distance = l.take(kRelDistance);
         std::optional<std::int32_t> time = clockTime(l.take(kRelMin), l.take(kRelSec), l.take(kRelHun));
@@ -179,18 +183,12 @@ ImportReport importWebEntries(EntryStore& store, const ImportFolder& folder, Pro
         }
         const std::string team = l.take(kRelPrefecture) + l.take(kRelTeamNumber);
         const std::string sex = l.take(kRelSex);
-        SwimmerRecord* hit = nullptr;
-        for (SwimmerRecord& s : added) {
-            if (std::string(s.raw(SwimmerRecord::kQBango, 5)) == team && std::string(s.raw(SwimmerRecord::kSei, 1)) == sex) {
-                hit = &s;
-                break;
-            }
-        }
+        const std::optional<std::size_t> hit = byTeam.find(team + sex);
         if (!hit) {
             report.skip(kRelays, l.no, "チーム " + fromCp932(team) + "・性別 " + sex + " の選手がいません");
             continue;
         }
-        hit->setKiro(*slot, *time);
+        added[*hit].setKiro(*slot, *time);
         ++relays;
     }
 

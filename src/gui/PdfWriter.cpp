@@ -3,6 +3,7 @@
 #include "gui/Fonts.h"
 #include "gui/QtPrinter.h"
 #include "platform/Error.h"
+#include "platform/HostSystem.h"
 #include "platform/Printer.h"
 
 #include <QGuiApplication>
@@ -13,7 +14,6 @@
 #include <QPdfWriter>
 
 #include <memory>
-#include <unistd.h>
 
 namespace tolv::gui {
 
@@ -29,7 +29,7 @@ void ensureGuiApplication()
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         // Qt wants a private runtime folder; without a session there is none.
-        std::filesystem::path dir = std::filesystem::temp_directory_path() / ("tolv-runtime-" + std::to_string(::getuid()));
+        std::filesystem::path dir = std::filesystem::temp_directory_path() / ("tolv-runtime-" + std::to_string(currentUserNumber()));
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);
         std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);

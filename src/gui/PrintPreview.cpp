@@ -19,7 +19,6 @@
 #include <QPrinter>
 
 #include <memory>
-#include <unistd.h>
 #include <ostream>
 #include <streambuf>
 

@@ -1,15 +1,15 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/ContentDigest.h"
 #include "platform/Error.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -159,14 +159,67 @@ void AtomicFile::commit()
     }
 }
 
+namespace {
+
+// Reads from fd until `size` bytes or the end; the count read, or -1 on an error.
+long long readFully(int fd, char* buf, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, buf + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<long long>(done);
+}
+
+struct ReadFd {
+    int fd;
+    explicit ReadFd(const fs::path& file) : fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~ReadFd()
+    {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+} // namespace
+
 std::string readWholeFile(const fs::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw TolvError("ファイルを読めません: " + file.string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad()) throw TolvError("ファイルを読めません: " + file.string());
-    return s.str();
+    // One buffer of the file's size: a federation file is held once, not grown and copied.
+    ReadFd in(file);
+    struct stat st {};
+    if (in.fd < 0 || ::fstat(in.fd, &st) != 0 || S_ISDIR(st.st_mode)) throw TolvError("ファイルを読めません: " + file.string());
+    std::string out(static_cast<std::size_t>(std::max<off_t>(0, st.st_size)), '\0');
+    long long got = readFully(in.fd, out.data(), out.size());
+    if (got < 0) throw TolvError("ファイルを読めません: " + file.string());
+    out.resize(static_cast<std::size_t>(got));
+    // A file that grew while it was read (or reports no size, as /proc does) is read to its end.
+    char more[65536];
+    while ((got = readFully(in.fd, more, sizeof more)) > 0) out.append(more, static_cast<std::size_t>(got));
+    if (got < 0) throw TolvError("ファイルを読めません: " + file.string());
+    return out;
+}
+
+std::string copyFileAtomically(const fs::path& source, const fs::path& target)
+{
+    ContentDigest digest;
+    ReadFd in(source);
+    if (in.fd < 0) throw TolvError("ファイルを読めません: " + source.string());
+    AtomicFile out(target);
+    std::string buf(1 << 20, '\0');
+    for (;;) {
+        const long long got = readFully(in.fd, buf.data(), buf.size());
+        if (got < 0) throw TolvError("ファイルを読めません: " + source.string());
+        if (got == 0) break;
+        const std::string_view piece(buf.data(), static_cast<std::size_t>(got));
+        out.write(piece);
+        digest.update(piece);
+    }
+    out.commit();
+    return digest.text();
 }
 
 void replaceFile(const fs::path& target, std::string_view bytes)

@@ -57,6 +57,10 @@ void replaceFile(const std::filesystem::path& target, std::string_view bytes);
 // bytes never readable by others at any moment.
 void replacePrivateFile(const std::filesystem::path& target, std::string_view bytes);
 
+// Replaces `target` with a copy of `source` through an AtomicFile, a megabyte at a time, so a
+// large file is never held in memory. Returns the digest (ContentDigest) of the bytes copied.
+std::string copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
+
 // The file a path names with symbolic links followed (the path itself when it does not exist yet).
 std::filesystem::path resolveLinks(const std::filesystem::path& p);
 

@@ -164,10 +164,13 @@ std::string fromCp932(std::string_view bytes)
 
 bool isValidCp932(std::string_view bytes)
 {
+    // Plain ASCII (most lines of a transfer file) is CP932 as it is.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return true;
     Iconv& cv = fromCp932Converter();
     const char* in = bytes.data();
     std::size_t left = bytes.size();
-    std::string out;
+    thread_local std::string out;  // kept between calls: a check per line allocates nothing
+    out.clear();
     return cv.convert(in, left, out) == 0;
 }
 

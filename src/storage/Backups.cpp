@@ -296,15 +296,9 @@ void makeBackup(const fs::path& entry, const std::string& command)
     std::snprintf(seqText, sizeof seqText, "%02d", seq);
     Step step{stamp + "-" + seqText + "-" + safeCommand(command), "", "-", command};
 
-    const std::string entryBytes = readWholeFile(entry);
     const fs::path zed = teamTotalsPathFor(entry);
-    if (fs::exists(zed, ec)) {
-        const std::string zedBytes = readWholeFile(zed);
-        replaceFile(folder / (step.base + ".zed"), zedBytes);
-        step.zed = ContentDigest::of(zedBytes);
-    }
-    replaceFile(folder / (step.base + ".zep"), entryBytes);
-    step.zep = ContentDigest::of(entryBytes);
+    if (fs::exists(zed, ec)) step.zed = copyFileAtomically(zed, folder / (step.base + ".zed"));
+    step.zep = copyFileAtomically(entry, folder / (step.base + ".zep"));
     if (ix.entry.empty()) ix.entry.push_back({FileIdentity::of(entry), step.zep});
 
     ix.steps.insert(ix.steps.begin(), step);

@@ -125,17 +125,19 @@ std::vector<std::string> parseControlFields(const std::string& utf8Text)
             if (i < n && s[i] == '"') {
                 ++i;
                 while (i < n) {
-                    if (s[i] == '"') {
-                        if (i + 1 < n && s[i + 1] == '"') {
-                            field += '"';
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
+                    // The run up to the next quote or line end at once.
+                    std::size_t e = i;
+                    while (e < n && s[e] != '"' && s[e] != '\r' && s[e] != '\n') ++e;
+                    field.append(s, i, e - i);
+                    i = e;
+                    if (i >= n || s[i] != '"') break;  // unterminated: ends at the line
+                    if (i + 1 < n && s[i + 1] == '"') {
+                        field += '"';
+                        i += 2;
+                        continue;
                     }
-                    if (s[i] == '\r' || s[i] == '\n') break;  // unterminated: ends at the line
-                    field += s[i++];
+                    ++i;
+                    break;
                 }
                 while (!atLineEnd(i) && s[i] != ',') ++i;
             } else {

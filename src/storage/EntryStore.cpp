@@ -140,27 +140,30 @@ void EntryStore::saveHeader()
 SwimmerRecord EntryStore::emptySwimmer()
 {
     // Emptied text fields are written padded with blanks, like any short value; only the
-    // reserved tail stays NUL.
-    SwimmerRecord s;
-    s.setBango("");
-    s.setQBango("");
-    s.setNamae("");
-    s.setKana("");
-    s.setKen("");
-    s.setKenKana("");
-    s.setShozoku("");
-    s.setShozokuKana("");
-    s.setGakunen("");
-    s.setSei("");
-    s.setShuFuku("");
-    s.setShubetu("000000");
-    for (int i = 0; i < kEventSlots; ++i) {
-        s.setMarkA(i, "");
-        s.setMarkB(i, "");
-    }
-    s.setCard("");
-    s.setDaishi("");
-    return s;
+    // reserved tail stays NUL. Made once: imports start every new record from it.
+    static const SwimmerRecord empty = [] {
+        SwimmerRecord s;
+        s.setBango("");
+        s.setQBango("");
+        s.setNamae("");
+        s.setKana("");
+        s.setKen("");
+        s.setKenKana("");
+        s.setShozoku("");
+        s.setShozokuKana("");
+        s.setGakunen("");
+        s.setSei("");
+        s.setShuFuku("");
+        s.setShubetu("000000");
+        for (int i = 0; i < kEventSlots; ++i) {
+            s.setMarkA(i, "");
+            s.setMarkB(i, "");
+        }
+        s.setCard("");
+        s.setDaishi("");
+        return s;
+    }();
+    return empty;
 }
 
 void EntryStore::readIntoBuffer(SwimmerRecord& s)
@@ -187,7 +190,10 @@ SwimmerRecord EntryStore::swimmerAt(int n) const
 
 void EntryStore::writeSwimmer(int n)
 {
-    enforce(n >= 1 && n <= kMaxSwimmers, "選手番号が不正です: " + std::to_string(n));
+    enforce(n >= 1, "選手番号が不正です: " + std::to_string(n));
+    // A full file says so, as an append past the limit does.
+    enforce(n <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（選手 " +
+                                   std::to_string(n) + " は入りません）: " + file_.path().string());
     file_.write(n + 10, swimmer_.bytes().data());
     saveHeader();
 }
@@ -230,33 +236,52 @@ void EntryStore::replaceWhole(const std::vector<SwimmerRecord>& swimmers, long l
     makeBackup(path, command);
 
     // The old file's bytes with the header, reserve events and the changed swimmers laid over
-    // them, written in chunks so a large file is never held twice: first the records before the
-    // changed ones (missing bytes as zeros), then the swimmers, then whatever the old file held
-    // beyond them.
-    const std::size_t len = kEntryRecordLength;
+    // them, written a megabyte at a time so a large file is never held twice: first the records
+    // before the changed ones (missing bytes as zeros), then the swimmers, then whatever the old
+    // file held beyond them. Without swimmers to write the file keeps its length (at least the
+    // two header records).
+    const long long len = static_cast<long long>(kEntryRecordLength);
     const long long oldSize = file_.byteSize();
-    const long long newEnd = (newTotal + 10) * static_cast<long long>(len);
     EntryHeader h = header_;
     h.setTotal(static_cast<std::int32_t>(newTotal));
     AtomicFile out(path);
-    // Without swimmers to write the file keeps its length (at least the two header records).
-    std::string chunk = swimmers.empty() ? file_.readAllBytes() : file_.readRange(1, firstChanged + 9);
-    if (chunk.size() < 2 * len) chunk.resize(2 * len, '\0');
-    std::copy_n(h.bytes().data(), len, chunk.data());
-    std::copy_n(reserve_.bytes().data(), len, chunk.data() + len);
     constexpr std::size_t kChunk = 1 << 20;
+    // What is written is also digested: the backups learn what this command leaves.
     ContentDigest digest;
-    for (const SwimmerRecord& s : swimmers) {
-        chunk.append(s.bytes().data(), len);
-        if (chunk.size() >= kChunk) {
-            out.write(chunk);
-            digest.update(chunk);
-            chunk.clear();
+    auto put = [&](const std::string& bytes) {
+        out.write(bytes);
+        digest.update(bytes);
+    };
+    const long long pieceRecords = static_cast<long long>(kChunk) / len;
+    // Bytes [from, to) of the old file, zeros where it has none.
+    auto copyOld = [&](long long from, long long to, bool withHeader) {
+        for (long long at = from; at < to; at += pieceRecords * len) {
+            const long long first = at / len + 1, bytes = std::min(pieceRecords * len, to - at);
+            std::string piece = file_.readRange(first, (bytes + len - 1) / len);
+            piece.resize(static_cast<std::size_t>(bytes), '\0');
+            if (withHeader && at == 0) {
+                std::copy_n(h.bytes().data(), kEntryRecordLength, piece.data());
+                std::copy_n(reserve_.bytes().data(), kEntryRecordLength, piece.data() + kEntryRecordLength);
+            }
+            put(piece);
         }
+    };
+    if (swimmers.empty()) {
+        copyOld(0, std::max(oldSize, 2 * len), true);
+    } else {
+        copyOld(0, (firstChanged + 9) * len, true);
+        std::string chunk;
+        chunk.reserve(kChunk + kEntryRecordLength);
+        for (const SwimmerRecord& s : swimmers) {
+            chunk.append(s.bytes().data(), kEntryRecordLength);
+            if (chunk.size() >= kChunk) {
+                put(chunk);
+                chunk.clear();
+            }
+        }
+        put(chunk);
+        copyOld((newTotal + 10) * len, oldSize, false);
     }
-    if (!swimmers.empty() && oldSize > newEnd) chunk += file_.readAllBytes().substr(static_cast<std::size_t>(newEnd));
-    out.write(chunk);
-    digest.update(chunk);
     // The backups learn what this command leaves before it is put in place.
     noteEntryWritten(path, out.tempPath(), digest.text());
 

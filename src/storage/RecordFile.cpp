@@ -1,10 +1,10 @@
 #include "storage/RecordFile.h"
 
 #include "platform/Error.h"
+#include "platform/HostSystem.h"
 
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 #include <algorithm>
 
 namespace tolv {
@@ -82,19 +82,7 @@ void RecordFile::read(long long n, char* buf) const
 namespace {
 
 // Reads up to size bytes at offset; returns how many were read.
-std::size_t preadAll(std::FILE* f, char* buf, std::size_t size, long long offset)
-{
-    std::fflush(f);
-    int fd = ::fileno(f);
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::pread(fd, buf + done, size - done, static_cast<off_t>(offset + static_cast<long long>(done)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
+std::size_t preadAll(std::FILE* f, char* buf, std::size_t size, long long offset) { return readAt(f, buf, size, offset); }
 
 } // namespace
 

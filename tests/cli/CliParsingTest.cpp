@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <regex>
 
 using tolvtest::runProgram;
 using tolvtest::TempTree;
@@ -68,4 +69,67 @@ TEST(CliParsing, TolvsysNowIsTheDateAndTimeOfEveryCommand)
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(has(r.err, "TOLVSYS_NOW")) << r.err;
     unsetenv("TOLVSYS_NOW");
+}
+
+// Every command and every format of export and import, as `tolv --help` and the formats' lists
+// name them, describes itself and each of its arguments and options in one line.
+TEST(CliParsing, EveryCommandOptionAndFormatHasADescription)
+{
+    auto lines = [](const std::string& text) {
+        std::vector<std::string> out;
+        std::size_t at = 0;
+        for (std::size_t nl; (nl = text.find('\n', at)) != std::string::npos; at = nl + 1) out.push_back(text.substr(at, nl - at));
+        return out;
+    };
+    auto word = [](const std::string& line, std::size_t from) { return line.substr(from, line.find(' ', from) - from); };
+
+    std::vector<std::vector<std::string>> helps;  // the argument lists whose help is checked
+    const auto top = tolvRun({"--help"});
+    ASSERT_EQ(top.exitCode, 0);
+    for (const std::string& l : lines(top.out))
+        if (l.rfind("  tolv ", 0) == 0) helps.push_back({word(l, 7)});
+    ASSERT_GE(helps.size(), 17u) << top.out;
+    for (const char* kind : {"export", "import"}) {
+        const auto r = tolvRun({kind, "--help"});
+        bool inList = false;
+        for (const std::string& l : lines(r.out)) {
+            if (l == "FORMAT:") inList = true;
+            else if (inList && l.rfind("  ", 0) == 0 && l[2] != ' ') helps.push_back({kind, word(l, 2)});
+        }
+    }
+    ASSERT_GE(helps.size(), 17u + 12u + 8u);
+
+    for (std::vector<std::string> args : helps) {
+        const std::string what = args.size() == 1 ? args[0] : args[0] + " " + args[1];
+        std::vector<std::string> viaHelp = {"help"};
+        viaHelp.insert(viaHelp.end(), args.begin(), args.end());
+        args.push_back("--help");
+        const auto r = tolvRun(args);
+        ASSERT_EQ(r.exitCode, 0) << what << r.err;
+        EXPECT_EQ(tolvRun(viaHelp).out, r.out) << what;  // "tolv help X" is "tolv X --help"
+        const std::vector<std::string> text = lines(r.out);
+        ASSERT_FALSE(text.empty());
+        EXPECT_GT(text[0].size(), ("tolv " + what + ": ").size()) << "no line of help: " << what;
+        bool inTable = false, sawHelp = false;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const std::string& l = text[i];
+            if (l == "引数:" || l == "オプション:") inTable = true;
+            else if (l.empty() || l.back() == ':') inTable = false;
+            else if (inTable) {
+                // "  WORD  description": the word, at least two blanks, then the description.
+                const std::size_t gap = l.find("  ", 2 + word(l, 2).size());
+                EXPECT_TRUE(gap != std::string::npos && l.find_first_not_of(' ', gap) != std::string::npos)
+                    << what << ": no description for \"" << l.substr(2) << "\"";
+                sawHelp = sawHelp || l.rfind("  -h, --help", 0) == 0;
+            } else if (l == "FORMAT:") {
+                for (std::size_t k = i + 1; k + 1 < text.size() && text[k].rfind("  ", 0) == 0; k += 2)
+                    EXPECT_GT(text[k + 1].size(), 6u) << what << ": format without a line: " << text[k];
+            }
+        }
+        EXPECT_TRUE(sawHelp) << r.out;
+    }
+
+    const auto v = tolvRun({"--version"});
+    EXPECT_EQ(v.exitCode, 0);
+    EXPECT_TRUE(std::regex_match(v.out, std::regex("tolv [0-9]+\\.[0-9]+(\\.[0-9]+)*\n"))) << v.out;
 }

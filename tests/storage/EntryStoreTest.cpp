@@ -132,3 +132,17 @@ TEST(EntryStore, ShortFileOfTenBytesOrLessIsNew)
     EXPECT_EQ(store.header().total(), 0);
     EXPECT_EQ(store.header().course(), 1);
 }
+
+TEST(EntryStore, AFullFileRefusesTheNextSwimmerWithItsLimit)
+{
+    TempTree t;
+    EntryStore store;
+    store.openEntryFile(t.dir(), "full.zep");
+    try {
+        store.writeSwimmer(kMaxSwimmers + 1);
+        FAIL() << "written past the limit";
+    } catch (const TolvError& e) {
+        EXPECT_NE(std::string(e.what()).find("100000 人までです"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(readBytes(t.dir() / "full.zep").size(), 768u);  // nothing written
+}

@@ -1,0 +1,51 @@
+#include "platform/HostSystem.h"
+
+#include <cerrno>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tolv {
+
+bool standardInputIsTerminal() { return ::isatty(STDIN_FILENO) != 0; }
+
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& p)
+{
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+void* loadModuleSymbol(const std::filesystem::path& module, const char* symbol, std::string& why)
+{
+    void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* e = ::dlerror();
+        why = e ? e : "";
+        return nullptr;
+    }
+    void* fn = ::dlsym(handle, symbol);
+    if (!fn) {
+        const char* e = ::dlerror();
+        why = e ? e : "";
+    }
+    return fn;
+}
+
+std::size_t readAt(std::FILE* f, char* buf, std::size_t size, long long offset)
+{
+    std::fflush(f);
+    const int fd = ::fileno(f);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, buf + done, size - done, static_cast<off_t>(offset + static_cast<long long>(done)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+unsigned long currentUserNumber() { return static_cast<unsigned long>(::getuid()); }
+
+} // namespace tolv

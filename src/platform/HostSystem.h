@@ -1,0 +1,37 @@
+#pragma once
+// The calls of the operating system that code outside platform/ needs: whether the input is a
+// terminal, the identity of a file, shared modules, positioned reads and the user's number. With
+// AtomicFile (renames, syncs) and FileLock (locks) these are the only places that include the
+// system's own headers, so a port to another system replaces this folder alone.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace tolv {
+
+// True when standard input is a terminal a question can be asked on.
+bool standardInputIsTerminal();
+
+// A file as its file system knows it (device and file number): two paths naming the same file, or
+// a file left in place, give equal identities; a new file of the same name gives another.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t file = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& p);
+
+// Loads a shared module (kept loaded for the rest of the run) and returns the address of `symbol`
+// in it; nullptr with the system's reason in `why` when either cannot be had.
+void* loadModuleSymbol(const std::filesystem::path& module, const char* symbol, std::string& why);
+
+// Reads up to `size` bytes at byte `offset` of an open file (its stdio buffer flushed first) without
+// moving its position; returns the count read, short at the end of the file or on an error.
+std::size_t readAt(std::FILE* f, char* buf, std::size_t size, long long offset);
+
+// The number of the user running the program (for per-user folders).
+unsigned long currentUserNumber();
+
+} // namespace tolv
