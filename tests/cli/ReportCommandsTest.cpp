@@ -1,4 +1,5 @@
 // tolv tally, sort and print, run as a user runs them.
+#include "FederationFile.h"
 #include "platform/Paths.h"
 #include "reports/ReportFixture.h"
 #include "storage/ControlFiles.h"
@@ -188,4 +189,49 @@ TEST(CliReports, OnlyAPdfLoadsQt)
     EXPECT_EQ(pdf.exitCode, 0);
     EXPECT_NE(pdf.err.find("libQt6Gui"), std::string::npos);
     EXPECT_EQ(readBytes(f.dir() / "a.pdf").substr(0, 5), "%PDF-");
+}
+
+namespace {
+
+// A text without its blanks (pdftotext lays items out with blanks of its own).
+std::string withoutBlanks(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text.compare(i, 3, "\u3000") == 0) i += 3;
+        else if (std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+        else out += text[i++];
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(CliReports, ThePdfHoldsEveryLineOfThePrintLog)
+{
+    // A 1,000-swimmer federation file: the same-time check runs over many pages without page
+    // breaks of its own, the lists and the entry form make theirs.
+    tolvtest::TempTree tree;
+    const tolvbench::FederationFile f = tolvbench::writeFederation(tree.dir(), 1000, 7);
+    const std::string entry = f.entry.string();
+    ASSERT_EQ(run({"tally", entry, "--master", f.registrationRoot.string()}).exitCode, 0);
+    const std::vector<std::vector<std::string>> commands = {
+        {"check", "same-time"}, {"check", "number"}, {"print", "team-list"}, {"print", "entry-form"}};
+    for (const auto& command : commands) {
+        const std::string name = command[0] + "-" + command[1];
+        const fs::path pdf = tree.dir() / (name + ".pdf"), log = tree.dir() / (name + ".log");
+        auto r = run({command[0], command[1], entry, "--pdf", pdf.string(), "--print-log", log.string()});
+        ASSERT_EQ(r.exitCode, 0) << name << r.err;
+        const auto ops = parseLog(readBytes(log));
+        std::string logged;
+        for (const Op& op : ops)
+            if (op.kind == "text") logged += withoutBlanks(op.text);
+        auto text = tolvtest::runProgram("/usr/bin/pdftotext", {"-raw", pdf.string(), "-"});
+        ASSERT_EQ(text.exitCode, 0) << text.err;
+        // Every page of the PDF ends with a form feed; every text item, in the order printed.
+        const int sheets = int(std::count(text.out.begin(), text.out.end(), '\f'));
+        EXPECT_EQ(withoutBlanks(text.out), logged) << name;
+        if (command[1] == "same-time") EXPECT_GT(sheets, int(pages(ops).size())) << name;
+        else EXPECT_EQ(sheets, int(pages(ops).size())) << name;
+    }
 }
