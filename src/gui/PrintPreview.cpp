@@ -243,7 +243,6 @@ private:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const double dpr = viewport()->devicePixelRatioF();
         std::unique_ptr<QPainter> painter;
-        int current = -1;
         auto finish = [&] {
             if (!painter) return;
             painter->end();
@@ -252,7 +251,6 @@ private:
         QtPrinter p(
             [&](int page) -> QPainter* {
                 finish();
-                current = page;
                 if (!pages.count(page)) return nullptr;
                 QImage image(QSize(pageWidthPx(), pageHeightPx()) * dpr, QImage::Format_RGB32);
                 image.setDevicePixelRatio(dpr);
@@ -271,8 +269,8 @@ private:
         } catch (const std::exception&) {
             // The counting run passed; a failure now only leaves the rest of the page blank.
         }
+        p.flush();
         finish();
-        (void)current;
         for (int page : pages) {
             if (!cache_.count(page)) {
                 QImage blank(QSize(pageWidthPx(), pageHeightPx()) * dpr, QImage::Format_RGB32);
@@ -407,7 +405,9 @@ bool printPages(QWidget* parent, QPrinter& printer, const DrawReport& draw, int 
     p.onPageBegun = [&](int page) { progress.page(page - first); };
     try {
         draw(p);
+        p.flush();
     } catch (const PagedPrinter::PagesDone&) {
+        p.flush();
     } catch (const Cancelled&) {
         // Nothing of a cancelled job is kept: the printer drops it, a file written so far goes.
         printer.abort();

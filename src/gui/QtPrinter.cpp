@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tolv::gui {
@@ -95,6 +96,7 @@ void QtPrinter::usePen(double width, bool forText)
 
 void QtPrinter::sheetBegin(int page)
 {
+    flush();
     if (sheet_) {
         painter_ = sheet_(page);
         painterFont_ = nullptr;
@@ -112,22 +114,65 @@ void QtPrinter::sheetBegin(int page)
 void QtPrinter::sheetText(int x, int y, std::string_view text)
 {
     if (!painter_) return;
-    Face& f = face();
+    Held h{&face(), y, x, 0, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))};
+    for (qsizetype i = 0; i < h.text.size(); ++i) {
+        const QChar c = h.text.at(i);
+        if (c.isHighSurrogate() && i + 1 < h.text.size()) {
+            h.columns += columnsOf(QChar::surrogateToUcs4(c, h.text.at(++i)));
+        } else {
+            h.columns += columnsOf(c.unicode());
+        }
+    }
+    held_.push_back(std::move(h));
+}
+
+void QtPrinter::flush()
+{
+    if (held_.empty()) return;
+    std::vector<Held> items;
+    items.swap(held_);
+    if (!painter_ || !painter_->isActive()) return;
+    std::stable_sort(items.begin(), items.end(), [](const Held& a, const Held& b) {
+        if (a.face != b.face) return a.face < b.face;
+        if (a.y != b.y) return a.y < b.y;
+        return a.x < b.x;
+    });
+    for (std::size_t i = 0; i < items.size();) {
+        Face& f = *items[i].face;
+        const double half = f.font.pixelSize() / 2.0;
+        QString row = items[i].text;
+        const int x = items[i].x, y = items[i].y;
+        double end = x + items[i].columns * half;
+        std::size_t j = i + 1;
+        for (; j < items.size() && items[j].face == &f && items[j].y == y; ++j) {
+            const double gap = (items[j].x - end) / half;
+            const double cells = std::round(gap);
+            if (gap < -0.01 || std::abs(gap - cells) > 0.01 || cells > 400) break;
+            row += QString(qsizetype(cells), QChar(' '));
+            row += items[j].text;
+            end += (cells + items[j].columns) * half;
+        }
+        drawRun(f, x, y, row);
+        i = j;
+    }
+}
+
+void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
+{
     if (painterFont_ != &f.font) {
         painter_->setFont(f.font);
         painterFont_ = &f.font;
     }
     usePen(0, true);
     // The item's top is at y; the platform printer puts the top of the character cell there.
-    const double em = fontSize() * 20.0;
+    const double em = f.font.pixelSize();
     const double half = em / 2.0;
     const double baseline = y + em * f.ascentShare;
-    const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     // Runs of characters whose face advance is their cell are drawn in one call; others are
     // centred in their cell one by one, so a face with other advances still fills the column.
     double cx = x, runX = x;
     qsizetype runStart = 0;
-    auto flush = [&](qsizetype end) {
+    auto flushRun = [&](qsizetype end) {
         if (end > runStart) painter_->drawText(QPointF(runX, baseline), s.mid(runStart, end - runStart));
     };
     for (qsizetype i = 0; i < s.size();) {
@@ -149,15 +194,15 @@ void QtPrinter::sheetText(int x, int y, std::string_view text)
             advance = f.metrics->horizontalAdvance(s.mid(at, len));
         }
         if (std::abs(advance - cell) > em / 64.0) {
-            flush(at);
-            if (c != U' ' && c != U'　')
+            flushRun(at);
+            if (c != U' ' && c != U'\u3000')
                 painter_->drawText(QPointF(cx + (cell - advance) / 2.0, baseline), s.mid(at, len));
             runStart = i;
             runX = cx + cell;
         }
         cx += cell;
     }
-    flush(s.size());
+    flushRun(s.size());
 }
 
 void QtPrinter::sheetLine(int x1, int y1, int x2, int y2, int width)
@@ -177,6 +222,7 @@ void QtPrinter::sheetBox(int x1, int y1, int x2, int y2, int width)
 
 void QtPrinter::sheetEnd()
 {
+    flush();
     if (!sheet_ && painter_ && painter_->isActive()) painter_->end();
 }
 

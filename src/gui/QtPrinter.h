@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QPainter;
 class QPagedPaintDevice;
@@ -37,6 +38,10 @@ public:
     // Sheets of the job so far.
     int pagesDrawn() const { return pages(); }
 
+    // Draws the text items held back for the current sheet. The sheet's text is drawn when the
+    // sheet is complete; a caller that ends the painter itself (a run stopped early) calls this first.
+    void flush();
+
     // Pen width in twips of a line of the given platform width (printer pixels).
     static double penWidth(int width);
     // The Qt font standing for a report font name and size in points, sized in twips.
@@ -59,6 +64,17 @@ private:
         QHash<char16_t, double> advance;
     };
     Face& face();
+    void drawRun(Face& f, double x, int y, const QString& s);
+    // A text item of the current sheet: items of one row in one face are drawn in one call, the
+    // gaps between them filled with blanks, as a row of a table is a line of fixed-pitch text.
+    struct Held {
+        Face* face;
+        int y;
+        int x;
+        int columns;
+        QString text;
+    };
+    std::vector<Held> held_;
     void usePen(double width, bool forText);
 
     QPainter* painter_ = nullptr;

@@ -154,7 +154,8 @@ private slots:
     {
         // The first sheet's first column as a user sees it on paper, kept for looking at.
         Fixture f;
-        reports::TeamTotalsFile totals;
+        f.window.reset();  // the lists window holds the team totals file
+        TeamTotalsFile totals;
         totals.open(f.file.zedPath());
         const std::filesystem::path pdf = f.file.dir() / "form.pdf";
         gui::writePdf(pdf, [&](Printer& p) { reports::printEntryForm(p, totals, f.file.store, 1, 1); });

@@ -4,6 +4,7 @@
 // on as few sheets as hold its lines (a line goes to the next sheet only when it would not fit).
 #include "FederationFile.h"
 #include "checks/CheckMenu.h"
+#include "checks/CheckReports.h"
 #include "platform/PagedPrinter.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
