@@ -65,6 +65,16 @@ private:
 
 constexpr int kPdfWidth = 11426, kPdfHeight = 16358;  // A4 less a sixth of an inch all round
 
+class SizedLog : public PrintLog {
+public:
+    SizedLog(std::ostream& out, int height) : PrintLog(out), height_(height) {}
+    int pageWidth() const override { return kPdfWidth; }
+    int pageHeight() const override { return height_; }
+
+private:
+    int height_;
+};
+
 struct Outcome {
     int sheets = 0;
     int continued = 0;
@@ -74,7 +84,12 @@ struct Outcome {
 Outcome drawOnSheets(const std::string& name, const std::function<void(Printer&)>& draw, int height)
 {
     SCOPED_TRACE(name + " on sheets " + std::to_string(height) + " high");
-    const std::vector<Op> ops = reporttest::parseLog(reporttest::logOf(draw));
+    // The log of the same job on the same sheets: a report that fits its own pages to the
+    // printer's (the time list) breaks where it would on them.
+    std::ostringstream out;
+    SizedLog log(out, height);
+    draw(log);
+    const std::vector<Op> ops = reporttest::parseLog(out.str());
     SheetRecorder sheets(kPdfWidth, height);
     draw(sheets);
     EXPECT_EQ(sheets.outside, 0);
@@ -109,9 +124,12 @@ Outcome drawOnSheets(const std::string& name, const std::function<void(Printer&)
 }
 
 // Sheets the report asked for: its page records, less trailing ones nothing was drawn after.
-int ownPages(const std::function<void(Printer&)>& draw)
+int ownPages(const std::function<void(Printer&)>& draw, int height = kPdfHeight)
 {
-    const auto pages = reporttest::pages(reporttest::parseLog(reporttest::logOf(draw)));
+    std::ostringstream out;
+    SizedLog log(out, height);
+    draw(log);
+    const auto pages = reporttest::pages(reporttest::parseLog(out.str()));
     std::size_t n = pages.size();
     while (n > 1 && pages[n - 1].empty()) --n;
     return int(n);
@@ -123,27 +141,33 @@ TEST(PageContinuation, EveryReportKindReachesTheSheets)
 {
     tolvtest::TempTree tree;
     setFixedNow({2024, 5, 1, 10, 0, 0});
-    const tolvbench::FederationFile f = tolvbench::writeFederation(tree.dir(), 2000, 7, ctlDir());
+    const tolvbench::FederationFile f = tolvbench::writeFederation(tree.dir(), 6000, 7, ctlDir());
     ScriptedPrompt prompt(false);
     EntryStore store;
     store.openEntryFile(f.entry);
     const EntryHeader& h = store.header();
 
     // The checks print their findings without page breaks of their own (number, old number and
-    // kana have them every 60 lines): on sheets a quarter of A4 high every one of them runs on.
+    // kana have them every 60 lines): on sheets five lines high every one of them runs on.
     for (const CheckMenuItem& item : checkMenuItems()) {
         if (item.kind != CheckKind::Report) continue;
         auto draw = [&](Printer& p) { item.run(store, &p, prompt); };
         const Outcome a4 = drawOnSheets(item.cliName, draw, kPdfHeight);
         EXPECT_EQ(a4.sheets, ownPages(draw) + a4.continued) << item.cliName;
-        const Outcome small = drawOnSheets(item.cliName, draw, 4000);
+        const Outcome small = drawOnSheets(item.cliName, draw, 1000);
         EXPECT_GT(small.continued, 0) << item.cliName;
-        EXPECT_EQ(small.sheets, ownPages(draw) + small.continued) << item.cliName;
+        EXPECT_EQ(small.sheets, ownPages(draw, 1000) + small.continued) << item.cliName;
     }
     EXPECT_GT(drawOnSheets("same-time", [&](Printer& p) { checkSameTime(store, p); }, kPdfHeight).continued, 0);
 
     // The lists make their own pages, which fit the sheet: exactly those pages, none run on.
     runTally(store, h.botai(), MasterSource::local(f.registrationRoot), &prompt);
+    {
+        TeamTotalsFile priced;  // prices, so that there are receipts
+        priced.open(teamTotalsPath(f.entry));
+        for (int k = 0; k < 8; ++k) priced.control().setPrice(k, 500 + 250 * k);
+        priced.writeControl();
+    }
     TeamTotalsFile totals;
     totals.open(teamTotalsPath(f.entry));
     registration::CsvLines teamLines{{"SQ", "団体"}};
