@@ -3,11 +3,13 @@
 #include "gui/Fonts.h"
 #include "gui/QtPrinter.h"
 #include "platform/PagedPrinter.h"
+#include "platform/PrintQueue.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -25,6 +27,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTemporaryFile>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -388,7 +391,9 @@ void setProgressDelay(int milliseconds) { progressDelay = std::max(0, millisecon
 
 void setPrinterChooser(std::function<bool(QWidget*, QPrinter&)> choose) { choosePrinter = std::move(choose); }
 
-bool printPages(QWidget* parent, QPrinter& printer, const DrawReport& draw, int pageCount)
+namespace {
+
+bool drawJob(QWidget* parent, QPrinter& printer, const DrawReport& draw, int pageCount)
 {
     int first = 0, last = std::max(1, pageCount) - 1;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
@@ -421,6 +426,30 @@ bool printPages(QWidget* parent, QPrinter& printer, const DrawReport& draw, int 
         throw;
     }
     if (painter.isActive()) painter.end();
+    return true;
+}
+
+} // namespace
+
+bool printPages(QWidget* parent, QPrinter& printer, const DrawReport& draw, int pageCount)
+{
+    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty())
+        return drawJob(parent, printer, draw, pageCount);
+    // A job for a print queue is drawn into a file first and handed to the queue only when it is
+    // complete: "中止" leaves nothing with the printer, not even the pages drawn so far.
+    QTemporaryFile spool(QDir::tempPath() + "/tolvsys-print-XXXXXX.pdf");
+    if (!spool.open()) throw std::runtime_error("印刷を開始できません。");
+    spool.close();
+    QPrinter file(QPrinter::HighResolution);
+    file.setOutputFormat(QPrinter::PdfFormat);
+    file.setOutputFileName(spool.fileName());
+    file.setPageLayout(printer.pageLayout());
+    file.setPrintRange(printer.printRange());
+    file.setFromTo(printer.fromPage(), printer.toPage());
+    file.setCreator(QStringLiteral("tolvsys"));
+    if (!drawJob(parent, file, draw, pageCount)) return false;
+    submitToPrintQueue(printer.printerName().toStdString(), spool.fileName().toStdString(),
+                       printer.docName().isEmpty() ? "tolvsys" : printer.docName().toStdString(), printer.copyCount());
     return true;
 }
 
