@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev \
 	libcurl4-openssl-dev libcsv-dev libpugixml-dev libzip-dev libicu-dev libshp-dev qt6-base-dev libgl-dev fonts-ipafont-mincho fonts-ipafont-gothic \
 	python3 xvfb xauth libcli11-dev nlohmann-json3-dev \
-	qt6-translations-l10n dpkg-dev imagemagick
+	qt6-translations-l10n dpkg-dev imagemagick poppler-utils
 
 # Fuzzing only (`make fuzz`): the compiler with libFuzzer.
 FUZZ_PACKAGES := clang cmake ninja-build pkg-config libcurl4-openssl-dev libpugixml-dev libzip-dev libicu-dev

@@ -59,6 +59,7 @@ void writePdf(const std::filesystem::path& file, const DrawReport& draw)
         try {
             QtPrinter p(painter, writer);
             draw(p);
+            p.flush();
         } catch (...) {
             if (painter.isActive()) painter.end();
             std::error_code ec;

@@ -8,17 +8,22 @@
 #include <QPainter>
 #include <QPen>
 
+#include <algorithm>
+#include <cmath>
+
 namespace tolv::gui {
 
 namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
 
-// Columns of one character: CP932 bytes, or two for a character CP932 lacks.
-int columnsOf(std::string_view ch)
+// Columns of one character: its CP932 bytes, two for a character CP932 lacks.
+int columnsOf(char32_t c)
 {
+    if (c < 0x80 || (c >= 0xFF61 && c <= 0xFF9F)) return 1;
+    if (c >= 0x100 && !(c >= 0x2000 && c <= 0x206F)) return 2;
     try {
-        return static_cast<int>(cp932Length(ch));
+        return static_cast<int>(cp932Length(fromUtf32(std::u32string_view(&c, 1))));
     } catch (...) {
         return 2;
     }
@@ -26,19 +31,26 @@ int columnsOf(std::string_view ch)
 
 } // namespace
 
-QtPrinter::QtPrinter(QPainter& painter, QPagedPaintDevice& device) : painter_(painter), device_(device)
+QtPrinter::QtPrinter(QPainter& painter, QPagedPaintDevice& device) : painter_(&painter), device_(&device)
 {
     installFontSubstitutions();
     const double sx = device.logicalDpiX() / kTwipsPerInch;
     const double sy = device.logicalDpiY() / kTwipsPerInch;
-    painter_.resetTransform();
-    painter_.scale(sx, sy);
+    painter_->resetTransform();
+    painter_->scale(sx, sy);
     pageWidth_ = static_cast<int>(device.width() / sx);
     pageHeight_ = static_cast<int>(device.height() / sy);
-    painter_.setRenderHint(QPainter::Antialiasing, true);
-    painter_.setRenderHint(QPainter::TextAntialiasing, true);
-    font_ = reportFont(fontName(), fontSize());
+    painter_->setRenderHint(QPainter::Antialiasing, true);
+    painter_->setRenderHint(QPainter::TextAntialiasing, true);
 }
+
+QtPrinter::QtPrinter(SheetFn sheet, int pageWidth, int pageHeight)
+    : sheet_(std::move(sheet)), pageWidth_(pageWidth), pageHeight_(pageHeight)
+{
+    installFontSubstitutions();
+}
+
+QtPrinter::~QtPrinter() = default;
 
 QFont QtPrinter::reportFont(const std::string& name, double size)
 {
@@ -51,73 +63,167 @@ QFont QtPrinter::reportFont(const std::string& name, double size)
 
 double QtPrinter::penWidth(int width) { return std::max(1, width) * 4.0; }
 
-void QtPrinter::beginDrawing()
+void QtPrinter::doFont(const std::string&, double) { face_ = nullptr; }
+
+QtPrinter::Face& QtPrinter::face()
 {
-    for (; pendingPages_ > 0; --pendingPages_) {
-        device_.newPage();
-        ++pagesDrawn_;
+    if (face_) return *face_;
+    const QString key = QString::fromStdString(fontName()) + QChar('\t') + QString::number(fontSize());
+    auto& slot = faces_[key];
+    if (!slot) {
+        slot = std::make_shared<Face>();
+        slot->font = reportFont(fontName(), fontSize());
+        slot->metrics = std::make_unique<QFontMetricsF>(slot->font);
+        const double a = slot->metrics->ascent(), d = slot->metrics->descent();
+        slot->ascentShare = a / std::max(1.0, a + d);
     }
+    face_ = slot.get();
+    return *face_;
 }
 
-void QtPrinter::doFont(const std::string& name, double size) { font_ = reportFont(name, size); }
-
-void QtPrinter::doText(int x, int y, std::string_view text)
+void QtPrinter::usePen(double width, bool forText)
 {
-    beginDrawing();
-    painter_.setFont(font_);
-    painter_.setPen(Qt::black);
-    const QFontMetricsF m(font_, &device_);
-    // The item's top is at y; the platform printer puts the top of the character cell there.
-    const double em = fontSize() * 20.0;
-    const double baseline = y + em * m.ascent() / std::max(1.0, m.ascent() + m.descent());
-    const double half = em / 2.0;
-    double cx = x;
-    const std::u32string chars = toUtf32(text);
-    for (char32_t c : chars) {
-        std::string ch = fromUtf32(std::u32string_view(&c, 1));
-        int cols = columnsOf(ch);
-        if (c != U' ' && c != U'　') {
-            const QString s = QString::fromUcs4(&c, 1);
-            // Centre each glyph in its cell, so a face with other advances still fills the column.
-            const double advance = m.horizontalAdvance(s);
-            const double cell = cols * half;
-            painter_.drawText(QPointF(cx + (cell - advance) / 2.0, baseline), s);
+    if (penWidth_ == (forText ? 0.0 : width)) return;
+    penWidth_ = forText ? 0.0 : width;
+    QPen pen(Qt::black);
+    if (!forText) {
+        pen.setWidthF(width);
+        pen.setCapStyle(Qt::SquareCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+    }
+    painter_->setPen(pen);
+}
+
+void QtPrinter::sheetBegin(int page)
+{
+    flush();
+    if (sheet_) {
+        painter_ = sheet_(page);
+        painterFont_ = nullptr;
+        penWidth_ = -1;
+        if (painter_) {
+            painter_->setRenderHint(QPainter::Antialiasing, true);
+            painter_->setRenderHint(QPainter::TextAntialiasing, true);
         }
-        cx += cols * half;
+    } else if (sheetsBegun_ > 0) {
+        device_->newPage();
+    }
+    ++sheetsBegun_;
+}
+
+void QtPrinter::sheetText(int x, int y, std::string_view text)
+{
+    if (!painter_) return;
+    Held h{&face(), y, x, 0, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))};
+    for (qsizetype i = 0; i < h.text.size(); ++i) {
+        const QChar c = h.text.at(i);
+        if (c.isHighSurrogate() && i + 1 < h.text.size()) {
+            h.columns += columnsOf(QChar::surrogateToUcs4(c, h.text.at(++i)));
+        } else {
+            h.columns += columnsOf(c.unicode());
+        }
+    }
+    held_.push_back(std::move(h));
+}
+
+void QtPrinter::flush()
+{
+    if (held_.empty()) return;
+    std::vector<Held> items;
+    items.swap(held_);
+    if (!painter_ || !painter_->isActive()) return;
+    std::stable_sort(items.begin(), items.end(), [](const Held& a, const Held& b) {
+        if (a.face != b.face) return a.face < b.face;
+        if (a.y != b.y) return a.y < b.y;
+        return a.x < b.x;
+    });
+    for (std::size_t i = 0; i < items.size();) {
+        Face& f = *items[i].face;
+        const double half = f.font.pixelSize() / 2.0;
+        QString row = items[i].text;
+        const int x = items[i].x, y = items[i].y;
+        double end = x + items[i].columns * half;
+        std::size_t j = i + 1;
+        for (; j < items.size() && items[j].face == &f && items[j].y == y; ++j) {
+            const double gap = (items[j].x - end) / half;
+            const double cells = std::round(gap);
+            if (gap < -0.01 || std::abs(gap - cells) > 0.01 || cells > 400) break;
+            row += QString(qsizetype(cells), QChar(' '));
+            row += items[j].text;
+            end += (cells + items[j].columns) * half;
+        }
+        drawRun(f, x, y, row);
+        i = j;
     }
 }
 
-void QtPrinter::doLine(int x1, int y1, int x2, int y2, int width)
+void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
 {
-    beginDrawing();
-    QPen pen(Qt::black);
-    pen.setWidthF(penWidth(width));
-    pen.setCapStyle(Qt::SquareCap);
-    painter_.setPen(pen);
-    painter_.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+    if (painterFont_ != &f.font) {
+        painter_->setFont(f.font);
+        painterFont_ = &f.font;
+    }
+    usePen(0, true);
+    // The item's top is at y; the platform printer puts the top of the character cell there.
+    const double em = f.font.pixelSize();
+    const double half = em / 2.0;
+    const double baseline = y + em * f.ascentShare;
+    // Runs of characters whose face advance is their cell are drawn in one call; others are
+    // centred in their cell one by one, so a face with other advances still fills the column.
+    double cx = x, runX = x;
+    qsizetype runStart = 0;
+    auto flushRun = [&](qsizetype end) {
+        if (end > runStart) painter_->drawText(QPointF(runX, baseline), s.mid(runStart, end - runStart));
+    };
+    for (qsizetype i = 0; i < s.size();) {
+        const qsizetype at = i;
+        char32_t c = s.at(i).unicode();
+        qsizetype len = 1;
+        if (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(s.at(i), s.at(i + 1));
+            len = 2;
+        }
+        i += len;
+        const double cell = columnsOf(c) * half;
+        double advance = cell;
+        if (len == 1) {
+            auto hit = f.advance.constFind(char16_t(c));
+            if (hit == f.advance.constEnd()) hit = f.advance.insert(char16_t(c), f.metrics->horizontalAdvance(QChar(c)));
+            advance = *hit;
+        } else {
+            advance = f.metrics->horizontalAdvance(s.mid(at, len));
+        }
+        if (std::abs(advance - cell) > em / 64.0) {
+            flushRun(at);
+            if (c != U' ' && c != U'\u3000')
+                painter_->drawText(QPointF(cx + (cell - advance) / 2.0, baseline), s.mid(at, len));
+            runStart = i;
+            runX = cx + cell;
+        }
+        cx += cell;
+    }
+    flushRun(s.size());
 }
 
-void QtPrinter::doBox(int x1, int y1, int x2, int y2, int width)
+void QtPrinter::sheetLine(int x1, int y1, int x2, int y2, int width)
 {
-    beginDrawing();
-    QPen pen(Qt::black);
-    pen.setWidthF(penWidth(width));
-    pen.setJoinStyle(Qt::MiterJoin);
-    painter_.setPen(pen);
-    painter_.setBrush(Qt::NoBrush);
-    painter_.drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)));
+    if (!painter_) return;
+    usePen(penWidth(width), false);
+    painter_->drawLine(QPointF(x1, y1), QPointF(x2, y2));
 }
 
-void QtPrinter::doNewPage()
+void QtPrinter::sheetBox(int x1, int y1, int x2, int y2, int width)
 {
-    // The sheet is ended when the next item is drawn; new pages with nothing after them are dropped.
-    ++pendingPages_;
+    if (!painter_) return;
+    usePen(penWidth(width), false);
+    painter_->setBrush(Qt::NoBrush);
+    painter_->drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)));
 }
 
-void QtPrinter::doEnd()
+void QtPrinter::sheetEnd()
 {
-    pendingPages_ = 0;
-    if (painter_.isActive()) painter_.end();
+    flush();
+    if (!sheet_ && painter_ && painter_->isActive()) painter_->end();
 }
 
 } // namespace tolv::gui

@@ -1,30 +1,46 @@
 #pragma once
-// The printer interface drawn on a QPainter: a QPrinter (print preview, system printer) or a
-// QPdfWriter. Positions are twips from the top-left of the printable area; the painter is scaled
-// so that one logical unit is one twip. Text is placed character by character on the fixed pitch
-// the reports are laid out in (a half-width character half the font size wide, a full-width one
-// the whole size), so columns line up whatever advance widths the substituted face has.
+// The printer interface drawn on a QPainter: a QPrinter (system printer), a QPdfWriter, or the
+// sheets of the print preview. Positions are twips from the top-left of the printable area; the
+// painter is scaled so that one logical unit is one twip. Text is placed on the fixed pitch the
+// reports are laid out in (a half-width character half the font size wide, a full-width one the
+// whole size), so columns line up whatever advance widths the substituted face has.
 //
-// A new page is started only when something is drawn on it, so a job whose last command is a new
-// page does not end with an empty sheet.
-#include "platform/Printer.h"
+// Pages continue as on paper (platform/PagedPrinter.h): a line past the bottom of the printable
+// area goes on at the top of the next sheet.
+#include "platform/PagedPrinter.h"
 
 #include <QFont>
+#include <QHash>
+
+#include <functional>
+#include <memory>
+#include <vector>
 
 class QPainter;
 class QPagedPaintDevice;
+class QFontMetricsF;
 
 namespace tolv::gui {
 
-class QtPrinter : public tolv::Printer {
+class QtPrinter : public tolv::PagedPrinter {
 public:
-    // `painter` must be active on `device`. The painter's transform is set to twips.
+    // The sheets are the pages of `device`; `painter` must be active on it. The painter's transform
+    // is set to twips.
     QtPrinter(QPainter& painter, QPagedPaintDevice& device);
+    // Sheets given one by one: `sheet(page)` returns a painter, active and transformed to twips,
+    // for the page of the job that begins (the preview draws only the pages it shows).
+    using SheetFn = std::function<QPainter*(int page)>;
+    QtPrinter(SheetFn sheet, int pageWidth, int pageHeight);
+    ~QtPrinter() override;
 
     int pageWidth() const override { return pageWidth_; }
     int pageHeight() const override { return pageHeight_; }
     // Sheets of the job so far.
-    int pagesDrawn() const { return pagesDrawn_; }
+    int pagesDrawn() const { return pages(); }
+
+    // Draws the text items held back for the current sheet. The sheet's text is drawn when the
+    // sheet is complete; a caller that ends the painter itself (a run stopped early) calls this first.
+    void flush();
 
     // Pen width in twips of a line of the given platform width (printer pixels).
     static double penWidth(int width);
@@ -33,22 +49,45 @@ public:
 
 protected:
     void doFont(const std::string& name, double size) override;
-    void doText(int x, int y, std::string_view text) override;
-    void doLine(int x1, int y1, int x2, int y2, int width) override;
-    void doBox(int x1, int y1, int x2, int y2, int width) override;
-    void doNewPage() override;
-    void doEnd() override;
+    void sheetBegin(int page) override;
+    void sheetText(int x, int y, std::string_view text) override;
+    void sheetLine(int x1, int y1, int x2, int y2, int width) override;
+    void sheetBox(int x1, int y1, int x2, int y2, int width) override;
+    void sheetEnd() override;
 
 private:
-    void beginDrawing();
+    // The font of the current report font, made when first drawn with.
+    struct Face {
+        QFont font;
+        std::unique_ptr<QFontMetricsF> metrics;
+        double ascentShare = 0.8;   // of the character cell above the baseline
+        QHash<char16_t, double> advance;
+    };
+    Face& face();
+    void drawRun(Face& f, double x, int y, const QString& s);
+    // A text item of the current sheet: items of one row in one face are drawn in one call, the
+    // gaps between them filled with blanks, as a row of a table is a line of fixed-pitch text.
+    struct Held {
+        Face* face;
+        int y;
+        int x;
+        int columns;
+        QString text;
+    };
+    std::vector<Held> held_;
+    void usePen(double width, bool forText);
 
-    QPainter& painter_;
-    QPagedPaintDevice& device_;
-    QFont font_;
+    QPainter* painter_ = nullptr;
+    QPagedPaintDevice* device_ = nullptr;
+    SheetFn sheet_;
+    int sheetsBegun_ = 0;
     int pageWidth_ = 11906;
     int pageHeight_ = 16838;
-    int pendingPages_ = 0;
-    int pagesDrawn_ = 1;
+    QHash<QString, std::shared_ptr<Face>> faces_;
+    Face* face_ = nullptr;
+    QString faceKey_;
+    const QFont* painterFont_ = nullptr;
+    double penWidth_ = -1;
 };
 
 } // namespace tolv::gui

@@ -122,6 +122,25 @@ std::string birthAndSex(const std::string& qbango)
            fromUtf32(t.substr(8, 1));
 }
 
+// A time in the gaps of the row's blank template ":    ." (10 points at x0 + 450): its minutes
+// right before the template's ":", its seconds between ":" and ".", its hundredths after the ".".
+// The template's own ":" and "." stand between them, so the pieces are placed by the template's
+// positions whatever widths the face gives its characters. A mark ("参加", ...) is printed whole.
+constexpr int kColonLeft = 450, kColonRight = 550, kPointLeft = 950, kPointRight = 1050;
+
+void printTime(Printer& p, int x0, int y, const std::string& time)
+{
+    const bool clock = time.size() == 8 && (time[2] == ':' || time.compare(0, 3, "   ") == 0) && time[5] == '.';
+    if (!clock) {
+        textAt(p, x0 + 200, y, time);
+        return;
+    }
+    const std::string minutes = time.substr(0, 2), seconds = time.substr(3, 2), hundredths = time.substr(6, 2);
+    if (minutes != "  ") textAt(p, x0 + kColonLeft - p.textWidth(minutes), y, minutes);
+    textAt(p, x0 + (kColonRight + kPointLeft - p.textWidth(seconds)) / 2, y, seconds);
+    textAt(p, x0 + kPointRight, y, hundredths);
+}
+
 void drawSwimmer(Printer& p, const SwimmerRecord& s, int number, int column)
 {
     const int x0 = 2550 + kColumnWidth * column;
@@ -140,7 +159,7 @@ void drawSwimmer(Printer& p, const SwimmerRecord& s, int number, int column)
         std::int32_t v = s.kiro(slot);
         if (v == 0) continue;
         if (!big) p.setFontSize(14), big = true;
-        textAt(p, x0 + 200, 6900 + kRow * slot, formatTime(v));
+        printTime(p, x0, 6900 + kRow * slot, formatTime(v));
     }
     if (big) p.setFontSize(kFormFontSize);
 }

@@ -1,4 +1,6 @@
 // tolv tally, sort and print, run as a user runs them.
+#include "FederationFile.h"
+#include "platform/Cp932.h"
 #include "platform/Paths.h"
 #include "reports/ReportFixture.h"
 #include "storage/ControlFiles.h"
@@ -188,4 +190,67 @@ TEST(CliReports, OnlyAPdfLoadsQt)
     EXPECT_EQ(pdf.exitCode, 0);
     EXPECT_NE(pdf.err.find("libQt6Gui"), std::string::npos);
     EXPECT_EQ(readBytes(f.dir() / "a.pdf").substr(0, 5), "%PDF-");
+}
+
+namespace {
+
+// The characters of a text, less blanks (pdftotext lays items out with blanks of its own).
+std::vector<std::u32string::value_type> inkOf(const std::u32string& text)
+{
+    std::vector<std::u32string::value_type> out;
+    for (char32_t c : text) {
+        if (c == U' ' || c == U'\u3000' || c == U'\n' || c == U'\f' || c == U'\r' || c == U'\t') continue;
+        // IPA Mincho draws these with one glyph, which the PDF names by the other character.
+        out.push_back(c == U'\uFF65' ? U'\u00B7' : c == U'\uFF5E' ? U'\u301C' : c);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(CliReports, ThePdfHoldsEveryLineOfThePrintLog)
+{
+    // A 1,000-swimmer federation file: the same-time check runs over several pages without page
+    // breaks of its own, the lists and the entry form make theirs. Every character the log prints
+    // that begins on the paper (A4, the printable area a sixth of an inch in) is in the PDF's text:
+    // the same-time lines are wider than the sheet.
+    constexpr int kSheetWidth = 11906 - 240;  // the paper right of the printable area's left edge
+    tolvtest::TempTree tree;
+    const tolvbench::FederationFile f = tolvbench::writeFederation(tree.dir(), 1000, 7);
+    const std::string entry = f.entry.string();
+    ASSERT_EQ(run({"tally", entry, "--master", f.registrationRoot.string()}).exitCode, 0);
+    const std::vector<std::vector<std::string>> commands = {
+        {"check", "same-time"}, {"check", "number"}, {"print", "team-list"}, {"print", "entry-form"}};
+    for (const auto& command : commands) {
+        const std::string name = command[0] + "-" + command[1];
+        const fs::path pdf = tree.dir() / (name + ".pdf"), log = tree.dir() / (name + ".log");
+        auto r = run({command[0], command[1], entry, "--pdf", pdf.string(), "--print-log", log.string()});
+        ASSERT_EQ(r.exitCode, 0) << name << r.err;
+        const auto ops = parseLog(readBytes(log));
+        std::vector<char32_t> logged;
+        double size = 10;
+        for (const Op& op : ops) {
+            if (op.kind == "font") size = std::stod(op.text.substr(op.text.rfind(' ') + 1));
+            if (op.kind != "text") continue;
+            double x = op.n[0];
+            for (char32_t c : toUtf32(op.text)) {
+                if (x < kSheetWidth) {  // the character begins on the sheet
+                    auto ink = inkOf(std::u32string(1, c));
+                    logged.insert(logged.end(), ink.begin(), ink.end());
+                }
+                x += static_cast<double>(cp932Length(fromUtf32(std::u32string(1, c)))) * size * 10.0;
+            }
+        }
+        auto text = tolvtest::runProgram("/usr/bin/pdftotext", {"-raw", pdf.string(), "-"});
+        ASSERT_EQ(text.exitCode, 0) << text.err;
+        std::vector<char32_t> shown = inkOf(toUtf32(text.out));
+        std::sort(logged.begin(), logged.end());
+        std::sort(shown.begin(), shown.end());
+        EXPECT_EQ(shown.size(), logged.size()) << name;
+        EXPECT_TRUE(shown == logged) << name;
+        // Every page of the PDF ends with a form feed.
+        const int sheets = int(std::count(text.out.begin(), text.out.end(), '\f'));
+        if (command[1] == "same-time") EXPECT_GT(sheets, int(pages(ops).size())) << name;
+        else EXPECT_EQ(sheets, int(pages(ops).size())) << name;
+    }
 }

@@ -18,7 +18,6 @@
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QFile>
-#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -197,8 +196,8 @@ private slots:
         QStringList texts;
         tolvtest::onNextModal([&](QWidget* m) {
             size = m->size();
-            auto* view = m->findChild<QPrintPreviewWidget*>();
-            fitToWidth = view && view->zoomMode() == QPrintPreviewWidget::FitToWidth;
+            auto* fit = m->findChild<QAction*>("actFitWidth");
+            fitToWidth = m->findChild<QWidget*>("PreviewPages") && fit && fit->isChecked();
             for (QAction* a : m->findChildren<QAction*>()) texts << a->text();
             QTest::qWait(50);
             keepScreenshot(m, "preview");

@@ -49,7 +49,7 @@ const std::map<std::string, std::string> kExpected = {
     {"check qbango", "1469276942be4641"},
     {"check same-time", "57162dec03a581f5"},
     {"file", "e931d9578f492bb9"},
-    {"print entry-form", "2e89ff9fc4a17d07"},
+    {"print entry-form", "4fb7bac97a7b311c"},
     {"print events", "b4373c6ce15e1531"},
     {"print events-reserve", "c3195c32d7502ec9"},
     {"print fee-list", "5a8910d12db8f76f"},

@@ -1,0 +1,188 @@
+// Long prints from the lists window: the progress dialog with "中止" (nothing printed after it),
+// the preview drawing only the pages it shows, and printing from it every page. Screenshots of
+// the dialog and a 200-dpi picture of the entry form's time column land in build/artifacts.
+#include "gui/FrmIchiran.h"
+#include "gui/PrintPreview.h"
+
+#include "platform/Prompt.h"
+#include "reports/EntryForm.h"
+#include "reports/ReportFixture.h"
+#include "reports/Tally.h"
+#include "reports/TeamTotalsFile.h"
+#include "support/GuiTestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace tolv;
+using namespace reporttest;
+
+namespace {
+
+const QString kArtifacts = QStringLiteral(TOLV_ARTIFACT_DIR);
+
+// Two teams of 150 swimmers each with times in several events: 60 entry-form sheets.
+struct Fixture {
+    EntryFile file;
+    ScriptedPrompt prompt;
+    std::unique_ptr<gui::FrmIchiran> window;
+
+    Fixture()
+    {
+        std::vector<Swimmer> list;
+        for (int i = 0; i < 300; ++i) {
+            Swimmer w;
+            w.qbango = i < 150 ? "13001200101011" : "13002200101011";
+            w.namae = "選手" + std::to_string(i);
+            w.kiro = {{0, 2845}, {2, 10523}, {13, 13107 + i}};
+            list.push_back(w);
+        }
+        file.addMany(list);
+        reports::runTally(file.store, 0, reports::MasterSource::local(file.dir()));
+        window = std::make_unique<gui::FrmIchiran>(file.store, prompt);
+        window->show();
+    }
+    QPushButton* button(const char* name) const { return window->findChild<QPushButton*>(name); }
+};
+
+// Clicks "中止" of the progress dialog as soon as it shows, after a screenshot of it.
+struct StopWhenShown {
+    QTimer timer;
+    bool seen = false;
+    QString label;
+    explicit StopWhenShown(const QString& screenshot)
+    {
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [this, screenshot] {
+            auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            if (!progress || progress->objectName() != "PrintProgress" || seen) return;
+            seen = true;
+            label = progress->labelText();
+            auto* stop = progress->findChild<QPushButton*>("cmdChushi");
+            QVERIFY(stop);
+            QCOMPARE(stop->text(), QString::fromUtf8("中止"));
+            QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+            std::filesystem::create_directories(kArtifacts.toStdString());
+            progress->grab().save(kArtifacts + "/" + screenshot + ".png");
+            QTest::mouseClick(stop, Qt::LeftButton);
+        });
+        timer.start();
+    }
+};
+
+int pdfPagesOf(const std::string& pdf)
+{
+    auto r = tolvtest::runProgram("/usr/bin/pdfinfo", {pdf});
+    const auto at = r.out.find("Pages:");
+    return at == std::string::npos ? -1 : std::stoi(r.out.substr(at + 6));
+}
+
+} // namespace
+
+class PrintProgressTest : public QObject {
+    Q_OBJECT
+private slots:
+    void stopWhileBuildingOpensNoPreview()
+    {
+        Fixture f;
+        gui::setProgressDelay(0);
+        bool previewShown = false;
+        StopWhenShown stop("print-progress-building");
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (QWidget* m = QApplication::activeModalWidget(); m && m->objectName() == "PrintPreview") {
+                previewShown = true;
+                m->close();
+            }
+        });
+        watch.start(0);
+        f.button("cmdMoshisho")->click();
+        QVERIFY(stop.seen);
+        QVERIFY2(stop.label.contains(QString::fromUtf8("印刷データを作成しています")), qPrintable(stop.label));
+        QVERIFY(!previewShown);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        gui::setProgressDelay(1000);
+    }
+
+    void thePreviewDrawsWhatItShowsAndPrintsEveryPageOrNothing()
+    {
+        Fixture f;
+        const std::filesystem::path pdf = f.file.dir() / "printed.pdf";
+        gui::setPrinterChooser([&](QWidget*, QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(pdf.string()));
+            return true;
+        });
+        QString pages;
+        int rendered = -1;
+        bool stopped = false, printedAll = false;
+        QString stopLabel;
+        tolvtest::onNextModal([&](QWidget* preview) {
+            QTest::qWait(50);
+            pages = preview->findChild<QLabel*>("lblPages")->text();
+            rendered = preview->findChild<QWidget*>("PreviewPages")->property("pagesRendered").toInt();
+            // "中止" while printing: no file is left.
+            gui::setProgressDelay(0);
+            {
+                StopWhenShown stop("print-progress-printing");
+                preview->findChild<QAction*>("actPrint")->trigger();
+                stopped = stop.seen && !std::filesystem::exists(pdf);
+                stopLabel = stop.label;
+            }
+            gui::setProgressDelay(1000);
+            preview->findChild<QAction*>("actPrint")->trigger();
+            printedAll = std::filesystem::exists(pdf);
+            preview->close();
+        });
+        f.button("cmdMoshisho")->click();
+        gui::setPrinterChooser(nullptr);
+        QCOMPARE(pages, QString(" / 60 "));
+        QVERIFY2(rendered >= 1 && rendered <= 3, qPrintable(QString::number(rendered)));
+        QVERIFY2(stopped, qPrintable(stopLabel));
+        QVERIFY2(stopLabel.contains(QString::fromUtf8("印刷しています")) && stopLabel.contains("/ 60"), qPrintable(stopLabel));
+        QVERIFY(printedAll);
+        QCOMPARE(pdfPagesOf(pdf.string()), 60);
+    }
+
+    void entryFormTimesAt200Dpi()
+    {
+        // The first sheet's first column as a user sees it on paper, kept for looking at.
+        Fixture f;
+        f.window.reset();  // the lists window holds the team totals file
+        TeamTotalsFile totals;
+        totals.open(f.file.zedPath());
+        const std::filesystem::path pdf = f.file.dir() / "form.pdf";
+        gui::writePdf(pdf, [&](Printer& p) { reports::printEntryForm(p, totals, f.file.store, 1, 1); });
+        std::filesystem::create_directories(kArtifacts.toStdString());
+        // Column 0 spans x 2520..4020 twips and the event rows y 6900..15600, a sixth of an inch in.
+        auto px = [](int twips) { return std::to_string((twips + 240) * 200 / 1440); };
+        const std::string out = (kArtifacts + "/entry-form-times-200dpi").toStdString();
+        auto r = tolvtest::runProgram("/usr/bin/pdftoppm",
+                                      {"-r", "200", "-f", "1", "-l", "1", "-png", "-singlefile", "-x", px(1200), "-y", px(6900),
+                                       "-W", std::to_string(2900 * 200 / 1440), "-H", std::to_string(1800 * 200 / 1440),
+                                       pdf.string(), out});
+        QCOMPARE(r.exitCode, 0);
+        QImage image(QString::fromStdString(out + ".png"));
+        QVERIFY(!image.isNull());
+        // Ink in the seconds' gap of the first row (between the template's ":" and "."), none
+        // right of the hundredths.
+        auto inkIn = [&](int x1, int x2, int y1, int y2) {
+            int n = 0;
+            for (int y = (y1 - 6900) * 200 / 1440; y < (y2 - 6900) * 200 / 1440; ++y)
+                for (int x = (x1 - 1200) * 200 / 1440; x < (x2 - 1200) * 200 / 1440; ++x)
+                    n += qGray(image.pixel(x, y)) < 128;
+            return n;
+        };
+        QVERIFY(inkIn(2550 + 560, 2550 + 940, 6900, 7200) > 20);
+        QCOMPARE(inkIn(2550 + 1340, 2550 + 1460, 6920, 7180), 0);
+    }
+};
+
+QTEST_MAIN(PrintProgressTest)
+#include "PrintProgressTest.moc"
