@@ -13,6 +13,8 @@ class MessagePrompt : public tolv::Prompt {
 public:
     void tell(const std::string& message) override;
     bool ask(const std::string& message) override;
+    // Enter and Escape (closing the box) both give the first button: callers put the careful
+    // choice first.
     int choose(const std::string& message, const std::vector<std::string>& buttons) override;
 };
 
