@@ -62,9 +62,11 @@ int MessagePrompt::choose(const std::string& message, const std::vector<std::str
     box.setObjectName("MsgBox");
     std::vector<QAbstractButton*> made;
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        QPushButton* b = box.addButton(QString::fromStdString(buttons[i]),
-                                       i + 1 == buttons.size() && i > 0 ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
-        if (i == 0) box.setDefaultButton(b);
+        QPushButton* b = box.addButton(QString::fromStdString(buttons[i]), QMessageBox::AcceptRole);
+        if (i == 0) {
+            box.setDefaultButton(b);
+            box.setEscapeButton(b);
+        }
         made.push_back(b);
     }
     bool busy = QGuiApplication::overrideCursor() != nullptr;
@@ -73,7 +75,7 @@ int MessagePrompt::choose(const std::string& message, const std::vector<std::str
     if (busy) QGuiApplication::restoreOverrideCursor();
     for (std::size_t i = 0; i < made.size(); ++i)
         if (box.clickedButton() == made[i]) return static_cast<int>(i);
-    return made.empty() ? 0 : static_cast<int>(made.size()) - 1;  // closed: as the last choice
+    return 0;  // closed: as the default
 }
 
 BusyCursor::BusyCursor() : transfer_(std::make_unique<TransferDialog>()) { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }

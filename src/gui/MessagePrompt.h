@@ -15,6 +15,8 @@ public:
     bool ask(const std::string& message) override;
     // A question whose OK would drop work: Cancel is the default button, so Enter keeps the work.
     bool askCancelFirst(const std::string& message);
+    // Enter and Escape (closing the box) both give the first button: callers put the careful
+    // choice first.
     int choose(const std::string& message, const std::vector<std::string>& buttons) override;
 };
 
