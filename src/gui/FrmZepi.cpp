@@ -220,10 +220,15 @@ void FrmZepi::wirePanels()
         boxes_[reserve_->txtYobi[i]] = {B::YobiName, i};
     }
     for (const auto& [box, ref] : boxes_) {
-        if (tolv::EntryEditRules::byteLimit(ref.kind) == 0) continue;
+        // The grade box shows the grade's text, longer than the code it takes: its code is checked
+        // when confirmed.
+        if (tolv::EntryEditRules::byteLimit(ref.kind) == 0 || ref.kind == B::Gakunen) continue;
         box->setValidator(new FieldValidator(ref.kind, box));
         const tolv::EntryBox kind = ref.kind;
-        connect(box, &QLineEdit::inputRejected, this, [this, kind] { say(q(tolv::EntryEditRules::tooLongMessage(kind))); });
+        QLineEdit* typedInto = box;
+        connect(box, &QLineEdit::inputRejected, this, [this, kind, typedInto] {
+            if (typedInto->hasFocus()) say(q(tolv::EntryEditRules::tooLongMessage(kind)));
+        });
     }
 
     for (int i = 0; i < 2; ++i)

@@ -236,7 +236,17 @@ private slots:
     // 6
     void aBoxTakesNoMoreThanItsFieldHolds()
     {
+        {
+            EntryStore store;
+            store.openEntryFile(file_);
+            store.swimmer() = EntryStore::emptySwimmer();
+            store.swimmer().setGakunen("14");
+            store.header().setTotal(1);
+            store.writeSwimmer(1);
+        }
         FrmZepi* w = open();
+        QCOMPARE(box(w, "txtGakunen")->text(), QString("小4"));
+        QCOMPARE(status(w), QString());  // a grade text longer than its code is no typing
         auto* zigyo = box(w, "txtZigyo");
         typeInto(zigyo, "第50回春季記録会");
         QCOMPARE(zigyo->text(), QString("第50回春"));
