@@ -84,10 +84,7 @@ private:
 // Whether a finding of the structure check means the file is not sound: its size, its count
 // against the records it holds, a record cut short, text that is no CP932. Other findings
 // (duplicate numbers, values out of range) are data the checks and the window show.
-bool isDamage(const tolv::VerifyFinding& f)
-{
-    return (f.swimmer == 0 && (f.field.empty() || f.field == "total")) || f.message.find("読めません") != std::string::npos;
-}
+bool isDamage(const tolv::VerifyFinding& f) { return f.kind == tolv::FindingKind::Damage; }
 
 // The findings of the structure check that make the file unsound; empty for a sound file.
 std::vector<std::string> damageOf(const fs::path& file)
