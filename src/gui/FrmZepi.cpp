@@ -81,9 +81,9 @@ private:
     tolv::EntryBox box_;
 };
 
-// Whether a finding of the structure check means the file is not sound: its size, its count
-// against the records it holds, a record cut short, text that is no CP932. Other findings
-// (duplicate numbers, values out of range) are data the checks and the window show.
+// Whether a finding of the structure check means the file is not sound (its size, its count
+// against the records, encodings, values a reader cannot take). Data findings (duplicate numbers,
+// birth dates that are not dates) are for the checks and never keep the file from being edited.
 bool isDamage(const tolv::VerifyFinding& f) { return f.kind == tolv::FindingKind::Damage; }
 
 // The findings of the structure check that make the file unsound; empty for a sound file.
