@@ -76,6 +76,7 @@ QtPrinter::Face& QtPrinter::face()
         slot->metrics = std::make_unique<QFontMetricsF>(slot->font);
         const double a = slot->metrics->ascent(), d = slot->metrics->descent();
         slot->ascentShare = a / std::max(1.0, a + d);
+        slot->raw = QRawFont::fromFont(slot->font);
     }
     face_ = slot.get();
     return *face_;
@@ -173,7 +174,33 @@ void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
     double cx = x, runX = x;
     qsizetype runStart = 0;
     auto flushRun = [&](qsizetype end) {
-        if (end > runStart) painter_->drawText(QPointF(runX, baseline), s.mid(runStart, end - runStart));
+        if (end <= runStart) return;
+        const QString run = s.mid(runStart, end - runStart);
+        auto hit = f.runs.constFind(run);
+        if (hit == f.runs.constEnd()) {
+            if (f.runs.size() > 20000) f.runs.clear();
+            QGlyphRun glyphs;
+            if (f.raw.isValid()) {
+                const QList<quint32> indexes = f.raw.glyphIndexesForString(run);
+                QList<QPointF> positions;
+                double at = 0;
+                for (qsizetype k = 0; k < run.size(); ++k) {
+                    const QChar c = run.at(k);
+                    if (c.isLowSurrogate()) continue;
+                    positions.append(QPointF(at, 0));
+                    at += columnsOf(c.isHighSurrogate() && k + 1 < run.size() ? QChar::surrogateToUcs4(c, run.at(k + 1))
+                                                                                 : c.unicode()) * half;
+                }
+                if (indexes.size() == positions.size() && !indexes.contains(0)) {
+                    glyphs.setRawFont(f.raw);
+                    glyphs.setGlyphIndexes(indexes);
+                    glyphs.setPositions(positions);
+                }
+            }
+            hit = f.runs.insert(run, glyphs);
+        }
+        if (hit->isEmpty()) painter_->drawText(QPointF(runX, baseline), run);
+        else painter_->drawGlyphRun(QPointF(runX, baseline), *hit);
     };
     for (qsizetype i = 0; i < s.size();) {
         const qsizetype at = i;

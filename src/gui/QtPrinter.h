@@ -10,6 +10,8 @@
 #include "platform/PagedPrinter.h"
 
 #include <QFont>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QHash>
 
 #include <functional>
@@ -62,6 +64,10 @@ private:
         std::unique_ptr<QFontMetricsF> metrics;
         double ascentShare = 0.8;   // of the character cell above the baseline
         QHash<char16_t, double> advance;
+        // Runs drawn before, as glyphs placed on the pitch: a sheet repeats its template's
+        // texts on every page, so they are shaped once.
+        QRawFont raw;
+        QHash<QString, QGlyphRun> runs;
     };
     Face& face();
     void drawRun(Face& f, double x, int y, const QString& s);
