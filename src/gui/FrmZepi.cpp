@@ -718,29 +718,14 @@ void FrmZepi::kanaEntered()
     if (!impossible.empty()) say(q(impossible));
     else if (r.found) say(QString());
     else if (listed) say("選手が選ばれませんでした。");
-    else if (const int pref = tolv::prefectureOfNumber(typed.QBango()); !tolv::unitKeepsTeams(lookup_->unitFlags(), pref))
+    else if (const int pref = tolv::prefectureOfNumber(typedRecord.QBango());
+             !tolv::unitKeepsTeams(lookup_->unitFlags(), pref))
         // Nothing was searched: saying nobody has the reading would not be true.
         say(QString("管理ユニットの設定に都道府県 %1 の団体リストがないため、ﾌﾘｶﾅでは検索していません。").arg(pref));
-    else say("登録データにﾌﾘｶﾅ「" + txtKana_->text().trimmed() + "」の選手はいません。");
-    (r.found ? txtBiko_ : txtNamae_)->setFocus();
-}
-
-void FrmZepi::timeEntered(int slot)
-{
-    QLineEdit* box = txtKiro_[slot];
-    if (!box->isModified()) return;
-    std::optional<std::int32_t> v = tolv::parseTime(s(box->text()));
-    if (!v) {
-        ctx_.ask().tell(tolv::timeRefusedMessage(s(box->text())));
-        box->setFocus();
-        box->selectAll();
-        return;
-    }
-    store_.swimmer().setKiro(slot, *v);
-    swimmerChanged();
-    box->setText(q(tolv::shownTime(store_.swimmer().kiro(slot))));
-    box->setModified(false);
-    box->selectAll();
+    else
+        say("登録データにﾌﾘｶﾅ「" + searched + "」の選手はいません。" +
+            (typed != searched ? "（入力「" + typed + "」を登録データの半角の形にして探しました）" : QString()));
+    (r.found ? input_->txtBiko : swimmer_->txtNamae)->setFocus();
 }
 
 // --- input line, navigation, new entry, deletion ---------------------------------------------------
