@@ -361,7 +361,7 @@ int run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         return 0;
     }
     // "tolv help COMMAND ..." is "tolv COMMAND ... --help".
-    if (rest.front() == "help") {
+    if (!rest.empty() && rest.front() == "help") {
         if (rest.size() == 1) {
             listCommands(out);
             return 0;
