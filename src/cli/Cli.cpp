@@ -68,15 +68,6 @@ const Command kCommands[] = {
 
 bool startsWith(const std::string& s, const std::string& head) { return s.rfind(head, 0) == 0; }
 
-// One line of help for the options of the safety net and the merge.
-const char* optionDescription(const std::string& command, const std::string& option)
-{
-    if (command == "merge" && option == "--again") return "結合済みのファイルでももう一度結合する";
-    if (command == "undo" && option == "--yes") return "確認せずに元に戻す";
-    if (command == "undo" && option == "--force") return "最後の一括処理の後に変更された申込ファイルでも元に戻す";
-    return nullptr;
-}
-
 // The parser's message in Japanese, naming what was wrong; a message of another form is kept.
 std::string japanese(const CLI::ParseError& e)
 {
@@ -226,8 +217,6 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
             if (u.integer) o->check(CLI::TypeValidator<long long>("INTEGER"));
         }
         if (u.required) o->required();
-        if (const char* d = optionDescription(name, u.name)) o->description(d);
-        else if (const char* about = lenexOptionHelp(u.name)) o->description(about);
         declared.emplace_back(&u, o);
     }
     std::vector<UsageOption> guessed;  // options of a variant that declares none
@@ -374,7 +363,7 @@ int run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         return 0;
     }
     // "tolv help COMMAND ..." is "tolv COMMAND ... --help".
-    if (rest.front() == "help") {
+    if (!rest.empty() && rest.front() == "help") {
         if (rest.size() == 1) {
             listCommands(out);
             return 0;

@@ -32,8 +32,7 @@ int cmdExportRegistration(Context& ctx);
 // Formats of export / import (rows of kExports / kImports).
 int cmdExportLenex(Context& ctx);
 int cmdImportLenex(Context& ctx);
-// The one-line description of a Lenex option in the help (nothing for other options).
-const char* lenexOptionHelp(const std::string& option);
+
 // The formats of `tolv import` (ImportCommands.cpp).
 int cmdImportScm(Context& ctx);
 int cmdImportSwm(Context& ctx);

@@ -24,14 +24,6 @@ fs::path transferFolder(const Context& ctx, const char* option)
 
 } // namespace
 
-const char* lenexOptionHelp(const std::string& option)
-{
-    if (option == "--city") return "大会の開催地（市町村名）。申込ファイルごとに記録され、次からは省略できます";
-    if (option == "--header") return "選手のいる申込ファイルでも、大会名・場所・期日・基準日・水路をLenexファイルの大会で置き換えます";
-    if (option == "--zip") return "zip 形式の .lxf で書き出します";
-    return nullptr;
-}
-
 int cmdExportLenex(Context& ctx)
 {
     const fs::path entry = ctx.args.need(0, "ENTRY");

@@ -344,10 +344,10 @@ void appendSources(EntryStore& target, const std::vector<PreparedSource>& source
                                            target.path().string());
     }
     if (count == 0) return;
-    std::vector<SwimmerRecord> all;
-    all.reserve(count);
-    for (const PreparedSource& p : sources) all.insert(all.end(), p.swimmers.begin(), p.swimmers.end());
-    target.appendSwimmers(all, "merge");
+    // Appended source by source: the records are not gathered into a second copy first.
+    EntryStore::SwimmerParts parts;
+    for (const PreparedSource& p : sources) parts.emplace_back(p.swimmers);
+    target.appendSwimmers(parts, "merge");
     std::vector<MergedSource> record;
     const DateTime t = now();
     char stamp[32];

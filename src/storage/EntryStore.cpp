@@ -211,25 +211,33 @@ std::vector<SwimmerRecord> EntryStore::readAllSwimmers() const
 
 void EntryStore::commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command)
 {
-    replaceWhole(swimmers, 1, command);
+    replaceWhole({std::span<const SwimmerRecord>(swimmers)}, 1, command);
 }
 
 void EntryStore::appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command)
 {
-    const long long total = std::max(0, header_.total());
-    enforce(total + static_cast<long long>(more.size()) <= kMaxSwimmers,
-            "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " +
-                std::to_string(total) + " 人、追加 " + std::to_string(more.size()) + " 人）: " +
-                file_.path().string());
-    replaceWhole(more, total + 1, command);
+    appendSwimmers(SwimmerParts{std::span<const SwimmerRecord>(more)}, command);
 }
 
-void EntryStore::replaceWhole(const std::vector<SwimmerRecord>& swimmers, long long firstChanged,
-                              const std::string& command)
+void EntryStore::appendSwimmers(const SwimmerParts& parts, const std::string& command)
+{
+    const long long total = std::max(0, header_.total());
+    std::size_t more = 0;
+    for (const auto& p : parts) more += p.size();
+    enforce(total + static_cast<long long>(more) <= kMaxSwimmers,
+            "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " +
+                std::to_string(total) + " 人、追加 " + std::to_string(more) + " 人）: " +
+                file_.path().string());
+    replaceWhole(parts, total + 1, command);
+}
+
+void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command)
 {
     enforce(file_.isOpen(), "申込ファイルが開かれていません");
     enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
-    const long long newTotal = firstChanged - 1 + static_cast<long long>(swimmers.size());
+    std::size_t count = 0;
+    for (const auto& p : parts) count += p.size();
+    const long long newTotal = firstChanged - 1 + static_cast<long long>(count);
     enforce(newTotal <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです: " +
                                           file_.path().string());
     const std::filesystem::path path = file_.path();
@@ -266,19 +274,20 @@ void EntryStore::replaceWhole(const std::vector<SwimmerRecord>& swimmers, long l
             put(piece);
         }
     };
-    if (swimmers.empty()) {
+    if (count == 0) {
         copyOld(0, std::max(oldSize, 2 * len), true);
     } else {
         copyOld(0, (firstChanged + 9) * len, true);
         std::string chunk;
         chunk.reserve(kChunk + kEntryRecordLength);
-        for (const SwimmerRecord& s : swimmers) {
-            chunk.append(s.bytes().data(), kEntryRecordLength);
-            if (chunk.size() >= kChunk) {
-                put(chunk);
-                chunk.clear();
+        for (const auto& part : parts)
+            for (const SwimmerRecord& s : part) {
+                chunk.append(s.bytes().data(), kEntryRecordLength);
+                if (chunk.size() >= kChunk) {
+                    put(chunk);
+                    chunk.clear();
+                }
             }
-        }
         put(chunk);
         copyOld((newTotal + 10) * len, oldSize, false);
     }

@@ -8,6 +8,7 @@
 #include "storage/Records.h"
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,10 @@ public:
     void commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command);
     // Appends swimmers after the last one, the same way. Refused past kMaxSwimmers.
     void appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command);
+    // The same for swimmers held in several parts (one per merged source), appended in order
+    // without gathering them into one vector first.
+    using SwimmerParts = std::vector<std::span<const SwimmerRecord>>;
+    void appendSwimmers(const SwimmerParts& parts, const std::string& command);
 
     EntryHeader& header() { return header_; }
     const EntryHeader& header() const { return header_; }
@@ -80,8 +85,7 @@ public:
     static std::string baseName(const std::string& fileName);
 
 private:
-    void replaceWhole(const std::vector<SwimmerRecord>& swimmers, long long firstChanged,
-                      const std::string& command);
+    void replaceWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command);
 
     FileLock lock_;
     Access access_ = Access::Write;
