@@ -74,7 +74,7 @@ const Row kRows[] = {
     {"export seiko", "--class-by open|age|grade", "クラスの分け方（open 分けない、age 年齢、grade 学年）"},
     {"export seiko", "--class N:LO-HI", "クラス N（1〜10）の範囲 LO〜HI。繰り返せます"},
     {"import lenex", "FILE", "読み込む Lenex ファイル（.lef か .lxf。相対パスは --from のフォルダでも探します）"},
-    {"import lenex", "--header", "選手のいる申込ファイルでも、ヘッダを Lenex の大会の内容にします"},
+    {"import lenex", "--header", "選手のいる申込ファイルでも、大会名・場所・期日・基準日・水路をLenexファイルの大会で置き換えます"},
     {"import results1", "--replace", "申込ファイルの選手を Results.Dat の記録で置き換えることに同意します"},
 };
 
