@@ -154,8 +154,21 @@ void QtPrinter::flush()
             end += (cells + items[j].columns) * half;
         }
         drawRun(f, x, y, row);
+        if (j == items.size() || items[j].face != &f) drawGlyphs(f);
         i = j;
     }
+}
+
+void QtPrinter::drawGlyphs(Face& f)
+{
+    if (f.glyphs.isEmpty()) return;
+    QGlyphRun run;
+    run.setRawFont(f.raw);
+    run.setGlyphIndexes(f.glyphs);
+    run.setPositions(f.positions);
+    painter_->drawGlyphRun(QPointF(0, 0), run);
+    f.glyphs.clear();
+    f.positions.clear();
 }
 
 void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
@@ -182,25 +195,37 @@ void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
             QGlyphRun glyphs;
             if (f.raw.isValid()) {
                 const QList<quint32> indexes = f.raw.glyphIndexesForString(run);
+                QList<quint32> inked;
                 QList<QPointF> positions;
                 double at = 0;
+                qsizetype g = 0;
                 for (qsizetype k = 0; k < run.size(); ++k) {
                     const QChar c = run.at(k);
                     if (c.isLowSurrogate()) continue;
-                    positions.append(QPointF(at, 0));
+                    // Blanks leave no ink: only their cell is kept (a blank glyph costs a PDF operator).
+                    if (c != QChar(' ') && c != QChar(0x3000) && g < indexes.size()) {
+                        inked.append(indexes.at(g));
+                        positions.append(QPointF(at, 0));
+                    }
+                    ++g;
                     at += columnsOf(c.isHighSurrogate() && k + 1 < run.size() ? QChar::surrogateToUcs4(c, run.at(k + 1))
                                                                                  : c.unicode()) * half;
                 }
-                if (indexes.size() == positions.size() && !indexes.contains(0)) {
+                if (indexes.size() == g && !indexes.contains(0)) {
                     glyphs.setRawFont(f.raw);
-                    glyphs.setGlyphIndexes(indexes);
+                    glyphs.setGlyphIndexes(inked);
                     glyphs.setPositions(positions);
                 }
             }
             hit = f.runs.insert(run, glyphs);
         }
-        if (hit->isEmpty()) painter_->drawText(QPointF(runX, baseline), run);
-        else painter_->drawGlyphRun(QPointF(runX, baseline), *hit);
+        if (hit->isEmpty()) {
+            if (run.trimmed().isEmpty()) return;
+            painter_->drawText(QPointF(runX, baseline), run);
+            return;
+        }
+        f.glyphs += hit->glyphIndexes();
+        for (const QPointF& at : hit->positions()) f.positions.append(QPointF(runX + at.x(), baseline + at.y()));
     };
     for (qsizetype i = 0; i < s.size();) {
         const qsizetype at = i;

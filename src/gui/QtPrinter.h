@@ -68,7 +68,12 @@ private:
         // texts on every page, so they are shaped once.
         QRawFont raw;
         QHash<QString, QGlyphRun> runs;
+        // The glyphs of the sheet being flushed, placed on the page: drawn in one call per face,
+        // as a PDF writes every call as a text object of its own.
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
     };
+    void drawGlyphs(Face& f);
     Face& face();
     void drawRun(Face& f, double x, int y, const QString& s);
     // A text item of the current sheet: items of one row in one face are drawn in one call, the
