@@ -127,8 +127,19 @@ void QtPrinter::sheetText(int x, int y, std::string_view text)
     held_.push_back(std::move(h));
 }
 
+void QtPrinter::drawLines()
+{
+    if (lines_.isEmpty()) return;
+    if (painter_ && painter_->isActive()) {
+        usePen(linesWidth_, false);
+        painter_->drawLines(lines_);
+    }
+    lines_.clear();
+}
+
 void QtPrinter::flush()
 {
+    drawLines();
     if (held_.empty()) return;
     std::vector<Held> items;
     items.swap(held_);
@@ -260,13 +271,17 @@ void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
 void QtPrinter::sheetLine(int x1, int y1, int x2, int y2, int width)
 {
     if (!painter_) return;
-    usePen(penWidth(width), false);
-    painter_->drawLine(QPointF(x1, y1), QPointF(x2, y2));
+    if (linesWidth_ != penWidth(width)) {
+        drawLines();
+        linesWidth_ = penWidth(width);
+    }
+    lines_.append(QLineF(x1, y1, x2, y2));
 }
 
 void QtPrinter::sheetBox(int x1, int y1, int x2, int y2, int width)
 {
     if (!painter_) return;
+    drawLines();
     usePen(penWidth(width), false);
     painter_->setBrush(Qt::NoBrush);
     painter_->drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)));

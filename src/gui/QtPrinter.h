@@ -10,6 +10,7 @@
 #include "platform/PagedPrinter.h"
 
 #include <QFont>
+#include <QLineF>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QHash>
@@ -86,6 +87,10 @@ private:
         QString text;
     };
     std::vector<Held> held_;
+    // Lines of the current pen width not yet drawn: drawn in one call, one path in a PDF.
+    QList<QLineF> lines_;
+    double linesWidth_ = 0;
+    void drawLines();
     void usePen(double width, bool forText);
 
     QPainter* painter_ = nullptr;
