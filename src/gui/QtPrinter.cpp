@@ -112,19 +112,58 @@ void QtPrinter::sheetBegin(int page)
     ++sheetsBegun_;
 }
 
+const QtPrinter::Shaped& QtPrinter::shape(Face& f, std::string_view text)
+{
+    auto hit = f.shaped.find(std::string(text));
+    if (hit != f.shaped.end()) return hit->second;
+    Shaped& sh = f.shaped[std::string(text)];
+    sh.text = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const double em = f.font.pixelSize();
+    const double half = em / 2.0;
+    const QList<quint32> indexes = f.raw.isValid() ? f.raw.glyphIndexesForString(sh.text) : QList<quint32>();
+    bool plain = f.raw.isValid() && !indexes.contains(0);
+    qsizetype g = 0;
+    for (qsizetype i = 0; i < sh.text.size(); ++i) {
+        const QChar c = sh.text.at(i);
+        char32_t u = c.unicode();
+        qsizetype len = 1;
+        if (c.isHighSurrogate() && i + 1 < sh.text.size()) {
+            u = QChar::surrogateToUcs4(c, sh.text.at(i + 1));
+            len = 2;
+        }
+        const int columns = columnsOf(u);
+        const double cell = columns * half;
+        double advance = 0;
+        if (len == 1) {
+            auto known = f.advance.constFind(c.unicode());
+            if (known == f.advance.constEnd()) known = f.advance.insert(c.unicode(), f.metrics->horizontalAdvance(c));
+            advance = *known;
+        } else {
+            advance = f.metrics->horizontalAdvance(sh.text.mid(i, len));
+        }
+        // A character whose advance is not its cell is centred in it by drawRun.
+        if (std::abs(advance - cell) > em / 64.0) plain = false;
+        if (plain && g < indexes.size() && u != U' ' && u != U'\u3000') {
+            sh.glyphs.append(indexes.at(g));
+            sh.positions.append(QPointF(sh.columns * half, em * f.ascentShare));
+        }
+        ++g;
+        sh.columns += columns;
+        i += len - 1;
+    }
+    sh.glyphRun = plain && g == indexes.size();
+    if (!sh.glyphRun) {
+        sh.glyphs.clear();
+        sh.positions.clear();
+    }
+    return sh;
+}
+
 void QtPrinter::sheetText(int x, int y, std::string_view text)
 {
     if (!painter_) return;
-    Held h{&face(), y, x, 0, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))};
-    for (qsizetype i = 0; i < h.text.size(); ++i) {
-        const QChar c = h.text.at(i);
-        if (c.isHighSurrogate() && i + 1 < h.text.size()) {
-            h.columns += columnsOf(QChar::surrogateToUcs4(c, h.text.at(++i)));
-        } else {
-            h.columns += columnsOf(c.unicode());
-        }
-    }
-    held_.push_back(std::move(h));
+    Face& f = face();
+    held_.push_back(Held{&f, y, x, &shape(f, text)});
 }
 
 void QtPrinter::drawLines()
@@ -149,24 +188,20 @@ void QtPrinter::flush()
         if (a.y != b.y) return a.y < b.y;
         return a.x < b.x;
     });
-    for (std::size_t i = 0; i < items.size();) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
         Face& f = *items[i].face;
-        const double half = f.font.pixelSize() / 2.0;
-        QString row = items[i].text;
-        const int x = items[i].x, y = items[i].y;
-        double end = x + items[i].columns * half;
-        std::size_t j = i + 1;
-        for (; j < items.size() && items[j].face == &f && items[j].y == y; ++j) {
-            const double gap = (items[j].x - end) / half;
-            const double cells = std::round(gap);
-            if (gap < -0.01 || std::abs(gap - cells) > 0.01 || cells > 400) break;
-            row += QString(qsizetype(cells), QChar(' '));
-            row += items[j].text;
-            end += (cells + items[j].columns) * half;
+        const Shaped& sh = *items[i].shaped;
+        if (sh.glyphRun) {
+            f.glyphs += sh.glyphs;
+            for (const QPointF& at : sh.positions) f.positions.append(QPointF(items[i].x + at.x(), items[i].y + at.y()));
+        } else {
+            drawRun(f, items[i].x, items[i].y, sh.text);
         }
-        drawRun(f, x, y, row);
-        if (j == items.size() || items[j].face != &f) drawGlyphs(f);
-        i = j;
+        if (i + 1 == items.size() || items[i + 1].face != &f) drawGlyphs(f);
+    }
+    // Texts met on earlier sheets stay shaped; a job of ever new texts is not kept whole.
+    for (auto& face : faces_) {
+        if (face->shaped.size() > 20000) face->shaped.clear();
     }
 }
 
