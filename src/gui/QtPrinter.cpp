@@ -112,23 +112,73 @@ void QtPrinter::sheetBegin(int page)
     ++sheetsBegun_;
 }
 
+const QtPrinter::Shaped& QtPrinter::shape(Face& f, std::string_view text)
+{
+    auto hit = f.shaped.find(std::string(text));
+    if (hit != f.shaped.end()) return hit->second;
+    Shaped& sh = f.shaped[std::string(text)];
+    sh.text = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const double em = f.font.pixelSize();
+    const double half = em / 2.0;
+    const QList<quint32> indexes = f.raw.isValid() ? f.raw.glyphIndexesForString(sh.text) : QList<quint32>();
+    bool plain = f.raw.isValid() && !indexes.contains(0);
+    qsizetype g = 0;
+    for (qsizetype i = 0; i < sh.text.size(); ++i) {
+        const QChar c = sh.text.at(i);
+        char32_t u = c.unicode();
+        qsizetype len = 1;
+        if (c.isHighSurrogate() && i + 1 < sh.text.size()) {
+            u = QChar::surrogateToUcs4(c, sh.text.at(i + 1));
+            len = 2;
+        }
+        const int columns = columnsOf(u);
+        const double cell = columns * half;
+        double advance = 0;
+        if (len == 1) {
+            auto known = f.advance.constFind(c.unicode());
+            if (known == f.advance.constEnd()) known = f.advance.insert(c.unicode(), f.metrics->horizontalAdvance(c));
+            advance = *known;
+        } else {
+            advance = f.metrics->horizontalAdvance(sh.text.mid(i, len));
+        }
+        // A character whose advance is not its cell is centred in it by drawRun.
+        if (std::abs(advance - cell) > em / 64.0) plain = false;
+        if (plain && g < indexes.size() && u != U' ' && u != U'\u3000') {
+            sh.glyphs.append(indexes.at(g));
+            sh.positions.append(QPointF(sh.columns * half, em * f.ascentShare));
+        }
+        ++g;
+        sh.columns += columns;
+        i += len - 1;
+    }
+    sh.glyphRun = plain && g == indexes.size();
+    if (!sh.glyphRun) {
+        sh.glyphs.clear();
+        sh.positions.clear();
+    }
+    return sh;
+}
+
 void QtPrinter::sheetText(int x, int y, std::string_view text)
 {
     if (!painter_) return;
-    Held h{&face(), y, x, 0, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))};
-    for (qsizetype i = 0; i < h.text.size(); ++i) {
-        const QChar c = h.text.at(i);
-        if (c.isHighSurrogate() && i + 1 < h.text.size()) {
-            h.columns += columnsOf(QChar::surrogateToUcs4(c, h.text.at(++i)));
-        } else {
-            h.columns += columnsOf(c.unicode());
-        }
+    Face& f = face();
+    held_.push_back(Held{&f, y, x, &shape(f, text)});
+}
+
+void QtPrinter::drawLines()
+{
+    if (lines_.isEmpty()) return;
+    if (painter_ && painter_->isActive()) {
+        usePen(linesWidth_, false);
+        painter_->drawLines(lines_);
     }
-    held_.push_back(std::move(h));
+    lines_.clear();
 }
 
 void QtPrinter::flush()
 {
+    drawLines();
     if (held_.empty()) return;
     std::vector<Held> items;
     items.swap(held_);
@@ -138,24 +188,33 @@ void QtPrinter::flush()
         if (a.y != b.y) return a.y < b.y;
         return a.x < b.x;
     });
-    for (std::size_t i = 0; i < items.size();) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
         Face& f = *items[i].face;
-        const double half = f.font.pixelSize() / 2.0;
-        QString row = items[i].text;
-        const int x = items[i].x, y = items[i].y;
-        double end = x + items[i].columns * half;
-        std::size_t j = i + 1;
-        for (; j < items.size() && items[j].face == &f && items[j].y == y; ++j) {
-            const double gap = (items[j].x - end) / half;
-            const double cells = std::round(gap);
-            if (gap < -0.01 || std::abs(gap - cells) > 0.01 || cells > 400) break;
-            row += QString(qsizetype(cells), QChar(' '));
-            row += items[j].text;
-            end += (cells + items[j].columns) * half;
+        const Shaped& sh = *items[i].shaped;
+        if (sh.glyphRun) {
+            f.glyphs += sh.glyphs;
+            for (const QPointF& at : sh.positions) f.positions.append(QPointF(items[i].x + at.x(), items[i].y + at.y()));
+        } else {
+            drawRun(f, items[i].x, items[i].y, sh.text);
         }
-        drawRun(f, x, y, row);
-        i = j;
+        if (i + 1 == items.size() || items[i + 1].face != &f) drawGlyphs(f);
     }
+    // Texts met on earlier sheets stay shaped; a job of ever new texts is not kept whole.
+    for (auto& face : faces_) {
+        if (face->shaped.size() > 20000) face->shaped.clear();
+    }
+}
+
+void QtPrinter::drawGlyphs(Face& f)
+{
+    if (f.glyphs.isEmpty()) return;
+    QGlyphRun run;
+    run.setRawFont(f.raw);
+    run.setGlyphIndexes(f.glyphs);
+    run.setPositions(f.positions);
+    painter_->drawGlyphRun(QPointF(0, 0), run);
+    f.glyphs.clear();
+    f.positions.clear();
 }
 
 void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
@@ -182,25 +241,37 @@ void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
             QGlyphRun glyphs;
             if (f.raw.isValid()) {
                 const QList<quint32> indexes = f.raw.glyphIndexesForString(run);
+                QList<quint32> inked;
                 QList<QPointF> positions;
                 double at = 0;
+                qsizetype g = 0;
                 for (qsizetype k = 0; k < run.size(); ++k) {
                     const QChar c = run.at(k);
                     if (c.isLowSurrogate()) continue;
-                    positions.append(QPointF(at, 0));
+                    // Blanks leave no ink: only their cell is kept (a blank glyph costs a PDF operator).
+                    if (c != QChar(' ') && c != QChar(0x3000) && g < indexes.size()) {
+                        inked.append(indexes.at(g));
+                        positions.append(QPointF(at, 0));
+                    }
+                    ++g;
                     at += columnsOf(c.isHighSurrogate() && k + 1 < run.size() ? QChar::surrogateToUcs4(c, run.at(k + 1))
                                                                                  : c.unicode()) * half;
                 }
-                if (indexes.size() == positions.size() && !indexes.contains(0)) {
+                if (indexes.size() == g && !indexes.contains(0)) {
                     glyphs.setRawFont(f.raw);
-                    glyphs.setGlyphIndexes(indexes);
+                    glyphs.setGlyphIndexes(inked);
                     glyphs.setPositions(positions);
                 }
             }
             hit = f.runs.insert(run, glyphs);
         }
-        if (hit->isEmpty()) painter_->drawText(QPointF(runX, baseline), run);
-        else painter_->drawGlyphRun(QPointF(runX, baseline), *hit);
+        if (hit->isEmpty()) {
+            if (run.trimmed().isEmpty()) return;
+            painter_->drawText(QPointF(runX, baseline), run);
+            return;
+        }
+        f.glyphs += hit->glyphIndexes();
+        for (const QPointF& at : hit->positions()) f.positions.append(QPointF(runX + at.x(), baseline + at.y()));
     };
     for (qsizetype i = 0; i < s.size();) {
         const qsizetype at = i;
@@ -235,13 +306,17 @@ void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
 void QtPrinter::sheetLine(int x1, int y1, int x2, int y2, int width)
 {
     if (!painter_) return;
-    usePen(penWidth(width), false);
-    painter_->drawLine(QPointF(x1, y1), QPointF(x2, y2));
+    if (linesWidth_ != penWidth(width)) {
+        drawLines();
+        linesWidth_ = penWidth(width);
+    }
+    lines_.append(QLineF(x1, y1, x2, y2));
 }
 
 void QtPrinter::sheetBox(int x1, int y1, int x2, int y2, int width)
 {
     if (!painter_) return;
+    drawLines();
     usePen(penWidth(width), false);
     painter_->setBrush(Qt::NoBrush);
     painter_->drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)));

@@ -10,12 +10,15 @@
 #include "platform/PagedPrinter.h"
 
 #include <QFont>
+#include <QLineF>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QHash>
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -58,6 +61,15 @@ protected:
     void sheetEnd() override;
 
 private:
+    // A text as the sheet draws it, made once per face and text: its glyphs on the pitch relative
+    // to the item's top-left, or none when a character needs a cell of its own (drawRun).
+    struct Shaped {
+        int columns = 0;
+        bool glyphRun = false;
+        QString text;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
     // The font of the current report font, made when first drawn with.
     struct Face {
         QFont font;
@@ -68,19 +80,29 @@ private:
         // texts on every page, so they are shaped once.
         QRawFont raw;
         QHash<QString, QGlyphRun> runs;
+        // The glyphs of the sheet being flushed, placed on the page: drawn in one call per face,
+        // as a PDF writes every call as a text object of its own.
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+        std::unordered_map<std::string, Shaped> shaped;
     };
+    void drawGlyphs(Face& f);
+    const Shaped& shape(Face& f, std::string_view text);
     Face& face();
     void drawRun(Face& f, double x, int y, const QString& s);
-    // A text item of the current sheet: items of one row in one face are drawn in one call, the
-    // gaps between them filled with blanks, as a row of a table is a line of fixed-pitch text.
+    // A text item of the current sheet, drawn when the sheet is complete: the glyphs of one face
+    // in one call, row by row.
     struct Held {
         Face* face;
         int y;
         int x;
-        int columns;
-        QString text;
+        const Shaped* shaped;
     };
     std::vector<Held> held_;
+    // Lines of the current pen width not yet drawn: drawn in one call, one path in a PDF.
+    QList<QLineF> lines_;
+    double linesWidth_ = 0;
+    void drawLines();
     void usePen(double width, bool forText);
 
     QPainter* painter_ = nullptr;
