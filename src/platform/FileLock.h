@@ -5,10 +5,11 @@
 // a lock left by a killed process is never stale.
 //
 // Writers take it exclusively and make the lock file; readers take it shared where it exists and
-// never make one (a file no writer of this system ever held has nothing to respect). Taking it never waits: a lock held by another
-// writer (or, for a writer, by a reader) is refused at once with "他のプログラムが使用中です"
-// and the file's name. Two FileLocks on one file conflict even within one process, so a command
-// running inside the window uses the window's lock instead of taking its own.
+// never make one (a file no writer of this system ever held has nothing to respect). Taking it
+// never waits: a lock held by another writer (or, for a writer, by a reader) is refused at once
+// with "他のプログラムが使用中です" and the file's name. Two FileLocks on one file conflict even
+// within one process, so a command running inside the window uses the window's lock instead of
+// taking its own.
 #include <filesystem>
 #include <string>
 

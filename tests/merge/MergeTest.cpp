@@ -330,7 +330,8 @@ TEST(Merge, TheRegistrationMasterIsPreferredWhereItKnowsTheOldNumber)
     EXPECT_EQ(s.swimmerAt(3).Bango(), "9      ");
     EXPECT_EQ(s.swimmerAt(4).Namae(), "不明　          ");
 
-    // An entry file's swimmer is filled the same way; its sequence field, old number and times stay.
+    // An entry file's swimmer is filled the same way; its sequence field, old number, sex code (here
+    // none) and times stay.
     const fs::path club = f.tree.dir() / "club.zep";
     {
         EntryStore c;
@@ -341,6 +342,7 @@ TEST(Merge, TheRegistrationMasterIsPreferredWhereItKnowsTheOldNumber)
     yamada.setSeq(1);
     yamada.setKiro(1, 0);
     yamada.setKiro(3, 20001);
+    yamada.bytes()[SwimmerRecord::kSei] = EntryStore::emptySwimmer().bytes()[SwimmerRecord::kSei];
     EXPECT_EQ(f.snapshot().swimmerAt(5), yamada);
 
     // A mixed relay's sex code "3" stays (the master's would come from the number's last digit).
