@@ -691,6 +691,9 @@ void FrmZepi::kanaEntered()
 {
     QLineEdit* box = swimmer_->txtKana;
     const QString typed = box->text().trimmed();
+    // The number typed so far, as the box shows it (its team code starts the athlete's number).
+    const std::string typedNumber = s(swimmer_->txtQBango->text());
+    const int typedPrefecture = tolv::prefectureOfNumber(typedNumber);
     // The reading is stored as the master spells it (half-width): the box shows what is searched.
     if (!confirmBox(box, false)) return;
     if (state_ == Browse) {
@@ -699,7 +702,8 @@ void FrmZepi::kanaEntered()
     }
     // The search works on the reading just confirmed and the number typed so far (its team code
     // becomes the start of the athlete's number).
-    const tolv::SwimmerRecord typedRecord = store_.swimmer();
+    tolv::SwimmerRecord typedRecord = store_.swimmer();
+    if (!guard([&] { typedRecord.setQBango(typedNumber); })) return;
     tolv::LookupResult r;
     bool listed = false;
     say(QString());  // what the last search said is not about this one
@@ -718,10 +722,9 @@ void FrmZepi::kanaEntered()
     if (!impossible.empty()) say(q(impossible));
     else if (r.found) say(QString());
     else if (listed) say("選手が選ばれませんでした。");
-    else if (const int pref = tolv::prefectureOfNumber(typedRecord.QBango());
-             !tolv::unitKeepsTeams(lookup_->unitFlags(), pref))
+    else if (!tolv::unitKeepsTeams(lookup_->unitFlags(), typedPrefecture))
         // Nothing was searched: saying nobody has the reading would not be true.
-        say(QString("管理ユニットの設定に都道府県 %1 の団体リストがないため、ﾌﾘｶﾅでは検索していません。").arg(pref));
+        say(QString("管理ユニットの設定に都道府県 %1 の団体リストがないため、ﾌﾘｶﾅでは検索していません。").arg(typedPrefecture));
     else
         say("登録データにﾌﾘｶﾅ「" + searched + "」の選手はいません。" +
             (typed != searched ? "（入力「" + typed + "」を登録データの半角の形にして探しました）" : QString()));
