@@ -92,16 +92,9 @@ private slots:
     void init()
     {
         tree_ = std::make_unique<tolvtest::TempTree>();
-        setFixedNow({2008, 10, 1, 9, 0, 0});
         t_ = std::make_unique<tolvtest::TestContext>();
-        entryDir_ = tree_->dir() / "entry";
+        entryDir_ = tolvtest::prepareEntryTree(tree_->dir());
         file_ = entryDir_ / "TEST.zep";
-        fs::create_directories(entryDir_);
-        ensureWorkTree();
-        const fs::path root = tree_->dir() / "registration";
-        tolvtest::writeFixtureMaster(root);
-        tolvtest::writeFixturePrefectures(ctlDir() / "ken.ctl");
-        tolvtest::pointControlFilesAt(entryDir_, root, tree_->dir() / "transfer");
     }
 
     void cleanup()
