@@ -1,4 +1,5 @@
 #include "platform/Cp932.h"
+#include "platform/Cp932Text.h"
 #include "platform/Error.h"
 
 #include <gtest/gtest.h>
@@ -83,4 +84,23 @@ TEST(Cp932, FittingNeverCutsADoubleByteCharacter)
     EXPECT_EQ(fitBytes(toCp932("ab東京"), 5), std::string("ab\x93\x8c "));
     EXPECT_EQ(fitBytes("ab", 4), "ab  ");
     EXPECT_EQ(cutBytes(toCp932("ｱ東"), 2), toCp932("ｱ"));
+}
+
+// Characters by position over literal CP932 bytes: "ｱ" is one byte, "山" (0x8E 0x52) two, and a
+// lead byte cut off at the end counts as one character.
+TEST(Cp932Text, CharactersByPositionAndCutsByBytes)
+{
+    const std::string bytes = "A\xB1\x8E\x52" "B\x8E";  // A ｱ 山 B <cut lead byte>
+    const tolv::Cp932Text t(bytes);
+    EXPECT_EQ(t.charCount(), 5u);
+    EXPECT_EQ(t.left(3), "A\xB1\x8E\x52");
+    EXPECT_EQ(t.right(2), "B\x8E");
+    EXPECT_EQ(t.right(9), bytes);
+    EXPECT_EQ(t.mid(3, 2), "\x8E\x52" "B");
+    EXPECT_EQ(t.mid(5, 4), "\x8E");
+    EXPECT_EQ(t.mid(7, 1), "");
+    EXPECT_EQ(t.cutBytes(3), "A\xB1");  // 山 does not fit whole
+    EXPECT_EQ(t.cutBytes(4), "A\xB1\x8E\x52");
+    ASSERT_EQ(t.characters().size(), 5u);
+    EXPECT_EQ(t.characters()[2], "\x8E\x52");
 }
