@@ -2,8 +2,12 @@
 // Where a field of a fixed-length record lies. Every record kind lists its fields once, in order,
 // and proves at compile time that they cover the record exactly: no gap, no overlap, no byte left
 // over. Moving a field or changing its width is then one line, and a mistake does not compile.
+#include "platform/Cp932Text.h"
+
 #include <array>
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace tolv {
 
@@ -22,6 +26,16 @@ struct Field {
     {
         return Field{end(), nextWidth, nextCount};
     }
+};
+
+// A part of a text field counted in characters (a double-byte character is one), numbered from 1
+// as the layouts count them.
+struct CharPart {
+    std::size_t first = 1;
+    std::size_t count = 0;
+
+    // The part of a field's CP932 bytes, as bytes.
+    std::string of(std::string_view cp932) const { return std::string(Cp932Text(cp932).mid(first, count)); }
 };
 
 // True when the fields, in the order given, start at 0, follow one another without gap or overlap,
