@@ -23,15 +23,16 @@ std::string chars(const std::string& text, std::size_t from, std::size_t count)
     if (from >= u.size()) return std::string();
     return fromUtf32(std::u32string_view(u).substr(from, count));
 }
+std::string chars(const std::string& text, CharPart part) { return chars(text, part.first - 1, part.count); }
 
 // The number as the record keeps it: at most 14 characters.
-std::string fourteen(const std::string& number) { return chars(number, 0, 14); }
+std::string fourteen(const std::string& number) { return chars(number, 0, SwimmerRecord::kQBango.width); }
 
 MasterSex sexEnum(int sex) { return sex == 2 ? MasterSex::Female : MasterSex::Male; }
 
 std::int32_t birthOfNumber(const std::string& number)
 {
-    long long v = numericValue(chars(number, 5, 8));
+    long long v = numericValue(chars(number, SwimmerRecord::kQBangoBirth));
     return (v < 0 || v > INT32_MAX) ? 0 : static_cast<std::int32_t>(v);
 }
 
@@ -41,21 +42,22 @@ std::string completeCentury(const std::string& typed, const std::string& kijunBi
 {
     std::u32string number = toUtf32(typed);
     std::u32string reference = toUtf32(kijunBi);
-    if (number.size() < 9 || reference.size() < 4) return typed;
+    constexpr CharPart centuryPart = SwimmerRecord::kQBangoCentury, yearPart = SwimmerRecord::kQBangoYearTail;
+    if (number.size() < yearPart.first - 1 + yearPart.count || reference.size() < 4) return typed;
     for (std::size_t i = 0; i < 4; ++i)
         if (reference[i] < U'0' || reference[i] > U'9') return typed;
     std::u32string yearTail = reference.substr(2, 2);
-    std::u32string birthTail = number.substr(7, 2);
+    std::u32string birthTail = number.substr(yearPart.first - 1, yearPart.count);
     int century = (reference[0] - U'0') * 10 + (reference[1] - U'0');
     if (!(birthTail < yearTail)) century = century > 0 ? century - 1 : 0;
-    number[5] = static_cast<char32_t>(U'0' + century / 10);
-    number[6] = static_cast<char32_t>(U'0' + century % 10);
+    number[centuryPart.first - 1] = static_cast<char32_t>(U'0' + century / 10);
+    number[centuryPart.first] = static_cast<char32_t>(U'0' + century % 10);
     return fromUtf32(number);
 }
 
 int prefectureOfNumber(const std::string& number)
 {
-    long long v = numericValue(chars(number, 0, 2));
+    long long v = numericValue(chars(number, SwimmerRecord::kQBangoPrefecture));
     return v < 0 || v > 99 ? 0 : static_cast<int>(v);
 }
 
@@ -93,8 +95,8 @@ void appendToSearchList(SearchList& list, SearchMode mode, const SwimmerRecord& 
     if (list.lines.size() >= SearchList::kPlaces) return;
     AthleteList athletes;
     athletes.openAthleteList(athleteList);
-    const long long birth = numericValue(chars(current.QBango(), 5, 8));
-    const std::string_view kana = current.raw(SwimmerRecord::kKana, 16);
+    const long long birth = numericValue(chars(current.QBango(), SwimmerRecord::kQBangoBirth));
+    const std::string_view kana = current.raw(SwimmerRecord::kKana);
     for (int j = 1; j <= athletes.count() && list.lines.size() < SearchList::kPlaces; ++j) {
         AthleteRecord a = athletes.readAthlete(j);
         std::string line;
@@ -119,29 +121,29 @@ SwimmerRecord appliedAthlete(const SwimmerRecord& current, const AthleteRecord& 
     s.setQBango(num);
 
     // Same-width fields are copied byte for byte.
-    s.setTextBytes(SwimmerRecord::kBango, 7, a.raw(AthleteRecord::kBango, 7));
-    s.setTextBytes(SwimmerRecord::kNamae, 16, a.raw(AthleteRecord::kNamae, 16));
-    s.setTextBytes(SwimmerRecord::kKana, 16, a.raw(AthleteRecord::kKana, 16));
+    s.setTextBytes(SwimmerRecord::kBango, a.raw(AthleteRecord::kBango, 7));
+    s.setTextBytes(SwimmerRecord::kNamae, a.raw(AthleteRecord::kNamae, 16));
+    s.setTextBytes(SwimmerRecord::kKana, a.raw(AthleteRecord::kKana, 16));
     s.setTorobi(a.torobi());
 
     const int prefecture = prefectureOfNumber(num);
     std::optional<Prefecture> pref;
     if (prefecture > 0) pref = readPrefecture(sources.prefectureTable, prefecture);
-    s.setTextBytes(SwimmerRecord::kKen, 8, pref ? toCp932(pref->name) : std::string());
-    s.setTextBytes(SwimmerRecord::kKenKana, 6, pref ? toCp932(pref->reading) : std::string());
+    s.setTextBytes(SwimmerRecord::kKen, pref ? toCp932(pref->name) : std::string());
+    s.setTextBytes(SwimmerRecord::kKenKana, pref ? toCp932(pref->reading) : std::string());
 
-    const std::string teamCode = toCp932(chars(num, 0, 5));
+    const std::string teamCode = toCp932(chars(num, SwimmerRecord::kQBangoTeam));
     std::string shortName, shortKana;
     if (unitKeepsTeams(sources.unitFlags, prefecture)) {
         TeamList teams;
         teams.openTeamList(sources.teamList);
-        if (auto t = teams.findTeam(chars(num, 0, 5))) {
+        if (auto t = teams.findTeam(chars(num, SwimmerRecord::kQBangoTeam))) {
             shortName = std::string(t->raw(TeamRecord::kShortName, 12));
             shortKana = std::string(t->raw(TeamRecord::kShortKana, 6));
         }
     }
-    s.setTextBytes(SwimmerRecord::kShozoku, 12, shortName);
-    s.setTextBytes(SwimmerRecord::kShozokuKana, 6, shortKana);
+    s.setTextBytes(SwimmerRecord::kShozoku, shortName);
+    s.setTextBytes(SwimmerRecord::kShozokuKana, shortKana);
 
     const std::int32_t birth = birthOfNumber(num);
     s.setGakunen(gradeCode(birth, a.gradeShift(), header.kijunBi(), header.kubun()));
@@ -152,7 +154,7 @@ SwimmerRecord appliedAthlete(const SwimmerRecord& current, const AthleteRecord& 
     for (int i = 0; i < 5 && position == 0; ++i)
         if (teamCode.size() == 5 && a.raw(AthleteRecord::kTeams + 5 * std::size_t(i), 5) == teamCode) position = i + 1;
     s.setShuFuku(std::to_string(position));
-    s.setTextBytes(SwimmerRecord::kShubetu, 6, a.raw(AthleteRecord::kShubetu, 6));
+    s.setTextBytes(SwimmerRecord::kShubetu, a.raw(AthleteRecord::kShubetu, 6));
     return s;
 }
 
@@ -252,7 +254,7 @@ LookupResult AthleteLookup::byNumber(const SwimmerRecord& current, const std::st
     if (hit.position > 0) {
         athlete = hit.athlete;
     } else if (unitKeepsTeams(flags_, prefecture)) {
-        IndexHit byBirth = lookUpIndex(paths.indexT, kIndexTRecord, chars(num, 5, 8));
+        IndexHit byBirth = lookUpIndex(paths.indexT, kIndexTRecord, chars(num, SwimmerRecord::kQBangoBirth));
         if (byBirth.position > 0) {
             SearchList list = fillSearchList(SearchMode::BirthDate, result.record, flags_, paths.athleteList);
             athlete = pick ? list.pick(pick(list)) : 0;
@@ -304,7 +306,7 @@ LookupResult AthleteLookup::byReading(const SwimmerRecord& current, const EntryH
     ensureMaster(prefecture, sex);
     const MasterPaths paths = masterPaths(prefecture, sex);
     AthleteRecord a = readAthlete(paths, prefecture, athlete);
-    std::string number = compositeNumber(chars(typed, 0, 5), a.birth(), a.sexDigit());
+    std::string number = compositeNumber(chars(typed, SwimmerRecord::kQBangoTeam), a.birth(), a.sexDigit());
     result.record = appliedAthlete(current, a, number, header, sources(paths));
     result.athlete = a;
     result.found = true;

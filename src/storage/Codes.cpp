@@ -42,22 +42,6 @@ const std::array<const char*, 7> kDistances = {"25m", "50m", "100m", "200m", "40
 // Slot of the first event of each stroke digit 1..9, for the typed "second digit + offset" rule.
 constexpr std::array<int, 10> kStrokeOffsets = {-1, 0, 7, 11, 15, 17, 20, 23, 29, 39};
 
-struct Mark {
-    std::int32_t value;
-    const char* text;
-};
-const std::array<Mark, 9> kMarks = {{
-    {666666, "参加"},
-    {700001, "ｽﾀｰﾄ"},
-    {700002, "泳法"},
-    {700003, "折返"},
-    {700004, "ｺﾞｰﾙ"},
-    {700005, "引継"},
-    {700006, "逸脱"},
-    {700007, "途中"},
-    {888888, "棄権"},
-}};
-
 struct GradeRow {
     const char* code;
     const char* text;
@@ -186,15 +170,15 @@ std::string sexText(const std::string& code)
 
 std::string markText(std::int32_t value)
 {
-    for (const Mark& m : kMarks)
-        if (m.value == value) return m.text;
+    for (const ResultMarkText& m : kResultMarks)
+        if (markValue(m.mark) == value) return m.text;
     return std::string();
 }
 
 bool isResultMark(std::int32_t value)
 {
-    for (const Mark& m : kMarks)
-        if (m.value == value) return true;
+    for (const ResultMarkText& m : kResultMarks)
+        if (markValue(m.mark) == value) return true;
     return false;
 }
 

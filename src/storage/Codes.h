@@ -1,5 +1,7 @@
 #pragma once
 // Event slots and codes, result marks, sexes, grades and ages.
+#include "storage/Records.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,8 +11,6 @@ namespace tolv {
 constexpr int kIndividualSlots = 22;   // slots 0..21: individual standard events
 constexpr int kStandardSlots = 29;     // slots 0..28: standard events (22..28 relays)
 constexpr int kFirstReserveSlot = 29;  // slots 29..43: reserve events 1..15
-
-constexpr std::int32_t kMarkEntered = 666666;  // "参加"
 
 // Two-digit event code of a slot ("10" .. "94"), and the slot of a code (nothing for codes that
 // name no slot, e.g. "95".."98", "17", "55").
@@ -30,7 +30,7 @@ bool isRelaySlot(int slot, const std::string& reserveRelayFlag = std::string());
 
 std::string sexText(const std::string& code);
 
-// Display text of a time or result mark.
+// Display text of a time or result mark (the marks: ResultMark, next to SwimmerRecord).
 std::string formatTime(std::int32_t value);
 // Text of a result mark value, empty when the value is no mark.
 std::string markText(std::int32_t value);

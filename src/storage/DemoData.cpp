@@ -143,7 +143,7 @@ void writeSampleEntry(const std::filesystem::path& file)
     auto female = demoAthletes(false);
     const std::vector<std::pair<const AthleteRecord*, std::vector<std::pair<int, int>>>> entries = {
         {&male[4], {{1, 2750}, {9, 10330}}},
-        {&female[1], {{1, 3190}, {25, 666666}}},
+        {&female[1], {{1, 3190}, {25, kMarkEntered}}},
         {&male[0], {{1, 3890}, {29, 2110}}},
     };
     int n = 0;

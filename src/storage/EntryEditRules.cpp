@@ -17,25 +17,24 @@ namespace {
 struct TextField {
     EntryBox box;
     const char* label;
-    std::size_t offset;  // in the swimmer record; unused for header and reserve fields
-    std::size_t width;
+    Field field;  // in the record the box edits (header, reserve events or swimmer)
 };
 
 const TextField kTextFields[] = {
-    {EntryBox::Zigyo, "事業名", 0, 8},
-    {EntryBox::Basho, "場所", 0, 12},
-    {EntryBox::Tcod, "大会番号", 0, 7},
-    {EntryBox::Bango, "番号", SwimmerRecord::kBango, 7},
-    {EntryBox::QBango, "旧番号", SwimmerRecord::kQBango, 14},
-    {EntryBox::Kana, "ﾌﾘｶﾅ", SwimmerRecord::kKana, 16},
-    {EntryBox::Namae, "名前", SwimmerRecord::kNamae, 16},
-    {EntryBox::Ken, "県", SwimmerRecord::kKen, 8},
-    {EntryBox::KenKana, "県ｶﾅ", SwimmerRecord::kKenKana, 6},
-    {EntryBox::Shozoku, "所属", SwimmerRecord::kShozoku, 12},
-    {EntryBox::ShozokuKana, "所属ｶﾅ", SwimmerRecord::kShozokuKana, 6},
-    {EntryBox::Gakunen, "学年", SwimmerRecord::kGakunen, 2},
-    {EntryBox::YobiKubun, "予備種目の区分", 0, 8},
-    {EntryBox::YobiName, "予備種目の種目", 0, 16},
+    {EntryBox::Zigyo, "事業名", EntryHeader::kZigyo},
+    {EntryBox::Basho, "場所", EntryHeader::kBasho},
+    {EntryBox::Tcod, "大会番号", EntryHeader::kTcod},
+    {EntryBox::Bango, "番号", SwimmerRecord::kBango},
+    {EntryBox::QBango, "旧番号", SwimmerRecord::kQBango},
+    {EntryBox::Kana, "ﾌﾘｶﾅ", SwimmerRecord::kKana},
+    {EntryBox::Namae, "名前", SwimmerRecord::kNamae},
+    {EntryBox::Ken, "県", SwimmerRecord::kKen},
+    {EntryBox::KenKana, "県ｶﾅ", SwimmerRecord::kKenKana},
+    {EntryBox::Shozoku, "所属", SwimmerRecord::kShozoku},
+    {EntryBox::ShozokuKana, "所属ｶﾅ", SwimmerRecord::kShozokuKana},
+    {EntryBox::Gakunen, "学年", SwimmerRecord::kGakunen},
+    {EntryBox::YobiKubun, "予備種目の区分", ReserveEvents::kYobiKubun.at(0)},
+    {EntryBox::YobiName, "予備種目の種目", ReserveEvents::kYobiName.at(0)},
 };
 
 const TextField* textField(EntryBox box)
@@ -84,7 +83,7 @@ std::string EntryEditRules::label(EntryBox box)
 std::size_t EntryEditRules::byteLimit(EntryBox box)
 {
     const TextField* f = textField(box);
-    return f ? f->width : 0;
+    return f ? f->field.width : 0;
 }
 
 bool EntryEditRules::fits(EntryBox box, const std::string& typed)
@@ -158,8 +157,8 @@ BoxEdit EntryEditRules::confirm(EntryBox box, const std::string& typed, int inde
     } catch (const TolvError& e) {
         return refuse(label(box) + ": " + e.what());
     }
-    if (bytes.size() > f->width)
-        return refuse(label(box) + "は " + std::to_string(f->width) + " バイトまでです（入力 " +
+    if (bytes.size() > f->field.width)
+        return refuse(label(box) + "は " + std::to_string(f->field.width) + " バイトまでです（入力 " +
                       std::to_string(bytes.size()) + " バイト）: " + typed);
     switch (box) {
     case EntryBox::Zigyo: header_.setZigyo(text); break;
@@ -167,7 +166,7 @@ BoxEdit EntryEditRules::confirm(EntryBox box, const std::string& typed, int inde
     case EntryBox::Tcod: header_.setTcod(text); break;
     case EntryBox::YobiKubun: reserve_.setYobiKubun(index, text); break;
     case EntryBox::YobiName: reserve_.setYobiName(index, text); break;
-    default: swimmer_.setText(f->offset, f->width, text); break;
+    default: swimmer_.setText(f->field, text); break;
     }
     const bool header = box == EntryBox::Zigyo || box == EntryBox::Basho || box == EntryBox::Tcod ||
                         box == EntryBox::YobiKubun || box == EntryBox::YobiName;
@@ -194,7 +193,7 @@ std::string EntryEditRules::shown(EntryBox box, int index) const
     default: break;
     }
     const TextField* f = textField(box);
-    return f ? unpadded(swimmer_.text(f->offset, f->width)) : std::string();
+    return f ? unpadded(swimmer_.text(f->field)) : std::string();
 }
 
 // --- readings ------------------------------------------------------------------------------------

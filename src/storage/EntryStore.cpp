@@ -168,7 +168,7 @@ SwimmerRecord EntryStore::emptySwimmer()
 
 void EntryStore::readIntoBuffer(SwimmerRecord& s)
 {
-    if (numericValue(std::string(s.raw(SwimmerRecord::kShubetu, 6))) == 0) s.setShubetu("000000");
+    if (numericValue(std::string(s.raw(SwimmerRecord::kShubetu))) == 0) s.setShubetu("000000");
 }
 
 void EntryStore::readSwimmer(int n)

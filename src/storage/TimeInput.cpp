@@ -11,8 +11,6 @@ namespace {
 
 constexpr std::int32_t kMostMinutes = 99;
 
-const std::int32_t kMarks[] = {666666, 700001, 700002, 700003, 700004, 700005, 700006, 700007, 888888};
-
 // Digits and separators in their ASCII form; nothing for any other character.
 std::optional<std::string> normalised(const std::string& text)
 {
@@ -78,8 +76,8 @@ std::optional<std::int32_t> parseTime(const std::string& text)
 {
     const std::string t = trimmed(text);
     if (t.empty()) return 0;
-    for (std::int32_t mark : kMarks)
-        if (t == markText(mark)) return mark;
+    for (const ResultMarkText& m : kResultMarks)
+        if (t == m.text) return markValue(m.mark);
     std::optional<std::string> n = normalised(t);
     if (!n) return std::nullopt;
     const std::string& s = *n;

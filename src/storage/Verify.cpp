@@ -22,23 +22,23 @@ constexpr long long kRecord = static_cast<long long>(kEntryRecordLength);
 struct TextField {
     const char* name;   // record field name
     const char* label;  // what the user calls it
-    std::size_t offset, width;
+    Field field;
 };
 
 const TextField kHeaderTexts[] = {
-    {"kijunBi", "基準日", EntryHeader::kKijunBi, 10}, {"zigyo", "大会名", EntryHeader::kZigyo, 8},
-    {"basho", "会場", EntryHeader::kBasho, 12},        {"stBi", "開始日", EntryHeader::kStBi, 10},
-    {"enBi", "終了日", EntryHeader::kEnBi, 10},        {"tcod", "大会番号", EntryHeader::kTcod, 7},
+    {"kijunBi", "基準日", EntryHeader::kKijunBi}, {"zigyo", "大会名", EntryHeader::kZigyo},
+    {"basho", "会場", EntryHeader::kBasho},        {"stBi", "開始日", EntryHeader::kStBi},
+    {"enBi", "終了日", EntryHeader::kEnBi},        {"tcod", "大会番号", EntryHeader::kTcod},
 };
 
 const TextField kSwimmerTexts[] = {
-    {"Bango", "競技者番号", SwimmerRecord::kBango, 7},      {"QBango", "旧番号", SwimmerRecord::kQBango, 14},
-    {"Namae", "氏名", SwimmerRecord::kNamae, 16},            {"Kana", "カナ", SwimmerRecord::kKana, 16},
-    {"ken", "県名", SwimmerRecord::kKen, 8},                 {"kenKana", "県名カナ", SwimmerRecord::kKenKana, 6},
-    {"Shozoku", "所属", SwimmerRecord::kShozoku, 12},        {"ShozokuKana", "所属カナ", SwimmerRecord::kShozokuKana, 6},
-    {"gakunen", "学年", SwimmerRecord::kGakunen, 2},         {"sei", "性別", SwimmerRecord::kSei, 1},
-    {"shuFuku", "主副", SwimmerRecord::kShuFuku, 1},         {"shubetu", "種別", SwimmerRecord::kShubetu, 6},
-    {"card", "ｶｰﾄﾞ", SwimmerRecord::kCard, 1},               {"daishi", "台紙", SwimmerRecord::kDaishi, 1},
+    {"Bango", "競技者番号", SwimmerRecord::kBango},      {"QBango", "旧番号", SwimmerRecord::kQBango},
+    {"Namae", "氏名", SwimmerRecord::kNamae},            {"Kana", "カナ", SwimmerRecord::kKana},
+    {"ken", "県名", SwimmerRecord::kKen},                 {"kenKana", "県名カナ", SwimmerRecord::kKenKana},
+    {"Shozoku", "所属", SwimmerRecord::kShozoku},        {"ShozokuKana", "所属カナ", SwimmerRecord::kShozokuKana},
+    {"gakunen", "学年", SwimmerRecord::kGakunen},         {"sei", "性別", SwimmerRecord::kSei},
+    {"shuFuku", "主副", SwimmerRecord::kShuFuku},         {"shubetu", "種別", SwimmerRecord::kShubetu},
+    {"card", "ｶｰﾄﾞ", SwimmerRecord::kCard},               {"daishi", "台紙", SwimmerRecord::kDaishi},
 };
 
 bool decodes(std::string_view bytes)
@@ -80,7 +80,7 @@ public:
                         FindingKind kind = FindingKind::Damage)
     {
         std::string who = "選手 " + std::to_string(n);
-        std::string bango = trimmed(s.raw(SwimmerRecord::kBango, 7));
+        std::string bango = trimmed(s.raw(SwimmerRecord::kBango));
         if (!bango.empty() && decodes(bango)) who += "（番号 " + fromCp932(bango) + "）";
         problem(n, field, who + ": " + what, kind);
     }
@@ -88,13 +88,13 @@ public:
     void header(const EntryHeader& h, const ReserveEvents& r)
     {
         for (const TextField& f : kHeaderTexts)
-            if (!decodes(h.raw(f.offset, f.width)))
+            if (!decodes(h.raw(f.field)))
                 problem(0, f.name, std::string("ヘッダ: ") + f.label + "（" + f.name + "）の文字が読めません");
         for (int i = 0; i < kReserveEvents; ++i) {
             const std::string no = std::to_string(i + 1);
-            if (!decodes(r.raw(ReserveEvents::kYobiKubun + 8 * std::size_t(i), 8)) ||
-                !decodes(r.raw(ReserveEvents::kYobiName + 16 * std::size_t(i), 16)) ||
-                !decodes(r.raw(ReserveEvents::kYobiRelay + std::size_t(i), 1)))
+            const auto at = std::size_t(i);
+            if (!decodes(r.raw(ReserveEvents::kYobiKubun.at(at))) || !decodes(r.raw(ReserveEvents::kYobiName.at(at))) ||
+                !decodes(r.raw(ReserveEvents::kYobiRelay.at(at))))
                 problem(0, "yobiName", "予備種目 " + no + " の文字が読めません");
         }
     }
@@ -104,17 +104,18 @@ public:
         // The texts are decoded in one pass (a line end between fields keeps a lead byte at the end
         // of one from pairing with the next); field by field only when that fails.
         std::string texts;
-        for (const TextField& f : kSwimmerTexts) (texts += s.raw(f.offset, f.width)) += '\n';
-        for (char mark : s.raw(SwimmerRecord::kMarkA, 2 * kEventSlots)) (texts += mark) += '\n';
+        for (const TextField& f : kSwimmerTexts) (texts += s.raw(f.field)) += '\n';
+        for (const Field marks : {SwimmerRecord::kMarkA, SwimmerRecord::kMarkB})
+            for (char mark : s.raw(marks)) (texts += mark) += '\n';
         const bool textsRead = decodes(texts);
         if (!textsRead)
             for (const TextField& f : kSwimmerTexts)
-                if (!decodes(s.raw(f.offset, f.width)))
+                if (!decodes(s.raw(f.field)))
                     swimmerProblem(n, s, f.name, std::string(f.label) + "（" + f.name + "）の文字が読めません");
         struct Code {
             const char* name;
             const char* label;
-            std::size_t offset;
+            Field field;
             const char* allowed;
         };
         static const Code kCodes[] = {{"sei", "性別", SwimmerRecord::kSei, "0123"},
@@ -122,12 +123,12 @@ public:
                                       {"card", "ｶｰﾄﾞ", SwimmerRecord::kCard, "01"},
                                       {"daishi", "台紙", SwimmerRecord::kDaishi, "01"}};
         for (const Code& c : kCodes) {
-            const std::string v = trimmed(s.raw(c.offset, 1));
+            const std::string v = trimmed(s.raw(c.field));
             // An unreadable byte is reported above already.
             if (!oneOf(v, c.allowed) && decodes(v))
                 swimmerProblem(n, s, c.name, std::string(c.label) + "（" + c.name + "）が正しくありません: \"" + fromCp932(v) + "\"");
         }
-        const std::string shubetu = trimmed(s.raw(SwimmerRecord::kShubetu, 6));
+        const std::string shubetu = trimmed(s.raw(SwimmerRecord::kShubetu));
         if (!shubetu.empty() && (shubetu.size() != 6 || shubetu.find_first_not_of("01") != std::string::npos) &&
             decodes(shubetu))
             swimmerProblem(n, s, "shubetu", "種別（shubetu）が正しくありません: \"" + fromCp932(shubetu) + "\"");
@@ -140,12 +141,12 @@ public:
                 swimmerProblem(n, s, "kiro", "種目 " + eventCode(slot) + " のタイム（kiro）が正しくありません: " +
                                                  std::to_string(v));
             if (!textsRead) {
-                if (!decodes(s.raw(SwimmerRecord::kMarkA + std::size_t(slot), 1)) ||
-                    !decodes(s.raw(SwimmerRecord::kMarkB + std::size_t(slot), 1)))
+                if (!decodes(s.raw(SwimmerRecord::kMarkA.at(std::size_t(slot)))) ||
+                    !decodes(s.raw(SwimmerRecord::kMarkB.at(std::size_t(slot)))))
                     swimmerProblem(n, s, "markA", "種目 " + eventCode(slot) + " の記号（markA/markB）が読めません");
             }
         }
-        const std::string bango = trimmed(s.raw(SwimmerRecord::kBango, 7));
+        const std::string bango = trimmed(s.raw(SwimmerRecord::kBango));
         if (!bango.empty() && numericValue(decodes(bango) ? fromCp932(bango) : std::string()) != 0) {
             auto [it, fresh] = firstOf_.emplace(bango, n);
             if (!fresh) {
@@ -154,11 +155,14 @@ public:
                                FindingKind::Data);
             }
         }
-        // The birth date coded in the old number (characters 6-13); a blank number holds none.
-        const std::string q = trimmed(s.raw(SwimmerRecord::kQBango, 14));
+        // The birth date coded in the old number; a blank number holds none.
+        const std::string q = trimmed(s.raw(SwimmerRecord::kQBango));
         if (!q.empty() && decodes(q)) {
             const std::u32string chars = toUtf32(fromCp932(q));
-            const std::string birth = chars.size() >= 13 ? fromUtf32(chars.substr(5, 8)) : std::string();
+            constexpr CharPart part = SwimmerRecord::kQBangoBirth;
+            const std::string birth =
+                chars.size() >= part.first - 1 + part.count ? fromUtf32(chars.substr(part.first - 1, part.count))
+                                                            : std::string();
             const bool date = birth.size() == 8 && birth.find_first_not_of("0123456789") == std::string::npos &&
                               isValidDate(std::stoi(birth));
             if (!date) {

@@ -100,15 +100,15 @@ TEST(AthleteLookup, CompositeNumberFillsEveryFieldOfTheRecord)
     ASSERT_TRUE(r.found);
     EXPECT_EQ(picker.calls, 0);
     const SwimmerRecord& s = r.record;
-    EXPECT_EQ(s.raw(SwimmerRecord::kQBango, 14), "13001200105011");
-    EXPECT_EQ(s.raw(SwimmerRecord::kBango, 7), "1300101");
-    EXPECT_EQ(s.raw(SwimmerRecord::kNamae, 16), field("山田　太郎", 16));
-    EXPECT_EQ(s.raw(SwimmerRecord::kKana, 16), field("ﾔﾏﾀﾞ ﾀﾛｳ", 16));
+    EXPECT_EQ(s.raw(SwimmerRecord::kQBango), "13001200105011");
+    EXPECT_EQ(s.raw(SwimmerRecord::kBango), "1300101");
+    EXPECT_EQ(s.raw(SwimmerRecord::kNamae), field("山田　太郎", 16));
+    EXPECT_EQ(s.raw(SwimmerRecord::kKana), field("ﾔﾏﾀﾞ ﾀﾛｳ", 16));
     EXPECT_EQ(s.torobi(), 20080401);
-    EXPECT_EQ(s.raw(SwimmerRecord::kKen, 8), field("東京都", 8));
-    EXPECT_EQ(s.raw(SwimmerRecord::kKenKana, 6), field("ﾄｳｷｮｳ", 6));
-    EXPECT_EQ(s.raw(SwimmerRecord::kShozoku, 12), field("さくらＳＣ", 12));
-    EXPECT_EQ(s.raw(SwimmerRecord::kShozokuKana, 6), field("ｻｸﾗSC", 6));
+    EXPECT_EQ(s.raw(SwimmerRecord::kKen), field("東京都", 8));
+    EXPECT_EQ(s.raw(SwimmerRecord::kKenKana), field("ﾄｳｷｮｳ", 6));
+    EXPECT_EQ(s.raw(SwimmerRecord::kShozoku), field("さくらＳＣ", 12));
+    EXPECT_EQ(s.raw(SwimmerRecord::kShozokuKana), field("ｻｸﾗSC", 6));
     EXPECT_EQ(s.gakunen(), "11");  // born 2001/05/01, reference 2008/10/16
     EXPECT_EQ(s.nenrei(), 7);
     EXPECT_EQ(s.sei(), "1");
@@ -119,7 +119,8 @@ TEST(AthleteLookup, CompositeNumberFillsEveryFieldOfTheRecord)
     EXPECT_EQ(r.athlete->best(1, 1), 2990);
     // The reserved tail and the marks are not touched.
     EXPECT_EQ(s.raw(371, 13), before.raw(371, 13));
-    EXPECT_EQ(s.raw(SwimmerRecord::kMarkA, 88), before.raw(SwimmerRecord::kMarkA, 88));
+    EXPECT_EQ(s.raw(SwimmerRecord::kMarkA), before.raw(SwimmerRecord::kMarkA));
+    EXPECT_EQ(s.raw(SwimmerRecord::kMarkB), before.raw(SwimmerRecord::kMarkB));
     EXPECT_EQ(m.session.masterPrefecture, 13);
     EXPECT_EQ(m.session.masterSex, 1);
 }

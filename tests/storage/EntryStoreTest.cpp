@@ -86,11 +86,11 @@ TEST(EntryStore, FieldsAreCutAtTheirWidthAndUnknownBytesSurviveARewrite)
     store.swimmer().setNamae("山田太郎花子一二三");  // nine full-width characters: the ninth is cut
     EXPECT_EQ(store.swimmer().Namae(), "山田太郎花子一二");
     store.swimmer().setShozoku("a東京都港区の");     // the sixth character would be cut: blank instead
-    EXPECT_EQ(store.swimmer().raw(SwimmerRecord::kShozoku, 12), sj("a東京都港区") + " ");
+    EXPECT_EQ(store.swimmer().raw(SwimmerRecord::kShozoku), sj("a東京都港区") + " ");
     // Bytes the program never interprets (reserved tail, a doubly-mapped character) stay as they are.
     store.swimmer().bytes()[375] = '\x7f';
-    store.swimmer().bytes()[SwimmerRecord::kKana] = '\xed';
-    store.swimmer().bytes()[SwimmerRecord::kKana + 1] = '\x40';
+    store.swimmer().bytes()[SwimmerRecord::kKana.offset] = '\xed';
+    store.swimmer().bytes()[SwimmerRecord::kKana.offset + 1] = '\x40';
     store.header().setTotal(1);
     store.writeSwimmer(1);
     store.readSwimmer(1);
@@ -98,7 +98,7 @@ TEST(EntryStore, FieldsAreCutAtTheirWidthAndUnknownBytesSurviveARewrite)
     store.writeSwimmer(1);
     std::string rec = readBytes(t.dir() / "b.zep").substr(3840, 384);
     EXPECT_EQ(rec[375], '\x7f');
-    EXPECT_EQ(rec.substr(SwimmerRecord::kKana, 2), "\xed\x40");
+    EXPECT_EQ(rec.substr(SwimmerRecord::kKana.offset, 2), "\xed\x40");
     EXPECT_EQ(rec.substr(91, 2), std::string("\x0c\x00", 2));
 }
 
