@@ -42,10 +42,10 @@ void title(Printer& p, const char* text)
 void reportLine(Printer& p, int record, const SwimmerRecord& s, const std::string& comparison)
 {
     p.printAt(kRecordX,
-              rightJustified(record, 4) + " " + printedField(s, SwimmerRecord::kQBango, 14) + "  " +
-                  printedField(s, SwimmerRecord::kNamae, 16),
+              rightJustified(record, 4) + " " + printedField(s, SwimmerRecord::kQBango) + "  " +
+                  printedField(s, SwimmerRecord::kNamae),
               false);
-    p.printAt(kAffiliationX, printedField(s, SwimmerRecord::kShozoku, 12), false);
+    p.printAt(kAffiliationX, printedField(s, SwimmerRecord::kShozoku), false);
     p.printAt(kCompareX, comparison);
 }
 
@@ -61,7 +61,7 @@ void checkGrade(const EntryStore& store, Printer& p)
         int record = 0;
         for (const SwimmerRecord& s : allSwimmers(store)) {
             ++record;
-            const std::string stored = fieldBytes(s, SwimmerRecord::kGakunen, 2);
+            const std::string stored = fieldBytes(s, SwimmerRecord::kGakunen);
             const std::string shown = "学年 : " + gradeText(fromCp932(stored), kind) + "   ->   旧番号 : ";
             if (impossibleBirth(s)) {
                 reportLine(p, record, s, shown + kImpossibleBirth);

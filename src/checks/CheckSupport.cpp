@@ -7,33 +7,13 @@
 
 namespace tolv {
 
-std::string fieldBytes(const SwimmerRecord& s, std::size_t offset, std::size_t width)
-{
-    std::string b(s.raw(offset, width));
-    std::replace(b.begin(), b.end(), '\0', ' ');
-    return b;
-}
+std::string fieldBytes(const SwimmerRecord& s, Field f) { return s.padded(f); }
 
-std::string printedField(const SwimmerRecord& s, std::size_t offset, std::size_t width)
-{
-    return fromCp932(fieldBytes(s, offset, width));
-}
-
-std::string cp932Chars(std::string_view bytes, std::size_t first, std::size_t count)
-{
-    std::string out;
-    std::size_t pos = 0;
-    for (std::size_t index = 1; pos < bytes.size() && index < first + count; ++index) {
-        std::size_t len = isCp932LeadByte(static_cast<unsigned char>(bytes[pos])) && pos + 1 < bytes.size() ? 2 : 1;
-        if (index >= first) out.append(bytes.substr(pos, len));
-        pos += len;
-    }
-    return out;
-}
+std::string printedField(const SwimmerRecord& s, Field f) { return fromCp932(s.padded(f)); }
 
 std::string birthPart(const SwimmerRecord& s)
 {
-    return cp932Chars(fieldBytes(s, SwimmerRecord::kQBango, 14), 6, 8);
+    return SwimmerRecord::kQBangoBirth.of(fieldBytes(s, SwimmerRecord::kQBango));
 }
 
 std::optional<std::int32_t> strictBirth(const SwimmerRecord& s)

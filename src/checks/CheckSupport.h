@@ -15,13 +15,9 @@ namespace tolv {
 
 // A text field at its full fixed width as CP932 bytes; bytes never assigned (NUL) count as blanks,
 // so an untouched field and an emptied one print and compare alike.
-std::string fieldBytes(const SwimmerRecord& s, std::size_t offset, std::size_t width);
+std::string fieldBytes(const SwimmerRecord& s, Field f);
 // The same field as UTF-8 for printing.
-std::string printedField(const SwimmerRecord& s, std::size_t offset, std::size_t width);
-
-// Characters first .. first + count - 1 (1-based) of CP932 bytes, as bytes; a double-byte character
-// counts as one character.
-std::string cp932Chars(std::string_view bytes, std::size_t first, std::size_t count);
+std::string printedField(const SwimmerRecord& s, Field f);
 
 // Old number characters 6-13: the birth date as eight digits YYYYMMDD.
 std::string birthPart(const SwimmerRecord& s);

@@ -36,11 +36,12 @@ struct Seen {
 std::string sortKey(Dup which, const SwimmerRecord& s)
 {
     switch (which) {
-    case Dup::Number: return fieldBytes(s, SwimmerRecord::kBango, 7);
-    case Dup::OldNumber: return fieldBytes(s, SwimmerRecord::kQBango, 14);
+    case Dup::Number: return fieldBytes(s, SwimmerRecord::kBango);
+    case Dup::OldNumber: return fieldBytes(s, SwimmerRecord::kQBango);
     case Dup::SameStem:
-        return fieldBytes(s, SwimmerRecord::kSei, 1) + cp932Chars(fieldBytes(s, SwimmerRecord::kQBango, 14), 1, 13);
-    case Dup::Kana: return fieldBytes(s, SwimmerRecord::kKana, 16);
+        return fieldBytes(s, SwimmerRecord::kSei) +
+               SwimmerRecord::kQBangoStem.of(fieldBytes(s, SwimmerRecord::kQBango));
+    case Dup::Kana: return fieldBytes(s, SwimmerRecord::kKana);
     }
     return {};
 }
@@ -49,24 +50,24 @@ Seen seen(Dup which, const SwimmerRecord& s, int record)
 {
     Seen e;
     e.record = record;
-    e.name = printedField(s, SwimmerRecord::kNamae, 16);
-    e.affiliation = printedField(s, SwimmerRecord::kShozoku, 12);
-    e.kind = printedField(s, SwimmerRecord::kShuFuku, 1);
+    e.name = printedField(s, SwimmerRecord::kNamae);
+    e.affiliation = printedField(s, SwimmerRecord::kShozoku);
+    e.kind = printedField(s, SwimmerRecord::kShuFuku);
     switch (which) {
     case Dup::Number:
-        e.compared = fieldBytes(s, SwimmerRecord::kBango, 7);
+        e.compared = fieldBytes(s, SwimmerRecord::kBango);
         break;
     case Dup::OldNumber:
-        e.compared = fieldBytes(s, SwimmerRecord::kQBango, 14);
+        e.compared = fieldBytes(s, SwimmerRecord::kQBango);
         break;
     case Dup::SameStem:
-        e.compared = cp932Chars(fieldBytes(s, SwimmerRecord::kQBango, 14), 1, 13);
+        e.compared = SwimmerRecord::kQBangoStem.of(fieldBytes(s, SwimmerRecord::kQBango));
         break;
     case Dup::Kana:
-        e.compared = fieldBytes(s, SwimmerRecord::kKana, 16);
+        e.compared = fieldBytes(s, SwimmerRecord::kKana);
         break;
     }
-    e.printed = which == Dup::SameStem ? printedField(s, SwimmerRecord::kQBango, 14) : fromCp932(e.compared);
+    e.printed = which == Dup::SameStem ? printedField(s, SwimmerRecord::kQBango) : fromCp932(e.compared);
     return e;
 }
 

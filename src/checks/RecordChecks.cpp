@@ -10,8 +10,8 @@ void checkNoCategory(const EntryStore& store, Printer& p)
     int record = 0;
     for (const SwimmerRecord& s : allSwimmers(store)) {
         ++record;
-        if (fieldBytes(s, SwimmerRecord::kShubetu, 6).find('1') == std::string::npos)
-            p.print(Printer::numberItem(record) + printedField(s, SwimmerRecord::kNamae, 16));
+        if (fieldBytes(s, SwimmerRecord::kShubetu).find('1') == std::string::npos)
+            p.print(Printer::numberItem(record) + printedField(s, SwimmerRecord::kNamae));
     }
     p.endDoc();
 }
@@ -31,8 +31,8 @@ void checkFourEvents(const EntryStore& store, Printer& p, const std::string& fon
             entered += Printer::numberItem(slot) + Printer::numberItem(s.kiro(slot));
         }
         if (count > kMostEvents)
-            p.print(Printer::numberItem(record) + printedField(s, SwimmerRecord::kNamae, 16) +
-                    printedField(s, SwimmerRecord::kKen, 8) + printedField(s, SwimmerRecord::kShozoku, 12) + entered);
+            p.print(Printer::numberItem(record) + printedField(s, SwimmerRecord::kNamae) +
+                    printedField(s, SwimmerRecord::kKen) + printedField(s, SwimmerRecord::kShozoku) + entered);
     }
     p.endDoc();
 }

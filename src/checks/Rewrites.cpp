@@ -3,6 +3,7 @@
 
 #include "checks/CheckSupport.h"
 #include "platform/Cp932.h"
+#include "platform/Cp932Text.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
 #include "storage/Codes.h"
@@ -32,20 +33,10 @@ void rewriteKana(EntryStore& store)
 {
     // Works on the stored bytes so every other character stays byte for byte as it was.
     everySwimmer(store, "rewrite-kana", [](SwimmerRecord& s) {
-        const std::string_view old = s.raw(SwimmerRecord::kKana, 16);
         std::string kana;
-        for (std::size_t i = 0; i < old.size();) {
-            const auto c = static_cast<unsigned char>(old[i]);
-            if (isCp932LeadByte(c) && i + 1 < old.size()) {
-                if (c == 0x81 && static_cast<unsigned char>(old[i + 1]) == 0x40) kana += ' ';  // U+3000
-                else kana.append(old.substr(i, 2));
-                i += 2;
-            } else {
-                kana += old[i];
-                ++i;
-            }
-        }
-        s.setTextBytes(SwimmerRecord::kKana, 16, kana);
+        for (std::string_view c : Cp932Text(s.raw(SwimmerRecord::kKana)).characters())
+            kana += c == "\x81\x40" ? std::string_view(" ") : c;  // U+3000 becomes a half-width blank
+        s.setTextBytes(SwimmerRecord::kKana, kana);
     });
 }
 
@@ -97,7 +88,7 @@ void rewritePrefecture(EntryStore& store, const std::filesystem::path& kenCtl)
     // The table is read once, and only when some record needs it.
     std::optional<KenTable> table;
     everySwimmer(store, "rewrite-prefecture", [&](SwimmerRecord& s) {
-        const long long code = numericValue(cp932Chars(fieldBytes(s, SwimmerRecord::kQBango, 14), 1, 2));
+        const long long code = numericValue(SwimmerRecord::kQBangoPrefecture.of(fieldBytes(s, SwimmerRecord::kQBango)));
         s.setKen("");
         s.setKenKana("");
         if (code <= 0) return;

@@ -37,8 +37,8 @@ std::vector<std::vector<int>> bySex(const std::vector<SwimmerRecord>& records)
 
 std::string whoLine(int record, const SwimmerRecord& s)
 {
-    return Printer::numberItem(record) + " " + printedField(s, SwimmerRecord::kQBango, 14) + " " +
-           printedField(s, SwimmerRecord::kShozoku, 12) + " " + printedField(s, SwimmerRecord::kNamae, 16);
+    return Printer::numberItem(record) + " " + printedField(s, SwimmerRecord::kQBango) + " " +
+           printedField(s, SwimmerRecord::kShozoku) + " " + printedField(s, SwimmerRecord::kNamae);
 }
 
 } // namespace
