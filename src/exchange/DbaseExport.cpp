@@ -28,21 +28,21 @@ constexpr int kAgeWidth = 6, kRegisteredWidth = 11, kTimeWidth = 6;
 
 struct TextColumn {
     const char* name;
-    std::size_t offset, width;
+    Field field;
 };
 const TextColumn kTextColumns[] = {
-    {"BANGO", S::kBango, 7},     {"QBANGO", S::kQBango, 14},   {"NAMAE", S::kNamae, 16},
-    {"KANA", S::kKana, 16},      {"KEN", S::kKen, 8},          {"KENKANA", S::kKenKana, 6},
-    {"SHOZOKU", S::kShozoku, 12}, {"SHOZKANA", S::kShozokuKana, 6}, {"GAKUNEN", S::kGakunen, 2},
+    {"BANGO", S::kBango},     {"QBANGO", S::kQBango},   {"NAMAE", S::kNamae},
+    {"KANA", S::kKana},      {"KEN", S::kKen},          {"KENKANA", S::kKenKana},
+    {"SHOZOKU", S::kShozoku}, {"SHOZKANA", S::kShozokuKana}, {"GAKUNEN", S::kGakunen},
 };
 const TextColumn kCodeColumns[] = {
-    {"SEI", S::kSei, 1}, {"SHUFUKU", S::kShuFuku, 1}, {"SHUBETU", S::kShubetu, 6},
+    {"SEI", S::kSei}, {"SHUFUKU", S::kShuFuku}, {"SHUBETU", S::kShubetu},
 };
 
 // The CP932 bytes of a field, control characters made blanks, trailing blanks dropped.
-std::string fieldBytes(const SwimmerRecord& s, std::size_t off, std::size_t width)
+std::string fieldBytes(const SwimmerRecord& s, Field f)
 {
-    std::string b(s.raw(off, width));
+    std::string b(s.raw(f));
     for (char& c : b)
         if (static_cast<unsigned char>(c) < 0x20) c = ' ';
     std::size_t end = b.find_last_not_of(' ');
@@ -186,9 +186,9 @@ ExportResult exportDbase(const EntryData& data, const ExportTarget& target)
         DbfTable t("masterdb.dbf");
         // The header's date of last update is the export's date (the clock the tests fix).
         DBFSetLastModifiedDate(t.handle(), target.when.year - 1900, target.when.month, target.when.day);
-        for (const TextColumn& c : kTextColumns) t.addField(c.name, FTString, static_cast<int>(c.width));
+        for (const TextColumn& c : kTextColumns) t.addField(c.name, FTString, static_cast<int>(c.field.width));
         const int age = t.addField("NENREI", FTInteger, kAgeWidth);
-        for (const TextColumn& c : kCodeColumns) t.addField(c.name, FTString, static_cast<int>(c.width));
+        for (const TextColumn& c : kCodeColumns) t.addField(c.name, FTString, static_cast<int>(c.field.width));
         const int registered = t.addField("TOROBI", FTInteger, kRegisteredWidth);
         int firstTime = -1;
         for (int slot = 0; slot < kStandardSlots; ++slot) {
@@ -203,11 +203,11 @@ ExportResult exportDbase(const EntryData& data, const ExportTarget& target)
             bool ok = true;
             int field = 0;
             for (const TextColumn& c : kTextColumns)
-                ok = DBFWriteStringAttribute(t.handle(), row, field++, fieldBytes(s, c.offset, c.width).c_str()) && ok;
+                ok = DBFWriteStringAttribute(t.handle(), row, field++, fieldBytes(s, c.field).c_str()) && ok;
             ok = writeNumber(t.handle(), row, age, s.nenrei(), kAgeWidth) && ok;
             field = age + 1;
             for (const TextColumn& c : kCodeColumns)
-                ok = DBFWriteStringAttribute(t.handle(), row, field++, fieldBytes(s, c.offset, c.width).c_str()) && ok;
+                ok = DBFWriteStringAttribute(t.handle(), row, field++, fieldBytes(s, c.field).c_str()) && ok;
             ok = writeNumber(t.handle(), row, registered, s.torobi(), kRegisteredWidth) && ok;
             for (int slot = 0; slot < kStandardSlots; ++slot) {
                 timeField(s.kiro(slot), kTimeWidth, ' ', i + 1, s, slot);  // refuses a value the column cannot hold

@@ -27,7 +27,7 @@ std::string timeOfDayText(const DateTime& when)
 
 std::string swimmerLabel(std::size_t n, const SwimmerRecord& s)
 {
-    return "選手 " + std::to_string(n) + " " + cleaned(fieldText(s, SwimmerRecord::kNamae, 16));
+    return "選手 " + std::to_string(n) + " " + cleaned(fieldText(s, SwimmerRecord::kNamae));
 }
 
 std::string timeField(std::int32_t value, std::size_t width, char pad, std::size_t n, const SwimmerRecord& s, int slot)

@@ -80,24 +80,25 @@ ExportResult exportInterHigh(const EntryData& data, const ExportTarget& target)
     long long relayNumber = 0;
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
         const SwimmerRecord& s = data.swimmers[i];
-        const std::string q = fieldText(s, S::kQBango, 14);
-        const std::string sei = fieldText(s, S::kSei, 1);
+        const std::string q = fieldText(s, S::kQBango);
+        const std::string sei = fieldText(s, S::kSei);
         CsvLine l;
         l.raw(" " + std::to_string(i + 1))
-            .raw(fieldText(s, S::kBango, 7))
-            .raw(midChars(q, 1, 5) + midChars(q, 8, 7))
-            .raw(midChars(q, 1, 2))
-            .raw(fieldText(s, S::kKen, 8))
-            .raw(fieldText(s, S::kNamae, 16))
-            .raw(fieldText(s, S::kKana, 16))
+            .raw(fieldText(s, S::kBango))
+            .raw(midChars(q, S::kQBangoTeam) + midChars(q, S::kQBangoAfterCentury))
+            .raw(midChars(q, S::kQBangoPrefecture))
+            .raw(fieldText(s, S::kKen))
+            .raw(fieldText(s, S::kNamae))
+            .raw(fieldText(s, S::kKana))
             .raw(sei)
-            .raw(midChars(q, 1, 5))
-            .raw(fieldText(s, S::kShozoku, 12))
-            .raw(fieldText(s, S::kShozokuKana, 6))
-            .raw(midChars(q, 6, 4) + "/" + midChars(q, 10, 2) + "/" + midChars(q, 12, 2))
+            .raw(midChars(q, S::kQBangoTeam))
+            .raw(fieldText(s, S::kShozoku))
+            .raw(fieldText(s, S::kShozokuKana))
+            .raw(midChars(q, S::kQBangoBirthYear) + "/" + midChars(q, S::kQBangoBirthMonth) + "/" +
+                 midChars(q, S::kQBangoBirthDay))
             .raw(std::to_string(s.nenrei()))
             .raw("")
-            .raw(midChars(fieldText(s, S::kGakunen, 2), 2, 1));
+            .raw(midChars(fieldText(s, S::kGakunen), S::kGakunenYear));
         int groups = 0, left = 0;
         for (int slot = 0; slot < kIndividualSlots; ++slot) {
             if (s.kiro(slot) == 0) continue;
@@ -119,11 +120,11 @@ ExportResult exportInterHigh(const EntryData& data, const ExportTarget& target)
             rl.raw(" " + std::to_string(++relayNumber))
                 .raw(sei)
                 .raw(sei == "1" ? "男" : "女")
-                .raw(midChars(q, 1, 5))
-                .raw(fieldText(s, S::kShozoku, 12))
-                .raw(fieldText(s, S::kShozokuKana, 6))
-                .raw(midChars(q, 1, 2))
-                .raw(fieldText(s, S::kKen, 8));
+                .raw(midChars(q, S::kQBangoTeam))
+                .raw(fieldText(s, S::kShozoku))
+                .raw(fieldText(s, S::kShozokuKana))
+                .raw(midChars(q, S::kQBangoPrefecture))
+                .raw(fieldText(s, S::kKen));
             eventColumns(rl, slot);
             rl.raw(timeText(s.kiro(slot), i + 1, s, slot));
             relay.push_back(encodeSwimmerLine(rl.text(), "Inter60R.csv", i + 1, s));

@@ -34,13 +34,16 @@ std::pair<std::string, std::string> split(const std::string& name, const std::st
 }
 
 // The composite number as stored: team code 5, birth date 8, sex digit 1 (CP932 bytes).
-std::string qbango(const SwimmerRecord& s) { return std::string(s.raw(SwimmerRecord::kQBango, 14)); }
+std::string qbango(const SwimmerRecord& s) { return std::string(s.raw(SwimmerRecord::kQBango)); }
 
-std::string teamCode(const SwimmerRecord& s) { return clean(fromCp932(cutBytes(qbango(s), 5))); }
+std::string teamCode(const SwimmerRecord& s)
+{
+    return clean(fromCp932(cutBytes(qbango(s), SwimmerRecord::kQBangoTeam.count)));
+}
 
 std::int32_t birthDate(const SwimmerRecord& s)
 {
-    const std::string d = qbango(s).substr(5, 8);
+    const std::string d = SwimmerRecord::kQBangoBirth.of(qbango(s));
     return dateOfIso(d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2));
 }
 

@@ -19,11 +19,12 @@ std::string withoutBlanks(std::string text) { return cleanText(text, 2); }
 
 std::string registrationMatchKey(const SwimmerRecord& s)
 {
-    std::string q(s.raw(SwimmerRecord::kQBango, 14));
+    std::string q(s.raw(SwimmerRecord::kQBango));
     for (char& c : q)
         if (c == '\0') c = ' ';
     const std::u32string chars = toUtf32(fromCp932(q));
-    const std::string birth = fromUtf32(chars.substr(std::min<std::size_t>(7, chars.size()), 6));
+    constexpr CharPart part = SwimmerRecord::kQBangoBirthShort;
+    const std::string birth = fromUtf32(chars.substr(std::min<std::size_t>(part.first - 1, chars.size()), part.count));
     std::string sex = s.sei();
     if (sex.empty()) sex = " ";
     return sex + birth + withoutBlanks(s.Namae());
@@ -63,7 +64,7 @@ ImportReport importRegistrationNumbers(EntryStore& store, const ImportFolder& fo
             continue;
         }
         for (std::size_t n : hit->second) {
-            swimmers[n].setTextBytes(SwimmerRecord::kBango, 7, e.number);
+            swimmers[n].setTextBytes(SwimmerRecord::kBango, e.number);
             updated.insert(n);
         }
     }

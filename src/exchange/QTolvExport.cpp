@@ -21,17 +21,17 @@ ExportResult exportQTolv(const EntryData& data, const ExportTarget& target)
     lines.reserve(data.swimmers.size());
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
         const SwimmerRecord& s = data.swimmers[i];
-        const std::string q = fieldText(s, S::kQBango, 14);
+        const std::string q = fieldText(s, S::kQBango);
         CsvLine l;
-        l.raw("1" + midChars(q, 1, 5) + midChars(q, 8, 7))
-            .q(midChars(fieldText(s, S::kNamae, 16), 1, 8))
-            .raw(midChars(fieldText(s, S::kKen, 8), 1, 2))
-            .q(midChars(fieldText(s, S::kShozoku, 12), 1, 6))
-            .raw(fieldText(s, S::kSei, 1))
+        l.raw("1" + midChars(q, S::kQBangoTeam) + midChars(q, S::kQBangoAfterCentury))
+            .q(midChars(fieldText(s, S::kNamae), 1, 8))
+            .raw(midChars(fieldText(s, S::kKen), 1, 2))
+            .q(midChars(fieldText(s, S::kShozoku), 1, 6))
+            .raw(fieldText(s, S::kSei))
             .raw(number(s.nenrei()))
-            .raw(fieldText(s, S::kGakunen, 2));
+            .raw(fieldText(s, S::kGakunen));
         for (int slot = 0; slot < kStandardSlots; ++slot) l.raw(number(s.kiro(slot)));
-        l.raw(fieldText(s, S::kKana, 16)).raw(fieldText(s, S::kShozokuKana, 6)).raw(fieldText(s, S::kBango, 7));
+        l.raw(fieldText(s, S::kKana)).raw(fieldText(s, S::kShozokuKana)).raw(fieldText(s, S::kBango));
         lines.push_back(encodeSwimmerLine(l.text(), "QTolv.txt", i + 1, s));
     }
     ExportResult r;

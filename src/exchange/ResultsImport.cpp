@@ -32,12 +32,12 @@ SwimmerRecord resultSwimmer(const std::vector<std::string>& f, int lineNo)
     birth.resize(10, ' ');
     const std::string qbango = fitBytes(f[kTeam - 1], 5) + birth.substr(0, 4) + birth.substr(5, 2) + birth.substr(8, 2) +
                                (f[kSex - 1] == "1" ? "0" : "5");
-    s.setTextBytes(SwimmerRecord::kQBango, 14, qbango);
-    s.setTextBytes(SwimmerRecord::kSei, 1, sex);
-    s.setTextBytes(SwimmerRecord::kShozoku, 12, f[kShozoku - 1]);
-    s.setTextBytes(SwimmerRecord::kBango, 7, f[kNumber - 1]);
-    s.setTextBytes(SwimmerRecord::kNamae, 16, f[kName - 1]);
-    s.setTextBytes(SwimmerRecord::kGakunen, 2, firstChar(f[kGradeFirst - 1]) + firstChar(f[kGradeSecond - 1]));
+    s.setTextBytes(SwimmerRecord::kQBango, qbango);
+    s.setTextBytes(SwimmerRecord::kSei, sex);
+    s.setTextBytes(SwimmerRecord::kShozoku, f[kShozoku - 1]);
+    s.setTextBytes(SwimmerRecord::kBango, f[kNumber - 1]);
+    s.setTextBytes(SwimmerRecord::kNamae, f[kName - 1]);
+    s.setTextBytes(SwimmerRecord::kGakunen, firstChar(f[kGradeFirst - 1]) + firstChar(f[kGradeSecond - 1]));
     s.setNenrei(0);
     s.setShubetu("");
     s.setShuFuku("3");
@@ -49,25 +49,24 @@ SwimmerRecord resultSwimmer(const std::vector<std::string>& f, int lineNo)
 // The person fields that "Results(2)" carries from record to record.
 void copyPerson(SwimmerRecord& to, const SwimmerRecord& from)
 {
-    static const std::pair<std::size_t, std::size_t> fields[] = {
-        {SwimmerRecord::kBango, 7},   {SwimmerRecord::kQBango, 14},     {SwimmerRecord::kNamae, 16},
-        {SwimmerRecord::kKana, 16},   {SwimmerRecord::kKen, 8},         {SwimmerRecord::kKenKana, 6},
-        {SwimmerRecord::kShozoku, 12}, {SwimmerRecord::kShozokuKana, 6}, {SwimmerRecord::kGakunen, 2},
-        {SwimmerRecord::kNenrei, 2},  {SwimmerRecord::kSei, 1},         {SwimmerRecord::kShuFuku, 1}};
-    for (auto [off, width] : fields) std::copy_n(from.bytes().data() + off, width, to.bytes().data() + off);
+    using S = SwimmerRecord;
+    static constexpr Field fields[] = {S::kBango,   S::kQBango,      S::kNamae,   S::kKana,
+                                       S::kKen,     S::kKenKana,     S::kShozoku, S::kShozokuKana,
+                                       S::kGakunen, S::kNenrei,      S::kSei,     S::kShuFuku};
+    for (const Field f : fields) to.copyField(from, f);
 }
 
 void copySlot(SwimmerRecord& to, const SwimmerRecord& from, int slot)
 {
     to.setKiro(slot, from.kiro(slot));
-    to.bytes()[SwimmerRecord::kMarkA + static_cast<std::size_t>(slot)] = from.bytes()[SwimmerRecord::kMarkA + static_cast<std::size_t>(slot)];
-    to.bytes()[SwimmerRecord::kMarkB + static_cast<std::size_t>(slot)] = from.bytes()[SwimmerRecord::kMarkB + static_cast<std::size_t>(slot)];
+    to.copyField(from, SwimmerRecord::kMarkA.at(static_cast<std::size_t>(slot)));
+    to.copyField(from, SwimmerRecord::kMarkB.at(static_cast<std::size_t>(slot)));
 }
 
 bool samePerson(const SwimmerRecord& a, const SwimmerRecord& b)
 {
-    return a.raw(SwimmerRecord::kNamae, 16) == b.raw(SwimmerRecord::kNamae, 16) &&
-           a.raw(SwimmerRecord::kQBango, 14) == b.raw(SwimmerRecord::kQBango, 14);
+    return a.raw(SwimmerRecord::kNamae) == b.raw(SwimmerRecord::kNamae) &&
+           a.raw(SwimmerRecord::kQBango) == b.raw(SwimmerRecord::kQBango);
 }
 
 } // namespace
@@ -112,7 +111,7 @@ ImportReport importResultsReplacing(EntryStore& store, const ImportFolder& folde
         if (!time) inputFault(kResultsDat, lineNo, "タイム「" + fromCp932(f[kTime - 1]) + "」が正しくありません");
         if (slot) {
             s.setKiro(*slot, *time);
-            s.setMarkA(*slot, "1");
+            s.setMarkA(*slot, SwimmerRecord::kMarkAFromResult);
         } else {
             ++withoutEvent;
             report.skipped.push_back(std::string(kResultsDat) + " " + std::to_string(lineNo) + " 行目: 種目がありません（泳法 " +

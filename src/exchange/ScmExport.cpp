@@ -18,28 +18,32 @@ namespace tolv::exchange {
 namespace {
 
 constexpr char32_t kFullWidthBlank = U'\u3000';
-constexpr std::int32_t kFirstMark = 666666;  // "参加" and the result marks are no relay times
+constexpr std::int32_t kFirstMark = kMarkEntered;  // "参加" and the result marks are no relay times
 
 using S = SwimmerRecord;
 
-std::string qbango(const SwimmerRecord& s) { return fieldText(s, S::kQBango, 14); }
+std::string qbango(const SwimmerRecord& s) { return fieldText(s, S::kQBango); }
 
-std::string registrationNumberOf(const std::string& q) { return midChars(q, 1, 5) + midChars(q, 8, 7); }
+std::string registrationNumberOf(const std::string& q)
+{
+    return midChars(q, S::kQBangoTeam) + midChars(q, S::kQBangoAfterCentury);
+}
 
 std::string birthDateOf(const std::string& q)
 {
-    return midChars(q, 6, 4) + "/" + midChars(q, 10, 2) + "/" + midChars(q, 12, 2);
+    return midChars(q, S::kQBangoBirthYear) + "/" + midChars(q, S::kQBangoBirthMonth) + "/" +
+           midChars(q, S::kQBangoBirthDay);
 }
 
 std::string matchKeyOf(const SwimmerRecord& s, std::string nameInForm, const std::string& number)
 {
-    return fieldText(s, S::kSei, 1) + midChars(number, 6, 6) + cleanText(nameInForm, 2);
+    return fieldText(s, S::kSei) + midChars(number, 6, 6) + cleanText(nameInForm, 2);
 }
 
 // What several columns of a swimmer line derive from, decoded once per swimmer.
 struct SwimmerTexts {
     explicit SwimmerTexts(const SwimmerRecord& s)
-        : q(qbango(s)), number(registrationNumberOf(q)), nameInForm(nameForm(fieldText(s, S::kNamae, 16))),
+        : q(qbango(s)), number(registrationNumberOf(q)), nameInForm(nameForm(fieldText(s, S::kNamae))),
           name7(midChars(nameInForm, 1, 8)), matchKey(matchKeyOf(s, nameInForm, number))
     {
     }
@@ -50,23 +54,23 @@ struct SwimmerTexts {
 void swimmerHead(CsvLine& l, const SwimmerRecord& s, const SwimmerTexts& x, long long k)
 {
     const std::string& q = x.q;
-    const std::string grade = fieldText(s, S::kGakunen, 2);
-    std::string gradeLast = midChars(grade, 2, 1);
+    const std::string grade = fieldText(s, S::kGakunen);
+    std::string gradeLast = midChars(grade, S::kGakunenYear);
     if (gradeLast == "0") gradeLast = " ";
-    l.q(fieldText(s, S::kBango, 7))
-        .q(midChars(q, 1, 5))
+    l.q(fieldText(s, S::kBango))
+        .q(midChars(q, S::kQBangoTeam))
         .raw(std::to_string(k))
         .q("")
-        .q(fieldText(s, S::kShuFuku, 1))
+        .q(fieldText(s, S::kShuFuku))
         .q(x.number)
         .q(x.name7)
-        .q(rtrimBlanks(fieldText(s, S::kKana, 16)))
+        .q(rtrimBlanks(fieldText(s, S::kKana)))
         .q("")
-        .q(fieldText(s, S::kSei, 1))
+        .q(fieldText(s, S::kSei))
         .q(birthDateOf(q))
         .q(gradeLast)
-        .q(midChars(grade, 1, 1))
-        .q(replaceChar(fieldText(s, S::kShubetu, 6), '0', ' '))
+        .q(midChars(grade, S::kGakunenLevel))
+        .q(replaceChar(fieldText(s, S::kShubetu), '0', ' '))
         .emptyQuoted(2);
 }
 
@@ -109,7 +113,7 @@ const char* relayDistance(int slot)
 
 std::vector<std::string> swimmerLines(const EntryData& data, bool media, const std::string& timeOfDay)
 {
-    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi, 10);
+    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi);
     std::vector<std::string> lines;
     lines.reserve(data.swimmers.size());
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
@@ -126,7 +130,7 @@ ExportResult scmExport(const EntryData& data, const ExportTarget& target, bool m
     installDefaultTemplates(target.ctl);
     requireFolder(target.transfer);
     const std::string time = timeOfDayText(target.when);
-    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi, 10);
+    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi);
 
     // Everything is built and checked before the first file is written.
     const std::string swimmerHeader = toCp932(quotedHeader(readTemplate(target.ctl, "ScmSwimmerdt.w", kScmSwimmerFields)));
@@ -180,7 +184,7 @@ std::string birthDateText(const SwimmerRecord& s) { return birthDateOf(qbango(s)
 
 std::string matchKey(const SwimmerRecord& s)
 {
-    return matchKeyOf(s, nameForm(fieldText(s, S::kNamae, 16)), registrationNumber(s));
+    return matchKeyOf(s, nameForm(fieldText(s, S::kNamae)), registrationNumber(s));
 }
 
 std::string entryFlags(const SwimmerRecord& s)
@@ -381,7 +385,7 @@ std::vector<std::string> teamFileLines(const fs::path& entryPath, const reports:
 std::vector<std::string> relayLines(const EntryData& data, bool schoolLevel)
 {
     const bool prefectureBody = data.header.botai() == reports::kBotaiPrefecture;
-    const std::string tcod = fieldText(data.header, EntryHeader::kTcod, 7);
+    const std::string tcod = fieldText(data.header, EntryHeader::kTcod);
     const std::string courseText = std::to_string(data.header.course() + 1);
     const std::string course = courseText.substr(courseText.size() - 1);
     std::vector<std::string> lines;
@@ -389,9 +393,10 @@ std::vector<std::string> relayLines(const EntryData& data, bool schoolLevel)
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
         const SwimmerRecord& s = data.swimmers[i];
         const std::string q = qbango(s);
-        const std::string teamCode = prefectureBody ? midChars(q, 1, 2) + "000" : midChars(q, 1, 5);
-        const std::string name = cleaned(prefectureBody ? fieldText(s, S::kKen, 8) : fieldText(s, S::kShozoku, 12));
-        const std::string kana = cleaned(prefectureBody ? fieldText(s, S::kKenKana, 6) : fieldText(s, S::kShozokuKana, 6));
+        const std::string teamCode =
+            prefectureBody ? midChars(q, S::kQBangoPrefecture) + "000" : midChars(q, S::kQBangoTeam);
+        const std::string name = cleaned(prefectureBody ? fieldText(s, S::kKen) : fieldText(s, S::kShozoku));
+        const std::string kana = cleaned(prefectureBody ? fieldText(s, S::kKenKana) : fieldText(s, S::kShozokuKana));
         for (int slot = kIndividualSlots; slot < kStandardSlots; ++slot) {
             const std::int32_t t = s.kiro(slot);
             if (t <= 0 || t >= kFirstMark) continue;
@@ -401,10 +406,10 @@ std::vector<std::string> relayLines(const EntryData& data, bool schoolLevel)
                 .q(std::to_string(++r))
                 .q(course)
                 .q(slot <= 24 ? "7" : "6")
-                .q(fieldText(s, S::kSei, 1))
+                .q(fieldText(s, S::kSei))
                 .q(relayTimeText(t))
                 .emptyQuoted(2)
-                .q(schoolLevel ? midChars(fieldText(s, S::kGakunen, 2), 1, 1) : "")
+                .q(schoolLevel ? midChars(fieldText(s, S::kGakunen), S::kGakunenLevel) : "")
                 .q(relayDistance(slot))
                 .q("")
                 .q(name)

@@ -94,14 +94,6 @@ std::vector<InputFile> swimmerFiles(const fs::path& folder, const FileSet& set, 
 
 std::string firstChar(const std::string& field) { return field.empty() ? std::string(" ") : field.substr(0, 1); }
 
-// Field bytes with NULs read as blanks, so untouched and emptied fields compare alike.
-std::string rawField(const SwimmerRecord& s, std::size_t off, std::size_t width)
-{
-    std::string r(s.raw(off, width));
-    std::replace(r.begin(), r.end(), '\0', ' ');
-    return r;
-}
-
 // A right-justified whole number: blanks, then digits (blanks alone read 0).
 std::optional<std::int32_t> paddedNumber(const std::string& text)
 {
@@ -143,7 +135,7 @@ NewSwimmer readSwimmer(const std::vector<std::string>& f, const SwimmerColumns& 
 {
     NewSwimmer n{EntryStore::emptySwimmer(), f[c.team - 1]};
     SwimmerRecord& s = n.record;
-    s.setTextBytes(SwimmerRecord::kBango, 7, f[c.number - 1]);
+    s.setTextBytes(SwimmerRecord::kBango, f[c.number - 1]);
 
     const std::string sex = firstChar(f[c.sex - 1]);
     const std::string reg = f[c.registration - 1];
@@ -157,13 +149,13 @@ NewSwimmer readSwimmer(const std::vector<std::string>& f, const SwimmerColumns& 
     std::string birth = f[c.birth - 1];
     birth.resize(10, ' ');
     const std::string qbango = fitBytes(n.team, 5) + birth.substr(0, 4) + birth.substr(5, 2) + birth.substr(8, 2) + last;
-    s.setTextBytes(SwimmerRecord::kQBango, 14, qbango);
+    s.setTextBytes(SwimmerRecord::kQBango, qbango);
 
-    s.setTextBytes(SwimmerRecord::kNamae, 16, f[c.name - 1]);
-    s.setTextBytes(SwimmerRecord::kKana, 16, f[c.kana - 1]);
-    s.setTextBytes(SwimmerRecord::kGakunen, 2, firstChar(f[c.gradeFirst - 1]) + firstChar(f[c.gradeSecond - 1]));
+    s.setTextBytes(SwimmerRecord::kNamae, f[c.name - 1]);
+    s.setTextBytes(SwimmerRecord::kKana, f[c.kana - 1]);
+    s.setTextBytes(SwimmerRecord::kGakunen, firstChar(f[c.gradeFirst - 1]) + firstChar(f[c.gradeSecond - 1]));
     s.setNenrei(0);
-    s.setTextBytes(SwimmerRecord::kSei, 1, sex);
+    s.setTextBytes(SwimmerRecord::kSei, sex);
     s.setShuFuku("");
     s.setShubetu("000000");
     s.setTorobi(0);
@@ -250,8 +242,8 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
                                        in.label, lineNo);
             SwimmerRecord& s = n.record;
             if (auto t = teams.find(n.team); t != teams.end()) {
-                s.setTextBytes(SwimmerRecord::kShozoku, 12, t->second.name);
-                s.setTextBytes(SwimmerRecord::kShozokuKana, 6, t->second.kana);
+                s.setTextBytes(SwimmerRecord::kShozoku, t->second.name);
+                s.setTextBytes(SwimmerRecord::kShozokuKana, t->second.kana);
             } else {
                 teamless.push_back(fromCp932(n.team) + " " + cleanedText(s.Namae(), 0));
             }
@@ -277,7 +269,7 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         // Every swimmer of the file by team code and sex, and for SWM also by the value of the
         // grade's first character (a relay line's school level).
         auto teamSex = [](const SwimmerRecord& s) {
-            return rawField(s, SwimmerRecord::kQBango, 5) + rawField(s, SwimmerRecord::kSei, 1);
+            return SwimmerRecord::kQBangoTeam.of(s.padded(SwimmerRecord::kQBango)) + s.padded(SwimmerRecord::kSei);
         };
         auto withLevel = [](const std::string& key, long long level) { return key + "#" + std::to_string(level); };
         RelayIndex byTeam, byLevel;
@@ -285,7 +277,9 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         for (std::size_t i = 0; i < all.size(); ++i) {
             std::string key = teamSex(all[i]);
             if (system == MeetSystem::Swm)
-                byLevel.add(withLevel(key, numericValue(rawField(all[i], SwimmerRecord::kGakunen, 1))), i);
+                byLevel.add(
+                    withLevel(key, numericValue(SwimmerRecord::kGakunenLevel.of(all[i].padded(SwimmerRecord::kGakunen)))),
+                    i);
             byTeam.add(std::move(key), i);
         }
         std::vector<std::string> lines = splitLines(*relayBytes);

@@ -33,20 +33,20 @@ bool usableInFolderName(const std::string& code)
 
 CsvLine rizarutoLine(const SwimmerRecord& s, long long k, std::size_t n)
 {
-    const std::string q = fieldText(s, S::kQBango, 14);
-    const std::string bango = fieldText(s, S::kBango, 7);
-    const std::string grade = fieldText(s, S::kGakunen, 2);
+    const std::string q = fieldText(s, S::kQBango);
+    const std::string bango = fieldText(s, S::kBango);
+    const std::string grade = fieldText(s, S::kGakunen);
     CsvLine l;
     l.q(numericValue(bango) == 0 ? std::string() : bango)
-        .q(midChars(q, 1, 5))
+        .q(midChars(q, S::kQBangoTeam))
         .raw(std::to_string(k))
         .q(registrationNumber(s))
-        .q(cleaned(fieldText(s, S::kNamae, 16)))
-        .q(rtrimBlanks(fieldText(s, S::kKana, 16)))
-        .q(fieldText(s, S::kSei, 1))
+        .q(cleaned(fieldText(s, S::kNamae)))
+        .q(rtrimBlanks(fieldText(s, S::kKana)))
+        .q(fieldText(s, S::kSei))
         .q(birthDateText(s))
-        .q(midChars(grade, 2, 1))
-        .q(midChars(grade, 1, 1))
+        .q(midChars(grade, S::kGakunenYear))
+        .q(midChars(grade, S::kGakunenLevel))
         .q(entryFlags(s))
         .q(entryTimeGroups(s, n))
         .q(matchKey(s));
@@ -60,7 +60,7 @@ ExportResult exportSwmMedia(const EntryData& data, const ExportTarget& target)
     installDefaultTemplates(target.ctl);
     requireFolder(target.transfer);
     const std::string time = timeOfDayText(target.when);
-    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi, 10);
+    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi);
     const std::string swimmerHeader = toCp932(quotedHeader(readTemplate(target.ctl, "RIZARUTO.w", kRizarutoFields)));
     const std::string teamHeader = toCp932(quotedHeader(readTemplate(target.ctl, "teamdt.w", kScmTeamFields)));
     const std::string relayHeader = toCp932(quotedHeader(readTemplate(target.ctl, "RELAYENT.w", kRelayFields)));
@@ -72,7 +72,7 @@ ExportResult exportSwmMedia(const EntryData& data, const ExportTarget& target)
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
         const SwimmerRecord& s = data.swimmers[i];
         // The code as stored: a NUL or other control character in it is refused, not blanked.
-        const std::string code = midChars(fromCp932(s.raw(S::kQBango, 14)), 1, 5);
+        const std::string code = midChars(fromCp932(s.raw(S::kQBango)), S::kQBangoTeam);
         enforce(usableInFolderName(code), swimmerLabel(i + 1, s) + ": 団体コード「" + code +
                                               "」はフォルダ名に使えません。旧番号を直してください。");
         auto [it, added] = linesOf.try_emplace(code);

@@ -12,17 +12,17 @@ ExportResult exportSwmKari(const EntryData& data, const ExportTarget& target)
     lines.reserve(data.swimmers.size());
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
         const SwimmerRecord& s = data.swimmers[i];
-        const std::string bango = fieldText(s, S::kBango, 7);
+        const std::string bango = fieldText(s, S::kBango);
         const bool numbered = numericValue(bango) != 0;
         CsvLine l;
         l.raw(numbered ? bango : std::string(8, ' '))
-            .raw(fieldText(s, S::kQBango, 14))
-            .raw(fieldText(s, S::kNamae, 16))
-            .raw(fieldText(s, S::kKana, 16))
-            .raw(fieldText(s, S::kSei, 1))
-            .raw(fieldText(s, S::kGakunen, 2))
-            .raw(fieldText(s, S::kShubetu, 6))
-            .raw(fieldText(s, S::kShuFuku, 1))
+            .raw(fieldText(s, S::kQBango))
+            .raw(fieldText(s, S::kNamae))
+            .raw(fieldText(s, S::kKana))
+            .raw(fieldText(s, S::kSei))
+            .raw(fieldText(s, S::kGakunen))
+            .raw(fieldText(s, S::kShubetu))
+            .raw(fieldText(s, S::kShuFuku))
             .raw(numbered ? "199905" : std::string(6, ' '));
         lines.push_back(encodeSwimmerLine(l.text(), "swm.txt", i + 1, s));
     }

@@ -32,20 +32,20 @@ ExportResult exportTolvzep(const EntryData& data, const ExportTarget& target)
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
         const SwimmerRecord& s = data.swimmers[i];
         CsvLine l;
-        l.q(fieldText(s, S::kBango, 7))
-            .q(fieldText(s, S::kQBango, 14))
-            .raw(cleaned(fieldText(s, S::kKana, 16)))
-            .raw(cleaned(fieldText(s, S::kNamae, 16)))
-            .raw(cleaned(fieldText(s, S::kKen, 8)))
-            .raw(cleaned(fieldText(s, S::kKenKana, 6)))
-            .raw(cleaned(fieldText(s, S::kShozoku, 12)))
-            .raw(cleaned(fieldText(s, S::kShozokuKana, 6)))
-            .raw(fieldText(s, S::kGakunen, 2))
+        l.q(fieldText(s, S::kBango))
+            .q(fieldText(s, S::kQBango))
+            .raw(cleaned(fieldText(s, S::kKana)))
+            .raw(cleaned(fieldText(s, S::kNamae)))
+            .raw(cleaned(fieldText(s, S::kKen)))
+            .raw(cleaned(fieldText(s, S::kKenKana)))
+            .raw(cleaned(fieldText(s, S::kShozoku)))
+            .raw(cleaned(fieldText(s, S::kShozokuKana)))
+            .raw(fieldText(s, S::kGakunen))
             .raw(std::to_string(s.nenrei()))
-            .raw(fieldText(s, S::kSei, 1))
-            .raw(fieldText(s, S::kShuFuku, 1))
+            .raw(fieldText(s, S::kSei))
+            .raw(fieldText(s, S::kShuFuku))
             .raw(std::to_string(s.torobi()))
-            .q(fieldText(s, S::kShubetu, 6));
+            .q(fieldText(s, S::kShubetu));
         for (int slot = 0; slot < kStandardSlots; ++slot)
             l.raw(s.kiro(slot) == 0 ? std::string() : std::to_string(s.kiro(slot)));
         lines.push_back(encodeSwimmerLine(l.text(), fileName.c_str(), i + 1, s));

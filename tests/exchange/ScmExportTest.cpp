@@ -291,7 +291,7 @@ TEST(ScmExportFailure, NothingIsWrittenAndNothingReplaced)
         EXPECT_NE(std::string(e.what()).find("選手 1"), std::string::npos) << e.what();
     }
     f.data.swimmers[0].setKiro(3, 0);
-    f.data.swimmers[0].setTextBytes(SwimmerRecord::kNamae, 16, "\x81\x20");
+    f.data.swimmers[0].setTextBytes(SwimmerRecord::kNamae, "\x81\x20");
     EXPECT_THROW(f.run(exportScmMedia), TolvError);
     EXPECT_EQ(folderState(), before);
 
