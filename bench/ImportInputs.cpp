@@ -39,9 +39,9 @@ const char kResultsDistance[29] = {'1', '2', '3', '4', '5', '6', '7', '1', '2', 
 bool isTime(std::int32_t v) { return v > 0 && v < 1000000 && v != kMarkEntered; }
 
 // Field bytes of a record, NULs as blanks, trailing blanks dropped.
-std::string field(const SwimmerRecord& s, std::size_t off, std::size_t width)
+std::string field(const SwimmerRecord& s, Field f)
 {
-    std::string r(s.raw(off, width));
+    std::string r(s.raw(f));
     std::replace(r.begin(), r.end(), '\0', ' ');
     r.erase(r.find_last_not_of(' ') + 1);
     return r;
@@ -105,15 +105,15 @@ void writeWeb(const std::vector<SwimmerRecord>& all, const fs::path& dir)
     for (std::size_t i = 0; i < all.size() && i < 9999; ++i) {
         const SwimmerRecord& s = all[i];
         const int seq = static_cast<int>(i) + 1;
-        const std::string q = field(s, SwimmerRecord::kQBango, 14) + std::string(14, ' ');
+        const std::string q = field(s, SwimmerRecord::kQBango) + std::string(14, ' ');
         std::string c(228, ' ');
-        put(c, 10, 1, field(s, SwimmerRecord::kSei, 1));
-        put(c, 11, 20, field(s, SwimmerRecord::kNamae, 16));
-        put(c, 31, 16, field(s, SwimmerRecord::kKana, 16));
-        put(c, 64, 20, field(s, SwimmerRecord::kShozoku, 12));
-        put(c, 84, 6, field(s, SwimmerRecord::kShozokuKana, 6));
+        put(c, 10, 1, field(s, SwimmerRecord::kSei));
+        put(c, 11, 20, field(s, SwimmerRecord::kNamae));
+        put(c, 31, 16, field(s, SwimmerRecord::kKana));
+        put(c, 64, 20, field(s, SwimmerRecord::kShozoku));
+        put(c, 84, 6, field(s, SwimmerRecord::kShozokuKana));
         put(c, 207, 12, q.substr(0, 5) + q.substr(7, 7));  // the old number with a two-digit year
-        put(c, 222, 7, field(s, SwimmerRecord::kBango, 7));
+        put(c, 222, 7, field(s, SwimmerRecord::kBango));
         comp += numbered(c, 4, seq) + "\r\n";
         for (int slot = 0; slot < 29; ++slot) {
             const std::int32_t t = s.kiro(slot);
@@ -131,7 +131,7 @@ void writeWeb(const std::vector<SwimmerRecord>& all, const fs::path& dir)
                 std::string r(153, ' ');
                 put(r, 16, 3, q.substr(2, 3));
                 put(r, 99, 2, q.substr(0, 2));
-                put(r, 122, 1, field(s, SwimmerRecord::kSei, 1));
+                put(r, 122, 1, field(s, SwimmerRecord::kSei));
                 put(r, 138, 1, std::string(1, kEvents[slot].stroke));
                 put(r, 143, 1, std::string(1, kWebDistance[slot]));
                 put(r, 146, 2, mm);
@@ -153,14 +153,14 @@ void writeResults1(const std::vector<SwimmerRecord>& all, const fs::path& dir)
         int slot = 0;
         while (slot < 28 && !isTime(s.kiro(slot))) ++slot;
         std::vector<std::string> f(36);
-        const std::string q = field(s, SwimmerRecord::kQBango, 14) + std::string(14, ' ');
-        const std::string grade = field(s, SwimmerRecord::kGakunen, 2) + "  ";
-        f[0] = field(s, SwimmerRecord::kSei, 1);
+        const std::string q = field(s, SwimmerRecord::kQBango) + std::string(14, ' ');
+        const std::string grade = field(s, SwimmerRecord::kGakunen) + "  ";
+        f[0] = field(s, SwimmerRecord::kSei);
         f[1] = std::string(1, kEvents[slot].stroke);
         f[2] = std::string(1, kResultsDistance[slot]);
-        f[9] = field(s, SwimmerRecord::kShozoku, 12);
-        f[10] = field(s, SwimmerRecord::kBango, 7);
-        f[12] = field(s, SwimmerRecord::kNamae, 16);
+        f[9] = field(s, SwimmerRecord::kShozoku);
+        f[10] = field(s, SwimmerRecord::kBango);
+        f[12] = field(s, SwimmerRecord::kNamae);
         f[13] = q.substr(5, 4) + "/" + q.substr(9, 2) + "/" + q.substr(11, 2);
         f[26] = grade.substr(0, 1);
         f[27] = grade.substr(1, 1);
@@ -201,7 +201,7 @@ void writeNitiban(const std::vector<SwimmerRecord>& all, const fs::path& dir)
         char number[16];
         std::snprintf(number, sizeof number, "%07zu", 1000000 + i % 9000000);
         out += std::to_string(i + 1) + "," + toCp932(registrationMatchKey(all[i])) + "," +
-               field(all[i], SwimmerRecord::kNamae, 16) + "," + field(all[i], SwimmerRecord::kKana, 16) + "," + number +
+               field(all[i], SwimmerRecord::kNamae) + "," + field(all[i], SwimmerRecord::kKana) + "," + number +
                "\r\n";
     }
     writeText(dir / "jpnnewsmer.csv", out);
@@ -212,13 +212,13 @@ void writeMcompd(const std::vector<SwimmerRecord>& all, const fs::path& dir)
     std::string out;
     for (std::size_t i = 0; i < all.size() && i < 4000; ++i) {
         const SwimmerRecord& s = all[i];
-        const std::string q = field(s, SwimmerRecord::kQBango, 14) + std::string(14, ' ');
+        const std::string q = field(s, SwimmerRecord::kQBango) + std::string(14, ' ');
         std::string r(256, ' ');
         put(r, 1, 12, q.substr(0, 5) + q.substr(7, 7));
-        put(r, 13, 16, field(s, SwimmerRecord::kNamae, 16));
-        put(r, 29, 12, field(s, SwimmerRecord::kShozoku, 12));
-        put(r, 45, 6, field(s, SwimmerRecord::kKen, 8));
-        put(r, 77, 2, field(s, SwimmerRecord::kGakunen, 2));
+        put(r, 13, 16, field(s, SwimmerRecord::kNamae));
+        put(r, 29, 12, field(s, SwimmerRecord::kShozoku));
+        put(r, 45, 6, field(s, SwimmerRecord::kKen));
+        put(r, 77, 2, field(s, SwimmerRecord::kGakunen));
         int k = 0;
         for (int slot = 0; slot < 29 && k < 10; ++slot) {
             if (!isTime(s.kiro(slot))) continue;
@@ -229,8 +229,8 @@ void writeMcompd(const std::vector<SwimmerRecord>& all, const fs::path& dir)
             put(r, 79 + 14 * std::size_t(k), 14, std::string(code) + " " + time);
             ++k;
         }
-        put(r, 221, 20, field(s, SwimmerRecord::kKana, 16));
-        put(r, 241, 1, field(s, SwimmerRecord::kSei, 1));
+        put(r, 221, 20, field(s, SwimmerRecord::kKana));
+        put(r, 241, 1, field(s, SwimmerRecord::kSei));
         char occupied[8];
         std::snprintf(occupied, sizeof occupied, "%5zu", i + 1);
         put(r, 252, 5, occupied);
@@ -261,9 +261,9 @@ void writeClubs(const EntryStore& store, const std::vector<SwimmerRecord>& all, 
         std::string csv = title + "\r\n";
         const std::vector<SwimmerRecord> part(all.begin() + std::ptrdiff_t(from), all.begin() + std::ptrdiff_t(to));
         for (const SwimmerRecord& s : part) {
-            csv += field(s, SwimmerRecord::kBango, 7) + "," + field(s, SwimmerRecord::kQBango, 14) + "," +
-                   field(s, SwimmerRecord::kKana, 16) + "," + field(s, SwimmerRecord::kNamae, 16) + "," +
-                   field(s, SwimmerRecord::kShozoku, 12) + "," + field(s, SwimmerRecord::kShozokuKana, 6);
+            csv += field(s, SwimmerRecord::kBango) + "," + field(s, SwimmerRecord::kQBango) + "," +
+                   field(s, SwimmerRecord::kKana) + "," + field(s, SwimmerRecord::kNamae) + "," +
+                   field(s, SwimmerRecord::kShozoku) + "," + field(s, SwimmerRecord::kShozokuKana);
             for (int slot = 0; slot < 29; ++slot) {
                 const std::int32_t t = s.kiro(slot);
                 csv += "," + (t != 0 ? std::to_string(t) : std::string());
@@ -293,7 +293,7 @@ void writeImportInputs(const fs::path& entry, const fs::path& dir, const fs::pat
     sound.reserve(all.size());
     std::unordered_set<std::string> numbers;
     for (const SwimmerRecord& s : all) {
-        const std::string bango = field(s, SwimmerRecord::kBango, 7);
+        const std::string bango = field(s, SwimmerRecord::kBango);
         if (bango.empty() || numbers.insert(bango).second) sound.push_back(s);
     }
     writeText(dir / "source.zep", entryImage(store, sound));

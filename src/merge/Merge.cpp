@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/ContentDigest.h"
 #include "platform/Cp932.h"
+#include "platform/Cp932Text.h"
 #include "platform/Error.h"
 #include "storage/AthleteLookup.h"
 #include "storage/Codes.h"
@@ -21,33 +22,16 @@ namespace fs = std::filesystem;
 
 const std::string kIdeographicSpace = "\x81\x40";  // U+3000 in CP932
 
-// CP932 bytes split into characters (a double-byte character is one).
-std::vector<std::string_view> cp932Characters(std::string_view bytes)
-{
-    std::vector<std::string_view> out;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t n = isCp932LeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
-        out.push_back(bytes.substr(i, n));
-        i += n;
-    }
-    return out;
-}
-
-std::string joined(const std::vector<std::string_view>& chars, std::size_t from, std::size_t count)
-{
-    std::string out;
-    for (std::size_t i = from; i < chars.size() && i < from + count; ++i) out.append(chars[i]);
-    return out;
-}
-
 bool isBlank(std::string_view s) { return s.find_first_not_of(" \t") == std::string_view::npos; }
 
 // A 12-character old number gains the century "19" after its team code; then at most 14 characters.
 std::string widenedOldNumber(std::string_view item)
 {
-    std::vector<std::string_view> c = cp932Characters(item);
-    if (c.size() == 12) return joined(c, 0, 5) + "19" + joined(c, 5, 7);
-    return joined(c, 0, 14);
+    constexpr std::size_t team = SwimmerRecord::kQBangoTeam.count, shortNumber = 12;
+    const Cp932Text c(item);
+    if (c.charCount() == shortNumber)
+        return std::string(c.left(team)) + "19" + std::string(c.mid(team + 1, shortNumber - team));
+    return std::string(c.left(SwimmerRecord::kQBango.width));
 }
 
 std::string targetName(int field)
@@ -179,22 +163,21 @@ SwimmerRecord swimmerFromColumns(const Columns& c, const ReadingFormat& f, const
         return n >= 1 && n <= kSourceColumns ? c[static_cast<std::size_t>(n)] : none;
     };
     SwimmerRecord s = EntryStore::emptySwimmer();
-    s.setTextBytes(SwimmerRecord::kBango, 7, col(0));
+    s.setTextBytes(SwimmerRecord::kBango, col(0));
     const std::string q = widenedOldNumber(col(1));
-    s.setTextBytes(SwimmerRecord::kQBango, 14, q);
-    s.setTextBytes(SwimmerRecord::kKana, 16, col(2));
+    s.setTextBytes(SwimmerRecord::kQBango, q);
+    s.setTextBytes(SwimmerRecord::kKana, col(2));
     std::string name = col(3);
     const ColumnRef& nameRef = f.columns[3];
     if (nameRef.join && nameRef.column + 1 <= kSourceColumns)
         name += kIdeographicSpace + c[static_cast<std::size_t>(nameRef.column + 1)];
-    s.setTextBytes(SwimmerRecord::kNamae, 16, name);
-    s.setTextBytes(SwimmerRecord::kShozoku, 12, col(4));
-    s.setTextBytes(SwimmerRecord::kShozokuKana, 6, col(5));
+    s.setTextBytes(SwimmerRecord::kNamae, name);
+    s.setTextBytes(SwimmerRecord::kShozoku, col(4));
+    s.setTextBytes(SwimmerRecord::kShozokuKana, col(5));
     s.setSei(!q.empty() && static_cast<unsigned char>(q.back()) < '5' ? "1" : "2");
 
     // Prefecture from characters 1-2, grade and age from the birth date in characters 6-13.
-    const std::vector<std::string_view> chars = cp932Characters(q);
-    const long long code = numericValue(joined(chars, 0, 2));
+    const long long code = numericValue(SwimmerRecord::kQBangoPrefecture.of(q));
     if (code > 0) {
         auto known = d.prefectures.find(static_cast<int>(code));
         if (known == d.prefectures.end()) {
@@ -208,7 +191,7 @@ SwimmerRecord swimmerFromColumns(const Columns& c, const ReadingFormat& f, const
             s.setKenKana(p->reading);
         }
     }
-    const std::string birthText = joined(chars, 5, 8);
+    const std::string birthText = SwimmerRecord::kQBangoBirth.of(q);
     if (birthText.size() == 8 && birthText.find_first_not_of("0123456789") == std::string::npos) {
         const auto birth = static_cast<std::int32_t>(std::stol(birthText));
         s.setGakunen(gradeCode(birth, 0, d.header.kijunBi(), d.header.kubun()));
@@ -247,14 +230,11 @@ bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& he
     if (!r.found) return false;
     // The record's own old number, sex code and times (with their marks) stay: the master's sex
     // comes from the last digit of the number and would turn a mixed relay's "3" into "1".
-    static const std::pair<std::size_t, std::size_t> kKept[] = {{SwimmerRecord::kQBango, 14},
-                                                                 {SwimmerRecord::kSei, 1},
-                                                                 {SwimmerRecord::kKiro, 4 * std::size_t(kEventSlots)},
-                                                                 {SwimmerRecord::kMarkA, std::size_t(kEventSlots)},
-                                                                 {SwimmerRecord::kMarkB, std::size_t(kEventSlots)}};
+    static constexpr Field kKept[] = {SwimmerRecord::kQBango, SwimmerRecord::kSei, SwimmerRecord::kKiro,
+                                      SwimmerRecord::kMarkA, SwimmerRecord::kMarkB};
     const SwimmerRecord kept = s;
     s = r.record;
-    for (auto [at, width] : kKept) std::copy_n(kept.bytes().data() + at, width, s.bytes().data() + at);
+    for (const Field f : kKept) s.copyField(kept, f);
     return true;
 }
 

@@ -21,7 +21,7 @@ ExportResult writeRegistrationTransfer(const EntryData& data, const ExportTarget
     installDefaultTemplates(target.ctl);
     requireFolder(target.transfer);
     const std::string time = timeOfDayText(target.when);
-    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi, 10);
+    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi);
 
     const std::string swimmerHeader = toCp932(quotedHeader(readTemplate(target.ctl, "ScmSwimmerdt.w", kScmSwimmerFields)));
     std::vector<std::string> swimmers;

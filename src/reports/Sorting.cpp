@@ -1,5 +1,6 @@
 #include "reports/Sorting.h"
 
+#include "platform/Cp932Text.h"
 #include "platform/Error.h"
 #include "reports/Tally.h"
 #include "storage/EntryStore.h"
@@ -7,28 +8,12 @@
 
 namespace tolv::reports {
 
-namespace {
-
-// The last n characters of CP932 bytes.
-std::string lastCharsBytes(std::string_view cp932, std::size_t n)
-{
-    std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i < cp932.size();) {
-        starts.push_back(i);
-        bool pair = isCp932LeadByte(static_cast<unsigned char>(cp932[i])) && i + 1 < cp932.size();
-        i += pair ? 2 : 1;
-    }
-    if (starts.size() <= n) return std::string(cp932);
-    return std::string(cp932.substr(starts[starts.size() - n]));
-}
-
-} // namespace
-
 std::string sortKey(const SwimmerRecord& s, SortOrder order, int botai)
 {
-    std::string_view q = s.raw(SwimmerRecord::kQBango, 14);
-    std::string sei(s.raw(SwimmerRecord::kSei, 1));
-    if (order == SortOrder::Club) return teamKeyOf(s, botai) + sei + lastCharsBytes(q, 9);
+    std::string_view q = s.raw(SwimmerRecord::kQBango);
+    std::string sei(s.raw(SwimmerRecord::kSei));
+    if (order == SortOrder::Club)
+        return teamKeyOf(s, botai) + sei + std::string(Cp932Text(q).right(SwimmerRecord::kQBangoBirthSexChars));
     return sei + std::string(q);
 }
 

@@ -43,22 +43,12 @@ bool isRelaySlot(int slot, const ReserveEvents& reserve)
 
 } // namespace
 
-std::string firstCharsBytes(std::string_view cp932, std::size_t n)
-{
-    std::size_t i = 0, chars = 0;
-    while (i < cp932.size() && chars < n) {
-        bool pair = isCp932LeadByte(static_cast<unsigned char>(cp932[i])) && i + 1 < cp932.size();
-        i += pair ? 2 : 1;
-        ++chars;
-    }
-    return std::string(cp932.substr(0, i));
-}
-
 std::string teamKeyOf(const SwimmerRecord& s, int botai)
 {
-    std::string_view q = s.raw(SwimmerRecord::kQBango, 14);
-    if (botai == kBotaiPrefecture) return fitBytes(firstCharsBytes(q, 2) + "000", 5);
-    return fitBytes(firstCharsBytes(q, 5), 5);
+    std::string_view q = s.raw(SwimmerRecord::kQBango);
+    constexpr std::size_t width = SwimmerRecord::kQBangoTeam.count;
+    if (botai == kBotaiPrefecture) return fitBytes(SwimmerRecord::kQBangoPrefecture.of(q) + "000", width);
+    return fitBytes(SwimmerRecord::kQBangoTeam.of(q), width);
 }
 
 MasterSource MasterSource::local(const fs::path& root)
@@ -104,11 +94,11 @@ TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRec
             t.setKeyBytes(key);
             // Copied texts drop NUL padding and are blank-padded like every text of the file.
             if (botai == kBotaiPrefecture) {
-                t.setTextBytes(TeamTotalRecord::kShortName, 12, s.textBytes(SwimmerRecord::kKen, 8));
-                t.setTextBytes(TeamTotalRecord::kScoreboard, 6, s.textBytes(SwimmerRecord::kKenKana, 6));
+                t.setTextBytes(TeamTotalRecord::kShortName, 12, s.textBytes(SwimmerRecord::kKen));
+                t.setTextBytes(TeamTotalRecord::kScoreboard, 6, s.textBytes(SwimmerRecord::kKenKana));
             } else {
-                t.setTextBytes(TeamTotalRecord::kShortName, 12, s.textBytes(SwimmerRecord::kShozoku, 12));
-                t.setTextBytes(TeamTotalRecord::kScoreboard, 6, s.textBytes(SwimmerRecord::kShozokuKana, 6));
+                t.setTextBytes(TeamTotalRecord::kShortName, 12, s.textBytes(SwimmerRecord::kShozoku));
+                t.setTextBytes(TeamTotalRecord::kScoreboard, 6, s.textBytes(SwimmerRecord::kShozokuKana));
             }
             for (int k = 0; k < 8; ++k) r.control.setFeeName(k, kTallyFeeNames[k]);
             r.teams.push_back(t);

@@ -20,8 +20,6 @@ constexpr int kBotaiPrefecture = 1;
 // Team key of a swimmer (CP932 bytes, 5 characters): the first five characters of QBango, or with
 // the organising body "県" its first two followed by "000".
 std::string teamKeyOf(const SwimmerRecord& s, int botai);
-// The first n characters of CP932 bytes (a double-byte character counts as one).
-std::string firstCharsBytes(std::string_view cp932, std::size_t n);
 
 // Where the tally finds the team list of a prefecture and the management-unit flags.
 struct MasterSource {

@@ -34,7 +34,7 @@ void pageHead(Printer& p, const SwimmerRecord& s, const std::string& key, int li
     p.printAt(9620, std::string("PAGE = ") + "1");
     p.printAt(9620, "日付 : " + todayText());
     p.newLine();
-    p.printAt(400, "登録団体名(NO) : " + blankControls(fromCp932(s.raw(SwimmerRecord::kShozoku, 12))), false);
+    p.printAt(400, "登録団体名(NO) : " + blankControls(fromCp932(s.raw(SwimmerRecord::kShozoku))), false);
     p.printAt(3350, "(" + fromCp932(key) + ")");
     p.printAt(7460, "種目  ＝  ", false);
     p.printAt(8270, "自 : 自由形    背 : 背泳ぎ");

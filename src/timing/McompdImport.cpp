@@ -1,6 +1,7 @@
 #include "timing/McompdImport.h"
 
 #include "platform/Cp932.h"
+#include "platform/Cp932Text.h"
 #include "platform/Paths.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
@@ -13,14 +14,6 @@ constexpr const char* kFile = "Mcompd.dat";
 constexpr std::size_t kRegistration = 0, kName = 12, kShozoku = 28, kPrefecture = 44, kGrade = 76, kEvents = 78,
                       kKana = 220, kSex = 240, kOccupancy = 251;
 constexpr std::size_t kEventLength = 14, kEventCount = 10, kKanaChars = 16;
-
-std::string firstChars(std::string_view bytes, std::size_t count)
-{
-    std::size_t i = 0;
-    for (std::size_t c = 0; c < count && i < bytes.size(); ++c)
-        i += (isCp932LeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size()) ? 2 : 1;
-    return std::string(bytes.substr(0, i));
-}
 
 } // namespace
 
@@ -62,13 +55,13 @@ ImportReport importMcompd(EntryStore& store, const std::filesystem::path& folder
         };
         requireReferenceYear(kijunBi);
         SwimmerRecord s = EntryStore::emptySwimmer();
-        s.setTextBytes(SwimmerRecord::kQBango, 14, widenRegistrationNumber(text(kRegistration, 12), kijunBi));
-        s.setTextBytes(SwimmerRecord::kNamae, 16, text(kName, 16));
-        s.setTextBytes(SwimmerRecord::kKana, 16, firstChars(text(kKana, 20), kKanaChars));
-        s.setTextBytes(SwimmerRecord::kShozoku, 12, text(kShozoku, 12));
-        s.setTextBytes(SwimmerRecord::kKen, 8, text(kPrefecture, 6));
-        s.setTextBytes(SwimmerRecord::kGakunen, 2, text(kGrade, 2));
-        s.setTextBytes(SwimmerRecord::kSei, 1, text(kSex, 1));
+        s.setTextBytes(SwimmerRecord::kQBango, widenRegistrationNumber(text(kRegistration, 12), kijunBi));
+        s.setTextBytes(SwimmerRecord::kNamae, text(kName, 16));
+        s.setTextBytes(SwimmerRecord::kKana, Cp932Text(text(kKana, 20)).left(kKanaChars));
+        s.setTextBytes(SwimmerRecord::kShozoku, text(kShozoku, 12));
+        s.setTextBytes(SwimmerRecord::kKen, text(kPrefecture, 6));
+        s.setTextBytes(SwimmerRecord::kGakunen, text(kGrade, 2));
+        s.setTextBytes(SwimmerRecord::kSei, text(kSex, 1));
         s.setNenrei(0);
         s.setTorobi(0);
         for (std::size_t e = 0; e < kEventCount; ++e) {

@@ -112,7 +112,7 @@ std::string seikoEventCode(int slot)
 
 std::string seikoTimeText(std::int32_t value)
 {
-    if (value == 666666) value = 595999;
+    if (value == kMarkEntered) value = 595999;
     char digits[16];
     std::snprintf(digits, sizeof digits, "%06d", static_cast<int>(value % 1000000 + (value < 0 ? 1000000 : 0)));
     return std::string(digits, 4) + "." + std::string(digits + 4, 2);
@@ -197,7 +197,8 @@ SeikoLines seikoRelayLines(const std::vector<SwimmerRecord>& swimmers, const Sei
             cols[0] = std::to_string(counter + static_cast<int>(out.lines.size()) + 1);
             cols[1] = fitted(o.prefectureTeams ? s.ken() : s.Shozoku());
             cols[2] = o.prefectureTeams ? s.kenKana() : s.ShozokuKana();
-            cols[4] = o.prefectureTeams ? q.substr(0, 2) + "000" : q.substr(0, 5);
+            cols[4] = o.prefectureTeams ? q.substr(0, SwimmerRecord::kQBangoPrefecture.count) + "000"
+                                              : q.substr(0, SwimmerRecord::kQBangoTeam.count);
             cols[5] = gradeColumns(s.gakunen()).first;
             cols[6] = cls;
             cols[7] = s.sei();

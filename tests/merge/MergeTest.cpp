@@ -342,7 +342,7 @@ TEST(Merge, TheRegistrationMasterIsPreferredWhereItKnowsTheOldNumber)
     yamada.setSeq(1);
     yamada.setKiro(1, 0);
     yamada.setKiro(3, 20001);
-    yamada.bytes()[SwimmerRecord::kSei] = EntryStore::emptySwimmer().bytes()[SwimmerRecord::kSei];
+    yamada.bytes()[SwimmerRecord::kSei.offset] = EntryStore::emptySwimmer().bytes()[SwimmerRecord::kSei.offset];
     EXPECT_EQ(f.snapshot().swimmerAt(5), yamada);
 
     // A mixed relay's sex code "3" stays (the master's would come from the number's last digit).
