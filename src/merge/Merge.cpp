@@ -221,7 +221,7 @@ bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& he
     if (prefecture >= 1 && static_cast<std::size_t>(prefecture) <= flags.size() &&
         flags[static_cast<std::size_t>(prefecture) - 1] == '0')
         return false;
-    if (toUtf32(q).size() < 14) return false;
+    if (toUtf32(q).size() < SwimmerRecord::kQBango.width) return false;
     if (!lookup.session().internet()) {
         std::error_code ec;
         if (!fs::exists(lookup.masterPaths(prefecture, sexOfNumber(q)).indexQ, ec)) return false;

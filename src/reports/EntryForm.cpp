@@ -116,8 +116,9 @@ std::string registrationMonth(std::int32_t torobi)
 std::string birthAndSex(const std::string& qbango)
 {
     std::u32string q = toUtf32(qbango);
-    std::u32string t = q.size() > 9 ? q.substr(q.size() - 9) : q;
-    t.resize(9, U' ');
+    constexpr std::size_t tail = SwimmerRecord::kQBangoBirthSexChars;
+    std::u32string t = q.size() > tail ? q.substr(q.size() - tail) : q;
+    t.resize(tail, U' ');
     return fromUtf32(t.substr(0, 4)) + "-" + fromUtf32(t.substr(4, 2)) + "-" + fromUtf32(t.substr(6, 2)) + "-" +
            fromUtf32(t.substr(8, 1));
 }

@@ -66,7 +66,8 @@ void printTimeList(Printer& p, const EntryStore& store, int botai, const std::st
         ++lines;
         // A missing 14th character compares below "5" as well.
         std::u32string q = toUtf32(s.QBango());
-        const char sexDigit = q.size() >= 14 && q[13] >= U'5' ? '2' : '1';
+        constexpr std::size_t digit = SwimmerRecord::kQBangoSexDigit.first;
+        const char sexDigit = q.size() >= digit && q[digit - 1] >= U'5' ? '2' : '1';
         ensureLine(p);
         p.printAt(100, rightAlign(lines, 3) + "   " + leftChars(s.Namae(), 8), false);
         p.printAt(2150, std::string(1, sexDigit), false);

@@ -129,7 +129,8 @@ public:
                 swimmerProblem(n, s, c.name, std::string(c.label) + "（" + c.name + "）が正しくありません: \"" + fromCp932(v) + "\"");
         }
         const std::string shubetu = trimmed(s.raw(SwimmerRecord::kShubetu));
-        if (!shubetu.empty() && (shubetu.size() != 6 || shubetu.find_first_not_of("01") != std::string::npos) &&
+        if (!shubetu.empty() &&
+            (shubetu.size() != SwimmerRecord::kShubetu.width || shubetu.find_first_not_of("01") != std::string::npos) &&
             decodes(shubetu))
             swimmerProblem(n, s, "shubetu", "種別（shubetu）が正しくありません: \"" + fromCp932(shubetu) + "\"");
         const int age = s.nenrei();

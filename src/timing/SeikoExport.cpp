@@ -19,6 +19,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using S = SwimmerRecord;
+
+// A part of the old number as the file takes it: counted in bytes of the text.
+std::string numberPart(const std::string& q, CharPart part) { return q.substr(part.first - 1, part.count); }
+
 constexpr std::size_t kIndividualColumns = 37;
 constexpr std::size_t kRelayColumns = 10;
 constexpr int kFirstRelaySlot = kIndividualSlots;  // 22
@@ -141,13 +146,13 @@ SeikoLines seikoIndividualLines(const std::vector<SwimmerRecord>& swimmers, cons
         const SwimmerRecord& s = swimmers[n];
         std::vector<std::string> cols(kIndividualColumns);
         const std::string q = s.QBango();
-        const std::string q14 = q + std::string(q.size() < 14 ? 14 - q.size() : 0, ' ');
+        const std::string q14 = q + std::string(q.size() < S::kQBango.width ? S::kQBango.width - q.size() : 0, ' ');
         cols[0] = std::to_string(counter + static_cast<int>(out.lines.size()) + 1);
-        cols[1] = q14.substr(0, 5) + q14.substr(7, 7);
+        cols[1] = numberPart(q14, S::kQBangoTeam) + numberPart(q14, S::kQBangoAfterCentury);
         cols[2] = s.sei();
         cols[3] = fitted(s.Namae());
         cols[4] = s.Kana();
-        cols[5] = q14.substr(5, 8);
+        cols[5] = numberPart(q14, S::kQBangoBirth);
         auto [g1, g2] = gradeColumns(s.gakunen());
         cols[6] = g1;
         cols[7] = g2;
@@ -189,7 +194,7 @@ SeikoLines seikoRelayLines(const std::vector<SwimmerRecord>& swimmers, const Sei
     for (const SwimmerRecord& s : swimmers) {
         const std::string cls = seikoClass(s, o);
         if (cls.empty() && !o.everyone) continue;
-        const std::string q = s.QBango() + "     ";
+        const std::string q = s.QBango() + std::string(S::kQBangoTeam.count, ' ');
         for (int slot = kFirstRelaySlot; slot < kStandardSlots; ++slot) {
             const std::int32_t t = s.kiro(slot);
             if (!exported(o, slot, t)) continue;
@@ -197,8 +202,7 @@ SeikoLines seikoRelayLines(const std::vector<SwimmerRecord>& swimmers, const Sei
             cols[0] = std::to_string(counter + static_cast<int>(out.lines.size()) + 1);
             cols[1] = fitted(o.prefectureTeams ? s.ken() : s.Shozoku());
             cols[2] = o.prefectureTeams ? s.kenKana() : s.ShozokuKana();
-            cols[4] = o.prefectureTeams ? q.substr(0, SwimmerRecord::kQBangoPrefecture.count) + "000"
-                                              : q.substr(0, SwimmerRecord::kQBangoTeam.count);
+            cols[4] = o.prefectureTeams ? numberPart(q, S::kQBangoPrefecture) + "000" : numberPart(q, S::kQBangoTeam);
             cols[5] = gradeColumns(s.gakunen()).first;
             cols[6] = cls;
             cols[7] = s.sei();

@@ -18,8 +18,8 @@ TEST(Rewrites, KanaTurnsFullWidthBlanksIntoBlanksByteForByte)
     EntryFixture f;
     for (const char* k : {"ﾔﾏﾀﾞ　ﾀﾛｳ", "ヤマダ　ハナコ", "ﾔﾏﾀﾞﾊﾅｺ", "メ@"}) f.add({.kana = k});  // メ@ is 83 81 40
     std::string expected = f.bytes();
-    patch(expected, 1, S::kKana, sj("ﾔﾏﾀﾞ ﾀﾛｳ") + std::string(8, ' '));
-    patch(expected, 2, S::kKana, sj("ヤマダ ハナコ") + std::string(3, ' '));
+    patch(expected, 1, S::kKana.offset, sj("ﾔﾏﾀﾞ ﾀﾛｳ") + std::string(8, ' '));
+    patch(expected, 2, S::kKana.offset, sj("ヤマダ ハナコ") + std::string(3, ' '));
     rewriteKana(f.store);
     EXPECT_EQ(f.bytes(), expected);
 }
@@ -31,8 +31,8 @@ TEST(Rewrites, AgeComesFromTheBirthDateOnTheReferenceDate)
     f.add({.qbango = "13001199804011"});               // birthday on the reference date counts as reached
     f.add({.qbango = "13001        1", .nenrei = 9});  // no birth date: the typed age stays
     std::string expected = f.bytes();
-    patch(expected, 1, S::kNenrei, leBytes(6, 2));
-    patch(expected, 2, S::kNenrei, leBytes(7, 2));
+    patch(expected, 1, S::kNenrei.offset, leBytes(6, 2));
+    patch(expected, 2, S::kNenrei.offset, leBytes(7, 2));
     rewriteAge(f.store);
     EXPECT_EQ(f.bytes(), expected);
 }
@@ -46,7 +46,7 @@ TEST(Rewrites, GradeUsesSchoolYearsFromTheSecondOfApril)
     auto expectGrades = [&](std::vector<const char*> codes) {
         f.store.saveHeader();
         std::string expected = f.bytes();
-        for (int n = 1; n <= 3; ++n) patch(expected, n, S::kGakunen, codes[n - 1]);
+        for (int n = 1; n <= 3; ++n) patch(expected, n, S::kGakunen.offset, codes[n - 1]);
         rewriteGrade(f.store);
         EXPECT_EQ(f.bytes(), expected);
     };
@@ -60,7 +60,7 @@ TEST(Rewrites, GradeUsesSchoolYearsFromTheSecondOfApril)
         m.add({.qbango = q});
     std::string expected = m.bytes();
     int n = 0;
-    for (const char* code : {"51", "51", "52", "67", "68"}) patch(expected, ++n, S::kGakunen, code);
+    for (const char* code : {"51", "51", "52", "67", "68"}) patch(expected, ++n, S::kGakunen.offset, code);
     rewriteGrade(m.store);
     EXPECT_EQ(m.bytes(), expected);
     // Kind 2 class codes cannot be derived: the typed ones stay.
@@ -75,13 +75,13 @@ TEST(Rewrites, CompanyGradeBandsAndRegistrationKinds)
     for (int age : {0, 29, 30, 39, 40, 49, 50, 88}) f.add({.nenrei = age});
     std::string expected = f.bytes();
     int n = 0;
-    for (const char* code : {"70", "70", "71", "71", "72", "72", "73", "73"}) patch(expected, ++n, S::kGakunen, code);
+    for (const char* code : {"70", "70", "71", "71", "72", "72", "73", "73"}) patch(expected, ++n, S::kGakunen.offset, code);
     rewriteCompanyGrade(f.store);
     EXPECT_EQ(f.bytes(), expected);
     using Rewrite = void (*)(EntryStore&);
     for (auto [rewrite, kind] : {std::pair<Rewrite, const char*>{rewriteSecondaryRegistration, "2"}, {rewriteMainRegistration, "1"}}) {
         rewrite(f.store);
-        for (n = 1; n <= 8; ++n) patch(expected, n, S::kShuFuku, kind);
+        for (n = 1; n <= 8; ++n) patch(expected, n, S::kShuFuku.offset, kind);
         EXPECT_EQ(f.bytes(), expected) << kind;
     }
 }
@@ -98,9 +98,9 @@ TEST(Rewrites, PrefectureComesFromTheTableByTheOldNumbersFirstTwoCharacters)
     table[12] = {"東京都", "ﾄｳｷｮｳ", "xx"};
     writePrefectureTable(ctlDir() / "ken.ctl", table);
     std::string expected = f.bytes();
-    for (int n = 2; n <= 4; ++n) patch(expected, n, S::kKen, std::string(8, ' '));
-    patch(expected, 1, S::kKen, sj("東京都  ﾄｳｷｮｳ "));
-    patch(expected, 5, S::kKen, sj("北海道  ﾎｯｶｲﾄﾞ"));
+    for (int n = 2; n <= 4; ++n) patch(expected, n, S::kKen.offset, std::string(8, ' '));
+    patch(expected, 1, S::kKen.offset, sj("東京都  ﾄｳｷｮｳ "));
+    patch(expected, 5, S::kKen.offset, sj("北海道  ﾎｯｶｲﾄﾞ"));
     rewritePrefecture(f.store);
     EXPECT_EQ(f.bytes(), expected);
 
@@ -127,7 +127,7 @@ TEST(Rewrites, SameTimeMovesTheLaterOfEachEqualPairOneHundredthBack)
     add("3", {{28, 30000}, {29, 3000}}); // 9
     add("3", {{29, 3000}});              // 10: reserve events take no part
     std::string expected = f.bytes();
-    auto kiro = [&](int n, int slot, std::int32_t v) { patch(expected, n, S::kKiro + 4 * slot, leBytes(v, 4)); };
+    auto kiro = [&](int n, int slot, std::int32_t v) { patch(expected, n, S::kKiro.offset + 4 * slot, leBytes(v, 4)); };
     kiro(2, 1, 2846), kiro(3, 1, 2846);
     kiro(1, 2, 595900), kiro(2, 2, 595901);  // 参加 becomes 59:59.00, then equals swimmer 2
     kiro(7, 3, 20000), kiro(6, 3, 20000);    // 1:59.99 carries into the minutes
@@ -194,19 +194,19 @@ TEST(Rewrites, RecordsAreWrittenAsReadingThemIntoTheBufferMakesThem)
     f.add({.sei = "2", .shubetu = "", .kiro = {{1, 3000}}});
     f.add({.sei = "2", .shubetu = "0", .kiro = {{1, 3000}}});
     f.store.readSwimmer(0);
-    std::fill_n(f.store.swimmer().bytes().data() + S::kShubetu, 6, '\0');
+    std::fill_n(f.store.swimmer().bytes().data() + S::kShubetu.offset, 6, '\0');
     f.store.writeSwimmer(5);
     f.store.header().setTotal(5);
     f.store.saveHeader();
 
     std::string expected = f.bytes();
-    patch(expected, 4, S::kShubetu, "000000");
-    patch(expected, 4, S::kKiro + 4, leBytes(3001, 4));
+    patch(expected, 4, S::kShubetu.offset, "000000");
+    patch(expected, 4, S::kKiro.offset + 4, leBytes(3001, 4));
     rewriteSameTime(f.store);
     EXPECT_EQ(f.bytes(), expected) << "only the swimmer moved back is rewritten";
 
-    for (int n : {1, 3, 5}) patch(expected, n, S::kShubetu, "000000");
-    for (int n = 1; n <= 5; ++n) patch(expected, n, S::kShuFuku, "2");
+    for (int n : {1, 3, 5}) patch(expected, n, S::kShubetu.offset, "000000");
+    for (int n = 1; n <= 5; ++n) patch(expected, n, S::kShuFuku.offset, "2");
     rewriteSecondaryRegistration(f.store);
     EXPECT_EQ(f.bytes(), expected);
     f.store.readSwimmer(2);

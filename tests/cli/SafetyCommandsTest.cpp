@@ -228,16 +228,16 @@ TEST(Verify, ReportsEachFaultBySwimmerAndField)
         int exit = 1;  // 3: a data finding, the file is sound
     };
     // 30 February: no calendar date.
-    const std::string badBirth = withSwimmerField(good, 2, S::kQBango + 5, "20010230");
+    const std::string badBirth = withSwimmerField(good, 2, S::kQBango.offset + 5, "20010230");
     const std::vector<Case> cases{
-        {withSwimmerField(good, 2, S::kSei, "9"), "選手 2（番号 1000002）: 性別（sei）が正しくありません: \"9\""},
-        {withSwimmerField(good, 3, S::kNamae, "\x85\x40"), "選手 3（番号 1000003）: 氏名（Namae）の文字が読めません"},
-        {withSwimmerField(good, 1, S::kBango, "1000003"), "選手 3（番号 1000003）: 競技者番号（Bango）が選手 1 と重複しています", 3},
-        {badBirth, "選手 2（番号 1000002）: 旧番号（QBango）「" + badBirth.substr(11 * 384 + S::kQBango, 14) + "」の生年月日が日付ではありません",
+        {withSwimmerField(good, 2, S::kSei.offset, "9"), "選手 2（番号 1000002）: 性別（sei）が正しくありません: \"9\""},
+        {withSwimmerField(good, 3, S::kNamae.offset, "\x85\x40"), "選手 3（番号 1000003）: 氏名（Namae）の文字が読めません"},
+        {withSwimmerField(good, 1, S::kBango.offset, "1000003"), "選手 3（番号 1000003）: 競技者番号（Bango）が選手 1 と重複しています", 3},
+        {badBirth, "選手 2（番号 1000002）: 旧番号（QBango）「" + badBirth.substr(11 * 384 + S::kQBango.offset, 14) + "」の生年月日が日付ではありません",
          3},
-        {withI32(good, 10 * 384 + S::kKiro + 4 * 3, 6075), "選手 1（番号 1000001）: 種目 13 のタイム（kiro）が正しくありません: 6075"},
-        {withI32(good, 11 * 384 + S::kKiro, -5), "選手 2（番号 1000002）: 種目 10 のタイム（kiro）が正しくありません: -5"},
-        {withSwimmerField(good, 1, S::kShubetu, "0x0000"), "選手 1（番号 1000001）: 種別（shubetu）が正しくありません: \"0x0000\""},
+        {withI32(good, 10 * 384 + S::kKiro.offset + 4 * 3, 6075), "選手 1（番号 1000001）: 種目 13 のタイム（kiro）が正しくありません: 6075"},
+        {withI32(good, 11 * 384 + S::kKiro.offset, -5), "選手 2（番号 1000002）: 種目 10 のタイム（kiro）が正しくありません: -5"},
+        {withSwimmerField(good, 1, S::kShubetu.offset, "0x0000"), "選手 1（番号 1000001）: 種別（shubetu）が正しくありません: \"0x0000\""},
         {withI32(good, 0, 4), "総数（total）4 に対し、ファイル内の選手レコードは 3 です"},
         {withI32(good, 0, -1), "総数（total）が負です: -1"},
         {good.substr(0, 700), "ファイルが短すぎます（700 バイト、ヘッダと予備種目の 768 バイトに足りません）"},
