@@ -27,55 +27,32 @@ namespace fs = std::filesystem;
 class EntryMenuCommandsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<tolvtest::TempTree> tree_;
-    std::unique_ptr<tolvtest::TestContext> t_;
+    tolvtest::WindowFixture fx_;
     fs::path file_;
     std::ostringstream printed_;
 
     FrmZepi* open()
     {
-        return tolvtest::openEntryWindow(t_->ctx);
+        return tolvtest::openEntryWindow(fx_.ctx());
     }
 
 private slots:
     void init()
     {
-        tree_ = std::make_unique<tolvtest::TempTree>();
-        setFixedNow({2008, 10, 1, 9, 0, 0});
-        t_ = std::make_unique<tolvtest::TestContext>();
+        fx_.setUp();
         printed_.str("");
         // Reports land in a print log instead of the preview dialog.
-        t_->ctx.print = [this](QWidget*, const std::function<void(Printer&)>& draw) {
+        fx_.ctx().print = [this](QWidget*, const std::function<void(Printer&)>& draw) {
             PrintLog log(printed_);
             draw(log);
         };
-        fs::path entry = tree_->dir() / "entry";
-        fs::create_directories(entry);
-        file_ = entry / "TEST.zep";
-        tolvtest::pointControlFilesAt(entry, tree_->dir() / "registration", tree_->dir() / "transfer");
-
-        EntryStore store;
-        store.openEntryFile(file_);
-        store.header().setKijunBi("2008/10/16");
-        const char* const numbers[] = {"13001200105011", "13001200105011", "13002199804015"};
-        const char* const sexes[] = {"1", "1", "2"};
-        for (int n = 1; n <= 3; ++n) {
-            store.swimmer() = EntryStore::emptySwimmer();
-            store.swimmer().setSeq(n);
-            store.swimmer().setQBango(numbers[n - 1]);
-            store.swimmer().setSei(sexes[n - 1]);
-            store.swimmer().setNamae("選手" + std::to_string(n));
-            store.swimmer().setNenrei(0);
-            store.header().setTotal(n);
-            store.writeSwimmer(n);
-        }
+        file_ = fx_.file();
+        fx_.writeEntryFile({{"13001200105011", "1", "選手1"}, {"13001200105011", "1", "選手2"}, {"13002199804015", "2", "選手3"}});
     }
 
     void cleanup()
     {
-        tolvtest::deleteWindows();
-        t_.reset();
-        tree_.reset();
+        fx_.tearDown();
     }
 
     void checkReportIsDrawnAndChangesNothing()
@@ -109,7 +86,7 @@ private slots:
         QCOMPARE(w->current(), 3);
         QCOMPARE(child<QLineEdit>(w, "txtNenrei")->text(), QString("10"));
         // Asked first, nothing else said.
-        QCOMPARE(t_->prompt.said, std::vector<std::string>{"年令書き直しを実行しますか？"});
+        QCOMPARE(fx_.prompt().said, std::vector<std::string>{"年令書き直しを実行しますか？"});
     }
 
     void sortBySexAndTallyFromTheMenus()

@@ -31,13 +31,12 @@ namespace fs = std::filesystem;
 class EntryWindowFeedbackTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<tolvtest::TempTree> tree_;
-    std::unique_ptr<tolvtest::TestContext> t_;
+    tolvtest::WindowFixture fx_;
     fs::path entryDir_, file_;
 
     FrmZepi* open()
     {
-        return tolvtest::openEntryWindow(t_->ctx, true);
+        return tolvtest::openEntryWindow(fx_.ctx(), true);
     }
 
     QString status(FrmZepi* w) { return child<QStatusBar>(w, "stbZepi")->currentMessage(); }
@@ -65,17 +64,14 @@ class EntryWindowFeedbackTest : public QObject {
 private slots:
     void init()
     {
-        tree_ = std::make_unique<tolvtest::TempTree>();
-        t_ = std::make_unique<tolvtest::TestContext>();
-        entryDir_ = tolvtest::prepareEntryTree(tree_->dir());
-        file_ = entryDir_ / "TEST.zep";
+        fx_.setUpWithMaster();
+        entryDir_ = fx_.entryDir();
+        file_ = fx_.file();
     }
 
     void cleanup()
     {
-        tolvtest::deleteWindows();
-        t_.reset();
-        tree_.reset();
+        fx_.tearDown();
     }
 
     void readingSearchFindsAGirlAtStartAndFollowsTheChosenSex()
@@ -105,11 +101,11 @@ private slots:
         sei->setFocus();
         sei->setCurrentIndex(1);
         emit sei->activated(1);
-        t_->prompt.clear();
+        fx_.prompt().clear();
         enterText(child<QLineEdit>(w, "txtKana"), "ﾀｶﾊｼ ﾊﾅｺ");
         QVERIFY(child<QLineEdit>(w, "txtNamae")->hasFocus());
         QVERIFY2(status(w).contains("ﾀｶﾊｼ ﾊﾅｺ"), qPrintable(status(w)));
-        QVERIFY(t_->prompt.said.empty());
+        QVERIFY(fx_.prompt().said.empty());
     }
 
     void timesAreTakenInTheFormsOfAResultsSheet()
@@ -126,11 +122,11 @@ private slots:
         QCOMPARE(box->text(), QString("   28.45"));
 
         // Refused: told, nothing stored, the box keeps the text to correct.
-        t_->prompt.clear();
+        fx_.prompt().clear();
         enterText(box, "1:75.00");
         QCOMPARE(storedTime(1, 2), 2845);
-        QCOMPARE(t_->prompt.said.size(), std::size_t(1));
-        QVERIFY(QString::fromStdString(t_->prompt.last()).contains("1:05.23"));
+        QCOMPARE(fx_.prompt().said.size(), std::size_t(1));
+        QVERIFY(QString::fromStdString(fx_.prompt().last()).contains("1:05.23"));
         QVERIFY(box->hasFocus());
 
         // The input line of a new entry takes the same forms.
@@ -139,10 +135,10 @@ private slots:
         enterText(biko, "12");
         enterText(biko, "1:05.23");
         QCOMPARE(child<QLineEdit>(w, "txtKiro_2")->text(), QString(" 1:05.23"));
-        t_->prompt.clear();
+        fx_.prompt().clear();
         enterText(biko, "13");
         enterText(biko, "2分");
-        QCOMPARE(t_->prompt.said.size(), std::size_t(1));
+        QCOMPARE(fx_.prompt().said.size(), std::size_t(1));
         QCOMPARE(w->state(), int(FrmZepi::NewTime));
         enterText(biko, "2:10.00");
         enterText(biko, "99");
@@ -179,7 +175,7 @@ private slots:
         enterText(biko, "95");
         QVERIFY(status(w).contains("95"));
         QVERIFY(biko->hasFocus());
-        QVERIFY(t_->prompt.said.empty());
+        QVERIFY(fx_.prompt().said.empty());
     }
 
     void endDuringANewEntryAsksBeforeDroppingTheSwimmer()
@@ -187,15 +183,15 @@ private slots:
         FrmZepi* w = open();
         child<QPushButton>(w, "cmdShinki")->click();
         enterText(child<QLineEdit>(w, "txtNamae"), "途中");
-        t_->prompt.answers = {false};
+        fx_.prompt().answers = {false};
         w->menuAction("mOwari")->trigger();
-        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
-        QVERIFY(QString::fromStdString(t_->prompt.asked[0]).contains("破棄"));
+        QCOMPARE(fx_.prompt().asked.size(), std::size_t(1));
+        QVERIFY(QString::fromStdString(fx_.prompt().asked[0]).contains("破棄"));
         QVERIFY(w->isVisible());
         QCOMPARE(w->state(), int(FrmZepi::NewEntry));
         QVERIFY(w->store().isOpen());
 
-        t_->prompt.answers = {true};
+        fx_.prompt().answers = {true};
         w->menuAction("mOwari")->trigger();
         QVERIFY(!w->isVisible());
         QCOMPARE(tolvtest::readEntry(file_).header.total(), 0);
@@ -206,9 +202,9 @@ private slots:
         writeSwimmers(3);
         FrmZepi* w = open();
         const std::string before = tolvtest::readBytes(file_);
-        t_->prompt.answers = {false};
+        fx_.prompt().answers = {false};
         w->menuAction("mCheck6")->trigger();
-        QCOMPARE(t_->prompt.asked, std::vector<std::string>{"年令書き直しを実行しますか？"});
+        QCOMPARE(fx_.prompt().asked, std::vector<std::string>{"年令書き直しを実行しますか？"});
         QCOMPARE(tolvtest::readBytes(file_), before);
 
         w->menuAction("mCheck6")->trigger();
@@ -220,7 +216,7 @@ private slots:
         QCOMPARE(status(w), QString("3人を性別順に並べ替えました"));
         w->menuAction("mShuKei")->trigger();
         QCOMPARE(status(w), QString("集計しました: 2団体"));
-        QCOMPARE(t_->prompt.asked.back(), std::string("集計を実行しますか？"));
+        QCOMPARE(fx_.prompt().asked.back(), std::string("集計を実行しますか？"));
     }
 
     void listsWindowWithoutATallyOffersToRunIt()
@@ -228,9 +224,9 @@ private slots:
         writeSwimmers(3);
         FrmZepi* w = open();
         const fs::path zed = entryDir_ / "TEST.zed";
-        t_->prompt.answers = {false};
+        fx_.prompt().answers = {false};
         w->menuAction("mShuIchi")->trigger();
-        QVERIFY(QString::fromStdString(t_->prompt.asked.at(0)).contains("集計"));
+        QVERIFY(QString::fromStdString(fx_.prompt().asked.at(0)).contains("集計"));
         QVERIFY(!fs::exists(zed));
         QVERIFY(!w->findChild<tolv::gui::FrmIchiran*>());
 

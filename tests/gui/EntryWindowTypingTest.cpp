@@ -50,13 +50,12 @@ std::string field(const std::string& utf8, std::size_t width)
 class EntryWindowTypingTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<tolvtest::TempTree> tree_;
-    std::unique_ptr<tolvtest::TestContext> t_;
+    tolvtest::WindowFixture fx_;
     fs::path entryDir_, file_;
 
     FrmZepi* open()
     {
-        FrmZepi* w = tolvtest::openEntryWindow(t_->ctx, true);
+        FrmZepi* w = tolvtest::openEntryWindow(fx_.ctx(), true);
         if (!QTest::qWaitForWindowActive(w)) qWarning("window not active");
         return w;
     }
@@ -91,17 +90,14 @@ class EntryWindowTypingTest : public QObject {
 private slots:
     void init()
     {
-        tree_ = std::make_unique<tolvtest::TempTree>();
-        t_ = std::make_unique<tolvtest::TestContext>();
-        entryDir_ = tolvtest::prepareEntryTree(tree_->dir());
-        file_ = entryDir_ / "TEST.zep";
+        fx_.setUpWithMaster();
+        entryDir_ = fx_.entryDir();
+        file_ = fx_.file();
     }
 
     void cleanup()
     {
-        tolvtest::deleteWindows();
-        t_.reset();
-        tree_.reset();
+        fx_.tearDown();
     }
 
     // 1
@@ -130,9 +126,9 @@ private slots:
         // Name and time changed, then "終わり": both stored, nothing asked.
         typeInto(box(w, "txtNamae"), "最後");
         typeInto(time, "30.00");
-        t_->prompt.clear();
+        fx_.prompt().clear();
         w->menuAction("mOwari")->trigger();
-        QVERIFY(t_->prompt.asked.empty());
+        QVERIFY(fx_.prompt().asked.empty());
         QCOMPARE(onDisk().swimmerAt(1).Namae(), "最後" + std::string(12, ' '));
         QCOMPARE(onDisk().swimmerAt(1).kiro(3), 3000);
     }
@@ -261,14 +257,14 @@ private slots:
         FrmZepi* first = open();
         QVERIFY(first->isLoaded());
         // A second window on the same file: told in Japanese what each button does.
-        t_->prompt.answers = {true};
-        auto* second = new FrmZepi(t_->ctx);
+        fx_.prompt().answers = {true};
+        auto* second = new FrmZepi(fx_.ctx());
         QVERIFY(!second->isLoaded());
-        const std::string asked = t_->prompt.asked.at(0);
+        const std::string asked = fx_.prompt().asked.at(0);
         QVERIFY2(asked.rfind("Err No.", 0) == 0, asked.c_str());
         QVERIFY(asked.find("使用中") != std::string::npos);
         QVERIFY(asked.find("キャンセル: プログラムを終了します。") != std::string::npos);
-        QCOMPARE(t_->endCalls, 0);
+        QCOMPARE(fx_.context().endCalls, 0);
         delete second;
         delete first;
 
@@ -282,11 +278,11 @@ private slots:
         fs::remove(FileLock::lockPathFor(file_));
         fs::create_directories(FileLock::lockPathFor(file_));
         const std::string before = tolvtest::readBytes(file_);
-        t_->prompt.clear();
-        t_->prompt.answers = {true};
+        fx_.prompt().clear();
+        fx_.prompt().answers = {true};
         FrmZepi* w = open();
         QVERIFY(w->isLoaded() && w->isReadOnly());
-        const std::string offer = t_->prompt.asked.at(0);
+        const std::string offer = fx_.prompt().asked.at(0);
         QVERIFY2(offer.find("OK: 読み取り専用で開きます") != std::string::npos, offer.c_str());
         QVERIFY2(offer.find(std::strerror(EISDIR)) == std::string::npos, offer.c_str());
         QVERIFY(w->windowTitle().contains("読み取り専用"));
@@ -324,7 +320,7 @@ private slots:
     {
         writeSwimmers(2);
         tolv::gui::MessagePrompt boxes;
-        t_->ctx.prompt = &boxes;
+        fx_.ctx().prompt = &boxes;
         FrmZepi* w = open();
         bool cancelFirst = false;
         auto pressEnterOnTheQuestion = [&cancelFirst](QWidget* m) {
@@ -356,8 +352,8 @@ private slots:
         bytes.resize(bytes.size() - 100);  // the last record cut short
         tolvtest::writeBytes(file_, bytes);
         FrmZepi* w = open();
-        QCOMPARE(t_->prompt.said.size(), std::size_t(1));
-        const std::string warning = t_->prompt.said[0];
+        QCOMPARE(fx_.prompt().said.size(), std::size_t(1));
+        const std::string warning = fx_.prompt().said[0];
         QVERIFY2(warning.find("384 の倍数ではありません") != std::string::npos, warning.c_str());
         QVERIFY(warning.find("読み取り専用") != std::string::npos);
         QVERIFY(w->isLoaded() && w->isReadOnly());

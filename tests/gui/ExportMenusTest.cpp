@@ -23,52 +23,31 @@ namespace fs = std::filesystem;
 class ExportMenusTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<tolvtest::TempTree> tree_;
-    std::unique_ptr<tolvtest::TestContext> t_;
+    tolvtest::WindowFixture fx_;
     fs::path transfer_;
 
     FrmZepi* open()
     {
-        return tolvtest::openEntryWindow(t_->ctx);
+        return tolvtest::openEntryWindow(fx_.ctx());
     }
 
 private slots:
     void init()
     {
-        tree_ = std::make_unique<tolvtest::TempTree>();
-        setFixedNow({2008, 10, 1, 9, 0, 0});
-        t_ = std::make_unique<tolvtest::TestContext>();
-        const fs::path entry = tree_->dir() / "entry", registration = tree_->dir() / "registration";
-        transfer_ = tree_->dir() / "transfer";
-        fs::create_directories(entry);
-        fs::create_directories(transfer_);
-        fs::create_directories(registration / "ken13");
+        fx_.setUp();
+        transfer_ = fx_.transfer();
+        fs::create_directories(fx_.registration() / "ken13");
         std::vector<TeamRecord> teams(1);
         teams[0].setCode("13001");
         teams[0].setName("さくらスイミングクラブ");
-        writeTeamList(registration / "ken13" / "dantai.dat", teams);
-        tolvtest::pointControlFilesAt(entry, registration, transfer_);
-
-        EntryStore store;
-        store.openEntryFile(entry / "TEST.zep");
-        store.header().setKijunBi("2008/10/16");
-        for (int n = 1; n <= 3; ++n) {
-            store.swimmer() = EntryStore::emptySwimmer();
-            store.swimmer().setSeq(n);
-            store.swimmer().setQBango("13001200105011");
-            store.swimmer().setNamae("選手" + std::to_string(n));
-            store.swimmer().setKiro(1, 3000 + n);
-            store.header().setTotal(n);
-            store.writeSwimmer(n);
-        }
+        writeTeamList(fx_.registration() / "ken13" / "dantai.dat", teams);
+        fx_.writeEntryFile({{"13001200105011", "", "選手1", 3001}, {"13001200105011", "", "選手2", 3002},
+                            {"13001200105011", "", "選手3", 3003}});
     }
 
     void cleanup()
     {
-        tolvtest::deleteWindows();
-        t_.reset();
-        tree_.reset();
-        resetClock();
+        fx_.tearDown();
     }
 
     void everyExportItemIsEnabled()
@@ -86,7 +65,7 @@ private slots:
         FrmZepi* w = open();
         w->menuAction("mOutZep")->trigger();
         QVERIFY(fs::exists(transfer_ / "TEST.csv"));
-        const std::string said = t_->prompt.last();
+        const std::string said = fx_.prompt().last();
         QVERIFY2(said.find("c:\\transfer\\TEST.csv  3行") != std::string::npos, said.c_str());
         QCOMPARE(w->current(), 3);
     }
@@ -96,17 +75,17 @@ private slots:
         FrmZepi* w = open();
         // Without a tally the item stops before writing anything and says why.
         w->menuAction("mOutScmFd")->trigger();
-        QCOMPARE(t_->prompt.said.size(), std::size_t(1));
-        QVERIFY2(t_->prompt.last().find("集計") != std::string::npos, t_->prompt.last().c_str());
+        QCOMPARE(fx_.prompt().said.size(), std::size_t(1));
+        QVERIFY2(fx_.prompt().last().find("集計") != std::string::npos, fx_.prompt().last().c_str());
         QVERIFY(fs::is_empty(transfer_));
 
-        t_->prompt.clear();
+        fx_.prompt().clear();
         w->menuAction("mShuKei")->trigger();
-        t_->prompt.clear();
+        fx_.prompt().clear();
         w->menuAction("mOutScmFd")->trigger();
-        QCOMPARE(t_->prompt.said.size(), std::size_t(2));
-        QCOMPARE(t_->prompt.said[0], std::string("転送先メディア準備"));
-        const std::string summary = t_->prompt.said[1];
+        QCOMPARE(fx_.prompt().said.size(), std::size_t(2));
+        QCOMPARE(fx_.prompt().said[0], std::string("転送先メディア準備"));
+        const std::string summary = fx_.prompt().said[1];
         for (const char* part : {"ScmSwimmerdt.csv  3行", "Scmdt.csv  1行", "RELAYENT.csv  0行"})
             QVERIFY2(summary.find(part) != std::string::npos, summary.c_str());
     }
@@ -115,18 +94,18 @@ private slots:
     {
         {
             EntryStore store;
-            store.openEntryFile(tree_->dir() / "entry" / "TEST.zep");
+            store.openEntryFile(fx_.dir() / "entry" / "TEST.zep");
             std::vector<SwimmerRecord> more(900, store.swimmerAt(1));
             store.appendSwimmers(more, "test");  // 903 swimmers: three media of 450
         }
         FrmZepi* w = open();
         w->menuAction("mShuKei")->trigger();
         // Yes: every medium into its MEDIA<k> folder, no medium prompt.
-        t_->prompt.clear();
-        t_->prompt.answers = {true};
+        fx_.prompt().clear();
+        fx_.prompt().answers = {true};
         w->menuAction("mOutScmFd")->trigger();
-        QCOMPARE(t_->prompt.asked, std::vector<std::string>{"全媒体を一括作成しますか？"});
-        QCOMPARE(std::count(t_->prompt.said.begin(), t_->prompt.said.end(), std::string("転送先メディア準備")), 0L);
+        QCOMPARE(fx_.prompt().asked, std::vector<std::string>{"全媒体を一括作成しますか？"});
+        QCOMPARE(std::count(fx_.prompt().said.begin(), fx_.prompt().said.end(), std::string("転送先メディア準備")), 0L);
         for (int k = 1; k <= 3; ++k) QVERIFY(fs::exists(transfer_ / ("MEDIA" + std::to_string(k)) / "ScmSwimmerdt.csv"));
         const std::string third = tolvtest::readBytes(transfer_ / "MEDIA3" / "ScmSwimmerdt.csv");
         QCOMPARE(std::count(third.begin(), third.end(), '\n'), 4L);  // the header and swimmers 901-903
@@ -136,11 +115,11 @@ private slots:
         // No: medium by medium as before, each announced.
         fs::remove_all(transfer_);
         fs::create_directories(transfer_);
-        t_->prompt.clear();
-        t_->prompt.answers = {false};
+        fx_.prompt().clear();
+        fx_.prompt().answers = {false};
         w->menuAction("mOutScmFd")->trigger();
-        QCOMPARE(t_->prompt.asked, std::vector<std::string>{"全媒体を一括作成しますか？"});
-        QCOMPARE(std::count(t_->prompt.said.begin(), t_->prompt.said.end(), std::string("転送先メディア準備")), 3L);
+        QCOMPARE(fx_.prompt().asked, std::vector<std::string>{"全媒体を一括作成しますか？"});
+        QCOMPARE(std::count(fx_.prompt().said.begin(), fx_.prompt().said.end(), std::string("転送先メディア準備")), 3L);
         QVERIFY(fs::exists(transfer_ / "ScmSwimmerdt.csv"));
         QVERIFY(fs::exists(transfer_ / "MEDIA3" / "ScmSwimmerdt.csv"));
     }

@@ -9,6 +9,7 @@
 #include "platform/Download.h"
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
+#include "support/EntryWindowSupport.h"
 #include "support/GuiTestSupport.h"
 #include "support/MasterFixture.h"
 #include "support/TestSupport.h"
@@ -41,13 +42,12 @@ namespace fs = std::filesystem;
 class FrmDriveTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<tolvtest::TempTree> tree_;
-    std::unique_ptr<tolvtest::TestContext> t_;
+    tolvtest::WindowFixture fx_;
     fs::path entryDir_;
 
     FrmDrive* open()
     {
-        auto* w = new FrmDrive(t_->ctx);
+        auto* w = new FrmDrive(fx_.ctx());
         w->show();
         w->activateWindow();
         if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
@@ -82,7 +82,7 @@ class FrmDriveTest : public QObject {
     fs::path served_, unit_;
     void serveArea()
     {
-        served_ = tree_->dir() / "served";
+        served_ = fx_.dir() / "served";
         unit_ = served_ / "2008" / "tokyo";
         tolvtest::writeFixtureMaster(unit_, true);
         tolvtest::writeFixturePrefectures(served_ / "ctl" / "ken.ctl");
@@ -126,7 +126,7 @@ class FrmDriveTest : public QObject {
 
     bool saidContaining(const std::string& part) const
     {
-        for (const std::string& m : t_->prompt.said)
+        for (const std::string& m : fx_.prompt().said)
             if (m.find(part) != std::string::npos) return true;
         return false;
     }
@@ -136,18 +136,15 @@ private slots:
     {
         // Failures come at once instead of after the 15 seconds a user waits.
         tolv::downloadTimeouts() = tolv::DownloadTimeouts{2000, 300};
-        tree_ = std::make_unique<tolvtest::TempTree>();
-        t_ = std::make_unique<tolvtest::TestContext>();
-        entryDir_ = tree_->dir() / "entry";
-        for (const char* d : {"entry", "registration", "transfer"}) fs::create_directories(tree_->dir() / d);
+        fx_.setUpBare();
+        entryDir_ = fx_.dir() / "entry";
+        for (const char* d : {"entry", "registration", "transfer"}) fs::create_directories(fx_.dir() / d);
         unsetenv("TOLVSYS_DRIVE_A");
     }
 
     void cleanup()
     {
-        tolvtest::deleteWindows();
-        t_.reset();
-        tree_.reset();
+        fx_.tearDown();
         unsetenv("TOLVSYS_DRIVE_A");
         tolv::gui::TransferDialog::delayMs() = 1000;
     }
@@ -201,7 +198,7 @@ private slots:
         // No "." yet: the format message, nothing else.
         name->setText("TEST");
         child<QPushButton>(w, "cmdZepi")->click();
-        QCOMPARE(t_->prompt.last(), std::string("ファイル形式  ＴＥＳＴ．ｚｅｐ"));
+        QCOMPARE(fx_.prompt().last(), std::string("ファイル形式  ＴＥＳＴ．ｚｅｐ"));
         QVERIFY(entryWindow() == nullptr);
         QCOMPARE(readBytes(ctlDir() / "dr_zep.ctl"), zepBefore);
 
@@ -242,26 +239,26 @@ private slots:
 
     void driveNotReadyAsksForAFloppy()
     {
-        setenv("TOLVSYS_DRIVE_A", (tree_->dir() / "floppy").c_str(), 1);
+        setenv("TOLVSYS_DRIVE_A", (fx_.dir() / "floppy").c_str(), 1);
         presetControlFiles();
         FrmDrive* w = open();
         auto* drive = child<tolv::gui::DrivePicker>(w, "Drive1");
         QCOMPARE(drive->currentText(), QString("c:"));
         const int a = drive->findText("a:");
         QVERIFY(a > 0);
-        t_->prompt.answers = {true, false};  // try again, then give up
+        fx_.prompt().answers = {true, false};  // try again, then give up
         emit drive->activated(a);
-        QCOMPARE(t_->prompt.asked.size(), std::size_t(2));
-        QCOMPARE(t_->prompt.asked[0], std::string("a にフロッピーを入れてください。\nドライブ変更はキャンセル"));
+        QCOMPARE(fx_.prompt().asked.size(), std::size_t(2));
+        QCOMPARE(fx_.prompt().asked[0], std::string("a にフロッピーを入れてください。\nドライブ変更はキャンセル"));
         QCOMPARE(drive->currentText(), QString("c:"));
         QCOMPARE(child<tolv::gui::DirPicker>(w, "Dir1")->path(), entryDir_);
 
-        fs::create_directories(tree_->dir() / "floppy");
-        t_->prompt.clear();
+        fs::create_directories(fx_.dir() / "floppy");
+        fx_.prompt().clear();
         drive->setCurrentIndex(a);
         emit drive->activated(a);
-        QVERIFY(t_->prompt.asked.empty());
-        QCOMPARE(child<tolv::gui::DirPicker>(w, "Dir1")->path(), tree_->dir() / "floppy");
+        QVERIFY(fx_.prompt().asked.empty());
+        QCOMPARE(child<tolv::gui::DirPicker>(w, "Dir1")->path(), fx_.dir() / "floppy");
     }
 
     void internetModeChecksTheClubLogin()
@@ -281,14 +278,14 @@ private slots:
         QCOMPARE(child<QLabel>(w, "lblWeb")->text(), QString::fromStdString(server.url() + "2008/"));
         child<QLineEdit>(w, "txtFile")->setText("NET.zep");
         child<QPushButton>(w, "cmdZepi")->click();  // no unit chosen yet
-        QCOMPARE(t_->prompt.last(), std::string("管理ユニットを選んでください"));
+        QCOMPARE(fx_.prompt().last(), std::string("管理ユニットを選んでください"));
         QVERIFY(entryWindow() == nullptr);
         clickUnit(w, "tokyo");
         QCOMPARE(child<QLabel>(w, "lblWeb")->text(), QString::fromStdString(server.url() + "2008/tokyo/"));
 
         const std::string zepBefore = readBytes(ctlDir() / "dr_zep.ctl");
         login(w, "wrong");
-        QCOMPARE(t_->prompt.last(), std::string("パスワードが違います"));
+        QCOMPARE(fx_.prompt().last(), std::string("パスワードが違います"));
         QVERIFY(entryWindow() == nullptr);
         QVERIFY(!fs::exists(entryDir_ / "NET.zep"));
         QCOMPARE(readBytes(ctlDir() / "dr_zep.ctl"), zepBefore);
@@ -353,14 +350,14 @@ private slots:
         clickUnit(w, "tokyo");
         login(w);
         QVERIFY(entryWindow() == nullptr);
-        QCOMPARE(t_->prompt.offered.back(), (std::vector<std::string>{"開かない", "所属の検索なしで開く"}));
-        QVERIFY(QString::fromStdString(t_->prompt.last()).startsWith("管理ユニットの設定（kanriken.ctl）を受け取れませんでした。\nサーバーにファイルがありません (HTTP 404)\n" +
+        QCOMPARE(fx_.prompt().offered.back(), (std::vector<std::string>{"開かない", "所属の検索なしで開く"}));
+        QVERIFY(QString::fromStdString(fx_.prompt().last()).startsWith("管理ユニットの設定（kanriken.ctl）を受け取れませんでした。\nサーバーにファイルがありません (HTTP 404)\n" +
                                                                   QString::fromStdString(server.url()) + "2008/tokyo/kanriken.ctl"));
         QVERIFY(!fs::exists(entryDir_ / "NET.zep"));
 
         // An HTML page in its place; this time the user opens without team look-ups.
         tolvtest::writeBytes(unit_ / "kanriken.ctl", "<html><body>" + std::string(100, ' ') + "</body></html>");
-        t_->prompt.choices = {1};
+        fx_.prompt().choices = {1};
         login(w);
         QVERIFY(saidContaining("受け取ったファイルの形式が正しくありません"));
         FrmZepi* z = entryWindow();
@@ -404,7 +401,7 @@ private slots:
         QVERIFY(frame.bottom() <= free.bottom() || again->height() == again->minimumSizeHint().height());
 
         child<QRadioButton>(again, "optWeb_0")->click();
-        QVERIFY(!t_->ctx.session.internet());
+        QVERIFY(!fx_.ctx().session.internet());
         QVERIFY(child<tolv::gui::DrivePicker>(again, "Drive2")->isEnabled());
         QCOMPARE(child<QLabel>(again, "lblWeb")->text(), QString());
         const std::size_t asked = server.requests().size();
@@ -435,7 +432,7 @@ private slots:
         pw->setText("wrong");
         child<QLineEdit>(w, "txtNendo")->setFocus();
         login(w, "wrong");
-        QCOMPARE(t_->prompt.last(), std::string("パスワードが違います"));
+        QCOMPARE(fx_.prompt().last(), std::string("パスワードが違います"));
         QCOMPARE(readWebControl(ctlDir())->password, std::string(kDefaultPassword));
         QVERIFY(!fs::exists(tempDir() / "pass.dat"));
         // Leaving the address box keeps the typed password in its box, not on disk.
@@ -468,11 +465,11 @@ private slots:
         {
             tolvtest::HttpServer server(served_, tolvtest::HttpServer::Drop, "torlist.dat");
             FrmDrive* w = openInternet(server.url());
-            QCOMPARE(t_->prompt.offered.back(), std::vector<std::string>{"ﾛｰｶﾙで続ける"});
-            QCOMPARE(t_->prompt.last(), "管理ユニットの一覧（torlist.dat）を受け取れませんでした。\nサーバーが何も返さずに接続を切りました\n" +
+            QCOMPARE(fx_.prompt().offered.back(), std::vector<std::string>{"ﾛｰｶﾙで続ける"});
+            QCOMPARE(fx_.prompt().last(), "管理ユニットの一覧（torlist.dat）を受け取れませんでした。\nサーバーが何も返さずに接続を切りました\n" +
                                             server.url() + "2008/torlist.dat\n\nﾛｰｶﾙのデータで続けます。");
             QVERIFY(child<QRadioButton>(w, "optWeb_0")->isChecked());
-            QVERIFY(!t_->ctx.session.internet());
+            QVERIFY(!fx_.ctx().session.internet());
             tolvtest::deleteWindows();
         }
         tolvtest::HttpServer server(served_, tolvtest::HttpServer::Close, "pass.dat");
@@ -481,7 +478,7 @@ private slots:
         login(w);
         QVERIFY(entryWindow() == nullptr);
         QVERIFY(saidContaining("パスワードの一覧（pass.dat）を受け取れませんでした。\n転送が途中で切れました（"));
-        QCOMPARE(t_->prompt.offered.back(), std::vector<std::string>{"戻る"});
+        QCOMPARE(fx_.prompt().offered.back(), std::vector<std::string>{"戻る"});
         QVERIFY(!fs::exists(tempDir() / "pass.dat"));
     }
 
@@ -494,7 +491,7 @@ private slots:
             tolvtest::HttpServer server(served_, tolvtest::HttpServer::Stall, "torlist.dat");
             openInternet(server.url());
             QVERIFY(saidContaining("時間切れです（1 秒間データが届きません）"));
-            QVERIFY(!t_->ctx.session.internet());
+            QVERIFY(!fx_.ctx().session.internet());
             tolvtest::deleteWindows();
         }
         tolv::gui::TransferDialog::delayMs() = 0;
@@ -525,11 +522,11 @@ private slots:
         FrmDrive* w = openInternet(server.url());
         const std::string good = readBytes(ctlDir() / "ken.ctl");
         clickUnit(w, "tokyo");
-        t_->prompt.choices = {1};
+        fx_.prompt().choices = {1};
         login(w);
         QVERIFY(entryWindow() == nullptr);
-        QCOMPARE(t_->prompt.offered.back(), (std::vector<std::string>{"手元の ken.ctl で続ける", "開かない"}));
-        QVERIFY(QString::fromStdString(t_->prompt.last()).startsWith("都道府県の表（ken.ctl）を受け取れませんでした。\nサーバーにファイルがありません (HTTP 404)"));
+        QCOMPARE(fx_.prompt().offered.back(), (std::vector<std::string>{"手元の ken.ctl で続ける", "開かない"}));
+        QVERIFY(QString::fromStdString(fx_.prompt().last()).startsWith("都道府県の表（ken.ctl）を受け取れませんでした。\nサーバーにファイルがありません (HTTP 404)"));
         login(w);
         QVERIFY(entryWindow());
         QCOMPARE(readBytes(ctlDir() / "ken.ctl"), good);
@@ -545,7 +542,7 @@ private slots:
         auto* units = child<QListWidget>(w, "lstKen");
         QCOMPARE(units->count(), 1);
         QCOMPARE(units->item(0)->text(), QString("tokyo"));
-        QCOMPARE(t_->prompt.last(), std::string("次の管理ユニットは名前がアドレスのフォルダ名に使えないため、一覧から外しました:\n"
+        QCOMPARE(fx_.prompt().last(), std::string("次の管理ユニットは名前がアドレスのフォルダ名に使えないため、一覧から外しました:\n"
                                                 "1 行目「..」\n2 行目「.」\n3 行目「%2e%2e」\n4 行目「x#y」\n5 行目「../../evil」"));
         clickUnit(w, "tokyo");
         login(w);
@@ -564,7 +561,7 @@ private slots:
         QCOMPARE(units->count(), 1);
         QCOMPARE(units->item(0)->text(), QString("osaka"));
         QCOMPARE(child<QLabel>(w, "lblWeb")->text(), QString::fromStdString(server.url() + "2009/"));
-        QCOMPARE(t_->ctx.session.unitName, std::string());
+        QCOMPARE(fx_.ctx().session.unitName, std::string());
         clickUnit(w, "osaka");
         QCOMPARE(child<QLabel>(w, "lblWeb")->text(), QString::fromStdString(server.url() + "2009/osaka/"));
 
@@ -595,17 +592,17 @@ private slots:
         auto* web = child<QComboBox>(w, "cboWeb");
         web->setEditText(QString("http://127.0.0.1:%1/").arg(tolvtest::unusedPort()));
         child<QRadioButton>(w, "optWeb_1")->click();
-        QVERIFY(QString::fromStdString(t_->prompt.last()).contains("127.0.0.1"));
+        QVERIFY(QString::fromStdString(fx_.prompt().last()).contains("127.0.0.1"));
         QVERIFY(child<QRadioButton>(w, "optWeb_0")->isChecked());
         QVERIFY(child<tolv::gui::DrivePicker>(w, "Drive2")->isEnabled());
-        QVERIFY(!t_->ctx.session.internet());
+        QVERIFY(!fx_.ctx().session.internet());
     }
 
     void endButtonEndsTheProgram()
     {
         FrmDrive* w = open();
         child<QPushButton>(w, "cmdOwari")->click();
-        QCOMPARE(t_->endCalls, 1);
+        QCOMPARE(fx_.context().endCalls, 1);
     }
 };
 

@@ -35,8 +35,7 @@ namespace fs = std::filesystem;
 class FrmKetugoTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<tolvtest::TempTree> tree_;
-    std::unique_ptr<tolvtest::TestContext> t_;
+    tolvtest::WindowFixture fx_;
     fs::path folder_, file_;
 
     void retype(FrmKetugo* k, const QString& name, const QString& text)
@@ -60,23 +59,12 @@ class FrmKetugoTest : public QObject {
 private slots:
     void init()
     {
-        tree_ = std::make_unique<tolvtest::TempTree>();
-        setFixedNow({2008, 10, 1, 9, 0, 0});
-        t_ = std::make_unique<tolvtest::TestContext>();
-        folder_ = tree_->dir() / "entry";
-        fs::create_directories(folder_);
-        file_ = folder_ / "TEST.zep";
-        tolvtest::pointControlFilesAt(folder_, tree_->dir() / "registration", tree_->dir() / "transfer");
+        fx_.setUp();
+        folder_ = fx_.entryDir();
+        file_ = fx_.file();
         tolvtest::writeFixturePrefectures(ctlDir() / "ken.ctl");
+        fx_.writeEntryFile({{"13002199804015", ""}});
         {
-            EntryStore store;
-            store.openEntryFile(file_);
-            store.header().setKijunBi("2008/10/16");
-            store.swimmer() = EntryStore::emptySwimmer();
-            store.swimmer().setSeq(1);
-            store.swimmer().setQBango("13002199804015");
-            store.header().setTotal(1);
-            store.writeSwimmer(1);
             EntryStore zed;
             zed.openEntryFile(folder_ / "TEST.zed");
         }
@@ -87,14 +75,12 @@ private slots:
 
     void cleanup()
     {
-        tolvtest::deleteWindows();
-        t_.reset();
-        tree_.reset();
+        fx_.tearDown();
     }
 
     void registerSelectPreviewAndMerge()
     {
-        auto* w = new FrmZepi(t_->ctx);
+        auto* w = new FrmZepi(fx_.ctx());
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         QAction* item = w->menuAction("mInKetugo");
@@ -132,18 +118,18 @@ private slots:
         QCOMPARE(text(k, "lblSys"), QString("csv"));
         QCOMPARE(text(k, "lblChuui"), QString("csvファイルです。\n\n読み込み順番などを指定して、結合してください。"));
         QCOMPARE(text(k, "lblYomiFile"), QString::fromStdString((folder_ / "team.csv").string()));
-        t_->prompt.answers = {true, false};
+        fx_.prompt().answers = {true, false};
         QTest::mouseClick(child<QPushButton>(k, "cmdKakunin"), Qt::LeftButton);
-        QCOMPARE(t_->prompt.asked, (std::vector<std::string>{"次のデータを確認しますか？", "次のデータを確認しますか？"}));
+        QCOMPARE(fx_.prompt().asked, (std::vector<std::string>{"次のデータを確認しますか？", "次のデータを確認しますか？"}));
         QCOMPARE(text(k, "lblKoumokuSuu"), QString("4"));
         QCOMPARE(text(k, "lblSdat_0"), QString("13001200105011"));
         QCOMPARE(text(k, "lblKakutei_3"), QString("山田　太郎"));
         QCOMPARE(text(k, "lblKakutei_7"), QString("30.50"));
 
         // Execute appends both swimmers.
-        t_->prompt.clear();
+        fx_.prompt().clear();
         QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
-        QVERIFY2(t_->prompt.said.empty(), t_->prompt.last().c_str());
+        QVERIFY2(fx_.prompt().said.empty(), fx_.prompt().last().c_str());
         QCOMPARE(text(k, "lblKekka"), QString("2 人を結合しました（総数 3 人）"));
         tolvtest::EntrySnapshot after = tolvtest::readEntry(file_);
         QCOMPARE(after.header.total(), 3);
@@ -152,12 +138,12 @@ private slots:
         const std::string merged = readBytes(file_);
 
         // The same file again: the window asks, and no appends nothing.
-        t_->prompt.clear();
-        t_->prompt.answers = {false};
+        fx_.prompt().clear();
+        fx_.prompt().answers = {false};
         QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
-        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
-        QVERIFY2(t_->prompt.asked[0].find("2008-10-01 09:00:00 にこの申込ファイルへ結合済みです。") != std::string::npos,
-                 t_->prompt.asked[0].c_str());
+        QCOMPARE(fx_.prompt().asked.size(), std::size_t(1));
+        QVERIFY2(fx_.prompt().asked[0].find("2008-10-01 09:00:00 にこの申込ファイルへ結合済みです。") != std::string::npos,
+                 fx_.prompt().asked[0].c_str());
         QVERIFY(readBytes(file_) == merged);
 
         // The team totals file and the write direction change nothing.
@@ -165,13 +151,13 @@ private slots:
         QCOMPARE(text(k, "lblSys"), QString("tolvsys"));
         QCOMPARE(text(k, "lblChuui"), QString("tolvsysの申込団体ファイルです。\n\nここでは読込できません"));
         QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
-        QVERIFY2(t_->prompt.last().find("ここでは読込できません") != std::string::npos, t_->prompt.last().c_str());
+        QVERIFY2(fx_.prompt().last().find("ここでは読込できません") != std::string::npos, fx_.prompt().last().c_str());
         QTest::mouseClick(child<QLabel>(k, "lblShori"), Qt::LeftButton);
         QCOMPARE(text(k, "lblShori"), QString("=>"));
         QCOMPARE(child<QPushButton>(k, "cmdKetugo")->text(), QString("書出し"));
         clickFile(k, "team.csv");
         QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
-        QVERIFY2(t_->prompt.last().find("書出しでは何もしません") != std::string::npos, t_->prompt.last().c_str());
+        QVERIFY2(fx_.prompt().last().find("書出しでは何もしません") != std::string::npos, fx_.prompt().last().c_str());
         QVERIFY(readBytes(file_) == merged);
 
         // "終": the entry window shows again on the merged file, at its last swimmer.
@@ -197,16 +183,16 @@ private slots:
             }
         }
         fs::remove(FileLock::lockPathFor(folder_ / "club.zep"));
-        auto* w = new FrmZepi(t_->ctx);
+        auto* w = new FrmZepi(fx_.ctx());
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         w->menuAction("mInKetugo")->trigger();
         auto* k = w->findChild<FrmKetugo*>("frmKetugo");
         QVERIFY(k);
         clickFile(k, "club.zep");
-        t_->prompt.clear();
+        fx_.prompt().clear();
         QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
-        QVERIFY2(t_->prompt.said.empty(), t_->prompt.last().c_str());
+        QVERIFY2(fx_.prompt().said.empty(), fx_.prompt().last().c_str());
         QCOMPARE(text(k, "lblKekka"), QString::fromStdString("2 人を結合しました（総数 3 人）\nデータの指摘（結合は止めていません）:\n" +
                                                              (folder_ / "club.zep").string() +
                                                              ": 重複番号 1 件（「チェック」→「番号」で確認してください）"));

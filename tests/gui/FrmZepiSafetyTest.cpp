@@ -59,45 +59,25 @@ int otherProgramOpens(const fs::path& file)
 class FrmZepiSafetyTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<tolvtest::TempTree> tree_;
-    std::unique_ptr<tolvtest::TestContext> t_;
+    tolvtest::WindowFixture fx_;
     fs::path file_;
 
     FrmZepi* open()
     {
-        return tolvtest::openEntryWindow(t_->ctx);
+        return tolvtest::openEntryWindow(fx_.ctx());
     }
 
 private slots:
     void init()
     {
-        tree_ = std::make_unique<tolvtest::TempTree>();
-        setFixedNow({2008, 10, 1, 9, 0, 0});
-        t_ = std::make_unique<tolvtest::TestContext>();
-        fs::path entry = tree_->dir() / "entry";
-        fs::create_directories(entry);
-        file_ = entry / "TEST.zep";
-        tolvtest::pointControlFilesAt(entry, tree_->dir() / "registration", tree_->dir() / "transfer");
-        EntryStore store;
-        store.openEntryFile(file_);
-        store.header().setKijunBi("2008/10/16");
-        const char* const numbers[] = {"13001200105011", "13002199804015"};
-        for (int n = 1; n <= 2; ++n) {
-            store.swimmer() = EntryStore::emptySwimmer();
-            store.swimmer().setSeq(n);
-            store.swimmer().setQBango(numbers[n - 1]);
-            store.swimmer().setSei("1");
-            store.swimmer().setNamae("選手" + std::to_string(n));
-            store.header().setTotal(n);
-            store.writeSwimmer(n);
-        }
+        fx_.setUp();
+        file_ = fx_.file();
+        fx_.writeEntryFile({{"13001200105011", "1", "選手1"}, {"13002199804015", "1", "選手2"}});
     }
 
     void cleanup()
     {
-        tolvtest::deleteWindows();
-        t_.reset();
-        tree_.reset();
+        fx_.tearDown();
     }
 
     void theWindowHoldsItsFileForItsLife()
@@ -107,7 +87,7 @@ private slots:
         QCOMPARE(otherProgramOpens(file_), 1);
         // Its own commands work on its store and re-read the file without letting go.
         w->menuAction("mCheck6")->trigger();
-        QCOMPARE(t_->prompt.said, t_->prompt.asked);  // its question only, no error
+        QCOMPARE(fx_.prompt().said, fx_.prompt().asked);  // its question only, no error
         QCOMPARE(otherProgramOpens(file_), 1);
         w->refreshCurrent();
         QCOMPARE(otherProgramOpens(file_), 1);
@@ -140,16 +120,16 @@ private slots:
         undo->trigger();
         QCOMPARE(shown, (QStringList{"2008-10-01 09:00:00　索引（クラブ）", "2008-10-01 09:00:00　年令書き直し"}));
         QCOMPARE(readBytes(file_), sorted);
-        QVERIFY(t_->prompt.said.empty());
+        QVERIFY(fx_.prompt().said.empty());
 
         // The older step, asked once more: no keeps the file.
-        t_->prompt.answers = {false};
+        fx_.prompt().answers = {false};
         answerUndoList(1);
         undo->trigger();
         QCOMPARE(readBytes(file_), sorted);
-        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
-        QVERIFY2(t_->prompt.asked[0].find("2008-10-01 09:00:00 の「年令書き直し」の前の状態に戻します") != std::string::npos,
-                 t_->prompt.asked[0].c_str());
+        QCOMPARE(fx_.prompt().asked.size(), std::size_t(1));
+        QVERIFY2(fx_.prompt().asked[0].find("2008-10-01 09:00:00 の「年令書き直し」の前の状態に戻します") != std::string::npos,
+                 fx_.prompt().asked[0].c_str());
 
         answerUndoList(1);
         undo->trigger();  // answered OK
@@ -165,14 +145,14 @@ private slots:
         undo->trigger();
         QCOMPARE(shown.value(0), QString("2008-10-01 09:00:00　元に戻す"));
         QCOMPARE(readBytes(file_), sorted);
-        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
+        QCOMPARE(fx_.prompt().asked.size(), std::size_t(1));
     }
 
 private:
     // Answers the next step list: the row chosen (-1: cancel); the rows shown land in `shown`.
     void answerUndoList(int row, QStringList* shown = nullptr)
     {
-        t_->prompt.clear();
+        fx_.prompt().clear();
         QTimer::singleShot(0, [row, shown] {
             QWidget* d = QApplication::activeModalWidget();
             QVERIFY(d && d->objectName() == "frmUndo");

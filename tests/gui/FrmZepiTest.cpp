@@ -56,13 +56,12 @@ std::string le32(std::int32_t v)
 class FrmZepiTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<tolvtest::TempTree> tree_;
-    std::unique_ptr<tolvtest::TestContext> t_;
+    tolvtest::WindowFixture fx_;
     fs::path entryDir_, root_, file_;
 
     FrmZepi* open()
     {
-        return tolvtest::openEntryWindow(t_->ctx, true);
+        return tolvtest::openEntryWindow(fx_.ctx(), true);
     }
 
     std::string record(int n) const { return readBytes(file_).substr(std::size_t(n - 1) * 384, 384); }
@@ -88,24 +87,15 @@ class FrmZepiTest : public QObject {
 private slots:
     void init()
     {
-        tree_ = std::make_unique<tolvtest::TempTree>();
-        setFixedNow({2008, 10, 1, 9, 0, 0});
-        t_ = std::make_unique<tolvtest::TestContext>();
-        entryDir_ = tree_->dir() / "entry";
-        root_ = tree_->dir() / "registration";
-        file_ = entryDir_ / "TEST.zep";
-        fs::create_directories(entryDir_);
-        ensureWorkTree();
-        tolvtest::writeFixtureMaster(root_);
-        tolvtest::writeFixturePrefectures(ctlDir() / "ken.ctl");
-        tolvtest::pointControlFilesAt(entryDir_, root_, tree_->dir() / "transfer");
+        fx_.setUpWithMaster();
+        entryDir_ = fx_.entryDir();
+        root_ = fx_.registration();
+        file_ = fx_.file();
     }
 
     void cleanup()
     {
-        tolvtest::deleteWindows();
-        t_.reset();
-        tree_.reset();
+        fx_.tearDown();
     }
 
     void newFileShowsNothingOfNothingAndWritesTheHeader()
@@ -299,14 +289,14 @@ private slots:
 
     void failedLookUpLeavesRecordAndSaysWhy()
     {
-        writeTorControl(ctlDir(), TorControl{"/", (tree_->dir() / "nowhere").string() + "/"});
+        writeTorControl(ctlDir(), TorControl{"/", (fx_.dir() / "nowhere").string() + "/"});
         FrmZepi* w = open();
         child<QPushButton>(w, "cmdShinki")->click();
         enterText(child<QLineEdit>(w, "txtNamae"), "手入力");
-        t_->prompt.clear();
+        fx_.prompt().clear();
         enterText(child<QLineEdit>(w, "txtQBango"), "13001200105011");
-        QCOMPARE(t_->prompt.said.size(), std::size_t(1));
-        QVERIFY(QString::fromStdString(t_->prompt.last()).contains("登録データがありません"));
+        QCOMPARE(fx_.prompt().said.size(), std::size_t(1));
+        QVERIFY(QString::fromStdString(fx_.prompt().last()).contains("登録データがありません"));
         QCOMPARE(child<QLineEdit>(w, "txtNamae")->text(), QString("手入力"));
         QCOMPARE(w->state(), int(FrmZepi::NewEntry));
         QCOMPARE(w->store().swimmer().Namae(), std::string("手入力          "));
@@ -320,7 +310,7 @@ private slots:
         QCOMPARE(w->current(), 3);
         QCOMPARE(child<QLineEdit>(w, "txtJun")->text(), QString("3  (3)"));
         child<QPushButton>(w, "cmdTugi")->click();
-        QCOMPARE(t_->prompt.last(), std::string(" 3より大きいデータはありません。"));
+        QCOMPARE(fx_.prompt().last(), std::string(" 3より大きいデータはありません。"));
         QCOMPARE(w->current(), 3);
         QVERIFY(child<QLineEdit>(w, "txtBiko")->hasFocus());
 
@@ -328,7 +318,7 @@ private slots:
         QCOMPARE(w->current(), 1);
         QCOMPARE(child<QLineEdit>(w, "txtNamae")->text(), QString("選手1"));
         child<QPushButton>(w, "cmdMae")->click();
-        QCOMPARE(t_->prompt.last(), std::string("１より小さいレコードはありません。"));
+        QCOMPARE(fx_.prompt().last(), std::string("１より小さいレコードはありません。"));
         QCOMPARE(w->current(), 1);
 
         auto* biko = child<QLineEdit>(w, "txtBiko");
@@ -393,9 +383,9 @@ private slots:
         const std::string fifth = record(15);
         FrmZepi* w = open();
         enterText(child<QLineEdit>(w, "txtBiko"), "2");
-        t_->prompt.answers = {false};
+        fx_.prompt().answers = {false};
         child<QPushButton>(w, "cmdSakuzo")->click();
-        QCOMPARE(t_->prompt.asked.back(), std::string("削除します"));
+        QCOMPARE(fx_.prompt().asked.back(), std::string("削除します"));
         QCOMPARE(record(1).substr(0, 4), le32(5));
         QCOMPARE(w->windowTitle(), QString("検索・修正"));
 
@@ -526,7 +516,7 @@ private slots:
         const std::string before = readBytes(file_);
         w->menuAction("mWk1")->trigger();
         QCOMPARE(readBytes(file_), before);
-        QVERIFY(t_->prompt.said.empty());
+        QVERIFY(fx_.prompt().said.empty());
         // During a new entry the commands of other parts wait.
         child<QPushButton>(w, "cmdShinki")->click();
         QVERIFY(!w->menuAction("mCheck")->isEnabled());
@@ -539,16 +529,16 @@ private slots:
         std::string bytes(768, '\0');
         bytes[0] = 9;
         tolvtest::writeBytes(file_, bytes);
-        t_->prompt.answers = {true};  // OK carries on, without a file to show
-        auto* w = new FrmZepi(t_->ctx);
+        fx_.prompt().answers = {true};  // OK carries on, without a file to show
+        auto* w = new FrmZepi(fx_.ctx());
         QVERIFY(!w->isLoaded());
-        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
-        QVERIFY(t_->prompt.asked[0].rfind("Err No.75です\n", 0) == 0);
-        QCOMPARE(t_->endCalls, 0);
+        QCOMPARE(fx_.prompt().asked.size(), std::size_t(1));
+        QVERIFY(fx_.prompt().asked[0].rfind("Err No.75です\n", 0) == 0);
+        QCOMPARE(fx_.context().endCalls, 0);
         delete w;
-        t_->prompt.answers = {false};  // Cancel ends the program
-        w = new FrmZepi(t_->ctx);
-        QCOMPARE(t_->endCalls, 1);
+        fx_.prompt().answers = {false};  // Cancel ends the program
+        w = new FrmZepi(fx_.ctx());
+        QCOMPARE(fx_.context().endCalls, 1);
         delete w;
         QCOMPARE(readBytes(file_), bytes);
         QCOMPARE(tolv::gui::errorNumber(fs::filesystem_error("x", std::make_error_code(std::errc::no_such_file_or_directory))), 53);

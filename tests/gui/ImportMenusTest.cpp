@@ -29,46 +29,26 @@ namespace fs = std::filesystem;
 class ImportMenusTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<tolvtest::TempTree> tree_;
-    std::unique_ptr<tolvtest::TestContext> t_;
+    tolvtest::WindowFixture fx_;
     fs::path file_, transfer_;
 
     FrmZepi* open()
     {
-        return tolvtest::openEntryWindow(t_->ctx);
+        return tolvtest::openEntryWindow(fx_.ctx());
     }
 
 private slots:
     void init()
     {
-        tree_ = std::make_unique<tolvtest::TempTree>();
-        setFixedNow({2008, 10, 1, 9, 0, 0});
-        t_ = std::make_unique<tolvtest::TestContext>();
-        fs::path entry = tree_->dir() / "entry";
-        transfer_ = tree_->dir() / "transfer";
-        fs::create_directories(entry);
-        fs::create_directories(transfer_);
-        file_ = entry / "TEST.zep";
-        tolvtest::pointControlFilesAt(entry, tree_->dir() / "registration", transfer_);
-        EntryStore store;
-        store.openEntryFile(file_);
-        store.header().setKijunBi("2005/04/01");
-        for (int n = 1; n <= 2; ++n) {
-            store.swimmer() = EntryStore::emptySwimmer();
-            store.swimmer().setSeq(n);
-            store.swimmer().setQBango(n == 1 ? "13001199804021" : "13001199705065");
-            store.swimmer().setSei(n == 1 ? "1" : "2");
-            store.swimmer().setNamae(n == 1 ? "山田太郎" : "鈴木花子");
-            store.header().setTotal(n);
-            store.writeSwimmer(n);
-        }
+        fx_.setUp();
+        transfer_ = fx_.transfer();
+        file_ = fx_.file();
+        fx_.writeEntryFile({{"13001199804021", "1", "山田太郎"}, {"13001199705065", "2", "鈴木花子"}}, "2005/04/01");
     }
 
     void cleanup()
     {
-        tolvtest::deleteWindows();
-        t_.reset();
-        tree_.reset();
+        fx_.tearDown();
     }
 
     void itemsAreEnabledAndAMissingFileIsToldInThreeLines()
@@ -78,7 +58,7 @@ private slots:
             QVERIFY2(w->menuAction(name)->isEnabled(), name);
         const std::string before = readBytes(file_);
         w->menuAction("mInSwm")->trigger();
-        QCOMPARE(t_->prompt.last(),
+        QCOMPARE(fx_.prompt().last(),
                  std::string("「Teamdt.csv」ファイルがありません。\nＳＷＭで作成されたファイルではありません。\n処理を中止します。"));
         QCOMPARE(readBytes(file_), before);
         QVERIFY(!QGuiApplication::overrideCursor());
@@ -89,7 +69,7 @@ private slots:
         FrmZepi* w = open();
         tolvtest::writeBytes(transfer_ / "jpnnewsmer.csv", sj("1,\"2970506鈴木花子\",x,y,\"7654321\"\r\n"));
         w->menuAction("mInNitiban")->trigger();
-        QCOMPARE(t_->prompt.last(), std::string("登録番号を 1 人に入れました（一覧 1 行、申込ファイルの選手 2 人）。"));
+        QCOMPARE(fx_.prompt().last(), std::string("登録番号を 1 人に入れました（一覧 1 行、申込ファイルの選手 2 人）。"));
         QCOMPARE(w->current(), 2);
         QCOMPARE(child<QLineEdit>(w, "txtBango")->text(), QString("7654321"));
     }
@@ -98,10 +78,10 @@ private slots:
     {
         writeTenControl(ctlDir(), TenControl{"q:\\"});
         FrmZepi* w = open();
-        t_->prompt.answers = {false};
+        fx_.prompt().answers = {false};
         const std::string before = readBytes(file_);
         w->menuAction("mInWeb")->trigger();
-        QCOMPARE(t_->prompt.said, std::vector<std::string>{"q:\\ にフロッピーを入れてください。"});
+        QCOMPARE(fx_.prompt().said, std::vector<std::string>{"q:\\ にフロッピーを入れてください。"});
         QCOMPARE(readBytes(file_), before);
     }
 
@@ -109,11 +89,11 @@ private slots:
     {
         FrmZepi* w = open();
         tolvtest::writeBytes(transfer_ / "Results.Dat", sj("\"1\",\"1\",\"3\"" + std::string(33, ',') + "\"1:00.00\"\r\n"));
-        t_->prompt.answers = {false};
+        fx_.prompt().answers = {false};
         const std::string before = readBytes(file_);
         w->menuAction("mInResults")->trigger();
-        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
-        QCOMPARE(t_->prompt.said.size(), std::size_t(1));
+        QCOMPARE(fx_.prompt().asked.size(), std::size_t(1));
+        QCOMPARE(fx_.prompt().said.size(), std::size_t(1));
         QCOMPARE(readBytes(file_), before);
         w->menuAction("mInResults")->trigger();  // OK this time
         QCOMPARE(tolvtest::readEntry(file_).header.total(), 1);
@@ -146,7 +126,7 @@ private slots:
         QVERIFY(fs::equivalent(m->folder(), transfer_));
 
         QTest::mouseClick(child<QPushButton>(m, "cmdZikko"), Qt::LeftButton);
-        QCOMPARE(t_->prompt.last(), std::string("Mcompd.dat から選手 1 人を追加しました。"));
+        QCOMPARE(fx_.prompt().last(), std::string("Mcompd.dat から選手 1 人を追加しました。"));
         QCOMPARE(tolvtest::readEntry(file_).swimmerAt(3).kiro(2), 10234);
 
         QTest::mouseClick(child<QPushButton>(m, "cmdOwari"), Qt::LeftButton);

@@ -27,8 +27,7 @@ namespace fs = std::filesystem;
 class LenexMenusTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<tolvtest::TempTree> tree_;
-    std::unique_ptr<tolvtest::TestContext> t_;
+    tolvtest::WindowFixture fx_;
     fs::path file_, transfer_;
     QString chosen_;
     bool askedToSave_ = false;
@@ -39,15 +38,9 @@ class LenexMenusTest : public QObject {
 private slots:
     void init()
     {
-        tree_ = std::make_unique<tolvtest::TempTree>();
-        setFixedNow({2008, 10, 1, 9, 0, 0});
-        t_ = std::make_unique<tolvtest::TestContext>();
-        fs::path entry = tree_->dir() / "entry";
-        transfer_ = tree_->dir() / "transfer";
-        fs::create_directories(entry);
-        fs::create_directories(transfer_);
-        file_ = entry / "TEST.zep";
-        tolvtest::pointControlFilesAt(entry, tree_->dir() / "registration", transfer_);
+        fx_.setUp();
+        transfer_ = fx_.transfer();
+        file_ = fx_.file();
         EntryStore store;
         store.openEntryFile(file_);
         std::vector<SwimmerRecord> swimmers;
@@ -76,14 +69,12 @@ private slots:
 
     void cleanup()
     {
-        tolvtest::deleteWindows();
-        t_.reset();
-        tree_.reset();
+        fx_.tearDown();
     }
 
     void lenexIsTheNewLastItemOfBothMenus()
     {
-        FrmZepi w(t_->ctx);
+        FrmZepi w(fx_.ctx());
         for (auto [menu, before, item] : {std::tuple{"mIn", "mInResults2", "mInLenex"},
                                           std::tuple{"mOut", "mOutSeiko", "mOutLenex"}}) {
             const QList<QAction*> actions = w.findChild<QMenu*>(menu)->actions();
@@ -97,7 +88,7 @@ private slots:
 
     void exportsToTheChosenFileAndImportsItBack()
     {
-        FrmZepi w(t_->ctx);
+        FrmZepi w(fx_.ctx());
         w.show();
         chosen_ = QString::fromStdString((transfer_ / "TEST.lxf").string());
         // Without a city the export is cancelled; the city given is kept and not asked again.
@@ -111,7 +102,7 @@ private slots:
         QCOMPARE(cityAsked_, 2);
         QVERIFY(askedToSave_);
         QVERIFY(fs::equivalent(fs::path(startFolder_.toStdString()), transfer_));
-        QVERIFY2(t_->prompt.last().find("書き出しました") != std::string::npos, t_->prompt.last().c_str());
+        QVERIFY2(fx_.prompt().last().find("書き出しました") != std::string::npos, fx_.prompt().last().c_str());
         QCOMPARE(tolvtest::readBytes(transfer_ / "TEST.lxf").substr(0, 2), std::string("PK"));
         QCOMPARE(tolv::lenex::rememberedCity(file_), std::string("横浜市"));
 
@@ -119,16 +110,16 @@ private slots:
         const std::string zigyo = w.store().header().zigyo();
         w.store().header().setZigyo("県大会");
         w.store().saveHeader();
-        t_->prompt.answers = {false};
+        fx_.prompt().answers = {false};
         w.menuAction("mInLenex")->trigger();
         QVERIFY(!askedToSave_);
-        QCOMPARE(t_->prompt.asked.size(), std::size_t(1));
-        QVERIFY2(t_->prompt.asked[0].find("Lenexファイルの大会の情報でヘッダーを置き換えますか") != std::string::npos,
-                 t_->prompt.asked[0].c_str());
-        QVERIFY2(t_->prompt.last().find("3 人を追加しました") != std::string::npos, t_->prompt.last().c_str());
+        QCOMPARE(fx_.prompt().asked.size(), std::size_t(1));
+        QVERIFY2(fx_.prompt().asked[0].find("Lenexファイルの大会の情報でヘッダーを置き換えますか") != std::string::npos,
+                 fx_.prompt().asked[0].c_str());
+        QVERIFY2(fx_.prompt().last().find("3 人を追加しました") != std::string::npos, fx_.prompt().last().c_str());
         QCOMPARE(w.store().header().total(), 6);
         QCOMPARE(tolvtest::readEntry(file_).header.zigyo(), std::string("県大会  "));
-        t_->prompt.answers = {true};
+        fx_.prompt().answers = {true};
         w.menuAction("mInLenex")->trigger();
         QCOMPARE(tolvtest::readEntry(file_).header.zigyo(), zigyo);
         QCOMPARE(w.findChild<QLineEdit*>("txtZigyo")->text().trimmed(), QString::fromStdString(zigyo).trimmed());
@@ -138,16 +129,16 @@ private slots:
         QCOMPARE(after.swimmerAt(6).kiro(1), 3003);
 
         // Cancelling the dialog does nothing.
-        t_->prompt.clear();
+        fx_.prompt().clear();
         chosen_.clear();
         w.menuAction("mInLenex")->trigger();
-        QVERIFY(t_->prompt.said.empty());
+        QVERIFY(fx_.prompt().said.empty());
         QCOMPARE(w.store().header().total(), 9);
     }
 
     void listsWhatWasFoldedInTheClosingMessage()
     {
-        FrmZepi w(t_->ctx);
+        FrmZepi w(fx_.ctx());
         w.show();
         const fs::path file = transfer_ / "abroad.lef";
         tolvtest::writeBytes(file, R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -159,9 +150,9 @@ private slots:
 <ENTRIES><ENTRY eventid="1" entrytime="00:00:30.00" /></ENTRIES></ATHLETE>
 </ATHLETES></CLUB></CLUBS></MEET></MEETS></LENEX>)");
         chosen_ = QString::fromStdString(file.string());
-        t_->prompt.answers = {false};
+        fx_.prompt().answers = {false};
         w.menuAction("mInLenex")->trigger();
-        const std::string said = t_->prompt.last();
+        const std::string said = fx_.prompt().last();
         QVERIFY2(said.find("文字を基本の文字に置き換えた選手（氏名・所属） 1 件:\n  Kärntner Jörg（ASV Graz）") != std::string::npos,
                  said.c_str());
         QVERIFY2(said.find("ASV Graz (GRAZ) → L0001") != std::string::npos, said.c_str());

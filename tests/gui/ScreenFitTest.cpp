@@ -69,13 +69,12 @@ bool onScreen(QWidget* w)
 class ScreenFitTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<tolvtest::TempTree> tree_;
-    std::unique_ptr<tolvtest::TestContext> t_;
+    tolvtest::WindowFixture fx_;
     fs::path entryDir_, file_;
 
     FrmZepi* open()
     {
-        auto* w = new FrmZepi(t_->ctx);
+        auto* w = new FrmZepi(fx_.ctx());
         w->move(freeArea().topLeft());
         w->show();
         if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
@@ -85,17 +84,9 @@ class ScreenFitTest : public QObject {
 private slots:
     void init()
     {
-        tree_ = std::make_unique<tolvtest::TempTree>();
-        setFixedNow({2008, 10, 1, 9, 0, 0});
-        t_ = std::make_unique<tolvtest::TestContext>();
-        entryDir_ = tree_->dir() / "entry";
-        file_ = entryDir_ / "TEST.zep";
-        fs::create_directories(entryDir_);
-        ensureWorkTree();
-        const fs::path root = tree_->dir() / "registration";
-        tolvtest::writeFixtureMaster(root);
-        tolvtest::writeFixturePrefectures(ctlDir() / "ken.ctl");
-        tolvtest::pointControlFilesAt(entryDir_, root, tree_->dir() / "transfer");
+        fx_.setUpWithMaster();
+        entryDir_ = fx_.entryDir();
+        file_ = fx_.file();
         EntryStore store;
         store.openEntryFile(file_);
         store.header().setKijunBi("2008/10/16");
@@ -113,9 +104,7 @@ private slots:
 
     void cleanup()
     {
-        tolvtest::deleteWindows();
-        t_.reset();
-        tree_.reset();
+        fx_.tearDown();
     }
 
     void screenIsTheOneAskedFor() { QCOMPARE(QGuiApplication::primaryScreen()->size(), screenSize()); }

@@ -1,4 +1,5 @@
 #include "storage/Master.h"
+#include "support/MasterFixture.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -104,4 +105,44 @@ TEST(Master, TeamListIsScannedInOrderAndWrittenByteExact)
     EXPECT_EQ(hit->shortName(), "かわせみＳ  ");
     EXPECT_EQ(hit->shortKana(), "ｶﾜｾﾐS ");
     EXPECT_FALSE(list.findTeam("13003"));
+}
+
+// The program's master writers against the fixture written from the format's offsets: the same
+// bytes, so a field moved in the record classes shows here and not only in a round trip.
+TEST(Master, WritersLayTheFieldsWhereTheFormatPutsThem)
+{
+    TempTree t;
+    const auto& list = tolvtest::fixtureMale13();
+    tolvtest::writeFixtureAthletes(t.dir() / "fixture", list);
+    auto records = tolvtest::fixtureRecords(list);
+    writeAthleteList(t.dir() / "kozin.dat", records);
+    writeAthleteIndexes(t.dir(), records);
+    for (const char* file : {"kozin.dat", "indexq.dat", "indext.dat"})
+        EXPECT_EQ(readBytes(t.dir() / file), readBytes(t.dir() / "fixture" / file)) << file;
+
+    AthleteList athletes;
+    athletes.openAthleteList(t.dir() / "fixture" / "kozin.dat");
+    ASSERT_EQ(athletes.count(), 4);
+    const AthleteRecord yamada = athletes.readAthlete(1);
+    EXPECT_EQ(yamada.Namae(), "山田　太郎      ");
+    EXPECT_EQ(yamada.Kana(), "ﾔﾏﾀﾞ ﾀﾛｳ        ");
+    EXPECT_EQ(yamada.birth(), 20010501);
+    EXPECT_EQ(yamada.team(1), "13001");
+    EXPECT_EQ(yamada.torobi(), 20080401);
+    EXPECT_EQ(yamada.best(1, 1), 2990);
+
+    std::vector<TeamRecord> teams(1);
+    teams[0].setCode("13001");
+    teams[0].setName("さくらＳＣクラブ");
+    teams[0].setShortName("さくらＳＣ");
+    teams[0].setShortKana("ｻｸﾗSC");
+    writeTeamList(t.dir() / "dantai.dat", teams);
+    tolvtest::writeFixtureTeams(t.dir() / "fixture" / "dantai.dat");
+    const std::string fixture = readBytes(t.dir() / "fixture" / "dantai.dat");
+    std::string written = readBytes(t.dir() / "dantai.dat");
+    // The fixture holds a second team: compare the count's low byte apart, then the first team.
+    ASSERT_EQ(fixture.size(), written.size() + 384);
+    EXPECT_EQ(fixture[0], '\x02');
+    EXPECT_EQ(written[0], '\x01');
+    EXPECT_EQ(written.substr(1), fixture.substr(1, written.size() - 1));
 }

@@ -5,11 +5,16 @@
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
+#include "support/GuiTestSupport.h"
 #include "support/MasterFixture.h"
+#include "support/TestSupport.h"
 
 #include <QtTest>
 
 #include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace tolvtest {
 
@@ -23,21 +28,6 @@ inline void pointControlFilesAt(const std::filesystem::path& entry, const std::f
     tolv::writeTenControl(tolv::ctlDir(), tolv::TenControl{transfer.string() + "/"});
 }
 
-// The folders of an entry-window test under `dir`: entry/ (TEST.zep, not yet made), the fixture
-// registration master in registration/, ken.ctl, and the control files pointing at them; the clock
-// fixed at 2008-10-01 09:00. Returns the entry folder.
-inline std::filesystem::path prepareEntryTree(const std::filesystem::path& dir)
-{
-    tolv::setFixedNow({2008, 10, 1, 9, 0, 0});
-    const std::filesystem::path entry = dir / "entry", root = dir / "registration";
-    std::filesystem::create_directories(entry);
-    tolv::ensureWorkTree();
-    writeFixtureMaster(root);
-    writeFixturePrefectures(tolv::ctlDir() / "ken.ctl");
-    pointControlFilesAt(entry, root, dir / "transfer");
-    return entry;
-}
-
 // Opens the entry window on the control files and waits until it is shown.
 inline tolv::gui::FrmZepi* openEntryWindow(tolv::gui::AppContext& ctx, bool activate = false)
 {
@@ -47,5 +37,85 @@ inline tolv::gui::FrmZepi* openEntryWindow(tolv::gui::AppContext& ctx, bool acti
     if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
     return w;
 }
+
+// One swimmer of a test's entry file, as the window tests need them.
+struct FixtureSwimmer {
+    std::string qbango;
+    std::string sei = "1";
+    std::string namae{};
+    std::int32_t time1 = 0;  // entry time of slot 1, 0 for none
+};
+
+// What every window test sets up and tears down: a fresh working tree, a recording context, the
+// clock fixed at 2008-10-01 09:00 and the control files pointing at <tree>/entry (TEST.zep),
+// <tree>/registration and <tree>/transfer. Held by the test class and called from its init() and
+// cleanup() slots.
+class WindowFixture {
+public:
+    // Only the working tree and the context: no control files, the real clock.
+    void setUpBare()
+    {
+        tree_ = std::make_unique<TempTree>();
+        ctx_ = std::make_unique<TestContext>();
+    }
+    void setUp()
+    {
+        setUpBare();
+        tolv::setFixedNow({2008, 10, 1, 9, 0, 0});
+        for (const char* d : {"entry", "transfer"}) std::filesystem::create_directories(tree_->dir() / d);
+        pointControlFilesAt(entryDir(), registration(), transfer());
+    }
+    // The fixture registration master and ken.ctl as well.
+    void setUpWithMaster()
+    {
+        setUp();
+        writeFixtureMaster(registration());
+        writeFixturePrefectures(tolv::ctlDir() / "ken.ctl");
+    }
+    void tearDown()
+    {
+        deleteWindows();
+        ctx_.reset();
+        tree_.reset();
+        tolv::resetClock();
+    }
+
+    // Writes TEST.zep with the given swimmers (numbered 1 …) and reference date.
+    void writeEntryFile(const std::vector<FixtureSwimmer>& swimmers, const std::string& kijunBi = "2008/10/16")
+    {
+        tolv::EntryStore store;
+        store.openEntryFile(file());
+        store.header().setKijunBi(kijunBi);
+        int n = 0;
+        for (const FixtureSwimmer& w : swimmers) {
+            ++n;
+            store.swimmer() = tolv::EntryStore::emptySwimmer();
+            store.swimmer().setSeq(n);
+            store.swimmer().setQBango(w.qbango);
+            store.swimmer().setSei(w.sei);
+            store.swimmer().setNamae(w.namae);
+            if (w.time1) store.swimmer().setKiro(1, w.time1);
+            store.header().setTotal(n);
+            store.writeSwimmer(n);
+        }
+        if (swimmers.empty()) store.saveHeader();
+    }
+
+    tolv::gui::FrmZepi* openEntryWindow(bool activate = false) { return tolvtest::openEntryWindow(ctx(), activate); }
+
+    const std::filesystem::path& dir() const { return tree_->dir(); }
+    std::filesystem::path entryDir() const { return dir() / "entry"; }
+    std::filesystem::path file() const { return entryDir() / "TEST.zep"; }
+    std::filesystem::path registration() const { return dir() / "registration"; }
+    std::filesystem::path transfer() const { return dir() / "transfer"; }
+    tolv::gui::AppContext& ctx() { return ctx_->ctx; }
+    RecordingPrompt& prompt() { return ctx_->prompt; }
+    const RecordingPrompt& prompt() const { return ctx_->prompt; }
+    TestContext& context() { return *ctx_; }
+
+private:
+    std::unique_ptr<TempTree> tree_;
+    std::unique_ptr<TestContext> ctx_;
+};
 
 } // namespace tolvtest

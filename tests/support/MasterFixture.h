@@ -11,7 +11,9 @@
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
 #include "storage/Master.h"
+#include "support/LayoutBytes.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -85,27 +87,44 @@ inline std::vector<tolv::AthleteRecord> fixtureRecords(const std::vector<Fixture
     return out;
 }
 
+// kozin.dat (1024-byte records) with indexq.dat and indext.dat, from the offsets of the format.
 inline void writeFixtureAthletes(const std::filesystem::path& folder, const std::vector<FixtureAthlete>& list)
 {
     std::filesystem::create_directories(folder);
-    auto records = fixtureRecords(list);
-    tolv::writeAthleteList(folder / "kozin.dat", records);
-    tolv::writeAthleteIndexes(folder, records);
+    std::vector<RecordBytes> records;
+    std::vector<std::pair<std::string, std::int32_t>> byNumber, byBirth;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const FixtureAthlete& f = list[i];
+        RecordBytes r(1024);
+        r.text(0, 7, f.bango).text(7, 16, f.namae).text(23, 16, f.kana).i32(39, f.birth).text(43, 1, f.sexDigit);
+        r.i16(44, 0).text(46, 6, f.shubetu).i32(225, f.torobi);
+        const char* teams[5] = {f.team1, f.team2, "", "", ""};
+        for (std::size_t k = 0; k < 5; ++k) r.text(52 + 5 * k, 5, teams[k]);
+        r.i32(233 + 8 * 1, f.bestLong1).i32(233 + 8 * 1 + 4, f.bestShort1);
+        records.push_back(r);
+        const auto n = static_cast<std::int32_t>(i + 1);
+        char birth[16];
+        std::snprintf(birth, sizeof birth, "%8d", f.birth);
+        for (const char* team : teams)
+            if (*team) byNumber.emplace_back(std::string(team) + birth + f.sexDigit, n);
+        byBirth.emplace_back(std::string(birth) + f.sexDigit, n);
+    }
+    writeBytes(folder / "kozin.dat", countedFile(1024, false, records));
+    writeBytes(folder / "indexq.dat", indexFile(18, 14, byNumber));
+    writeBytes(folder / "indext.dat", indexFile(13, 9, byBirth));
 }
 
-inline std::vector<tolv::TeamRecord> fixtureTeams()
+// dantai.dat (384-byte records, the count an i16).
+inline void writeFixtureTeams(const std::filesystem::path& file)
 {
-    std::vector<tolv::TeamRecord> out;
     const char* const rows[][3] = {{"13001", "さくらＳＣ", "ｻｸﾗSC"}, {"13002", "みどり水泳", "ﾐﾄﾞﾘ"}};
+    std::vector<RecordBytes> records;
     for (const auto& r : rows) {
-        tolv::TeamRecord t;
-        t.setCode(r[0]);
-        t.setName(std::string(r[1]) + "クラブ");
-        t.setShortName(r[1]);
-        t.setShortKana(r[2]);
-        out.push_back(t);
+        RecordBytes t(384);
+        t.text(0, 5, r[0]).text(5, 34, std::string(r[1]) + "クラブ").text(39, 12, r[1]).text(66, 6, r[2]);
+        records.push_back(t);
     }
-    return out;
+    writeBytes(file, countedFile(384, true, records));
 }
 
 inline std::string fixtureUnitFlags()
@@ -123,25 +142,29 @@ inline void writeFixtureMaster(const std::filesystem::path& root, bool serverLay
     const char* male = serverLayout ? "otoko" : "Otoko";
     const char* female = serverLayout ? "onna" : "Onna";
     std::filesystem::create_directories(root / "ken13");
-    tolv::writeUnitFlags(root / "kanriken.ctl", fixtureUnitFlags());
+    writeBytes(root / "kanriken.ctl", fixtureUnitFlags());
     writeFixtureAthletes(root / "ken13" / male, fixtureMale13());
     writeFixtureAthletes(root / "ken13" / female, fixtureFemale13());
     writeFixtureAthletes(root / "ken14" / male, fixtureMale14());
     if (serverLayout) {
-        tolv::writeTeamList(root / "ken13" / male / "dantai.dat", fixtureTeams());
-        tolv::writeTeamList(root / "ken13" / female / "dantai.dat", fixtureTeams());
+        writeFixtureTeams(root / "ken13" / male / "dantai.dat");
+        writeFixtureTeams(root / "ken13" / female / "dantai.dat");
     } else {
-        tolv::writeTeamList(root / "ken13" / "dantai.dat", fixtureTeams());
+        writeFixtureTeams(root / "ken13" / "dantai.dat");
     }
 }
 
+// ken.ctl: 20-byte records, record n for prefecture code n (name 8, reading 6, a further 6).
 inline void writeFixturePrefectures(const std::filesystem::path& kenCtl)
 {
-    std::vector<tolv::Prefecture> table(47);
-    table[12] = {"東京都", "ﾄｳｷｮｳ", ""};
-    table[13] = {"神奈川県", "ｶﾅｶﾞﾜ", ""};
-    std::filesystem::create_directories(kenCtl.parent_path());
-    tolv::writePrefectureTable(kenCtl, table);
+    std::string bytes;
+    for (int code = 1; code <= 47; ++code) {
+        RecordBytes r(20);
+        r.text(0, 8, code == 13 ? "東京都" : code == 14 ? "神奈川県" : "");
+        r.text(8, 6, code == 13 ? "ﾄｳｷｮｳ" : code == 14 ? "ｶﾅｶﾞﾜ" : "").text(14, 6, "");
+        bytes += r.bytes();
+    }
+    writeBytes(kenCtl, bytes);
 }
 
 // The record a look-up of 山田　太郎 by 13001200105011 must give, built field by field.

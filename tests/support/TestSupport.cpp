@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <fstream>
@@ -57,7 +58,22 @@ void writeBytes(const fs::path& p, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string sj(const std::string& utf8) { return tolv::toCp932(utf8); }
+// The C library's own CP932 table, not the program's converter: a fixture written with the code
+// under test would agree with any mistake in it.
+std::string sj(const std::string& utf8)
+{
+    iconv_t cd = ::iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv has no CP932");
+    std::string in = utf8, out(utf8.size() * 2 + 4, '\0');
+    char* src = in.data();
+    char* dst = out.data();
+    std::size_t left = in.size(), room = out.size();
+    const std::size_t r = ::iconv(cd, &src, &left, &dst, &room);
+    ::iconv_close(cd);
+    if (r == static_cast<std::size_t>(-1)) throw std::runtime_error("no CP932 form in test text: " + utf8);
+    out.resize(out.size() - room);
+    return out;
+}
 
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args)
 {
