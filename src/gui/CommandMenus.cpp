@@ -6,6 +6,7 @@
 #include "gui/FrmIchiran.h"
 #include "gui/FrmKIchi.h"
 #include "gui/FrmZepi.h"
+#include "platform/SystemErrors.h"
 #include "gui/PrintPreview.h"
 #include "gui/WindowPlacement.h"
 #include "platform/Error.h"
@@ -67,7 +68,7 @@ void openLists(FrmZepi& w)
         lists->setWindowFlag(Qt::Window);
         showPlaced(lists);
     } catch (const std::exception& e) {
-        w.context().ask().tell(e.what());
+        w.context().ask().tell(tolv::userMessage(e));
     }
 }
 
@@ -131,7 +132,7 @@ void wireCommandMenus(FrmZepi& w)
             lists->setWindowFlag(Qt::Window);
             showPlaced(lists);
         } catch (const std::exception& e) {
-            w.context().ask().tell(e.what());
+            w.context().ask().tell(tolv::userMessage(e));
         }
     });
 }

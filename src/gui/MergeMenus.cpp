@@ -4,7 +4,7 @@
 #include "gui/CommandRunner.h"
 #include "gui/FrmKetugo.h"
 #include "gui/FrmZepi.h"
-
+#include "platform/SystemErrors.h"
 
 namespace tolv::gui {
 
@@ -19,7 +19,7 @@ void wireMergeMenus(FrmZepi& w)
         try {
             merge->openEntry();
         } catch (const std::exception& e) {
-            w.context().ask().tell(e.what());
+            w.context().ask().tell(tolv::userMessage(e));
             merge->close();
         }
     });

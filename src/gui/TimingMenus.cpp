@@ -5,6 +5,7 @@
 #include "gui/FrmNichi.h"
 #include "gui/FrmSeiko.h"
 #include "gui/FrmZepi.h"
+#include "platform/SystemErrors.h"
 #include "gui/WindowPlacement.h"
 #include "platform/Paths.h"
 #include "reports/ReportMenu.h"
@@ -26,7 +27,7 @@ void wireTimingMenus(FrmZepi& w)
             nichi->setWindowFlag(Qt::Window);
             showPlaced(nichi);
         } catch (const std::exception& e) {
-            w.context().ask().tell(e.what());
+            w.context().ask().tell(tolv::userMessage(e));
         }
     });
 }
