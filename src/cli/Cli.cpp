@@ -5,9 +5,8 @@
 #include "cli/UsageLine.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/SystemErrors.h"
 #include "platform/Version.h"
-
-#include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +15,9 @@
 
 namespace tolv::cli {
 namespace {
+
+// The list names come from the registry of the lists.
+const std::string kPrintUsage = printUsage();
 
 // Each line of help says what the command needs first and where it writes.
 const Command kCommands[] = {
@@ -40,11 +42,7 @@ const Command kCommands[] = {
      "団体別に集計し、申込団体ファイル <base>.zed を ENTRY の隣に書きます（団体名に登録マスタを使います）"},
     {"sort", "sort club|sex ENTRY", cmdSort,
      "選手を所属順か性別順に並べ替えます（自動バックアップを取ってから ENTRY を置き換えます）"},
-    {"print",
-     "print team-list|events|events-reserve|fee-list|receipts|address|entry-form|individuals|individual-events|"
-     "time-list [ENTRY] [--from N] [--to N] [--issuer N=TEXT]... [--issuer-size N=PT]... [--print-log FILE] "
-     "[--pdf FILE]",
-     cmdPrint, "一覧表を 1 つ印刷します（団体別の表は先に tolv tally。既定は印刷ログを標準出力へ）"},
+    {"print", kPrintUsage.c_str(), cmdPrint, "一覧表を 1 つ印刷します（団体別の表は先に tolv tally。既定は印刷ログを標準出力へ）"},
     {"export", "export FORMAT ENTRY [--to DIR]", cmdExport,
      "申込ファイルを他の形式で書き出します（既定は dr_ten.ctl の転送フォルダへ。形式ごとの前提は tolv help export）",
      exportFormats},
@@ -65,39 +63,6 @@ const Command kCommands[] = {
     {"verify", "verify ENTRY", cmdVerify,
      "申込ファイルを調べ、問題を 1 行ずつ表示します（読むだけです。終了コード 0: 正常、3: 正常だがデータに指摘あり、1: 壊れている）"},
 };
-
-bool startsWith(const std::string& s, const std::string& head) { return s.rfind(head, 0) == 0; }
-
-// The parser's message in Japanese, naming what was wrong; a message of another form is kept.
-std::string japanese(const CLI::ParseError& e)
-{
-    const std::string m = e.what();
-    for (const char* head : {"The following argument was not expected: ", "The following arguments were not expected: "})
-        if (startsWith(m, head)) return "余分な引数です: " + m.substr(std::string(head).size());
-    const std::string required = " is required";
-    if (m.size() > required.size() && m.compare(m.size() - required.size(), required.size(), required) == 0)
-        return m.substr(0, m.size() - required.size()) + " を指定してください";
-    const std::size_t colon = m.find(": ");
-    if (colon != std::string::npos) {
-        const std::string what = m.substr(0, colon), rest = m.substr(colon + 2);
-        const std::string parsing = "Failed parsing ";
-        if (startsWith(rest, parsing)) {
-            const std::size_t as = rest.rfind(" as a");
-            return what + " には整数を指定してください: " +
-                   rest.substr(parsing.size(), as == std::string::npos ? std::string::npos : as - parsing.size());
-        }
-        const std::size_t notIn = rest.find(" not in {");
-        if (notIn != std::string::npos && rest.back() == '}') {
-            std::string choices = rest.substr(notIn + 9, rest.size() - notIn - 10);
-            for (std::size_t c = 0; (c = choices.find(',', c)) != std::string::npos; c += 2) choices.replace(c, 1, ", ");
-            return rest.substr(0, notIn) + " は指定できません（" + choices + " のいずれか）";
-        }
-        if (rest.find(" required ") != std::string::npos && rest.size() > 8 &&
-            rest.compare(rest.size() - 8, 8, " missing") == 0)
-            return what + " の値がありません";
-    }
-    return m;
-}
 
 void listCommands(std::ostream& os)
 {
@@ -170,6 +135,103 @@ std::optional<std::string> firstPositional(const std::vector<std::string>& args,
     return std::nullopt;
 }
 
+bool isIntegerText(const std::string& v)
+{
+    try {
+        std::size_t used = 0;
+        (void)std::stoll(v, &used);
+        return used == v.size();
+    } catch (const std::logic_error&) {
+        return false;
+    }
+}
+
+// "-3" is a value or an argument, "-x" an option.
+bool looksLikeOption(const std::string& a)
+{
+    return a.size() > 1 && a[0] == '-' && !isIntegerText(a);
+}
+
+// -h or --help before "--" asks for the help, whatever else the line holds.
+bool wantsHelp(const std::vector<std::string>& args)
+{
+    for (const std::string& a : args) {
+        if (a == "--") return false;
+        if (a == "-h" || a == "--help") return true;
+    }
+    return false;
+}
+
+// Reads a command's arguments as its usage line declares them, each mistake told in Japanese.
+// Options may come anywhere, with their value after a blank or after "="; a value may start with a
+// minus sign ("--to -1"); after "--" every word is an argument. With `lenient`, options the line
+// does not declare are taken too: `--name VALUE`, or `--name` alone for the flags isFlagOption
+// names.
+Args readArguments(const std::vector<std::string>& args, const UsageLine& line, bool lenient)
+{
+    Args out;
+    std::vector<std::string> words, extra;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--") {
+            words.insert(words.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
+        }
+        if (!looksLikeOption(a)) {
+            words.push_back(a);
+            continue;
+        }
+        const std::size_t eq = a.find('=');
+        const std::string optionName = a.substr(0, eq);
+        const UsageOption* o = line.option(optionName);
+        UsageOption guessed{optionName, isFlagOption(optionName) ? "" : "VALUE", false, true, false};
+        if (!o && lenient && optionName.rfind("--", 0) == 0 && optionName.size() > 2) o = &guessed;
+        if (!o) {
+            extra.push_back(a);
+            continue;
+        }
+        auto& values = out.options[o->name];
+        if (o->meta.empty()) {
+            if (eq != std::string::npos) throw UsageError(o->name + " は値をとりません: " + a);
+            continue;
+        }
+        std::string value;
+        if (eq != std::string::npos) value = a.substr(eq + 1);
+        else if (i + 1 < args.size() && !looksLikeOption(args[i + 1]) && args[i + 1] != "--") value = args[++i];
+        else throw UsageError(o->name + " の値がありません");
+        if (o->integer && !isIntegerText(value)) throw UsageError(o->name + " には整数を指定してください: " + value);
+        values.push_back(value);
+    }
+
+    std::size_t w = 0;
+    for (const UsagePositional& p : line.positionals) {
+        const std::size_t take = p.repeat ? words.size() - std::min(w, words.size()) : (w < words.size() ? 1 : 0);
+        if (take == 0) {
+            if (!p.optional) throw UsageError(p.name + " を指定してください");
+            continue;
+        }
+        for (std::size_t k = 0; k < take; ++k, ++w) {
+            const std::string& v = words[w];
+            if (!p.choices.empty() && std::find(p.choices.begin(), p.choices.end(), v) == p.choices.end())
+                throw UsageError(v + " は指定できません（" + join(p.choices, ", ") + " のいずれか）");
+            out.positional.push_back(v);
+        }
+    }
+    for (; w < words.size(); ++w) extra.push_back(words[w]);
+    if (!extra.empty()) {
+        // Named in the order they were given.
+        std::vector<std::string> ordered;
+        for (const std::string& a : args)
+            if (std::find(extra.begin(), extra.end(), a) != extra.end() &&
+                std::find(ordered.begin(), ordered.end(), a) == ordered.end())
+                ordered.push_back(a);
+        throw UsageError("余分な引数です: " + join(ordered, " "));
+    }
+    for (const UsageOption& o : line.options)
+        if (o.required && !out.options.count(o.name)) throw UsageError(o.name + " を指定してください");
+    return out;
+}
+
 int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& out, std::ostream& err)
 {
     const std::string name = cmd.name;
@@ -191,84 +253,19 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
         }
     }
 
-    CLI::App app(cmd.about ? cmd.about : "", "tolv " + name);
-    app.set_help_flag("-h,--help", "prints this help");
-    std::vector<std::pair<const UsageOption*, CLI::Option*>> declared;
-    std::vector<CLI::Option*> positionals;
-    for (const UsagePositional& p : line.positionals) {
-        CLI::Option* o = app.add_option(p.name);
-        if (!p.choices.empty()) o->description("one of: " + join(p.choices, ", "));
-        o->type_name(p.repeat ? "..." : "");
-        // A repeated positional takes every remaining argument (CLI11 needs allow_extra_args for that).
-        if (p.repeat) o->expected(0, -1)->allow_extra_args(true);
-        if (!p.optional) o->required();
-        if (!p.choices.empty()) o->check(CLI::IsMember(p.choices));
-        positionals.push_back(o);
-    }
-    for (const UsageOption& u : line.options) {
-        CLI::Option* o = nullptr;
-        if (u.meta.empty()) {
-            o = app.add_flag(u.name);
-            if (!u.repeat) o->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-        } else {
-            o = app.add_option(u.name);
-            o->type_name(u.repeat ? u.meta + " ..." : u.meta);
-            o->multi_option_policy(u.repeat ? CLI::MultiOptionPolicy::TakeAll : CLI::MultiOptionPolicy::TakeLast);
-            if (u.integer) o->check(CLI::TypeValidator<long long>("INTEGER"));
-        }
-        if (u.required) o->required();
-        declared.emplace_back(&u, o);
-    }
-    std::vector<UsageOption> guessed;  // options of a variant that declares none
-    if (lenient) {
-        for (const std::string& a : args) {
-            if (a == "--") break;
-            if (a.rfind("--", 0) != 0 || a.size() <= 2) continue;
-            std::string n = a.substr(0, a.find('='));
-            if (n == "--help" || line.option(n)) continue;
-            bool seen = false;
-            for (const UsageOption& g : guessed) seen = seen || g.name == n;
-            if (!seen) guessed.push_back(UsageOption{n, isFlagOption(n) ? "" : "VALUE", false, true, false});
-        }
-        for (const UsageOption& g : guessed) {
-            CLI::Option* o = g.meta.empty() ? app.add_flag(g.name) : app.add_option(g.name);
-            if (!g.meta.empty()) o->type_name(g.meta)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-            declared.emplace_back(&g, o);
-        }
-    }
-
     Context ctx{{}, out, err};
-    const std::vector<std::string> given = args;
     try {
-        std::reverse(args.begin(), args.end());  // CLI11 takes a vector back to front
-        app.parse(args);
-        for (CLI::Option* p : positionals)
-            for (const std::string& v : p->results()) ctx.args.positional.push_back(v);
-        for (const auto& [u, o] : declared) {
-            if (o->count() == 0) continue;
-            auto& values = ctx.args.options[u->name];
-            if (!u->meta.empty()) values = o->results();
+        if (wantsHelp(args)) {
+            out << helpText(cmd, usage, line, variants, chosen);
+            return 0;
         }
+        ctx.args = readArguments(args, line, lenient);
         return cmd.fn(ctx);
-    } catch (const CLI::CallForHelp&) {
-        out << helpText(cmd, usage, line, variants, chosen);
-        return 0;
-    } catch (const CLI::ExtrasError&) {
-        // Named in the order they were given.
-        std::vector<std::string> extra = app.remaining(), ordered;
-        for (const std::string& a : given)
-            if (std::find(extra.begin(), extra.end(), a) != extra.end()) ordered.push_back(a);
-        err << "tolv " << name << ": 余分な引数です: " << join(ordered.empty() ? extra : ordered, " ")
-            << "\nusage: tolv " << usage << "\n";
-        return 2;
-    } catch (const CLI::ParseError& e) {
-        err << "tolv " << name << ": " << japanese(e) << "\nusage: tolv " << usage << "\n";
-        return 2;
     } catch (const UsageError& e) {
         err << "tolv " << name << ": " << e.what() << "\nusage: tolv " << usage << "\n";
         return 2;
     } catch (const std::exception& e) {
-        err << e.what() << "\n";
+        err << userMessage(e) << "\n";
         return 1;
     }
 }
@@ -336,29 +333,39 @@ int run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
             << "\n";
         return 2;
     }
-    CLI::App app("tolvsys: entries to swimming competitions", "tolv");
+    // The program's own options come before the command; everything from the command on is the
+    // command's.
     std::string home;
-    app.add_option("--home", home, "the working tree (default: $TOLVSYS_HOME)")->type_name("DIR");
-    app.set_help_flag("");
-    CLI::Option* help = app.add_flag("-h,--help");
-    help->description("prints the commands");
-    CLI::Option* version = app.add_flag("--version");
-    app.prefix_command();
+    bool help = false, version = false;
     std::vector<std::string> rest;
-    try {
-        std::vector<std::string> reversed(argv.rbegin(), argv.rend());
-        app.parse(reversed);
-        rest = app.remaining();
-    } catch (const CLI::ParseError& e) {
-        err << "tolv: " << japanese(e) << "\n";
-        listCommands(err);
-        return 2;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        if (a == "--home" || a.rfind("--home=", 0) == 0) {
+            if (a.size() > 6) home = a.substr(7);
+            else if (i + 1 < argv.size() && !looksLikeOption(argv[i + 1])) home = argv[++i];
+            else {
+                err << "tolv: --home の値がありません\n";
+                listCommands(err);
+                return 2;
+            }
+        } else if (a == "-h" || a == "--help") {
+            help = true;
+        } else if (a == "--version") {
+            version = true;
+        } else if (looksLikeOption(a)) {
+            err << "tolv: 余分な引数です: " << a << "\n";
+            listCommands(err);
+            return 2;
+        } else {
+            rest.assign(argv.begin() + static_cast<std::ptrdiff_t>(i), argv.end());
+            break;
+        }
     }
-    if (version->count() > 0 && rest.empty()) {
+    if (version && rest.empty()) {
         out << "tolv " << programVersion() << "\n";
         return 0;
     }
-    if (help->count() > 0 && rest.empty()) {
+    if (help && rest.empty()) {
         listCommands(out);
         return 0;
     }

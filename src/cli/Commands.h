@@ -1,6 +1,8 @@
 #pragma once
 // Every tolv command; Cli.cpp holds the table that names them.
 #include "cli/Cli.h"
+#include "exchange/Exports.h"
+#include "exchange/ImportMenu.h"
 
 namespace tolv::cli {
 
@@ -14,6 +16,8 @@ int cmdRewrite(Context& ctx);
 int cmdTally(Context& ctx);
 int cmdSort(Context& ctx);
 int cmdPrint(Context& ctx);
+// The usage line of tolv print, naming every list.
+std::string printUsage();
 int cmdExport(Context& ctx);
 int cmdImport(Context& ctx);
 int cmdBackups(Context& ctx);
@@ -29,27 +33,20 @@ int cmdExportSeiko(Context& ctx);
 int cmdExportRegistrationDocs(Context& ctx);
 int cmdExportRegistration(Context& ctx);
 
-// Formats of export / import (rows of kExports / kImports).
+// Formats of export / import with a command of their own.
 int cmdExportLenex(Context& ctx);
 int cmdImportLenex(Context& ctx);
 
-// The formats of `tolv import` (ImportCommands.cpp).
-int cmdImportScm(Context& ctx);
-int cmdImportSwm(Context& ctx);
-int cmdImportWeb(Context& ctx);
+// The formats of `tolv import` with a command of their own (ImportCommands.cpp); the others run
+// through runImport.
 int cmdImportResults1(Context& ctx);
 int cmdImportResults2(Context& ctx);
-int cmdImportNitiban(Context& ctx);
 int cmdImportMcompd(Context& ctx);
+// tolv import FORMAT ENTRY [--from DIR] for an import the core runs on the open entry file.
+int runImport(Context& ctx, ImportFn import);
 
-// tolv export FORMAT: one function per format (ExportCommands.cpp).
-int cmdExportScmLink(Context& ctx);
-int cmdExportScmMedia(Context& ctx);
-int cmdExportSwmMedia(Context& ctx);
-int cmdExportTolvzep(Context& ctx);
-int cmdExportQTolv(Context& ctx);
-int cmdExportSwmKari(Context& ctx);
-int cmdExportDbase(Context& ctx);
-int cmdExportInterHigh(Context& ctx);
+// tolv export FORMAT ENTRY [--to DIR] [--master DIR] for an export the core runs on the entry data
+// (ExportCommands.cpp).
+int runExport(Context& ctx, exchange::ExportFn fn);
 
 } // namespace tolv::cli

@@ -15,8 +15,6 @@
 #include <ostream>
 
 namespace tolv::cli {
-namespace {
-
 namespace fs = std::filesystem;
 
 int runExport(Context& ctx, exchange::ExportFn fn)
@@ -41,16 +39,6 @@ int runExport(Context& ctx, exchange::ExportFn fn)
     return 0;
 }
 
-} // namespace
-
-int cmdExportScmLink(Context& ctx) { return runExport(ctx, exchange::exportScmLink); }
-int cmdExportScmMedia(Context& ctx) { return runExport(ctx, exchange::exportScmMedia); }
-int cmdExportSwmMedia(Context& ctx) { return runExport(ctx, exchange::exportSwmMedia); }
-int cmdExportTolvzep(Context& ctx) { return runExport(ctx, exchange::exportTolvzep); }
-int cmdExportQTolv(Context& ctx) { return runExport(ctx, exchange::exportQTolv); }
-int cmdExportSwmKari(Context& ctx) { return runExport(ctx, exchange::exportSwmKari); }
-int cmdExportDbase(Context& ctx) { return runExport(ctx, exchange::exportDbase); }
-int cmdExportInterHigh(Context& ctx) { return runExport(ctx, exchange::exportInterHigh); }
 int cmdExportRegistration(Context& ctx) { return runExport(ctx, registration::exportRegistration); }
 
 } // namespace tolv::cli

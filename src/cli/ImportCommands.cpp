@@ -3,10 +3,7 @@
 // dr_ten.ctl (results2: the folder of ENTRY). What was done goes to stdout; questions and the
 // system's messages go to stderr. Exit 1 when nothing could be imported.
 #include "cli/Commands.h"
-#include "exchange/NitibanImport.h"
 #include "exchange/ResultsImport.h"
-#include "exchange/ScmSwmImport.h"
-#include "exchange/WebImport.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
 #include "storage/EntryStore.h"
@@ -29,8 +26,7 @@ ImportFolder folderOf(Context& ctx)
 
 // Opens ENTRY (it must exist), runs the import and reports. The floppy question is answered
 // Cancel: the command line cannot wait for a medium.
-int runImport(Context& ctx, bool answer,
-              const std::function<ImportReport(EntryStore&, Prompt&)>& import)
+int runWith(Context& ctx, bool answer, const std::function<ImportReport(EntryStore&, Prompt&)>& import)
 {
     const std::string path = ctx.args.need(0, "ENTRY");
     enforce(fs::is_regular_file(path), "申込ファイルがありません: " + path);
@@ -55,26 +51,16 @@ int runImport(Context& ctx, bool answer,
 
 } // namespace
 
-int cmdImportScm(Context& ctx)
+int runImport(Context& ctx, ImportFn import)
 {
-    return runImport(ctx, false, [&](EntryStore& s, Prompt& p) { return importMeetSystem(s, MeetSystem::Scm, folderOf(ctx), p); });
-}
-
-int cmdImportSwm(Context& ctx)
-{
-    return runImport(ctx, false, [&](EntryStore& s, Prompt& p) { return importMeetSystem(s, MeetSystem::Swm, folderOf(ctx), p); });
-}
-
-int cmdImportWeb(Context& ctx)
-{
-    return runImport(ctx, false, [&](EntryStore& s, Prompt& p) { return importWebEntries(s, folderOf(ctx), p); });
+    return runWith(ctx, false, [&](EntryStore& s, Prompt& p) { return import(s, folderOf(ctx), p); });
 }
 
 int cmdImportResults1(Context& ctx)
 {
     const bool replace = ctx.args.flag("--replace");
     try {
-        return runImport(ctx, replace, [&](EntryStore& s, Prompt& p) { return importResultsReplacing(s, folderOf(ctx), p); });
+        return runWith(ctx, replace, [&](EntryStore& s, Prompt& p) { return importResultsReplacing(s, folderOf(ctx), p); });
     } catch (const ImportCancelled&) {
         if (!replace) throw TolvError("申込ファイルの選手を置き換えるには --replace を付けてください。");
         throw;
@@ -91,14 +77,9 @@ int cmdImportResults2(Context& ctx)
     return 0;
 }
 
-int cmdImportNitiban(Context& ctx)
-{
-    return runImport(ctx, false, [&](EntryStore& s, Prompt& p) { return importRegistrationNumbers(s, folderOf(ctx), p); });
-}
-
 int cmdImportMcompd(Context& ctx)
 {
-    return runImport(ctx, false, [&](EntryStore& s, Prompt& p) {
+    return runWith(ctx, false, [&](EntryStore& s, Prompt& p) {
         ImportFolder f = folderOf(ctx);
         waitForDrive(f, p);
         return importMcompd(s, f.host);

@@ -6,6 +6,7 @@
 #include "platform/Prompt.h"
 #include "reports/EntryForm.h"
 #include "reports/FeeReports.h"
+#include "reports/ReportMenu.h"
 #include "reports/IndividualLists.h"
 #include "reports/Sorting.h"
 #include "reports/Tally.h"
@@ -60,8 +61,13 @@ void applyIssuer(const Context& ctx, ReceiptIssuer& issuer)
     }
 }
 
-const char* const kLists = "team-list, events, events-reserve, fee-list, receipts, address, entry-form, individuals, "
-                           "individual-events, time-list";
+// The list names as tolv print takes them: "team-list, events, ...".
+std::string listNames(const char* separator)
+{
+    std::string names;
+    for (const ListItem& l : listItems()) names += (names.empty() ? "" : separator) + std::string(l.cliName);
+    return names;
+}
 
 } // namespace
 
@@ -97,55 +103,44 @@ int cmdSort(Context& ctx)
     return 0;
 }
 
+std::string printUsage()
+{
+    return "print " + listNames("|") +
+           " [ENTRY] [--from N] [--to N] [--issuer N=TEXT]... [--issuer-size N=PT]... [--print-log FILE] [--pdf FILE]";
+}
+
 int cmdPrint(Context& ctx)
 {
-    const std::string list = ctx.args.need(0, "LIST");
-    EntryStore store;
-    const bool known = list == "team-list" || list == "events" || list == "events-reserve" || list == "fee-list" ||
-                       list == "receipts" || list == "address" || list == "entry-form" || list == "individuals" ||
-                       list == "individual-events" || list == "time-list";
-    if (!known) throw UsageError("unknown list " + list + " (one of: " + kLists + ")");
-    if (list == "address") {
-        withPrinter(ctx, [&](Printer& p) { printAddressSample(p); });
+    const std::string name = ctx.args.need(0, "LIST");
+    const ListItem* list = findListItem(name);
+    if (!list) throw UsageError("unknown list " + name + " (one of: " + listNames(", ") + ")");
+    ListRequest request;
+    if (list->source == ListSource::Nothing) {
+        withPrinter(ctx, [&](Printer& p) { list->draw(p, request); });
         return 0;
     }
     // The lists only read the entry file.
+    EntryStore store;
     openExisting(store, ctx.args.need(1, "ENTRY"), EntryStore::Access::Read);
-    const EntryHeader& h = store.header();
-
-    if (list == "individuals" || list == "individual-events") {
-        const int first = clampFirst(std::to_string(rangeValue(ctx, "--from", 1)));
-        const int last = clampLast(std::to_string(rangeValue(ctx, "--to", h.total())), h.total());
-        withPrinter(ctx, [&](Printer& p) {
-            if (list == "individuals") printIndividualList(p, store, first, last);
-            else printIndividualEventList(p, store, first, last);
-        });
+    request.store = &store;
+    if (list->source == ListSource::EntryFile) {
+        const int total = store.header().total();
+        request.first = clampFirst(std::to_string(rangeValue(ctx, "--from", 1)));
+        request.last = clampLast(std::to_string(rangeValue(ctx, "--to", total)), total);
+        withPrinter(ctx, [&](Printer& p) { list->draw(p, request); });
         return 0;
     }
-    if (list == "time-list") {
-        withPrinter(ctx, [&](Printer& p) { printTimeList(p, store, h.botai()); });
-        return 0;
-    }
-
     TeamTotalsFile totals;
     openTotals(totals, store);
-    const int first = rangeValue(ctx, "--from", 1);
-    const int last = rangeValue(ctx, "--to", totals.teamCount());
-    if (list == "team-list") {
-        std::string html;
-        withPrinter(ctx, [&](Printer& p) { html = printTeamList(p, totals, h); });
-        writeTeamListHtml(teamListHtmlPath(store.path()), html);
-    } else if (list == "events" || list == "events-reserve") {
-        withPrinter(ctx, [&](Printer& p) { printEventList(p, totals, h, list == "events-reserve"); });
-    } else if (list == "fee-list") {
-        withPrinter(ctx, [&](Printer& p) { printFeeList(p, totals, h); });
-    } else if (list == "receipts") {
-        ReceiptIssuer issuer = ReceiptIssuer::defaults();
-        applyIssuer(ctx, issuer);
-        withPrinter(ctx, [&](Printer& p) { printReceipts(p, totals, first, last, issuer); });
-    } else if (list == "entry-form") {
-        withPrinter(ctx, [&](Printer& p) { printEntryForm(p, totals, store, first, last); });
-    }
+    request.totals = &totals;
+    request.first = rangeValue(ctx, "--from", 1);
+    request.last = rangeValue(ctx, "--to", totals.teamCount());
+    request.issuer = ReceiptIssuer::defaults();
+    applyIssuer(ctx, request.issuer);
+    std::string html;
+    if (list->htmlCopy) request.html = &html;
+    withPrinter(ctx, [&](Printer& p) { list->draw(p, request); });
+    if (request.html) writeTeamListHtml(teamListHtmlPath(store.path()), html);
     return 0;
 }
 

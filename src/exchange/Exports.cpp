@@ -49,19 +49,4 @@ std::string encodeSwimmerLine(const std::string& utf8, const char* file, std::si
     }
 }
 
-const std::vector<ExportItem>& exportItems()
-{
-    static const std::vector<ExportItem> items = {
-        {"mOutZep", "tolvzep", exportTolvzep},
-        {"mOutQTolv", "qtolv", exportQTolv},
-        {"mOutSwmKari", "swmkari", exportSwmKari},
-        {"mOutScmSys", "scm-link", exportScmLink},
-        {"mOutScmFd", "scm-media", exportScmMedia},
-        {"mOutTfd", "swm-media", exportSwmMedia},
-        {"mOutSwm", "swm-dbase", exportDbase},
-        {"mOutKumamoto", "interhigh", exportInterHigh},
-    };
-    return items;
-}
-
 } // namespace tolv::exchange

@@ -47,13 +47,6 @@ ExportResult exportSwmKari(const EntryData& data, const ExportTarget& target);  
 ExportResult exportDbase(const EntryData& data, const ExportTarget& target);     // "ＳＷＭ"
 ExportResult exportInterHigh(const EntryData& data, const ExportTarget& target); // "熊本InterHi CSV"
 
-struct ExportItem {
-    const char* objectName;  // the menu item of the entry window
-    const char* cliName;     // tolv export FORMAT
-    ExportFn run;
-};
-const std::vector<ExportItem>& exportItems();
-
 // hh:mm:ss of a date and time.
 std::string timeOfDayText(const DateTime& when);
 // "選手 12 山田太郎" for messages.

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
+#include "platform/Version.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
 
@@ -164,7 +165,7 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
     std::string registration = options.settings.registration.empty() ? clean(header.zigyo()) : options.settings.registration;
     if (registration.empty()) registration = "tolvsys";
     constructor.append_attribute("registration") = registration.c_str();
-    constructor.append_attribute("version") = "3.26";
+    constructor.append_attribute("version") = programVersion();
     pugi::xml_node contact = constructor.append_child("CONTACT");
     contact.append_attribute("name") = "tolvsys";
     contact.append_attribute("email") = options.settings.email.c_str();

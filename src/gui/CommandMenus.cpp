@@ -2,9 +2,11 @@
 
 #include "checks/CheckMenu.h"
 #include "gui/AppContext.h"
+#include "gui/CommandRunner.h"
 #include "gui/FrmIchiran.h"
 #include "gui/FrmKIchi.h"
 #include "gui/FrmZepi.h"
+#include "platform/SystemErrors.h"
 #include "gui/PrintPreview.h"
 #include "gui/WindowPlacement.h"
 #include "platform/Error.h"
@@ -12,28 +14,20 @@
 #include "reports/TeamTotalsFile.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCursor>
 
 namespace tolv::gui {
 namespace {
 
-// Runs a command on the open entry file with the busy pointer; a failure is told, never swallowed.
-// Returns true when the command ran to its end.
-bool runCommand(FrmZepi& w, const std::function<void()>& action)
+// Runs a command on the open entry file; the window shows its record again afterwards.
+bool runOnEntry(FrmZepi& w, const std::function<void()>& action)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool done = true;
-    try {
-        action();
-        QApplication::restoreOverrideCursor();
-    } catch (const std::exception& e) {
-        QApplication::restoreOverrideCursor();
-        w.context().ask().tell(e.what());
-        done = false;
-    }
-    w.refreshCurrent();
-    return done;
+    return runCommand(
+        w.context().ask(),
+        [&action] {
+            action();
+            return std::string();
+        },
+        [&w] { w.refreshCurrent(); });
 }
 
 // A command that changes many records runs only when the user says so.
@@ -51,7 +45,7 @@ int changedRecords(const std::vector<tolv::SwimmerRecord>& before, const std::ve
 void tally(FrmZepi& w)
 {
     tolv::reports::TallyResult result;
-    bool done = runCommand(w, [&w, &result] {
+    bool done = runOnEntry(w, [&w, &result] {
         result = tolv::reports::tallyEntries(w.store(), w.store().header().botai(), w.context().session,
                                              w.context().ask());
     });
@@ -74,7 +68,7 @@ void openLists(FrmZepi& w)
         lists->setWindowFlag(Qt::Window);
         showPlaced(lists);
     } catch (const std::exception& e) {
-        w.context().ask().tell(e.what());
+        w.context().ask().tell(tolv::userMessage(e));
     }
 }
 
@@ -84,28 +78,20 @@ void print(FrmZepi& w, const std::function<void(tolv::Printer&)>& draw)
     else printWithPreview(&w, draw);
 }
 
-void connectItem(FrmZepi& w, const char* name, const std::function<void()>& action)
-{
-    QAction* a = w.menuAction(name);
-    if (!a) return;
-    a->setEnabled(true);
-    QObject::connect(a, &QAction::triggered, &w, action);
-}
-
 } // namespace
 
 void wireCommandMenus(FrmZepi& w)
 {
     for (const tolv::CheckMenuItem& c : tolv::checkMenuItems()) {
         const tolv::CheckMenuItem* item = &c;
-        connectItem(w, c.objectName, [&w, item] {
+        connectMenuItem(w, c.objectName, [&w, item] {
             if (item->kind == tolv::CheckKind::Report) {
                 print(w, [&w, item](tolv::Printer& p) { item->run(w.store(), &p, w.context().ask()); });
                 w.refreshCurrent();
             } else {
                 if (!confirmed(w, item->caption)) return;
                 std::vector<tolv::SwimmerRecord> before, after;
-                bool done = runCommand(w, [&w, item, &before, &after] {
+                bool done = runOnEntry(w, [&w, item, &before, &after] {
                     before = w.store().readAllSwimmers();
                     item->run(w.store(), nullptr, w.context().ask());
                     after = w.store().readAllSwimmers();
@@ -119,29 +105,34 @@ void wireCommandMenus(FrmZepi& w)
     for (const auto& [name, order] : sorts) {
         const tolv::reports::SortOrder o = order;
         const QString caption = w.menuAction(name) ? w.menuAction(name)->text() : QString();
-        connectItem(w, name, [&w, o, caption] {
+        connectMenuItem(w, name, [&w, o, caption] {
             if (!confirmed(w, "並べ替え（" + caption.toStdString() + "）")) return;
-            bool done = runCommand(w, [&w, o] { tolv::reports::sortEntries(w.store(), o, w.store().header().botai()); });
+            bool done = runOnEntry(w, [&w, o] { tolv::reports::sortEntries(w.store(), o, w.store().header().botai()); });
             if (done) w.say(QString("%1人を%2順に並べ替えました").arg(w.store().header().total()).arg(caption));
         });
     }
-    connectItem(w, "mShuKei", [&w] {
+    connectMenuItem(w, "mShuKei", [&w] {
         if (confirmed(w, "集計")) tally(w);
     });
-    connectItem(w, "mOutTichi", [&w] {
-        print(w, [&w](tolv::Printer& p) {
-            tolv::reports::printEntryTimeList(p, w.store(), w.store().header().botai());
+    // The lists of the entry file that the entry window's menu prints (the time list).
+    for (const tolv::reports::ListItem& list : tolv::reports::listItems()) {
+        if (list.objectName[0] != 'm') continue;  // the others are buttons of the lists windows
+        const tolv::reports::ListItem* item = &list;
+        connectMenuItem(w, list.objectName, [&w, item] {
+            tolv::reports::ListRequest request;
+            request.store = &w.store();
+            print(w, [item, request](tolv::Printer& p) { item->draw(p, request); });
         });
-    });
-    connectItem(w, "mShuIchi", [&w] { openLists(w); });
-    connectItem(w, "mShuKozin", [&w] {
+    }
+    connectMenuItem(w, "mShuIchi", [&w] { openLists(w); });
+    connectMenuItem(w, "mShuKozin", [&w] {
         try {
             auto* lists = new FrmKIchi(w.store(), &w);
             lists->setAttribute(Qt::WA_DeleteOnClose);
             lists->setWindowFlag(Qt::Window);
             showPlaced(lists);
         } catch (const std::exception& e) {
-            w.context().ask().tell(e.what());
+            w.context().ask().tell(tolv::userMessage(e));
         }
     });
 }

@@ -2,6 +2,7 @@
 
 #include "gui/AppContext.h"
 #include "platform/Error.h"
+#include "platform/SystemErrors.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,34 +12,6 @@
 
 namespace tolv::gui {
 namespace {
-
-struct Reason {
-    int code;
-    const char* text;
-};
-// The system's reasons, as the user should read them.
-const Reason kReasons[] = {
-    {EACCES, "アクセスが許可されていません"},
-    {EPERM, "操作が許可されていません（書き込み禁止または読み取り専用のファイル）"},
-    {EROFS, "読み取り専用の場所です"},
-    {ENOENT, "ファイルまたはフォルダがありません"},
-    {ENOSPC, "ディスクの空きがありません"},
-    {EEXIST, "同じ名前のファイルがあります"},
-    {ENOTDIR, "フォルダではありません"},
-    {EISDIR, "フォルダです"},
-    {EBUSY, "使用中です"},
-    {EIO, "読み書きの障害です"},
-    {ENAMETOOLONG, "名前が長すぎます"},
-    {EMFILE, "開いているファイルが多すぎます"},
-    {ELOOP, "リンクが循環しています"},
-};
-
-const char* reasonText(int code)
-{
-    for (const Reason& r : kReasons)
-        if (r.code == code) return r.text;
-    return nullptr;
-}
 
 bool mentions(const std::string& what, int code)
 {
@@ -71,20 +44,8 @@ int errorNumber(const std::exception& e)
 
 std::string errorText(const std::exception& e)
 {
-    if (auto* fe = dynamic_cast<const std::filesystem::filesystem_error*>(&e)) {
-        const char* reason = reasonText(fe->code().value());
-        std::string text = std::string("ファイルを扱えません: ") + (reason ? reason : "システムのエラー " + std::to_string(fe->code().value()));
-        if (!fe->path1().empty()) text += "\n" + fe->path1().string();
-        return text;
-    }
-    std::string what = e.what();
     if (dynamic_cast<const std::bad_alloc*>(&e)) return "メモリが足りません";
-    for (const Reason& r : kReasons) {
-        const std::string english = std::string("(") + std::strerror(r.code) + ")";
-        for (std::size_t at = what.find(english); at != std::string::npos; at = what.find(english, at))
-            what.replace(at, english.size(), std::string("（") + r.text + "）");
-    }
-    return what;
+    return tolv::userMessage(e);
 }
 
 std::string errNoMessage(const std::exception& e)

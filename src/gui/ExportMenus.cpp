@@ -1,45 +1,40 @@
 #include "gui/ExportMenus.h"
 
-#include "exchange/Exports.h"
+#include "exchange/ExportMenu.h"
 #include "gui/AppContext.h"
+#include "gui/CommandRunner.h"
 #include "gui/FrmZepi.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "reports/ReportMenu.h"
 
-#include <QAction>
-#include <QApplication>
 
 namespace tolv::gui {
 
 void wireExportMenus(FrmZepi& w)
 {
-    for (const tolv::exchange::ExportItem& item : tolv::exchange::exportItems()) {
-        QAction* a = w.menuAction(item.objectName);
-        if (!a) continue;
-        a->setEnabled(true);
+    // The exports the core runs on the entry data; the others open their own forms and are wired
+    // by their menus.
+    for (const tolv::exchange::ExportMenuItem& item : tolv::exchange::exportMenuItems()) {
+        if (!item.run || !item.objectName) continue;
         const tolv::exchange::ExportFn run = item.run;
-        QObject::connect(a, &QAction::triggered, &w, [&w, run] {
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            std::string message;
-            try {
-                tolv::exchange::ExportTarget target;
-                target.transfer = w.transferFolder();
-                target.ctl = tolv::ctlDir();
-                target.master = tolv::reports::masterSourceFor(w.context().session);
-                target.prompt = &w.context().ask();
-                target.mediaQuestion = true;
-                target.when = tolv::now();
-                const auto data = tolv::exchange::EntryData::read(w.store());
-                message = tolv::exchange::summaryText(run(data, target), [](const std::filesystem::path& p) {
-                    return tolv::toStoredPath(p, false);
-                });
-            } catch (const std::exception& e) {
-                message = e.what();
-            }
-            QApplication::restoreOverrideCursor();
-            w.context().ask().tell(message);
-            w.refreshCurrent();
+        connectMenuItem(w, item.objectName, [&w, run] {
+            runCommand(
+                w.context().ask(),
+                [&w, run] {
+                    tolv::exchange::ExportTarget target;
+                    target.transfer = w.transferFolder();
+                    target.ctl = tolv::ctlDir();
+                    target.master = tolv::reports::masterSourceFor(w.context().session);
+                    target.prompt = &w.context().ask();
+                    target.mediaQuestion = true;
+                    target.when = tolv::now();
+                    const auto data = tolv::exchange::EntryData::read(w.store());
+                    return tolv::exchange::summaryText(run(data, target), [](const std::filesystem::path& p) {
+                        return tolv::toStoredPath(p, false);
+                    });
+                },
+                [&w] { w.refreshCurrent(); });
         });
     }
 }

@@ -10,6 +10,7 @@
 #include "platform/Download.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
+#include "platform/Version.h"
 #include "storage/ControlFiles.h"
 #include "storage/DownloadLayout.h"
 #include "storage/FileChecks.h"
@@ -36,7 +37,11 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kNewAddress = "新規";
-const char* const kVersionText = "Ver 3.26\n2008.10.16\nhttps://tolvsys.example.org/";
+// The caption users know, "Ver 3.26", from the program's one version.
+QString versionText()
+{
+    return QString("Ver %1\n2008.10.16\nhttps://tolvsys.example.org/").arg(QString::fromUtf8(tolv::programVersion()));
+}
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
@@ -210,7 +215,7 @@ FrmDrive::FrmDrive(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx
 
 void FrmDrive::load()
 {
-    lblVersion_->setText(kVersionText);
+    lblVersion_->setText(versionText());
     const fs::path ctl = tolv::ctlDir();
     tolv::ensureControlDefaults(ctl, &ctx_.ask());
     tolv::installShippedPrefectureTable(ctl);

@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <limits>
+#include <optional>
 #include <sstream>
 
 namespace tolv::gui {
@@ -222,17 +223,13 @@ void FrmIchiran::buildWindow()
         pg->addWidget(txtLpP_[static_cast<std::size_t>(i)], i + 1, 2);
     }
     auto* buttons = new QHBoxLayout;
-    const std::tuple<const char*, const char*, void (FrmIchiran::*)()> prints[] = {
-        {"cmdInsatu1", "申込一覧", &FrmIchiran::printTeamList},
-        {"cmdInsatu2", "種目一覧", &FrmIchiran::printEventList},
-        {"cmdInsatu6", "種目一覧予備", &FrmIchiran::printReserveEventList},
-        {"cmdInsatu3", "申込金一覧", &FrmIchiran::printFeeList},
-        {"cmdInsatu4", "領収証", &FrmIchiran::printReceipts},
-        {"cmdInsatu5", "宛名", &FrmIchiran::printAddressSample},
-        {"cmdMoshisho", "申込書", &FrmIchiran::printEntryForm}};
-    for (const auto& [name, caption, slot] : prints) {
-        QPushButton* b = button(name, caption, printBox);
-        connect(b, &QPushButton::clicked, this, slot);
+    // A button for every list of the team totals file and for the issuer sample, in the
+    // registry's order.
+    for (const reports::ListItem& list : reports::listItems()) {
+        if (list.source == reports::ListSource::EntryFile) continue;
+        QPushButton* b = button(list.objectName, list.caption, printBox);
+        const reports::ListItem* item = &list;
+        connect(b, &QPushButton::clicked, this, [this, item] { printList(*item); });
         buttons->addWidget(b);
     }
     QPushButton* cmdOwari = button("cmdOwari", "終", printBox);
@@ -270,20 +267,27 @@ void FrmIchiran::showTeam()
     lblZusho_[0]->setText(qs(t.address1()));
     lblZusho_[1]->setText(qs(t.address2()));
     lblTel_->setText(qs(t.phone()));
-    long long total = 0;
+    // The amounts as the fee list and the receipts compute them: one that leaves 32 bits is told
+    // as they tell it, and the amount column stays empty.
+    std::optional<reports::TeamFees> fees;
+    std::string overflow;
+    try {
+        fees = reports::teamFees(t, c);
+    } catch (const std::exception& e) {
+        overflow = e.what();
+    }
     for (int k = 0; k < kFeeItems; ++k) {
         const auto i = static_cast<std::size_t>(k);
-        long long amount = static_cast<long long>(t.quantity(k)) * c.price(k);
         txtKoumoku_[i]->setText(trimmedRight(c.feeName(k)));
         txtKazu_[i]->setText(QString::number(t.quantity(k)));
         txtTanka_[i]->setText(QString::number(c.price(k)));
-        lblKingaku_[i]->setText(QString::number(amount));
-        total += amount;
+        lblKingaku_[i]->setText(fees ? QString::number(fees->amount[i]) : QString());
     }
-    lblGokei_->setText(QString::number(total));
+    lblGokei_->setText(fees ? QString::number(fees->total) : QString());
     txtNyukin_->setText(QString::number(t.received()));
-    lblSagaku_->setText(QString::number(numericValue(ss(txtNyukin_->text())) - total));
+    lblSagaku_->setText(fees ? QString::number(fees->difference) : QString());
     lblDat_->setText(QString::number(shown_) + " / " + QString::number(totals_.teamCount()));
+    if (!overflow.empty()) prompt_.tell(overflow);
 }
 
 void FrmIchiran::nextTeam()
@@ -397,62 +401,35 @@ int FrmIchiran::rangeLast() const
     return static_cast<int>(std::clamp<long long>(numericValue(ss(txtLpEd_->text())), -2147483647LL, 2147483647LL));
 }
 
-void FrmIchiran::printTeamList()
+void FrmIchiran::printList(const reports::ListItem& list)
 {
-    const EntryHeader h = store_.header();
-    // The HTML copy is written once, from a complete run; a run that fails writes nothing.
-    std::string html;
-    if (!attempt([&] {
-            std::ostringstream discard;
-            PrintLog trial(discard);
-            html = reports::printTeamList(trial, totals_, h);
-            reports::writeTeamListHtml(reports::teamListHtmlPath(store_.path()), html);
-        })) {
-        readShown();
-        return;
-    }
-    say("HTMLを書き出しました: " + QString::fromStdString(reports::teamListHtmlPath(store_.path()).string()));
-    print([this, h](Printer& p) { reports::printTeamList(p, totals_, h); });
-}
-
-void FrmIchiran::printEventList()
-{
-    const EntryHeader h = store_.header();
-    print([this, h](Printer& p) { reports::printEventList(p, totals_, h, false); });
-}
-
-void FrmIchiran::printReserveEventList()
-{
-    const EntryHeader h = store_.header();
-    print([this, h](Printer& p) { reports::printEventList(p, totals_, h, true); });
-}
-
-void FrmIchiran::printFeeList()
-{
-    const EntryHeader h = store_.header();
-    print([this, h](Printer& p) { reports::printFeeList(p, totals_, h); });
-}
-
-void FrmIchiran::printReceipts()
-{
-    reports::ReceiptIssuer issuer;
+    reports::ListRequest request;
+    request.store = &store_;
+    request.totals = &totals_;
+    request.first = rangeFirst();
+    request.last = rangeLast();
     for (std::size_t i = 0; i < 4; ++i) {
-        issuer.text[i] = ss(txtLpS_[i]->text());
-        issuer.size[i] = ss(txtLpP_[i]->text());
+        request.issuer.text[i] = ss(txtLpS_[i]->text());
+        request.issuer.size[i] = ss(txtLpP_[i]->text());
     }
-    const int first = rangeFirst(), last = rangeLast();
-    print([this, issuer, first, last](Printer& p) { reports::printReceipts(p, totals_, first, last, issuer); });
-}
-
-void FrmIchiran::printAddressSample()
-{
-    print([](Printer& p) { reports::printAddressSample(p); });
-}
-
-void FrmIchiran::printEntryForm()
-{
-    const int first = rangeFirst(), last = rangeLast();
-    print([this, first, last](Printer& p) { reports::printEntryForm(p, totals_, store_, first, last); });
+    if (list.htmlCopy) {
+        // The HTML copy is written once, from a complete run; a run that fails writes nothing.
+        std::string html;
+        if (!attempt([&] {
+                std::ostringstream discard;
+                PrintLog trial(discard);
+                reports::ListRequest once = request;
+                once.html = &html;
+                list.draw(trial, once);
+                reports::writeTeamListHtml(reports::teamListHtmlPath(store_.path()), html);
+            })) {
+            readShown();
+            return;
+        }
+        say("HTMLを書き出しました: " + QString::fromStdString(reports::teamListHtmlPath(store_.path()).string()));
+    }
+    const reports::ListFn draw = list.draw;
+    print([draw, request](Printer& p) { draw(p, request); });
 }
 
 } // namespace tolv::gui

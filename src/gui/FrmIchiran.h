@@ -6,6 +6,7 @@
 // Control arrays are single widgets named <array>_<index>: txtKoumoku_0 … _14, txtKazu_0 … _14,
 // txtTanka_0 … _14, lblKingaku_0 … _14, lblZusho_0 / _1, txtLpS_0 … _3, txtLpP_0 … _3.
 #include "gui/PrintPreview.h"
+#include "reports/ReportMenu.h"
 #include "reports/TeamTotalsFile.h"
 
 #include <QWidget>
@@ -48,13 +49,9 @@ public:
 public slots:
     void nextTeam();
     void previousTeam();
-    void printTeamList();
-    void printEventList();
-    void printReserveEventList();
-    void printFeeList();
-    void printReceipts();
-    void printAddressSample();
-    void printEntryForm();
+    // Prints a list of the team totals file (or the issuer sample) with the range and the issuer
+    // lines of the window; the team list writes its HTML copy first.
+    void printList(const tolv::reports::ListItem& list);
 
 protected:
     void closeEvent(class QCloseEvent* event) override;

@@ -1,7 +1,7 @@
 #include "gui/FrmKIchi.h"
 
 #include "platform/Printer.h"
-#include "reports/IndividualLists.h"
+#include "reports/ReportMenu.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
 
@@ -15,6 +15,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 namespace tolv::gui {
 
@@ -46,10 +48,17 @@ FrmKIchi::FrmKIchi(tolv::EntryStore& store, QWidget* parent) : QWidget(parent), 
     grid->addWidget(txtLpSt_, 0, 1);
     grid->addWidget(new QLabel(QString::fromUtf8("～"), this), 0, 2);
     grid->addWidget(txtLpEd_, 0, 3);
-    auto* cmdKozin = new QPushButton(QString::fromUtf8("個 人 一 覧"), this);
-    cmdKozin->setObjectName("cmdKozin");
-    auto* cmdShumoku = new QPushButton(QString::fromUtf8("個人種目一覧"), this);
-    cmdShumoku->setObjectName("cmdShumoku");
+    // The two lists of the entry file, with their captions from the registry of the lists.
+    auto listButton = [this](const char* name) {
+        const reports::ListItem* list = reports::findListMenuItem(name);
+        if (!list) throw std::logic_error(std::string("no list ") + name);
+        auto* b = new QPushButton(QString::fromUtf8(list->caption), this);
+        b->setObjectName(name);
+        connect(b, &QPushButton::clicked, this, [this, list] { printList(*list); });
+        return b;
+    };
+    QPushButton* cmdKozin = listButton("cmdKozin");
+    QPushButton* cmdShumoku = listButton("cmdShumoku");
     auto* cmdOwari = new QPushButton(QString::fromUtf8("終"), this);
     cmdOwari->setObjectName("cmdOwari");
     for (QPushButton* b : {cmdKozin, cmdShumoku, cmdOwari}) b->setAutoDefault(false);
@@ -59,8 +68,6 @@ FrmKIchi::FrmKIchi(tolv::EntryStore& store, QWidget* parent) : QWidget(parent), 
     buttons->addStretch();
     buttons->addWidget(cmdOwari);
     grid->addLayout(buttons, 1, 0, 1, 4);
-    connect(cmdKozin, &QPushButton::clicked, this, &FrmKIchi::printIndividuals);
-    connect(cmdShumoku, &QPushButton::clicked, this, &FrmKIchi::printIndividualEvents);
     connect(cmdOwari, &QPushButton::clicked, this, &QWidget::close);
 
     txtLpSt_->setText("1");
@@ -98,17 +105,15 @@ int FrmKIchi::last() const
     return static_cast<int>(std::clamp<long long>(numericValue(txtLpEd_->text().toStdString()), -2147483647LL, 2147483647LL));
 }
 
-void FrmKIchi::printIndividuals()
+void FrmKIchi::printList(const reports::ListItem& list)
 {
-    const int a = first(), b = last();
-    print_([this, a, b](Printer& p) { reports::printIndividualList(p, store_, a, b); });
-}
-
-void FrmKIchi::printIndividualEvents()
-{
-    const int a = first(), b = last();
-    const std::string font = txtLpSt_->font().family().toStdString();
-    print_([this, a, b, font](Printer& p) { reports::printIndividualEventList(p, store_, a, b, font); });
+    reports::ListRequest request;
+    request.store = &store_;
+    request.first = first();
+    request.last = last();
+    request.fontName = txtLpSt_->font().family().toStdString();
+    const reports::ListFn draw = list.draw;
+    print_([draw, request](Printer& p) { draw(p, request); });
 }
 
 } // namespace tolv::gui

@@ -7,6 +7,10 @@
 
 #include <functional>
 
+namespace tolv::reports {
+struct ListItem;
+}
+
 class QLineEdit;
 class QStatusBar;
 
@@ -25,8 +29,8 @@ public:
     void setPrintFunction(PrintFn fn) { print_ = std::move(fn); }
 
 public slots:
-    void printIndividuals();
-    void printIndividualEvents();
+    // Prints a list of the entry file over the range the window shows.
+    void printList(const tolv::reports::ListItem& list);
 
 private:
     void lastEntered();

@@ -1,7 +1,7 @@
 #include "gui/FrmMcompd.h"
 
 #include "gui/AppContext.h"
-#include "gui/MessagePrompt.h"
+#include "gui/CommandRunner.h"
 #include "gui/Pickers.h"
 #include "platform/Error.h"
 #include "storage/EntryStore.h"
@@ -50,19 +50,12 @@ std::filesystem::path FrmMcompd::folder() const { return dir1_->path(); }
 
 void FrmMcompd::execute()
 {
-    std::string message;
-    {
-        BusyCursor busy;
-        try {
-            tolv::EntryStore store;
-            tolv::enforce(std::filesystem::is_regular_file(entryFile_), "申込ファイルがありません: " + entryFile_.string());
-            store.openEntryFile(entryFile_);
-            message = tolv::importMcompd(store, folder()).message();
-        } catch (const std::exception& e) {
-            message = e.what();
-        }
-    }
-    ctx_.ask().tell(message);
+    runCommand(ctx_.ask(), [this] {
+        tolv::EntryStore store;
+        tolv::enforce(std::filesystem::is_regular_file(entryFile_), "申込ファイルがありません: " + entryFile_.string());
+        store.openEntryFile(entryFile_);
+        return tolv::importMcompd(store, folder()).message();
+    });
 }
 
 } // namespace tolv::gui

@@ -1,13 +1,11 @@
 #include "gui/ImportMenus.h"
 
-#include "exchange/NitibanImport.h"
+#include "exchange/ImportMenu.h"
 #include "exchange/ResultsImport.h"
-#include "exchange/ScmSwmImport.h"
-#include "exchange/WebImport.h"
 #include "gui/AppContext.h"
+#include "gui/CommandRunner.h"
 #include "gui/FrmMcompd.h"
 #include "gui/FrmZepi.h"
-#include "gui/MessagePrompt.h"
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 
@@ -30,61 +28,38 @@ tolv::ImportFolder transferFolderOf(FrmZepi& w)
 // changed and ends with what was done; a failure is told and leaves the file as it was.
 void runImport(FrmZepi& w, const Import& import)
 {
-    tolv::ImportReport report;
-    std::string failure;
-    bool cancelled = false;
-    {
-        BusyCursor busy;
-        try {
-            report = import(w.store(), w.context().ask(), transferFolderOf(w));
-        } catch (const tolv::ImportCancelled&) {
-            cancelled = true;
-        } catch (const std::exception& e) {
-            failure = e.what();
-        }
-    }
-    if (report.changed) w.refreshAt(w.store().header().total());
-    else w.refreshCurrent();
-    if (cancelled) return;
-    w.context().ask().tell(failure.empty() ? report.message() : failure);
-}
-
-void connectItem(FrmZepi& w, const char* name, const std::function<void()>& action)
-{
-    QAction* a = w.menuAction(name);
-    if (!a) return;
-    a->setEnabled(true);
-    QObject::connect(a, &QAction::triggered, &w, action);
+    bool changed = false;
+    runCommand(
+        w.context().ask(),
+        [&w, &import, &changed] {
+            try {
+                const tolv::ImportReport report = import(w.store(), w.context().ask(), transferFolderOf(w));
+                changed = report.changed;
+                return report.message();
+            } catch (const tolv::ImportCancelled&) {
+                return std::string();  // the user said so: nothing more to tell
+            }
+        },
+        [&w, &changed] {
+            if (changed) w.refreshAt(w.store().header().total());
+            else w.refreshCurrent();
+        });
 }
 
 } // namespace
 
 void wireImportMenus(FrmZepi& w)
 {
-    connectItem(w, "mInScm", [&w] {
-        runImport(w, [](auto& store, auto& prompt, const auto& folder) {
-            return tolv::importMeetSystem(store, tolv::MeetSystem::Scm, folder, prompt);
+    // The imports the core runs on the open entry file; the others have their own forms (the
+    // Lenex file dialog, the merge window) and are wired by their menus.
+    for (const tolv::ImportMenuItem& item : tolv::importMenuItems()) {
+        if (!item.run) continue;
+        const tolv::ImportFn run = item.run;
+        connectMenuItem(w, item.objectName, [&w, run] {
+            runImport(w, [run](auto& store, auto& prompt, const auto& folder) { return run(store, folder, prompt); });
         });
-    });
-    connectItem(w, "mInSwm", [&w] {
-        runImport(w, [](auto& store, auto& prompt, const auto& folder) {
-            return tolv::importMeetSystem(store, tolv::MeetSystem::Swm, folder, prompt);
-        });
-    });
-    connectItem(w, "mInWeb", [&w] {
-        runImport(w, [](auto& store, auto& prompt, const auto& folder) { return tolv::importWebEntries(store, folder, prompt); });
-    });
-    connectItem(w, "mInNitiban", [&w] {
-        runImport(w, [](auto& store, auto& prompt, const auto& folder) {
-            return tolv::importRegistrationNumbers(store, folder, prompt);
-        });
-    });
-    connectItem(w, "mInResults", [&w] {
-        runImport(w, [](auto& store, auto& prompt, const auto& folder) {
-            return tolv::importResultsReplacing(store, folder, prompt);
-        });
-    });
-    connectItem(w, "mInResults2", [&w] {
+    }
+    connectMenuItem(w, "mInResults2", [&w] {
         // Works beside the entry file and leaves the open file as it is.
         runImport(w, [&w](auto&, auto&, const auto&) {
             tolv::ImportReport r = tolv::combineResults(w.entryFolder());
@@ -92,7 +67,7 @@ void wireImportMenus(FrmZepi& w)
             return r;
         });
     });
-    connectItem(w, "mInMcompd", [&w] {
+    connectMenuItem(w, "mInMcompd", [&w] {
         // The entry window closes its file behind the Mcompd window and takes it back when that closes.
         if (!w.store().isOpen()) return;
         w.handOverTo(new FrmMcompd(w.context(), w.store().path(), w.transferFolder()));

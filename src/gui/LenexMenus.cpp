@@ -3,6 +3,7 @@
 #include "exchange/LenexReader.h"
 #include "exchange/LenexWriter.h"
 #include "gui/AppContext.h"
+#include "gui/CommandRunner.h"
 #include "gui/FrmZepi.h"
 #include "platform/Paths.h"
 
@@ -28,24 +29,7 @@ fs::path chosen(const QString& name) { return fs::path(name.toStdString()); }
 
 void run(FrmZepi& w, const std::function<std::string()>& action)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    std::string message;
-    try {
-        message = action();
-    } catch (const std::exception& e) {
-        message = e.what();
-    }
-    QApplication::restoreOverrideCursor();
-    if (!message.empty()) w.context().ask().tell(message);
-    w.refreshCurrent();
-}
-
-void connectItem(FrmZepi& w, const char* name, const std::function<void()>& action)
-{
-    QAction* a = w.menuAction(name);
-    if (!a) return;
-    a->setEnabled(true);
-    QObject::connect(a, &QAction::triggered, &w, action);
+    runCommand(w.context().ask(), action, [&w] { w.refreshCurrent(); });
 }
 
 } // namespace
@@ -66,7 +50,7 @@ LenexCityAsker& lenexCityAsker()
 
 void wireLenexMenus(FrmZepi& w)
 {
-    connectItem(w, "mOutLenex", [&w] {
+    connectMenuItem(w, "mOutLenex", [&w] {
         const fs::path suggested = lenex::defaultExportPath({}, w.store().path(), false);
         const QString name = lenexFileChooser()(&w, true, QString::fromStdString(w.transferFolder().string()),
                                                 QString::fromStdString(suggested.filename().string()));
@@ -84,7 +68,7 @@ void wireLenexMenus(FrmZepi& w)
             return lenex::describeExport(lenex::exportLenex(w.store(), target, zip, city, ctlDir()));
         });
     });
-    connectItem(w, "mInLenex", [&w] {
+    connectMenuItem(w, "mInLenex", [&w] {
         const QString name =
             lenexFileChooser()(&w, false, QString::fromStdString(w.transferFolder().string()), QString());
         if (name.isEmpty()) return;

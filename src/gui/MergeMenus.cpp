@@ -1,19 +1,16 @@
 #include "gui/MergeMenus.h"
 
 #include "gui/AppContext.h"
+#include "gui/CommandRunner.h"
 #include "gui/FrmKetugo.h"
 #include "gui/FrmZepi.h"
-
-#include <QAction>
+#include "platform/SystemErrors.h"
 
 namespace tolv::gui {
 
 void wireMergeMenus(FrmZepi& w)
 {
-    QAction* a = w.menuAction("mInKetugo");
-    if (!a) return;
-    a->setEnabled(true);
-    QObject::connect(a, &QAction::triggered, &w, [&w] {
+    connectMenuItem(w, "mInKetugo", [&w] {
         if (!w.store().isOpen()) return;
         auto* merge = new FrmKetugo(w.context(), w.store().path(), w.lookup(), &w);
         // The entry window lets the file go and hides; the merge window takes the file. When it
@@ -22,7 +19,7 @@ void wireMergeMenus(FrmZepi& w)
         try {
             merge->openEntry();
         } catch (const std::exception& e) {
-            w.context().ask().tell(e.what());
+            w.context().ask().tell(tolv::userMessage(e));
             merge->close();
         }
     });

@@ -1,6 +1,7 @@
 #include "gui/SafetyMenus.h"
 
 #include "gui/AppContext.h"
+#include "gui/CommandRunner.h"
 #include "gui/FrmZepi.h"
 #include "storage/Backups.h"
 
@@ -50,10 +51,7 @@ int chooseStep(QWidget* parent, const std::vector<BackupInfo>& steps)
 
 void wireSafetyMenus(FrmZepi& w)
 {
-    QAction* undo = w.menuAction("mWk2");
-    if (!undo) return;
-    undo->setEnabled(true);
-    QObject::connect(undo, &QAction::triggered, &w, [&w] {
+    connectMenuItem(w, "mWk2", [&w] {
         Prompt& ask = w.context().ask();
         QString restored;
         try {

@@ -1,10 +1,16 @@
 #include "gui/ZepiMenuBar.h"
 
 #include "checks/CheckMenu.h"
+#include "exchange/ExportMenu.h"
+#include "exchange/ImportMenu.h"
+#include "reports/ReportMenu.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+
+#include <stdexcept>
+#include <string>
 
 namespace tolv::gui {
 
@@ -23,32 +29,34 @@ void buildEntryMenuBar(QMenuBar& bar)
         return a;
     };
 
+    // The imports and exports take their captions from the registries of the core; a name that
+    // is not in them is a fault of this program.
+    auto importItem = [&item](QMenu* m, const char* name) {
+        const tolv::ImportMenuItem* i = tolv::findImportMenuItem(name);
+        if (!i) throw std::logic_error(std::string("no import ") + name);
+        item(m, name, i->caption);
+    };
+    auto exportItem = [&item](QMenu* m, const char* name) {
+        const tolv::exchange::ExportMenuItem* i = tolv::exchange::findExportMenuItem(name);
+        if (!i) throw std::logic_error(std::string("no export ") + name);
+        item(m, name, i->caption);
+    };
+
     QMenu* in = menu(nullptr, "mIn", "転入");
-    item(in, "mInKetugo", "申込データ結合");
-    item(in, "mInWeb", "Web");
-    item(in, "mInNitiban", "日水登録番号");
-    item(in, "mInSwm", "ＳＷＭ");
-    item(in, "mInScm", "ＳＣＭ");
-    item(in, "mInMcompd", "Mcompd");
-    item(in, "mInResults", "Results(1)");
-    item(in, "mInResults2", "Results(2)");
-    item(in, "mInLenex", "Lenex");
+    for (const char* name : {"mInKetugo", "mInWeb", "mInNitiban", "mInSwm", "mInScm", "mInMcompd", "mInResults",
+                             "mInResults2", "mInLenex"})
+        importItem(in, name);
 
     QMenu* out = menu(nullptr, "mOut", "転出");
-    item(out, "mOutZep", "tolvzep.csv");
-    item(out, "mOutQTolv", "旧とるぶしす");
-    item(out, "mOutSwmKari", "SWMkari");
-    item(out, "mOutSwmToro", "日水競技者登録");
-    item(out, "mOutScmSys", "SCMSYS連携");
+    for (const char* name : {"mOutZep", "mOutQTolv", "mOutSwmKari", "mOutSwmToro", "mOutScmSys"}) exportItem(out, name);
     QMenu* scm = menu(out, "mOutScm", "ＳＣＭ大会");
-    item(scm, "mOutScmFd", "フロッピー作成");
+    exportItem(scm, "mOutScmFd");
     QMenu* swm = menu(out, "mOutSwmTaikai", "ＳＷＭ大会");
-    item(swm, "mOutTfd", "フロッピー作成");
-    item(swm, "mOutTichi", "タイム一覧表");
-    item(out, "mOutSwm", "ＳＷＭ");
-    item(out, "mOutKumamoto", "熊本InterHi CSV");
-    item(out, "mOutSeiko", "セイコーカンマ");
-    item(out, "mOutLenex", "Lenex");
+    exportItem(swm, "mOutTfd");
+    const tolv::reports::ListItem* timeList = tolv::reports::findListMenuItem("mOutTichi");
+    if (!timeList) throw std::logic_error("no list mOutTichi");
+    item(swm, "mOutTichi", timeList->caption);
+    for (const char* name : {"mOutSwm", "mOutKumamoto", "mOutSeiko", "mOutLenex"}) exportItem(out, name);
 
     QMenu* sot = menu(nullptr, "mSot", "索引");
     item(sot, "mSotSei", "性別");

@@ -133,3 +133,15 @@ TEST(CliParsing, EveryCommandOptionAndFormatHasADescription)
     EXPECT_EQ(v.exitCode, 0);
     EXPECT_TRUE(std::regex_match(v.out, std::regex("tolv [0-9]+\\.[0-9]+(\\.[0-9]+)*\n"))) << v.out;
 }
+
+// A failure of the file system (here a folder that cannot be made inside a file) is told in
+// Japanese: what could not be done, the reason and the path.
+TEST(CliParsing, AFileSystemFailureIsToldInJapanese)
+{
+    TempTree t;
+    const std::filesystem::path file = t.dir() / "plain";
+    tolvtest::writeBytes(file, "x");
+    const auto r = tolvRun({"demo", (file / "demo").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "フォルダを作れません: フォルダではありません\n" + (file / "demo").string() + "\n");
+}

@@ -1,9 +1,13 @@
 // The entry window's menus that run other parts' commands on the open entry file: a check report
 // drawn for the user, a rewrite written to the file, sorting and the tally.
+#include "checks/CheckMenu.h"
+#include "exchange/ExportMenu.h"
+#include "exchange/ImportMenu.h"
 #include "gui/FrmZepi.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/Printer.h"
+#include "reports/ReportMenu.h"
 #include "support/EntrySnapshot.h"
 #include "storage/ControlFiles.h"
 #include "support/EntryWindowSupport.h"
@@ -12,9 +16,12 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMenu>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
+#include <set>
 #include <sstream>
 
 using namespace tolv;
@@ -53,6 +60,36 @@ private slots:
     void cleanup()
     {
         fx_.tearDown();
+    }
+
+    // Every command of the registries has its menu item with the registry's caption, wired (enabled
+    // on an open file), and every item of the menus that run them has its registry entry.
+    void everyRegisteredCommandHasItsMenuItemAndEveryItemItsEntry()
+    {
+        FrmZepi* w = open();
+        std::set<QString> registered;
+        auto expect = [&](const char* name, const char* caption) {
+            registered.insert(QString::fromUtf8(name));
+            QAction* a = w->menuAction(name);
+            QVERIFY2(a, name);
+            QCOMPARE(a->text(), QString::fromUtf8(caption));
+            QVERIFY2(a->isEnabled(), name);
+        };
+        for (const exchange::ExportMenuItem& i : exchange::exportMenuItems())
+            if (i.objectName) expect(i.objectName, i.caption);
+        for (const ImportMenuItem& i : importMenuItems()) expect(i.objectName, i.caption);
+        for (const CheckMenuItem& i : checkMenuItems()) expect(i.objectName, i.caption);
+        for (const reports::ListItem& i : reports::listItems())
+            if (i.objectName[0] == 'm') expect(i.objectName, i.caption);  // the others are buttons
+
+        std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+            for (QAction* a : menu->actions()) {
+                if (a->isSeparator()) continue;
+                if (a->menu()) walk(a->menu());
+                else QVERIFY2(registered.count(a->objectName()), qPrintable(a->objectName()));
+            }
+        };
+        for (const char* menu : {"mIn", "mOut", "mCheck"}) walk(w->findChild<QMenu*>(menu));
     }
 
     void checkReportIsDrawnAndChangesNothing()

@@ -170,6 +170,20 @@ private slots:
         QCOMPARE(f.focused(), QString("txtTanka_2"));
     }
 
+    // An amount that leaves 32 bits is told as the fee list tells it, and no amount is shown.
+    void anAmountBeyond32BitsIsToldAsTheFeeListTellsIt()
+    {
+        Fixture f;
+        f.click("cmdDown");
+        f.click("cmdDown");  // team 1: two of line 1
+        f.enter("txtTanka_0", "2000000000");
+        QCOMPARE(i32At(f.zed(), 182), 2000000000);
+        QCOMPARE(QString::fromStdString(f.prompt.said), QString::fromUtf8("オーバーフローしました。\n"));
+        QCOMPARE(f.text("lblKingaku_0"), QString());
+        QCOMPARE(f.text("lblGokei"), QString());
+        QCOMPARE(f.text("lblSagaku"), QString());
+    }
+
     void statusBarTellsWhatWasWritten()
     {
         Fixture f;

@@ -1,0 +1,21 @@
+#pragma once
+// The system's reasons for a failed file operation in Japanese. The standard library and the C
+// library word them in English; the user reads the operation, the path and the reason in Japanese.
+#include <exception>
+#include <filesystem>
+#include <string>
+
+namespace tolv {
+
+// The reason for an error number (errno) in Japanese, or nullptr when this program has none.
+const char* systemReason(int code);
+
+// A filesystem error as the user reads it: what could not be done, the reason and the path(s),
+// e.g. "フォルダを作れません: アクセスが許可されていません\n/home/u/transfer".
+std::string filesystemErrorText(const std::filesystem::filesystem_error& e);
+
+// The message of any failure for the user: filesystem errors as above, and the C library's reasons
+// quoted in a message ("(No such file or directory)") replaced by their Japanese.
+std::string userMessage(const std::exception& e);
+
+} // namespace tolv
