@@ -82,13 +82,18 @@ void PdfFile::object(int id, std::string_view body)
 void PdfFile::stream(int id, std::string_view entries, std::string_view data, int level)
 {
     // Qt's zlib: a four-byte length of the input, then the zlib stream FlateDecode reads.
-    const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(data.data()), static_cast<qsizetype>(data.size()), level);
-    if (packed.size() < 4 && !data.empty()) fail();
-    const std::string_view z(packed.constData() + 4, static_cast<std::size_t>(std::max<qsizetype>(0, packed.size() - 4)));
+    QByteArray packed;
+    std::string_view z;
+    if (!data.empty()) {
+        packed = qCompress(reinterpret_cast<const uchar*>(data.data()), static_cast<qsizetype>(data.size()), level);
+        if (packed.size() < 4) fail();
+        z = std::string_view(packed.constData() + 4, static_cast<std::size_t>(packed.size() - 4));
+    }
     begin(id);
     std::string dict = "<<";
     dict += entries;
-    dict += "/Filter/FlateDecode/Length ";
+    // Nothing to compress (an empty sheet): zlib would give a stream a reader may refuse.
+    dict += data.empty() ? "/Length " : "/Filter/FlateDecode/Length ";
     appendInt(dict, static_cast<long long>(z.size()));
     dict += ">>\nstream\n";
     write(dict);
