@@ -1,11 +1,11 @@
 // The entry point of the PDF module the command line loads for --pdf (platform/PdfModule.h).
-#include "gui/PdfWriter.h"
+#include "gui/PdfPrinter.h"
 #include "platform/PdfModule.h"
 
 extern "C" __attribute__((visibility("default"))) void tolvWritePdf(const char* file,
                                                                      const std::function<void(tolv::Printer&)>& draw)
 {
-    tolv::gui::writePdf(file, draw);
+    tolv::gui::printPdf(file, draw);
 }
 
 // The module's type must stay the one the command line expects.

@@ -252,5 +252,13 @@ TEST(CliReports, ThePdfHoldsEveryLineOfThePrintLog)
         const int sheets = int(std::count(text.out.begin(), text.out.end(), '\f'));
         if (command[1] == "same-time") EXPECT_GT(sheets, int(pages(ops).size())) << name;
         else EXPECT_EQ(sheets, int(pages(ops).size())) << name;
+        // The file's structure (cross-references, page tree) is sound: a reader finds every page
+        // without repairing it, and says nothing about it.
+        auto info = tolvtest::runProgram("/usr/bin/pdfinfo", {pdf.string()});
+        EXPECT_EQ(info.exitCode, 0) << name;
+        EXPECT_EQ(info.err, "") << name;
+        const auto pagesAt = info.out.find("Pages:");
+        ASSERT_NE(pagesAt, std::string::npos) << name << info.out;
+        EXPECT_EQ(std::stoi(info.out.substr(pagesAt + 6)), sheets) << name;
     }
 }

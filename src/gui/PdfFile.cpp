@@ -1,0 +1,133 @@
+#include "gui/PdfFile.h"
+
+#include "platform/Error.h"
+
+#include <QByteArray>
+
+#include <charconv>
+#include <cmath>
+
+namespace tolv::gui {
+
+void appendInt(std::string& out, long long value)
+{
+    char buf[24];
+    auto r = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, r.ptr);
+}
+
+void appendNumber(std::string& out, double value)
+{
+    long long hundredths = std::llround(value * 100.0);
+    if (hundredths % 100 == 0) {
+        appendInt(out, hundredths / 100);
+        return;
+    }
+    if (hundredths < 0) {
+        out += '-';
+        hundredths = -hundredths;
+    }
+    appendInt(out, hundredths / 100);
+    out += '.';
+    const int fraction = static_cast<int>(hundredths % 100);
+    out += static_cast<char>('0' + fraction / 10);
+    if (fraction % 10) out += static_cast<char>('0' + fraction % 10);
+}
+
+PdfFile::PdfFile(const std::filesystem::path& file, std::string shown) : shown_(std::move(shown))
+{
+    out_ = std::fopen(file.c_str(), "wb");
+    if (!out_) fail();
+    std::setvbuf(out_, nullptr, _IOFBF, 1 << 20);
+    // The binary comment tells transfer programs the file is not text.
+    write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+}
+
+PdfFile::~PdfFile()
+{
+    if (out_) std::fclose(out_);
+}
+
+void PdfFile::fail() const { throw TolvError("PDFファイルを作成できません: " + shown_); }
+
+void PdfFile::write(std::string_view bytes)
+{
+    if (bytes.empty()) return;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size()) fail();
+    at_ += static_cast<long long>(bytes.size());
+}
+
+int PdfFile::reserve()
+{
+    offsets_.push_back(-1);
+    return static_cast<int>(offsets_.size() - 1);
+}
+
+void PdfFile::begin(int id)
+{
+    offsets_.at(static_cast<std::size_t>(id)) = at_;
+    head_.clear();
+    appendInt(head_, id);
+    head_ += " 0 obj\n";
+    write(head_);
+}
+
+void PdfFile::object(int id, std::string_view body)
+{
+    begin(id);
+    write(body);
+    write("\nendobj\n");
+}
+
+void PdfFile::stream(int id, std::string_view entries, std::string_view data, int level)
+{
+    // Qt's zlib: a four-byte length of the input, then the zlib stream FlateDecode reads.
+    QByteArray packed;
+    std::string_view z;
+    if (!data.empty()) {
+        packed = qCompress(reinterpret_cast<const uchar*>(data.data()), static_cast<qsizetype>(data.size()), level);
+        if (packed.size() < 4) fail();
+        z = std::string_view(packed.constData() + 4, static_cast<std::size_t>(packed.size() - 4));
+    }
+    begin(id);
+    std::string dict = "<<";
+    dict += entries;
+    // Nothing to compress (an empty sheet): zlib would give a stream a reader may refuse.
+    dict += data.empty() ? "/Length " : "/Filter/FlateDecode/Length ";
+    appendInt(dict, static_cast<long long>(z.size()));
+    dict += ">>\nstream\n";
+    write(dict);
+    write(z);
+    write("\nendstream\nendobj\n");
+}
+
+void PdfFile::finish(int catalog, int info)
+{
+    const long long xref = at_;
+    std::string table = "xref\n0 ";
+    appendInt(table, static_cast<long long>(offsets_.size()));
+    table += "\n0000000000 65535 f \n";
+    char entry[24];
+    for (std::size_t i = 1; i < offsets_.size(); ++i) {
+        // Every reserved object is written by the time the file ends.
+        if (offsets_[i] < 0) fail();
+        std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", offsets_[i]);
+        table += entry;
+    }
+    table += "trailer\n<</Size ";
+    appendInt(table, static_cast<long long>(offsets_.size()));
+    table += "/Root ";
+    appendInt(table, catalog);
+    table += " 0 R/Info ";
+    appendInt(table, info);
+    table += " 0 R>>\nstartxref\n";
+    appendInt(table, xref);
+    table += "\n%%EOF\n";
+    write(table);
+    const bool flushed = std::fflush(out_) == 0 && !std::ferror(out_);
+    const bool closed = std::fclose(out_) == 0;
+    out_ = nullptr;
+    if (!flushed || !closed) fail();
+}
+
+} // namespace tolv::gui
