@@ -26,6 +26,11 @@ std::string fieldText(const FixedRecord<N>& r, std::size_t off, std::size_t widt
         if (static_cast<unsigned char>(c) < 0x20) c = ' ';
     return fromCp932(bytes);
 }
+template <std::size_t N>
+std::string fieldText(const FixedRecord<N>& r, const Field& f)
+{
+    return fieldText(r, f.offset, f.size());
+}
 
 // Characters first .. first + count - 1 (1-based, as the layouts count them); fewer at the end.
 std::string midChars(const std::string& utf8, std::size_t first, std::size_t count);

@@ -15,14 +15,14 @@ constexpr const char* kEntries = "swent.txt";
 constexpr const char* kRelays = "swteam.txt";
 constexpr std::size_t kCompetitorWidth = 4, kEntryWidth = 5, kRelayWidth = 4;
 
-// A field at 1-based byte positions first..last.
-struct Field {
+// Columns of a text line at 1-based byte positions first..last.
+struct Columns {
     std::size_t first, last;
 };
-constexpr Field kCompSex{10, 10}, kCompName{11, 30}, kCompKana{31, 46}, kCompShozoku{64, 83},
+constexpr Columns kCompSex{10, 10}, kCompName{11, 30}, kCompKana{31, 46}, kCompShozoku{64, 83},
     kCompShozokuKana{84, 89}, kCompRegistration{207, 218}, kCompNumber{222, 228};
-constexpr Field kEntStroke{14, 14}, kEntDistance{15, 15}, kEntMin{18, 19}, kEntSec{21, 22}, kEntHun{24, 25};
-constexpr Field kRelTeamNumber{16, 18}, kRelPrefecture{99, 100}, kRelSex{122, 122}, kRelStroke{138, 138},
+constexpr Columns kEntStroke{14, 14}, kEntDistance{15, 15}, kEntMin{18, 19}, kEntSec{21, 22}, kEntHun{24, 25};
+constexpr Columns kRelTeamNumber{16, 18}, kRelPrefecture{99, 100}, kRelSex{122, 122}, kRelStroke{138, 138},
     kRelDistance{143, 143}, kRelMin{146, 147}, kRelSec{149, 150}, kRelHun{152, 153};
 
 constexpr std::size_t kNameChars = 12, kShozokuChars = 12;
@@ -31,7 +31,7 @@ struct Line {
     int no;
     int seq;
     std::string bytes;  // after the width adjustment
-    std::string take(Field f) const { return bytes.substr(f.first - 1, f.last - f.first + 1); }
+    std::string take(Columns f) const { return bytes.substr(f.first - 1, f.last - f.first + 1); }
 };
 
 // The lines of one file, the sequence number blank-padded to `width`, each long enough for `last`.
@@ -58,7 +58,7 @@ std::vector<Line> readLines(const std::string& file, const std::string& data, st
 }
 
 // CP932 bytes of a field that must not cut a double-byte character.
-std::string textField(const Line& l, Field f, const std::string& file)
+std::string textField(const Line& l, Columns f, const std::string& file)
 {
     std::string t = l.take(f);
     if (!isValidCp932(t)) inputFault(file, l.no, std::to_string(f.first) + "〜" + std::to_string(f.last) +
@@ -153,7 +153,7 @@ ImportReport importWebEntries(EntryStore& store, const ImportFolder& folder, Pro
         }
         const std::string stroke = l.take(kEntStroke), distance = l.take(kEntDistance);
         std::optional<std::int32_t> time = clockTime(l.take(kEntMin), l.take(kEntSec), l.take(kEntHun));
-        if (!time) inputFault(kEntries, l.no, "タイム「" + l.take(Field{kEntMin.first, kEntHun.last}) + "」が正しくありません");
+        if (!time) inputFault(kEntries, l.no, "タイム「" + l.take(Columns{kEntMin.first, kEntHun.last}) + "」が正しくありません");
         std::optional<int> slot = webEventSlot(stroke[0], distance[0]);
         if (!slot) {
             report.skip(kEntries, l.no, "種目がありません（泳法 " + stroke + "、距離 " + distance + "）");
@@ -170,7 +170,7 @@ ImportReport importWebEntries(EntryStore& store, const ImportFolder& folder, Pro
     for (const Line& l : readLines(kRelays, *relData, kRelayWidth, kRelHun.last)) {
         const std::string stroke = l.take(kRelStroke), distance = l.take(kRelDistance);
         std::optional<std::int32_t> time = clockTime(l.take(kRelMin), l.take(kRelSec), l.take(kRelHun));
-        if (!time) inputFault(kRelays, l.no, "タイム「" + l.take(Field{kRelMin.first, kRelHun.last}) + "」が正しくありません");
+        if (!time) inputFault(kRelays, l.no, "タイム「" + l.take(Columns{kRelMin.first, kRelHun.last}) + "」が正しくありません");
         std::optional<int> slot;
         if (stroke == "7" || stroke == "6") {
             static const char* const dist[] = {"3", "4", "5", "6"};

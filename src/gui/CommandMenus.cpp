@@ -9,7 +9,7 @@
 #include "gui/WindowPlacement.h"
 #include "platform/Error.h"
 #include "reports/ReportMenu.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,7 @@
 #pragma once
 // The tally: one totals record per team of the open entry file, written to the team totals file.
-#include "reports/TeamTotalsFile.h"
+#include "storage/MasterSource.h"
+#include "storage/TeamTotalsFile.h"
 
 #include <filesystem>
 #include <string>
@@ -22,18 +23,6 @@ constexpr int kBotaiPrefecture = 1;
 std::string teamKeyOf(const SwimmerRecord& s, int botai);
 // The first n characters of CP932 bytes (a double-byte character counts as one).
 std::string firstCharsBytes(std::string_view cp932, std::size_t n);
-
-// Where the tally finds the team list of a prefecture and the management-unit flags.
-struct MasterSource {
-    bool internet = false;
-    std::filesystem::path registrationRoot;  // local mode: <root>ken<NN>/dantai.dat, <root>kanriken.ctl
-    std::filesystem::path temp;              // internet mode: <temp>/dantai.dat, <temp>/kanriken.ctl
-
-    static MasterSource local(const std::filesystem::path& root);
-    static MasterSource downloaded(const std::filesystem::path& temp);
-    std::filesystem::path unitFlagsFile() const;
-    std::filesystem::path teamListFile(int prefecture) const;
-};
 
 // The new content of the team totals file.
 struct TallyResult {

@@ -2,6 +2,7 @@
 // A fixed-length record kept as its raw bytes, so copying a record between files stays byte-exact
 // (NUL padding and characters that CP932 maps twice included). Typed accessors decode and encode.
 #include "platform/Cp932.h"
+#include "storage/FieldLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -77,6 +78,13 @@ public:
         bytes_[off] = static_cast<char>(u & 0xFF);
         bytes_[off + 1] = static_cast<char>(u >> 8);
     }
+
+    // The same for a field as its record kind declares it.
+    std::string_view raw(const Field& f) const { return raw(f.offset, f.size()); }
+    std::string text(const Field& f) const { return text(f.offset, f.size()); }
+    std::string textBytes(const Field& f) const { return textBytes(f.offset, f.size()); }
+    void setText(const Field& f, std::string_view utf8) { setText(f.offset, f.size(), utf8); }
+    void setTextBytes(const Field& f, std::string_view cp932) { setTextBytes(f.offset, f.size(), cp932); }
 
     bool operator==(const FixedRecord& o) const { return bytes_ == o.bytes_; }
 
