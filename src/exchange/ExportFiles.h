@@ -27,7 +27,7 @@ std::string fieldText(const FixedRecord<N>& r, std::size_t off, std::size_t widt
     return fromCp932(bytes);
 }
 template <std::size_t N>
-std::string fieldText(const FixedRecord<N>& r, const Field& f)
+std::string fieldText(const FixedRecord<N>& r, Field f)
 {
     return fieldText(r, f.offset, f.size());
 }

@@ -79,12 +79,29 @@ public:
         bytes_[off + 1] = static_cast<char>(u >> 8);
     }
 
-    // The same for a field as its record kind declares it.
-    std::string_view raw(const Field& f) const { return raw(f.offset, f.size()); }
-    std::string text(const Field& f) const { return text(f.offset, f.size()); }
-    std::string textBytes(const Field& f) const { return textBytes(f.offset, f.size()); }
-    void setText(const Field& f, std::string_view utf8) { setText(f.offset, f.size(), utf8); }
-    void setTextBytes(const Field& f, std::string_view cp932) { setTextBytes(f.offset, f.size(), cp932); }
+    // The same by a declared field (a plain field, or one element of a repeated one by Field::at).
+    std::string_view raw(Field f) const { return raw(f.offset, f.size()); }
+    std::string text(Field f) const { return text(f.offset, f.size()); }
+    std::string textBytes(Field f) const { return textBytes(f.offset, f.size()); }
+    void setText(Field f, std::string_view utf8) { setText(f.offset, f.size(), utf8); }
+    void setTextBytes(Field f, std::string_view cp932) { setTextBytes(f.offset, f.size(), cp932); }
+    std::int32_t i32(Field f) const { return i32(f.offset); }
+    void setI32(Field f, std::int32_t v) { setI32(f.offset, v); }
+    std::int16_t i16(Field f) const { return i16(f.offset); }
+    void setI16(Field f, std::int16_t v) { setI16(f.offset, v); }
+    // The field at its full width with bytes never assigned (NUL) as blanks, so an untouched field
+    // and an emptied one compare alike.
+    std::string padded(Field f) const
+    {
+        std::string b(raw(f));
+        std::replace(b.begin(), b.end(), '\0', ' ');
+        return b;
+    }
+    // Copies the bytes of a field from another record of the same kind.
+    void copyField(const FixedRecord& from, Field f)
+    {
+        std::memcpy(bytes_.data() + f.offset, from.bytes_.data() + f.offset, f.size());
+    }
 
     bool operator==(const FixedRecord& o) const { return bytes_ == o.bytes_; }
 

@@ -1,6 +1,9 @@
 #include "storage/RecordFile.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Error.h"
+#include "platform/HostSystem.h"
+
 #include <cerrno>
 #include <cstring>
 #include <algorithm>
@@ -69,18 +72,9 @@ long long RecordFile::recordCount() const
 std::size_t RecordFile::readBytes(char* buf, std::size_t size, long long offset) const
 {
     if (!file_) return 0;
-    std::fflush(file_);
-    const int fd = ::fileno(file_);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, buf + done, size - done, static_cast<off_t>(offset + static_cast<long long>(done)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0)
-            throw TolvError("ファイルを読めません: " + path_.string() + " (" + std::strerror(errno) + ")");
-        if (n == 0) break;  // the end of the file
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+    const long long got = readAt(file_, buf, size, offset);
+    if (got < 0) throw TolvError("ファイルを読めません: " + path_.string() + "（" + systemReason(errno) + "）");
+    return static_cast<std::size_t>(got);
 }
 
 void RecordFile::read(long long n, char* buf) const

@@ -119,7 +119,7 @@ TEST(CountedRecordFile, ReadErrorsAreReportedNotZeros)
 TEST(CountedRecordFile, FailedReplacementKeepsTheOldMaster)
 {
     tolvtest::TempTree t;
-    const fs::path p = t.dir() / "dantai.dat";
+    const fs::path p = t.dir() / "master" / "dantai.dat";
     writeBytes(p, "old master");
     AtomicFile::beforeRenameHook() = [](const fs::path&) { throw TolvError("disk gone"); };
     TeamRecord team;
@@ -128,7 +128,7 @@ TEST(CountedRecordFile, FailedReplacementKeepsTheOldMaster)
     AtomicFile::beforeRenameHook() = nullptr;
     EXPECT_EQ(readBytes(p), "old master");
     std::vector<fs::path> left;
-    for (const auto& e : fs::directory_iterator(t.dir())) left.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(p.parent_path())) left.push_back(e.path().filename());
     EXPECT_EQ(left, std::vector<fs::path>{"dantai.dat"}) << "the temporary file is removed";
 
     writeTeamList(p, {team});
