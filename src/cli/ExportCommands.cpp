@@ -24,7 +24,7 @@ int runExport(Context& ctx, exchange::ExportFn fn)
     ensureControlDefaults(ctlDir());
     exchange::ExportTarget target;
     target.transfer = ctx.args.option("--to") ? fs::path(*ctx.args.option("--to")) : toHostPath(loadTenControl(ctlDir()).folder);
-    target.master = reports::MasterSource::local(ctx.args.option("--master") ? fs::path(*ctx.args.option("--master"))
+    target.master = MasterSource::local(ctx.args.option("--master") ? fs::path(*ctx.args.option("--master"))
                                                                              : toHostPath(loadTorControl(ctlDir()).folder));
     target.ctl = ctlDir();
     target.when = now();

@@ -95,7 +95,7 @@ int cmdExportRegistrationDocs(Context& ctx)
     const fs::path ctl = ctlDir();
     const fs::path to = ctx.args.option("--to") ? fs::path(*ctx.args.option("--to"))
                                                 : toHostPath(loadTenControl(ctl).folder);
-    const reports::MasterSource master = reports::MasterSource::local(
+    const MasterSource master = MasterSource::local(
         ctx.args.option("--master") ? fs::path(*ctx.args.option("--master")) : toHostPath(loadTorControl(ctl).folder));
     const std::vector<registration::RegisteredTeam> teams =
         registration::readRegisteredTeams(teamTotalsPathFor(store.path()), master);

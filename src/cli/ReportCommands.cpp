@@ -11,7 +11,7 @@
 #include "reports/Sorting.h"
 #include "reports/Tally.h"
 #include "reports/TeamLists.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 #include "reports/TimeList.h"
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"

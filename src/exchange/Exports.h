@@ -4,7 +4,7 @@
 // into the transfer folder (see ExportFiles.h).
 #include "exchange/ExportFiles.h"
 #include "platform/Clock.h"
-#include "reports/Tally.h"
+#include "storage/MasterSource.h"
 #include "storage/Records.h"
 
 #include <string>
@@ -30,7 +30,7 @@ struct EntryData {
 struct ExportTarget {
     fs::path transfer;             // the transfer folder (host path)
     fs::path ctl;                  // the control folder holding the templates
-    reports::MasterSource master;  // the team registers, for the team files
+    MasterSource master;  // the team registers, for the team files
     Prompt* prompt = nullptr;      // the medium prompt; nullptr: nobody to ask (command line)
     bool mediaQuestion = false;    // several media: ask "全媒体を一括作成しますか？" first (the entry window)
     DateTime when;                 // the current date and time, taken once per export

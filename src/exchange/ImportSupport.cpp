@@ -49,10 +49,7 @@ void waitForDrive(const ImportFolder& folder, Prompt& prompt)
 
 std::optional<std::string> readInputFile(const fs::path& folder, const std::string& name)
 {
-    const fs::path p = findNoCase(folder, name);
-    std::error_code ec;
-    if (!fs::is_regular_file(p, ec)) return std::nullopt;
-    return readWholeFile(p);
+    return readFileIfPresent(findNoCase(folder, name));
 }
 
 std::string nameOnDisk(const fs::path& folder, const std::string& name)

@@ -41,7 +41,9 @@ public:
 void waitForDrive(const ImportFolder& folder, Prompt& prompt);
 
 // The bytes of `name` in `folder`, the name matched without regard to letter case; nothing when the
-// folder holds no such file. A file that exists but cannot be read is an error.
+// folder holds no such file (each caller says what that means). Anything else that keeps the file
+// from being read (a folder of that name, no permission, a read error) is an error naming the file
+// and the reason.
 std::optional<std::string> readInputFile(const std::filesystem::path& folder, const std::string& name);
 
 // The name of `name` in `folder` as it is on disk (letter case ignored), else `name` itself.

@@ -2,6 +2,7 @@
 
 #include "exchange/Hepburn.h"
 #include "exchange/LenexCodes.h"
+#include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "storage/Codes.h"
@@ -725,18 +726,9 @@ std::string readWhole(const fs::path& file)
     enforce(fs::is_regular_file(file, ec), "ファイルがありません: " + file.string());
     const std::uintmax_t size = fs::file_size(file, ec);
     enforce(!ec && size <= kMaxFileBytes, "Lenexファイルが大きすぎます: " + file.string());
-    std::ifstream in(file, std::ios::binary);
-    enforce(bool(in), "ファイルを開けません: " + file.string());
-    std::string all(static_cast<std::size_t>(size), '\0');
-    in.read(all.data(), static_cast<std::streamsize>(all.size()));
-    all.resize(static_cast<std::size_t>(in.gcount()));
-    // A file that grew since its size was taken: the rest as well, within the limit.
-    char more[65536];
-    while (in && (in.read(more, sizeof more) || in.gcount() > 0)) {
-        all.append(more, static_cast<std::size_t>(in.gcount()));
-        enforce(all.size() <= kMaxFileBytes, "Lenexファイルが大きすぎます: " + file.string());
-    }
-    enforce(!in.bad(), "ファイルを読めません: " + file.string());
+    std::string all = readWholeFile(file);
+    // A file that grew since its size was taken stays within the limit as well.
+    enforce(all.size() <= kMaxFileBytes, "Lenexファイルが大きすぎます: " + file.string());
     return all;
 }
 

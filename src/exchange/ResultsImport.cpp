@@ -177,12 +177,13 @@ ImportReport combineResults(const fs::path& folder)
     FileLock lock(out, FileLock::Kind::Exclusive);
     EntryHeader h = source.header();
     h.setTotal(static_cast<std::int32_t>(persons.size()));
-    std::string image(kEntryRecordLength * (10 + persons.size()), '\0');
+    std::string image(CountedRecordFile::offsetOf(static_cast<long long>(persons.size()) + 1, kEntryRecordLength), '\0');
     std::copy_n(h.bytes().data(), kEntryRecordLength, image.data());
     std::copy_n(source.reserve().bytes().data(), kEntryRecordLength, image.data() + kEntryRecordLength);
     for (std::size_t g = 0; g < persons.size(); ++g) {
         persons[g].setSeq(static_cast<std::int32_t>(g + 1));
-        std::copy_n(persons[g].bytes().data(), kEntryRecordLength, image.data() + (10 + g) * kEntryRecordLength);
+        std::copy_n(persons[g].bytes().data(), kEntryRecordLength,
+                    image.data() + CountedRecordFile::offsetOf(static_cast<long long>(g) + 1, kEntryRecordLength));
     }
     replaceFile(out, image);
 

@@ -5,9 +5,9 @@
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
-#include "reports/TeamTotalsFile.h"
+#include "reports/Tally.h"
+#include "storage/TeamTotalsFile.h"
 #include "storage/Codes.h"
-#include "storage/RecordFile.h"
 #include "storage/TextUtil.h"
 
 #include <map>
@@ -285,10 +285,10 @@ std::string teamKindCode(const std::string& teamName)
 
 CsvLine scmTeamLine(const TeamRecord& t, const std::string& kijunBi, const std::string& timeOfDay)
 {
-    const std::string name = teamText(fieldText(t, TeamRecord::kName, 34));
-    const std::string flags = fieldText(t, TeamRecord::kFlags, 6);
+    const std::string name = teamText(fieldText(t, TeamRecord::kName));
+    const std::string flags = fieldText(t, TeamRecord::kFlags);
     CsvLine l;
-    l.q(teamText(fieldText(t, TeamRecord::kCode, 5)))
+    l.q(teamText(fieldText(t, TeamRecord::kCode)))
         .q(teamKindCode(name))
         .q(replaceChar(cleaned(flags), '0', ' '))
         .q(name)
@@ -314,22 +314,16 @@ CsvLine scmTeamLine(const TeamRecord& t, const std::string& kijunBi, const std::
     return l;
 }
 
-std::vector<std::string> teamFileLines(const fs::path& entryPath, const reports::MasterSource& master,
+std::vector<std::string> teamFileLines(const fs::path& entryPath, const MasterSource& master,
                                        const std::string& kijunBi, const std::string& timeOfDay,
                                        std::vector<std::string>& notes)
 {
     const fs::path zed = teamTotalsPath(entryPath);
     std::error_code ec;
     enforce(fs::is_regular_file(zed, ec), "申込団体ファイルがありません。先に集計してください: " + zed.string());
-    RecordFile totals(zed, kZedRecordLength, RecordFile::Mode::ReadOnly);
-    int count = 0;
-    if (totals.byteSize() >= 11) {
-        ZedControlRecord control;
-        totals.read(1, control.bytes().data());
-        count = control.teamCount();
-        const long long present = std::max(0LL, totals.recordCount() - 10);
-        enforce(count >= 0 && count <= present, "申込団体ファイルが壊れています（団体数 " + std::to_string(count) + "）: " + zed.string());
-    }
+    TeamTotalsFile totals;
+    totals.open(zed, TeamTotalsFile::Access::Read);
+    const int count = totals.teamCount();
 
     // Each register is read once: code (CP932 bytes) -> its first team record.
     struct Register {
@@ -340,8 +334,7 @@ std::vector<std::string> teamFileLines(const fs::path& entryPath, const reports:
     std::map<long long, fs::path> fileOf;
     std::vector<std::string> lines;
     for (int n = 1; n <= count; ++n) {
-        TeamTotalRecord team;
-        totals.read(static_cast<long long>(n) + 10, team.bytes().data());
+        const TeamTotalRecord team = totals.teamAt(n);
         const std::string code = team.key();
         const long long prefecture = numericValue(midChars(code, 1, 2));
         if (prefecture < 1 || prefecture > 99) {
@@ -364,7 +357,7 @@ std::vector<std::string> teamFileLines(const fs::path& entryPath, const reports:
             reg.empty = list.count() == 0;
             for (int j = 1; j <= list.count(); ++j) {
                 TeamRecord t = list.readTeam(j);
-                reg.byCode.emplace(std::string(t.raw(TeamRecord::kCode, 5)), t);
+                reg.byCode.emplace(std::string(t.raw(TeamRecord::kCode)), t);
             }
             it = registers.emplace(file, std::move(reg)).first;
         }

@@ -45,7 +45,7 @@ CsvLine scmTeamLine(const TeamRecord& team, const std::string& kijunBi, const st
 // its prefecture's register: no line for a team missing from a non-empty register (named in
 // `notes`) nor for any team of an empty register. A missing totals file or a register that cannot
 // be opened is an error.
-std::vector<std::string> teamFileLines(const fs::path& entryPath, const reports::MasterSource& master,
+std::vector<std::string> teamFileLines(const fs::path& entryPath, const MasterSource& master,
                                        const std::string& kijunBi, const std::string& timeOfDay,
                                        std::vector<std::string>& notes);
 

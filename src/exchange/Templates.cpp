@@ -31,11 +31,9 @@ void installDefaultTemplates(const fs::path& ctl)
 std::vector<std::string> readTemplate(const fs::path& ctl, const std::string& name, std::size_t count)
 {
     const fs::path path = findNoCase(ctl, name);
-    std::ifstream in(path, std::ios::binary);
-    enforce(static_cast<bool>(in), "テンプレートファイルがありません: " + path.string());
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    std::vector<std::string> fields = parseControlFields(fromCp932(bytes.str()));
+    const std::optional<std::string> bytes = readFileIfPresent(path);
+    enforce(bytes.has_value(), "テンプレートファイルがありません: " + path.string());
+    std::vector<std::string> fields = parseControlFields(fromCp932(*bytes));
     enforce(fields.size() >= count, "テンプレートの項目が足りません: " + path.string() + " (" +
                                         std::to_string(fields.size()) + " 項目、" + std::to_string(count) +
                                         " 項目必要です)");

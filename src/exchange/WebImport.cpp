@@ -16,7 +16,7 @@ constexpr const char* kEntries = "swent.txt";
 constexpr const char* kRelays = "swteam.txt";
 constexpr std::size_t kCompetitorWidth = 4, kEntryWidth = 5, kRelayWidth = 4;
 
-// A field at 1-based byte positions first..last.
+// Columns of a text line at 1-based byte positions first..last.
 struct Columns {
     std::size_t first, last;
 };

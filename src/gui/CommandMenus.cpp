@@ -11,7 +11,7 @@
 #include "gui/WindowPlacement.h"
 #include "platform/Error.h"
 #include "reports/ReportMenu.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 
 #include <QAction>
 

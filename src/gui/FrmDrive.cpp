@@ -6,6 +6,7 @@
 #include "gui/MessagePrompt.h"
 #include "gui/Pickers.h"
 #include "gui/WindowPlacement.h"
+#include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/Download.h"
 #include "platform/Error.h"
@@ -15,7 +16,6 @@
 #include "storage/DownloadLayout.h"
 #include "storage/FileChecks.h"
 #include "storage/PrefectureTable.h"
-#include "storage/RecordFile.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -66,8 +66,7 @@ bool goodPrefectureTable(const fs::path& ctl)
 {
     try {
         const fs::path ken = tolv::findNoCase(ctl, "ken.ctl");
-        tolv::RecordFile f(ken, 1, tolv::RecordFile::Mode::ReadOnly);
-        tolv::checkPrefectureTable(f.readAllBytes(), ken.string());
+        tolv::checkPrefectureTable(tolv::readWholeFile(ken), ken.string());
         return true;
     } catch (const std::exception&) {
         return false;
@@ -401,8 +400,7 @@ bool FrmDrive::loadUnits()
         BusyCursor busy;
         tolv::ensureWorkTree();
         fs::path file = tolv::downloadUnitList(session.downloadRoot, session.year, tolv::tempDir());
-        tolv::RecordFile f(file, 1, tolv::RecordFile::Mode::ReadOnly);
-        list = tolv::parseUnitListBytes(f.readAllBytes(), file.string());
+        list = tolv::parseUnitListBytes(tolv::readWholeFile(file), file.string());
     } catch (const std::exception& e) {
         // Without the unit list there is nothing to log in to: back to local data.
         ctx_.ask().choose(failureText("管理ユニットの一覧（torlist.dat）", e) + "\n\nﾛｰｶﾙのデータで続けます。",

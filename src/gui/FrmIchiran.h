@@ -7,7 +7,7 @@
 // txtTanka_0 … _14, lblKingaku_0 … _14, lblZusho_0 / _1, txtLpS_0 … _3, txtLpP_0 … _3.
 #include "gui/PrintPreview.h"
 #include "reports/ReportMenu.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 
 #include <QWidget>
 

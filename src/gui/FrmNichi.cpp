@@ -35,7 +35,7 @@ QLabel* valueLabel(QWidget* parent, const char* name)
 int teamCount(const std::filesystem::path& zed)
 {
     try {
-        return static_cast<int>(registration::readRegisteredTeams(zed, reports::MasterSource{}).size());
+        return static_cast<int>(registration::readRegisteredTeams(zed, MasterSource{}).size());
     } catch (const std::exception&) {
         return 0;
     }
@@ -44,7 +44,7 @@ int teamCount(const std::filesystem::path& zed)
 } // namespace
 
 FrmNichi::FrmNichi(tolv::EntryStore& store, const std::filesystem::path& transferFolder,
-                   const std::filesystem::path& ctlFolder, const reports::MasterSource& master, tolv::Prompt& prompt,
+                   const std::filesystem::path& ctlFolder, const MasterSource& master, tolv::Prompt& prompt,
                    QWidget* parent)
     : QWidget(parent), store_(store), transfer_(transferFolder), ctl_(ctlFolder), master_(master), prompt_(prompt)
 {

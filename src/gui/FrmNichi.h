@@ -4,7 +4,7 @@
 // "一括作成") and the two registration documents with the printed team list ("印刷(csv)").
 // It opens beside the entry window and reads the entry window's open file.
 #include "gui/PrintPreview.h"
-#include "reports/Tally.h"
+#include "storage/MasterSource.h"
 
 #include <QWidget>
 
@@ -27,7 +27,7 @@ public:
     using PrintFn = std::function<bool(const DrawReport&)>;
 
     FrmNichi(tolv::EntryStore& store, const std::filesystem::path& transferFolder, const std::filesystem::path& ctlFolder,
-             const tolv::reports::MasterSource& master, tolv::Prompt& prompt, QWidget* parent = nullptr);
+             const tolv::MasterSource& master, tolv::Prompt& prompt, QWidget* parent = nullptr);
     void setPrintFunction(PrintFn fn) { print_ = std::move(fn); }
     int medium() const { return medium_; }
 
@@ -42,7 +42,7 @@ private:
 
     tolv::EntryStore& store_;
     std::filesystem::path transfer_, ctl_;
-    tolv::reports::MasterSource master_;
+    tolv::MasterSource master_;
     tolv::Prompt& prompt_;
     PrintFn print_;
     int swimmers_ = 0;

@@ -1,10 +1,10 @@
 #include "merge/CsvItems.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Error.h"
 
 #include <csv.h>
 
-#include <fstream>
 #include <iterator>
 #include <memory>
 
@@ -64,11 +64,7 @@ std::string readSourceBytes(const std::filesystem::path& path)
 {
     std::error_code ec;
     enforce(std::filesystem::is_regular_file(path, ec), "結合するファイルがありません: " + path.string());
-    std::ifstream in(path, std::ios::binary);
-    enforce(bool(in), "結合するファイルを開けません: " + path.string());
-    std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    enforce(!in.bad(), "結合するファイルを読めません: " + path.string());
-    return bytes;
+    return readWholeFile(path);
 }
 
 } // namespace tolv::merge

@@ -8,7 +8,7 @@
 #include "storage/Codes.h"
 #include "storage/FixedRecord.h"
 
-#include <fstream>
+#include <array>
 #include <iterator>
 
 namespace tolv::merge {
@@ -16,13 +16,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A format of yomi.dat (record 1 begins with the i16 format count, format p is record p + 1).
 class FormatRecord : public FixedRecord<kFormatRecordLength> {
 public:
-    enum : std::size_t {
-        kName = 0, kFileName = 20, kTitle = 40, kFixed = 42, kEvent = 44, kFirst = 46, kLast = 48,
-        kColumns = 50
-    };
+    static constexpr Field kCount{0, 2};  // in record 1
+    static constexpr Field kName{0, kFormatNameBytes};
+    static constexpr Field kFileName = kName.next(kFormatNameBytes);
+    static constexpr Field kTitle = kFileName.next(2);  // i16 title records
+    static constexpr Field kFixed = kTitle.next(2);     // i16, -1: fixed positions
+    static constexpr Field kEvent = kFixed.next(2);     // i16, -1: event numbers
+    static constexpr Field kFirst = kEvent.next(2);     // i16 event range
+    static constexpr Field kLast = kFirst.next(2);
+    static constexpr Field kColumns = kLast.next(2, kTargetFields);  // i16 column of each target field
+    static constexpr Field kUnused = kColumns.next(8);
 };
+static_assert(tilesRecord(std::array{FormatRecord::kName, FormatRecord::kFileName, FormatRecord::kTitle,
+                                     FormatRecord::kFixed, FormatRecord::kEvent, FormatRecord::kFirst,
+                                     FormatRecord::kLast, FormatRecord::kColumns, FormatRecord::kUnused},
+                          kFormatRecordLength));
 
 std::string trimRight(std::string s)
 {
@@ -37,12 +48,8 @@ std::string trimmed(const std::string& s)
     return s.substr(a, s.find_last_not_of(' ') - a + 1);
 }
 
-std::string readAll(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return std::string();
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+// A format file not there yet holds no formats.
+std::string readAll(const fs::path& p) { return readFileIfPresent(p).value_or(std::string()); }
 
 // The file's bytes and its format count, checked against the records present.
 struct FormatFile {
@@ -58,9 +65,9 @@ FormatFile load(const fs::path& yomiDat)
         f.bytes.clear();
         return f;
     }
-    FixedRecord<2> n;
-    std::copy_n(f.bytes.data(), 2, n.bytes().data());
-    f.count = n.i16(0);
+    FixedRecord<FormatRecord::kCount.width> n;
+    std::copy_n(f.bytes.data(), FormatRecord::kCount.width, n.bytes().data());
+    f.count = n.i16(FormatRecord::kCount.offset);
     const long long present = static_cast<long long>(f.bytes.size() / kFormatRecordLength) - 1;
     enforce(f.count >= 0 && f.count <= present,
             "読込形式ファイルが壊れています（形式数 " + std::to_string(f.count) + "、レコード " +
@@ -85,9 +92,9 @@ std::string getRecord(const std::string& bytes, int record)
 void putCount(std::string& bytes, int count)
 {
     if (bytes.size() < kFormatRecordLength) bytes.resize(kFormatRecordLength, '\0');
-    FixedRecord<2> n;
-    n.setI16(0, static_cast<std::int16_t>(count));
-    std::copy_n(n.bytes().data(), 2, bytes.data());
+    FixedRecord<FormatRecord::kCount.width> n;
+    n.setI16(FormatRecord::kCount.offset, static_cast<std::int16_t>(count));
+    std::copy_n(n.bytes().data(), FormatRecord::kCount.width, bytes.data());
 }
 
 void checkPosition(const FormatFile& f, int position, const fs::path& yomiDat)
@@ -155,15 +162,15 @@ std::string encodeReadingFormat(const ReadingFormat& format)
     enforce(name.size() <= kFormatNameBytes, "読込形式の名前は 20 バイト（全角 10 文字）までです: " + format.name);
     enforce(file.size() <= kFormatNameBytes, "ファイル名は 20 バイト（全角 10 文字）までです: " + format.fileName);
     FormatRecord r;
-    r.setTextBytes(FormatRecord::kName, kFormatNameBytes, name);
-    r.setTextBytes(FormatRecord::kFileName, kFormatNameBytes, file);
-    r.setI16(FormatRecord::kTitle, fitI16(format.titleRecords, "タイトル項目"));
-    r.setI16(FormatRecord::kFixed, format.fixedPosition ? -1 : 0);
-    r.setI16(FormatRecord::kEvent, format.eventNumber ? -1 : 0);
-    r.setI16(FormatRecord::kFirst, fitI16(format.rangeFirst, "種目範囲"));
-    r.setI16(FormatRecord::kLast, fitI16(format.rangeLast, "種目範囲"));
+    r.setTextBytes(FormatRecord::kName, name);
+    r.setTextBytes(FormatRecord::kFileName, file);
+    r.setI16(FormatRecord::kTitle.offset, fitI16(format.titleRecords, "タイトル項目"));
+    r.setI16(FormatRecord::kFixed.offset, format.fixedPosition ? -1 : 0);
+    r.setI16(FormatRecord::kEvent.offset, format.eventNumber ? -1 : 0);
+    r.setI16(FormatRecord::kFirst.offset, fitI16(format.rangeFirst, "種目範囲"));
+    r.setI16(FormatRecord::kLast.offset, fitI16(format.rangeLast, "種目範囲"));
     for (int i = 0; i < kTargetFields; ++i)
-        r.setI16(FormatRecord::kColumns + 2 * static_cast<std::size_t>(i),
+        r.setI16(FormatRecord::kColumns.at(static_cast<std::size_t>(i)).offset,
                  storedColumnRef(format.columns[static_cast<std::size_t>(i)]));
     return std::string(r.bytes().data(), kFormatRecordLength);
 }
@@ -173,16 +180,16 @@ ReadingFormat decodeReadingFormat(const std::string& record)
     FormatRecord r;
     std::copy_n(record.data(), std::min(record.size(), kFormatRecordLength), r.bytes().data());
     ReadingFormat f;
-    f.name = trimRight(r.text(FormatRecord::kName, kFormatNameBytes));
-    f.fileName = trimRight(r.text(FormatRecord::kFileName, kFormatNameBytes));
-    f.titleRecords = r.i16(FormatRecord::kTitle);
-    f.fixedPosition = r.i16(FormatRecord::kFixed) != 0;
-    f.eventNumber = r.i16(FormatRecord::kEvent) != 0;
-    f.rangeFirst = r.i16(FormatRecord::kFirst);
-    f.rangeLast = r.i16(FormatRecord::kLast);
+    f.name = trimRight(r.text(FormatRecord::kName));
+    f.fileName = trimRight(r.text(FormatRecord::kFileName));
+    f.titleRecords = r.i16(FormatRecord::kTitle.offset);
+    f.fixedPosition = r.i16(FormatRecord::kFixed.offset) != 0;
+    f.eventNumber = r.i16(FormatRecord::kEvent.offset) != 0;
+    f.rangeFirst = r.i16(FormatRecord::kFirst.offset);
+    f.rangeLast = r.i16(FormatRecord::kLast.offset);
     for (int i = 0; i < kTargetFields; ++i)
         f.columns[static_cast<std::size_t>(i)] =
-            columnRefFromStored(r.i16(FormatRecord::kColumns + 2 * static_cast<std::size_t>(i)));
+            columnRefFromStored(r.i16(FormatRecord::kColumns.at(static_cast<std::size_t>(i)).offset));
     return f;
 }
 

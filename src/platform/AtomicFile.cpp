@@ -186,33 +186,71 @@ struct ReadFd {
 
 } // namespace
 
-std::string readWholeFile(const fs::path& file)
+std::string systemReason(int error)
+{
+    switch (error) {
+    case ENOENT: return "ファイルがありません";
+    case ENOTDIR: return "途中のフォルダがありません";
+    case EACCES:
+    case EPERM: return "許可がありません";
+    case EISDIR: return "フォルダです";
+    case EIO: return "装置の読み書きに失敗しました";
+    case ENOSPC: return "ディスクがいっぱいです";
+    case EROFS: return "書き込みできない場所です";
+    case ELOOP: return "シンボリックリンクが循環しています";
+    case ENAMETOOLONG: return "名前が長すぎます";
+    case EMFILE:
+    case ENFILE: return "開いているファイルが多すぎます";
+    default: return std::strerror(error);
+    }
+}
+
+namespace {
+
+[[noreturn]] void unreadable(const fs::path& file, int error)
+{
+    throw TolvError("ファイルを読めません: " + file.string() + "（" + systemReason(error) + "）");
+}
+
+// The file's bytes; with absentIsNothing, no file there gives nothing instead of an error.
+std::optional<std::string> readOpened(const fs::path& file, bool absentIsNothing)
 {
     // One buffer of the file's size: a federation file is held once, not grown and copied.
     ReadFd in(file);
+    if (in.fd < 0) {
+        if (absentIsNothing && errno == ENOENT) return std::nullopt;
+        unreadable(file, errno);
+    }
     struct stat st {};
-    if (in.fd < 0 || ::fstat(in.fd, &st) != 0 || S_ISDIR(st.st_mode)) throw TolvError("ファイルを読めません: " + file.string());
+    if (::fstat(in.fd, &st) != 0) unreadable(file, errno);
+    if (S_ISDIR(st.st_mode)) unreadable(file, EISDIR);
     std::string out(static_cast<std::size_t>(std::max<off_t>(0, st.st_size)), '\0');
     long long got = readFully(in.fd, out.data(), out.size());
-    if (got < 0) throw TolvError("ファイルを読めません: " + file.string());
+    if (got < 0) unreadable(file, errno);
     out.resize(static_cast<std::size_t>(got));
     // A file that grew while it was read (or reports no size, as /proc does) is read to its end.
     char more[65536];
     while ((got = readFully(in.fd, more, sizeof more)) > 0) out.append(more, static_cast<std::size_t>(got));
-    if (got < 0) throw TolvError("ファイルを読めません: " + file.string());
+    if (got < 0) unreadable(file, errno);
     return out;
 }
+
+} // namespace
+
+std::string readWholeFile(const fs::path& file) { return *readOpened(file, false); }
+
+std::optional<std::string> readFileIfPresent(const fs::path& file) { return readOpened(file, true); }
 
 std::string copyFileAtomically(const fs::path& source, const fs::path& target)
 {
     ContentDigest digest;
     ReadFd in(source);
-    if (in.fd < 0) throw TolvError("ファイルを読めません: " + source.string());
+    if (in.fd < 0) unreadable(source, errno);
     AtomicFile out(target);
     std::string buf(1 << 20, '\0');
     for (;;) {
         const long long got = readFully(in.fd, buf.data(), buf.size());
-        if (got < 0) throw TolvError("ファイルを読めません: " + source.string());
+        if (got < 0) unreadable(source, errno);
         if (got == 0) break;
         const std::string_view piece(buf.data(), static_cast<std::size_t>(got));
         out.write(piece);

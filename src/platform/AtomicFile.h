@@ -8,6 +8,7 @@
 // a new file gets `newFileMode`.
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,8 +49,13 @@ private:
     bool prepared_ = false;
 };
 
-// The whole of a file; a file that cannot be opened or read is an error naming it.
+// The whole of a file; a file that cannot be opened or read is an error naming it and the reason.
 std::string readWholeFile(const std::filesystem::path& file);
+// The same for a file that may be absent: nothing when no file is there; a file that is there but
+// cannot be read (a folder of that name, no permission, a read error) is an error all the same.
+std::optional<std::string> readFileIfPresent(const std::filesystem::path& file);
+// Why the system refused an operation, in the user's words (errno).
+std::string systemReason(int error);
 
 // Replaces `target` with `bytes` through an AtomicFile.
 void replaceFile(const std::filesystem::path& target, std::string_view bytes);

@@ -1,5 +1,7 @@
 #include "platform/Download.h"
 
+#include "platform/AtomicFile.h"
+
 #include <curl/curl.h>
 
 #include <chrono>
@@ -7,6 +9,8 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string_view>
 #include <system_error>
 
 namespace tolv {
@@ -62,8 +66,9 @@ using Clock = std::chrono::steady_clock;
 
 struct Sink {
     std::string* memory = nullptr;
-    std::FILE* file = nullptr;
+    AtomicFile* file = nullptr;
     bool writeFailed = false;
+    std::string writeError;  // why the file could not be written
     long long received = 0;
     Clock::time_point lastByte;
 };
@@ -78,8 +83,11 @@ size_t writeCallback(char* data, size_t size, size_t count, void* user)
         sink->memory->append(data, bytes);
         return bytes;
     }
-    if (std::fwrite(data, 1, bytes, sink->file) != bytes) {
+    try {
+        sink->file->write(std::string_view(data, bytes));
+    } catch (const TolvError& e) {
         sink->writeFailed = true;
+        sink->writeError = e.what();
         return 0;  // makes curl stop with a write error
     }
     return bytes;
@@ -188,7 +196,9 @@ void transfer(const std::string& url, Sink& sink)
     if (stalled)
         throw DownloadError(url, "時間切れです（" + seconds(limits.stallMs) + " 秒間データが届きません）");
     if (rc == CURLE_OK) return;
-    if (sink.writeFailed) throw DownloadError(url, "受け取ったデータをファイルに書き込めません");
+    if (sink.writeFailed)
+        throw DownloadError(url, "受け取ったデータをファイルに書き込めません" +
+                                     (sink.writeError.empty() ? std::string() : "（" + sink.writeError + "）"));
     if (rc == CURLE_HTTP_RETURNED_ERROR) throw DownloadError(url, httpStatusText(status));
     if (rc == CURLE_OPERATION_TIMEDOUT && !connected)
         throw DownloadError(url, "サーバーにつながりません（" + seconds(limits.connectMs) + " 秒待っても接続できません）");
@@ -252,28 +262,21 @@ void downloadToFile(const std::string& url, const fs::path& target)
 {
     std::error_code ec;
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    fs::path part = target;
-    part += ".part";
-    std::FILE* f = std::fopen(part.c_str(), "wb");
-    if (!f) throw DownloadError(url, "ファイルを作成できません: " + part.string());
-    Sink sink;
-    sink.file = f;
+    // Received under a temporary name beside the target, which is replaced only by a complete
+    // transfer; a failed one leaves the old file and removes the temporary one.
+    std::optional<AtomicFile> out;
     try {
-        transfer(url, sink);
-    } catch (...) {
-        std::fclose(f);
-        fs::remove(part, ec);
-        throw;
+        out.emplace(target);
+    } catch (const TolvError& e) {
+        throw DownloadError(url, e.what());
     }
-    bool closed = std::fclose(f) == 0;
-    if (!closed) {
-        fs::remove(part, ec);
-        throw DownloadError(url, "ファイルに書き込めません: " + part.string());
-    }
-    fs::rename(part, target, ec);
-    if (ec) {
-        fs::remove(part, ec);
-        throw DownloadError(url, "ファイルを置き換えられません: " + target.string());
+    Sink sink;
+    sink.file = &*out;
+    transfer(url, sink);
+    try {
+        out->commit();
+    } catch (const TolvError& e) {
+        throw DownloadError(url, e.what());
     }
 }
 

@@ -32,7 +32,7 @@ void* loadModuleSymbol(const std::filesystem::path& module, const char* symbol, 
     return fn;
 }
 
-std::size_t readAt(std::FILE* f, char* buf, std::size_t size, long long offset)
+long long readAt(std::FILE* f, char* buf, std::size_t size, long long offset)
 {
     std::fflush(f);
     const int fd = ::fileno(f);
@@ -40,10 +40,11 @@ std::size_t readAt(std::FILE* f, char* buf, std::size_t size, long long offset)
     while (done < size) {
         const ssize_t n = ::pread(fd, buf + done, size - done, static_cast<off_t>(offset + static_cast<long long>(done)));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n < 0) return -1;
+        if (n == 0) break;
         done += static_cast<std::size_t>(n);
     }
-    return done;
+    return static_cast<long long>(done);
 }
 
 unsigned long currentUserNumber() { return static_cast<unsigned long>(::getuid()); }

@@ -28,8 +28,9 @@ std::optional<FileIdentity> fileIdentity(const std::filesystem::path& p);
 void* loadModuleSymbol(const std::filesystem::path& module, const char* symbol, std::string& why);
 
 // Reads up to `size` bytes at byte `offset` of an open file (its stdio buffer flushed first) without
-// moving its position; returns the count read, short at the end of the file or on an error.
-std::size_t readAt(std::FILE* f, char* buf, std::size_t size, long long offset);
+// moving its position; returns the count read, short only at the end of the file, or -1 on a read
+// error (errno tells why).
+long long readAt(std::FILE* f, char* buf, std::size_t size, long long offset);
 
 // The number of the user running the program (for per-user folders).
 unsigned long currentUserNumber();

@@ -7,7 +7,7 @@
 #include "platform/Error.h"
 #include "platform/Paths.h"
 #include "platform/Printer.h"
-#include "storage/RecordFile.h"
+#include "storage/TeamTotalsFile.h"
 #include "storage/TextUtil.h"
 
 #include <cctype>
@@ -27,7 +27,6 @@ constexpr int kAthleteFee = 1000;
 constexpr int kTeamFee = 7000;
 constexpr int kLinesPerPage = 70;
 const char* const kTitle = "会員登録申請書・団体登録申請書および登録料の送付について";
-constexpr std::size_t kTeamRecordLength = 384;
 
 std::string counted(long long n) { return std::to_string(n) + "(0)"; }
 
@@ -175,27 +174,20 @@ CsvLines teamListLines(const std::vector<RegisteredTeam>& teams)
     return l;
 }
 
-std::vector<RegisteredTeam> readRegisteredTeams(const fs::path& teamTotalsFile, const reports::MasterSource& master)
+std::vector<RegisteredTeam> readRegisteredTeams(const fs::path& teamTotalsFile, const MasterSource& master)
 {
     std::error_code ec;
-    enforce(fs::is_regular_file(teamTotalsFile, ec),
-            "申込団体ファイルがありません。先に集計してください: " + teamTotalsFile.string());
-    RecordFile zed(teamTotalsFile, kTeamRecordLength, RecordFile::Mode::ReadOnly);
-    std::string control = zed.readRange(1, 1);
-    int count = static_cast<unsigned char>(control[0]) | (static_cast<signed char>(control[1]) << 8);
-    const long long present = std::max(0LL, zed.recordCount() - 10);
-    enforce(count >= 0 && count <= present, "申込団体ファイルが壊れています（団体数 " + std::to_string(count) + "）: " +
-                                                teamTotalsFile.string());
-    const std::string records = zed.readRange(11, count);
+    TeamTotalsFile zed;
+    zed.open(teamTotalsFile, TeamTotalsFile::Access::Read);
+    const int count = zed.teamCount();
 
     std::map<std::string, TeamList> masters;  // by prefecture code
     std::vector<RegisteredTeam> teams;
-    for (int n = 0; n < count; ++n) {
-        FixedRecord<kTeamRecordLength> r;
-        std::copy_n(records.data() + static_cast<std::size_t>(n) * kTeamRecordLength, kTeamRecordLength, r.bytes().data());
+    for (int n = 1; n <= count; ++n) {
+        const TeamTotalRecord r = zed.teamAt(n);
         RegisteredTeam t;
-        t.code = r.text(0, 5);
-        t.name = r.text(5, 34);
+        t.code = r.key();
+        t.name = r.name();
         const std::string pref = t.code.substr(0, 2);
         auto it = masters.find(pref);
         if (it == masters.end()) {

@@ -12,7 +12,7 @@
 // team is registered this year), characters 2-21 are four right-aligned five-digit counts: men and
 // women of main registration, men and women of secondary registration. Counts that are blank or
 // not numbers are 0; a team that the master does not hold is unregistered with all counts 0.
-#include "reports/Tally.h"
+#include "storage/MasterSource.h"
 #include "storage/Master.h"
 #include "storage/Records.h"
 
@@ -64,7 +64,7 @@ std::string groupedHash(long long value);
 // The teams of the team totals file (read only) with their registration from the team lists of
 // the registration master; a team list that is missing counts as holding no team.
 std::vector<RegisteredTeam> readRegisteredTeams(const std::filesystem::path& teamTotalsFile,
-                                                const reports::MasterSource& master);
+                                                const MasterSource& master);
 
 // Writes the two documents (team list first) into `transfer`, each whole. Returns their paths.
 std::vector<std::filesystem::path> writeRegistrationDocs(const std::filesystem::path& transfer,

@@ -4,7 +4,7 @@
 #include "platform/Printer.h"
 #include "reports/ReportText.h"
 #include "reports/Tally.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Entry fees: the amounts of a team's fifteen fee lines, the fee list "申込金一覧", the receipts
 // "領収証" (one per charged line, two to a page) and the issuer sample sheet "宛名".
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 
 #include <array>
 #include <cstdint>

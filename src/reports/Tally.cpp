@@ -51,32 +51,6 @@ std::string teamKeyOf(const SwimmerRecord& s, int botai)
     return fitBytes(SwimmerRecord::kQBangoTeam.of(q), width);
 }
 
-MasterSource MasterSource::local(const fs::path& root)
-{
-    MasterSource m;
-    m.registrationRoot = root;
-    return m;
-}
-
-MasterSource MasterSource::downloaded(const fs::path& temp)
-{
-    MasterSource m;
-    m.internet = true;
-    m.temp = temp;
-    return m;
-}
-
-fs::path MasterSource::unitFlagsFile() const
-{
-    return internet ? findNoCase(temp, "kanriken.ctl") : findNoCase(registrationRoot, "kanriken.ctl");
-}
-
-fs::path MasterSource::teamListFile(int prefecture) const
-{
-    if (internet) return findNoCase(temp, "dantai.dat");
-    return localMasterPaths(registrationRoot, prefecture, MasterSex::Male).teamList;
-}
-
 TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRecord& oldControl,
                          const MasterSource& master)
 {
@@ -94,11 +68,11 @@ TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRec
             t.setKeyBytes(key);
             // Copied texts drop NUL padding and are blank-padded like every text of the file.
             if (botai == kBotaiPrefecture) {
-                t.setTextBytes(TeamTotalRecord::kShortName, 12, s.textBytes(SwimmerRecord::kKen));
-                t.setTextBytes(TeamTotalRecord::kScoreboard, 6, s.textBytes(SwimmerRecord::kKenKana));
+                t.setTextBytes(TeamTotalRecord::kShortName, s.textBytes(SwimmerRecord::kKen));
+                t.setTextBytes(TeamTotalRecord::kScoreboard, s.textBytes(SwimmerRecord::kKenKana));
             } else {
-                t.setTextBytes(TeamTotalRecord::kShortName, 12, s.textBytes(SwimmerRecord::kShozoku));
-                t.setTextBytes(TeamTotalRecord::kScoreboard, 6, s.textBytes(SwimmerRecord::kShozokuKana));
+                t.setTextBytes(TeamTotalRecord::kShortName, s.textBytes(SwimmerRecord::kShozoku));
+                t.setTextBytes(TeamTotalRecord::kScoreboard, s.textBytes(SwimmerRecord::kShozokuKana));
             }
             for (int k = 0; k < 8; ++k) r.control.setFeeName(k, kTallyFeeNames[k]);
             r.teams.push_back(t);
@@ -142,7 +116,7 @@ TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRec
                     list.openTeamList(file);
                     byCode.emplace();
                     for (TeamRecord& m : list.readAllTeams())
-                        byCode->emplace(std::string(m.raw(TeamRecord::kCode, 5)), std::move(m));
+                        byCode->emplace(std::string(m.raw(TeamRecord::kCode)), std::move(m));
                 } catch (const TolvError&) {
                     byCode.reset();
                     r.missingMasters.push_back(file);
@@ -153,12 +127,12 @@ TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRec
                 auto found = it->second->find(fitBytes(toCp932(key), 5));
                 if (found != it->second->end()) {
                     const TeamRecord* m = &found->second;
-                    t.setTextBytes(TeamTotalRecord::kName, 34, m->textBytes(TeamRecord::kName, 34));
-                    t.setTextBytes(TeamTotalRecord::kRepresentative, 16, m->textBytes(TeamRecord::kPerson, 16));
-                    t.setTextBytes(TeamTotalRecord::kPostal, 8, m->textBytes(TeamRecord::kPostal, 8));
-                    t.setTextBytes(TeamTotalRecord::kAddress1, 26, m->textBytes(TeamRecord::kAddress, 26));
-                    t.setTextBytes(TeamTotalRecord::kAddress2, 26, m->textBytes(TeamRecord::kAddress + 26, 26));
-                    t.setTextBytes(TeamTotalRecord::kPhone, 13, m->textBytes(TeamRecord::kPhone, 13));
+                    t.setTextBytes(TeamTotalRecord::kName, m->textBytes(TeamRecord::kName));
+                    t.setTextBytes(TeamTotalRecord::kRepresentative, m->textBytes(TeamRecord::kPerson.at(0)));
+                    t.setTextBytes(TeamTotalRecord::kPostal, m->textBytes(TeamRecord::kPostal.at(0)));
+                    t.setTextBytes(TeamTotalRecord::kAddress1, m->textBytes(TeamRecord::addressField(0, 0)));
+                    t.setTextBytes(TeamTotalRecord::kAddress2, m->textBytes(TeamRecord::addressField(0, 1)));
+                    t.setTextBytes(TeamTotalRecord::kPhone, m->textBytes(TeamRecord::kPhone.at(0)));
                     std::string date = std::to_string(m->furtherNumber());
                     t.setMonthFlag(date.size() >= 6 && date.substr(0, 6) == kijunMonth ? "1" : "");
                 }
@@ -182,8 +156,8 @@ TallyResult runTally(const EntryStore& store, int botai, const MasterSource& mas
     // Counted first, then written whole under the file's lock: an overflow, a full disk or a kill
     // leaves the old file as it was. Records beyond the new team count stay as they were.
     FileLock lock(path, FileLock::Kind::Exclusive);
-    std::string image;
-    if (std::filesystem::exists(path)) image = RecordFile(path, kZedRecordLength, RecordFile::Mode::ReadOnly).readAllBytes();
+    // A totals file not there yet is made now.
+    std::string image = readFileIfPresent(path).value_or(std::string());
     ZedControlRecord old = ZedControlRecord::fresh();
     if (image.size() >= 11) {
         std::string first = image.substr(0, kZedRecordLength);
@@ -191,11 +165,12 @@ TallyResult runTally(const EntryStore& store, int botai, const MasterSource& mas
         std::copy_n(first.data(), kZedRecordLength, old.bytes().data());
     }
     TallyResult r = computeTally(store, botai, old, master);
-    const std::size_t need = r.teams.empty() ? kZedRecordLength : (r.teams.size() + 10) * kZedRecordLength;
+    const std::size_t need = r.teams.empty() ? kZedRecordLength : CountedRecordFile::offsetOf(static_cast<long long>(r.teams.size()) + 1, kZedRecordLength);
     if (image.size() < need) image.resize(need, '\0');
     std::copy_n(r.control.bytes().data(), kZedRecordLength, image.data());
     for (std::size_t i = 0; i < r.teams.size(); ++i)
-        std::copy_n(r.teams[i].bytes().data(), kZedRecordLength, image.data() + (i + 10) * kZedRecordLength);
+        std::copy_n(r.teams[i].bytes().data(), kZedRecordLength,
+                    image.data() + CountedRecordFile::offsetOf(static_cast<long long>(i) + 1, kZedRecordLength));
     // The amounts and quantities typed in the lists window are reset: the file as it was is kept
     // as a backup, so that undo brings them back.
     makeBackup(store.path(), "tally");

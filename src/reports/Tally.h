@@ -1,6 +1,7 @@
 #pragma once
 // The tally: one totals record per team of the open entry file, written to the team totals file.
-#include "reports/TeamTotalsFile.h"
+#include "storage/MasterSource.h"
+#include "storage/TeamTotalsFile.h"
 
 #include <filesystem>
 #include <string>
@@ -20,18 +21,6 @@ constexpr int kBotaiPrefecture = 1;
 // Team key of a swimmer (CP932 bytes, 5 characters): the first five characters of QBango, or with
 // the organising body "県" its first two followed by "000".
 std::string teamKeyOf(const SwimmerRecord& s, int botai);
-
-// Where the tally finds the team list of a prefecture and the management-unit flags.
-struct MasterSource {
-    bool internet = false;
-    std::filesystem::path registrationRoot;  // local mode: <root>ken<NN>/dantai.dat, <root>kanriken.ctl
-    std::filesystem::path temp;              // internet mode: <temp>/dantai.dat, <temp>/kanriken.ctl
-
-    static MasterSource local(const std::filesystem::path& root);
-    static MasterSource downloaded(const std::filesystem::path& temp);
-    std::filesystem::path unitFlagsFile() const;
-    std::filesystem::path teamListFile(int prefecture) const;
-};
 
 // The new content of the team totals file.
 struct TallyResult {

@@ -4,7 +4,7 @@
 #include "platform/Printer.h"
 #include "platform/AtomicFile.h"
 #include "reports/ReportText.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 #include "storage/Codes.h"
 #include "storage/Records.h"
 

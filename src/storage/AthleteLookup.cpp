@@ -102,10 +102,10 @@ void appendToSearchList(SearchList& list, SearchMode mode, const SwimmerRecord& 
         std::string line;
         if (mode == SearchMode::BirthDate) {
             if (birth != a.birth()) continue;
-            line = a.text(AthleteRecord::kNamae, 16);
+            line = a.text(AthleteRecord::kNamae);
         } else {
-            if (a.raw(AthleteRecord::kKana, 16) != kana) continue;
-            line = a.text(AthleteRecord::kNamae, 16) + std::to_string(a.birth());
+            if (a.raw(AthleteRecord::kKana) != kana) continue;
+            line = a.text(AthleteRecord::kNamae) + std::to_string(a.birth());
         }
         list.places[list.lines.size()] = j;
         list.sexes[list.lines.size()] = sex;
@@ -121,9 +121,9 @@ SwimmerRecord appliedAthlete(const SwimmerRecord& current, const AthleteRecord& 
     s.setQBango(num);
 
     // Same-width fields are copied byte for byte.
-    s.setTextBytes(SwimmerRecord::kBango, a.raw(AthleteRecord::kBango, 7));
-    s.setTextBytes(SwimmerRecord::kNamae, a.raw(AthleteRecord::kNamae, 16));
-    s.setTextBytes(SwimmerRecord::kKana, a.raw(AthleteRecord::kKana, 16));
+    s.setTextBytes(SwimmerRecord::kBango, a.raw(AthleteRecord::kBango));
+    s.setTextBytes(SwimmerRecord::kNamae, a.raw(AthleteRecord::kNamae));
+    s.setTextBytes(SwimmerRecord::kKana, a.raw(AthleteRecord::kKana));
     s.setTorobi(a.torobi());
 
     const int prefecture = prefectureOfNumber(num);
@@ -138,8 +138,8 @@ SwimmerRecord appliedAthlete(const SwimmerRecord& current, const AthleteRecord& 
         TeamList teams;
         teams.openTeamList(sources.teamList);
         if (auto t = teams.findTeam(chars(num, SwimmerRecord::kQBangoTeam))) {
-            shortName = std::string(t->raw(TeamRecord::kShortName, 12));
-            shortKana = std::string(t->raw(TeamRecord::kShortKana, 6));
+            shortName = std::string(t->raw(TeamRecord::kShortName));
+            shortKana = std::string(t->raw(TeamRecord::kShortKana));
         }
     }
     s.setTextBytes(SwimmerRecord::kShozoku, shortName);
@@ -152,9 +152,9 @@ SwimmerRecord appliedAthlete(const SwimmerRecord& current, const AthleteRecord& 
     s.setSei(sexOfNumber(num) == 1 ? "1" : "2");
     int position = 0;
     for (int i = 0; i < 5 && position == 0; ++i)
-        if (teamCode.size() == 5 && a.raw(AthleteRecord::kTeams + 5 * std::size_t(i), 5) == teamCode) position = i + 1;
+        if (teamCode.size() == 5 && a.raw(AthleteRecord::kTeams.at(std::size_t(i))) == teamCode) position = i + 1;
     s.setShuFuku(std::to_string(position));
-    s.setTextBytes(SwimmerRecord::kShubetu, a.raw(AthleteRecord::kShubetu, 6));
+    s.setTextBytes(SwimmerRecord::kShubetu, a.raw(AthleteRecord::kShubetu));
     return s;
 }
 

@@ -9,6 +9,7 @@
 #include "storage/FixedRecord.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <fstream>
@@ -27,25 +28,17 @@ constexpr const char* kTorFile = "dr_tor.ctl";
 constexpr const char* kTenFile = "dr_ten.ctl";
 constexpr const char* kWebFile = "dr_web.ctl";
 
-// ken.ctl record: name 8 | reading 6 | further 6
+// ken.ctl: record i is prefecture i (CP932 texts).
 constexpr std::size_t kKenRecord = 20;
-constexpr std::size_t kKenName = 0, kKenNameWidth = 8;
-constexpr std::size_t kKenReading = 8, kKenReadingWidth = 6;
-constexpr std::size_t kKenFurther = 14, kKenFurtherWidth = 6;
+constexpr Field kKenName{0, 8};
+constexpr Field kKenReading = kKenName.next(6);  // half-width katakana
+constexpr Field kKenFurther = kKenReading.next(6);
+static_assert(tilesRecord(std::array{kKenName, kKenReading, kKenFurther}, kKenRecord));
 using KenRecord = FixedRecord<kKenRecord>;
 
-// kanriken.ctl record 1: 80 one-byte flags.
-constexpr std::size_t kFlagsRecord = 80;
 
-std::optional<std::string> readFileBytes(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return s.str();
-}
+// Nothing for a file that is not there; a file that is there but cannot be read is an error.
+std::optional<std::string> readFileBytes(const fs::path& p) { return readFileIfPresent(p); }
 
 void replaceControlFile(const fs::path& target, const std::string& bytes)
 {
@@ -61,7 +54,14 @@ void writeControlFile(const fs::path& target, const std::string& utf8Lines)
 
 std::optional<std::vector<std::string>> readControlFile(const fs::path& p)
 {
-    auto bytes = readFileBytes(p);
+    // A file that is there but cannot be read gives nothing like a missing one; existsUnread tells
+    // them apart, so that such a file is reported and never replaced by defaults.
+    std::optional<std::string> bytes;
+    try {
+        bytes = readFileBytes(p);
+    } catch (const TolvError&) {
+        return std::nullopt;
+    }
     if (!bytes) return std::nullopt;
     if (!isValidCp932(*bytes)) return std::nullopt;  // damaged bytes: as unreadable
     return parseControlFields(fromCp932(*bytes));
@@ -336,8 +336,8 @@ std::optional<Prefecture> prefectureRecord(const std::string& bytes, std::size_t
     if ((index + 1) * kKenRecord > bytes.size()) return std::nullopt;
     KenRecord r;
     std::copy_n(bytes.data() + index * kKenRecord, kKenRecord, r.bytes().data());
-    return Prefecture{r.text(kKenName, kKenNameWidth), r.text(kKenReading, kKenReadingWidth),
-                      r.text(kKenFurther, kKenFurtherWidth)};
+    return Prefecture{r.text(kKenName), r.text(kKenReading),
+                      r.text(kKenFurther)};
 }
 
 } // namespace
@@ -407,9 +407,9 @@ void writePrefectureTable(const fs::path& kenCtl, const std::vector<Prefecture>&
     bytes.reserve(byCode.size() * kKenRecord);
     for (const auto& p : byCode) {
         KenRecord r;
-        r.setText(kKenName, kKenNameWidth, p.name);
-        r.setText(kKenReading, kKenReadingWidth, p.reading);
-        r.setText(kKenFurther, kKenFurtherWidth, p.further);
+        r.setText(kKenName, p.name);
+        r.setText(kKenReading, p.reading);
+        r.setText(kKenFurther, p.further);
         bytes.append(r.bytes().data(), kKenRecord);
     }
     replaceControlFile(kenCtl, bytes);
@@ -417,18 +417,15 @@ void writePrefectureTable(const fs::path& kenCtl, const std::vector<Prefecture>&
 
 std::string readUnitFlags(const fs::path& kanrikenCtl)
 {
-    std::ifstream in(kanrikenCtl, std::ios::binary);
-    if (!in) return {};
-    std::string bytes(kFlagsRecord, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(kFlagsRecord));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    std::string bytes = readFileIfPresent(kanrikenCtl).value_or(std::string());
     // The flags are one byte each; keep them as bytes so that position n stays prefecture n.
+    if (bytes.size() > kUnitFlagsLength) bytes.resize(kUnitFlagsLength);
     return bytes;
 }
 
 void writeUnitFlags(const fs::path& kanrikenCtl, const std::string& flags)
 {
-    replaceControlFile(kanrikenCtl, fitBytes(toCp932(flags), kFlagsRecord));
+    replaceControlFile(kanrikenCtl, fitBytes(toCp932(flags), kUnitFlagsLength));
 }
 
 bool unitKeepsTeams(const std::string& flags, int code)

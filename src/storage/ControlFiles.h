@@ -113,6 +113,8 @@ private:
 // byCode[i] becomes record i + 1 (prefecture i + 1); texts are blank-padded to their fields.
 void writePrefectureTable(const std::filesystem::path& kenCtl, const std::vector<Prefecture>& byCode);
 
+// kanriken.ctl: one flag byte per prefecture code 1..80.
+constexpr std::size_t kUnitFlagsLength = 80;
 // kanriken.ctl: the 80 flag characters (empty when the file is missing).
 std::string readUnitFlags(const std::filesystem::path& kanrikenCtl);
 void writeUnitFlags(const std::filesystem::path& kanrikenCtl, const std::string& flags);

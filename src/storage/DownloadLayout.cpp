@@ -7,7 +7,6 @@
 #include "storage/ControlFiles.h"
 #include "storage/FileChecks.h"
 #include "storage/Master.h"
-#include "storage/RecordFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -73,11 +72,7 @@ void downloadChecked(const std::string& url, const fs::path& target, const Forma
     else replaceFile(target, bytes);
 }
 
-std::string fileBytes(const fs::path& p)
-{
-    RecordFile f(p, 1, RecordFile::Mode::ReadOnly);
-    return f.readAllBytes();
-}
+std::string fileBytes(const fs::path& p) { return readWholeFile(p); }
 
 } // namespace
 

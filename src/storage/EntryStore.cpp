@@ -23,8 +23,8 @@ void EntryStore::openEntryFile(const std::filesystem::path& path, Access access)
     if (access == Access::Read)
         enforce(std::filesystem::is_regular_file(path), "申込ファイルがありません: " + path.string());
     FileLock lock(path, access == Access::Write ? FileLock::Kind::Exclusive : FileLock::Kind::Shared);
-    RecordFile f(path, kEntryRecordLength,
-                 access == Access::Write ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly);
+    CountedRecordFile f(path, kEntryRecordLength,
+                        access == Access::Write ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly);
     file_ = std::move(f);
     lock_ = std::move(lock);
     access_ = access;
@@ -52,8 +52,8 @@ void EntryStore::reopen()
         return;
     }
     file_.close();
-    file_ = RecordFile(p, kEntryRecordLength,
-                       access_ == Access::Write ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly);
+    file_ = CountedRecordFile(p, kEntryRecordLength,
+                              access_ == Access::Write ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly);
     try {
         loadHeader();
     } catch (...) {
@@ -120,10 +120,10 @@ void EntryStore::loadHeader()
     file_.read(1, h.bytes().data());
     file_.read(2, r.bytes().data());
     // Distrust the count: it must fit the records the file actually holds.
-    long long present = std::max(0LL, file_.recordCount() - 10);
-    if (h.total() < 0 || h.total() > present || h.total() > kMaxSwimmers) {
+    const CountedRecordFile::Count count = file_.check(h.total());
+    if (!count.fits() || h.total() > kMaxSwimmers) {
         throw TolvError("申込ファイルではないか、壊れています（総数 " + std::to_string(h.total()) +
-                        "、ファイル内の選手レコード " + std::to_string(present) + "）: " +
+                        "、ファイル内の選手レコード " + std::to_string(count.present) + "）: " +
                         file_.path().string());
     }
     header_ = h;
@@ -177,14 +177,14 @@ void EntryStore::readSwimmer(int n)
         swimmer_ = emptySwimmer();
         return;
     }
-    file_.read(n + 10, swimmer_.bytes().data());
+    file_.readData(n, swimmer_.bytes().data());
     readIntoBuffer(swimmer_);
 }
 
 SwimmerRecord EntryStore::swimmerAt(int n) const
 {
     SwimmerRecord s;
-    if (n >= 1) file_.read(n + 10, s.bytes().data());
+    if (n >= 1) file_.readData(n, s.bytes().data());
     return s;
 }
 
@@ -194,7 +194,7 @@ void EntryStore::writeSwimmer(int n)
     // A full file says so, as an append past the limit does.
     enforce(n <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（選手 " +
                                    std::to_string(n) + " は入りません）: " + file_.path().string());
-    file_.write(n + 10, swimmer_.bytes().data());
+    file_.writeData(n, swimmer_.bytes().data());
     saveHeader();
 }
 
@@ -205,7 +205,7 @@ std::vector<SwimmerRecord> EntryStore::readAllSwimmers() const
     static_assert(sizeof(SwimmerRecord) == kEntryRecordLength && std::is_trivially_copyable_v<SwimmerRecord>);
     std::vector<SwimmerRecord> all(static_cast<std::size_t>(total));
     if (total == 0) return all;
-    file_.readRangeInto(11, total, reinterpret_cast<char*>(all.data()));
+    file_.readDataRangeInto(1, total, reinterpret_cast<char*>(all.data()));
     return all;
 }
 
@@ -277,7 +277,7 @@ void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged,
     if (count == 0) {
         copyOld(0, std::max(oldSize, 2 * len), true);
     } else {
-        copyOld(0, (firstChanged + 9) * len, true);
+        copyOld(0, static_cast<long long>(CountedRecordFile::offsetOf(firstChanged, kEntryRecordLength)), true);
         std::string chunk;
         chunk.reserve(kChunk + kEntryRecordLength);
         for (const auto& part : parts)
@@ -289,7 +289,7 @@ void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged,
                 }
             }
         put(chunk);
-        copyOld((newTotal + 10) * len, oldSize, false);
+        copyOld(static_cast<long long>(CountedRecordFile::offsetOf(newTotal + 1, kEntryRecordLength)), oldSize, false);
     }
     // The backups learn what this command leaves before it is put in place.
     noteEntryWritten(path, out.tempPath(), digest.text());
@@ -298,10 +298,10 @@ void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged,
     try {
         out.commit();
     } catch (...) {
-        file_ = RecordFile(path, kEntryRecordLength, RecordFile::Mode::ReadWrite);
+        file_ = CountedRecordFile(path, kEntryRecordLength, RecordFile::Mode::ReadWrite);
         throw;
     }
-    file_ = RecordFile(path, kEntryRecordLength, RecordFile::Mode::ReadWrite);
+    file_ = CountedRecordFile(path, kEntryRecordLength, RecordFile::Mode::ReadWrite);
     header_ = h;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
-// The open entry file: header (record 1), reserve events (record 2) and swimmer n (record n + 10),
+// The open entry file: header (record 1), reserve events (record 2) and swimmer n (data record n of a counted file),
 // edited in place. Every swimmer write also writes the header, so `total` on disk always matches
 // the last change.
 #include "platform/FileLock.h"
 #include "storage/Backups.h"
-#include "storage/RecordFile.h"
+#include "storage/CountedRecordFile.h"
 #include "storage/Records.h"
 
 #include <filesystem>
@@ -44,10 +44,10 @@ public:
     void loadHeader();
     void saveHeader();
 
-    // n >= 1 reads record n + 10 into the swimmer buffer (normalised as readIntoBuffer says);
+    // n >= 1 reads swimmer n into the swimmer buffer (normalised as readIntoBuffer says);
     // n == 0 clears the buffer.
     void readSwimmer(int n);
-    // Writes the swimmer buffer as record n + 10, then the header records.
+    // Writes the swimmer buffer as swimmer n, then the header records.
     void writeSwimmer(int n);
     // Reads swimmer n without touching the buffer.
     SwimmerRecord swimmerAt(int n) const;
@@ -89,7 +89,7 @@ private:
 
     FileLock lock_;
     Access access_ = Access::Write;
-    RecordFile file_;
+    CountedRecordFile file_;
     EntryHeader header_;
     ReserveEvents reserve_;
     SwimmerRecord swimmer_;

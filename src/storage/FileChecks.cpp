@@ -42,9 +42,10 @@ std::string decoded(const std::string& bytes, const std::string& name)
 // Records of a master list: returns how many the count field may claim.
 long long masterRecords(const std::string& bytes, std::size_t record, const std::string& name)
 {
-    if (bytes.size() < 10 * record) bad(name, std::to_string(bytes.size()) + " バイト、見出しレコードに足りません");
+    if (bytes.size() < CountedRecordFile::offsetOf(1, record))
+        bad(name, std::to_string(bytes.size()) + " バイト、見出しレコードに足りません");
     if (bytes.size() % record != 0) bad(name, "大きさがレコード長 " + std::to_string(record) + " の倍数ではありません");
-    return static_cast<long long>(bytes.size() / record) - 10;
+    return CountedRecordFile::presentIn(static_cast<long long>(bytes.size()), record);
 }
 
 bool controlChar(unsigned char c) { return c < 0x20 || c == 0x7F; }
@@ -55,11 +56,12 @@ void checkTeamListBytes(const std::string& bytes, const std::string& name)
 {
     const std::size_t rec = TeamRecord::size;
     const long long present = masterRecords(bytes, rec, name);
-    const int count = le16(bytes, 0);
+    const int count = le16(bytes, TeamRecord::kCount.offset);
     if (count < 0 || count > present)
         bad(name, "団体数 " + std::to_string(count) + "、団体レコード " + std::to_string(present));
     for (int n = 1; n <= count; ++n)
-        if (!decodes(std::string_view(bytes).substr((n + 9) * rec + TeamRecord::kCode, 5)))
+        if (!decodes(std::string_view(bytes).substr(CountedRecordFile::offsetOf(n, rec) + TeamRecord::kCode.offset,
+                                                    TeamRecord::kCode.width)))
             bad(name, "団体 " + std::to_string(n) + " の番号が読めません");
 }
 
@@ -67,11 +69,12 @@ int checkAthleteListBytes(const std::string& bytes, const std::string& name)
 {
     const std::size_t rec = AthleteRecord::size;
     const long long present = masterRecords(bytes, rec, name);
-    const std::int32_t count = le32(bytes, 0);
+    const std::int32_t count = le32(bytes, AthleteRecord::kCount.offset);
     if (count < 0 || count > present)
         bad(name, "競技者数 " + std::to_string(count) + "、競技者レコード " + std::to_string(present));
     for (long long n = 1; n <= count; ++n)
-        if (!decodes(std::string_view(bytes).substr(static_cast<std::size_t>(n + 9) * rec + AthleteRecord::kBango, 7)))
+        if (!decodes(std::string_view(bytes).substr(CountedRecordFile::offsetOf(n, rec) + AthleteRecord::kBango.offset,
+                                                    AthleteRecord::kBango.width)))
             bad(name, "競技者 " + std::to_string(n) + " の番号が読めません");
     return count;
 }
@@ -98,9 +101,9 @@ void checkIndexBytes(const std::string& bytes, std::size_t rec, std::size_t keyW
 
 void checkUnitFlagsBytes(const std::string& bytes, const std::string& name)
 {
-    constexpr std::size_t kFlags = 80;
-    if (bytes.size() < kFlags) bad(name, std::to_string(bytes.size()) + " バイト、80 文字に足りません");
-    for (std::size_t i = 0; i < kFlags; ++i) {
+    if (bytes.size() < kUnitFlagsLength)
+        bad(name, std::to_string(bytes.size()) + " バイト、" + std::to_string(kUnitFlagsLength) + " 文字に足りません");
+    for (std::size_t i = 0; i < kUnitFlagsLength; ++i) {
         const char c = bytes[i];
         if (!(c == ' ' || (c >= '0' && c <= '9'))) bad(name, std::to_string(i + 1) + " 文字目が数字ではありません");
     }

@@ -1,5 +1,6 @@
 #include "storage/Master.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 
@@ -11,25 +12,24 @@ namespace tolv {
 
 void TeamList::openTeamList(const std::filesystem::path& path)
 {
-    file_ = RecordFile(path, TeamRecord::size, RecordFile::Mode::ReadOnly);
+    file_ = CountedRecordFile(path, TeamRecord::size, RecordFile::Mode::ReadOnly);
     TeamRecord head;
     file_.read(1, head.bytes().data());
-    count_ = std::max<int>(0, head.i16(0));
     // A count beyond the records present is cut to what the file holds.
-    count_ = static_cast<int>(std::min<long long>(count_, std::max(0LL, file_.recordCount() - 10)));
+    count_ = static_cast<int>(file_.check(head.i16(TeamRecord::kCount.offset)).usable());
 }
 
 TeamRecord TeamList::readTeam(int n) const
 {
     TeamRecord r;
-    file_.read(n + 10, r.bytes().data());
+    file_.readData(n, r.bytes().data());
     return r;
 }
 
 std::vector<TeamRecord> TeamList::readAllTeams() const
 {
     std::vector<TeamRecord> all(static_cast<std::size_t>(count_));
-    const std::string bytes = file_.readRange(11, count_);
+    const std::string bytes = file_.readDataRange(1, count_);
     for (std::size_t i = 0; i < all.size(); ++i)
         std::copy_n(bytes.data() + i * TeamRecord::size, TeamRecord::size, all[i].bytes().data());
     return all;
@@ -37,27 +37,26 @@ std::vector<TeamRecord> TeamList::readAllTeams() const
 
 std::optional<TeamRecord> TeamList::findTeam(const std::string& code) const
 {
-    std::string want = fitBytes(toCp932(code), 5);
+    std::string want = fitBytes(toCp932(code), TeamRecord::kCode.width);
     for (int n = 1; n <= count_; ++n) {
         TeamRecord r = readTeam(n);
-        if (r.raw(TeamRecord::kCode, 5) == want) return r;
+        if (r.raw(TeamRecord::kCode) == want) return r;
     }
     return std::nullopt;
 }
 
 void AthleteList::openAthleteList(const std::filesystem::path& path)
 {
-    file_ = RecordFile(path, AthleteRecord::size, RecordFile::Mode::ReadOnly);
+    file_ = CountedRecordFile(path, AthleteRecord::size, RecordFile::Mode::ReadOnly);
     AthleteRecord head;
     file_.read(1, head.bytes().data());
-    count_ = std::max<int>(0, head.i32(0));
-    count_ = static_cast<int>(std::min<long long>(count_, std::max(0LL, file_.recordCount() - 10)));
+    count_ = static_cast<int>(file_.check(head.i32(AthleteRecord::kCount.offset)).usable());
 }
 
 AthleteRecord AthleteList::readAthlete(int n) const
 {
     AthleteRecord r;
-    file_.read(n + 10, r.bytes().data());
+    file_.readData(n, r.bytes().data());
     return r;
 }
 
@@ -98,17 +97,12 @@ namespace {
 template <typename Rec>
 void writeRecords(const std::filesystem::path& path, const Rec& head, const std::vector<Rec>& recs)
 {
-    std::filesystem::path tmp = path;
-    tmp += ".tmp";
-    {
-        std::filesystem::remove(tmp);
-        RecordFile f(tmp, Rec::size, RecordFile::Mode::ReadWrite);
-        f.write(1, head.bytes().data());
-        Rec empty;
-        for (int n = 2; n <= 10; ++n) f.write(n, empty.bytes().data());
-        for (std::size_t i = 0; i < recs.size(); ++i) f.write(static_cast<long long>(i) + 11, recs[i].bytes().data());
-    }
-    std::filesystem::rename(tmp, path);
+    // Record 1, the unused records up to the first data record (zeros), then the records.
+    AtomicFile out(path);
+    out.write(std::string_view(head.bytes().data(), Rec::size));
+    out.write(std::string(CountedRecordFile::offsetOf(1, Rec::size) - Rec::size, '\0'));
+    for (const Rec& r : recs) out.write(std::string_view(r.bytes().data(), Rec::size));
+    out.commit();
 }
 } // namespace
 
@@ -116,14 +110,14 @@ void writeTeamList(const std::filesystem::path& path, const std::vector<TeamReco
 {
     enforce(teams.size() <= 32767, "団体数が多すぎます");
     TeamRecord head;
-    head.setI16(0, static_cast<std::int16_t>(teams.size()));
+    head.setI16(TeamRecord::kCount.offset, static_cast<std::int16_t>(teams.size()));
     writeRecords(path, head, teams);
 }
 
 void writeAthleteList(const std::filesystem::path& path, const std::vector<AthleteRecord>& athletes)
 {
     AthleteRecord head;
-    head.setI32(0, static_cast<std::int32_t>(athletes.size()));
+    head.setI32(AthleteRecord::kCount.offset, static_cast<std::int32_t>(athletes.size()));
     writeRecords(path, head, athletes);
 }
 
@@ -143,14 +137,7 @@ void writeIndex(const std::filesystem::path& path, std::size_t recordLength, std
         std::memcpy(rec.data() + recordLength - 4, &n, 4);
         out += rec;
     }
-    std::filesystem::path tmp = path;
-    tmp += ".tmp";
-    std::FILE* f = std::fopen(tmp.c_str(), "wb");
-    enforce(f != nullptr, "ファイルを作成できません: " + tmp.string());
-    bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    ok = std::fclose(f) == 0 && ok;
-    enforce(ok, "ファイルに書き込めません: " + tmp.string());
-    std::filesystem::rename(tmp, path);
+    replaceFile(path, out);
 }
 
 std::string compositeNumber(const std::string& teamCode, int birth, const std::string& sexDigit)
@@ -166,9 +153,9 @@ void writeAthleteIndexes(const std::filesystem::path& folder, const std::vector<
     for (std::size_t i = 0; i < athletes.size(); ++i) {
         const AthleteRecord& a = athletes[i];
         int n = static_cast<int>(i) + 1;
-        for (int k = 0; k < 5; ++k) {
-            std::string team = a.textBytes(AthleteRecord::kTeams + 5 * std::size_t(k), 5);
-            if (team.size() < 5 || team.find_first_not_of(' ') == std::string::npos) continue;
+        for (std::size_t k = 0; k < AthleteRecord::kTeams.count; ++k) {
+            std::string team = a.textBytes(AthleteRecord::kTeams.at(k));
+            if (team.size() < AthleteRecord::kTeams.width || team.find_first_not_of(' ') == std::string::npos) continue;
             q.emplace_back(compositeNumber(team, a.birth(), a.sexDigit()), n);
         }
         char b[16];

@@ -1,18 +1,14 @@
 #pragma once
 // The registration master: team list dantai.dat, athlete list kozin.dat and the sorted index files.
+// The two lists are counted files (record 1 begins with the count, data record n is record n + 10);
+// texts are CP932, integers little-endian.
 //
-// dantai.dat (384-byte records): record 1 = i16 team count; team n = record n + 10
-//     0 code 5 | 5 name 34 | 39 shortName 12 | 51 further 15 | 66 shortKana 6 | 72 flags 6 |
-//    78 person 16 x 3 | 126 postal 8 x 3 | 150 address 26 x 6 | 306 phone 13 x 3 | 345 i32 | 349 35
-// kozin.dat (1024-byte records): record 1 = i32 athlete count; athlete n = record n + 10
-//     0 Bango 7 | 7 Namae 16 | 23 Kana 16 | 39 i32 birth | 43 sexDigit 1 | 44 i16 gradeShift |
-//    46 shubetu 6 | 52 teams 5 x 5 | 77 main team block 72 | 149 second block 72 | 221 i32 |
-//   225 i32 torobi | 229 i32 | 233 best i32 x 22 x 2 | 409 binary 352 | 761 44 chars | 805 unused
-// index files: record 1 = i32 count; entry i = record i + 1: key, then i32 athlete number
-//   indexq.dat 18 bytes (key 14), indext.dat 13 bytes (key 9)
+// index files: record 1 = i32 count; entry i = record i + 1 (IndexLayout)
+#include "storage/CountedRecordFile.h"
+#include "storage/FieldLayout.h"
 #include "storage/FixedRecord.h"
-#include "storage/RecordFile.h"
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,68 +16,109 @@
 
 namespace tolv {
 
+// A team of dantai.dat (384-byte records; record 1 begins with the i16 team count).
 class TeamRecord : public FixedRecord<384> {
 public:
-    enum : std::size_t {
-        kCode = 0, kName = 5, kShortName = 39, kFurther1 = 51, kShortKana = 66, kFlags = 72,
-        kPerson = 78, kPostal = 126, kAddress = 150, kPhone = 306, kFurtherNumber = 345, kFurther2 = 349
-    };
-    std::string code() const { return text(kCode, 5); }
-    void setCode(const std::string& v) { setText(kCode, 5, v); }
-    std::string name() const { return text(kName, 34); }
-    void setName(const std::string& v) { setText(kName, 34, v); }
-    std::string shortName() const { return text(kShortName, 12); }
-    void setShortName(const std::string& v) { setText(kShortName, 12, v); }
-    std::string further1() const { return text(kFurther1, 15); }
-    void setFurther1(const std::string& v) { setText(kFurther1, 15, v); }
-    std::string shortKana() const { return text(kShortKana, 6); }
-    void setShortKana(const std::string& v) { setText(kShortKana, 6, v); }
-    std::string flags() const { return text(kFlags, 6); }
-    void setFlags(const std::string& v) { setText(kFlags, 6, v); }
-    std::string person(int i) const { return text(kPerson + 16 * std::size_t(i), 16); }
-    void setPerson(int i, const std::string& v) { setText(kPerson + 16 * std::size_t(i), 16, v); }
-    std::string postal(int i) const { return text(kPostal + 8 * std::size_t(i), 8); }
-    void setPostal(int i, const std::string& v) { setText(kPostal + 8 * std::size_t(i), 8, v); }
-    // Address line (0 or 1) of contact block i.
-    std::string address(int i, int line) const { return text(kAddress + 52 * std::size_t(i) + 26 * std::size_t(line), 26); }
-    void setAddress(int i, int line, const std::string& v) { setText(kAddress + 52 * std::size_t(i) + 26 * std::size_t(line), 26, v); }
-    std::string phone(int i) const { return text(kPhone + 13 * std::size_t(i), 13); }
-    void setPhone(int i, const std::string& v) { setText(kPhone + 13 * std::size_t(i), 13, v); }
-    std::int32_t furtherNumber() const { return i32(kFurtherNumber); }
-    void setFurtherNumber(std::int32_t v) { setI32(kFurtherNumber, v); }
-    std::string further2() const { return text(kFurther2, 35); }
-    void setFurther2(const std::string& v) { setText(kFurther2, 35, v); }
-};
+    static constexpr Field kCount{0, 2};  // in record 1
+    static constexpr Field kCode{0, 5};
+    static constexpr Field kName = kCode.next(34);
+    static constexpr Field kShortName = kName.next(12);
+    static constexpr Field kFurther1 = kShortName.next(15);
+    static constexpr Field kShortKana = kFurther1.next(6);
+    static constexpr Field kFlags = kShortKana.next(6);
+    static constexpr Field kPerson = kFlags.next(16, 3);       // one per contact block
+    static constexpr Field kPostal = kPerson.next(8, 3);
+    static constexpr Field kAddress = kPostal.next(26, 2 * 3);  // two lines per contact block
+    static constexpr Field kPhone = kAddress.next(13, 3);
+    static constexpr Field kFurtherNumber = kPhone.next(4);     // i32
+    static constexpr Field kFurther2 = kFurtherNumber.next(35);
 
+    std::string code() const { return text(kCode); }
+    void setCode(const std::string& v) { setText(kCode, v); }
+    std::string name() const { return text(kName); }
+    void setName(const std::string& v) { setText(kName, v); }
+    std::string shortName() const { return text(kShortName); }
+    void setShortName(const std::string& v) { setText(kShortName, v); }
+    std::string further1() const { return text(kFurther1); }
+    void setFurther1(const std::string& v) { setText(kFurther1, v); }
+    std::string shortKana() const { return text(kShortKana); }
+    void setShortKana(const std::string& v) { setText(kShortKana, v); }
+    std::string flags() const { return text(kFlags); }
+    void setFlags(const std::string& v) { setText(kFlags, v); }
+    std::string person(int i) const { return text(kPerson.at(std::size_t(i))); }
+    void setPerson(int i, const std::string& v) { setText(kPerson.at(std::size_t(i)), v); }
+    std::string postal(int i) const { return text(kPostal.at(std::size_t(i))); }
+    void setPostal(int i, const std::string& v) { setText(kPostal.at(std::size_t(i)), v); }
+    // Address line (0 or 1) of contact block i.
+    static constexpr Field addressField(int i, int line) { return kAddress.at(2 * std::size_t(i) + std::size_t(line)); }
+    std::string address(int i, int line) const { return text(addressField(i, line)); }
+    void setAddress(int i, int line, const std::string& v) { setText(addressField(i, line), v); }
+    std::string phone(int i) const { return text(kPhone.at(std::size_t(i))); }
+    void setPhone(int i, const std::string& v) { setText(kPhone.at(std::size_t(i)), v); }
+    std::int32_t furtherNumber() const { return i32(kFurtherNumber.offset); }
+    void setFurtherNumber(std::int32_t v) { setI32(kFurtherNumber.offset, v); }
+    std::string further2() const { return text(kFurther2); }
+    void setFurther2(const std::string& v) { setText(kFurther2, v); }
+};
+static_assert(tilesRecord(std::array{TeamRecord::kCode, TeamRecord::kName, TeamRecord::kShortName,
+                                     TeamRecord::kFurther1, TeamRecord::kShortKana, TeamRecord::kFlags,
+                                     TeamRecord::kPerson, TeamRecord::kPostal, TeamRecord::kAddress,
+                                     TeamRecord::kPhone, TeamRecord::kFurtherNumber, TeamRecord::kFurther2},
+                          TeamRecord::size));
+
+// An athlete of kozin.dat (1024-byte records; record 1 begins with the i32 athlete count).
 class AthleteRecord : public FixedRecord<1024> {
 public:
-    enum : std::size_t {
-        kBango = 0, kNamae = 7, kKana = 23, kBirth = 39, kSexDigit = 43, kGradeShift = 44,
-        kShubetu = 46, kTeams = 52, kMainTeam = 77, kSecondTeam = 149, kTorobi = 225, kBest = 233,
-        kEventChars = 761
-    };
-    std::string Bango() const { return text(kBango, 7); }
-    void setBango(const std::string& v) { setText(kBango, 7, v); }
-    std::string Namae() const { return text(kNamae, 16); }
-    void setNamae(const std::string& v) { setText(kNamae, 16, v); }
-    std::string Kana() const { return text(kKana, 16); }
-    void setKana(const std::string& v) { setText(kKana, 16, v); }
-    std::int32_t birth() const { return i32(kBirth); }
-    void setBirth(std::int32_t v) { setI32(kBirth, v); }
-    std::string sexDigit() const { return text(kSexDigit, 1); }
-    void setSexDigit(const std::string& v) { setText(kSexDigit, 1, v); }
-    std::int16_t gradeShift() const { return i16(kGradeShift); }
-    void setGradeShift(std::int16_t v) { setI16(kGradeShift, v); }
-    std::string shubetu() const { return text(kShubetu, 6); }
-    void setShubetu(const std::string& v) { setText(kShubetu, 6, v); }
-    std::string team(int i) const { return text(kTeams + 5 * std::size_t(i), 5); }
-    void setTeam(int i, const std::string& v) { setText(kTeams + 5 * std::size_t(i), 5, v); }
-    std::int32_t torobi() const { return i32(kTorobi); }
-    void setTorobi(std::int32_t v) { setI32(kTorobi, v); }
+    static constexpr int kBestSlots = 22;
+    static constexpr Field kCount{0, 4};  // in record 1
+    static constexpr Field kBango{0, 7};
+    static constexpr Field kNamae = kBango.next(16);
+    static constexpr Field kKana = kNamae.next(16);
+    static constexpr Field kBirth = kKana.next(4);          // i32 yyyymmdd
+    static constexpr Field kSexDigit = kBirth.next(1);
+    static constexpr Field kGradeShift = kSexDigit.next(2);  // i16
+    static constexpr Field kShubetu = kGradeShift.next(6);
+    static constexpr Field kTeams = kShubetu.next(5, 5);     // team codes
+    static constexpr Field kMainTeam = kTeams.next(72);      // main team block
+    static constexpr Field kSecondTeam = kMainTeam.next(72);
+    static constexpr Field kNumber1 = kSecondTeam.next(4);   // i32
+    static constexpr Field kTorobi = kNumber1.next(4);       // i32
+    static constexpr Field kNumber2 = kTorobi.next(4);       // i32
+    static constexpr Field kBest = kNumber2.next(4, 2 * kBestSlots);  // i32 per slot: long, short course
+    static constexpr Field kBinary = kBest.next(352);
+    static constexpr Field kEventChars = kBinary.next(44);
+    static constexpr Field kUnused = kEventChars.next(219);
+
+    std::string Bango() const { return text(kBango); }
+    void setBango(const std::string& v) { setText(kBango, v); }
+    std::string Namae() const { return text(kNamae); }
+    void setNamae(const std::string& v) { setText(kNamae, v); }
+    std::string Kana() const { return text(kKana); }
+    void setKana(const std::string& v) { setText(kKana, v); }
+    std::int32_t birth() const { return i32(kBirth.offset); }
+    void setBirth(std::int32_t v) { setI32(kBirth.offset, v); }
+    std::string sexDigit() const { return text(kSexDigit); }
+    void setSexDigit(const std::string& v) { setText(kSexDigit, v); }
+    std::int16_t gradeShift() const { return i16(kGradeShift.offset); }
+    void setGradeShift(std::int16_t v) { setI16(kGradeShift.offset, v); }
+    std::string shubetu() const { return text(kShubetu); }
+    void setShubetu(const std::string& v) { setText(kShubetu, v); }
+    std::string team(int i) const { return text(kTeams.at(std::size_t(i))); }
+    void setTeam(int i, const std::string& v) { setText(kTeams.at(std::size_t(i)), v); }
+    std::int32_t torobi() const { return i32(kTorobi.offset); }
+    void setTorobi(std::int32_t v) { setI32(kTorobi.offset, v); }
     // Best time of individual slot 0..21 for course 0 (long) or 1 (short).
-    std::int32_t best(int slot, int course) const { return i32(kBest + 8 * std::size_t(slot) + 4 * std::size_t(course)); }
-    void setBest(int slot, int course, std::int32_t v) { setI32(kBest + 8 * std::size_t(slot) + 4 * std::size_t(course), v); }
+    static constexpr Field bestField(int slot, int course) { return kBest.at(2 * std::size_t(slot) + std::size_t(course)); }
+    std::int32_t best(int slot, int course) const { return i32(bestField(slot, course).offset); }
+    void setBest(int slot, int course, std::int32_t v) { setI32(bestField(slot, course).offset, v); }
 };
+static_assert(tilesRecord(std::array{AthleteRecord::kBango, AthleteRecord::kNamae, AthleteRecord::kKana,
+                                     AthleteRecord::kBirth, AthleteRecord::kSexDigit, AthleteRecord::kGradeShift,
+                                     AthleteRecord::kShubetu, AthleteRecord::kTeams, AthleteRecord::kMainTeam,
+                                     AthleteRecord::kSecondTeam, AthleteRecord::kNumber1, AthleteRecord::kTorobi,
+                                     AthleteRecord::kNumber2, AthleteRecord::kBest, AthleteRecord::kBinary,
+                                     AthleteRecord::kEventChars, AthleteRecord::kUnused},
+                          AthleteRecord::size));
 
 // dantai.dat
 class TeamList {
@@ -97,7 +134,7 @@ public:
     void close() { file_.close(); }
 
 private:
-    RecordFile file_;
+    CountedRecordFile file_;
     int count_ = 0;
 };
 
@@ -111,7 +148,7 @@ public:
     void close() { file_.close(); }
 
 private:
-    RecordFile file_;
+    CountedRecordFile file_;
     int count_ = 0;
 };
 
@@ -120,8 +157,17 @@ struct IndexHit {
     int athlete = 0;   // athlete number of that entry
 };
 
-constexpr std::size_t kIndexQRecord = 18, kIndexQKey = 14;
-constexpr std::size_t kIndexTRecord = 13, kIndexTKey = 9;
+// An index entry: the key, then the i32 athlete number.
+struct IndexLayout {
+    Field key;
+    Field athlete;
+};
+constexpr IndexLayout kIndexQ{Field{0, 14}, Field{0, 14}.next(4)};  // indexq.dat: composite number
+constexpr IndexLayout kIndexT{Field{0, 9}, Field{0, 9}.next(4)};    // indext.dat: birth date and sex
+constexpr std::size_t kIndexQRecord = 18, kIndexQKey = kIndexQ.key.width;
+constexpr std::size_t kIndexTRecord = 13, kIndexTKey = kIndexT.key.width;
+static_assert(tilesRecord(std::array{kIndexQ.key, kIndexQ.athlete}, kIndexQRecord));
+static_assert(tilesRecord(std::array{kIndexT.key, kIndexT.athlete}, kIndexTRecord));
 
 // Bisection over an index file, at most 16 probes, prefix comparison of the entry key with `key`
 // (CP932 bytes compared in byte order). Any error gives nothing found.

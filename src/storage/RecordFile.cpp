@@ -1,11 +1,14 @@
 #include "storage/RecordFile.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "platform/HostSystem.h"
 
 #include <cerrno>
 #include <cstring>
 #include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tolv {
 
@@ -54,11 +57,10 @@ long long RecordFile::byteSize() const
 {
     if (!file_) return 0;
     std::fflush(file_);
-    long cur = std::ftell(file_);
-    std::fseek(file_, 0, SEEK_END);
-    long size = std::ftell(file_);
-    std::fseek(file_, cur, SEEK_SET);
-    return size;
+    struct stat st {};
+    if (::fstat(::fileno(file_), &st) != 0)
+        throw TolvError("ファイルの大きさを調べられません: " + path_.string() + " (" + std::strerror(errno) + ")");
+    return static_cast<long long>(st.st_size);
 }
 
 long long RecordFile::recordCount() const
@@ -67,30 +69,26 @@ long long RecordFile::recordCount() const
     return (size + static_cast<long long>(length_) - 1) / static_cast<long long>(length_);
 }
 
+std::size_t RecordFile::readBytes(char* buf, std::size_t size, long long offset) const
+{
+    if (!file_) return 0;
+    const long long got = readAt(file_, buf, size, offset);
+    if (got < 0) throw TolvError("ファイルを読めません: " + path_.string() + "（" + systemReason(errno) + "）");
+    return static_cast<std::size_t>(got);
+}
+
 void RecordFile::read(long long n, char* buf) const
 {
     std::memset(buf, 0, length_);
-    if (!file_ || n < 1) return;
-    if (std::fseek(file_, static_cast<long>((n - 1) * static_cast<long long>(length_)), SEEK_SET) != 0) return;
-    std::size_t got = std::fread(buf, 1, length_, file_);
-    if (got < length_) {
-        std::memset(buf + got, 0, length_ - got);
-        std::clearerr(file_);
-    }
+    if (n < 1) return;
+    readBytes(buf, length_, (n - 1) * static_cast<long long>(length_));
 }
-
-namespace {
-
-// Reads up to size bytes at offset; returns how many were read.
-std::size_t preadAll(std::FILE* f, char* buf, std::size_t size, long long offset) { return readAt(f, buf, size, offset); }
-
-} // namespace
 
 std::string RecordFile::readRange(long long first, long long count) const
 {
     if (first < 1 || count <= 0) return {};
     std::string out(static_cast<std::size_t>(count) * length_, '\0');
-    if (file_) preadAll(file_, out.data(), out.size(), (first - 1) * static_cast<long long>(length_));
+    readBytes(out.data(), out.size(), (first - 1) * static_cast<long long>(length_));
     return out;
 }
 
@@ -98,7 +96,7 @@ void RecordFile::readRangeInto(long long first, long long count, char* buf) cons
 {
     if (first < 1 || count <= 0) return;
     const std::size_t size = static_cast<std::size_t>(count) * length_;
-    std::size_t got = file_ ? preadAll(file_, buf, size, (first - 1) * static_cast<long long>(length_)) : 0;
+    const std::size_t got = readBytes(buf, size, (first - 1) * static_cast<long long>(length_));
     std::memset(buf + got, 0, size - got);
 }
 
@@ -106,7 +104,7 @@ std::string RecordFile::readAllBytes() const
 {
     long long size = byteSize();
     std::string out(static_cast<std::size_t>(std::max(0LL, size)), '\0');
-    if (file_) out.resize(preadAll(file_, out.data(), out.size(), 0));
+    out.resize(readBytes(out.data(), out.size(), 0));
     return out;
 }
 

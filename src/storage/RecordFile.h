@@ -1,5 +1,6 @@
 #pragma once
-// Random-access file of fixed-length records, numbered from 1. Records beyond the end read as zeros.
+// Random-access file of fixed-length records, numbered from 1. Records beyond the end read as zeros
+// (a short last record is padded with zeros); a read the system refuses is an error naming the file.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -38,6 +39,9 @@ public:
     void close();
 
 private:
+    // Up to size bytes at offset, fewer only at the end of the file; TolvError on a read error.
+    std::size_t readBytes(char* buf, std::size_t size, long long offset) const;
+
     std::FILE* file_ = nullptr;
     std::filesystem::path path_;
     std::size_t length_ = 0;

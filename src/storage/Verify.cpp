@@ -6,7 +6,7 @@
 #include "platform/FileLock.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
-#include "storage/RecordFile.h"
+#include "storage/CountedRecordFile.h"
 #include "storage/Records.h"
 
 #include <algorithm>
@@ -197,7 +197,7 @@ VerifyReport verifyImage(const std::string& image, long long size, const std::st
     std::copy_n(image.data(), kEntryRecordLength, h.bytes().data());
     std::copy_n(image.data() + kEntryRecordLength, kEntryRecordLength, rv.bytes().data());
     r.total = h.total();
-    const long long present = std::max(0LL, (size + kRecord - 1) / kRecord - 10);
+    const long long present = CountedRecordFile::presentIn(size, kEntryRecordLength);
     if (h.total() < 0) {
         c.problem(0, "total", "総数（total）が負です: " + std::to_string(h.total()));
     } else if (h.total() > kMaxSwimmers) {
@@ -214,7 +214,7 @@ VerifyReport verifyImage(const std::string& image, long long size, const std::st
     const long long n = h.total() > kMaxSwimmers ? 0 : std::clamp<long long>(h.total(), 0, present);
     for (long long i = 1; i <= n; ++i) {
         SwimmerRecord s;
-        const long long at = (i + 9) * kRecord;
+        const auto at = static_cast<long long>(CountedRecordFile::offsetOf(i, kEntryRecordLength));
         const long long have = std::clamp<long long>(static_cast<long long>(image.size()) - at, 0, kRecord);
         if (have > 0) std::copy_n(image.data() + at, have, s.bytes().data());
         c.swimmer(static_cast<int>(i), s);
@@ -276,14 +276,13 @@ VerifyReport verifyEntryFile(const std::filesystem::path& path)
 {
     enforce(std::filesystem::is_regular_file(path), "申込ファイルがありません: " + path.string());
     FileLock lock(path, FileLock::Kind::Shared);
-    RecordFile f(path, kEntryRecordLength, RecordFile::Mode::ReadOnly);
+    CountedRecordFile f(path, kEntryRecordLength, RecordFile::Mode::ReadOnly);
     const long long size = f.byteSize();
     std::string head = f.readRange(1, 2);
     EntryHeader h;
     std::copy_n(head.data(), kEntryRecordLength, h.bytes().data());
-    const long long present = std::max(0LL, f.recordCount() - 10);
-    const long long n = h.total() > kMaxSwimmers ? 0 : std::clamp<long long>(h.total(), 0, present);
-    std::string image = f.readRange(1, n + 10);
+    const long long n = h.total() > kMaxSwimmers ? 0 : f.check(h.total()).usable();
+    std::string image = f.readRange(1, CountedRecordFile::recordOf(n));
     return verifyImage(image, size, path.string());
 }
 

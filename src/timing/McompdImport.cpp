@@ -5,15 +5,41 @@
 #include "platform/Paths.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
+#include "storage/FieldLayout.h"
 #include "storage/Verify.h"
+
+#include <array>
+#include <string_view>
 
 namespace tolv {
 namespace {
 
 constexpr const char* kFile = "Mcompd.dat";
-constexpr std::size_t kRegistration = 0, kName = 12, kShozoku = 28, kPrefecture = 44, kGrade = 76, kEvents = 78,
-                      kKana = 220, kSex = 240, kOccupancy = 251;
-constexpr std::size_t kEventLength = 14, kEventCount = 10, kKanaChars = 16;
+// One 256-byte record of Mcompd.dat (CP932 texts, digits for numbers).
+constexpr Field kRegistration{0, 12};
+constexpr Field kName = kRegistration.next(16);
+constexpr Field kShozoku = kName.next(12);
+constexpr Field kUnused1 = kShozoku.next(4);
+constexpr Field kPrefecture = kUnused1.next(6);
+constexpr Field kUnused2 = kPrefecture.next(26);
+constexpr Field kGrade = kUnused2.next(2);
+constexpr Field kEvents = kGrade.next(14, 10);  // one entry per event
+constexpr Field kUnused3 = kEvents.next(2);
+constexpr Field kKana = kUnused3.next(20);
+constexpr Field kSex = kKana.next(1);
+constexpr Field kUnused4 = kSex.next(10);
+constexpr Field kOccupancy = kUnused4.next(5);  // 0 or blank: the record is not used
+static_assert(tilesRecord(std::array{kRegistration, kName, kShozoku, kUnused1, kPrefecture, kUnused2, kGrade, kEvents,
+                                     kUnused3, kKana, kSex, kUnused4, kOccupancy},
+                          kMcompdRecordLength));
+// An entry of kEvents: event code, a blank, the time as digits.
+constexpr Field kEventCode{0, 5};
+constexpr Field kEventGap = kEventCode.next(1);
+constexpr Field kEventTime = kEventGap.next(8);
+static_assert(tilesRecord(std::array{kEventCode, kEventGap, kEventTime}, kEvents.width));
+constexpr std::size_t kKanaChars = 16;
+
+std::string_view part(std::string_view bytes, const Field& f) { return bytes.substr(f.offset, f.size()); }
 
 } // namespace
 
@@ -45,39 +71,39 @@ ImportReport importMcompd(EntryStore& store, const std::filesystem::path& folder
     for (std::size_t r = 0; r < records; ++r) {
         const std::string_view rec(bytes.data() + r * kMcompdRecordLength, kMcompdRecordLength);
         const int no = static_cast<int>(r) + 1;
-        if (numericValue(std::string(rec.substr(kOccupancy, 5))) == 0) continue;
-        auto text = [&](std::size_t off, std::size_t width) {
-            std::string t(rec.substr(off, width));
+        if (numericValue(std::string(part(rec, kOccupancy))) == 0) continue;
+        auto text = [&](const Field& f) {
+            std::string t(part(rec, f));
             if (!isValidCp932(t))
-                throw TolvError("Mcompd.dat レコード " + std::to_string(no) + ": " + std::to_string(off) +
+                throw TolvError("Mcompd.dat レコード " + std::to_string(no) + ": " + std::to_string(f.offset) +
                                 " バイト目の欄がシフトJISの文字ではありません");
             return t;
         };
         requireReferenceYear(kijunBi);
         SwimmerRecord s = EntryStore::emptySwimmer();
-        s.setTextBytes(SwimmerRecord::kQBango, widenRegistrationNumber(text(kRegistration, 12), kijunBi));
-        s.setTextBytes(SwimmerRecord::kNamae, text(kName, 16));
-        s.setTextBytes(SwimmerRecord::kKana, Cp932Text(text(kKana, 20)).left(kKanaChars));
-        s.setTextBytes(SwimmerRecord::kShozoku, text(kShozoku, 12));
-        s.setTextBytes(SwimmerRecord::kKen, text(kPrefecture, 6));
-        s.setTextBytes(SwimmerRecord::kGakunen, text(kGrade, 2));
-        s.setTextBytes(SwimmerRecord::kSei, text(kSex, 1));
+        s.setTextBytes(SwimmerRecord::kQBango, widenRegistrationNumber(text(kRegistration), kijunBi));
+        s.setTextBytes(SwimmerRecord::kNamae, text(kName));
+        s.setTextBytes(SwimmerRecord::kKana, Cp932Text(text(kKana)).left(kKanaChars));
+        s.setTextBytes(SwimmerRecord::kShozoku, text(kShozoku));
+        s.setTextBytes(SwimmerRecord::kKen, text(kPrefecture));
+        s.setTextBytes(SwimmerRecord::kGakunen, text(kGrade));
+        s.setTextBytes(SwimmerRecord::kSei, text(kSex));
         s.setNenrei(0);
         s.setTorobi(0);
-        for (std::size_t e = 0; e < kEventCount; ++e) {
-            const std::string_view entry = rec.substr(kEvents + e * kEventLength, kEventLength);
+        for (std::size_t e = 0; e < kEvents.count; ++e) {
+            const std::string_view entry = part(rec, kEvents.at(e));
             if (entry[0] == ' ') continue;
-            std::optional<int> event = mcompdEvent(std::string(entry.substr(0, 5)));
+            std::optional<int> event = mcompdEvent(std::string(part(entry, kEventCode)));
             if (!event) {
-                unknown.push_back("  レコード " + std::to_string(no) + ": 種目コード「" + fromCp932(entry.substr(0, 5)) + "」");
+                unknown.push_back("  レコード " + std::to_string(no) + ": 種目コード「" + fromCp932(part(entry, kEventCode)) + "」");
                 continue;
             }
             std::int32_t time = 0;
-            for (char c : entry.substr(6, 8))
+            for (char c : part(entry, kEventTime))
                 if (c >= '0' && c <= '9') time = time * 10 + (c - '0');
             if (!isTimeValue(time))
-                throw TolvError("Mcompd.dat レコード " + std::to_string(no) + ": 種目コード「" + fromCp932(entry.substr(0, 5)) +
-                                "」のタイム「" + fromCp932(entry.substr(6, 8)) + "」はタイムではありません（99:59.99 まで、秒は 60 未満）");
+                throw TolvError("Mcompd.dat レコード " + std::to_string(no) + ": 種目コード「" + fromCp932(part(entry, kEventCode)) +
+                                "」のタイム「" + fromCp932(part(entry, kEventTime)) + "」はタイムではありません（99:59.99 まで、秒は 60 未満）");
             s.setKiro(*event - 1, time);
         }
         added.push_back(s);

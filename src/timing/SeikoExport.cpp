@@ -86,9 +86,8 @@ SeikoAppend appendTo(const fs::path& file, const fs::path& ctl, const char* temp
     exchange::requireFolder(file.parent_path());
     SeikoAppend result;
     result.file = file;
-    std::string bytes;
-    std::error_code ec;
-    if (fs::exists(file, ec)) bytes = readWholeFile(file);
+    // A file not there yet is started with its header line.
+    std::string bytes = readFileIfPresent(file).value_or(std::string());
     if (bytes.empty()) {
         exchange::installDefaultTemplates(ctl);
         bytes += toCp932(exchange::plainHeader(exchange::readTemplate(ctl, templateName, items)));

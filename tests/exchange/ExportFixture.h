@@ -9,7 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "reports/ReportFixture.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 #include "storage/Master.h"
 #include "support/TestSupport.h"
 
@@ -89,7 +89,7 @@ public:
         tolv::exchange::ExportTarget t;
         t.transfer = transfer;
         t.ctl = tolv::ctlDir();
-        t.master = tolv::reports::MasterSource::local(registration);
+        t.master = tolv::MasterSource::local(registration);
         t.prompt = &prompt;
         t.when = tolv::now();
         return t;

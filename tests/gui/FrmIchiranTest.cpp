@@ -46,7 +46,7 @@ struct Fixture {
             w.kiro = {{1, 3000}};
             file.add(w);
         }
-        reports::runTally(file.store, 0, reports::MasterSource::local(file.dir()));
+        reports::runTally(file.store, 0, MasterSource::local(file.dir()));
         window = std::make_unique<gui::FrmIchiran>(file.store, prompt);
         window->setPrintFunction([this](const gui::DrawReport& draw) {
             logs.push_back(logOf(draw));

@@ -39,7 +39,7 @@ private slots:
         const fs::path transfer = file.dir() / "transfer";
         fs::create_directories(transfer);
         tolvtest::RecordingPrompt prompt;
-        gui::FrmNichi w(file.store, transfer, file.dir() / "ctl", reports::MasterSource::local(file.dir()), prompt);
+        gui::FrmNichi w(file.store, transfer, file.dir() / "ctl", MasterSource::local(file.dir()), prompt);
         w.show();
         QCOMPARE(w.windowTitle(), QString::fromUtf8("日本水泳連盟  団体・競技者登録"));
         QCOMPARE(label(&w, "lblKozin"), QString("1361"));
@@ -73,7 +73,7 @@ private slots:
         b.gakunen = "41";
         file.addMany({a, b});
         tolvtest::writeFixtureMaster(file.dir() / "reg");
-        const reports::MasterSource master = reports::MasterSource::local(file.dir() / "reg");
+        const MasterSource master = MasterSource::local(file.dir() / "reg");
         reports::runTally(file.store, 0, master);
         const fs::path transfer = file.dir() / "transfer";
         fs::create_directories(transfer);

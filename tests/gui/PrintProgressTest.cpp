@@ -8,7 +8,7 @@
 #include "reports/EntryForm.h"
 #include "reports/ReportFixture.h"
 #include "reports/Tally.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 #include "support/GuiTestSupport.h"
 
 #include <QAction>
@@ -44,7 +44,7 @@ struct Fixture {
             list.push_back(w);
         }
         file.addMany(list);
-        reports::runTally(file.store, 0, reports::MasterSource::local(file.dir()));
+        reports::runTally(file.store, 0, MasterSource::local(file.dir()));
         window = std::make_unique<gui::FrmIchiran>(file.store, prompt);
         window->show();
     }

@@ -138,7 +138,7 @@ TEST(RegistrationDocs, TeamsFromTheTotalsFileAndTheMaster)
 {
     tolvtest::TempTree t;
     // No totals file: the tally must run first.
-    EXPECT_THROW(readRegisteredTeams(t.dir() / "none.zed", reports::MasterSource::local(t.dir())), TolvError);
+    EXPECT_THROW(readRegisteredTeams(t.dir() / "none.zed", MasterSource::local(t.dir())), TolvError);
 
     // Two teams in the totals file; the master of prefecture 13 holds the first only.
     std::string zed(384 * 12, '\0');
@@ -158,7 +158,7 @@ TEST(RegistrationDocs, TeamsFromTheTotalsFileAndTheMaster)
     master.append(r.bytes().data(), 384);
     tolvtest::writeBytes(t.dir() / "reg" / "KEN13" / "DANTAI.DAT", master);
 
-    auto teams = readRegisteredTeams(t.dir() / "m.zed", reports::MasterSource::local(t.dir() / "reg"));
+    auto teams = readRegisteredTeams(t.dir() / "m.zed", MasterSource::local(t.dir() / "reg"));
     ASSERT_EQ(teams.size(), 2u);
     EXPECT_TRUE(teams[0].reg.registered);
     EXPECT_EQ(teams[0].reg.counts, (std::array<int, 4>{5, 4, 0, 1}));

@@ -3,7 +3,7 @@
 
 #include "reports/ReportFixture.h"
 #include "reports/Tally.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 
 #include <gtest/gtest.h>
 

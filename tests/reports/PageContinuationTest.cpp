@@ -15,7 +15,7 @@
 #include "reports/ReportFixture.h"
 #include "reports/Tally.h"
 #include "reports/TeamLists.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 #include "reports/TimeList.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "platform/Error.h"
 #include "platform/FileLock.h"
 #include "reports/Tally.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 #include "reports/ReportFixture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The tally and the team totals file, checked byte for byte against records laid out here by offset.
 #include "reports/Tally.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 
 #include "platform/Error.h"
 #include "platform/Prompt.h"

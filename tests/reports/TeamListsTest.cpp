@@ -3,7 +3,7 @@
 
 #include "platform/Error.h"
 #include "reports/ReportFixture.h"
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 
 #include <gtest/gtest.h>
 

@@ -410,7 +410,7 @@ TEST(NewEntry, PresetTimeComesFromTheBestTimeOfTheCourse)
     EXPECT_EQ(presetTime(a, 2, 1), "66");   // no best time
     a.setBest(21, 0, 51234);
     EXPECT_EQ(presetTime(a, 21, 0), "51234");
-    a.setI32(AthleteRecord::kBest + 8 * 22, 4444);  // bytes after the table are not a slot 22 time
+    a.setI32(AthleteRecord::kBest.end(), 4444);  // bytes after the table are not a slot 22 time
     EXPECT_EQ(presetTime(a, 22, 0), "66");  // relays and reserve events
     EXPECT_EQ(presetTime(a, 40, 0), "66");
     EXPECT_EQ(presetTime(std::nullopt, 1, 0), "66");

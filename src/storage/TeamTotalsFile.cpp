@@ -1,4 +1,4 @@
-#include "reports/TeamTotalsFile.h"
+#include "storage/TeamTotalsFile.h"
 
 #include "platform/Error.h"
 
@@ -21,16 +21,9 @@ ZedControlRecord ZedControlRecord::fresh()
 TeamTotalRecord TeamTotalRecord::cleared()
 {
     TeamTotalRecord t;
-    t.setTextBytes(kKey, 5, "");
-    t.setTextBytes(kName, 34, "");
-    t.setTextBytes(kShortName, 12, "");
-    t.setTextBytes(kScoreboard, 6, "");
-    t.setTextBytes(kRepresentative, 16, "");
-    t.setTextBytes(kPostal, 8, "");
-    t.setTextBytes(kAddress1, 26, "");
-    t.setTextBytes(kAddress2, 26, "");
-    t.setTextBytes(kPhone, 13, "");
-    t.setTextBytes(kMonthFlag, 1, "");
+    for (const Field& f : {kKey, kName, kShortName, kScoreboard, kRepresentative, kPostal, kAddress1, kAddress2, kPhone,
+                           kMonthFlag})
+        t.setTextBytes(f, "");
     return t;  // numbers, reserved pairs and the unused tail are already 0
 }
 
@@ -46,8 +39,8 @@ void TeamTotalsFile::open(const std::filesystem::path& path, Access access)
     if (access == Access::Read)
         enforce(std::filesystem::is_regular_file(path), "申込団体ファイルがありません。先に集計してください: " + path.string());
     FileLock lock(path, access == Access::Write ? FileLock::Kind::Exclusive : FileLock::Kind::Shared);
-    file_ = RecordFile(path, kZedRecordLength,
-                       access == Access::Write ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly);
+    file_ = CountedRecordFile(path, kZedRecordLength,
+                              access == Access::Write ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly);
     lock_ = std::move(lock);
     access_ = access;
     team_ = TeamTotalRecord::cleared();
@@ -62,11 +55,11 @@ void TeamTotalsFile::open(const std::filesystem::path& path, Access access)
     }
     ZedControlRecord c;
     file_.read(1, c.bytes().data());
-    long long present = std::max(0LL, file_.recordCount() - 10);
-    if (c.teamCount() < 0 || c.teamCount() > present) {
+    const CountedRecordFile::Count count = file_.check(c.teamCount());
+    if (!count.fits()) {
         close();
         throw TolvError("申込団体ファイルが壊れています（団体数 " + std::to_string(c.teamCount()) +
-                        "、ファイル内の団体レコード " + std::to_string(present) + "）: " + path.string());
+                        "、ファイル内の団体レコード " + std::to_string(count.present) + "）: " + path.string());
     }
     control_ = c;
 }
@@ -85,13 +78,13 @@ void TeamTotalsFile::readTeam(int n)
     }
     enforce(file_.isOpen(), "申込団体ファイルが開かれていません");
     file_.read(1, control_.bytes().data());
-    file_.read(static_cast<long long>(n) + 10, team_.bytes().data());
+    file_.readData(n, team_.bytes().data());
 }
 
 TeamTotalRecord TeamTotalsFile::teamAt(int n) const
 {
     TeamTotalRecord t;
-    if (n >= 1) file_.read(static_cast<long long>(n) + 10, t.bytes().data());
+    if (n >= 1) file_.readData(n, t.bytes().data());
     return t;
 }
 
@@ -99,7 +92,7 @@ void TeamTotalsFile::writeTeam(int n)
 {
     enforce(n >= 1 && n <= 32767, "団体番号が不正です: " + std::to_string(n));
     enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
-    file_.write(static_cast<long long>(n) + 10, team_.bytes().data());
+    file_.writeData(n, team_.bytes().data());
     writeControl();
 }
 
