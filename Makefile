@@ -72,8 +72,7 @@ $(SAN_DIR)/build.ninja: CMakeLists.txt $(SAN_DIR)/.werror-$(WERROR)
 # The core and CLI tests with AddressSanitizer and UBSan (any finding fails the test).
 sanitize: san-deps $(SAN_DIR)/build.ninja
 	nice -n 10 cmake --build $(SAN_DIR) -j $(JOBS)
-	cd $(SAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --output-on-failure -j $(JOBS)
+	cd $(SAN_DIR) && UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # Writes seed corpora from generated files and runs each fuzz target from them (nice'd): $(1)
 # seconds, random seed $(2). Findings land in $(SAN_DIR)/findings.
