@@ -6,10 +6,16 @@ PACKAGES := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev \
 	python3 xvfb xauth libcli11-dev nlohmann-json3-dev \
 	qt6-translations-l10n dpkg-dev imagemagick poppler-utils
 
-# Fuzzing only (`make fuzz`): the compiler with libFuzzer.
-FUZZ_PACKAGES := clang cmake ninja-build pkg-config libcurl4-openssl-dev libpugixml-dev libzip-dev libicu-dev
-FUZZ_DIR ?= build-fuzz
+# The sanitizer and fuzzing tree (`make sanitize`, `make fuzz-smoke`, `make fuzz`): clang with
+# AddressSanitizer, UBSan and libFuzzer, the core, tolv and their tests (no windows) and the fuzz targets.
+SAN_PACKAGES := clang libclang-rt-dev
+SAN_DIR ?= build-san
+FUZZ_TARGETS := entry master control lenex
 FUZZ_SECONDS ?= 120
+# The short run of CI: each target a few seconds from the written seeds, with a fixed random seed.
+FUZZ_SMOKE_SECONDS ?= 8
+# Warnings as errors (CI: `make test WERROR=ON`); a change of it configures the build folder again.
+WERROR ?= OFF
 
 # Installs the Debian packages of a list that are missing (as root, or with sudo rights).
 define install_missing
@@ -23,13 +29,17 @@ define install_missing
 	fi
 endef
 
-.PHONY: deps build test run bench package clean fuzz fuzz-deps
+.PHONY: deps build test run bench package package-check clean san-deps sanitize fuzz-smoke fuzz
 
 deps:
 	$(call install_missing,$(PACKAGES))
 
-$(BUILD_DIR)/build.ninja: CMakeLists.txt
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The configuration remembers WERROR in a stamp file: another value configures again.
+%/.werror-$(WERROR):
+	@mkdir -p $(@D) && rm -f $(@D)/.werror-* && touch $@
+
+$(BUILD_DIR)/build.ninja: CMakeLists.txt $(BUILD_DIR)/.werror-$(WERROR)
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLV_WERROR=$(WERROR)
 
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -48,22 +58,44 @@ run: build
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
-# Builds the fuzz targets with clang, writes seed corpora from generated files, and runs each target
-# for FUZZ_SECONDS (nice'd). Findings land in $(FUZZ_DIR)/findings.
-fuzz-deps:
-	$(call install_missing,$(FUZZ_PACKAGES))
+# The package unpacked into an empty folder and both programs started from there.
+package-check: package
+	./scripts/try-package.sh $(BUILD_DIR)
 
-fuzz: fuzz-deps
-	cmake -S fuzz -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
-	nice -n 10 cmake --build $(FUZZ_DIR) -j $(JOBS)
-	$(FUZZ_DIR)/bin/fuzz_seeds $(FUZZ_DIR)/seeds
-	@mkdir -p $(FUZZ_DIR)/findings
-	@for t in entry master control lenex; do \
-	  mkdir -p $(FUZZ_DIR)/corpus/$$t; \
-	  echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
-	  nice -n 10 $(FUZZ_DIR)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 -max_len=65536 \
-	    -artifact_prefix=$(FUZZ_DIR)/findings/$$t- $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/seeds/$$t || exit 1; \
+san-deps: deps
+	$(call install_missing,$(SAN_PACKAGES))
+
+$(SAN_DIR)/build.ninja: CMakeLists.txt $(SAN_DIR)/.werror-$(WERROR)
+	cmake -S . -B $(SAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DTOLV_WINDOWS=OFF -DTOLV_FUZZ=ON -DTOLV_WERROR=$(WERROR)
+
+# The core and CLI tests with AddressSanitizer and UBSan (any finding fails the test).
+sanitize: san-deps $(SAN_DIR)/build.ninja
+	nice -n 10 cmake --build $(SAN_DIR) -j $(JOBS)
+	cd $(SAN_DIR) && UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# Writes seed corpora from generated files and runs each fuzz target from them (nice'd): $(1)
+# seconds, random seed $(2). Findings land in $(SAN_DIR)/findings.
+define run_fuzz
+	nice -n 10 cmake --build $(SAN_DIR) -j $(JOBS) --target fuzz_seeds $(addprefix fuzz_,$(FUZZ_TARGETS))
+	$(SAN_DIR)/bin/fuzz_seeds $(SAN_DIR)/seeds
+	@mkdir -p $(SAN_DIR)/findings
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(SAN_DIR)/corpus/$$t; \
+	  echo "fuzz_$$t: $(1) s"; \
+	  nice -n 10 $(SAN_DIR)/bin/fuzz_$$t -max_total_time=$(1) $(2) -rss_limit_mb=1024 -max_len=65536 \
+	    -artifact_prefix=$(SAN_DIR)/findings/$$t- $(SAN_DIR)/corpus/$$t $(SAN_DIR)/seeds/$$t || exit 1; \
 	done
+endef
+
+# Every fuzz target for FUZZ_SMOKE_SECONDS from the seeds alone (a fresh corpus, -seed=1): CI's run.
+fuzz-smoke: san-deps $(SAN_DIR)/build.ninja
+	rm -rf $(SAN_DIR)/corpus
+	$(call run_fuzz,$(FUZZ_SMOKE_SECONDS),-seed=1)
+
+# Every fuzz target for FUZZ_SECONDS, the corpus kept from run to run.
+fuzz: san-deps $(SAN_DIR)/build.ninja
+	$(call run_fuzz,$(FUZZ_SECONDS),)
 
 clean:
-	rm -rf $(BUILD_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR)

@@ -43,7 +43,7 @@ TEST(DbaseTable, OneRowPerSwimmerReadableByTheLibrary)
             EXPECT_EQ(name, expected[std::size_t(i)].first);
             EXPECT_EQ(width, expected[std::size_t(i)].second) << name;
         } else {
-            char want[12];
+            char want[24];
             std::snprintf(want, sizeof want, "KIRO%02d", i - int(expected.size()) + 1);
             EXPECT_STREQ(name, want);
             EXPECT_EQ(width, 6);

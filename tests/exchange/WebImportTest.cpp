@@ -84,7 +84,7 @@ TEST(WebImport, CompetitorsEntriesAndRelaysByBytePosition)
     EXPECT_EQ(b.store.swimmerAt(4).QBango(), "13123190504021");  // 05 is not below 05 -> 1905
     EXPECT_EQ(b.store.swimmerAt(4).kiro(21), 50000);             // 1234: nothing prepended
     for (int slot = 0; slot < kEventSlots; ++slot)
-        if (slot != 9) EXPECT_EQ(b.store.swimmerAt(3).kiro(slot), 0) << slot;
+        if (slot != 9) { EXPECT_EQ(b.store.swimmerAt(3).kiro(slot), 0) << slot; }
 
     const std::string m = r.message();
     EXPECT_NE(m.find("選手 3 人を追加しました（個人種目 3 件、リレー 2 件）"), std::string::npos) << m;

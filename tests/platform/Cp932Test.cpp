@@ -65,7 +65,7 @@ TEST(Cp932, TextMixingAsciiAndDoubleByteCharactersConvertsAsAWhole)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fromCp932(c.bytes), c.text) << c.text;
-        if (c.text.find("\xEF\xBF\xBD") == std::string::npos) EXPECT_EQ(toCp932(c.text), c.bytes) << c.text;
+        if (c.text.find("\xEF\xBF\xBD") == std::string::npos) { EXPECT_EQ(toCp932(c.text), c.bytes) << c.text; }
     }
     try {
         toCp932("name 東😀 rest");

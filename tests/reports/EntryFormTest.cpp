@@ -101,7 +101,7 @@ TEST(EntryForm, SixSwimmersGiveTwoSheetsWithTheirColumns)
     bool sawBig = false;
     for (const Op& op : ops) {
         if (op.kind == "font" && op.text == "ＭＳ 明朝 14") sawBig = true;
-        if (op.kind == "text" && op.text == "15") EXPECT_TRUE(sawBig);
+        if (op.kind == "text" && op.text == "15") { EXPECT_TRUE(sawBig); }
     }
 }
 
@@ -113,7 +113,7 @@ TEST(EntryForm, SheetTemplateGeometry)
     std::multiset<std::string> lines;
     std::set<int> thick;
     for (const Op& op : ops) {
-        if (op.kind == "box") EXPECT_EQ(op.n, (std::vector<int>{1200, 4800, 11020, 15600, 5}));
+        if (op.kind == "box") { EXPECT_EQ(op.n, (std::vector<int>{1200, 4800, 11020, 15600, 5})); }
         if (op.kind != "line") continue;
         if (op.n[4] == 3) {
             EXPECT_EQ(op.n[0], 1200);

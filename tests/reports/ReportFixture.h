@@ -32,7 +32,7 @@ struct Swimmer {
     std::string bango = "1300101";
     int nenrei = 9;
     int torobi = 0;
-    std::map<int, std::int32_t> kiro;  // slot -> coded time
+    std::map<int, std::int32_t> kiro{};  // slot -> coded time
 };
 
 inline tolv::SwimmerRecord swimmerRecord(int n, const Swimmer& w)

@@ -39,11 +39,11 @@ std::vector<std::string> tallyNames()
 }
 
 struct Team {
-    std::string key, name, shortName, board, rep, postal, addr1, addr2, tel;
-    std::map<int, int> q;                       // fee item -> quantity
-    std::map<std::pair<int, int>, int> entries;  // (slot, 0 men / 1 women) -> count
+    std::string key{}, name{}, shortName{}, board{}, rep{}, postal{}, addr1{}, addr2{}, tel{};
+    std::map<int, int> q{};                       // fee item -> quantity
+    std::map<std::pair<int, int>, int> entries{};  // (slot, 0 men / 1 women) -> count
     int received = 0;
-    std::string flag;
+    std::string flag{};
 };
 
 std::string teamBytes(const Team& t)

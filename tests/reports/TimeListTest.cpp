@@ -60,7 +60,7 @@ TEST(TimeList, ATeamThatRecursGetsASecondHead)
     ASSERT_EQ(pg.size(), 3u);
 
     std::vector<std::string> want = head("さくらＳＣ  ", "13001");
-    for (const std::string& s : {"100 2980   1   山田　太郎   ", "2150 2980 1", "2730 2980 11     9 ", "4000 2980   25 自    15.23    ",
+    for (const char* s : {"100 2980   1   山田　太郎   ", "2150 2980 1", "2730 2980 11     9 ", "4000 2980   25 自    15.23    ",
                                  "5800 2980   50 自 参加    ", "7240 2980  400 個  5:23.45    "})
         want.push_back(s);
     EXPECT_EQ(pg[0], want);
