@@ -107,10 +107,11 @@ void PdfFile::finish(int catalog, int info)
     std::string table = "xref\n0 ";
     appendInt(table, static_cast<long long>(offsets_.size()));
     table += "\n0000000000 65535 f \n";
-    char entry[24];
+    char entry[32];
     for (std::size_t i = 1; i < offsets_.size(); ++i) {
-        // Every reserved object is written by the time the file ends.
-        if (offsets_[i] < 0) fail();
+        // Every reserved object is written by the time the file ends; the table's entries have
+        // room for ten digits of offset.
+        if (offsets_[i] < 0 || offsets_[i] > 9999999999LL) fail();
         std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", offsets_[i]);
         table += entry;
     }

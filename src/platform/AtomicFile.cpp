@@ -2,6 +2,7 @@
 
 #include "platform/ContentDigest.h"
 #include "platform/Error.h"
+#include "platform/SystemErrors.h"
 
 #include <algorithm>
 #include <atomic>
@@ -78,7 +79,7 @@ AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode) : final_(re
     const bool exists = ::stat(final_.c_str(), &st) == 0;
     const mode_t mode = exists ? (st.st_mode & 07777) : static_cast<mode_t>(newFileMode);
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd_ < 0) throw TolvError("一時ファイルを作成できません: " + temp_.string() + " (" + std::strerror(errno) + ")");
+    if (fd_ < 0) throw TolvError("一時ファイルを作成できません: " + temp_.string() + " (" + reasonText(errno) + ")");
     // Set the final permissions on the descriptor (umask does not apply to fchmod); the owner is
     // kept where the file system lets us.
     ::fchmod(fd_, mode);
@@ -100,7 +101,7 @@ AtomicFile::~AtomicFile()
 void AtomicFile::fail(const std::string& what)
 {
     int e = errno;
-    throw TolvError(what + ": " + final_.string() + " (" + std::strerror(e) + ")");
+    throw TolvError(what + ": " + final_.string() + " (" + reasonText(e) + ")");
 }
 
 void AtomicFile::writeAt(long long offset, std::string_view bytes)
@@ -186,30 +187,11 @@ struct ReadFd {
 
 } // namespace
 
-std::string systemReason(int error)
-{
-    switch (error) {
-    case ENOENT: return "ファイルがありません";
-    case ENOTDIR: return "途中のフォルダがありません";
-    case EACCES:
-    case EPERM: return "許可がありません";
-    case EISDIR: return "フォルダです";
-    case EIO: return "装置の読み書きに失敗しました";
-    case ENOSPC: return "ディスクがいっぱいです";
-    case EROFS: return "書き込みできない場所です";
-    case ELOOP: return "シンボリックリンクが循環しています";
-    case ENAMETOOLONG: return "名前が長すぎます";
-    case EMFILE:
-    case ENFILE: return "開いているファイルが多すぎます";
-    default: return std::strerror(error);
-    }
-}
-
 namespace {
 
 [[noreturn]] void unreadable(const fs::path& file, int error)
 {
-    throw TolvError("ファイルを読めません: " + file.string() + "（" + systemReason(error) + "）");
+    throw TolvError("ファイルを読めません: " + file.string() + "（" + reasonText(error) + "）");
 }
 
 // The file's bytes; with absentIsNothing, no file there gives nothing instead of an error.

@@ -54,8 +54,6 @@ std::string readWholeFile(const std::filesystem::path& file);
 // The same for a file that may be absent: nothing when no file is there; a file that is there but
 // cannot be read (a folder of that name, no permission, a read error) is an error all the same.
 std::optional<std::string> readFileIfPresent(const std::filesystem::path& file);
-// Why the system refused an operation, in the user's words (errno).
-std::string systemReason(int error);
 
 // Replaces `target` with `bytes` through an AtomicFile.
 void replaceFile(const std::filesystem::path& target, std::string_view bytes);

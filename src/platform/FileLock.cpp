@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
+#include "platform/SystemErrors.h"
 
 #include <cerrno>
 #include <cstring>
@@ -34,7 +35,7 @@ FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
                                : ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd_ < 0) {
         if (kind == Kind::Shared) return;
-        throw TolvError("ロックファイルを作成できません: " + lockPath.string() + " (" + std::strerror(errno) + ")");
+        throw TolvError("ロックファイルを作成できません: " + lockPath.string() + " (" + reasonText(errno) + ")");
     }
     int op = (kind == Kind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
     while (::flock(fd_, op) != 0) {
@@ -43,7 +44,7 @@ FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
         ::close(fd_);
         fd_ = -1;
         if (e == EWOULDBLOCK) throw TolvError(inUseMessage(guarded));
-        throw TolvError("ファイルをロックできません: " + guarded.string() + " (" + std::strerror(e) + ")");
+        throw TolvError("ファイルをロックできません: " + guarded.string() + " (" + reasonText(e) + ")");
     }
 }
 

@@ -93,11 +93,15 @@ const char* systemReason(int code)
     return nullptr;
 }
 
+std::string reasonText(int code)
+{
+    const char* reason = systemReason(code);
+    return reason ? std::string(reason) : "システムのエラー " + std::to_string(code);
+}
+
 std::string filesystemErrorText(const std::filesystem::filesystem_error& e)
 {
-    const char* reason = systemReason(e.code().value());
-    std::string text = std::string(operationOf(e)) + ": " +
-                       (reason ? std::string(reason) : "システムのエラー " + std::to_string(e.code().value()));
+    std::string text = std::string(operationOf(e)) + ": " + reasonText(e.code().value());
     for (const std::filesystem::path* p : {&e.path1(), &e.path2()})
         if (!p->empty()) text += "\n" + p->string();
     return text;

@@ -9,6 +9,8 @@ namespace tolv {
 
 // The reason for an error number (errno) in Japanese, or nullptr when this program has none.
 const char* systemReason(int code);
+// The same always with a text: "システムのエラー N" for a number without one.
+std::string reasonText(int code);
 
 // A filesystem error as the user reads it: what could not be done, the reason and the path(s),
 // e.g. "フォルダを作れません: アクセスが許可されていません\n/home/u/transfer".

@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "platform/HostSystem.h"
+#include "platform/SystemErrors.h"
 
 #include <cerrno>
 #include <cstring>
@@ -22,7 +23,7 @@ RecordFile::RecordFile(const std::filesystem::path& path, std::size_t recordLeng
         if (!file_ && errno == ENOENT) file_ = std::fopen(path.c_str(), "w+b");
     }
     if (!file_)
-        throw TolvError("ファイルを開けません: " + path.string() + " (" + std::strerror(errno) + ")");
+        throw TolvError("ファイルを開けません: " + path.string() + " (" + reasonText(errno) + ")");
 }
 
 RecordFile::~RecordFile() { close(); }
@@ -59,7 +60,7 @@ long long RecordFile::byteSize() const
     std::fflush(file_);
     struct stat st {};
     if (::fstat(::fileno(file_), &st) != 0)
-        throw TolvError("ファイルの大きさを調べられません: " + path_.string() + " (" + std::strerror(errno) + ")");
+        throw TolvError("ファイルの大きさを調べられません: " + path_.string() + " (" + reasonText(errno) + ")");
     return static_cast<long long>(st.st_size);
 }
 
@@ -73,7 +74,7 @@ std::size_t RecordFile::readBytes(char* buf, std::size_t size, long long offset)
 {
     if (!file_) return 0;
     const long long got = readAt(file_, buf, size, offset);
-    if (got < 0) throw TolvError("ファイルを読めません: " + path_.string() + "（" + systemReason(errno) + "）");
+    if (got < 0) throw TolvError("ファイルを読めません: " + path_.string() + "（" + reasonText(errno) + "）");
     return static_cast<std::size_t>(got);
 }
 
@@ -115,7 +116,7 @@ void RecordFile::write(long long n, const char* buf)
     bool ok = std::fseek(file_, static_cast<long>((n - 1) * static_cast<long long>(length_)), SEEK_SET) == 0 &&
               std::fwrite(buf, 1, length_, file_) == length_ && std::fflush(file_) == 0;
     if (!ok)
-        throw TolvError("ファイルに書き込めません: " + path_.string() + " (" + std::strerror(errno) + ")");
+        throw TolvError("ファイルに書き込めません: " + path_.string() + " (" + reasonText(errno) + ")");
 }
 
 } // namespace tolv
