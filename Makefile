@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev \
 	libcurl4-openssl-dev libcsv-dev libpugixml-dev libzip-dev libicu-dev libshp-dev qt6-base-dev libgl-dev fonts-ipafont-mincho fonts-ipafont-gothic \
-	python3 xvfb xauth libcli11-dev nlohmann-json3-dev \
+	python3 xvfb xauth nlohmann-json3-dev \
 	qt6-translations-l10n dpkg-dev imagemagick poppler-utils
 
 # The sanitizer and fuzzing tree (`make sanitize`, `make fuzz-smoke`, `make fuzz`): clang with
