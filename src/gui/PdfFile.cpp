@@ -9,6 +9,11 @@
 
 namespace tolv::gui {
 
+namespace {
+// Written to the file a megabyte at a time.
+constexpr std::size_t kBufferBytes = 1 << 20;
+} // namespace
+
 void appendInt(std::string& out, long long value)
 {
     char buf[24];
@@ -36,25 +41,37 @@ void appendNumber(std::string& out, double value)
 
 PdfFile::PdfFile(const std::filesystem::path& file, std::string shown) : shown_(std::move(shown))
 {
-    out_ = std::fopen(file.c_str(), "wb");
-    if (!out_) fail();
-    std::setvbuf(out_, nullptr, _IOFBF, 1 << 20);
+    try {
+        out_.emplace(file);
+    } catch (const TolvError&) {
+        fail();
+    }
+    buffer_.reserve(kBufferBytes);
     // The binary comment tells transfer programs the file is not text.
     write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
 }
 
-PdfFile::~PdfFile()
-{
-    if (out_) std::fclose(out_);
-}
+// Without finish() the temporary file goes with the AtomicFile.
+PdfFile::~PdfFile() = default;
 
 void PdfFile::fail() const { throw TolvError("PDFファイルを作成できません: " + shown_); }
 
 void PdfFile::write(std::string_view bytes)
 {
     if (bytes.empty()) return;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size()) fail();
+    buffer_.append(bytes);
     at_ += static_cast<long long>(bytes.size());
+    if (buffer_.size() >= kBufferBytes) flushBuffer();
+}
+
+void PdfFile::flushBuffer()
+{
+    try {
+        out_->write(buffer_);
+    } catch (const TolvError&) {
+        fail();
+    }
+    buffer_.clear();
 }
 
 int PdfFile::reserve()
@@ -125,10 +142,12 @@ void PdfFile::finish(int catalog, int info)
     appendInt(table, xref);
     table += "\n%%EOF\n";
     write(table);
-    const bool flushed = std::fflush(out_) == 0 && !std::ferror(out_);
-    const bool closed = std::fclose(out_) == 0;
-    out_ = nullptr;
-    if (!flushed || !closed) fail();
+    flushBuffer();
+    try {
+        out_->commit();
+    } catch (const TolvError&) {
+        fail();
+    }
 }
 
 } // namespace tolv::gui

@@ -3,8 +3,10 @@
 // the file one after the other as they are made, streams compressed with zlib, and at the end the
 // cross-reference table and trailer by which a reader finds every object. Nothing of a page is
 // kept once it is written, so a report of thousands of pages needs no more memory than one.
-#include <cstdio>
+#include "platform/AtomicFile.h"
+
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,8 +15,9 @@ namespace tolv::gui {
 
 class PdfFile {
 public:
-    // Creates the file (an existing one is replaced); "PDFファイルを作成できません: <shown>" when it
-    // cannot, or when writing it fails.
+    // Writes under a temporary name beside the file, which finish() puts in its place (an existing
+    // one is replaced only then; a job that fails or stops leaves it as it was);
+    // "PDFファイルを作成できません: <shown>" when the file cannot be made or written.
     PdfFile(const std::filesystem::path& file, std::string shown);
     ~PdfFile();
     PdfFile(const PdfFile&) = delete;
@@ -33,11 +36,13 @@ public:
 
 private:
     void write(std::string_view bytes);
+    void flushBuffer();
     void begin(int id);
     [[noreturn]] void fail() const;
 
     std::string shown_;
-    std::FILE* out_ = nullptr;
+    std::optional<AtomicFile> out_;
+    std::string buffer_;
     std::vector<long long> offsets_{0};  // by object number; 0 is the free list's head
     long long at_ = 0;
     std::string head_;

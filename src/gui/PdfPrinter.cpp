@@ -6,6 +6,7 @@
 #include "gui/PdfWriter.h"
 #include "gui/QtPrinter.h"
 #include "platform/Cp932.h"
+#include "platform/Cp932Text.h"
 #include "platform/Error.h"
 
 #include <QFontMetricsF>
@@ -32,18 +33,6 @@ constexpr int kAreaHeight = 16358;
 // fifth, and the document's size is mostly its fonts.
 constexpr int kPageLevel = 1;
 
-// Columns of one character on the pitch, as the Qt printer counts them: its CP932 bytes, two for a
-// character CP932 lacks.
-int columnsOf(char32_t c)
-{
-    if (c < 0x80 || (c >= 0xFF61 && c <= 0xFF9F)) return 1;
-    if (c >= 0x100 && !(c >= 0x2000 && c <= 0x206F)) return 2;
-    try {
-        return static_cast<int>(cp932Length(fromUtf32(std::u32string_view(&c, 1))));
-    } catch (...) {
-        return 2;
-    }
-}
 
 // The two bytes of a code in a literal string.
 void appendCode(std::string& out, std::uint16_t code)
@@ -169,7 +158,7 @@ const PdfPrinter::Shaped& PdfPrinter::shape(Family& f, std::string_view text)
     Shaped& sh = f.shaped[std::string(text)];
     int columns = 0;
     for (char32_t c : toUtf32(text)) {
-        const int cols = columnsOf(c);
+        const int cols = cp932Columns(c);
         if (c != U' ' && c != U'\u3000') {
             const auto [font, code] = codeOf(f, c);
             const double advance = font->advance(code);
@@ -390,23 +379,10 @@ void printPdf(const std::filesystem::path& file, const std::function<void(tolv::
         writePdf(file, draw);
         return;
     }
-    const std::filesystem::path temp = file.string() + ".tmp";
-    try {
-        PdfFile pdf(temp, file.string());
-        PdfPrinter printer(pdf);
-        draw(printer);
-        printer.finish();
-    } catch (...) {
-        std::error_code ec;
-        std::filesystem::remove(temp, ec);
-        throw;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        throw TolvError("PDFファイルを作成できません: " + file.string());
-    }
+    PdfFile pdf(file, file.string());
+    PdfPrinter printer(pdf);
+    draw(printer);
+    printer.finish();
 }
 
 } // namespace tolv::gui

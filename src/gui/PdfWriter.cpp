@@ -2,10 +2,13 @@
 
 #include "gui/Fonts.h"
 #include "gui/QtPrinter.h"
+#include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "platform/HostSystem.h"
 #include "platform/Printer.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QMarginsF>
 #include <QPageLayout>
@@ -46,9 +49,13 @@ void writePdf(const std::filesystem::path& file, const DrawReport& draw)
 {
     ensureGuiApplication();
     installFontSubstitutions();
-    const std::filesystem::path temp = file.string() + ".tmp";
+    // Drawn in memory and put in place through the atomic writer, so a job that fails or stops
+    // leaves the old file as it was.
+    QByteArray bytes;
     {
-        QPdfWriter writer(QString::fromStdString(temp.string()));
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setResolution(1440);
         writer.setPageSize(QPageSize(QPageSize::A4));
         // Positions count from the printable area, as on a printer: a sixth of an inch all round.
@@ -62,16 +69,13 @@ void writePdf(const std::filesystem::path& file, const DrawReport& draw)
             p.flush();
         } catch (...) {
             if (painter.isActive()) painter.end();
-            std::error_code ec;
-            std::filesystem::remove(temp, ec);
             throw;
         }
         if (painter.isActive()) painter.end();
     }
-    std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
+    try {
+        replaceFile(file, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } catch (const TolvError&) {
         throw TolvError("PDFファイルを作成できません: " + file.string());
     }
 }

@@ -2,6 +2,7 @@
 
 #include "gui/Fonts.h"
 #include "platform/Cp932.h"
+#include "platform/Cp932Text.h"
 
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
@@ -17,17 +18,6 @@ namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
 
-// Columns of one character: its CP932 bytes, two for a character CP932 lacks.
-int columnsOf(char32_t c)
-{
-    if (c < 0x80 || (c >= 0xFF61 && c <= 0xFF9F)) return 1;
-    if (c >= 0x100 && !(c >= 0x2000 && c <= 0x206F)) return 2;
-    try {
-        return static_cast<int>(cp932Length(fromUtf32(std::u32string_view(&c, 1))));
-    } catch (...) {
-        return 2;
-    }
-}
 
 } // namespace
 
@@ -131,7 +121,7 @@ const QtPrinter::Shaped& QtPrinter::shape(Face& f, std::string_view text)
             u = QChar::surrogateToUcs4(c, sh.text.at(i + 1));
             len = 2;
         }
-        const int columns = columnsOf(u);
+        const int columns = cp932Columns(u);
         const double cell = columns * half;
         double advance = 0;
         if (len == 1) {
@@ -254,7 +244,7 @@ void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
                         positions.append(QPointF(at, 0));
                     }
                     ++g;
-                    at += columnsOf(c.isHighSurrogate() && k + 1 < run.size() ? QChar::surrogateToUcs4(c, run.at(k + 1))
+                    at += cp932Columns(c.isHighSurrogate() && k + 1 < run.size() ? QChar::surrogateToUcs4(c, run.at(k + 1))
                                                                                  : c.unicode()) * half;
                 }
                 if (indexes.size() == g && !indexes.contains(0)) {
@@ -282,7 +272,7 @@ void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
             len = 2;
         }
         i += len;
-        const double cell = columnsOf(c) * half;
+        const double cell = cp932Columns(c) * half;
         double advance = cell;
         if (len == 1) {
             auto hit = f.advance.constFind(char16_t(c));

@@ -4,6 +4,17 @@
 
 namespace tolv {
 
+int cp932Columns(char32_t c)
+{
+    if (c < 0x80 || (c >= 0xFF61 && c <= 0xFF9F)) return 1;
+    if (c >= 0x100 && !(c >= 0x2000 && c <= 0x206F)) return 2;
+    try {
+        return static_cast<int>(cp932Length(fromUtf32(std::u32string_view(&c, 1))));
+    } catch (...) {
+        return 2;
+    }
+}
+
 std::size_t Cp932Text::charBytesAt(std::size_t pos) const
 {
     return isCp932LeadByte(static_cast<unsigned char>(bytes_[pos])) && pos + 1 < bytes_.size() ? 2 : 1;

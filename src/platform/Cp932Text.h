@@ -9,6 +9,9 @@
 
 namespace tolv {
 
+// Columns of one character on a fixed pitch: its CP932 bytes, two for a character CP932 lacks.
+int cp932Columns(char32_t c);
+
 class Cp932Text {
 public:
     explicit Cp932Text(std::string_view bytes) : bytes_(bytes) {}
