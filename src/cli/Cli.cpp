@@ -6,12 +6,14 @@
 #include "platform/Clock.h"
 #include "platform/Error.h"
 #include "platform/SystemErrors.h"
+#include "platform/Utf8.h"
 #include "platform/Version.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
 #include <iostream>
+#include <set>
 
 namespace tolv::cli {
 namespace {
@@ -293,17 +295,34 @@ bool applyFixedNow(const char* value)
     return true;
 }
 
+namespace {
+
+// A text option is UTF-8 (the terminal's encoding); its bytes are refused, naming the option,
+// before they could become other letters. Folders and files are host paths and taken as they are.
+const std::string& checkedText(const std::string& name, const std::string& value)
+{
+    static const std::set<std::string> paths{"--to", "--from", "--master", "--print-log", "--pdf", "--home"};
+    if (!paths.count(name))
+        if (const std::optional<Utf8Fault> f = findUtf8Fault(value))
+            throw UsageError("引数 " + name + ": " + utf8FaultMessage(value, *f));
+    return value;
+}
+
+} // namespace
+
 std::optional<std::string> Args::option(const std::string& name) const
 {
     auto it = options.find(name);
     if (it == options.end() || it->second.empty()) return std::nullopt;
-    return it->second.back();
+    return checkedText(name, it->second.back());
 }
 
 std::vector<std::string> Args::all(const std::string& name) const
 {
     auto it = options.find(name);
-    return it == options.end() ? std::vector<std::string>{} : it->second;
+    if (it == options.end()) return {};
+    for (const std::string& v : it->second) checkedText(name, v);
+    return it->second;
 }
 
 const std::string& Args::need(std::size_t i, const char* what) const

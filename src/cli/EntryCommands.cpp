@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "platform/Error.h"
+#include "platform/Utf8.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
 #include "storage/HeaderEdit.h"
@@ -109,7 +110,7 @@ private:
     // not UTF-8 goes through the library, which makes U+FFFD of it.
     void quoted(const std::string& v)
     {
-        if (!isUtf8(v)) {
+        if (!isValidUtf8(v)) {
             out_ += Json(v).dump(-1, ' ', false, Json::error_handler_t::replace);
             return;
         }
@@ -139,18 +140,6 @@ private:
             }
         }
         out_ += '"';
-    }
-    static bool isUtf8(const std::string& v)
-    {
-        for (std::size_t i = 0; i < v.size();) {
-            const auto c = static_cast<unsigned char>(v[i]);
-            const std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-            if (len == 0 || (len > 1 && c < 0xC2) || i + len > v.size()) return false;
-            for (std::size_t k = 1; k < len; ++k)
-                if ((static_cast<unsigned char>(v[i + k]) & 0xC0) != 0x80) return false;
-            i += len;
-        }
-        return true;
     }
 
     std::string out_;

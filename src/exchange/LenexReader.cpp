@@ -4,6 +4,7 @@
 #include "exchange/LenexCodes.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
+#include "platform/Utf8.h"
 #include "platform/Error.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #if defined(__GLIBC__)
@@ -317,6 +319,12 @@ std::string Reader::fold(const pugi::xml_node& at, const std::string& text, bool
 ImportResult Reader::read()
 {
     enforce(!isUtf16Or32(xml_), "Lenexファイルを読めません: " + fileName_ + " (UTF-8 ではありません)");
+    // A file in UTF-8 (what Lenex is, unless it declares Latin-1) holding other bytes is refused
+    // at the line of the first: taken as UTF-8 they would become other letters.
+    std::string declaration = xml_.substr(0, xml_.find('>') + 1);
+    std::transform(declaration.begin(), declaration.end(), declaration.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (declaration.find("iso-8859-1") == std::string::npos && declaration.find("latin1") == std::string::npos)
+        if (const std::optional<Utf8Fault> bad = findUtf8Fault(xml_)) failAtLine(bad->line, utf8FaultMessage(xml_, *bad));
     const Scan scan = scanDocument(xml_, [&](int line) {
         failAtLine(line, "要素の入れ子が深すぎます（" + std::to_string(kMaxDepth) + " 段まで）");
     });

@@ -81,25 +81,20 @@ private:
     tolv::EntryBox box_;
 };
 
-// Whether a finding of the structure check means the file is not sound (its size, its count
-// against the records, encodings, values a reader cannot take). Data findings (duplicate numbers,
-// birth dates that are not dates) are for the checks and never keep the file from being edited.
-bool isDamage(const tolv::VerifyFinding& f) { return f.kind == tolv::FindingKind::Damage; }
-
-// The findings of the structure check that make the file unsound; empty for a sound file.
-std::vector<std::string> damageOf(const fs::path& file)
+// The structure check of a file about to be opened; an empty report for a new file or one that
+// cannot be read (opening it tells why). Damage (its size, its count against the records, bytes a
+// field's reader cannot decode) keeps the file from being edited; data findings (values outside
+// their coding, duplicate numbers, birth dates that are not dates) are for the checks and only noted.
+tolv::VerifyReport verifyBeforeOpening(const fs::path& file)
 {
-    std::vector<std::string> damage;
     std::error_code ec;
     // A missing or nearly empty file is a new one: it is initialised when opened.
-    if (!fs::is_regular_file(file, ec) || fs::file_size(file, ec) <= 10) return damage;
+    if (!fs::is_regular_file(file, ec) || fs::file_size(file, ec) <= 10) return {};
     try {
-        for (const tolv::VerifyFinding& f : tolv::verifyEntryFile(file).problems)
-            if (isDamage(f)) damage.push_back(f.message);
+        return tolv::verifyEntryFile(file);
     } catch (const std::exception&) {
-        // The file could not be read: opening it tells why.
+        return {};
     }
-    return damage;
 }
 
 } // namespace
@@ -317,6 +312,7 @@ void FrmZepi::load()
     showHeader();
     current_ = store_.header().total();
     showSwimmer(current_);
+    if (!openingNote_.isEmpty()) say(openingNote_);
     if (session.internet() && lookup_->unitFlags().empty())
         say("管理ユニットの設定（kanriken.ctl）がないため、所属の検索とﾌﾘｶﾅ・生年月日の検索はできません。");
 }
@@ -324,7 +320,13 @@ void FrmZepi::load()
 bool FrmZepi::openEntry(const fs::path& path)
 {
     // A file that is not sound is only looked at: a write could spread the damage.
-    const std::vector<std::string> damage = damageOf(path);
+    const tolv::VerifyReport report = verifyBeforeOpening(path);
+    std::vector<std::string> damage;
+    for (const tolv::VerifyFinding& f : report.problems)
+        if (f.kind == tolv::FindingKind::Damage) damage.push_back(f.message);
+    openingNote_ = report.sound() && !report.ok()
+                       ? q("データの指摘があります: " + report.dataSummary() + "。「tolv verify」で一覧できます。")
+                       : QString();
     if (!damage.empty()) {
         std::string list;
         for (std::size_t i = 0; i < damage.size() && i < 5; ++i) list += "・" + damage[i] + "\n";

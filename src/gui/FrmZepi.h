@@ -146,6 +146,7 @@ private:
     int slot_ = -1;   // event slot waiting for its time (state 3)
     bool closed_ = false;
     bool readOnly_ = false;
+    QString openingNote_;         // the data findings of the file, noted in the status bar when opened
     bool committing_ = false;     // a box is being confirmed (a message box may take the focus)
     int widthBeforeReserve_ = 0;  // the window's size before the reserve panel opened
     int heightBeforeReserve_ = 0;

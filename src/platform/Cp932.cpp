@@ -1,6 +1,7 @@
 #include "platform/Cp932.h"
 
 #include "platform/Error.h"
+#include "platform/Utf8.h"
 
 #include <cerrno>
 #include <algorithm>
@@ -86,6 +87,8 @@ std::string toCp932(std::string_view utf8)
     std::size_t i = 0;
     while (i < n && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
     if (i == n) return std::string(utf8);
+    // Bytes that are no UTF-8 are told as such, not as a character without a CP932 form.
+    if (const std::optional<Utf8Fault> f = findUtf8Fault(utf8.substr(i))) throw TolvError(utf8FaultMessage(utf8.substr(i), *f));
     out.reserve(n);
     out.append(utf8.data(), i);
     Iconv& cv = toCp932Converter();
@@ -197,44 +200,8 @@ std::string fitBytes(std::string_view cp932, std::size_t width, char pad)
     return out;
 }
 
-std::u32string toUtf32(std::string_view s)
-{
-    std::u32string out;
-    for (std::size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        std::size_t n = utf8SeqLength(c);
-        if (i + n > s.size()) n = 1;
-        char32_t cp;
-        if (n == 1) cp = c < 0x80 ? c : 0xFFFD;
-        else if (n == 2) cp = ((c & 0x1F) << 6) | (s[i + 1] & 0x3F);
-        else if (n == 3) cp = ((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F);
-        else cp = ((c & 0x07) << 18) | ((s[i + 1] & 0x3F) << 12) | ((s[i + 2] & 0x3F) << 6) | (s[i + 3] & 0x3F);
-        out.push_back(cp);
-        i += n;
-    }
-    return out;
-}
+std::u32string toUtf32(std::string_view s) { return decodeUtf8(s, U'\uFFFD'); }
 
-std::string fromUtf32(std::u32string_view text)
-{
-    std::string out;
-    for (char32_t cp : text) {
-        if (cp < 0x80) out += static_cast<char>(cp);
-        else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
+std::string fromUtf32(std::u32string_view text) { return encodeUtf8(text); }
 
 } // namespace tolv

@@ -28,7 +28,8 @@ std::string fitBytes(std::string_view cp932, std::size_t width, char pad = ' ');
 // Cut CP932 bytes to at most `width` bytes at a character boundary (no padding).
 std::string cutBytes(std::string_view cp932, std::size_t width);
 
-// Split UTF-8 into code points (each element one code point's UTF-8 bytes).
+// Split UTF-8 into code points; each ill-formed sequence becomes U+FFFD and the bytes after it are
+// read as they are (the decoder of platform/Utf8.h).
 std::u32string toUtf32(std::string_view utf8);
 std::string fromUtf32(std::u32string_view text);
 

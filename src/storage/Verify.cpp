@@ -79,6 +79,7 @@ public:
     void swimmerProblem(int n, const SwimmerRecord& s, const std::string& field, const std::string& what,
                         FindingKind kind = FindingKind::Damage)
     {
+        if (kind == FindingKind::Data && field != "Bango" && field != "QBango") ++r_.valueCount;
         std::string who = "選手 " + std::to_string(n);
         std::string bango = trimmed(s.raw(SwimmerRecord::kBango));
         if (!bango.empty() && decodes(bango)) who += "（番号 " + fromCp932(bango) + "）";
@@ -126,21 +127,24 @@ public:
             const std::string v = trimmed(s.raw(c.field));
             // An unreadable byte is reported above already.
             if (!oneOf(v, c.allowed) && decodes(v))
-                swimmerProblem(n, s, c.name, std::string(c.label) + "（" + c.name + "）が正しくありません: \"" + fromCp932(v) + "\"");
+                swimmerProblem(n, s, c.name, std::string(c.label) + "（" + c.name + "）が正しくありません: \"" + fromCp932(v) + "\"",
+                               FindingKind::Data);
         }
         const std::string shubetu = trimmed(s.raw(SwimmerRecord::kShubetu));
         if (!shubetu.empty() &&
             (shubetu.size() != SwimmerRecord::kShubetu.width || shubetu.find_first_not_of("01") != std::string::npos) &&
             decodes(shubetu))
-            swimmerProblem(n, s, "shubetu", "種別（shubetu）が正しくありません: \"" + fromCp932(shubetu) + "\"");
+            swimmerProblem(n, s, "shubetu", "種別（shubetu）が正しくありません: \"" + fromCp932(shubetu) + "\"",
+                           FindingKind::Data);
         const int age = s.nenrei();
         if (age < 0 || age > 150)
-            swimmerProblem(n, s, "nenrei", "年令（nenrei）が範囲外です: " + std::to_string(age));
+            swimmerProblem(n, s, "nenrei", "年令（nenrei）が範囲外です: " + std::to_string(age), FindingKind::Data);
         for (int slot = 0; slot < kEventSlots; ++slot) {
             const std::int32_t v = s.kiro(slot);
             if (!isTimeValue(v))
                 swimmerProblem(n, s, "kiro", "種目 " + eventCode(slot) + " のタイム（kiro）が正しくありません: " +
-                                                 std::to_string(v));
+                                                 std::to_string(v),
+                               FindingKind::Data);
             if (!textsRead) {
                 if (!decodes(s.raw(SwimmerRecord::kMarkA.at(std::size_t(slot)))) ||
                     !decodes(s.raw(SwimmerRecord::kMarkB.at(std::size_t(slot)))))
@@ -263,6 +267,7 @@ std::string VerifyReport::dataSummary() const
     };
     add(duplicateCount, "重複番号");
     add(birthCount, "生年月日が日付でない旧番号");
+    add(valueCount, "コードやタイムが範囲外の項目");
     if (duplicateCount) out += "（「チェック」→「番号」で確認してください）";
     return out;
 }

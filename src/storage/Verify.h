@@ -12,10 +12,12 @@
 //   birth     an old number `QBango` whose characters 6-13 are not a calendar date YYYYMMDD
 // Only the records counted by `total` are read, so a crafted count over a sparse file costs nothing.
 //
-// Two kinds of findings. Damage: the file is not a sound entry file (sizes, the count against the
-// records, encodings, codes and values a reader cannot take); it is refused by the merge and by
-// undo. Data findings (duplicate numbers, birth dates that are not dates): the file is sound and
-// the data wants a look (the checks of the check menu); they are listed and never block anything.
+// Two kinds of findings. Damage is structure only: the size, the count against the records, a
+// record cut short, bytes a field's reader cannot decode; such a file is refused by the merge and
+// opened only for looking. Data findings are values outside their coding (codes, ages, times such
+// as 6543), duplicate numbers and birth dates that are not dates: the file is sound (the old
+// program and other systems' imports stored such values), the data wants a look (the checks of
+// the check menu); they are listed and never block editing, a merge or an undo.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -40,6 +42,7 @@ struct VerifyReport {
     long long damageCount = 0;
     long long duplicateCount = 0;  // data findings: duplicate registration numbers
     long long birthCount = 0;      // data findings: old numbers without a calendar birth date
+    long long valueCount = 0;      // data findings: codes, ages and times outside their coding
 
     long long dataCount() const { return problemCount - damageCount; }
     // No finding at all.

@@ -225,19 +225,19 @@ TEST(Verify, ReportsEachFaultBySwimmerAndField)
     struct Case {
         std::string bytes;
         std::string line;
-        int exit = 1;  // 3: a data finding, the file is sound
+        int exit = 1;  // 3: a data finding (a value outside its coding and the like), the file is sound
     };
     // 30 February: no calendar date.
     const std::string badBirth = withSwimmerField(good, 2, S::kQBango.offset + 5, "20010230");
     const std::vector<Case> cases{
-        {withSwimmerField(good, 2, S::kSei.offset, "9"), "選手 2（番号 1000002）: 性別（sei）が正しくありません: \"9\""},
+        {withSwimmerField(good, 2, S::kSei.offset, "9"), "選手 2（番号 1000002）: 性別（sei）が正しくありません: \"9\"", 3},
         {withSwimmerField(good, 3, S::kNamae.offset, "\x85\x40"), "選手 3（番号 1000003）: 氏名（Namae）の文字が読めません"},
         {withSwimmerField(good, 1, S::kBango.offset, "1000003"), "選手 3（番号 1000003）: 競技者番号（Bango）が選手 1 と重複しています", 3},
         {badBirth, "選手 2（番号 1000002）: 旧番号（QBango）「" + badBirth.substr(11 * 384 + S::kQBango.offset, 14) + "」の生年月日が日付ではありません",
          3},
-        {withI32(good, 10 * 384 + S::kKiro.offset + 4 * 3, 6075), "選手 1（番号 1000001）: 種目 13 のタイム（kiro）が正しくありません: 6075"},
-        {withI32(good, 11 * 384 + S::kKiro.offset, -5), "選手 2（番号 1000002）: 種目 10 のタイム（kiro）が正しくありません: -5"},
-        {withSwimmerField(good, 1, S::kShubetu.offset, "0x0000"), "選手 1（番号 1000001）: 種別（shubetu）が正しくありません: \"0x0000\""},
+        {withI32(good, 10 * 384 + S::kKiro.offset + 4 * 3, 6075), "選手 1（番号 1000001）: 種目 13 のタイム（kiro）が正しくありません: 6075", 3},
+        {withI32(good, 11 * 384 + S::kKiro.offset, -5), "選手 2（番号 1000002）: 種目 10 のタイム（kiro）が正しくありません: -5", 3},
+        {withSwimmerField(good, 1, S::kShubetu.offset, "0x0000"), "選手 1（番号 1000001）: 種別（shubetu）が正しくありません: \"0x0000\"", 3},
         {withI32(good, 0, 4), "総数（total）4 に対し、ファイル内の選手レコードは 3 です"},
         {withI32(good, 0, -1), "総数（total）が負です: -1"},
         {good.substr(0, 700), "ファイルが短すぎます（700 バイト、ヘッダと予備種目の 768 バイトに足りません）"},
@@ -257,15 +257,39 @@ TEST(Verify, ReportsEachFaultBySwimmerAndField)
     // The merge refuses a source that does not verify, naming it and its first problem.
     const fs::path target = makeEntry(t.dir() / "federation.zep", 1);
     const std::string targetBefore = readBytes(target);
-    writeBytes(entry, cases[0].bytes);
+    writeBytes(entry, cases[1].bytes);
     r = tolvRun({"merge", target.string(), entry.string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(contains(r.err, "申込ファイルに誤りがあるため取り込めません（tolv verify で確認してください）: " + entry.string() +
-                                    "\n" + cases[0].line))
+                                    "\n" + cases[1].line))
         << r.err;
     EXPECT_EQ(readBytes(target), targetBefore);
     writeBytes(entry, good);
     EXPECT_EQ(tolvRun({"merge", target.string(), entry.string()}).exitCode, 0);
+}
+
+// A time outside the coding (6543: 65 seconds, as older programs stored) is a data finding: the
+// file is sound, a rewrite runs on it and its undo puts the file back byte for byte.
+TEST(Verify, AValueOutsideItsCodingDoesNotKeepARewriteFromBeingUndone)
+{
+    TempTree t;
+    const fs::path entry = t.dir() / "club.zep";
+    {
+        EntryStore store;
+        store.openEntryFile(entry);
+        SwimmerRecord s = generated(1);
+        s.setKana("ﾔﾏﾀﾞ　ﾀﾛｳ");  // a full-width blank for the kana rewrite to change
+        s.setKiro(2, 6543);
+        store.appendSwimmers({s}, "test");
+    }
+    const std::string before = readBytes(entry);
+    auto r = tolvRun({"verify", entry.string()});
+    EXPECT_EQ(r.exitCode, 3) << r.out;
+    ASSERT_EQ(tolvRun({"rewrite", "kana", entry.string()}).exitCode, 0);
+    ASSERT_NE(readBytes(entry), before);
+    r = tolvRun({"undo", entry.string(), "--yes"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(readBytes(entry), before);
 }
 
 namespace {

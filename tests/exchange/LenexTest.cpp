@@ -536,6 +536,8 @@ TEST(Lenex, FaultyFilesLeaveTheEntryFileAsItWas)
         {replaced("00:00:19.50", "01:10:30.99"), "44行目: swimtime"},
         {replaced(R"(distance="25" relaycount="1" stroke="FLY")", R"(distance="25" stroke="FLY")"), "19行目: SWIMSTYLE の distance か relaycount"},
         {replaced(R"(<EVENT eventid="13" number="2">)", R"(<EVENT number="2">)"), "19行目: EVENT に eventid"},
+        // Latin-1 bytes in a file that says UTF-8: refused at their line, never read as other letters.
+        {replaced("Zoë", "\xE9rica"), "48行目: UTF-8 として読めないバイトがあります（0xE9）"},
         {std::string("PK\x03\x04", 4) + "not really a zip", "lxf"},
         {lenex::zipLenex(good, "results.xml"), ".lef"},
     };

@@ -360,6 +360,23 @@ private slots:
         QVERIFY(w->windowTitle().contains("読み取り専用"));
         QCOMPARE(tolvtest::readBytes(file_), bytes);
     }
+
+    // 13
+    void aTimeOutsideItsCodingOpensForEditingWithANote()
+    {
+        writeSwimmers(2);
+        std::string bytes = tolvtest::readBytes(file_);
+        const std::int32_t time = 6543;  // 65 seconds: no time, but stored by older programs
+        std::memcpy(bytes.data() + 11 * 384 + SwimmerRecord::kKiro.offset, &time, 4);
+        tolvtest::writeBytes(file_, bytes);
+        FrmZepi* w = open();
+        QVERIFY(fx_.prompt().said.empty());
+        QVERIFY(w->isLoaded() && !w->isReadOnly());
+        QVERIFY(!box(w, "txtNamae")->isReadOnly());
+        QVERIFY2(status(w).contains("コードやタイムが範囲外の項目 1 件"), qPrintable(status(w)));
+        enterText(box(w, "txtNamae"), "変更");
+        QCOMPARE(onDisk().swimmerAt(2).Namae(), "変更" + std::string(12, ' '));
+    }
 };
 
 QTEST_MAIN(EntryWindowTypingTest)
