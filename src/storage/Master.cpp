@@ -62,33 +62,34 @@ AthleteRecord AthleteList::readAthlete(int n) const
 
 IndexHit lookUpIndex(const std::filesystem::path& path, std::size_t recordLength, const std::string& key)
 {
-    try {
-        RecordFile f(path, recordLength, RecordFile::Mode::ReadOnly);
-        std::string rec(recordLength, '\0');
-        f.read(1, rec.data());
-        std::int32_t count;
-        std::memcpy(&count, rec.data(), 4);
-        if (count <= 0) return {};
-        std::string want = toCp932(key);
-        std::size_t keyWidth = recordLength - 4;
-        if (want.size() > keyWidth) want.resize(keyWidth);
-        long long lo = 0, hi = static_cast<long long>(count) + 1;
-        long long p = (lo + hi) / 2;
-        for (int probe = 0; probe < 16 && p != 0; ++probe) {
-            f.read(p + 1, rec.data());
-            std::string_view prefix(rec.data(), want.size());
-            int cmp = prefix.compare(want);
-            // string_view compares chars as unsigned via char_traits<char>::compare (memcmp).
-            if (cmp == 0) {
-                std::int32_t athlete;
-                std::memcpy(&athlete, rec.data() + keyWidth, 4);
-                return {static_cast<int>(p), athlete};
-            }
-            if (cmp > 0) hi = p;
-            else lo = p;
-            p = lo + (hi - lo) / 2;
+    // A file that cannot be opened or read is told as such (RecordFile names it and the reason),
+    // never taken for an athlete who is not there.
+    RecordFile f(path, recordLength, RecordFile::Mode::ReadOnly);
+    std::string rec(recordLength, '\0');
+    f.read(1, rec.data());
+    std::int32_t count;
+    std::memcpy(&count, rec.data(), 4);
+    if (count <= 0) return {};
+    const long long present = f.byteSize() / static_cast<long long>(recordLength) - 1;
+    enforce(count <= present, "登録データの索引が壊れています（件数 " + std::to_string(count) + " に対し、ファイルには " +
+                                  std::to_string(std::max(0LL, present)) + " 件）: " + path.string());
+    std::string want = toCp932(key);
+    const std::size_t keyWidth = recordLength - 4;
+    if (want.size() > keyWidth) want.resize(keyWidth);
+    // Bisection to the end: lo and hi are the entries known to be below and above the key.
+    long long lo = 0, hi = static_cast<long long>(count) + 1;
+    while (hi - lo > 1) {
+        const long long p = lo + (hi - lo) / 2;
+        f.read(p + 1, rec.data());
+        // string_view compares chars as unsigned via char_traits<char>::compare (memcmp).
+        const int cmp = std::string_view(rec.data(), want.size()).compare(want);
+        if (cmp == 0) {
+            std::int32_t athlete;
+            std::memcpy(&athlete, rec.data() + keyWidth, 4);
+            return {static_cast<int>(p), athlete};
         }
-    } catch (...) {
+        if (cmp > 0) hi = p;
+        else lo = p;
     }
     return {};
 }

@@ -169,8 +169,9 @@ constexpr std::size_t kIndexTRecord = 13, kIndexTKey = kIndexT.key.width;
 static_assert(tilesRecord(std::array{kIndexQ.key, kIndexQ.athlete}, kIndexQRecord));
 static_assert(tilesRecord(std::array{kIndexT.key, kIndexT.athlete}, kIndexTRecord));
 
-// Bisection over an index file, at most 16 probes, prefix comparison of the entry key with `key`
-// (CP932 bytes compared in byte order). Any error gives nothing found.
+// Bisection over an index file to its end, prefix comparison of the entry key with `key` (CP932
+// bytes compared in byte order). Nothing found is {0, 0}; a file that cannot be opened or read, or
+// whose count runs past its entries, throws TolvError naming it.
 IndexHit lookUpIndex(const std::filesystem::path& file, std::size_t recordLength,
                      const std::string& key);
 

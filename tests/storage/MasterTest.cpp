@@ -1,4 +1,5 @@
 #include "storage/Master.h"
+#include "platform/Error.h"
 #include "support/MasterFixture.h"
 #include "support/TestSupport.h"
 
@@ -55,7 +56,7 @@ TEST(Master, IndexLookUpFindsEveryAthleteByCompositeNumberAndBirthDate)
     EXPECT_EQ(lookUpIndex(t.dir() / "indexq.dat", kIndexQRecord, "99999").position, 0);
 }
 
-TEST(Master, EmptyIndexFindsNothingWithoutReadingAnEntryAndErrorsFindNothing)
+TEST(Master, EmptyIndexFindsNothingWithoutReadingAnEntryAndFaultsAreTold)
 {
     TempTree t;
     // Count 0, but an entry that would match follows: it must not be read.
@@ -63,22 +64,40 @@ TEST(Master, EmptyIndexFindsNothingWithoutReadingAnEntryAndErrorsFindNothing)
     std::string entry = "13001200105011" + std::string("\x01\x00\x00\x00", 4);
     tolvtest::writeBytes(t.dir() / "indexq.dat", bytes + entry);
     EXPECT_EQ(lookUpIndex(t.dir() / "indexq.dat", kIndexQRecord, "13001200105011").position, 0);
-    EXPECT_EQ(lookUpIndex(t.dir() / "missing.dat", kIndexQRecord, "1").position, 0);
+    // A missing file, or a count past the entries the file holds, is no "not there".
+    EXPECT_THROW(lookUpIndex(t.dir() / "missing.dat", kIndexQRecord, "1"), TolvError);
+    bytes[0] = 2;
+    tolvtest::writeBytes(t.dir() / "indexq.dat", bytes + entry);
+    try {
+        lookUpIndex(t.dir() / "indexq.dat", kIndexQRecord, "13001200105011");
+        ADD_FAILURE();
+    } catch (const TolvError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "登録データの索引が壊れています（件数 2 に対し、ファイルには 1 件）: " + (t.dir() / "indexq.dat").string());
+    }
 }
 
-TEST(Master, BisectionGivesUpAfterSixteenProbes)
+TEST(Master, BisectionFindsEveryKeyOfALargeIndex)
 {
     TempTree t;
-    // 70000 entries need 17 probes for the last one: the bisection as specified stops at 16.
+    // 100,000 entries (a large prefecture's list), every key found, and keys between them not.
     std::vector<std::pair<std::string, int>> entries;
-    for (int i = 1; i <= 70000; ++i) {
+    for (int i = 1; i <= 100000; ++i) {
         char key[16];
-        std::snprintf(key, sizeof key, "%08d", i);
+        std::snprintf(key, sizeof key, "%08d", 2 * i);
         entries.emplace_back(key, i);
     }
     writeIndex(t.dir() / "big.dat", kIndexTRecord, kIndexTKey, entries);
-    EXPECT_EQ(lookUpIndex(t.dir() / "big.dat", kIndexTRecord, "00035000").athlete, 35000);
-    EXPECT_EQ(lookUpIndex(t.dir() / "big.dat", kIndexTRecord, "00070000").position, 0);
+    int found = 0, between = 0;
+    for (const auto& [key, athlete] : entries) {
+        const IndexHit hit = lookUpIndex(t.dir() / "big.dat", kIndexTRecord, key);
+        found += hit.position == athlete && hit.athlete == athlete;
+        char odd[16];
+        std::snprintf(odd, sizeof odd, "%08d", 2 * athlete - 1);
+        between += lookUpIndex(t.dir() / "big.dat", kIndexTRecord, odd).position != 0;
+    }
+    EXPECT_EQ(found, 100000);
+    EXPECT_EQ(between, 0);
 }
 
 TEST(Master, TeamListIsScannedInOrderAndWrittenByteExact)
