@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "storage/AthleteLookup.h"
 #include "storage/Codes.h"
+#include "storage/CsvDelimiters.h"
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
 #include "storage/PrefectureTable.h"
@@ -83,9 +84,15 @@ int cmdAdd(Context& ctx)
         run.take(r);
     }
     // Fields typed by hand come after the look-up, as in the window.
-    if (auto v = a.option("--bango")) run.record().setBango(*v);
-    if (auto v = a.option("--namae")) run.record().setNamae(*v);
-    if (auto v = a.option("--kana")) run.record().setKana(*v);
+    // A text holding a delimiter of the comma-separated exports is refused, as in the window.
+    auto text = [&a](const char* name) {
+        std::optional<std::string> v = a.option(name);
+        if (v && holdsCsvDelimiter(*v)) throw TolvError(csvDelimiterRefusal(name));
+        return v;
+    };
+    if (auto v = text("--bango")) run.record().setBango(*v);
+    if (auto v = text("--namae")) run.record().setNamae(*v);
+    if (auto v = text("--kana")) run.record().setKana(*v);
     for (const EventArg& e : events) {
         std::string text = e.time.empty() ? run.preset(e.slot) : e.time;
         enforce(run.storeTime(e.slot, text, static_cast<int>(text.size())),

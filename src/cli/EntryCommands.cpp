@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/Utf8.h"
 #include "storage/Codes.h"
+#include "storage/CsvDelimiters.h"
 #include "storage/EntryStore.h"
 #include "storage/HeaderEdit.h"
 
@@ -242,9 +243,15 @@ int cmdSetHeader(Context& ctx)
     EntryStore store;
     openEntry(store, a.need(0, "ENTRY"));
     EntryHeader h = store.header();
-    if (auto v = a.option("--zigyo")) h.setZigyo(*v);
-    if (auto v = a.option("--basho")) h.setBasho(*v);
-    if (auto v = a.option("--tcod")) h.setTcod(*v);
+    // A text holding a delimiter of the comma-separated exports is refused, as in the window.
+    auto text = [&a](const char* name) {
+        std::optional<std::string> v = a.option(name);
+        if (v && holdsCsvDelimiter(*v)) throw TolvError(csvDelimiterRefusal(name));
+        return v;
+    };
+    if (auto v = text("--zigyo")) h.setZigyo(*v);
+    if (auto v = text("--basho")) h.setBasho(*v);
+    if (auto v = text("--tcod")) h.setTcod(*v);
     struct DateOption {
         const char* name;
         HeaderDate which;

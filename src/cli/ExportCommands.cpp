@@ -4,6 +4,7 @@
 // written with its line count (header not counted); notes go to stderr.
 #include "cli/Commands.h"
 #include "exchange/Exports.h"
+#include "exchange/ExportMenu.h"
 #include "registration/RegistrationExport.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
@@ -33,7 +34,7 @@ int runExport(Context& ctx, exchange::ExportFn fn)
     store.openEntryFile(fs::path(entry), EntryStore::Access::Read);
     const exchange::EntryData data = exchange::EntryData::read(store);
     store.close();
-    const exchange::ExportResult r = fn(data, target);
+    const exchange::ExportResult r = exchange::runExportItem(fn, data, target);
     for (const exchange::PlannedFile& f : r.written) ctx.out << f.path.string() << "\t" << f.lines << "\n";
     for (const std::string& n : r.notes) ctx.err << n << "\n";
     return 0;

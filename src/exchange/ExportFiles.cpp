@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
+#include "storage/CsvDelimiters.h"
 #include "storage/TextUtil.h"
 
 #include <algorithm>
@@ -100,11 +101,13 @@ std::string padLeft(const std::string& value, std::size_t width, char pad)
     return n >= width ? value : std::string(width - n, pad) + value;
 }
 
+// Every field is one column: a half-width comma or double quote in it (an older file's, typed
+// before they were refused) is written full-width.
 CsvLine& CsvLine::q(const std::string& text)
 {
     if (columns_++) text_ += ',';
     text_ += '"';
-    text_ += text;
+    text_ += fullWidthDelimiters(text);
     text_ += '"';
     return *this;
 }
@@ -112,7 +115,7 @@ CsvLine& CsvLine::q(const std::string& text)
 CsvLine& CsvLine::raw(const std::string& text)
 {
     if (columns_++) text_ += ',';
-    text_ += text;
+    text_ += fullWidthDelimiters(text);
     return *this;
 }
 

@@ -1,5 +1,7 @@
 #include "exchange/ExportMenu.h"
 
+#include "storage/CsvDelimiters.h"
+
 #include <iterator>
 
 namespace tolv::exchange {
@@ -42,6 +44,18 @@ const ExportMenuItem kItems[] = {
 } // namespace
 
 std::span<const ExportMenuItem> exportMenuItems() { return kItems; }
+
+ExportResult runExportItem(ExportFn run, const EntryData& data, const ExportTarget& target)
+{
+    ExportResult r = run(data, target);
+    // The dBASE table has fields, not delimiters: it keeps the texts as they are.
+    if (run == exportDbase || r.written.empty()) return r;
+    std::vector<std::string> named;
+    for (std::size_t i = 0; i < data.swimmers.size(); ++i)
+        if (swimmerHoldsCsvDelimiter(data.swimmers[i])) named.push_back(delimiterSwimmerLabel(i + 1, data.swimmers[i]));
+    if (!named.empty()) r.notes.push_back(delimiterChangeNote(named, false));
+    return r;
+}
 
 const ExportMenuItem* findExportMenuItem(const std::string& objectName)
 {

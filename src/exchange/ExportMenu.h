@@ -19,6 +19,10 @@ struct ExportMenuItem {
     ExportFn run;            // writes the files from the entry data; nullptr: its own form and command
 };
 
+// Runs an export item on the entry data, as the window and tolv do: the closing notes name the
+// swimmers whose half-width commas and double quotes were written full-width.
+ExportResult runExportItem(ExportFn run, const EntryData& data, const ExportTarget& target);
+
 // In the order tolv help export lists them.
 std::span<const ExportMenuItem> exportMenuItems();
 // The item by its menu objectName, or nullptr.

@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
+#include "storage/CsvDelimiters.h"
 
 #include <fstream>
 #include <sstream>
@@ -44,7 +45,7 @@ std::vector<std::string> readTemplate(const fs::path& ctl, const std::string& na
 std::string quotedHeader(const std::vector<std::string>& fields)
 {
     std::string s;
-    for (std::size_t i = 0; i < fields.size(); ++i) s += (i ? ",\"" : "\"") + fields[i] + "\"";
+    for (std::size_t i = 0; i < fields.size(); ++i) s += (i ? ",\"" : "\"") + fullWidthDelimiters(fields[i]) + "\"";
     return s + "\r\n";
 }
 

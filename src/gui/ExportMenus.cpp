@@ -30,7 +30,7 @@ void wireExportMenus(FrmZepi& w)
                     target.mediaQuestion = true;
                     target.when = tolv::now();
                     const auto data = tolv::exchange::EntryData::read(w.store());
-                    return tolv::exchange::summaryText(run(data, target), [](const std::filesystem::path& p) {
+                    return tolv::exchange::summaryText(tolv::exchange::runExportItem(run, data, target), [](const std::filesystem::path& p) {
                         return tolv::toStoredPath(p, false);
                     });
                 },

@@ -9,6 +9,7 @@
 #include "platform/Error.h"
 #include "storage/AthleteLookup.h"
 #include "storage/Codes.h"
+#include "storage/CsvDelimiters.h"
 #include "storage/ControlFiles.h"
 
 #include <climits>
@@ -238,6 +239,19 @@ bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& he
     return true;
 }
 
+namespace {
+
+// A source's half-width commas and double quotes (an older entry file's, a CSV item's) are stored
+// full-width, and the swimmers changed are listed with the source's findings.
+void noteDelimiters(PreparedSource& out)
+{
+    const std::string note = delimiterChangeNote(storeDelimitersFullWidth(out.swimmers), true);
+    if (note.empty()) return;
+    out.findings += (out.findings.empty() ? "" : "。") + note;
+}
+
+} // namespace
+
 PreparedSource prepareSource(const fs::path& source, const EntryStore& target, const MergeRequest& request)
 {
     PreparedSource out;
@@ -267,6 +281,7 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
         if (request.preferMaster)
             for (SwimmerRecord& r : out.swimmers)
                 if (preferMaster(r, *request.preferMaster, target.header())) ++out.fromMaster;
+        noteDelimiters(out);
         return out;
     }
 
@@ -309,6 +324,7 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
             std::copy_n(out.swimmers[i].bytes().data(), len, image.data() + (i + 10) * len);
         out.findings = verifyEntryBytes(image, where).dataSummary();
     }
+    noteDelimiters(out);
     return out;
 }
 

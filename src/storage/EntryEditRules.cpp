@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "storage/AthleteLookup.h"
 #include "storage/Codes.h"
+#include "storage/CsvDelimiters.h"
 #include "storage/HeaderEdit.h"
 #include "storage/TimeInput.h"
 
@@ -151,6 +152,7 @@ BoxEdit EntryEditRules::confirm(EntryBox box, const std::string& typed, int inde
     const TextField* f = textField(box);
     if (!f) return refuse("この欄には入力できません。");
     std::string text = box == EntryBox::QBango ? completeCentury(typed, header_.kijunBi()) : asStored(box, typed);
+    if (holdsCsvDelimiter(text)) return refuse(csvDelimiterRefusal(label(box)));
     std::string bytes;
     try {
         bytes = toCp932(text);

@@ -1,5 +1,7 @@
 #include "storage/TextFold.h"
 
+#include "storage/CsvDelimiters.h"
+
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 
@@ -66,7 +68,7 @@ FoldedText foldToCp932(std::string_view utf8)
     FoldedText r;
     bool plain = true;
     for (unsigned char c : utf8)
-        if (c < 0x20 || c >= 0x7F) plain = false;
+        if (c < 0x20 || c >= 0x7F || c == ',' || c == '"') plain = false;
     if (plain) {
         r.text = std::string(utf8);
         return r;
@@ -79,6 +81,12 @@ FoldedText foldToCp932(std::string_view utf8)
             r.controls = true;
             continue;
         }
+        if (c == ',' || c == '"') {
+            // The delimiters of the comma-separated exports are stored full-width.
+            r.text += fullWidthDelimiters(std::string(1, static_cast<char>(c)));
+            r.folded = true;
+            continue;
+        }
         if (c < 0x80) {
             r.text += static_cast<char>(c);
             continue;
@@ -87,7 +95,7 @@ FoldedText foldToCp932(std::string_view utf8)
         if (it == known.end()) {
             const std::string piece = fromUtf32(std::u32string_view(&c, 1));
             const bool fits = hasCp932Form(piece);
-            it = known.emplace(c, std::pair{fits ? piece : foldOne(piece), !fits}).first;
+            it = known.emplace(c, std::pair{fits ? piece : fullWidthDelimiters(foldOne(piece)), !fits}).first;
         }
         r.folded = r.folded || it->second.second;
         r.text += it->second.first;

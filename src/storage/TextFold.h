@@ -4,6 +4,8 @@
 // letters (Unicode compatibility decomposition without combining marks, then ICU's Latin-ASCII
 // transliteration: ä -> a, ß -> ss, Ł -> L, Æ -> AE, dashes -> "-", curly quotes -> ' and ");
 // what still has no form becomes "?". Control characters (C0 including NUL, DEL, C1) are dropped.
+// The half-width comma and double quote, which delimit the comma-separated exports, become "，" and
+// "＂" (and count as folded).
 #include <string>
 #include <string_view>
 

@@ -6,6 +6,7 @@
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
+#include "storage/CsvDelimiters.h"
 #include "storage/TextUtil.h"
 
 #include <charconv>
@@ -75,7 +76,7 @@ std::string joined(const std::vector<std::string>& cols)
     std::string line;
     for (std::size_t i = 0; i < cols.size(); ++i) {
         if (i) line += ',';
-        line += cols[i];
+        line += fullWidthDelimiters(cols[i]);  // one column each, whatever an older file holds
     }
     return line;
 }

@@ -106,7 +106,7 @@ TEST(LenexText, FoldsToCp932AndRomanisesReadings)
 {
     const std::pair<const char*, const char*> folds[] = {
         {"Müller", "Muller"}, {"Straße", "Strasse"}, {"Łukasz", "Lukasz"}, {"Ødegård", "Odegard"},
-        {"Jean–Luc „Jo“", "Jean-Luc ,,Jo“"}, {"Æsa", "AEsa"}, {"Nguyễn", "Nguyen"}, {"a\x1B[1mb", "a[1mb"},
+        {"Jean–Luc „Jo“", "Jean-Luc ，，Jo“"}, {"Smith, \"Jo\"", "Smith， ＂Jo＂"}, {"Æsa", "AEsa"}, {"Nguyễn", "Nguyen"}, {"a\x1B[1mb", "a[1mb"},
         {"x\xF0\x9F\x98\x80", "x?"}, {"山田　ﾀﾛｳ ①髙", "山田　ﾀﾛｳ ①髙"}, {"Ωμέγα", "Ωμεγα"},
     };
     for (auto [in, out] : folds) EXPECT_EQ(foldToCp932(in).text, out) << in;
