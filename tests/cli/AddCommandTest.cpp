@@ -1,6 +1,7 @@
 // tolv add, run as a program.
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
+#include "storage/CsvDelimiters.h"
 #include "support/MasterFixture.h"
 #include "support/TestSupport.h"
 
@@ -112,6 +113,15 @@ TEST(AddCommand, FailuresWriteNothing)
     // No master where it is said to be.
     r = f.add({"--qbango", "13001200105011", "--lookup", "--master", (f.tree.dir() / "none").string()});
     EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(readBytes(f.entry), before);
+
+    // A delimiter of the CSV exports, and bytes that are not UTF-8, are refused naming the option.
+    r = f.add({"--qbango", "13001200105011", "--namae", "山田,\"太郎"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(csvDelimiterRefusal("--namae")), std::string::npos) << r.err;
+    r = f.add({"--qbango", "13001200105011", "--namae", "\xE9rica"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("引数 --namae: UTF-8 として読めないバイトがあります（0xE9）"), std::string::npos) << r.err;
     EXPECT_EQ(readBytes(f.entry), before);
 
     // Usage errors.

@@ -1,10 +1,14 @@
 // tolv export FORMAT ENTRY: files listed on success; a failure exits 1 and leaves the folder alone.
+#include "merge/CsvItems.h"
 #include "platform/Paths.h"
 #include "reports/ReportFixture.h"
 #include "storage/ControlFiles.h"
 #include "storage/Master.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
 
 using namespace tolv;
 using namespace reporttest;
@@ -83,4 +87,82 @@ TEST(CliExports, FailureExitsOneAndLeavesTheFolderAsItWas)
                          (ctlDir() / "dr_ten.ctl").string()),
               std::string::npos)
         << r.err;
+}
+
+namespace {
+
+// Items per line of a comma-separated file, as a CSV parser reads it.
+std::vector<std::size_t> columnsPerLine(const std::string& bytes)
+{
+    std::map<int, std::size_t> perLine;
+    for (const merge::CsvItem& item : merge::splitCsvItems(bytes)) ++perLine[item.line];
+    std::vector<std::size_t> out;
+    for (const auto& [line, n] : perLine) out.push_back(n);
+    return out;
+}
+
+// Every file an export run lists on stdout.
+std::vector<fs::path> listedFiles(const std::string& out)
+{
+    std::vector<fs::path> files;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) files.emplace_back(line.substr(0, line.find('\t')));
+    return files;
+}
+
+} // namespace
+
+// An older file whose swimmer holds half-width commas and double quotes in every text field: every
+// comma-separated export keeps its columns (the same as for a plain swimmer), writes them
+// full-width and names the swimmer.
+TEST(CliExports, EveryCsvExportKeepsItsColumnsForAnAwkwardSwimmer)
+{
+    const fs::path master = [] {
+        static tolvtest::TempTree tree;
+        fs::create_directories(tree.dir() / "ken13");
+        std::vector<TeamRecord> teams(1);
+        teams[0].setCode("13001");
+        teams[0].setName("さくら,\"SC\"");
+        writeTeamList(tree.dir() / "ken13" / "dantai.dat", teams);
+        return tree.dir();
+    }();
+    auto exportAll = [&](const Swimmer& w, const fs::path& to) {
+        EntryFile f;
+        f.add(w);
+        f.store.close();
+        EXPECT_EQ(run({"tally", f.path().string(), "--master", master.string()}).exitCode, 0);
+        std::map<std::string, std::pair<std::string, std::string>> out;  // file name -> bytes, stderr
+        for (const char* format : {"tolvzep", "qtolv", "swmkari", "interhigh", "scm-link", "scm-media", "swm-media"}) {
+            const fs::path dir = to / format;
+            fs::create_directories(dir);
+            auto r = run({"export", format, f.path().string(), "--to", dir.string(), "--master", master.string()});
+            EXPECT_EQ(r.exitCode, 0) << format << ": " << r.err;
+            for (const fs::path& file : listedFiles(r.out))
+                out[std::string(format) + "/" + file.filename().string()] = {tolvtest::readBytes(file), r.err};
+        }
+        return out;
+    };
+    const Swimmer plain{.qbango = "13001200105011", .kiro = {{1, 3000}, {22, 10000}}};
+    Swimmer awkward = plain;
+    awkward.namae = "山田,\"太郎";
+    awkward.kana = "ﾔﾏﾀﾞ,\"ﾀﾛｳ";
+    awkward.shozoku = "A,B\"C";
+    awkward.shozokuKana = ",\"";
+    awkward.ken = "東京,\"";
+    awkward.kenKana = "ﾄ,\"";
+    awkward.bango = "13,\"01";
+    tolvtest::TempTree t;
+    const auto plainFiles = exportAll(plain, t.dir() / "plain");
+    const auto awkwardFiles = exportAll(awkward, t.dir() / "awkward");
+    ASSERT_EQ(awkwardFiles.size(), plainFiles.size());
+    EXPECT_GE(plainFiles.size(), 10u);
+    for (const auto& [name, written] : awkwardFiles) {
+        const auto& [bytes, err] = written;
+        EXPECT_EQ(columnsPerLine(bytes), columnsPerLine(plainFiles.at(name).first)) << name;
+        EXPECT_EQ(bytes.find(toCp932("山田,")), std::string::npos) << name;
+        if (bytes.find(toCp932("山田")) != std::string::npos)
+            EXPECT_NE(bytes.find(toCp932("山田，＂太郎")), std::string::npos) << name;
+        EXPECT_NE(err.find("半角の「,」「\"」を全角にして書き出した選手 1 人: 選手 1 山田,\"太郎"), std::string::npos)
+            << name << ": " << err;
+    }
 }

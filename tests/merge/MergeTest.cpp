@@ -213,6 +213,36 @@ TEST(Merge, AnEntryFileIsAppendedRecordForRecord)
     EXPECT_EQ(readBytes(src), sourceBytes);
 }
 
+// An older file's half-width commas and double quotes (and a CSV item's) are stored full-width,
+// the swimmers listed; everything else of the record is kept.
+TEST(Merge, DelimitersOfTheCsvExportsAreStoredFullWidthAndListed)
+{
+    MergeFixture f;
+    const fs::path src = f.tree.dir() / "old.kek";
+    {
+        EntryStore s;
+        s.openEntryFile(src);
+        MergeFixture::addSwimmer(s, "13001200105011", "一");
+        MergeFixture::addSwimmer(s, "13001200105021", "山田,\"太郎");
+    }
+    const std::string sourceBytes = readBytes(src);
+    const PreparedSource p = f.merge(src, nullptr);
+    EXPECT_EQ(p.findings, "半角の「,」「\"」を全角にして取り込んだ選手 1 人: 選手 2 山田，＂太郎");
+    const std::string after = readBytes(f.entry);
+    EXPECT_EQ(after.substr(11 * 384, 384), sourceBytes.substr(10 * 384, 384));  // the other swimmer as it was
+    SwimmerRecord changed;
+    std::copy_n(after.data() + 12 * 384, 384, changed.bytes().data());
+    EXPECT_EQ(changed.Namae(), "山田，＂太郎    ");
+    EXPECT_EQ(std::string(changed.raw(SwimmerRecord::kKiro)), sourceBytes.substr(11 * 384 + SwimmerRecord::kKiro.offset, 176));
+
+    const ReadingFormat fmt = fixedFormat();
+    const PreparedSource c = f.merge(f.csv("c.csv", "番号,旧番号,名前,,フリカナ,所属,所属カナ,50自,50背\n"
+                                                   "1300101,13001200105031,\"鈴木,\",一郎,,\"A,\"\"B\",,,\n"),
+                                     &fmt);
+    EXPECT_NE(c.findings.find("を全角にして取り込んだ選手 1 人: 選手 1 鈴木，"), std::string::npos) << c.findings;
+    EXPECT_EQ(f.snapshot().swimmerAt(4).Shozoku(), "A，＂B" + std::string(6, ' '));
+}
+
 TEST(Merge, EveryRefusalLeavesTheEntryFileAsItWas)
 {
     MergeFixture f;

@@ -1,6 +1,7 @@
 // The entry window's editing rules without a window: what each box stores, what it refuses and
 // what it shows afterwards; the reading fold and the impossible birth date.
 #include "storage/EntryEditRules.h"
+#include "storage/CsvDelimiters.h"
 #include "storage/EntryStore.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +43,10 @@ TEST(EntryEditRules, EachBoxStoresWhatItShowsOrRefusesWhole)
         {EntryBox::Kiro, 3, "1:75.00", W::Nothing, ""},
         {EntryBox::Namae, 0, "山田　太郎", W::Swimmer, "山田　太郎"},
         {EntryBox::Namae, 0, "😀", W::Nothing, ""},  // no CP932 form
+        {EntryBox::Namae, 0, "山田,太郎", W::Nothing, ""},  // the delimiters of the CSV exports
+        {EntryBox::Shozoku, 0, "\"SC\"", W::Nothing, ""},
+        {EntryBox::Zigyo, 0, "春,夏", W::Nothing, ""},
+        {EntryBox::Namae, 0, "山田，＂太郎", W::Swimmer, "山田，＂太郎"},
         {EntryBox::Kana, 0, "ミサキ　ダイチ", W::Swimmer, "ﾐｻｷ ﾀﾞｲﾁ"},
         {EntryBox::QBango, 0, "13001009501011", W::Swimmer, "13001199501011"},  // century from 2008
         {EntryBox::Nenrei, 0, "13", W::Swimmer, "13"},
@@ -57,6 +62,8 @@ TEST(EntryEditRules, EachBoxStoresWhatItShowsOrRefusesWhole)
         EXPECT_EQ(e.stored(), c.writes != W::Nothing) << c.typed;
         EXPECT_EQ(e.refusal.empty(), e.stored()) << c.typed;
         EXPECT_EQ(b.rules.shown(c.box, c.index), c.shown) << c.typed;
+        if (c.typed.find_first_of(",\"") != std::string::npos)
+            EXPECT_EQ(e.refusal, csvDelimiterRefusal(EntryEditRules::label(c.box))) << c.typed;
     }
 }
 
