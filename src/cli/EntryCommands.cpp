@@ -262,8 +262,7 @@ int cmdSetHeader(Context& ctx)
     if (int i = optionIndex(a, "--course", 2); i >= 0) h.setCourse(static_cast<std::int16_t>(i));
     if (int i = optionIndex(a, "--kubun", 3); i >= 0) h.setKubun(static_cast<std::int16_t>(i));
     if (int i = optionIndex(a, "--botai", 4); i >= 0) h.setBotai(static_cast<std::int16_t>(i));
-    store.header() = h;
-    store.saveHeader();
+    store.writeHeader(h, store.reserve());
     return 0;
 }
 

@@ -126,19 +126,13 @@ ImportReport importResultsReplacing(EntryStore& store, const ImportFolder& folde
                     std::to_string(swimmers.size()) + " 件で置き換えます。よろしいですか？"))
         throw ImportCancelled();
 
-    const EntryHeader before = store.header();
-    EntryHeader& h = store.header();
+    EntryHeader h = store.header();
     h.setCourse(0);
     h.setTcod("");
     h.setKubun(0);
     h.setBotai(0);
     for (int d = 0; d < kCompetitionDays; ++d) h.setDay(d, 0);
-    try {
-        store.commitAll(swimmers, "Results(1)");
-    } catch (...) {
-        store.header() = before;
-        throw;
-    }
+    store.commitAll(swimmers, "Results(1)", h);
     report.changed = true;
     report.done.push_back("選手 " + std::to_string(old) + " 人を Results.Dat の記録 " + std::to_string(swimmers.size()) +
                           " 件で置き換えました。");

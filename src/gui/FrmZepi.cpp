@@ -45,6 +45,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QValidator>
@@ -478,7 +479,8 @@ bool FrmZepi::confirmBox(QLineEdit* box, bool leaving)
     auto it = boxes_.find(box);
     if (it == boxes_.end() || !box->isModified() || !store_.isOpen() || committing_) return true;
     const BoxRef ref = it->second;
-    committing_ = true;
+    // Cleared however the confirmation ends (a message box, an exception through the guard).
+    const QScopedValueRollback confirming(committing_, true);
     tolv::EntryEditRules editRules = rules();
     const tolv::EntryHeader header = store_.header();
     const tolv::ReserveEvents reserve = store_.reserve();
@@ -511,7 +513,6 @@ bool FrmZepi::confirmBox(QLineEdit* box, bool leaving)
         box->setFocus();
         box->selectAll();
     }
-    committing_ = false;
     return stored;
 }
 
@@ -586,15 +587,8 @@ void FrmZepi::copyReserveEvents()
         tolv::ReserveEvents r;
         f.read(2, r.bytes().data());
         f.close();
-        tolv::ReserveEvents before = store_.reserve();
-        store_.reserve() = r;
-        try {
-            store_.saveHeader();
-            store_.reopen();
-        } catch (...) {
-            store_.reserve() = before;
-            throw;
-        }
+        store_.writeHeader(store_.header(), r);  // adopted once written
+        store_.reopen();
     });
     if (!ok) return;
     showHeader();

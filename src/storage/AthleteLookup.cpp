@@ -367,29 +367,32 @@ bool NewEntryRun::storeTime(int slot, const std::string& text, int caret)
 
 void NewEntryRun::finish()
 {
-    store_.swimmer().setSeq(number_);
-    store_.header().setTotal(number_);
-    store_.writeSwimmer(number_);
+    // The store takes the new count only once the record and the header are written.
+    SwimmerRecord s = store_.swimmer();
+    s.setSeq(number_);
+    EntryHeader h = store_.header();
+    h.setTotal(number_);
+    store_.writeSwimmer(number_, s, h);
     store_.readSwimmer(number_);
 }
 
 int deleteSwimmer(EntryStore& store, int shown)
 {
-    EntryHeader& h = store.header();
-    const int total = h.total();
+    const int total = store.header().total();
     enforce(shown >= 1 && shown <= total, "削除する選手がありません: " + std::to_string(shown));
+    EntryHeader h = store.header();
+    h.setTotal(total - 1);
     if (shown == total) {
-        h.setTotal(total - 1);
-        store.saveHeader();
+        store.writeHeader(h, store.reserve());
         store.readSwimmer(total - 1);
         return total - 1;
     }
     // The last swimmer takes the deleted one's place and number; the count and the moved record
-    // reach the disk in one writeSwimmer.
-    store.readSwimmer(total);
-    store.swimmer().setSeq(shown);
-    h.setTotal(total - 1);
-    store.writeSwimmer(shown);
+    // reach the disk in one write, and the store adopts them after it.
+    SwimmerRecord last = store.swimmerAt(total);
+    EntryStore::readIntoBuffer(last);
+    last.setSeq(shown);
+    store.writeSwimmer(shown, last, h);
     store.readSwimmer(shown);
     return shown;
 }

@@ -130,11 +130,15 @@ void EntryStore::loadHeader()
     reserve_ = r;
 }
 
-void EntryStore::saveHeader()
+void EntryStore::saveHeader() { writeHeader(header_, reserve_); }
+
+void EntryStore::writeHeader(const EntryHeader& header, const ReserveEvents& reserve)
 {
     enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
-    file_.write(1, header_.bytes().data());
-    file_.write(2, reserve_.bytes().data());
+    file_.write(1, header.bytes().data());
+    file_.write(2, reserve.bytes().data());
+    header_ = header;
+    reserve_ = reserve;
 }
 
 SwimmerRecord EntryStore::emptySwimmer()
@@ -194,8 +198,20 @@ void EntryStore::writeSwimmer(int n)
     // A full file says so, as an append past the limit does.
     enforce(n <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（選手 " +
                                    std::to_string(n) + " は入りません）: " + file_.path().string());
-    file_.writeData(n, swimmer_.bytes().data());
-    saveHeader();
+    writeSwimmer(n, swimmer_, header_);
+}
+
+void EntryStore::writeSwimmer(int n, const SwimmerRecord& s, const EntryHeader& header)
+{
+    enforce(n >= 1, "選手番号が不正です: " + std::to_string(n));
+    enforce(n <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（選手 " +
+                                   std::to_string(n) + " は入りません）: " + file_.path().string());
+    enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
+    // The record first, then the count: a failure between them leaves a record past the count,
+    // never a count past the records.
+    file_.writeData(n, s.bytes().data());
+    writeHeader(header, reserve_);
+    swimmer_ = s;
 }
 
 std::vector<SwimmerRecord> EntryStore::readAllSwimmers() const
@@ -212,6 +228,11 @@ std::vector<SwimmerRecord> EntryStore::readAllSwimmers() const
 void EntryStore::commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command)
 {
     replaceWhole({std::span<const SwimmerRecord>(swimmers)}, 1, command);
+}
+
+void EntryStore::commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command, const EntryHeader& header)
+{
+    replaceWhole({std::span<const SwimmerRecord>(swimmers)}, 1, command, &header);
 }
 
 void EntryStore::appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command)
@@ -231,7 +252,8 @@ void EntryStore::appendSwimmers(const SwimmerParts& parts, const std::string& co
     replaceWhole(parts, total + 1, command);
 }
 
-void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command)
+void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command,
+                              const EntryHeader* header)
 {
     enforce(file_.isOpen(), "申込ファイルが開かれていません");
     enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
@@ -250,7 +272,7 @@ void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged,
     // two header records).
     const long long len = static_cast<long long>(kEntryRecordLength);
     const long long oldSize = file_.byteSize();
-    EntryHeader h = header_;
+    EntryHeader h = header ? *header : header_;
     h.setTotal(static_cast<std::int32_t>(newTotal));
     AtomicFile out(path);
     constexpr std::size_t kChunk = 1 << 20;

@@ -49,6 +49,13 @@ public:
     void readSwimmer(int n);
     // Writes the swimmer buffer as swimmer n, then the header records.
     void writeSwimmer(int n);
+    // A change is built, written, then adopted: swimmer `s` is written as swimmer n and `header`
+    // as record 1 (with the reserve events), and only then do the store's header and swimmer
+    // buffer take them. When a write fails the store keeps what it had, so its count never runs
+    // ahead of the file.
+    void writeSwimmer(int n, const SwimmerRecord& s, const EntryHeader& header);
+    // The same for the header records alone.
+    void writeHeader(const EntryHeader& header, const ReserveEvents& reserve);
     // Reads swimmer n without touching the buffer.
     SwimmerRecord swimmerAt(int n) const;
 
@@ -61,6 +68,8 @@ public:
     // count set to the swimmers written; every other byte of the old file is kept. The store stays
     // open on the new file, under the same lock. Needs Access::Write.
     void commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command);
+    // The same with a changed header, which the store adopts once the file is in place.
+    void commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command, const EntryHeader& header);
     // Appends swimmers after the last one, the same way. Refused past kMaxSwimmers.
     void appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command);
     // The same for swimmers held in several parts (one per merged source), appended in order
@@ -85,7 +94,8 @@ public:
     static std::string baseName(const std::string& fileName);
 
 private:
-    void replaceWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command);
+    void replaceWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command,
+                      const EntryHeader* header = nullptr);
 
     FileLock lock_;
     Access access_ = Access::Write;

@@ -1,9 +1,13 @@
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "storage/AthleteLookup.h"
 #include "storage/EntryStore.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace tolv;
 using tolvtest::readBytes;
@@ -145,4 +149,76 @@ TEST(EntryStore, AFullFileRefusesTheNextSwimmerWithItsLimit)
         EXPECT_NE(std::string(e.what()).find("100000 人までです"), std::string::npos) << e.what();
     }
     EXPECT_EQ(readBytes(t.dir() / "full.zep").size(), 768u);  // nothing written
+}
+
+namespace {
+
+// The descriptor the store writes `file` through, pointed at /dev/full for the scope: every
+// write fails with "no space left" (reads give zeros), as on a full disk.
+class FullDisk {
+public:
+    explicit FullDisk(const std::filesystem::path& file)
+    {
+        for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code ec;
+            if (std::filesystem::read_symlink(e.path(), ec) == file) fd_ = std::stoi(e.path().filename().string());
+        }
+        EXPECT_GE(fd_, 0);
+        saved_ = ::dup(fd_);
+        const int full = ::open("/dev/full", O_RDWR);
+        ::dup2(full, fd_);
+        ::close(full);
+    }
+    ~FullDisk()
+    {
+        ::dup2(saved_, fd_);
+        ::close(saved_);
+    }
+
+private:
+    int fd_ = -1;
+    int saved_ = -1;
+};
+
+} // namespace
+
+// A write that fails while a swimmer is deleted or a new entry is finished leaves the store's
+// count as the file's: the next new entry never writes over the last swimmer.
+TEST(EntryStore, AFailingWriteLeavesTheCountAndTheFileAgreeing)
+{
+    TempTree t;
+    const std::filesystem::path path = t.dir() / "club.zep";
+    EntryStore store;
+    store.openEntryFile(path);
+    for (int n = 1; n <= 3; ++n) {
+        NewEntryRun run(store);
+        run.record().setNamae("選手" + std::to_string(n));
+        run.finish();
+    }
+    const std::string before = readBytes(path);
+    for (int shown : {1, 3}) {
+        {
+            FullDisk full(path);
+            EXPECT_THROW(deleteSwimmer(store, shown), TolvError) << shown;
+        }
+        EXPECT_EQ(store.header().total(), 3) << shown;
+    }
+    {
+        NewEntryRun run(store);
+        run.record().setNamae("四人目");
+        FullDisk full(path);
+        EXPECT_THROW(run.finish(), TolvError);
+    }
+    EXPECT_EQ(store.header().total(), 3);
+    EXPECT_EQ(readBytes(path).substr(0, 4), before.substr(0, 4));
+    // The store goes on from the count the file holds.
+    EXPECT_EQ(deleteSwimmer(store, 1), 1);
+    EXPECT_EQ(store.header().total(), 2);
+    NewEntryRun run(store);
+    EXPECT_EQ(run.number(), 3);
+    store.close();
+    EntryStore again;
+    again.openEntryFile(path, EntryStore::Access::Read);
+    EXPECT_EQ(again.header().total(), 2);
+    EXPECT_EQ(again.swimmerAt(1).Namae(), "選手3" + std::string(11, ' '));
 }
