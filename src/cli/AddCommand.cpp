@@ -87,7 +87,7 @@ int cmdAdd(Context& ctx)
     // A text holding a delimiter of the comma-separated exports is refused, as in the window.
     auto text = [&a](const char* name) {
         std::optional<std::string> v = a.option(name);
-        if (v && holdsCsvDelimiter(*v)) throw TolvError(csvDelimiterRefusal(name));
+        if (v && holdsCsvDelimiter(*v)) throw TolvError(csvDelimiterRefusal(name), ErrorKind::BadInput);
         return v;
     };
     if (auto v = text("--bango")) run.record().setBango(*v);

@@ -246,7 +246,7 @@ int cmdSetHeader(Context& ctx)
     // A text holding a delimiter of the comma-separated exports is refused, as in the window.
     auto text = [&a](const char* name) {
         std::optional<std::string> v = a.option(name);
-        if (v && holdsCsvDelimiter(*v)) throw TolvError(csvDelimiterRefusal(name));
+        if (v && holdsCsvDelimiter(*v)) throw TolvError(csvDelimiterRefusal(name), ErrorKind::BadInput);
         return v;
     };
     if (auto v = text("--zigyo")) h.setZigyo(*v);

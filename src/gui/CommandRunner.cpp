@@ -1,5 +1,7 @@
 #include "gui/CommandRunner.h"
 
+#include "gui/ErrNo.h"
+
 #include "gui/FrmZepi.h"
 #include "gui/MessagePrompt.h"
 #include "platform/SystemErrors.h"
@@ -19,7 +21,7 @@ bool runCommand(tolv::Prompt& prompt, const std::function<std::string()>& comman
         try {
             message = command();
         } catch (const std::exception& e) {
-            message = tolv::userMessage(e);
+            message = errorText(e);
             done = false;
         }
     }

@@ -2,10 +2,9 @@
 
 #include "gui/AppContext.h"
 #include "platform/Error.h"
+#include "platform/Prompt.h"
 #include "platform/SystemErrors.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <new>
 #include <system_error>
@@ -13,9 +12,19 @@
 namespace tolv::gui {
 namespace {
 
-bool mentions(const std::string& what, int code)
+int numberOf(tolv::ErrorKind kind)
 {
-    return what.find(std::string("(") + std::strerror(code) + ")") != std::string::npos;
+    switch (kind) {
+    case tolv::ErrorKind::NotFound: return 53;
+    case tolv::ErrorKind::NoPermission:
+    case tolv::ErrorKind::InUse: return 70;
+    case tolv::ErrorKind::ReadOnly: return 75;
+    case tolv::ErrorKind::DiskFull: return 61;
+    case tolv::ErrorKind::Damaged: return 59;
+    case tolv::ErrorKind::BadInput: return 13;
+    case tolv::ErrorKind::Other: break;
+    }
+    return 75;
 }
 
 } // namespace
@@ -24,21 +33,14 @@ int errorNumber(const std::exception& e)
 {
     if (dynamic_cast<const std::bad_alloc*>(&e)) return 7;
     if (auto* fe = dynamic_cast<const std::filesystem::filesystem_error*>(&e)) {
-        std::error_code c = fe->code();
-        if (c == std::errc::no_such_file_or_directory) return 53;
+        const std::error_code c = fe->code();
         if (c == std::errc::file_exists) return 58;
-        if (c == std::errc::no_space_on_device) return 61;
-        if (c == std::errc::permission_denied || c == std::errc::read_only_file_system ||
-            c == std::errc::operation_not_permitted)
-            return 70;
         if (c == std::errc::not_a_directory) return 76;
-        return 75;
+        return numberOf(c.category() == std::generic_category() || c.category() == std::system_category()
+                            ? tolv::errorKindOf(c.value())
+                            : tolv::ErrorKind::Other);
     }
-    if (dynamic_cast<const tolv::TolvError*>(&e)) {
-        const std::string what = e.what();
-        if (mentions(what, EACCES) || mentions(what, EPERM) || mentions(what, EROFS)) return 70;
-        return 75;
-    }
+    if (auto* te = dynamic_cast<const tolv::TolvError*>(&e)) return numberOf(te->kind());
     return 5;
 }
 
@@ -47,6 +49,8 @@ std::string errorText(const std::exception& e)
     if (dynamic_cast<const std::bad_alloc*>(&e)) return "メモリが足りません";
     return tolv::userMessage(e);
 }
+
+void tellError(tolv::Prompt& prompt, const std::exception& e) { prompt.tell(errorText(e)); }
 
 std::string errNoMessage(const std::exception& e)
 {

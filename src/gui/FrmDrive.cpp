@@ -58,7 +58,7 @@ std::string failureText(const std::string& what, const std::exception& e)
 {
     if (auto* d = dynamic_cast<const tolv::DownloadError*>(&e))
         return what + "を受け取れませんでした。\n" + d->cause() + "\n" + d->url();
-    return what + "を受け取れませんでした。\n" + e.what();
+    return what + "を受け取れませんでした。\n" + errorText(e);
 }
 
 // A ken.ctl on disk that answers for every prefecture: one can go on with it.
@@ -223,7 +223,7 @@ void FrmDrive::load()
     try {
         presetFromControlFiles();
     } catch (const tolv::TolvError& e) {
-        ctx_.ask().tell(e.what());
+        tellError(ctx_.ask(), e);
     }
     fillWebFromControl();
     txtNendo_->setText(QString::number(tolv::fiscalYear(tolv::now())));
@@ -341,7 +341,7 @@ bool FrmDrive::eventFilter(QObject* watched, QEvent* event)
             else cboWeb_->addItem(text);
             writeWebControl();
         } catch (const std::exception& e) {
-            ctx_.ask().tell(e.what());
+            tellError(ctx_.ask(), e);
         }
         reloadWhenChanged();
     }
@@ -454,7 +454,7 @@ bool FrmDrive::checkLogin()
     try {
         writeWebControl(true);
     } catch (const std::exception& e) {
-        ctx_.ask().tell(e.what());
+        tellError(ctx_.ask(), e);
     }
     return true;
 }
@@ -520,7 +520,7 @@ void FrmDrive::openEntry()
         std::string zepFolder = tolv::toStoredPath(dir1_->path(), true);
         tolv::writeZepControl(ctl, tolv::ZepControl{driveOf(zepFolder), zepFolder, cboPatt_->currentIndex(), name});
     } catch (const std::exception& e) {
-        ctx_.ask().tell(e.what());
+        tellError(ctx_.ask(), e);
         return;
     }
     auto* entry = new FrmZepi(ctx_);

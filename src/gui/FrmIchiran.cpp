@@ -1,5 +1,7 @@
 #include "gui/FrmIchiran.h"
 
+#include "gui/ErrNo.h"
+
 #include "platform/Printer.h"
 #include "platform/Prompt.h"
 #include "reports/EntryForm.h"
@@ -274,7 +276,7 @@ void FrmIchiran::showTeam()
     try {
         fees = reports::teamFees(t, c);
     } catch (const std::exception& e) {
-        overflow = e.what();
+        overflow = errorText(e);
     }
     for (int k = 0; k < kFeeItems; ++k) {
         const auto i = static_cast<std::size_t>(k);
@@ -313,7 +315,7 @@ bool FrmIchiran::attempt(const std::function<void()>& edit, const std::string& f
         return true;
     } catch (const std::exception& e) {
         // The message names the field and what it takes.
-        prompt_.tell(field.empty() ? std::string(e.what()) : std::string(e.what()) + "\n" + field);
+        prompt_.tell(field.empty() ? errorText(e) : errorText(e) + "\n" + field);
         return false;
     }
 }

@@ -1,5 +1,6 @@
 #include "gui/FrmKetugo.h"
 
+#include "gui/ErrNo.h"
 #include "gui/AppContext.h"
 #include "gui/MessagePrompt.h"
 #include "gui/Pickers.h"
@@ -508,7 +509,7 @@ bool FrmKetugo::guard(const std::function<void()>& action)
         action();
         return true;
     } catch (const std::exception& e) {
-        ctx_.ask().tell(e.what());
+        tellError(ctx_.ask(), e);
         return false;
     }
 }

@@ -1,5 +1,7 @@
 #include "gui/FrmNichi.h"
 
+#include "gui/ErrNo.h"
+
 #include "exchange/Exports.h"
 #include "platform/Clock.h"
 #include "platform/Printer.h"
@@ -139,7 +141,7 @@ void FrmNichi::writeTransfer(bool perMedium)
             exchange::EntryData::read(store_), target, medium_ == 1, perMedium);
         prompt_.tell(exchange::summaryText(r));
     } catch (const std::exception& e) {
-        prompt_.tell(e.what());
+        tellError(prompt_, e);
         return;
     }
     close();
@@ -158,7 +160,7 @@ void FrmNichi::writeDocuments()
         for (const auto& f : files) said += "\n" + f.string();
         prompt_.tell(said);
     } catch (const std::exception& e) {
-        prompt_.tell(e.what());
+        tellError(prompt_, e);
     }
 }
 

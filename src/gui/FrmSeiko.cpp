@@ -1,5 +1,7 @@
 #include "gui/FrmSeiko.h"
 
+#include "gui/ErrNo.h"
+
 #include "platform/Prompt.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
@@ -172,7 +174,7 @@ void FrmSeiko::append(bool relays)
             prompt_.tell(text);
         }
     } catch (const std::exception& e) {
-        prompt_.tell(e.what());
+        tellError(prompt_, e);
     }
 }
 

@@ -901,7 +901,7 @@ bool FrmZepi::guard(const std::function<void()>& action)
         action();
         return true;
     } catch (const std::exception& e) {
-        ctx_.ask().tell(e.what());
+        tellError(ctx_.ask(), e);
         return false;
     }
 }

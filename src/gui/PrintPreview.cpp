@@ -1,5 +1,6 @@
 #include "gui/PrintPreview.h"
 
+#include "gui/ErrNo.h"
 #include "gui/Fonts.h"
 #include "gui/QtPrinter.h"
 #include "platform/PagedPrinter.h"
@@ -374,7 +375,7 @@ private:
         try {
             printPages(this, printer_, draw_, view_->pageCount());
         } catch (const std::exception& e) {
-            showError(this, e.what());
+            showError(this, errorText(e));
         }
     }
 
@@ -474,7 +475,7 @@ bool printWithPreview(QWidget* parent, const DrawReport& draw)
             return false;
         } catch (const std::exception& e) {
             QApplication::restoreOverrideCursor();
-            showError(parent, e.what());
+            showError(parent, errorText(e));
             QApplication::setOverrideCursor(Qt::WaitCursor);  // given back by the progress
             return false;
         }

@@ -1,5 +1,6 @@
 #include "gui/SafetyMenus.h"
 
+#include "gui/ErrNo.h"
 #include "gui/AppContext.h"
 #include "gui/CommandRunner.h"
 #include "gui/FrmZepi.h"
@@ -70,7 +71,7 @@ void wireSafetyMenus(FrmZepi& w)
             w.store().undoLastChange(static_cast<std::size_t>(step));
             restored = q("元に戻しました: " + what + "の前の状態");
         } catch (const std::exception& e) {
-            ask.tell(e.what());
+            tellError(ask, e);
         }
         w.refreshCurrent();
         if (!restored.isEmpty()) w.say(restored);

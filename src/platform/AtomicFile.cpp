@@ -79,7 +79,10 @@ AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode) : final_(re
     const bool exists = ::stat(final_.c_str(), &st) == 0;
     const mode_t mode = exists ? (st.st_mode & 07777) : static_cast<mode_t>(newFileMode);
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd_ < 0) throw TolvError("一時ファイルを作成できません: " + temp_.string() + " (" + reasonText(errno) + ")");
+    if (fd_ < 0) {
+        const int e = errno;
+        throw systemError("一時ファイルを作成できません: " + temp_.string(), e);
+    }
     // Set the final permissions on the descriptor (umask does not apply to fchmod); the owner is
     // kept where the file system lets us.
     ::fchmod(fd_, mode);
@@ -101,7 +104,7 @@ AtomicFile::~AtomicFile()
 void AtomicFile::fail(const std::string& what)
 {
     int e = errno;
-    throw TolvError(what + ": " + final_.string() + " (" + reasonText(e) + ")");
+    throw systemError(what + ": " + final_.string(), e);
 }
 
 void AtomicFile::writeAt(long long offset, std::string_view bytes)
@@ -191,7 +194,7 @@ namespace {
 
 [[noreturn]] void unreadable(const fs::path& file, int error)
 {
-    throw TolvError("ファイルを読めません: " + file.string() + "（" + reasonText(error) + "）");
+    throw TolvError("ファイルを読めません: " + file.string() + "（" + reasonText(error) + "）", errorKindOf(error), error);
 }
 
 // The file's bytes; with absentIsNothing, no file there gives nothing instead of an error.

@@ -88,7 +88,7 @@ std::string toCp932(std::string_view utf8)
     while (i < n && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
     if (i == n) return std::string(utf8);
     // Bytes that are no UTF-8 are told as such, not as a character without a CP932 form.
-    if (const std::optional<Utf8Fault> f = findUtf8Fault(utf8.substr(i))) throw TolvError(utf8FaultMessage(utf8.substr(i), *f));
+    if (const std::optional<Utf8Fault> f = findUtf8Fault(utf8.substr(i))) throw TolvError(utf8FaultMessage(utf8.substr(i), *f), ErrorKind::BadInput);
     out.reserve(n);
     out.append(utf8.data(), i);
     Iconv& cv = toCp932Converter();
@@ -101,7 +101,7 @@ std::string toCp932(std::string_view utf8)
         if (cv.convert(in, left, out) != 0) {
             const std::size_t rest = static_cast<std::size_t>(utf8.data() + n - in);
             const std::size_t len = std::min(rest, utf8SeqLength(static_cast<unsigned char>(*in)));
-            throw TolvError("シフトJISで表せない文字があります: 「" + std::string(in, len) + "」");
+            throw TolvError("シフトJISで表せない文字があります: 「" + std::string(in, len) + "」", ErrorKind::BadInput);
         }
         i = end;
         while (end < n && static_cast<unsigned char>(utf8[end]) < 0x80) ++end;

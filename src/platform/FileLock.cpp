@@ -35,7 +35,8 @@ FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
                                : ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd_ < 0) {
         if (kind == Kind::Shared) return;
-        throw TolvError("ロックファイルを作成できません: " + lockPath.string() + " (" + reasonText(errno) + ")");
+        const int e = errno;
+        throw systemError("ロックファイルを作成できません: " + lockPath.string(), e);
     }
     int op = (kind == Kind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
     while (::flock(fd_, op) != 0) {
@@ -43,8 +44,8 @@ FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
         int e = errno;
         ::close(fd_);
         fd_ = -1;
-        if (e == EWOULDBLOCK) throw TolvError(inUseMessage(guarded));
-        throw TolvError("ファイルをロックできません: " + guarded.string() + " (" + reasonText(e) + ")");
+        if (e == EWOULDBLOCK) throw TolvError(inUseMessage(guarded), ErrorKind::InUse, e);
+        throw systemError("ファイルをロックできません: " + guarded.string(), e);
     }
 }
 

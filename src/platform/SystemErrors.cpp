@@ -93,6 +93,33 @@ const char* systemReason(int code)
     return nullptr;
 }
 
+ErrorKind errorKindOf(int code)
+{
+    switch (code) {
+    case ENOENT:
+    case ENOTDIR: return ErrorKind::NotFound;
+    case EACCES:
+    case EPERM: return ErrorKind::NoPermission;
+    case EROFS: return ErrorKind::ReadOnly;
+    case EBUSY:
+#ifdef ETXTBSY
+    case ETXTBSY:
+#endif
+    case EWOULDBLOCK: return ErrorKind::InUse;
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+    case EFBIG: return ErrorKind::DiskFull;
+    default: return ErrorKind::Other;
+    }
+}
+
+TolvError systemError(const std::string& message, int code)
+{
+    return TolvError(message + " (" + reasonText(code) + ")", errorKindOf(code), code);
+}
+
 std::string reasonText(int code)
 {
     const char* reason = systemReason(code);

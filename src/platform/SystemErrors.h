@@ -1,6 +1,8 @@
 #pragma once
 // The system's reasons for a failed file operation in Japanese. The standard library and the C
 // library word them in English; the user reads the operation, the path and the reason in Japanese.
+#include "platform/Error.h"
+
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -11,6 +13,12 @@ namespace tolv {
 const char* systemReason(int code);
 // The same always with a text: "システムのエラー N" for a number without one.
 std::string reasonText(int code);
+
+// The kind of failure a system error code stands for.
+ErrorKind errorKindOf(int code);
+// A TolvError for a failed system call: the message, the reason in Japanese in parentheses, the
+// kind of the code and the code itself.
+TolvError systemError(const std::string& message, int code);
 
 // A filesystem error as the user reads it: what could not be done, the reason and the path(s),
 // e.g. "フォルダを作れません: アクセスが許可されていません\n/home/u/transfer".

@@ -84,7 +84,8 @@ void requireUtf8(std::string_view text, const std::string& where, bool withLine)
     const std::optional<Utf8Fault> f = findUtf8Fault(text);
     if (!f) return;
     throw TolvError(where + (withLine ? " " + std::to_string(f->line) + "行目" : std::string()) + ": " +
-                    utf8FaultMessage(text, *f));
+                    utf8FaultMessage(text, *f),
+                    ErrorKind::BadInput);
 }
 
 std::u32string decodeUtf8(std::string_view text, char32_t replacement)

@@ -124,7 +124,8 @@ void EntryStore::loadHeader()
     if (!count.fits() || h.total() > kMaxSwimmers) {
         throw TolvError("申込ファイルではないか、壊れています（総数 " + std::to_string(h.total()) +
                         "、ファイル内の選手レコード " + std::to_string(count.present) + "）: " +
-                        file_.path().string());
+                        file_.path().string(),
+                        ErrorKind::Damaged);
     }
     header_ = h;
     reserve_ = r;

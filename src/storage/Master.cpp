@@ -72,7 +72,8 @@ IndexHit lookUpIndex(const std::filesystem::path& path, std::size_t recordLength
     if (count <= 0) return {};
     const long long present = f.byteSize() / static_cast<long long>(recordLength) - 1;
     enforce(count <= present, "登録データの索引が壊れています（件数 " + std::to_string(count) + " に対し、ファイルには " +
-                                  std::to_string(std::max(0LL, present)) + " 件）: " + path.string());
+                                  std::to_string(std::max(0LL, present)) + " 件）: " + path.string(),
+            ErrorKind::Damaged);
     std::string want = toCp932(key);
     const std::size_t keyWidth = recordLength - 4;
     if (want.size() > keyWidth) want.resize(keyWidth);

@@ -22,8 +22,10 @@ RecordFile::RecordFile(const std::filesystem::path& path, std::size_t recordLeng
         file_ = std::fopen(path.c_str(), "r+b");
         if (!file_ && errno == ENOENT) file_ = std::fopen(path.c_str(), "w+b");
     }
-    if (!file_)
-        throw TolvError("ファイルを開けません: " + path.string() + " (" + reasonText(errno) + ")");
+    if (!file_) {
+        const int e = errno;
+        throw systemError("ファイルを開けません: " + path.string(), e);
+    }
 }
 
 RecordFile::~RecordFile() { close(); }
@@ -59,8 +61,10 @@ long long RecordFile::byteSize() const
     if (!file_) return 0;
     std::fflush(file_);
     struct stat st {};
-    if (::fstat(::fileno(file_), &st) != 0)
-        throw TolvError("ファイルの大きさを調べられません: " + path_.string() + " (" + reasonText(errno) + ")");
+    if (::fstat(::fileno(file_), &st) != 0) {
+        const int e = errno;
+        throw systemError("ファイルの大きさを調べられません: " + path_.string(), e);
+    }
     return static_cast<long long>(st.st_size);
 }
 
@@ -74,7 +78,10 @@ std::size_t RecordFile::readBytes(char* buf, std::size_t size, long long offset)
 {
     if (!file_) return 0;
     const long long got = readAt(file_, buf, size, offset);
-    if (got < 0) throw TolvError("ファイルを読めません: " + path_.string() + "（" + reasonText(errno) + "）");
+    if (got < 0) {
+        const int e = errno;
+        throw TolvError("ファイルを読めません: " + path_.string() + "（" + reasonText(e) + "）", errorKindOf(e), e);
+    }
     return static_cast<std::size_t>(got);
 }
 
@@ -115,8 +122,10 @@ void RecordFile::write(long long n, const char* buf)
     enforce(n >= 1, "レコード番号が不正です");
     bool ok = std::fseek(file_, static_cast<long>((n - 1) * static_cast<long long>(length_)), SEEK_SET) == 0 &&
               std::fwrite(buf, 1, length_, file_) == length_ && std::fflush(file_) == 0;
-    if (!ok)
-        throw TolvError("ファイルに書き込めません: " + path_.string() + " (" + reasonText(errno) + ")");
+    if (!ok) {
+        const int e = errno;
+        throw systemError("ファイルに書き込めません: " + path_.string(), e);
+    }
 }
 
 } // namespace tolv

@@ -299,7 +299,7 @@ VerifyReport requireVerifiedEntry(const std::filesystem::path& path)
     int shown = 0;
     for (const VerifyFinding& f : r.problems)
         if (f.kind == FindingKind::Damage && shown++ < 10) msg += "\n" + f.message;
-    throw TolvError(msg);
+    throw TolvError(msg, ErrorKind::Damaged);
 }
 
 } // namespace tolv

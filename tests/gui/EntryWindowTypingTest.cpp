@@ -10,6 +10,7 @@
 #include "platform/Error.h"
 #include "platform/FileLock.h"
 #include "platform/Paths.h"
+#include "platform/SystemErrors.h"
 #include "support/EntrySnapshot.h"
 #include "support/EntryWindowSupport.h"
 #include "support/GuiTestSupport.h"
@@ -271,7 +272,13 @@ private slots:
         // The system's reasons are put in Japanese.
         const std::string english = std::string("ファイルを開けません: a.zep (") + std::strerror(EPERM) + ")";
         QVERIFY(tolv::gui::errorText(TolvError(english)).find("操作が許可されていません") != std::string::npos);
-        QCOMPARE(tolv::gui::errorNumber(TolvError(english)), 70);
+        // The number is that of the failure's kind, never guessed from its text.
+        QCOMPARE(tolv::gui::errorNumber(TolvError(english)), 75);
+        QCOMPARE(tolv::gui::errorNumber(systemError("ファイルを開けません: a.zep", EACCES)), 70);
+        QCOMPARE(tolv::gui::errorNumber(systemError("ファイルに書き込めません: a.zep", EROFS)), 75);
+        QCOMPARE(tolv::gui::errorNumber(systemError("ファイルを開けません: a.zep", ENOENT)), 53);
+        QCOMPARE(tolv::gui::errorNumber(systemError("ファイルに書き込めません: a.zep", ENOSPC)), 61);
+        QCOMPARE(tolv::gui::errorNumber(TolvError(inUseMessage(file_), ErrorKind::InUse)), 70);
 
         // Where no writer can lock the file (here the lock's place is taken by a folder), the file
         // opens read-only: shown and printable, never changed.
