@@ -1,6 +1,7 @@
 #include "exchange/LenexMemory.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Utf8.h"
 
 #include <cstdio>
 #include <sstream>
@@ -34,7 +35,10 @@ std::string textOf(const fs::path& file)
 {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) return {};
-    return readWholeFile(file);
+    // Bookkeeping beside the entry file (and lenex.ini, edited by hand): a line holding bytes that
+    // are not UTF-8 keeps what it can, each ill-formed sequence read as "?", and never blocks an
+    // import or an export.
+    return repairUtf8(readWholeFile(file), "?");
 }
 
 } // namespace
