@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         athletes.openAthleteList(path);
         for (int n = 1; n <= athletes.count() && n <= 50; ++n) (void)(athletes.readAthlete(n).Namae() + athletes.readAthlete(n).team(4));
     });
-    (void)tolv::lookUpIndex(path, tolv::kIndexQRecord, "13001200105011");
-    (void)tolv::lookUpIndex(path, tolv::kIndexTRecord, "200105011");
+    // A count past the entries is told, not searched.
+    quietly([&] { (void)tolv::lookUpIndex(path, tolv::kIndexQRecord, "13001200105011"); });
+    quietly([&] { (void)tolv::lookUpIndex(path, tolv::kIndexTRecord, "200105011"); });
     return 0;
 }
