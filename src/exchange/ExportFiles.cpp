@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
+#include "platform/Utf8.h"
 #include "storage/CsvDelimiters.h"
 #include "storage/TextUtil.h"
 
@@ -68,16 +69,7 @@ std::string midChars(const std::string& utf8, std::size_t first, std::size_t cou
 
 std::size_t charLength(const std::string& utf8) { return toUtf32(utf8).size(); }
 
-bool isWellFormedUtf8(const std::string& utf8)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-    for (std::size_t i = 0; i < utf8.size();) {
-        const std::size_t n = wellFormedLength(p + i, utf8.size() - i);
-        if (n == 0) return false;
-        i += n;
-    }
-    return true;
-}
+bool isWellFormedUtf8(const std::string& utf8) { return isValidUtf8(utf8); }
 
 std::string rtrimBlanks(std::string text)
 {

@@ -117,15 +117,13 @@ std::vector<fs::path> listedFiles(const std::string& out)
 // full-width and names the swimmer.
 TEST(CliExports, EveryCsvExportKeepsItsColumnsForAnAwkwardSwimmer)
 {
-    const fs::path master = [] {
-        static tolvtest::TempTree tree;
-        fs::create_directories(tree.dir() / "ken13");
-        std::vector<TeamRecord> teams(1);
-        teams[0].setCode("13001");
-        teams[0].setName("さくら,\"SC\"");
-        writeTeamList(tree.dir() / "ken13" / "dantai.dat", teams);
-        return tree.dir();
-    }();
+    tolvtest::TempTree t;
+    const fs::path master = t.dir() / "registration";
+    fs::create_directories(master / "ken13");
+    std::vector<TeamRecord> teams(1);
+    teams[0].setCode("13001");
+    teams[0].setName("さくら,\"SC\"");
+    writeTeamList(master / "ken13" / "dantai.dat", teams);
     auto exportAll = [&](const Swimmer& w, const fs::path& to) {
         EntryFile f;
         f.add(w);
@@ -151,7 +149,6 @@ TEST(CliExports, EveryCsvExportKeepsItsColumnsForAnAwkwardSwimmer)
     awkward.ken = "東京,\"";
     awkward.kenKana = "ﾄ,\"";
     awkward.bango = "13,\"01";
-    tolvtest::TempTree t;
     const auto plainFiles = exportAll(plain, t.dir() / "plain");
     const auto awkwardFiles = exportAll(awkward, t.dir() / "awkward");
     ASSERT_EQ(awkwardFiles.size(), plainFiles.size());
