@@ -36,6 +36,7 @@ int cmdExportRegistration(Context& ctx);
 // Formats of export / import with a command of their own.
 int cmdExportLenex(Context& ctx);
 int cmdImportLenex(Context& ctx);
+int cmdImportLenexMeet(Context& ctx);
 
 // The formats of `tolv import` with a command of their own (ImportCommands.cpp); the others run
 // through runImport.

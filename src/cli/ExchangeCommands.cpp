@@ -30,6 +30,7 @@ const OwnCommand kOwnExports[] = {
 // Imports: `--from DIR` (default: the transfer folder of dr_ten.ctl).
 const OwnCommand kOwnImports[] = {
     {"lenex", cmdImportLenex},
+    {"lenex-meet", cmdImportLenexMeet},
     {"results1", cmdImportResults1},
     {"results2", cmdImportResults2},
     {"mcompd", cmdImportMcompd},

@@ -75,6 +75,9 @@ const Row kRows[] = {
     {"export seiko", "--class N:LO-HI", "クラス N（1〜10）の範囲 LO〜HI。繰り返せます"},
     {"import lenex", "FILE", "読み込む Lenex ファイル（.lef か .lxf。相対パスは --from のフォルダでも探します）"},
     {"import lenex", "--header", "選手のいる申込ファイルでも、大会名・場所・期日・基準日・水路をLenexファイルの大会で置き換えます"},
+    {"import lenex", "--again", "前に取り込んだことのある同じ Lenex ファイルも、もう一度取り込みます"},
+    {"import lenex-meet", "FILE", "主催者の Lenex ファイル（大会と種目のある .lef か .lxf。案内・エントリー・結果のどれでも）"},
+    {"import lenex-meet", "--header", "選手のいる申込ファイルでも、大会名・場所・期日・基準日・水路をその大会で置き換えます"},
     {"import results1", "--replace", "申込ファイルの選手を Results.Dat の記録で置き換えることに同意します"},
 };
 

@@ -1,4 +1,5 @@
 // tolv export lenex ENTRY [--to DIR] [--zip] [--city NAME] / tolv import lenex ENTRY FILE [--from DIR] [--header]
+// [--again] / tolv import lenex-meet ENTRY FILE [--from DIR] [--header]
 #include "cli/Commands.h"
 #include "exchange/LenexReader.h"
 #include "exchange/LenexWriter.h"
@@ -20,6 +21,28 @@ fs::path transferFolder(const Context& ctx, const char* option)
 {
     if (auto dir = ctx.args.option(option)) return fs::path(*dir);
     return toHostPath(readTenControl(ctlDir()).value_or(TenControl{}).folder);
+}
+
+// FILE as given, else (relative and not there, or --from given) in --from DIR or the transfer folder.
+fs::path lenexFile(const Context& ctx)
+{
+    fs::path file = ctx.args.need(1, "FILE");
+    if (file.is_relative() && (ctx.args.option("--from") || !fs::exists(file)))
+        file = transferFolder(ctx, "--from") / file;
+    return file;
+}
+
+lenex::ImportOptions importOptions(const Context& ctx)
+{
+    lenex::ImportOptions options;
+    const bool header = ctx.args.flag("--header");
+    options.takeHeader = [header](const lenex::MeetInfo&) { return header; };
+    const bool again = ctx.args.flag("--again");
+    options.again = [again](const std::string&) {
+        enforce(again, "このLenexファイルはこの申込ファイルへ取り込み済みです。もう一度取り込むには --again を付けてください");
+        return true;
+    };
+    return options;
 }
 
 } // namespace
@@ -44,18 +67,22 @@ int cmdExportLenex(Context& ctx)
 int cmdImportLenex(Context& ctx)
 {
     const fs::path entry = ctx.args.need(0, "ENTRY");
-    fs::path file = ctx.args.need(1, "FILE");
-    // A relative FILE is taken in --from DIR, else as given or, when it is not there, in the
-    // transfer folder.
-    if (file.is_relative() && (ctx.args.option("--from") || !fs::exists(file)))
-        file = transferFolder(ctx, "--from") / file;
+    const fs::path file = lenexFile(ctx);
     EntryStore store;
     store.openEntryFile(entry, EntryStore::Access::Write);
-    lenex::ImportOptions options;
-    const bool header = ctx.args.flag("--header");
-    options.takeHeader = [header](const lenex::MeetInfo&) { return header; };
-    const lenex::ImportResult r = lenex::importLenex(store, file, options);
+    const lenex::ImportResult r = lenex::importLenex(store, file, importOptions(ctx));
     ctx.out << lenex::describeImport(r, file) << "\n";
+    return 0;
+}
+
+int cmdImportLenexMeet(Context& ctx)
+{
+    const fs::path entry = ctx.args.need(0, "ENTRY");
+    const fs::path file = lenexFile(ctx);
+    EntryStore store;
+    store.openEntryFile(entry, EntryStore::Access::Write);
+    const lenex::ImportResult r = lenex::takeLenexMeet(store, file, importOptions(ctx));
+    ctx.out << lenex::describeMeet(r, file) << "\n";
     return 0;
 }
 

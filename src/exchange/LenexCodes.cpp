@@ -106,4 +106,33 @@ std::string reserveStyleName(const ReserveEvents& r, int i)
     return kubun + " " + name;
 }
 
+std::optional<SwimStyle> styleOfReserve(const ReserveEvents& r, int i)
+{
+    const std::string name = clean(r.yobiName(i));
+    int metres = 0;
+    std::size_t at = 0;
+    while (at < name.size() && name[at] >= '0' && name[at] <= '9' && metres < 100000) metres = metres * 10 + (name[at++] - '0');
+    if (metres == 0 || at >= name.size() || name[at] != 'm') return std::nullopt;
+    const std::string rest = name.substr(at + 1);
+    auto has = [&](const char* word) { return rest.find(word) != std::string::npos; };
+    static const std::pair<const char*, const char*> techniques[] = {
+        {"キック", "KICK"}, {"プル", "PULL"}, {"潜水", "DIVE"}, {"けのび", "GLIDE"}, {"スタート", "START"}, {"ターン", "TURN"}};
+    std::string technique;
+    for (const auto& [word, code] : techniques)
+        if (has(word)) technique = code;
+    if (r.isRelay(i)) {
+        // A relay's name gives the whole distance; Lenex gives one swimmer's.
+        constexpr int kLegs = 4;
+        if (!has("リレー") || metres % kLegs != 0) return std::nullopt;
+        return SwimStyle{metres / kLegs, kLegs, has("メドレー") ? "MEDLEY" : "FREE", technique};
+    }
+    static const std::pair<const char*, const char*> strokes[] = {
+        {"自由形", "FREE"}, {"背泳", "BACK"}, {"平泳", "BREAST"}, {"バタフライ", "FLY"}, {"メドレー", "MEDLEY"}};
+    std::string stroke;
+    for (const auto& [word, code] : strokes)
+        if (stroke.empty() && has(word)) stroke = code;
+    if (stroke.empty() && technique.empty()) return std::nullopt;
+    return SwimStyle{metres, 1, stroke.empty() ? "UNKNOWN" : stroke, technique};
+}
+
 } // namespace tolv::lenex

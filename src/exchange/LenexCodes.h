@@ -17,7 +17,8 @@ namespace tolv::lenex {
 struct SwimStyle {
     int distance = 0;    // metres per swimmer
     int relaycount = 1;  // 1 individual, 4 relay
-    std::string stroke;  // FREE, BACK, BREAST, FLY, MEDLEY
+    std::string stroke;  // FREE, BACK, BREAST, FLY, MEDLEY (UNKNOWN for reserve events of no stroke)
+    std::string technique = {};  // empty for the whole stroke, else KICK, PULL, …
 };
 
 // The style of a standard slot 0..28; nothing for other slots.
@@ -44,5 +45,8 @@ std::string clean(std::string field);
 // A reserve event (0..14) as the SWIMSTYLE name carries it: category, a blank and the event name,
 // or "(i)" when both are empty. The reader matches reserve events by this name and their code.
 std::string reserveStyleName(const ReserveEvents& reserve, int i);
+// The swim style a reserve event's name states ("25mバタフライキック": 25 m FLY KICK, "200mメドレー
+// リレー": 4 x 50 m MEDLEY): nothing when it states no distance or neither a stroke nor a technique.
+std::optional<SwimStyle> styleOfReserve(const ReserveEvents& reserve, int i);
 
 } // namespace tolv::lenex

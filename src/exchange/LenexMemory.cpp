@@ -60,6 +60,16 @@ LenexMemory LenexMemory::read(const fs::path& entryFile)
         if (f[0] == "city" && f.size() == 2) m.city = f[1];
         else if (f[0] == "nation" && f.size() == 2) m.nation = f[1];
         else if (f[0] == "club" && f.size() == 5 && !f[1].empty()) m.clubs.push_back({f[1], f[2], f[3], f[4]});
+        else if (f[0] == "athlete" && f.size() == 9)
+            m.athletes.push_back({f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8]});
+        else if (f[0] == "meet" && f.size() >= 3 && !f[2].empty() && f[1].size() == 1 && f[1][0] >= '0' && f[1][0] <= '9') {
+            MeetElement e{f[1][0] - '0', f[2], {}};
+            for (std::size_t i = 3; i < f.size(); ++i) {
+                const std::size_t eq = f[i].find('=');
+                if (eq != std::string::npos && eq > 0) e.attributes.emplace_back(f[i].substr(0, eq), f[i].substr(eq + 1));
+            }
+            m.meet.push_back(std::move(e));
+        } else if (f[0] == "meetfile" && f.size() == 2) m.meetFile = f[1];
         else if (f[0] == "mixed" && f.size() == 3) {
             try {
                 m.mixed.emplace(f[1], std::stoi(f[2]));
@@ -80,6 +90,15 @@ void LenexMemory::write(const fs::path& entryFile) const
     for (const LenexClub& c : clubs)
         text += "club\t" + flat(c.teamCode) + "\t" + flat(c.code) + "\t" + flat(c.nation) + "\t" + flat(c.name) + "\n";
     for (const auto& [qbango, slot] : mixed) text += "mixed\t" + flat(qbango) + "\t" + std::to_string(slot) + "\n";
+    for (const LenexAthlete& a : athletes)
+        text += "athlete\t" + flat(a.qbango) + "\t" + flat(a.namae) + "\t" + flat(a.lastname) + "\t" + flat(a.firstname) +
+                "\t" + flat(a.lastnameEn) + "\t" + flat(a.firstnameEn) + "\t" + flat(a.license) + "\t" + flat(a.nation) + "\n";
+    if (!meetFile.empty()) text += "meetfile\t" + flat(meetFile) + "\n";
+    for (const MeetElement& e : meet) {
+        text += "meet\t" + std::to_string(e.depth) + "\t" + flat(e.name);
+        for (const auto& [key, value] : e.attributes) text += "\t" + flat(key) + "=" + flat(value);
+        text += "\n";
+    }
     replaceFile(pathFor(entryFile), text);
 }
 

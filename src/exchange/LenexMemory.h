@@ -7,6 +7,15 @@
 //   club    TEAMCODE  LENEXCODE  NATION  NAME  a Lenex club: the team code it was given, its own
 //                                              code (may be empty), nation and full name
 //   mixed   QBANGO  SLOT                       a mixed relay (gender X) carried by that swimmer
+//   athlete QBANGO  NAMAE  LASTNAME  FIRSTNAME  LASTNAME.EN  FIRSTNAME.EN  LICENSE  NATION
+//                                              an athlete's names, licence and nation as the
+//                                              Lenex file gave them, for the record with that
+//                                              composite number and (trimmed) name
+//   meet    DEPTH  ELEMENT  NAME=VALUE …       the organiser's meet taken for the entry file: its
+//                                              MEET element and what it holds but clubs, heats
+//                                              and rankings, one element a line in document
+//                                              order, DEPTH 0 for MEET itself
+//   meetfile NAME                              the file the meet was taken from
 // And the installation's constructor details, `lenex.ini` in the control folder:
 //   registration=TEXT   the organisation the program is registered to (CONSTRUCTOR registration)
 //   email=ADDRESS       the contact address (CONSTRUCTOR CONTACT email)
@@ -26,6 +35,25 @@ struct LenexClub {
     std::string name;
 };
 
+// An athlete as the Lenex file named it, where the entry file's fields cut or drop something.
+struct LenexAthlete {
+    std::string qbango;  // trimmed
+    std::string namae;   // trimmed, as stored in the record
+    std::string lastname;
+    std::string firstname;
+    std::string lastnameEn;
+    std::string firstnameEn;
+    std::string license;
+    std::string nation;
+};
+
+// One element of the organiser's meet: its depth below MEET, name and attributes in order.
+struct MeetElement {
+    int depth = 0;
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attributes;
+};
+
 class LenexMemory {
 public:
     static std::filesystem::path pathFor(const std::filesystem::path& entryFile);
@@ -38,12 +66,18 @@ public:
     std::string nation;
     std::vector<LenexClub> clubs;
     std::set<std::pair<std::string, int>> mixed;  // trimmed QBango, slot
+    std::vector<LenexAthlete> athletes;
+    std::vector<MeetElement> meet;                // empty: no meet taken
+    std::string meetFile;
 
     const LenexClub* clubOfTeam(const std::string& teamCode) const;
     const LenexClub* clubOfLenex(const std::string& code, const std::string& name) const;
     // A team code no club of the memory has yet: "L0001", "L0002", …
     std::string newTeamCode(const std::set<std::string>& taken) const;
-    bool empty() const { return city.empty() && nation.empty() && clubs.empty() && mixed.empty(); }
+    bool empty() const
+    {
+        return city.empty() && nation.empty() && clubs.empty() && mixed.empty() && athletes.empty() && meet.empty();
+    }
 };
 
 struct LenexSettings {

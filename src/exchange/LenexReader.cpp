@@ -2,11 +2,15 @@
 
 #include "exchange/Hepburn.h"
 #include "exchange/LenexCodes.h"
+#include "exchange/LenexMeet.h"
 #include "platform/AtomicFile.h"
+#include "platform/Clock.h"
+#include "platform/ContentDigest.h"
 #include "platform/Cp932.h"
 #include "platform/Utf8.h"
 #include "platform/Error.h"
 #include "storage/Codes.h"
+#include "storage/Backups.h"
 #include "storage/EntryStore.h"
 #include "storage/HeaderEdit.h"
 #include "storage/TextFold.h"
@@ -251,8 +255,8 @@ class Reader {
 public:
     // `xml` is parsed in place: its bytes are changed and must outlive the reading.
     Reader(std::string& xml, const std::string& fileName, const EntryHeader& header, const ReserveEvents& reserve,
-           const ImportOptions& options, const LenexMemory& memory)
-        : xml_(xml), fileName_(fileName), header_(header), reserve_(reserve), options_(options)
+           const ImportOptions& options, const LenexMemory& memory, bool meetOnly = false)
+        : xml_(xml), fileName_(fileName), header_(header), reserve_(reserve), options_(options), meetOnly_(meetOnly)
     {
         out_.memory = memory;
     }
@@ -281,14 +285,26 @@ private:
     void readMeet(const pugi::xml_node& meet);
     void readEvents(const pugi::xml_node& meet);
     void takeReserveEvents(const pugi::xml_node& meet);
-    void readClub(const pugi::xml_node& club);
+    struct ClubRead {
+        pugi::xml_node node;
+        std::string team;
+        std::string shozoku;
+        std::string shozokuKana;
+        std::string label;
+    };
+    ClubRead readClub(const pugi::xml_node& club);
+    void readRelays(const ClubRead& club);
+    // Why the entry file cannot hold an athlete (no name, birth date or sex); empty when it can.
+    std::string missing(const pugi::xml_node& athlete) const;
     SwimmerRecord readAthlete(const pugi::xml_node& athlete, const std::string& team, const std::string& shozoku,
                               const std::string& shozokuKana, const std::string& clubLabel, bool clubFolded,
                               bool clubCut);
     const EventInfo* eventOf(const pugi::xml_node& n);
     // One time per slot by the rule above; `who` names the athlete or relay in the lists.
     std::map<int, std::int32_t> times(const pugi::xml_node& owner, const std::string& who);
-    std::string carrierOf(const pugi::xml_node& relay, const pugi::xml_node& entryOrResult) const;
+    // The athleteids of the relay's positions for `slot`: those of its results of that slot's
+    // events, else those of its entries, in position order.
+    std::vector<std::string> positionsOf(const pugi::xml_node& relay, int slot);
     // Text folded into CP932; `folded` set when a character was folded, the line noted for
     // control characters that reached the value.
     std::string fold(const pugi::xml_node& at, const std::string& text, bool& folded);
@@ -299,8 +315,11 @@ private:
     EntryHeader header_;
     ReserveEvents reserve_;
     const ImportOptions& options_;
+    bool meetOnly_;
     std::map<std::string, EventInfo> events_;  // eventid -> event
     std::set<std::string> teamCodes_;           // given to a club of this file
+    // team code -> athleteid -> index in out_.swimmers, over every CLUB element of the club
+    std::map<std::string, std::map<std::string, std::size_t>> athletesOfTeam_;
     ImportResult out_;
 };
 
@@ -330,7 +349,7 @@ ImportResult Reader::read()
     });
     out_.controlLines = scan.controlLines;
     const long long total = std::max(0, header_.total());
-    enforce(total + static_cast<long long>(scan.athletes) <= kMaxSwimmers,
+    enforce(meetOnly_ || total + static_cast<long long>(scan.athletes) <= kMaxSwimmers,
             "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " + std::to_string(total) +
                 " 人、Lenexファイルに " + std::to_string(scan.athletes) + " 人）: " + fileName_);
     lines_.emplace(xml_);
@@ -346,6 +365,16 @@ ImportResult Reader::read()
     if (!meets.child("MEET")) fail(meets ? meets : lenex, "MEET 要素がありません");
 
     readMeet(meets.child("MEET"));
+    if (meetOnly_) {
+        for (pugi::xml_node session : meets.child("MEET").child("SESSIONS").children("SESSION")) {
+            ++out_.sessions;
+            for (pugi::xml_node ev : session.child("EVENTS").children("EVENT")) {
+                if (!ev.attribute("eventid")) fail(ev, "EVENT に eventid がありません");
+                ++out_.events;
+            }
+        }
+        if (out_.events == 0) fail(meets.child("MEET"), "MEET に種目（SESSIONS の EVENTS）がありません");
+    }
     const MeetInfo& m = out_.meet;
     const bool take = m.firstDay != 0 && (total == 0 || (options_.takeHeader && options_.takeHeader(m)));
     if (take) {
@@ -370,25 +399,35 @@ ImportResult Reader::read()
         out_.memory.nation = (m.nation == "JPN" || m.nation.empty()) ? std::string() : m.nation;
     }
 
+    if (meetOnly_) {
+        out_.memory.meet = meetElements(meets.child("MEET"));
+        out_.memory.meetFile = fs::path(fileName_).filename().string();
+        return std::move(out_);
+    }
     // One record per athlete, allocated once.
     out_.swimmers.reserve(scan.athletes);
     for (pugi::xml_node meet : meets.children("MEET")) {
         events_.clear();
+        athletesOfTeam_.clear();
         readEvents(meet);
-        // A club read is taken out of the tree, so the tree shrinks as the records grow; its memory
-        // goes back to the system every 2,000 athletes or so.
+        // The athletes of every club first (a relay may name swimmers listed under another CLUB
+        // element of the same club), then the relays. An athletes list read is taken out of the
+        // tree, so the tree shrinks as the records grow; its memory goes back to the system every
+        // 2,000 athletes or so.
         pugi::xml_node clubs = meet.child("CLUBS");
+        std::vector<ClubRead> read;
         std::size_t trimmedAt = out_.swimmers.size();
-        for (pugi::xml_node club = clubs.child("CLUB"); club;) {
-            const pugi::xml_node next = club.next_sibling("CLUB");
-            readClub(club);
-            clubs.remove_child(club);
+        for (pugi::xml_node club : clubs.children("CLUB")) {
+            read.push_back(readClub(club));
+            club.remove_child("ATHLETES");
             if (out_.swimmers.size() - trimmedAt >= 2000) {
                 releaseFreedMemory();
                 trimmedAt = out_.swimmers.size();
             }
-            club = next;
         }
+        for (const ClubRead& c : read) readRelays(c);
+        read.clear();
+        meet.remove_child(clubs);
     }
     std::sort(out_.controlLines.begin(), out_.controlLines.end());
     out_.controlLines.erase(std::unique(out_.controlLines.begin(), out_.controlLines.end()), out_.controlLines.end());
@@ -482,10 +521,11 @@ void Reader::readEvents(const pugi::xml_node& meet)
             if (distance < 0 || relaycount < 1) fail(style, "SWIMSTYLE の distance か relaycount が正しくありません");
             const std::string technique = style.attribute("technique").value();
             const std::string name = style.attribute("name").value();
-            // Only the whole stroke is a standard event; a kick or pull event is another.
-            int slot = technique.empty() ? slotOfStyle(stroke, distance, relaycount).value_or(-1) : -1;
+            // A reserve event as this program writes it (its code and name) first; then the
+            // standard events, where only the whole stroke is one (a kick or pull event is another).
+            int slot = -1;
             const std::string code = style.attribute("code").value();
-            if (slot < 0 && code.size() == 2) {
+            if (code.size() == 2) {
                 const auto reserveSlot = slotOfCode(code);
                 if (reserveSlot && *reserveSlot >= kFirstReserveSlot) {
                     const int i = *reserveSlot - kFirstReserveSlot;
@@ -493,6 +533,7 @@ void Reader::readEvents(const pugi::xml_node& meet)
                         slot = *reserveSlot;
                 }
             }
+            if (slot < 0 && technique.empty()) slot = slotOfStyle(stroke, distance, relaycount).value_or(-1);
             if (slot < 0) {
                 // A reserve event of the same name (its own, or the Japanese name of the style).
                 std::vector<std::string> names = japaneseNames(stroke, distance, relaycount, technique);
@@ -579,21 +620,38 @@ std::map<int, std::int32_t> Reader::times(const pugi::xml_node& owner, const std
     return out;
 }
 
-std::string Reader::carrierOf(const pugi::xml_node& relay, const pugi::xml_node& n) const
+std::vector<std::string> Reader::positionsOf(const pugi::xml_node& relay, int slot)
 {
-    pugi::xml_node positions = n.child("RELAYPOSITIONS");
-    if (!positions) positions = relay.child("RELAYPOSITIONS");
-    std::string id;
-    int best = 0;
-    for (pugi::xml_node p : positions.children("RELAYPOSITION")) {
-        const int number = p.attribute("number").as_int(0);
-        if (!p.attribute("athleteid") || number < 1) continue;
-        if (id.empty() || number < best) {
-            id = p.attribute("athleteid").value();
-            best = number;
+    for (const char* list : {"RESULTS", "ENTRIES"}) {
+        for (pugi::xml_node n : relay.child(list).children()) {
+            const EventInfo* ev = n.attribute("eventid") ? eventOf(n) : nullptr;
+            if (!ev || ev->slot != slot) continue;
+            std::vector<std::pair<int, std::string>> positions;
+            for (pugi::xml_node p : n.child("RELAYPOSITIONS").children("RELAYPOSITION")) {
+                const int number = p.attribute("number").as_int(0);
+                if (p.attribute("athleteid") && number >= 1) positions.emplace_back(number, p.attribute("athleteid").value());
+            }
+            if (positions.empty()) continue;
+            std::stable_sort(positions.begin(), positions.end(),
+                             [](const auto& x, const auto& y) { return x.first < y.first; });
+            std::vector<std::string> ids;
+            for (auto& [number, id] : positions) ids.push_back(std::move(id));
+            return ids;
         }
     }
-    return id;
+    return {};
+}
+
+std::string Reader::missing(const pugi::xml_node& a) const
+{
+    std::vector<std::string> what;
+    if (std::string(a.attribute("lastname").value()).find_first_not_of(' ') == std::string::npos) what.push_back("氏名");
+    if (dateOfIso(a.attribute("birthdate").value()) == 0) what.push_back("生年月日");
+    const std::string gender = a.attribute("gender").value();
+    if (gender != "M" && gender != "F") what.push_back("性別");
+    std::string out;
+    for (const std::string& w : what) out += (out.empty() ? "" : "・") + w;
+    return out;
 }
 
 SwimmerRecord Reader::readAthlete(const pugi::xml_node& a, const std::string& team, const std::string& shozoku,
@@ -601,13 +659,11 @@ SwimmerRecord Reader::readAthlete(const pugi::xml_node& a, const std::string& te
                                   bool clubCut)
 {
     SwimmerRecord s = EntryStore::emptySwimmer();
-    const std::string family = need(a, "lastname");
+    // The caller has checked the name, birth date and sex (missing()).
+    const std::string family = a.attribute("lastname").value();
     const std::string given = a.attribute("firstname").value();
-    const std::string gender = need(a, "gender");
-    if (gender != "M" && gender != "F") fail(a, "ATHLETE の gender が M でも F でもありません: " + gender);
-    const std::string birthText = need(a, "birthdate");
-    const std::int32_t birth = dateOfIso(birthText);
-    if (birth == 0) fail(a, "birthdate が YYYY-MM-DD の日付ではありません: " + birthText);
+    const std::string gender = a.attribute("gender").value();
+    const std::int32_t birth = dateOfIso(a.attribute("birthdate").value());
 
     const std::string who = (given.empty() ? family : family + " " + given) + "（" + clubLabel + "）";
     bool folded = clubFolded;
@@ -621,21 +677,32 @@ SwimmerRecord Reader::readAthlete(const pugi::xml_node& a, const std::string& te
     const std::string givenEn = a.attribute("firstname.en").value();
     std::string familyKana, givenKana;
     std::string kana;
+    // Names of more than one word are parted by a full-width blank, which the export parts at first.
+    const bool words = familyEn.find(' ') != std::string::npos || givenEn.find(' ') != std::string::npos;
+    const std::string between = words ? kFullWidthBlank : " ";
     if (hepburn::toKana(familyEn, familyKana) && (givenEn.empty() || hepburn::toKana(givenEn, givenKana)))
-        kana = givenKana.empty() ? familyKana : familyKana + " " + givenKana;
+        kana = givenKana.empty() ? familyKana : familyKana + between + givenKana;
     else
-        kana = fold(a, givenEn.empty() ? familyEn : familyEn + " " + givenEn, folded);
+        kana = fold(a, givenEn.empty() ? familyEn : familyEn + between + givenEn, folded);
     s.setKana(kana);
     cut = cut || cp932Length(kana) > 16;
 
     const std::string license = a.attribute("license").value();
+    bool licenceKept = true;
     if (!license.empty()) {
         bool licenceFolded = false;
         const std::string l = fold(a, license, licenceFolded);
-        if (cp932Length(l) <= 7 && !licenceFolded) s.setBango(l);
+        licenceKept = cp932Length(l) <= 7 && !licenceFolded;
+        if (licenceKept) s.setBango(l);
         else ++out_.licencesDropped;
     }
     s.setQBango(team + std::to_string(birth) + (gender == "M" ? "1" : "5"));
+    // What the record cannot hold (a name cut or folded, a reading of several words, a long
+    // licence, a nation) is kept in the Lenex memory for the export.
+    const std::string nation = a.attribute("nation").value();
+    if (folded || cut || words || !licenceKept || (!nation.empty() && nation != "JPN"))
+        out_.memory.athletes.push_back(
+            {clean(s.QBango()), clean(s.Namae()), family, given, familyEn, givenEn, license, nation});
     s.setSei(gender == "M" ? "1" : "2");
     s.setShozoku(shozoku);
     s.setShozokuKana(shozokuKana);
@@ -649,7 +716,7 @@ SwimmerRecord Reader::readAthlete(const pugi::xml_node& a, const std::string& te
     return s;
 }
 
-void Reader::readClub(const pugi::xml_node& club)
+Reader::ClubRead Reader::readClub(const pugi::xml_node& club)
 {
     const std::string code = club.attribute("code").value();
     const std::string nation = club.attribute("nation").value();
@@ -681,48 +748,60 @@ void Reader::readClub(const pugi::xml_node& club)
         out_.codedClubs.push_back(label + (code.empty() ? "" : " (" + code + ")") + " → " + team);
     }
     teamCodes_.insert(team);
-    const std::string team5 = team;
     // Kept when the code is not the team code, or the nation is not that of a Japanese team.
     if (!known && (team != code || (!nation.empty() && nation != "JPN")))
         out_.memory.clubs.push_back({team, code, nation, fullName});
 
-    std::map<std::string, std::size_t> byId;  // athleteid -> index in out_.swimmers
+    std::map<std::string, std::size_t>& byId = athletesOfTeam_[team];
     for (pugi::xml_node a : club.child("ATHLETES").children("ATHLETE")) {
+        const std::string why = missing(a);
+        if (!why.empty()) {
+            // Relay-only or placeholder swimmers: the rest of the file imports without them.
+            std::string name = a.attribute("lastname").value();
+            const std::string given = a.attribute("firstname").value();
+            if (!given.empty()) name += (name.empty() ? "" : " ") + given;
+            out_.leftOut.push_back(std::to_string(lineOf(a.offset_debug())) + "行目: " + label + " " +
+                                   (name.empty() ? std::string("（氏名なし）") : name) + "（" + why + "がありません）");
+            continue;
+        }
         out_.swimmers.push_back(readAthlete(a, team, shozoku, shozokuKana, label, folded, cut));
         byId.emplace(a.attribute("athleteid").value(), out_.swimmers.size() - 1);
     }
+    return ClubRead{club, team, shozoku, shozokuKana, label};
+}
 
+void Reader::readRelays(const ClubRead& club)
+{
+    const std::map<std::string, std::size_t>& byId = athletesOfTeam_[club.team];
     int relayNumber = 0;
-    for (pugi::xml_node relay : club.child("RELAYS").children("RELAY")) {
+    for (pugi::xml_node relay : club.node.child("RELAYS").children("RELAY")) {
         const std::string gender = relay.attribute("gender").value();
-        const std::string who = label + " リレー" + std::to_string(++relayNumber);
-        std::optional<std::size_t> team;  // the relay team record, made when first needed
+        const std::string who = club.label + " リレー" + std::to_string(++relayNumber);
+        std::optional<std::size_t> teamRecord;  // the relay team record, made when first needed
         for (const auto& [slot, value] : times(relay, who)) {
-            // The carrier: the athlete of the first relay position, when the slot is still free.
-            std::string carrier;
-            for (pugi::xml_node n : relay.child("ENTRIES").children("ENTRY"))
-                if (carrier.empty()) carrier = carrierOf(relay, n);
-            for (pugi::xml_node n : relay.child("RESULTS").children("RESULT"))
-                if (carrier.empty()) carrier = carrierOf(relay, n);
-            std::optional<std::size_t> at;
-            if (auto it = byId.find(carrier); !carrier.empty() && it != byId.end() && out_.swimmers[it->second].kiro(slot) == 0)
-                at = it->second;
-            if (at && gender == "X") out_.memory.mixed.emplace(clean(out_.swimmers[*at].QBango()), slot);
-            if (!at) {
-                if (!team) {
+            // The time goes to every swimmer of its own event's positions whose slot is still free.
+            std::vector<std::size_t> at;
+            for (const std::string& id : positionsOf(relay, slot))
+                if (auto it = byId.find(id); it != byId.end() && out_.swimmers[it->second].kiro(slot) == 0 &&
+                                             std::find(at.begin(), at.end(), it->second) == at.end())
+                    at.push_back(it->second);
+            if (gender == "X")
+                for (std::size_t k : at) out_.memory.mixed.emplace(clean(out_.swimmers[k].QBango()), slot);
+            if (at.empty()) {
+                if (!teamRecord) {
                     SwimmerRecord r = EntryStore::emptySwimmer();
                     r.setNamae("リレー");
-                    r.setQBango(team5);
+                    r.setQBango(club.team);
                     r.setSei(gender == "M" ? "1" : gender == "F" ? "2" : "3");
-                    r.setShozoku(shozoku);
-                    r.setShozokuKana(shozokuKana);
+                    r.setShozoku(club.shozoku);
+                    r.setShozokuKana(club.shozokuKana);
                     out_.swimmers.push_back(r);
-                    team = out_.swimmers.size() - 1;
+                    teamRecord = out_.swimmers.size() - 1;
                     ++out_.relayTeams;
                 }
-                at = team;
+                at.push_back(*teamRecord);
             }
-            out_.swimmers[*at].setKiro(slot, value);
+            for (std::size_t k : at) out_.swimmers[k].setKiro(slot, value);
         }
     }
 }
@@ -789,10 +868,20 @@ ImportResult readLenex(std::string_view xml, const std::string& fileName, const 
 ImportResult importLenex(EntryStore& store, const fs::path& file, const ImportOptions& options)
 {
     ImportResult r;
+    long long size = 0;
+    std::string digest;
     {
         // The bytes read become the document (an archive's bytes are dropped once its .lef is
         // out); they and the parsed document are gone before the entry file is written.
         std::string xml = readWhole(file);
+        size = static_cast<long long>(xml.size());
+        digest = ContentDigest::of(xml);
+        if (const std::optional<MergedSource> before = findMergedSource(store.path(), size, digest)) {
+            const std::string question = "このLenexファイルは " + before->stamp + " にこの申込ファイルへ取り込み済みです（" +
+                                         before->source + "）。\n" + file.string() + "\n\nもう一度取り込みますか？";
+            enforce(options.again && options.again(question),
+                    "取り込み済みのLenexファイルなので取り込みませんでした（" + before->stamp + "）: " + file.string());
+        }
         if (isZip(xml)) xml = unpackLenex(xml, file.string());
         r = Reader(xml, file.string(), store.header(), store.reserve(), options, LenexMemory::read(store.path())).read();
     }
@@ -813,8 +902,64 @@ ImportResult importLenex(EntryStore& store, const fs::path& file, const ImportOp
         store.reserve() = reserveBefore;
         throw;
     }
+    // In the merge record, as the merge keeps its sources: the same bytes again are asked about.
+    const DateTime t = now();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    recordMergedSources(store.path(), {{stamp, size, digest, fs::absolute(file).lexically_normal().string()}});
     r.memory.write(store.path());
     return r;
+}
+
+ImportResult readLenexMeet(std::string_view xml, const std::string& fileName, const EntryHeader& header,
+                           const ReserveEvents& reserve, const ImportOptions& options, const LenexMemory& memory)
+{
+    std::string buffer(xml);
+    return Reader(buffer, fileName, header, reserve, options, memory, true).read();
+}
+
+ImportResult takeLenexMeet(EntryStore& store, const fs::path& file, const ImportOptions& options)
+{
+    ImportResult r;
+    {
+        std::string xml = readWhole(file);
+        if (isZip(xml)) xml = unpackLenex(xml, file.string());
+        r = Reader(xml, file.string(), store.header(), store.reserve(), options, LenexMemory::read(store.path()), true)
+                .read();
+    }
+    if (r.header || r.reserve) {
+        const EntryHeader before = store.header();
+        const ReserveEvents reserveBefore = store.reserve();
+        if (r.header) {
+            r.header->setTotal(before.total());
+            store.header() = *r.header;
+        }
+        if (r.reserve) store.reserve() = *r.reserve;
+        try {
+            store.saveHeader();
+        } catch (...) {
+            store.header() = before;
+            store.reserve() = reserveBefore;
+            throw;
+        }
+    }
+    r.memory.write(store.path());
+    return r;
+}
+
+std::string describeMeet(const ImportResult& r, const fs::path& file)
+{
+    std::string m = "主催者の大会を取り込みました: " + r.meet.name + "（" + file.string() + "）\nセッション " +
+                    std::to_string(r.sessions) + "、種目 " + std::to_string(r.events) +
+                    "。Lenex の書き出しは、この大会の種目へのエントリーになります";
+    if (r.header)
+        m += "\n大会の情報をヘッダーに入れました: " + clean(r.header->zigyo()) + " / " + clean(r.header->basho()) + " / " +
+             clean(r.header->stBi()) + "〜" + clean(r.header->enBi()) + " / 基準日 " + clean(r.header->kijunBi()) +
+             " / " + (r.header->course() == 0 ? "長水" : "短水");
+    else
+        m += "\nヘッダーはそのままです";
+    for (const std::string& n : r.headerNotes) m += "\n" + n;
+    return m;
 }
 
 namespace {
@@ -841,6 +986,7 @@ std::string describeImport(const ImportResult& r, const fs::path& file)
              " / " + (r.header->course() == 0 ? "長水" : "短水");
     if (r.reserve) m += "\nLenexファイルの予備種目を空いている予備種目に入れました";
     for (const std::string& n : r.headerNotes) m += "\n" + n;
+    list(m, "申込ファイルに入らないため取り込まなかった選手（氏名・生年月日・性別のないもの）", r.leftOut);
     list(m, "文字を基本の文字に置き換えた選手（氏名・所属）", r.folded);
     list(m, "氏名・所属を欄の長さで切った選手", r.cut);
     list(m, "記録の状態（失格・棄権など）があり、タイムにしなかったエントリー・結果", r.statuses);

@@ -15,9 +15,13 @@
 //           NT and 00:00:00.00 are no time; an entry or a result without a time gives 参加;
 //           results with a status (DSQ, DNS, DNF, WDR, SICK) and withdrawn, rejected or sick
 //           entries are counted and listed, never stored as times
-//   RELAY ENTRY/RESULT -> the relay slot of the athlete of its first position; a relay without
-//           positions becomes a relay team record of its club (Namae リレー, QBango the team code,
-//           sei 1/2/3 for M/F/X), as the entry file keeps relays of no one swimmer
+//   ATHLETE without a name, a birth date or a sex M/F: left out (the entry file cannot hold it) and
+//           listed with its line and club; the rest of the file imports
+//   RELAY ENTRY/RESULT -> the relay slot of every athlete of the positions of its own event (the
+//           result's, else the entry's), found across every CLUB element of the same club; a relay
+//           whose positions name none becomes a relay team record of its club (Namae リレー,
+//           QBango the team code, sei 1/2/3 for M/F/X), as the entry file keeps relays of no one
+//           swimmer
 // Events are matched by SWIMSTYLE (stroke, distance, relaycount, whole-stroke technique) to the
 // standard slots; other styles (KICK, PULL, …, distances without a slot, UNKNOWN) to a reserve
 // event by code 80..94 and name or by name; entries and results of any other event are listed.
@@ -55,6 +59,10 @@ struct ImportOptions {
     // Asked when the entry file already has swimmers: whether the meet replaces the header.
     // Without it the header of such a file stays; an entry file without swimmers always takes it.
     std::function<bool(const MeetInfo&)> takeHeader;
+    // Asked (with the question to put) when the same bytes were imported into the entry file
+    // before, as the merge record keeps them: whether to import them again. Without it, or when
+    // it answers no, the import is refused.
+    std::function<bool(const std::string& question)> again;
 };
 
 struct ImportResult {
@@ -68,6 +76,8 @@ struct ImportResult {
     std::vector<std::string> cut;         // athletes whose name or club was cut to its field
     std::vector<std::string> notTaken;    // "athlete: event" of entries and results not taken
     std::vector<std::string> statuses;    // "athlete: event STATUS"
+    std::vector<std::string> leftOut;     // "N行目: club name（…がありません）" of athletes the entry
+                                          // file cannot hold (no name, birth date or sex): left out
     std::vector<int> controlLines;        // lines where control characters were dropped
     std::vector<std::string> codedClubs;  // clubs given a team code of their own
     MeetInfo meet;
@@ -76,6 +86,8 @@ struct ImportResult {
                                           // coded 80..94) in empty places, when the header was taken
     std::vector<std::string> headerNotes; // what did not fit the header
     LenexMemory memory;                   // the entry file's Lenex memory with this file's clubs
+    int sessions = 0;                     // the meet taken (takeLenexMeet): its sessions and events
+    int events = 0;
 };
 
 // The XML of a Lenex file: the bytes as they are, or the one .lef entry of an .lxf archive.
@@ -94,6 +106,16 @@ ImportResult readLenex(std::string_view xml, const std::string& fileName, const 
 // Throws before anything is written when the file has a fault or no athletes.
 ImportResult importLenex(EntryStore& store, const std::filesystem::path& file, const ImportOptions& options = {});
 std::string describeImport(const ImportResult& result, const std::filesystem::path& file);
+
+// The organiser's meet: the MEET of `file` (any Lenex file whose MEET has SESSIONS with EVENTS)
+// kept in the entry file's Lenex memory in place of an earlier one (see LenexMeet.h), the header
+// taken from it as the import takes it. Throws before anything is written when the file has a
+// fault or no events. Only the meet, header and memory of the result are filled.
+ImportResult readLenexMeet(std::string_view xml, const std::string& fileName, const EntryHeader& header,
+                           const ReserveEvents& reserve, const ImportOptions& options = {},
+                           const LenexMemory& memory = {});
+ImportResult takeLenexMeet(EntryStore& store, const std::filesystem::path& file, const ImportOptions& options = {});
+std::string describeMeet(const ImportResult& result, const std::filesystem::path& file);
 // The question asked before the meet replaces the header of an entry file with swimmers.
 std::string headerQuestion(const MeetInfo& meet);
 

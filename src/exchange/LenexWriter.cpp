@@ -2,6 +2,7 @@
 
 #include "exchange/Hepburn.h"
 #include "exchange/LenexCodes.h"
+#include "exchange/LenexMeet.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
@@ -17,7 +18,9 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <unordered_map>
 #include <memory>
+#include <numeric>
 #include <string_view>
 
 namespace tolv::lenex {
@@ -147,12 +150,9 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
                             const std::vector<SwimmerRecord>& swimmers, const ExportOptions& options,
                             pugi::xml_writer& writer)
 {
-    const std::string sessionDate = isoDate(dateNumber(header.stBi()));
-    enforce(!sessionDate.empty(), "期日（開始日）が日付ではありません: " + clean(header.stBi()));
-    enforce(!options.city.empty(), "開催地の市町村名がありません（Lenex の MEET city に必要です）");
     const LenexMemory& memory = options.memory;
-
     ExportSummary summary;
+    summary.againstMeet = !memory.meet.empty();
     pugi::xml_document doc;
     pugi::xml_node decl = doc.append_child(pugi::node_declaration);
     decl.append_attribute("version") = "1.0";
@@ -170,67 +170,106 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
     contact.append_attribute("name") = "tolvsys";
     contact.append_attribute("email") = options.settings.email.c_str();
 
-    const std::string nation = memory.nation.empty() ? "JPN" : memory.nation;
-    pugi::xml_node meet = lenex.append_child("MEETS").append_child("MEET");
-    meet.append_attribute("name") = clean(header.zigyo()).c_str();
-    meet.append_attribute("city") = options.city.c_str();
-    meet.append_attribute("nation") = nation.c_str();
-    meet.append_attribute("course") = header.course() == 0 ? "LCM" : "SCM";
-    pugi::xml_node facility = meet.append_child("FACILITY");
-    if (!clean(header.basho()).empty()) facility.append_attribute("name") = clean(header.basho()).c_str();
-    facility.append_attribute("city") = options.city.c_str();
-    facility.append_attribute("nation") = nation.c_str();
-    const std::string ageDate = isoDate(dateNumber(header.kijunBi()));
-    if (!ageDate.empty()) {
-        pugi::xml_node age = meet.append_child("AGEDATE");
-        age.append_attribute("value") = ageDate.c_str();
-        age.append_attribute("type") = "DATE";
-    }
-    // One session per competition day; the entry file does not say which day an event is on, so
-    // the events are those of the first.
-    pugi::xml_node sessions = meet.append_child("SESSIONS");
-    pugi::xml_node events;
-    int sessionNumber = 0;
-    for (const std::string& day : competitionDays(header)) {
-        pugi::xml_node session = sessions.append_child("SESSION");
-        session.append_attribute("number") = ++sessionNumber;
-        session.append_attribute("date") = day.c_str();
-        pugi::xml_node e = session.append_child("EVENTS");
-        if (!events) events = e;
-    }
-
     auto isRelay = [&](int slot) {
         return isRelaySlot(slot, slot >= kFirstReserveSlot ? reserve.yobiRelay(slot - kFirstReserveSlot) : "");
     };
-    // An event for every slot that an entry is written for (an athlete's, or a relay), in slot order.
-    std::vector<bool> used(kEventSlots, false);
-    for (const SwimmerRecord& s : swimmers) {
-        const bool athlete = birthDate(s) != 0 && !athleteGender(s).empty();
-        for (int slot = 0; slot < kEventSlots; ++slot)
-            if (hasTime(s.kiro(slot)) && (athlete || isRelay(slot))) used[static_cast<std::size_t>(slot)] = true;
-    }
-    int eventNumber = 0;
-    for (int slot = 0; slot < kEventSlots; ++slot) {
-        if (!used[static_cast<std::size_t>(slot)]) continue;
-        pugi::xml_node ev = events.append_child("EVENT");
-        ev.append_attribute("eventid") = slot + 1;
-        ev.append_attribute("number") = ++eventNumber;
-        pugi::xml_node style = ev.append_child("SWIMSTYLE");
-        style.append_attribute("swimstyleid") = slot + 1;
-        if (auto st = styleOfSlot(slot)) {
-            style.append_attribute("distance") = st->distance;
-            style.append_attribute("relaycount") = st->relaycount;
-            style.append_attribute("stroke") = st->stroke.c_str();
-        } else {
-            const int i = slot - kFirstReserveSlot;
-            const std::string name = reserveStyleName(reserve, i);
-            style.append_attribute("distance") = reserveDistance(clean(reserve.yobiName(i)));
-            style.append_attribute("relaycount") = reserve.isRelay(i) ? 4 : 1;
-            style.append_attribute("stroke") = "UNKNOWN";
-            style.append_attribute("code") = eventCode(slot).c_str();
-            style.append_attribute("name") = name.c_str();
+    // The swim style of a slot: the standard one, or what a reserve event's name states.
+    auto styleOf = [&](int slot) -> std::optional<SwimStyle> {
+        if (slot < kFirstReserveSlot) return styleOfSlot(slot);
+        return styleOfReserve(reserve, slot - kFirstReserveSlot);
+    };
+    auto slotText = [&](int slot) {
+        return slot < kFirstReserveSlot ? eventName(slot + 1) : reserveStyleName(reserve, slot - kFirstReserveSlot);
+    };
+
+    pugi::xml_node meet;
+    std::vector<OrganiserEvent> organiser;
+    std::int32_t ageDate = dateNumber(header.kijunBi());
+    if (summary.againstMeet) {
+        // The organiser's meet as it was taken: its header, sessions and events.
+        meet = appendMeet(lenex.append_child("MEETS"), memory.meet);
+        enforce(meet && std::string(meet.name()) == "MEET", "取り込んだ大会が壊れています（申込ファイルの .lenex の meet 行）");
+        organiser = entryEvents(meet);
+        ageDate = meetAgeDate(meet);
+    } else {
+        const std::string sessionDate = isoDate(dateNumber(header.stBi()));
+        enforce(!sessionDate.empty(), "期日（開始日）が日付ではありません: " + clean(header.stBi()));
+        enforce(!options.city.empty(), "開催地の市町村名がありません（Lenex の MEET city に必要です）");
+        const std::string nation = memory.nation.empty() ? "JPN" : memory.nation;
+        meet = lenex.append_child("MEETS").append_child("MEET");
+        meet.append_attribute("name") = clean(header.zigyo()).c_str();
+        meet.append_attribute("city") = options.city.c_str();
+        meet.append_attribute("nation") = nation.c_str();
+        meet.append_attribute("course") = header.course() == 0 ? "LCM" : "SCM";
+        pugi::xml_node facility = meet.append_child("FACILITY");
+        if (!clean(header.basho()).empty()) facility.append_attribute("name") = clean(header.basho()).c_str();
+        facility.append_attribute("city") = options.city.c_str();
+        facility.append_attribute("nation") = nation.c_str();
+        const std::string ageDateText = isoDate(dateNumber(header.kijunBi()));
+        if (!ageDateText.empty()) {
+            pugi::xml_node age = meet.append_child("AGEDATE");
+            age.append_attribute("value") = ageDateText.c_str();
+            age.append_attribute("type") = "DATE";
+        }
+        // One session per competition day; the entry file does not say which day an event is on,
+        // so the events are those of the first.
+        pugi::xml_node sessions = meet.append_child("SESSIONS");
+        pugi::xml_node events;
+        int sessionNumber = 0;
+        for (const std::string& day : competitionDays(header)) {
+            pugi::xml_node session = sessions.append_child("SESSION");
+            session.append_attribute("number") = ++sessionNumber;
+            session.append_attribute("date") = day.c_str();
+            pugi::xml_node e = session.append_child("EVENTS");
+            if (!events) events = e;
+        }
+        // An event for every slot that an entry is written for (an athlete's, or a relay), in slot order.
+        std::vector<bool> used(kEventSlots, false);
+        for (const SwimmerRecord& s : swimmers) {
+            const bool athlete = birthDate(s) != 0 && !athleteGender(s).empty();
+            for (int slot = 0; slot < kEventSlots; ++slot)
+                if (hasTime(s.kiro(slot)) && (athlete || isRelay(slot))) used[static_cast<std::size_t>(slot)] = true;
+        }
+        int eventNumber = 0;
+        for (int slot = 0; slot < kEventSlots; ++slot) {
+            if (!used[static_cast<std::size_t>(slot)]) continue;
+            pugi::xml_node ev = events.append_child("EVENT");
+            ev.append_attribute("eventid") = slot + 1;
+            ev.append_attribute("number") = ++eventNumber;
+            pugi::xml_node style = ev.append_child("SWIMSTYLE");
+            style.append_attribute("swimstyleid") = slot + 1;
+            const std::optional<SwimStyle> st = styleOf(slot);
+            if (slot < kFirstReserveSlot && st) {
+                style.append_attribute("distance") = st->distance;
+                style.append_attribute("relaycount") = st->relaycount;
+                style.append_attribute("stroke") = st->stroke.c_str();
+            } else {
+                // A reserve event: the stroke and technique its name states (a relay by one
+                // swimmer's distance), with its code and name, by which it is read back.
+                const int i = slot - kFirstReserveSlot;
+                const std::string name = reserveStyleName(reserve, i);
+                style.append_attribute("distance") = st ? st->distance : reserveDistance(clean(reserve.yobiName(i)));
+                style.append_attribute("relaycount") = st ? st->relaycount : reserve.isRelay(i) ? 4 : 1;
+                style.append_attribute("stroke") = st ? st->stroke.c_str() : "UNKNOWN";
+                if (st && !st->technique.empty()) style.append_attribute("technique") = st->technique.c_str();
+                style.append_attribute("code") = eventCode(slot).c_str();
+                style.append_attribute("name") = name.c_str();
+            }
         }
     }
+    // The event an entry goes to: the slot's own, or the one organiser's event it matches (none
+    // or several: listed, not entered).
+    auto eventFor = [&](int slot, const Entrant& who, const std::string& whoText) -> std::string {
+        if (!summary.againstMeet) return std::to_string(slot + 1);
+        std::vector<const OrganiserEvent*> found;
+        if (const std::optional<SwimStyle> st = styleOf(slot)) found = matchingEvents(organiser, *st, who);
+        if (found.size() == 1) return found.front()->eventid;
+        std::string why = found.empty() ? "大会に合う種目がありません" : "合う種目が " + std::to_string(found.size()) + " 件あります:";
+        for (const OrganiserEvent* e : found) why += " eventid " + e->eventid;
+        summary.notEntered.push_back(whoText + " " + slotText(slot) + "（" + why + "）");
+        return {};
+    };
+    auto ageOf = [&](std::int32_t birth) { return birth != 0 && ageDate != 0 ? ageOnDate(birth, ageDate) : -1; };
 
     // Clubs in the order their first swimmer appears.
     std::vector<Club> clubs;
@@ -264,6 +303,9 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
     writer.write(skeleton.text.data(), head);
 
     constexpr unsigned kClubDepth = 4;  // LENEX, MEETS, MEET, CLUBS
+    // The athletes kept from Lenex files, by composite number and name (the last kept wins).
+    std::unordered_map<std::string, const LenexAthlete*> keptAthletes;
+    for (const LenexAthlete& a : memory.athletes) keptAthletes[a.qbango + "\t" + a.namae] = &a;
     for (const Club& c : clubs) {
         pugi::xml_document clubDoc;
         pugi::xml_node node = clubDoc.append_child("CLUB");
@@ -279,29 +321,33 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
         const std::string clubNationCode = clubNation(c.code, from);
         if (!clubNationCode.empty()) node.append_attribute("nation") = clubNationCode.c_str();
         pugi::xml_node athletes;
-        pugi::xml_node relays;
-        int relayCount = 0;
-        // Each relay time on a record is one relay of the record's club: first those on athletes
-        // (with the athlete as its one known position), then those on other records (relay team
-        // records), each group in file order, so that a file read back writes them the same way.
-        auto writeRelays = [&](const SwimmerRecord& s, int athleteId) {
+        // Relay teams: the athletes of the club that carry the same relay slot and time, in record
+        // order (as many as the relay has swimmers; more start another team); each relay team
+        // record is a team of its own.
+        struct Member {
+            std::uint32_t record;
+            int athleteId;  // 0: a relay team record
+        };
+        struct Team {
+            int slot;
+            std::int32_t time;
+            std::vector<Member> members;
+        };
+        std::vector<Team> teams;
+        std::map<std::pair<int, std::int32_t>, std::size_t> openTeam;  // slot, time -> last team
+        auto carry = [&](std::uint32_t k, int athleteId) {
+            const SwimmerRecord& s = swimmers[k];
             for (int slot = 0; slot < kEventSlots; ++slot) {
                 if (!isRelay(slot) || !hasTime(s.kiro(slot))) continue;
-                if (!relays) relays = node.append_child("RELAYS");
-                pugi::xml_node r = relays.append_child("RELAY");
-                r.append_attribute("number") = ++relayCount;
-                r.append_attribute("gender") = relayGender(s, slot, reserve, memory).c_str();
-                // The entry file keeps no ages of a team.
-                for (const char* age : {"agemax", "agemin", "agetotalmax", "agetotalmin"}) r.append_attribute(age) = -1;
-                pugi::xml_node e = r.append_child("ENTRIES").append_child("ENTRY");
-                e.append_attribute("eventid") = slot + 1;
-                e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
-                if (athleteId > 0) {
-                    pugi::xml_node p = e.append_child("RELAYPOSITIONS").append_child("RELAYPOSITION");
-                    p.append_attribute("athleteid") = athleteId;
-                    p.append_attribute("number") = 1;
+                const std::size_t legs = static_cast<std::size_t>(std::max(1, styleOf(slot) ? styleOf(slot)->relaycount : 4));
+                const auto key = std::pair{slot, s.kiro(slot)};
+                auto it = openTeam.find(key);
+                if (athleteId == 0 || it == openTeam.end() || teams[it->second].members.size() >= legs) {
+                    teams.push_back(Team{slot, s.kiro(slot), {}});
+                    if (athleteId > 0) openTeam[key] = teams.size() - 1;
+                    it = openTeam.end();
                 }
-                ++summary.relays;
+                teams[it == openTeam.end() ? teams.size() - 1 : it->second].members.push_back(Member{k, athleteId});
             }
         };
         std::vector<std::uint32_t> teamRecords;
@@ -310,48 +356,113 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
             const int n = static_cast<int>(k) + 1;
             const std::int32_t birth = birthDate(s);
             const std::string gender = athleteGender(s);
-            bool individual = false;
-            for (int slot = 0; slot < kEventSlots; ++slot)
-                individual = individual || (hasTime(s.kiro(slot)) && !isRelay(slot));
             if (birth == 0 || gender.empty()) {
                 summary.notAthletes.push_back(n);
                 teamRecords.push_back(k);
-            } else {
-                // Athletes are numbered in the order written, which a file read back keeps.
-                const int athleteId = ++summary.athletes;
-                if (!athletes) athletes = node.prepend_child("ATHLETES");
-                pugi::xml_node a = athletes.append_child("ATHLETE");
-                a.append_attribute("athleteid") = athleteId;
-                const auto [family, given] = split(clean(s.Namae()), kFullWidthBlank);
-                a.append_attribute("lastname") = family.c_str();
-                a.append_attribute("firstname") = given.c_str();
-                // The reading in Latin letters, where there is one.
-                const std::string kana = clean(s.Kana());
-                const std::size_t fullBlank = kana.find(kFullWidthBlank);
-                const auto [familyKana, givenKana] =
-                    fullBlank < kana.find(' ') ? split(kana, kFullWidthBlank) : split(kana, " ");
-                const std::string familyEn = hepburn::romanise(familyKana);
-                const std::string givenEn = hepburn::romanise(givenKana);
-                if (!familyEn.empty()) a.append_attribute("lastname.en") = familyEn.c_str();
-                if (!familyEn.empty() && !givenEn.empty()) a.append_attribute("firstname.en") = givenEn.c_str();
-                a.append_attribute("gender") = gender.c_str();
-                a.append_attribute("birthdate") = isoDate(birth).c_str();
-                const std::string license = clean(s.Bango());
-                if (!license.empty()) a.append_attribute("license") = license.c_str();
-                if (individual) {
-                    pugi::xml_node entries = a.append_child("ENTRIES");
-                    for (int slot = 0; slot < kEventSlots; ++slot) {
-                        if (isRelay(slot) || !hasTime(s.kiro(slot))) continue;
-                        pugi::xml_node e = entries.append_child("ENTRY");
-                        e.append_attribute("eventid") = slot + 1;
-                        e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
-                        ++summary.entries;
-                    }
-                }
-                writeRelays(s, athleteId);
+                continue;
             }
+            // Athletes are numbered in the order written, which a file read back keeps.
+            const int athleteId = ++summary.athletes;
+            if (!athletes) athletes = node.prepend_child("ATHLETES");
+            pugi::xml_node a = athletes.append_child("ATHLETE");
+            a.append_attribute("athleteid") = athleteId;
+            // The names as a Lenex file gave them, where the entry file keeps them cut or folded.
+            const std::string namae = clean(s.Namae());
+            const auto kept = keptAthletes.find(clean(s.QBango()) + "\t" + namae);
+            const LenexAthlete* from = kept == keptAthletes.end() ? nullptr : kept->second;
+            auto [family, given] = namae.find(kFullWidthBlank) != std::string::npos ? split(namae, kFullWidthBlank)
+                                                                                    : split(namae, " ");
+            if (from) {
+                family = from->lastname;
+                given = from->firstname;
+            }
+            // The format requires a given name; a name without one has a dash there.
+            if (given.empty()) given = "-";
+            a.append_attribute("lastname") = family.c_str();
+            a.append_attribute("firstname") = given.c_str();
+            // The reading in Latin letters, where there is one.
+            const std::string kana = clean(s.Kana());
+            const std::size_t fullBlank = kana.find(kFullWidthBlank);
+            const auto [familyKana, givenKana] =
+                fullBlank < kana.find(' ') ? split(kana, kFullWidthBlank) : split(kana, " ");
+            std::string familyEn = hepburn::romanise(familyKana);
+            std::string givenEn = hepburn::romanise(givenKana);
+            if (from && !from->lastnameEn.empty()) {
+                familyEn = from->lastnameEn;
+                givenEn = from->firstnameEn;
+            }
+            if (!familyEn.empty()) a.append_attribute("lastname.en") = familyEn.c_str();
+            if (!familyEn.empty() && !givenEn.empty()) a.append_attribute("firstname.en") = givenEn.c_str();
+            a.append_attribute("gender") = gender.c_str();
+            a.append_attribute("birthdate") = isoDate(birth).c_str();
+            std::string license = clean(s.Bango());
+            if (from && !from->license.empty() && (license.empty() || from->license.rfind(license, 0) == 0))
+                license = from->license;
+            if (!license.empty()) a.append_attribute("license") = license.c_str();
+            if (from && !from->nation.empty()) a.append_attribute("nation") = from->nation.c_str();
+            const Entrant who{gender, {ageOf(birth)}};
+            const std::string whoText = std::to_string(n) + " " + namae;
+            pugi::xml_node entries;
+            for (int slot = 0; slot < kEventSlots; ++slot) {
+                if (isRelay(slot) || !hasTime(s.kiro(slot))) continue;
+                const std::string eventid = eventFor(slot, who.ages.front() < 0 ? Entrant{gender, {}} : who, whoText);
+                if (eventid.empty()) continue;
+                if (!entries) entries = a.append_child("ENTRIES");
+                pugi::xml_node e = entries.append_child("ENTRY");
+                e.append_attribute("eventid") = eventid.c_str();
+                e.append_attribute("entrytime") = swimTime(s.kiro(slot)).c_str();
+                ++summary.entries;
+            }
+            carry(k, athleteId);
         }
-        for (const std::uint32_t k : teamRecords) writeRelays(swimmers[k], 0);
+        for (const std::uint32_t k : teamRecords) carry(k, 0);
+        // One RELAY per team, its positions the athletes that carry it; its ages from theirs.
+        pugi::xml_node relays;
+        int relayCount = 0;
+        for (const Team& t : teams) {
+            std::string gender;
+            std::vector<int> ages;
+            bool agesKnown = true;
+            for (const Member& m : t.members) {
+                const SwimmerRecord& s = swimmers[m.record];
+                const std::string g = relayGender(s, t.slot, reserve, memory);
+                gender = gender.empty() || gender == g ? g : "X";
+                const int age = m.athleteId > 0 ? ageOf(birthDate(s)) : -1;
+                agesKnown = agesKnown && age >= 0;
+                ages.push_back(age);
+            }
+            const std::size_t legs = static_cast<std::size_t>(std::max(1, styleOf(t.slot) ? styleOf(t.slot)->relaycount : 4));
+            if (!agesKnown || ages.size() != legs) ages.clear();
+            const Entrant who{gender, ages};
+            const SwimmerRecord& first = swimmers[t.members.front().record];
+            const std::string eventid = eventFor(t.slot, who, std::to_string(t.members.front().record + 1) + " " +
+                                                              clean(first.Namae()) + " のリレー");
+            if (eventid.empty()) continue;
+            if (!relays) relays = node.append_child("RELAYS");
+            pugi::xml_node r = relays.append_child("RELAY");
+            r.append_attribute("number") = ++relayCount;
+            r.append_attribute("gender") = gender.c_str();
+            // Ages of a whole team of athletes; -1 where the team's ages are not known.
+            const bool whole = !ages.empty();
+            r.append_attribute("agemax") = whole ? *std::max_element(ages.begin(), ages.end()) : -1;
+            r.append_attribute("agemin") = whole ? *std::min_element(ages.begin(), ages.end()) : -1;
+            const int total = whole ? std::accumulate(ages.begin(), ages.end(), 0) : -1;
+            r.append_attribute("agetotalmax") = total;
+            r.append_attribute("agetotalmin") = total;
+            pugi::xml_node e = r.append_child("ENTRIES").append_child("ENTRY");
+            e.append_attribute("eventid") = eventid.c_str();
+            e.append_attribute("entrytime") = swimTime(t.time).c_str();
+            pugi::xml_node positions;
+            int number = 0;
+            for (const Member& m : t.members) {
+                if (m.athleteId == 0) continue;
+                if (!positions) positions = e.append_child("RELAYPOSITIONS");
+                pugi::xml_node p = positions.append_child("RELAYPOSITION");
+                p.append_attribute("athleteid") = m.athleteId;
+                p.append_attribute("number") = ++number;
+            }
+            ++summary.relays;
+        }
         node.print(writer, "  ", pugi::format_indent, pugi::encoding_utf8, kClubDepth);
     }
     writer.write(skeleton.text.data() + tail, skeleton.text.size() - tail);
@@ -512,6 +623,17 @@ std::string describeExport(const ExportResult& r)
              " 人は選手として書き出していません（リレーは書き出しています）:";
         for (std::size_t i = 0; i < s.notAthletes.size() && i < 20; ++i) m += " " + std::to_string(s.notAthletes[i]);
         if (s.notAthletes.size() > 20) m += " …";
+    }
+    if (s.againstMeet) {
+        m += "\n取り込んだ主催者の大会の種目にエントリーしました";
+    } else {
+        m += "\n種目はこのプログラムの種目番号のままです（主催者の大会を取り込んでいないため）。主催者の種目番号で"
+             "エントリーするには、先に「転入 → Lenex大会」（tolv import lenex-meet）で主催者の Lenex ファイルを取り込んでください";
+    }
+    if (!s.notEntered.empty()) {
+        m += "\n大会に合う種目が一つに決まらないため書き出さなかったエントリー " + std::to_string(s.notEntered.size()) + " 件:";
+        for (std::size_t i = 0; i < s.notEntered.size() && i < 20; ++i) m += "\n  " + s.notEntered[i];
+        if (s.notEntered.size() > 20) m += "\n  …ほか " + std::to_string(s.notEntered.size() - 20) + " 件";
     }
     return m;
 }

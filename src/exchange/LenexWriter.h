@@ -3,20 +3,28 @@
 //
 //   LENEX version=3.0
 //     CONSTRUCTOR name version registration / CONTACT name email
-//     MEETS / MEET name=zigyo city nation course=LCM|SCM
+//     MEETS / MEET: the organiser's meet taken for the entry file as it was (its sessions and
+//           events; see LenexMeet.h), every entry against the organiser's event it matches; else
+//           the program's own:
+//       MEET name=zigyo city nation course=LCM|SCM
 //       FACILITY name=basho city nation
 //       AGEDATE value=kijunBi type=DATE
 //       SESSIONS / SESSION number date   (one per competition day stBi..enBi; the events in the first)
 //         EVENTS / EVENT eventid=slot+1 number=1.. / SWIMSTYLE swimstyleid=slot+1 distance relaycount stroke
-//                  (reserve events: stroke=UNKNOWN, code=80..94, name=category and name)
+//                  (reserve events: the stroke and technique the name states, a relay by one
+//                  swimmer's distance, else stroke=UNKNOWN; code=80..94, name=category and name)
 //       CLUBS / CLUB name shortname shortname.en code nation   (one per team: the Lenex club it came
 //                  from as the entry file's Lenex memory keeps it, else its team code; a nation only
 //                  when known: the memory's, JPN for a team code of a prefecture 01..47)
 //         ATHLETES / ATHLETE athleteid=n lastname firstname lastname.en firstname.en (Hepburn of
-//                            the kana reading) gender birthdate license / ENTRIES / ENTRY eventid entrytime
-//         RELAYS / RELAY number gender agemax agemin agetotalmax agetotalmin (-1: not known) /
-//                  ENTRIES / ENTRY eventid entrytime / RELAYPOSITIONS / RELAYPOSITION number=1
-//                  athleteid=the swimmer the time is stored on   (one per relay time)
+//                            the kana reading; the names, licence and nation a Lenex file gave
+//                            where the memory keeps them) gender birthdate license / ENTRIES /
+//                            ENTRY eventid entrytime
+//         RELAYS / RELAY number gender agemax agemin agetotalmax agetotalmin (from the swimmers'
+//                  ages; -1: not known) / ENTRIES / ENTRY eventid entrytime / RELAYPOSITIONS /
+//                  RELAYPOSITION athleteid number   (one relay per team: the athletes of a club
+//                  carrying the same relay slot and time, in record order; a relay team record
+//                  is a team without positions)
 #include "exchange/LenexMemory.h"
 #include "storage/Records.h"
 
@@ -36,6 +44,8 @@ struct ExportSummary {
     int entries = 0;              // individual entries of the athletes
     int relays = 0;
     std::vector<int> notAthletes;  // swimmer numbers without birth date or sex, not written as athletes
+    bool againstMeet = false;      // entered against the organiser's meet taken for the entry file
+    std::vector<std::string> notEntered;  // "number name event（why）": no organiser's event, or several
 };
 
 struct Document {

@@ -81,7 +81,29 @@ void wireLenexMenus(FrmZepi& w)
                 QApplication::setOverrideCursor(Qt::WaitCursor);
                 return yes;
             };
+            options.again = [&w](const std::string& question) {
+                QApplication::restoreOverrideCursor();
+                const bool yes = w.context().ask().ask(question);
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+                return yes;
+            };
             return lenex::describeImport(lenex::importLenex(w.store(), file, options), file);
+        });
+    });
+    connectMenuItem(w, "mInLenexMeet", [&w] {
+        const QString name =
+            lenexFileChooser()(&w, false, QString::fromStdString(w.transferFolder().string()), QString());
+        if (name.isEmpty()) return;
+        run(w, [&w, name] {
+            const fs::path file = chosen(name);
+            lenex::ImportOptions options;
+            options.takeHeader = [&w](const lenex::MeetInfo& meet) {
+                QApplication::restoreOverrideCursor();
+                const bool yes = w.context().ask().ask(lenex::headerQuestion(meet));
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+                return yes;
+            };
+            return lenex::describeMeet(lenex::takeLenexMeet(w.store(), file, options), file);
         });
     });
 }

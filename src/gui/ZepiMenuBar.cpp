@@ -44,7 +44,7 @@ void buildEntryMenuBar(QMenuBar& bar)
 
     QMenu* in = menu(nullptr, "mIn", "転入");
     for (const char* name : {"mInKetugo", "mInWeb", "mInNitiban", "mInSwm", "mInScm", "mInMcompd", "mInResults",
-                             "mInResults2", "mInLenex"})
+                             "mInResults2", "mInLenex", "mInLenexMeet"})
         importItem(in, name);
 
     QMenu* out = menu(nullptr, "mOut", "転出");

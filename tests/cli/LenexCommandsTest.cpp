@@ -72,10 +72,18 @@ TEST(CliLenex, ExportsIntoTheTransferFolderAndImportsBack)
     back.close();
     EXPECT_NE(readBytes(transfer / "TEAM.lef").find("city=\"横浜市\""), std::string::npos);
 
-    // Into a file with swimmers the header changes only with --header.
+    // Into a file with swimmers the header changes only with --header; the same file a second
+    // time only with --again.
     makeEntry(t.dir() / "MORE.zep", 1);
+    r = tolvRun({"import", "lenex", (t.dir() / "MORE.zep").string(), "TEAM.lxf"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string once = readBytes(t.dir() / "MORE.zep");
+    r = tolvRun({"import", "lenex", (t.dir() / "MORE.zep").string(), "TEAM.lxf", "--header"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("取り込み済みです。もう一度取り込むには --again を付けてください"), std::string::npos) << r.err;
+    EXPECT_EQ(readBytes(t.dir() / "MORE.zep"), once);
     for (const char* flag : {"", "--header"}) {
-        std::vector<std::string> args = {"import", "lenex", (t.dir() / "MORE.zep").string(), "TEAM.lxf"};
+        std::vector<std::string> args = {"import", "lenex", (t.dir() / "MORE.zep").string(), "TEAM.lxf", "--again"};
         if (*flag) args.push_back(flag);
         r = tolvRun(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -111,4 +119,59 @@ TEST(CliLenex, AResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
     r = tolvRun({"export", "lenex", (t.dir() / "W.zep").string(), "--to", t.dir().string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(tolvtest::lenexFaults(readBytes(t.dir() / "W.lef")), std::vector<std::string>{});
+}
+
+TEST(CliLenex, TakesTheOrganisersMeetAndEntersAgainstItsEvents)
+{
+    TempTree t;
+    ensureWorkTree();
+    const fs::path entry = t.dir() / "CLUB.zep";
+    makeEntry(entry, 2);
+    // The organiser's invitation: the meet, one session, 100 m freestyle for men aged 10 to 20
+    // (event 7) and for older ones (event 8); no athletes.
+    const fs::path invitation = t.dir() / "invitation.lef";
+    tolvtest::writeBytes(invitation, R"(<?xml version="1.0" encoding="UTF-8"?>
+<LENEX version="3.0">
+  <MEETS>
+    <MEET name="Kanto Open" city="Chiba" nation="JPN" course="LCM">
+      <AGEDATE type="DATE" value="2024-04-01" />
+      <SESSIONS>
+        <SESSION number="1" date="2024-07-20">
+          <EVENTS>
+            <EVENT eventid="7" number="1" gender="M"><SWIMSTYLE distance="100" relaycount="1" stroke="FREE" />
+              <AGEGROUPS><AGEGROUP agegroupid="71" agemin="10" agemax="20" /></AGEGROUPS></EVENT>
+            <EVENT eventid="8" number="2" gender="M"><SWIMSTYLE distance="100" relaycount="1" stroke="FREE" />
+              <AGEGROUPS><AGEGROUP agegroupid="81" agemin="21" agemax="-1" /></AGEGROUPS></EVENT>
+          </EVENTS>
+        </SESSION>
+      </SESSIONS>
+    </MEET>
+  </MEETS>
+</LENEX>
+)");
+    auto r = tolvRun({"export", "lenex", entry.string(), "--to", t.dir().string(), "--city", "千葉市"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("種目はこのプログラムの種目番号のままです"), std::string::npos) << r.out;
+
+    r = tolvRun({"import", "lenex-meet", entry.string(), invitation.string(), "--header"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("主催者の大会を取り込みました: Kanto Open"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("セッション 1、種目 2"), std::string::npos) << r.out;
+    EXPECT_NE(readBytes(fs::path(entry.string() + ".lenex")).find("meet\t4\tEVENT\teventid=7\tnumber=1\tgender=M\n"),
+              std::string::npos);
+
+    // Born 2001-05-01: 22 on the age date, so event 8.
+    r = tolvRun({"export", "lenex", entry.string(), "--to", t.dir().string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("取り込んだ主催者の大会の種目にエントリーしました"), std::string::npos) << r.out;
+    const std::string lef = readBytes(t.dir() / "CLUB.lef");
+    EXPECT_EQ(tolvtest::lenexFaults(lef), std::vector<std::string>{});
+    EXPECT_NE(lef.find("<MEET name=\"Kanto Open\" city=\"Chiba\""), std::string::npos) << lef;
+    EXPECT_NE(lef.find("<ENTRY eventid=\"8\" entrytime=\"00:01:00.01\" />"), std::string::npos) << lef;
+    EXPECT_EQ(lef.find("eventid=\"3\""), std::string::npos);
+
+    r = tolvRun({"import", "lenex-meet", "--help"});
+    EXPECT_NE(r.out.find("主催者の Lenex ファイル"), std::string::npos) << r.out;
+    r = tolvRun({"import", "lenex-meet", entry.string(), (t.dir() / "CLUB.zep").string()});
+    EXPECT_EQ(r.exitCode, 1);
 }

@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <sstream>
+
 using namespace tolv;
 using tolvtest::readBytes;
 using tolvtest::writeBytes;
@@ -555,5 +557,201 @@ TEST(Lenex, FaultyFilesLeaveTheEntryFileAsItWas)
         }
         store.close();
         EXPECT_EQ(readBytes(entry), before) << expected;
+    }
+}
+
+namespace {
+
+// One club in two CLUB elements; a relay in the second naming swimmers of both, with other
+// positions in each of its events; athletes without a birth date or a name; two events of one
+// style (the second for ages 10 to 12).
+const char* const kRelayCup = R"(<?xml version="1.0" encoding="UTF-8"?>
+<LENEX version="3.0">
+  <MEETS>
+    <MEET name="Relay Cup" city="Bonn" nation="GER" course="SCM">
+      <AGEDATE type="DATE" value="2024-12-31" />
+      <SESSIONS>
+        <SESSION number="1" date="2024-11-02">
+          <EVENTS>
+            <EVENT eventid="1" number="1" gender="F"><SWIMSTYLE distance="50" relaycount="4" stroke="FREE" /></EVENT>
+            <EVENT eventid="2" number="2" gender="F"><SWIMSTYLE distance="50" relaycount="4" stroke="MEDLEY" /></EVENT>
+            <EVENT eventid="3" number="3" gender="F"><SWIMSTYLE distance="50" relaycount="1" stroke="FREE" /></EVENT>
+            <EVENT eventid="4" number="4" gender="F"><SWIMSTYLE distance="50" relaycount="1" stroke="FREE" />
+              <AGEGROUPS><AGEGROUP agegroupid="1" agemin="10" agemax="12" /></AGEGROUPS></EVENT>
+          </EVENTS>
+        </SESSION>
+      </SESSIONS>
+      <CLUBS>
+        <CLUB name="SC Bonn" code="BONN1" nation="GER">
+          <ATHLETES>
+            <ATHLETE athleteid="1" lastname="Abel" firstname="Anna" gender="F" birthdate="2010-01-01">
+              <ENTRIES><ENTRY eventid="3" entrytime="00:00:30.00" /></ENTRIES>
+            </ATHLETE>
+            <ATHLETE athleteid="2" lastname="Bach" firstname="Berta" gender="F" birthdate="2011-02-02" />
+            <ATHLETE athleteid="9" lastname="Ohne" firstname="Datum" gender="F" />
+          </ATHLETES>
+        </CLUB>
+        <CLUB name="SC Bonn" code="BONN1" nation="GER">
+          <ATHLETES>
+            <ATHLETE athleteid="3" lastname="Czerny" firstname="Clara" gender="F" birthdate="2010-03-03" />
+            <ATHLETE athleteid="4" lastname="Dahl" firstname="Dora" gender="F" birthdate="2012-04-04">
+              <ENTRIES><ENTRY eventid="4" entrytime="00:00:35.00" /></ENTRIES>
+            </ATHLETE>
+            <ATHLETE athleteid="5" lastname="Ernst" firstname="Eva" gender="F" birthdate="2011-05-05" />
+            <ATHLETE athleteid="8" firstname="Namenlos" gender="F" birthdate="2011-05-05" />
+          </ATHLETES>
+          <RELAYS>
+            <RELAY number="1" gender="F">
+              <ENTRIES>
+                <ENTRY eventid="1" entrytime="00:02:00.00">
+                  <RELAYPOSITIONS>
+                    <RELAYPOSITION number="2" athleteid="2" /><RELAYPOSITION number="1" athleteid="1" />
+                    <RELAYPOSITION number="3" athleteid="3" /><RELAYPOSITION number="4" athleteid="4" />
+                  </RELAYPOSITIONS>
+                </ENTRY>
+                <ENTRY eventid="2" entrytime="00:02:20.00">
+                  <RELAYPOSITIONS>
+                    <RELAYPOSITION number="1" athleteid="5" /><RELAYPOSITION number="2" athleteid="4" />
+                    <RELAYPOSITION number="3" athleteid="3" /><RELAYPOSITION number="4" athleteid="2" />
+                  </RELAYPOSITIONS>
+                </ENTRY>
+              </ENTRIES>
+            </RELAY>
+          </RELAYS>
+        </CLUB>
+      </CLUBS>
+    </MEET>
+  </MEETS>
+</LENEX>
+)";
+
+std::string printed(const pugi::xml_node& n)
+{
+    std::ostringstream out;
+    n.print(out, "  ");
+    return out.str();
+}
+
+} // namespace
+
+TEST(Lenex, RelaysGoToTheirOwnEventsSwimmersAndLeaveAsOneTeam)
+{
+    tolvtest::TempTree tree;
+    EntryStore store;
+    store.openEntryFile(tree.dir() / "CUP.zep");
+    lenex::ImportResult r = lenex::readLenex(kRelayCup, "cup.lef", store.header(), store.reserve());
+    // The athletes the entry file cannot hold are left out and named with line and club.
+    EXPECT_EQ(r.leftOut, (std::vector<std::string>{"24行目: SC Bonn Ohne Datum（生年月日がありません）",
+                                                   "34行目: SC Bonn Namenlos（氏名がありません）"}));
+    ASSERT_EQ(r.swimmers.size(), 5u);
+    EXPECT_EQ(r.relayTeams, 0);
+    const std::int32_t free[] = {20000, 20000, 20000, 20000, 0};
+    const std::int32_t medley[] = {0, 22000, 22000, 22000, 22000};
+    for (std::size_t k = 0; k < 5; ++k) {
+        EXPECT_EQ(r.swimmers[k].kiro(26), free[k]) << k;
+        EXPECT_EQ(r.swimmers[k].kiro(23), medley[k]) << k;
+    }
+    EXPECT_NE(lenex::describeImport(r, "cup.lef").find("申込ファイルに入らないため取り込まなかった選手"), std::string::npos);
+
+    // Out again: one relay per team, its swimmers in record order, its ages from theirs on the
+    // age date (31 December 2024).
+    ASSERT_TRUE(r.header);
+    lenex::ExportOptions o = options("Bonn");
+    o.memory = r.memory;
+    const lenex::Document doc = lenex::writeLenex(*r.header, store.reserve(), r.swimmers, o);
+    EXPECT_EQ(faultsOf(doc.xml), "");
+    EXPECT_FALSE(doc.summary.againstMeet);
+    pugi::xml_document written;
+    ASSERT_TRUE(written.load_string(doc.xml.c_str()));
+    EXPECT_EQ(printed(written.select_node("//RELAYS").node()), R"(<RELAYS>
+  <RELAY number="1" gender="F" agemax="14" agemin="12" agetotalmax="53" agetotalmin="53">
+    <ENTRIES>
+      <ENTRY eventid="27" entrytime="00:02:00.00">
+        <RELAYPOSITIONS>
+          <RELAYPOSITION athleteid="1" number="1" />
+          <RELAYPOSITION athleteid="2" number="2" />
+          <RELAYPOSITION athleteid="3" number="3" />
+          <RELAYPOSITION athleteid="4" number="4" />
+        </RELAYPOSITIONS>
+      </ENTRY>
+    </ENTRIES>
+  </RELAY>
+  <RELAY number="2" gender="F" agemax="14" agemin="12" agetotalmax="52" agetotalmin="52">
+    <ENTRIES>
+      <ENTRY eventid="24" entrytime="00:02:20.00">
+        <RELAYPOSITIONS>
+          <RELAYPOSITION athleteid="2" number="1" />
+          <RELAYPOSITION athleteid="3" number="2" />
+          <RELAYPOSITION athleteid="4" number="3" />
+          <RELAYPOSITION athleteid="5" number="4" />
+        </RELAYPOSITIONS>
+      </ENTRY>
+    </ENTRIES>
+  </RELAY>
+</RELAYS>
+)");
+    EXPECT_NE(lenex::describeExport({"x.lef", doc.summary}).find("種目はこのプログラムの種目番号のままです"), std::string::npos);
+}
+
+TEST(Lenex, EntriesAgainstATakenMeetGoToTheOneEventTheyMatch)
+{
+    tolvtest::TempTree tree;
+    EntryStore store;
+    store.openEntryFile(tree.dir() / "CUP.zep");
+    const lenex::ImportResult meet = lenex::readLenexMeet(kRelayCup, "cup.lef", store.header(), store.reserve());
+    EXPECT_EQ(meet.events, 4);
+    EXPECT_TRUE(meet.swimmers.empty());
+    lenex::ImportResult r = lenex::readLenex(kRelayCup, "cup.lef", store.header(), store.reserve(), {}, meet.memory);
+    // A boy with a 50 m freestyle time: no event of the meet admits him.
+    SwimmerRecord boy = r.swimmers[0];
+    boy.setNamae("Fink　Felix");
+    boy.setSei("1");
+    boy.setQBango("BONN1201006061");
+    boy.setKiro(26, 0);
+    r.swimmers.push_back(boy);
+    lenex::ExportOptions o = options("");
+    o.memory = r.memory;
+    const lenex::Document doc = lenex::writeLenex(*r.header, store.reserve(), r.swimmers, o);
+    EXPECT_EQ(faultsOf(doc.xml), "");
+    ASSERT_TRUE(doc.summary.againstMeet);
+    pugi::xml_document written;
+    ASSERT_TRUE(written.load_string(doc.xml.c_str()));
+    // The organiser's meet as it was, without its clubs.
+    pugi::xml_document source;
+    ASSERT_TRUE(source.load_string(kRelayCup));
+    source.select_node("//CLUBS").node().parent().remove_child("CLUBS");
+    pugi::xml_node writtenMeet = written.select_node("//MEET").node();
+    writtenMeet.remove_child("CLUBS");
+    EXPECT_EQ(printed(writtenMeet), printed(source.select_node("//MEET").node()));
+    // Abel (14) has one event of her age; Dahl (12) two; the boy none: listed, not entered.
+    std::vector<std::string> ids;
+    for (const auto& x : written.select_nodes("//ENTRY")) ids.push_back(x.node().attribute("eventid").value());
+    EXPECT_EQ(ids, (std::vector<std::string>{"3", "1", "2"}));
+    EXPECT_EQ(doc.summary.notEntered,
+              (std::vector<std::string>{"4 Dahl　Dora 50m自由形（合う種目が 2 件あります: eventid 3 eventid 4）",
+                                        "6 Fink　Felix 50m自由形（大会に合う種目がありません）"}));
+}
+
+TEST(LenexCodes, ReserveEventsStateTheirStyle)
+{
+    const struct {
+        const char* name;
+        const char* relay;
+        const char* style;  // distance relaycount stroke technique, or "" for none
+    } cases[] = {
+        {"25mバタフライキック", "0", "25 1 FLY KICK"}, {"25mキック", "0", "25 1 UNKNOWN KICK"},
+        {"200mメドレーリレー", "1", "50 4 MEDLEY "},   {"400mリレー", "1", "100 4 FREE "},
+        {"50m背泳ぎ", "0", "50 1 BACK "},             {"水中ウォーク", "0", ""},
+        {"150mリレー", "1", ""},
+    };
+    for (const auto& c : cases) {
+        ReserveEvents reserve;
+        reserve.setYobiName(0, c.name);
+        reserve.setYobiRelay(0, c.relay);
+        const auto st = lenex::styleOfReserve(reserve, 0);
+        EXPECT_EQ(st ? std::to_string(st->distance) + " " + std::to_string(st->relaycount) + " " + st->stroke + " " + st->technique
+                     : std::string(),
+                  c.style)
+            << c.name;
     }
 }
