@@ -45,7 +45,9 @@ std::vector<std::string> readTemplate(const fs::path& ctl, const std::string& na
 std::string quotedHeader(const std::vector<std::string>& fields)
 {
     std::string s;
-    for (std::size_t i = 0; i < fields.size(); ++i) s += (i ? ",\"" : "\"") + fullWidthDelimiters(fields[i]) + "\"";
+    // Every field is quoted (so an amount keeps its "1,000"); a double quote inside one would end it
+    // early and is written full-width.
+    for (std::size_t i = 0; i < fields.size(); ++i) s += (i ? ",\"" : "\"") + fullWidthQuotes(fields[i]) + "\"";
     return s + "\r\n";
 }
 

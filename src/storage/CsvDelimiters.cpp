@@ -31,6 +31,17 @@ std::string fullWidthDelimiters(std::string_view utf8)
     return out;
 }
 
+std::string fullWidthQuotes(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (char c : utf8) {
+        if (c == '"') out += kQuote;
+        else out += c;
+    }
+    return out;
+}
+
 const std::vector<Field>& swimmerTextFields()
 {
     using S = SwimmerRecord;

@@ -21,6 +21,10 @@ std::string csvDelimiterRefusal(const std::string& label);
 // calls it for every field it writes.
 std::string fullWidthDelimiters(std::string_view utf8);
 
+// The same for the double quote alone, for a field that is always quoted and may hold a comma of
+// its own (an amount "1,000").
+std::string fullWidthQuotes(std::string_view utf8);
+
 // The text fields of a swimmer record that may hold them.
 const std::vector<Field>& swimmerTextFields();
 // Stores the full-width forms in the text fields of `s` (a field that then overruns its width is

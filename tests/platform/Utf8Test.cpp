@@ -23,7 +23,7 @@ TEST(Utf8, IllFormedSequencesAreReplacedWithoutSwallowingWhatFollows)
         {"\xE9rica", U"?rica", 0, 1},                    // Latin-1 é: a lead byte without its continuation
         {"a\xE3\x81" "b", U"a?b", 1, 2},                  // a three-byte character cut short
         {"\xE3\x81", U"?", 0, 2},                         // cut at the end
-        {"\xC0\xAF/", U"??/", 0, 1},                      // overlong '/'
+        {"\xC0\xAF/", U"?" "?/", 0, 1},                  // overlong '/'
         {"\xE0\x80\xAF", U"???", 0, 1},                   // overlong three-byte form
         {"\xED\xA0\x80x", U"???x", 0, 1},                 // a surrogate
         {"\xF4\x90\x80\x80", U"????", 0, 1},              // above U+10FFFF
@@ -34,7 +34,9 @@ TEST(Utf8, IllFormedSequencesAreReplacedWithoutSwallowingWhatFollows)
         EXPECT_EQ(decodeUtf8(c.bytes, U'?'), c.decoded) << c.bytes;
         const auto fault = findUtf8Fault(c.bytes);
         EXPECT_EQ(fault ? fault->offset : none, c.faultAt) << c.bytes;
-        if (fault) EXPECT_EQ(fault->length, c.faultLength) << c.bytes;
+        if (fault) {
+            EXPECT_EQ(fault->length, c.faultLength) << c.bytes;
+        }
         EXPECT_EQ(encodeUtf8(decodeUtf8(repairUtf8(c.bytes, "?"), U'!')), encodeUtf8(c.decoded)) << c.bytes;
     }
     // The program's own split gives U+FFFD where a character could not be read.

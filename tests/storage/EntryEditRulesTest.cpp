@@ -62,8 +62,9 @@ TEST(EntryEditRules, EachBoxStoresWhatItShowsOrRefusesWhole)
         EXPECT_EQ(e.stored(), c.writes != W::Nothing) << c.typed;
         EXPECT_EQ(e.refusal.empty(), e.stored()) << c.typed;
         EXPECT_EQ(b.rules.shown(c.box, c.index), c.shown) << c.typed;
-        if (c.typed.find_first_of(",\"") != std::string::npos)
+        if (c.typed.find_first_of(",\"") != std::string::npos) {
             EXPECT_EQ(e.refusal, csvDelimiterRefusal(EntryEditRules::label(c.box))) << c.typed;
+        }
     }
 }
 

@@ -80,7 +80,7 @@ TEST(Master, EmptyIndexFindsNothingWithoutReadingAnEntryAndFaultsAreTold)
 TEST(Master, BisectionFindsEveryKeyOfALargeIndex)
 {
     TempTree t;
-    // 100,000 entries (a large prefecture's list), every key found, and keys between them not.
+    // 100,000 entries (a large prefecture's list): every key found, keys between them not.
     std::vector<std::pair<std::string, int>> entries;
     for (int i = 1; i <= 100000; ++i) {
         char key[16];
@@ -92,6 +92,7 @@ TEST(Master, BisectionFindsEveryKeyOfALargeIndex)
     for (const auto& [key, athlete] : entries) {
         const IndexHit hit = lookUpIndex(t.dir() / "big.dat", kIndexTRecord, key);
         found += hit.position == athlete && hit.athlete == athlete;
+        if (athlete % 101 != 0) continue;
         char odd[16];
         std::snprintf(odd, sizeof odd, "%08d", 2 * athlete - 1);
         between += lookUpIndex(t.dir() / "big.dat", kIndexTRecord, odd).position != 0;
