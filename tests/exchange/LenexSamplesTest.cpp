@@ -5,6 +5,7 @@
 #include "exchange/LenexCodes.h"
 #include "exchange/LenexReader.h"
 #include "exchange/LenexWriter.h"
+#include "storage/Codes.h"
 #include "storage/EntryStore.h"
 #include "support/TestSupport.h"
 
