@@ -54,7 +54,7 @@ int cmdExportLenex(Context& ctx)
     const fs::path folder = transferFolder(ctx, "--to");
     enforce(fs::is_directory(folder), "転送先フォルダがありません: " + folder.string());
     const std::string city = ctx.args.option("--city").value_or("");
-    enforce(!city.empty() || !lenex::rememberedCity(entry).empty(),
+    enforce(!city.empty() || !lenex::cityNeeded(entry),
             "開催地の市町村名がありません。--city で指定してください（申込ファイルごとに記録され、次からは省略できます）");
     EntryStore store;
     store.openEntryFile(entry, EntryStore::Access::Read);

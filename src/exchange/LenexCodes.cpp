@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 
 #include <cstdio>
+#include <string_view>
 
 namespace tolv::lenex {
 namespace {
@@ -114,7 +115,16 @@ std::optional<SwimStyle> styleOfReserve(const ReserveEvents& r, int i)
     while (at < name.size() && name[at] >= '0' && name[at] <= '9' && metres < 100000) metres = metres * 10 + (name[at++] - '0');
     if (metres == 0 || at >= name.size() || name[at] != 'm') return std::nullopt;
     const std::string rest = name.substr(at + 1);
-    auto has = [&](const char* word) { return rest.find(word) != std::string::npos; };
+    // Words in full-width or half-width katakana (the 16-byte field often holds the latter).
+    auto has = [&](const char* word) {
+        static const std::pair<const char*, const char*> halfWidth[] = {
+            {"キック", "ｷｯｸ"}, {"プル", "ﾌﾟﾙ"}, {"スタート", "ｽﾀｰﾄ"}, {"ターン", "ﾀｰﾝ"}, {"リレー", "ﾘﾚｰ"},
+            {"メドレー", "ﾒﾄﾞﾚｰ"}, {"バタフライ", "ﾊﾞﾀﾌﾗｲ"}};
+        if (rest.find(word) != std::string::npos) return true;
+        for (const auto& [full, half] : halfWidth)
+            if (std::string_view(word) == full && rest.find(half) != std::string::npos) return true;
+        return false;
+    };
     static const std::pair<const char*, const char*> techniques[] = {
         {"キック", "KICK"}, {"プル", "PULL"}, {"潜水", "DIVE"}, {"けのび", "GLIDE"}, {"スタート", "START"}, {"ターン", "TURN"}};
     std::string technique;

@@ -35,6 +35,7 @@ bool admits(const std::string& eventGender, const std::string& who, bool relay)
 
 bool holds(const AgeGroup& g, const Entrant& who, bool relay)
 {
+    if (g.handicap) return false;
     if (!g.gender.empty() && g.gender != "A" && !admits(g.gender, who.gender, relay)) return false;
     if (g.min < 0 && g.max < 0) return true;
     if (who.ages.empty()) return false;
@@ -74,6 +75,9 @@ std::vector<OrganiserEvent> entryEvents(const pugi::xml_node& meet)
         for (pugi::xml_node ev : session.child("EVENTS").children("EVENT")) {
             const std::string previous = ev.attribute("preveventid").value();
             if (!previous.empty() && previous != "-1") continue;
+            const std::string round = ev.attribute("round").value();
+            const bool firstRound = round.empty() || round == "TIM" || round == "PRE";
+            if (!firstRound && round != "FIN" && round != "SEM" && round != "QUA") continue;
             pugi::xml_node style = ev.child("SWIMSTYLE");
             if (!ev.attribute("eventid") || !style) continue;
             OrganiserEvent e;
@@ -84,7 +88,8 @@ std::vector<OrganiserEvent> entryEvents(const pugi::xml_node& meet)
             for (pugi::xml_node g : ev.child("AGEGROUPS").children("AGEGROUP"))
                 e.ages.push_back(AgeGroup{attributeInt(g, "agemin"), attributeInt(g, "agemax"),
                                           std::string(g.attribute("calculate").value()) == "TOTAL",
-                                          g.attribute("gender").value()});
+                                          g.attribute("gender").value(), *g.attribute("handicap").value() != 0});
+            e.firstRound = firstRound;
             out.push_back(std::move(e));
         }
     return out;
@@ -117,14 +122,20 @@ std::vector<const OrganiserEvent*> matchingEvents(const std::vector<OrganiserEve
 {
     std::vector<const OrganiserEvent*> out;
     const bool relay = style.relaycount > 1;
-    for (const OrganiserEvent& e : events) {
-        if (e.style.distance != style.distance || e.style.relaycount != style.relaycount ||
-            e.style.stroke != style.stroke || e.style.technique != style.technique)
-            continue;
-        if (!admits(e.gender, who.gender, relay)) continue;
-        if (!e.ages.empty() && std::none_of(e.ages.begin(), e.ages.end(), [&](const AgeGroup& g) { return holds(g, who, relay); }))
-            continue;
-        out.push_back(&e);
+    // The first rounds; finals no event leads to only where no first round matches.
+    for (const bool firstRound : {true, false}) {
+        for (const OrganiserEvent& e : events) {
+            if (e.firstRound != firstRound || e.style.distance != style.distance ||
+                e.style.relaycount != style.relaycount || e.style.stroke != style.stroke ||
+                e.style.technique != style.technique)
+                continue;
+            if (!admits(e.gender, who.gender, relay)) continue;
+            if (!e.ages.empty() &&
+                std::none_of(e.ages.begin(), e.ages.end(), [&](const AgeGroup& g) { return holds(g, who, relay); }))
+                continue;
+            out.push_back(&e);
+        }
+        if (!out.empty()) break;
     }
     return out;
 }

@@ -3,12 +3,15 @@
 // with its sessions and events, kept for an entry file in its Lenex memory, so that the export
 // writes that meet back as it was and enters every swimmer against the organiser's own events.
 //
-// An entry goes to the event that takes entries (no preveventid: finals, semi-finals and swim-offs
-// come from another event) with the slot's swim style (stroke, distance, relay count, technique),
-// a gender that admits the swimmer or team (M, F; X mixed relays, and individual events open to
-// both; A or none: everyone) and an age group that holds the swimmer's age on the meet's age date
-// (each swimmer's age, or the team's total for groups calculated TOTAL; -1 is open). A slot that
-// matches no event, or more than one, is not entered.
+// An entry goes to the event that takes entries with the slot's swim style (stroke, distance,
+// relay count, technique), a gender that admits the swimmer or team (M, F; X mixed relays, and
+// individual events open to both; A or none: everyone) and an age group that holds the swimmer's
+// age on the meet's age date (each swimmer's age, or the team's total for groups calculated TOTAL;
+// -1 is open; groups of a handicap class hold no one, as the entry file has no classes). Events
+// that take entries: timed finals and prelims (round TIM, PRE or none); only where none of those
+// matches, finals, semi-finals and quarter-finals that no other event leads to (no preveventid).
+// Fastest heats, swim-offs, time trials and re-swims are never entered. A slot that matches no
+// event, or more than one, is not entered.
 #include "exchange/LenexCodes.h"
 #include "exchange/LenexMemory.h"
 
@@ -31,6 +34,7 @@ struct AgeGroup {
     int max = -1;
     bool total = false;  // a relay's ages summed
     std::string gender;
+    bool handicap = false;  // a handicap class's group
 };
 
 struct OrganiserEvent {
@@ -38,6 +42,7 @@ struct OrganiserEvent {
     std::string gender;  // M, F, X, A or empty
     SwimStyle style;
     std::vector<AgeGroup> ages;  // none: every age
+    bool firstRound = true;      // TIM, PRE or none; else a final round no event leads to
 };
 
 // The events of the meet that take entries, in document order.

@@ -661,7 +661,9 @@ SwimmerRecord Reader::readAthlete(const pugi::xml_node& a, const std::string& te
     SwimmerRecord s = EntryStore::emptySwimmer();
     // The caller has checked the name, birth date and sex (missing()).
     const std::string family = a.attribute("lastname").value();
-    const std::string given = a.attribute("firstname").value();
+    // "-" is how a name without a given name is written (the format requires one).
+    std::string given = a.attribute("firstname").value();
+    if (given == "-") given.clear();
     const std::string gender = a.attribute("gender").value();
     const std::int32_t birth = dateOfIso(a.attribute("birthdate").value());
 

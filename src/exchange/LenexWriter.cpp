@@ -574,6 +574,12 @@ std::string zipLenex(const std::string& xml, const std::string& innerName)
 
 std::string rememberedCity(const std::filesystem::path& entryFile) { return LenexMemory::read(entryFile).city; }
 
+bool cityNeeded(const std::filesystem::path& entryFile)
+{
+    const LenexMemory memory = LenexMemory::read(entryFile);
+    return memory.city.empty() && memory.meet.empty();
+}
+
 ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip,
                          const std::string& city, const std::filesystem::path& ctlFolder)
 {

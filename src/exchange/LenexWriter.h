@@ -80,6 +80,9 @@ ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& t
                          const std::string& city, const std::filesystem::path& ctlFolder);
 // The city the next export of an entry file writes when none is given (empty when none is kept).
 std::string rememberedCity(const std::filesystem::path& entryFile);
+// Whether an export of the entry file needs a city to be given: none is kept and no organiser's
+// meet (which has its own) is taken.
+bool cityNeeded(const std::filesystem::path& entryFile);
 // The default file name in a folder: the entry file's base name with ".lef" or ".lxf".
 std::filesystem::path defaultExportPath(const std::filesystem::path& folder, const std::filesystem::path& entry,
                                         bool zip);

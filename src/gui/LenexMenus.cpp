@@ -57,7 +57,7 @@ void wireLenexMenus(FrmZepi& w)
         if (name.isEmpty()) return;
         // The city is asked once per entry file; the export keeps it.
         std::string city;
-        if (lenex::rememberedCity(w.store().path()).empty()) {
+        if (lenex::cityNeeded(w.store().path())) {
             city = lenexCityAsker()(&w).toStdString();
             if (city.empty()) return;
         }

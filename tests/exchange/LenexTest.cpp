@@ -233,7 +233,7 @@ TEST(Lenex, WrittenDocumentConformsAndCarriesTheEntryFile)
         {"string(//EVENT[@eventid='23']/SWIMSTYLE/@distance)", "25"},
         {"string(//EVENT[@eventid='23']/SWIMSTYLE/@relaycount)", "4"},
         {"string(//EVENT[@eventid='29']/SWIMSTYLE/@distance)", "200"},
-        {"string(//EVENT[@eventid='30']/SWIMSTYLE/@stroke)", "UNKNOWN"},
+        {"string(//EVENT[@eventid='30']/SWIMSTYLE/@stroke)", "FREE"},
         {"string(//EVENT[@eventid='30']/SWIMSTYLE/@code)", "80"},
         {"string(//EVENT[@eventid='30']/SWIMSTYLE/@swimstyleid)", "30"},
         {"string(//EVENT[@eventid='30']/SWIMSTYLE/@name)", "小学生 50m自由形"},
@@ -375,13 +375,15 @@ TEST(Lenex, ResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
         std::vector<std::pair<int, std::int32_t>> times;
     };
     const Expected expected[] = {
-        {"Muller　Jurgen  ", "L0001200803141", {{2, 5720}, {29, 1950}, {8, kMarkEntered}}},
+        // The mixed relay on every swimmer of its positions; the relay team record after the
+        // athletes of every club.
+        {"Muller　Jurgen  ", "L0001200803141", {{2, 5720}, {29, 1950}, {8, kMarkEntered}, {23, 20530}}},
         {"Strasse-Lukasiew", "L0001200911305", {{8, 3340}, {23, 20530}}},
-        {"Odegard　Ase[31m", "L0001200901205", {{8, kMarkEntered}}},
+        {"Odegard　Ase[31m", "L0001200901205", {{8, kMarkEntered}, {23, 20530}}},
         {"Nguyen　Thi Anh ", "L0002200702025", {{8, 3199}}},
         {"Wolfeschlegelste", "L0002200605051", {{2, 5500}}},
-        {"リレー          ", "L0002         ", {{23, 21000}}},
         {"山田　太郎      ", "13001201004021", {{8, 3500}}},
+        {"リレー          ", "L0002         ", {{23, 21000}}},
     };
     for (int k = 0; k < 7; ++k) {
         const SwimmerRecord& s = got.swimmerAt(k + 1);
@@ -394,11 +396,11 @@ TEST(Lenex, ResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
     EXPECT_EQ(got.swimmerAt(1).Shozoku(), "SV Wurzburg ");
     EXPECT_EQ(got.swimmerAt(1).Bango(), "123456 ");
     EXPECT_EQ(got.swimmerAt(1).nenrei(), 16);
-    EXPECT_EQ(got.swimmerAt(6).sei(), "1");
-    EXPECT_EQ(got.swimmerAt(7).Kana(), "ﾔﾏﾀﾞ ﾀﾛ         ");
-    EXPECT_EQ(got.swimmerAt(7).ShozokuKana(), "ﾄｷｮSC ");
+    EXPECT_EQ(got.swimmerAt(7).sei(), "1");
+    EXPECT_EQ(got.swimmerAt(6).Kana(), "ﾔﾏﾀﾞ ﾀﾛ         ");
+    EXPECT_EQ(got.swimmerAt(6).ShozokuKana(), "ﾄｷｮSC ");
 
-    EXPECT_EQ(r.times, 8);
+    EXPECT_EQ(r.times, 10);
     EXPECT_EQ(r.entered, 2);
     EXPECT_EQ(r.relayTeams, 1);
     EXPECT_EQ(r.controlLines, std::vector<int>{52});
@@ -412,17 +414,23 @@ TEST(Lenex, ResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
     EXPECT_EQ(r.notTaken, (std::vector<std::string>{"Müller Jürgen（SV Würzburg 05）: 400m BACK",
                                                     "Straße-Łukasiewicz Zoë（SV Würzburg 05）: 50m BREAST PULL"}));
     const std::string message = lenex::describeImport(r, tree.dir() / "world.lef");
-    for (const char* part : {"6 人を追加しました", "タイム 8 件、参加（タイムなし） 2 件", "文字を基本の文字に置き換えた選手（氏名・所属） 4 件",
+    for (const char* part : {"6 人を追加しました", "タイム 10 件、参加（タイムなし） 2 件", "文字を基本の文字に置き換えた選手（氏名・所属） 4 件",
                              "Straße-Łukasiewicz Zoë（SV Würzburg 05）", "氏名・所属を欄の長さで切った選手 2 件",
                              "記録の状態（失格・棄権など）があり、タイムにしなかったエントリー・結果 4 件",
                              "取り込まなかったエントリー・結果 2 件", "SV Würzburg 05 (WUE) → L0001", "制御文字を取り除いた行: 52"})
         EXPECT_NE(message.find(part), std::string::npos) << part << "\n" << message;
 
-    // The clubs' own codes and nations, the city and the mixed relay are kept beside the file.
+    // The clubs' own codes and nations, the city, the mixed relay and the names are kept beside the file.
     EXPECT_EQ(readBytes(lenex::LenexMemory::pathFor(entry)),
               "# tolvsys: Lenex details of WORLD.zep\ncity\tMünchen\nnation\tGER\n"
               "club\tL0001\tWUE\tGER\tSV Würzburg 05\nclub\tL0002\tZH0815\tSUI\tSchwimmclub Neptun Zürich\n"
-              "mixed\tL0001200911305\t23\n");
+              "mixed\tL0001200803141\t23\nmixed\tL0001200901205\t23\nmixed\tL0001200911305\t23\n"
+              // The names as the file gave them, where the records fold or cut them.
+              "athlete\tL0001200803141\tMuller　Jurgen\tMüller\tJürgen\t\t\t123456\t\n"
+              "athlete\tL0001200911305\tStrasse-Lukasiew\tStraße-Łukasiewicz\tZoë\t\t\t\t\n"
+              "athlete\tL0001200901205\tOdegard　Ase[31m\tØdegård\tÅse[31m\t\t\t\t\n"
+              "athlete\tL0002200702025\tNguyen　Thi Anh\tNguyễn\tThị Ánh\t\t\t\t\n"
+              "athlete\tL0002200605051\tWolfeschlegelste\tWolfeschlegelsteinhausen\tHubert\t\t\t\t\n");
 
     // Out again: conformant, the clubs as they came, the mixed relay as X on its swimmer.
     EntryStore store;
@@ -443,7 +451,8 @@ TEST(Lenex, ResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
         {"string(//CLUB[3]/@code)", "13001"},
         {"string(//CLUB[3]/@shortname.en)", "TokyoSC"},
         {"string(//CLUB[1]//RELAY/@gender)", "X"},
-        {"string(//CLUB[1]//RELAYPOSITION/@athleteid)", "2"},
+        {"string(//CLUB[1]//RELAYPOSITION/@athleteid)", "1"},
+        {"count(//CLUB[1]//RELAYPOSITION)", "3"},
         {"string(//CLUB[2]//RELAY/@gender)", "M"},
         {"string(//EVENT[@eventid='30']/SWIMSTYLE/@name)", "25mキック"},
         {"string(//ATHLETE[@athleteid='6']/@lastname.en)", "Yamada"},
@@ -458,12 +467,13 @@ TEST(Lenex, ResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
     store.saveHeader();
     lenex::ImportOptions no;
     no.takeHeader = [](const lenex::MeetInfo& m) { return m.name.empty(); };
+    no.again = [](const std::string&) { return true; };
     const lenex::ImportResult again = lenex::importLenex(store, tree.dir() / "world.lef", no);
     EXPECT_FALSE(again.header);
     EXPECT_TRUE(again.codedClubs.empty());
     EXPECT_EQ(store.header().zigyo(), "県大会  ");
     EXPECT_EQ(store.swimmerAt(8).QBango(), "L0001200803141");
-    lenex::ImportOptions yes;
+    lenex::ImportOptions yes = no;
     std::string asked;
     yes.takeHeader = [&](const lenex::MeetInfo& m) { return !(asked = lenex::headerQuestion(m)).empty(); };
     lenex::importLenex(store, tree.dir() / "world.lef", yes);
@@ -532,8 +542,7 @@ TEST(Lenex, FaultyFilesLeaveTheEntryFileAsItWas)
     const std::pair<std::string, const char*> cases[] = {
         {good.substr(0, good.size() / 2), "XML"},
         {"<EVENTS/>", "LENEX"},
-        {replaced(R"(birthdate="2009-11-30")", R"(birthdate="2009-11-31")"), "48行目: birthdate"},
-        {replaced(R"(gender="M" birthdate="2008-03-14")", R"(birthdate="2008-03-14")"), "34行目: ATHLETE に gender"},
+        {replaced(R"(<ENTRY eventid="11" entrytime="00:00:58.10")", R"(<ENTRY entrytime="00:00:58.10")"), "36行目: ENTRY に eventid"},
         {replaced("00:00:57.55", "0:57.55"), "37行目: entrytime"},
         {replaced("00:00:19.50", "01:10:30.99"), "44行目: swimtime"},
         {replaced(R"(distance="25" relaycount="1" stroke="FLY")", R"(distance="25" stroke="FLY")"), "19行目: SWIMSTYLE の distance か relaycount"},
@@ -716,6 +725,9 @@ TEST(Lenex, EntriesAgainstATakenMeetGoToTheOneEventTheyMatch)
     ASSERT_TRUE(doc.summary.againstMeet);
     pugi::xml_document written;
     ASSERT_TRUE(written.load_string(doc.xml.c_str()));
+    // Abel (14) has one event of her age; Dahl (12) two; the boy none: listed, not entered.
+    std::vector<std::string> ids;
+    for (const auto& x : written.select_nodes("//ENTRY")) ids.push_back(x.node().attribute("eventid").value());
     // The organiser's meet as it was, without its clubs.
     pugi::xml_document source;
     ASSERT_TRUE(source.load_string(kRelayCup));
@@ -723,9 +735,6 @@ TEST(Lenex, EntriesAgainstATakenMeetGoToTheOneEventTheyMatch)
     pugi::xml_node writtenMeet = written.select_node("//MEET").node();
     writtenMeet.remove_child("CLUBS");
     EXPECT_EQ(printed(writtenMeet), printed(source.select_node("//MEET").node()));
-    // Abel (14) has one event of her age; Dahl (12) two; the boy none: listed, not entered.
-    std::vector<std::string> ids;
-    for (const auto& x : written.select_nodes("//ENTRY")) ids.push_back(x.node().attribute("eventid").value());
     EXPECT_EQ(ids, (std::vector<std::string>{"3", "1", "2"}));
     EXPECT_EQ(doc.summary.notEntered,
               (std::vector<std::string>{"4 Dahl　Dora 50m自由形（合う種目が 2 件あります: eventid 3 eventid 4）",
@@ -739,8 +748,8 @@ TEST(LenexCodes, ReserveEventsStateTheirStyle)
         const char* relay;
         const char* style;  // distance relaycount stroke technique, or "" for none
     } cases[] = {
-        {"25mバタフライキック", "0", "25 1 FLY KICK"}, {"25mキック", "0", "25 1 UNKNOWN KICK"},
-        {"200mメドレーリレー", "1", "50 4 MEDLEY "},   {"400mリレー", "1", "100 4 FREE "},
+        {"50m背泳ぎキック", "0", "50 1 BACK KICK"}, {"25mキック", "0", "25 1 UNKNOWN KICK"},
+        {"200mﾒﾄﾞﾚｰﾘﾚｰ", "1", "50 4 MEDLEY "},   {"400mリレー", "1", "100 4 FREE "},
         {"50m背泳ぎ", "0", "50 1 BACK "},             {"水中ウォーク", "0", ""},
         {"150mリレー", "1", ""},
     };

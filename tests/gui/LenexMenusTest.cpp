@@ -75,12 +75,12 @@ private slots:
     void lenexIsTheNewLastItemOfBothMenus()
     {
         FrmZepi w(fx_.ctx());
-        for (auto [menu, before, item] : {std::tuple{"mIn", "mInResults2", "mInLenex"},
-                                          std::tuple{"mOut", "mOutSeiko", "mOutLenex"}}) {
+        for (auto [menu, before, item, caption] : {std::tuple{"mIn", "mInLenex", "mInLenexMeet", "Lenex大会"},
+                                                   std::tuple{"mOut", "mOutSeiko", "mOutLenex", "Lenex"}}) {
             const QList<QAction*> actions = w.findChild<QMenu*>(menu)->actions();
             QVERIFY(actions.size() >= 2);
             QCOMPARE(actions.last()->objectName(), QString(item));
-            QCOMPARE(actions.last()->text(), QString("Lenex"));
+            QCOMPARE(actions.last()->text(), QString(caption));
             QVERIFY(actions.last()->isEnabled());
             QCOMPARE(actions[actions.size() - 2]->objectName(), QString(before));
         }
@@ -119,8 +119,10 @@ private slots:
         QVERIFY2(fx_.prompt().last().find("3 人を追加しました") != std::string::npos, fx_.prompt().last().c_str());
         QCOMPARE(w.store().header().total(), 6);
         QCOMPARE(tolvtest::readEntry(file_).header.zigyo(), std::string("県大会  "));
-        fx_.prompt().answers = {true};
+        // The same file again: asked first.
+        fx_.prompt().answers = {true, true};
         w.menuAction("mInLenex")->trigger();
+        QVERIFY2(fx_.prompt().asked[1].find("取り込み済みです") != std::string::npos, fx_.prompt().asked[1].c_str());
         QCOMPARE(tolvtest::readEntry(file_).header.zigyo(), zigyo);
         QCOMPARE(w.findChild<QLineEdit*>("txtZigyo")->text().trimmed(), QString::fromStdString(zigyo).trimmed());
         QCOMPARE(w.store().header().total(), 9);
@@ -159,6 +161,18 @@ private slots:
         const auto after = tolvtest::readEntry(file_);
         QCOMPARE(after.swimmerAt(4).Namae(), std::string("Karntner　Jorg  "));
         QCOMPARE(after.swimmerAt(4).kiro(1), 3000);
+
+        // The same file as the organiser's meet: the export enters against its event.
+        fx_.prompt().answers = {false};
+        w.menuAction("mInLenexMeet")->trigger();
+        QVERIFY2(fx_.prompt().last().find("主催者の大会を取り込みました: Meet") != std::string::npos,
+                 fx_.prompt().last().c_str());
+        QVERIFY(tolvtest::readBytes(fs::path(file_.string() + ".lenex")).find("meet\t4\tEVENT\teventid=1") != std::string::npos);
+        chosen_ = QString::fromStdString((transfer_ / "OUT.lef").string());
+        w.menuAction("mOutLenex")->trigger();
+        QVERIFY2(fx_.prompt().last().find("取り込んだ主催者の大会の種目にエントリーしました") != std::string::npos,
+                 fx_.prompt().last().c_str());
+        QVERIFY(tolvtest::readBytes(transfer_ / "OUT.lef").find("<MEET name=\"Meet\" city=\"Graz\"") != std::string::npos);
     }
 };
 
