@@ -86,7 +86,7 @@ TEST(HostileJournals, AJournalNamingAnythingButItsOwnTemporaryFilesIsRefusedAndC
         {"dot-dot", [&] { writeBytes(journal, in + "/.a.txt.1.1.tmp\t" + in + "/..\n"); }, "書き出し先の名前が正しくありません"},
         {"not its temporary", [&] { writeBytes(journal, in + "/a.txt\t" + in + "/b.txt\n"); }, "一時ファイルの名前ではありません"},
         {"two folders", [&] { writeBytes(journal, in + "/MEDIA2/.a.txt.1.1.tmp\t" + in + "/a.txt\n"); }, "同じフォルダにありません"},
-        {"CR LF", [&] { writeBytes(journal, in + "/.a.txt.1.1.tmp\t" + in + "/a.txt\r\n"); }, "一時ファイルの名前ではありません"},
+        {"CR LF", [&] { writeBytes(journal, in + "/.a.txt.1.1.tmp\t" + in + "/a.txt\r\n"); }, "書き出し先の名前が正しくありません"},
         {"temporary is a link",
          [&] {
              writeBytes(journal, in + "/.b.txt.1.1.tmp\t" + in + "/b.txt\n");
@@ -114,6 +114,8 @@ TEST(HostileJournals, AJournalNamingAnythingButItsOwnTemporaryFilesIsRefusedAndC
          },
          "大きすぎます"},
     };
+    // A first export elsewhere makes the working tree and installs the templates.
+    ASSERT_EQ(tolvRun({"export", "tolvzep", entry.string(), "--to", t.dir().string()}).exitCode, 0);
     for (const Case& k : cases) {
         k.make();
         const auto before = tree(t.dir());
@@ -159,7 +161,7 @@ TEST(HostileBackups, ARecordOrCopiesChangedBySomeoneElseNeverReachOutsideTheBack
     change(other, "別", "sort-sex");
     const std::string entryNow = readBytes(entry);
     const fs::path folder = backupFolderFor(entry), index = folder / "index.txt";
-    const std::string good = readBytes(index);
+    std::string good = readBytes(index);
     const fs::path victim = t.dir() / "victim";
     fs::create_directories(victim);
     writeBytes(victim / "other.zep", readBytes(other));
@@ -264,6 +266,7 @@ TEST(HostileBackups, ARecordOrCopiesChangedBySomeoneElseNeverReachOutsideTheBack
         fs::remove_all(folder);
         writeBytes(entry, entryNow);
         change(entry, "一回目");
+        good = readBytes(index);
     }
 
     // An editor's CR LF line ends are read.
