@@ -34,7 +34,8 @@ std::map<std::string, std::string> tree(const fs::path& root)
         const std::string name = fs::relative(it->path(), root).string();
         if (it->is_symlink()) out[name] = "link:" + fs::read_symlink(it->path()).string();
         else if (it->is_directory()) out[name] = "folder";
-        else if (it->is_regular_file()) out[name] = readBytes(it->path());
+        else if (it->is_regular_file())  // the huge sparse files by their size
+            out[name] = it->file_size() > (1u << 20) ? "size " + std::to_string(it->file_size()) : readBytes(it->path());
         else out[name] = "other";
     }
     return out;
@@ -295,7 +296,7 @@ TEST(HostileBackups, LinksPlantedUnderTheNextNamesAreReplacedNeverWrittenThrough
     resetClock();
     EXPECT_EQ(readBytes(victim), "victim");
     const std::vector<BackupInfo> steps = listBackups(entry);
-    ASSERT_EQ(steps.size(), 2u);
+    ASSERT_EQ(steps.size(), 3u);  // the first write, the rewrite, the sort
     EXPECT_EQ(steps[0].file.filename().string(), "20081016-090507-03-sort-club.zep");
     EXPECT_FALSE(fs::is_symlink(steps[0].file));
 }
@@ -305,16 +306,16 @@ TEST(HostileBackups, ManyStepsInOneSecondKeepTheirOwnNamesAndTheSettingSaysHowMa
     TempTree t;
     const fs::path entry = makeEntry(t.dir() / "club.zep");
     setFixedNow({2008, 10, 16, 9, 5, 7});
-    for (int i = 0; i < 120; ++i) change(entry, "回" + std::to_string(i), "sort-club");
+    for (int i = 0; i < 101; ++i) change(entry, "回" + std::to_string(i), "sort-club");
     std::vector<BackupInfo> steps = listBackups(entry);
     ASSERT_EQ(steps.size(), 50u);
-    EXPECT_EQ(steps.front().file.filename().string(), "20081016-090507-119-sort-club.zep");
-    EXPECT_EQ(steps.back().file.filename().string(), "20081016-090507-70-sort-club.zep");
-    writeBytes(ctlDir() / "backups.ctl", "60\r\n");
-    for (int i = 0; i < 20; ++i) change(entry, "次" + std::to_string(i), "sort-club");
+    EXPECT_EQ(steps.front().file.filename().string(), "20081016-090507-100-sort-club.zep");
+    EXPECT_EQ(steps.back().file.filename().string(), "20081016-090507-51-sort-club.zep");
+    writeBytes(ctlDir() / "backups.ctl", "53\r\n");
+    for (int i = 0; i < 4; ++i) change(entry, "次" + std::to_string(i), "sort-club");
     resetClock();
     steps = listBackups(entry);
-    EXPECT_EQ(steps.size(), 60u);
+    EXPECT_EQ(steps.size(), 53u);
     // The newest step undone brings back what was there before it.
     const std::string before = readBytes(steps.at(0).file);
     ASSERT_EQ(tolvRun({"undo", entry.string(), "--yes"}).exitCode, 0);
