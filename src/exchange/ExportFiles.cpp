@@ -214,9 +214,12 @@ bool isTemporaryNameOf(const std::string& temp, const std::string& target)
     return dot != std::string::npos && dot < end && allDigits(temp, head.size(), dot) && allDigits(temp, dot + 1, end);
 }
 
-bool isMediumFolderName(const std::string& name)
+// The folders a set puts files in below its own: MEDIA<k> (further media) and SWM<team code> (the
+// SWM floppy's team folders).
+bool isSetFolderName(const std::string& name)
 {
-    return name.size() > 5 && name.size() <= 10 && name.compare(0, 5, "MEDIA") == 0 && allDigits(name, 5, name.size());
+    if (name.size() > 5 && name.size() <= 10 && name.compare(0, 5, "MEDIA") == 0 && allDigits(name, 5, name.size())) return true;
+    return name.size() > 3 && name.size() <= 40 && name.compare(0, 3, "SWM") == 0 && isPlainName(name);
 }
 
 bool sameFolder(const fs::path& a, const fs::path& b)
@@ -258,7 +261,7 @@ std::vector<JournalRename> checkedJournal(const fs::path& folder, const fs::path
         if (sameFolder(dir, home)) {
             r.temp = folder / tempName;
             r.target = folder / targetName;
-        } else if (isMediumFolderName(dir.filename().string()) && sameFolder(dir.parent_path(), home)) {
+        } else if (isSetFolderName(dir.filename().string()) && sameFolder(dir.parent_path(), home)) {
             const fs::path medium = folder / dir.filename();
             std::error_code ec;
             if (!fs::is_directory(fs::symlink_status(medium, ec))) refuse(number, medium.string() + " がフォルダではありません");

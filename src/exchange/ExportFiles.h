@@ -105,7 +105,7 @@ struct JournalRename {
     fs::path temp, target;
 };
 // The renames of a journal in `folder`: each line the writer's temporary name of its target, both
-// plain names in `folder` or in a MEDIA<k> folder below it (a real folder, not a link), the
+// plain names in `folder` or in a MEDIA<k> or SWM<team> folder below it (a real folder, not a link), the
 // temporary file, if still there, a regular file. Anything else throws TolvError naming the
 // journal and the line.
 std::vector<JournalRename> checkedJournal(const fs::path& folder, const fs::path& journal, const std::string& text);

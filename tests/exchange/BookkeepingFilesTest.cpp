@@ -2,6 +2,8 @@
 // templates refuse links, FIFOs and sizes beyond their format before reading; text bound for XML
 // holds only characters XML can hold.
 #include "exchange/LenexMemory.h"
+#include "exchange/LenexReader.h"
+#include "exchange/LenexWorld.h"
 #include "exchange/LenexWriter.h"
 #include "exchange/Templates.h"
 #include "exchange/XmlText.h"
@@ -98,4 +100,21 @@ TEST(BookkeepingFiles, TheLenexWriterRefusesTextXmlCannotHold)
     const std::string why = refusal([&] { lenex::exportLenex(store, t.dir() / "club.lef", false, "Tokyo\x02", t.dir()); });
     EXPECT_NE(why.find("XML に書けない文字があります（MEET の city: U+0002）"), std::string::npos) << why;
     EXPECT_FALSE(fs::exists(t.dir() / "club.lef"));
+}
+
+TEST(BookkeepingFiles, LenexReferencesToNoCharacterAreTakenOutLikeControls)
+{
+    std::string doc = tolvtest::kLenexWorld;
+    doc.replace(doc.find("&#0;"), 4, "&#x110000;");
+    doc.replace(doc.find("&#27;"), 5, "&#xD800;");
+    tolvtest::TempTree t;
+    writeBytes(t.dir() / "world.lef", doc);
+    lenex::ImportResult r;
+    {
+        EntryStore store;
+        store.openEntryFile(t.dir() / "world.zep");
+        r = lenex::importLenex(store, t.dir() / "world.lef");
+    }
+    EXPECT_EQ(r.controlLines, std::vector<int>{52});
+    EXPECT_EQ(tolvtest::readBytes(t.dir() / "world.zep").find("&#"), std::string::npos);
 }
