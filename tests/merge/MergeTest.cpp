@@ -264,9 +264,9 @@ TEST(Merge, EveryRefusalLeavesTheEntryFileAsItWas)
         {"ok.csv", nullptr, "読込形式が指定されていません"},
         {"cut.csv", &fixed, "項目が足りません（3 / 9 項目、2 行目から）"},
         {"big.csv", &fixed, "タイムではありません（50m自由形「99999999999」"},
-        {"no-time12x4.csv", &fixed, "タイムではありません（100m自由形「12x4」"},
-        {"no-time-5.csv", &fixed, "タイムではありません（100m自由形「-5」"},
-        {"no-timex:yy.zz.csv", &fixed, "タイムではありません（100m自由形「x:yy.zz」"},
+        {"no-time12x4.csv", &fixed, "タイムではありません（50m背泳ぎ「12x4」"},
+        {"no-time-5.csv", &fixed, "タイムではありません（50m背泳ぎ「-5」"},
+        {"no-timex:yy.zz.csv", &fixed, "タイムではありません（50m背泳ぎ「x:yy.zz」"},
     };
     const std::string before = readBytes(f.entry);
     for (const Case& c : cases) {
