@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev \
-	libcurl4-openssl-dev libcsv-dev libpugixml-dev libzip-dev libicu-dev libshp-dev qt6-base-dev libgl-dev fonts-ipafont-mincho fonts-ipafont-gothic \
+	libcurl4-openssl-dev libssl-dev libcsv-dev libpugixml-dev libzip-dev libicu-dev libshp-dev qt6-base-dev libgl-dev fonts-ipafont-mincho fonts-ipafont-gothic \
 	python3 xvfb xauth nlohmann-json3-dev \
 	qt6-translations-l10n dpkg-dev imagemagick poppler-utils
 
@@ -10,7 +10,7 @@ PACKAGES := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev \
 # AddressSanitizer, UBSan and libFuzzer, the core, tolv and their tests (no windows) and the fuzz targets.
 SAN_PACKAGES := clang libclang-rt-dev
 SAN_DIR ?= build-san
-FUZZ_TARGETS := entry master control lenex
+FUZZ_TARGETS := entry master control lenex bookkeeping
 FUZZ_SECONDS ?= 120
 # The short run of CI: each target a few seconds from the written seeds, with a fixed random seed.
 FUZZ_SMOKE_SECONDS ?= 8

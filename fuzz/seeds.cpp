@@ -23,7 +23,7 @@ int main(int argc, char** argv)
     const fs::path out = argv[1];
     const fs::path demo = tolvfuzz::workDir() / "demo";
     tolv::writeDemo(demo);
-    for (const char* d : {"entry", "master", "control", "lenex"}) fs::create_directories(out / d);
+    for (const char* d : {"entry", "master", "control", "lenex", "bookkeeping"}) fs::create_directories(out / d);
     fs::copy_file(demo / "entry" / "sample.zep", out / "entry" / "sample.zep", fs::copy_options::overwrite_existing);
     for (const auto& e : fs::recursive_directory_iterator(demo / "registration")) {
         if (!e.is_regular_file()) continue;
@@ -50,6 +50,19 @@ int main(int argc, char** argv)
         tolv::lenex::exportLenex(store, out / "lenex" / "sample.lef", false, "Tokyo", out / "control");
         tolv::lenex::exportLenex(store, out / "lenex" / "sample.lxf", true, "Tokyo", out / "control");
     }
+    // The bookkeeping files as the program writes them: a journal line, a backup record, the Lenex
+    // memory, lenex.ini and a template.
+    const fs::path b = out / "bookkeeping";
+    const std::string t = (tolvfuzz::workDir() / "transfer").string();
+    std::ofstream(b / "journal", std::ios::binary) << t << "/.a.csv.12.0.tmp\t" << t << "/a.csv\n"
+                                                   << t << "/MEDIA2/.b.csv.12.1.tmp\t" << t << "/MEDIA2/b.csv\n";
+    std::ofstream(b / "index", std::ios::binary)
+        << "entry\t2049:5:1234:1765000000.5\t0123456789abcdef\n"
+        << "step\t20081016-090507-00-merge\t0123456789abcdef\t-\tmerge\t" << std::string(64, 'a') << "\tclub.zep\n"
+        << "merged\t2008-10-16 09:05:07\t3840\t0123456789abcdef\t20081016-090507-00-merge\t/data/club.zep\r\n";
+    std::ofstream(b / "memory", std::ios::binary) << "city\tTokyo\nclub\t13001\tSAKU\tJPN\tSakura SC\nmixed\t13001200105011\t3\n";
+    std::ofstream(b / "ini", std::ios::binary) << "registration=Tokyo SF\r\nemail=a@b.invalid\r\n";
+    std::ofstream(b / "template", std::ios::binary) << "\"a\",\"b\",\"c\",\"d\",\"e\"\r\n";
     std::cout << out.string() << "\n";
     return 0;
 }

@@ -70,7 +70,7 @@ int cmdUndo(Context& ctx)
             return 1;
         }
     }
-    restoreBackup(entry, step);
+    restoreBackup(entry, check);
     ctx.out << "元に戻しました: " << what << "の前の状態（戻す前の状態は「元に戻す」のバックアップに残りました）\n";
     return 0;
 }

@@ -83,8 +83,9 @@ int cmdExportSeiko(Context& ctx)
     const fs::path ctl = ctlDir();
     const fs::path to = ctx.args.option("--to") ? fs::path(*ctx.args.option("--to"))
                                                 : toHostPath(loadTenControl(ctl).folder);
-    report(ctx, appendSeikoIndividuals(to, ctl, swimmers, o, 0), "個人");
-    report(ctx, appendSeikoRelays(to, ctl, swimmers, o, 0), "リレー");
+    const auto [individuals, relays] = appendSeikoBoth(to, ctl, swimmers, o, 0, 0);
+    report(ctx, individuals, "個人");
+    report(ctx, relays, "リレー");
     return 0;
 }
 

@@ -95,8 +95,20 @@ std::string summaryText(const ExportResult& r, const std::function<std::string(c
 // the rest of the new set in place first: the folder holds the old set or the new one. The written
 // files are appended to `result` (bytes released).
 void writeFileSet(std::vector<PlannedFile> files, ExportResult& result);
-// Completes the sets in `folder` whose writer died among its renames.
+// Completes the sets in `folder` whose writer died among its renames. A journal found there is
+// foreign input (the transfer folder is where media arrive): it is carried out only when every line
+// is checkedJournal's; otherwise (or when it is a link, a folder, a FIFO, too large) nothing is
+// renamed and the export is refused, naming the journal.
 void finishInterruptedSets(const fs::path& folder);
+// One rename of a journal, as carried out.
+struct JournalRename {
+    fs::path temp, target;
+};
+// The renames of a journal in `folder`: each line the writer's temporary name of its target, both
+// plain names in `folder` or in a MEDIA<k> or SWM<team> folder below it (a real folder, not a link), the
+// temporary file, if still there, a regular file. Anything else throws TolvError naming the
+// journal and the line.
+std::vector<JournalRename> checkedJournal(const fs::path& folder, const fs::path& journal, const std::string& text);
 
 // The transfer folder must exist and be a folder.
 void requireFolder(const fs::path& folder);

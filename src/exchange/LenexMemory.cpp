@@ -1,10 +1,12 @@
 #include "exchange/LenexMemory.h"
 
+#include "exchange/XmlText.h"
 #include "platform/AtomicFile.h"
+#include "platform/Error.h"
+#include "platform/PlainFile.h"
 #include "platform/Utf8.h"
 
 #include <cstdio>
-#include <sstream>
 
 namespace tolv::lenex {
 namespace {
@@ -31,15 +33,9 @@ std::string flat(std::string s)
     return s;
 }
 
-std::string textOf(const fs::path& file)
-{
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) return {};
-    // Bookkeeping beside the entry file (and lenex.ini, edited by hand): a line holding bytes that
-    // are not UTF-8 keeps what it can, each ill-formed sequence read as "?", and never blocks an
-    // import or an export.
-    return repairUtf8(readWholeFile(file), "?");
-}
+// The memory holds a line per club and per mixed relay of at most 100,000 swimmers: a file beyond
+// this is not one the program wrote.
+constexpr std::uint64_t kMaxMemoryBytes = 32ull << 20;
 
 } // namespace
 
@@ -53,9 +49,13 @@ fs::path LenexMemory::pathFor(const fs::path& entryFile)
 LenexMemory LenexMemory::read(const fs::path& entryFile)
 {
     LenexMemory m;
-    std::istringstream in(textOf(pathFor(entryFile)));
-    for (std::string line; std::getline(in, line);) {
+    // Read line by line, never through a link, never a FIFO or a folder (refused with the reason).
+    PlainFileReader in(pathFor(entryFile), kMaxMemoryBytes);
+    for (std::string line; in.isOpen() && in.nextLine(line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        // Bookkeeping beside the entry file: a line holding bytes that are not UTF-8 keeps what it
+        // can, each ill-formed sequence read as "?", and never blocks an import or an export.
+        line = repairUtf8(line, "?");
         const std::vector<std::string> f = fields(line);
         if (f[0] == "city" && f.size() == 2) m.city = f[1];
         else if (f[0] == "nation" && f.size() == 2) m.nation = f[1];
@@ -129,15 +129,25 @@ std::string LenexMemory::newTeamCode(const std::set<std::string>& taken) const
 LenexSettings readLenexSettings(const fs::path& ctlFolder)
 {
     LenexSettings s;
-    std::istringstream in(textOf(ctlFolder / "lenex.ini"));
-    for (std::string line; std::getline(in, line);) {
+    const fs::path file = ctlFolder / "lenex.ini";
+    // Two short settings: a file beyond this is not a settings file.
+    PlainFileReader in(file, 1 << 16);
+    std::string line;
+    for (int number = 1; in.isOpen() && in.nextLine(line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        line = repairUtf8(line, "?");
         const std::size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         const std::string key = line.substr(0, eq);
         const std::string value = line.substr(eq + 1);
+        if (key != "registration" && key != "email") continue;
+        // The values go into every Lenex file written: a character XML cannot hold stops here.
+        const std::string problem = exchange::xmlCharacterProblem(value);
+        if (!problem.empty())
+            throw TolvError("lenex.ini の " + std::to_string(number) + " 行目に XML に書けない文字があります（" + problem + "）: " +
+                            file.string());
         if (key == "registration") s.registration = value;
-        else if (key == "email" && !value.empty()) s.email = value;
+        else if (!value.empty()) s.email = value;
     }
     return s;
 }

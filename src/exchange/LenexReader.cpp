@@ -97,8 +97,9 @@ std::optional<std::pair<std::size_t, std::uint32_t>> characterReference(const ch
         else break;
         v = v * (hex ? 16 : 10) + static_cast<std::uint64_t>(d);
     }
-    if (q == first || q >= end || *q != ';' || v > 0x10FFFF) return std::nullopt;
-    return std::pair{static_cast<std::size_t>(q + 1 - p), static_cast<std::uint32_t>(v)};
+    if (q == first || q >= end || *q != ';') return std::nullopt;
+    // Beyond Unicode: one value past its end stands for all of them.
+    return std::pair{static_cast<std::size_t>(q + 1 - p), static_cast<std::uint32_t>(std::min<std::uint64_t>(v, 0x110000))};
 }
 
 // What a first look at the bytes found, before they are parsed.
@@ -156,7 +157,10 @@ Scan scanDocument(std::string& xml, Fail&& tooDeep)
             continue;
         }
         if (c == '&') {
-            if (auto ref = characterReference(r, end); ref && isControlCharacter(ref->second)) {
+            // References to no character (beyond U+10FFFF, surrogates) go like controls: the
+            // parser would keep them as raw text.
+            if (auto ref = characterReference(r, end);
+                ref && (isControlCharacter(ref->second) || ref->second > 0x10FFFF || (ref->second >= 0xD800 && ref->second <= 0xDFFF))) {
                 // A line end or tab written as a reference (multi-line texts) is a blank, as the
                 // parser makes of raw ones in attribute values; other controls are dropped.
                 if (ref->second == '\t' || ref->second == '\n' || ref->second == '\r') *w++ = ' ';

@@ -3,6 +3,7 @@
 #include "exchange/Hepburn.h"
 #include "exchange/LenexCodes.h"
 #include "exchange/LenexMeet.h"
+#include "exchange/XmlText.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
@@ -140,6 +141,7 @@ struct Club {
 
 void save(const pugi::xml_document& doc, pugi::xml_writer& writer)
 {
+    exchange::requireXmlText(doc);
     doc.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
 }
 
@@ -463,6 +465,7 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
             }
             ++summary.relays;
         }
+        exchange::requireXmlText(node);
         node.print(writer, "  ", pugi::format_indent, pugi::encoding_utf8, kClubDepth);
     }
     writer.write(skeleton.text.data() + tail, skeleton.text.size() - tail);

@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
+#include "platform/PlainFile.h"
 #include "storage/ControlFiles.h"
 #include "storage/CsvDelimiters.h"
 
@@ -13,6 +14,10 @@
 namespace tolv::exchange {
 
 namespace fs = std::filesystem;
+
+namespace {
+constexpr std::uint64_t kMaxTemplateBytes = 1 << 20;
+}
 
 void installDefaultTemplates(const fs::path& ctl)
 {
@@ -32,7 +37,9 @@ void installDefaultTemplates(const fs::path& ctl)
 std::vector<std::string> readTemplate(const fs::path& ctl, const std::string& name, std::size_t count)
 {
     const fs::path path = findNoCase(ctl, name);
-    const std::optional<std::string> bytes = readFileIfPresent(path);
+    // One line of column titles: a file beyond this size, a link, a folder or a FIFO is refused
+    // (with the reason) before anything is read.
+    const std::optional<std::string> bytes = readPlainFile(path, kMaxTemplateBytes);
     enforce(bytes.has_value(), "テンプレートファイルがありません: " + path.string());
     std::vector<std::string> fields = parseControlFields(fromCp932(*bytes));
     enforce(fields.size() >= count, "テンプレートの項目が足りません: " + path.string() + " (" +

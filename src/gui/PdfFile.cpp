@@ -43,8 +43,8 @@ PdfFile::PdfFile(const std::filesystem::path& file, std::string shown) : shown_(
 {
     try {
         out_.emplace(file);
-    } catch (const TolvError&) {
-        fail();
+    } catch (const TolvError& e) {
+        throw TolvError(pdfFailureText(shown_, e));
     }
     buffer_.reserve(kBufferBytes);
     // The binary comment tells transfer programs the file is not text.
@@ -54,7 +54,22 @@ PdfFile::PdfFile(const std::filesystem::path& file, std::string shown) : shown_(
 // Without finish() the temporary file goes with the AtomicFile.
 PdfFile::~PdfFile() = default;
 
-void PdfFile::fail() const { throw TolvError("PDFファイルを作成できません: " + shown_); }
+std::string pdfFailureText(const std::string& shown, const std::exception& cause)
+{
+    // The file operations end their message with the system's reason in parentheses.
+    std::string what = cause.what(), reason;
+    const std::size_t open = what.rfind(" (");
+    if (!what.empty() && what.back() == ')' && open != std::string::npos) reason = what.substr(open + 2, what.size() - open - 3);
+    else if (const std::size_t wide = what.rfind("（"); wide != std::string::npos && what.size() >= 3 &&
+             what.compare(what.size() - 3, 3, "）") == 0)
+        reason = what.substr(wide + 3, what.size() - wide - 6);
+    return "PDFファイルを作成できません: " + shown + (reason.empty() ? "" : "（" + reason + "）");
+}
+
+void PdfFile::fail(const std::string& reason) const
+{
+    throw TolvError("PDFファイルを作成できません: " + shown_ + (reason.empty() ? "" : "（" + reason + "）"));
+}
 
 void PdfFile::write(std::string_view bytes)
 {
@@ -68,8 +83,8 @@ void PdfFile::flushBuffer()
 {
     try {
         out_->write(buffer_);
-    } catch (const TolvError&) {
-        fail();
+    } catch (const TolvError& e) {
+        throw TolvError(pdfFailureText(shown_, e));
     }
     buffer_.clear();
 }
@@ -145,8 +160,8 @@ void PdfFile::finish(int catalog, int info)
     flushBuffer();
     try {
         out_->commit();
-    } catch (const TolvError&) {
-        fail();
+    } catch (const TolvError& e) {
+        throw TolvError(pdfFailureText(shown_, e));
     }
 }
 

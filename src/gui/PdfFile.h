@@ -5,6 +5,7 @@
 // kept once it is written, so a report of thousands of pages needs no more memory than one.
 #include "platform/AtomicFile.h"
 
+#include <exception>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,6 +13,10 @@
 #include <vector>
 
 namespace tolv::gui {
+
+// "PDFファイルを作成できません: <shown>（<the system's reason>）": the reason a file operation
+// gave (a full disk, a read-only medium, a missing folder), taken from its message.
+std::string pdfFailureText(const std::string& shown, const std::exception& cause);
 
 class PdfFile {
 public:
@@ -38,7 +43,7 @@ private:
     void write(std::string_view bytes);
     void flushBuffer();
     void begin(int id);
-    [[noreturn]] void fail() const;
+    [[noreturn]] void fail(const std::string& reason = {}) const;
 
     std::string shown_;
     std::optional<AtomicFile> out_;

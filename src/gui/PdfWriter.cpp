@@ -1,6 +1,7 @@
 #include "gui/PdfWriter.h"
 
 #include "gui/Fonts.h"
+#include "gui/PdfFile.h"
 #include "gui/QtPrinter.h"
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
@@ -75,8 +76,8 @@ void writePdf(const std::filesystem::path& file, const DrawReport& draw)
     }
     try {
         replaceFile(file, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    } catch (const TolvError&) {
-        throw TolvError("PDFファイルを作成できません: " + file.string());
+    } catch (const TolvError& e) {
+        throw TolvError(pdfFailureText(file.string(), e));
     }
 }
 

@@ -68,7 +68,7 @@ void wireSafetyMenus(FrmZepi& w)
             if (check.changedSince && !ask.ask(changedSinceQuestion(w.store().path()))) return;
             const std::string what = check.step.stamp + " の「" + check.step.caption() + "」";
             if (!ask.ask("申込ファイルを " + what + "の前の状態に戻します。よろしいですか？")) return;
-            w.store().undoLastChange(static_cast<std::size_t>(step));
+            w.store().undoLastChange(check);
             restored = q("元に戻しました: " + what + "の前の状態");
         } catch (const std::exception& e) {
             tellError(ask, e);

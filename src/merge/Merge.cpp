@@ -11,6 +11,7 @@
 #include "storage/Codes.h"
 #include "storage/CsvDelimiters.h"
 #include "storage/ControlFiles.h"
+#include "storage/TimeInput.h"
 
 #include <climits>
 #include <cstdio>
@@ -90,15 +91,29 @@ int eventNumberOfCode(std::string_view code)
     return it == table.end() ? 0 : it->second;
 }
 
+// An item as the message shows it: its text, or its bytes in hexadecimal when it is not CP932.
+static std::string printableItem(std::string_view item)
+{
+    try {
+        return fromCp932(item);
+    } catch (const TolvError&) {
+        std::string hex;
+        char b[4];
+        for (unsigned char c : item) {
+            std::snprintf(b, sizeof b, "%02X", c);
+            hex += b;
+        }
+        return "0x" + hex;
+    }
+}
+
 std::optional<std::int32_t> timeOfItem(std::string_view item)
 {
-    long long v = 0;
-    for (char c : item) {
-        if (c < '0' || c > '9') continue;
-        v = v * 10 + (c - '0');
-        if (v > INT32_MAX) return std::nullopt;
+    try {
+        return parseTime(fromCp932(item));
+    } catch (const TolvError&) {
+        return std::nullopt;  // bytes that are not CP932 text are no time either
     }
-    return static_cast<std::int32_t>(v);
 }
 
 CsvRecords cutCsvRecords(std::string_view bytes)
@@ -205,9 +220,11 @@ SwimmerRecord swimmerFromColumns(const Columns& c, const ReadingFormat& f, const
         const int n = f.eventNumber ? f.rangeFirst + (i - 5) : f.columns[static_cast<std::size_t>(i)].column;
         const std::string& item = n >= 1 && n <= kSourceColumns ? c[static_cast<std::size_t>(n)] : std::string();
         auto t = timeOfItem(item);
-        if (!t) throw TolvError("タイムが大きすぎます（" + targetName(i) + "「" + fromCp932(item) + "」）: " + where);
+        if (!t)
+            throw TolvError("タイムではありません（" + targetName(i) + "「" + printableItem(item) +
+                            "」、「1:05.23」「65.23」「1.05.23」「10523」または結果の記号）: " + where);
         if (!isTimeValue(*t))
-            throw TolvError("タイムではありません（" + targetName(i) + "「" + fromCp932(item) + "」、" + notATimeMessage(*t) +
+            throw TolvError("タイムではありません（" + targetName(i) + "「" + printableItem(item) + "」、" + notATimeMessage(*t) +
                             "）: " + where);
         s.setKiro(i - kFirstTimeField, *t);
     }
@@ -342,8 +359,13 @@ void appendSources(EntryStore& target, const std::vector<PreparedSource>& source
     if (count == 0) return;
     // Appended source by source: the records are not gathered into a second copy first.
     EntryStore::SwimmerParts parts;
-    for (const PreparedSource& p : sources) parts.emplace_back(p.swimmers);
-    target.appendSwimmers(parts, "merge");
+    std::string names;
+    for (const PreparedSource& p : sources) {
+        parts.emplace_back(p.swimmers);
+        if (!p.swimmers.empty()) names += (names.empty() ? "" : "、") + p.path.filename().string();
+    }
+    // The step is named by the files it merged.
+    target.appendSwimmers(parts, labelledCommand("merge", names));
     std::vector<MergedSource> record;
     const DateTime t = now();
     char stamp[32];

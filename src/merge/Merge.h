@@ -40,8 +40,8 @@ SourceClass classifySource(const std::string& path);
 // any other text.
 int eventNumberOfCode(std::string_view code);
 
-// The digits of a text read as a decimal number (every other character dropped; none gives 0):
-// 1:05.23 gives 10523. Nothing when the number is beyond the 32-bit range.
+// A time item (CP932) read by the one rule of typed times (parseTime): "1:05.23", "65.23", "10523",
+// a result mark; blank is 0. Nothing when it is none of them ("12x4", "-5", "x:yy.zz").
 std::optional<std::int32_t> timeOfItem(std::string_view item);
 
 // Columns 1 … 69 of one record (index 0 unused), CP932 bytes.

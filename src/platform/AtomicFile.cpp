@@ -71,12 +71,15 @@ std::function<void(const fs::path&)>& AtomicFile::beforeRenameHook()
     return hook;
 }
 
-AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode) : final_(resolveLinks(target))
+AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode, Links links)
+    : final_(links == Links::Follow ? resolveLinks(target) : target)
 {
     removeOrphans(final_);
     temp_ = final_.parent_path() / ("." + final_.filename().string() + uniqueSuffix());
     struct stat st {};
-    const bool exists = ::stat(final_.c_str(), &st) == 0;
+    // A link that is replaced lends nothing of its target (permissions, owner).
+    const bool exists = links == Links::Follow ? ::stat(final_.c_str(), &st) == 0
+                                               : ::lstat(final_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     const mode_t mode = exists ? (st.st_mode & 07777) : static_cast<mode_t>(newFileMode);
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd_ < 0) {
@@ -226,12 +229,12 @@ std::string readWholeFile(const fs::path& file) { return *readOpened(file, false
 
 std::optional<std::string> readFileIfPresent(const fs::path& file) { return readOpened(file, true); }
 
-std::string copyFileAtomically(const fs::path& source, const fs::path& target)
+std::string copyFileAtomically(const fs::path& source, const fs::path& target, AtomicFile::Links links)
 {
     ContentDigest digest;
     ReadFd in(source);
     if (in.fd < 0) unreadable(source, errno);
-    AtomicFile out(target);
+    AtomicFile out(target, 0644, links);
     std::string buf(1 << 20, '\0');
     for (;;) {
         const long long got = readFully(in.fd, buf.data(), buf.size());
@@ -245,9 +248,9 @@ std::string copyFileAtomically(const fs::path& source, const fs::path& target)
     return digest.text();
 }
 
-void replaceFile(const fs::path& target, std::string_view bytes)
+void replaceFile(const fs::path& target, std::string_view bytes, AtomicFile::Links links)
 {
-    AtomicFile f(target);
+    AtomicFile f(target, 0644, links);
     f.write(bytes);
     f.commit();
 }

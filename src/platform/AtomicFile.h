@@ -16,7 +16,11 @@ namespace tolv {
 
 class AtomicFile {
 public:
-    explicit AtomicFile(const std::filesystem::path& target, unsigned newFileMode = 0644);
+    // Follow: a target that is a symbolic link has its link target replaced (a user's file).
+    // Replace: the path itself is replaced, a link found there included (the program's own files in
+    // folders others may write to: a planted link is never written through).
+    enum class Links { Follow, Replace };
+    explicit AtomicFile(const std::filesystem::path& target, unsigned newFileMode = 0644, Links links = Links::Follow);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -56,14 +60,16 @@ std::string readWholeFile(const std::filesystem::path& file);
 std::optional<std::string> readFileIfPresent(const std::filesystem::path& file);
 
 // Replaces `target` with `bytes` through an AtomicFile.
-void replaceFile(const std::filesystem::path& target, std::string_view bytes);
+void replaceFile(const std::filesystem::path& target, std::string_view bytes,
+                 AtomicFile::Links links = AtomicFile::Links::Follow);
 // The same for a file that holds a password: readable and writable by its owner only (0600), the
 // bytes never readable by others at any moment.
 void replacePrivateFile(const std::filesystem::path& target, std::string_view bytes);
 
 // Replaces `target` with a copy of `source` through an AtomicFile, a megabyte at a time, so a
 // large file is never held in memory. Returns the digest (ContentDigest) of the bytes copied.
-std::string copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
+std::string copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target,
+                               AtomicFile::Links links = AtomicFile::Links::Follow);
 
 // The file a path names with symbolic links followed (the path itself when it does not exist yet).
 std::filesystem::path resolveLinks(const std::filesystem::path& p);

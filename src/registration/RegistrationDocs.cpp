@@ -53,15 +53,17 @@ std::string csvText(const CsvLines& lines)
     return out;
 }
 
-void writeCsv(const fs::path& file, const CsvLines& lines)
+exchange::PlannedFile plannedCsv(const fs::path& file, const CsvLines& lines)
 {
-    std::string bytes;
+    exchange::PlannedFile f;
+    f.path = file;
     try {
-        bytes = toCp932(csvText(lines));
+        f.bytes = toCp932(csvText(lines));
     } catch (const TolvError& e) {
         throw TolvError(std::string(e.what()) + ": " + file.string());
     }
-    replaceFile(file, bytes);
+    f.lines = static_cast<long long>(lines.size());
+    return f;
 }
 
 std::string threeWide(int n)
@@ -214,8 +216,12 @@ std::vector<fs::path> writeRegistrationDocs(const fs::path& transfer, const std:
     for (const RegisteredTeam& t : teams) registered += t.reg.registered ? 1 : 0;
     const fs::path list = transfer / "団体・競技者登録申請書(2).csv";
     const fs::path fees = transfer / "団体・競技者登録申請書(1).csv";
-    writeCsv(list, teamListLines(teams));
-    writeCsv(fees, feeStatementLines(countRegisteredAthletes(swimmers), registered, today));
+    // The two documents are one set (through the export journal): a kill leaves the old pair or the new.
+    std::vector<exchange::PlannedFile> set;
+    set.push_back(plannedCsv(list, teamListLines(teams)));
+    set.push_back(plannedCsv(fees, feeStatementLines(countRegisteredAthletes(swimmers), registered, today)));
+    exchange::ExportResult written;
+    exchange::writeFileSet(std::move(set), written);
     return {list, fees};
 }
 

@@ -7,14 +7,17 @@
 #include "platform/FileIdentity.h"
 #include "platform/FileLock.h"
 #include "platform/Paths.h"
-#include "storage/Verify.h"
+#include "platform/PlainFile.h"
+#include "platform/Seal.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
-#include <sstream>
+#include <set>
 
 namespace tolv {
 
@@ -24,26 +27,79 @@ namespace {
 
 constexpr const char* kIndexName = "index.txt";
 constexpr const char* kUndoCommand = "undo";
+constexpr const char* kSettingName = "backups.ctl";
+constexpr const char* kSecretName = "backup.key";
+// What the writer puts in the record, with room: two entry lines, the steps kept, the merge records.
+constexpr std::size_t kMaxEntryLines = 4;
+constexpr std::size_t kMaxMergedLines = 10000;
+constexpr std::size_t kMaxLineBytes = 8192;
+constexpr std::uint64_t kMaxIndexBytes = (kMaxEntryLines + kBackupsKeptMax + kMaxMergedLines) * kMaxLineBytes;
+// An entry file holds at most 100,000 swimmers of 384 bytes; a copy beyond this is not one.
+constexpr std::uint64_t kMaxCopyBytes = 128ull << 20;
+// The label of a command ("merge" + the files it merged), kept apart by a unit separator.
+constexpr char kLabelSeparator = '\x1f';
+constexpr std::size_t kMaxLabelBytes = 400;
 
 // FNV-1a of the entry file's absolute path: two files of one name in different folders get
 // different backup folders.
 std::string pathHash(const fs::path& p) { return ContentDigest::of(p.string()).substr(0, 8); }
 
-// "20261208-214501-03-rewrite-kana" -> stamp and command.
-bool parseName(const std::string& base, BackupInfo& info)
+// The entry file as the backups know it: its absolute path with links followed.
+std::string entryKey(const fs::path& entry) { return fs::absolute(resolveLinks(entry)).lexically_normal().string(); }
+
+bool digitsAt(const std::string& s, std::size_t from, std::size_t count)
 {
-    if (base.size() < 20 || base[8] != '-' || base[15] != '-' || base[18] != '-') return false;
+    if (from + count > s.size()) return false;
+    for (std::size_t i = from; i < from + count; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(s[i]))) return false;
+    return true;
+}
+
+bool hasControl(const std::string& text)
+{
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return true;
+    return false;
+}
+
+bool isHex(const std::string& s, std::size_t n)
+{
+    return s.size() == n && s.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+// "20261208-214501-03-rewrite-kana": the stamp, a sequence of two or more digits, the command as a
+// plain name. Anything else (a separator, "..", a control character) is not a step of this folder.
+bool parseName(const std::string& base, BackupInfo& info, long* seq = nullptr)
+{
+    if (base.size() > 160 || !digitsAt(base, 0, 8) || base.size() < 19 || base[8] != '-' || !digitsAt(base, 9, 6) ||
+        base[15] != '-')
+        return false;
+    const std::size_t dash = base.find('-', 16);
+    if (dash == std::string::npos || dash < 18 || dash > 22 || !digitsAt(base, 16, dash - 16)) return false;
+    const std::string command = base.substr(dash + 1);
+    if (command.empty() || command.find_first_of("/\\ ") != std::string::npos || command.find("..") != std::string::npos ||
+        hasControl(command))
+        return false;
     const std::string d = base.substr(0, 8), t = base.substr(9, 6);
     info.stamp = d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2) + " " + t.substr(0, 2) + ":" +
                  t.substr(2, 2) + ":" + t.substr(4, 2);
-    info.command = base.substr(19);
+    info.command = command;
+    if (seq) *seq = std::strtol(base.c_str() + 16, nullptr, 10);
     return true;
+}
+
+bool validName(const std::string& base)
+{
+    BackupInfo ignored;
+    return parseName(base, ignored);
 }
 
 std::string safeCommand(const std::string& command)
 {
     std::string out;
-    for (char c : command) out += (c == '/' || c == '\\' || c == '\0' || c == ' ' || c == '\t' || c == '\n') ? '_' : c;
+    for (char c : command)
+        out += (c == '/' || c == '\\' || c == ' ' || c == '.' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '_' : c;
+    if (out.size() > 60) out.resize(60);
     return out.empty() ? "change" : out;
 }
 
@@ -51,7 +107,7 @@ std::string safeCommand(const std::string& command)
 std::string field(std::string text)
 {
     for (char& c : text)
-        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
     return text;
 }
 
@@ -59,7 +115,7 @@ struct Known {
     std::string identity, digest;
 };
 struct Step {
-    std::string base, zep, zed, command;
+    std::string base, zep, zed, command, seal, label;
 };
 struct Merged {
     MergedSource source;
@@ -67,7 +123,7 @@ struct Merged {
 };
 struct Index {
     std::vector<Known> entry;   // newest first
-    std::vector<Step> steps;    // newest first
+    std::vector<Step> steps;    // newest first, as written
     std::vector<Merged> merged; // oldest first
 };
 
@@ -83,33 +139,97 @@ std::vector<std::string> splitTabs(const std::string& line)
     }
 }
 
+// The backup folder (and the folder of all backups) must be folders of their own: a link there
+// would put the copies, and the removal of old ones, anywhere.
+void requireOwnFolder(const fs::path& folder)
+{
+    for (const fs::path& p : {folder.parent_path(), folder}) {
+        std::error_code ec;
+        const fs::file_status st = fs::symlink_status(p, ec);
+        if (fs::is_symlink(st)) throw TolvError("バックアップフォルダがシンボリックリンクのため使えません: " + p.string());
+        if (fs::exists(st) && !fs::is_directory(st)) throw TolvError("バックアップフォルダがフォルダではありません: " + p.string());
+    }
+}
+
+// One line of the record, judged; the reason when it is not one the writer makes.
+std::string parseLine(const std::string& line, Index& ix)
+{
+    const std::vector<std::string> f = splitTabs(line);
+    if (f[0] == "entry") {
+        if (f.size() != 3) return "entry の欄の数が違います";
+        if (f[1].empty() || f[1].find_first_not_of("0123456789:.") != std::string::npos) return "ファイルの識別が正しくありません";
+        if (!isHex(f[2], 16)) return "内容の要約が正しくありません";
+        if (ix.entry.size() >= kMaxEntryLines) return "entry の行が多すぎます";
+        ix.entry.push_back({f[1], f[2]});
+    } else if (f[0] == "step") {
+        // Five fields: a step of an older version, without a seal (listed, never restored).
+        if (f.size() != 5 && f.size() != 7) return "step の欄の数が違います";
+        if (!validName(f[1])) return "バックアップの名前が正しくありません: " + f[1];
+        if (!isHex(f[2], 16) || (f[3] != "-" && !isHex(f[3], 16))) return "内容の要約が正しくありません";
+        if (hasControl(f[4])) return "コマンド名が正しくありません";
+        Step s{f[1], f[2], f[3], f[4], "", ""};
+        if (f.size() == 7) {
+            if (!isHex(f[5], 64)) return "照合の印が正しくありません";
+            s.seal = f[5];
+            s.label = f[6];
+        }
+        for (const Step& o : ix.steps)
+            if (o.base == s.base) return "同じバックアップが二度記録されています: " + s.base;
+        if (ix.steps.size() >= static_cast<std::size_t>(kBackupsKeptMax) + 1) return "step の行が多すぎます";
+        ix.steps.push_back(s);
+    } else if (f[0] == "merged") {
+        if (f.size() != 6) return "merged の欄の数が違います";
+        if (f[2].empty() || f[2].size() > 15 || f[2].find_first_not_of("0123456789") != std::string::npos)
+            return "大きさが正しくありません";
+        if (!isHex(f[3], 16)) return "内容の要約が正しくありません";
+        if (!validName(f[4])) return "バックアップの名前が正しくありません: " + f[4];
+        if (ix.merged.size() >= kMaxMergedLines) return "merged の行が多すぎます";
+        ix.merged.push_back({{f[1], std::atoll(f[2].c_str()), f[3], f[5]}, f[4]});
+    } else {
+        return "知らない種類の行です";
+    }
+    return {};
+}
+
 Index readIndex(const fs::path& folder)
 {
     Index ix;
-    std::error_code ec;
+    requireOwnFolder(folder);
     const fs::path p = folder / kIndexName;
-    if (!fs::is_regular_file(p, ec)) return ix;
-    std::istringstream in(readWholeFile(p));
-    for (std::string line; std::getline(in, line);) {
-        const std::vector<std::string> f = splitTabs(line);
-        if (f[0] == "entry" && f.size() == 3) ix.entry.push_back({f[1], f[2]});
-        else if (f[0] == "step" && f.size() == 5) ix.steps.push_back({f[1], f[2], f[3], f[4]});
-        else if (f[0] == "merged" && f.size() == 6)
-            ix.merged.push_back({{f[1], std::atoll(f[2].c_str()), f[3], f[5]}, f[4]});
+    std::string bad;
+    try {
+        PlainFileReader in(p, kMaxIndexBytes);
+        std::string line;
+        for (std::size_t number = 1; bad.empty() && in.isOpen() && in.nextLine(line, kMaxLineBytes); ++number) {
+            // Line ends of an editor (CR LF) are line ends.
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.empty()) continue;
+            const std::string why = parseLine(line, ix);
+            if (!why.empty()) bad = std::to_string(number) + " 行目: " + why;
+        }
+    } catch (const TolvError& e) {
+        throw TolvError("バックアップの記録を読めません: " + std::string(e.what()));
     }
-    std::sort(ix.steps.begin(), ix.steps.end(), [](const Step& a, const Step& b) { return a.base > b.base; });
+    if (!bad.empty())
+        throw TolvError("バックアップの記録が壊れているため使えません（" + bad + "）。記録を確かめてください: " + p.string());
     return ix;
 }
 
-void writeIndex(const fs::path& folder, const Index& ix)
+void writeIndex(const fs::path& folder, Index ix)
 {
+    if (ix.merged.size() > kMaxMergedLines)
+        ix.merged.erase(ix.merged.begin(), ix.merged.end() - static_cast<std::ptrdiff_t>(kMaxMergedLines));
     std::string text;
     for (const Known& k : ix.entry) text += "entry\t" + k.identity + "\t" + k.digest + "\n";
-    for (const Step& s : ix.steps) text += "step\t" + s.base + "\t" + s.zep + "\t" + s.zed + "\t" + field(s.command) + "\n";
+    for (const Step& s : ix.steps) {
+        text += "step\t" + s.base + "\t" + s.zep + "\t" + s.zed + "\t" + field(s.command);
+        if (!s.seal.empty()) text += "\t" + s.seal + "\t" + field(s.label);
+        text += "\n";
+    }
     for (const Merged& m : ix.merged)
-        text += "merged\t" + m.source.stamp + "\t" + std::to_string(m.source.size) + "\t" + m.source.digest + "\t" + m.step +
-                "\t" + field(m.source.source) + "\n";
-    replaceFile(folder / kIndexName, text);
+        text += "merged\t" + field(m.source.stamp) + "\t" + std::to_string(m.source.size) + "\t" + m.source.digest + "\t" +
+                m.step + "\t" + field(m.source.source) + "\n";
+    replaceFile(folder / kIndexName, text, AtomicFile::Links::Replace);
 }
 
 // The recorded state the entry file matches, if the backups belong to it.
@@ -127,6 +247,7 @@ BackupInfo infoOf(const fs::path& folder, const Step& s)
     BackupInfo info;
     parseName(s.base, info);
     info.command = s.command;
+    info.label = s.label;
     info.file = folder / (s.base + ".zep");
     if (s.zed != "-") info.zed = folder / (s.base + ".zed");
     return info;
@@ -144,6 +265,8 @@ std::vector<Step> presentSteps(const fs::path& folder, const Index& ix)
     return out;
 }
 
+// The step's own files (its name is a checked plain name: they are in the folder); a link there is
+// removed itself, never what it points to.
 void removeStepFiles(const fs::path& folder, const Step& s)
 {
     std::error_code ec;
@@ -151,16 +274,46 @@ void removeStepFiles(const fs::path& folder, const Step& s)
     fs::remove(folder / (s.base + ".zed"), ec);
 }
 
-// A team totals file a reader can take: whole 384-byte records with a control record whose team
-// count is covered by the records present (an empty file holds nothing).
-bool soundTeamTotals(const std::string& bytes)
+// What binds a step to the entry file and to the copies' own bytes.
+std::string sealOf(const std::string& entry, const std::string& name, const std::string& zepSha, const std::string& zedSha)
 {
-    if (bytes.empty()) return true;
-    if (bytes.size() < 384 || bytes.size() % 384 != 0) return false;
-    std::int16_t teams = 0;
-    std::memcpy(&teams, bytes.data(), 2);
-    const long long present = static_cast<long long>(bytes.size() / 384) - 10;
-    return teams >= 0 && (teams == 0 || teams <= present);
+    fs::create_directories(ctlDir());
+    const std::string secret = localSecret(ctlDir() / kSecretName);
+    return keyedSeal(secret, "tolvsys backup 1\n" + entry + "\n" + name + "\n" + zepSha + "\n" + zedSha + "\n");
+}
+
+std::string shaOf(const std::string& bytes)
+{
+    Sha256 sha;
+    sha.update(bytes);
+    return sha.hex();
+}
+
+struct Copied {
+    std::string digest, sha;
+};
+
+// Copies `source` into the backup folder a megabyte at a time, never through a link planted at the
+// copy's name; the digest and the SHA-256 of the bytes copied.
+Copied copyInto(const fs::path& source, const fs::path& target)
+{
+    std::ifstream in(source, std::ios::binary);
+    if (!in) throw TolvError("バックアップを作れません（読めません）: " + source.string());
+    AtomicFile out(target, 0644, AtomicFile::Links::Replace);
+    ContentDigest digest;
+    Sha256 sha;
+    std::string buf(1 << 20, '\0');
+    while (in) {
+        in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
+        const std::string_view piece(buf.data(), static_cast<std::size_t>(in.gcount()));
+        if (piece.empty()) break;
+        out.write(piece);
+        digest.update(piece);
+        sha.update(piece);
+    }
+    if (in.bad()) throw TolvError("バックアップを作れません（読めません）: " + source.string());
+    out.commit();
+    return {digest.text(), sha.hex()};
 }
 
 // The bytes of one backup file, read only when it is a regular file (a symbolic link is never
@@ -169,25 +322,17 @@ std::string backupBytes(const fs::path& file, const std::string& digest, const s
 {
     std::error_code ec;
     const fs::file_status st = fs::symlink_status(file, ec);
-    if (fs::is_symlink(st))
-        throw TolvError(what + "がシンボリックリンクのため元に戻せません: " + file.string());
+    if (fs::is_symlink(st)) throw TolvError(what + "がシンボリックリンクのため元に戻せません: " + file.string());
     if (fs::is_directory(st)) throw TolvError(what + "がフォルダのため元に戻せません: " + file.string());
     if (!fs::is_regular_file(st)) throw TolvError(what + "がありません: " + file.string());
-    const std::string bytes = readWholeFile(file);
+    std::string bytes = readPlainFile(file, kMaxCopyBytes).value_or(std::string());
     if (ContentDigest::of(bytes) != digest)
         throw TolvError(what + "がバックアップしたときの内容と違うため元に戻せません（別の申込ファイルのもの、または書き換えられています）: " +
                         file.string());
     return bytes;
 }
 
-struct Checked {
-    Step step;
-    BackupInfo info;
-    std::string zep, zed;
-    bool changedSince = false;
-};
-
-Checked check(const fs::path& entry, std::size_t n)
+UndoCheck check(const fs::path& entry, std::size_t n)
 {
     const fs::path folder = backupFolderFor(entry);
     const Index ix = readIndex(folder);
@@ -197,25 +342,19 @@ Checked check(const fs::path& entry, std::size_t n)
     if (n >= steps.size())
         throw TolvError("バックアップ " + std::to_string(n + 1) + " はありません（1～" + std::to_string(steps.size()) + "）: " +
                         entry.string());
-    Checked c;
-    c.step = steps[n];
-    c.info = infoOf(folder, c.step);
-    c.zep = backupBytes(c.info.file, c.step.zep, "バックアップ");
-    const VerifyReport r = verifyEntryBytes(c.zep, c.info.file.string());
-    if (!r.sound()) {
-        std::string msg = "バックアップが健全な申込ファイルではないため元に戻せません: " + c.info.file.string();
-        for (const VerifyFinding& f : r.problems)
-            if (f.kind == FindingKind::Damage) {
-                msg += "\n" + f.message;
-                break;
-            }
-        throw TolvError(msg);
-    }
-    if (!c.info.zed.empty()) {
-        c.zed = backupBytes(c.info.zed, c.step.zed, "申込団体ファイルのバックアップ");
-        if (!soundTeamTotals(c.zed))
-            throw TolvError("申込団体ファイルのバックアップが壊れているため元に戻せません: " + c.info.zed.string());
-    }
+    UndoCheck c;
+    const Step& step = steps[n];
+    c.name = step.base;
+    c.step = infoOf(folder, step);
+    if (step.seal.empty())
+        throw TolvError("このバックアップには照合の記録がないため元に戻せません（以前の版で作られたもの）: " + c.step.file.string());
+    c.zep = backupBytes(c.step.file, step.zep, "バックアップ");
+    if (!c.step.zed.empty()) c.zed = backupBytes(c.step.zed, step.zed, "申込団体ファイルのバックアップ");
+    const std::string seal =
+        sealOf(entryKey(entry), step.base, shaOf(c.zep), c.step.zed.empty() ? "-" : shaOf(c.zed));
+    if (!sameSeal(seal, step.seal))
+        throw TolvError("バックアップがこの申込ファイルの記録と照合できないため元に戻せません（記録が書き換えられたか、別の申込ファイルのものです）: " +
+                        c.step.file.string());
     c.changedSince = owner->digest.empty() || ContentDigest::of(readWholeFile(entry)) != owner->digest;
     return c;
 }
@@ -228,7 +367,50 @@ std::string stampNow()
     return stamp;
 }
 
+// A name no file of the folder has: the stamp and the next sequence of that stamp among the record
+// and the files (a clock that stands still or goes back reuses no name).
+std::string freshName(const fs::path& folder, const Index& ix, const std::string& stamp, const std::string& command)
+{
+    long seq = 0;
+    auto consider = [&](const std::string& base) {
+        BackupInfo ignored;
+        long s = 0;
+        if (base.rfind(stamp, 0) == 0 && parseName(base, ignored, &s)) seq = std::max(seq, s + 1);
+    };
+    for (const Step& s : ix.steps) consider(s.base);
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const std::size_t dot = name.rfind('.');
+        if (dot != std::string::npos) consider(name.substr(0, dot));
+    }
+    for (;; ++seq) {
+        char seqText[24];
+        std::snprintf(seqText, sizeof seqText, "%02ld", seq);
+        const std::string base = stamp + "-" + seqText + "-" + safeCommand(command);
+        if (!fs::exists(fs::symlink_status(folder / (base + ".zep"), ec)) &&
+            !fs::exists(fs::symlink_status(folder / (base + ".zed"), ec)))
+            return base;
+    }
+}
+
 } // namespace
+
+int backupsKept()
+{
+    try {
+        const std::optional<std::string> text = readPlainFile(ctlDir() / kSettingName, 4096);
+        if (!text) return kBackupsKeptDefault;
+        std::string digits;
+        for (char c : *text)
+            if (std::isdigit(static_cast<unsigned char>(c))) digits += c;
+            else if (c != ' ' && c != '"' && c != '\r' && c != '\n') return kBackupsKeptDefault;
+        if (digits.empty() || digits.size() > 6) return kBackupsKeptDefault;
+        return std::clamp(std::atoi(digits.c_str()), kBackupsKeptDefault, kBackupsKeptMax);
+    } catch (const TolvError&) {
+        return kBackupsKeptDefault;
+    }
+}
 
 std::string stepCaption(const std::string& command)
 {
@@ -254,7 +436,22 @@ std::string stepCaption(const std::string& command)
     return it == captions.end() ? command : it->second;
 }
 
-std::string BackupInfo::caption() const { return stepCaption(command); }
+std::string BackupInfo::caption() const
+{
+    return label.empty() ? stepCaption(command) : stepCaption(command) + "（" + label + "）";
+}
+
+std::string labelledCommand(const std::string& command, const std::string& label)
+{
+    std::string l = field(label);
+    if (l.size() > kMaxLabelBytes) {
+        // Cut at a character's start, not inside one.
+        std::size_t cut = kMaxLabelBytes;
+        while (cut > 0 && (static_cast<unsigned char>(l[cut]) & 0xC0) == 0x80) --cut;
+        l = l.substr(0, cut) + "…";
+    }
+    return l.empty() ? command : command + kLabelSeparator + l;
+}
 
 fs::path teamTotalsPathFor(const fs::path& entry)
 {
@@ -268,10 +465,12 @@ fs::path backupFolderFor(const fs::path& entry)
     return homeDir() / "backup" / (real.filename().string() + "-" + pathHash(real));
 }
 
-void makeBackup(const fs::path& entry, const std::string& command)
+void makeBackup(const fs::path& entry, const std::string& labelled)
 {
     std::error_code ec;
     if (!fs::exists(entry, ec)) return;
+    const std::size_t sep = labelled.find(kLabelSeparator);
+    const std::string command = labelled.substr(0, sep), label = sep == std::string::npos ? "" : labelled.substr(sep + 1);
     const fs::path folder = backupFolderFor(entry);
     Index ix = readIndex(folder);
     if (!ix.entry.empty() && !ownerOf(entry, ix)) {
@@ -281,28 +480,23 @@ void makeBackup(const fs::path& entry, const std::string& command)
     }
     fs::create_directories(folder, ec);
     if (ec) throw TolvError("バックアップフォルダを作成できません: " + folder.string() + " (" + ec.message() + ")");
+    requireOwnFolder(folder);
 
-    // Several backups within one second (or under a fixed clock) stay in order through a sequence.
-    const std::string stamp = stampNow();
-    int seq = 0;
-    for (const auto& e : fs::directory_iterator(folder, ec)) {
-        const std::string name = e.path().filename().string();
-        if (name.size() > 18 && name.rfind(stamp, 0) == 0 && std::isdigit(static_cast<unsigned char>(name[16])) &&
-            std::isdigit(static_cast<unsigned char>(name[17])))
-            seq = std::max(seq, std::stoi(name.substr(16, 2)) + 1);
-    }
-    if (seq > 99) seq = 99;
-    char seqText[16];
-    std::snprintf(seqText, sizeof seqText, "%02d", seq);
-    Step step{stamp + "-" + seqText + "-" + safeCommand(command), "", "-", command};
-
+    Step step{freshName(folder, ix, stampNow(), command), "", "-", command, "", label};
     const fs::path zed = teamTotalsPathFor(entry);
-    if (fs::exists(zed, ec)) step.zed = copyFileAtomically(zed, folder / (step.base + ".zed"));
-    step.zep = copyFileAtomically(entry, folder / (step.base + ".zep"));
+    std::string zedSha = "-";
+    if (fs::exists(zed, ec)) {
+        const Copied z = copyInto(zed, folder / (step.base + ".zed"));
+        step.zed = z.digest;
+        zedSha = z.sha;
+    }
+    const Copied e = copyInto(entry, folder / (step.base + ".zep"));
+    step.zep = e.digest;
+    step.seal = sealOf(entryKey(entry), step.base, e.sha, zedSha);
     if (ix.entry.empty()) ix.entry.push_back({FileIdentity::of(entry), step.zep});
 
     ix.steps.insert(ix.steps.begin(), step);
-    while (ix.steps.size() > static_cast<std::size_t>(kBackupsKept)) {
+    while (ix.steps.size() > static_cast<std::size_t>(backupsKept())) {
         removeStepFiles(folder, ix.steps.back());
         ix.steps.pop_back();
     }
@@ -338,11 +532,7 @@ std::vector<BackupInfo> listBackups(const fs::path& entry)
     return out;
 }
 
-UndoCheck checkUndo(const fs::path& entry, std::size_t step)
-{
-    const Checked c = check(entry, step);
-    return {c.info, c.changedSince};
-}
+UndoCheck checkUndo(const fs::path& entry, std::size_t step) { return check(entry, step); }
 
 std::string changedSinceQuestion(const fs::path& entry)
 {
@@ -350,14 +540,15 @@ std::string changedSinceQuestion(const fs::path& entry)
            entry.string();
 }
 
-BackupInfo restoreBackup(const fs::path& entry, std::size_t n)
+BackupInfo restoreBackup(const fs::path& entry, std::size_t n) { return restoreBackup(entry, check(entry, n)); }
+
+BackupInfo restoreBackup(const fs::path& entry, const UndoCheck& c)
 {
-    const Checked c = check(entry, n);
     const fs::path zed = teamTotalsPathFor(entry);
     // The team totals file is replaced under its own lock: not while the lists window edits it.
     FileLock zedLock;
     std::error_code ec;
-    if (!c.info.zed.empty() || fs::exists(zed, ec)) zedLock = FileLock(zed, FileLock::Kind::Exclusive);
+    if (!c.step.zed.empty() || fs::exists(zed, ec)) zedLock = FileLock(zed, FileLock::Kind::Exclusive);
 
     // What is replaced is kept: the undo is a step of its own.
     makeBackup(entry, kUndoCommand);
@@ -365,24 +556,30 @@ BackupInfo restoreBackup(const fs::path& entry, std::size_t n)
     AtomicFile out(entry);
     out.write(c.zep);
     noteEntryWritten(entry, out.tempPath(), ContentDigest::of(c.zep));
-    if (!c.info.zed.empty()) replaceFile(zed, c.zed);
+    if (!c.step.zed.empty()) replaceFile(zed, c.zed);
     else fs::remove(zed, ec);
     out.commit();
 
     const fs::path folder = backupFolderFor(entry);
     Index ix = readIndex(folder);
-    removeStepFiles(folder, c.step);
-    ix.steps.erase(std::remove_if(ix.steps.begin(), ix.steps.end(), [&](const Step& s) { return s.base == c.step.base; }),
-                   ix.steps.end());
     // Sources merged by the restored step or after it are no longer in the file.
-    ix.merged.erase(std::remove_if(ix.merged.begin(), ix.merged.end(),
-                                   [&](const Merged& m) { return m.step >= c.step.base; }),
+    std::set<std::string> gone;
+    for (const Step& s : ix.steps) {
+        gone.insert(s.base);
+        if (s.base == c.name) break;
+    }
+    if (!gone.count(c.name)) gone.clear();
+    for (const Step& s : ix.steps)
+        if (s.base == c.name) removeStepFiles(folder, s);
+    ix.steps.erase(std::remove_if(ix.steps.begin(), ix.steps.end(), [&](const Step& s) { return s.base == c.name; }),
+                   ix.steps.end());
+    ix.merged.erase(std::remove_if(ix.merged.begin(), ix.merged.end(), [&](const Merged& m) { return gone.count(m.step) > 0; }),
                     ix.merged.end());
     writeIndex(folder, ix);
-    return c.info;
+    return c.step;
 }
 
-BackupInfo restoreLatestBackup(const fs::path& entry) { return restoreBackup(entry, 0); }
+BackupInfo restoreLatestBackup(const fs::path& entry) { return restoreBackup(entry, std::size_t{0}); }
 
 std::optional<MergedSource> findMergedSource(const fs::path& entry, long long size, const std::string& digest)
 {

@@ -71,6 +71,15 @@ BackupInfo EntryStore::undoLastChange(std::size_t step)
     return restored;
 }
 
+BackupInfo EntryStore::undoLastChange(const UndoCheck& checked)
+{
+    enforce(file_.isOpen(), "申込ファイルが開かれていません");
+    enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
+    const BackupInfo restored = restoreBackup(file_.path(), checked);
+    reopen();
+    return restored;
+}
+
 std::string EntryStore::baseName(const std::string& fileName)
 {
     return fileName.substr(0, fileName.find('.'));

@@ -39,6 +39,8 @@ public:
     // Puts automatic backup `step` (0 = the newest) back in place of the file (and its team totals
     // file) under the lock this store holds, then reads the restored file. Needs Access::Write.
     BackupInfo undoLastChange(std::size_t step = 0);
+    // The same for a backup checkUndo has read and checked (not read a second time).
+    BackupInfo undoLastChange(const UndoCheck& checked);
 
     // Reads records 1 and 2, or initialises a new file (10 bytes or less) and writes them.
     void loadHeader();

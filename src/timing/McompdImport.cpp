@@ -3,12 +3,15 @@
 #include "platform/Cp932.h"
 #include "platform/Cp932Text.h"
 #include "platform/Paths.h"
+#include "platform/PlainFile.h"
 #include "storage/Codes.h"
 #include "storage/EntryStore.h"
 #include "storage/FieldLayout.h"
 #include "storage/Verify.h"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <string_view>
 
 namespace tolv {
@@ -57,11 +60,13 @@ std::optional<int> mcompdEvent(const std::string& code)
 ImportReport importMcompd(EntryStore& store, const std::filesystem::path& folder)
 {
     const std::filesystem::path path = findNoCase(folder, kFile);
-    std::optional<std::string> data = readInputFile(folder, kFile);
-    enforce(data.has_value(), "「Mcompd.dat」ファイルがありません: " + path.string());
-    const std::string& bytes = *data;
-    enforce(bytes.size() % kMcompdRecordLength == 0,
-            "Mcompd.dat の長さ（" + std::to_string(bytes.size()) + " バイト）が 256 バイトの倍数ではありません: " + path.string());
+    // Only the records that are read are read: a file of any length costs at most 4000 records.
+    PlainFileReader in(path, std::numeric_limits<std::uint64_t>::max(), true);
+    enforce(in.isOpen(), "「Mcompd.dat」ファイルがありません: " + path.string());
+    enforce(in.size() % kMcompdRecordLength == 0,
+            "Mcompd.dat の長さ（" + std::to_string(in.size()) + " バイト）が 256 バイトの倍数ではありません: " + path.string());
+    const std::string bytes =
+        in.readAt(0, static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), kMcompdRecordLength * static_cast<std::uint64_t>(kMcompdMaxRecords))));
     const std::string kijunBi = store.header().kijunBi();
 
     ImportReport report;

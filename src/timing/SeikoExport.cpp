@@ -81,8 +81,9 @@ std::string joined(const std::vector<std::string>& cols)
     return line;
 }
 
-SeikoAppend appendTo(const fs::path& file, const fs::path& ctl, const char* templateName, std::size_t items,
-                     const SeikoLines& lines, int counter)
+// The file with the lines appended, planned (nothing written yet).
+std::pair<SeikoAppend, exchange::PlannedFile> planAppend(const fs::path& file, const fs::path& ctl, const char* templateName,
+                                                         std::size_t items, const SeikoLines& lines, int counter)
 {
     exchange::requireFolder(file.parent_path());
     SeikoAppend result;
@@ -101,10 +102,21 @@ SeikoAppend appendTo(const fs::path& file, const fs::path& ctl, const char* temp
             throw TolvError(std::string(e.what()) + ": " + file.string());
         }
     }
-    replaceFile(file, bytes);
     result.written = static_cast<int>(lines.lines.size());
     result.counter = counter + result.written;
     result.lost = lines.lost;
+    exchange::PlannedFile planned;
+    planned.path = file;
+    planned.bytes = std::move(bytes);
+    planned.lines = result.written;
+    return {std::move(result), std::move(planned)};
+}
+
+SeikoAppend appendTo(const fs::path& file, const fs::path& ctl, const char* templateName, std::size_t items,
+                     const SeikoLines& lines, int counter)
+{
+    auto [result, planned] = planAppend(file, ctl, templateName, items, lines, counter);
+    replaceFile(file, planned.bytes);
     return result;
 }
 
@@ -226,6 +238,24 @@ SeikoAppend appendSeikoRelays(const fs::path& transfer, const fs::path& ctl,
 {
     return appendTo(transfer / "csvteam.csv", ctl, "SeikoRly.csv", kRelayColumns,
                     seikoRelayLines(swimmers, o, counter), counter);
+}
+
+std::pair<SeikoAppend, SeikoAppend> appendSeikoBoth(const fs::path& transfer, const fs::path& ctl,
+                                                    const std::vector<SwimmerRecord>& swimmers, const SeikoOptions& o,
+                                                    int individualCounter, int relayCounter)
+{
+    auto [individuals, individualFile] = planAppend(transfer / "csvcomp.csv", ctl, "SeikoInd.csv", kIndividualColumns,
+                                                    seikoIndividualLines(swimmers, o, individualCounter), individualCounter);
+    auto [relays, relayFile] = planAppend(transfer / "csvteam.csv", ctl, "SeikoRly.csv", kRelayColumns,
+                                          seikoRelayLines(swimmers, o, relayCounter), relayCounter);
+    // One set: a kill leaves both files as they were or both with their lines, so a rerun never
+    // appends the individual lines twice.
+    std::vector<exchange::PlannedFile> set;
+    set.push_back(std::move(individualFile));
+    set.push_back(std::move(relayFile));
+    exchange::ExportResult written;
+    exchange::writeFileSet(std::move(set), written);
+    return {std::move(individuals), std::move(relays)};
 }
 
 } // namespace tolv::timing

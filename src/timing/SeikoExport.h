@@ -10,6 +10,7 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tolv::timing {
@@ -72,5 +73,9 @@ SeikoAppend appendSeikoIndividuals(const std::filesystem::path& transfer, const 
                                    const std::vector<SwimmerRecord>& swimmers, const SeikoOptions& o, int counter);
 SeikoAppend appendSeikoRelays(const std::filesystem::path& transfer, const std::filesystem::path& ctl,
                               const std::vector<SwimmerRecord>& swimmers, const SeikoOptions& o, int counter);
+// Both at once, written as one set through the export journal: both files change or neither.
+std::pair<SeikoAppend, SeikoAppend> appendSeikoBoth(const std::filesystem::path& transfer, const std::filesystem::path& ctl,
+                                                    const std::vector<SwimmerRecord>& swimmers, const SeikoOptions& o,
+                                                    int individualCounter, int relayCounter);
 
 } // namespace tolv::timing

@@ -45,6 +45,13 @@ TEST(CliSeiko, AppendsWithEventAndClassOptions)
     r = runProgram(TOLV_BIN, {"export", "seiko", file.string(), "--to", to.string(), "--class", "11:1-2"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(readBytes(to / "csvcomp.csv"), comp);
+
+    // The two files are one set: when the second cannot be written, the first keeps its lines.
+    std::filesystem::remove(to / "csvteam.csv");
+    std::filesystem::create_directory(to / "csvteam.csv");
+    r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "seiko", file.string(), "--to", to.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(readBytes(to / "csvcomp.csv"), comp);
 }
 
 TEST(CliRegistration, DocumentsAndTransferFilesNeedTheTally)

@@ -138,6 +138,11 @@ TEST(CliReports, PdfWithAndWithoutThePrintLog)
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(readBytes(pdf).substr(0, 5), "%PDF-");
     EXPECT_FALSE(fs::exists(pdf.string() + ".tmp"));
+    // A folder that is not there: the system's reason, as the exports give it.
+    r = run({"print", "entry-form", entry, "--pdf", (f.dir() / "missing" / "form.pdf").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("PDFファイルを作成できません: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("（ファイルまたはフォルダがありません）"), std::string::npos) << r.err;
 
     fs::path log = f.dir() / "receipts.log";
     fs::path pdf2 = f.dir() / "receipts.pdf";

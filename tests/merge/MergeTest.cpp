@@ -258,6 +258,10 @@ TEST(Merge, EveryRefusalLeavesTheEntryFileAsItWas)
     f.csv("ok.csv", "1300101,13001200105011,山田,太郎,ｶﾅ,所属,ｼｮ,30.50,31.00\n");
     f.csv("cut.csv", "1300101,13001200105011,山田,太郎,ｶﾅ,所属,ｼｮ,30.50,31.00\n1,2,3\n");
     f.csv("big.csv", "t,t,t,t,t,t,t,t,t\n1300101,13001200105011,山田,太郎,ｶﾅ,所属,ｼｮ,99999999999,31.00\n");
+    // Items that are no time form: refused by the one rule of times, never cut down to digits.
+    for (const char* item : {"12x4", "-5", "x:yy.zz"})
+        f.csv(std::string("no-time") + item + ".csv",
+              std::string("t,t,t,t,t,t,t,t,t\n1300101,13001200105011,山田,太郎,ｶﾅ,所属,ｼｮ,30.50,") + item + "\n");
 
     ReadingFormat column70 = fixedFormat();
     column70.columns[20] = {70, false};
@@ -289,7 +293,10 @@ TEST(Merge, EveryRefusalLeavesTheEntryFileAsItWas)
         {"ok.csv", &noOldNumber, "旧番号の列が指定されていません"},
         {"ok.csv", nullptr, "読込形式が指定されていません"},
         {"cut.csv", &fixed, "項目が足りません（3 / 9 項目、2 行目から）"},
-        {"big.csv", &fixed, "タイムが大きすぎます（50m自由形「99999999999」）"},
+        {"big.csv", &fixed, "タイムではありません（50m自由形「99999999999」"},
+        {"no-time12x4.csv", &fixed, "タイムではありません（50m背泳ぎ「12x4」"},
+        {"no-time-5.csv", &fixed, "タイムではありません（50m背泳ぎ「-5」"},
+        {"no-timex:yy.zz.csv", &fixed, "タイムではありません（50m背泳ぎ「x:yy.zz」"},
     };
     const std::string before = readBytes(f.entry);
     for (const Case& c : cases) {

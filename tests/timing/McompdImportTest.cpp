@@ -4,11 +4,13 @@
 #include "platform/Error.h"
 
 #include <fstream>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 using namespace tolv;
 using tolvtest::sj;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -104,4 +106,24 @@ TEST(McompdImport, RefusalsLeaveEverythingAsItWas)
         EXPECT_NE(std::string(e.what()).find("100000 人まで"), std::string::npos) << e.what();
     }
     EXPECT_TRUE(f.bytes() == big);
+}
+
+TEST(McompdImport, OnlyTheRecordsReadAreReadAndAFifoIsRefused)
+{
+    checktest::EntryFixture f("2008/04/01");
+    const fs::path file = f.dir() / "Mcompd.dat";
+    // 1 GiB, nothing but the first record written (sparse): the import reads 4000 records of it.
+    tolvtest::writeBytes(file, record({.reg = "011231980012"}));
+    fs::resize_file(file, 1ull << 30);
+    importMcompd(f.store, f.dir());
+    EXPECT_EQ(f.store.header().total(), 1);
+
+    fs::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    try {
+        importMcompd(f.store, f.dir());
+        ADD_FAILURE();
+    } catch (const TolvError& e) {
+        EXPECT_NE(std::string(e.what()).find("通常のファイルではありません"), std::string::npos) << e.what();
+    }
 }
