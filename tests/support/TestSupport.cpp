@@ -30,9 +30,6 @@ std::wstring widen(const std::string& utf8)
     return out;
 }
 
-void setenv(const char* name, const char* value, int) { ::_putenv_s(name, value); }
-void unsetenv(const char* name) { ::_putenv_s(name, ""); }
-
 // One argument of a command line as the C runtime's parser reads it back.
 std::wstring quoted(const std::wstring& arg)
 {

@@ -31,27 +31,64 @@ std::size_t utf8Length(unsigned char c)
 
 bool cp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
+// Where the C library's CP932 (glibc's iconv, the Linux build) and Windows' code page 932 differ,
+// the conversion here does as the Linux build does, so files are the same bytes on both systems:
+// these characters have a CP932 form there (one way: the bytes read back as the Microsoft forms)
+// and none in code page 932 ...
+struct Extra {
+    wchar_t c;
+    const char* bytes;
+};
+constexpr Extra kOneWay[] = {
+    {L'\u00A2', "\x81\x91"}, {L'\u00A3', "\x81\x92"}, {L'\u00A5', "\x5C"},     {L'\u00AC', "\x81\xCA"},
+    {L'\u2014', "\x81\x5C"}, {L'\u2016', "\x81\x61"}, {L'\u203E', "\x7E"},     {L'\u2212', "\x81\x7C"},
+    {L'\u301C', "\x81\x60"},
+};
+// ... and these have a form in code page 932 only: the byte 0x80 (U+0080) and the single bytes
+// 0xA0, 0xFD..0xFF (U+F8F0..U+F8F3), which are no characters there.
+bool refusedHere(wchar_t c) { return c == L'\u0080' || (c >= L'\uF8F0' && c <= L'\uF8F3'); }
+
+// UTF-16 -> code page 932, without best-fit substitutes; false when a character has no form.
+bool wideToCp932(const wchar_t* w, int n, std::string& out)
+{
+    if (n == 0) return true;
+    BOOL usedDefault = FALSE;
+    std::string bytes(static_cast<std::size_t>(n) * 2, '\0');
+    const int b = ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, w, n, bytes.data(), static_cast<int>(bytes.size()),
+                                        nullptr, &usedDefault);
+    if (b <= 0 || usedDefault) return false;
+    out.append(bytes.data(), static_cast<std::size_t>(b));
+    return true;
+}
+
 // UTF-8 -> CP932 of one whole piece; false when a character has no CP932 form (or is no UTF-8).
 bool toCp932(const char* in, std::size_t n, std::string& out)
 {
+    out.clear();
     if (n == 0) return true;
     std::wstring wide(n, L'\0');
     const int w = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in, static_cast<int>(n), wide.data(), static_cast<int>(n));
     if (w <= 0) return false;
-    // Lone surrogates never reach here (MB_ERR_INVALID_CHARS refuses their UTF-8 forms).
-    BOOL usedDefault = FALSE;
-    std::string bytes(static_cast<std::size_t>(w) * 2, '\0');
-    const int b = ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(), w, bytes.data(),
-                                        static_cast<int>(bytes.size()), nullptr, &usedDefault);
-    if (b <= 0 || usedDefault) return false;
-    out.assign(bytes.data(), static_cast<std::size_t>(b));
-    return true;
+    int from = 0;
+    for (int i = 0; i < w; ++i) {
+        const wchar_t c = wide[static_cast<std::size_t>(i)];
+        if (refusedHere(c)) return false;
+        for (const Extra& e : kOneWay) {
+            if (e.c != c) continue;
+            if (!wideToCp932(wide.data() + from, i - from, out)) return false;
+            out += e.bytes;
+            from = i + 1;
+        }
+    }
+    return wideToCp932(wide.data() + from, w - from, out);
 }
 
 // CP932 -> UTF-8 of one whole piece; false when a byte sequence is no CP932 character.
 bool fromCp932(const char* in, std::size_t n, std::string& out)
 {
     if (n == 0) return true;
+    // 0x80 is no character in the C library's CP932 (code page 932 reads it as U+0080).
+    if (std::memchr(in, 0x80, n)) return false;
     std::wstring wide(n, L'\0');
     const int w = ::MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, in, static_cast<int>(n), wide.data(), static_cast<int>(n));
     if (w <= 0) return false;
