@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <io.h>
 #include <malloc.h>
 #include <algorithm>
@@ -14,6 +15,18 @@
 #include <cstring>
 
 namespace tolv {
+
+namespace {
+
+// Standard output and error carry the same bytes as on the other systems: no "\r" is put before
+// each line feed (what a program prints is compared, piped into files and read by other programs).
+const bool binaryStandardOutput = [] {
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
+    return true;
+}();
+
+} // namespace
 
 bool standardInputIsTerminal()
 {
