@@ -1,7 +1,8 @@
 #!/bin/sh
 # The small libraries of the Windows build, built from Debian's sources (bookworm) with MinGW-w64
 # into a prefix of the build folder, each as a static library:
-#   pugixml, libzip (with MinGW's zlib), libcsv, GoogleTest, and shapelib's DBF API.
+#   pugixml, libzip (with MinGW's zlib), libcsv, GoogleTest, and shapelib's DBF API; and the
+#   headers of nlohmann/json (the Debian package's, headers only).
 # Debian's shapelib source package is not on the archive mirror (its .orig is missing), so the DBF
 # API comes from the copy of shapelib inside Debian's gdal source package (only that folder is
 # unpacked), with stdio file hooks of our own (shapelib-hooks.c).
@@ -97,6 +98,10 @@ if ! done_already googletest $GOOGLETEST; then
     mark googletest $GOOGLETEST
     echo "googletest $GOOGLETEST built"
 fi
+
+# nlohmann/json is headers only: those of the Debian package (nlohmann-json3-dev) serve as they are.
+mkdir -p "$prefix/include"
+cp -r /usr/include/nlohmann "$prefix/include/"
 
 if ! done_already shapelib-gdal $GDAL; then
     fetch gdal $GDAL

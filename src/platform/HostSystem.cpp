@@ -78,6 +78,8 @@ void releaseFreedMemory()
 #endif
 }
 
+void setEnvironment(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
+
 std::filesystem::path defaultWorkTree()
 {
     if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x) return std::filesystem::path(x) / "tolvsys";

@@ -51,6 +51,9 @@ bool processMayBeRunning(long number);
 // Hands freed heap memory back to the system where the C library keeps it otherwise.
 void releaseFreedMemory();
 
+// Sets an environment variable of this process (for itself and the programs it starts).
+void setEnvironment(const char* name, const std::string& value);
+
 // The running program's own file (empty when the system cannot tell).
 std::filesystem::path runningProgramPath();
 

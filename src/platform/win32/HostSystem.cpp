@@ -127,6 +127,8 @@ bool processMayBeRunning(long number)
 
 void releaseFreedMemory() { ::_heapmin(); }
 
+void setEnvironment(const char* name, const std::string& value) { ::_putenv_s(name, value.c_str()); }
+
 // The program's own tree on drive C, as the control files name it.
 std::filesystem::path defaultWorkTree() { return std::filesystem::path(L"c:\\tolvsys"); }
 
