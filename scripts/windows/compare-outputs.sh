@@ -2,7 +2,8 @@
 # The federation outputs of the Linux tolv and of tolv.exe under Wine, byte for byte: a generated
 # federation file (tolv-fedgen, 300 swimmers) goes through the same commands on both sides, each
 # in its own copy; every print log and every file the commands write (rewrites, tally, sorts,
-# exports) must be the same on both. Run by run-tests.sh (WINEPREFIX set there).
+# exports) must be the same on both (what a command prints on standard output names the files by
+# their paths, which differ between the two sides). Run by run-tests.sh (WINEPREFIX set there).
 # Usage: compare-outputs.sh <Linux build folder> <Windows build folder>
 set -eu
 linux=$(cd "$1" && pwd)
@@ -73,9 +74,9 @@ echo "$commands" | while IFS= read -r line; do
             run "$side" $args >"$d/out/last.stdout" 2>"$d/out/last.stderr") || echo "$side: exit $? from: $line"
     done
     if ! diff -r -q "$work/linux/entry" "$work/windows/entry" >/dev/null ||
-        ! diff -r -q -x last.stderr "$work/linux/out" "$work/windows/out" >/dev/null; then
+        ! diff -r -q -x last.stderr -x last.stdout "$work/linux/out" "$work/windows/out" >/dev/null; then
         echo "DIFFERENT after: $line"
-        diff -r -q -x last.stderr "$work/linux/out" "$work/windows/out" | head -5
+        diff -r -q -x last.stderr -x last.stdout "$work/linux/out" "$work/windows/out" | head -5
         diff -r -q "$work/linux/entry" "$work/windows/entry" | head -5
         exit 1
     fi
