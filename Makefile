@@ -29,7 +29,8 @@ define install_missing
 	fi
 endef
 
-.PHONY: deps build test run bench package package-check clean san-deps sanitize fuzz-smoke fuzz
+.PHONY: deps build test run bench package package-check clean san-deps sanitize fuzz-smoke fuzz \
+	windows-deps windows windows-test
 
 deps:
 	$(call install_missing,$(PACKAGES))
@@ -99,5 +100,32 @@ fuzz-smoke: san-deps $(SAN_DIR)/build.ninja
 fuzz: san-deps $(SAN_DIR)/build.ninja
 	$(call run_fuzz,$(FUZZ_SECONDS),)
 
+# The Windows build (cross-built with MinGW-w64, tested under Wine; README "Windows"): the small
+# libraries built from Debian's sources into $(WIN_DIR)/deps/prefix (scripts/windows/build-deps.sh,
+# again only when a source version changes), then tolv.exe, the core and CLI tests and the CP932
+# table, with -O1 and no debug information (much quicker to compile than -O2 -g).
+# WINEPREFIX of the tests: a fresh one in $(WIN_DIR)/wineprefix for every windows-test.
+WIN_DIR ?= build-win
+WIN_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev dpkg-dev
+WIN_TARGETS := tolv core_tests cli_tests cp932_table
+
+windows-deps: deps
+	$(call install_missing,$(WIN_PACKAGES))
+
+$(WIN_DIR)/build.ninja: CMakeLists.txt cmake/mingw-w64.cmake $(WIN_DIR)/.werror-$(WERROR)
+	cmake -S . -B $(WIN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake -DTOLV_WIN_PREFIX=$(abspath $(WIN_DIR))/deps/prefix \
+	  -DTOLV_WINDOWS=OFF -DTOLV_PDF_MODULE=OFF -DTOLV_WERROR=$(WERROR) \
+	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -DNDEBUG"
+
+windows: windows-deps
+	JOBS=$(JOBS) ./scripts/windows/build-deps.sh $(WIN_DIR)
+	$(MAKE) $(WIN_DIR)/build.ninja
+	nice -n 5 cmake --build $(WIN_DIR) -j $(JOBS) --target $(WIN_TARGETS)
+
+windows-test: windows build
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target tolv cp932_table
+	./scripts/windows/run-tests.sh $(BUILD_DIR) $(WIN_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(WIN_DIR)

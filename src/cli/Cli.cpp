@@ -5,6 +5,7 @@
 #include "cli/UsageLine.h"
 #include "platform/Clock.h"
 #include "platform/Error.h"
+#include "platform/HostSystem.h"
 #include "platform/SystemErrors.h"
 #include "platform/Utf8.h"
 #include "platform/Version.h"
@@ -401,7 +402,7 @@ int run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         listCommands(err);
         return 2;
     }
-    if (!home.empty()) setenv("TOLVSYS_HOME", home.c_str(), 1);
+    if (!home.empty()) setEnvironment("TOLVSYS_HOME", home);
     const Command* cmd = findCommand(rest.front());
     if (!cmd) {
         err << "tolv: コマンド " << rest.front() << " はありません\n";

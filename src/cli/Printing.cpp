@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 fs::path pdfModulePath()
 {
     std::error_code ec;
-    const fs::path bin = fs::read_symlink("/proc/self/exe", ec).parent_path();
+    const fs::path bin = runningProgramPath().parent_path();
     const fs::path beside = bin / kPdfModuleFile;
     const fs::path installed = bin.parent_path() / "lib" / "tolvsys" / kPdfModuleFile;
     return fs::exists(beside, ec) || !fs::exists(installed, ec) ? beside : installed;

@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
+#include "platform/HostSystem.h"
 #include "platform/PlainFile.h"
 #include "platform/Utf8.h"
 #include "storage/CsvDelimiters.h"
@@ -17,7 +18,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <memory>
-#include <unistd.h>
 
 namespace tolv::exchange {
 
@@ -281,7 +281,7 @@ void finishInterruptedSets(const fs::path& folder)
         if (!isJournalName(name)) continue;
         // The writer of a journal that still runs is putting its set in place right now.
         const long pid = std::strtol(name.c_str() + std::strlen(kJournalPrefix), nullptr, 10);
-        if (pid > 0 && pid != ::getpid() && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)) continue;
+        if (pid > 0 && pid != currentProcessNumber() && processMayBeRunning(pid)) continue;
         // Read as the foreign input it may be: a link, a folder, a FIFO or a huge file is refused.
         std::string text;
         try {
@@ -344,7 +344,7 @@ void writeFileSet(std::vector<PlannedFile> files, ExportResult& result)
             const fs::path home = *std::min_element(dirs.begin(), dirs.end(), [](const fs::path& a, const fs::path& b) {
                 return a.string().size() < b.string().size();
             });
-            journal = home / (std::string(kJournalPrefix) + std::to_string(::getpid()) + "." +
+            journal = home / (std::string(kJournalPrefix) + std::to_string(currentProcessNumber()) + "." +
                                       std::to_string(counter.fetch_add(1)) + kJournalSuffix);
             std::string text;
             for (const auto& t : temps) text += fs::absolute(t->tempPath()).string() + "\t" + fs::absolute(t->finalPath()).string() + "\n";

@@ -9,6 +9,7 @@
 #include "platform/Cp932.h"
 #include "platform/Utf8.h"
 #include "platform/Error.h"
+#include "platform/HostSystem.h"
 #include "storage/Codes.h"
 #include "storage/Backups.h"
 #include "storage/EntryStore.h"
@@ -23,9 +24,6 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 #include <fstream>
 #include <map>
 #include <optional>
@@ -38,14 +36,6 @@ namespace fs = std::filesystem;
 
 // A Lenex file larger than this is no entries or results file of one meet.
 constexpr std::uintmax_t kMaxFileBytes = 256u * 1024u * 1024u;
-
-// Freed heap pages handed back to the system (glibc keeps them otherwise).
-void releaseFreedMemory()
-{
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-}
 
 // Which bytes of a document are line feeds, one bit each, taken before the document is parsed in
 // place (the parser overwrites bytes of its buffer), so a fault's line is that of the bytes as read.

@@ -1,7 +1,12 @@
 #include "platform/HostSystem.h"
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <dlfcn.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,5 +53,47 @@ long long readAt(std::FILE* f, char* buf, std::size_t size, long long offset)
 }
 
 unsigned long currentUserNumber() { return static_cast<unsigned long>(::getuid()); }
+
+std::FILE* openFile(const std::filesystem::path& p, const char* mode) { return std::fopen(p.c_str(), mode); }
+
+long long openFileSize(std::FILE* f)
+{
+    std::fflush(f);
+    struct stat st {};
+    if (::fstat(::fileno(f), &st) != 0) return -1;
+    return static_cast<long long>(st.st_size);
+}
+
+long currentProcessNumber() { return static_cast<long>(::getpid()); }
+
+bool processMayBeRunning(long number)
+{
+    return number > 0 && (::kill(static_cast<pid_t>(number), 0) == 0 || errno != ESRCH);
+}
+
+void releaseFreedMemory()
+{
+#if defined(__GLIBC__)
+    ::malloc_trim(0);
+#endif
+}
+
+void setEnvironment(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
+
+std::filesystem::path defaultWorkTree()
+{
+    if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x) return std::filesystem::path(x) / "tolvsys";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::filesystem::path(home) / ".local" / "share" / "tolvsys";
+    return std::filesystem::current_path() / "tolvsys";
+}
+
+std::optional<std::filesystem::path> systemDriveRoot(char) { return std::nullopt; }
+
+std::filesystem::path runningProgramPath()
+{
+    std::error_code ec;
+    return std::filesystem::read_symlink("/proc/self/exe", ec);
+}
 
 } // namespace tolv

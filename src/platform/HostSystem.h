@@ -35,4 +35,34 @@ long long readAt(std::FILE* f, char* buf, std::size_t size, long long offset);
 // The number of the user running the program (for per-user folders).
 unsigned long currentUserNumber();
 
+// Opens a file with a C stdio mode ("rb", "r+b", "w+b"); nullptr with errno set when it cannot be
+// opened. The path is given to the system in its own form (wide characters on Windows).
+std::FILE* openFile(const std::filesystem::path& p, const char* mode);
+
+// The size in bytes of an open file (its stdio buffer flushed first); -1 when the system cannot
+// tell (errno tells why).
+long long openFileSize(std::FILE* f);
+
+// The number of this process, and whether the process of a number may still be running (a process
+// that exists but belongs to someone else counts as running).
+long currentProcessNumber();
+bool processMayBeRunning(long number);
+
+// Hands freed heap memory back to the system where the C library keeps it otherwise.
+void releaseFreedMemory();
+
+// Sets an environment variable of this process (for itself and the programs it starts).
+void setEnvironment(const char* name, const std::string& value);
+
+// The running program's own file (empty when the system cannot tell).
+std::filesystem::path runningProgramPath();
+
+// The working tree when TOLVSYS_HOME does not name one: c:\tolvsys on Windows, elsewhere
+// $XDG_DATA_HOME/tolvsys (~/.local/share/tolvsys).
+std::filesystem::path defaultWorkTree();
+
+// The root of a drive letter the system itself has (Windows: "x:\\" of a drive that exists);
+// nothing on systems without drive letters.
+std::optional<std::filesystem::path> systemDriveRoot(char letter);
+
 } // namespace tolv

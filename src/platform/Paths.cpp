@@ -1,6 +1,7 @@
 #include "platform/Paths.h"
 
 #include "platform/Error.h"
+#include "platform/HostSystem.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,10 +12,7 @@ namespace tolv {
 fs::path homeDir()
 {
     if (const char* h = std::getenv("TOLVSYS_HOME"); h && *h) return fs::path(h);
-    if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x) return fs::path(x) / "tolvsys";
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return fs::path(home) / ".local" / "share" / "tolvsys";
-    return fs::current_path() / "tolvsys";
+    return defaultWorkTree();
 }
 
 fs::path ctlDir() { return homeDir() / "ctl"; }
@@ -37,7 +35,9 @@ std::optional<fs::path> driveRoot(char letter)
     }
     std::string var = std::string("TOLVSYS_DRIVE_") + static_cast<char>(std::toupper(l));
     if (const char* p = std::getenv(var.c_str()); p && *p) return fs::path(p);
-    return std::nullopt;
+    // A working tree of TOLVSYS_HOME (a tree placed elsewhere, the tests) has only its own map.
+    if (const char* h = std::getenv("TOLVSYS_HOME"); h && *h) return std::nullopt;
+    return systemDriveRoot(l);
 }
 
 std::vector<char> mappedDrives()

@@ -5,6 +5,8 @@
 // Drive C is the folder that holds the working tree, so c:\tolvsys\ctl is <home>/ctl and c:\data is
 // <parent of home>/data. Other drive letters come from TOLVSYS_DRIVE_<LETTER> (e.g. TOLVSYS_DRIVE_A
 // for the floppy drive); a letter without a mapping is a drive that is not ready.
+// On Windows the working tree is c:\tolvsys itself unless TOLVSYS_HOME names another, and then
+// the drive paths are the system's own drives (the map above applies to a TOLVSYS_HOME tree).
 #include <filesystem>
 #include <optional>
 #include <string>

@@ -8,8 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <algorithm>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tolv {
 
@@ -17,10 +15,10 @@ RecordFile::RecordFile(const std::filesystem::path& path, std::size_t recordLeng
     : path_(path), length_(recordLength)
 {
     if (mode == Mode::ReadOnly) {
-        file_ = std::fopen(path.c_str(), "rb");
+        file_ = openFile(path, "rb");
     } else {
-        file_ = std::fopen(path.c_str(), "r+b");
-        if (!file_ && errno == ENOENT) file_ = std::fopen(path.c_str(), "w+b");
+        file_ = openFile(path, "r+b");
+        if (!file_ && errno == ENOENT) file_ = openFile(path, "w+b");
     }
     if (!file_) {
         const int e = errno;
@@ -59,13 +57,12 @@ void RecordFile::close()
 long long RecordFile::byteSize() const
 {
     if (!file_) return 0;
-    std::fflush(file_);
-    struct stat st {};
-    if (::fstat(::fileno(file_), &st) != 0) {
+    const long long size = openFileSize(file_);
+    if (size < 0) {
         const int e = errno;
         throw systemError("ファイルの大きさを調べられません: " + path_.string(), e);
     }
-    return static_cast<long long>(st.st_size);
+    return size;
 }
 
 long long RecordFile::recordCount() const

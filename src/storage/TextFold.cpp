@@ -5,10 +5,8 @@
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 
-#include <unicode/translit.h>
-#include <unicode/unistr.h>
+#include "platform/TextForms.h"
 
-#include <memory>
 #include <unordered_map>
 
 namespace tolv {
@@ -24,33 +22,12 @@ bool hasCp932Form(std::string_view utf8)
     }
 }
 
-std::unique_ptr<icu::Transliterator> transliterator(const char* rules)
-{
-    UErrorCode error = U_ZERO_ERROR;
-    std::unique_ptr<icu::Transliterator> made(icu::Transliterator::createInstance(rules, UTRANS_FORWARD, error));
-    enforce(U_SUCCESS(error) && made, std::string("ICU の文字変換を準備できません: ") + u_errorName(error));
-    return made;
-}
-
-std::string transliterated(icu::Transliterator& t, const std::string& text)
-{
-    icu::UnicodeString u = icu::UnicodeString::fromUTF8(text);
-    t.transliterate(u);
-    std::string out;
-    u.toUTF8String(out);
-    return out;
-}
-
 // The base letters: the decomposition without its combining marks (é -> e, ά -> α); where that
-// has no CP932 form either, the Latin letters ICU gives it (ß -> ss, Ł -> L, – -> -).
-// One transliterator of each per thread, made on first use (building their rules takes a while).
+// has no CP932 form either, its Latin letters (ß -> ss, Ł -> L, – -> -).
 std::string foldOne(const std::string& character)
 {
-    thread_local std::unique_ptr<icu::Transliterator> base =
-        transliterator("NFKD; [:Nonspacing Mark:] Remove; NFC");
-    thread_local std::unique_ptr<icu::Transliterator> latin = transliterator("Any-Latin; Latin-ASCII");
-    std::string out = transliterated(*base, character);
-    if (out.empty() || !hasCp932Form(out)) out = transliterated(*latin, out.empty() ? character : out);
+    std::string out = baseLetters(character);
+    if (out.empty() || !hasCp932Form(out)) out = latinLetters(out.empty() ? character : out);
     // What the decomposition leaves without a CP932 form (emoji, scripts without a Latin form).
     std::string fitting;
     for (char32_t c : toUtf32(out)) {

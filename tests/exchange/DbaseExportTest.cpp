@@ -27,7 +27,7 @@ TEST(DbaseTable, OneRowPerSwimmerReadableByTheLibrary)
     EXPECT_EQ(bytes[3], char(1));
     EXPECT_EQ(bytes[29], '\x13');  // Japanese, code page 932
 
-    DBFHandle h = DBFOpen(path.c_str(), "rb");
+    DBFHandle h = DBFOpen(path.string().c_str(), "rb");
     ASSERT_NE(h, nullptr);
     EXPECT_STREQ(DBFGetCodePage(h), "LDID/19");
     const std::vector<std::pair<std::string, int>> expected = {

@@ -249,7 +249,7 @@ struct FloppyPrompt : Prompt {
     {
         EXPECT_EQ(m, "a:\\ にフロッピーを入れてください。");
         ++asked;
-        if (insert) setenv("TOLVSYS_DRIVE_A", media.c_str(), 1);
+        if (insert) setenv("TOLVSYS_DRIVE_A", media.string().c_str(), 1);
         return insert;
     }
 };

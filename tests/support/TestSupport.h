@@ -4,6 +4,14 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <cstdlib>
+// The C library of Windows has _putenv_s where POSIX has setenv and unsetenv (an empty value
+// removes the variable there).
+inline int setenv(const char* name, const char* value, int) { return ::_putenv_s(name, value); }
+inline int unsetenv(const char* name) { return ::_putenv_s(name, ""); }
+#endif
+
 namespace tolvtest {
 
 namespace fs = std::filesystem;

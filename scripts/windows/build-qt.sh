@@ -1,0 +1,40 @@
+#!/bin/sh
+# Qt 6 qtbase for Windows, cross-built from Debian's qt6-base source (the host's Qt version, whose
+# tools the cross build runs: QT_HOST_PATH=/usr) into <build folder>/qt/prefix, shared libraries,
+# without ICU, OpenGL, D-Bus, SQL, network, concurrent, XML, examples and tests; zlib, PCRE2,
+# FreeType, HarfBuzz, libpng and libjpeg bundled. Built again only when the source version changes.
+# The first build takes hours on two cores (README "Windows"); WIN_QT_PREFIX skips it.
+# Usage: build-qt.sh <build folder>
+set -eu
+build=$(mkdir -p "$1" && cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+QT=6.4.2+dfsg-10
+apt=$build/apt
+src=$build/deps/src
+work=$build/qt
+prefix=$work/prefix
+[ -f "$prefix/.built-qt6-base-$QT" ] && exit 0
+
+mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$src" "$work"
+echo "deb-src http://deb.debian.org/debian bookworm main" > "$apt/sources.list"
+aptget() {
+    apt-get -q -o Dir::Etc::sourcelist="$apt/sources.list" -o Dir::Etc::sourceparts=/dev/null \
+        -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o APT::Sandbox::User=root "$@"
+}
+if [ ! -f "$src/qt6-base_$QT.dsc" ]; then
+    aptget update
+    (cd "$src" && aptget source --download-only "qt6-base=$QT")
+fi
+rm -rf "$work/src" "$work/build" "$prefix"
+mkdir -p "$work/src"
+tar -xf "$src"/qt6-base_"$(echo $QT | sed 's/-[^-]*$//')".orig.tar.* -C "$work/src" --strip-components=1
+cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/../../cmake/mingw-w64.cmake" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
+    -DFEATURE_icu=OFF -DFEATURE_opengl=OFF -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF \
+    -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF \
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF \
+    -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_libpng=OFF -DFEATURE_system_libjpeg=OFF -DINPUT_openssl=no
+nice -n 5 cmake --build "$work/build" -j "${JOBS:-2}"
+cmake --install "$work/build"
+touch "$prefix/.built-qt6-base-$QT"

@@ -1,0 +1,93 @@
+// The Windows half of FileLock.h: LockFileEx on the lock file beside the guarded file. The lock
+// is taken without waiting (LOCKFILE_FAIL_IMMEDIATELY); Windows drops it when its holder's handle
+// closes, also when the process dies. The handle is kept as a C runtime descriptor (fd_), so the
+// class is the same on both systems.
+#include "platform/FileLock.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Error.h"
+#include "platform/SystemErrors.h"
+#include "platform/win32/Wide.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+namespace tolv {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+HANDLE handleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
+
+} // namespace
+
+std::string inUseMessage(const fs::path& file)
+{
+    return "他のプログラムが使用中です: " + file.string();
+}
+
+fs::path FileLock::lockPathFor(const fs::path& guarded)
+{
+    fs::path real = resolveLinks(guarded);
+    return real.parent_path() / ("." + real.filename().string() + ".lock");
+}
+
+FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
+{
+    const fs::path lockPath = lockPathFor(guarded);
+    // Only writers make the lock file (see FileLock.h); the lock file itself is shared by all.
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    win32::Handle h(kind == Kind::Shared
+                        ? ::CreateFileW(lockPath.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                        : ::CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) {
+        if (kind == Kind::Shared) return;
+        throw TolvError("ロックファイルを作成できません: " + lockPath.string() + " (" +
+                        reasonText(win32::errnoOf(::GetLastError())) + ")");
+    }
+    OVERLAPPED whole{};
+    const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (kind == Kind::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    if (!::LockFileEx(h.get(), flags, 0, MAXDWORD, MAXDWORD, &whole)) {
+        const DWORD e = ::GetLastError();
+        if (e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING) throw TolvError(inUseMessage(guarded));
+        throw TolvError("ファイルをロックできません: " + guarded.string() + " (" + reasonText(win32::errnoOf(e)) + ")");
+    }
+    fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(h.get()), _O_RDONLY);
+    if (fd_ < 0) throw TolvError("ファイルをロックできません: " + guarded.string());
+    h.release();
+}
+
+FileLock::~FileLock()
+{
+    release();
+}
+
+FileLock::FileLock(FileLock&& o) noexcept : fd_(o.fd_), kind_(o.kind_)
+{
+    o.fd_ = -1;
+}
+
+FileLock& FileLock::operator=(FileLock&& o) noexcept
+{
+    if (this != &o) {
+        release();
+        fd_ = o.fd_;
+        kind_ = o.kind_;
+        o.fd_ = -1;
+    }
+    return *this;
+}
+
+void FileLock::release()
+{
+    if (fd_ >= 0) {
+        OVERLAPPED whole{};
+        ::UnlockFileEx(handleOf(fd_), 0, MAXDWORD, MAXDWORD, &whole);
+        ::_close(fd_);
+        fd_ = -1;
+    }
+}
+
+} // namespace tolv
