@@ -156,9 +156,11 @@ bool toCp932ByTable(std::string_view utf8, std::size_t i, std::string& out)
     const std::size_t n = utf8.size();
     while (i < n) {
         const auto b = static_cast<unsigned char>(utf8[i]);
-        if (b < 0x80) {
-            out += static_cast<char>(b);
-            ++i;
+        if (b < 0x80) {  // a run of ASCII, copied as it is
+            std::size_t end = i + 1;
+            while (end < n && static_cast<unsigned char>(utf8[end]) < 0x80) ++end;
+            out.append(utf8.data() + i, end - i);
+            i = end;
             continue;
         }
         const std::size_t len = utf8SeqLength(b);
@@ -184,9 +186,11 @@ bool fromCp932ByTable(std::string_view bytes, std::size_t i, std::string& out)
     const std::size_t n = bytes.size();
     while (i < n) {
         const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
+        if (c < 0x80) {  // a run of ASCII, copied as it is
+            std::size_t end = i + 1;
+            while (end < n && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+            out.append(bytes.data() + i, end - i);
+            i = end;
             continue;
         }
         unsigned code = c;
