@@ -11,6 +11,8 @@
 #include "storage/TeamTotalsFile.h"
 #include "support/GuiTestSupport.h"
 
+#include "FederationFile.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -148,6 +150,46 @@ private slots:
         QVERIFY2(stopLabel.contains(QString::fromUtf8("印刷しています")) && stopLabel.contains("/ 60"), qPrintable(stopLabel));
         QVERIFY(printedAll);
         QCOMPARE(pdfPagesOf(pdf.string()), 60);
+    }
+
+    void aFederationsEntryFormPrintedToAPdfFileIsWrittenByTheProgramsOwnWriter()
+    {
+        // 3,000 generated swimmers of 30 teams: every entry-form sheet, chosen as a PDF file.
+        tolvtest::TempTree tree;
+        const tolvbench::FederationFile fed = tolvbench::writeFederation(tree.dir(), 3000);
+        EntryStore store;
+        store.openEntryFile(fed.entry);
+        reports::runTally(store, store.header().botai(), MasterSource::local(fed.registrationRoot));
+        ScriptedPrompt prompt;
+        auto window = std::make_unique<gui::FrmIchiran>(store, prompt);
+        window->show();
+        const std::filesystem::path pdf = tree.dir() / "form.pdf";
+        gui::setPrinterChooser([&](QWidget*, QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(pdf.string()));
+            return true;
+        });
+        QString pages;
+        tolvtest::onNextModal([&](QWidget* preview) {
+            pages = preview->findChild<QLabel*>("lblPages")->text();
+            preview->findChild<QAction*>("actPrint")->trigger();
+            preview->close();
+        });
+        window->findChild<QPushButton*>("cmdMoshisho")->click();
+        gui::setPrinterChooser(nullptr);
+        const int sheets = pdfPagesOf(pdf.string());
+        QVERIFY(sheets > 600);
+        QCOMPARE(pages, QString(" / %1 ").arg(sheets));
+        // The program's writer names itself; its form template is one object placed on every sheet.
+        const std::string info = tolvtest::runProgram("/usr/bin/pdfinfo", {pdf.string()}).out;
+        const auto producer = info.find("Producer:");
+        QVERIFY(producer != std::string::npos);
+        const std::string line = info.substr(producer, info.find('\n', producer) - producer);
+        QVERIFY2(line.find("tolvsys") != std::string::npos, line.c_str());
+        const std::string bytes = tolvtest::readBytes(pdf);
+        QVERIFY(bytes.find("/Subtype/Form") != std::string::npos);
+        const std::string text = tolvtest::runProgram("/usr/bin/pdftotext", {"-f", "1", "-l", "1", pdf.string(), "-"}).out;
+        QVERIFY(text.find("大会参加申込書") != std::string::npos && text.find("登録番号") != std::string::npos);
     }
 
     void entryFormTimesAt200Dpi()
