@@ -2,6 +2,8 @@
 // the preview drawing only the pages it shows, and printing from it every page. Screenshots of
 // the dialog and a 200-dpi picture of the entry form's time column land in build/artifacts.
 #include "gui/FrmIchiran.h"
+#include "gui/PdfFile.h"
+#include "gui/PdfPrinter.h"
 #include "gui/PrintPreview.h"
 
 #include "platform/Prompt.h"
@@ -190,6 +192,46 @@ private slots:
         QVERIFY(bytes.find("/Subtype/Form") != std::string::npos);
         const std::string text = tolvtest::runProgram("/usr/bin/pdftotext", {"-f", "1", "-l", "1", pdf.string(), "-"}).out;
         QVERIFY(text.find("大会参加申込書") != std::string::npos && text.find("登録番号") != std::string::npos);
+    }
+
+    void aFixedPartIsOneFormOnlyWhileItIsDrawnTheSameWay()
+    {
+        // Sheets 1 and 2 draw the part alike (one form placed twice); sheet 3 draws it otherwise
+        // and gets its own text; a part running past the sheet's bottom is drawn where it lands.
+        tolvtest::TempTree tree;
+        const std::filesystem::path pdf = tree.dir() / "parts.pdf";
+        {
+            gui::PdfFile file(pdf, pdf.string());
+            gui::PdfPrinter p(file);
+            int sheet = 0;
+            for (const char* text : {"同じ枠", "同じ枠", "別の枠"}) {
+                if (sheet++) p.newPage();
+                p.beginFixedPart("frame");
+                p.box(100, 100, 5000, 2000, 3);
+                p.printAt(200, text);
+                p.endFixedPart();
+                p.printAt(200, "本文");
+            }
+            p.newPage();
+            p.beginFixedPart("long");
+            p.currentY = p.pageHeight() - 250;  // the first line fits, the second does not
+            p.printAt(0, "前の紙");
+            p.printAt(0, "次の紙");
+            p.endFixedPart();
+            p.endDoc();
+            p.finish();
+        }
+        QCOMPARE(pdfPagesOf(pdf.string()), 5);
+        const std::string bytes = tolvtest::readBytes(pdf);
+        std::size_t forms = 0;
+        for (auto at = bytes.find("/Subtype/Form"); at != std::string::npos; at = bytes.find("/Subtype/Form", at + 1)) ++forms;
+        QCOMPARE(forms, std::size_t(1));
+        auto pageText = [&](int page) {
+            return tolvtest::runProgram("/usr/bin/pdftotext", {"-f", std::to_string(page), "-l", std::to_string(page), pdf.string(), "-"}).out;
+        };
+        for (int page : {1, 2}) QVERIFY(pageText(page).find("同じ枠") != std::string::npos);
+        QVERIFY(pageText(3).find("別の枠") != std::string::npos && pageText(3).find("同じ枠") == std::string::npos);
+        QVERIFY(pageText(4).find("前の紙") != std::string::npos && pageText(5).find("次の紙") != std::string::npos);
     }
 
     void entryFormTimesAt200Dpi()
