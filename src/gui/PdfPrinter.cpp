@@ -15,6 +15,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace tolv::gui {
@@ -54,9 +55,14 @@ void appendCode(std::string& out, std::uint16_t code)
 // corner, so every position of a line or box is an integer.
 std::string sheetTransform()
 {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, ".05 0 0 .05 %.6f %.6f cm 2 J 0 j\n", kMargin / 20.0, (kPaperHeight - kMargin) / 20.0);
-    return buf;
+    // to_chars, not printf: the windows run under the user's locale, whose decimal mark may be a comma.
+    std::string s = ".05 0 0 .05 ";
+    char buf[32];
+    for (const double v : {kMargin / 20.0, (kPaperHeight - kMargin) / 20.0}) {
+        s.append(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6).ptr);
+        s += ' ';
+    }
+    return s + "cm 2 J 0 j\n";
 }
 
 // The characters of a UTF-8 text; false (and `out` unusable) on a malformed sequence.
