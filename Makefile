@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev \
-	libcurl4-openssl-dev libssl-dev libcsv-dev libpugixml-dev libzip-dev libicu-dev libshp-dev qt6-base-dev libgl-dev fonts-ipafont-mincho fonts-ipafont-gothic \
+	libcurl4-openssl-dev libssl-dev libcsv-dev libpugixml-dev libzip-dev zlib1g-dev libicu-dev libshp-dev qt6-base-dev libgl-dev fonts-ipafont-mincho fonts-ipafont-gothic \
 	python3 xvfb xauth nlohmann-json3-dev \
 	qt6-translations-l10n dpkg-dev imagemagick poppler-utils
 

@@ -2,7 +2,9 @@
 
 #include "platform/Cp932.h"
 
+#include <array>
 #include <cctype>
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -75,12 +77,27 @@ std::u32string fullWidthKatakana(std::string_view utf8)
 
 bool isBareVowel(char32_t c) { return c == U'ア' || c == U'イ' || c == U'ウ' || c == U'エ' || c == U'オ'; }
 
+// The syllables of the table by their first kana (katakana U+30A0..U+30FF), in the table's order,
+// so a kana is compared with its few syllables only.
+constexpr char32_t kKatakanaFirst = 0x30A0;
+struct SyllableIndex {
+    std::array<std::vector<std::uint8_t>, 0x60> byFirst;
+    SyllableIndex()
+    {
+        for (std::size_t i = 0; i < std::size(kSyllables); ++i)
+            byFirst.at(kSyllables[i].first[0] - kKatakanaFirst).push_back(static_cast<std::uint8_t>(i));
+    }
+};
+
 // The syllable at `at`: its romanisation and length in kana, or nothing.
 std::pair<const char*, std::size_t> syllableAt(const std::u32string& k, std::size_t at)
 {
-    for (const auto& [kana, latin] : kSyllables) {
-        const std::u32string_view s(kana);
-        if (k.compare(at, s.size(), s) == 0) return {latin, s.size()};
+    static const SyllableIndex index;
+    const char32_t first = k[at];
+    if (first < kKatakanaFirst || first >= kKatakanaFirst + 0x60) return {nullptr, 0};
+    for (const std::uint8_t i : index.byFirst[first - kKatakanaFirst]) {
+        const std::u32string_view s(kSyllables[i].first);
+        if (k.compare(at, s.size(), s) == 0) return {kSyllables[i].second, s.size()};
     }
     return {nullptr, 0};
 }

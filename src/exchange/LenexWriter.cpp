@@ -531,9 +531,17 @@ void zipPieces(const std::vector<std::string_view>& pieces, const std::string& i
     enforce(archive != nullptr, std::string("zip を作れません: ") + zip_error_strerror(&error));
     zip_source_t* entry = zip_source_buffer_fragment(archive, fragments.empty() ? nullptr : fragments.data(),
                                                      fragments.size(), 0);
-    if (!entry || zip_file_add(archive, innerName.c_str(), entry, ZIP_FL_ENC_UTF_8) < 0) {
+    // Deflated at zlib's fastest level: the XML is mostly repeated markup, which that level takes
+    // to about an eighth of its size; the default level (a twelfth) costs more than twice the time.
+    const zip_int64_t index = entry ? zip_file_add(archive, innerName.c_str(), entry, ZIP_FL_ENC_UTF_8) : -1;
+    if (index < 0) {
         const std::string why = zip_strerror(archive);
         if (entry) zip_source_free(entry);
+        zip_discard(archive);
+        throw TolvError("zip を作れません: " + why);
+    }
+    if (zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1) < 0) {
+        const std::string why = zip_strerror(archive);
         zip_discard(archive);
         throw TolvError("zip を作れません: " + why);
     }

@@ -2,10 +2,12 @@
 
 #include "platform/Error.h"
 
-#include <QByteArray>
+#include <zlib.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace tolv::gui {
 
@@ -13,6 +15,15 @@ namespace {
 // Written to the file a megabyte at a time.
 constexpr std::size_t kBufferBytes = 1 << 20;
 } // namespace
+
+struct PdfFile::Deflater {
+    z_stream z{};
+    bool ready = false;
+    ~Deflater()
+    {
+        if (ready) deflateEnd(&z);
+    }
+};
 
 void appendInt(std::string& out, long long value)
 {
@@ -113,13 +124,29 @@ void PdfFile::object(int id, std::string_view body)
 
 void PdfFile::stream(int id, std::string_view entries, std::string_view data, int level)
 {
-    // Qt's zlib: a four-byte length of the input, then the zlib stream FlateDecode reads.
-    QByteArray packed;
+    // A zlib stream (FlateDecode), the whole data in one call into a buffer zlib says is enough.
     std::string_view z;
     if (!data.empty()) {
-        packed = qCompress(reinterpret_cast<const uchar*>(data.data()), static_cast<qsizetype>(data.size()), level);
-        if (packed.size() < 4) fail();
-        z = std::string_view(packed.constData() + 4, static_cast<std::size_t>(packed.size() - 4));
+        level = std::clamp(level, 1, 9);
+        auto& d = deflaters_[static_cast<std::size_t>(level)];
+        if (!d) d = std::make_unique<Deflater>();
+        if (!d->ready) {
+            // The fastest level serves page content, a few kilobytes a stream: a smaller window and
+            // hash table than zlib's defaults cost less to reset for each of thousands of streams.
+            const int windowBits = level == 1 ? 12 : 15, memLevel = level == 1 ? 6 : 8;
+            if (deflateInit2(&d->z, level, Z_DEFLATED, windowBits, memLevel, Z_DEFAULT_STRATEGY) != Z_OK) fail();
+            d->ready = true;
+        } else if (deflateReset(&d->z) != Z_OK) {
+            fail();
+        }
+        const uLong bound = deflateBound(&d->z, static_cast<uLong>(data.size()));
+        if (packed_.size() < bound) packed_.resize(bound);
+        d->z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+        d->z.avail_in = static_cast<uInt>(data.size());
+        d->z.next_out = reinterpret_cast<Bytef*>(packed_.data());
+        d->z.avail_out = static_cast<uInt>(packed_.size());
+        if (deflate(&d->z, Z_FINISH) != Z_STREAM_END) fail();
+        z = std::string_view(packed_.data(), static_cast<std::size_t>(d->z.total_out));
     }
     begin(id);
     std::string dict = "<<";

@@ -5,8 +5,10 @@
 // kept once it is written, so a report of thousands of pages needs no more memory than one.
 #include "platform/AtomicFile.h"
 
+#include <array>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +53,10 @@ private:
     std::vector<long long> offsets_{0};  // by object number; 0 is the free list's head
     long long at_ = 0;
     std::string head_;
+    // One zlib state per level, made once and reset for every stream; the output buffer reused.
+    struct Deflater;
+    std::array<std::unique_ptr<Deflater>, 10> deflaters_;
+    std::string packed_;
 };
 
 // A number in a content stream or dictionary: an integer when it is one, else at most two decimals

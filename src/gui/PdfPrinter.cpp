@@ -15,6 +15,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace tolv::gui {
@@ -49,10 +50,45 @@ void appendCode(std::string& out, std::uint16_t code)
     }
 }
 
-// Positions from the report's (twips from the printable area's top-left) to the page's (twips
-// from the sheet's bottom-left, y upwards).
-double pageX(double x) { return kMargin + x; }
-double pageY(double y) { return kPaperHeight - kMargin - y; }
+// Content is drawn in twips from the printable area's top-left, y upwards (a sheet's y negated):
+// the one transformation of a sheet puts that origin a sixth of an inch inside the sheet's top-left
+// corner, so every position of a line or box is an integer.
+std::string sheetTransform()
+{
+    // to_chars, not printf: the windows run under the user's locale, whose decimal mark may be a comma.
+    std::string s = ".05 0 0 .05 ";
+    char buf[32];
+    for (const double v : {kMargin / 20.0, (kPaperHeight - kMargin) / 20.0}) {
+        s.append(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6).ptr);
+        s += ' ';
+    }
+    return s + "cm 2 J 0 j\n";
+}
+
+// The characters of a UTF-8 text; false (and `out` unusable) on a malformed sequence.
+bool decodeUtf8(std::string_view text, std::u32string& out)
+{
+    out.clear();
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out.push_back(b);
+            ++i;
+            continue;
+        }
+        const std::size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+        if (n == 0 || i + n > text.size()) return false;
+        char32_t c = b & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k) {
+            const auto t = static_cast<unsigned char>(text[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            c = (c << 6) | (t & 0x3F);
+        }
+        out.push_back(c);
+        i += n;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -61,6 +97,7 @@ PdfPrinter::PdfPrinter(PdfFile& file) : file_(file)
     installFontSubstitutions();
     pagesId_ = file_.reserve();
     resourcesId_ = file_.reserve();
+    fontDictId_ = file_.reserve();
 }
 
 PdfPrinter::~PdfPrinter() = default;
@@ -125,8 +162,7 @@ PdfPrinter::Face& PdfPrinter::face()
 
 std::pair<PdfFont*, std::uint16_t> PdfPrinter::codeOf(Family& f, char32_t c)
 {
-    auto known = f.codes.find(c);
-    if (known != f.codes.end()) return known->second;
+    // Asked once per character of a family (shapeOf keeps the answer).
     std::pair<PdfFont*, std::uint16_t> found{f.primary, 0};
     if (const std::uint32_t glyph = f.primary->glyphOf(c)) {
         found.second = f.primary->code(c, glyph);
@@ -147,33 +183,70 @@ std::pair<PdfFont*, std::uint16_t> PdfPrinter::codeOf(Family& f, char32_t c)
             break;
         }
     }
-    f.codes.emplace(c, found);
     return found;
 }
 
-const PdfPrinter::Shaped& PdfPrinter::shape(Family& f, std::string_view text)
+const PdfPrinter::CharShape& PdfPrinter::shapeOf(Family& f, char32_t c)
 {
-    auto hit = f.shaped.find(std::string(text));
-    if (hit != f.shaped.end()) return hit->second;
-    Shaped& sh = f.shaped[std::string(text)];
-    int columns = 0;
-    for (char32_t c : toUtf32(text)) {
-        const int cols = cp932Columns(c);
-        if (c != U' ' && c != U'\u3000') {
-            const auto [font, code] = codeOf(f, c);
-            const double advance = font->advance(code);
-            const double cell = cols * 500.0;
-            // A glyph of another width than its cell is centred in it; the pitch stays.
-            const double inset = std::abs(advance - cell) > 1000.0 / 64.0 ? (cell - advance) / 2.0 : 0.0;
-            sh.push_back(Glyph{font, code, static_cast<float>(columns * 500.0 + inset), static_cast<float>(advance)});
-        }
-        columns += cols;
+    CharShape* slot;
+    if (c < 0x10000) {
+        if (f.bmp.empty()) f.bmp.resize(0x10000);
+        slot = &f.bmp[c];
+    } else {
+        slot = &f.beyond[c];
     }
-    return sh;
+    if (slot->columns) return *slot;
+    CharShape sh;
+    const int cols = cp932Columns(c);
+    sh.columns = static_cast<std::uint8_t>(std::clamp(cols, 1, 255));
+    if (c == U' ' || c == U'\u3000') {
+        sh.blank = true;
+    } else {
+        const auto [font, code] = codeOf(f, c);
+        const double advance = font->advance(code);
+        const double cell = cols * 500.0;
+        // A glyph of another width than its cell is centred in it; the pitch stays.
+        sh.font = font;
+        sh.code = code;
+        sh.advance = static_cast<float>(advance);
+        sh.inset = static_cast<float>(std::abs(advance - cell) > 1000.0 / 64.0 ? (cell - advance) / 2.0 : 0.0);
+    }
+    *slot = sh;
+    return *slot;
+}
+
+void PdfPrinter::addText(Canvas& canvas, const Face& f, int x, int y, std::string_view text)
+{
+    std::u32string& chars = chars_;
+    if (!decodeUtf8(text, chars)) chars = toUtf32(text);
+    const auto first = static_cast<std::uint32_t>(canvas.glyphs.size());
+    int columns = 0;
+    for (const char32_t c : chars) {
+        const CharShape& sh = shapeOf(*f.family, c);
+        if (!sh.blank) canvas.glyphs.push_back(Glyph{sh.font, sh.code, static_cast<float>(columns * 500.0 + sh.inset), sh.advance});
+        columns += sh.columns;
+    }
+    const auto count = static_cast<std::uint32_t>(canvas.glyphs.size()) - first;
+    if (count) canvas.held.push_back(Held{&f, y, x, first, count});
+}
+
+void PdfPrinter::Canvas::clear()
+{
+    held.clear();
+    glyphs.clear();
+    paths.clear();
+    pathWidth = -1;
+    pathOpen = false;
+    forms.clear();
 }
 
 void PdfPrinter::sheetBegin(int)
 {
+    // A fixed part running onto a new sheet is drawn as it is, on the sheets it lands on.
+    if (recording_ && !marks_.empty()) {
+        drawMarks();
+        recording_ = false;
+    }
     writeSheet();
     sheetOpen_ = true;
 }
@@ -182,82 +255,171 @@ void PdfPrinter::sheetText(int x, int y, std::string_view text)
 {
     if (!sheetOpen_) return;
     Face& f = face();
-    const Shaped& sh = shape(*f.family, text);
-    if (!sh.empty()) held_.push_back(Held{&f, y, x, &sh});
+    if (recording_) {
+        marks_.push_back(Mark{&f, false, x, y, 0, 0, 0, std::string(text)});
+        return;
+    }
+    addText(sheet_, f, x, y, text);
 }
 
-void PdfPrinter::usePathWidth(double width)
+void PdfPrinter::usePathWidth(Canvas& canvas, double width)
 {
-    if (width == pathWidth_) return;
-    if (pathOpen_) paths_ += "S\n";
-    pathOpen_ = false;
-    appendNumber(paths_, width);
-    paths_ += " w\n";
-    pathWidth_ = width;
+    if (width == canvas.pathWidth) return;
+    if (canvas.pathOpen) canvas.paths += "S\n";
+    canvas.pathOpen = false;
+    appendNumber(canvas.paths, width);
+    canvas.paths += " w\n";
+    canvas.pathWidth = width;
+}
+
+void PdfPrinter::addLine(Canvas& canvas, int x1, int y1, int x2, int y2, int width)
+{
+    usePathWidth(canvas, QtPrinter::penWidth(width));
+    std::string& p = canvas.paths;
+    appendInt(p, x1);
+    p += ' ';
+    appendInt(p, -y1);
+    p += " m ";
+    appendInt(p, x2);
+    p += ' ';
+    appendInt(p, -y2);
+    p += " l\n";
+    canvas.pathOpen = true;
+}
+
+void PdfPrinter::addBox(Canvas& canvas, int x1, int y1, int x2, int y2, int width)
+{
+    usePathWidth(canvas, QtPrinter::penWidth(width));
+    std::string& p = canvas.paths;
+    appendInt(p, std::min(x1, x2));
+    p += ' ';
+    appendInt(p, -std::max(y1, y2));
+    p += ' ';
+    appendInt(p, std::abs(x2 - x1));
+    p += ' ';
+    appendInt(p, std::abs(y2 - y1));
+    p += " re\n";
+    canvas.pathOpen = true;
 }
 
 void PdfPrinter::sheetLine(int x1, int y1, int x2, int y2, int width)
 {
     if (!sheetOpen_) return;
-    usePathWidth(QtPrinter::penWidth(width));
-    appendNumber(paths_, pageX(x1));
-    paths_ += ' ';
-    appendNumber(paths_, pageY(y1));
-    paths_ += " m ";
-    appendNumber(paths_, pageX(x2));
-    paths_ += ' ';
-    appendNumber(paths_, pageY(y2));
-    paths_ += " l\n";
-    pathOpen_ = true;
+    if (recording_) {
+        marks_.push_back(Mark{nullptr, false, x1, y1, x2, y2, width, {}});
+        return;
+    }
+    addLine(sheet_, x1, y1, x2, y2, width);
 }
 
 void PdfPrinter::sheetBox(int x1, int y1, int x2, int y2, int width)
 {
     if (!sheetOpen_) return;
-    usePathWidth(QtPrinter::penWidth(width));
-    appendNumber(paths_, pageX(std::min(x1, x2)));
-    paths_ += ' ';
-    appendNumber(paths_, pageY(std::max(y1, y2)));
-    paths_ += ' ';
-    appendInt(paths_, std::abs(x2 - x1));
-    paths_ += ' ';
-    appendInt(paths_, std::abs(y2 - y1));
-    paths_ += " re\n";
-    pathOpen_ = true;
+    if (recording_) {
+        marks_.push_back(Mark{nullptr, true, x1, y1, x2, y2, width, {}});
+        return;
+    }
+    addBox(sheet_, x1, y1, x2, y2, width);
 }
 
 void PdfPrinter::sheetEnd() { writeSheet(); }
 
-void PdfPrinter::writeText()
+void PdfPrinter::drawMarks()
 {
-    std::stable_sort(held_.begin(), held_.end(), [](const Held& a, const Held& b) {
+    for (const Mark& m : marks_) {
+        if (m.face) addText(sheet_, *m.face, m.x1, m.y1, m.text);
+        else if (m.box) addBox(sheet_, m.x1, m.y1, m.x2, m.y2, m.width);
+        else addLine(sheet_, m.x1, m.y1, m.x2, m.y2, m.width);
+    }
+    marks_.clear();
+}
+
+void PdfPrinter::doBeginFixedPart(std::string_view key)
+{
+    if (recording_) return;  // a part inside a part is the outer one's
+    recording_ = true;
+    recordKey_.assign(key);
+    marks_.clear();
+}
+
+void PdfPrinter::doEndFixedPart()
+{
+    if (!recording_) return;
+    recording_ = false;
+    if (!sheetOpen_ || marks_.empty()) {
+        marks_.clear();
+        return;
+    }
+    auto known = forms_.find(recordKey_);
+    if (known == forms_.end()) {
+        // The first time: the part becomes the document's form of that name.
+        Form form;
+        form.id = file_.reserve();
+        form.resource = "X" + std::to_string(forms_.size() + 1);
+        Canvas canvas;
+        for (const Mark& m : marks_) {
+            if (m.face) addText(canvas, *m.face, m.x1, m.y1, m.text);
+            else if (m.box) addBox(canvas, m.x1, m.y1, m.x2, m.y2, m.width);
+            else addLine(canvas, m.x1, m.y1, m.x2, m.y2, m.width);
+        }
+        std::string content = "2 J 0 j\n";
+        render(canvas, content);
+        std::string entries = "/Type/XObject/Subtype/Form/BBox[";
+        appendInt(entries, -kMargin);
+        entries += ' ';
+        appendInt(entries, -static_cast<long long>(std::ceil(kPaperHeight)));
+        entries += ' ';
+        appendInt(entries, static_cast<long long>(std::ceil(kPaperWidth)));
+        entries += ' ';
+        appendInt(entries, kMargin);
+        entries += "]/Resources<</Font ";
+        appendInt(entries, fontDictId_);
+        entries += " 0 R>>";
+        file_.stream(form.id, entries, content, kPageLevel);
+        form.marks = std::move(marks_);
+        known = forms_.emplace(recordKey_, std::move(form)).first;
+    } else if (known->second.marks != marks_) {
+        // Drawn otherwise than the form: drawn as it is.
+        drawMarks();
+        return;
+    }
+    sheet_.forms.push_back(&known->second.resource);
+    marks_.clear();
+}
+
+void PdfPrinter::writeText(Canvas& canvas, std::string& out)
+{
+    std::vector<Held>& held = canvas.held;
+    std::stable_sort(held.begin(), held.end(), [](const Held& a, const Held& b) {
         if (a.face != b.face) return a.face->order < b.face->order;
         if (a.y != b.y) return a.y < b.y;
         return a.x < b.x;
     });
-    content_ += "BT\n";
+    out += "BT\n";
     double lineX = 0, lineY = 0;  // where the last row began (the text line matrix)
     const PdfFont* font = nullptr;
     double fontEm = 0;
-    for (std::size_t i = 0; i < held_.size();) {
-        const Face& f = *held_[i].face;
-        const int rowY = held_[i].y;
-        const double baseline = pageY(rowY + f.ascent);
+    for (std::size_t i = 0; i < held.size();) {
+        const Face& f = *held[i].face;
+        const int rowY = held[i].y;
+        const double baseline = -(rowY + f.ascent);
+        const double perUnit = f.em / 1000.0;
         bool rowBegun = false, inArray = false, inString = false;
         double pen = 0;
-        for (; i < held_.size() && held_[i].face == &f && held_[i].y == rowY; ++i) {
-            const Held& item = held_[i];
-            for (const Glyph& g : *item.shaped) {
-                const double x = pageX(item.x + g.at * f.em / 1000.0);
+        for (; i < held.size() && held[i].face == &f && held[i].y == rowY; ++i) {
+            const Held& item = held[i];
+            for (std::uint32_t k = item.first; k < item.first + item.count; ++k) {
+                const Glyph& g = canvas.glyphs[k];
+                const double x = item.x + g.at * perUnit;
                 if (g.font != font || f.em != fontEm) {
-                    if (inString) content_ += ')';
-                    if (inArray) content_ += "]TJ\n";
+                    if (inString) out += ')';
+                    if (inArray) out += "]TJ\n";
                     inArray = inString = false;
-                    content_ += '/';
-                    content_ += g.font->resource();
-                    content_ += ' ';
-                    appendNumber(content_, f.em);
-                    content_ += " Tf\n";
+                    out += '/';
+                    out += g.font->resource();
+                    out += ' ';
+                    appendNumber(out, f.em);
+                    out += " Tf\n";
                     font = g.font;
                     fontEm = f.em;
                 }
@@ -265,36 +427,43 @@ void PdfPrinter::writeText()
                     // Td moves by whole hundredths; what it lands on is where the row begins.
                     const double dx = std::round((x - lineX) * 100.0) / 100.0;
                     const double dy = std::round((baseline - lineY) * 100.0) / 100.0;
-                    appendNumber(content_, dx);
-                    content_ += ' ';
-                    appendNumber(content_, dy);
-                    content_ += " Td\n";
+                    appendNumber(out, dx);
+                    out += ' ';
+                    appendNumber(out, dy);
+                    out += " Td\n";
                     lineX += dx;
                     lineY += dy;
                     pen = lineX;
                     rowBegun = true;
                 }
                 if (!inArray) {
-                    content_ += '[';
+                    out += '[';
                     inArray = true;
                 }
-                const double shift = std::round((pen - x) * 1000.0 / f.em * 100.0) / 100.0;
+                const double shift = std::round((pen - x) / perUnit * 100.0) / 100.0;
                 if (shift != 0.0) {
-                    if (inString) content_ += ')';
+                    if (inString) out += ')';
                     inString = false;
-                    appendNumber(content_, shift);
-                    pen -= shift * f.em / 1000.0;
+                    appendNumber(out, shift);
+                    pen -= shift * perUnit;
                 }
-                if (!inString) content_ += '(';
+                if (!inString) out += '(';
                 inString = true;
-                appendCode(content_, g.code);
-                pen += g.advance * f.em / 1000.0;
+                appendCode(out, g.code);
+                pen += g.advance * perUnit;
             }
         }
-        if (inString) content_ += ')';
-        if (inArray) content_ += "]TJ\n";
+        if (inString) out += ')';
+        if (inArray) out += "]TJ\n";
     }
-    content_ += "ET\n";
+    out += "ET\n";
+}
+
+void PdfPrinter::render(Canvas& canvas, std::string& out)
+{
+    out += canvas.paths;
+    if (canvas.pathOpen) out += "S\n";
+    if (!canvas.held.empty()) writeText(canvas, out);
 }
 
 void PdfPrinter::writeSheet()
@@ -302,11 +471,16 @@ void PdfPrinter::writeSheet()
     if (!sheetOpen_) return;
     sheetOpen_ = false;
     content_.clear();
-    // Units of a twip from the sheet's bottom-left corner; lines with square ends and mitred corners.
-    if (!paths_.empty() || !held_.empty()) content_ = ".05 0 0 .05 0 0 cm 2 J 0 j\n";
-    content_ += paths_;
-    if (pathOpen_) content_ += "S\n";
-    if (!held_.empty()) writeText();
+    if (!sheet_.paths.empty() || !sheet_.held.empty() || !sheet_.forms.empty()) {
+        static const std::string transform = sheetTransform();
+        content_ = transform;
+    }
+    for (const std::string* form : sheet_.forms) {
+        content_ += '/';
+        content_ += *form;
+        content_ += " Do\n";
+    }
+    render(sheet_, content_);
     const int contents = file_.reserve(), page = file_.reserve();
     file_.stream(contents, "", content_, kPageLevel);
     std::string dict = "<</Type/Page/Parent ";
@@ -316,13 +490,7 @@ void PdfPrinter::writeSheet()
     dict += " 0 R>>";
     file_.object(page, dict);
     pageIds_.push_back(page);
-    held_.clear();
-    paths_.clear();
-    pathOpen_ = false;
-    pathWidth_ = -1;
-    // Texts met on earlier sheets stay shaped; a job of ever new texts is not kept whole.
-    for (auto& [name, f] : families_)
-        if (f->shaped.size() > 20000) f->shaped.clear();
+    sheet_.clear();
 }
 
 void PdfPrinter::finish()
@@ -335,7 +503,7 @@ void PdfPrinter::finish()
     }
     for (std::size_t i = 0; i < fonts_.size(); ++i) fonts_[i]->write(file_, fontIds_[i]);
 
-    std::string s = "<</Font<<";
+    std::string s = "<<";
     for (std::size_t i = 0; i < fonts_.size(); ++i) {
         s += '/';
         s += fonts_[i]->resource();
@@ -343,7 +511,27 @@ void PdfPrinter::finish()
         appendInt(s, fontIds_[i]);
         s += " 0 R";
     }
-    s += ">>>>";
+    s += ">>";
+    file_.object(fontDictId_, s);
+    s = "<</Font ";
+    appendInt(s, fontDictId_);
+    s += " 0 R";
+    if (!forms_.empty()) {
+        // By resource name, so the file is the same from run to run.
+        std::vector<const Form*> forms;
+        for (const auto& [key, form] : forms_) forms.push_back(&form);
+        std::sort(forms.begin(), forms.end(), [](const Form* a, const Form* b) { return a->id < b->id; });
+        s += "/XObject<<";
+        for (const Form* form : forms) {
+            s += '/';
+            s += form->resource;
+            s += ' ';
+            appendInt(s, form->id);
+            s += " 0 R";
+        }
+        s += ">>";
+    }
+    s += ">>";
     file_.object(resourcesId_, s);
 
     s = "<</Type/Pages/MediaBox[0 0 ";

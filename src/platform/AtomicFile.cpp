@@ -2,6 +2,7 @@
 
 #include "platform/ContentDigest.h"
 #include "platform/Error.h"
+#include "platform/HostSystem.h"
 #include "platform/SystemErrors.h"
 
 #include <algorithm>
@@ -212,7 +213,11 @@ std::optional<std::string> readOpened(const fs::path& file, bool absentIsNothing
     struct stat st {};
     if (::fstat(in.fd, &st) != 0) unreadable(file, errno);
     if (S_ISDIR(st.st_mode)) unreadable(file, EISDIR);
-    std::string out(static_cast<std::size_t>(std::max<off_t>(0, st.st_size)), '\0');
+    const auto size = static_cast<std::size_t>(std::max<off_t>(0, st.st_size));
+    std::string out;
+    out.reserve(size);
+    adviseWholeFill(out.data(), size);  // before the buffer is first written
+    out.resize(size);
     long long got = readFully(in.fd, out.data(), out.size());
     if (got < 0) unreadable(file, errno);
     out.resize(static_cast<std::size_t>(got));

@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <algorithm>
+#include <cstdint>
 #include <iconv.h>
+#include <vector>
 
 namespace tolv {
 namespace {
@@ -71,12 +73,141 @@ std::size_t utf8SeqLength(unsigned char c)
     return 1;
 }
 
+// What iconv makes of each character, kept as it is first met: a file's names use a few thousand
+// characters a hundred thousand times. CP932 is stateless, so a character converts the same alone
+// as within a text; anything the tables cannot answer (an undecodable byte, a character without a
+// CP932 form, malformed UTF-8) goes through iconv whole as before, with the same result or error.
+class Cp932Memo {
+public:
+    // UTF-8 of the CP932 character `code` (one byte, or lead << 8 | trail) appended to `out`;
+    // false when it is no character.
+    bool decode(unsigned code, std::string& out)
+    {
+        if (decoded_.empty()) decoded_.resize(0x10000);
+        Decoded& d = decoded_[code];
+        if (d.length == kUnknown) {
+            char in[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+            const char* from = code > 0xFF ? in : in + 1;
+            std::size_t left = code > 0xFF ? 2 : 1;
+            std::string utf8;
+            if (fromCp932Converter().convert(from, left, utf8) != 0 || utf8.empty() || utf8.size() > sizeof d.bytes) {
+                d.length = kNone;
+            } else {
+                d.length = static_cast<std::uint8_t>(utf8.size());
+                std::copy(utf8.begin(), utf8.end(), d.bytes);
+            }
+        }
+        if (d.length == kNone) return false;
+        out.append(d.bytes, d.length);
+        return true;
+    }
+
+    // The CP932 bytes of the character `c` appended to `out`; false when the table cannot tell
+    // (no CP932 form, or a character beyond the first plane).
+    bool encode(char32_t c, std::string_view utf8, std::string& out)
+    {
+        if (c > 0xFFFF) return false;
+        if (encoded_.empty()) encoded_.resize(0x10000, kUnknownCode);
+        std::uint16_t& e = encoded_[c];
+        if (e == kUnknownCode) {
+            const char* in = utf8.data();
+            std::size_t left = utf8.size();
+            std::string bytes;
+            if (toCp932Converter().convert(in, left, bytes) != 0 || bytes.empty() || bytes.size() > 2) e = kNoCode;
+            else if (bytes.size() == 1) e = static_cast<unsigned char>(bytes[0]);
+            else e = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 | static_cast<unsigned char>(bytes[1]));
+        }
+        if (e == kNoCode) return false;
+        if (e > 0xFF) out += static_cast<char>(e >> 8);
+        out += static_cast<char>(e & 0xFF);
+        return true;
+    }
+
+private:
+    static constexpr std::uint8_t kUnknown = 0, kNone = 0xFF;
+    // Codes 0x0001 and 0x0002 are ASCII, never asked of the table: they mark its empty slots.
+    static constexpr std::uint16_t kUnknownCode = 1, kNoCode = 2;
+    struct Decoded {
+        std::uint8_t length = kUnknown;
+        char bytes[3];
+    };
+    std::vector<Decoded> decoded_;
+    std::vector<std::uint16_t> encoded_;
+};
+
+Cp932Memo& memo()
+{
+    thread_local Cp932Memo m;
+    return m;
+}
+
 } // namespace
 
 bool isCp932LeadByte(unsigned char c)
 {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
+
+namespace {
+
+// toCp932 through the table; false (out unusable) when it cannot tell.
+bool toCp932ByTable(std::string_view utf8, std::size_t i, std::string& out)
+{
+    Cp932Memo& m = memo();
+    const std::size_t n = utf8.size();
+    while (i < n) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {  // a run of ASCII, copied as it is
+            std::size_t end = i + 1;
+            while (end < n && static_cast<unsigned char>(utf8[end]) < 0x80) ++end;
+            out.append(utf8.data() + i, end - i);
+            i = end;
+            continue;
+        }
+        const std::size_t len = utf8SeqLength(b);
+        if (len < 2 || len > 3 || i + len > n) return false;
+        char32_t c = b & (len == 2 ? 0x1F : 0x0F);
+        for (std::size_t k = 1; k < len; ++k) {
+            const auto t = static_cast<unsigned char>(utf8[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            c = (c << 6) | (t & 0x3F);
+        }
+        // Overlong forms and surrogates are left to iconv (which refuses them).
+        if (c < (len == 2 ? 0x80u : 0x800u) || (c >= 0xD800 && c <= 0xDFFF)) return false;
+        if (!m.encode(c, utf8.substr(i, len), out)) return false;
+        i += len;
+    }
+    return true;
+}
+
+// fromCp932 through the table; false (out unusable) when a byte is no character.
+bool fromCp932ByTable(std::string_view bytes, std::size_t i, std::string& out)
+{
+    Cp932Memo& m = memo();
+    const std::size_t n = bytes.size();
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {  // a run of ASCII, copied as it is
+            std::size_t end = i + 1;
+            while (end < n && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+            out.append(bytes.data() + i, end - i);
+            i = end;
+            continue;
+        }
+        unsigned code = c;
+        std::size_t step = 1;
+        if (isCp932LeadByte(c)) {
+            if (i + 1 >= n) return false;  // a lead byte cut off at the end
+            code = c << 8 | static_cast<unsigned char>(bytes[i + 1]);
+            step = 2;
+        }
+        if (!m.decode(code, out)) return false;
+        i += step;
+    }
+    return true;
+}
+
+} // namespace
 
 // ASCII is the same byte in UTF-8 and CP932, and most of a file line is ASCII (blanks, digits,
 // commas): only the runs of other characters go through iconv.
@@ -91,6 +222,8 @@ std::string toCp932(std::string_view utf8)
     if (const std::optional<Utf8Fault> f = findUtf8Fault(utf8.substr(i))) throw TolvError(utf8FaultMessage(utf8.substr(i), *f), ErrorKind::BadInput);
     out.reserve(n);
     out.append(utf8.data(), i);
+    if (toCp932ByTable(utf8, i, out)) return out;
+    out.assign(utf8.data(), i);
     Iconv& cv = toCp932Converter();
     while (i < n) {
         // A UTF-8 sequence never holds an ASCII byte, so a run of bytes >= 0x80 is whole characters.
@@ -145,6 +278,8 @@ std::string fromCp932(std::string_view bytes)
     std::string out;
     out.reserve(n + n / 2);
     out.append(bytes.data(), i);
+    if (fromCp932ByTable(bytes, i, out)) return out;
+    out.assign(bytes.data(), i);
     while (i < n) {
         std::size_t end = i;
         while (end < n) {

@@ -7,6 +7,7 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +51,20 @@ long long readAt(std::FILE* f, char* buf, std::size_t size, long long offset)
         done += static_cast<std::size_t>(n);
     }
     return static_cast<long long>(done);
+}
+
+void adviseWholeFill(void* buffer, std::size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
+    const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1), end = (begin + bytes) & ~(kHuge - 1);
+    // Advice only: a refusal (no huge pages on this system) changes nothing.
+    if (end > first) (void)::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#else
+    (void)buffer;
+    (void)bytes;
+#endif
 }
 
 unsigned long currentUserNumber() { return static_cast<unsigned long>(::getuid()); }

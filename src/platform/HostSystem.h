@@ -32,6 +32,12 @@ void* loadModuleSymbol(const std::filesystem::path& module, const char* symbol, 
 // error (errno tells why).
 long long readAt(std::FILE* f, char* buf, std::size_t size, long long offset);
 
+// Tells the system that a large buffer not yet written to is about to be filled whole (a file read
+// in one piece): it may back it with huge pages, so filling it takes one page fault per 2 MB
+// instead of one per 4 KB. Only the part aligned to huge pages is advised; a system without them,
+// or a small buffer, is left as it is. The buffer's contents are not changed.
+void adviseWholeFill(void* buffer, std::size_t bytes);
+
 // The number of the user running the program (for per-user folders).
 unsigned long currentUserNumber();
 

@@ -39,6 +39,12 @@ public:
     void newPage();
     void endDoc();
 
+    // What a report draws between these two is a part it draws the same on many sheets (a form's
+    // printed template), named by `key`. A printer that can keep such a part once per document
+    // and place it on each sheet does so; to every other printer they mean nothing.
+    void beginFixedPart(std::string_view key) { doBeginFixedPart(key); }
+    void endFixedPart() { doEndFixedPart(); }
+
     int textWidth(std::string_view text) const;
     int textHeight() const;
 
@@ -53,6 +59,8 @@ protected:
     virtual void doBox(int x1, int y1, int x2, int y2, int width) = 0;
     virtual void doNewPage() = 0;
     virtual void doEnd() = 0;
+    virtual void doBeginFixedPart(std::string_view) {}
+    virtual void doEndFixedPart() {}
 
 private:
     std::string fontName_ = "ＭＳ 明朝";
@@ -92,6 +100,8 @@ protected:
     void doBox(int x1, int y1, int x2, int y2, int width) override { a_.box(x1, y1, x2, y2, width); b_.box(x1, y1, x2, y2, width); }
     void doNewPage() override { a_.newPage(); b_.newPage(); }
     void doEnd() override { a_.endDoc(); b_.endDoc(); }
+    void doBeginFixedPart(std::string_view key) override { a_.beginFixedPart(key); b_.beginFixedPart(key); }
+    void doEndFixedPart() override { a_.endFixedPart(); b_.endFixedPart(); }
 
 private:
     Printer& a_;

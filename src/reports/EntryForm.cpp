@@ -195,7 +195,9 @@ void printEntryForm(Printer& p, const TeamTotalsFile& totals, const EntryStore& 
             ++d;
             if (d % 5 == 1) {
                 if (++sheetCount > 1) p.newPage();
+                p.beginFixedPart("entry-form");
                 drawTemplate(p);
+                p.endFixedPart();
                 drawHead(p, h, t, (d - 1) / 5 + 1, static_cast<int>(sheets));
             }
             drawSwimmer(p, s, i, (d - 1) % 5);

@@ -1,5 +1,7 @@
 #include "storage/EntryStore.h"
 
+#include "platform/HostSystem.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/ContentDigest.h"
@@ -229,8 +231,13 @@ std::vector<SwimmerRecord> EntryStore::readAllSwimmers() const
     const int total = std::max(0, header_.total());
     // The records are read straight into the vector's storage: a federation file is not held twice.
     static_assert(sizeof(SwimmerRecord) == kEntryRecordLength && std::is_trivially_copyable_v<SwimmerRecord>);
-    std::vector<SwimmerRecord> all(static_cast<std::size_t>(total));
+    std::vector<SwimmerRecord> all;
     if (total == 0) return all;
+    // Reserved first (fresh memory, untouched), so the system can back it with huge pages before
+    // it is filled.
+    all.reserve(static_cast<std::size_t>(total));
+    adviseWholeFill(all.data(), static_cast<std::size_t>(total) * sizeof(SwimmerRecord));
+    all.resize(static_cast<std::size_t>(total));
     file_.readDataRangeInto(1, total, reinterpret_cast<char*>(all.data()));
     return all;
 }

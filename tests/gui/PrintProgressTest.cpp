@@ -2,6 +2,8 @@
 // the preview drawing only the pages it shows, and printing from it every page. Screenshots of
 // the dialog and a 200-dpi picture of the entry form's time column land in build/artifacts.
 #include "gui/FrmIchiran.h"
+#include "gui/PdfFile.h"
+#include "gui/PdfPrinter.h"
 #include "gui/PrintPreview.h"
 
 #include "platform/Prompt.h"
@@ -10,6 +12,8 @@
 #include "reports/Tally.h"
 #include "storage/TeamTotalsFile.h"
 #include "support/GuiTestSupport.h"
+
+#include "FederationFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -148,6 +152,86 @@ private slots:
         QVERIFY2(stopLabel.contains(QString::fromUtf8("印刷しています")) && stopLabel.contains("/ 60"), qPrintable(stopLabel));
         QVERIFY(printedAll);
         QCOMPARE(pdfPagesOf(pdf.string()), 60);
+    }
+
+    void aFederationsEntryFormPrintedToAPdfFileIsWrittenByTheProgramsOwnWriter()
+    {
+        // 3,000 generated swimmers of 30 teams: every entry-form sheet, chosen as a PDF file.
+        tolvtest::TempTree tree;
+        const tolvbench::FederationFile fed = tolvbench::writeFederation(tree.dir(), 3000);
+        EntryStore store;
+        store.openEntryFile(fed.entry);
+        reports::runTally(store, store.header().botai(), MasterSource::local(fed.registrationRoot));
+        ScriptedPrompt prompt;
+        auto window = std::make_unique<gui::FrmIchiran>(store, prompt);
+        window->show();
+        const std::filesystem::path pdf = tree.dir() / "form.pdf";
+        gui::setPrinterChooser([&](QWidget*, QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(pdf.string()));
+            return true;
+        });
+        QString pages;
+        tolvtest::onNextModal([&](QWidget* preview) {
+            pages = preview->findChild<QLabel*>("lblPages")->text();
+            preview->findChild<QAction*>("actPrint")->trigger();
+            preview->close();
+        });
+        window->findChild<QPushButton*>("cmdMoshisho")->click();
+        gui::setPrinterChooser(nullptr);
+        const int sheets = pdfPagesOf(pdf.string());
+        QVERIFY(sheets > 600);
+        QCOMPARE(pages, QString(" / %1 ").arg(sheets));
+        // The program's writer names itself; its form template is one object placed on every sheet.
+        const std::string info = tolvtest::runProgram("/usr/bin/pdfinfo", {pdf.string()}).out;
+        const auto producer = info.find("Producer:");
+        QVERIFY(producer != std::string::npos);
+        const std::string line = info.substr(producer, info.find('\n', producer) - producer);
+        QVERIFY2(line.find("tolvsys") != std::string::npos, line.c_str());
+        const std::string bytes = tolvtest::readBytes(pdf);
+        QVERIFY(bytes.find("/Subtype/Form") != std::string::npos);
+        const std::string text = tolvtest::runProgram("/usr/bin/pdftotext", {"-f", "1", "-l", "1", pdf.string(), "-"}).out;
+        QVERIFY(text.find("大会参加申込書") != std::string::npos && text.find("登録番号") != std::string::npos);
+    }
+
+    void aFixedPartIsOneFormOnlyWhileItIsDrawnTheSameWay()
+    {
+        // Sheets 1 and 2 draw the part alike (one form placed twice); sheet 3 draws it otherwise
+        // and gets its own text; a part running past the sheet's bottom is drawn where it lands.
+        tolvtest::TempTree tree;
+        const std::filesystem::path pdf = tree.dir() / "parts.pdf";
+        {
+            gui::PdfFile file(pdf, pdf.string());
+            gui::PdfPrinter p(file);
+            int sheet = 0;
+            for (const char* text : {"同じ枠", "同じ枠", "別の枠"}) {
+                if (sheet++) p.newPage();
+                p.beginFixedPart("frame");
+                p.box(100, 100, 5000, 2000, 3);
+                p.printAt(200, text);
+                p.endFixedPart();
+                p.printAt(200, "本文");
+            }
+            p.newPage();
+            p.beginFixedPart("long");
+            p.currentY = p.pageHeight() - 250;  // the first line fits, the second does not
+            p.printAt(0, "前の紙");
+            p.printAt(0, "次の紙");
+            p.endFixedPart();
+            p.endDoc();
+            p.finish();
+        }
+        QCOMPARE(pdfPagesOf(pdf.string()), 5);
+        const std::string bytes = tolvtest::readBytes(pdf);
+        std::size_t forms = 0;
+        for (auto at = bytes.find("/Subtype/Form"); at != std::string::npos; at = bytes.find("/Subtype/Form", at + 1)) ++forms;
+        QCOMPARE(forms, std::size_t(1));
+        auto pageText = [&](int page) {
+            return tolvtest::runProgram("/usr/bin/pdftotext", {"-f", std::to_string(page), "-l", std::to_string(page), pdf.string(), "-"}).out;
+        };
+        for (int page : {1, 2}) QVERIFY(pageText(page).find("同じ枠") != std::string::npos);
+        QVERIFY(pageText(3).find("別の枠") != std::string::npos && pageText(3).find("同じ枠") == std::string::npos);
+        QVERIFY(pageText(4).find("前の紙") != std::string::npos && pageText(5).find("次の紙") != std::string::npos);
     }
 
     void entryFormTimesAt200Dpi()

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 
 using namespace tolv;
@@ -90,4 +91,38 @@ TEST(KeySort, EqualKeysEndUpWhereTheIncrementPassesPutThem)
     // Eight items: the increment starts above 8 (16), so the passes are 7, 3, 1. Starting at 8
     // (passes 3, 1) or a stable sort would give another order.
     EXPECT_EQ(sortedRecords({"B", "B", "B", "B", "B", "A", "B", "A"}), (std::vector<int>{8, 6, 2, 4, 5, 3, 7, 1}));
+}
+
+TEST(KeySort, LongKeysSharingTheirLeadingBytesComeOutAsTheItemsThemselvesSorted)
+{
+    // The passes moving the items themselves, as the sort did before it moved small slots: the
+    // order, equal keys included, must stay that one, also where keys differ only after byte 8.
+    auto reference = [](std::vector<SortItem> items) {
+        const std::size_t count = items.size();
+        auto greater = [](const std::string& a, const std::string& b) {
+            const int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
+            return c != 0 ? c > 0 : a.size() > b.size();
+        };
+        std::size_t increment = 1;
+        while (increment <= count) increment *= 2;
+        while ((increment = (increment - 1) / 2) != 0)
+            for (std::size_t i = 0; i + increment < count; ++i)
+                for (std::size_t j = i; greater(items[j].key, items[j + increment].key); j -= increment) {
+                    std::swap(items[j], items[j + increment]);
+                    if (j < increment) break;
+                }
+        return items;
+    };
+    std::mt19937 random(7);
+    for (int round = 0; round < 20; ++round) {
+        std::vector<std::string> keys(1 + random() % 500);
+        for (std::string& key : keys) {
+            key = std::string(random() % 10, '\x82');  // shared leading bytes, sometimes all of them
+            for (std::size_t k = random() % 3; k > 0; --k) key += "0\x82\x00"[random() % 3];
+        }
+        std::vector<SortItem> items = itemsOf(keys);
+        const std::vector<SortItem> expected = reference(items);
+        keySort(items);
+        for (std::size_t i = 0; i < items.size(); ++i) ASSERT_EQ(items[i].record, expected[i].record) << round << " " << i;
+    }
 }

@@ -66,6 +66,9 @@ void* loadModuleSymbol(const std::filesystem::path& module, const char* symbol, 
     return reinterpret_cast<void*>(fn);
 }
 
+// Huge pages need a privilege a user's account does not hold on Windows: the advice is a no-op.
+void adviseWholeFill(void*, std::size_t) {}
+
 long long readAt(std::FILE* f, char* buf, std::size_t size, long long offset)
 {
     std::fflush(f);
