@@ -72,7 +72,8 @@ bool toCp932(const char* in, std::size_t n, std::string& out)
     int from = 0;
     for (int i = 0; i < w; ++i) {
         const wchar_t c = wide[static_cast<std::size_t>(i)];
-        if (refusedHere(c)) return false;
+        // CP932 has no character beyond the Basic Multilingual Plane (Wine drops some silently).
+        if (refusedHere(c) || (c >= 0xD800 && c <= 0xDFFF)) return false;
         for (const Extra& e : kOneWay) {
             if (e.c != c) continue;
             if (!wideToCp932(wide.data() + from, i - from, out)) return false;
@@ -87,8 +88,11 @@ bool toCp932(const char* in, std::size_t n, std::string& out)
 bool fromCp932(const char* in, std::size_t n, std::string& out)
 {
     if (n == 0) return true;
-    // 0x80 is no character in the C library's CP932 (code page 932 reads it as U+0080).
-    if (std::memchr(in, 0x80, n)) return false;
+    // 0x80 is no character in the C library's CP932 (code page 932 reads it as U+0080); as the
+    // second byte of a double-byte character it is one.
+    const auto* bytesIn = reinterpret_cast<const unsigned char*>(in);
+    for (std::size_t i = 0; i < n; i += cp932Lead(bytesIn[i]) ? 2 : 1)
+        if (bytesIn[i] == 0x80) return false;
     std::wstring wide(n, L'\0');
     const int w = ::MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, in, static_cast<int>(n), wide.data(), static_cast<int>(n));
     if (w <= 0) return false;
