@@ -237,6 +237,31 @@ private slots:
         QCOMPARE(child<QLineEdit>(w, "txtFile")->text(), QString("old.zep"));
     }
 
+    // The highlighted file is the chosen one: arrow keys, Home/End, page keys and first letters.
+    void theKeysChooseTheFileTheyHighlight()
+    {
+        presetControlFiles();
+        for (const char* name : {"a1.zep", "b1.zep", "b2.zep", "c1.zep"})
+            tolvtest::writeBytes(entryDir_ / name, std::string(768, '\0'));
+        FrmDrive* w = open();
+        auto* files = child<tolv::gui::FilePicker>(w, "File1");
+        auto* name = child<QLineEdit>(w, "txtFile");
+        QTRY_VERIFY(files->indexOf("c1.zep").isValid() && files->fileModel()->rowCount(files->rootIndex()) == 4);
+        QTRY_COMPARE(files->fileModel()->index(3, 0, files->rootIndex()).data().toString(), QString("c1.zep"));  // by name
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(files->indexOf("a1.zep")).center());
+        QCOMPARE(name->text(), QString("a1.zep"));
+        const std::pair<Qt::Key, const char*> steps[] = {
+            {Qt::Key_Down, "b1.zep"}, {Qt::Key_End, "c1.zep"}, {Qt::Key_Up, "b2.zep"},
+            {Qt::Key_Home, "a1.zep"}, {Qt::Key_PageDown, "c1.zep"}, {Qt::Key_PageUp, "a1.zep"}};
+        for (const auto& [key, chosen] : steps) {
+            QTest::keyClick(files, key);
+            QCOMPARE(name->text(), QString(chosen));
+            QCOMPARE(files->fileModel()->fileName(files->currentIndex()), QString(chosen));
+        }
+        QTest::keyClicks(files, "b2");
+        QCOMPARE(name->text(), QString("b2.zep"));
+    }
+
     void driveNotReadyAsksForAFloppy()
     {
         setenv("TOLVSYS_DRIVE_A", (fx_.dir() / "floppy").c_str(), 1);
