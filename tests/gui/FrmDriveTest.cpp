@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTreeView>
 #include <QtTest>
 
 #include <cstdlib>
@@ -260,6 +261,16 @@ private slots:
         }
         QTest::keyClicks(files, "b2");
         QCOMPARE(name->text(), QString("b2.zep"));
+
+        // The folder list likewise: the highlighted folder is the current one.
+        auto* dirs = child<tolv::gui::DirPicker>(w, "Dir1");
+        QTest::keyClick(dirs->view(), Qt::Key_Home);
+        const QString first = dirs->model()->filePath(dirs->view()->currentIndex());
+        QCOMPARE(QString::fromStdString(dirs->path().string()), first);
+        QTest::keyClick(dirs->view(), Qt::Key_Down);
+        QVERIFY(dirs->model()->filePath(dirs->view()->currentIndex()) != first);
+        QCOMPARE(QString::fromStdString(dirs->path().string()), dirs->model()->filePath(dirs->view()->currentIndex()));
+        QCOMPARE(files->folder(), dirs->path());
     }
 
     void driveNotReadyAsksForAFloppy()
