@@ -1004,7 +1004,10 @@ std::string headerQuestion(const MeetInfo& meet)
 {
     return "Lenexファイルの大会の情報でヘッダーを置き換えますか？\n大会名: " + meet.name + "\n場所: " + meet.venue +
            "\n期日: " + isoDate(meet.firstDay) + "〜" + isoDate(meet.lastDay) + "\n基準日: " + isoDate(meet.ageDate) +
-           "\nコース: " + (meet.course.empty() ? std::string("（なし）") : meet.course);
+           "\nコース: " + (meet.course.empty() ? std::string("（なし）")
+                            : meet.course == "LCM"   ? std::string("長水路")
+                            : meet.course == "SCM"   ? std::string("短水路")
+                                                     : meet.course);
 }
 
 } // namespace tolv::lenex

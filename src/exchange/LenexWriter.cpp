@@ -638,8 +638,9 @@ std::string describeExport(const ExportResult& r)
     if (!s.notAthletes.empty()) {
         m += "\n生年月日か性別のない " + std::to_string(s.notAthletes.size()) +
              " 人は選手として書き出していません（リレーは書き出しています）:";
-        for (std::size_t i = 0; i < s.notAthletes.size() && i < 20; ++i) m += " " + std::to_string(s.notAthletes[i]);
-        if (s.notAthletes.size() > 20) m += " …";
+        // Every one of them, twenty to a line: a long list goes behind the message box's details.
+        for (std::size_t i = 0; i < s.notAthletes.size(); ++i)
+            m += (i % 20 == 0 ? "\n " : " ") + std::to_string(s.notAthletes[i]);
     }
     if (s.againstMeet) {
         m += "\n取り込んだ主催者の大会の種目にエントリーしました";

@@ -1,5 +1,6 @@
 #include "gui/FrmIchiran.h"
 
+#include "gui/BoxConfirmer.h"
 #include "gui/ErrNo.h"
 
 #include "platform/Printer.h"
@@ -185,9 +186,6 @@ void FrmIchiran::buildWindow()
         fg->addWidget(txtKazu_[static_cast<std::size_t>(k)], k + 1, 2);
         fg->addWidget(txtTanka_[static_cast<std::size_t>(k)], k + 1, 3);
         fg->addWidget(lblKingaku_[static_cast<std::size_t>(k)], k + 1, 4);
-        connect(txtKoumoku_[static_cast<std::size_t>(k)], &QLineEdit::returnPressed, this, [this, k] { feeNameEntered(k); });
-        connect(txtTanka_[static_cast<std::size_t>(k)], &QLineEdit::returnPressed, this, [this, k] { priceEntered(k); });
-        connect(txtKazu_[static_cast<std::size_t>(k)], &QLineEdit::returnPressed, this, [this, k] { quantityEntered(k); });
     }
     lblGokei_ = valueLabel("lblGokei", feeBox);
     txtNyukin_ = edit("txtNyukin", feeBox, 100);
@@ -200,7 +198,6 @@ void FrmIchiran::buildWindow()
     fg->addWidget(txtNyukin_, kFeeItems + 2, 4);
     fg->addWidget(new QLabel(QString::fromUtf8("差額"), feeBox), kFeeItems + 3, 3);
     fg->addWidget(lblSagaku_, kFeeItems + 3, 4);
-    connect(txtNyukin_, &QLineEdit::returnPressed, this, &FrmIchiran::receivedEntered);
 
     // Printing: range, receipt issuer lines, buttons.
     auto* printBox = new QGroupBox(QString::fromUtf8("印刷"), this);
@@ -252,6 +249,37 @@ void FrmIchiran::buildWindow()
     outer->addWidget(buttonBar);
     outer->addWidget(status_);
     fitToScreen(this, content);
+    wireBoxes();
+}
+
+void FrmIchiran::wireBoxes()
+{
+    boxes_ = std::make_unique<BoxConfirmer>(this);
+    for (int k = 0; k < kFeeItems; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        QLineEdit* nextName = k == kFeeItems - 1 ? txtTanka_[0] : txtKoumoku_[i + 1];
+        QLineEdit* nextQuantity = k == kFeeItems - 1 ? txtNyukin_ : txtKazu_[i + 1];
+        boxes_->add(
+            txtKoumoku_[i], [this, k](bool leaving) { return feeNameConfirmed(k, leaving); },
+            [this, k] { return trimmedRight(totals_.control().feeName(k)); }, [this, i] { txtTanka_[i]->setFocus(); });
+        boxes_->add(
+            txtTanka_[i], [this, k](bool leaving) { return priceConfirmed(k, leaving); },
+            [this, k] { return QString::number(totals_.control().price(k)); }, [nextName] { nextName->setFocus(); });
+        boxes_->add(
+            txtKazu_[i], [this, k](bool leaving) { return quantityConfirmed(k, leaving); },
+            [this, k] {
+                readShown();
+                return QString::number(totals_.team().quantity(k));
+            },
+            [nextQuantity] { nextQuantity->setFocus(); });
+    }
+    boxes_->add(
+        txtNyukin_, [this](bool leaving) { return receivedConfirmed(leaving); },
+        [this] {
+            readShown();
+            return QString::number(totals_.team().received());
+        },
+        [this] { txtKazu_[8]->setFocus(); });
 }
 
 void FrmIchiran::readShown() { totals_.readTeam(shown_); }
@@ -308,49 +336,65 @@ void FrmIchiran::previousTeam()
     showTeam();
 }
 
-bool FrmIchiran::attempt(const std::function<void()>& edit, const std::string& field)
+bool FrmIchiran::attempt(const std::function<void()>& edit, const std::string& field, bool leaving)
 {
     try {
         edit();
         return true;
     } catch (const std::exception& e) {
-        // The message names the field and what it takes.
-        prompt_.tell(field.empty() ? errorText(e) : errorText(e) + "\n" + field);
+        // The message names the field and what it takes. A box that was left goes back to the
+        // stored value, told in the status bar so that the click or key that left it goes on.
+        const std::string told = field.empty() ? errorText(e) : errorText(e) + "\n" + field;
+        if (leaving) say(qs(told).replace('\n', ' ') + QString::fromUtf8("（元の値に戻しました）"));
+        else prompt_.tell(told);
         return false;
     }
 }
 
-void FrmIchiran::feeNameEntered(int k)
+bool FrmIchiran::writeControl(const std::function<void()>& edit, const std::string& field, bool leaving)
 {
-    const std::string name = ss(txtKoumoku_[static_cast<std::size_t>(k)]->text());
-    if (!attempt([&] {
-            totals_.control().setFeeName(k, name);
-            totals_.writeControl();
-        }))
-        return;
-    say(QString("項目 %1 を書き込みました").arg(k + 1));
-    txtTanka_[static_cast<std::size_t>(k)]->setFocus();
+    // A control record not written goes back to what the file holds.
+    const ZedControlRecord before = totals_.control();
+    if (attempt([&] {
+            try {
+                edit();
+                totals_.writeControl();
+            } catch (...) {
+                totals_.control() = before;
+                throw;
+            }
+        }, field, leaving))
+        return true;
+    return false;
 }
 
-void FrmIchiran::priceEntered(int k)
+bool FrmIchiran::feeNameConfirmed(int k, bool leaving)
+{
+    const std::string name = ss(txtKoumoku_[static_cast<std::size_t>(k)]->text());
+    if (!writeControl([&] { totals_.control().setFeeName(k, name); }, std::string(), leaving)) return false;
+    say(QString("項目 %1 を書き込みました").arg(k + 1));
+    // The name as stored (cut to its bytes).
+    txtKoumoku_[static_cast<std::size_t>(k)]->setText(trimmedRight(totals_.control().feeName(k)));
+    return true;
+}
+
+bool FrmIchiran::priceConfirmed(int k, bool leaving)
 {
     const std::string typed = ss(txtTanka_[static_cast<std::size_t>(k)]->text());
-    if (!attempt([&] {
+    if (!writeControl([&] {
             auto price = reports::convertInteger(typed, std::numeric_limits<std::int32_t>::min(),
                                                  std::numeric_limits<std::int32_t>::max());
             totals_.control().setPrice(k, static_cast<std::int32_t>(price));
-            totals_.writeControl();
-        }, "単価 " + std::to_string(k + 1) + " には -2147483648～2147483647 の整数を入力してください (入力: " + typed + ")"))
-        return;
+        }, "単価 " + std::to_string(k + 1) + " には -2147483648～2147483647 の整数を入力してください (入力: " + typed + ")", leaving))
+        return false;
     say(QString("単価 %1 を書き込みました").arg(k + 1));
     // The amounts of the shown team follow the new price.
     readShown();
     showTeam();
-    if (k == kFeeItems - 1) txtTanka_[0]->setFocus();
-    else txtKoumoku_[static_cast<std::size_t>(k + 1)]->setFocus();
+    return true;
 }
 
-void FrmIchiran::quantityEntered(int k)
+bool FrmIchiran::quantityConfirmed(int k, bool leaving)
 {
     const std::string typed = ss(txtKazu_[static_cast<std::size_t>(k)]->text());
     if (!attempt([&] {
@@ -360,16 +404,15 @@ void FrmIchiran::quantityEntered(int k)
             readShown();
             totals_.team().setQuantity(k, static_cast<std::int16_t>(q));
             totals_.writeTeam(shown_);
-        }, "数量 " + std::to_string(k + 1) + " には -32768～32767 の整数を入力してください (入力: " + typed + ")"))
-        return;
+        }, "数量 " + std::to_string(k + 1) + " には -32768～32767 の整数を入力してください (入力: " + typed + ")", leaving))
+        return false;
     say(QString("数量 %1 を書き込みました").arg(k + 1));
     readShown();
     showTeam();
-    if (k == kFeeItems - 1) txtNyukin_->setFocus();
-    else txtKazu_[static_cast<std::size_t>(k + 1)]->setFocus();
+    return true;
 }
 
-void FrmIchiran::receivedEntered()
+bool FrmIchiran::receivedConfirmed(bool leaving)
 {
     const std::string typed = ss(txtNyukin_->text());
     if (!attempt([&] {
@@ -377,12 +420,12 @@ void FrmIchiran::receivedEntered()
             readShown();
             totals_.team().setReceived(static_cast<std::int32_t>(v));
             totals_.writeTeam(shown_);
-        }, "入金には金額 (整数) を入力してください (入力: " + typed + ")"))
-        return;
+        }, "入金には金額 (整数) を入力してください (入力: " + typed + ")", leaving))
+        return false;
     say("入金を書き込みました");
     readShown();
     showTeam();
-    txtKazu_[8]->setFocus();
+    return true;
 }
 
 bool FrmIchiran::print(const DrawReport& draw)
@@ -417,14 +460,19 @@ void FrmIchiran::printList(const reports::ListItem& list)
     if (list.htmlCopy) {
         // The HTML copy is written once, from a complete run; a run that fails writes nothing.
         std::string html;
-        if (!attempt([&] {
+        // The trial run over every team takes a while on a large file: the busy pointer shows it
+        // (the preview's own run keeps it until the preview opens).
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool written = attempt([&] {
                 std::ostringstream discard;
                 PrintLog trial(discard);
                 reports::ListRequest once = request;
                 once.html = &html;
                 list.draw(trial, once);
                 reports::writeTeamListHtml(reports::teamListHtmlPath(store_.path()), html);
-            })) {
+            });
+        QGuiApplication::restoreOverrideCursor();
+        if (!written) {
             readShown();
             return;
         }

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
 class QLabel;
@@ -26,6 +27,8 @@ class Prompt;
 }
 
 namespace tolv::gui {
+
+class BoxConfirmer;
 
 // Sizes a window to its content but within the available screen (its content scrolls beyond).
 void fitToScreen(QWidget* window, QWidget* content);
@@ -62,13 +65,17 @@ private:
     void readShown();
     // Runs an edit; its error is shown (followed by `field`, what the field takes) and nothing
     // more happens.
-    bool attempt(const std::function<void()>& edit, const std::string& field = std::string());
+    bool attempt(const std::function<void()>& edit, const std::string& field = std::string(), bool leaving = false);
+    // The same for an edit of the control record, which goes back to the stored one when not written.
+    bool writeControl(const std::function<void()>& edit, const std::string& field, bool leaving);
+    // Each box of the fee grid is confirmed (checked and written) on Enter and when it is left.
+    void wireBoxes();
     // Tells the user something in the status bar (stbIchiran), without a box.
     void say(const QString& message);
-    void feeNameEntered(int k);
-    void priceEntered(int k);
-    void quantityEntered(int k);
-    void receivedEntered();
+    bool feeNameConfirmed(int k, bool leaving);
+    bool priceConfirmed(int k, bool leaving);
+    bool quantityConfirmed(int k, bool leaving);
+    bool receivedConfirmed(bool leaving);
     bool print(const DrawReport& draw);
     int rangeFirst() const;
     int rangeLast() const;
@@ -78,6 +85,8 @@ private:
     tolv::TeamTotalsFile totals_;
     int shown_ = 0;
     PrintFn print_;
+    // Declared after the totals file: gone before it, and before the widgets.
+    std::unique_ptr<BoxConfirmer> boxes_;
 
     QStatusBar* status_ = nullptr;
     QLabel* lblDat_ = nullptr;

@@ -1,5 +1,7 @@
 #include "gui/FrmKIchi.h"
 
+#include "gui/BoxConfirmer.h"
+
 #include "platform/Printer.h"
 #include "reports/ReportMenu.h"
 #include "storage/Codes.h"
@@ -72,9 +74,20 @@ FrmKIchi::FrmKIchi(tolv::EntryStore& store, QWidget* parent) : QWidget(parent), 
 
     txtLpSt_->setText("1");
     txtLpEd_->setText(QString::number(store_.header().total()));
-    connect(txtLpEd_, &QLineEdit::returnPressed, this, &FrmKIchi::lastEntered);
+    // The end of the range is kept within the swimmers on Enter and when the box is left (a
+    // click on a list button included), so that the list printed is the range shown.
+    boxes_ = std::make_unique<BoxConfirmer>(this);
+    boxes_->add(
+        txtLpEd_,
+        [this](bool) {
+            lastEntered();
+            return true;
+        },
+        [this] { return txtLpEd_->text(); });
     connect(txtLpSt_, &QLineEdit::textChanged, this, &FrmKIchi::firstChanged);
 }
+
+FrmKIchi::~FrmKIchi() = default;
 
 void FrmKIchi::lastEntered()
 {

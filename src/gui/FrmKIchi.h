@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace tolv::reports {
 struct ListItem;
@@ -20,12 +21,15 @@ class EntryStore;
 
 namespace tolv::gui {
 
+class BoxConfirmer;
+
 class FrmKIchi : public QWidget {
     Q_OBJECT
 public:
     using PrintFn = std::function<bool(const DrawReport&)>;
 
     explicit FrmKIchi(tolv::EntryStore& store, QWidget* parent = nullptr);
+    ~FrmKIchi() override;
     void setPrintFunction(PrintFn fn) { print_ = std::move(fn); }
 
 public slots:
@@ -43,6 +47,7 @@ private:
     QLineEdit* txtLpSt_ = nullptr;
     QLineEdit* txtLpEd_ = nullptr;
     QStatusBar* status_ = nullptr;
+    std::unique_ptr<BoxConfirmer> boxes_;
 };
 
 } // namespace tolv::gui

@@ -20,6 +20,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace tolv::gui {
@@ -86,8 +88,14 @@ void FrmKetugo::buildWindow()
     };
     lblYomiFile_ = label("lblYomiFile");
     lblKakiFile_ = label("lblKakiFile");
-    lblYomiFile_->setWordWrap(true);
-    lblKakiFile_->setWordWrap(true);
+    // The window's parts keep their places whatever the labels say: every label has a fixed
+    // height, the findings scroll in their own area, so the buttons never move.
+    const int line = fontMetrics().lineSpacing();
+    for (QLabel* l : {lblYomiFile_, lblKakiFile_}) {
+        l->setWordWrap(true);
+        l->setFixedHeight(2 * line + 4);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
     left->addWidget(lblYomiFile_);
     auto* dirRow = new QHBoxLayout;
     lblSys_ = label("lblSys");
@@ -108,7 +116,7 @@ void FrmKetugo::buildWindow()
     left->addWidget(lblKakiFile_);
     lblChuui_ = label("lblChuui");
     lblChuui_->setWordWrap(true);
-    lblChuui_->setMinimumHeight(60);
+    lblChuui_->setFixedHeight(5 * line + 4);
     lblChuui_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     left->addWidget(lblChuui_);
     auto* buttons = new QHBoxLayout;
@@ -124,9 +132,19 @@ void FrmKetugo::buildWindow()
     buttons->addWidget(cmdKakunin_);
     buttons->addWidget(cmdOwari_);
     left->addLayout(buttons);
-    lblKekka_ = label("lblKekka");
+    auto* findings = new QScrollArea(this);
+    findings->setObjectName("scrKekka");
+    findings->setWidgetResizable(true);
+    findings->setFixedHeight(8 * line + 8);
+    lblKekka_ = label("lblKekka", findings);
     lblKekka_->setWordWrap(true);
-    left->addWidget(lblKekka_);
+    lblKekka_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblKekka_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    findings->setWidget(lblKekka_);
+    // Grown by a merge, the area scrolls to its end.
+    QScrollBar* bar = findings->verticalScrollBar();
+    connect(bar, &QScrollBar::rangeChanged, bar, [bar](int, int max) { bar->setValue(max); });
+    left->addWidget(findings);
 
     // Reading formats.
     auto* middle = new QVBoxLayout;
@@ -361,7 +379,14 @@ fs::path FrmKetugo::selectedFile() const
 
 void FrmKetugo::classify()
 {
-    const SourceClass c = classifySource(s(lblYomiFile_->text()));
+    // An entry file is labelled by its structure check, not by its name alone; the file this
+    // window merges into is held under its lock and is no source.
+    std::error_code ec;
+    SourceClass c = classifySource(selectedFile().string());
+    if (store_.isOpen() && fs::equivalent(selectedFile(), store_.path(), ec))
+        c.note = "開いている申込ファイルそのものです。\n\n結合できません。";
+    else
+        c = describeSource(selectedFile());
     lblSys_->setText(q(c.sys));
     lblChuui_->setText(q(c.note));
 }
@@ -408,27 +433,22 @@ void FrmKetugo::execute()
             lblKoumokuSuu_->setText(QString::number(itemCountOfFirstLine(readSourceBytes(source))));
         PreparedSource p = prepareSource(source, store_, request);
         // The same bytes merged before: appended again only when the user says so.
-        if (p.mergedBefore && !ctx_.ask().ask(mergedBeforeQuestion(p))) return;
+        // Enter answers キャンセル: a file is merged twice only on purpose.
+        if (p.mergedBefore && !askCancelFirst(ctx_.ask(), mergedBeforeQuestion(p))) return;
         appendSources(store_, {p});
         QString done = QString("%1 人を結合しました（総数 %2 人）").arg(p.swimmers.size()).arg(store_.header().total());
         if (request.preferMaster) done += QString("。登録原本から %1 人").arg(p.fromMaster);
-        // Data findings do not stop a merge: they are listed for the checks after it.
+        // Data findings do not stop a merge: they are listed for the checks after it, all of
+        // them, newest last, in the scrolling area.
+        // The area shows its end: the newest findings and, last, this merge's result.
         for (const std::string& line : findingLines({p})) findings_.push_back(line);
-        // The newest five sources with findings in the label (the window keeps its size), all of
-        // them in its tooltip.
-        QString all;
+        QString shown;
         if (!findings_.empty()) {
-            done += "\nデータの指摘（結合は止めていません）:";
-            constexpr std::size_t kShown = 5;
-            if (findings_.size() > kShown) done += QString("\n…ほか %1 ファイル（ツールチップに全部）").arg(findings_.size() - kShown);
-            for (std::size_t i = 0; i < findings_.size(); ++i) {
-                const QString line = QString::fromStdString(findings_[i]);
-                all += (all.isEmpty() ? "" : "\n") + line;
-                if (i + kShown >= findings_.size()) done += "\n" + line;
-            }
+            shown = "データの指摘（結合は止めていません）:";
+            for (const std::string& line : findings_) shown += "\n" + QString::fromStdString(line);
+            shown += "\n";
         }
-        lblKekka_->setText(done);
-        lblKekka_->setToolTip(all);
+        lblKekka_->setText(shown + done);
     });
 }
 

@@ -1,5 +1,7 @@
 #include "gui/FrmZepi.h"
 
+#include "gui/BoxConfirmer.h"
+
 #include "checks/CheckMenu.h"
 #include "gui/CommandMenus.h"
 #include "gui/LenexMenus.h"
@@ -212,6 +214,14 @@ void FrmZepi::wirePanels()
         boxes_[reserve_->txtYobiKubun[i]] = {B::YobiKubun, i};
         boxes_[reserve_->txtYobi[i]] = {B::YobiName, i};
     }
+    // Leaving a box confirms it by the windows' common rule; confirmBox shows the stored value
+    // again when it refuses. While the program ends nothing more is written.
+    leaving_ = std::make_unique<BoxConfirmer>(this);
+    for (const auto& [box, ref] : boxes_) {
+        QLineEdit* left = box;
+        leaving_->addLeaving(
+            box, [this, left](bool) { return ctx_.ending || confirmBox(left, true); }, [left] { return left->text(); });
+    }
     for (const auto& [box, ref] : boxes_) {
         // The grade box shows the grade's text, longer than the code it takes: its code is checked
         // when confirmed.
@@ -342,7 +352,7 @@ bool FrmZepi::openEntry(const fs::path& path)
         readOnly_ = true;
         ctx_.ask().tell("申込ファイルが正しい形ではありません: " + path.string() + "\n" + list +
                         "\n読み取り専用で開きます（表示と印刷だけができ、変更はできません）。"
-                        "「tolv verify」で確かめ、「元に戻す」かバックアップで直してください。");
+                        "「Work」→「元に戻す」かバックアップで直してください。");
         return true;
     }
     try {
@@ -470,8 +480,7 @@ bool FrmZepi::mayLeave()
 void FrmZepi::commitPending()
 {
     if (committing_ || !store_.isOpen()) return;
-    for (const auto& [box, ref] : boxes_)
-        if (box->isModified()) confirmBox(box, true);
+    leaving_->confirmAll();
 }
 
 bool FrmZepi::confirmBox(QLineEdit* box, bool leaving)
@@ -954,13 +963,6 @@ bool FrmZepi::eventFilter(QObject* watched, QEvent* event)
     }
     auto* box = qobject_cast<QLineEdit*>(watched);
     if (!box) return QMainWindow::eventFilter(watched, event);
-    if (event->type() == QEvent::FocusOut) {
-        // Leaving a box confirms it. A message box or menu over the window takes the focus only
-        // for a moment: the box is confirmed when it is really left (or a menu command runs).
-        const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
-        if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) confirmBox(box, true);
-        return QMainWindow::eventFilter(watched, event);
-    }
     if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
     auto* k = static_cast<QKeyEvent*>(event);
 

@@ -28,6 +28,7 @@ class QLineEdit;
 namespace tolv::gui {
 
 struct AppContext;
+class BoxConfirmer;
 class ZepiHeaderPanel;
 class ZepiInputLine;
 class ZepiReservePanel;
@@ -157,6 +158,8 @@ private:
     ZepiInputLine* input_;
     QWidget* reservePanel_;
     std::unordered_map<QLineEdit*, BoxRef> boxes_;
+    // Confirms a box left by Tab, a click, a button, a menu or closing (Enter is the window's own).
+    std::unique_ptr<BoxConfirmer> leaving_;
 };
 
 } // namespace tolv::gui

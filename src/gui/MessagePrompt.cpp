@@ -3,7 +3,9 @@
 #include "gui/TransferDialog.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QSpacerItem>
 #include <QMessageBox>
 #include <QStringList>
 #include <QPushButton>
@@ -12,6 +14,21 @@ namespace tolv::gui {
 namespace {
 
 QWidget* owner() { return QApplication::activeWindow(); }
+
+// Room a title bar takes beside its title: the window icon, minimise/maximise/close, margins.
+constexpr int kTitleBarButtons = 160;
+
+// A short message ("転送先メディア準備") makes a box narrower than its title bar needs: the box is
+// made wide enough for its title and the title bar's buttons.
+void roomForTitle(QMessageBox& box)
+{
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarButtons;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
 
 int run(const std::string& message, QMessageBox::StandardButtons buttons,
         QMessageBox::StandardButton byDefault = QMessageBox::Ok)
@@ -27,6 +44,7 @@ int run(const std::string& message, QMessageBox::StandardButtons buttons,
     if (lines.size() > kShownLines) box.setDetailedText(text);
     box.setObjectName("MsgBox");
     box.setDefaultButton(byDefault);
+    roomForTitle(box);
     // A busy pointer must not hide that the program waits for an answer.
     bool busy = QGuiApplication::overrideCursor() != nullptr;
     if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -60,6 +78,7 @@ int MessagePrompt::choose(const std::string& message, const std::vector<std::str
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString::fromStdString(message),
                     QMessageBox::NoButton, owner());
     box.setObjectName("MsgBox");
+    roomForTitle(box);
     std::vector<QAbstractButton*> made;
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         QPushButton* b = box.addButton(QString::fromStdString(buttons[i]), QMessageBox::AcceptRole);

@@ -4,6 +4,7 @@
 #include "platform/Prompt.h"
 
 #include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeView>
@@ -94,6 +95,11 @@ DirPicker::DirPicker(QWidget* parent) : QWidget(parent)
     box->addWidget(current_);
     box->addWidget(view_, 1);
     connect(view_, &QTreeView::clicked, this, [this](const QModelIndex& i) { choose(fpath(model_->filePath(i))); });
+    // The highlighted folder is the chosen one, whether a click, an arrow, Home/End, a page key or
+    // the first letters of its name moved the highlight there.
+    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
+        if (!placing_ && i.isValid() && fpath(model_->filePath(i)) != path_) choose(fpath(model_->filePath(i)));
+    });
 }
 
 void DirPicker::setRoot(const fs::path& root)
@@ -113,7 +119,9 @@ void DirPicker::setPath(const fs::path& folder)
     }
     QModelIndex i = model_->index(qpath(folder));
     if (i.isValid()) {
+        placing_ = true;
         view_->setCurrentIndex(i);
+        placing_ = false;
         view_->scrollTo(i);
     }
     choose(folder);
@@ -138,6 +146,13 @@ FilePicker::FilePicker(QWidget* parent) : QListView(parent)
         fileName_ = model_->fileName(i);
         emit fileClicked(fileName_);
     });
+    // The highlighted file is the chosen one, whether a click, an arrow, Home/End, a page key or
+    // the first letters of its name moved the highlight there (a click chooses it on its release).
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
+        if (!i.isValid() || QGuiApplication::mouseButtons() != Qt::NoButton) return;
+        fileName_ = model_->fileName(i);
+        emit fileClicked(fileName_);
+    });
 }
 
 void FilePicker::setFolder(const fs::path& folder)
@@ -146,6 +161,8 @@ void FilePicker::setFolder(const fs::path& folder)
     fileName_.clear();
     model_->setRootPath(qpath(folder));
     setRootIndex(model_->index(qpath(folder)));
+    // By name, so that the keys step through the files in the order the list shows.
+    model_->sort(0, Qt::AscendingOrder);
 }
 
 void FilePicker::setPatterns(const QStringList& patterns) { model_->setNameFilters(patterns); }

@@ -1,5 +1,7 @@
 #pragma once
-// Drive, folder and file pickers on Qt's file-system model.
+// Drive, folder and file pickers on Qt's file-system model. In the folder and file pickers the
+// highlighted entry is the chosen one: a click, the arrow keys, Home/End, the page keys and typing a
+// name's first letters all choose.
 //
 // The drive picker lists the mapped drives of the working tree ("c:" and every TOLVSYS_DRIVE_<L>)
 // and the host root "/". A mapped drive whose folder does not exist is a drive that is not ready:
@@ -66,6 +68,7 @@ private:
     QTreeView* view_;
     QFileSystemModel* model_;
     std::filesystem::path root_, path_;
+    bool placing_ = false;  // setPath moves the highlight itself
 };
 
 class FilePicker : public QListView {
@@ -76,7 +79,7 @@ public:
     void setFolder(const std::filesystem::path& folder);
     std::filesystem::path folder() const { return folder_; }
     void setPatterns(const QStringList& patterns);
-    // The file clicked last ("" when none).
+    // The file chosen last, by a click or by moving the highlight with the keys ("" when none).
     QString fileName() const { return fileName_; }
     QFileSystemModel* fileModel() const { return model_; }
     // Index of a listed file (invalid until the folder is loaded).

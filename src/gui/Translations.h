@@ -11,4 +11,12 @@ namespace tolv::gui {
 // (the system's by default).
 QString installQtTranslations(const QString& system = QString());
 
+// Called before the application object exists: with a C, POSIX or English locale (or none) the
+// dates and times Qt's own dialogs show from the system locale (a file dialog's "Date Modified")
+// are written the Japanese way. Another language is left as it is.
+void preferJapaneseDates();
+
+// True when `name` (a locale name such as "C", "en_US.UTF-8", "de_DE") gets Japanese texts.
+bool japaneseInsteadOf(const QString& name);
+
 } // namespace tolv::gui

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <QGuiApplication>
 #include <QHash>
+#include <QLayout>
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
@@ -49,10 +50,21 @@ QScreen* screenAt(const QPoint& p)
 void placeOnScreen(QWidget* w)
 {
     if (!w) return;
+    if (!w->isVisible()) {
+        // Placed on the size it is shown with: a window nobody sized takes its layout's size when
+        // shown, so it takes it now (before, it has a widget's default size).
+        w->ensurePolished();
+        if (QLayout* layout = w->layout()) layout->activate();
+        if (!w->testAttribute(Qt::WA_Resized)) w->adjustSize();
+    }
     const QString name = w->objectName();
     const bool known = !name.isEmpty() && lastPlaces().contains(name);
     QPoint pos = known ? lastPlaces().value(name) : w->pos();
-    QScreen* screen = screenAt(pos + QPoint(w->width() / 2, w->height() / 2));
+    // A new window belongs on the screen of the window that opened it.
+    QScreen* screen = nullptr;
+    if (known) screen = screenAt(pos + QPoint(w->width() / 2, w->height() / 2));
+    else if (QWidget* opener = w->parentWidget()) screen = opener->window()->screen();
+    if (!screen) screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect free = screen->availableGeometry();
     // Title bar and borders: known once the window manager framed the window, else allowed for.

@@ -13,6 +13,7 @@ int main(int argc, char** argv)
 {
     // Reports name the Mincho face the way the platform printer knows it.
     QFont::insertSubstitution("ＭＳ 明朝", "IPAMincho");
+    tolv::gui::preferJapaneseDates();
     QApplication app(argc, argv);
     QApplication::setApplicationName("tolvsys");
     tolv::gui::installQtTranslations();

@@ -79,6 +79,32 @@ SourceClass classifySource(const std::string& path)
     return {SourceKind::Other, last, "読込に対応していません。"};
 }
 
+SourceClass describeSource(const fs::path& path)
+{
+    SourceClass c = classifySource(path.string());
+    if (c.kind != SourceKind::Entry) return c;
+    VerifyReport report;
+    try {
+        report = verifyEntryFile(path);
+    } catch (const std::exception& e) {
+        c.note = std::string("tolvsysの申込ファイルですが、読めません。\n\n") + e.what();
+        return c;
+    }
+    if (!report.sound()) {
+        std::string first;
+        for (const VerifyFinding& f : report.problems)
+            if (f.kind == FindingKind::Damage) {
+                first = f.message;
+                break;
+            }
+        c.note = "tolvsysの申込ファイルですが、正しい形ではありません（損傷 " + std::to_string(report.damageCount) +
+                 " 件）。\n" + first + "\n\n結合できません。";
+    } else if (!report.ok()) {
+        c.note = "tolvsysの申込ファイルです。\n\nデータの指摘があります（" + report.dataSummary() + "）。結合はできます。";
+    }
+    return c;
+}
+
 int eventNumberOfCode(std::string_view code)
 {
     static const std::map<std::string_view, int> table = {

@@ -35,6 +35,9 @@ struct SourceClass {
     std::string note;  // lblChuui
 };
 SourceClass classifySource(const std::string& path);
+// The same, with an entry file labelled by its structure check: a damaged or cut one is named as
+// such and not "このまま結合できます"; data findings are named and do not stop the merge.
+SourceClass describeSource(const std::filesystem::path& path);
 
 // Five-character event code (stroke digit, distance in four digits) -> event number 1 … 29; 0 for
 // any other text.

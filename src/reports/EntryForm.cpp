@@ -76,11 +76,17 @@ void drawTemplate(Printer& p)
     for (const Label& l : kPersonalLabels) textAt(p, 1345, l.y, l.text);
     for (const Label& l : kStrokeLabels) textAt(p, 1245, l.y, l.text);
     for (int t = 1; t <= kStandardSlots; ++t) textAt(p, kDistanceX, 6660 + kRow * t, distanceLabel(t));
-    for (int c = 0; c < kColumns; ++c) {
-        int x0 = 2550 + kColumnWidth * c;
-        for (int t = 1; t <= kStandardSlots; ++t) textAt(p, x0 + 450, 6660 + kRow * t, ":    .");
-        textAt(p, x0 + 660, 6360, "･");
-    }
+    for (int c = 0; c < kColumns; ++c) textAt(p, 2550 + kColumnWidth * c + 660, 6360, "･");
+}
+
+// The blank time template ":    ." of every event row of a column, drawn with the column's swimmer
+// (or for an empty column when the sheet ends): a row holding a result mark ("参加") shows the mark
+// alone, not the mark over the template's ":" with its "." left beside it.
+void drawTimeTemplates(Printer& p, int column, const SwimmerRecord* s)
+{
+    const int x0 = 2550 + kColumnWidth * column;
+    for (int t = 1; t <= kStandardSlots; ++t)
+        if (!s || !isResultMark(s->kiro(t - 1))) textAt(p, x0 + 450, 6660 + kRow * t, ":    .");
 }
 
 void drawHead(Printer& p, const EntryHeader& h, const TeamTotalRecord& t, int sheet, int sheets)
@@ -200,8 +206,11 @@ void printEntryForm(Printer& p, const TeamTotalsFile& totals, const EntryStore& 
                 p.endFixedPart();
                 drawHead(p, h, t, (d - 1) / 5 + 1, static_cast<int>(sheets));
             }
+            drawTimeTemplates(p, (d - 1) % 5, &s);
             drawSwimmer(p, s, i, (d - 1) % 5);
         }
+        // The empty columns of the team's last sheet.
+        for (int c = (d - 1) % 5 + 1; c < kColumns; ++c) drawTimeTemplates(p, c, nullptr);
     }
     p.endDoc();
 }

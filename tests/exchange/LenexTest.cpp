@@ -480,6 +480,12 @@ TEST(Lenex, ResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
     EXPECT_EQ(store.header().zigyo(), "Internat");
     EXPECT_NE(asked.find("大会名: Internationales Schwimmfest München"), std::string::npos) << asked;
     EXPECT_NE(asked.find("期日: 2024-06-08〜2024-06-09"), std::string::npos) << asked;
+    // The course in the header's own words.
+    lenex::MeetInfo shortCourse;
+    shortCourse.course = "SCM";
+    EXPECT_NE(lenex::headerQuestion(shortCourse).find("\nコース: 短水路"), std::string::npos);
+    shortCourse.course = "LCM";
+    EXPECT_NE(lenex::headerQuestion(shortCourse).find("\nコース: 長水路"), std::string::npos);
 }
 
 TEST(Lenex, HostileFilesAreRefusedBeforeATreeIsBuilt)
@@ -763,4 +769,18 @@ TEST(LenexCodes, ReserveEventsStateTheirStyle)
                   c.style)
             << c.name;
     }
+}
+
+// Every swimmer left out of an export is named, twenty to a line (a long list goes behind the
+// message box's details), none cut off.
+TEST(Lenex, EveryLeftOutSwimmerIsNamed)
+{
+    lenex::ExportResult r;
+    r.file = "TEAM.lef";
+    for (int n = 1; n <= 45; ++n) r.summary.notAthletes.push_back(n);
+    const std::string m = lenex::describeExport(r);
+    EXPECT_EQ(m.find("…"), std::string::npos);
+    EXPECT_NE(m.find(":\n 1 2 3"), std::string::npos) << m;
+    EXPECT_NE(m.find("\n 21 22"), std::string::npos) << m;
+    EXPECT_NE(m.find("\n 41 42 43 44 45"), std::string::npos) << m;
 }

@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTreeView>
 #include <QtTest>
 
 #include <cstdlib>
@@ -235,6 +236,41 @@ private slots:
         QTRY_VERIFY(files->indexOf("old.zep").isValid() && files->fileModel()->rowCount(files->rootIndex()) == 1);
         QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(files->indexOf("old.zep")).center());
         QCOMPARE(child<QLineEdit>(w, "txtFile")->text(), QString("old.zep"));
+    }
+
+    // The highlighted file is the chosen one: arrow keys, Home/End, page keys and first letters.
+    void theKeysChooseTheFileTheyHighlight()
+    {
+        presetControlFiles();
+        for (const char* name : {"a1.zep", "b1.zep", "b2.zep", "c1.zep"})
+            tolvtest::writeBytes(entryDir_ / name, std::string(768, '\0'));
+        FrmDrive* w = open();
+        auto* files = child<tolv::gui::FilePicker>(w, "File1");
+        auto* name = child<QLineEdit>(w, "txtFile");
+        QTRY_VERIFY(files->indexOf("c1.zep").isValid() && files->fileModel()->rowCount(files->rootIndex()) == 4);
+        QTRY_COMPARE(files->fileModel()->index(3, 0, files->rootIndex()).data().toString(), QString("c1.zep"));  // by name
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(files->indexOf("a1.zep")).center());
+        QCOMPARE(name->text(), QString("a1.zep"));
+        const std::pair<Qt::Key, const char*> steps[] = {
+            {Qt::Key_Down, "b1.zep"}, {Qt::Key_End, "c1.zep"}, {Qt::Key_Up, "b2.zep"},
+            {Qt::Key_Home, "a1.zep"}, {Qt::Key_PageDown, "c1.zep"}, {Qt::Key_PageUp, "a1.zep"}};
+        for (const auto& [key, chosen] : steps) {
+            QTest::keyClick(files, key);
+            QCOMPARE(name->text(), QString(chosen));
+            QCOMPARE(files->fileModel()->fileName(files->currentIndex()), QString(chosen));
+        }
+        QTest::keyClicks(files, "b2");
+        QCOMPARE(name->text(), QString("b2.zep"));
+
+        // The folder list likewise: the highlighted folder is the current one.
+        auto* dirs = child<tolv::gui::DirPicker>(w, "Dir1");
+        QTest::keyClick(dirs->view(), Qt::Key_Home);
+        const QString first = dirs->model()->filePath(dirs->view()->currentIndex());
+        QCOMPARE(QString::fromStdString(dirs->path().string()), first);
+        QTest::keyClick(dirs->view(), Qt::Key_Down);
+        QVERIFY(dirs->model()->filePath(dirs->view()->currentIndex()) != first);
+        QCOMPARE(QString::fromStdString(dirs->path().string()), dirs->model()->filePath(dirs->view()->currentIndex()));
+        QCOMPARE(files->folder(), dirs->path());
     }
 
     void driveNotReadyAsksForAFloppy()

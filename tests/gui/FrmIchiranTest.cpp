@@ -5,6 +5,7 @@
 #include "platform/Prompt.h"
 #include "reports/ReportFixture.h"
 #include "reports/Tally.h"
+#include "support/GuiTestSupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -68,6 +69,20 @@ struct Fixture {
         e->setFocus();
         e->setText(value);
         QTest::keyClick(e, Qt::Key_Return);
+    }
+    // Types into a box as a user does (the box's text replaced), without confirming it.
+    QLineEdit* type(const char* box, const QString& value)
+    {
+        // Focus moves (and boxes are left) in the active window only.
+        if (!window->isActiveWindow()) {
+            window->activateWindow();
+            if (!QTest::qWaitForWindowActive(window.get())) qFatal("window not active");
+        }
+        QLineEdit* e = find<QLineEdit>(box);
+        e->setFocus();
+        e->selectAll();
+        tolvtest::typeText(e, value);
+        return e;
     }
     void click(const char* button) { QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton); }
     std::string zed() const { return tolvtest::readBytes(file.zedPath()); }
@@ -242,6 +257,63 @@ private slots:
         QVERIFY(form.find("大会参加申込書") != std::string::npos);
         QVERIFY(form.find("13002  ") != std::string::npos);
         QVERIFY(form.find("13003  ") == std::string::npos);
+    }
+
+    // A typed fee is kept however its box is left: Tab, a click in another box, a button, closing.
+    void feesAreConfirmedWhenTheirBoxIsLeft()
+    {
+        Fixture f;
+        f.click("cmdDown");
+        f.click("cmdDown");  // team 1: two of line 1
+        QTest::keyClick(f.type("txtNyukin", "32400"), Qt::Key_Tab);
+        QCOMPARE(i32At(f.zed(), team(1, 352)), 32400);
+        QCOMPARE(f.text("lblSagaku"), QString("32400"));
+        QTest::mouseClick(f.type("txtTanka_0", "500"), Qt::LeftButton);  // still in the box: nothing yet
+        QCOMPARE(i32At(f.zed(), 182), 0);
+        QTest::mouseClick(f.find<QLineEdit>("txtKazu_3"), Qt::LeftButton);
+        QCOMPARE(i32At(f.zed(), 182), 500);
+        QCOMPARE(f.text("lblKingaku_0"), QString("1000"));
+        QCOMPARE(f.text("lblSagaku"), QString("31400"));
+        QCOMPARE(f.focused(), QString("txtKazu_3"));
+        f.type("txtKazu_2", "3");
+        f.click("cmdUp");  // written to the team shown when it was typed
+        QCOMPARE(i16At(f.zed(), team(1, 146 + 4)), 3);
+        QCOMPARE(f.text("lblDat"), QString("2 / 3"));
+        f.type("txtKoumoku_1", QString::fromUtf8("女子"));
+        f.type("txtTanka_1", "700");
+        f.window->close();
+        QCOMPARE(i32At(f.zed(), 182 + 4), 700);
+        QCOMPARE(f.zed().substr(2 + 12, 12), tolvtest::sj("女子") + std::string(8, ' '));
+        QVERIFY(f.prompt.said.empty());
+
+        gui::FrmIchiran again(f.file.store, f.prompt);
+        QCOMPARE(again.findChild<QLineEdit*>("txtTanka_0")->text(), QString("500"));
+        QCOMPARE(again.findChild<QLineEdit*>("txtTanka_1")->text(), QString("700"));
+        QCOMPARE(again.findChild<QLineEdit*>("txtKoumoku_1")->text(), QString::fromUtf8("女子"));
+        again.previousTeam();
+        again.previousTeam();
+        QCOMPARE(again.findChild<QLineEdit*>("txtNyukin")->text(), QString("32400"));
+        QCOMPARE(again.findChild<QLineEdit*>("txtKazu_2")->text(), QString("3"));
+    }
+
+    // A box left with a value it does not take says so in the status bar (the Tab or click goes
+    // on) and shows the stored value again; Enter keeps the value for correcting.
+    void aRefusedValueIsToldAndTheStoredOneShownAgain()
+    {
+        Fixture f;
+        const std::string before = f.zed();
+        const QString stored = f.find<QLineEdit>("txtKazu_2")->text();
+        QTest::keyClick(f.type("txtKazu_2", "abc"), Qt::Key_Tab);
+        QCOMPARE(f.find<QLineEdit>("txtKazu_2")->text(), stored);
+        QVERIFY(!f.find<QLineEdit>("txtKazu_2")->isModified());
+        QCOMPARE(f.find<QStatusBar>("stbIchiran")->currentMessage(),
+                 QString::fromUtf8("型が一致しません。 数量 3 には -32768～32767 の整数を入力してください (入力: abc)（元の値に戻しました）"));
+        QCOMPARE(f.focused(), QString("txtTanka_2"));
+        QVERIFY(f.prompt.said.empty());
+        QTest::mouseClick(f.type("txtTanka_2", "x"), Qt::LeftButton);
+        f.click("cmdOwari");
+        QCOMPARE(f.zed(), before);
+        QVERIFY(f.prompt.said.empty());
     }
 
     void aFailingListShowsItsMessageAndWritesNoHtml()

@@ -84,6 +84,26 @@ private slots:
         QCOMPARE(printedRecords(f.logs[0]), std::vector<int>{});
     }
 
+    // Leaving the box by Tab or by a click on a list button keeps the end as Enter does.
+    void lastIsKeptWithinTheSwimmersWhenLeft()
+    {
+        Fixture f;
+        f.window->activateWindow();  // boxes are left in the active window
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QLineEdit* last = f.box("txtLpEd");
+        last->setFocus();
+        last->selectAll();
+        QTest::keyClicks(last, "99");
+        QTest::keyClick(last, Qt::Key_Tab);
+        QCOMPARE(last->text(), QString("30"));
+        last->setFocus();
+        last->selectAll();
+        QTest::keyClicks(last, "250");
+        f.click("cmdKozin");
+        QCOMPARE(last->text(), QString("30"));
+        QCOMPARE(printedRecords(f.logs[0]).size(), std::size_t(30));
+    }
+
     void firstBelowOneBecomesOne()
     {
         Fixture f;

@@ -3,6 +3,7 @@
 // totals file and the write direction refused, and the entry window back on the merged file.
 #include "gui/FrmKetugo.h"
 #include "gui/FrmZepi.h"
+#include "gui/MessagePrompt.h"
 #include "gui/Pickers.h"
 #include "merge/ReadingFormats.h"
 #include "platform/Clock.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
 
@@ -168,6 +170,59 @@ private slots:
         QCOMPARE(child<QLineEdit>(w, "txtJun")->text(), QString("3  (3)"));  // the last swimmer, as on loading
     }
 
+    // A source is labelled by its structure check: a cut entry file is not "このまま結合できます".
+    // A file merged before is merged again only on purpose: Enter on the question is キャンセル.
+    void aCutFileIsLabelledByItsCheckAndEnterDoesNotMergeTwice()
+    {
+        {
+            EntryStore club;
+            club.openEntryFile(folder_ / "club.zep");
+            club.swimmer() = EntryStore::emptySwimmer();
+            club.swimmer().setSeq(1);
+            club.swimmer().setQBango("13001200105011");
+            club.header().setTotal(1);
+            club.writeSwimmer(1);
+            EntryStore cut;
+            cut.openEntryFile(folder_ / "cut.zep");
+            for (int n = 1; n <= 2; ++n) {
+                cut.swimmer() = EntryStore::emptySwimmer();
+                cut.swimmer().setSeq(n);
+                cut.swimmer().setQBango("13001200105021");
+                cut.header().setTotal(n);
+                cut.writeSwimmer(n);
+            }
+        }
+        for (const char* name : {"club.zep", "cut.zep"}) fs::remove(FileLock::lockPathFor(folder_ / name));
+        fs::resize_file(folder_ / "cut.zep", 768 + 384 + 100);
+        auto* w = new FrmZepi(fx_.ctx());
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->menuAction("mInKetugo")->trigger();
+        auto* k = w->findChild<FrmKetugo*>("frmKetugo");
+        QVERIFY(k);
+        clickFile(k, "cut.zep");
+        QCOMPARE(text(k, "lblSys"), QString("tolvsys"));
+        QVERIFY2(text(k, "lblChuui").startsWith("tolvsysの申込ファイルですが、正しい形ではありません（損傷 "), qPrintable(text(k, "lblChuui")));
+        QVERIFY(text(k, "lblChuui").endsWith("結合できません。"));
+        clickFile(k, "club.zep");
+        QCOMPARE(text(k, "lblChuui"), QString("tolvsysの申込ファイルです。\n\nこのまま結合できます。"));
+        QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
+        QCOMPARE(k->store().header().total(), 2);
+
+        tolv::gui::MessagePrompt boxes;
+        fx_.ctx().prompt = &boxes;
+        bool cancelFirst = false;
+        tolvtest::onNextModal([&cancelFirst](QWidget* m) {
+            auto* q = qobject_cast<QMessageBox*>(m);
+            cancelFirst = q && q->defaultButton() == q->button(QMessageBox::Cancel);
+            QTest::keyClick(m, Qt::Key_Return);
+        });
+        QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
+        fx_.ctx().prompt = &fx_.prompt();
+        QVERIFY(cancelFirst);
+        QCOMPARE(k->store().header().total(), 2);
+    }
+
     void aClubFileWithDuplicatesIsMergedAndItsFindingsShown()
     {
         {
@@ -193,9 +248,9 @@ private slots:
         fx_.prompt().clear();
         QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
         QVERIFY2(fx_.prompt().said.empty(), fx_.prompt().last().c_str());
-        QCOMPARE(text(k, "lblKekka"), QString::fromStdString("2 人を結合しました（総数 3 人）\nデータの指摘（結合は止めていません）:\n" +
-                                                             (folder_ / "club.zep").string() +
-                                                             ": 重複番号 1 件（「チェック」→「番号」で確認してください）"));
+        QCOMPARE(text(k, "lblKekka"), QString::fromStdString("データの指摘（結合は止めていません）:\n" + (folder_ / "club.zep").string() +
+                                                             ": 重複番号 1 件（「チェック」→「番号」で確認してください）\n"
+                                                             "2 人を結合しました（総数 3 人）"));
         QCOMPARE(tolvtest::readEntry(file_).header.total(), 3);
         QVERIFY(!fs::exists(FileLock::lockPathFor(folder_ / "club.zep")));
     }

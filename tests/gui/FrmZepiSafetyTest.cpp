@@ -80,6 +80,26 @@ private slots:
         fx_.tearDown();
     }
 
+    // A damaged file opens for reading only, and the user is pointed to the window's own undo,
+    // not to a command line.
+    void aDamagedFileOpensReadOnlyPointingToUndo()
+    {
+        {
+            EntryStore store;
+            store.openEntryFile(file_);
+            store.readSwimmer(1);
+            store.swimmer().setNenrei(400);  // an age no reader takes
+            store.writeSwimmer(1);
+        }
+        fs::remove(FileLock::lockPathFor(file_));
+        FrmZepi* w = open();
+        QVERIFY2(w->isLoaded(), fx_.prompt().last().c_str());
+        const std::string& told = fx_.prompt().said.at(0);
+        QVERIFY2(told.find("読み取り専用で開きます") != std::string::npos, told.c_str());
+        QVERIFY2(told.find("「Work」→「元に戻す」") != std::string::npos, told.c_str());
+        QVERIFY2(told.find("tolv verify") == std::string::npos, told.c_str());
+    }
+
     void theWindowHoldsItsFileForItsLife()
     {
         FrmZepi* w = open();

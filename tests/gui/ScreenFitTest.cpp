@@ -3,6 +3,10 @@
 // on the screen and gives back the width it took, and the print preview opens readable with Qt's
 // texts in Japanese. Screenshots are written to the build folder's artifacts folder.
 #include "gui/FrmIchiran.h"
+#include "gui/FrmKetugo.h"
+#include "gui/MessagePrompt.h"
+#include "gui/Pickers.h"
+#include "platform/FileLock.h"
 #include "gui/FrmZepi.h"
 #include "gui/PrintPreview.h"
 #include "gui/Translations.h"
@@ -18,9 +22,13 @@
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QFileSystemModel>
+#include <QMessageBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <QDir>
@@ -56,6 +64,38 @@ void keepScreenshot(QWidget* w, const QString& name)
 }
 
 QRect freeArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+// The window's frame lies wholly in the screen's free area.
+bool wholly(QWidget* w) { return freeArea().contains(w->frameGeometry()); }
+
+QString where(QWidget* w)
+{
+    const QRect r = w->frameGeometry();
+    return QString("%1 at %2,%3 size %4x%5").arg(w->objectName()).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// The visible top-level window other than `besides` (the one a menu item just opened).
+QWidget* openedWindow(QWidget* besides)
+{
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (t != besides && t->isVisible() && t->isWindow() && !t->inherits("QMenu")) return t;
+    return nullptr;
+}
+
+// An entry file of two swimmers with the same registration number (a data finding, no damage).
+void writeClubFile(const fs::path& path)
+{
+    EntryStore club;
+    club.openEntryFile(path);
+    for (int n = 1; n <= 2; ++n) {
+        club.swimmer() = EntryStore::emptySwimmer();
+        club.swimmer().setSeq(n);
+        club.swimmer().setBango("1000001");
+        club.swimmer().setQBango("13001200105011");
+        club.header().setTotal(n);
+        club.writeSwimmer(n);
+    }
+}
 
 bool onScreen(QWidget* w)
 {
@@ -168,13 +208,140 @@ private slots:
         auto* lists = w->findChild<tolv::gui::FrmIchiran*>();
         QVERIFY(lists);
         QVERIFY(QTest::qWaitForWindowExposed(lists));
-        lists->move(freeArea().topLeft());
-        QVERIFY(onScreen(lists));
+        lists->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(lists));
+        QVERIFY2(wholly(lists), qPrintable(where(lists)));
+        // Fees typed and left by Tab are kept: the amounts follow.
+        for (const auto& [box, value] :
+             {std::pair{"txtNyukin", "32400"}, std::pair{"txtTanka_0", "500"}, std::pair{"txtKazu_0", "3"}}) {
+            auto* e = child<QLineEdit>(lists, box);
+            e->setFocus();
+            e->selectAll();
+            QTest::keyClicks(e, value);
+            QTest::keyClick(e, Qt::Key_Tab);
+        }
+        QCOMPARE(child<QLineEdit>(lists, "txtNyukin")->text(), QString("32400"));
+        QCOMPARE(child<QLabel>(lists, "lblKingaku_0")->text(), QString("1500"));
+        QCOMPARE(child<QLabel>(lists, "lblSagaku")->text(), QString("30900"));
         // The third issuer line shows its start, and the box is wide enough for it.
         auto* third = child<QLineEdit>(lists, "txtLpS_2");
         QCOMPARE(third->cursorPosition(), 0);
         QVERIFY(third->width() >= third->fontMetrics().horizontalAdvance(third->text()));
         keepScreenshot(lists, "lists");
+    }
+
+    // Every window the entry window opens, and the start-up window, opens wholly on the screen.
+    void everyWindowOpensWhollyOnTheScreen()
+    {
+        FrmZepi* w = open();
+        QVERIFY2(wholly(w), qPrintable(where(w)));
+        for (const char* item : {"mShuIchi", "mShuKozin", "mInKetugo", "mOutSwmToro", "mOutSeiko", "mInMcompd"}) {
+            QAction* a = w->menuAction(item);
+            QVERIFY2(a && a->isEnabled(), item);
+            a->trigger();
+            QWidget* opened = openedWindow(w);
+            QVERIFY2(opened, item);
+            QVERIFY(QTest::qWaitForWindowExposed(opened));
+            QVERIFY2(wholly(opened), qPrintable(QString(item) + ": " + where(opened)));
+            opened->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QTRY_VERIFY(w->isVisible());
+        }
+        w->menuAction("mOwari")->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QWidget* start = openedWindow(nullptr);
+        QVERIFY(start && start->objectName() == "frmDrive");
+        QVERIFY2(wholly(start), qPrintable(where(start)));
+    }
+
+    // After 28 merges the merge window's buttons are where they were, its findings scroll, and it
+    // is still wholly on the screen.
+    void mergeWindowAfter28Merges()
+    {
+        for (int i = 1; i <= 28; ++i) {
+            const fs::path club = entryDir_ / QString("club%1.zep").arg(i, 2, 10, QChar('0')).toStdString();
+            writeClubFile(club);
+            fs::remove(FileLock::lockPathFor(club));
+        }
+        FrmZepi* w = open();
+        w->menuAction("mInKetugo")->trigger();
+        auto* k = w->findChild<tolv::gui::FrmKetugo*>("frmKetugo");
+        QVERIFY(k && QTest::qWaitForWindowExposed(k));
+        QVERIFY2(wholly(k), qPrintable(where(k)));
+        auto* files = child<tolv::gui::FilePicker>(k, "File1");
+        auto* merge = child<QPushButton>(k, "cmdKetugo");
+        const QPoint buttonAt = merge->mapTo(k, QPoint(0, 0));
+        QTRY_VERIFY(files->indexOf("club28.zep").isValid());
+        QTRY_COMPARE(files->fileModel()->index(0, 0, files->rootIndex()).data().toString(), QString("club01.zep"));
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(files->indexOf("club01.zep")).center());
+        for (int i = 1; i <= 28; ++i) {
+            const QString name = QString("club%1.zep").arg(i, 2, 10, QChar('0'));
+            QVERIFY2(child<QLabel>(k, "lblYomiFile")->text().endsWith(name),
+                     qPrintable(name + " / " + child<QLabel>(k, "lblYomiFile")->text() + " / " +
+                                files->currentIndex().data().toString() + QString(" active %1 focus %2").arg(k->isActiveWindow()).arg(files->hasFocus())));
+            QTest::mouseClick(merge, Qt::LeftButton);
+            QCOMPARE(merge->mapTo(k, QPoint(0, 0)), buttonAt);
+            files->setFocus();
+            if (i < 28) QTest::keyClick(files, Qt::Key_Down);  // the next file is chosen by the arrow key
+        }
+        QVERIFY2(fx_.prompt().said.empty(), fx_.prompt().last().c_str());
+        QCOMPARE(w->store().isOpen() ? 0 : 1, 1);
+        QCOMPARE(child<QLabel>(k, "lblKekka")->text().count(QString::fromUtf8("重複番号 1 件")), 28);
+        QVERIFY(child<QLabel>(k, "lblKekka")->text().endsWith(QString::fromUtf8("2 人を結合しました（総数 57 人）")));
+        // The area shows its end, the newest result.
+        QScrollBar* bar = child<QScrollArea>(k, "scrKekka")->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
+        QVERIFY2(wholly(k), qPrintable(where(k)));
+        keepScreenshot(k, "merge-28");
+    }
+
+    // A short message box is wide enough for its title; a long list shows its start and the whole
+    // of it behind the Japanese 詳細 button.
+    void messageBoxesFitTheirTitleAndKeepLongListsInTheirDetails()
+    {
+        QVERIFY(!tolv::gui::installQtTranslations("C").isEmpty());
+        tolv::gui::MessagePrompt boxes;
+        int width = 0, needed = 0;
+        tolvtest::onNextModal([&](QWidget* m) {
+            width = m->width();
+            QFont bold = m->font();
+            bold.setBold(true);
+            needed = QFontMetrics(bold).horizontalAdvance(m->windowTitle()) + 120;
+            m->close();
+        });
+        boxes.tell("転送先メディア準備");
+        QVERIFY2(width >= needed, qPrintable(QString("%1 < %2").arg(width).arg(needed)));
+
+        std::string list = "書き出さなかった選手:";
+        for (int n = 1; n <= 60; ++n) list += "\n" + std::to_string(n) + " 選手" + std::to_string(n);
+        QString details, shown, button;
+        tolvtest::onNextModal([&](QWidget* m) {
+            auto* box = qobject_cast<QMessageBox*>(m);
+            details = box->detailedText();
+            shown = box->text();
+            for (QAbstractButton* b : box->buttons())
+                if (box->buttonRole(b) == QMessageBox::ActionRole) button = b->text();
+            box->close();
+        });
+        boxes.tell(list);
+        QVERIFY(details.endsWith(QString::fromUtf8("60 選手60")));
+        QVERIFY(!shown.contains(QString::fromUtf8("60 選手60")));
+        QVERIFY2(button.contains(QString::fromUtf8("詳細")), qPrintable(button));
+    }
+
+    // Qt's file lists (the file dialogs) name a folder and write a date in Japanese.
+    void fileListsSpeakJapanese()
+    {
+        QVERIFY(!tolv::gui::installQtTranslations("C").isEmpty());
+        fs::create_directories(entryDir_ / "sub");
+        QFileSystemModel model;
+        model.setRootPath(QString::fromStdString(entryDir_.string()));
+        const QModelIndex sub = model.index(QString::fromStdString((entryDir_ / "sub").string()));
+        QTRY_VERIFY(model.type(sub) != QString());
+        QCOMPARE(model.type(sub), QString::fromUtf8("フォルダー"));
+        const QString date = model.index(sub.row(), 3, sub.parent()).data().toString();
+        QVERIFY2(date.contains(QString::number(QDate::currentDate().year()) + "/"), qPrintable(date));
     }
 
     void previewOpensReadableFitToWidthAndInJapanese()
@@ -207,6 +374,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
+    tolv::gui::preferJapaneseDates();  // as the program does
     // An offscreen screen of the size asked for, unless an X server (Xvfb) of that size is used.
     if (qgetenv("QT_QPA_PLATFORM") == "xcb") {
         QApplication app(argc, argv);

@@ -86,7 +86,11 @@ TEST(EntryForm, SixSwimmersGiveTwoSheetsWithTheirColumns)
     EXPECT_TRUE(has(page1, "3600 7500 23"));
     EXPECT_TRUE(has(page1, "3000 7560 :    ."));
     EXPECT_EQ(where(ops, "  ").size(), 0u);  // no blank minutes
+    // A mark stands alone: its row has no template ":    ." in the swimmer's column.
     EXPECT_TRUE(has(page1, "2750 15300 参加"));
+    EXPECT_FALSE(has(page1, "3000 15360 :    ."));
+    EXPECT_TRUE(has(page1, "4500 15360 :    ."));
+    EXPECT_EQ(where(ops, ":    .").size(), 29u * 5u * 2u - 1u);
     EXPECT_TRUE(has(page1, "5100 4550 3"));
     EXPECT_TRUE(has(page1, "9600 4550 6"));
     EXPECT_TRUE(has(page1, "3050 5150 主"));
