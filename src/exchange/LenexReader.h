@@ -10,7 +10,8 @@
 //   ATHLETE lastname + full-width blank + firstname -> Namae; lastname.en + blank + firstname.en
 //           -> Kana (Hepburn back to half-width katakana where it is such Hepburn)
 //           gender M/F -> sei 1/2; birthdate + gender -> QBango (team code, YYYYMMDD, sex digit 1/5)
-//           license -> Bango (when it fits its 7 bytes)
+//           license -> Bango (when it fits its 7 bytes); names folded or cut, readings of several
+//           words, longer licences and a nation are kept in the Lenex memory for the export
 //   one time per event slot: the best valid RESULT swimtime, else the best valid ENTRY entrytime;
 //           NT and 00:00:00.00 are no time; an entry or a result without a time gives 参加;
 //           results with a status (DSQ, DNS, DNF, WDR, SICK) and withdrawn, rejected or sick
