@@ -39,7 +39,7 @@ SwimmerRecord generated(int i)
 {
     SwimmerRecord s = EntryStore::emptySwimmer();
     s.setSeq(i);
-    char q[16], b[8];
+    char q[16], b[16];
     std::snprintf(q, sizeof q, "13%03d2001050%d1", (i * 7919) % 97, i % 2 ? 1 : 6);
     std::snprintf(b, sizeof b, "%07d", 1000000 + i);
     s.setQBango(q);
