@@ -34,7 +34,7 @@ void encode(std::FILE* out, char32_t c)
     try {
         result = hex(tolv::toCp932(utf8));
     } catch (const tolv::TolvError&) {
-        result = "-";
+        result.assign(1, '-');
     }
     std::fprintf(out, "U+%04X %s\n", static_cast<unsigned>(c), result.c_str());
 }
