@@ -42,15 +42,25 @@ win32::Handle openHandle(const fs::path& file, DWORD access, bool followLink)
                                        nullptr, OPEN_EXISTING, flags, nullptr));
 }
 
+// What kind of reparse point the opened file is: none, a link (a name surrogate: symbolic link,
+// junction) or another (a file kept by a cloud or deduplication service).
+enum class Reparse { None, Link, Other };
+Reparse reparseOf(HANDLE h, DWORD attributes)
+{
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return Reparse::None;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!::GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag)) return Reparse::Link;
+    return IsReparseTagNameSurrogate(tag.ReparseTag) ? Reparse::Link : Reparse::Other;
+}
+
 // Why the opened file is not a plain file of at most `maxBytes` bytes, or nothing; `size` its size.
 std::string kindProblem(HANDLE h, std::uint64_t maxBytes, std::uint64_t& size)
 {
     if (::GetFileType(h) != FILE_TYPE_DISK) return "通常のファイルではありません（FIFO・装置など）";
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (!::GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag)) return reasonText(win32::errnoOf(::GetLastError()));
-    if ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag))
-        return "シンボリックリンクのため読みません";
-    if (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) return "ファイルではなくフォルダです";
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(h, &info)) return reasonText(win32::errnoOf(::GetLastError()));
+    if (reparseOf(h, info.dwFileAttributes) == Reparse::Link) return "シンボリックリンクのため読みません";
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return "ファイルではなくフォルダです";
     LARGE_INTEGER bytes{};
     if (!::GetFileSizeEx(h, &bytes)) return reasonText(win32::errnoOf(::GetLastError()));
     size = static_cast<std::uint64_t>(bytes.QuadPart);
@@ -60,13 +70,12 @@ std::string kindProblem(HANDLE h, std::uint64_t maxBytes, std::uint64_t& size)
     return {};
 }
 
-// A reparse point that is not a link (a file kept by a cloud or deduplication service) is read
-// through its own filter: it is opened again the ordinary way.
+// A reparse point that is not a link is read through its own filter: it is opened again the
+// ordinary way.
 bool otherReparsePoint(HANDLE h)
 {
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    return ::GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
-           (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsReparseTagNameSurrogate(tag.ReparseTag);
+    BY_HANDLE_FILE_INFORMATION info{};
+    return ::GetFileInformationByHandle(h, &info) && reparseOf(h, info.dwFileAttributes) == Reparse::Other;
 }
 
 int openPlain(const fs::path& file, std::uint64_t maxBytes, std::uint64_t& size, bool followLink)
