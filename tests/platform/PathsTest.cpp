@@ -39,7 +39,7 @@ TEST(Paths, OtherDrivesComeFromTheMapAndUnmappedAreNotReady)
 {
     TempTree t;
     fs::create_directories(t.dir() / "floppy");
-    setenv("TOLVSYS_DRIVE_A", (t.dir() / "floppy").c_str(), 1);
+    setenv("TOLVSYS_DRIVE_A", (t.dir() / "floppy").string().c_str(), 1);
     EXPECT_EQ(toHostPath("a:\\out\\"), t.dir() / "floppy" / "out");
     auto drives = mappedDrives();
     EXPECT_EQ(drives.front(), 'c');
@@ -52,7 +52,7 @@ TEST(Paths, ADrivePathNeverLeavesItsDrivesFolder)
 {
     TempTree t;
     fs::create_directories(t.dir() / "floppy");
-    setenv("TOLVSYS_DRIVE_A", (t.dir() / "floppy").c_str(), 1);
+    setenv("TOLVSYS_DRIVE_A", (t.dir() / "floppy").string().c_str(), 1);
     EXPECT_EQ(toHostPath("a:\\x\\..\\out\\"), t.dir() / "floppy" / "x" / ".." / "out");
     for (const char* stored : {"c:\\..\\..\\x", "c:\\tolvsys\\..\\..\\x", "a:\\..\\x", "a:x\\..\\..\\y"})
         EXPECT_THROW(toHostPath(stored), TolvError) << stored;

@@ -40,7 +40,7 @@ std::map<std::string, std::string> readOutputs(const fs::path& zipPath)
 {
     std::map<std::string, std::string> out;
     int err = 0;
-    zip_t* z = zip_open(zipPath.c_str(), ZIP_RDONLY, &err);
+    zip_t* z = zip_open(zipPath.string().c_str(), ZIP_RDONLY, &err);
     if (!z) return out;
     const zip_int64_t n = zip_get_num_entries(z, 0);
     for (zip_int64_t i = 0; i < n; ++i) {
@@ -60,7 +60,7 @@ std::map<std::string, std::string> readOutputs(const fs::path& zipPath)
 void writeOutputs(const fs::path& zipPath, const std::map<std::string, std::string>& outputs)
 {
     int err = 0;
-    zip_t* z = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+    zip_t* z = zip_open(zipPath.string().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
     ASSERT_NE(z, nullptr) << zipPath;
     for (const auto& [name, bytes] : outputs) {
         zip_source_t* src = zip_source_buffer(z, bytes.data(), bytes.size(), 0);
