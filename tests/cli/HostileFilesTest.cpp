@@ -12,7 +12,6 @@
 
 #include <functional>
 #include <map>
-#include <sys/stat.h>
 
 using namespace tolv;
 using tolvtest::readBytes;
@@ -107,7 +106,7 @@ TEST(HostileJournals, AJournalNamingAnythingButItsOwnTemporaryFilesIsRefusedAndC
          },
          "シンボリックリンク"},
         {"journal is a folder", [&] { fs::create_directory(journal); }, "フォルダ"},
-        {"journal is a FIFO", [&] { ASSERT_EQ(::mkfifo(journal.c_str(), 0600), 0); }, "通常のファイルではありません"},
+        {"journal is a FIFO", [&] { ASSERT_TRUE(tolvtest::makeFifo(journal)); }, "通常のファイルではありません"},
         {"journal is huge",
          [&] {
              writeBytes(journal, "");
@@ -204,7 +203,7 @@ TEST(HostileBackups, ARecordOrCopiesChangedBySomeoneElseNeverReachOutsideTheBack
         {"index is a FIFO",
          [&] {
              fs::remove(index);
-             ASSERT_EQ(::mkfifo(index.c_str(), 0600), 0);
+             ASSERT_TRUE(tolvtest::makeFifo(index));
          },
          "通常のファイルではありません"},
         {"huge index",

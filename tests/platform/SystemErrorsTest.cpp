@@ -9,6 +9,10 @@
 
 #include <cerrno>
 
+#ifdef _WIN32
+#include "platform/win32/Wide.h"
+#endif
+
 using namespace tolv;
 
 TEST(SystemErrors, AFailureCarriesItsKindAndCode)
@@ -52,3 +56,22 @@ TEST(SystemErrors, AFailureCarriesItsKindAndCode)
         EXPECT_EQ(std::string(e.what()), inUseMessage(file));
     }
 }
+
+#ifdef _WIN32
+TEST(SystemErrors, Win32CodesGiveTheKindsErrnoGivesElsewhere)
+{
+    const std::pair<DWORD, ErrorKind> kinds[] = {
+        {ERROR_FILE_NOT_FOUND, ErrorKind::NotFound},    {ERROR_PATH_NOT_FOUND, ErrorKind::NotFound},
+        {ERROR_ACCESS_DENIED, ErrorKind::NoPermission}, {ERROR_WRITE_PROTECT, ErrorKind::ReadOnly},
+        {ERROR_SHARING_VIOLATION, ErrorKind::InUse},    {ERROR_LOCK_VIOLATION, ErrorKind::InUse},
+        {ERROR_DISK_FULL, ErrorKind::DiskFull},         {ERROR_HANDLE_DISK_FULL, ErrorKind::DiskFull},
+        {ERROR_GEN_FAILURE, ErrorKind::Other},
+    };
+    for (auto [code, kind] : kinds) {
+        const TolvError e = win32::systemErrorOf("ファイルを開けません: a.zep", code);
+        EXPECT_EQ(e.kind(), kind) << code;
+        EXPECT_EQ(e.systemCode(), static_cast<int>(code));
+        EXPECT_EQ(std::string(e.what()), "ファイルを開けません: a.zep (" + reasonText(win32::errnoOf(code)) + ")");
+    }
+}
+#endif

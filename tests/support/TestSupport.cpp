@@ -9,6 +9,7 @@
 #else
 #include <fcntl.h>
 #include <iconv.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -121,6 +122,16 @@ std::string sj(const std::string& utf8)
     if (r == static_cast<std::size_t>(-1)) throw std::runtime_error("no CP932 form in test text: " + utf8);
     out.resize(out.size() - room);
     return out;
+#endif
+}
+
+bool makeFifo(const fs::path& p)
+{
+#ifdef _WIN32
+    (void)p;
+    return false;
+#else
+    return ::mkfifo(p.c_str(), 0600) == 0;
 #endif
 }
 

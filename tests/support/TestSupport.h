@@ -36,6 +36,9 @@ std::string readBytes(const fs::path& p);
 void writeBytes(const fs::path& p, const std::string& bytes);
 // CP932 bytes of a UTF-8 literal.
 std::string sj(const std::string& utf8);
+// Makes a FIFO at `p`; false where the system has none in its file system (Windows: the tests
+// that plant one are left out there, scripts/windows/excluded-tests.txt).
+bool makeFifo(const fs::path& p);
 
 // Runs a program with arguments (no shell), capturing stdout and stderr.
 struct RunResult {

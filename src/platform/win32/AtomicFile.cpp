@@ -85,18 +85,32 @@ std::function<void(const fs::path&)>& AtomicFile::beforeRenameHook()
     return hook;
 }
 
-AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode) : final_(resolveLinks(target))
+// Whether `file` is a link (a symbolic link or a junction: a reparse point that names another file).
+static bool isLink(const fs::path& file)
+{
+    WIN32_FIND_DATAW found{};
+    const HANDLE h = ::FindFirstFileW(file.c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(h);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(found.dwReserved0);
+}
+
+AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode, Links links)
+    : final_(links == Links::Follow ? resolveLinks(target) : target)
 {
     removeOrphans(final_);
     temp_ = final_.parent_path() / ("." + final_.filename().string() + uniqueSuffix());
     win32::Handle h(::CreateFileW(temp_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) throw TolvError("一時ファイルを作成できません: " + temp_.string() + " (" + reasonText(lastErrno()) + ")");
+    if (!h) throw win32::systemErrorOf("一時ファイルを作成できません: " + temp_.string(), ::GetLastError());
     fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(h.get()), _O_RDWR);
     if (fd_ < 0) throw TolvError("一時ファイルを作成できません: " + temp_.string());
     h.release();
-    // The replacement keeps the old file's read-only attribute (a new file gets newFileMode's).
-    const DWORD old = ::GetFileAttributesW(final_.c_str());
+    // The replacement keeps the old file's read-only attribute (a new file gets newFileMode's); a
+    // link that is replaced lends nothing of its target.
+    DWORD old = ::GetFileAttributesW(final_.c_str());
+    if (links == Links::Replace && old != INVALID_FILE_ATTRIBUTES && ((old & FILE_ATTRIBUTE_DIRECTORY) || isLink(final_)))
+        old = INVALID_FILE_ATTRIBUTES;
     applyMode(temp_, old == INVALID_FILE_ATTRIBUTES ? newFileMode : ((old & FILE_ATTRIBUTE_READONLY) ? 0444u : 0644u));
 }
 
@@ -110,10 +124,10 @@ AtomicFile::~AtomicFile()
     }
 }
 
+// The reason is the last Win32 error: every caller fails right after the call that set it.
 void AtomicFile::fail(const std::string& what)
 {
-    int e = errno;
-    throw TolvError(what + ": " + final_.string() + " (" + reasonText(e) + ")");
+    throw win32::systemErrorOf(what + ": " + final_.string(), ::GetLastError());
 }
 
 void AtomicFile::writeAt(long long offset, std::string_view bytes)
@@ -127,12 +141,9 @@ void AtomicFile::writeAt(long long offset, std::string_view bytes)
         at.OffsetHigh = static_cast<DWORD>(pos >> 32);
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
         DWORD put = 0;
-        if (!::WriteFile(handleOf(fd_), bytes.data() + done, want, &put, &at)) {
-            errno = lastErrno();
-            fail("ファイルに書き込めません");
-        }
+        if (!::WriteFile(handleOf(fd_), bytes.data() + done, want, &put, &at)) fail("ファイルに書き込めません");
         if (put == 0) {
-            errno = ENOSPC;
+            ::SetLastError(ERROR_DISK_FULL);
             fail("ファイルに書き込めません");
         }
         done += put;
@@ -154,13 +165,13 @@ void AtomicFile::write(std::string_view bytes)
 void AtomicFile::prepare()
 {
     enforce(fd_ >= 0 && !committed_, "一時ファイルは閉じられています: " + temp_.string());
-    if (!::FlushFileBuffers(handleOf(fd_))) {
-        errno = lastErrno();
-        fail("ファイルを書き出せません");
-    }
+    if (!::FlushFileBuffers(handleOf(fd_))) fail("ファイルを書き出せません");
     int fd = fd_;
     fd_ = -1;
-    if (::_close(fd) != 0) fail("ファイルを閉じられません");
+    if (::_close(fd) != 0) {
+        ::SetLastError(ERROR_WRITE_FAULT);
+        fail("ファイルを閉じられません");
+    }
     prepared_ = true;
 }
 
@@ -173,9 +184,12 @@ void AtomicFile::commit()
     const DWORD old = ::GetFileAttributesW(final_.c_str());
     if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY))
         ::SetFileAttributesW(final_.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    // MoveFileExW replaces a link at final_ itself (the rename never goes through it), so a
+    // Links::Replace target that is a planted link is replaced, not written through.
     if (!::MoveFileExW(temp_.c_str(), final_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        errno = lastErrno();
+        const DWORD e = ::GetLastError();
         if (old != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(final_.c_str(), old);
+        ::SetLastError(e);
         fail("ファイルを置き換えられません");
     }
     committed_ = true;
@@ -212,7 +226,7 @@ long long readFully(HANDLE h, char* buf, std::size_t size)
 
 [[noreturn]] void unreadable(const fs::path& file, int error)
 {
-    throw TolvError("ファイルを読めません: " + file.string() + "（" + reasonText(error) + "）");
+    throw TolvError("ファイルを読めません: " + file.string() + "（" + reasonText(error) + "）", errorKindOf(error), error);
 }
 
 std::optional<std::string> readOpened(const fs::path& file, bool absentIsNothing)
@@ -244,12 +258,12 @@ std::string readWholeFile(const fs::path& file) { return *readOpened(file, false
 
 std::optional<std::string> readFileIfPresent(const fs::path& file) { return readOpened(file, true); }
 
-std::string copyFileAtomically(const fs::path& source, const fs::path& target)
+std::string copyFileAtomically(const fs::path& source, const fs::path& target, AtomicFile::Links links)
 {
     ContentDigest digest;
     ReadHandle in(source);
     if (!in.h) unreadable(source, lastErrno());
-    AtomicFile out(target);
+    AtomicFile out(target, 0644, links);
     std::string buf(1 << 20, '\0');
     for (;;) {
         const long long got = readFully(in.h.get(), buf.data(), buf.size());
@@ -263,9 +277,9 @@ std::string copyFileAtomically(const fs::path& source, const fs::path& target)
     return digest.text();
 }
 
-void replaceFile(const fs::path& target, std::string_view bytes)
+void replaceFile(const fs::path& target, std::string_view bytes, AtomicFile::Links links)
 {
-    AtomicFile f(target);
+    AtomicFile f(target, 0644, links);
     f.write(bytes);
     f.commit();
 }

@@ -88,11 +88,13 @@ bool toCp932(const char* in, std::size_t n, std::string& out)
 bool fromCp932(const char* in, std::size_t n, std::string& out)
 {
     if (n == 0) return true;
-    // 0x80 is no character in the C library's CP932 (code page 932 reads it as U+0080); as the
-    // second byte of a double-byte character it is one.
-    const auto* bytesIn = reinterpret_cast<const unsigned char*>(in);
-    for (std::size_t i = 0; i < n; i += cp932Lead(bytesIn[i]) ? 2 : 1)
-        if (bytesIn[i] == 0x80) return false;
+    // The single byte 0x80 is no character in the C library's CP932 (code page 932 reads it as
+    // U+0080); as the second byte of a two-byte character it is one (0x81 0x80 is "÷").
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(in[i]);
+        if (cp932Lead(c)) ++i;
+        else if (c == 0x80) return false;
+    }
     std::wstring wide(n, L'\0');
     const int w = ::MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, in, static_cast<int>(n), wide.data(), static_cast<int>(n));
     if (w <= 0) return false;

@@ -16,12 +16,12 @@ std::string FileIdentity::of(const std::filesystem::path& path)
     std::string id;
     FILE_ID_INFO fileId{};
     if (::GetFileInformationByHandleEx(h.get(), FileIdInfo, &fileId, sizeof fileId)) {
-        char hex[3];
-        id = std::to_string(fileId.VolumeSerialNumber) + ":";
-        for (unsigned char b : fileId.FileId.Identifier) {
-            std::snprintf(hex, sizeof hex, "%02x", b);
-            id += hex;
-        }
+        // In decimal digits, as the identities of the other systems (the backup record takes only
+        // digits, ':' and '.'): the 128-bit id as its two 64-bit halves.
+        unsigned long long low = 0, high = 0;
+        for (int i = 7; i >= 0; --i) low = (low << 8) | fileId.FileId.Identifier[i];
+        for (int i = 15; i >= 8; --i) high = (high << 8) | fileId.FileId.Identifier[i];
+        id = std::to_string(fileId.VolumeSerialNumber) + ":" + std::to_string(high) + "." + std::to_string(low);
     } else {
         BY_HANDLE_FILE_INFORMATION info{};
         if (!::GetFileInformationByHandle(h.get(), &info)) return {};

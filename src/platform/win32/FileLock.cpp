@@ -9,6 +9,7 @@
 #include "platform/SystemErrors.h"
 #include "platform/win32/Wide.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <io.h>
 
@@ -44,18 +45,22 @@ FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) {
         if (kind == Kind::Shared) return;
-        throw TolvError("ロックファイルを作成できません: " + lockPath.string() + " (" +
-                        reasonText(win32::errnoOf(::GetLastError())) + ")");
+        const DWORD e = ::GetLastError();
+        // Another program holding the lock file open without sharing is a program using it.
+        if (e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION)
+            throw TolvError(inUseMessage(guarded), ErrorKind::InUse, static_cast<int>(e));
+        throw win32::systemErrorOf("ロックファイルを作成できません: " + lockPath.string(), e);
     }
     OVERLAPPED whole{};
     const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (kind == Kind::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
     if (!::LockFileEx(h.get(), flags, 0, MAXDWORD, MAXDWORD, &whole)) {
         const DWORD e = ::GetLastError();
-        if (e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING) throw TolvError(inUseMessage(guarded));
-        throw TolvError("ファイルをロックできません: " + guarded.string() + " (" + reasonText(win32::errnoOf(e)) + ")");
+        if (e == ERROR_LOCK_VIOLATION || e == ERROR_SHARING_VIOLATION || e == ERROR_IO_PENDING)
+            throw TolvError(inUseMessage(guarded), ErrorKind::InUse, static_cast<int>(e));
+        throw win32::systemErrorOf("ファイルをロックできません: " + guarded.string(), e);
     }
     fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(h.get()), _O_RDONLY);
-    if (fd_ < 0) throw TolvError("ファイルをロックできません: " + guarded.string());
+    if (fd_ < 0) throw TolvError("ファイルをロックできません: " + guarded.string() + " (" + reasonText(errno) + ")", errorKindOf(errno), errno);
     h.release();
 }
 

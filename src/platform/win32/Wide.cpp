@@ -1,5 +1,7 @@
 #include "platform/win32/Wide.h"
 
+#include "platform/SystemErrors.h"
+
 #include <cerrno>
 
 namespace tolv::win32 {
@@ -30,8 +32,8 @@ int errnoOf(DWORD error)
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME: return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT: return EACCES;
+    case ERROR_ACCESS_DENIED: return EACCES;
+    case ERROR_WRITE_PROTECT: return EROFS;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION: return EBUSY;
     case ERROR_FILE_EXISTS:
@@ -46,8 +48,15 @@ int errnoOf(DWORD error)
     case ERROR_NOT_SAME_DEVICE: return EXDEV;
     case ERROR_DIR_NOT_EMPTY: return ENOTEMPTY;
     case ERROR_INVALID_NAME: return EINVAL;
+    case ERROR_CANT_RESOLVE_FILENAME: return ELOOP;
     default: return EIO;
     }
+}
+
+TolvError systemErrorOf(const std::string& message, DWORD error)
+{
+    const int e = errnoOf(error);
+    return TolvError(message + " (" + reasonText(e) + ")", errorKindOf(e), static_cast<int>(error));
 }
 
 std::string lastErrorText()

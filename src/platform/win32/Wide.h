@@ -1,6 +1,8 @@
 #pragma once
 // Helpers of the Windows half of the platform layer: an owned HANDLE, UTF-8 <-> UTF-16 and the
 // C library's errno for a Win32 error code (the reasons the rest of the program shows are errno's).
+#include "platform/Error.h"
+
 #include <windows.h>
 
 #include <string>
@@ -49,6 +51,10 @@ std::string narrow(std::wstring_view wide);
 
 // The errno value that says the same as a Win32 error code.
 int errnoOf(DWORD error);
+
+// A TolvError for a failed Win32 call: the message, the reason in Japanese in parentheses, the kind
+// the code stands for (as systemError() gives on the other systems) and the Win32 code itself.
+TolvError systemErrorOf(const std::string& message, DWORD error);
 
 // The system's message for the last Win32 error, as UTF-8.
 std::string lastErrorText();
