@@ -89,4 +89,16 @@ TEST(CliRegistration, DocumentsAndTransferFilesNeedTheTally)
     // One athlete of 小学: 1,000 yen, no registered team.
     EXPECT_NE(readBytes(to / "団体・競技者登録申請書(1).csv").find(tolvtest::sj("\"総合計金額\",\"＝\",\"1,000\"")),
               std::string::npos);
+
+    // The two documents are one set: when the list cannot be written, the fees keep their bytes.
+    const std::string fees = readBytes(to / "団体・競技者登録申請書(1).csv");
+    std::filesystem::remove(to / "団体・競技者登録申請書(2).csv");
+    std::filesystem::create_directory(to / "団体・競技者登録申請書(2).csv");
+    std::filesystem::resize_file(to / "団体・競技者登録申請書(1).csv", 3);
+    const std::string cut = readBytes(to / "団体・競技者登録申請書(1).csv");
+    r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "registration-docs", file.string(), "--to",
+                              to.string(), "--master", t.dir().string(), "--print-log", log});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(readBytes(to / "団体・競技者登録申請書(1).csv"), cut);
+    EXPECT_NE(fees, cut);
 }
