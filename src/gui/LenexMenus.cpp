@@ -27,6 +27,15 @@ QString dialog(QWidget* parent, bool forSaving, const QString& folder, const QSt
 
 fs::path chosen(const QString& name) { return fs::path(name.toStdString()); }
 
+// A question asked while an import runs: the busy pointer gives way to it and comes back after.
+bool askAside(FrmZepi& w, const std::string& question)
+{
+    QApplication::restoreOverrideCursor();
+    const bool yes = w.context().ask().ask(question);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    return yes;
+}
+
 void run(FrmZepi& w, const std::function<std::string()>& action)
 {
     runCommand(w.context().ask(), action, [&w] { w.refreshCurrent(); });
@@ -75,18 +84,8 @@ void wireLenexMenus(FrmZepi& w)
         run(w, [&w, name] {
             const fs::path file = chosen(name);
             lenex::ImportOptions options;
-            options.takeHeader = [&w](const lenex::MeetInfo& meet) {
-                QApplication::restoreOverrideCursor();
-                const bool yes = w.context().ask().ask(lenex::headerQuestion(meet));
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-                return yes;
-            };
-            options.again = [&w](const std::string& question) {
-                QApplication::restoreOverrideCursor();
-                const bool yes = w.context().ask().ask(question);
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-                return yes;
-            };
+            options.takeHeader = [&w](const lenex::MeetInfo& meet) { return askAside(w, lenex::headerQuestion(meet)); };
+            options.again = [&w](const std::string& question) { return askAside(w, question); };
             return lenex::describeImport(lenex::importLenex(w.store(), file, options), file);
         });
     });
@@ -97,12 +96,7 @@ void wireLenexMenus(FrmZepi& w)
         run(w, [&w, name] {
             const fs::path file = chosen(name);
             lenex::ImportOptions options;
-            options.takeHeader = [&w](const lenex::MeetInfo& meet) {
-                QApplication::restoreOverrideCursor();
-                const bool yes = w.context().ask().ask(lenex::headerQuestion(meet));
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-                return yes;
-            };
+            options.takeHeader = [&w](const lenex::MeetInfo& meet) { return askAside(w, lenex::headerQuestion(meet)); };
             return lenex::describeMeet(lenex::takeLenexMeet(w.store(), file, options), file);
         });
     });
