@@ -129,6 +129,51 @@ CsvLine& CsvLine::emptyRaw(int n)
 
 std::string CsvLine::text() const { return text_ + "\r\n"; }
 
+CsvBytes& CsvBytes::q(std::string_view cp932)
+{
+    if (columns_) out_ += ',';
+    columns_ = true;
+    out_ += '"';
+    appendFullWidthDelimitersCp932(cp932, out_);
+    out_ += '"';
+    return *this;
+}
+
+CsvBytes& CsvBytes::raw(std::string_view cp932)
+{
+    if (columns_) out_ += ',';
+    columns_ = true;
+    appendFullWidthDelimitersCp932(cp932, out_);
+    return *this;
+}
+
+std::string csvColumns(const std::function<void(CsvLine&)>& add)
+{
+    CsvLine l;
+    l.raw(std::string());  // the first column, which the made columns follow
+    add(l);
+    std::string text = l.text();
+    text.resize(text.size() - 2);  // CR LF
+    return toCp932(text);
+}
+
+bool fieldBytes(std::string_view raw, std::string& out)
+{
+    out.clear();
+    bool plain = true;
+    for (char c : raw)
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x80) plain = false;
+    if (plain) {
+        out.assign(raw);
+        return true;
+    }
+    thread_local std::string blanked;
+    blanked.assign(raw);
+    for (char& c : blanked)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    return appendCp932RoundTrip(blanked, out);
+}
+
 std::string encodeLine(const std::string& utf8, const std::string& where)
 {
     try {
@@ -303,73 +348,110 @@ void finishInterruptedSets(const fs::path& folder)
     }
 }
 
+FileSetWriter::FileSetWriter(fs::path home) : home_(std::move(home)) {}
+
+FileSetWriter::~FileSetWriter()
+{
+    if (committed_) return;
+    if (journalWritten_) {
+        // The journal names the temporary files: they stay, and the next export completes the set.
+        for (auto& t : temps_) (void)t.release();
+        return;
+    }
+    temps_.clear();  // each removes its temporary file
+    for (auto it = created_.rbegin(); it != created_.rend(); ++it) {
+        std::error_code ec;
+        if (fs::is_empty(*it, ec)) fs::remove(*it, ec);
+    }
+}
+
+void FileSetWriter::flush()
+{
+    if (buffer_.empty()) return;
+    temps_.back()->write(buffer_);
+    buffer_.clear();
+}
+
+void FileSetWriter::complete()
+{
+    if (temps_.empty()) return;
+    flush();
+    temps_.back()->prepare();  // synced and closed: one file open at a time
+}
+
+void FileSetWriter::begin(const fs::path& path, std::string_view header, const std::string& what)
+{
+    enforce(!committed_, "書き出しは終わっています: " + path.string());
+    complete();
+    if (dirs_.empty()) {
+        // A set an earlier export could not finish is put in place first.
+        dirs_.push_back(home_);
+        finishInterruptedSets(home_);
+    }
+    const fs::path dir = path.parent_path();
+    std::error_code ec;
+    if (std::find(dirs_.begin(), dirs_.end(), dir) == dirs_.end()) {
+        dirs_.push_back(dir);
+        if (fs::exists(dir, ec)) finishInterruptedSets(dir);
+    }
+    if (!fs::exists(dir, ec)) {
+        if (!fs::create_directory(dir, ec))
+            throw TolvError("フォルダを作成できません: " + dir.string() + " (" + ec.message() + ")");
+        created_.push_back(dir);
+    }
+    temps_.push_back(std::make_unique<AtomicFile>(path));
+    PlannedFile f;
+    f.path = path;
+    f.what = what;
+    files_.push_back(std::move(f));
+    buffer_.reserve(kChunk + 4096);
+    buffer_.assign(header);
+}
+
+void FileSetWriter::add(PlannedFile file)
+{
+    begin(file.path, std::string_view(), file.what);
+    files_.back().lines = file.lines;
+    temps_.back()->write(file.bytes);
+}
+
+void FileSetWriter::commit(ExportResult& result)
+{
+    enforce(!committed_, "書き出しは終わっています");
+    complete();
+    // Several files are put in place through a journal of the renames: a kill among the renames
+    // leaves it, and the next set written into the folder completes them (finishInterruptedSets).
+    fs::path journal;
+    if (temps_.size() > 1) {
+        static std::atomic<unsigned> counter{0};
+        journal = home_ / (std::string(kJournalPrefix) + std::to_string(currentProcessNumber()) + "." +
+                           std::to_string(counter.fetch_add(1)) + kJournalSuffix);
+        std::string text;
+        for (const auto& t : temps_) text += fs::absolute(t->tempPath()).string() + "\t" + fs::absolute(t->finalPath()).string() + "\n";
+        replaceFile(journal, text);
+        journalWritten_ = true;
+    }
+    for (std::size_t i = 0; i < temps_.size(); ++i) temps_[i]->commit();
+    committed_ = true;
+    if (!journal.empty()) {
+        std::error_code ec;
+        fs::remove(journal, ec);
+    }
+    for (PlannedFile& f : files_) result.written.push_back(std::move(f));
+    files_.clear();
+}
+
 void writeFileSet(std::vector<PlannedFile> files, ExportResult& result)
 {
     if (files.empty()) return;
-    // A set an earlier export could not finish is put in place first.
-    std::vector<fs::path> dirs;
+    // The journal goes into the outermost folder of the set (the transfer folder, not a MEDIA<k>
+    // below it), where the next export looks first.
+    fs::path home = files.front().path.parent_path();
     for (const PlannedFile& f : files)
-        if (std::find(dirs.begin(), dirs.end(), f.path.parent_path()) == dirs.end()) dirs.push_back(f.path.parent_path());
-    for (const fs::path& d : dirs) finishInterruptedSets(d);
-
-    // Folders the set needs, created first; those still empty after a failure go again.
-    std::vector<fs::path> created;
-    auto removeCreated = [&created] {
-        for (auto it = created.rbegin(); it != created.rend(); ++it) {
-            std::error_code ec;
-            if (fs::is_empty(*it, ec)) fs::remove(*it, ec);
-        }
-    };
-    std::vector<std::unique_ptr<AtomicFile>> temps;
-    fs::path journal;
-    try {
-        for (const PlannedFile& f : files) {
-            fs::path dir = f.path.parent_path();
-            std::error_code ec;
-            if (!fs::exists(dir, ec)) {
-                if (!fs::create_directory(dir, ec))
-                    throw TolvError("フォルダを作成できません: " + dir.string() + " (" + ec.message() + ")");
-                created.push_back(dir);
-            }
-            temps.push_back(std::make_unique<AtomicFile>(f.path));
-            temps.back()->write(f.bytes);
-        }
-        for (auto& t : temps) t->prepare();
-        // Several files are put in place through a journal of the renames: a kill among the renames
-        // leaves it, and the next set written into the folder completes them (finishInterruptedSets).
-        if (temps.size() > 1) {
-            static std::atomic<unsigned> counter{0};
-            // In the outermost folder of the set (the transfer folder, not a MEDIA<k> below it),
-            // where the next export looks first.
-            const fs::path home = *std::min_element(dirs.begin(), dirs.end(), [](const fs::path& a, const fs::path& b) {
-                return a.string().size() < b.string().size();
-            });
-            journal = home / (std::string(kJournalPrefix) + std::to_string(currentProcessNumber()) + "." +
-                                      std::to_string(counter.fetch_add(1)) + kJournalSuffix);
-            std::string text;
-            for (const auto& t : temps) text += fs::absolute(t->tempPath()).string() + "\t" + fs::absolute(t->finalPath()).string() + "\n";
-            replaceFile(journal, text);
-        }
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            temps[i]->commit();
-            files[i].bytes.clear();
-            files[i].bytes.shrink_to_fit();
-            result.written.push_back(std::move(files[i]));
-        }
-        if (!journal.empty()) {
-            std::error_code ec;
-            fs::remove(journal, ec);
-        }
-    } catch (...) {
-        // Before the journal nothing was replaced; after it the renames are completed later.
-        if (journal.empty()) {
-            temps.clear();
-            removeCreated();
-        } else {
-            for (auto& t : temps) (void)t.release();  // the journal names their files: they stay
-        }
-        throw;
-    }
+        if (f.path.parent_path().string().size() < home.string().size()) home = f.path.parent_path();
+    FileSetWriter set(home);
+    for (PlannedFile& f : files) set.add(std::move(f));
+    set.commit(result);
 }
 
 } // namespace tolv::exchange

@@ -28,20 +28,19 @@ std::size_t mediaCount(std::size_t lines, std::size_t perMedium)
     return perMedium == 0 ? (lines ? 1 : 0) : (lines + perMedium - 1) / perMedium;
 }
 
-void writeOnMedia(const fs::path& folder, const std::string& fileName, const std::string& header,
-                  const std::vector<std::string>& lines, std::size_t perMedium, Prompt* prompt, bool askAllAtOnce,
-                  ExportResult& result, std::vector<PlannedFile>& set)
+void writeOnMedia(FileSetWriter& set, const fs::path& folder, const std::string& fileName, const std::string& header,
+                  std::size_t count, const LineMaker& line, std::size_t perMedium, Prompt* prompt, bool askAllAtOnce,
+                  ExportResult& result)
 {
-    const std::size_t media = mediaCount(lines.size(), perMedium);
-    const std::size_t step = perMedium == 0 ? lines.size() : perMedium;
-    auto medium = [&](std::size_t k, const fs::path& dir) {
-        PlannedFile f;
-        f.path = dir / fileName;
-        f.bytes = header;
-        const std::size_t first = k * step, last = std::min(lines.size(), first + step);
-        for (std::size_t i = first; i < last; ++i) f.bytes += lines[i];
-        f.lines = static_cast<long long>(last - first);
-        return f;
+    const std::size_t media = mediaCount(count, perMedium);
+    const std::size_t step = perMedium == 0 ? count : perMedium;
+    auto medium = [&](FileSetWriter& into, std::size_t k, const fs::path& dir) {
+        into.begin(dir / fileName, header);
+        const std::size_t first = k * step, last = std::min(count, first + step);
+        for (std::size_t i = first; i < last; ++i) {
+            line(i, into.out());
+            into.endLine();
+        }
     };
     auto mediumFolder = [&](std::size_t k) { return folder / ("MEDIA" + std::to_string(k + 1)); };
     auto movedNote = [&](std::size_t k) {
@@ -52,18 +51,26 @@ void writeOnMedia(const fs::path& folder, const std::string& fileName, const std
     // Nobody to change the medium: the folder stays, media 2, 3, … go into MEDIA2, MEDIA3, ….
     if (!prompt) {
         for (std::size_t k = 0; k < media; ++k) {
-            set.push_back(medium(k, k == 0 ? folder : mediumFolder(k)));
+            medium(set, k, k == 0 ? folder : mediumFolder(k));
             if (k > 0) result.notes.push_back(movedNote(k));
         }
         return;
     }
+    // Somebody is asked before the first medium: every line is made (and checked) first, so a line
+    // that cannot be written stops the export before any question; the lines are made again as
+    // their medium is written.
+    std::string scratch;
+    for (std::size_t i = 0; i < count; ++i) {
+        line(i, scratch);
+        scratch.clear();
+    }
     if (media == 1) {
         prompt->tell(kMediaPrompt);
-        set.push_back(medium(0, folder));
+        medium(set, 0, folder);
         return;
     }
     if (media > 1 && askAllAtOnce && prompt->ask(kAllMediaQuestion)) {
-        for (std::size_t k = 0; k < media; ++k) set.push_back(medium(k, mediumFolder(k)));
+        for (std::size_t k = 0; k < media; ++k) medium(set, k, mediumFolder(k));
         result.notes.push_back("全 " + std::to_string(media) + " 媒体を " + mediumFolder(0).string() + " ～ " +
                                mediumFolder(media - 1).string() + " に作成しました。");
         return;
@@ -81,9 +88,9 @@ void writeOnMedia(const fs::path& folder, const std::string& fileName, const std
                     break;
                 }
         }
-        std::vector<PlannedFile> one;
-        one.push_back(medium(k, dir));
-        writeFileSet(std::move(one), result);
+        FileSetWriter one(folder);
+        medium(one, k, dir);
+        one.commit(result);
         FileId id;
         if (fileId(result.written.back().path, id)) earlier.push_back(id);
     }

@@ -10,10 +10,11 @@
 // subfolder MEDIA<k> of the folder instead, and a note says where. Without an interactive user (the
 // command line) the folder never changes, so media 2, 3, … always go into MEDIA2, MEDIA3, ….
 //
-// Files that need no medium change between them are only planned, so that the export writes them
-// with its other files as one whole set.
+// Media that need no change between them are written into the export's set, so that the export
+// puts them in place with its other files as one whole set.
 #include "exchange/ExportFiles.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,14 +31,18 @@ std::size_t mediaCount(std::size_t lines, std::size_t perMedium);
 
 inline constexpr const char* kAllMediaQuestion = "全媒体を一括作成しますか？";
 
-// Places `lines` (CP932, each ending CR LF) after `header` into `folder`/`fileName`, at most
-// `perMedium` lines per medium. Without `prompt` (the command line) every medium is planned into
-// `set`. With one, a single medium is announced with kMediaPrompt and planned; several media are
-// first asked about with kAllMediaQuestion when `askAllAtOnce` (yes: all planned into MEDIA<k>, no
-// more prompts), else each medium is announced and written before the next. No lines: no prompt,
-// no file.
-void writeOnMedia(const fs::path& folder, const std::string& fileName, const std::string& header,
-                  const std::vector<std::string>& lines, std::size_t perMedium, Prompt* prompt, bool askAllAtOnce,
-                  ExportResult& result, std::vector<PlannedFile>& set);
+// Line i (0 .. count - 1) of a file appended to `out` (CP932, ending CR LF).
+using LineMaker = std::function<void(std::size_t i, std::string& out)>;
+
+// Writes `count` lines made by `line` after `header` into `folder`/`fileName`, at most `perMedium`
+// lines per medium. Without `prompt` (the command line) every medium goes into `set`. With one,
+// every line is made once first (a line that cannot be written stops the export before any
+// question), then a single medium is announced with kMediaPrompt and goes into `set`; several
+// media are first asked about with kAllMediaQuestion when `askAllAtOnce` (yes: all into `set` in
+// MEDIA<k>, no more prompts), else each medium is announced and written as a set of its own before
+// the next. No lines: no prompt, no file.
+void writeOnMedia(FileSetWriter& set, const fs::path& folder, const std::string& fileName, const std::string& header,
+                  std::size_t count, const LineMaker& line, std::size_t perMedium, Prompt* prompt, bool askAllAtOnce,
+                  ExportResult& result);
 
 } // namespace tolv::exchange

@@ -18,6 +18,7 @@ namespace tolv::exchange {
 namespace {
 
 constexpr char32_t kFullWidthBlank = U'\u3000';
+constexpr std::string_view kFullWidthBlankCp932 = "\x81\x40";
 constexpr std::int32_t kFirstMark = kMarkEntered;  // "参加" and the result marks are no relay times
 
 using S = SwimmerRecord;
@@ -111,18 +112,69 @@ const char* relayDistance(int slot)
     }
 }
 
-std::vector<std::string> swimmerLines(const EntryData& data, bool media, const std::string& timeOfDay)
+// The columns of the swimmer lines that are the same on every line.
+void linkMiddle(CsvLine& l, const std::string& kijunBi, const std::string& timeOfDay)  // 17-30
 {
-    const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi);
-    std::vector<std::string> lines;
-    lines.reserve(data.swimmers.size());
-    for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
-        const SwimmerRecord& s = data.swimmers[i];
-        const long long k = static_cast<long long>(i) + 1;
-        CsvLine l = media ? scmSwimmerMediaLine(s, k, i + 1, kijun, timeOfDay) : scmSwimmerLinkLine(s, k, kijun, timeOfDay);
-        lines.push_back(encodeSwimmerLine(l.text(), "ScmSwimmerdt.csv", i + 1, s));
-    }
-    return lines;
+    l.raw("#" + replaceChar(kijunBi, '/', '-') + " " + timeOfDay + "#")  // 17
+        .q("___-____")                                                    // 18
+        .emptyQuoted(3)                                                   // 19-21
+        .q("___-____")                                                    // 22
+        .emptyQuoted(3)                                                   // 23-25
+        .q(std::string(176, ' '))
+        .q(std::string(176, ' '))
+        .q(std::string(176, ' '))                                         // 26-28
+        .q(std::string(22, ' '))                                          // 29
+        .q(std::string(132, ' '));                                        // 30
+}
+
+void linkAfterKey(CsvLine& l, const std::string& kijunBi, const std::string& timeOfDay)  // 32-44
+{
+    l.emptyQuoted(2)                                                      // 32-33
+        .q(" ")
+        .q(" ")                                                           // 34-35
+        .q("")                                                            // 36
+        .q("2005")
+        .q("0")
+        .q(kijunBi + " " + timeOfDay)                                     // 37-39
+        .emptyQuoted(3)                                                   // 40-42
+        .q("     ")
+        .q("");                                                           // 43-44
+}
+
+void linkEnd(CsvLine& l)  // 47-51
+{
+    l.q("01")
+        .q("2")                                                           // 47-48
+        .emptyRaw(2)                                                      // 49-50
+        .q("     ");                                                      // 51
+}
+
+void mediaMiddle(CsvLine& l)  // 17-28
+{
+    l.raw("#NULL#")                      // 17
+        .emptyQuoted(11);                // 18-28
+}
+
+void mediaAfterKey(CsvLine& l, const std::string& kijunBi, const std::string& timeOfDay)  // 32-44
+{
+    l.emptyQuoted(3)                     // 32-34
+        .q(" ")                          // 35
+        .q("")                           // 36
+        .q("2005")
+        .q("0")
+        .q(kijunBi + " " + timeOfDay)    // 37-39
+        .emptyQuoted(3)                  // 40-42
+        .q("     ")
+        .q("");                          // 43-44
+}
+
+void mediaEnd(CsvLine& l)  // 47-51
+{
+    l.q("")                              // 47
+        .q("0")
+        .q("#NULL#")
+        .q("0")                          // 48-50
+        .q("");                          // 51
 }
 
 ExportResult scmExport(const EntryData& data, const ExportTarget& target, bool media)
@@ -132,27 +184,26 @@ ExportResult scmExport(const EntryData& data, const ExportTarget& target, bool m
     const std::string time = timeOfDayText(target.when);
     const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi);
 
-    // Everything is built and checked before the first file is written.
+    // The templates are read and the files made before anything is replaced.
     const std::string swimmerHeader = toCp932(quotedHeader(readTemplate(target.ctl, "ScmSwimmerdt.w", kScmSwimmerFields)));
     const std::string teamHeader = toCp932(quotedHeader(readTemplate(target.ctl, "teamdt.w", kScmTeamFields)));
     std::string relayHeader;
     if (media) relayHeader = toCp932(quotedHeader(readTemplate(target.ctl, "RELAYENT.w", kRelayFields)));
-    const std::vector<std::string> swimmers = swimmerLines(data, media, time);
-    ExportResult r;
-    const std::vector<std::string> teams = teamFileLines(data.entryPath, target.master, kijun, time, r.notes);
-    std::vector<std::string> relays;
-    if (media) relays = relayLines(data, false);
 
-    // The swimmer file (unless it goes medium by medium) and the other files are one whole set.
-    std::vector<PlannedFile> set;
-    writeOnMedia(target.transfer, "ScmSwimmerdt.csv", swimmerHeader, swimmers, kScmSwimmersPerMedium, target.prompt,
-                 target.mediaQuestion, r, set);
-    set.push_back(planFile(target.transfer / "Scmdt.csv", teamHeader, teams));
-    if (media) set.push_back(planFile(target.transfer / "RELAYENT.csv", relayHeader, relays));
-    writeFileSet(std::move(set), r);
+    // The swimmer file (unless it goes medium by medium) and the other files are one whole set,
+    // each written as it is made.
+    ExportResult r;
+    FileSetWriter set(target.transfer);
+    ScmSwimmerLines swimmers(media, kijun, time, "ScmSwimmerdt.csv");
+    writeOnMedia(
+        set, target.transfer, "ScmSwimmerdt.csv", swimmerHeader, data.swimmers.size(),
+        [&](std::size_t i, std::string& out) { swimmers.append(out, data.swimmers[i], static_cast<long long>(i) + 1, i + 1); },
+        kScmSwimmersPerMedium, target.prompt, target.mediaQuestion, r);
+    set.add(planFile(target.transfer / "Scmdt.csv", teamHeader, teamFileLines(data.entryPath, target.master, kijun, time, r.notes)));
+    if (media) writeRelayFile(set, target.transfer / "RELAYENT.csv", relayHeader, data, false);
+    set.commit(r);
     return r;
 }
-
 } // namespace
 
 std::string nameForm(const std::string& name)
@@ -209,34 +260,11 @@ CsvLine scmSwimmerLinkLine(const SwimmerRecord& s, long long k, const std::strin
     CsvLine l;
     const SwimmerTexts x(s);
     swimmerHead(l, s, x, k);
-    const std::string& name7 = x.name7;
-    l.raw("#" + replaceChar(kijunBi, '/', '-') + " " + timeOfDay + "#")  // 17
-        .q("___-____")                                                    // 18
-        .emptyQuoted(3)                                                   // 19-21
-        .q("___-____")                                                    // 22
-        .emptyQuoted(3)                                                   // 23-25
-        .q(std::string(176, ' '))
-        .q(std::string(176, ' '))
-        .q(std::string(176, ' '))                                         // 26-28
-        .q(std::string(22, ' '))                                          // 29
-        .q(std::string(132, ' '))                                         // 30
-        .q(x.matchKey)                                                   // 31
-        .emptyQuoted(2)                                                   // 32-33
-        .q(" ")
-        .q(" ")                                                           // 34-35
-        .q("")                                                            // 36
-        .q("2005")
-        .q("0")
-        .q(kijunBi + " " + timeOfDay)                                     // 37-39
-        .emptyQuoted(3)                                                   // 40-42
-        .q("     ")
-        .q("")                                                            // 43-44
-        .q(name7)
-        .q(familyNameLength(name7))                                       // 45-46
-        .q("01")
-        .q("2")                                                           // 47-48
-        .emptyRaw(2)                                                      // 49-50
-        .q("     ");                                                      // 51
+    linkMiddle(l, kijunBi, timeOfDay);                                   // 17-30
+    l.q(x.matchKey);                                                     // 31
+    linkAfterKey(l, kijunBi, timeOfDay);                                 // 32-44
+    l.q(x.name7).q(familyNameLength(x.name7));                           // 45-46
+    linkEnd(l);                                                          // 47-51
     return l;
 }
 
@@ -246,29 +274,109 @@ CsvLine scmSwimmerMediaLine(const SwimmerRecord& s, long long k, std::size_t n, 
     CsvLine l;
     const SwimmerTexts x(s);
     swimmerHead(l, s, x, k);
-    const std::string& name7 = x.name7;
-    l.raw("#NULL#")                      // 17
-        .emptyQuoted(11)                 // 18-28
-        .q(entryFlags(s))                // 29
-        .q(entryTimeGroups(s, n))        // 30
-        .q(x.matchKey)                  // 31
-        .emptyQuoted(3)                  // 32-34
-        .q(" ")                          // 35
-        .q("")                           // 36
-        .q("2005")
-        .q("0")
-        .q(kijunBi + " " + timeOfDay)    // 37-39
-        .emptyQuoted(3)                  // 40-42
-        .q("     ")
-        .q("")                           // 43-44
-        .q(name7)
-        .q(familyNameLength(name7))      // 45-46
-        .q("")                           // 47
-        .q("0")
-        .q("#NULL#")
-        .q("0")                          // 48-50
-        .q("");                          // 51
+    mediaMiddle(l);                                                      // 17-28
+    l.q(entryFlags(s)).q(entryTimeGroups(s, n)).q(x.matchKey);           // 29-31
+    mediaAfterKey(l, kijunBi, timeOfDay);                                // 32-44
+    l.q(x.name7).q(familyNameLength(x.name7));                           // 45-46
+    mediaEnd(l);                                                         // 47-51
     return l;
+}
+
+bool SwimmerBytes::read(const SwimmerRecord& s)
+{
+    if (!fieldBytes(s.raw(S::kBango), bango) || !fieldBytes(s.raw(S::kQBango), q) || !fieldBytes(s.raw(S::kNamae), namae) ||
+        !fieldBytes(s.raw(S::kKana), kana) || !fieldBytes(s.raw(S::kSei), sei) || !fieldBytes(s.raw(S::kShuFuku), shuFuku) ||
+        !fieldBytes(s.raw(S::kGakunen), grade) || !fieldBytes(s.raw(S::kShubetu), shubetu))
+        return false;
+    const Cp932Text qt(q);
+    team = qt.mid(S::kQBangoTeam.first, S::kQBangoTeam.count);
+    number.assign(team).append(qt.mid(S::kQBangoAfterCentury.first, S::kQBangoAfterCentury.count));
+    birth.assign(qt.mid(S::kQBangoBirthYear.first, S::kQBangoBirthYear.count))
+        .append("/")
+        .append(qt.mid(S::kQBangoBirthMonth.first, S::kQBangoBirthMonth.count))
+        .append("/")
+        .append(qt.mid(S::kQBangoBirthDay.first, S::kQBangoBirthDay.count));
+    // The name form: a blank followed by another blank becomes a full-width one (a blank is never
+    // the second byte of a character, and control bytes are blanks already).
+    nameInForm.clear();
+    for (std::size_t i = 0; i < namae.size(); ++i) {
+        if (namae[i] == ' ' && i + 1 < namae.size() && namae[i + 1] == ' ') nameInForm += kFullWidthBlankCp932;
+        else nameInForm += namae[i];
+    }
+    const Cp932Text form(nameInForm);
+    name7 = form.mid(1, 8);
+    // Sex, the birth date YYMMDD and the name form without any blank.
+    matchKey.assign(sei).append(Cp932Text(number).mid(6, 6));
+    for (std::string_view c : form.characters())
+        if (c != " " && c != kFullWidthBlankCp932) matchKey += c;
+    // Column 46: the family name's length, up to the first ordinary or full-width blank of column 7.
+    std::size_t family = 0;
+    for (std::string_view c : Cp932Text(name7).characters()) {
+        if (c == " " || c == kFullWidthBlankCp932) break;
+        ++family;
+    }
+    familyLength = std::to_string(family);
+    return true;
+}
+
+std::string_view SwimmerBytes::kanaTrimmed() const
+{
+    const std::size_t end = kana.find_last_not_of(' ');
+    return std::string_view(kana).substr(0, end == std::string::npos ? 0 : end + 1);
+}
+
+ScmSwimmerLines::ScmSwimmerLines(bool media, std::string kijunBi, std::string timeOfDay, const char* file)
+    : media_(media), kijun_(std::move(kijunBi)), time_(std::move(timeOfDay)), file_(file)
+{
+    try {
+        if (media_) {
+            middle_ = csvColumns([](CsvLine& l) { mediaMiddle(l); });
+            afterKey_ = csvColumns([&](CsvLine& l) { mediaAfterKey(l, kijun_, time_); });
+            end_ = csvColumns([](CsvLine& l) { mediaEnd(l); });
+        } else {
+            middle_ = csvColumns([&](CsvLine& l) { linkMiddle(l, kijun_, time_); });
+            afterKey_ = csvColumns([&](CsvLine& l) { linkAfterKey(l, kijun_, time_); });
+            end_ = csvColumns([](CsvLine& l) { linkEnd(l); });
+        }
+        made_ = true;
+    } catch (const TolvError&) {
+        made_ = false;  // every line is built the long way, which names the first swimmer
+    }
+}
+
+void ScmSwimmerLines::append(std::string& out, const SwimmerRecord& s, long long k, std::size_t n)
+{
+    if (!made_ || !b_.read(s)) {
+        const CsvLine l = media_ ? scmSwimmerMediaLine(s, k, n, kijun_, time_) : scmSwimmerLinkLine(s, k, kijun_, time_);
+        out += encodeSwimmerLine(l.text(), file_, n, s);
+        return;
+    }
+    const std::string_view grade(b_.grade);
+    std::string_view gradeLast = Cp932Text(grade).mid(S::kGakunenYear.first, S::kGakunenYear.count);
+    if (gradeLast == "0") gradeLast = " ";
+    shubetu_.assign(b_.shubetu);
+    for (char& c : shubetu_)
+        if (c == '0') c = ' ';
+    CsvBytes l(out);
+    l.q(b_.bango)
+        .q(b_.team)
+        .raw(std::to_string(k))
+        .q("")
+        .q(b_.shuFuku)
+        .q(b_.number)
+        .q(b_.name7)
+        .q(b_.kanaTrimmed())
+        .q("")
+        .q(b_.sei)
+        .q(b_.birth)
+        .q(gradeLast)
+        .q(Cp932Text(grade).mid(S::kGakunenLevel.first, S::kGakunenLevel.count))
+        .q(shubetu_)
+        .q("")
+        .q("")
+        .columns(middle_);
+    if (media_) l.q(entryFlags(s)).q(entryTimeGroups(s, n));
+    l.q(b_.matchKey).columns(afterKey_).q(b_.name7).q(b_.familyLength).columns(end_).end();
 }
 
 std::string teamKindCode(const std::string& teamName)
@@ -375,44 +483,113 @@ std::vector<std::string> teamFileLines(const fs::path& entryPath, const MasterSo
     return lines;
 }
 
-std::vector<std::string> relayLines(const EntryData& data, bool schoolLevel)
+RelayLines::RelayLines(const EntryHeader& header, bool schoolLevel)
+    : schoolLevel_(schoolLevel), prefectureBody_(header.botai() == reports::kBotaiPrefecture),
+      tcod_(fieldText(header, EntryHeader::kTcod))
 {
-    const bool prefectureBody = data.header.botai() == reports::kBotaiPrefecture;
-    const std::string tcod = fieldText(data.header, EntryHeader::kTcod);
-    const std::string courseText = std::to_string(data.header.course() + 1);
-    const std::string course = courseText.substr(courseText.size() - 1);
-    std::vector<std::string> lines;
+    const std::string courseText = std::to_string(header.course() + 1);
+    course_ = courseText.substr(courseText.size() - 1);
+    try {
+        tcodBytes_ = toCp932(tcod_);
+        made_ = true;
+    } catch (const TolvError&) {
+        made_ = false;  // every line is built the long way, which names the swimmer
+    }
+}
+
+bool RelayLines::hasRelay(const SwimmerRecord& s)
+{
+    for (int slot = kIndividualSlots; slot < kStandardSlots; ++slot) {
+        const std::int32_t t = s.kiro(slot);
+        if (t > 0 && t < kFirstMark) return true;
+    }
+    return false;
+}
+
+void RelayLines::append(std::string& out, const SwimmerRecord& s, std::size_t n, long long& r)
+{
+    if (!hasRelay(s)) return;
+    if (!made_ || !fieldBytes(s.raw(S::kQBango), q_) || !fieldBytes(s.raw(prefectureBody_ ? S::kKen : S::kShozoku), name_) ||
+        !fieldBytes(s.raw(prefectureBody_ ? S::kKenKana : S::kShozokuKana), kana_) || !fieldBytes(s.raw(S::kSei), sei_) ||
+        !fieldBytes(s.raw(S::kGakunen), grade_)) {
+        appendLong(out, s, n, r);
+        return;
+    }
+    const Cp932Text qt(q_);
+    if (prefectureBody_) teamCode_.assign(qt.mid(S::kQBangoPrefecture.first, S::kQBangoPrefecture.count)).append("000");
+    else teamCode_.assign(qt.mid(S::kQBangoTeam.first, S::kQBangoTeam.count));
+    auto trimmed = [](const std::string& text) {
+        const std::size_t first = text.find_first_not_of(' ');
+        if (first == std::string::npos) return std::string_view();
+        return std::string_view(text).substr(first, text.find_last_not_of(' ') - first + 1);
+    };
+    const std::string_view name = trimmed(name_), kana = trimmed(kana_);
+    const std::string_view level =
+        schoolLevel_ ? Cp932Text(grade_).mid(S::kGakunenLevel.first, S::kGakunenLevel.count) : std::string_view();
+    for (int slot = kIndividualSlots; slot < kStandardSlots; ++slot) {
+        const std::int32_t t = s.kiro(slot);
+        if (t <= 0 || t >= kFirstMark) continue;
+        CsvBytes l(out);
+        l.q(tcodBytes_)
+            .q(teamCode_)
+            .q(std::to_string(++r))
+            .q(course_)
+            .q(slot <= 24 ? "7" : "6")
+            .q(sei_)
+            .q(relayTimeText(t))
+            .q("")
+            .q("")
+            .q(level)
+            .q(relayDistance(slot))
+            .q("")
+            .q(name)
+            .q(kana)
+            .q("")
+            .q(kana)
+            .end();
+    }
+}
+
+void RelayLines::appendLong(std::string& out, const SwimmerRecord& s, std::size_t n, long long& r)
+{
+    const std::string q = qbango(s);
+    const std::string teamCode = prefectureBody_ ? midChars(q, S::kQBangoPrefecture) + "000" : midChars(q, S::kQBangoTeam);
+    const std::string name = cleaned(prefectureBody_ ? fieldText(s, S::kKen) : fieldText(s, S::kShozoku));
+    const std::string kana = cleaned(prefectureBody_ ? fieldText(s, S::kKenKana) : fieldText(s, S::kShozokuKana));
+    for (int slot = kIndividualSlots; slot < kStandardSlots; ++slot) {
+        const std::int32_t t = s.kiro(slot);
+        if (t <= 0 || t >= kFirstMark) continue;
+        CsvLine l;
+        l.q(tcod_)
+            .q(teamCode)
+            .q(std::to_string(++r))
+            .q(course_)
+            .q(slot <= 24 ? "7" : "6")
+            .q(fieldText(s, S::kSei))
+            .q(relayTimeText(t))
+            .emptyQuoted(2)
+            .q(schoolLevel_ ? midChars(fieldText(s, S::kGakunen), S::kGakunenLevel) : "")
+            .q(relayDistance(slot))
+            .q("")
+            .q(name)
+            .q(kana)
+            .q("")
+            .q(kana);
+        out += encodeSwimmerLine(l.text(), "RELAYENT.csv", n, s);
+    }
+}
+
+void writeRelayFile(FileSetWriter& set, const fs::path& path, const std::string& header, const EntryData& data,
+                    bool schoolLevel)
+{
+    RelayLines relays(data.header, schoolLevel);
+    set.begin(path, header);
     long long r = 0;
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
-        const SwimmerRecord& s = data.swimmers[i];
-        const std::string q = qbango(s);
-        const std::string teamCode =
-            prefectureBody ? midChars(q, S::kQBangoPrefecture) + "000" : midChars(q, S::kQBangoTeam);
-        const std::string name = cleaned(prefectureBody ? fieldText(s, S::kKen) : fieldText(s, S::kShozoku));
-        const std::string kana = cleaned(prefectureBody ? fieldText(s, S::kKenKana) : fieldText(s, S::kShozokuKana));
-        for (int slot = kIndividualSlots; slot < kStandardSlots; ++slot) {
-            const std::int32_t t = s.kiro(slot);
-            if (t <= 0 || t >= kFirstMark) continue;
-            CsvLine l;
-            l.q(tcod)
-                .q(teamCode)
-                .q(std::to_string(++r))
-                .q(course)
-                .q(slot <= 24 ? "7" : "6")
-                .q(fieldText(s, S::kSei))
-                .q(relayTimeText(t))
-                .emptyQuoted(2)
-                .q(schoolLevel ? midChars(fieldText(s, S::kGakunen), S::kGakunenLevel) : "")
-                .q(relayDistance(slot))
-                .q("")
-                .q(name)
-                .q(kana)
-                .q("")
-                .q(kana);
-            lines.push_back(encodeSwimmerLine(l.text(), "RELAYENT.csv", i + 1, s));
-        }
+        const long long before = r;
+        relays.append(set.out(), data.swimmers[i], i + 1, r);
+        for (long long k = before; k < r; ++k) set.endLine();
     }
-    return lines;
 }
 
 ExportResult exportScmLink(const EntryData& data, const ExportTarget& target) { return scmExport(data, target, false); }

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolv::exchange {
@@ -30,11 +31,50 @@ std::string matchKey(const SwimmerRecord& s);
 std::string entryFlags(const SwimmerRecord& s);
 std::string entryTimeGroups(const SwimmerRecord& s, std::size_t n);
 
+// The text fields of a swimmer as the swimmer lines use them, in CP932 (fieldBytes), and the
+// columns made of them; read() is false when a field is no plain CP932 text.
+struct SwimmerBytes {
+    std::string bango, q, namae, kana, sei, shuFuku, grade, shubetu;
+    std::string team, number, birth, nameInForm, name7, matchKey, familyLength;
+    bool read(const SwimmerRecord& s);
+    std::string_view kanaTrimmed() const;  // trailing blanks removed
+};
+
 // One swimmer line. `k` is the swimmer's position 1..N; `n` its record number (for messages);
 // `kijunBi` the reference date as stored (10 characters) and `timeOfDay` hh:mm:ss.
 CsvLine scmSwimmerLinkLine(const SwimmerRecord& s, long long k, const std::string& kijunBi, const std::string& timeOfDay);
 CsvLine scmSwimmerMediaLine(const SwimmerRecord& s, long long k, std::size_t n, const std::string& kijunBi,
                             const std::string& timeOfDay);
+
+// The swimmer lines of a file (`file` names it in messages) written straight into its bytes: the
+// text fields are copied as CP932, not decoded and encoded again. A swimmer whose fields are no
+// plain CP932 text gets the line scmSwimmerLinkLine / scmSwimmerMediaLine builds, encoded: the
+// same bytes, or the same error naming the swimmer.
+class ScmSwimmerLines {
+public:
+    ScmSwimmerLines(bool media, std::string kijunBi, std::string timeOfDay, const char* file);
+    void append(std::string& out, const SwimmerRecord& s, long long k, std::size_t n);
+
+private:
+    bool media_;
+    std::string kijun_, time_;
+    const char* file_;
+    bool made_ = false;  // the columns every line shares have a CP932 form
+    std::string middle_, afterKey_, end_;
+    SwimmerBytes b_;
+    std::string shubetu_;
+};
+
+// The SWM floppy's RIZARUTO.csv lines (13 columns) the same way (SwmFloppyExport.cpp): swimmer n of
+// the entry file, the k-th of its team.
+class RizarutoLines {
+public:
+    void append(std::string& out, const SwimmerRecord& s, long long k, std::size_t n);
+
+private:
+    SwimmerBytes b_;
+    std::string name_;
+};
 
 // Team kind code from a register team name (the last matching word wins; "9" when none).
 std::string teamKindCode(const std::string& teamName);
@@ -49,8 +89,27 @@ std::vector<std::string> teamFileLines(const fs::path& entryPath, const MasterSo
                                        const std::string& kijunBi, const std::string& timeOfDay,
                                        std::vector<std::string>& notes);
 
-// The relay lines (CP932): one per swimmer and relay slot 22-28 with 0 < time < 666666. With
-// `schoolLevel` (the SWM file) column 10 holds the first character of the grade code.
-std::vector<std::string> relayLines(const EntryData& data, bool schoolLevel);
+// The relay lines: one per swimmer and relay slot 22-28 with 0 < time < 666666, numbered on. With
+// `schoolLevel` (the SWM file) column 10 holds the first character of the grade code. Written as
+// the swimmer lines are: copied as CP932, or built through fieldText when a field is no plain text.
+class RelayLines {
+public:
+    RelayLines(const EntryHeader& header, bool schoolLevel);
+    // The lines of swimmer n appended to `out`, numbered on from `r`.
+    void append(std::string& out, const SwimmerRecord& s, std::size_t n, long long& r);
+
+private:
+    static bool hasRelay(const SwimmerRecord& s);
+    void appendLong(std::string& out, const SwimmerRecord& s, std::size_t n, long long& r);
+
+    bool schoolLevel_, prefectureBody_;
+    std::string tcod_, course_, tcodBytes_;
+    bool made_ = false;
+    std::string q_, name_, kana_, sei_, grade_, teamCode_;
+};
+
+// The relay file of every swimmer as the next file of `set`.
+void writeRelayFile(FileSetWriter& set, const fs::path& path, const std::string& header, const EntryData& data,
+                    bool schoolLevel);
 
 } // namespace tolv::exchange

@@ -55,6 +55,35 @@ CsvLine rizarutoLine(const SwimmerRecord& s, long long k, std::size_t n)
 
 } // namespace
 
+void RizarutoLines::append(std::string& out, const SwimmerRecord& s, long long k, std::size_t n)
+{
+    if (!b_.read(s)) {
+        out += encodeSwimmerLine(rizarutoLine(s, k, n).text(), "RIZARUTO.csv", n, s);
+        return;
+    }
+    // The name cleaned: blanks at either end removed (control bytes are blanks already).
+    const std::size_t first = b_.namae.find_first_not_of(' ');
+    const std::string_view name =
+        first == std::string::npos ? std::string_view()
+                                   : std::string_view(b_.namae).substr(first, b_.namae.find_last_not_of(' ') - first + 1);
+    const Cp932Text grade(b_.grade);
+    CsvBytes l(out);
+    l.q(numericValue(b_.bango) == 0 ? std::string_view() : std::string_view(b_.bango))
+        .q(b_.team)
+        .raw(std::to_string(k))
+        .q(b_.number)
+        .q(name)
+        .q(b_.kanaTrimmed())
+        .q(b_.sei)
+        .q(b_.birth)
+        .q(grade.mid(S::kGakunenYear.first, S::kGakunenYear.count))
+        .q(grade.mid(S::kGakunenLevel.first, S::kGakunenLevel.count))
+        .q(entryFlags(s))
+        .q(entryTimeGroups(s, n))
+        .q(b_.matchKey)
+        .end();
+}
+
 ExportResult exportSwmMedia(const EntryData& data, const ExportTarget& target)
 {
     installDefaultTemplates(target.ctl);
@@ -66,30 +95,40 @@ ExportResult exportSwmMedia(const EntryData& data, const ExportTarget& target)
     const std::string relayHeader = toCp932(quotedHeader(readTemplate(target.ctl, "RELAYENT.w", kRelayFields)));
 
     // One file per team, teams in the order of their first swimmer; a team met again later (an
-    // unsorted file) continues its own file instead of starting it anew.
+    // unsorted file) continues its own file. The swimmers of each team are gathered first, so the
+    // files are written one after another, each as it is made.
     std::vector<std::string> order;
-    std::map<std::string, std::vector<std::string>> linesOf;
+    std::vector<std::vector<std::uint32_t>> members;
+    std::map<std::string, std::size_t> teamOf;
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
         const SwimmerRecord& s = data.swimmers[i];
         // The code as stored: a NUL or other control character in it is refused, not blanked.
-        const std::string code = midChars(fromCp932(s.raw(S::kQBango)), S::kQBangoTeam);
-        enforce(usableInFolderName(code), swimmerLabel(i + 1, s) + ": 団体コード「" + code +
-                                              "」はフォルダ名に使えません。旧番号を直してください。");
-        auto [it, added] = linesOf.try_emplace(code);
-        if (added) order.push_back(code);
-        const long long k = static_cast<long long>(it->second.size()) + 1;
-        it->second.push_back(encodeSwimmerLine(rizarutoLine(s, k, i + 1).text(), "RIZARUTO.csv", i + 1, s));
+        const std::string_view raw = s.raw(S::kQBango);
+        const std::string team = midChars(fromCp932(raw), S::kQBangoTeam);
+        auto [it, added] = teamOf.try_emplace(team, order.size());
+        if (added) {
+            enforce(usableInFolderName(team), swimmerLabel(i + 1, s) + ": 団体コード「" + team +
+                                                  "」はフォルダ名に使えません。旧番号を直してください。");
+            order.push_back(team);
+            members.emplace_back();
+        }
+        members[it->second].push_back(static_cast<std::uint32_t>(i));
     }
-    ExportResult r;
-    const std::vector<std::string> teams = teamFileLines(data.entryPath, target.master, kijun, time, r.notes);
-    const std::vector<std::string> relays = relayLines(data, true);
 
-    std::vector<PlannedFile> files;
-    for (const std::string& code : order)
-        files.push_back(planFile(target.transfer / ("SWM" + code) / "RIZARUTO.csv", swimmerHeader, linesOf[code]));
-    files.push_back(planFile(target.transfer / "Teamdt.csv", teamHeader, teams));
-    files.push_back(planFile(target.transfer / "RELAYENT.csv", relayHeader, relays));
-    writeFileSet(std::move(files), r);
+    ExportResult r;
+    FileSetWriter set(target.transfer);
+    RizarutoLines lines;
+    for (std::size_t t = 0; t < order.size(); ++t) {
+        set.begin(target.transfer / ("SWM" + order[t]) / "RIZARUTO.csv", swimmerHeader);
+        long long k = 0;
+        for (const std::uint32_t i : members[t]) {
+            lines.append(set.out(), data.swimmers[i], ++k, i + 1);
+            set.endLine();
+        }
+    }
+    set.add(planFile(target.transfer / "Teamdt.csv", teamHeader, teamFileLines(data.entryPath, target.master, kijun, time, r.notes)));
+    writeRelayFile(set, target.transfer / "RELAYENT.csv", relayHeader, data, true);
+    set.commit(r);
     return r;
 }
 

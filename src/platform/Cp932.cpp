@@ -123,7 +123,35 @@ public:
         return true;
     }
 
+    // The code (one byte, or lead << 8 | trail) toCp932(fromCp932(code)) gives for the character
+    // `code`, or kNoRoundTrip when it is no character or does not come back as one.
+    std::uint16_t roundTrip(unsigned code)
+    {
+        if (roundTrip_.empty()) roundTrip_.resize(0x10000, kUnknownTrip);
+        std::uint16_t& r = roundTrip_[code];
+        if (r == kUnknownTrip) {
+            r = kNoRoundTrip;
+            std::string utf8;
+            if (decode(code, utf8) && !utf8.empty()) {
+                const auto b = static_cast<unsigned char>(utf8[0]);
+                const std::size_t len = utf8SeqLength(b);
+                if (len == utf8.size() && len <= 3) {
+                    char32_t c = len == 1 ? b : b & (len == 2 ? 0x1F : 0x0F);
+                    for (std::size_t k = 1; k < len; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[k]) & 0x3F);
+                    std::string bytes;
+                    if (c >= 0x80 && encode(c, utf8, bytes))
+                        r = bytes.size() == 1 ? static_cast<unsigned char>(bytes[0])
+                                              : static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 |
+                                                                           static_cast<unsigned char>(bytes[1]));
+                }
+            }
+        }
+        return r;
+    }
+    static constexpr std::uint16_t kNoRoundTrip = 0xFFFE;
+
 private:
+    static constexpr std::uint16_t kUnknownTrip = 0xFFFF;  // 0xFFFE, 0xFFFF: no CP932 codes
     static constexpr std::uint8_t kUnknown = 0, kNone = 0xFF;
     // Codes 0x0001 and 0x0002 are ASCII, never asked of the table: they mark its empty slots.
     static constexpr std::uint16_t kUnknownCode = 1, kNoCode = 2;
@@ -133,6 +161,7 @@ private:
     };
     std::vector<Decoded> decoded_;
     std::vector<std::uint16_t> encoded_;
+    std::vector<std::uint16_t> roundTrip_;
 };
 
 Cp932Memo& memo()
@@ -298,6 +327,37 @@ std::string fromCp932(std::string_view bytes)
         i = end;
     }
     return out;
+}
+
+bool appendCp932RoundTrip(std::string_view bytes, std::string& out)
+{
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    Cp932Memo* m = nullptr;
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {  // a run of ASCII, the same bytes in both directions
+            std::size_t end = i + 1;
+            while (end < n && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+            out.append(bytes.data() + i, end - i);
+            i = end;
+            continue;
+        }
+        unsigned code = c;
+        std::size_t step = 1;
+        if (isCp932LeadByte(c)) {
+            if (i + 1 >= n) return false;
+            code = c << 8 | static_cast<unsigned char>(bytes[i + 1]);
+            step = 2;
+        }
+        if (!m) m = &memo();
+        const std::uint16_t r = m->roundTrip(code);
+        if (r == Cp932Memo::kNoRoundTrip) return false;
+        if (r > 0xFF) out += static_cast<char>(r >> 8);
+        out += static_cast<char>(r & 0xFF);
+        i += step;
+    }
+    return true;
 }
 
 bool isValidCp932(std::string_view bytes)

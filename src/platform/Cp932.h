@@ -14,6 +14,14 @@ std::string toCp932(std::string_view utf8);
 std::string fromCp932(std::string_view bytes);
 bool isValidCp932(std::string_view bytes);
 
+// Appends CP932 text as it would come back from toCp932(fromCp932(text)), without converting it
+// twice: each character is looked up in a table of what decoding and encoding it again gives (a
+// character CP932 holds twice, such as 0xFA54 and 0x81CA, comes back as the one toCp932 makes).
+// False, with `out` unusable, when the text is not plain CP932 (a byte that is no character, a lead
+// byte cut off, a character that does not come back as one): such text is left to the two
+// conversions, which say what is wrong with it.
+bool appendCp932RoundTrip(std::string_view cp932, std::string& out);
+
 // True when the first byte of a two-byte CP932 character.
 bool isCp932LeadByte(unsigned char c);
 

@@ -4,7 +4,10 @@
 #include "exchange/ScmExport.h"
 #include "exchange/Templates.h"
 #include "platform/Cp932.h"
+#include "platform/Error.h"
 #include "platform/Prompt.h"
+
+#include <exception>
 
 namespace tolv::registration {
 
@@ -24,28 +27,51 @@ ExportResult writeRegistrationTransfer(const EntryData& data, const ExportTarget
     const std::string kijun = fieldText(data.header, EntryHeader::kKijunBi);
 
     const std::string swimmerHeader = toCp932(quotedHeader(readTemplate(target.ctl, "ScmSwimmerdt.w", kScmSwimmerFields)));
-    std::vector<std::string> swimmers;
-    swimmers.reserve(data.swimmers.size());
-    for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
-        const SwimmerRecord& s = data.swimmers[i];
-        swimmers.push_back(
-            encodeSwimmerLine(scmSwimmerLinkLine(s, static_cast<long long>(i) + 1, kijun, time).text(), "Scmmerdt.csv", i + 1, s));
-    }
+    const std::size_t count = data.swimmers.size();
+    ScmSwimmerLines swimmers(false, kijun, time, "Scmmerdt.csv");
+    const LineMaker line = [&](std::size_t i, std::string& out) {
+        swimmers.append(out, data.swimmers[i], static_cast<long long>(i) + 1, i + 1);
+    };
+    const std::size_t per = perMedium ? kRegistrationSwimmersPerMedium : std::max<std::size_t>(1, count);
+    const bool byHand = target.prompt && mediaCount(count, per) > 1;
+
     ExportResult r;
+    // The team file is made first (it comes first), but a swimmer line that cannot be written is
+    // named before a fault of the team file, as when the swimmer lines were made first.
     std::vector<PlannedFile> teamFile;
+    std::exception_ptr teamFault;
     if (withTeamFile) {
-        const std::string teamHeader = toCp932(quotedHeader(readTemplate(target.ctl, "teamdt.w", kScmTeamFields)));
-        teamFile.push_back(planFile(target.transfer / "SCMTeamdt.csv", teamHeader,
-                                    teamFileLines(data.entryPath, target.master, kijun, time, r.notes)));
+        try {
+            const std::string teamHeader = toCp932(quotedHeader(readTemplate(target.ctl, "teamdt.w", kScmTeamFields)));
+            teamFile.push_back(planFile(target.transfer / "SCMTeamdt.csv", teamHeader,
+                                        teamFileLines(data.entryPath, target.master, kijun, time, r.notes)));
+        } catch (const TolvError&) {
+            teamFault = std::current_exception();
+        }
     }
-    const std::size_t per = perMedium ? kRegistrationSwimmersPerMedium : std::max<std::size_t>(1, swimmers.size());
-    // Media changed by hand: the team file goes on the first medium, before its prompt. Otherwise
-    // it is written with the swimmer files as one whole set.
-    std::vector<PlannedFile> set;
-    if (target.prompt && mediaCount(swimmers.size(), per) > 1) writeFileSet(std::move(teamFile), r);
-    else set = std::move(teamFile);
-    writeOnMedia(target.transfer, "Scmmerdt.csv", swimmerHeader, swimmers, per, target.prompt, target.mediaQuestion, r, set);
-    writeFileSet(std::move(set), r);
+    if (teamFault) {
+        std::string scratch;
+        for (std::size_t i = 0; i < count; ++i) {
+            line(i, scratch);
+            scratch.clear();
+        }
+        std::rethrow_exception(teamFault);
+    }
+    // Media changed by hand: the team file goes on the first medium, before its prompt (every
+    // swimmer line is checked first). Otherwise it is written with the swimmer files as one set.
+    FileSetWriter set(target.transfer);
+    if (byHand) {
+        std::string scratch;
+        for (std::size_t i = 0; i < count; ++i) {
+            line(i, scratch);
+            scratch.clear();
+        }
+        writeFileSet(std::move(teamFile), r);
+    } else {
+        for (PlannedFile& f : teamFile) set.add(std::move(f));
+    }
+    writeOnMedia(set, target.transfer, "Scmmerdt.csv", swimmerHeader, count, line, per, target.prompt, target.mediaQuestion, r);
+    if (!set.empty()) set.commit(r);
     return r;
 }
 

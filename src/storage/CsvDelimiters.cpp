@@ -31,6 +31,18 @@ std::string fullWidthDelimiters(std::string_view utf8)
     return out;
 }
 
+void appendFullWidthDelimitersCp932(std::string_view cp932, std::string& out)
+{
+    static const std::string comma = toCp932(kComma), quote = toCp932(kQuote);
+    std::size_t from = 0;
+    for (std::size_t at = cp932.find_first_of(",\""); at != std::string_view::npos; at = cp932.find_first_of(",\"", from)) {
+        out.append(cp932.data() + from, at - from);
+        out += cp932[at] == ',' ? comma : quote;
+        from = at + 1;
+    }
+    out.append(cp932.data() + from, cp932.size() - from);
+}
+
 std::string fullWidthQuotes(std::string_view utf8)
 {
     std::string out;

@@ -20,6 +20,9 @@ std::string csvDelimiterRefusal(const std::string& label);
 // UTF-8 text with each half-width comma and double quote as its full-width form. The export code
 // calls it for every field it writes.
 std::string fullWidthDelimiters(std::string_view utf8);
+// The same on CP932 text (the bytes of a field as written), appended to `out`: the half-width
+// comma and double quote are single bytes that are never part of a double-byte character.
+void appendFullWidthDelimitersCp932(std::string_view cp932, std::string& out);
 
 // The same for the double quote alone, for a field that is always quoted and may hold a comma of
 // its own (an amount "1,000").
