@@ -28,6 +28,15 @@ std::size_t mediaCount(std::size_t lines, std::size_t perMedium)
     return perMedium == 0 ? (lines ? 1 : 0) : (lines + perMedium - 1) / perMedium;
 }
 
+void makeEveryLine(std::size_t count, const LineMaker& line)
+{
+    std::string scratch;
+    for (std::size_t i = 0; i < count; ++i) {
+        line(i, scratch);
+        scratch.clear();
+    }
+}
+
 void writeOnMedia(FileSetWriter& set, const fs::path& folder, const std::string& fileName, const std::string& header,
                   std::size_t count, const LineMaker& line, std::size_t perMedium, Prompt* prompt, bool askAllAtOnce,
                   ExportResult& result)
@@ -55,14 +64,6 @@ void writeOnMedia(FileSetWriter& set, const fs::path& folder, const std::string&
             if (k > 0) result.notes.push_back(movedNote(k));
         }
         return;
-    }
-    // Somebody is asked before the first medium: every line is made (and checked) first, so a line
-    // that cannot be written stops the export before any question; the lines are made again as
-    // their medium is written.
-    std::string scratch;
-    for (std::size_t i = 0; i < count; ++i) {
-        line(i, scratch);
-        scratch.clear();
     }
     if (media == 1) {
         prompt->tell(kMediaPrompt);

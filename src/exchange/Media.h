@@ -34,13 +34,16 @@ inline constexpr const char* kAllMediaQuestion = "全媒体を一括作成しま
 // Line i (0 .. count - 1) of a file appended to `out` (CP932, ending CR LF).
 using LineMaker = std::function<void(std::size_t i, std::string& out)>;
 
+// Every line made once and dropped: an export that asks for media (or writes them one by one)
+// calls it first, so a line that cannot be written stops it before any question or medium.
+void makeEveryLine(std::size_t count, const LineMaker& line);
+
 // Writes `count` lines made by `line` after `header` into `folder`/`fileName`, at most `perMedium`
-// lines per medium. Without `prompt` (the command line) every medium goes into `set`. With one,
-// every line is made once first (a line that cannot be written stops the export before any
-// question), then a single medium is announced with kMediaPrompt and goes into `set`; several
-// media are first asked about with kAllMediaQuestion when `askAllAtOnce` (yes: all into `set` in
-// MEDIA<k>, no more prompts), else each medium is announced and written as a set of its own before
-// the next. No lines: no prompt, no file.
+// lines per medium. Without `prompt` (the command line) every medium goes into `set`. With one, a
+// single medium is announced with kMediaPrompt and goes into `set`; several media are first asked
+// about with kAllMediaQuestion when `askAllAtOnce` (yes: all into `set` in MEDIA<k>, no more
+// prompts), else each medium is announced and written as a set of its own before the next. No
+// lines: no prompt, no file.
 void writeOnMedia(FileSetWriter& set, const fs::path& folder, const std::string& fileName, const std::string& header,
                   std::size_t count, const LineMaker& line, std::size_t perMedium, Prompt* prompt, bool askAllAtOnce,
                   ExportResult& result);

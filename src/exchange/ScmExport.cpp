@@ -10,6 +10,7 @@
 #include "storage/Codes.h"
 #include "storage/TextUtil.h"
 
+#include <exception>
 #include <map>
 #include <memory>
 
@@ -190,16 +191,41 @@ ExportResult scmExport(const EntryData& data, const ExportTarget& target, bool m
     std::string relayHeader;
     if (media) relayHeader = toCp932(quotedHeader(readTemplate(target.ctl, "RELAYENT.w", kRelayFields)));
 
+    ExportResult r;
+    ScmSwimmerLines swimmers(media, kijun, time, "ScmSwimmerdt.csv");
+    const LineMaker swimmerLine = [&](std::size_t i, std::string& out) {
+        swimmers.append(out, data.swimmers[i], static_cast<long long>(i) + 1, i + 1);
+    };
+    std::vector<std::string> teams;
+    std::exception_ptr teamFault;
+    try {
+        teams = teamFileLines(data.entryPath, target.master, kijun, time, r.notes);
+    } catch (const TolvError&) {
+        teamFault = std::current_exception();
+    }
+    if (target.prompt || teamFault) {
+        // Before anybody is asked for a medium (or when the team file cannot be made), every line
+        // is made once, in the order of the files: the first fault stops the export before any
+        // question, and the one named is the first of the set.
+        makeEveryLine(data.swimmers.size(), swimmerLine);
+        if (teamFault) std::rethrow_exception(teamFault);
+        if (media) {
+            RelayLines relays(data.header, false);
+            std::string scratch;
+            long long n = 0;
+            for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
+                relays.append(scratch, data.swimmers[i], i + 1, n);
+                scratch.clear();
+            }
+        }
+    }
+
     // The swimmer file (unless it goes medium by medium) and the other files are one whole set,
     // each written as it is made.
-    ExportResult r;
     FileSetWriter set(target.transfer);
-    ScmSwimmerLines swimmers(media, kijun, time, "ScmSwimmerdt.csv");
-    writeOnMedia(
-        set, target.transfer, "ScmSwimmerdt.csv", swimmerHeader, data.swimmers.size(),
-        [&](std::size_t i, std::string& out) { swimmers.append(out, data.swimmers[i], static_cast<long long>(i) + 1, i + 1); },
-        kScmSwimmersPerMedium, target.prompt, target.mediaQuestion, r);
-    set.add(planFile(target.transfer / "Scmdt.csv", teamHeader, teamFileLines(data.entryPath, target.master, kijun, time, r.notes)));
+    writeOnMedia(set, target.transfer, "ScmSwimmerdt.csv", swimmerHeader, data.swimmers.size(), swimmerLine,
+                 kScmSwimmersPerMedium, target.prompt, target.mediaQuestion, r);
+    set.add(planFile(target.transfer / "Scmdt.csv", teamHeader, teams));
     if (media) writeRelayFile(set, target.transfer / "RELAYENT.csv", relayHeader, data, false);
     set.commit(r);
     return r;
@@ -512,7 +538,7 @@ void RelayLines::append(std::string& out, const SwimmerRecord& s, std::size_t n,
     if (!made_ || !fieldBytes(s.raw(S::kQBango), q_) || !fieldBytes(s.raw(prefectureBody_ ? S::kKen : S::kShozoku), name_) ||
         !fieldBytes(s.raw(prefectureBody_ ? S::kKenKana : S::kShozokuKana), kana_) || !fieldBytes(s.raw(S::kSei), sei_) ||
         !fieldBytes(s.raw(S::kGakunen), grade_)) {
-        appendLong(out, s, n, r);
+        appendAsText(out, s, n, r);
         return;
     }
     const Cp932Text qt(q_);
@@ -550,7 +576,7 @@ void RelayLines::append(std::string& out, const SwimmerRecord& s, std::size_t n,
     }
 }
 
-void RelayLines::appendLong(std::string& out, const SwimmerRecord& s, std::size_t n, long long& r)
+void RelayLines::appendAsText(std::string& out, const SwimmerRecord& s, std::size_t n, long long& r)
 {
     const std::string q = qbango(s);
     const std::string teamCode = prefectureBody_ ? midChars(q, S::kQBangoPrefecture) + "000" : midChars(q, S::kQBangoTeam);

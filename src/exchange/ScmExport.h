@@ -65,15 +65,15 @@ private:
     std::string shubetu_;
 };
 
-// The SWM floppy's RIZARUTO.csv lines (13 columns) the same way (SwmFloppyExport.cpp): swimmer n of
-// the entry file, the k-th of its team.
+// The SWM floppy's RIZARUTO.csv line (13 columns; SwmFloppyExport.cpp) of swimmer n of the entry
+// file, the k-th of its team, and the same lines written as the SCM lines are.
+CsvLine rizarutoLine(const SwimmerRecord& s, long long k, std::size_t n);
 class RizarutoLines {
 public:
     void append(std::string& out, const SwimmerRecord& s, long long k, std::size_t n);
 
 private:
     SwimmerBytes b_;
-    std::string name_;
 };
 
 // Team kind code from a register team name (the last matching word wins; "9" when none).
@@ -97,10 +97,11 @@ public:
     RelayLines(const EntryHeader& header, bool schoolLevel);
     // The lines of swimmer n appended to `out`, numbered on from `r`.
     void append(std::string& out, const SwimmerRecord& s, std::size_t n, long long& r);
+    // The same lines built through fieldText and encoded (what append falls back to).
+    void appendAsText(std::string& out, const SwimmerRecord& s, std::size_t n, long long& r);
 
 private:
     static bool hasRelay(const SwimmerRecord& s);
-    void appendLong(std::string& out, const SwimmerRecord& s, std::size_t n, long long& r);
 
     bool schoolLevel_, prefectureBody_;
     std::string tcod_, course_, tcodBytes_;

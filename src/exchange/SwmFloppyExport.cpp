@@ -31,6 +31,8 @@ bool usableInFolderName(const std::string& code)
     return last != ' ' && last != '.';
 }
 
+} // namespace
+
 CsvLine rizarutoLine(const SwimmerRecord& s, long long k, std::size_t n)
 {
     const std::string q = fieldText(s, S::kQBango);
@@ -52,8 +54,6 @@ CsvLine rizarutoLine(const SwimmerRecord& s, long long k, std::size_t n)
         .q(matchKey(s));
     return l;
 }
-
-} // namespace
 
 void RizarutoLines::append(std::string& out, const SwimmerRecord& s, long long k, std::size_t n)
 {

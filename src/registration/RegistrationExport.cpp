@@ -49,27 +49,19 @@ ExportResult writeRegistrationTransfer(const EntryData& data, const ExportTarget
             teamFault = std::current_exception();
         }
     }
-    if (teamFault) {
-        std::string scratch;
-        for (std::size_t i = 0; i < count; ++i) {
-            line(i, scratch);
-            scratch.clear();
-        }
-        std::rethrow_exception(teamFault);
+    if (teamFault || target.prompt) {
+        // Before anybody is asked for a medium (or when the team file cannot be made), every
+        // swimmer line is made once: the first fault stops the export before any question, and a
+        // swimmer's is named before the team file's.
+        makeEveryLine(count, line);
+        if (teamFault) std::rethrow_exception(teamFault);
     }
-    // Media changed by hand: the team file goes on the first medium, before its prompt (every
-    // swimmer line is checked first). Otherwise it is written with the swimmer files as one set.
+    // Media changed by hand: the team file goes on the first medium, before its prompt. Otherwise
+    // it is written with the swimmer files as one whole set.
     FileSetWriter set(target.transfer);
-    if (byHand) {
-        std::string scratch;
-        for (std::size_t i = 0; i < count; ++i) {
-            line(i, scratch);
-            scratch.clear();
-        }
-        writeFileSet(std::move(teamFile), r);
-    } else {
+    if (byHand) writeFileSet(std::move(teamFile), r);
+    else
         for (PlannedFile& f : teamFile) set.add(std::move(f));
-    }
     writeOnMedia(set, target.transfer, "Scmmerdt.csv", swimmerHeader, count, line, per, target.prompt, target.mediaQuestion, r);
     if (!set.empty()) set.commit(r);
     return r;

@@ -3,8 +3,13 @@
 #include "exchange/ExportFixture.h"
 #include "exchange/ScmExport.h"
 #include "exchange/Templates.h"
+#include "registration/RegistrationExport.h"
+#include "reports/Tally.h"
+#include "storage/Codes.h"
 
+#include <cstring>
 #include <fstream>
+#include <random>
 
 using namespace exporttest;
 using namespace tolv;
@@ -299,4 +304,129 @@ TEST(ScmExportFailure, NothingIsWrittenAndNothingReplaced)
     fs::remove(teamTotalsPath(f.data.entryPath));
     EXPECT_THROW(f.run(exportScmLink), TolvError);
     EXPECT_EQ(folderState(), before);
+}
+
+// The lines written straight from the record bytes are the bytes (or the error) of the lines built
+// through fieldText and encoded, for swimmers of awkward text: blanks, control bytes, NULs,
+// delimiters, kana, characters CP932 holds twice, now and then a byte that is no character.
+TEST(ScmSwimmerFile, LinesCopiedAsCp932AreTheLinesBuiltAsText)
+{
+    using S = SwimmerRecord;
+    std::mt19937 random(33);
+    const std::vector<std::string> good = {" ", "  ", std::string(1, '\0'), "\x01", "\t", ",", "\"", "0", "1", "9", "A",
+                                           "/", "\xb1", "\xdf", "\x81\x40", "\x82\xa0", "\xfa\x54", "\x81\xca", "\xed\x40",
+                                           "\x87\x90", "\\", "~", "\x81\x5f", "\x82\x50", "\xee\xf9", "\x88\x9f"};
+    const std::vector<std::string> bad = {"\x80", "\xa0", "\xfd", "\x82", "\x81\x20", "\x85\x40"};
+    bool damaged = false;
+    auto fill = [&](SwimmerRecord& s, Field f) {
+        std::string b;
+        for (;;) {
+            const std::string& piece = damaged && random() % 8 == 0 ? bad[random() % bad.size()] : good[random() % good.size()];
+            if (b.size() + piece.size() > f.size()) break;
+            b += piece;
+        }
+        b.resize(f.size(), damaged ? '\x82' : ' ');  // a lead byte cut at the end
+        std::memcpy(s.bytes().data() + f.offset, b.data(), f.size());
+    };
+    auto same = [](const std::function<void(std::string&)>& fast, const std::function<void(std::string&)>& slow) {
+        std::string a, b, aError, bError;
+        try {
+            fast(a);
+        } catch (const TolvError& e) {
+            aError = e.what();
+        }
+        try {
+            slow(b);
+        } catch (const TolvError& e) {
+            bError = e.what();
+        }
+        EXPECT_EQ(aError, bError);
+        if (aError.empty()) {
+            EXPECT_TRUE(a == b) << fromCp932(a) << "\n" << fromCp932(b);
+        }
+        return aError.empty();
+    };
+    EntryHeader prefecture, club;
+    prefecture.setTcod("05,1\"01");
+    prefecture.setBotai(reports::kBotaiPrefecture);
+    club.setTextBytes(EntryHeader::kTcod, "\x82\xa0\xfa\x54");
+    club.setCourse(1);
+    int written = 0, copied = 0;
+    for (int i = 1; i <= 3000; ++i) {
+        SwimmerRecord s;
+        damaged = i % 10 == 0;
+        for (Field f : {S::kBango, S::kQBango, S::kNamae, S::kKana, S::kKen, S::kKenKana, S::kShozoku, S::kShozokuKana,
+                        S::kGakunen, S::kSei, S::kShuFuku, S::kShubetu})
+            fill(s, f);
+        if (random() % 3 == 0) s.setQBango("13001200105011");  // an ordinary number among the awkward ones
+        for (int slot = 0; slot < kStandardSlots; ++slot)
+            if (random() % 6 == 0) s.setKiro(slot, static_cast<std::int32_t>(random() % (i == 2999 ? 9000000 : 700000)));
+        const std::size_t n = static_cast<std::size_t>(i);
+        for (bool media : {false, true}) {
+            ScmSwimmerLines lines(media, "2005/04/01", "13:05:09", "ScmSwimmerdt.csv");
+            written += same([&](std::string& out) { lines.append(out, s, i, n); },
+                            [&](std::string& out) {
+                                const CsvLine l = media ? scmSwimmerMediaLine(s, i, n, "2005/04/01", "13:05:09")
+                                                        : scmSwimmerLinkLine(s, i, "2005/04/01", "13:05:09");
+                                out = encodeSwimmerLine(l.text(), "ScmSwimmerdt.csv", n, s);
+                            });
+        }
+        RizarutoLines rizaruto;
+        same([&](std::string& out) { rizaruto.append(out, s, 7, n); },
+             [&](std::string& out) { out = encodeSwimmerLine(rizarutoLine(s, 7, n).text(), "RIZARUTO.csv", n, s); });
+        for (const EntryHeader* h : {&prefecture, &club}) {
+            RelayLines relays(*h, h == &club);
+            long long a = i, b = i;
+            same([&](std::string& out) { relays.append(out, s, n, a); }, [&](std::string& out) { relays.appendAsText(out, s, n, b); });
+            EXPECT_EQ(a, b);
+        }
+        SwimmerBytes bytes;
+        copied += bytes.read(s);
+    }
+    // Most swimmers took the copying way, and most lines could be written.
+    EXPECT_GT(copied, 2500);
+    EXPECT_GT(written, 4000);
+}
+
+// A fault found late in an export that writes as it goes (the swimmer of the last medium or team)
+// leaves every file of the old set as it was: the media and team folders the run made are gone, no
+// temporary file is left.
+TEST(ScmExportFailure, AFaultInTheLastMediumLeavesTheOldSet)
+{
+    struct Case {
+        const char* name;
+        ExportFn run;
+        int swimmers;  // one more than fill the first medium: the last one is refused
+    };
+    const Case cases[] = {
+        {"scm-media", exportScmMedia, 451},
+        {"registration", registration::exportRegistration, 1361},
+        {"swm-media", exportSwmMedia, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExportFixture f;
+        f.writeTotals({});
+        for (int i = 0; i < c.swimmers - 1; ++i) f.add({.qbango = "13001200105011"});
+        ExportTarget t = f.target();
+        t.prompt = nullptr;
+        c.run(f.data, t);  // the old set: one medium, one team
+        auto folderState = [&] {
+            std::string s;
+            for (const auto& e : fs::recursive_directory_iterator(f.transfer))
+                s += e.path().string() + "=" + (e.is_regular_file() ? tolvtest::readBytes(e.path()) : "") + "\n";
+            return s;
+        };
+        const std::string before = folderState();
+        f.data.swimmers.back().setQBango("13002200105011");  // another team
+        f.add({.qbango = "13003200105011"}).setTextBytes(SwimmerRecord::kNamae, "\x81\x20");
+        t.when = DateTime{2006, 1, 1, 0, 0, 0};
+        try {
+            c.run(f.data, t);
+            ADD_FAILURE() << "no error";
+        } catch (const TolvError& e) {
+            EXPECT_NE(std::string(e.what()).find("選手 " + std::to_string(c.swimmers)), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(folderState(), before);
+    }
 }

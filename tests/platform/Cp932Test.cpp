@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace tolv;
 
 TEST(Cp932, RoundTripsFullWidthHalfWidthKanaAndBackslash)
@@ -73,6 +75,39 @@ TEST(Cp932, TextMixingAsciiAndDoubleByteCharactersConvertsAsAWhole)
     } catch (const TolvError& e) {
         EXPECT_NE(std::string(e.what()).find("「😀」"), std::string::npos) << e.what();
     }
+}
+
+// Text copied through the round-trip table is what decoding and encoding it gives, for every one-
+// and two-byte code; the table refuses only codes that do not come through the two conversions.
+TEST(Cp932, RoundTripTableGivesWhatTheTwoConversionsGive)
+{
+    int copied = 0, changed = 0;
+    for (unsigned code = 0x80; code <= 0xFFFF; ++code) {
+        const bool lead = isCp932LeadByte(static_cast<unsigned char>(code >> 8));
+        if (code > 0xFF && !lead) continue;
+        const std::string bytes = code <= 0xFF ? std::string(1, static_cast<char>(code))
+                                               : std::string{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+        std::optional<std::string> slow;
+        try {
+            slow = toCp932(fromCp932(bytes));
+        } catch (const TolvError&) {
+        }
+        std::string fast = "A";
+        if (appendCp932RoundTrip(bytes, fast)) {
+            ASSERT_TRUE(slow.has_value()) << std::hex << code;
+            ASSERT_EQ(fast, "A" + *slow) << std::hex << code;
+            ++copied;
+            changed += *slow != bytes;
+        } else {
+            EXPECT_FALSE(slow.has_value()) << std::hex << code;
+        }
+    }
+    EXPECT_GT(copied, 7000);
+    EXPECT_GT(changed, 0);  // the characters CP932 holds twice come back as one of their codes
+    std::string out;
+    EXPECT_TRUE(appendCp932RoundTrip("a\xfa\x54,\x82\xa0 ", out));
+    EXPECT_EQ(out, "a\x81\xca,\x82\xa0 ");
+    EXPECT_FALSE(appendCp932RoundTrip("ab\x82", out));  // a lead byte cut off
 }
 
 TEST(Cp932, FittingNeverCutsADoubleByteCharacter)

@@ -3,6 +3,8 @@
 // taken, whatever is done to make the commands faster or to rearrange the code.
 #include "FederationFile.h"
 #include "checks/CheckMenu.h"
+#include "exchange/Exports.h"
+#include "registration/RegistrationExport.h"
 #include "platform/Cp932.h"
 #include "platform/Paths.h"
 #include "reports/EntryForm.h"
@@ -191,6 +193,31 @@ TEST(FederationRegression, EveryCommandKeepsItsOutputBytes)
         got["print individuals"] = (logOf([&](Printer& p) { printIndividualList(p, store, 1, h.total()); }));
         got["print individual-events"] = (logOf([&](Printer& p) { printIndividualEventList(p, store, 1, h.total()); }));
         got["print time-list"] = (logOf([&](Printer& p) { printTimeList(p, store, h.botai()); }));
+    }
+    {
+        // The exports of the swimmer files, written line by line: every file of the set (the SCM
+        // media of 450 swimmers and the registration media of 1360 end inside the file).
+        EntryStore store;
+        store.openEntryFile(f.entry);
+        const exchange::EntryData data = exchange::EntryData::read(store);
+        store.close();
+        const std::pair<const char*, exchange::ExportFn> exports[] = {
+            {"scm-link", exchange::exportScmLink},
+            {"scm-media", exchange::exportScmMedia},
+            {"swm-media", exchange::exportSwmMedia},
+            {"registration", registration::exportRegistration},
+        };
+        for (const auto& [name, run] : exports) {
+            exchange::ExportTarget target;
+            target.transfer = tree.dir() / "transfer" / name;
+            fs::create_directories(target.transfer);
+            target.ctl = ctlDir();
+            target.master = MasterSource::local(f.registrationRoot);
+            target.when = now();
+            for (const exchange::PlannedFile& file : run(data, target).written)
+                got[std::string("export ") + name + "/" + fs::relative(file.path, target.transfer).generic_string()] =
+                    tolvtest::readBytes(file.path);
+        }
     }
 
     for (SortOrder order : {SortOrder::Club, SortOrder::Sex}) {
