@@ -49,8 +49,9 @@ test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # Times every command on generated federation files (1,000 / 10,000 / 30,000 swimmers); not part of test.
+# BENCH_SIZES="1000 10000": only those sizes (default 1,000, 10,000, 30,000 and 100,000 swimmers).
 bench: build
-	python3 bench/run.py $(BUILD_DIR)
+	python3 bench/run.py $(BUILD_DIR) $(BENCH_SIZES)
 
 run: build
 	./scripts/run.sh $(BUILD_DIR)

@@ -27,6 +27,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <array>
 #include <set>
 
 namespace tolv::lenex {
@@ -133,7 +134,22 @@ Scan scanDocument(std::string& xml, Fail&& tooDeep)
             *w++ = *r++;
         }
     };
+    // Bytes that need no look of their own (most of a document): kept as they are, a run at a time.
+    static const std::array<bool, 256> plain = [] {
+        std::array<bool, 256> t{};
+        for (int c = 0x20; c < 0x100; ++c) t[static_cast<std::size_t>(c)] = c != '&' && c != '<' && c != 0x7F && c != 0xC2;
+        t['\t'] = t['\r'] = true;
+        return t;
+    }();
     for (const char* r = begin; r < end;) {
+        const char* run = r;
+        while (run < end && plain[static_cast<unsigned char>(*run)]) ++run;
+        if (run != r) {
+            if (w != r) std::memmove(w, r, static_cast<std::size_t>(run - r));
+            w += run - r;
+            r = run;
+            continue;
+        }
         const auto c = static_cast<unsigned char>(*r);
         if (c == '\n') ++line;
         if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
