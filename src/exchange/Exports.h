@@ -1,7 +1,7 @@
 #pragma once
 // The export items of the entry window's "転出" menu and of `tolv export FORMAT`: each reads the
-// entry data once (EntryData::read on an open store), builds its files in memory and writes them
-// into the transfer folder (see ExportFiles.h).
+// entry data once (EntryData::read on an open store) and writes its files into the transfer folder
+// as one whole set (see ExportFiles.h).
 #include "exchange/ExportFiles.h"
 #include "platform/Clock.h"
 #include "storage/MasterSource.h"
