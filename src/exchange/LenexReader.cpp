@@ -96,13 +96,14 @@ std::optional<std::pair<std::size_t, std::uint32_t>> characterReference(const ch
 // What a first look at the bytes found, before they are parsed.
 struct Scan {
     std::size_t athletes = 0;
+    std::size_t relays = 0;  // each may need a record of its own (a relay team without its swimmers)
     std::vector<int> controlLines;
 };
 
 // One pass over the document before it is parsed: control characters (raw, and as character
 // references, which would cut a text at a NUL) are taken out of the bytes, their lines noted
 // (no line feed is taken out, so lines stay those of the file); the nesting depth is checked and
-// the athletes are counted. Throws `tooDeep(line)` for a document nested deeper than kMaxDepth.
+// the athletes and relays are counted. Throws `tooDeep(line)` for a document nested deeper than kMaxDepth.
 template <typename Fail>
 Scan scanDocument(std::string& xml, Fail&& tooDeep)
 {
@@ -194,7 +195,9 @@ Scan scanDocument(std::string& xml, Fail&& tooDeep)
                 // A start tag: its name, then to its end outside quoted values.
                 const char* n = r + 1;
                 while (n < end && *n != ' ' && *n != '\t' && *n != '\n' && *n != '\r' && *n != '/' && *n != '>') ++n;
-                if (std::string_view(r + 1, static_cast<std::size_t>(n - r - 1)) == "ATHLETE") ++scan.athletes;
+                const std::string_view name(r + 1, static_cast<std::size_t>(n - r - 1));
+                if (name == "ATHLETE") ++scan.athletes;
+                else if (name == "RELAY") ++scan.relays;
                 char quote = 0;
                 const char* q = n;
                 for (; q < end; ++q) {
@@ -414,8 +417,10 @@ ImportResult Reader::read()
         out_.memory.meetFile = fs::path(fileName_).filename().string();
         return std::move(out_);
     }
-    // One record per athlete, allocated once.
-    out_.swimmers.reserve(scan.athletes);
+    // One record per athlete and one per relay at most (its team record), allocated once: a record
+    // added beyond the room would move every record to a vector twice the size, the old one held
+    // while they are copied.
+    out_.swimmers.reserve(scan.athletes + scan.relays);
     for (pugi::xml_node meet : meets.children("MEET")) {
         events_.clear();
         athletesOfTeam_.clear();
