@@ -3,6 +3,7 @@
 #include "exchange/ExportFixture.h"
 #include "exchange/ScmExport.h"
 #include "exchange/Templates.h"
+#include "platform/AtomicFile.h"
 #include "registration/RegistrationExport.h"
 #include "reports/Tally.h"
 #include "storage/Codes.h"
@@ -429,4 +430,33 @@ TEST(ScmExportFailure, AFaultInTheLastMediumLeavesTheOldSet)
         }
         EXPECT_EQ(folderState(), before);
     }
+}
+
+// Media written together after "全媒体を一括作成しますか？" are one set whose journal is kept in the
+// transfer folder, above the MEDIA<k> folders it names: a set cut off among its renames is completed
+// by the next export there.
+TEST(ScmExportFailure, MediaWrittenTogetherAreCompletedAfterACutAmongTheRenames)
+{
+    ExportFixture f;
+    f.writeTotals({});
+    for (int i = 0; i < 1361; ++i) f.add({.qbango = "13001200105011"});
+    ExportTarget t = f.target();
+    t.mediaQuestion = true;
+    AtomicFile::beforeRenameHook() = [](const fs::path& temp) {
+        if (temp.parent_path().filename() == "MEDIA2") throw TolvError("cut");
+    };
+    EXPECT_THROW(registration::exportRegistration(f.data, t), TolvError);
+    AtomicFile::beforeRenameHook() = nullptr;
+    auto journals = [&] {
+        int n = 0;
+        for (const auto& e : fs::recursive_directory_iterator(f.transfer))
+            n += e.path().filename().string().rfind(".tolvsys-set.", 0) == 0;
+        return n;
+    };
+    ASSERT_EQ(journals(), 1);
+    EXPECT_FALSE(fs::exists(f.transfer / "MEDIA2" / "Scmmerdt.csv"));
+    finishInterruptedSets(f.transfer);
+    EXPECT_EQ(journals(), 0);
+    EXPECT_EQ(ExportFixture::lines(f.transfer / "MEDIA1" / "Scmmerdt.csv").size(), 1361u);
+    EXPECT_EQ(ExportFixture::lines(f.transfer / "MEDIA2" / "Scmmerdt.csv").size(), 2u);
 }
