@@ -355,7 +355,7 @@ FileSetWriter::~FileSetWriter()
     if (committed_) return;
     if (journalWritten_) {
         // The journal names the temporary files: they stay, and the next export completes the set.
-        for (auto& t : temps_) (void)t.release();
+        for (auto& t : temps_) t->keepTemporary();
         return;
     }
     temps_.clear();  // each removes its temporary file

@@ -99,7 +99,7 @@ AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode, Links links
 AtomicFile::~AtomicFile()
 {
     if (fd_ >= 0) ::close(fd_);
-    if (!committed_) {
+    if (!committed_ && !kept_) {
         std::error_code ec;
         fs::remove(temp_, ec);
     }

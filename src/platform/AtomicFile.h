@@ -35,6 +35,9 @@ public:
     void prepare();
     // Flushes, syncs, closes and renames the temporary file over the target.
     void commit();
+    // The temporary file stays when this object goes without commit() (a journal of renames names
+    // it, and the set is completed later).
+    void keepTemporary() { kept_ = true; }
     const std::filesystem::path& tempPath() const { return temp_; }
     // The file that is replaced (the target with symbolic links followed).
     const std::filesystem::path& finalPath() const { return final_; }
@@ -51,6 +54,7 @@ private:
     long long end_ = 0;
     bool committed_ = false;
     bool prepared_ = false;
+    bool kept_ = false;
 };
 
 // The whole of a file; a file that cannot be opened or read is an error naming it and the reason.

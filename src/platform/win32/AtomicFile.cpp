@@ -117,7 +117,7 @@ AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode, Links links
 AtomicFile::~AtomicFile()
 {
     if (fd_ >= 0) ::_close(fd_);
-    if (!committed_) {
+    if (!committed_ && !kept_) {
         applyMode(temp_, 0600);
         std::error_code ec;
         fs::remove(temp_, ec);
