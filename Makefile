@@ -124,7 +124,7 @@ windows: windows-deps
 	nice -n 5 cmake --build $(WIN_DIR) -j $(JOBS) --target $(WIN_TARGETS)
 
 windows-test: windows build
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target tolv cp932_table
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target tolv cp932_table tolv-fedgen
 	./scripts/windows/run-tests.sh $(BUILD_DIR) $(WIN_DIR)
 
 clean:
