@@ -59,7 +59,7 @@ sort sex {e}'
 
 for side in linux windows; do
     mkdir -p "$work/$side/out"
-    cp -r "$work/generated/entry" "$work/generated/registration" "$work/$side/"
+    cp -r "$work/generated/entry" "$work/generated/registration" "$work/generated/home" "$work/$side/"
 done
 
 run() {  # run <side> <arguments...>
