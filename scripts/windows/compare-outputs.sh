@@ -1,9 +1,9 @@
 #!/bin/sh
 # The federation outputs of the Linux tolv and of tolv.exe under Wine, byte for byte: a generated
 # federation file (tolv-fedgen, 300 swimmers) goes through the same commands on both sides, each
-# in its own copy; every print log and every file the commands write (rewrites, tally, sorts,
-# exports) must be the same on both (what a command prints on standard output names the files by
-# their paths, which differ between the two sides). Run by run-tests.sh (WINEPREFIX set there).
+# in its own copy; every command must succeed on both, and every print log and every file the
+# commands write (rewrites, tally, sorts, every export) must be the same on both (what a command
+# prints on standard output names the files by their paths, which differ between the two sides). Run by run-tests.sh (WINEPREFIX set there).
 # Usage: compare-outputs.sh <Linux build folder> <Windows build folder>
 set -eu
 linux=$(cd "$1" && pwd)
@@ -32,10 +32,20 @@ print entry-form {e} --print-log {o}/entry-form.log
 print individuals {e} --print-log {o}/individuals.log
 print individual-events {e} --print-log {o}/individual-events.log
 print time-list {e} --print-log {o}/time-list.log
+print address {e} --print-log {o}/address.log
 export scm-link {e} --to {o}/scm-link --master {m}
 export scm-media {e} --to {o}/scm-media --master {m}
 export swm-media {e} --to {o}/swm-media --master {m}
 export lenex {e} --to {o}/lenex --city Tokyo
+export lenex {e} --to {o}/lenex-zip --zip --city Tokyo
+export tolvzep {e} --to {o}/tolvzep
+export qtolv {e} --to {o}/qtolv
+export swmkari {e} --to {o}/swmkari
+export swm-dbase {e} --to {o}/swm-dbase
+export interhigh {e} --to {o}/interhigh
+export registration {e} --to {o}/registration --master {m}
+export registration-docs {e} --to {o}/registration-docs --master {m} --print-log {o}/registration-docs.log
+export seiko {e} --to {o}/seiko
 rewrite kana {e}
 rewrite age {e}
 rewrite grade {e}
@@ -49,7 +59,7 @@ sort sex {e}'
 
 for side in linux windows; do
     mkdir -p "$work/$side/out"
-    cp -r "$work/generated/entry" "$work/generated/registration" "$work/$side/"
+    cp -r "$work/generated/entry" "$work/generated/registration" "$work/generated/home" "$work/$side/"
 done
 
 run() {  # run <side> <arguments...>
@@ -70,8 +80,13 @@ echo "$commands" | while IFS= read -r line; do
         args=$(echo "$line" | sed "s|{e}|$d/entry/federation.zep|g; s|{m}|$d/registration/|g; s|{o}|$d/out|g")
         case "$line" in export*) mkdir -p "$(echo "$args" | sed 's/.*--to \([^ ]*\).*/\1/')" ;; esac
         # shellcheck disable=SC2086
-        (cd "$d" && TOLVSYS_HOME="$d/home" TOLVSYS_NOW="2024-05-01 10:00:00" LC_ALL=C.UTF-8 \
-            run "$side" $args >"$d/out/last.stdout" 2>"$d/out/last.stderr") || echo "$side: exit $? from: $line"
+        # Every command must succeed on both sides: a failure would compare nothing.
+        if ! (cd "$d" && TOLVSYS_HOME="$d/home" TOLVSYS_NOW="2024-05-01 10:00:00" LC_ALL=C.UTF-8 \
+            run "$side" $args >"$d/out/last.stdout" 2>"$d/out/last.stderr"); then
+            echo "FAILED on $side: $line"
+            head -5 "$d/out/last.stderr"
+            exit 1
+        fi
     done
     if ! diff -r -q "$work/linux/entry" "$work/windows/entry" >/dev/null ||
         ! diff -r -q -x last.stderr -x last.stdout "$work/linux/out" "$work/windows/out" >/dev/null; then

@@ -1,3 +1,6 @@
 #include "cli/Cli.h"
+#include "platform/CommandLine.h"
 
-int main(int argc, char** argv) { return tolv::cli::run(argc, argv); }
+#include <iostream>
+
+int main(int argc, char** argv) { return tolv::cli::run(tolv::commandLineArguments(argc, argv), std::cout, std::cerr); }

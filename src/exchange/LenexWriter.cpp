@@ -540,7 +540,13 @@ void zipPieces(const std::vector<std::string_view>& pieces, const std::string& i
         zip_discard(archive);
         throw TolvError("zip を作れません: " + why);
     }
-    if (zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1) < 0) {
+    // The entry's time is the program's clock (a fixed time gives the same bytes on every system),
+    // in the archive's own local date and time fields.
+    const DateTime t = now();
+    const auto dosTime = static_cast<zip_uint16_t>((t.hour << 11) | (t.minute << 5) | (t.second / 2));
+    const auto dosDate = static_cast<zip_uint16_t>(((std::max(t.year, 1980) - 1980) << 9) | (t.month << 5) | t.day);
+    if (zip_file_set_dostime(archive, static_cast<zip_uint64_t>(index), dosTime, dosDate, 0) < 0 ||
+        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1) < 0) {
         const std::string why = zip_strerror(archive);
         zip_discard(archive);
         throw TolvError("zip を作れません: " + why);

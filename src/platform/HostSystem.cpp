@@ -105,6 +105,9 @@ std::filesystem::path defaultWorkTree()
 
 std::optional<std::filesystem::path> systemDriveRoot(char) { return std::nullopt; }
 
+// Names are matched as they are spelled: a name found is the name stored.
+std::filesystem::path storedSpelling(const std::filesystem::path& existing) { return existing; }
+
 std::filesystem::path runningProgramPath()
 {
     std::error_code ec;

@@ -67,6 +67,11 @@ std::filesystem::path runningProgramPath();
 // $XDG_DATA_HOME/tolvsys (~/.local/share/tolvsys).
 std::filesystem::path defaultWorkTree();
 
+// The name an existing file or folder is stored under in its folder, as the file system spells it:
+// on a system that matches names without regard to case, `existing` may be spelled otherwise
+// ("KEN.CTL" found as "ken.ctl"); elsewhere it is returned as it is.
+std::filesystem::path storedSpelling(const std::filesystem::path& existing);
+
 // The root of a drive letter the system itself has (Windows: "x:\\" of a drive that exists);
 // nothing on systems without drive letters.
 std::optional<std::filesystem::path> systemDriveRoot(char letter);

@@ -140,7 +140,7 @@ fs::path findNoCase(const fs::path& folder, const std::string& name)
 {
     fs::path direct = folder / name;
     std::error_code ec;
-    if (fs::exists(direct, ec)) return direct;
+    if (fs::exists(direct, ec)) return storedSpelling(direct);
     auto lower = [](std::string s) {
         std::transform(s.begin(), s.end(), s.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

@@ -1,4 +1,5 @@
 // tolv add, run as a program.
+#include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
 #include "storage/CsvDelimiters.h"
@@ -64,7 +65,7 @@ TEST(AddCommand, LookUpFillsTheSwimmerAndTheEventsAsTheNewEntryRunDoes)
 TEST(AddCommand, RegistrationRootComesFromDrTorAndTypedFieldsWin)
 {
     AddFixture f;
-    writeTorControl(f.tree.home() / "ctl", TorControl{"c:", f.root.string() + "/"});
+    writeTorControl(f.tree.home() / "ctl", TorControl{"c:", toStoredPath(f.root, true)});
     auto r = f.add({"--qbango", "13001200105011", "--lookup", "--namae", "山田　太", "--bango", "9999999"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     SwimmerRecord e = tolvtest::expectedYamada();
@@ -119,10 +120,12 @@ TEST(AddCommand, FailuresWriteNothing)
     r = f.add({"--qbango", "13001200105011", "--namae", "山田,\"太郎"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find(csvDelimiterRefusal("--namae")), std::string::npos) << r.err;
+#ifndef _WIN32  // the command line of Windows is UTF-16 text: it carries no bytes to refuse
     r = f.add({"--qbango", "13001200105011", "--namae", "\xE9rica"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("引数 --namae: UTF-8 として読めないバイトがあります（0xE9）"), std::string::npos) << r.err;
     EXPECT_EQ(readBytes(f.entry), before);
+#endif
 
     // Usage errors.
     EXPECT_EQ(f.add({}).exitCode, 2);

@@ -11,9 +11,13 @@
 #include <cstring>
 #include <functional>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace tolv;
 using tolvtest::readBytes;
@@ -26,6 +30,18 @@ namespace {
 
 tolvtest::RunResult tolvRun(const std::vector<std::string>& args) { return runProgram(TOLV_BIN, args); }
 
+// True when the tests run under Wine, which stands in for Windows here.
+bool runningUnderWine()
+{
+#ifdef _WIN32
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
+
+#ifndef _WIN32
 // Runs tolv on a terminal, answering its question with `answer`.
 tolvtest::RunResult tolvOnTerminal(const std::vector<std::string>& args, const std::string& answer)
 {
@@ -54,6 +70,7 @@ tolvtest::RunResult tolvOnTerminal(const std::vector<std::string>& args, const s
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
 }
+#endif
 
 // A bulk change through the store, which backs the file up first.
 void change(const fs::path& entry, const std::string& name, const std::string& command)
@@ -95,6 +112,7 @@ TEST(CliBackups, ListAndUndoStepByStep)
     EXPECT_NE(r.err.find("--yes"), std::string::npos) << r.err;
     EXPECT_EQ(readBytes(entry), afterSecond);
 
+#ifndef _WIN32
     // Asked on a terminal: "n" keeps the file, "y" restores the newest backup.
     r = tolvOnTerminal({"undo", entry.string()}, "n\n");
     EXPECT_EQ(r.exitCode, 1) << r.out;
@@ -102,6 +120,10 @@ TEST(CliBackups, ListAndUndoStepByStep)
     EXPECT_EQ(readBytes(entry), afterSecond);
     r = tolvOnTerminal({"undo", entry.string()}, "y\n");
     EXPECT_EQ(r.exitCode, 0) << r.out;
+#else  // no terminal to answer on here: --yes restores the same
+    r = tolvRun({"undo", entry.string(), "--yes"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+#endif
     EXPECT_EQ(readBytes(entry), afterFirst);
 
     // Another program holding the file: refused, nothing changes.
@@ -181,7 +203,9 @@ TEST(CliBackups, ABackupThatIsNotSoundOrNotThisFilesIsNeverRestored)
         {"count 2^31-1", [&] { writeBytes(backup, crafted); }, "バックアップしたときの内容と違う"},
         {"another file's", [&] { writeBytes(backup, foreign); }, "別の申込ファイルのもの"},
         {"folder", [&] { fs::remove(backup); fs::create_directory(backup); }, "フォルダのため元に戻せません"},
+#ifndef _WIN32  // MinGW's standard library makes no symbolic links
         {"link", [&] { fs::remove(backup); fs::create_symlink("/etc/passwd", backup); }, "シンボリックリンクのため元に戻せません"},
+#endif
     };
     for (const Case& k : cases) {
         k.make();
@@ -216,7 +240,10 @@ TEST(CliBackups, ABackupThatIsNotSoundOrNotThisFilesIsNeverRestored)
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;  // the file's two steps
     EXPECT_EQ(r.out.find("29991231"), std::string::npos) << r.out;
 
-    // A file made anew at the same path has no backups of the old one.
+    // A file made anew at the same path has no backups of the old one. Not under Wine: its file id
+    // is the Linux inode number, which the file system gives the new file at once (NTFS's ids carry
+    // a sequence number), and it has no creation time that stays.
+    if (runningUnderWine()) GTEST_SKIP() << "Wine reuses a deleted file's id";
     fs::remove(c.entry);
     EXPECT_EQ(tolvRun({"new", c.entry.string()}).exitCode, 0);
     const std::string fresh = readBytes(c.entry);

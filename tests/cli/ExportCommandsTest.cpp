@@ -28,7 +28,7 @@ TEST(CliExports, WritesIntoTheTransferFolderOfTheControlFile)
     const fs::path transfer = f.dir() / "transfer";
     fs::create_directories(transfer);
     ensureControlDefaults(ctlDir());
-    writeTenControl(ctlDir(), TenControl{transfer.string() + "/"});
+    writeTenControl(ctlDir(), TenControl{toStoredPath(transfer, true)});
 
     auto r = run({"export", "tolvzep", f.path().string()});
     EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -34,7 +34,7 @@ TEST(CliImports, ImportsReportWhatTheyDidAndFailWhenNothingCameIn)
 
     // Without --from the transfer folder of dr_ten.ctl is read.
     ensureWorkTree();
-    writeTenControl(ctlDir(), TenControl{transfer.string() + "/"});
+    writeTenControl(ctlDir(), TenControl{toStoredPath(transfer, true)});
     tolvtest::writeBytes(transfer / "jpnnewsmer.csv", sj("1,\"2980402鈴木\",x,y,\"1\"\r\n"));
     std::string bytes = readBytes(file);
     r = runProgram(TOLV_BIN, {"import", "nitiban", file.string()});

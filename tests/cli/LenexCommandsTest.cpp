@@ -45,7 +45,7 @@ TEST(CliLenex, ExportsIntoTheTransferFolderAndImportsBack)
     const fs::path transfer = t.dir() / "transfer";
     fs::create_directories(transfer);
     ensureWorkTree();
-    writeTenControl(ctlDir(), TenControl{transfer.string() + "/"});
+    writeTenControl(ctlDir(), TenControl{toStoredPath(transfer, true)});
     makeEntry(t.dir() / "TEAM.zep", 2);
     makeEntry(t.dir() / "BACK.zep", 0);
 

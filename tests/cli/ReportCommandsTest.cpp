@@ -92,7 +92,7 @@ TEST(CliReports, TallyTakesTheRegistrationRootOfTheControlFile)
     addTwoTeams(f);
     fs::path root = writeMaster(f.dir() / "reg");
     ensureControlDefaults(ctlDir());
-    writeTorControl(ctlDir(), {"c:", root.string() + "/"});
+    writeTorControl(ctlDir(), {"c:", toStoredPath(root, true)});
     auto r = run({"tally", f.path().string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(readBytes(f.zedPath()).substr(11 * 384 + 5, 22), tolvtest::sj("さくらスイミングクラブ"));

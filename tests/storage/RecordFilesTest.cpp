@@ -88,9 +88,18 @@ TEST(CountedRecordFile, CountIsHeldAgainstTheRecordsPresent)
 TEST(CountedRecordFile, ReadErrorsAreReportedNotZeros)
 {
     tolvtest::TempTree t;
-    // A folder opens for reading but refuses every read, whoever runs the test.
     const fs::path folder = t.dir() / "kozin.dat";
     fs::create_directories(folder);
+#ifdef _WIN32
+    // Windows opens no folder as a file: the refusal comes at opening, naming the file and why.
+    try {
+        CountedRecordFile f(folder, 1024, RecordFile::Mode::ReadOnly);
+        ADD_FAILURE() << "no error";
+    } catch (const TolvError& e) {
+        EXPECT_NE(std::string(e.what()).find("ファイルを開けません: " + folder.string()), std::string::npos) << e.what();
+    }
+#else
+    // A folder opens for reading but refuses every read, whoever runs the test.
     CountedRecordFile f(folder, 1024, RecordFile::Mode::ReadOnly);
     std::string rec(1024, '\0');
     try {
@@ -100,6 +109,7 @@ TEST(CountedRecordFile, ReadErrorsAreReportedNotZeros)
         EXPECT_NE(std::string(e.what()).find("ファイルを読めません: " + folder.string()), std::string::npos) << e.what();
     }
     EXPECT_THROW(f.readDataRange(1, 2), TolvError);
+#endif
     AthleteList athletes;
     EXPECT_THROW(athletes.openAthleteList(folder), TolvError);
 

@@ -98,6 +98,19 @@ void writeBytes(const fs::path& p, const std::string& bytes)
 
 // The C library's own CP932 table, not the program's converter: a fixture written with the code
 // under test would agree with any mistake in it.
+std::vector<std::string> namesLike(const fs::path& folder, const std::string& name)
+{
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return s;
+    };
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (lower(e.path().filename().string()) == lower(name)) out.push_back(e.path().filename().string());
+    return out;
+}
+
 std::string sj(const std::string& utf8)
 {
 #ifdef _WIN32

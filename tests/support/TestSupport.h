@@ -34,6 +34,9 @@ private:
 
 std::string readBytes(const fs::path& p);
 void writeBytes(const fs::path& p, const std::string& bytes);
+// The names in a folder that are `name` without regard to letter case, as they are stored (a file
+// system that matches names so finds "KEN.CTL" as "ken.ctl": this tells what is really there).
+std::vector<std::string> namesLike(const fs::path& folder, const std::string& name);
 // CP932 bytes of a UTF-8 literal.
 std::string sj(const std::string& utf8);
 // Makes a FIFO at `p`; false where the system has none in its file system (Windows: the tests

@@ -72,6 +72,15 @@ bool toCp932(const char* in, std::size_t n, std::string& out)
     int from = 0;
     for (int i = 0; i < w; ++i) {
         const wchar_t c = wide[static_cast<std::size_t>(i)];
+        // The language tags (U+E0000..U+E007F: the surrogates DB40 DC00..DC7F) are dropped, as the
+        // C library's converter drops them, not refused.
+        if (c == 0xDB40 && i + 1 < w && wide[static_cast<std::size_t>(i) + 1] >= 0xDC00 &&
+            wide[static_cast<std::size_t>(i) + 1] <= 0xDC7F) {
+            if (!wideToCp932(wide.data() + from, i - from, out)) return false;
+            ++i;
+            from = i + 1;
+            continue;
+        }
         // CP932 has no character beyond the Basic Multilingual Plane (Wine drops some silently).
         if (refusedHere(c) || (c >= 0xD800 && c <= 0xDFFF)) return false;
         for (const Extra& e : kOneWay) {

@@ -1,5 +1,5 @@
-// The Windows half of FileIdentity.h: volume serial number, the 128-bit file id and the creation
-// time, from GetFileInformationByHandleEx.
+// The Windows half of FileIdentity.h: volume serial number and the 128-bit file id, from
+// GetFileInformationByHandleEx.
 #include "platform/FileIdentity.h"
 
 #include "platform/win32/Wide.h"
@@ -28,10 +28,10 @@ std::string FileIdentity::of(const std::filesystem::path& path)
         id = std::to_string(info.dwVolumeSerialNumber) + ":" +
              std::to_string((static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
     }
-    // The creation time tells a file made anew apart from one whose file id was reused.
-    FILE_BASIC_INFO basic{};
-    if (::GetFileInformationByHandleEx(h.get(), FileBasicInfo, &basic, sizeof basic))
-        id += ":" + std::to_string(basic.CreationTime.QuadPart);
+    // No creation time, unlike the birth time of the other systems: NTFS hands a name's old
+    // creation time to a file renamed onto it within seconds (tunnelling), so a replaced file could
+    // not be told by it, and Wine reports the time of the last change there. NTFS's file id carries
+    // a sequence number that changes when its record is reused: a file made anew gets another id.
     return id;
 }
 

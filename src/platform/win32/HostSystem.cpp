@@ -142,6 +142,19 @@ std::optional<std::filesystem::path> systemDriveRoot(char letter)
     return std::filesystem::path(std::wstring{static_cast<wchar_t>(l), L':', L'\\'});
 }
 
+std::filesystem::path storedSpelling(const std::filesystem::path& existing)
+{
+    // The directory entry found by its exact name (no pattern characters, which no file name holds)
+    // carries the spelling the file was created with.
+    const std::wstring name = existing.filename().wstring();
+    if (name.empty() || name == L"." || name == L".." || name.find_first_of(L"*?") != std::wstring::npos) return existing;
+    WIN32_FIND_DATAW found{};
+    const HANDLE h = ::FindFirstFileExW(existing.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE) return existing;
+    ::FindClose(h);
+    return existing.parent_path() / found.cFileName;
+}
+
 std::filesystem::path runningProgramPath()
 {
     std::wstring buf(MAX_PATH, L'\0');

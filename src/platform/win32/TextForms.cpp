@@ -33,8 +33,13 @@ std::wstring withoutMarks(const std::wstring& text)
     std::wstring out;
     if (!::GetStringTypeW(CT_CTYPE3, text.data(), static_cast<int>(text.size()), reinterpret_cast<WORD*>(types.data())))
         return text;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(static_cast<WORD>(types[i]) & C3_NONSPACING)) out += text[i];
+    // Windows marks letters that carry a diacritic of their own (Ø, ø, and é before the
+    // decomposition) as non-spacing too, but as linguistic characters (C3_ALPHA) as well: only the
+    // marks themselves are dropped.
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto type = static_cast<WORD>(types[i]);
+        if (!(type & C3_NONSPACING) || (type & C3_ALPHA)) out += text[i];
+    }
     return out;
 }
 

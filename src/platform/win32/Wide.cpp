@@ -3,6 +3,7 @@
 #include "platform/SystemErrors.h"
 
 #include <cerrno>
+#include <cwchar>
 
 namespace tolv::win32 {
 
@@ -72,3 +73,113 @@ std::string lastErrorText()
 }
 
 } // namespace tolv::win32
+
+// The program's narrow text is UTF-8 on every system, file names included. The C++ library of
+// MinGW turns a narrow string into a std::filesystem::path through the C library's mbrtowc (and
+// back through wcrtomb) in the "C" locale, which the Windows C library (msvcrt) takes byte by byte
+// as Latin-1 and cannot be set to UTF-8: "団体.csv" would become a file named "å›£ä½“.csv".
+// These two are the program's own, so every narrow <-> wide conversion of the C and C++ libraries
+// is UTF-8 <-> UTF-16. Characters beyond the Basic Multilingual Plane (two UTF-16 units, which one
+// wchar_t of mbrtowc cannot hold) are refused as an invalid sequence.
+extern "C" std::size_t mbrtowc(wchar_t* out, const char* s, std::size_t n, std::mbstate_t*)
+{
+    if (!s) return 0;
+    if (n == 0) return static_cast<std::size_t>(-2);
+    const auto* b = reinterpret_cast<const unsigned char*>(s);
+    const unsigned lead = b[0];
+    const std::size_t length = lead < 0x80 ? 1 : (lead >= 0xC2 && lead <= 0xDF) ? 2 : (lead & 0xF0) == 0xE0 ? 3 : 0;
+    if (length == 0) {
+        errno = EILSEQ;
+        return static_cast<std::size_t>(-1);
+    }
+    if (n < length) return static_cast<std::size_t>(-2);
+    unsigned c = length == 1 ? lead : length == 2 ? (lead & 0x1F) : (lead & 0x0F);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((b[i] & 0xC0) != 0x80) {
+            errno = EILSEQ;
+            return static_cast<std::size_t>(-1);
+        }
+        c = (c << 6) | (b[i] & 0x3F);
+    }
+    if (length == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) {
+        errno = EILSEQ;
+        return static_cast<std::size_t>(-1);
+    }
+    if (out) *out = static_cast<wchar_t>(c);
+    return c == 0 ? 0 : length;
+}
+
+extern "C" std::size_t wcrtomb(char* s, wchar_t wc, std::mbstate_t*)
+{
+    if (!s) return 1;
+    const auto c = static_cast<unsigned>(wc);
+    if (c < 0x80) {
+        s[0] = static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        s[0] = static_cast<char>(0xC0 | (c >> 6));
+        s[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) {
+        errno = EILSEQ;
+        return static_cast<std::size_t>(-1);
+    }
+    s[0] = static_cast<char>(0xE0 | (c >> 12));
+    s[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s[2] = static_cast<char>(0x80 | (c & 0x3F));
+    return 3;
+}
+
+// The rest of the C library's multibyte conversions, on the two above (the C library keeps these
+// four in one unit with mbrtowc and wcrtomb: all are the program's own, or none).
+extern "C" std::size_t mbrlen(const char* s, std::size_t n, std::mbstate_t* state) { return mbrtowc(nullptr, s, n, state); }
+
+extern "C" std::size_t mbsrtowcs(wchar_t* out, const char** src, std::size_t room, std::mbstate_t* state)
+{
+    std::size_t count = 0;
+    const char* s = *src;
+    while (!out || count < room) {
+        wchar_t c = 0;
+        const std::size_t n = mbrtowc(&c, s, 4, state);
+        if (n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2)) {
+            if (out) *src = s;
+            errno = EILSEQ;
+            return static_cast<std::size_t>(-1);
+        }
+        if (out) out[count] = c;
+        if (n == 0) {
+            if (out) *src = nullptr;
+            return count;
+        }
+        s += n;
+        ++count;
+    }
+    *src = s;
+    return count;
+}
+
+extern "C" std::size_t wcsrtombs(char* out, const wchar_t** src, std::size_t room, std::mbstate_t* state)
+{
+    std::size_t count = 0;
+    const wchar_t* s = *src;
+    for (;; ++s) {
+        char bytes[4];
+        const std::size_t n = wcrtomb(bytes, *s, state);
+        if (n == static_cast<std::size_t>(-1)) {
+            if (out) *src = s;
+            return n;
+        }
+        if (out && count + n > room) break;
+        if (*s == L'\0') {
+            if (out) *src = nullptr;
+            return count;
+        }
+        if (out)
+            for (std::size_t i = 0; i < n; ++i) out[count + i] = bytes[i];
+        count += n;
+    }
+    *src = s;
+    return count;
+}
