@@ -3,7 +3,8 @@
 # tools the cross build runs: QT_HOST_PATH=/usr) into <build folder>/qt/prefix, shared libraries,
 # without ICU, OpenGL, D-Bus, SQL, network, concurrent, XML, examples and tests; zlib, PCRE2,
 # FreeType, HarfBuzz, libpng and libjpeg bundled. Built again only when the source version changes.
-# The first build takes hours on two cores (README "Windows"); WIN_QT_PREFIX skips it.
+# The first build takes hours on two cores (README "Windows"). WIN_QT_PREFIX names the prefix
+# (default <build folder>/qt/prefix); a prefix holding this version's stamp is used as it is.
 # Usage: build-qt.sh <build folder>
 set -eu
 build=$(mkdir -p "$1" && cd "$1" && pwd)
@@ -12,7 +13,7 @@ QT=6.4.2+dfsg-10
 apt=$build/apt
 src=$build/deps/src
 work=$build/qt
-prefix=$work/prefix
+prefix=${WIN_QT_PREFIX:-$work/prefix}
 [ -f "$prefix/.built-qt6-base-$QT" ] && exit 0
 
 mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$src" "$work"
@@ -25,7 +26,14 @@ if [ ! -f "$src/qt6-base_$QT.dsc" ]; then
     aptget update
     (cd "$src" && aptget source --download-only "qt6-base=$QT")
 fi
-rm -rf "$work/src" "$work/build" "$prefix"
+case $prefix in
+    "$build"/*) rm -rf "$prefix" ;;
+    *) if [ -n "$(ls -A "$prefix" 2>/dev/null)" ]; then
+           echo "build-qt.sh: $prefix holds files but no Qt $QT of this script; not building over them" >&2
+           exit 1
+       fi ;;
+esac
+rm -rf "$work/src" "$work/build"
 mkdir -p "$work/src"
 tar -xf "$src"/qt6-base_"$(echo $QT | sed 's/-[^-]*$//')".orig.tar.* -C "$work/src" --strip-components=1
 cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/../../cmake/mingw-w64.cmake" \

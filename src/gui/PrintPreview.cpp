@@ -474,7 +474,8 @@ bool writeOwnPdf(QWidget* parent, QPrinter& printer, const DrawReport& draw, int
 bool printPages(QWidget* parent, QPrinter& printer, const DrawReport& draw, int pageCount)
 {
     if (ownPdfWriterFits(printer)) return writeOwnPdf(parent, printer, draw, pageCount);
-    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty())
+    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty() ||
+        !printQueueTakesFinishedFiles())
         return drawJob(parent, printer, draw, pageCount);
     // A job for a print queue is drawn into a file first and handed to the queue only when it is
     // complete: "中止" leaves nothing with the printer, not even the pages drawn so far.
