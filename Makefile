@@ -114,7 +114,7 @@ WIN_DIR ?= build-win
 WIN_APP_DIR ?= $(WIN_DIR)/app
 WIN_QT_PREFIX ?= $(abspath $(WIN_DIR))/qt/prefix
 WIN_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev dpkg-dev
-WIN_APP_PACKAGES := nsis xvfb xauth xdotool imagemagick
+WIN_APP_PACKAGES := nsis xvfb xauth xdotool imagemagick poppler-utils libwine-dev
 WIN_TARGETS := tolv core_tests cli_tests cp932_table
 WIN_GUI_TESTS := $(basename $(notdir $(wildcard tests/gui/*Test.cpp)))
 WIN_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \

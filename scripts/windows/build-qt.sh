@@ -36,6 +36,18 @@ esac
 rm -rf "$work/src" "$work/build"
 mkdir -p "$work/src"
 tar -xf "$src"/qt6-base_"$(echo $QT | sed 's/-[^-]*$//')".orig.tar.* -C "$work/src" --strip-components=1
+# Without Direct2D, Qt GUI leaves out its DirectWrite font engine, but the Windows print engine of
+# Qt 6.4 still calls it (an undefined reference when Qt6PrintSupport.dll is linked): it is asked
+# for only where Qt GUI has it.
+# Debian's Qt source leaves out the Wintab headers of the tablet support; the Windows plugin is built
+# with Wine's (package libwine-dev, LGPL), which declare the same Wintab interface, behind a header
+# of ours giving them the two Wine macros they use (wintab.h).
+mkdir -p "$work/src/src/3rdparty/wintab"
+cp /usr/include/wine/wine/windows/pktdef.h "$work/src/src/3rdparty/wintab/"
+cp /usr/include/wine/wine/windows/wintab.h "$work/src/src/3rdparty/wintab/wine-wintab.h"
+cp "$here/wintab.h" "$work/src/src/3rdparty/wintab/"
+sed -i 's/^#if QT_CONFIG(directwrite)$/#if QT_CONFIG(directwrite) \&\& QT_CONFIG(direct2d)/' \
+    "$work/src/src/printsupport/platform/windows/qprintengine_win.cpp"
 cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/../../cmake/mingw-w64.cmake" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
