@@ -36,16 +36,20 @@ esac
 rm -rf "$work/src" "$work/build"
 mkdir -p "$work/src"
 tar -xf "$src"/qt6-base_"$(echo $QT | sed 's/-[^-]*$//')".orig.tar.* -C "$work/src" --strip-components=1
-# Without Direct2D, Qt GUI leaves out its DirectWrite font engine, but the Windows print engine of
-# Qt 6.4 still calls it (an undefined reference when Qt6PrintSupport.dll is linked): it is asked
-# for only where Qt GUI has it.
-# Debian's Qt source leaves out the Wintab headers of the tablet support; the Windows plugin is built
-# with Wine's (package libwine-dev, LGPL), which declare the same Wintab interface, behind a header
-# of ours giving them the two Wine macros they use (wintab.h).
+# Three mends to Debian's qtbase 6.4 source for this configuration:
+# - Debian's Qt source leaves out the Wintab headers of the tablet support; the Windows plugin is
+#   built with Wine's (package libwine-dev, LGPL), which declare the same Wintab interface, behind a
+#   header of ours giving them the two Wine macros they use (wintab.h);
+# - without OpenGL the Windows plugin must not reach for the dynamic OpenGL loader either;
+# - without Direct2D, Qt GUI leaves out its DirectWrite font engine, but the Windows print engine
+#   still calls it (an undefined reference when Qt6PrintSupport.dll is linked): it is asked for only
+#   where Qt GUI has it.
 mkdir -p "$work/src/src/3rdparty/wintab"
 cp /usr/include/wine/wine/windows/pktdef.h "$work/src/src/3rdparty/wintab/"
 cp /usr/include/wine/wine/windows/wintab.h "$work/src/src/3rdparty/wintab/wine-wintab.h"
 cp "$here/wintab.h" "$work/src/src/3rdparty/wintab/"
+sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
+    "$work/src/src/plugins/platforms/windows/qwindowswindow.cpp"
 sed -i 's/^#if QT_CONFIG(directwrite)$/#if QT_CONFIG(directwrite) \&\& QT_CONFIG(direct2d)/' \
     "$work/src/src/printsupport/platform/windows/qprintengine_win.cpp"
 cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/../../cmake/mingw-w64.cmake" \
