@@ -42,8 +42,8 @@ tar -xf "$src"/qt6-base_"$(echo $QT | sed 's/-[^-]*$//')".orig.tar.* -C "$work/s
 #   header of ours giving them the two Wine macros they use (wintab.h);
 # - without OpenGL the Windows plugin must not reach for the dynamic OpenGL loader either;
 # - without Direct2D, Qt GUI leaves out its DirectWrite font engine, but the Windows print engine
-#   still calls it (an undefined reference when Qt6PrintSupport.dll is linked): it is asked for only
-#   where Qt GUI has it.
+#   and the Windows plugin still call it and its font database (undefined references when
+#   Qt6PrintSupport.dll and qwindows.dll are linked): they are asked for only where Qt GUI has them.
 mkdir -p "$work/src/src/3rdparty/wintab"
 cp /usr/include/wine/wine/windows/pktdef.h "$work/src/src/3rdparty/wintab/"
 cp /usr/include/wine/wine/windows/wintab.h "$work/src/src/3rdparty/wintab/wine-wintab.h"
@@ -52,6 +52,8 @@ sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(ope
     "$work/src/src/plugins/platforms/windows/qwindowswindow.cpp"
 sed -i 's/^#if QT_CONFIG(directwrite)$/#if QT_CONFIG(directwrite) \&\& QT_CONFIG(direct2d)/' \
     "$work/src/src/printsupport/platform/windows/qprintengine_win.cpp"
+sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+    "$work/src/src/plugins/platforms/windows/qwindowsintegration.cpp"
 cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/../../cmake/mingw-w64.cmake" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
