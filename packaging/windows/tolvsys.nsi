@@ -2,7 +2,9 @@
 ; writes the lists of what is installed (files.nsh) and removed (unfiles.nsh), so the uninstaller
 ; removes exactly what was installed and nothing the user put beside it.
 ;   makensis -DVERSION=<version> -DSTAGE=<staged folder> -DLISTS=<folder of the lists> -DOUT=<setup.exe>
-Unicode true
+; A 64-bit installer: the program is 64-bit, and 64-bit Windows (and Wine) run it without the
+; 32-bit subsystem.
+Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Drives the installed tolvsys.exe under Wine on the X server of $DISPLAY (1366x768) as a user would:
 # the start-up window, "申込" to the entry window with the sample file, チェック > 番号 to a check
-# report's preview, 印刷 to the print dialog; a screenshot of each into the artifacts folder.
+# report's preview, 印刷, which writes the report to a PDF file where no printer is installed; a
+# screenshot of each into the artifacts folder.
 # Positions are taken relative to each window, as the program places it.
 # Usage: drive-program.sh <installed folder> <artifacts folder>
 set -eu
@@ -29,19 +30,25 @@ program=$!
 
 start=$(window_named tolvsys)
 shot startup
-click_in "$start" 862 527          # 申込
-sleep 3
-entry=$(window_named tolvsys)
+click_in "$start" 870 522          # 申込
+entry=$(window_named "検索・修正")
 shot entry
-click_in "$entry" 186 8            # チェック
+click_in "$entry" 181 11           # チェック
 sleep 1
-click_in "$entry" 198 29           # 番号
-sleep 3
+click_in "$entry" 198 34           # 番号
+preview=$(window_named "印刷プレビュー")
 shot check-preview
-preview=$(xdotool search --onlyvisible --name . | tail -1)
-click_in "$preview" 582 15         # 印刷
-shot print-dialog
-xdotool key Escape
-sleep 1
+# 印刷: without a printer (Wine has none) the report goes to a PDF file the user names.
+click_in "$preview" 498 12
+sleep 3
+shot save-pdf-dialog
+xdotool type --delay 50 'c:\tolvsys\number-check-window.pdf'
+xdotool key Return
+sleep 5
 kill $program 2>/dev/null || true
 wineserver -k 2>/dev/null || true
+pdf="$WINEPREFIX/drive_c/tolvsys/number-check-window.pdf"
+[ -f "$pdf" ] || { echo "the window wrote no PDF"; exit 1; }
+cp "$pdf" "$art/windows-number-check-window.pdf"
+pdftoppm -r 50 -png -singlefile "$pdf" "$art/windows-number-check-window"
+echo "the check report written as PDF from the preview: $(pdfinfo "$pdf" | grep Pages)"

@@ -25,6 +25,8 @@ cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
 for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     cp "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)" "$stage/"
 done
+# Debugging symbols are not shipped (the compiler's runtime DLLs carry theirs).
+find "$stage" \( -name '*.exe' -o -name '*.dll' \) -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
 # Qt finds its plugins beside the program and its texts in translations\ (not in its build prefix).
 printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n' > "$stage/qt.conf"
 cp /usr/share/qt6/translations/qtbase_ja.qm "$stage/translations/"
@@ -42,20 +44,20 @@ lists=$out/stage
 {
     printf '\357\273\277'
     (cd "$stage" && find . -type d | sort) | while read -r d; do
-        sub=$(echo "${d#.}" | tr / '\\')
-        echo "SetOutPath \"\$INSTDIR$sub\""
+        sub=$(printf '%s' "${d#.}" | tr / '\\')
+        printf 'SetOutPath "$INSTDIR%s"\n' "$sub"
         (cd "$stage/$d" && find . -maxdepth 1 -type f | sort) | while read -r f; do
-            echo "File \"$(echo "$stage/${d#./}/${f#./}" | sed 's#/\./#/#')\""
+            printf 'File "%s"\n' "$(printf '%s' "$stage/${d#./}/${f#./}" | sed 's#/\./#/#')"
         done
     done
 } > "$lists/files.nsh"
 {
     printf '\357\273\277'
     (cd "$stage" && find . -type f | sort) | while read -r f; do
-        echo "Delete \"\$INSTDIR\\$(echo "${f#./}" | tr / '\\')\""
+        printf 'Delete "$INSTDIR\\%s"\n' "$(printf '%s' "${f#./}" | tr / '\\')"
     done
     (cd "$stage" && find . -mindepth 1 -type d | sort -r) | while read -r d; do
-        echo "RMDir \"\$INSTDIR\\$(echo "${d#./}" | tr / '\\')\""
+        printf 'RMDir "$INSTDIR\\%s"\n' "$(printf '%s' "${d#./}" | tr / '\\')"
     done
 } > "$lists/unfiles.nsh"
 

@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -25,6 +26,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -369,6 +371,19 @@ private:
     void print()
     {
         const bool chosen = choosePrinter ? choosePrinter(this, printer_) : [this] {
+#ifdef Q_OS_WIN
+            // Windows' own print dialog does not open where no printer is installed, and it offers
+            // no PDF file: the report is then written to a PDF file the user names.
+            if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+                const QString file = QFileDialog::getSaveFileName(
+                    this, QString::fromUtf8("PDFファイルに保存"), QDir::homePath(), QStringLiteral("PDF (*.pdf)"));
+                if (file.isEmpty()) return false;
+                printer_.setOutputFormat(QPrinter::PdfFormat);
+                printer_.setOutputFileName(file);
+                printer_.setPrintRange(QPrinter::AllPages);
+                return true;
+            }
+#endif
             QPrintDialog dialog(&printer_, this);
             dialog.setMinMax(1, view_->pageCount());
             return dialog.exec() == QDialog::Accepted;
