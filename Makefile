@@ -30,7 +30,7 @@ define install_missing
 endef
 
 .PHONY: deps build test run bench package package-check clean san-deps sanitize fuzz-smoke fuzz \
-	windows-deps windows windows-test
+	windows-deps windows-core windows windows-test
 
 deps:
 	$(call install_missing,$(PACKAGES))
@@ -101,33 +101,60 @@ fuzz-smoke: san-deps $(SAN_DIR)/build.ninja
 fuzz: san-deps $(SAN_DIR)/build.ninja
 	$(call run_fuzz,$(FUZZ_SECONDS),)
 
-# The Windows build (cross-built with MinGW-w64, tested under Wine; README "Windows"): the small
-# libraries built from Debian's sources into $(WIN_DIR)/deps/prefix (scripts/windows/build-deps.sh,
-# again only when a source version changes), then tolv.exe, the core and CLI tests and the CP932
-# table, with -O1 and no debug information (much quicker to compile than -O2 -g).
+# The Windows build (cross-built with MinGW-w64, tested under Wine; README "Windows"), in two trees:
+#   $(WIN_DIR): the core, tolv.exe, the core and CLI tests and the CP932 table, without Qt, every
+#     program linked statically, with -O1 and no debug information (much quicker to compile than
+#     -O2 -g): `make windows-core`, the CI step (`make windows-test` without the program tree);
+#   $(WIN_APP_DIR): the program with Qt (tolvsys.exe, tolv.exe, tolvpdf.dll) and the window tests,
+#     on qtbase cross-built from Debian's source (scripts/windows/build-qt.sh, into $(WIN_QT_PREFIX);
+#     hours the first time), then the installer and zip in $(WIN_DIR)/artifacts: `make windows`.
+# The small libraries are built from Debian's sources into $(WIN_DIR)/deps/prefix
+# (scripts/windows/build-deps.sh), again only when a source version changes.
 # WINEPREFIX of the tests: a fresh one in $(WIN_DIR)/wineprefix for every windows-test.
 WIN_DIR ?= build-win
+WIN_APP_DIR ?= $(WIN_DIR)/app
+WIN_QT_PREFIX ?= $(abspath $(WIN_DIR))/qt/prefix
 WIN_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev dpkg-dev
+WIN_APP_PACKAGES := nsis xvfb xauth xdotool imagemagick poppler-utils libwine-dev
 WIN_TARGETS := tolv core_tests cli_tests cp932_table
+WIN_GUI_TESTS := $(basename $(notdir $(wildcard tests/gui/*Test.cpp)))
+WIN_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+  -DTOLV_WIN_PREFIX=$(abspath $(WIN_DIR))/deps/prefix -DTOLV_WERROR=$(WERROR) \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -DNDEBUG"
 
 windows-deps: deps
 	$(call install_missing,$(WIN_PACKAGES))
 
 $(WIN_DIR)/build.ninja: CMakeLists.txt cmake/mingw-w64.cmake $(WIN_DIR)/.werror-$(WERROR)
-	cmake -S . -B $(WIN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake -DTOLV_WIN_PREFIX=$(abspath $(WIN_DIR))/deps/prefix \
-	  -DTOLV_WINDOWS=OFF -DTOLV_PDF_MODULE=OFF -DTOLV_WERROR=$(WERROR) \
-	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -DNDEBUG"
+	cmake -S . -B $(WIN_DIR) $(WIN_FLAGS) -DTOLV_WINDOWS=OFF -DTOLV_PDF_MODULE=OFF
 
-windows: windows-deps
+windows-core: windows-deps
 	JOBS=$(JOBS) ./scripts/windows/build-deps.sh $(WIN_DIR)
 	$(MAKE) $(WIN_DIR)/build.ninja
 	nice -n 5 cmake --build $(WIN_DIR) -j $(JOBS) --target $(WIN_TARGETS)
 
-# The Linux side of the comparisons: tolv, the CP932 table and the federation file generator only.
-windows-test: windows $(BUILD_DIR)/build.ninja
+$(WIN_APP_DIR)/build.ninja: CMakeLists.txt cmake/mingw-w64.cmake $(WIN_DIR)/.werror-$(WERROR)
+	cmake -S . -B $(WIN_APP_DIR) $(WIN_FLAGS) -DWIN_QT_PREFIX=$(WIN_QT_PREFIX) -DQT_HOST_PATH=/usr \
+	  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+
+# The Linux tolv writes the installer's demo data (the same bytes on every system).
+windows: windows-core $(BUILD_DIR)/build.ninja
+	$(call install_missing,$(WIN_APP_PACKAGES))
+	JOBS=$(JOBS) WIN_QT_PREFIX=$(WIN_QT_PREFIX) ./scripts/windows/build-qt.sh $(WIN_DIR)
+	$(MAKE) $(WIN_APP_DIR)/build.ninja
+	nice -n 5 cmake --build $(WIN_APP_DIR) -j $(JOBS) --target tolvsys tolv tolvpdf $(WIN_GUI_TESTS)
+	nice -n 5 cmake --build $(BUILD_DIR) -j $(JOBS) --target tolv
+	./scripts/windows/make-installer.sh $(BUILD_DIR) $(WIN_APP_DIR) $(WIN_QT_PREFIX) $(WIN_DIR)/artifacts
+
+# The core and CLI tests under Wine (the CI step); after `make windows` also the window tests and the
+# installer. The Linux side of the comparisons: tolv, the CP932 table and the federation file
+# generator only.
+windows-test: windows-core $(BUILD_DIR)/build.ninja
 	nice -n 5 cmake --build $(BUILD_DIR) -j $(JOBS) --target tolv cp932_table tolv-fedgen
 	./scripts/windows/run-tests.sh $(BUILD_DIR) $(WIN_DIR)
+	if [ -f $(WIN_APP_DIR)/bin/tolvsys.exe ]; then \
+	  ./scripts/windows/run-window-tests.sh $(WIN_APP_DIR) $(WIN_QT_PREFIX) $(WIN_DIR)/artifacts; \
+	else echo "windows-test: no program tree ($(WIN_APP_DIR)): the window tests and the installer need make windows"; fi
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR) $(WIN_DIR)

@@ -2,8 +2,7 @@
 #include "gui/PdfPrinter.h"
 #include "platform/PdfModule.h"
 
-extern "C" __attribute__((visibility("default"))) void tolvWritePdf(const char* file,
-                                                                     const std::function<void(tolv::Printer&)>& draw)
+extern "C" TOLV_MODULE_EXPORT void tolvWritePdf(const char* file, const std::function<void(tolv::Printer&)>& draw)
 {
     tolv::gui::printPdf(file, draw);
 }

@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -25,6 +26,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -369,6 +371,19 @@ private:
     void print()
     {
         const bool chosen = choosePrinter ? choosePrinter(this, printer_) : [this] {
+#ifdef Q_OS_WIN
+            // Windows' own print dialog does not open where no printer is installed, and it offers
+            // no PDF file: the report is then written to a PDF file the user names.
+            if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+                const QString file = QFileDialog::getSaveFileName(
+                    this, QString::fromUtf8("PDFファイルに保存"), QDir::homePath(), QStringLiteral("PDF (*.pdf)"));
+                if (file.isEmpty()) return false;
+                printer_.setOutputFormat(QPrinter::PdfFormat);
+                printer_.setOutputFileName(file);
+                printer_.setPrintRange(QPrinter::AllPages);
+                return true;
+            }
+#endif
             QPrintDialog dialog(&printer_, this);
             dialog.setMinMax(1, view_->pageCount());
             return dialog.exec() == QDialog::Accepted;
@@ -474,7 +489,8 @@ bool writeOwnPdf(QWidget* parent, QPrinter& printer, const DrawReport& draw, int
 bool printPages(QWidget* parent, QPrinter& printer, const DrawReport& draw, int pageCount)
 {
     if (ownPdfWriterFits(printer)) return writeOwnPdf(parent, printer, draw, pageCount);
-    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty())
+    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty() ||
+        !printQueueTakesFinishedFiles())
         return drawJob(parent, printer, draw, pageCount);
     // A job for a print queue is drawn into a file first and handed to the queue only when it is
     // complete: "中止" leaves nothing with the printer, not even the pages drawn so far.

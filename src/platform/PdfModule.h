@@ -12,7 +12,13 @@ class Printer;
 
 using WritePdfFn = void(const char* file, const std::function<void(Printer&)>& draw);
 
+#ifdef _WIN32
+inline constexpr const char* kPdfModuleFile = "tolvpdf.dll";
+#define TOLV_MODULE_EXPORT __declspec(dllexport)
+#else
 inline constexpr const char* kPdfModuleFile = "tolvpdf.so";
+#define TOLV_MODULE_EXPORT __attribute__((visibility("default")))
+#endif
 inline constexpr const char* kPdfEntryPoint = "tolvWritePdf";
 
 } // namespace tolv

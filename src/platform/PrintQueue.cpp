@@ -52,4 +52,6 @@ void submitToPrintQueue(const std::string& queue, const std::filesystem::path& p
     }
 }
 
+bool printQueueTakesFinishedFiles() { return true; }
+
 } // namespace tolv

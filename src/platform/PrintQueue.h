@@ -11,4 +11,9 @@ namespace tolv {
 // queue cannot take it.
 void submitToPrintQueue(const std::string& queue, const std::filesystem::path& pdf, const std::string& title, int copies);
 
+// Whether the windows hand a print job to the queue as a finished PDF file (CUPS). Where this is
+// false (Windows), the windows draw straight onto the system's printer through Qt, whose spooler
+// takes the job whole and drops it when it is stopped.
+bool printQueueTakesFinishedFiles();
+
 } // namespace tolv

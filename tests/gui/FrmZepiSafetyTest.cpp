@@ -22,8 +22,10 @@
 #include <QtTest>
 
 #include <memory>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace tolv;
 using tolv::gui::FrmZepi;
@@ -35,23 +37,31 @@ namespace fs = std::filesystem;
 namespace {
 
 // Another program trying to open the file for writing: its exit code (0 opened, 1 refused with
-// the in-use message naming the file, 2 any other failure).
+// the in-use message naming the file, 2 any other failure). POSIX record locks belong to a process,
+// so the other program is a child process; Windows locks belong to a file handle, so a second
+// store of this process stands for it there.
 int otherProgramOpens(const fs::path& file)
 {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+    const auto tryOpen = [&file] {
         try {
             EntryStore s;
             s.openEntryFile(file, EntryStore::Access::Write);
-            ::_exit(0);
+            return 0;
         } catch (const TolvError& e) {
-            ::_exit(std::string(e.what()) == inUseMessage(file) ? 1 : 2);
+            return std::string(e.what()) == inUseMessage(file) ? 1 : 2;
+        } catch (...) {
+            return 2;
         }
-        ::_exit(2);
-    }
+    };
+#ifdef _WIN32
+    return tryOpen();
+#else
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(tryOpen());
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
 
 } // namespace

@@ -31,4 +31,6 @@ void submitToPrintQueue(const std::string& queue, const std::filesystem::path& p
     }
 }
 
+bool printQueueTakesFinishedFiles() { return false; }
+
 } // namespace tolv
