@@ -52,11 +52,14 @@ for exe in "$app"/bin/*Test.exe; do
         done
     fi
     start=$(date +%s)
-    if (cd "$app" && QT_QPA_PLATFORM=offscreen wine "$exe" -silent $functions) > "$app/$t.log" 2>&1; then
-        echo "--- $t: passed in $(($(date +%s) - start)) s"
+    # Qt Test's report goes to a file: Wine does not pass a Windows program's console output on.
+    rm -f "$app/$t.txt"
+    if (cd "$app" && QT_QPA_PLATFORM=offscreen timeout 900 wine "$exe" $functions -o "$(winepath -w "$app/$t.txt"),txt") \
+        > "$app/$t.log" 2>&1; then
+        echo "--- $t: passed in $(($(date +%s) - start)) s ($(tr -d '\r' < "$app/$t.txt" | grep '^Totals'))"
     else
         echo "--- $t: FAILED in $(($(date +%s) - start)) s"
-        tr -d '\r' < "$app/$t.log" | grep -E "^(FAIL|XPASS|QFATAL|   Loc|Totals)|Actual|Expected" | head -30
+        tr -d '\r' < "$app/$t.txt" | grep -E "^(FAIL|XPASS|QFATAL|Totals)|Actual|Expected|failure location" | head -30
         failed=1
     fi
 done
