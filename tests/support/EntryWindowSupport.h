@@ -23,9 +23,18 @@ inline void pointControlFilesAt(const std::filesystem::path& entry, const std::f
                                 const std::filesystem::path& transfer)
 {
     tolv::ensureWorkTree();
+#ifdef _WIN32
+    // Windows: drive paths of the control files are mapped into the test's working tree, so the
+    // folders are named in their stored form, on the drive that form gives.
+    const std::string zep = tolv::toStoredPath(entry, true), tor = tolv::toStoredPath(registration, true);
+    tolv::writeZepControl(tolv::ctlDir(), tolv::ZepControl{zep.substr(0, 2), zep, 0, "TEST.zep"});
+    tolv::writeTorControl(tolv::ctlDir(), tolv::TorControl{tor.substr(0, 2), tor});
+    tolv::writeTenControl(tolv::ctlDir(), tolv::TenControl{tolv::toStoredPath(transfer, true)});
+#else
     tolv::writeZepControl(tolv::ctlDir(), tolv::ZepControl{"/", entry.string() + "/", 0, "TEST.zep"});
     tolv::writeTorControl(tolv::ctlDir(), tolv::TorControl{"/", registration.string() + "/"});
     tolv::writeTenControl(tolv::ctlDir(), tolv::TenControl{transfer.string() + "/"});
+#endif
 }
 
 // Opens the entry window on the control files and waits until it is shown.
