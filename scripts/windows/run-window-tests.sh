@@ -89,7 +89,7 @@ echo "=== the installed program on the X server"
 "$here/drive-program.sh" "$installed" "$art" || failed=1
 
 echo "=== the installed tolv.exe: a check report as PDF"
-(cd "$c/tolvsys" && wine "$installed/tolv.exe" check number 'c:\tolvsys\demo\entry\sample.zep' --pdf 'c:\tolvsys\number-check.pdf') \
+(cd "$c/tolvsys" && timeout 120 wine "$installed/tolv.exe" check number 'c:\tolvsys\demo\entry\sample.zep' --pdf 'c:\tolvsys\number-check.pdf') \
     || { echo "tolv.exe check number --pdf failed"; failed=1; }
 if [ -f "$c/tolvsys/number-check.pdf" ]; then
     cp "$c/tolvsys/number-check.pdf" "$art/windows-number-check.pdf"
