@@ -234,7 +234,9 @@ std::vector<std::string> japaneseNames(const std::string& stroke, int distance, 
     static const std::map<std::string, std::string> techniques = {
         {"KICK", "キック"}, {"PULL", "プル"}, {"DIVE", "潜水"}, {"GLIDE", "けのび"}, {"START", "スタート"}, {"TURN", "ターン"}};
     std::vector<std::string> out;
-    const std::string metres = std::to_string(relaycount > 1 ? distance * relaycount : distance) + "m";
+    // In 64 bits: a file may carry any distance and relay count.
+    const long long total = relaycount > 1 ? static_cast<long long>(distance) * relaycount : distance;
+    const std::string metres = std::to_string(total) + "m";
     const std::string tech = techniques.count(technique) ? techniques.at(technique) : technique;
     if (relaycount > 1) {
         out.push_back(metres + (stroke == "MEDLEY" ? "メドレーリレー" : "リレー") + tech);
