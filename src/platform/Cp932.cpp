@@ -179,6 +179,15 @@ bool isCp932LeadByte(unsigned char c)
 
 namespace {
 
+// Copies the run of ASCII bytes starting at i (the same in UTF-8 and CP932); returns where it ends.
+std::size_t copyAsciiRun(std::string_view text, std::size_t i, std::string& out)
+{
+    std::size_t end = i + 1;
+    while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
+    out.append(text.data() + i, end - i);
+    return end;
+}
+
 // toCp932 through the table; false (out unusable) when it cannot tell.
 bool toCp932ByTable(std::string_view utf8, std::size_t i, std::string& out)
 {
@@ -186,11 +195,8 @@ bool toCp932ByTable(std::string_view utf8, std::size_t i, std::string& out)
     const std::size_t n = utf8.size();
     while (i < n) {
         const auto b = static_cast<unsigned char>(utf8[i]);
-        if (b < 0x80) {  // a run of ASCII, copied as it is
-            std::size_t end = i + 1;
-            while (end < n && static_cast<unsigned char>(utf8[end]) < 0x80) ++end;
-            out.append(utf8.data() + i, end - i);
-            i = end;
+        if (b < 0x80) {
+            i = copyAsciiRun(utf8, i, out);
             continue;
         }
         const std::size_t len = utf8SeqLength(b);
@@ -216,11 +222,8 @@ bool fromCp932ByTable(std::string_view bytes, std::size_t i, std::string& out)
     const std::size_t n = bytes.size();
     while (i < n) {
         const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {  // a run of ASCII, copied as it is
-            std::size_t end = i + 1;
-            while (end < n && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
-            out.append(bytes.data() + i, end - i);
-            i = end;
+        if (c < 0x80) {
+            i = copyAsciiRun(bytes, i, out);
             continue;
         }
         unsigned code = c;
