@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <string>
 
 namespace tolv {
 
@@ -101,10 +102,55 @@ unsigned long currentUserNumber()
     return session;
 }
 
+// Opened through CreateFileW with every sharing mode, as a file is on the other systems: a file
+// the program holds open may still be renamed over or removed by another program or another step
+// of this one (the C library's _wfopen shares no deletion, so a replaced file could not be renamed
+// into place while a reader had it open).
 std::FILE* openFile(const std::filesystem::path& p, const char* mode)
 {
-    const std::wstring wide(mode, mode + std::strlen(mode));
-    return ::_wfopen(p.c_str(), wide.c_str());
+    const std::string m(mode);
+    const bool plus = m.find('+') != std::string::npos;
+    DWORD access = 0, disposition = 0;
+    int flags = _O_BINARY;
+    switch (m.empty() ? 'r' : m[0]) {
+    case 'r':
+        access = GENERIC_READ | (plus ? GENERIC_WRITE : 0);
+        disposition = OPEN_EXISTING;
+        flags |= plus ? _O_RDWR : _O_RDONLY;
+        break;
+    case 'w':
+        access = GENERIC_WRITE | (plus ? GENERIC_READ : 0);
+        disposition = CREATE_ALWAYS;
+        flags |= plus ? _O_RDWR : _O_WRONLY;
+        break;
+    case 'a':
+        access = GENERIC_WRITE | (plus ? GENERIC_READ : 0);
+        disposition = OPEN_ALWAYS;
+        flags |= _O_APPEND | (plus ? _O_RDWR : _O_WRONLY);
+        break;
+    default:
+        errno = EINVAL;
+        return nullptr;
+    }
+    HANDLE h = ::CreateFileW(p.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        errno = win32::errnoOf(::GetLastError());
+        return nullptr;
+    }
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), flags);
+    if (fd < 0) {
+        ::CloseHandle(h);
+        errno = EMFILE;
+        return nullptr;
+    }
+    std::FILE* f = ::_fdopen(fd, mode);
+    if (!f) {
+        const int saved = errno;
+        ::_close(fd);  // closes the handle too
+        errno = saved;
+    }
+    return f;
 }
 
 long long openFileSize(std::FILE* f)
