@@ -221,12 +221,12 @@ SwimmerRecord swimmerFromColumns(const Columns& c, const ReadingFormat& f, const
     // Prefecture from characters 1-2, grade and age from the birth date in characters 6-13.
     const long long code = numericValue(SwimmerRecord::kQBangoPrefecture.of(q));
     if (code > 0) {
-        auto known = d.prefectures.find(static_cast<int>(code));
-        if (known == d.prefectures.end()) {
+        auto known = d.prefectures->find(static_cast<int>(code));
+        if (known == d.prefectures->end()) {
             std::error_code ec;
             if (!fs::is_regular_file(d.prefectureTable, ec))
                 throw TolvError("県名ファイルがありません: " + d.prefectureTable.string());
-            known = d.prefectures.emplace(static_cast<int>(code), readPrefecture(d.prefectureTable, static_cast<int>(code))).first;
+            known = d.prefectures->emplace(static_cast<int>(code), readPrefecture(d.prefectureTable, static_cast<int>(code))).first;
         }
         if (const std::optional<Prefecture>& p = known->second) {
             s.setKen(p->name);
@@ -344,6 +344,7 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
     Derivation d;
     d.header = target.header();
     d.prefectureTable = request.prefectureTable;
+    d.prefectures = &request.prefectures;
     for (std::size_t r = 0; r < csv.records.size(); ++r) {
         if (static_cast<long long>(r) + 1 <= f.titleRecords) continue;
         const std::vector<CsvItem>& items = csv.records[r];

@@ -68,8 +68,13 @@ Columns placeItems(const std::vector<CsvItem>& items, const ReadingFormat& forma
 struct Derivation {
     EntryHeader header;                     // reference date and competition kind of the entry file
     std::filesystem::path prefectureTable;  // ken.ctl
-    // Prefectures read so far, by code (ken.ctl is read once per prefecture).
-    mutable std::map<int, std::optional<Prefecture>> prefectures;
+    // Prefectures read so far, by code (ken.ctl is read once per prefecture): the request's, shared
+    // by the sources of one merge, or the derivation's own.
+    mutable std::map<int, std::optional<Prefecture>> ownPrefectures;
+    std::map<int, std::optional<Prefecture>>* prefectures = &ownPrefectures;
+    Derivation() = default;
+    Derivation(const Derivation&) = delete;
+    Derivation& operator=(const Derivation&) = delete;
 };
 // The swimmer record a placed record gives (sequence field 0). `line` names the record's line in
 // messages.
@@ -89,6 +94,9 @@ struct MergeRequest {
     const ReadingFormat* format = nullptr;  // for sources read as comma-separated files
     AthleteLookup* preferMaster = nullptr;  // set: registration-master preference
     std::filesystem::path prefectureTable;  // ken.ctl, for the fields a comma-separated record derives
+    // The prefectures of ken.ctl read so far, shared by the sources of one merge (a request is made
+    // for each merge, so a table changed between merges is read again).
+    mutable std::map<int, std::optional<Prefecture>> prefectures;
 };
 
 struct PreparedSource {

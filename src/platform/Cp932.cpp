@@ -367,12 +367,29 @@ bool isValidCp932(std::string_view bytes)
 {
     // Plain ASCII (most lines of a transfer file) is CP932 as it is.
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return true;
-    Iconv& cv = fromCp932Converter();
-    const char* in = bytes.data();
-    std::size_t left = bytes.size();
-    thread_local std::string out;  // kept between calls: a check per line allocates nothing
-    out.clear();
-    return cv.convert(in, left, out) == 0;
+    // Character by character through the table: CP932 is stateless, so a text converts exactly
+    // when each of its characters does (a lead byte cut off at the end does not).
+    Cp932Memo& m = memo();
+    thread_local std::string scratch;  // kept between calls: a check per line allocates nothing
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n;) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        unsigned code = c;
+        if (isCp932LeadByte(c)) {
+            if (i + 1 >= n) return false;
+            code = c << 8 | static_cast<unsigned char>(bytes[i + 1]);
+            i += 2;
+        } else {
+            ++i;
+        }
+        scratch.clear();
+        if (!m.decode(code, scratch)) return false;
+    }
+    return true;
 }
 
 std::size_t cp932Length(std::string_view utf8)

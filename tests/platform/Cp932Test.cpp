@@ -139,3 +139,25 @@ TEST(Cp932Text, CharactersByPositionAndCutsByBytes)
     ASSERT_EQ(t.characters().size(), 5u);
     EXPECT_EQ(t.characters()[2], "\x8E\x52");
 }
+
+TEST(Cp932, ValidityAgreesWithTheDecodeOverEveryCode)
+{
+    // A text is valid CP932 exactly when it decodes without a replacement character: every single
+    // byte and every lead/trail pair, alone, inside ASCII and cut off at the end.
+    const auto decodesCleanly = [](const std::string& bytes) {
+        return fromCp932(bytes).find("\xEF\xBF\xBD") == std::string::npos;
+    };
+    int valid = 0;
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+        const std::string one(1, static_cast<char>(lead));
+        ASSERT_EQ(isValidCp932(one), decodesCleanly(one)) << std::hex << lead;
+        ASSERT_EQ(isValidCp932("A" + one), decodesCleanly("A" + one)) << std::hex << lead;
+        for (unsigned trail = 0; trail <= 0xFF; ++trail) {
+            const std::string pair = "A" + one + static_cast<char>(trail) + "B";
+            const bool v = isValidCp932(pair);
+            ASSERT_EQ(v, decodesCleanly(pair)) << std::hex << lead << ' ' << trail;
+            valid += v;
+        }
+    }
+    EXPECT_GT(valid, 7000);  // the double-byte characters and the pairs of two single-byte ones
+}
