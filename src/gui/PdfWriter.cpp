@@ -30,7 +30,12 @@ constexpr double kPdfMargin = 1.0 / 6.0;  // inches
 void ensureGuiApplication()
 {
     if (QGuiApplication::instance()) return;
+#ifndef Q_OS_WIN
+    // No display is needed for a file: the offscreen platform (fontconfig's fonts). On Windows the
+    // system's own platform draws on no window either and gives the system's fonts ("ＭＳ 明朝");
+    // the installed program ships no other.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         // Qt wants a private runtime folder; without a session there is none.
         std::filesystem::path dir = std::filesystem::temp_directory_path() / ("tolv-runtime-" + std::to_string(currentUserNumber()));
