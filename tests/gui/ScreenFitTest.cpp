@@ -382,7 +382,14 @@ int main(int argc, char** argv)
         return QTest::qExec(&test, argc, argv);
     }
     const QSize s = screenSize();
-    const QString config = QDir::temp().filePath(QString("tolv-screen-%1-%2.json").arg(sizeName()).arg(getpid()));
+    const QString name = QString("tolv-screen-%1-%2.json").arg(sizeName()).arg(getpid());
+#ifdef _WIN32
+    // Qt cuts the platform's arguments at colons: the file is named without its drive there, in
+    // the folder the test runs in.
+    const QString config = name;
+#else
+    const QString config = QDir::temp().filePath(name);
+#endif
     QFile f(config);
     if (!f.open(QIODevice::WriteOnly)) return 2;
     f.write(QString(R"({"screens":[{"name":"screen","x":0,"y":0,"width":%1,"height":%2,"logicalDpi":96,"dpr":1}]})")
