@@ -81,7 +81,8 @@ sanitize: san-deps $(SAN_DIR)/build.ninja
 
 # Writes seed corpora from generated files and runs each fuzz target from them (nice'd): $(1)
 # seconds, random seed $(2). Findings land in $(SAN_DIR)/findings. The targets' working files (an
-# entry file written afresh per input) go to memory where the system has a folder for it.
+# entry file written afresh per input) go to memory where the system has a folder for it, in a
+# folder of the run removed after it (libFuzzer ends its process without the exit handlers).
 FUZZ_TMPDIR ?= $(if $(wildcard /dev/shm/.),/dev/shm,/tmp)
 define run_fuzz
 	nice -n 10 cmake --build $(SAN_DIR) -j $(JOBS) --target fuzz_seeds $(addprefix fuzz_,$(FUZZ_TARGETS))
@@ -90,8 +91,10 @@ define run_fuzz
 	@for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $(SAN_DIR)/corpus/$$t; \
 	  echo "fuzz_$$t: $(1) s"; \
-	  TMPDIR=$(FUZZ_TMPDIR) nice -n 10 $(SAN_DIR)/bin/fuzz_$$t -max_total_time=$(1) $(2) -rss_limit_mb=1024 -max_len=65536 \
-	    -artifact_prefix=$(SAN_DIR)/findings/$$t- $(SAN_DIR)/corpus/$$t $(SAN_DIR)/seeds/$$t || exit 1; \
+	  tmp=$$(mktemp -d $(FUZZ_TMPDIR)/tolvfuzz-run.XXXXXX); \
+	  TMPDIR=$$tmp nice -n 10 $(SAN_DIR)/bin/fuzz_$$t -max_total_time=$(1) $(2) -rss_limit_mb=1024 -max_len=65536 \
+	    -artifact_prefix=$(SAN_DIR)/findings/$$t- $(SAN_DIR)/corpus/$$t $(SAN_DIR)/seeds/$$t; rc=$$?; \
+	  rm -rf $$tmp; [ $$rc -eq 0 ] || exit 1; \
 	done
 endef
 
