@@ -12,20 +12,9 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+using tolvfuzz::quietly;
 
-template <typename F>
-void quietly(F f)
-{
-    try {
-        f();
-    } catch (const tolv::TolvError&) {
-    }
-}
-
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+TOLV_FUZZ_TARGET(bookkeeping)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const fs::path& work = tolvfuzz::workDir();

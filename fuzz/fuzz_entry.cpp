@@ -5,7 +5,7 @@
 #include "storage/EntryStore.h"
 #include "storage/Verify.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+TOLV_FUZZ_TARGET(entry)
 {
     const auto path = tolvfuzz::inputFile("fuzz.zep", data, size);
     tolv::verifyEntryBytes(std::string(reinterpret_cast<const char*>(data), size), "fuzz.zep");

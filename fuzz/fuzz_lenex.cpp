@@ -5,7 +5,7 @@
 #include "platform/Error.h"
 #include "storage/Records.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+TOLV_FUZZ_TARGET(lenex)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     static const tolv::EntryHeader header = [] {

@@ -5,20 +5,9 @@
 #include "storage/FileChecks.h"
 #include "storage/Master.h"
 
-namespace {
+using tolvfuzz::quietly;
 
-template <typename F>
-void quietly(F f)
-{
-    try {
-        f();
-    } catch (const tolv::TolvError&) {
-    }
-}
-
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+TOLV_FUZZ_TARGET(master)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const auto path = tolvfuzz::inputFile("master.dat", data, size);

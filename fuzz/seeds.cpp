@@ -1,17 +1,103 @@
-// Writes the seed corpora: generated files of each kind, made by the program's own writers.
-//   fuzz_seeds DIR  ->  DIR/entry/, DIR/master/, DIR/control/
+// Writes the seed corpora: generated files of each kind, made by the program's own writers, the
+// generated federation file and the import inputs made from it (bench/ImportInputs.h).
+//   fuzz_seeds DIR  ->  DIR/<target>/ for every fuzz target
+#include "FederationFile.h"
 #include "FuzzSupport.h"
+#include "ImportInputs.h"
+#include "exchange/Exports.h"
 #include "exchange/LenexWriter.h"
+#include "reports/Tally.h"
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
 #include "storage/DemoData.h"
 #include "storage/PrefectureTable.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+std::string bytesOf(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+// The bytes of the first file under `dir` (in path order) named `name` without regard to letter
+// case; empty when there is none.
+std::string firstNamed(const fs::path& dir, const std::string& name)
+{
+    std::vector<fs::path> found;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        if (e.is_regular_file() && lower(e.path().filename().string()) == lower(name)) found.push_back(e.path());
+    std::sort(found.begin(), found.end());
+    return found.empty() ? std::string() : bytesOf(found.front());
+}
+
+void writeSeed(const fs::path& p, const std::string& bytes)
+{
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// The seeds of the readers of other systems' files, made from a small generated federation file: the
+// import inputs generated from it, a yomi.dat holding their reading format, the team totals file
+// of its tally and its SCM and SWM media exports.
+void writeImportSeeds(const fs::path& out)
+{
+    namespace ex = tolv::exchange;
+    const fs::path fed = tolvfuzz::workDir() / "federation";
+    const tolvbench::FederationFile federation = tolvbench::writeFederation(fed, 60, 1, fed / "ctl");
+    const fs::path inputs = fed / "inputs";
+    const fs::path yomi = fed / "yomi.dat";
+    tolvbench::writeImportInputs(federation.entry, inputs, yomi);
+    writeSeed(out / "web" / "web", tolvfuzz::joinParts({bytesOf(inputs / "web" / "swcomp.txt"),
+                                                        bytesOf(inputs / "web" / "swent.txt"),
+                                                        bytesOf(inputs / "web" / "swteam.txt")}));
+    writeSeed(out / "results" / "Results.Dat", bytesOf(inputs / "results1" / "Results.Dat"));
+    writeSeed(out / "results" / "results.$$$", bytesOf(inputs / "results2" / "results.$$$"));
+    writeSeed(out / "regnumbers" / "jpnnewsmer.csv", bytesOf(inputs / "nitiban" / "jpnnewsmer.csv"));
+    writeSeed(out / "mcompd" / "Mcompd.dat", bytesOf(inputs / "mcompd" / "Mcompd.dat"));
+    writeSeed(out / "yomi" / "yomi.dat", bytesOf(yomi));
+    for (const char* club : {"club001.csv", "club002.csv"})
+        writeSeed(out / "csvmerge" / club, tolvfuzz::joinParts({bytesOf(yomi), bytesOf(inputs / "clubs-csv" / club)}));
+
+    tolv::EntryStore store;
+    store.openEntryFile(federation.entry);
+    const tolv::MasterSource master = tolv::MasterSource::local(federation.registrationRoot);
+    tolv::reports::runTally(store, 0, master);
+    writeSeed(out / "zed" / "federation.zed", bytesOf(tolv::teamTotalsPath(federation.entry)));
+    const ex::EntryData entry = ex::EntryData::read(store);
+    ex::ExportTarget target;
+    target.ctl = tolvfuzz::workDir() / "home" / "ctl";
+    target.master = master;
+    target.transfer = fed / "scm";
+    fs::create_directories(target.transfer);
+    ex::exportScmMedia(entry, target);
+    writeSeed(out / "scmswm" / "scm", tolvfuzz::joinParts({firstNamed(target.transfer, "ScmSwimmerdt.csv"),
+                                                            firstNamed(target.transfer, "Scmdt.csv"),
+                                                            firstNamed(target.transfer, "RELAYENT.csv")}));
+    target.transfer = fed / "swm";
+    fs::create_directories(target.transfer);
+    ex::exportSwmMedia(entry, target);
+    writeSeed(out / "scmswm" / "swm", tolvfuzz::joinParts({firstNamed(target.transfer, "RIZARUTO.csv"),
+                                                            firstNamed(target.transfer, "Teamdt.csv"),
+                                                            firstNamed(target.transfer, "relayent.csv")}));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -63,6 +149,7 @@ int main(int argc, char** argv)
     std::ofstream(b / "memory", std::ios::binary) << "city\tTokyo\nclub\t13001\tSAKU\tJPN\tSakura SC\nmixed\t13001200105011\t3\n";
     std::ofstream(b / "ini", std::ios::binary) << "registration=Tokyo SF\r\nemail=a@b.invalid\r\n";
     std::ofstream(b / "template", std::ios::binary) << "\"a\",\"b\",\"c\",\"d\",\"e\"\r\n";
+    writeImportSeeds(out);
     std::cout << out.string() << "\n";
     return 0;
 }

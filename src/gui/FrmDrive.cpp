@@ -212,6 +212,16 @@ FrmDrive::FrmDrive(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx
     }
 }
 
+// The base destructor hides the window, and the year box losing the focus then finishes its edit:
+// no slot of this class may run on the half-destroyed window, so its controls are cut off first.
+FrmDrive::~FrmDrive()
+{
+    for (QObject* child : findChildren<QObject*>()) {
+        child->disconnect(this);
+        child->removeEventFilter(this);
+    }
+}
+
 void FrmDrive::load()
 {
     lblVersion_->setText(versionText());

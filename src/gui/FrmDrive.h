@@ -25,6 +25,7 @@ class FrmDrive : public QWidget {
     Q_OBJECT
 public:
     explicit FrmDrive(AppContext& ctx, QWidget* parent = nullptr);
+    ~FrmDrive() override;
 
     // The entry window opened by the last "申込" (nullptr while none was opened).
     FrmZepi* openedEntryWindow() const { return opened_; }
