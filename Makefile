@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ pkg-config ccache libgtest-dev libgmock-dev \
 	libcurl4-openssl-dev libssl-dev libcsv-dev libpugixml-dev libzip-dev zlib1g-dev libicu-dev libshp-dev qt6-base-dev libgl-dev fonts-ipafont-mincho fonts-ipafont-gothic \
 	python3 xvfb xauth nlohmann-json3-dev \
-	qt6-translations-l10n dpkg-dev imagemagick poppler-utils
+	qt6-translations-l10n dpkg-dev imagemagick poppler-utils clang-format
 
 # The sanitizer and fuzzing tree (`make sanitize`, `make fuzz-smoke`, `make fuzz`): clang with
 # AddressSanitizer, UBSan and libFuzzer, the core, tolv, the windows, their tests and the fuzz targets.
@@ -29,7 +29,7 @@ define install_missing
 	fi
 endef
 
-.PHONY: deps build test run bench package package-check clean san-deps sanitize fuzz-smoke fuzz \
+.PHONY: deps build test run bench package package-check clean san-deps sanitize fuzz-smoke fuzz format \
 	windows-deps windows-core windows windows-test
 
 deps:
@@ -47,6 +47,12 @@ build: deps $(BUILD_DIR)/build.ninja
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Formats every C++ file of the sources, tests, benchmark and fuzz targets in place (.clang-format);
+# on a formatted tree it changes nothing.
+FORMAT_DIRS := src tests bench fuzz
+format: deps
+	find $(FORMAT_DIRS) -type f \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z | xargs -0 clang-format -i
 
 # Times every command on generated federation files (1,000 / 10,000 / 30,000 swimmers); not part of test.
 # BENCH_SIZES="1000 10000": only those sizes (default 1,000, 10,000, 30,000 and 100,000 swimmers).

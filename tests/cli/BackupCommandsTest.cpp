@@ -60,7 +60,7 @@ tolvtest::RunResult tolvOnTerminal(const std::vector<std::string>& args, const s
     for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;) {
         r.out.append(buf, static_cast<std::size_t>(n));
         if (!answered && r.out.find("[y/N]") != std::string::npos) {
-            ::write(master, answer.data(), answer.size());
+            EXPECT_EQ(::write(master, answer.data(), answer.size()), static_cast<ssize_t>(answer.size()));
             answered = true;
         }
     }

@@ -1,10 +1,12 @@
 // The tolv command line: help per command, usage errors with exit code 2, the fixed clock.
+#include "cli/Cli.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <regex>
+#include <sstream>
 
 using tolvtest::runProgram;
 using tolvtest::TempTree;
@@ -12,6 +14,18 @@ using tolvtest::TempTree;
 namespace {
 tolvtest::RunResult tolvRun(const std::vector<std::string>& args) { return runProgram(TOLV_BIN, args); }
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// tolv's entry function called in this process: the help texts and the version are made without
+// reading or writing a file, so one process serves every command.
+tolvtest::RunResult tolvInProcess(const std::vector<std::string>& args)
+{
+    std::ostringstream out, err;
+    tolvtest::RunResult r;
+    r.exitCode = tolv::cli::run(args, out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
 } // namespace
 
 TEST(CliParsing, EveryCommandHasItsHelpAndBadArgumentsAreUsageErrors)
@@ -84,13 +98,13 @@ TEST(CliParsing, EveryCommandOptionAndFormatHasADescription)
     auto word = [](const std::string& line, std::size_t from) { return line.substr(from, line.find(' ', from) - from); };
 
     std::vector<std::vector<std::string>> helps;  // the argument lists whose help is checked
-    const auto top = tolvRun({"--help"});
+    const auto top = tolvInProcess({"--help"});
     ASSERT_EQ(top.exitCode, 0);
     for (const std::string& l : lines(top.out))
         if (l.rfind("  tolv ", 0) == 0) helps.push_back({word(l, 7)});
     ASSERT_GE(helps.size(), 17u) << top.out;
     for (const char* kind : {"export", "import"}) {
-        const auto r = tolvRun({kind, "--help"});
+        const auto r = tolvInProcess({kind, "--help"});
         bool inList = false;
         for (const std::string& l : lines(r.out)) {
             if (l == "FORMAT:") inList = true;
@@ -104,9 +118,9 @@ TEST(CliParsing, EveryCommandOptionAndFormatHasADescription)
         std::vector<std::string> viaHelp = {"help"};
         viaHelp.insert(viaHelp.end(), args.begin(), args.end());
         args.push_back("--help");
-        const auto r = tolvRun(args);
+        const auto r = tolvInProcess(args);
         ASSERT_EQ(r.exitCode, 0) << what << r.err;
-        EXPECT_EQ(tolvRun(viaHelp).out, r.out) << what;  // "tolv help X" is "tolv X --help"
+        EXPECT_EQ(tolvInProcess(viaHelp).out, r.out) << what;  // "tolv help X" is "tolv X --help"
         const std::vector<std::string> text = lines(r.out);
         ASSERT_FALSE(text.empty());
         EXPECT_GT(text[0].size(), ("tolv " + what + ": ").size()) << "no line of help: " << what;
@@ -129,7 +143,7 @@ TEST(CliParsing, EveryCommandOptionAndFormatHasADescription)
         EXPECT_TRUE(sawHelp) << r.out;
     }
 
-    const auto v = tolvRun({"--version"});
+    const auto v = tolvInProcess({"--version"});
     EXPECT_EQ(v.exitCode, 0);
     EXPECT_TRUE(std::regex_match(v.out, std::regex("tolv [0-9]+\\.[0-9]+(\\.[0-9]+)*\n"))) << v.out;
 }

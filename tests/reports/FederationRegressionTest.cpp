@@ -7,6 +7,7 @@
 #include "registration/RegistrationExport.h"
 #include "platform/Cp932.h"
 #include "platform/Paths.h"
+#include "platform/Seal.h"
 #include "reports/EntryForm.h"
 #include "reports/FeeReports.h"
 #include "reports/IndividualLists.h"
@@ -18,11 +19,11 @@
 #include "reports/ReportFixture.h"
 
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -33,45 +34,30 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Every output as it was when the program was known good, one entry per command in a zip file
-// beside this test. TOLV_UPDATE_OUTPUTS=1 writes the current outputs there instead (for a change
-// that is meant to alter an output: review the difference the failing test showed first).
-const fs::path kOutputs = fs::path(TOLV_TEST_DIR) / "reports" / "federation-outputs.zip";
+// Every output as it was when the program was known good, one file per command in the folder
+// federation-outputs beside this test ("check age" in check/age, "print team-list html" in
+// print/team-list-html). Outputs that are text (UTF-8 or ASCII) are kept as they are; the others
+// (CP932 lists, record files) as a rendering in UTF-8 that a diff can show (NAME.cp932.txt) and
+// the SHA-256 and size of their exact bytes (NAME.sha256). TOLV_UPDATE_OUTPUTS=1 writes the
+// current outputs there instead (for a change that is meant to alter an output: review the
+// difference the failing test showed first).
+const fs::path kOutputs = fs::path(TOLV_TEST_DIR) / "reports" / "federation-outputs";
+const std::string kRendering = ".cp932.txt";
+const std::string kDigest = ".sha256";
 
-std::map<std::string, std::string> readOutputs(const fs::path& zipPath)
+fs::path keptPath(const std::string& name)
 {
-    std::map<std::string, std::string> out;
-    int err = 0;
-    zip_t* z = zip_open(zipPath.string().c_str(), ZIP_RDONLY, &err);
-    if (!z) return out;
-    const zip_int64_t n = zip_get_num_entries(z, 0);
-    for (zip_int64_t i = 0; i < n; ++i) {
-        zip_stat_t st;
-        if (zip_stat_index(z, static_cast<zip_uint64_t>(i), 0, &st) != 0) continue;
-        std::string bytes(static_cast<std::size_t>(st.size), '\0');
-        zip_file_t* f = zip_fopen_index(z, static_cast<zip_uint64_t>(i), 0);
-        if (!f) continue;
-        const zip_int64_t got = zip_fread(f, bytes.data(), bytes.size());
-        zip_fclose(f);
-        if (got == static_cast<zip_int64_t>(bytes.size())) out[st.name] = std::move(bytes);
-    }
-    zip_close(z);
-    return out;
+    std::string rel = name;
+    const std::size_t first = rel.find(' ');
+    for (std::size_t i = 0; i < rel.size(); ++i)
+        if (rel[i] == ' ') rel[i] = i == first ? '/' : '-';
+    return kOutputs / fs::path(rel);
 }
 
-void writeOutputs(const fs::path& zipPath, const std::map<std::string, std::string>& outputs)
+// Outputs made of 384-byte records, shown one record to a line.
+bool isRecordFile(const std::string& name)
 {
-    int err = 0;
-    zip_t* z = zip_open(zipPath.string().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
-    ASSERT_NE(z, nullptr) << zipPath;
-    for (const auto& [name, bytes] : outputs) {
-        zip_source_t* src = zip_source_buffer(z, bytes.data(), bytes.size(), 0);
-        const zip_int64_t i = zip_file_add(z, name.c_str(), src, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
-        ASSERT_GE(i, 0) << name;
-        zip_set_file_compression(z, static_cast<zip_uint64_t>(i), ZIP_CM_DEFLATE, 9);
-        zip_file_set_mtime(z, static_cast<zip_uint64_t>(i), 0, 0);
-    }
-    ASSERT_EQ(zip_close(z), 0) << zipPath;
+    return name == "file" || name == "tally" || name.rfind("rewrite ", 0) == 0 || name.rfind("sort ", 0) == 0;
 }
 
 std::vector<std::string_view> linesOf(std::string_view bytes)
@@ -100,6 +86,91 @@ bool validUtf8(std::string_view s)
     return true;
 }
 
+// Text a diff shows as it is: UTF-8 with no control characters but tab, line ends and form feed.
+bool isText(std::string_view s)
+{
+    for (char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || b == 0x7f) return false;
+    }
+    return validUtf8(s);
+}
+
+// CP932 bytes as UTF-8 text: CR LF becomes a line end, a byte that is no character or a control
+// character is written \xNN (a run of four or more of one such byte \xNN{count}). The rendering is
+// for reading; the digest beside it holds the bytes.
+std::string renderLine(std::string_view bytes)
+{
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    auto escape = [&](unsigned char b) {
+        out += "\\x";
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    };
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        if (b == '\n' || b == '\t' || (b >= 0x20 && b < 0x7f)) {
+            out += static_cast<char>(b);
+        } else if ((b >= 0x81 && b <= 0x9f) || (b >= 0xe0 && b <= 0xfc)) {
+            const std::string one = i + 1 < bytes.size() ? fromCp932(bytes.substr(i, 2)) : std::string();
+            if (one.empty() || one.find("\xEF\xBF\xBD") != std::string::npos) {
+                escape(b);
+                continue;
+            }
+            out += one;
+            ++i;
+        } else if (b >= 0xa1 && b <= 0xdf) {
+            out += fromCp932(bytes.substr(i, 1));
+        } else {
+            // A run of one such byte (the zeros of an empty field) as \xNN{count}.
+            std::size_t run = 1;
+            while (i + run < bytes.size() && bytes[i + run] == bytes[i]) ++run;
+            escape(b);
+            if (run >= 4) {
+                out += "{" + std::to_string(run) + "}";
+                i += run - 1;
+            }
+        }
+    }
+    return out;
+}
+
+std::string rendering(const std::string& name, std::string_view bytes)
+{
+    if (!isRecordFile(name)) return renderLine(bytes);
+    std::string out;
+    for (std::size_t at = 0; at < bytes.size(); at += 384) {
+        std::string line = renderLine(bytes.substr(at, 384));
+        for (std::size_t k = 0; (k = line.find('\n', k)) != std::string::npos;) line.replace(k, 1, "\\x0a");
+        out += line + "\n";
+    }
+    return out;
+}
+
+std::string digestOf(std::string_view bytes)
+{
+    Sha256 sha;
+    sha.update(bytes);
+    return "sha256 " + sha.hex() + "\nsize " + std::to_string(bytes.size()) + "\n";
+}
+
+void writeOutputs(const std::map<std::string, std::string>& outputs)
+{
+    fs::remove_all(kOutputs);
+    for (const auto& [name, bytes] : outputs) {
+        const fs::path p = keptPath(name);
+        fs::create_directories(p.parent_path());
+        if (isText(bytes)) {
+            tolvtest::writeBytes(p, bytes);
+        } else {
+            tolvtest::writeBytes(p.string() + kRendering, rendering(name, bytes));
+            tolvtest::writeBytes(p.string() + kDigest, digestOf(bytes));
+        }
+    }
+}
+
 std::string hexAround(const std::string& bytes, std::size_t at)
 {
     static const char* digits = "0123456789abcdef";
@@ -114,9 +185,8 @@ std::string hexAround(const std::string& bytes, std::size_t at)
 
 // Where two outputs part: for files of 384-byte records the record and byte, for the reports the
 // first line that differs, as it was and as it is now (CP932 shown as text).
-std::string firstDifference(const std::string& name, const std::string& was, const std::string& now)
+std::string firstDifference(bool records, const std::string& was, const std::string& now)
 {
-    const bool records = name == "file" || name == "tally" || name.rfind("rewrite ", 0) == 0 || name.rfind("sort ", 0) == 0;
     if (records) {
         std::size_t i = 0;
         while (i < was.size() && i < now.size() && was[i] == now[i]) ++i;
@@ -230,19 +300,33 @@ TEST(FederationRegression, EveryCommandKeepsItsOutputBytes)
     }
 
     if (std::getenv("TOLV_UPDATE_OUTPUTS")) {
-        writeOutputs(kOutputs, got);
+        writeOutputs(got);
         GTEST_SKIP() << "outputs written to " << kOutputs;
     }
-    const std::map<std::string, std::string> expected = readOutputs(kOutputs);
-    ASSERT_FALSE(expected.empty()) << "cannot read " << kOutputs;
-    for (const auto& [name, bytes] : expected) {
-        const auto it = got.find(name);
-        if (it == got.end()) {
-            ADD_FAILURE() << name << ": no longer made";
-            continue;
+    ASSERT_TRUE(fs::is_directory(kOutputs)) << "no kept outputs in " << kOutputs;
+    std::set<fs::path> unused;
+    for (const auto& e : fs::recursive_directory_iterator(kOutputs))
+        if (e.is_regular_file()) unused.insert(e.path());
+    for (const auto& [name, bytes] : got) {
+        const fs::path p = keptPath(name);
+        const fs::path text = p.string() + kRendering, digest = p.string() + kDigest;
+        if (unused.erase(p)) {
+            const std::string was = tolvtest::readBytes(p);
+            EXPECT_TRUE(bytes == was) << name << " changed, first at " << firstDifference(isRecordFile(name), was, bytes);
+        } else if (unused.count(text) && unused.count(digest)) {
+            unused.erase(text);
+            unused.erase(digest);
+            const std::string wasText = tolvtest::readBytes(text), nowText = rendering(name, bytes);
+            const bool sameBytes = tolvtest::readBytes(digest) == digestOf(bytes);
+            if (wasText != nowText)
+                ADD_FAILURE() << name << " changed, first at " << firstDifference(false, wasText, nowText);
+            else
+                EXPECT_TRUE(sameBytes) << name << ": the same text, other bytes (line ends, characters the rendering "
+                                       << "shows alike); its digest was\n" << tolvtest::readBytes(digest) << "now\n"
+                                       << digestOf(bytes);
+        } else {
+            ADD_FAILURE() << name << ": new output without a kept copy (" << p << ")";
         }
-        EXPECT_TRUE(it->second == bytes) << name << " changed, first at " << firstDifference(name, bytes, it->second);
     }
-    for (const auto& [name, bytes] : got)
-        EXPECT_TRUE(expected.count(name)) << name << ": new output without a kept copy";
+    for (const fs::path& p : unused) ADD_FAILURE() << p << ": kept output no longer made";
 }

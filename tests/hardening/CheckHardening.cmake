@@ -1,0 +1,36 @@
+# Reads each program's ELF headers and symbols with readelf and passes when every one carries the
+# hardening of the release build: position-independent, full RELRO (a GNU_RELRO segment and
+# immediate binding), stack canaries (__stack_chk_fail imported) and FORTIFY (some checked
+# __*_chk function of the C library imported).
+# Arguments: -DREADELF=... -DPROGRAMS=path,path,...
+set(failures "")
+string(REPLACE "," ";" PROGRAMS "${PROGRAMS}")
+foreach(program ${PROGRAMS})
+  get_filename_component(name ${program} NAME)
+  execute_process(COMMAND ${READELF} -W --file-header --program-headers --dynamic --dyn-syms ${program}
+    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT result EQUAL 0)
+    string(APPEND failures "${name}: readelf failed: ${err}\n")
+    continue()
+  endif()
+  if(NOT out MATCHES "Type: +DYN")
+    string(APPEND failures "${name}: not a position-independent executable\n")
+  endif()
+  if(NOT out MATCHES "GNU_RELRO")
+    string(APPEND failures "${name}: no GNU_RELRO segment\n")
+  endif()
+  if(NOT out MATCHES "\\(BIND_NOW\\)|\\(FLAGS\\)[^\n]*BIND_NOW|\\(FLAGS_1\\)[^\n]*NOW")
+    string(APPEND failures "${name}: not bound immediately (no BIND_NOW, no FLAGS_1 NOW)\n")
+  endif()
+  if(NOT out MATCHES "UND __stack_chk_fail")
+    string(APPEND failures "${name}: __stack_chk_fail not imported (no stack protector)\n")
+  endif()
+  if(NOT out MATCHES "UND __[a-z0-9_]+_chk(@|\n)")
+    string(APPEND failures "${name}: no checked __*_chk function imported (no FORTIFY)\n")
+  elseif(out MATCHES "UND (__[a-z0-9_]+_chk)[@\n]")
+    message(STATUS "${name}: fortified, imports ${CMAKE_MATCH_1} among others")
+  endif()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "${failures}")
+endif()
