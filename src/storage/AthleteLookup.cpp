@@ -341,16 +341,14 @@ std::optional<std::int32_t> typedTime(const std::string& text, int caret)
     return parseTime(part);
 }
 
-NewEntryRun::NewEntryRun(EntryStore& store) : store_(store), number_(store.header().total() + 1)
+NewEntryRun::NewEntryRun(EntryStore& store)
+    : store_(store), number_(store.header().total() + 1), record_(EntryStore::emptySwimmer())
 {
-    store_.readSwimmer(0);
 }
-
-SwimmerRecord& NewEntryRun::record() { return store_.swimmer(); }
 
 void NewEntryRun::take(const LookupResult& r)
 {
-    store_.swimmer() = r.record;
+    record_ = r.record;
     if (r.found) athlete_ = r.athlete;
 }
 
@@ -361,18 +359,18 @@ bool NewEntryRun::storeTime(int slot, const std::string& text, int caret)
     if (slot < 0 || slot >= kEventSlots) return false;
     auto t = typedTime(text, caret);
     if (!t) return false;
-    store_.swimmer().setKiro(slot, *t);
+    record_.setKiro(slot, *t);
     return true;
 }
 
 void NewEntryRun::finish()
 {
-    // The store takes the new count only once the record and the header are written.
-    SwimmerRecord s = store_.swimmer();
+    SwimmerRecord s = record_;
     s.setSeq(number_);
     EntryHeader h = store_.header();
     h.setTotal(number_);
     store_.writeSwimmer(number_, s, h);
+    // What the buffer shows is the record as read back, as for any other swimmer.
     store_.readSwimmer(number_);
 }
 
