@@ -234,21 +234,21 @@ void FrmZepi::wirePanels()
         connect(w.chkShubetu[i], &QCheckBox::clicked, this, [this] {
             std::string flags;
             for (QCheckBox* c : swimmer_->chkShubetu) flags += c->isChecked() ? '1' : '0';
-            shownSwimmer().setShubetu(flags);
+            store_.swimmer().setShubetu(flags);
             if (!swimmerChanged()) showBuffer();
         });
     for (int i = 0; i < 2; ++i)
         connect(w.chkNissui[i], &QCheckBox::clicked, this, [this, i](bool on) {
-            if (i == 0) shownSwimmer().setCard(on ? "1" : "0");
-            else shownSwimmer().setDaishi(on ? "1" : "0");
+            if (i == 0) store_.swimmer().setCard(on ? "1" : "0");
+            else store_.swimmer().setDaishi(on ? "1" : "0");
             if (!swimmerChanged()) showBuffer();
         });
     connect(w.cboSei, &QComboBox::activated, this, [this](int i) {
-        shownSwimmer().setSei(std::to_string(i));
+        store_.swimmer().setSei(std::to_string(i));
         if (!swimmerChanged()) showBuffer();
     });
     connect(w.cboShuFuku, &QComboBox::activated, this, [this](int i) {
-        shownSwimmer().setShuFuku(std::to_string(i));
+        store_.swimmer().setShuFuku(std::to_string(i));
         if (!swimmerChanged()) showBuffer();
     });
     for (int i = 0; i < tolv::kReserveEvents; ++i)
@@ -444,8 +444,8 @@ bool FrmZepi::confirmBox(QLineEdit* box, bool leaving)
     const BoxRef ref = it->second;
     // Cleared however the confirmation ends (a message box, an exception through the guard).
     const QScopedValueRollback confirming(committing_, true);
-    // The box changes the store's draft (or the new swimmer's record); a write that fails puts
-    // the draft back to what the file holds, and the boxes show it again.
+    // The box changes the store's draft; a draft whose write fails goes back to what the file
+    // holds, and the boxes show it again.
     tolv::EntryEditRules editRules = rules();
     const tolv::BoxEdit e = editRules.confirm(ref.kind, s(box->text()), ref.index);
     bool stored = e.stored();
@@ -519,7 +519,7 @@ void FrmZepi::showSwimmer(int n)
 void FrmZepi::showBuffer()
 {
     const tolv::EntryEditRules editRules = rules();
-    swimmer_->showSwimmer(editRules, shownSwimmer(), current_, entry_ ? entry_->run().number() : store_.header().total());
+    swimmer_->showSwimmer(editRules, store_.swimmer(), current_, entry_ ? entry_->run().number() : store_.header().total());
     header_->txtTorobi->setText(q(editRules.shown(tolv::EntryBox::Torobi)));
     showInfoLines();
 }

@@ -100,9 +100,8 @@ private:
     void applyAccess();
     void setTitle(const QString& title);
 
-    // The record the swimmer area shows: the new swimmer's while one is entered, else the store's.
-    tolv::SwimmerRecord& shownSwimmer() { return entry_ ? entry_->run().record() : store_.swimmer(); }
-    tolv::EntryEditRules rules() { return {store_.header(), store_.reserve(), shownSwimmer()}; }
+    // The boxes edit the store's draft; it is written (or, in a new entry, kept) by what they name.
+    tolv::EntryEditRules rules() { return {store_.header(), store_.reserve(), store_.swimmer()}; }
     // Stores what a box holds; leaving = the box is being left (not Enter). True when stored or
     // unchanged.
     bool confirmBox(QLineEdit* box, bool leaving);

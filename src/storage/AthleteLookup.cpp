@@ -341,14 +341,17 @@ std::optional<std::int32_t> typedTime(const std::string& text, int caret)
     return parseTime(part);
 }
 
-NewEntryRun::NewEntryRun(EntryStore& store)
-    : store_(store), number_(store.header().total() + 1), record_(EntryStore::emptySwimmer())
+NewEntryRun::NewEntryRun(EntryStore& store) : store_(store), number_(store.header().total() + 1)
 {
+    store_.readSwimmer(0);
 }
+
+SwimmerRecord& NewEntryRun::record() { return store_.swimmer(); }
+const SwimmerRecord& NewEntryRun::record() const { return store_.swimmer(); }
 
 void NewEntryRun::take(const LookupResult& r)
 {
-    record_ = r.record;
+    store_.swimmer() = r.record;
     if (r.found) athlete_ = r.athlete;
 }
 
@@ -359,13 +362,13 @@ bool NewEntryRun::storeTime(int slot, const std::string& text, int caret)
     if (slot < 0 || slot >= kEventSlots) return false;
     auto t = typedTime(text, caret);
     if (!t) return false;
-    record_.setKiro(slot, *t);
+    store_.swimmer().setKiro(slot, *t);
     return true;
 }
 
 void NewEntryRun::finish()
 {
-    SwimmerRecord s = record_;
+    SwimmerRecord s = store_.swimmer();
     s.setSeq(number_);
     EntryHeader h = store_.header();
     h.setTotal(number_);

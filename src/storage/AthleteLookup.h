@@ -155,18 +155,18 @@ std::string presetTime(const std::optional<AthleteRecord>& athlete, int slot, in
 // Nothing when the value is negative or beyond the 32-bit range.
 std::optional<std::int32_t> typedTime(const std::string& text, int caret);
 
-// One new swimmer as the entry window's new-entry run makes it: the run holds the record in the
-// making, and the store takes it (and the header's new count) only when the run ends and both are
-// written, so nothing half-made ever reaches the file or the store (a header written meanwhile
-// carries the old count).
+// One new swimmer as the entry window's new-entry run makes it: the store's draft swimmer is the
+// record in the making; the store takes it (and the header's new count) only when the run ends and
+// both are written, so nothing half-made ever reaches the file (a header written meanwhile carries
+// the old count).
 class NewEntryRun {
 public:
-    // Starts from an emptied record; the new swimmer's number is the count + 1.
+    // Clears the buffer; the new swimmer's number is the count + 1.
     explicit NewEntryRun(EntryStore& store);
 
     int number() const { return number_; }
-    SwimmerRecord& record() { return record_; }
-    const SwimmerRecord& record() const { return record_; }
+    SwimmerRecord& record();
+    const SwimmerRecord& record() const;
     // The athlete of the last successful look-up, for the time presets.
     const std::optional<AthleteRecord>& athlete() const { return athlete_; }
     // Takes the outcome of a look-up into the record.
@@ -182,7 +182,6 @@ public:
 private:
     EntryStore& store_;
     int number_;
-    SwimmerRecord record_;
     std::optional<AthleteRecord> athlete_;
 };
 

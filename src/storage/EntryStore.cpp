@@ -98,7 +98,7 @@ void EntryStore::loadHeader()
         fresh.header.setCourse(1);
         if (access_ == Access::Read) {
             // Shown as an empty file; only a writer initialises it.
-            adopt(fresh);
+            adoptHeader(fresh.header, fresh.reserve);
             return;
         }
         EntryHeader& h = fresh.header;
@@ -137,13 +137,19 @@ void EntryStore::loadHeader()
                         file_.path().string(),
                         ErrorKind::Damaged);
     }
-    adopt(read);
+    adoptHeader(read.header, read.reserve);
 }
 
-void EntryStore::adopt(const State& s)
+void EntryStore::adoptHeader(const EntryHeader& header, const ReserveEvents& reserve)
 {
-    stored_ = s;
-    draft_ = s;
+    stored_.header = draft_.header = header;
+    stored_.reserve = draft_.reserve = reserve;
+}
+
+void EntryStore::dropHeaderDraft()
+{
+    draft_.header = stored_.header;
+    draft_.reserve = stored_.reserve;
 }
 
 void EntryStore::discardDraft() { draft_ = stored_; }
@@ -165,23 +171,20 @@ void EntryStore::saveHeader()
     // Copies: a failed write puts the draft back, which must not pull the change from under it.
     const EntryHeader h = draft_.header;
     const ReserveEvents r = draft_.reserve;
-    writeHeader(h, r);
+    try {
+        writeHeader(h, r);
+    } catch (...) {
+        dropHeaderDraft();
+        throw;
+    }
 }
 
 void EntryStore::writeHeader(const EntryHeader& header, const ReserveEvents& reserve)
 {
-    State next = stored_;
-    next.header = header;
-    next.reserve = reserve;
-    try {
-        enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
-        file_.write(1, next.header.bytes().data());
-        file_.write(2, next.reserve.bytes().data());
-    } catch (...) {
-        discardDraft();
-        throw;
-    }
-    adopt(next);
+    enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
+    file_.write(1, header.bytes().data());
+    file_.write(2, reserve.bytes().data());
+    adoptHeader(header, reserve);
 }
 
 void EntryStore::copyReserveEventsFrom(const std::filesystem::path& source)
@@ -232,16 +235,13 @@ void EntryStore::readIntoBuffer(SwimmerRecord& s)
 
 void EntryStore::readSwimmer(int n)
 {
-    State next = stored_;
-    if (n < 1) {
-        next.swimmer = emptySwimmer();
-    } else {
-        file_.readData(n, next.swimmer.bytes().data());
-        readIntoBuffer(next.swimmer);
+    SwimmerRecord s = emptySwimmer();
+    if (n >= 1) {
+        file_.readData(n, s.bytes().data());
+        readIntoBuffer(s);
     }
     // A draft header waiting for its write stays; the swimmer shown is the one just read.
-    stored_.swimmer = next.swimmer;
-    draft_.swimmer = next.swimmer;
+    stored_.swimmer = draft_.swimmer = s;
 }
 
 SwimmerRecord EntryStore::swimmerAt(int n) const
@@ -255,31 +255,29 @@ void EntryStore::writeSwimmer(int n)
 {
     const SwimmerRecord s = draft_.swimmer;
     const EntryHeader h = draft_.header;
-    writeSwimmer(n, s, h);
-}
-
-void EntryStore::writeSwimmer(int n, const SwimmerRecord& s, const EntryHeader& header)
-{
-    State next = stored_;
-    next.header = header;
-    next.reserve = draft_.reserve;
-    next.swimmer = s;
     try {
-        enforce(n >= 1, "選手番号が不正です: " + std::to_string(n));
-        // A full file says so, as an append past the limit does.
-        enforce(n <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（選手 " +
-                                       std::to_string(n) + " は入りません）: " + file_.path().string());
-        enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
-        // The record first, then the count: a failure between them leaves a record past the count,
-        // never a count past the records.
-        file_.writeData(n, next.swimmer.bytes().data());
-        file_.write(1, next.header.bytes().data());
-        file_.write(2, next.reserve.bytes().data());
+        writeSwimmer(n, s, h);
     } catch (...) {
         discardDraft();
         throw;
     }
-    adopt(next);
+}
+
+void EntryStore::writeSwimmer(int n, const SwimmerRecord& s, const EntryHeader& header)
+{
+    enforce(n >= 1, "選手番号が不正です: " + std::to_string(n));
+    // A full file says so, as an append past the limit does.
+    enforce(n <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（選手 " +
+                                   std::to_string(n) + " は入りません）: " + file_.path().string());
+    enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
+    const ReserveEvents reserve = draft_.reserve;
+    // The record first, then the count: a failure between them leaves a record past the count,
+    // never a count past the records.
+    file_.writeData(n, s.bytes().data());
+    file_.write(1, header.bytes().data());
+    file_.write(2, reserve.bytes().data());
+    adoptHeader(header, reserve);
+    stored_.swimmer = draft_.swimmer = s;
 }
 
 std::vector<SwimmerRecord> EntryStore::readAllSwimmers() const
@@ -300,8 +298,14 @@ std::vector<SwimmerRecord> EntryStore::readAllSwimmers() const
 
 void EntryStore::commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command)
 {
-    const State change = draft_;
-    replaceWhole({std::span<const SwimmerRecord>(swimmers)}, 1, command, change.header, change.reserve);
+    const EntryHeader h = draft_.header;
+    const ReserveEvents r = draft_.reserve;
+    try {
+        replaceWhole({std::span<const SwimmerRecord>(swimmers)}, 1, command, h, r);
+    } catch (...) {
+        dropHeaderDraft();
+        throw;
+    }
 }
 
 void EntryStore::commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command, const EntryHeader& header)
@@ -323,8 +327,14 @@ void EntryStore::appendSwimmers(const std::vector<SwimmerRecord>& more, const st
 
 void EntryStore::appendSwimmers(const SwimmerParts& parts, const std::string& command)
 {
-    const State change = draft_;
-    appendParts(parts, command, change.header, change.reserve);
+    const EntryHeader h = draft_.header;
+    const ReserveEvents r = draft_.reserve;
+    try {
+        appendParts(parts, command, h, r);
+    } catch (...) {
+        dropHeaderDraft();
+        throw;
+    }
 }
 
 void EntryStore::appendParts(const SwimmerParts& parts, const std::string& command, const EntryHeader& header,
@@ -334,16 +344,10 @@ void EntryStore::appendParts(const SwimmerParts& parts, const std::string& comma
     const long long total = std::max(0, stored_.header.total());
     std::size_t more = 0;
     for (const auto& p : parts) more += p.size();
-    try {
-        enforce(total + static_cast<long long>(more) <= kMaxSwimmers,
-                "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " +
-                    std::to_string(total) + " 人、追加 " + std::to_string(more) + " 人）: " +
-                    file_.path().string());
-    } catch (...) {
-        draft_.header = stored_.header;
-        draft_.reserve = stored_.reserve;
-        throw;
-    }
+    enforce(total + static_cast<long long>(more) <= kMaxSwimmers,
+            "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " +
+                std::to_string(total) + " 人、追加 " + std::to_string(more) + " 人）: " +
+                file_.path().string());
     replaceWhole(parts, total + 1, command, header, reserve);
 }
 
@@ -354,15 +358,8 @@ void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged,
     State next = stored_;
     next.header = header;
     next.reserve = reserve;
-    next.swimmer = draft_.swimmer;
-    try {
-        writeWhole(parts, firstChanged, command, next);
-    } catch (...) {
-        draft_.header = stored_.header;
-        draft_.reserve = stored_.reserve;
-        throw;
-    }
-    adopt(next);
+    writeWhole(parts, firstChanged, command, next);
+    adoptHeader(next.header, next.reserve);
 }
 
 void EntryStore::writeWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command, State& next)

@@ -5,9 +5,10 @@
 // Changes are transactions. The store keeps what the file holds (and the swimmer last read) and a
 // draft of the next change: header(), reserve() and swimmer() are the draft, which callers may
 // change. A write (saveHeader, writeSwimmer, writeHeader, commitAll, appendSwimmers) writes the
-// draft, or the change it is given, and the store adopts it only once the file holds it; when a
-// write fails the draft goes back to what the file holds, so nobody has to restore it by hand and
-// the store's count never runs ahead of the file.
+// draft, or the change it is given, and the store adopts it only once the file holds it. When the
+// write of a draft fails, the draft goes back to what the file holds; when a change passed in
+// fails, it is not adopted and the draft stays as it was (a new swimmer being typed is not lost).
+// Nobody restores anything by hand, and the store's count never runs ahead of the file.
 #include "platform/FileLock.h"
 #include "storage/Backups.h"
 #include "storage/CountedRecordFile.h"
@@ -125,8 +126,10 @@ private:
     void writeWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command, State& next);
     void appendParts(const SwimmerParts& parts, const std::string& command, const EntryHeader& header,
                      const ReserveEvents& reserve);
-    // The file holds `s`: the store and its draft take it.
-    void adopt(const State& s);
+    // The file holds these header records: the store and its draft take them.
+    void adoptHeader(const EntryHeader& header, const ReserveEvents& reserve);
+    // A change of the draft's header records that could not be written is dropped.
+    void dropHeaderDraft();
 
     FileLock lock_;
     Access access_ = Access::Write;
