@@ -99,6 +99,7 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
 FrmZepi::~FrmZepi()
 {
     committing_ = true;  // boxes losing the focus while the window goes confirm nothing
+    delete keys_;        // no key reaches a window being taken apart
     closeEntry();
 }
 
