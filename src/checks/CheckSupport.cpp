@@ -83,14 +83,11 @@ KeepCurrentSwimmer::KeepCurrentSwimmer(EntryStore& store, const std::vector<Swim
 
 KeepCurrentSwimmer::~KeepCurrentSwimmer()
 {
+    // A read that fails leaves the buffer as it was.
     try {
-        if (number_ >= 1 && number_ <= store_.header().total()) {
-            store_.readSwimmer(number_);
-            return;
-        }
+        if (number_ >= 1 && number_ <= store_.header().total()) store_.readSwimmer(number_);
     } catch (...) {
     }
-    store_.swimmer() = saved_;
 }
 
 } // namespace tolv

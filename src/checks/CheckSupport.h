@@ -39,8 +39,8 @@ std::string rightJustified(long long value, std::size_t width);
 std::vector<SwimmerRecord> allSwimmers(const EntryStore& store);
 
 // Remembers which swimmer the store's buffer shows and shows it again when the pass ends (also when
-// it ends with an error), re-read from the file so rewritten fields are visible. A buffer that is no
-// stored record (a new swimmer not yet written) is put back as it was.
+// it ends with an error), re-read from the file so rewritten fields are visible; when that read
+// fails the buffer keeps what it showed.
 class KeepCurrentSwimmer {
 public:
     // `records` are the swimmer records just read from the file (readAllSwimmers).

@@ -19,6 +19,7 @@
 #include "gui/Pickers.h"
 #include "gui/ZepiHeaderPanel.h"
 #include "gui/ZepiInputLine.h"
+#include "gui/ZepiKeys.h"
 #include "gui/ZepiMenuBar.h"
 #include "gui/ZepiReservePanel.h"
 #include "gui/ZepiSwimmerPanel.h"
@@ -28,9 +29,7 @@
 #include "storage/Codes.h"
 #include "storage/ControlFiles.h"
 #include "storage/DownloadLayout.h"
-#include "storage/RecordFile.h"
-#include "storage/TimeInput.h"
-#include "storage/Verify.h"
+#include "storage/EntryOpening.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -39,7 +38,6 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -67,10 +65,6 @@ std::string s(const QString& q) { return q.toStdString(); }
 // Characters of a text before a cursor position given in UTF-16 units.
 int codePointsBefore(const QString& text, int cursor) { return int(text.left(cursor).toUcs4().size()); }
 
-bool isEnter(const QKeyEvent* k) { return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter; }
-
-bool isTyping(const QKeyEvent* k) { return !k->text().isEmpty() && k->text().at(0).isPrint(); }
-
 // A box takes no more than its field holds: typing past it is refused (and told, inputRejected).
 class FieldValidator : public QValidator {
 public:
@@ -83,22 +77,6 @@ public:
 private:
     tolv::EntryBox box_;
 };
-
-// The structure check of a file about to be opened; an empty report for a new file or one that
-// cannot be read (opening it tells why). Damage (its size, its count against the records, bytes a
-// field's reader cannot decode) keeps the file from being edited; data findings (values outside
-// their coding, duplicate numbers, birth dates that are not dates) are for the checks and only noted.
-tolv::VerifyReport verifyBeforeOpening(const fs::path& file)
-{
-    std::error_code ec;
-    // A missing or nearly empty file is a new one: it is initialised when opened.
-    if (!fs::is_regular_file(file, ec) || fs::file_size(file, ec) <= 10) return {};
-    try {
-        return tolv::verifyEntryFile(file);
-    } catch (const std::exception&) {
-        return {};
-    }
-}
 
 } // namespace
 
@@ -121,6 +99,7 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
 FrmZepi::~FrmZepi()
 {
     committing_ = true;  // boxes losing the focus while the window goes confirm nothing
+    delete keys_;        // no key reaches a window being taken apart
     closeEntry();
 }
 
@@ -162,7 +141,8 @@ void FrmZepi::buildWindow()
     auto* central = new QWidget(scroll);
     scroll->setWidget(central);
     frameLayout->addWidget(scroll, 1);
-    input_ = new ZepiInputLine(this, outerFrame);
+    keys_ = new ZepiKeys(*this);
+    input_ = new ZepiInputLine(keys_, outerFrame);
     frameLayout->addWidget(input_);
     setCentralWidget(outerFrame);
     statusBar()->setObjectName("stbZepi");
@@ -172,15 +152,14 @@ void FrmZepi::buildWindow()
     auto* main = new QVBoxLayout;
     main->setSpacing(2);
     outer->addLayout(main, 1);
-    header_ = new ZepiHeaderPanel(this, central);
-    swimmer_ = new ZepiSwimmerPanel(this, central);
+    header_ = new ZepiHeaderPanel(keys_, central);
+    swimmer_ = new ZepiSwimmerPanel(keys_, central);
     main->addWidget(header_);
     main->addWidget(swimmer_);
     main->addStretch();
-    reserve_ = new ZepiReservePanel(ctx_.ask(), this, central);
-    reservePanel_ = reserve_;
-    reservePanel_->hide();
-    outer->addWidget(reservePanel_);
+    reserve_ = new ZepiReservePanel(ctx_.ask(), keys_, central);
+    reserve_->hide();
+    outer->addWidget(reserve_);
     wirePanels();
 
     setTabOrder(input_->txtBiko, input_->cmdShinki);
@@ -250,28 +229,28 @@ void FrmZepi::wirePanels()
             store_.header().setBotai(std::int16_t(i));
             saveHeader();
         });
-    connect(h.cmdYobi, &QPushButton::clicked, this, &FrmZepi::toggleReservePanel);
+    connect(h.cmdYobi, &QPushButton::clicked, this, [this] { reserve_->toggleBeside(*this, header_->cmdYobi); });
 
     for (int i = 0; i < 6; ++i)
         connect(w.chkShubetu[i], &QCheckBox::clicked, this, [this] {
             std::string flags;
             for (QCheckBox* c : swimmer_->chkShubetu) flags += c->isChecked() ? '1' : '0';
             store_.swimmer().setShubetu(flags);
-            swimmerChanged();
+            if (!swimmerChanged()) showBuffer();
         });
     for (int i = 0; i < 2; ++i)
         connect(w.chkNissui[i], &QCheckBox::clicked, this, [this, i](bool on) {
             if (i == 0) store_.swimmer().setCard(on ? "1" : "0");
             else store_.swimmer().setDaishi(on ? "1" : "0");
-            swimmerChanged();
+            if (!swimmerChanged()) showBuffer();
         });
     connect(w.cboSei, &QComboBox::activated, this, [this](int i) {
         store_.swimmer().setSei(std::to_string(i));
-        swimmerChanged();
+        if (!swimmerChanged()) showBuffer();
     });
     connect(w.cboShuFuku, &QComboBox::activated, this, [this](int i) {
         store_.swimmer().setShuFuku(std::to_string(i));
-        swimmerChanged();
+        if (!swimmerChanged()) showBuffer();
     });
     for (int i = 0; i < tolv::kReserveEvents; ++i)
         connect(reserve_->cboYobiF[i], &QComboBox::activated, this, [this, i](int pos) {
@@ -279,8 +258,8 @@ void FrmZepi::wirePanels()
             saveHeader();
         });
     connect(reserve_->cmdKakutei, &QPushButton::clicked, this, &FrmZepi::copyReserveEvents);
-    h.cmdYobi->installEventFilter(this);
-    reserve_->cmdKakutei->installEventFilter(this);
+    h.cmdYobi->installEventFilter(keys_);
+    reserve_->cmdKakutei->installEventFilter(keys_);
 
     connect(input_->cmdShinki, &QPushButton::clicked, this, &FrmZepi::startNewEntry);
     connect(input_->cmdMae, &QPushButton::clicked, this, &FrmZepi::previous);
@@ -330,60 +309,36 @@ void FrmZepi::load()
 
 bool FrmZepi::openEntry(const fs::path& path)
 {
-    // A file that is not sound is only looked at: a write could spread the damage.
-    const tolv::VerifyReport report = verifyBeforeOpening(path);
-    std::vector<std::string> damage;
-    for (const tolv::VerifyFinding& f : report.problems)
-        if (f.kind == tolv::FindingKind::Damage) damage.push_back(f.message);
-    openingNote_ = report.sound() && !report.ok()
-                       ? q("データの指摘があります: " + report.dataSummary() + "。「tolv verify」で一覧できます。")
-                       : QString();
-    if (!damage.empty()) {
-        std::string list;
-        for (std::size_t i = 0; i < damage.size() && i < 5; ++i) list += "・" + damage[i] + "\n";
-        if (damage.size() > 5) list += "ほか " + std::to_string(damage.size() - 5) + " 件\n";
-        try {
-            store_.openEntryFile(path, tolv::EntryStore::Access::Read);
-        } catch (const std::exception& e) {
-            carryOnAfterError(ctx_, tolv::TolvError(errorText(e) + "\n" + list),
-                              "OK: 開かずに起動画面に戻ります。\nキャンセル: プログラムを終了します。");
-            return false;
-        }
-        readOnly_ = true;
-        ctx_.ask().tell("申込ファイルが正しい形ではありません: " + path.string() + "\n" + list +
-                        "\n読み取り専用で開きます（表示と印刷だけができ、変更はできません）。"
-                        "「Work」→「元に戻す」かバックアップで直してください。");
-        return true;
-    }
+    using Outcome = tolv::EntryOpening::Outcome;
+    tolv::EntryOpening opening(path);
+    const Outcome outcome = opening.open(store_);
+    openingNote_ = q(opening.note());
+    readOnly_ = opening.readOnly();
+    const char* const back = "OK: 開かずに起動画面に戻ります。\nキャンセル: プログラムを終了します。";
     try {
-        store_.openEntryFile(path);
-        return true;
-    } catch (const std::exception& writing) {
-        // A write-protected file (or folder) can still be looked at and printed.
-        bool readable = false;
-        try {
-            tolv::EntryStore probe;
-            probe.openEntryFile(path, tolv::EntryStore::Access::Read);
-            readable = true;
-        } catch (const std::exception&) {
-        }
-        if (readable && fs::exists(path)) {
-            if (!ctx_.ask().ask(errNoMessage(writing) + "\n\n書き込みできないため、変更はできません。\n"
-                                "OK: 読み取り専用で開きます（表示と印刷だけができます）。\n"
-                                "キャンセル: 開かずに起動画面に戻ります。"))
-                return false;
+        if (opening.error()) std::rethrow_exception(opening.error());
+    } catch (const std::exception& e) {
+        switch (outcome) {
+        case Outcome::DamagedUnreadable:
+            carryOnAfterError(ctx_, tolv::TolvError(errorText(e) + "\n" + opening.damageList()), back);
+            return false;
+        case Outcome::AskReadOnly:
+            if (!ctx_.ask().ask(errNoMessage(e) + tolv::EntryOpening::readOnlyQuestion())) return false;
             try {
-                store_.openEntryFile(path, tolv::EntryStore::Access::Read);
-                readOnly_ = true;
-                return true;
-            } catch (const std::exception& e) {
-                ctx_.ask().tell(errNoMessage(e));
+                opening.openReadOnly(store_);
+            } catch (const std::exception& reading) {
+                ctx_.ask().tell(errNoMessage(reading));
                 return false;
             }
+            readOnly_ = true;
+            return true;
+        default:
+            carryOnAfterError(ctx_, e, back);
+            return false;
         }
-        carryOnAfterError(ctx_, writing, "OK: 開かずに起動画面に戻ります。\nキャンセル: プログラムを終了します。");
-        return false;
     }
+    if (outcome == Outcome::Damaged) ctx_.ask().tell(opening.damagedMessage());
+    return true;
 }
 
 // A read-only file: every box, button and command that would change it is off.
@@ -415,7 +370,7 @@ void FrmZepi::closeEntry()
 {
     if (closed_) return;
     closed_ = true;
-    run_.reset();
+    entry_.reset();
     store_.close();
     try {
         tolv::cleanTempFolder(tolv::tempDir());
@@ -447,7 +402,7 @@ void FrmZepi::handOverTo(QWidget* child)
         return;
     }
     commitPending();
-    run_.reset();
+    entry_.reset();
     enableButtons(true);
     setState(Browse, "検索・修正");
     store_.close();
@@ -468,8 +423,8 @@ void FrmZepi::say(const QString& message) { statusBar()->showMessage(message); }
 
 bool FrmZepi::mayLeave()
 {
-    if (state_ == Browse || !run_) return true;
-    return askCancelFirst(ctx_.ask(), "入力中の選手（" + std::to_string(run_->number()) + "人目）は登録されていません。" +
+    if (state_ == Browse || !entry_) return true;
+    return askCancelFirst(ctx_.ask(), "入力中の選手（" + std::to_string(entry_->run().number()) + "人目）は登録されていません。" +
                                           "破棄して終わりますか？\n"
                                           "OK: 入力中の選手を破棄して終わります。\n"
                                           "キャンセル: 終わらずに入力を続けます。");
@@ -490,22 +445,15 @@ bool FrmZepi::confirmBox(QLineEdit* box, bool leaving)
     const BoxRef ref = it->second;
     // Cleared however the confirmation ends (a message box, an exception through the guard).
     const QScopedValueRollback confirming(committing_, true);
+    // The box changes the store's draft; a draft whose write fails goes back to what the file
+    // holds, and the boxes show it again.
     tolv::EntryEditRules editRules = rules();
-    const tolv::EntryHeader header = store_.header();
-    const tolv::ReserveEvents reserve = store_.reserve();
-    const tolv::SwimmerRecord swimmer = store_.swimmer();
     const tolv::BoxEdit e = editRules.confirm(ref.kind, s(box->text()), ref.index);
     bool stored = e.stored();
     if (stored) {
         box->setModified(false);
         if (e.writes == tolv::BoxEdit::Writes::Header) stored = guard([this] { store_.saveHeader(); });
         else if (e.writes == tolv::BoxEdit::Writes::Swimmer) stored = swimmerChanged();
-        if (!stored) {
-            // Not written: the records and the boxes go back to what the file holds.
-            store_.header() = header;
-            store_.reserve() = reserve;
-            store_.swimmer() = swimmer;
-        }
         if (ref.kind == tolv::EntryBox::YobiKubun || ref.kind == tolv::EntryBox::YobiName ||
             e.writes == tolv::BoxEdit::Writes::Header)
             showHeader();
@@ -529,56 +477,19 @@ bool FrmZepi::confirmBox(QLineEdit* box, bool leaving)
 
 void FrmZepi::showHeader()
 {
-    tolv::ReserveEvents& r = store_.reserve();
-    for (int i = 0; i < tolv::kReserveEvents; ++i) {
-        std::string flag = r.yobiRelay(i);
-        if (flag != "0" && flag != "1") {
-            // An unset row: individual event, no category; written with the next header change.
-            r.setYobiRelay(i, "0");
-            r.setYobiKubun(i, "");
-        }
-    }
+    // An unset reserve row shows as an individual event without a category.
+    store_.settleReserveRows();
     const tolv::EntryEditRules editRules = rules();
     header_->showHeader(editRules, store_.header());
-    reserve_->showReserve(editRules, r);
+    reserve_->showReserve(editRules, store_.reserve());
     for (int i = 0; i < tolv::kReserveEvents; ++i)
         swimmer_->setReserveTip(i, q(editRules.shown(tolv::EntryBox::YobiName, i)));
 }
 
 void FrmZepi::saveHeader()
 {
-    guard([this] { store_.saveHeader(); });
-}
-
-void FrmZepi::toggleReservePanel()
-{
-    const bool show = reservePanel_->isHidden();
-    header_->cmdYobi->setText(show ? "予 << 備" : "予 >> 備");
-    if (!show) {
-        reservePanel_->hide();
-        if (widthBeforeReserve_ > 0) resize(widthBeforeReserve_, heightBeforeReserve_);
-        widthBeforeReserve_ = 0;
-        return;
-    }
-    widthBeforeReserve_ = width();
-    heightBeforeReserve_ = height();
-    const int panelWidth = reservePanel_->sizeHint().width();
-    reservePanel_->show();
-    // The panel opens beside the swimmer area, but the window stays on the screen: what does not
-    // fit scrolls.
-    QRect free = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
-    const int frameW = frameGeometry().width() - width();
-    const int frameH = frameGeometry().height() - height();
-    const int wanted = std::min(width() + panelWidth, free.width() - frameW);
-    // Taller too when the panel needs it and the screen has room.
-    const int tall = std::min(std::max(height(), reservePanel_->sizeHint().height() + menuBar()->height() +
-                                                     statusBar()->height() + 60),
-                              free.height() - frameH);
-    resize(std::max(wanted, width()), std::max(tall, height()));
-    QRect outer = frameGeometry();
-    if (outer.right() > free.right()) move(std::max(free.left(), free.right() - outer.width() + 1), y());
-    outer = frameGeometry();
-    if (outer.bottom() > free.bottom()) move(x(), std::max(free.top(), free.bottom() - outer.height() + 1));
+    // Not written: the store's header is again the file's, and so are the buttons.
+    if (!guard([this] { store_.saveHeader(); })) showHeader();
 }
 
 void FrmZepi::copyReserveEvents()
@@ -589,14 +500,8 @@ void FrmZepi::copyReserveEvents()
         return;
     }
     const fs::path source = reserve_->file1->folder() / s(name);
-    bool ok = guard([&] {
-        // Read only: the source file is never initialised or changed.
-        tolv::RecordFile f(source, tolv::kEntryRecordLength, tolv::RecordFile::Mode::ReadOnly);
-        tolv::enforce(f.byteSize() > 10, "申込ファイルではありません: " + source.string());
-        tolv::ReserveEvents r;
-        f.read(2, r.bytes().data());
-        f.close();
-        store_.writeHeader(store_.header(), r);  // adopted once written
+    const bool ok = guard([&] {
+        store_.copyReserveEventsFrom(source);
         store_.reopen();
     });
     if (!ok) return;
@@ -608,14 +513,14 @@ void FrmZepi::copyReserveEvents()
 
 void FrmZepi::showSwimmer(int n)
 {
-    if (!guard([&] { store_.readSwimmer(n); })) store_.swimmer() = tolv::EntryStore::emptySwimmer();
+    if (!guard([&] { store_.readSwimmer(n); })) store_.readSwimmer(0);
     showBuffer();
 }
 
 void FrmZepi::showBuffer()
 {
     const tolv::EntryEditRules editRules = rules();
-    swimmer_->showSwimmer(editRules, store_.swimmer(), current_, run_ ? run_->number() : store_.header().total());
+    swimmer_->showSwimmer(editRules, store_.swimmer(), current_, entry_ ? entry_->run().number() : store_.header().total());
     header_->txtTorobi->setText(q(editRules.shown(tolv::EntryBox::Torobi)));
     showInfoLines();
 }
@@ -638,13 +543,12 @@ void FrmZepi::copyLabelToField(int i)
     const std::string text = s(input_->lblCopy[i]->text());
     using B = tolv::EntryBox;
     const B kinds[5] = {B::Namae, B::Kana, B::Shozoku, B::ShozokuKana, B::Torobi};
-    const tolv::SwimmerRecord before = store_.swimmer();
     const tolv::BoxEdit e = rules().confirm(kinds[i], text);
     if (!e.stored()) {
         say(q(e.refusal));
         return;
     }
-    if (!swimmerChanged()) store_.swimmer() = before;
+    swimmerChanged();  // a failed write puts the draft back
     showBuffer();
 }
 
@@ -653,6 +557,7 @@ bool FrmZepi::swimmerChanged()
     if (state_ != Browse) return true;  // a new entry is written when it ends
     if (current_ < 1) {
         ctx_.ask().tell("表示中の選手がありません。「新規入力」で選手を登録してください。");
+        store_.discardDraft();
         return false;
     }
     return guard([this] { store_.writeSwimmer(current_); });
@@ -672,67 +577,40 @@ void FrmZepi::qbangoEntered()
         if (confirmBox(box, false)) swimmer_->txtKana->setFocus();
         return;
     }
-    const std::string completed = tolv::completeCentury(s(box->text()), store_.header().kijunBi());
-    tolv::LookupResult r;
+    tolv::NewEntryInput::Found r;
     say(QString());  // what the last search said is not about this one
-    bool ok = guard([&] {
+    const bool ok = guard([&] {
         BusyCursor busy;
-        r = lookup_->byNumber(store_.swimmer(), completed, store_.header(),
-                              [this](const tolv::SearchList& l) { return pickAthlete(l); });
+        r = entry_->lookUpNumber(*lookup_, s(box->text()), [this](const tolv::SearchList& l) { return pickAthlete(l); });
     });
     if (!ok) return;  // the record stays as it was
-    run_->take(r);
     box->setModified(false);
     showBuffer();
-    const std::string impossible = tolv::impossibleBirthNotice(store_.swimmer().QBango());
-    if (!impossible.empty()) say(q(impossible));
-    else if (r.found) say(QString());
-    else if (q(completed).toUcs4().size() < 14) say("旧番号が14桁に足りないため、登録データを検索しませんでした: " + q(completed));
-    else say("登録データに旧番号 " + q(completed) + " の選手はいません。");
+    say(q(r.notice));
     (r.found ? input_->txtBiko : swimmer_->txtNamae)->setFocus();
 }
 
 void FrmZepi::kanaEntered()
 {
     QLineEdit* box = swimmer_->txtKana;
-    const QString typed = box->text().trimmed();
+    const std::string typed = s(box->text().trimmed());
     // The number typed so far, as the box shows it (its team code starts the athlete's number).
     const std::string typedNumber = s(swimmer_->txtQBango->text());
-    const int typedPrefecture = tolv::prefectureOfNumber(typedNumber);
     // The reading is stored as the master spells it (half-width): the box shows what is searched.
     if (!confirmBox(box, false)) return;
     if (state_ == Browse) {
         swimmer_->txtNamae->setFocus();
         return;
     }
-    // The search works on the reading just confirmed and the number typed so far (its team code
-    // becomes the start of the athlete's number).
-    tolv::SwimmerRecord typedRecord = store_.swimmer();
-    if (!guard([&] { typedRecord.setQBango(typedNumber); })) return;
-    tolv::LookupResult r;
-    bool listed = false;
+    tolv::NewEntryInput::Found r;
     say(QString());  // what the last search said is not about this one
-    bool ok = guard([&] {
+    const bool ok = guard([&] {
         BusyCursor busy;
-        r = lookup_->byReading(typedRecord, store_.header(), [this, &listed](const tolv::SearchList& l) {
-            listed = true;
-            return pickAthlete(l);
-        });
+        r = entry_->lookUpReading(*lookup_, typedNumber, typed, [this](const tolv::SearchList& l) { return pickAthlete(l); });
     });
     if (!ok) return;
-    run_->take(r);
     showBuffer();
-    const QString searched = q(rules().shown(tolv::EntryBox::Kana));
-    const std::string impossible = r.found ? tolv::impossibleBirthNotice(store_.swimmer().QBango()) : std::string();
-    if (!impossible.empty()) say(q(impossible));
-    else if (r.found) say(QString());
-    else if (listed) say("選手が選ばれませんでした。");
-    else if (!tolv::unitKeepsTeams(lookup_->unitFlags(), typedPrefecture))
-        // Nothing was searched: saying nobody has the reading would not be true.
-        say(QString("管理ユニットの設定に都道府県 %1 の団体リストがないため、ﾌﾘｶﾅでは検索していません。").arg(typedPrefecture));
-    else
-        say("登録データにﾌﾘｶﾅ「" + searched + "」の選手はいません。" +
-            (typed != searched ? "（入力「" + typed + "」を登録データの半角の形にして探しました）" : QString()));
+    say(q(r.notice));
     (r.found ? input_->txtBiko : swimmer_->txtNamae)->setFocus();
 }
 
@@ -770,39 +648,35 @@ void FrmZepi::inputLineEnter()
         line->selectAll();
         return;
     }
-    if (!run_) return;
-    if (state_ == NewEntry) {
-        if (text.toUcs4().size() != 2) return;
-        if (text == "99") {
-            endNewEntry();
-            return;
-        }
-        auto slot = tolv::slotFromTypedCode(s(text));
-        if (!slot) {
-            say("種目コード「" + text + "」の種目はありません。");
-            line->selectAll();  // no such event: still waiting for a code
-            return;
-        }
+    if (!entry_) return;
+    using Kind = tolv::NewEntryInput::Reply::Kind;
+    const tolv::NewEntryInput::Reply r = entry_->enter(s(text), codePointsBefore(text, line->cursorPosition()));
+    switch (r.kind) {
+    case Kind::Wait: return;
+    case Kind::End: endNewEntry(); return;
+    case Kind::UnknownCode:
+        say(q(r.text));
+        line->selectAll();  // no such event: still waiting for a code
+        return;
+    case Kind::AskTime:
         say(QString());
-        slot_ = *slot;
-        input_->lblBiko->setText(QString::number(slot_));
+        input_->lblBiko->setText(QString::number(r.slot));
         setState(NewTime, "記録入力");
-        line->setText(q(run_->preset(slot_)));
+        line->setText(q(r.text));
         line->selectAll();
         return;
-    }
-    // State 3: the time for slot_.
-    int caret = codePointsBefore(text, line->cursorPosition());
-    if (!run_->storeTime(slot_, s(text), caret)) {
-        ctx_.ask().tell(tolv::timeRefusedMessage(s(text)));
+    case Kind::TimeRefused:
+        ctx_.ask().tell(r.text);
         line->setFocus();
         line->selectAll();
         return;
+    case Kind::TimeStored:
+        showBuffer();
+        input_->lblBiko->setText("種目No");
+        setState(NewEntry, "種目入力");
+        line->clear();
+        return;
     }
-    showBuffer();
-    input_->lblBiko->setText("種目No");
-    setState(NewEntry, "種目入力");
-    line->clear();
 }
 
 void FrmZepi::moveTo(int n)
@@ -848,8 +722,8 @@ void FrmZepi::startNewEntry()
     setState(NewEntry, "登録");
     input_->txtBiko->setToolTip("新規登録終了は「種目コード」入力で「99」を入力");
     enableButtons(false);
-    run_ = std::make_unique<tolv::NewEntryRun>(store_);
-    current_ = run_->number();
+    entry_ = std::make_unique<tolv::NewEntryInput>(store_);
+    current_ = entry_->run().number();
     showBuffer();
     input_->lblBiko->setText("種目No");
     input_->txtBiko->clear();
@@ -859,9 +733,9 @@ void FrmZepi::startNewEntry()
 void FrmZepi::endNewEntry()
 {
     commitPending();  // what the boxes show goes into the new record
-    if (!guard([this] { run_->finish(); })) return;  // still in the new entry: nothing lost
-    current_ = run_->number();
-    run_.reset();
+    if (!guard([this] { entry_->run().finish(); })) return;  // still in the new entry: nothing lost
+    current_ = entry_->run().number();
+    entry_.reset();
     setState(Browse, "検索・修正");
     enableButtons(true);
     input_->txtBiko->setToolTip(QString());
@@ -894,7 +768,7 @@ void FrmZepi::refreshCurrent()
 {
     if (!store_.isOpen()) return;
     if (state_ != Browse) {
-        run_.reset();
+        entry_.reset();
         enableButtons(true);
         setState(Browse, "検索・修正");
     }
@@ -913,93 +787,6 @@ bool FrmZepi::guard(const std::function<void()>& action)
         tellError(ctx_.ask(), e);
         return false;
     }
-}
-
-// --- keys ----------------------------------------------------------------------------------------
-
-void FrmZepi::boxEnter(QLineEdit* box)
-{
-    ZepiHeaderPanel& h = *header_;
-    ZepiSwimmerPanel& w = *swimmer_;
-    QLineEdit* biko = input_->txtBiko;
-    if (box == biko) return inputLineEnter();
-    if (box == w.txtQBango) return qbangoEntered();
-    if (box == w.txtKana) return kanaEntered();
-    // Where Enter moves the focus: in browse, and in a new entry.
-    const std::tuple<QLineEdit*, QLineEdit*, QLineEdit*> order[] = {
-        {h.txtZigyo, h.txtBasho, h.txtBasho},         {h.txtBasho, h.txtStBi, h.txtStBi},
-        {h.txtStBi, h.txtEnBi, h.txtEnBi},            {h.txtEnBi, h.txtTcod, h.txtTcod},
-        {h.txtTcod, h.txtKijunBi, h.txtKijunBi},      {h.txtKijunBi, biko, biko},
-        {h.txtTorobi, h.txtKijunBi, h.txtKijunBi},    {w.txtBango, biko, biko},
-        {w.txtNamae, w.txtKen, biko},                 {w.txtKen, w.txtKenKana, w.txtKenKana},
-        {w.txtKenKana, w.txtShozoku, w.txtShozoku},   {w.txtShozoku, w.txtShozokuKana, w.txtShozokuKana},
-        {w.txtShozokuKana, w.txtGakunen, w.txtGakunen}, {w.txtGakunen, w.txtNenrei, w.txtNenrei},
-        {w.txtNenrei, biko, biko}};
-    if (!confirmBox(box, false)) return;
-    auto it = boxes_.find(box);
-    if (it != boxes_.end() && it->second.kind == tolv::EntryBox::Kiro) {
-        box->selectAll();
-        return;
-    }
-    for (const auto& [from, browse, fresh] : order)
-        if (from == box) (state_ == Browse ? browse : fresh)->setFocus();
-}
-
-bool FrmZepi::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseButtonDblClick)
-        for (int i = 0; i < 5; ++i)
-            if (watched == input_->lblCopy[i]) {
-                copyLabelToField(i);
-                return true;
-            }
-    if (auto* button = qobject_cast<QPushButton*>(watched); button && event->type() == QEvent::KeyPress) {
-        // Enter on a focused button presses it, as Space does.
-        auto* k = static_cast<QKeyEvent*>(event);
-        if (isEnter(k) && (k->modifiers() & ~Qt::KeypadModifier) == 0) {
-            if (button->isEnabled()) button->click();
-            return true;
-        }
-    }
-    auto* box = qobject_cast<QLineEdit*>(watched);
-    if (!box) return QMainWindow::eventFilter(watched, event);
-    if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
-    auto* k = static_cast<QKeyEvent*>(event);
-
-    const auto it = boxes_.find(box);
-    const tolv::EntryBox kind = it == boxes_.end() ? tolv::EntryBox::Bango : it->second.kind;
-    const bool known = it != boxes_.end();
-    const bool dateBox = known && (kind == tolv::EntryBox::StBi || kind == tolv::EntryBox::EnBi || kind == tolv::EntryBox::KijunBi);
-    const bool timeBox = known && kind == tolv::EntryBox::Kiro;
-
-    if (!isEnter(k)) {
-        // A date is typed afresh as eight digits; a shown time or mark is replaced, not edited.
-        if (!box->isReadOnly()) {
-            if (isTyping(k) && dateBox && box->text().contains('/')) box->clear();
-            if (isTyping(k) && timeBox && !box->isModified() && !box->text().isEmpty()) box->clear();
-            // The grade box shows the grade's text; a code typed replaces it.
-            if (isTyping(k) && known && kind == tolv::EntryBox::Gakunen && !box->isModified()) box->clear();
-        }
-        if (box == input_->txtBiko && state_ == Browse) {
-            if (k->key() == Qt::Key_Up) {
-                previous();
-                return true;
-            }
-            if (k->key() == Qt::Key_Down) {
-                next();
-                return true;
-            }
-            if (k->key() == Qt::Key_Insert) {
-                swimmer_->txtBango->setFocus();
-                return true;
-            }
-        }
-        return QMainWindow::eventFilter(watched, event);
-    }
-
-    if (!store_.isOpen()) return true;
-    boxEnter(box);
-    return true;
 }
 
 } // namespace tolv::gui

@@ -16,6 +16,7 @@
 #include "storage/AthleteLookup.h"
 #include "storage/EntryEditRules.h"
 #include "storage/EntryStore.h"
+#include "storage/NewEntryInput.h"
 
 #include <QMainWindow>
 
@@ -31,6 +32,7 @@ struct AppContext;
 class BoxConfirmer;
 class ZepiHeaderPanel;
 class ZepiInputLine;
+class ZepiKeys;
 class ZepiReservePanel;
 class ZepiSwimmerPanel;
 
@@ -81,9 +83,10 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class ZepiKeys;  // the window's keys drive its boxes and input line
+
     struct BoxRef {
         tolv::EntryBox kind;
         int index;
@@ -97,17 +100,16 @@ private:
     void applyAccess();
     void setTitle(const QString& title);
 
+    // The boxes edit the store's draft; it is written (or, in a new entry, kept) by what they name.
     tolv::EntryEditRules rules() { return {store_.header(), store_.reserve(), store_.swimmer()}; }
     // Stores what a box holds; leaving = the box is being left (not Enter). True when stored or
     // unchanged.
     bool confirmBox(QLineEdit* box, bool leaving);
-    void boxEnter(QLineEdit* box);
 
     // Header
     void showHeader();
     void saveHeader();
     void copyReserveEvents();
-    void toggleReservePanel();
     // "終わり" and closing the window: true when nothing is being typed or the user drops it.
     bool mayLeave();
 
@@ -137,26 +139,23 @@ private:
     AppContext& ctx_;
     tolv::EntryStore store_;
     std::unique_ptr<tolv::AthleteLookup> lookup_;
-    std::unique_ptr<tolv::NewEntryRun> run_;
+    std::unique_ptr<tolv::NewEntryInput> entry_;  // the input line while a new swimmer is entered
     std::filesystem::path entryFolder_, transferFolder_;
     std::string entryName_;
     std::string entryStored_;        // the entry folder as dr_zep.ctl names it
     std::string registrationStored_;
     int state_ = Browse;
     int current_ = 0;
-    int slot_ = -1;   // event slot waiting for its time (state 3)
     bool closed_ = false;
     bool readOnly_ = false;
     QString openingNote_;         // the data findings of the file, noted in the status bar when opened
     bool committing_ = false;     // a box is being confirmed (a message box may take the focus)
-    int widthBeforeReserve_ = 0;  // the window's size before the reserve panel opened
-    int heightBeforeReserve_ = 0;
 
     ZepiHeaderPanel* header_;
     ZepiReservePanel* reserve_;
     ZepiSwimmerPanel* swimmer_;
     ZepiInputLine* input_;
-    QWidget* reservePanel_;
+    ZepiKeys* keys_;
     std::unordered_map<QLineEdit*, BoxRef> boxes_;
     // Confirms a box left by Tab, a click, a button, a menu or closing (Enter is the window's own).
     std::unique_ptr<BoxConfirmer> leaving_;

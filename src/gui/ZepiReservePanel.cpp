@@ -11,6 +11,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
 #include <QPushButton>
 
 namespace tolv::gui {
@@ -62,6 +66,37 @@ void ZepiReservePanel::showReserve(const tolv::EntryEditRules& rules, const tolv
         txtYobi[i]->setText(QString::fromStdString(rules.shown(tolv::EntryBox::YobiName, i)));
         cboYobiF[i]->setCurrentIndex(r.isRelay(i) ? 1 : 0);
     }
+}
+
+void ZepiReservePanel::toggleBeside(QMainWindow& w, QPushButton* toggle)
+{
+    const bool opening = isHidden();
+    toggle->setText(opening ? "予 << 備" : "予 >> 備");
+    if (!opening) {
+        hide();
+        if (widthBefore_ > 0) w.resize(widthBefore_, heightBefore_);
+        widthBefore_ = 0;
+        return;
+    }
+    widthBefore_ = w.width();
+    heightBefore_ = w.height();
+    const int panelWidth = sizeHint().width();
+    show();
+    // The panel opens beside the swimmer area, but the window stays on the screen: what does not
+    // fit scrolls.
+    QRect free = w.screen() ? w.screen()->availableGeometry() : QRect(0, 0, 1366, 768);
+    const int frameW = w.frameGeometry().width() - w.width();
+    const int frameH = w.frameGeometry().height() - w.height();
+    const int wanted = std::min(w.width() + panelWidth, free.width() - frameW);
+    // Taller too when the panel needs it and the screen has room.
+    const int tall = std::min(std::max(w.height(), sizeHint().height() + w.menuBar()->height() +
+                                                     w.statusBar()->height() + 60),
+                              free.height() - frameH);
+    w.resize(std::max(wanted, w.width()), std::max(tall, w.height()));
+    QRect outer = w.frameGeometry();
+    if (outer.right() > free.right()) w.move(std::max(free.left(), free.right() - outer.width() + 1), w.y());
+    outer = w.frameGeometry();
+    if (outer.bottom() > free.bottom()) w.move(w.x(), std::max(free.top(), free.bottom() - outer.height() + 1));
 }
 
 } // namespace tolv::gui

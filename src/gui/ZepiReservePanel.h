@@ -7,6 +7,7 @@
 
 class QComboBox;
 class QLineEdit;
+class QMainWindow;
 class QPushButton;
 
 namespace tolv {
@@ -28,6 +29,9 @@ public:
 
     // An empty name shows its row number as a grey hint, never as text.
     void showReserve(const tolv::EntryEditRules& rules, const tolv::ReserveEvents& reserve);
+    // Opens the panel beside the window's content (the window grows, within the screen) or closes
+    // it (the window goes back to its size before); `toggle` says which it does next.
+    void toggleBeside(QMainWindow& window, QPushButton* toggle);
 
     std::array<QLineEdit*, 15> txtYobiKubun;
     std::array<QLineEdit*, 15> txtYobi;
@@ -36,6 +40,10 @@ public:
     DirPicker* dir1;
     FilePicker* file1;
     QPushButton* cmdKakutei;
+
+private:
+    int widthBefore_ = 0;  // the window's size before the panel opened
+    int heightBefore_ = 0;
 };
 
 } // namespace tolv::gui

@@ -347,6 +347,7 @@ NewEntryRun::NewEntryRun(EntryStore& store) : store_(store), number_(store.heade
 }
 
 SwimmerRecord& NewEntryRun::record() { return store_.swimmer(); }
+const SwimmerRecord& NewEntryRun::record() const { return store_.swimmer(); }
 
 void NewEntryRun::take(const LookupResult& r)
 {
@@ -367,12 +368,12 @@ bool NewEntryRun::storeTime(int slot, const std::string& text, int caret)
 
 void NewEntryRun::finish()
 {
-    // The store takes the new count only once the record and the header are written.
     SwimmerRecord s = store_.swimmer();
     s.setSeq(number_);
     EntryHeader h = store_.header();
     h.setTotal(number_);
     store_.writeSwimmer(number_, s, h);
+    // What the buffer shows is the record as read back, as for any other swimmer.
     store_.readSwimmer(number_);
 }
 

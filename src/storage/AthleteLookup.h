@@ -155,9 +155,10 @@ std::string presetTime(const std::optional<AthleteRecord>& athlete, int slot, in
 // Nothing when the value is negative or beyond the 32-bit range.
 std::optional<std::int32_t> typedTime(const std::string& text, int caret);
 
-// One new swimmer as the entry window's new-entry run makes it: the store's buffer is the record in
-// the making, the header's count changes only when the run ends, so nothing half-made ever reaches
-// the file (a header written meanwhile carries the old count).
+// One new swimmer as the entry window's new-entry run makes it: the store's draft swimmer is the
+// record in the making; the store takes it (and the header's new count) only when the run ends and
+// both are written, so nothing half-made ever reaches the file (a header written meanwhile carries
+// the old count).
 class NewEntryRun {
 public:
     // Clears the buffer; the new swimmer's number is the count + 1.
@@ -165,15 +166,17 @@ public:
 
     int number() const { return number_; }
     SwimmerRecord& record();
+    const SwimmerRecord& record() const;
     // The athlete of the last successful look-up, for the time presets.
     const std::optional<AthleteRecord>& athlete() const { return athlete_; }
-    // Takes the outcome of a look-up into the buffer.
+    // Takes the outcome of a look-up into the record.
     void take(const LookupResult& r);
     // The preset of the input line for an event slot.
     std::string preset(int slot) const;
     // Stores a typed time in a slot; false when the text gives no storable time.
     bool storeTime(int slot, const std::string& text, int caret);
-    // Ends the run: number and count set, the record and the header written, the record read back.
+    // Ends the run: number and count set, the record and the header written, the store's buffer
+    // holding the record. When the write fails the run goes on with its record as it was.
     void finish();
 
 private:

@@ -124,7 +124,7 @@ void writeSampleEntry(const std::filesystem::path& file)
     std::filesystem::remove(file);
     EntryStore store;
     store.openEntryFile(file);
-    EntryHeader& h = store.header();
+    EntryHeader h = store.header();
     h.setZigyo("春季記録");
     h.setBasho("辰巳国際水泳");
     h.setStBi("2026/05/16");
@@ -133,11 +133,11 @@ void writeSampleEntry(const std::filesystem::path& file)
     h.setTcod("1326051");
     h.setKijunBi("2026/04/01");
     h.setCourse(0);
-    ReserveEvents& r = store.reserve();
+    ReserveEvents r = store.reserve();
     r.setYobiKubun(0, "小学生");
     r.setYobiName(0, "25mキック");
     r.setYobiRelay(0, "0");
-    store.saveHeader();
+    store.writeHeader(h, r);
 
     auto male = demoAthletes(true);
     auto female = demoAthletes(false);
@@ -169,9 +169,8 @@ void writeSampleEntry(const std::filesystem::path& file)
         s.setShubetu(a->shubetu());
         s.setTorobi(a->torobi());
         for (const auto& [slot, time] : events) s.setKiro(slot, time);
-        store.swimmer() = s;
         h.setTotal(n);
-        store.writeSwimmer(n);
+        store.writeSwimmer(n, s, h);
     }
 }
 

@@ -92,65 +92,111 @@ void EntryStore::loadHeader()
     enforce(file_.isOpen(), "申込ファイルが開かれていません");
     long long size = file_.byteSize();
     if (size <= 10) {
+        State fresh = stored_;
+        fresh.header.clear();
+        fresh.reserve.clear();
+        fresh.header.setCourse(1);
         if (access_ == Access::Read) {
             // Shown as an empty file; only a writer initialises it.
-            header_.clear();
-            reserve_.clear();
-            header_.setCourse(1);
+            adoptHeader(fresh.header, fresh.reserve);
             return;
         }
-        header_.clear();
-        reserve_.clear();
-        header_.setTotal(0);
-        header_.setCourse(1);
+        EntryHeader& h = fresh.header;
+        h.setTotal(0);
         std::string today = todayText();
-        header_.setKijunBi(today);
-        header_.setStBi(today);
-        header_.setEnBi(today);
+        h.setKijunBi(today);
+        h.setStBi(today);
+        h.setEnBi(today);
         std::string name = file_.path().filename().string();
         // The competition name field is 8 bytes; a name that cannot be encoded stays empty.
         try {
-            header_.setZigyo(baseName(name));
+            h.setZigyo(baseName(name));
         } catch (const TolvError&) {
-            header_.setZigyo("");
+            h.setZigyo("");
         }
-        header_.setBasho("");
-        header_.setTcod("");
-        header_.setKubun(0);
-        header_.setBotai(0);
+        h.setBasho("");
+        h.setTcod("");
+        h.setKubun(0);
+        h.setBotai(0);
         for (int i = 0; i < kReserveEvents; ++i) {
-            reserve_.setYobiKubun(i, "");
-            reserve_.setYobiName(i, "");
-            reserve_.setYobiRelay(i, "");
+            fresh.reserve.setYobiKubun(i, "");
+            fresh.reserve.setYobiName(i, "");
+            fresh.reserve.setYobiRelay(i, "");
         }
-        saveHeader();
+        writeHeader(fresh.header, fresh.reserve);
         return;
     }
-    EntryHeader h;
-    ReserveEvents r;
-    file_.read(1, h.bytes().data());
-    file_.read(2, r.bytes().data());
+    State read = stored_;
+    file_.read(1, read.header.bytes().data());
+    file_.read(2, read.reserve.bytes().data());
     // Distrust the count: it must fit the records the file actually holds.
-    const CountedRecordFile::Count count = file_.check(h.total());
-    if (!count.fits() || h.total() > kMaxSwimmers) {
-        throw TolvError("申込ファイルではないか、壊れています（総数 " + std::to_string(h.total()) +
+    const CountedRecordFile::Count count = file_.check(read.header.total());
+    if (!count.fits() || read.header.total() > kMaxSwimmers) {
+        throw TolvError("申込ファイルではないか、壊れています（総数 " + std::to_string(read.header.total()) +
                         "、ファイル内の選手レコード " + std::to_string(count.present) + "）: " +
                         file_.path().string(),
                         ErrorKind::Damaged);
     }
-    header_ = h;
-    reserve_ = r;
+    adoptHeader(read.header, read.reserve);
 }
 
-void EntryStore::saveHeader() { writeHeader(header_, reserve_); }
+void EntryStore::adoptHeader(const EntryHeader& header, const ReserveEvents& reserve)
+{
+    stored_.header = draft_.header = header;
+    stored_.reserve = draft_.reserve = reserve;
+}
+
+void EntryStore::dropHeaderDraft()
+{
+    draft_.header = stored_.header;
+    draft_.reserve = stored_.reserve;
+}
+
+void EntryStore::discardDraft() { draft_ = stored_; }
+
+void EntryStore::settleReserveRows()
+{
+    for (State* s : {&stored_, &draft_})
+        for (int i = 0; i < kReserveEvents; ++i) {
+            const std::string flag = s->reserve.yobiRelay(i);
+            if (flag != "0" && flag != "1") {
+                s->reserve.setYobiRelay(i, "0");
+                s->reserve.setYobiKubun(i, "");
+            }
+        }
+}
+
+void EntryStore::saveHeader()
+{
+    // Copies: a failed write puts the draft back, which must not pull the change from under it.
+    const EntryHeader h = draft_.header;
+    const ReserveEvents r = draft_.reserve;
+    try {
+        writeHeader(h, r);
+    } catch (...) {
+        dropHeaderDraft();
+        throw;
+    }
+}
 
 void EntryStore::writeHeader(const EntryHeader& header, const ReserveEvents& reserve)
 {
     enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
     file_.write(1, header.bytes().data());
     file_.write(2, reserve.bytes().data());
-    header_ = header;
-    reserve_ = reserve;
+    adoptHeader(header, reserve);
+}
+
+void EntryStore::copyReserveEventsFrom(const std::filesystem::path& source)
+{
+    ReserveEvents r;
+    {
+        RecordFile f(source, kEntryRecordLength, RecordFile::Mode::ReadOnly);
+        enforce(f.byteSize() > 10, "申込ファイルではありません: " + source.string());
+        f.read(2, r.bytes().data());
+    }
+    const EntryHeader h = stored_.header;
+    writeHeader(h, r);
 }
 
 SwimmerRecord EntryStore::emptySwimmer()
@@ -189,12 +235,13 @@ void EntryStore::readIntoBuffer(SwimmerRecord& s)
 
 void EntryStore::readSwimmer(int n)
 {
-    if (n < 1) {
-        swimmer_ = emptySwimmer();
-        return;
+    SwimmerRecord s = emptySwimmer();
+    if (n >= 1) {
+        file_.readData(n, s.bytes().data());
+        readIntoBuffer(s);
     }
-    file_.readData(n, swimmer_.bytes().data());
-    readIntoBuffer(swimmer_);
+    // A draft header waiting for its write stays; the swimmer shown is the one just read.
+    stored_.swimmer = draft_.swimmer = s;
 }
 
 SwimmerRecord EntryStore::swimmerAt(int n) const
@@ -206,29 +253,36 @@ SwimmerRecord EntryStore::swimmerAt(int n) const
 
 void EntryStore::writeSwimmer(int n)
 {
-    enforce(n >= 1, "選手番号が不正です: " + std::to_string(n));
-    // A full file says so, as an append past the limit does.
-    enforce(n <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（選手 " +
-                                   std::to_string(n) + " は入りません）: " + file_.path().string());
-    writeSwimmer(n, swimmer_, header_);
+    const SwimmerRecord s = draft_.swimmer;
+    const EntryHeader h = draft_.header;
+    try {
+        writeSwimmer(n, s, h);
+    } catch (...) {
+        discardDraft();
+        throw;
+    }
 }
 
 void EntryStore::writeSwimmer(int n, const SwimmerRecord& s, const EntryHeader& header)
 {
     enforce(n >= 1, "選手番号が不正です: " + std::to_string(n));
+    // A full file says so, as an append past the limit does.
     enforce(n <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（選手 " +
                                    std::to_string(n) + " は入りません）: " + file_.path().string());
     enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
+    const ReserveEvents reserve = draft_.reserve;
     // The record first, then the count: a failure between them leaves a record past the count,
     // never a count past the records.
     file_.writeData(n, s.bytes().data());
-    writeHeader(header, reserve_);
-    swimmer_ = s;
+    file_.write(1, header.bytes().data());
+    file_.write(2, reserve.bytes().data());
+    adoptHeader(header, reserve);
+    stored_.swimmer = draft_.swimmer = s;
 }
 
 std::vector<SwimmerRecord> EntryStore::readAllSwimmers() const
 {
-    const int total = std::max(0, header_.total());
+    const int total = std::max(0, stored_.header.total());
     // The records are read straight into the vector's storage: a federation file is not held twice.
     static_assert(sizeof(SwimmerRecord) == kEntryRecordLength && std::is_trivially_copyable_v<SwimmerRecord>);
     std::vector<SwimmerRecord> all;
@@ -244,12 +298,20 @@ std::vector<SwimmerRecord> EntryStore::readAllSwimmers() const
 
 void EntryStore::commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command)
 {
-    replaceWhole({std::span<const SwimmerRecord>(swimmers)}, 1, command);
+    const EntryHeader h = draft_.header;
+    const ReserveEvents r = draft_.reserve;
+    try {
+        replaceWhole({std::span<const SwimmerRecord>(swimmers)}, 1, command, h, r);
+    } catch (...) {
+        dropHeaderDraft();
+        throw;
+    }
 }
 
 void EntryStore::commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command, const EntryHeader& header)
 {
-    replaceWhole({std::span<const SwimmerRecord>(swimmers)}, 1, command, &header);
+    const ReserveEvents reserve = draft_.reserve;
+    replaceWhole({std::span<const SwimmerRecord>(swimmers)}, 1, command, header, reserve);
 }
 
 void EntryStore::appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command)
@@ -257,20 +319,50 @@ void EntryStore::appendSwimmers(const std::vector<SwimmerRecord>& more, const st
     appendSwimmers(SwimmerParts{std::span<const SwimmerRecord>(more)}, command);
 }
 
+void EntryStore::appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command,
+                                const EntryHeader& header, const ReserveEvents& reserve)
+{
+    appendParts(SwimmerParts{std::span<const SwimmerRecord>(more)}, command, header, reserve);
+}
+
 void EntryStore::appendSwimmers(const SwimmerParts& parts, const std::string& command)
 {
-    const long long total = std::max(0, header_.total());
+    const EntryHeader h = draft_.header;
+    const ReserveEvents r = draft_.reserve;
+    try {
+        appendParts(parts, command, h, r);
+    } catch (...) {
+        dropHeaderDraft();
+        throw;
+    }
+}
+
+void EntryStore::appendParts(const SwimmerParts& parts, const std::string& command, const EntryHeader& header,
+                             const ReserveEvents& reserve)
+{
+    // The count is the file's, whatever the change's header says.
+    const long long total = std::max(0, stored_.header.total());
     std::size_t more = 0;
     for (const auto& p : parts) more += p.size();
     enforce(total + static_cast<long long>(more) <= kMaxSwimmers,
             "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " +
                 std::to_string(total) + " 人、追加 " + std::to_string(more) + " 人）: " +
                 file_.path().string());
-    replaceWhole(parts, total + 1, command);
+    replaceWhole(parts, total + 1, command, header, reserve);
 }
 
 void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command,
-                              const EntryHeader* header)
+                              const EntryHeader& header, const ReserveEvents& reserve)
+{
+    // A whole-file change leaves the swimmer buffer alone.
+    State next = stored_;
+    next.header = header;
+    next.reserve = reserve;
+    writeWhole(parts, firstChanged, command, next);
+    adoptHeader(next.header, next.reserve);
+}
+
+void EntryStore::writeWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command, State& next)
 {
     enforce(file_.isOpen(), "申込ファイルが開かれていません");
     enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
@@ -289,7 +381,7 @@ void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged,
     // two header records).
     const long long len = static_cast<long long>(kEntryRecordLength);
     const long long oldSize = file_.byteSize();
-    EntryHeader h = header ? *header : header_;
+    EntryHeader& h = next.header;
     h.setTotal(static_cast<std::int32_t>(newTotal));
     AtomicFile out(path);
     constexpr std::size_t kChunk = 1 << 20;
@@ -308,7 +400,7 @@ void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged,
             piece.resize(static_cast<std::size_t>(bytes), '\0');
             if (withHeader && at == 0) {
                 std::copy_n(h.bytes().data(), kEntryRecordLength, piece.data());
-                std::copy_n(reserve_.bytes().data(), kEntryRecordLength, piece.data() + kEntryRecordLength);
+                std::copy_n(next.reserve.bytes().data(), kEntryRecordLength, piece.data() + kEntryRecordLength);
             }
             put(piece);
         }
@@ -341,7 +433,6 @@ void EntryStore::replaceWhole(const SwimmerParts& parts, long long firstChanged,
         throw;
     }
     file_ = CountedRecordFile(path, kEntryRecordLength, RecordFile::Mode::ReadWrite);
-    header_ = h;
 }
 
 } // namespace tolv

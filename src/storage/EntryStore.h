@@ -1,7 +1,14 @@
 #pragma once
-// The open entry file: header (record 1), reserve events (record 2) and swimmer n (data record n of a counted file),
-// edited in place. Every swimmer write also writes the header, so `total` on disk always matches
-// the last change.
+// The open entry file: header (record 1), reserve events (record 2) and swimmer n (data record n of a counted file).
+// Every swimmer write also writes the header, so `total` on disk always matches the last change.
+//
+// Changes are transactions. The store keeps what the file holds (and the swimmer last read) and a
+// draft of the next change: header(), reserve() and swimmer() are the draft, which callers may
+// change. A write (saveHeader, writeSwimmer, writeHeader, commitAll, appendSwimmers) writes the
+// draft, or the change it is given, and the store adopts it only once the file holds it. When the
+// write of a draft fails, the draft goes back to what the file holds; when a change passed in
+// fails, it is not adopted and the draft stays as it was (a new swimmer being typed is not lost).
+// Nobody restores anything by hand, and the store's count never runs ahead of the file.
 #include "platform/FileLock.h"
 #include "storage/Backups.h"
 #include "storage/CountedRecordFile.h"
@@ -47,17 +54,24 @@ public:
     void saveHeader();
 
     // n >= 1 reads swimmer n into the swimmer buffer (normalised as readIntoBuffer says);
-    // n == 0 clears the buffer.
+    // n == 0 clears the buffer. A read that fails leaves the buffer as it was.
     void readSwimmer(int n);
-    // Writes the swimmer buffer as swimmer n, then the header records.
+    // Writes the draft swimmer as swimmer n, then the draft header records.
     void writeSwimmer(int n);
-    // A change is built, written, then adopted: swimmer `s` is written as swimmer n and `header`
-    // as record 1 (with the reserve events), and only then do the store's header and swimmer
-    // buffer take them. When a write fails the store keeps what it had, so its count never runs
-    // ahead of the file.
+    // Swimmer `s` is written as swimmer n and `header` as record 1 (with the reserve events), and
+    // only then do the store's header and swimmer buffer take them.
     void writeSwimmer(int n, const SwimmerRecord& s, const EntryHeader& header);
     // The same for the header records alone.
     void writeHeader(const EntryHeader& header, const ReserveEvents& reserve);
+    // The reserve events of another entry file (only read: never initialised or changed) written in
+    // place of these, and adopted once written.
+    void copyReserveEventsFrom(const std::filesystem::path& source);
+    // Drops the draft: header, reserve events and swimmer are again what the file holds.
+    void discardDraft();
+    // Reserve rows whose relay flag is neither "0" nor "1" are read as individual events without a
+    // category, as the entry window shows them; held in the store and written with the next header
+    // change.
+    void settleReserveRows();
     // Reads swimmer n without touching the buffer.
     SwimmerRecord swimmerAt(int n) const;
 
@@ -74,17 +88,22 @@ public:
     void commitAll(const std::vector<SwimmerRecord>& swimmers, const std::string& command, const EntryHeader& header);
     // Appends swimmers after the last one, the same way. Refused past kMaxSwimmers.
     void appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command);
+    // The same with a changed header and reserve events, which the store adopts once the file is
+    // in place (the header's count is set to the swimmers the file then holds).
+    void appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command, const EntryHeader& header,
+                        const ReserveEvents& reserve);
     // The same for swimmers held in several parts (one per merged source), appended in order
     // without gathering them into one vector first.
     using SwimmerParts = std::vector<std::span<const SwimmerRecord>>;
     void appendSwimmers(const SwimmerParts& parts, const std::string& command);
 
-    EntryHeader& header() { return header_; }
-    const EntryHeader& header() const { return header_; }
-    ReserveEvents& reserve() { return reserve_; }
-    const ReserveEvents& reserve() const { return reserve_; }
-    SwimmerRecord& swimmer() { return swimmer_; }
-    const SwimmerRecord& swimmer() const { return swimmer_; }
+    // The draft (see above); the same as the file holds except between a change and its write.
+    EntryHeader& header() { return draft_.header; }
+    const EntryHeader& header() const { return draft_.header; }
+    ReserveEvents& reserve() { return draft_.reserve; }
+    const ReserveEvents& reserve() const { return draft_.reserve; }
+    SwimmerRecord& swimmer() { return draft_.swimmer; }
+    const SwimmerRecord& swimmer() const { return draft_.swimmer; }
 
     // An emptied swimmer buffer: texts empty, shubetu "000000", numbers 0.
     static SwimmerRecord emptySwimmer();
@@ -96,15 +115,27 @@ public:
     static std::string baseName(const std::string& fileName);
 
 private:
+    struct State {
+        EntryHeader header;
+        ReserveEvents reserve;
+        SwimmerRecord swimmer;
+    };
+
     void replaceWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command,
-                      const EntryHeader* header = nullptr);
+                      const EntryHeader& header, const ReserveEvents& reserve);
+    void writeWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command, State& next);
+    void appendParts(const SwimmerParts& parts, const std::string& command, const EntryHeader& header,
+                     const ReserveEvents& reserve);
+    // The file holds these header records: the store and its draft take them.
+    void adoptHeader(const EntryHeader& header, const ReserveEvents& reserve);
+    // A change of the draft's header records that could not be written is dropped.
+    void dropHeaderDraft();
 
     FileLock lock_;
     Access access_ = Access::Write;
     CountedRecordFile file_;
-    EntryHeader header_;
-    ReserveEvents reserve_;
-    SwimmerRecord swimmer_;
+    State stored_;  // what the file holds, and the swimmer last read or written
+    State draft_;   // the next change, as callers build it
 };
 
 } // namespace tolv

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -221,4 +223,69 @@ TEST(EntryStore, AFailingWriteLeavesTheCountAndTheFileAgreeing)
     again.openEntryFile(path, EntryStore::Access::Read);
     EXPECT_EQ(again.header().total(), 2);
     EXPECT_EQ(again.swimmerAt(1).Namae(), "選手3" + std::string(11, ' '));
+}
+
+// Every change is written before the store takes it: when the write fails, the store's header,
+// reserve events and swimmer and the file's bytes are all as they were, and no caller has to put
+// anything back.
+TEST(EntryStore, AFailedWriteLeavesTheStoreAndTheFileAsTheyWere)
+{
+    TempTree t;
+    const std::filesystem::path path = t.dir() / "club.zep";
+    const std::filesystem::path other = t.dir() / "other.zep";
+    {
+        EntryStore source;
+        source.openEntryFile(other);
+        ReserveEvents r = source.reserve();
+        r.setYobiName(0, "25mキック");
+        source.writeHeader(source.header(), r);
+    }
+    EntryStore store;
+    store.openEntryFile(path);
+    for (int n = 1; n <= 2; ++n) {
+        NewEntryRun run(store);
+        run.record().setNamae("選手" + std::to_string(n));
+        run.finish();
+    }
+    store.readSwimmer(1);
+    const struct {
+        const char* name;
+        std::function<void()> change;
+    } changes[] = {
+        {"a draft header", [&] { store.header().setBasho("辰巳"); store.saveHeader(); }},
+        {"draft reserve events", [&] { store.reserve().setYobiName(1, "50m"); store.saveHeader(); }},
+        {"a draft swimmer", [&] { store.swimmer().setNamae("書換"); store.writeSwimmer(1); }},
+        {"a swimmer and a count",
+         [&] {
+             SwimmerRecord s = store.swimmer();
+             s.setNamae("三人目");
+             EntryHeader h = store.header();
+             h.setTotal(3);
+             store.writeSwimmer(3, s, h);
+         }},
+        {"header records", [&] { EntryHeader h = store.header(); h.setZigyo("秋季"); store.writeHeader(h, store.reserve()); }},
+        {"reserve events of another file", [&] { store.copyReserveEventsFrom(other); }},
+    };
+    for (const auto& c : changes) {
+        const std::string file = readBytes(path);
+        const EntryHeader header = store.header();
+        const ReserveEvents reserve = store.reserve();
+        const SwimmerRecord swimmer = store.swimmer();
+        {
+            FullDisk full(path);
+            EXPECT_THROW(c.change(), TolvError) << c.name;
+        }
+        EXPECT_EQ(readBytes(path), file) << c.name;
+        EXPECT_EQ(store.header().bytes(), header.bytes()) << c.name;
+        EXPECT_EQ(store.reserve().bytes(), reserve.bytes()) << c.name;
+        EXPECT_EQ(store.swimmer().bytes(), swimmer.bytes()) << c.name;
+    }
+    // The same change goes through once the disk takes it.
+    store.header().setBasho("辰巳");
+    store.saveHeader();
+    store.close();
+    EntryStore again;
+    again.openEntryFile(path, EntryStore::Access::Read);
+    EXPECT_EQ(again.header().basho(), "辰巳" + std::string(8, ' '));
+    EXPECT_EQ(again.header().total(), 2);
 }
