@@ -1,6 +1,7 @@
 // The Lenex import reader: the input as an .lxf archive and as the XML of a .lef file, read against
 // a fixed entry file header.
 #include "FuzzSupport.h"
+#include "exchange/LenexContainer.h"
 #include "exchange/LenexReader.h"
 #include "platform/Error.h"
 #include "storage/Records.h"

@@ -2,6 +2,7 @@
 // [--again] / tolv import lenex-meet ENTRY FILE [--from DIR] [--header]
 #include "cli/Commands.h"
 #include "exchange/LenexReader.h"
+#include "exchange/LenexReport.h"
 #include "exchange/LenexWriter.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"

@@ -1,7 +1,7 @@
 #include "exchange/ImportSupport.h"
 
-#include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
+#include "platform/FileReading.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "storage/AthleteLookup.h"

@@ -1,15 +1,18 @@
+// The reader proper: a Lenex document, scanned (LenexScan.h) and parsed, becomes the swimmer
+// records, header and Lenex memory of an entry file.
 #include "exchange/LenexReader.h"
 
 #include "exchange/Hepburn.h"
 #include "exchange/LenexCodes.h"
+#include "exchange/LenexContainer.h"
 #include "exchange/LenexMeet.h"
-#include "platform/AtomicFile.h"
+#include "exchange/LenexScan.h"
 #include "platform/Clock.h"
 #include "platform/ContentDigest.h"
 #include "platform/Cp932.h"
-#include "platform/Utf8.h"
 #include "platform/Error.h"
 #include "platform/HostSystem.h"
+#include "platform/Utf8.h"
 #include "storage/Codes.h"
 #include "storage/Backups.h"
 #include "storage/EntryStore.h"
@@ -17,17 +20,13 @@
 #include "storage/TextFold.h"
 
 #include <pugixml.hpp>
-#include <zip.h>
 
 #include <algorithm>
-#include <bit>
 #include <cctype>
 #include <cstdint>
-#include <cstring>
-#include <fstream>
+#include <cstdio>
 #include <map>
 #include <optional>
-#include <array>
 #include <set>
 
 namespace tolv::lenex {
@@ -35,196 +34,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A Lenex file larger than this is no entries or results file of one meet.
-constexpr std::uintmax_t kMaxFileBytes = 256u * 1024u * 1024u;
-
-// Which bytes of a document are line feeds, one bit each, taken before the document is parsed in
-// place (the parser overwrites bytes of its buffer), so a fault's line is that of the bytes as read.
-class LineFeeds {
-public:
-    explicit LineFeeds(std::string_view text) : bits_((text.size() + 63) / 64, 0), size_(text.size())
-    {
-        for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\n', text.data() + text.size() - p)));) {
-            const auto i = static_cast<std::size_t>(p++ - text.data());
-            bits_[i / 64] |= std::uint64_t(1) << (i % 64);
-        }
-    }
-    // Line feeds before byte `offset`.
-    std::size_t before(std::size_t offset) const
-    {
-        offset = std::min(offset, size_);
-        std::size_t n = 0;
-        for (std::size_t w = 0; w < offset / 64; ++w) n += static_cast<std::size_t>(std::popcount(bits_[w]));
-        if (offset % 64 != 0)
-            n += static_cast<std::size_t>(std::popcount(bits_[offset / 64] & ((std::uint64_t(1) << (offset % 64)) - 1)));
-        return n;
-    }
-
-private:
-    std::vector<std::uint64_t> bits_;
-    std::size_t size_;
-};
-
-// Elements deeper than this are no Lenex (its deepest paths, a relay result's positions with
-// their meet info, are about a dozen levels): such a file is refused before any tree is built.
-constexpr int kMaxDepth = 48;
-
 const char* const kFullWidthBlank = "\xE3\x80\x80";
-
-// A character reference "&#N;" / "&#xH;" at `p` (before `end`): its length and code point.
-std::optional<std::pair<std::size_t, std::uint32_t>> characterReference(const char* p, const char* end)
-{
-    if (end - p < 4 || p[0] != '&' || p[1] != '#') return std::nullopt;
-    const bool hex = p[2] == 'x';
-    std::uint64_t v = 0;
-    const char* q = p + (hex ? 3 : 2);
-    const char* first = q;
-    for (; q < end && q - p < 16; ++q) {
-        const char c = *q;
-        int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else break;
-        v = v * (hex ? 16 : 10) + static_cast<std::uint64_t>(d);
-    }
-    if (q == first || q >= end || *q != ';') return std::nullopt;
-    // Beyond Unicode: one value past its end stands for all of them.
-    return std::pair{static_cast<std::size_t>(q + 1 - p), static_cast<std::uint32_t>(std::min<std::uint64_t>(v, 0x110000))};
-}
-
-// What a first look at the bytes found, before they are parsed.
-struct Scan {
-    std::size_t athletes = 0;
-    std::size_t relays = 0;  // each may need a record of its own (a relay team without its swimmers)
-    std::vector<int> controlLines;
-};
-
-// One pass over the document before it is parsed: control characters (raw, and as character
-// references, which would cut a text at a NUL) are taken out of the bytes, their lines noted
-// (no line feed is taken out, so lines stay those of the file); the nesting depth is checked and
-// the athletes and relays are counted. Throws `tooDeep(line)` for a document nested deeper than kMaxDepth.
-template <typename Fail>
-Scan scanDocument(std::string& xml, Fail&& tooDeep)
-{
-    Scan scan;
-    char* const begin = xml.data();
-    const char* const end = begin + xml.size();
-    char* w = begin;
-    int line = 1;
-    int depth = 0;
-    auto noteControl = [&] {
-        if (scan.controlLines.empty() || scan.controlLines.back() != line) scan.controlLines.push_back(line);
-    };
-    auto copyUntil = [&](const char*& r, std::string_view stop) {
-        // Markup that holds no elements (comments, CDATA, declarations): copied but for controls.
-        while (r < end) {
-            if (static_cast<std::size_t>(end - r) >= stop.size() && std::memcmp(r, stop.data(), stop.size()) == 0) {
-                std::memmove(w, r, stop.size());
-                w += stop.size();
-                r += stop.size();
-                return;
-            }
-            const auto c = static_cast<unsigned char>(*r);
-            if (c == '\n') ++line;
-            if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
-                noteControl();
-                ++r;
-                continue;
-            }
-            *w++ = *r++;
-        }
-    };
-    // Bytes that need no look of their own (most of a document): kept as they are, a run at a time.
-    static const std::array<bool, 256> plain = [] {
-        std::array<bool, 256> t{};
-        for (int c = 0x20; c < 0x100; ++c) t[static_cast<std::size_t>(c)] = c != '&' && c != '<' && c != 0x7F && c != 0xC2;
-        t['\t'] = t['\r'] = true;
-        return t;
-    }();
-    for (const char* r = begin; r < end;) {
-        const char* run = r;
-        while (run < end && plain[static_cast<unsigned char>(*run)]) ++run;
-        if (run != r) {
-            if (w != r) std::memmove(w, r, static_cast<std::size_t>(run - r));
-            w += run - r;
-            r = run;
-            continue;
-        }
-        const auto c = static_cast<unsigned char>(*r);
-        if (c == '\n') ++line;
-        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
-            noteControl();
-            ++r;
-            continue;
-        }
-        if (c == 0xC2 && r + 1 < end && static_cast<unsigned char>(r[1]) >= 0x80 && static_cast<unsigned char>(r[1]) <= 0x9F) {
-            noteControl();  // C1 controls in UTF-8
-            r += 2;
-            continue;
-        }
-        if (c == '&') {
-            // References to no character (beyond U+10FFFF, surrogates) go like controls: the
-            // parser would keep them as raw text.
-            if (auto ref = characterReference(r, end);
-                ref && (isControlCharacter(ref->second) || ref->second > 0x10FFFF || (ref->second >= 0xD800 && ref->second <= 0xDFFF))) {
-                // A line end or tab written as a reference (multi-line texts) is a blank, as the
-                // parser makes of raw ones in attribute values; other controls are dropped.
-                if (ref->second == '\t' || ref->second == '\n' || ref->second == '\r') *w++ = ' ';
-                else noteControl();
-                r += ref->first;
-                continue;
-            }
-        }
-        if (c == '<' && r + 1 < end) {
-            if (std::string_view(r, std::min<std::size_t>(4, end - r)) == "<!--") {
-                copyUntil(r, "-->");
-                continue;
-            }
-            if (std::string_view(r, std::min<std::size_t>(9, end - r)) == "<![CDATA[") {
-                copyUntil(r, "]]>");
-                continue;
-            }
-            if (r[1] == '?' || r[1] == '!') {
-                copyUntil(r, ">");
-                continue;
-            }
-            if (r[1] == '/') {
-                --depth;
-            } else {
-                // A start tag: its name, then to its end outside quoted values.
-                const char* n = r + 1;
-                while (n < end && *n != ' ' && *n != '\t' && *n != '\n' && *n != '\r' && *n != '/' && *n != '>') ++n;
-                const std::string_view name(r + 1, static_cast<std::size_t>(n - r - 1));
-                if (name == "ATHLETE") ++scan.athletes;
-                else if (name == "RELAY") ++scan.relays;
-                char quote = 0;
-                const char* q = n;
-                for (; q < end; ++q) {
-                    if (quote) {
-                        if (*q == quote) quote = 0;
-                    } else if (*q == '"' || *q == '\'') {
-                        quote = *q;
-                    } else if (*q == '>') {
-                        break;
-                    }
-                }
-                if (q < end && q[-1] != '/' && ++depth > kMaxDepth) tooDeep(line);
-            }
-        }
-        *w++ = *r++;
-    }
-    xml.resize(static_cast<std::size_t>(w - begin));
-    return scan;
-}
-
-bool isUtf16Or32(std::string_view b)
-{
-    if (b.size() >= 2 && ((b[0] == '\xFE' && b[1] == '\xFF') || (b[0] == '\xFF' && b[1] == '\xFE'))) return true;
-    for (std::size_t i = 0; i < b.size() && i < 4; ++i)
-        if (b[i] == '\0') return true;
-    return false;
-}
 
 // The Japanese names a reserve event may carry for a swim style ("25mバタフライキック", "25mキック").
 std::vector<std::string> japaneseNames(const std::string& stroke, int distance, int relaycount, const std::string& technique)
@@ -824,58 +634,7 @@ void Reader::readRelays(const ClubRead& club)
         }
     }
 }
-
-// The file's bytes in one allocation of its size.
-std::string readWhole(const fs::path& file)
-{
-    std::error_code ec;
-    enforce(fs::is_regular_file(file, ec), "ファイルがありません: " + file.string());
-    const std::uintmax_t size = fs::file_size(file, ec);
-    enforce(!ec && size <= kMaxFileBytes, "Lenexファイルが大きすぎます: " + file.string());
-    std::string all = readWholeFile(file);
-    // A file that grew since its size was taken stays within the limit as well.
-    enforce(all.size() <= kMaxFileBytes, "Lenexファイルが大きすぎます: " + file.string());
-    return all;
-}
-
-bool isZip(std::string_view bytes) { return bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\x03\x04", 4) == 0; }
-
 } // namespace
-
-std::string unpackLenex(std::string_view bytes, const std::string& fileName)
-{
-    if (!isZip(bytes)) return std::string(bytes);
-    const std::string bad = "Lenexファイル（lxf）を開けません: " + fileName;
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* src = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-    enforce(src != nullptr, bad);
-    zip_t* archive = zip_open_from_source(src, ZIP_RDONLY | ZIP_CHECKCONS, &error);
-    if (!archive) {
-        zip_source_free(src);
-        throw TolvError(bad + " (" + zip_error_strerror(&error) + ")");
-    }
-    std::unique_ptr<zip_t, void (*)(zip_t*)> keep(archive, zip_discard);
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        zip_stat_t st;
-        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME) ||
-            !(st.valid & ZIP_STAT_SIZE))
-            continue;
-        std::string name = st.name;
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".lef") != 0) continue;
-        enforce(st.size <= kMaxFileBytes, "Lenexファイルが大きすぎます: " + fileName);
-        zip_file_t* f = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
-        enforce(f != nullptr, bad + " (" + zip_strerror(archive) + ")");
-        std::string xml(static_cast<std::size_t>(st.size), '\0');
-        const zip_int64_t got = zip_fread(f, xml.data(), st.size);
-        zip_fclose(f);
-        enforce(got == static_cast<zip_int64_t>(st.size), bad + " (" + st.name + " が壊れています)");
-        return xml;
-    }
-    throw TolvError(bad + " (.lef ファイルが入っていません)");
-}
 
 ImportResult readLenex(std::string_view xml, const std::string& fileName, const EntryHeader& header,
                        const ReserveEvents& reserve, const ImportOptions& options, const LenexMemory& memory)
@@ -892,7 +651,7 @@ ImportResult importLenex(EntryStore& store, const fs::path& file, const ImportOp
     {
         // The bytes read become the document (an archive's bytes are dropped once its .lef is
         // out); they and the parsed document are gone before the entry file is written.
-        std::string xml = readWhole(file);
+        std::string xml = readLenexFile(file);
         size = static_cast<long long>(xml.size());
         digest = ContentDigest::of(xml);
         if (const std::optional<MergedSource> before = findMergedSource(store.path(), size, digest)) {
@@ -901,7 +660,7 @@ ImportResult importLenex(EntryStore& store, const fs::path& file, const ImportOp
             enforce(options.again && options.again(question),
                     "取り込み済みのLenexファイルなので取り込みませんでした（" + before->stamp + "）: " + file.string());
         }
-        if (isZip(xml)) xml = unpackLenex(xml, file.string());
+        if (isLenexArchive(xml)) xml = unpackLenex(xml, file.string());
         r = Reader(xml, file.string(), store.header(), store.reserve(), options, LenexMemory::read(store.path())).read();
     }
     enforce(!r.swimmers.empty(), "Lenexファイルに選手がいません: " + file.string());
@@ -941,8 +700,8 @@ ImportResult takeLenexMeet(EntryStore& store, const fs::path& file, const Import
 {
     ImportResult r;
     {
-        std::string xml = readWhole(file);
-        if (isZip(xml)) xml = unpackLenex(xml, file.string());
+        std::string xml = readLenexFile(file);
+        if (isLenexArchive(xml)) xml = unpackLenex(xml, file.string());
         r = Reader(xml, file.string(), store.header(), store.reserve(), options, LenexMemory::read(store.path()), true)
                 .read();
     }
@@ -964,73 +723,6 @@ ImportResult takeLenexMeet(EntryStore& store, const fs::path& file, const Import
     }
     r.memory.write(store.path());
     return r;
-}
-
-std::string describeMeet(const ImportResult& r, const fs::path& file)
-{
-    std::string m = "主催者の大会を取り込みました: " + r.meet.name + "（" + file.string() + "）\nセッション " +
-                    std::to_string(r.sessions) + "、種目 " + std::to_string(r.events) +
-                    "。Lenex の書き出しは、この大会の種目へのエントリーになります";
-    if (r.header)
-        m += "\n大会の情報をヘッダーに入れました: " + clean(r.header->zigyo()) + " / " + clean(r.header->basho()) + " / " +
-             clean(r.header->stBi()) + "〜" + clean(r.header->enBi()) + " / 基準日 " + clean(r.header->kijunBi()) +
-             " / " + (r.header->course() == 0 ? "長水" : "短水");
-    else
-        m += "\nヘッダーはそのままです";
-    for (const std::string& n : r.headerNotes) m += "\n" + n;
-    return m;
-}
-
-namespace {
-
-void list(std::string& m, const std::string& title, const std::vector<std::string>& items)
-{
-    if (items.empty()) return;
-    m += "\n" + title + " " + std::to_string(items.size()) + " 件:";
-    constexpr std::size_t kShown = 20;
-    for (std::size_t i = 0; i < items.size() && i < kShown; ++i) m += "\n  " + items[i];
-    if (items.size() > kShown) m += "\n  …ほか " + std::to_string(items.size() - kShown) + " 件";
-}
-
-} // namespace
-
-std::string describeImport(const ImportResult& r, const fs::path& file)
-{
-    std::string m = "Lenexファイルから " + std::to_string(r.swimmers.size() - static_cast<std::size_t>(r.relayTeams)) +
-                    " 人を追加しました: " + file.string() +
-                    "\nタイム " + std::to_string(r.times) + " 件、参加（タイムなし） " + std::to_string(r.entered) + " 件";
-    if (r.header)
-        m += "\n大会の情報をヘッダーに入れました: " + clean(r.header->zigyo()) + " / " + clean(r.header->basho()) + " / " +
-             clean(r.header->stBi()) + "〜" + clean(r.header->enBi()) + " / 基準日 " + clean(r.header->kijunBi()) +
-             " / " + (r.header->course() == 0 ? "長水" : "短水");
-    if (r.reserve) m += "\nLenexファイルの予備種目を空いている予備種目に入れました";
-    for (const std::string& n : r.headerNotes) m += "\n" + n;
-    list(m, "申込ファイルに入らないため取り込まなかった選手（氏名・生年月日・性別のないもの）", r.leftOut);
-    list(m, "文字を基本の文字に置き換えた選手（氏名・所属）", r.folded);
-    list(m, "氏名・所属を欄の長さで切った選手", r.cut);
-    list(m, "記録の状態（失格・棄権など）があり、タイムにしなかったエントリー・結果", r.statuses);
-    list(m, "この申込ファイルにない種目のため取り込まなかったエントリー・結果", r.notTaken);
-    list(m, "団体コードを付けたクラブ（申込ファイルの隣の .lenex に記録しました）", r.codedClubs);
-    if (!r.controlLines.empty()) {
-        m += "\n制御文字を取り除いた行:";
-        for (std::size_t i = 0; i < r.controlLines.size() && i < 20; ++i) m += " " + std::to_string(r.controlLines[i]);
-        if (r.controlLines.size() > 20) m += " …";
-    }
-    if (r.relayTeams > 0)
-        m += "\nリレーの泳者がわからないリレー " + std::to_string(r.relayTeams) + " 件はリレーの記録（チーム）として追加しました";
-    if (r.licencesDropped > 0)
-        m += "\n7文字を超える登録番号 " + std::to_string(r.licencesDropped) + " 件は番号を空けています";
-    return m;
-}
-
-std::string headerQuestion(const MeetInfo& meet)
-{
-    return "Lenexファイルの大会の情報でヘッダーを置き換えますか？\n大会名: " + meet.name + "\n場所: " + meet.venue +
-           "\n期日: " + isoDate(meet.firstDay) + "〜" + isoDate(meet.lastDay) + "\n基準日: " + isoDate(meet.ageDate) +
-           "\nコース: " + (meet.course.empty() ? std::string("（なし）")
-                            : meet.course == "LCM"   ? std::string("長水路")
-                            : meet.course == "SCM"   ? std::string("短水路")
-                                                     : meet.course);
 }
 
 } // namespace tolv::lenex

@@ -27,6 +27,9 @@
 // standard slots; other styles (KICK, PULL, …, distances without a slot, UNKNOWN) to a reserve
 // event by code 80..94 and name or by name; entries and results of any other event are listed.
 // Text without a CP932 form is folded to its base letters; control characters are dropped.
+//
+// The file's bytes and its .lxf archive: LenexContainer.h; the first pass over the bytes:
+// LenexScan.h; the closing words to the user: LenexReport.h.
 #include "exchange/LenexMemory.h"
 #include "storage/Records.h"
 
@@ -91,10 +94,6 @@ struct ImportResult {
     int events = 0;
 };
 
-// The XML of a Lenex file: the bytes as they are, or the one .lef entry of an .lxf archive.
-// Throws TolvError naming `fileName` when the archive cannot be read.
-std::string unpackLenex(std::string_view bytes, const std::string& fileName);
-
 // Reads and checks a whole Lenex document against the entry file's header and reserve events.
 // `existing` swimmers are already in the entry file (the limit counts them; with none the meet
 // goes into the header). Throws TolvError naming `fileName` and the line of the first fault.
@@ -106,7 +105,6 @@ ImportResult readLenex(std::string_view xml, const std::string& fileName, const 
 // (backup, whole-file replace), with the meet's header when taken, and keeps the Lenex memory.
 // Throws before anything is written when the file has a fault or no athletes.
 ImportResult importLenex(EntryStore& store, const std::filesystem::path& file, const ImportOptions& options = {});
-std::string describeImport(const ImportResult& result, const std::filesystem::path& file);
 
 // The organiser's meet: the MEET of `file` (any Lenex file whose MEET has SESSIONS with EVENTS)
 // kept in the entry file's Lenex memory in place of an earlier one (see LenexMeet.h), the header
@@ -116,8 +114,5 @@ ImportResult readLenexMeet(std::string_view xml, const std::string& fileName, co
                            const ReserveEvents& reserve, const ImportOptions& options = {},
                            const LenexMemory& memory = {});
 ImportResult takeLenexMeet(EntryStore& store, const std::filesystem::path& file, const ImportOptions& options = {});
-std::string describeMeet(const ImportResult& result, const std::filesystem::path& file);
-// The question asked before the meet replaces the header of an entry file with swimmers.
-std::string headerQuestion(const MeetInfo& meet);
 
 } // namespace tolv::lenex

@@ -1,6 +1,7 @@
 #include "gui/LenexMenus.h"
 
 #include "exchange/LenexReader.h"
+#include "exchange/LenexReport.h"
 #include "exchange/LenexWriter.h"
 #include "gui/AppContext.h"
 #include "gui/CommandRunner.h"

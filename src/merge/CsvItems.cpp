@@ -1,7 +1,7 @@
 #include "merge/CsvItems.h"
 
-#include "platform/AtomicFile.h"
 #include "platform/Error.h"
+#include "platform/FileReading.h"
 
 #include <csv.h>
 

@@ -1,12 +1,12 @@
 #include "merge/Merge.h"
 #include "storage/Verify.h"
 
-#include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/ContentDigest.h"
 #include "platform/Cp932.h"
 #include "platform/Cp932Text.h"
 #include "platform/Error.h"
+#include "platform/FileReading.h"
 #include "storage/AthleteLookup.h"
 #include "storage/Codes.h"
 #include "storage/CsvDelimiters.h"

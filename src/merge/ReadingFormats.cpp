@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "platform/FileLock.h"
+#include "platform/FileReading.h"
 #include "platform/Paths.h"
 #include "storage/Codes.h"
 #include "storage/FixedRecord.h"

@@ -1,16 +1,12 @@
+// The POSIX half of AtomicFile.h: open(2) with O_EXCL, pwrite(2), fsync(2) and rename(2), the
+// folder synced after the rename so that the rename itself is durable.
 #include "platform/AtomicFile.h"
 
-#include "platform/ContentDigest.h"
 #include "platform/Error.h"
-#include "platform/HostSystem.h"
 #include "platform/SystemErrors.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <cstring>
-#include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,64 +15,10 @@ namespace tolv {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string uniqueSuffix()
-{
-    static std::atomic<unsigned> counter{0};
-    return "." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1)) + ".tmp";
-}
-
-// Temporary files of this target left by a process that died before its rename (killed, power
-// lost): ".<name>.<pid>.<n>.tmp" whose pid no longer runs. They hold a half-written copy of the
-// file and nothing refers to them.
-void removeOrphans(const fs::path& target)
-{
-    const std::string prefix = "." + target.filename().string() + ".";
-    std::error_code ec;
-    for (fs::directory_iterator it(target.parent_path().empty() ? fs::path(".") : target.parent_path(), ec), end;
-         !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
-            name.compare(name.size() - 4, 4, ".tmp") != 0)
-            continue;
-        const std::string rest = name.substr(prefix.size(), name.size() - prefix.size() - 4);
-        const std::size_t dot = rest.find('.');
-        if (dot == 0 || dot == std::string::npos || rest.find_first_not_of("0123456789.") != std::string::npos) continue;
-        const long pid = std::strtol(rest.substr(0, dot).c_str(), nullptr, 10);
-        if (pid <= 0 || pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-        std::error_code rc;
-        fs::remove(it->path(), rc);
-    }
-}
-
-} // namespace
-
-fs::path resolveLinks(const fs::path& p)
-{
-    fs::path cur = p;
-    // Follow a chain of links by hand so that a link to a not-yet-existing file still resolves.
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code ec;
-        if (!fs::is_symlink(cur, ec)) return cur;
-        fs::path next = fs::read_symlink(cur, ec);
-        if (ec) return cur;
-        cur = next.is_absolute() ? next : cur.parent_path() / next;
-    }
-    throw TolvError("シンボリックリンクが循環しています: " + p.string());
-}
-
-std::function<void(const fs::path&)>& AtomicFile::beforeRenameHook()
-{
-    static std::function<void(const fs::path&)> hook;
-    return hook;
-}
-
 AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode, Links links)
     : final_(links == Links::Follow ? resolveLinks(target) : target)
 {
-    removeOrphans(final_);
-    temp_ = final_.parent_path() / ("." + final_.filename().string() + uniqueSuffix());
+    temp_ = temporaryFor(final_);
     struct stat st {};
     // A link that is replaced lends nothing of its target (permissions, owner).
     const bool exists = links == Links::Follow ? ::stat(final_.c_str(), &st) == 0
@@ -136,11 +78,6 @@ void AtomicFile::setMode(unsigned mode)
     if (::fchmod(fd_, static_cast<mode_t>(mode)) != 0) fail("ファイルの許可を設定できません");
 }
 
-void AtomicFile::write(std::string_view bytes)
-{
-    writeAt(end_, bytes);
-}
-
 void AtomicFile::prepare()
 {
     enforce(fd_ >= 0 && !committed_, "一時ファイルは閉じられています: " + temp_.string());
@@ -165,107 +102,6 @@ void AtomicFile::commit()
         ::fsync(dfd);
         ::close(dfd);
     }
-}
-
-namespace {
-
-// Reads from fd until `size` bytes or the end; the count read, or -1 on an error.
-long long readFully(int fd, char* buf, std::size_t size)
-{
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, buf + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return -1;
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<long long>(done);
-}
-
-struct ReadFd {
-    int fd;
-    explicit ReadFd(const fs::path& file) : fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~ReadFd()
-    {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-} // namespace
-
-namespace {
-
-[[noreturn]] void unreadable(const fs::path& file, int error)
-{
-    throw TolvError("ファイルを読めません: " + file.string() + "（" + reasonText(error) + "）", errorKindOf(error), error);
-}
-
-// The file's bytes; with absentIsNothing, no file there gives nothing instead of an error.
-std::optional<std::string> readOpened(const fs::path& file, bool absentIsNothing)
-{
-    // One buffer of the file's size: a federation file is held once, not grown and copied.
-    ReadFd in(file);
-    if (in.fd < 0) {
-        if (absentIsNothing && errno == ENOENT) return std::nullopt;
-        unreadable(file, errno);
-    }
-    struct stat st {};
-    if (::fstat(in.fd, &st) != 0) unreadable(file, errno);
-    if (S_ISDIR(st.st_mode)) unreadable(file, EISDIR);
-    const auto size = static_cast<std::size_t>(std::max<off_t>(0, st.st_size));
-    std::string out;
-    out.reserve(size);
-    adviseWholeFill(out.data(), size);  // before the buffer is first written
-    out.resize(size);
-    long long got = readFully(in.fd, out.data(), out.size());
-    if (got < 0) unreadable(file, errno);
-    out.resize(static_cast<std::size_t>(got));
-    // A file that grew while it was read (or reports no size, as /proc does) is read to its end.
-    char more[65536];
-    while ((got = readFully(in.fd, more, sizeof more)) > 0) out.append(more, static_cast<std::size_t>(got));
-    if (got < 0) unreadable(file, errno);
-    return out;
-}
-
-} // namespace
-
-std::string readWholeFile(const fs::path& file) { return *readOpened(file, false); }
-
-std::optional<std::string> readFileIfPresent(const fs::path& file) { return readOpened(file, true); }
-
-std::string copyFileAtomically(const fs::path& source, const fs::path& target, AtomicFile::Links links)
-{
-    ContentDigest digest;
-    ReadFd in(source);
-    if (in.fd < 0) unreadable(source, errno);
-    AtomicFile out(target, 0644, links);
-    std::string buf(1 << 20, '\0');
-    for (;;) {
-        const long long got = readFully(in.fd, buf.data(), buf.size());
-        if (got < 0) unreadable(source, errno);
-        if (got == 0) break;
-        const std::string_view piece(buf.data(), static_cast<std::size_t>(got));
-        out.write(piece);
-        digest.update(piece);
-    }
-    out.commit();
-    return digest.text();
-}
-
-void replaceFile(const fs::path& target, std::string_view bytes, AtomicFile::Links links)
-{
-    AtomicFile f(target, 0644, links);
-    f.write(bytes);
-    f.commit();
-}
-
-void replacePrivateFile(const fs::path& target, std::string_view bytes)
-{
-    AtomicFile f(target, 0600);
-    f.setMode(0600);
-    f.write(bytes);
-    f.commit();
 }
 
 } // namespace tolv

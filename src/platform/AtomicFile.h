@@ -8,7 +8,6 @@
 // a new file gets `newFileMode`.
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,6 +46,9 @@ public:
 
 private:
     [[noreturn]] void fail(const std::string& what);
+    // A fresh temporary name beside `target` (".<name>.<process>.<n>.tmp"); the temporary files of
+    // it left by processes that died before their rename are removed first.
+    static std::filesystem::path temporaryFor(const std::filesystem::path& target);
 
     std::filesystem::path final_;
     std::filesystem::path temp_;
@@ -56,12 +58,6 @@ private:
     bool prepared_ = false;
     bool kept_ = false;
 };
-
-// The whole of a file; a file that cannot be opened or read is an error naming it and the reason.
-std::string readWholeFile(const std::filesystem::path& file);
-// The same for a file that may be absent: nothing when no file is there; a file that is there but
-// cannot be read (a folder of that name, no permission, a read error) is an error all the same.
-std::optional<std::string> readFileIfPresent(const std::filesystem::path& file);
 
 // Replaces `target` with `bytes` through an AtomicFile.
 void replaceFile(const std::filesystem::path& target, std::string_view bytes,

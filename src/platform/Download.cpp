@@ -1,65 +1,28 @@
+// The POSIX half of Download.h on libcurl (a multi handle polled every 50 ms, so the stall clock
+// and the observer run while bytes arrive).
 #include "platform/Download.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/DownloadShared.h"
 
 #include <curl/curl.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string_view>
-#include <system_error>
 
 namespace tolv {
 
 namespace fs = std::filesystem;
 
-DownloadError::DownloadError(std::string url, std::string cause, bool cancelled)
-    : TolvError("ダウンロードできません: " + url + "\n" + cause), url_(std::move(url)), cause_(std::move(cause)),
-      cancelled_(cancelled)
-{
-}
-
-DownloadTimeouts& downloadTimeouts()
-{
-    static DownloadTimeouts t;
-    return t;
-}
-
 namespace {
-
-TransferProgress*& observerSlot()
-{
-    static TransferProgress* observer = nullptr;
-    return observer;
-}
 
 void initCurlOnce()
 {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-// Addresses are typed or built from unit names, which may hold Japanese text or blanks; those
-// bytes are percent-encoded (as UTF-8) so the request line stays valid. Everything else, including
-// escapes already present, is passed as it is.
-std::string encodeForTransfer(const std::string& url)
-{
-    static const char* const hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : url) {
-        if (c <= 0x20 || c >= 0x7F) {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 0x0F];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -93,17 +56,6 @@ size_t writeCallback(char* data, size_t size, size_t count, void* user)
     return bytes;
 }
 
-std::string seconds(long ms) { return std::to_string((ms + 999) / 1000); }
-
-std::string httpStatusText(long status)
-{
-    const std::string code = " (HTTP " + std::to_string(status) + ")";
-    if (status == 404 || status == 410) return "サーバーにファイルがありません" + code;
-    if (status == 401 || status == 403) return "サーバーがファイルを渡しません（許可がありません）" + code;
-    if (status >= 500) return "サーバーの障害です。しばらくしてからやり直してください" + code;
-    return "サーバーがエラーを返しました" + code;
-}
-
 // Direct connections for the hosts of no_proxy and always for this machine: the environment's
 // proxy must not receive requests meant for a local server.
 std::string noProxyList()
@@ -118,13 +70,12 @@ std::string noProxyList()
 
 void transfer(const std::string& url, Sink& sink)
 {
-    if (url.empty()) throw DownloadError(url, "アドレスがありません");
     initCurlOnce();
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
     std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)> multi(curl_multi_init(), &curl_multi_cleanup);
     if (!curl || !multi) throw DownloadError(url, "通信を始められません");
     CURL* h = curl.get();
-    const std::string encoded = encodeForTransfer(url);
+    const std::string encoded = download::encodeForTransfer(url);
     const std::string noProxy = noProxyList();
     const DownloadTimeouts limits = downloadTimeouts();
 
@@ -150,7 +101,7 @@ void transfer(const std::string& url, Sink& sink)
     sink.lastByte = Clock::now();
     int running = 1;
     CURLcode rc = CURLE_OK;
-    TransferProgress* observer = observerSlot();
+    TransferProgress* observer = download::observer();
     while (true) {
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
             rc = CURLE_FAILED_INIT;
@@ -194,28 +145,20 @@ void transfer(const std::string& url, Sink& sink)
 
     if (cancelled) throw DownloadError(url, "中止しました", true);
     if (stalled)
-        throw DownloadError(url, "時間切れです（" + seconds(limits.stallMs) + " 秒間データが届きません）");
+        throw DownloadError(url, download::stalledText(limits.stallMs));
     if (rc == CURLE_OK) return;
     if (sink.writeFailed)
         throw DownloadError(url, "受け取ったデータをファイルに書き込めません" +
                                      (sink.writeError.empty() ? std::string() : "（" + sink.writeError + "）"));
-    if (rc == CURLE_HTTP_RETURNED_ERROR) throw DownloadError(url, httpStatusText(status));
+    if (rc == CURLE_HTTP_RETURNED_ERROR) throw DownloadError(url, download::httpStatusText(status));
     if (rc == CURLE_OPERATION_TIMEDOUT && !connected)
-        throw DownloadError(url, "サーバーにつながりません（" + seconds(limits.connectMs) + " 秒待っても接続できません）");
+        throw DownloadError(url, download::noConnectionText(limits.connectMs));
     if (rc == CURLE_PARTIAL_FILE && expected > 0)
-        throw DownloadError(url, "転送が途中で切れました（" + std::to_string(expected) + " バイトのうち " +
-                                     std::to_string(sink.received) + " バイトしか届いていません）");
+        throw DownloadError(url, download::cutShortText(expected, sink.received));
     throw DownloadError(url, transferFailureText(rc));
 }
 
 } // namespace
-
-TransferProgress* setTransferProgress(TransferProgress* observer)
-{
-    TransferProgress* previous = observerSlot();
-    observerSlot() = observer;
-    return previous;
-}
 
 std::string transferFailureText(int code)
 {
@@ -249,35 +192,18 @@ std::string transferFailureText(int code)
     }
 }
 
-std::string fetchUrl(const std::string& url)
+void download::receive(const std::string& url, std::string& bytes)
 {
-    std::string bytes;
     Sink sink;
     sink.memory = &bytes;
     transfer(url, sink);
-    return bytes;
 }
 
-void downloadToFile(const std::string& url, const fs::path& target)
+void download::receive(const std::string& url, AtomicFile& file)
 {
-    std::error_code ec;
-    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    // Received under a temporary name beside the target, which is replaced only by a complete
-    // transfer; a failed one leaves the old file and removes the temporary one.
-    std::optional<AtomicFile> out;
-    try {
-        out.emplace(target);
-    } catch (const TolvError& e) {
-        throw DownloadError(url, e.what());
-    }
     Sink sink;
-    sink.file = &*out;
+    sink.file = &file;
     transfer(url, sink);
-    try {
-        out->commit();
-    } catch (const TolvError& e) {
-        throw DownloadError(url, e.what());
-    }
 }
 
 } // namespace tolv

@@ -1,11 +1,10 @@
+// The POSIX half of FileLock.h: flock(2) on the lock file, without waiting (LOCK_NB).
 #include "platform/FileLock.h"
 
-#include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "platform/SystemErrors.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -13,17 +12,6 @@
 namespace tolv {
 
 namespace fs = std::filesystem;
-
-std::string inUseMessage(const fs::path& file)
-{
-    return "他のプログラムが使用中です: " + file.string();
-}
-
-fs::path FileLock::lockPathFor(const fs::path& guarded)
-{
-    fs::path real = resolveLinks(guarded);
-    return real.parent_path() / ("." + real.filename().string() + ".lock");
-}
 
 FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
 {
@@ -47,27 +35,6 @@ FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
         if (e == EWOULDBLOCK) throw TolvError(inUseMessage(guarded), ErrorKind::InUse, e);
         throw systemError("ファイルをロックできません: " + guarded.string(), e);
     }
-}
-
-FileLock::~FileLock()
-{
-    release();
-}
-
-FileLock::FileLock(FileLock&& o) noexcept : fd_(o.fd_), kind_(o.kind_)
-{
-    o.fd_ = -1;
-}
-
-FileLock& FileLock::operator=(FileLock&& o) noexcept
-{
-    if (this != &o) {
-        release();
-        fd_ = o.fd_;
-        kind_ = o.kind_;
-        o.fd_ = -1;
-    }
-    return *this;
 }
 
 void FileLock::release()

@@ -46,6 +46,10 @@ public:
 
 private:
     bool fill();
+    // The system's reads: at most `count` bytes at the file's position or at `offset`; the count
+    // read, 0 at the end. A failure is an error naming the file.
+    std::size_t readSome(char* into, std::size_t count);
+    std::size_t readSomeAt(std::uint64_t offset, char* into, std::size_t count);
 
     std::filesystem::path file_;
     int fd_ = -1;

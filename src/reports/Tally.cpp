@@ -2,6 +2,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileReading.h"
 #include "platform/Error.h"
 #include "platform/FileLock.h"
 #include "platform/Paths.h"

@@ -6,6 +6,7 @@
 #include "platform/Error.h"
 #include "platform/FileIdentity.h"
 #include "platform/FileLock.h"
+#include "platform/FileReading.h"
 #include "platform/Paths.h"
 #include "platform/PlainFile.h"
 #include "platform/Seal.h"

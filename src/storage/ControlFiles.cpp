@@ -1,6 +1,7 @@
 #include "storage/ControlFiles.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileReading.h"
 
 #include "platform/Cp932.h"
 #include "platform/Error.h"

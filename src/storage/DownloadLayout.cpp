@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Download.h"
 #include "platform/Error.h"
+#include "platform/FileReading.h"
 #include "platform/Paths.h"
 #include "storage/ControlFiles.h"
 #include "storage/FileChecks.h"

@@ -5,6 +5,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
+#include "platform/FileReading.h"
 #include "platform/Paths.h"
 #include "storage/CsvDelimiters.h"
 #include "storage/TextUtil.h"

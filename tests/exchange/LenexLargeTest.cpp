@@ -2,6 +2,7 @@
 // compressed from pieces) and fault lines of documents parsed in place.
 #include "FederationFile.h"
 #include "LenexConformance.h"
+#include "exchange/LenexContainer.h"
 #include "exchange/LenexReader.h"
 #include "exchange/LenexWriter.h"
 #include "platform/Error.h"

@@ -3,6 +3,7 @@
 // is absent): each imports whole, and an entries file's meet taken, imported and written again
 // enters every swimmer against the organiser's own events.
 #include "exchange/LenexCodes.h"
+#include "exchange/LenexContainer.h"
 #include "exchange/LenexReader.h"
 #include "exchange/LenexWriter.h"
 #include "storage/Codes.h"

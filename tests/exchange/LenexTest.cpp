@@ -6,6 +6,7 @@
 #include "exchange/Hepburn.h"
 #include "exchange/LenexCodes.h"
 #include "exchange/LenexReader.h"
+#include "exchange/LenexReport.h"
 #include "exchange/LenexWriter.h"
 #include "platform/Error.h"
 #include "storage/Codes.h"

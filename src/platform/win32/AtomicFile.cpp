@@ -5,16 +5,10 @@
 // the same on both systems. Permission bits: Windows keeps only "read-only" (no owner write bit).
 #include "platform/AtomicFile.h"
 
-#include "platform/ContentDigest.h"
 #include "platform/Error.h"
-#include "platform/HostSystem.h"
-#include "platform/SystemErrors.h"
 #include "platform/win32/Wide.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 
@@ -26,36 +20,6 @@ namespace {
 
 HANDLE handleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
 
-int lastErrno() { return win32::errnoOf(::GetLastError()); }
-
-std::string uniqueSuffix()
-{
-    static std::atomic<unsigned> counter{0};
-    return "." + std::to_string(currentProcessNumber()) + "." + std::to_string(counter.fetch_add(1)) + ".tmp";
-}
-
-// Temporary files of this target left by a process that died before its rename: ".<name>.<pid>.<n>.tmp"
-// whose process no longer runs.
-void removeOrphans(const fs::path& target)
-{
-    const std::string prefix = "." + target.filename().string() + ".";
-    std::error_code ec;
-    for (fs::directory_iterator it(target.parent_path().empty() ? fs::path(".") : target.parent_path(), ec), end;
-         !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
-            name.compare(name.size() - 4, 4, ".tmp") != 0)
-            continue;
-        const std::string rest = name.substr(prefix.size(), name.size() - prefix.size() - 4);
-        const std::size_t dot = rest.find('.');
-        if (dot == 0 || dot == std::string::npos || rest.find_first_not_of("0123456789.") != std::string::npos) continue;
-        const long pid = std::strtol(rest.substr(0, dot).c_str(), nullptr, 10);
-        if (pid <= 0 || pid == currentProcessNumber() || processMayBeRunning(pid)) continue;
-        std::error_code rc;
-        fs::remove(it->path(), rc);
-    }
-}
-
 void applyMode(const fs::path& file, unsigned mode)
 {
     const DWORD attributes = ::GetFileAttributesW(file.c_str());
@@ -65,25 +29,6 @@ void applyMode(const fs::path& file, unsigned mode)
 }
 
 } // namespace
-
-fs::path resolveLinks(const fs::path& p)
-{
-    fs::path cur = p;
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code ec;
-        if (!fs::is_symlink(cur, ec)) return cur;
-        fs::path next = fs::read_symlink(cur, ec);
-        if (ec) return cur;
-        cur = next.is_absolute() ? next : cur.parent_path() / next;
-    }
-    throw TolvError("シンボリックリンクが循環しています: " + p.string());
-}
-
-std::function<void(const fs::path&)>& AtomicFile::beforeRenameHook()
-{
-    static std::function<void(const fs::path&)> hook;
-    return hook;
-}
 
 // Whether `file` is a link (a symbolic link or a junction: a reparse point that names another file).
 static bool isLink(const fs::path& file)
@@ -98,8 +43,7 @@ static bool isLink(const fs::path& file)
 AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode, Links links)
     : final_(links == Links::Follow ? resolveLinks(target) : target)
 {
-    removeOrphans(final_);
-    temp_ = final_.parent_path() / ("." + final_.filename().string() + uniqueSuffix());
+    temp_ = temporaryFor(final_);
     win32::Handle h(::CreateFileW(temp_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) throw win32::systemErrorOf("一時ファイルを作成できません: " + temp_.string(), ::GetLastError());
@@ -157,11 +101,6 @@ void AtomicFile::setMode(unsigned mode)
     applyMode(temp_, mode);
 }
 
-void AtomicFile::write(std::string_view bytes)
-{
-    writeAt(end_, bytes);
-}
-
 void AtomicFile::prepare()
 {
     enforce(fd_ >= 0 && !committed_, "一時ファイルは閉じられています: " + temp_.string());
@@ -193,103 +132,6 @@ void AtomicFile::commit()
         fail("ファイルを置き換えられません");
     }
     committed_ = true;
-}
-
-namespace {
-
-struct ReadHandle {
-    win32::Handle h;
-    explicit ReadHandle(const fs::path& file)
-        : h(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr))
-    {
-    }
-};
-
-// Reads until `size` bytes or the end; the count read, or -1 on an error (errno set).
-long long readFully(HANDLE h, char* buf, std::size_t size)
-{
-    std::size_t done = 0;
-    while (done < size) {
-        DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
-        if (!::ReadFile(h, buf + done, want, &got, nullptr)) {
-            if (::GetLastError() == ERROR_HANDLE_EOF || ::GetLastError() == ERROR_BROKEN_PIPE) break;
-            errno = lastErrno();
-            return -1;
-        }
-        if (got == 0) break;
-        done += got;
-    }
-    return static_cast<long long>(done);
-}
-
-[[noreturn]] void unreadable(const fs::path& file, int error)
-{
-    throw TolvError("ファイルを読めません: " + file.string() + "（" + reasonText(error) + "）", errorKindOf(error), error);
-}
-
-std::optional<std::string> readOpened(const fs::path& file, bool absentIsNothing)
-{
-    ReadHandle in(file);
-    if (!in.h) {
-        const DWORD e = ::GetLastError();
-        if (absentIsNothing && (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND)) return std::nullopt;
-        // A folder cannot be opened without FILE_FLAG_BACKUP_SEMANTICS: ERROR_ACCESS_DENIED.
-        std::error_code ec;
-        if (fs::is_directory(file, ec)) unreadable(file, EISDIR);
-        unreadable(file, win32::errnoOf(e));
-    }
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(in.h.get(), &size)) unreadable(file, lastErrno());
-    std::string out(static_cast<std::size_t>(std::max<LONGLONG>(0, size.QuadPart)), '\0');
-    long long got = readFully(in.h.get(), out.data(), out.size());
-    if (got < 0) unreadable(file, errno);
-    out.resize(static_cast<std::size_t>(got));
-    char more[65536];
-    while ((got = readFully(in.h.get(), more, sizeof more)) > 0) out.append(more, static_cast<std::size_t>(got));
-    if (got < 0) unreadable(file, errno);
-    return out;
-}
-
-} // namespace
-
-std::string readWholeFile(const fs::path& file) { return *readOpened(file, false); }
-
-std::optional<std::string> readFileIfPresent(const fs::path& file) { return readOpened(file, true); }
-
-std::string copyFileAtomically(const fs::path& source, const fs::path& target, AtomicFile::Links links)
-{
-    ContentDigest digest;
-    ReadHandle in(source);
-    if (!in.h) unreadable(source, lastErrno());
-    AtomicFile out(target, 0644, links);
-    std::string buf(1 << 20, '\0');
-    for (;;) {
-        const long long got = readFully(in.h.get(), buf.data(), buf.size());
-        if (got < 0) unreadable(source, errno);
-        if (got == 0) break;
-        const std::string_view piece(buf.data(), static_cast<std::size_t>(got));
-        out.write(piece);
-        digest.update(piece);
-    }
-    out.commit();
-    return digest.text();
-}
-
-void replaceFile(const fs::path& target, std::string_view bytes, AtomicFile::Links links)
-{
-    AtomicFile f(target, 0644, links);
-    f.write(bytes);
-    f.commit();
-}
-
-void replacePrivateFile(const fs::path& target, std::string_view bytes)
-{
-    AtomicFile f(target, 0600);
-    f.setMode(0600);
-    f.write(bytes);
-    f.commit();
 }
 
 } // namespace tolv

@@ -7,6 +7,8 @@
 #include "platform/Download.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/DownloadShared.h"
+#include "platform/FileReading.h"
 #include "platform/win32/Wide.h"
 
 #include <winhttp.h>
@@ -20,53 +22,7 @@ namespace tolv {
 
 namespace fs = std::filesystem;
 
-DownloadError::DownloadError(std::string url, std::string cause, bool cancelled)
-    : TolvError("ダウンロードできません: " + url + "\n" + cause), url_(std::move(url)), cause_(std::move(cause)),
-      cancelled_(cancelled)
-{
-}
-
-DownloadTimeouts& downloadTimeouts()
-{
-    static DownloadTimeouts t;
-    return t;
-}
-
 namespace {
-
-TransferProgress*& observerSlot()
-{
-    static TransferProgress* observer = nullptr;
-    return observer;
-}
-
-// Typed addresses may hold Japanese text or blanks: those bytes are percent-encoded as UTF-8.
-std::string encodeForTransfer(const std::string& url)
-{
-    static const char* const hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : url) {
-        if (c <= 0x20 || c >= 0x7F) {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 0x0F];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-std::string httpStatusText(DWORD status)
-{
-    const std::string code = " (HTTP " + std::to_string(status) + ")";
-    if (status == 404 || status == 410) return "サーバーにファイルがありません" + code;
-    if (status == 401 || status == 403) return "サーバーがファイルを渡しません（許可がありません）" + code;
-    if (status >= 500) return "サーバーの障害です。しばらくしてからやり直してください" + code;
-    return "サーバーがエラーを返しました" + code;
-}
-
-std::string seconds(long ms) { return std::to_string((ms + 999) / 1000); }
 
 struct InternetHandle {
     HINTERNET h = nullptr;
@@ -83,7 +39,7 @@ struct InternetHandle {
 template <class Sink>
 void transferHttp(const std::string& url, Sink&& sink)
 {
-    const std::wstring wideUrl = win32::widen(encodeForTransfer(url));
+    const std::wstring wideUrl = win32::widen(download::encodeForTransfer(url));
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
     wchar_t host[256] = {}, path[4096] = {};
@@ -114,7 +70,7 @@ void transferHttp(const std::string& url, Sink&& sink)
                                                                WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                                parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0)
                                          : nullptr);
-    TransferProgress* observer = observerSlot();
+    TransferProgress* observer = download::observer();
     struct Finish {
         TransferProgress* observer;
         const std::string& url;
@@ -125,8 +81,8 @@ void transferHttp(const std::string& url, Sink&& sink)
     } finish{observer, url};
     auto failed = [&](DWORD error) -> DownloadError {
         if (error == ERROR_WINHTTP_TIMEOUT && !sink.connected())
-            return DownloadError(url, "サーバーにつながりません（" + seconds(connectMs) + " 秒待っても接続できません）");
-        if (error == ERROR_WINHTTP_TIMEOUT) return DownloadError(url, "時間切れです（" + seconds(stallMs) + " 秒間データが届きません）");
+            return DownloadError(url, download::noConnectionText(connectMs));
+        if (error == ERROR_WINHTTP_TIMEOUT) return DownloadError(url, download::stalledText(stallMs));
         return DownloadError(url, transferFailureText(static_cast<int>(error)));
     };
     if (!request.h) throw failed(::GetLastError());
@@ -137,7 +93,7 @@ void transferHttp(const std::string& url, Sink&& sink)
     DWORD status = 0, size = sizeof status;
     ::WinHttpQueryHeaders(request.h, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
                           &status, &size, WINHTTP_NO_HEADER_INDEX);
-    if (status >= 400) throw DownloadError(url, httpStatusText(status));
+    if (status >= 400) throw DownloadError(url, download::httpStatusText(static_cast<long>(status)));
     long long total = -1;
     DWORD length = 0;
     size = sizeof length;
@@ -152,8 +108,7 @@ void transferHttp(const std::string& url, Sink&& sink)
         if (!::WinHttpReadData(request.h, buf.data(), static_cast<DWORD>(buf.size()), &got)) {
             const DWORD e = ::GetLastError();
             if (total > 0 && received < total && e != ERROR_WINHTTP_TIMEOUT)
-                throw DownloadError(url, "転送が途中で切れました（" + std::to_string(total) + " バイトのうち " +
-                                             std::to_string(received) + " バイトしか届いていません）");
+                throw DownloadError(url, download::cutShortText(total, received));
             throw failed(e);
         }
         if (got == 0) break;
@@ -161,8 +116,7 @@ void transferHttp(const std::string& url, Sink&& sink)
         sink.put(std::string_view(buf.data(), got), url);
     }
     if (total > 0 && received < total)
-        throw DownloadError(url, "転送が途中で切れました（" + std::to_string(total) + " バイトのうち " +
-                                     std::to_string(received) + " バイトしか届いていません）");
+        throw DownloadError(url, download::cutShortText(total, received));
 }
 
 struct MemorySink {
@@ -213,13 +167,6 @@ std::string readFileUrl(const std::string& url)
 
 } // namespace
 
-TransferProgress* setTransferProgress(TransferProgress* observer)
-{
-    TransferProgress* previous = observerSlot();
-    observerSlot() = observer;
-    return previous;
-}
-
 // On Windows the code is WinHTTP's error (ERROR_WINHTTP_*).
 std::string transferFailureText(int code)
 {
@@ -242,36 +189,22 @@ std::string transferFailureText(int code)
     }
 }
 
-std::string fetchUrl(const std::string& url)
+void download::receive(const std::string& url, std::string& bytes)
 {
-    if (url.empty()) throw DownloadError(url, "アドレスがありません");
-    if (isFileUrl(url)) return readFileUrl(url);
-    std::string bytes;
+    if (isFileUrl(url)) {
+        bytes = readFileUrl(url);
+        return;
+    }
     transferHttp(url, MemorySink{&bytes});
-    return bytes;
 }
 
-void downloadToFile(const std::string& url, const fs::path& target)
+void download::receive(const std::string& url, AtomicFile& file)
 {
-    if (url.empty()) throw DownloadError(url, "アドレスがありません");
-    std::error_code ec;
-    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    std::optional<AtomicFile> out;
-    try {
-        out.emplace(target);
-    } catch (const TolvError& e) {
-        throw DownloadError(url, e.what());
-    }
     if (isFileUrl(url)) {
-        out->write(readFileUrl(url));
-    } else {
-        transferHttp(url, FileSink{&*out});
+        file.write(readFileUrl(url));
+        return;
     }
-    try {
-        out->commit();
-    } catch (const TolvError& e) {
-        throw DownloadError(url, e.what());
-    }
+    transferHttp(url, FileSink{&file});
 }
 
 } // namespace tolv

@@ -4,7 +4,6 @@
 // class is the same on both systems.
 #include "platform/FileLock.h"
 
-#include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "platform/SystemErrors.h"
 #include "platform/win32/Wide.h"
@@ -22,17 +21,6 @@ namespace {
 HANDLE handleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
 
 } // namespace
-
-std::string inUseMessage(const fs::path& file)
-{
-    return "他のプログラムが使用中です: " + file.string();
-}
-
-fs::path FileLock::lockPathFor(const fs::path& guarded)
-{
-    fs::path real = resolveLinks(guarded);
-    return real.parent_path() / ("." + real.filename().string() + ".lock");
-}
 
 FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
 {
@@ -62,27 +50,6 @@ FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
     fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(h.get()), _O_RDONLY);
     if (fd_ < 0) throw TolvError("ファイルをロックできません: " + guarded.string() + " (" + reasonText(errno) + ")", errorKindOf(errno), errno);
     h.release();
-}
-
-FileLock::~FileLock()
-{
-    release();
-}
-
-FileLock::FileLock(FileLock&& o) noexcept : fd_(o.fd_), kind_(o.kind_)
-{
-    o.fd_ = -1;
-}
-
-FileLock& FileLock::operator=(FileLock&& o) noexcept
-{
-    if (this != &o) {
-        release();
-        fd_ = o.fd_;
-        kind_ = o.kind_;
-        o.fd_ = -1;
-    }
-    return *this;
 }
 
 void FileLock::release()

@@ -7,6 +7,7 @@
 #include "platform/PlainFile.h"
 
 #include "platform/Error.h"
+#include "platform/PlainFileShared.h"
 #include "platform/SystemErrors.h"
 #include "platform/win32/Wide.h"
 
@@ -18,15 +19,11 @@
 namespace tolv {
 
 namespace fs = std::filesystem;
+using plainfile::refuse;
 
 namespace {
 
 HANDLE handleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd)); }
-
-[[noreturn]] void refuse(const fs::path& file, const std::string& problem)
-{
-    throw TolvError("ファイルを読めません: " + file.string() + "（" + problem + "）");
-}
 
 bool isAbsence(DWORD error)
 {
@@ -56,18 +53,15 @@ Reparse reparseOf(HANDLE h, DWORD attributes)
 // Why the opened file is not a plain file of at most `maxBytes` bytes, or nothing; `size` its size.
 std::string kindProblem(HANDLE h, std::uint64_t maxBytes, std::uint64_t& size)
 {
-    if (::GetFileType(h) != FILE_TYPE_DISK) return "通常のファイルではありません（FIFO・装置など）";
+    if (::GetFileType(h) != FILE_TYPE_DISK) return plainfile::kOtherKindProblem;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(h, &info)) return reasonText(win32::errnoOf(::GetLastError()));
-    if (reparseOf(h, info.dwFileAttributes) == Reparse::Link) return "シンボリックリンクのため読みません";
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return "ファイルではなくフォルダです";
+    if (reparseOf(h, info.dwFileAttributes) == Reparse::Link) return plainfile::kLinkProblem;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return plainfile::kFolderProblem;
     LARGE_INTEGER bytes{};
     if (!::GetFileSizeEx(h, &bytes)) return reasonText(win32::errnoOf(::GetLastError()));
     size = static_cast<std::uint64_t>(bytes.QuadPart);
-    if (size > maxBytes)
-        return "大きすぎます（" + std::to_string(size) + " バイト、この種類のファイルは " + std::to_string(maxBytes) +
-               " バイトまで）";
-    return {};
+    return plainfile::sizeProblem(size, maxBytes);
 }
 
 // A reparse point that is not a link is read through its own filter: it is opened again the
@@ -95,19 +89,6 @@ int openPlain(const fs::path& file, std::uint64_t maxBytes, std::uint64_t& size,
     return fd;
 }
 
-// Reads at most `count` bytes at the handle's position; the count read (0 at the end).
-std::size_t readSome(const fs::path& file, HANDLE h, char* into, std::size_t count, OVERLAPPED* at)
-{
-    DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
-    if (!::ReadFile(h, into, want, &got, at)) {
-        const DWORD e = ::GetLastError();
-        if (e == ERROR_HANDLE_EOF) return 0;
-        refuse(file, reasonText(win32::errnoOf(e)));
-    }
-    return got;
-}
-
 } // namespace
 
 PlainFileState plainFileState(const fs::path& file, std::uint64_t maxBytes)
@@ -127,15 +108,6 @@ PlainFileState plainFileState(const fs::path& file, std::uint64_t maxBytes)
     return s;
 }
 
-std::optional<std::string> readPlainFile(const fs::path& file, std::uint64_t maxBytes)
-{
-    PlainFileReader in(file, maxBytes);
-    if (!in.isOpen()) return std::nullopt;
-    std::string out = in.readAt(0, static_cast<std::size_t>(in.size()));
-    if (out.size() < in.size()) refuse(file, reasonText(EIO));
-    return out;
-}
-
 PlainFileReader::PlainFileReader(const fs::path& file, std::uint64_t maxBytes, bool followLink) : file_(file)
 {
     fd_ = openPlain(file, maxBytes, size_, followLink);
@@ -146,66 +118,36 @@ PlainFileReader::~PlainFileReader()
     if (fd_ >= 0) ::_close(fd_);
 }
 
-std::string PlainFileReader::readAt(std::uint64_t offset, std::size_t count)
+// Reads at most `count` bytes at the handle's position, or at `at`; the count read (0 at the end).
+static std::size_t readHandle(const fs::path& file, HANDLE h, char* into, std::size_t count, OVERLAPPED* at)
 {
-    std::string out;
-    if (fd_ < 0 || offset >= size_) return out;
-    if (count > size_ - offset) count = static_cast<std::size_t>(size_ - offset);
-    out.resize(count);
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+    if (!::ReadFile(h, into, want, &got, at)) {
+        const DWORD e = ::GetLastError();
+        if (e == ERROR_HANDLE_EOF) return 0;
+        refuse(file, reasonText(win32::errnoOf(e)));
+    }
+    return got;
+}
+
+std::size_t PlainFileReader::readSome(char* into, std::size_t count)
+{
+    return readHandle(file_, handleOf(fd_), into, count, nullptr);
+}
+
+std::size_t PlainFileReader::readSomeAt(std::uint64_t offset, char* into, std::size_t count)
+{
     const HANDLE h = handleOf(fd_);
     // A read at an offset moves the handle's position on Windows: it is put back for nextLine().
     LARGE_INTEGER zero{}, position{};
     ::SetFilePointerEx(h, zero, &position, FILE_CURRENT);
-    std::size_t done = 0;
-    while (done < count) {
-        OVERLAPPED at{};
-        const std::uint64_t pos = offset + done;
-        at.Offset = static_cast<DWORD>(pos);
-        at.OffsetHigh = static_cast<DWORD>(pos >> 32);
-        const std::size_t n = readSome(file_, h, out.data() + done, count - done, &at);
-        if (n == 0) break;
-        done += n;
-    }
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const std::size_t n = readHandle(file_, h, into, count, &at);
     ::SetFilePointerEx(h, position, nullptr, FILE_BEGIN);
-    out.resize(done);
-    return out;
-}
-
-bool PlainFileReader::fill()
-{
-    if (eof_ || fd_ < 0) return false;
-    if (at_ > 0) {
-        buf_.erase(0, at_);
-        at_ = 0;
-    }
-    char piece[1 << 16];
-    const std::size_t n = readSome(file_, handleOf(fd_), piece, sizeof piece, nullptr);
-    if (n == 0) {
-        eof_ = true;
-        return false;
-    }
-    buf_.append(piece, n);
-    return true;
-}
-
-bool PlainFileReader::nextLine(std::string& line, std::size_t maxLine)
-{
-    for (;;) {
-        const std::size_t lf = buf_.find('\n', at_);
-        if (lf != std::string::npos) {
-            if (lf - at_ > maxLine) refuse(file_, "行が長すぎます");
-            line.assign(buf_, at_, lf - at_);
-            at_ = lf + 1;
-            return true;
-        }
-        if (buf_.size() - at_ > maxLine) refuse(file_, "行が長すぎます");
-        if (!fill()) {
-            if (at_ >= buf_.size()) return false;
-            line.assign(buf_, at_, std::string::npos);
-            at_ = buf_.size();
-            return true;
-        }
-    }
+    return n;
 }
 
 } // namespace tolv

@@ -5,8 +5,7 @@
 #include "platform/Seal.h"
 
 #include "platform/Error.h"
-#include "platform/HostSystem.h"
-#include "platform/PlainFile.h"
+#include "platform/SealShared.h"
 #include "platform/SystemErrors.h"
 #include "platform/win32/Wide.h"
 
@@ -16,7 +15,6 @@
 #include <sddl.h>
 
 #include <algorithm>
-#include <atomic>
 #include <vector>
 
 namespace tolv {
@@ -25,20 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t kSecretBytes = 32;
 constexpr std::size_t kDigestBytes = 32;
-
-std::string hexOf(const unsigned char* bytes, std::size_t n)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(n * 2);
-    for (std::size_t i = 0; i < n; ++i) {
-        out += digits[bytes[i] >> 4];
-        out += digits[bytes[i] & 15];
-    }
-    return out;
-}
 
 bool ok(NTSTATUS status) { return status >= 0; }
 
@@ -82,7 +67,7 @@ public:
     {
         unsigned char md[kDigestBytes];
         if (!ok(::BCryptFinishHash(hash_, md, sizeof md, 0))) throw TolvError(failure);
-        return hexOf(md, sizeof md);
+        return seal::hexOf(md, sizeof md);
     }
 
 private:
@@ -166,29 +151,16 @@ std::string keyedSeal(std::string_view key, std::string_view text)
     return hmac.finish(kNoSeal);
 }
 
-bool sameSeal(std::string_view a, std::string_view b)
+void seal::randomBytes(unsigned char* into, std::size_t n)
 {
-    if (a.size() != b.size()) return false;
-    unsigned char diff = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) diff |= static_cast<unsigned char>(a[i] ^ b[i]);
-    return diff == 0;
+    if (!ok(::BCryptGenRandom(nullptr, into, static_cast<ULONG>(n), BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+        throw TolvError("乱数を得られません");
 }
 
-std::string localSecret(const fs::path& file)
+// The temporary file is moved to its name without MOVEFILE_REPLACE_EXISTING: the move fails when
+// another program made the file first.
+void seal::placeSecret(const fs::path& file, const fs::path& temp, const unsigned char* secret, std::size_t n)
 {
-    auto checked = [&file](const std::string& bytes) {
-        enforce(bytes.size() == kSecretBytes, "照合の鍵ファイルが壊れています（" + std::to_string(bytes.size()) + " バイト）: " + file.string());
-        return bytes;
-    };
-    if (auto bytes = readPlainFile(file, 4096)) return checked(*bytes);
-    unsigned char secret[kSecretBytes];
-    if (!ok(::BCryptGenRandom(nullptr, secret, sizeof secret, BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
-        throw TolvError("乱数を得られません");
-    // Written whole under a temporary name, then moved to its name without replacing: the move fails
-    // when another program made the file first, and a reader never sees half a secret.
-    static std::atomic<unsigned> counter{0};
-    const fs::path temp = file.parent_path() / ("." + file.filename().string() + "." + std::to_string(currentProcessNumber()) +
-                                                "." + std::to_string(counter.fetch_add(1)) + ".tmp");
     OwnerOnly owner;
     if (!owner.attributes()) cannotMake(file, ::GetLastError());
     win32::Handle h(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, owner.attributes(), CREATE_NEW,
@@ -196,8 +168,8 @@ std::string localSecret(const fs::path& file)
     if (!h) cannotMake(file, ::GetLastError());
     DWORD put = 0;
     DWORD writeError = 0;
-    if (!::WriteFile(h.get(), secret, sizeof secret, &put, nullptr)) writeError = ::GetLastError();
-    else if (put != sizeof secret) writeError = ERROR_DISK_FULL;
+    if (!::WriteFile(h.get(), secret, static_cast<DWORD>(n), &put, nullptr)) writeError = ::GetLastError();
+    else if (put != n) writeError = ERROR_DISK_FULL;
     else if (!::FlushFileBuffers(h.get())) writeError = ::GetLastError();
     const bool written = writeError == 0;
     h.reset();
@@ -206,7 +178,6 @@ std::string localSecret(const fs::path& file)
     if (!moved) ::DeleteFileW(temp.c_str());
     if (!written) cannotMake(file, writeError);
     if (!moved && moveError != ERROR_ALREADY_EXISTS && moveError != ERROR_FILE_EXISTS) cannotMake(file, moveError);
-    return checked(readPlainFile(file, 4096).value_or(std::string()));
 }
 
 } // namespace tolv
