@@ -1,13 +1,13 @@
 #include "timing/SeikoExport.h"
 
-#include "exchange/ExportFiles.h"
-#include "exchange/Templates.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
 #include "storage/CsvDelimiters.h"
 #include "storage/TextUtil.h"
+#include "transfer/FileSet.h"
+#include "transfer/Templates.h"
 
 #include <charconv>
 #include <cstdio>
