@@ -6,6 +6,7 @@
 #include "reports/Tally.h"
 #include "storage/Codes.h"
 #include "transfer/ScmLines.h"
+#include "transfer/SetJournal.h"
 #include "transfer/Templates.h"
 
 #include <cstring>
