@@ -1,11 +1,11 @@
 // The program's own bookkeeping files read back as foreign input: an export journal, the backup
 // record, the Lenex memory file, lenex.ini and a template, each read from the input.
 #include "FuzzSupport.h"
-#include "exchange/ExportFiles.h"
 #include "exchange/LenexMemory.h"
-#include "exchange/Templates.h"
 #include "platform/Error.h"
 #include "storage/Backups.h"
+#include "transfer/SetJournal.h"
+#include "transfer/Templates.h"
 
 #include <filesystem>
 #include <fstream>

@@ -11,30 +11,6 @@ std::string fieldBytes(const SwimmerRecord& s, Field f) { return s.padded(f); }
 
 std::string printedField(const SwimmerRecord& s, Field f) { return fromCp932(s.padded(f)); }
 
-std::string birthPart(const SwimmerRecord& s)
-{
-    return SwimmerRecord::kQBangoBirth.of(fieldBytes(s, SwimmerRecord::kQBango));
-}
-
-std::optional<std::int32_t> strictBirth(const SwimmerRecord& s)
-{
-    std::string part = birthPart(s);
-    std::size_t b = part.find_first_not_of(' ');
-    if (b == std::string::npos) return std::nullopt;
-    std::size_t e = part.find_last_not_of(' ');
-    std::int32_t value = 0;
-    for (std::size_t i = b; i <= e; ++i) {
-        if (part[i] < '0' || part[i] > '9') return std::nullopt;
-        value = value * 10 + (part[i] - '0');  // at most eight digits: no overflow
-    }
-    return value;
-}
-
-std::int32_t lenientBirth(const SwimmerRecord& s)
-{
-    return static_cast<std::int32_t>(numericValue(birthPart(s)));
-}
-
 std::optional<std::string> derivedGrade(const SwimmerRecord& s, const EntryHeader& h)
 {
     if (h.kubun() == 2) return std::nullopt;

@@ -4,6 +4,7 @@
 // across a pass over the file.
 #include "storage/EntryStore.h"
 #include "storage/Records.h"
+#include "storage/SwimmerBirth.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,14 +19,6 @@ namespace tolv {
 std::string fieldBytes(const SwimmerRecord& s, Field f);
 // The same field as UTF-8 for printing.
 std::string printedField(const SwimmerRecord& s, Field f);
-
-// Old number characters 6-13: the birth date as eight digits YYYYMMDD.
-std::string birthPart(const SwimmerRecord& s);
-// The birth date as a whole number, or nothing when the part is blank or holds anything but digits
-// (surrounding blanks allowed).
-std::optional<std::int32_t> strictBirth(const SwimmerRecord& s);
-// The birth date read leniently: the leading number of the part, 0 when there is none.
-std::int32_t lenientBirth(const SwimmerRecord& s);
 
 // Grade code the birth date gives under the header's competition kind, grade shift 0. Nothing when
 // the birth date is unreadable, and nothing for kind 2, whose class codes are typed by hand and

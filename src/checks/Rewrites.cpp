@@ -46,14 +46,6 @@ void rewriteAge(EntryStore& store)
     everySwimmer(store, "rewrite-age", [&](SwimmerRecord& s) { rewriteAgeOf(s, kijunBi); });
 }
 
-void rewriteAgeOf(SwimmerRecord& s, const std::string& kijunBi)
-{
-    // Without any birth date the age would come out as the reference year itself; the typed
-    // age is the better value then.
-    const std::int32_t birth = lenientBirth(s);
-    if (birth != 0) s.setNenrei(static_cast<std::int16_t>(ageOn(birth, kijunBi)));
-}
-
 void rewriteGrade(EntryStore& store)
 {
     const EntryHeader h = store.header();

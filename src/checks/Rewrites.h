@@ -12,9 +12,6 @@ namespace tolv {
 
 void rewriteKana(EntryStore& store);          // full-width blanks in the kana reading to blanks
 void rewriteAge(EntryStore& store);           // age on the reference date from the old number
-// The age rewrite of one record held in memory (the imports rewrite the ages of the records they
-// are about to commit).
-void rewriteAgeOf(SwimmerRecord& s, const std::string& kijunBi);
 void rewriteGrade(EntryStore& store);         // grade code from the old number's birth date
 void rewriteCompanyGrade(EntryStore& store);  // grade code by company-team age bands
 void rewriteMainRegistration(EntryStore& store);       // registration kind "1"

@@ -8,9 +8,10 @@
 #include "platform/PdfModule.h"
 #include "platform/Printer.h"
 
-
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace tolv::cli {
 namespace {
@@ -37,6 +38,40 @@ WritePdfFn* loadPdfWriter()
     return reinterpret_cast<WritePdfFn*>(fn);
 }
 
+// The report drawn for the module: a failure is kept here, to be thrown again once the module has
+// returned, and the module only learns that the drawing failed.
+struct DrawCall {
+    const std::function<void(tolv::Printer&)>& draw;
+    std::exception_ptr failure;
+};
+
+int drawForModule(void* context, tolv::Printer* printer) noexcept
+{
+    auto* call = static_cast<DrawCall*>(context);
+    try {
+        call->draw(*printer);
+        return 0;
+    } catch (...) {
+        call->failure = std::current_exception();
+        return 1;
+    }
+}
+
+// Writes the PDF through the module; its errors come back as values and are thrown here as the
+// user's message, as the drawing's own error or as the writer's.
+void writePdfFile(WritePdfFn* writePdf, const std::string& file, const std::function<void(tolv::Printer&)>& draw)
+{
+    DrawCall call{draw, nullptr};
+    PdfError error{};
+    const int status = writePdf(file.c_str(), &drawForModule, &call, &error);
+    if (status == kPdfWritten) return;
+    if (status == kPdfDrawFailed && call.failure) std::rethrow_exception(call.failure);
+    error.message[kPdfMessageBytes - 1] = '\0';
+    if (status != kPdfFailed || error.message[0] == '\0')
+        throw TolvError("PDFファイルを作成できません: " + file);
+    throw TolvError(error.message, static_cast<ErrorKind>(error.kind), error.systemCode);
+}
+
 } // namespace
 
 void withPrinter(Context& ctx, const std::function<void(tolv::Printer&)>& draw)
@@ -50,7 +85,7 @@ void withPrinter(Context& ctx, const std::function<void(tolv::Printer&)>& draw)
     }
     if (pdfPath) {
         WritePdfFn* writePdf = loadPdfWriter();
-        writePdf(pdfPath->c_str(), [&](tolv::Printer& pdf) {
+        writePdfFile(writePdf, *pdfPath, [&](tolv::Printer& pdf) {
             if (!logPath) {
                 draw(pdf);
                 return;

@@ -4,7 +4,7 @@
 // function is run the same way by both; one without has its own form or file dialog in the window
 // and its own command in tolv (each side finds it by its command-line name, and fails when it has
 // none). An item without a command-line name is done by another tolv command.
-#include "exchange/ImportSupport.h"
+#include "transfer/ImportSupport.h"
 
 #include <span>
 #include <string>

@@ -1,9 +1,11 @@
 // The Kumamoto InterHigh entry files: Inter60I.csv (one line per swimmer, room for five individual
 // entries) and Inter60R.csv (one line per relay entry). Bare columns, text fields at full width.
 #include "exchange/Exports.h"
-#include "exchange/Templates.h"
 #include "platform/Cp932.h"
 #include "storage/Codes.h"
+#include "transfer/CsvLine.h"
+#include "transfer/FieldText.h"
+#include "transfer/Templates.h"
 
 namespace tolv::exchange {
 

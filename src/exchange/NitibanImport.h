@@ -6,7 +6,7 @@
 // A swimmer's match key is its sex code, the birth date YYMMDD of old-number characters 8-13 and
 // its name without any blank (half- or full-width) or control character; field 2 is compared
 // after the same blank removal. Every swimmer whose key equals a line's key takes its number.
-#include "exchange/ImportSupport.h"
+#include "transfer/ImportSupport.h"
 
 #include <string>
 

@@ -3,6 +3,8 @@
 #include "exchange/Exports.h"
 #include "platform/Printer.h"
 #include "storage/Codes.h"
+#include "transfer/CsvLine.h"
+#include "transfer/FieldText.h"
 
 namespace tolv::exchange {
 

@@ -13,7 +13,7 @@
 // course, competition number, kind, organising body and days. Results(2) combines consecutive
 // records of one person (same name and old number) of results.$$$ into results.zep, both entry
 // files in the entry file's folder.
-#include "exchange/ImportSupport.h"
+#include "transfer/ImportSupport.h"
 
 #include <filesystem>
 

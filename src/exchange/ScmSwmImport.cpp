@@ -1,13 +1,13 @@
 #include "exchange/ScmSwmImport.h"
 
 #include "exchange/RelayIndex.h"
-#include "checks/Rewrites.h"
 #include "platform/Cp932.h"
 #include "platform/Paths.h"
 #include "platform/Prompt.h"
 #include "storage/Codes.h"
 #include "storage/ControlFiles.h"
 #include "storage/EntryStore.h"
+#include "storage/SwimmerBirth.h"
 #include "storage/TextUtil.h"
 #include "storage/Verify.h"
 

@@ -26,7 +26,7 @@
 //   level (SWM only: when given, the first grade character must have its value), 11 distance
 //   ("3" 100 m … "6" 800 m). The time goes to the first swimmer in record order with that team code
 //   and sex (and school level).
-#include "exchange/ImportSupport.h"
+#include "transfer/ImportSupport.h"
 
 #include <filesystem>
 

@@ -2,11 +2,11 @@
 // RELAYENT.csv in the transfer folder. Column layout: docs/exports.md; the SWM import reads these
 // files back into the same fields.
 #include "exchange/Exports.h"
-#include "exchange/ScmExport.h"
-#include "exchange/Templates.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "storage/Codes.h"
+#include "transfer/ScmLines.h"
+#include "transfer/Templates.h"
 
 #include <map>
 

@@ -1,6 +1,8 @@
 // swm.txt: the provisional swimmer list for the SWM system, nine bare columns at full field width.
 #include "exchange/Exports.h"
 #include "storage/Codes.h"
+#include "transfer/CsvLine.h"
+#include "transfer/FieldText.h"
 
 namespace tolv::exchange {
 

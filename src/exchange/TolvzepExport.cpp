@@ -1,9 +1,11 @@
 // tolvzep.csv: the entry file as a comma-separated file named after it (43 columns, header from
 // the template tolvzep.w written bare).
 #include "exchange/Exports.h"
-#include "exchange/Templates.h"
 #include "platform/Cp932.h"
 #include "storage/Codes.h"
+#include "transfer/CsvLine.h"
+#include "transfer/FieldText.h"
+#include "transfer/Templates.h"
 
 namespace tolv::exchange {
 

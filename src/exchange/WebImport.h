@@ -18,7 +18,7 @@
 //   138 stroke ("7" medley relay, "6" freestyle relay)   143 distance   146-147, 149-150, 152-153 time
 //   The team code is bytes 99-100 followed by 16-18; the time goes to the first competitor of this
 //   import in file order whose old number starts with the team code and whose sex matches.
-#include "exchange/ImportSupport.h"
+#include "transfer/ImportSupport.h"
 
 namespace tolv {
 

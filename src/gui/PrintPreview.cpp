@@ -1,12 +1,12 @@
 #include "gui/PrintPreview.h"
 
 #include "gui/ErrNo.h"
-#include "gui/Fonts.h"
-#include "gui/PdfFile.h"
-#include "gui/PdfPrinter.h"
-#include "gui/QtPrinter.h"
 #include "platform/PagedPrinter.h"
 #include "platform/PrintQueue.h"
+#include "print/Fonts.h"
+#include "print/PdfFile.h"
+#include "print/PdfPrinter.h"
+#include "print/QtPrinter.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>
@@ -450,7 +450,7 @@ bool drawJob(QWidget* parent, QPrinter& printer, const DrawReport& draw, int pag
 }
 
 // A PDF file chosen in the print dialog, on A4 portrait, is written by the program's own PDF
-// writer (gui/PdfPrinter.h), as the command line writes it: the same sheets as Qt's PDF engine
+// writer (print/PdfPrinter.h), as the command line writes it: the same sheets as Qt's PDF engine
 // draws, in a fraction of the time. The page range and "中止" work as for a printer; a stopped
 // job leaves an existing file as it was and no new one.
 bool ownPdfWriterFits(const QPrinter& printer)

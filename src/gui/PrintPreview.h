@@ -1,12 +1,12 @@
 #pragma once
 // Where a report goes in the program: the print preview (from which the user prints on the system
-// printer), and a PDF file written directly (gui/PdfWriter.h).
+// printer), and a PDF file written directly (print/PdfWriter.h).
 //
 // A report is first run once without output to count its pages and catch its errors; the preview
 // then opens at once and draws only the pages it shows, running the report again up to them.
 // Every long run (counting, printing) shows the busy pointer at once and, when it lasts longer
 // than a moment, a progress dialog with "中止".
-#include "gui/PdfWriter.h"
+#include "print/PdfWriter.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,7 +1,5 @@
 #include "registration/RegistrationDocs.h"
 
-#include "exchange/ExportFiles.h"
-#include "exchange/Templates.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
@@ -9,6 +7,9 @@
 #include "platform/Printer.h"
 #include "storage/TeamTotalsFile.h"
 #include "storage/TextUtil.h"
+#include "transfer/FieldText.h"
+#include "transfer/FileSet.h"
+#include "transfer/Templates.h"
 
 #include <cctype>
 #include <cstdio>

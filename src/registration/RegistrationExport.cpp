@@ -1,11 +1,11 @@
 #include "registration/RegistrationExport.h"
 
-#include "exchange/Media.h"
-#include "exchange/ScmExport.h"
-#include "exchange/Templates.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "platform/Prompt.h"
+#include "transfer/Media.h"
+#include "transfer/ScmLines.h"
+#include "transfer/Templates.h"
 
 #include <exception>
 

@@ -3,7 +3,7 @@
 // (header from teamdt.w, the SCM team lines) and the swimmer file Scmmerdt.csv (header from
 // ScmSwimmerdt.w, the link-form swimmer lines), the swimmer file split over media of 1360
 // swimmers ("作成(FD)") or written in one ("一括作成").
-#include "exchange/Exports.h"
+#include "transfer/ExportData.h"
 
 namespace tolv::registration {
 

@@ -1,6 +1,7 @@
 #pragma once
 // The tally: one totals record per team of the open entry file, written to the team totals file.
 #include "storage/MasterSource.h"
+#include "storage/OrganisingBody.h"
 #include "storage/TeamTotalsFile.h"
 
 #include <filesystem>
@@ -14,9 +15,6 @@ class SwimmerRecord;
 class Prompt;
 
 namespace reports {
-
-// Organising-body option whose team key is the prefecture ("県").
-constexpr int kBotaiPrefecture = 1;
 
 // Team key of a swimmer (CP932 bytes, 5 characters): the first five characters of QBango, or with
 // the organising body "県" its first two followed by "000".

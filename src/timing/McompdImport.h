@@ -14,7 +14,7 @@
 // Event codes: "1  25" … "11500" events 1-7, "2  25" … "2 200" 8-11, "3  25" … "3 200" 12-15,
 // "4  25" … "4 200" 16-19, "5 100" "5 200" "5 400" 20-22, "7 100" "7 200" "7 400" 23-25,
 // "6 100" … "6 800" 26-29; the time text keeps its digits only (1:05.23 -> 10523).
-#include "exchange/ImportSupport.h"
+#include "transfer/ImportSupport.h"
 
 #include <filesystem>
 #include <string>

@@ -1,7 +1,5 @@
 #include "timing/SeikoExport.h"
 
-#include "exchange/ExportFiles.h"
-#include "exchange/Templates.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
@@ -9,6 +7,8 @@
 #include "platform/Paths.h"
 #include "storage/CsvDelimiters.h"
 #include "storage/TextUtil.h"
+#include "transfer/FileSet.h"
+#include "transfer/Templates.h"
 
 #include <charconv>
 #include <cstdio>

@@ -1,6 +1,5 @@
 // One writer at a time, whole files or none, crafted counts, damaged settings and tolv verify,
 // each through the tolv program as a user runs it.
-#include "exchange/ExportFiles.h"
 #include "platform/Cp932.h"
 #include "platform/FileLock.h"
 #include "storage/ControlFiles.h"
@@ -8,6 +7,7 @@
 #include "storage/Master.h"
 #include "storage/PrefectureTable.h"
 #include "support/TestSupport.h"
+#include "transfer/SetJournal.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include "exchange/LenexReader.h"
 #include "exchange/LenexWorld.h"
 #include "exchange/LenexWriter.h"
-#include "exchange/Templates.h"
 #include "exchange/XmlText.h"
 #include "platform/Error.h"
 #include "storage/EntryStore.h"
 #include "support/TestSupport.h"
+#include "transfer/Templates.h"
 
 #include <gtest/gtest.h>
 

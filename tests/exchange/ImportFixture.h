@@ -2,9 +2,9 @@
 // Input files for the import tests, built from their layouts: quoted comma lines, fixed byte
 // columns, and a transfer folder beside an entry file.
 #include "checks/EntryFixture.h"
-#include "exchange/ImportSupport.h"
 #include "platform/Prompt.h"
 #include "support/TestSupport.h"
+#include "transfer/ImportSupport.h"
 
 #include <map>
 #include <string>

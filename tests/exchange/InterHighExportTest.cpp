@@ -1,6 +1,6 @@
 // Inter60I.csv and Inter60R.csv: bare columns at full field width, five entry groups per swimmer.
 #include "exchange/ExportFixture.h"
-#include "exchange/Templates.h"
+#include "transfer/Templates.h"
 
 using namespace exporttest;
 using namespace tolv;

@@ -1,7 +1,7 @@
 // tolvzep.csv, QTolv.txt and swm.txt: lines built from the column tables, an empty swimmer record
 // included; the output name rule; a failed write leaves no file behind.
 #include "exchange/ExportFixture.h"
-#include "exchange/Templates.h"
+#include "transfer/Templates.h"
 
 using namespace exporttest;
 using namespace tolv;

@@ -1,12 +1,13 @@
 // SCM files: ScmSwimmerdt.csv in link and media form, Scmdt.csv and RELAYENT.csv, checked byte for
 // byte against lines built from the column tables; media splitting; failures leave the folder.
 #include "exchange/ExportFixture.h"
-#include "exchange/ScmExport.h"
-#include "exchange/Templates.h"
 #include "platform/AtomicFile.h"
 #include "registration/RegistrationExport.h"
 #include "reports/Tally.h"
 #include "storage/Codes.h"
+#include "transfer/ScmLines.h"
+#include "transfer/SetJournal.h"
+#include "transfer/Templates.h"
 
 #include <cstring>
 #include <fstream>
@@ -349,7 +350,7 @@ TEST(ScmSwimmerFile, LinesCopiedAsCp932AreTheLinesBuiltAsText)
     };
     EntryHeader prefecture, club;
     prefecture.setTcod("05,1\"01");
-    prefecture.setBotai(reports::kBotaiPrefecture);
+    prefecture.setBotai(kBotaiPrefecture);
     club.setTextBytes(EntryHeader::kTcod, "\x82\xa0\xfa\x54");
     club.setCourse(1);
     int written = 0, copied = 0;

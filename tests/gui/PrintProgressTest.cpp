@@ -2,9 +2,9 @@
 // the preview drawing only the pages it shows, and printing from it every page. Screenshots of
 // the dialog and a 200-dpi picture of the entry form's time column land in build/artifacts.
 #include "gui/FrmIchiran.h"
-#include "gui/PdfFile.h"
-#include "gui/PdfPrinter.h"
 #include "gui/PrintPreview.h"
+#include "print/PdfFile.h"
+#include "print/PdfPrinter.h"
 
 #include "platform/Prompt.h"
 #include "reports/EntryForm.h"

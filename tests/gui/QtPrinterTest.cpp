@@ -1,7 +1,7 @@
 // The Qt printer on PDF: page geometry in twips, sheets begun only for drawn pages, and a failed
 // report leaving no file.
 #include "gui/PrintPreview.h"
-#include "gui/QtPrinter.h"
+#include "print/QtPrinter.h"
 
 #include "platform/Error.h"
 #include "support/TestSupport.h"

@@ -1,24 +1,55 @@
-# Builds each probe of the table (a layer and a header from a layer above or beside it, compiled with
-# that layer's include path) and passes when every build fails because the header is not found.
-# Arguments: -DBUILD_DIR=... -DSOURCE_DIR=... -DPROBES=layer:header,...
+# Builds every probe of the table (a layer and a header of a layer above or beside it, compiled with
+# that layer's include path) in one build that keeps going past failures, and passes when each
+# probe failed because its header is not found.
+# Arguments: -DBUILD_DIR=... -DSOURCE_DIR=... -DGENERATOR=... -DPROBE_FILE=... (a file of
+# list(APPEND PROBES "target|layer|header|object file") lines).
+set(PROBES "")
+include(${PROBE_FILE})
 set(failures "")
-string(REPLACE "," ";" PROBES "${PROBES}")
+set(targets "")
 foreach(probe ${PROBES})
-  string(REPLACE ":" ";" probe "${probe}")
-  list(GET probe 0 layer)
-  list(GET probe 1 header)
+  string(REPLACE "|" ";" probe "${probe}")
+  list(GET probe 0 target)
+  list(GET probe 2 header)
+  list(GET probe 3 object)
   # A header that no longer exists would be "not found" for the wrong reason.
   if(NOT EXISTS ${SOURCE_DIR}/src/${header})
-    string(APPEND failures "${layer}: src/${header} does not exist; the probe needs an existing header\n")
+    string(APPEND failures "${target}: src/${header} does not exist; the probe needs an existing header\n")
+  endif()
+  # An object left by an earlier run would pass for one compiled now.
+  file(REMOVE ${object})
+  list(APPEND targets ${target})
+endforeach()
+if(GENERATOR MATCHES "Ninja")
+  set(keep_going -k 0)
+else()
+  set(keep_going -k)
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${targets} -- ${keep_going}
+  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+# Each failed compile's report begins "FAILED: <its object file>" (Ninja); without that (another
+# generator) the whole output stands for every probe.
+string(REPLACE ";" "," reports "${output}")
+string(REPLACE "FAILED: " ";FAILED: " reports "${reports}")
+foreach(probe ${PROBES})
+  string(REPLACE "|" ";" probe "${probe}")
+  list(GET probe 0 target)
+  list(GET probe 1 layer)
+  list(GET probe 2 header)
+  list(GET probe 3 object)
+  if(EXISTS ${object})
+    string(APPEND failures "${layer}: including ${header} compiled\n")
     continue()
   endif()
-  execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target upward_include_${layer}
-    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  set(report "${output}")
+  foreach(r ${reports})
+    if(r MATCHES "^FAILED: [^\n]*/${target}\\.dir/")
+      set(report "${r}")
+    endif()
+  endforeach()
   string(REGEX REPLACE "([.+])" "\\\\\\1" header_pattern "${header}")
-  if(result EQUAL 0)
-    string(APPEND failures "${layer}: including ${header} compiled\n")
-  elseif(NOT output MATCHES "'?${header_pattern}'?:? (No such file or directory|file not found)")
-    string(APPEND failures "${layer}: including ${header} failed for another reason:\n${output}\n")
+  if(NOT report MATCHES "'?${header_pattern}'?:? (No such file or directory|file not found)")
+    string(APPEND failures "${layer}: including ${header} failed for another reason:\n${report}\n")
   else()
     message(STATUS "${layer} cannot include ${header}")
   endif()

@@ -1,11 +1,11 @@
 // Counted-record files read from bytes laid out here by hand (not by the writers under test), the
 // errors a read must not hide, and replacement that leaves the old file when it fails.
-#include "exchange/ImportSupport.h"
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "storage/CountedRecordFile.h"
 #include "storage/Master.h"
 #include "support/TestSupport.h"
+#include "transfer/ImportSupport.h"
 
 #include <gtest/gtest.h>
 

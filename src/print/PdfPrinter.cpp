@@ -1,13 +1,13 @@
-#include "gui/PdfPrinter.h"
+#include "print/PdfPrinter.h"
 
-#include "gui/Fonts.h"
-#include "gui/PdfFile.h"
-#include "gui/PdfFont.h"
-#include "gui/PdfWriter.h"
-#include "gui/QtPrinter.h"
 #include "platform/Cp932.h"
 #include "platform/Cp932Text.h"
 #include "platform/Error.h"
+#include "print/Fonts.h"
+#include "print/PdfFile.h"
+#include "print/PdfFont.h"
+#include "print/PdfWriter.h"
+#include "print/QtPrinter.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>

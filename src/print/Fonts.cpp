@@ -1,4 +1,4 @@
-#include "gui/Fonts.h"
+#include "print/Fonts.h"
 
 #include <QFont>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "exchange/ImportSupport.h"
+#include "transfer/ImportSupport.h"
 
 #include "platform/Cp932.h"
 #include "platform/FileReading.h"

@@ -1,6 +1,6 @@
 #pragma once
 // A report written as a PDF file. Needs only Qt GUI (no widgets), so that it also builds into the
-// PDF module the command line loads for --pdf (gui/PdfModule.cpp).
+// PDF module the command line loads for --pdf (print/PdfModule.cpp).
 #include <filesystem>
 #include <functional>
 

@@ -1,12 +1,12 @@
-#include "gui/PdfWriter.h"
+#include "print/PdfWriter.h"
 
-#include "gui/Fonts.h"
-#include "gui/PdfFile.h"
-#include "gui/QtPrinter.h"
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "platform/HostSystem.h"
 #include "platform/Printer.h"
+#include "print/Fonts.h"
+#include "print/PdfFile.h"
+#include "print/QtPrinter.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -3,7 +3,7 @@
 // Qt's paint engine (the windows' preview and the system printer stay on the Qt printer). The
 // sheets, fonts and positions are those of the Qt printer on its A4 PDF: the printable area a
 // sixth of an inch inside the sheet, twips, "ＭＳ 明朝" drawn with the face Qt finds for it, text on
-// the fixed pitch (gui/QtPrinter.h), pages continuing as on paper (platform/PagedPrinter.h).
+// the fixed pitch (print/QtPrinter.h), pages continuing as on paper (platform/PagedPrinter.h).
 //
 // Each sheet is one content stream, written and compressed as soon as the sheet is complete: its
 // lines and boxes as paths (lines of one width in one path), then its text row by row, one text
@@ -11,7 +11,7 @@
 // places of characters centred in their cell as offsets. A part the report marks as fixed (a
 // form's template, Printer::beginFixedPart) is written once as a Form XObject and placed on every
 // sheet that draws it the same way. The fonts are written once, at the end, holding the glyphs
-// the pages used (gui/PdfFont.h).
+// the pages used (print/PdfFont.h).
 #include "platform/PagedPrinter.h"
 
 #include <QFont>
@@ -162,7 +162,7 @@ private:
 
 // Writes the report as an A4 PDF the way gui::writePdf does (written whole under a temporary name;
 // an error thrown by `draw` leaves no file), with this writer; when the report font's face is
-// not one it can embed, with Qt's (gui/PdfWriter.h).
+// not one it can embed, with Qt's (print/PdfWriter.h).
 void printPdf(const std::filesystem::path& file, const std::function<void(tolv::Printer&)>& draw);
 
 } // namespace tolv::gui

@@ -1,5 +1,5 @@
 #pragma once
-// The file side of the command line's PDF writer (gui/PdfPrinter.h): numbered objects written to
+// The file side of the command line's PDF writer (print/PdfPrinter.h): numbered objects written to
 // the file one after the other as they are made, streams compressed with zlib, and at the end the
 // cross-reference table and trailer by which a reader finds every object. Nothing of a page is
 // kept once it is written, so a report of thousands of pages needs no more memory than one.

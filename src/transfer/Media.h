@@ -12,7 +12,7 @@
 //
 // Media that need no change between them are written into the export's set, so that the export
 // puts them in place with its other files as one whole set.
-#include "exchange/ExportFiles.h"
+#include "transfer/FileSet.h"
 
 #include <functional>
 #include <string>

@@ -1,8 +1,8 @@
-#include "gui/QtPrinter.h"
+#include "print/QtPrinter.h"
 
-#include "gui/Fonts.h"
 #include "platform/Cp932.h"
 #include "platform/Cp932Text.h"
+#include "print/Fonts.h"
 
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>

@@ -1,8 +1,10 @@
-#include "exchange/Exports.h"
+#include "transfer/ExportData.h"
 
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "storage/EntryStore.h"
+#include "transfer/CsvLine.h"
+#include "transfer/FieldText.h"
 
 #include <cstdio>
 

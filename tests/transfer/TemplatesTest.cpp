@@ -1,10 +1,10 @@
 // The shipped header templates: installed when missing, never over the user's own.
-#include "exchange/Templates.h"
-#include "platform/Paths.h"
-#include "platform/Error.h"
-#include "storage/ControlFiles.h"
 #include "platform/Cp932.h"
+#include "platform/Error.h"
+#include "platform/Paths.h"
+#include "storage/ControlFiles.h"
 #include "support/TestSupport.h"
+#include "transfer/Templates.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,12 @@
 #pragma once
-// The SCM meet files: swimmer file ScmSwimmerdt.csv (link and media forms, 51 columns), team file
-// Scmdt.csv (85 columns) and relay file RELAYENT.csv (16 columns). The line builders are shared by
-// the SWM floppy and the federation registration files.
-#include "exchange/ExportFiles.h"
-#include "exchange/Exports.h"
+// The lines of the SCM meet files: swimmer file ScmSwimmerdt.csv (link and media forms, 51
+// columns), team file Scmdt.csv (85 columns) and relay file RELAYENT.csv (16 columns), shared by the
+// SCM and SWM exports and the federation registration files.
 #include "storage/Master.h"
+#include "transfer/CsvLine.h"
+#include "transfer/ExportData.h"
+#include "transfer/FieldText.h"
+#include "transfer/FileSet.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "exchange/Media.h"
+#include "transfer/Media.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/HostSystem.h"

@@ -1,4 +1,4 @@
-#include "gui/PdfFile.h"
+#include "print/PdfFile.h"
 
 #include "platform/Error.h"
 

@@ -1,4 +1,4 @@
-#include "exchange/Templates.h"
+#include "transfer/Templates.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"

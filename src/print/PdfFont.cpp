@@ -1,7 +1,7 @@
-#include "gui/PdfFont.h"
+#include "print/PdfFont.h"
 
-#include "gui/PdfFile.h"
 #include "platform/Error.h"
+#include "print/PdfFile.h"
 
 #include <QChar>
 
