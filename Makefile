@@ -101,7 +101,7 @@ fuzz-smoke: san-deps $(SAN_DIR)/build.ninja
 fuzz: san-deps $(SAN_DIR)/build.ninja
 	$(call run_fuzz,$(FUZZ_SECONDS),)
 
-# The Windows build (cross-built with MinGW-w64, tested under Wine; README "Windows"), in two trees:
+# The Windows build (cross-built with MinGW-w64, tested under Wine; docs/windows.md), in two trees:
 #   $(WIN_DIR): the core, tolv.exe, the core and CLI tests and the CP932 table, without Qt, every
 #     program linked statically, with -O1 and no debug information (much quicker to compile than
 #     -O2 -g): `make windows-core`, the CI step (`make windows-test` without the program tree);
