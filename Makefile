@@ -29,7 +29,7 @@ define install_missing
 	fi
 endef
 
-.PHONY: deps build test run bench package package-check clean san-deps sanitize fuzz-smoke fuzz \
+.PHONY: deps build test run bench package package-check guide-shots clean san-deps sanitize fuzz-smoke fuzz \
 	windows-deps windows-core windows windows-test
 
 deps:
@@ -63,6 +63,14 @@ package: build
 # The package unpacked into an empty folder and both programs started from there.
 package-check: package
 	./scripts/try-package.sh $(BUILD_DIR)
+
+# The user guide's screenshots in docs/images (scripts/guide-shots.sh): the window tests below run
+# offscreen on a 1366x768 screen and save their windows where the guide shows them.
+GUIDE_SHOT_TESTS := FrmDriveTest:fileNameRuleAndOpeningTheEntryWindow,internetModeChecksTheClubLogin \
+	FrmZepiTest FrmKetugoTest FrmIchiranTest FrmKIchiTest FrmNichiTest FrmSeikoTest \
+	PrintProgressTest:thePreviewDrawsWhatItShowsAndPrintsEveryPageOrNothing
+guide-shots: build
+	./scripts/guide-shots.sh $(BUILD_DIR) docs/images $(GUIDE_SHOT_TESTS)
 
 san-deps: deps
 	$(call install_missing,$(SAN_PACKAGES))
