@@ -69,7 +69,8 @@ package-check: package
 GUIDE_SHOT_TESTS := FrmDriveTest:fileNameRuleAndOpeningTheEntryWindow,internetModeChecksTheClubLogin \
 	FrmZepiTest FrmKetugoTest FrmIchiranTest FrmKIchiTest FrmNichiTest FrmSeikoTest \
 	PrintProgressTest:thePreviewDrawsWhatItShowsAndPrintsEveryPageOrNothing
-guide-shots: build
+guide-shots: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target $(foreach t,$(GUIDE_SHOT_TESTS),$(firstword $(subst :, ,$(t))))
 	./scripts/guide-shots.sh $(BUILD_DIR) docs/images $(GUIDE_SHOT_TESTS)
 
 san-deps: deps
