@@ -29,7 +29,7 @@ define install_missing
 	fi
 endef
 
-.PHONY: deps build test run bench package package-check clean san-deps sanitize fuzz-smoke fuzz format \
+.PHONY: deps build test run bench package package-check guide-shots clean san-deps sanitize fuzz-smoke fuzz format \
 	windows-deps windows-core windows windows-test
 
 deps:
@@ -69,6 +69,15 @@ package: build
 # The package unpacked into an empty folder and both programs started from there.
 package-check: package
 	./scripts/try-package.sh $(BUILD_DIR)
+
+# The user guide's screenshots in docs/images (scripts/guide-shots.sh): the window tests below run
+# offscreen on a 1366x768 screen and save their windows where the guide shows them.
+GUIDE_SHOT_TESTS := FrmDriveTest:fileNameRuleAndOpeningTheEntryWindow,internetModeChecksTheClubLogin \
+	FrmZepiTest FrmKetugoTest FrmIchiranTest FrmKIchiTest FrmNichiTest FrmSeikoTest \
+	PrintProgressTest:thePreviewDrawsWhatItShowsAndPrintsEveryPageOrNothing
+guide-shots: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target $(foreach t,$(GUIDE_SHOT_TESTS),$(firstword $(subst :, ,$(t))))
+	./scripts/guide-shots.sh $(BUILD_DIR) docs/images $(GUIDE_SHOT_TESTS)
 
 san-deps: deps
 	$(call install_missing,$(SAN_PACKAGES))
@@ -113,7 +122,7 @@ fuzz-smoke: san-deps $(SAN_DIR)/build.ninja
 fuzz: san-deps $(SAN_DIR)/build.ninja
 	$(call run_fuzz,$(FUZZ_SECONDS),)
 
-# The Windows build (cross-built with MinGW-w64, tested under Wine; README "Windows"), in two trees:
+# The Windows build (cross-built with MinGW-w64, tested under Wine; docs/windows.md), in two trees:
 #   $(WIN_DIR): the core, tolv.exe, the core and CLI tests and the CP932 table, without Qt, every
 #     program linked statically, with -O1 and no debug information (much quicker to compile than
 #     -O2 -g): `make windows-core`, the CI step (`make windows-test` without the program tree);

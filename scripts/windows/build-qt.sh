@@ -3,7 +3,7 @@
 # tools the cross build runs: QT_HOST_PATH=/usr) into <build folder>/qt/prefix, shared libraries,
 # without ICU, OpenGL, D-Bus, SQL, network, concurrent, XML, examples and tests; zlib, PCRE2,
 # FreeType, HarfBuzz, libpng and libjpeg bundled. Built again only when the source version changes.
-# The first build takes hours on two cores (README "Windows"). WIN_QT_PREFIX names the prefix
+# The first build takes hours on two cores (docs/windows.md). WIN_QT_PREFIX names the prefix
 # (default <build folder>/qt/prefix); a prefix holding this version's stamp is used as it is.
 # Usage: build-qt.sh <build folder>
 set -eu

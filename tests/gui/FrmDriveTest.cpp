@@ -217,12 +217,14 @@ private slots:
         patt->setCurrentIndex(0);
         enterText(name, "TEST");
         QCOMPARE(name->text(), QString("TEST.zep"));
+        tolvtest::guideShot(w, "startup");
 
         child<QPushButton>(w, "cmdZepi")->click();
         FrmZepi* z = entryWindow();
         QVERIFY(z);
         QVERIFY(!w->isVisible());
         QCOMPARE(z->windowTitle(), QString("検索・修正"));
+        tolvtest::guideShot(z, "entry-new");
         QCOMPARE(fs::file_size(entryDir_ / "TEST.zep"), std::uintmax_t(768));
         QCOMPARE(readBytes(ctlDir() / "dr_zep.ctl"), std::string("\"c:\",\"c:\\entry\\\",0,\"TEST.zep\"\r\n"));
         QCOMPARE(readBytes(ctlDir() / "dr_tor.ctl"), std::string("\"c:\",\"c:\\registration\\\"\r\n"));
@@ -323,6 +325,7 @@ private slots:
         QVERIFY(entryWindow() == nullptr);
         clickUnit(w, "tokyo");
         QCOMPARE(child<QLabel>(w, "lblWeb")->text(), QString::fromStdString(server.url() + "2008/tokyo/"));
+        tolvtest::guideShot(w, "startup-internet");
 
         const std::string zepBefore = readBytes(ctlDir() / "dr_zep.ctl");
         login(w, "wrong");

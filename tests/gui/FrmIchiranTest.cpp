@@ -110,6 +110,7 @@ private slots:
         QCOMPARE(f.find<QLineEdit>("txtKazu_0")->text(), QString("1"));
         QCOMPARE(f.find<QPushButton>("cmdUp")->text(), QString::fromUtf8("∨"));
         QCOMPARE(f.find<QPushButton>("cmdInsatu6")->text(), QString::fromUtf8("種目一覧予備"));
+        tolvtest::guideShot(f.window.get(), "lists");
     }
 
     void navigationStopsAtBothEndsWithItsMessages()

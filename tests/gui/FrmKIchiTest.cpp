@@ -2,6 +2,7 @@
 #include "gui/FrmKIchi.h"
 
 #include "reports/ReportFixture.h"
+#include "support/GuiTestSupport.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -56,6 +57,7 @@ private slots:
         QCOMPARE(f.window->objectName(), QString("frmKIchi"));
         QCOMPARE(f.box("txtLpSt")->text(), QString("1"));
         QCOMPARE(f.box("txtLpEd")->text(), QString("30"));
+        tolvtest::guideShot(f.window.get(), "individual-lists");
         f.click("cmdKozin");
         QCOMPARE(f.logs.size(), std::size_t(1));
         std::vector<int> all(30);

@@ -133,6 +133,7 @@ private slots:
         QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
         QVERIFY2(fx_.prompt().said.empty(), fx_.prompt().last().c_str());
         QCOMPARE(text(k, "lblKekka"), QString("2 人を結合しました（総数 3 人）"));
+        tolvtest::guideShot(k, "merge");
         tolvtest::EntrySnapshot after = tolvtest::readEntry(file_);
         QCOMPARE(after.header.total(), 3);
         QCOMPARE(after.swimmerAt(2).Namae(), std::string("山田　太郎      "));

@@ -87,6 +87,7 @@ private slots:
         w.show();
         QCOMPARE(label(&w, "lblDantai"), QString("1"));
         QCOMPARE(label(&w, "lblSohsu"), QString("1"));
+        tolvtest::guideShot(&w, "registration");
         QVERIFY(!child<QPushButton>(&w, "cmdDown")->isEnabled());
 
         child<QPushButton>(&w, "cmdInsatu")->click();

@@ -69,6 +69,7 @@ private slots:
         QVERIFY(w.options().events[2]);
         QCOMPARE(child<QLabel>(&w, "lblKensu_0")->text(), QString("2"));  // only the young one swims 100 m
         QCOMPARE(child<QLabel>(&w, "lblKensu_1")->text(), QString("4"));
+        tolvtest::guideShot(&w, "timing");
 
         const std::string comp = tolvtest::readBytes(transfer / "csvcomp.csv");
         QCOMPARE(comp.substr(0, comp.find("\r\n")), std::string("C1,C2,C3,C4,C5,C6,C7,C8,C9,C10,C11,C12,C13,C14,C15,C16,C17,"

@@ -160,6 +160,7 @@ private slots:
         QCOMPARE(record(1).substr(65, 2), std::string("\x03\0", 2));
         child<QRadioButton>(w, "optKubun_1")->click();
         QCOMPARE(record(1).substr(63, 2), std::string("\x01\0", 2));
+        tolvtest::guideShot(w, "entry-header");
     }
 
     void newSwimmerByCompositeNumberEventsAndTimes()
@@ -196,6 +197,7 @@ private slots:
         QVERIFY(biko->hasFocus());
         // Nothing is on disk yet.
         QCOMPARE(fs::file_size(file_), std::uintmax_t(768));
+        tolvtest::guideShot(w, "entry-lookup");
 
         // "19": slot 9, no best time -> preset 66; the caret rule takes what stands before it.
         enterText(biko, "19");
@@ -222,6 +224,7 @@ private slots:
         QCOMPARE(lblBiko->text(), QString("43"));
         tolvtest::pressEnter(biko);
         QCOMPARE(child<QLineEdit>(w, "txtKiro_43")->text(), QString("参加"));
+        tolvtest::guideShot(w, "entry-times");
 
         // "95" names no slot: refused, still waiting for a code.
         enterText(biko, "95");
@@ -243,6 +246,7 @@ private slots:
         QCOMPARE(fs::file_size(file_), std::uintmax_t(11 * 384));
         QCOMPARE(record(11), bytesOf(e));
         QCOMPARE(record(1).substr(0, 4), le32(1));
+        tolvtest::guideShot(w, "entry-swimmer");
         QCOMPARE(child<QLineEdit>(w, "txtJun")->text(), QString("1  (1)"));
     }
 
@@ -278,6 +282,7 @@ private slots:
         int shown = -1;
         tolvtest::onNextModal([&](QWidget* m) {
             shown = child<QListWidget>(m, "lstKensaku")->count();
+            tolvtest::guideShot(m, "search");
             child<QPushButton>(m, "cmdNo_1")->click();
         });
         enterText(child<QLineEdit>(w, "txtKana"), "ﾔﾏﾀﾞ ﾀﾛｳ");
@@ -475,6 +480,7 @@ private slots:
         QVERIFY(!child<QPushButton>(w, "cmdKakutei")->isEnabled());
         QCOMPARE(child<QLineEdit>(w, "txtYobi_2")->text(), QString("25mキック"));
         QCOMPARE(child<QComboBox>(w, "cboYobiF_2")->currentIndex(), 1);
+        tolvtest::guideShot(w, "entry-reserve");
         QCOMPARE(readBytes(other).substr(384, 384), otherRecord2);
     }
 

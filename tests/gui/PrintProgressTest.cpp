@@ -129,6 +129,7 @@ private slots:
         QString stopLabel;
         tolvtest::onNextModal([&](QWidget* preview) {
             QTest::qWait(50);
+            tolvtest::guideShot(preview, "print-preview");
             pages = preview->findChild<QLabel*>("lblPages")->text();
             rendered = preview->findChild<QWidget*>("PreviewPages")->property("pagesRendered").toInt();
             // "中止" while printing: no file is left.

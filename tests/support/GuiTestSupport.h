@@ -106,6 +106,16 @@ inline void deleteWindows()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// Pictures for the user guide (`make guide-shots`): when TOLV_GUIDE_SHOTS names a folder, the window
+// holding `w` is saved there as <name>.png at the moment of the call; without it nothing is done.
+inline void guideShot(QWidget* w, const char* name)
+{
+    static const QString folder = qEnvironmentVariable("TOLV_GUIDE_SHOTS");
+    if (folder.isEmpty() || !w) return;
+    if (!w->window()->grab().save(folder + "/" + name + ".png"))
+        qWarning("guide picture %s not saved in %s", name, qPrintable(folder));
+}
+
 // Runs `act` on the next modal dialog that opens (the search dialog), from inside its event loop.
 inline void onNextModal(const std::function<void(QWidget*)>& act, int triesLeft = 200)
 {
