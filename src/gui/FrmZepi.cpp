@@ -100,6 +100,9 @@ FrmZepi::~FrmZepi()
 {
     committing_ = true;  // boxes losing the focus while the window goes confirm nothing
     delete keys_;        // no key reaches a window being taken apart
+    // A window the file was handed to (merge, Mcompd, Seiko) is a child, deleted by the base
+    // destructor after this one: its end must not reopen the file of a window already gone.
+    for (QObject* c : children()) disconnect(c, &QObject::destroyed, this, nullptr);
     closeEntry();
 }
 

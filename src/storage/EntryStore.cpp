@@ -64,22 +64,37 @@ void EntryStore::reopen()
     }
 }
 
+// Windows replaces no file that is open, even by the program that holds it: the store lets go of
+// its file (never of its lock) while `put` puts another in its place, and opens it again after,
+// whether that worked or not.
+BackupInfo EntryStore::withFileLetGo(const std::function<BackupInfo(const std::filesystem::path&)>& put)
+{
+    const std::filesystem::path p = file_.path();
+    file_.close();
+    BackupInfo done;
+    try {
+        done = put(p);
+    } catch (...) {
+        file_ = CountedRecordFile(p, kEntryRecordLength, RecordFile::Mode::ReadWrite);
+        throw;
+    }
+    file_ = CountedRecordFile(p, kEntryRecordLength, RecordFile::Mode::ReadWrite);
+    reopen();
+    return done;
+}
+
 BackupInfo EntryStore::undoLastChange(std::size_t step)
 {
     enforce(file_.isOpen(), "申込ファイルが開かれていません");
     enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
-    const BackupInfo restored = restoreBackup(file_.path(), step);
-    reopen();
-    return restored;
+    return withFileLetGo([&](const std::filesystem::path& p) { return restoreBackup(p, step); });
 }
 
 BackupInfo EntryStore::undoLastChange(const UndoCheck& checked)
 {
     enforce(file_.isOpen(), "申込ファイルが開かれていません");
     enforce(access_ == Access::Write, "読み取り専用で開かれています: " + file_.path().string());
-    const BackupInfo restored = restoreBackup(file_.path(), checked);
-    reopen();
-    return restored;
+    return withFileLetGo([&](const std::filesystem::path& p) { return restoreBackup(p, checked); });
 }
 
 std::string EntryStore::baseName(const std::string& fileName)

@@ -15,6 +15,7 @@
 #include "storage/Records.h"
 
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -115,6 +116,7 @@ public:
     static std::string baseName(const std::string& fileName);
 
 private:
+    BackupInfo withFileLetGo(const std::function<BackupInfo(const std::filesystem::path&)>& put);
     struct State {
         EntryHeader header;
         ReserveEvents reserve;
