@@ -666,20 +666,10 @@ ImportResult importLenex(EntryStore& store, const fs::path& file, const ImportOp
     enforce(!r.swimmers.empty(), "Lenexファイルに選手がいません: " + file.string());
     const std::int32_t total = std::max(0, store.header().total());
     for (std::size_t i = 0; i < r.swimmers.size(); ++i) r.swimmers[i].setSeq(total + static_cast<std::int32_t>(i) + 1);
-    const EntryHeader before = store.header();
-    const ReserveEvents reserveBefore = store.reserve();
-    if (r.header) {
-        r.header->setTotal(before.total());
-        store.header() = *r.header;
-    }
-    if (r.reserve) store.reserve() = *r.reserve;
-    try {
-        store.appendSwimmers(r.swimmers, "import lenex");
-    } catch (...) {
-        store.header() = before;
-        store.reserve() = reserveBefore;
-        throw;
-    }
+    // The meet's header and reserve events, adopted by the store only once the file holds them.
+    const EntryHeader header = r.header ? *r.header : store.header();
+    const ReserveEvents reserve = r.reserve ? *r.reserve : store.reserve();
+    store.appendSwimmers(r.swimmers, "import lenex", header, reserve);
     // In the merge record, as the merge keeps its sources: the same bytes again are asked about.
     const DateTime t = now();
     char stamp[32];
@@ -706,20 +696,10 @@ ImportResult takeLenexMeet(EntryStore& store, const fs::path& file, const Import
                 .read();
     }
     if (r.header || r.reserve) {
-        const EntryHeader before = store.header();
-        const ReserveEvents reserveBefore = store.reserve();
-        if (r.header) {
-            r.header->setTotal(before.total());
-            store.header() = *r.header;
-        }
-        if (r.reserve) store.reserve() = *r.reserve;
-        try {
-            store.saveHeader();
-        } catch (...) {
-            store.header() = before;
-            store.reserve() = reserveBefore;
-            throw;
-        }
+        if (r.header) r.header->setTotal(store.header().total());
+        const EntryHeader header = r.header ? *r.header : store.header();
+        const ReserveEvents reserve = r.reserve ? *r.reserve : store.reserve();
+        store.writeHeader(header, reserve);
     }
     r.memory.write(store.path());
     return r;
