@@ -39,30 +39,62 @@ struct Pair {
 
 const std::array<int, 8> kPrefectures = {11, 12, 13, 14, 22, 23, 27, 40};
 
-const std::array<Pair, 24> kFamilies = {{
-    {"山田", "ﾔﾏﾀﾞ"}, {"鈴木", "ｽｽﾞｷ"}, {"佐藤", "ｻﾄｳ"}, {"高橋", "ﾀｶﾊｼ"}, {"田中", "ﾀﾅｶ"}, {"伊藤", "ｲﾄｳ"},
-    {"渡辺", "ﾜﾀﾅﾍﾞ"}, {"中村", "ﾅｶﾑﾗ"}, {"小林", "ｺﾊﾞﾔｼ"}, {"加藤", "ｶﾄｳ"}, {"吉田", "ﾖｼﾀﾞ"}, {"山本", "ﾔﾏﾓﾄ"},
-    {"松本", "ﾏﾂﾓﾄ"}, {"井上", "ｲﾉｳｴ"}, {"木村", "ｷﾑﾗ"}, {"林", "ﾊﾔｼ"}, {"清水", "ｼﾐｽﾞ"}, {"山崎", "ﾔﾏｻﾞｷ"},
-    {"森", "ﾓﾘ"}, {"池田", "ｲｹﾀﾞ"}, {"橋本", "ﾊｼﾓﾄ"}, {"石川", "ｲｼｶﾜ"}, {"髙木", "ﾀｶｷﾞ"}, {"長谷川", "ﾊｾｶﾞﾜ"}}};
-const std::array<Pair, 16> kMen = {{
-    {"太郎", "ﾀﾛｳ"}, {"一郎", "ｲﾁﾛｳ"}, {"健", "ｹﾝ"}, {"翔太", "ｼｮｳﾀ"}, {"大輝", "ﾀﾞｲｷ"}, {"蓮", "ﾚﾝ"},
-    {"悠真", "ﾕｳﾏ"}, {"湊", "ﾐﾅﾄ"}, {"陽翔", "ﾊﾙﾄ"}, {"誠", "ﾏｺﾄ"}, {"拓海", "ﾀｸﾐ"}, {"颯", "ﾊﾔﾃ"},
-    {"康介", "ｺｳｽｹ"}, {"直樹", "ﾅｵｷ"}, {"亮", "ﾘｮｳ"}, {"隼人", "ﾊﾔﾄ"}}};
-const std::array<Pair, 16> kWomen = {{
-    {"花子", "ﾊﾅｺ"}, {"陽菜", "ﾋﾅ"}, {"結衣", "ﾕｲ"}, {"美咲", "ﾐｻｷ"}, {"葵", "ｱｵｲ"}, {"凛", "ﾘﾝ"},
-    {"さくら", "ｻｸﾗ"}, {"優奈", "ﾕｳﾅ"}, {"愛", "ｱｲ"}, {"七海", "ﾅﾅﾐ"}, {"彩", "ｱﾔ"}, {"真由", "ﾏﾕ"},
-    {"恵", "ﾒｸﾞﾐ"}, {"千尋", "ﾁﾋﾛ"}, {"舞", "ﾏｲ"}, {"瑞希", "ﾐｽﾞｷ"}}};
-const std::array<Pair, 12> kClubs = {{
-    {"さくら", "ｻｸﾗ"}, {"みどり", "ﾐﾄﾞﾘ"}, {"あおば", "ｱｵﾊﾞ"}, {"ひかり", "ﾋｶﾘ"}, {"かもめ", "ｶﾓﾒ"},
-    {"いるか", "ｲﾙｶ"}, {"若葉", "ﾜｶﾊﾞ"}, {"青空", "ｱｵｿﾞﾗ"}, {"港", "ﾐﾅﾄ"}, {"富士", "ﾌｼﾞ"},
-    {"北斗", "ﾎｸﾄ"}, {"白鳥", "ﾊｸﾁｮｳ"}}};
+const std::array<Pair, 24> kFamilies = {
+    {{"山田", "ﾔﾏﾀﾞ"},  {"鈴木", "ｽｽﾞｷ"}, {"佐藤", "ｻﾄｳ"},   {"高橋", "ﾀｶﾊｼ"}, {"田中", "ﾀﾅｶ"},  {"伊藤", "ｲﾄｳ"},
+     {"渡辺", "ﾜﾀﾅﾍﾞ"}, {"中村", "ﾅｶﾑﾗ"}, {"小林", "ｺﾊﾞﾔｼ"}, {"加藤", "ｶﾄｳ"},  {"吉田", "ﾖｼﾀﾞ"}, {"山本", "ﾔﾏﾓﾄ"},
+     {"松本", "ﾏﾂﾓﾄ"},  {"井上", "ｲﾉｳｴ"}, {"木村", "ｷﾑﾗ"},   {"林", "ﾊﾔｼ"},    {"清水", "ｼﾐｽﾞ"}, {"山崎", "ﾔﾏｻﾞｷ"},
+     {"森", "ﾓﾘ"},      {"池田", "ｲｹﾀﾞ"}, {"橋本", "ﾊｼﾓﾄ"},  {"石川", "ｲｼｶﾜ"}, {"髙木", "ﾀｶｷﾞ"}, {"長谷川", "ﾊｾｶﾞﾜ"}}};
+const std::array<Pair, 16> kMen = {{{"太郎", "ﾀﾛｳ"},
+                                    {"一郎", "ｲﾁﾛｳ"},
+                                    {"健", "ｹﾝ"},
+                                    {"翔太", "ｼｮｳﾀ"},
+                                    {"大輝", "ﾀﾞｲｷ"},
+                                    {"蓮", "ﾚﾝ"},
+                                    {"悠真", "ﾕｳﾏ"},
+                                    {"湊", "ﾐﾅﾄ"},
+                                    {"陽翔", "ﾊﾙﾄ"},
+                                    {"誠", "ﾏｺﾄ"},
+                                    {"拓海", "ﾀｸﾐ"},
+                                    {"颯", "ﾊﾔﾃ"},
+                                    {"康介", "ｺｳｽｹ"},
+                                    {"直樹", "ﾅｵｷ"},
+                                    {"亮", "ﾘｮｳ"},
+                                    {"隼人", "ﾊﾔﾄ"}}};
+const std::array<Pair, 16> kWomen = {{{"花子", "ﾊﾅｺ"},
+                                      {"陽菜", "ﾋﾅ"},
+                                      {"結衣", "ﾕｲ"},
+                                      {"美咲", "ﾐｻｷ"},
+                                      {"葵", "ｱｵｲ"},
+                                      {"凛", "ﾘﾝ"},
+                                      {"さくら", "ｻｸﾗ"},
+                                      {"優奈", "ﾕｳﾅ"},
+                                      {"愛", "ｱｲ"},
+                                      {"七海", "ﾅﾅﾐ"},
+                                      {"彩", "ｱﾔ"},
+                                      {"真由", "ﾏﾕ"},
+                                      {"恵", "ﾒｸﾞﾐ"},
+                                      {"千尋", "ﾁﾋﾛ"},
+                                      {"舞", "ﾏｲ"},
+                                      {"瑞希", "ﾐｽﾞｷ"}}};
+const std::array<Pair, 12> kClubs = {{{"さくら", "ｻｸﾗ"},
+                                      {"みどり", "ﾐﾄﾞﾘ"},
+                                      {"あおば", "ｱｵﾊﾞ"},
+                                      {"ひかり", "ﾋｶﾘ"},
+                                      {"かもめ", "ｶﾓﾒ"},
+                                      {"いるか", "ｲﾙｶ"},
+                                      {"若葉", "ﾜｶﾊﾞ"},
+                                      {"青空", "ｱｵｿﾞﾗ"},
+                                      {"港", "ﾐﾅﾄ"},
+                                      {"富士", "ﾌｼﾞ"},
+                                      {"北斗", "ﾎｸﾄ"},
+                                      {"白鳥", "ﾊｸﾁｮｳ"}}};
 const std::array<const char*, 4> kClubKinds = {"ＳＣ", "ＳＳ", "水泳", "ＳＷ"};
 
 // A typical time of each standard event slot in hundredths of a second (25 m to 1500 m, the
 // four strokes, the medleys and the relays).
-const std::array<int, 29> kTypicalHundredths = {
-    1500, 3000, 6600, 14500, 31000, 64000, 123000, 1800, 3500, 7500, 16500, 2000, 4000, 8500,
-    18500, 1700, 3300, 7200, 16000, 7800, 17000, 36000, 13500, 29000, 62000, 12000, 26000, 56000, 120000};
+const std::array<int, 29> kTypicalHundredths = {1500,  3000,  6600,  14500, 31000, 64000, 123000, 1800,  3500,  7500,
+                                                16500, 2000,  4000,  8500,  18500, 1700,  3300,   7200,  16000, 7800,
+                                                17000, 36000, 13500, 29000, 62000, 12000, 26000,  56000, 120000};
 
 std::int32_t codedTime(int hundredths)
 {
@@ -71,7 +103,7 @@ std::int32_t codedTime(int hundredths)
 }
 
 struct Team {
-    std::string code;  // five digits
+    std::string code; // five digits
     int prefecture = 0;
     std::string club, shortName, shortKana;
 };
@@ -140,7 +172,7 @@ FederationFile writeFederation(const fs::path& dir, int swimmers, std::uint32_t 
 
     std::vector<SwimmerRecord> records;
     records.reserve(std::size_t(swimmers));
-    std::map<std::pair<int, bool>, std::vector<AthleteRecord>> athletes;  // (prefecture, female)
+    std::map<std::pair<int, bool>, std::vector<AthleteRecord>> athletes; // (prefecture, female)
     std::map<int, int> bangoSerial;
     for (int n = 1; n <= swimmers; ++n) {
         // A few late entries of an earlier club, merged after the others; and clubs merged twice.
@@ -162,7 +194,7 @@ FederationFile writeFederation(const fs::path& dir, int swimmers, std::uint32_t 
         std::int32_t birth = year * 10000 + month * 100 + day;
         const std::string sexDigit = female ? (dice.chance(50) ? "6" : "5") : (dice.chance(50) ? "2" : "1");
         std::string birthText = std::to_string(birth);
-        if (dice.chance(3)) birthText = std::to_string(year) + "13" + twoDigits(day);  // no such month
+        if (dice.chance(3)) birthText = std::to_string(year) + "13" + twoDigits(day); // no such month
 
         const Pair& family = dice.pick(kFamilies);
         const Pair& given = female ? dice.pick(kWomen) : dice.pick(kMen);
@@ -200,7 +232,7 @@ FederationFile writeFederation(const fs::path& dir, int swimmers, std::uint32_t 
             if (s.kiro(slot) != 0) continue;
             const int typical = kTypicalHundredths[std::size_t(slot)];
             int hundredths = typical * (850 + dice.below(400)) / 1000 + dice.below(10);
-            if (dice.chance(200)) hundredths -= hundredths % 50;  // rounded entry times tie often
+            if (dice.chance(200)) hundredths -= hundredths % 50; // rounded entry times tie often
             s.setKiro(slot, dice.chance(5) ? kMarkEntered : codedTime(hundredths));
         }
         if (dice.chance(20)) s.setKiro(kFirstReserveSlot + 1, codedTime(15000 + dice.below(3000)));

@@ -21,11 +21,11 @@
 namespace tolvbench {
 
 struct FederationFile {
-    std::filesystem::path entry;             // the entry file
-    std::filesystem::path registrationRoot;  // the local registration master (ends with '/')
+    std::filesystem::path entry;            // the entry file
+    std::filesystem::path registrationRoot; // the local registration master (ends with '/')
     int swimmers = 0;
     int teams = 0;
-    std::string firstQBango;  // composite number of swimmer 1, found in the master
+    std::string firstQBango; // composite number of swimmer 1, found in the master
 };
 
 FederationFile writeFederation(const std::filesystem::path& dir, int swimmers, std::uint32_t seed = 1,

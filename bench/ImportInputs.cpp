@@ -24,11 +24,10 @@ struct Event {
     char stroke;
     int metres;
 };
-const Event kEvents[29] = {{'1', 25},  {'1', 50},  {'1', 100}, {'1', 200}, {'1', 400}, {'1', 800}, {'1', 1500},
-                           {'2', 25},  {'2', 50},  {'2', 100}, {'2', 200}, {'3', 25},  {'3', 50},  {'3', 100},
-                           {'3', 200}, {'4', 25},  {'4', 50},  {'4', 100}, {'4', 200}, {'5', 100}, {'5', 200},
-                           {'5', 400}, {'7', 100}, {'7', 200}, {'7', 400}, {'6', 100}, {'6', 200}, {'6', 400},
-                           {'6', 800}};
+const Event kEvents[29] = {{'1', 25},  {'1', 50},  {'1', 100}, {'1', 200}, {'1', 400}, {'1', 800}, {'1', 1500}, {'2', 25},
+                           {'2', 50},  {'2', 100}, {'2', 200}, {'3', 25},  {'3', 50},  {'3', 100}, {'3', 200},  {'4', 25},
+                           {'4', 50},  {'4', 100}, {'4', 200}, {'5', 100}, {'5', 200}, {'5', 400}, {'7', 100},  {'7', 200},
+                           {'7', 400}, {'6', 100}, {'6', 200}, {'6', 400}, {'6', 800}};
 // The web entry files' distance digit of each slot (swent.txt and swteam.txt).
 const char kWebDistance[29] = {'1', '2', '3', '4', '6', '7', '8', '1', '2', '3', '4', '1', '2', '3', '4',
                                '1', '2', '3', '4', '3', '4', '6', '3', '4', '5', '3', '4', '5', '6'};
@@ -112,7 +111,7 @@ void writeWeb(const std::vector<SwimmerRecord>& all, const fs::path& dir)
         put(c, 31, 16, field(s, SwimmerRecord::kKana));
         put(c, 64, 20, field(s, SwimmerRecord::kShozoku));
         put(c, 84, 6, field(s, SwimmerRecord::kShozokuKana));
-        put(c, 207, 12, q.substr(0, 5) + q.substr(7, 7));  // the old number with a two-digit year
+        put(c, 207, 12, q.substr(0, 5) + q.substr(7, 7)); // the old number with a two-digit year
         put(c, 222, 7, field(s, SwimmerRecord::kBango));
         comp += numbered(c, 4, seq) + "\r\n";
         for (int slot = 0; slot < 29; ++slot) {
@@ -200,9 +199,8 @@ void writeNitiban(const std::vector<SwimmerRecord>& all, const fs::path& dir)
     for (std::size_t i = 0; i < all.size(); ++i) {
         char number[16];
         std::snprintf(number, sizeof number, "%07zu", 1000000 + i % 9000000);
-        out += std::to_string(i + 1) + "," + toCp932(registrationMatchKey(all[i])) + "," +
-               field(all[i], SwimmerRecord::kNamae) + "," + field(all[i], SwimmerRecord::kKana) + "," + number +
-               "\r\n";
+        out += std::to_string(i + 1) + "," + toCp932(registrationMatchKey(all[i])) + "," + field(all[i], SwimmerRecord::kNamae) +
+               "," + field(all[i], SwimmerRecord::kKana) + "," + number + "\r\n";
     }
     writeText(dir / "jpnnewsmer.csv", out);
 }
@@ -239,8 +237,7 @@ void writeMcompd(const std::vector<SwimmerRecord>& all, const fs::path& dir)
     writeText(dir / "Mcompd.dat", out);
 }
 
-void writeClubs(const EntryStore& store, const std::vector<SwimmerRecord>& all, const fs::path& dir,
-                const fs::path& yomiDat)
+void writeClubs(const EntryStore& store, const std::vector<SwimmerRecord>& all, const fs::path& dir, const fs::path& yomiDat)
 {
     merge::ReadingFormat f;
     f.name = kCsvFormat;

@@ -92,10 +92,7 @@ ImportBench::ImportBench()
     fs::create_directories(transfer_);
 }
 
-fs::path ImportBench::kenCtl() const
-{
-    return demo_ / "ken.ctl";
-}
+fs::path ImportBench::kenCtl() const { return demo_ / "ken.ctl"; }
 
 void ImportBench::reset(const std::map<std::string, std::string>& transferFiles)
 {

@@ -64,10 +64,9 @@ bool registerTarget(const char* name, TargetFn fn);
 } // namespace tolvfuzz
 
 #ifdef TOLV_FUZZ_REPLAY
-#define TOLV_FUZZ_TARGET(name)                                                                        \
-    static int tolvFuzzTarget_##name(const std::uint8_t* data, std::size_t size);                       \
-    [[maybe_unused]] static const bool tolvFuzzRegistered_##name =                                       \
-        tolvfuzz::registerTarget(#name, tolvFuzzTarget_##name);                                          \
+#define TOLV_FUZZ_TARGET(name)                                                                                                   \
+    static int tolvFuzzTarget_##name(const std::uint8_t* data, std::size_t size);                                                \
+    [[maybe_unused]] static const bool tolvFuzzRegistered_##name = tolvfuzz::registerTarget(#name, tolvFuzzTarget_##name);       \
     static int tolvFuzzTarget_##name(const std::uint8_t* data, std::size_t size)
 #else
 #define TOLV_FUZZ_TARGET(name) extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -26,7 +26,8 @@ TOLV_FUZZ_TARGET(bookkeeping)
         return true;
     }();
     (void)made;
-    quietly([&] { (void)tolv::exchange::checkedJournal(work / "transfer", work / "transfer" / ".tolvsys-set.1.0.pending", bytes); });
+    quietly(
+        [&] { (void)tolv::exchange::checkedJournal(work / "transfer", work / "transfer" / ".tolvsys-set.1.0.pending", bytes); });
     tolvfuzz::inputFile(fs::relative(tolv::backupFolderFor(entry) / "index.txt", work).string(), data, size);
     quietly([&] { (void)tolv::listBackups(entry); });
     quietly([&] { (void)tolv::checkUndo(entry, 0); });

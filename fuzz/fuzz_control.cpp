@@ -13,8 +13,8 @@ TOLV_FUZZ_TARGET(control)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const auto ctl = tolvfuzz::workDir() / "home" / "ctl";
-    for (const char* name : {"dr_zep.ctl", "dr_tor.ctl", "dr_ten.ctl", "dr_web.ctl", "ken.ctl", "kanriken.ctl",
-                             "torlist.dat", "pass.dat"})
+    for (const char* name :
+         {"dr_zep.ctl", "dr_tor.ctl", "dr_ten.ctl", "dr_web.ctl", "ken.ctl", "kanriken.ctl", "torlist.dat", "pass.dat"})
         tolvfuzz::inputFile(std::string("home/ctl/") + name, data, size);
     (void)tolv::readZepControl(ctl);
     (void)tolv::readTorControl(ctl);

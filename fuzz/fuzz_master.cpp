@@ -24,7 +24,8 @@ TOLV_FUZZ_TARGET(master)
     quietly([&] {
         tolv::AthleteList athletes;
         athletes.openAthleteList(path);
-        for (int n = 1; n <= athletes.count() && n <= 50; ++n) (void)(athletes.readAthlete(n).Namae() + athletes.readAthlete(n).team(4));
+        for (int n = 1; n <= athletes.count() && n <= 50; ++n)
+            (void)(athletes.readAthlete(n).Namae() + athletes.readAthlete(n).team(4));
     });
     // A count past the entries is told, not searched.
     quietly([&] { (void)tolv::lookUpIndex(path, tolv::kIndexQRecord, "13001200105011"); });

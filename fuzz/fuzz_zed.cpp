@@ -24,8 +24,8 @@ TOLV_FUZZ_TARGET(zed)
         totals.open(path, tolv::TeamTotalsFile::Access::Read);
         for (int n = 1; n <= totals.teamCount() && n <= 200; ++n) {
             const tolv::TeamTotalRecord t = totals.teamAt(n);
-            (void)(t.key() + t.name() + t.shortName() + t.scoreboard() + t.representative() + t.postal() +
-                   t.address1() + t.address2() + t.phone() + t.monthFlag());
+            (void)(t.key() + t.name() + t.shortName() + t.scoreboard() + t.representative() + t.postal() + t.address1() +
+                   t.address2() + t.phone() + t.monthFlag());
             tolvfuzz::quietly([&] { (void)tolv::reports::teamFees(t, totals.control()); });
         }
         for (int k = 0; k < tolv::kFeeItems; ++k) (void)totals.control().feeName(k);

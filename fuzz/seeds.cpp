@@ -63,9 +63,9 @@ void writeImportSeeds(const fs::path& out)
     const fs::path inputs = fed / "inputs";
     const fs::path yomi = fed / "yomi.dat";
     tolvbench::writeImportInputs(federation.entry, inputs, yomi);
-    writeSeed(out / "web" / "web", tolvfuzz::joinParts({bytesOf(inputs / "web" / "swcomp.txt"),
-                                                        bytesOf(inputs / "web" / "swent.txt"),
-                                                        bytesOf(inputs / "web" / "swteam.txt")}));
+    writeSeed(out / "web" / "web",
+              tolvfuzz::joinParts({bytesOf(inputs / "web" / "swcomp.txt"), bytesOf(inputs / "web" / "swent.txt"),
+                                   bytesOf(inputs / "web" / "swteam.txt")}));
     writeSeed(out / "results" / "Results.Dat", bytesOf(inputs / "results1" / "Results.Dat"));
     writeSeed(out / "results" / "results.$$$", bytesOf(inputs / "results2" / "results.$$$"));
     writeSeed(out / "regnumbers" / "jpnnewsmer.csv", bytesOf(inputs / "nitiban" / "jpnnewsmer.csv"));
@@ -86,15 +86,15 @@ void writeImportSeeds(const fs::path& out)
     target.transfer = fed / "scm";
     fs::create_directories(target.transfer);
     ex::exportScmMedia(entry, target);
-    writeSeed(out / "scmswm" / "scm", tolvfuzz::joinParts({firstNamed(target.transfer, "ScmSwimmerdt.csv"),
-                                                            firstNamed(target.transfer, "Scmdt.csv"),
-                                                            firstNamed(target.transfer, "RELAYENT.csv")}));
+    writeSeed(out / "scmswm" / "scm",
+              tolvfuzz::joinParts({firstNamed(target.transfer, "ScmSwimmerdt.csv"), firstNamed(target.transfer, "Scmdt.csv"),
+                                   firstNamed(target.transfer, "RELAYENT.csv")}));
     target.transfer = fed / "swm";
     fs::create_directories(target.transfer);
     ex::exportSwmMedia(entry, target);
-    writeSeed(out / "scmswm" / "swm", tolvfuzz::joinParts({firstNamed(target.transfer, "RIZARUTO.csv"),
-                                                            firstNamed(target.transfer, "Teamdt.csv"),
-                                                            firstNamed(target.transfer, "relayent.csv")}));
+    writeSeed(out / "scmswm" / "swm",
+              tolvfuzz::joinParts({firstNamed(target.transfer, "RIZARUTO.csv"), firstNamed(target.transfer, "Teamdt.csv"),
+                                   firstNamed(target.transfer, "relayent.csv")}));
 }
 
 } // namespace

@@ -93,8 +93,7 @@ void checkAge(const EntryStore& store, Printer& p)
         }
         const int expected = ageOn(lenientBirth(s), kijunBi);
         if (expected != s.nenrei())
-            reportLine(p, record, s,
-                       "年令 : " + rightJustified(s.nenrei(), 3) + "  ->  旧番号 : " + rightJustified(expected, 3));
+            reportLine(p, record, s, "年令 : " + rightJustified(s.nenrei(), 3) + "  ->  旧番号 : " + rightJustified(expected, 3));
     }
     p.endDoc();
 }

@@ -14,8 +14,7 @@ namespace {
 // Reports that print their own title (grade, age) count their first text as that title.
 class FindingsPrinter : public Printer {
 public:
-    FindingsPrinter(Printer& target, std::string title, bool titled)
-        : target_(target), title_(std::move(title)), titled_(titled)
+    FindingsPrinter(Printer& target, std::string title, bool titled) : target_(target), title_(std::move(title)), titled_(titled)
     {
     }
     int pageWidth() const override { return target_.pageWidth(); }
@@ -67,8 +66,7 @@ void runReport(const char* caption, bool titled, Printer* printer, const std::fu
     draw(p);
 }
 
-template <void (*Report)(const EntryStore&, Printer&)>
-void report(EntryStore& store, Printer* printer, Prompt&)
+template <void (*Report)(const EntryStore&, Printer&)> void report(EntryStore& store, Printer* printer, Prompt&)
 {
     runReport(captionOf(&report<Report>), Report == checkGrade || Report == checkAge, printer,
               [&](Printer& p) { Report(store, p); });
@@ -79,11 +77,7 @@ void fourEvents(EntryStore& store, Printer* printer, Prompt&)
     runReport("4種目以上", false, printer, [&](Printer& p) { checkFourEvents(store, p); });
 }
 
-template <void (*Rewrite)(EntryStore&)>
-void rewrite(EntryStore& store, Printer*, Prompt&)
-{
-    Rewrite(store);
-}
+template <void (*Rewrite)(EntryStore&)> void rewrite(EntryStore& store, Printer*, Prompt&) { Rewrite(store); }
 
 void prefecture(EntryStore& store, Printer*, Prompt&) { rewritePrefecture(store); }
 

@@ -19,10 +19,10 @@ enum class CheckKind { Report, Rewrite };
 using CheckAction = void (*)(EntryStore& store, Printer* printer, Prompt& prompt);
 
 struct CheckMenuItem {
-    const char* objectName;  // "mCheck1" ...
-    const char* caption;     // "番号" ...
+    const char* objectName; // "mCheck1" ...
+    const char* caption;    // "番号" ...
     CheckKind kind;
-    const char* cliName;     // tolv check NAME / tolv rewrite NAME
+    const char* cliName; // tolv check NAME / tolv rewrite NAME
     CheckAction run;
 };
 

@@ -13,10 +13,10 @@ namespace tolv {
 inline constexpr const char* kEntryWindowFont = "ＭＳ 明朝";
 
 // Duplicate checks: the records sorted by a key, each adjacent pair with equal keys on one line.
-void checkNumber(const EntryStore& store, Printer& p);     // number within one registration kind
-void checkOldNumber(const EntryStore& store, Printer& p);  // old number (blank ones included)
-void checkSameStem(const EntryStore& store, Printer& p);   // old number less its sex digit
-void checkKana(const EntryStore& store, Printer& p);       // kana reading within one registration kind
+void checkNumber(const EntryStore& store, Printer& p);    // number within one registration kind
+void checkOldNumber(const EntryStore& store, Printer& p); // old number (blank ones included)
+void checkSameStem(const EntryStore& store, Printer& p);  // old number less its sex digit
+void checkKana(const EntryStore& store, Printer& p);      // kana reading within one registration kind
 
 // Stored grade and age against the birth date coded in the old number.
 void checkGrade(const EntryStore& store, Printer& p);

@@ -25,7 +25,7 @@ constexpr int kLinesPerPage = 60;
 
 // What a walk step remembers of an entry; the previous one starts empty with record number 0.
 struct Seen {
-    std::string compared;  // CP932 bytes
+    std::string compared; // CP932 bytes
     int record = 0;
     std::string printed;
     std::string name;
@@ -39,8 +39,7 @@ std::string sortKey(Dup which, const SwimmerRecord& s)
     case Dup::Number: return fieldBytes(s, SwimmerRecord::kBango);
     case Dup::OldNumber: return fieldBytes(s, SwimmerRecord::kQBango);
     case Dup::SameStem:
-        return fieldBytes(s, SwimmerRecord::kSei) +
-               SwimmerRecord::kQBangoStem.of(fieldBytes(s, SwimmerRecord::kQBango));
+        return fieldBytes(s, SwimmerRecord::kSei) + SwimmerRecord::kQBangoStem.of(fieldBytes(s, SwimmerRecord::kQBango));
     case Dup::Kana: return fieldBytes(s, SwimmerRecord::kKana);
     }
     return {};
@@ -54,18 +53,10 @@ Seen seen(Dup which, const SwimmerRecord& s, int record)
     e.affiliation = printedField(s, SwimmerRecord::kShozoku);
     e.kind = printedField(s, SwimmerRecord::kShuFuku);
     switch (which) {
-    case Dup::Number:
-        e.compared = fieldBytes(s, SwimmerRecord::kBango);
-        break;
-    case Dup::OldNumber:
-        e.compared = fieldBytes(s, SwimmerRecord::kQBango);
-        break;
-    case Dup::SameStem:
-        e.compared = SwimmerRecord::kQBangoStem.of(fieldBytes(s, SwimmerRecord::kQBango));
-        break;
-    case Dup::Kana:
-        e.compared = fieldBytes(s, SwimmerRecord::kKana);
-        break;
+    case Dup::Number: e.compared = fieldBytes(s, SwimmerRecord::kBango); break;
+    case Dup::OldNumber: e.compared = fieldBytes(s, SwimmerRecord::kQBango); break;
+    case Dup::SameStem: e.compared = SwimmerRecord::kQBangoStem.of(fieldBytes(s, SwimmerRecord::kQBango)); break;
+    case Dup::Kana: e.compared = fieldBytes(s, SwimmerRecord::kKana); break;
     }
     e.printed = which == Dup::SameStem ? printedField(s, SwimmerRecord::kQBango) : fromCp932(e.compared);
     return e;
@@ -78,10 +69,8 @@ bool reported(Dup which, const Seen& cur, const Seen& prev)
         // A blank or zero number is never the earlier one of a pair: unnumbered swimmers are normal.
         return cur.compared == prev.compared && cur.kind == prev.kind && numericValue(prev.compared) != 0;
     case Dup::OldNumber:
-    case Dup::SameStem:
-        return cur.compared == prev.compared;
-    case Dup::Kana:
-        return cur.compared == prev.compared && cur.kind == prev.kind;
+    case Dup::SameStem: return cur.compared == prev.compared;
+    case Dup::Kana: return cur.compared == prev.compared && cur.kind == prev.kind;
     }
     return false;
 }
@@ -99,8 +88,7 @@ void duplicateCheck(const EntryStore& store, Printer& p, Dup which)
     const std::vector<SwimmerRecord> records = allSwimmers(store);
     std::vector<SortItem> items;
     items.reserve(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i)
-        items.push_back({sortKey(which, records[i]), static_cast<int>(i) + 1});
+    for (std::size_t i = 0; i < records.size(); ++i) items.push_back({sortKey(which, records[i]), static_cast<int>(i) + 1});
     keySort(items);
 
     const bool paged = which == Dup::SameStem || which == Dup::Kana;

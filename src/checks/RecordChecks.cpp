@@ -31,8 +31,8 @@ void checkFourEvents(const EntryStore& store, Printer& p, const std::string& fon
             entered += Printer::numberItem(slot) + Printer::numberItem(s.kiro(slot));
         }
         if (count > kMostEvents)
-            p.print(Printer::numberItem(record) + printedField(s, SwimmerRecord::kNamae) +
-                    printedField(s, SwimmerRecord::kKen) + printedField(s, SwimmerRecord::kShozoku) + entered);
+            p.print(Printer::numberItem(record) + printedField(s, SwimmerRecord::kNamae) + printedField(s, SwimmerRecord::kKen) +
+                    printedField(s, SwimmerRecord::kShozoku) + entered);
     }
     p.endDoc();
 }

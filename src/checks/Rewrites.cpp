@@ -35,7 +35,7 @@ void rewriteKana(EntryStore& store)
     everySwimmer(store, "rewrite-kana", [](SwimmerRecord& s) {
         std::string kana;
         for (std::string_view c : Cp932Text(s.raw(SwimmerRecord::kKana)).characters())
-            kana += c == "\x81\x40" ? std::string_view(" ") : c;  // U+3000 becomes a half-width blank
+            kana += c == "\x81\x40" ? std::string_view(" ") : c; // U+3000 becomes a half-width blank
         s.setTextBytes(SwimmerRecord::kKana, kana);
     });
 }

@@ -10,12 +10,12 @@
 
 namespace tolv {
 
-void rewriteKana(EntryStore& store);          // full-width blanks in the kana reading to blanks
-void rewriteAge(EntryStore& store);           // age on the reference date from the old number
-void rewriteGrade(EntryStore& store);         // grade code from the old number's birth date
-void rewriteCompanyGrade(EntryStore& store);  // grade code by company-team age bands
-void rewriteMainRegistration(EntryStore& store);       // registration kind "1"
-void rewriteSecondaryRegistration(EntryStore& store);  // registration kind "2"
+void rewriteKana(EntryStore& store);                  // full-width blanks in the kana reading to blanks
+void rewriteAge(EntryStore& store);                   // age on the reference date from the old number
+void rewriteGrade(EntryStore& store);                 // grade code from the old number's birth date
+void rewriteCompanyGrade(EntryStore& store);          // grade code by company-team age bands
+void rewriteMainRegistration(EntryStore& store);      // registration kind "1"
+void rewriteSecondaryRegistration(EntryStore& store); // registration kind "2"
 // Prefecture name and reading from the prefecture table by the old number's first two characters;
 // the table is ken.ctl in the control folder unless given.
 void rewritePrefecture(EntryStore& store);

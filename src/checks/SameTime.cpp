@@ -58,8 +58,8 @@ void checkSameTime(const EntryStore& store, Printer& p)
                 if (items[j].key != items[j + 1].key) continue;
                 const SwimmerRecord& a = records[std::size_t(items[j].record) - 1];
                 const SwimmerRecord& b = records[std::size_t(items[j + 1].record) - 1];
-                p.print(sexText(std::to_string(sex)) + " " + eventName(slot + 1) + " " + formatTime(b.kiro(slot)) +
-                        " " + whoLine(items[j].record, a) + whoLine(items[j + 1].record, b));
+                p.print(sexText(std::to_string(sex)) + " " + eventName(slot + 1) + " " + formatTime(b.kiro(slot)) + " " +
+                        whoLine(items[j].record, a) + whoLine(items[j + 1].record, b));
             }
         }
     }

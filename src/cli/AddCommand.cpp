@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 struct EventArg {
     int slot;
-    std::string time;  // empty: the preset of the new-entry run
+    std::string time; // empty: the preset of the new-entry run
 };
 
 // "CODE=TIME" with a two-digit event code as typed in the input line.
@@ -71,7 +71,7 @@ int cmdAdd(Context& ctx)
         LookupResult r = lookup.byNumber(run.record(), number, store.header(), [&](const SearchList& l) {
             offered = l;
             asked = true;
-            return 0;  // nobody to pick here: the candidates are reported instead
+            return 0; // nobody to pick here: the candidates are reported instead
         });
         if (!r.found) {
             std::string msg = "登録データに番号 " + number + " の選手はいません";

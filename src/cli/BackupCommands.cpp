@@ -56,15 +56,15 @@ int cmdUndo(Context& ctx)
     const bool terminal = standardInputIsTerminal();
     if (check.changedSince && !ctx.args.flag("--force")) {
         if (!terminal)
-            throw TolvError("申込ファイルは最後の一括処理の後に変更されています（元に戻すには --force を付けてください）: " + entry.string());
+            throw TolvError("申込ファイルは最後の一括処理の後に変更されています（元に戻すには --force を付けてください）: " +
+                            entry.string());
         if (!confirmOnTerminal(ctx, changedSinceQuestion(entry))) {
             ctx.err << "元に戻しませんでした。\n";
             return 1;
         }
     }
     if (!ctx.args.flag("--yes")) {
-        if (!terminal)
-            throw TolvError("元に戻すには確認が要ります（端末で答えるか --yes を付けてください）: " + entry.string());
+        if (!terminal) throw TolvError("元に戻すには確認が要ります（端末で答えるか --yes を付けてください）: " + entry.string());
         if (!confirmOnTerminal(ctx, entry.string() + " を " + what + "の前の状態に戻します。よろしいですか？")) {
             ctx.err << "元に戻しませんでした。\n";
             return 1;

@@ -24,8 +24,7 @@ const CheckMenuItem& itemNamed(CheckKind kind, const std::string& name)
 
 // Checks and rewrites work on an existing entry file; opening would create a missing one. A check
 // only reads: it takes the shared lock and leaves the file as it is.
-void openExisting(EntryStore& store, const std::string& path,
-                  EntryStore::Access access = EntryStore::Access::Write)
+void openExisting(EntryStore& store, const std::string& path, EntryStore::Access access = EntryStore::Access::Write)
 {
     enforce(std::filesystem::is_regular_file(path), "申込ファイルがありません: " + path);
     store.openEntryFile(std::filesystem::path(path), access);

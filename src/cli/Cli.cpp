@@ -25,16 +25,14 @@ const std::string kPrintUsage = printUsage();
 // Each line of help says what the command needs first and where it writes.
 const Command kCommands[] = {
     {"new", "new ENTRY", cmdNew, "申込ファイルを開きます。ないときは新しく作って初期化します（ENTRY に書きます）"},
-    {"show", "show ENTRY [--json]", cmdShow,
-     "ヘッダ、予備種目と全選手を標準出力に表示します（申込ファイルは読むだけです）"},
+    {"show", "show ENTRY [--json]", cmdShow, "ヘッダ、予備種目と全選手を標準出力に表示します（申込ファイルは読むだけです）"},
     {"set-header",
      "set-header ENTRY [--zigyo T] [--basho T] [--stbi YYYYMMDD] [--enbi YYYYMMDD] [--tcod T] "
      "[--kijunbi YYYYMMDD] [--course N] [--kubun N] [--botai N]",
      cmdSetHeader, "ヘッダを入力画面と同じ規則で書き換えます（ENTRY に書きます）"},
     {"demo", "demo DIR", cmdDemo, "デモ用の登録マスタ、見本の申込ファイルと県コード表を DIR に書きます"},
-    {"add",
-     "add ENTRY --qbango Q [--lookup] [--master DIR] [--bango B] [--namae T] [--kana T] [--event CODE=TIME]...",
-     cmdAdd, "新規入力と同じ手順で選手を 1 人追加します（--lookup には登録マスタが要ります。ENTRY に書きます）"},
+    {"add", "add ENTRY --qbango Q [--lookup] [--master DIR] [--bango B] [--namae T] [--kana T] [--event CODE=TIME]...", cmdAdd,
+     "新規入力と同じ手順で選手を 1 人追加します（--lookup には登録マスタが要ります。ENTRY に書きます）"},
     {"check",
      "check number|qbango|birth|kana|grade|age|no-category|four-events|same-time ENTRY [--print-log FILE] "
      "[--pdf FILE]",
@@ -45,7 +43,8 @@ const Command kCommands[] = {
      "団体別に集計し、申込団体ファイル <base>.zed を ENTRY の隣に書きます（団体名に登録マスタを使います）"},
     {"sort", "sort club|sex ENTRY", cmdSort,
      "選手を所属順か性別順に並べ替えます（自動バックアップを取ってから ENTRY を置き換えます）"},
-    {"print", kPrintUsage.c_str(), cmdPrint, "一覧表を 1 つ印刷します（団体別の表は先に tolv tally。既定は印刷ログを標準出力へ）"},
+    {"print", kPrintUsage.c_str(), cmdPrint,
+     "一覧表を 1 つ印刷します（団体別の表は先に tolv tally。既定は印刷ログを標準出力へ）"},
     {"export", "export FORMAT ENTRY [--to DIR]", cmdExport,
      "申込ファイルを他の形式で書き出します（既定は dr_ten.ctl の転送フォルダへ。形式ごとの前提は tolv help export）",
      exportFormats},
@@ -64,7 +63,8 @@ const Command kCommands[] = {
     {"formats", "formats list|show [NAME]", cmdFormats,
      "ctl/yomi.dat の読込形式の一覧か、1 つの設定を表示します（読むだけです）"},
     {"verify", "verify ENTRY", cmdVerify,
-     "申込ファイルを調べ、問題を 1 行ずつ表示します（読むだけです。終了コード 0: 正常、3: 正常だがデータに指摘あり、1: 壊れている）"},
+     "申込ファイルを調べ、問題を 1 行ずつ表示します（読むだけです。終了コード 0: 正常、3: 正常だがデータに指摘あり、1: "
+     "壊れている）"},
 };
 
 void listCommands(std::ostream& os)
@@ -77,8 +77,8 @@ void listCommands(std::ostream& os)
 
 // The help of one command: what it does, its usage line, each argument and option with its line of
 // description, and the kinds its first argument takes (the formats of export and import).
-std::string helpText(const Command& cmd, const std::string& usage, const UsageLine& line,
-                     const std::vector<Variant>& variants, const Variant* chosen)
+std::string helpText(const Command& cmd, const std::string& usage, const UsageLine& line, const std::vector<Variant>& variants,
+                     const Variant* chosen)
 {
     const std::string format = chosen ? chosen->name : "";
     std::vector<std::pair<std::string, std::string>> arguments, options;
@@ -150,10 +150,7 @@ bool isIntegerText(const std::string& v)
 }
 
 // "-3" is a value or an argument, "-x" an option.
-bool looksLikeOption(const std::string& a)
-{
-    return a.size() > 1 && a[0] == '-' && !isIntegerText(a);
-}
+bool looksLikeOption(const std::string& a) { return a.size() > 1 && a[0] == '-' && !isIntegerText(a); }
 
 // -h or --help before "--" asks for the help, whatever else the line holds.
 bool wantsHelp(const std::vector<std::string>& args)
@@ -252,7 +249,7 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
             line.addOptions(chosen->options);
             if (*chosen->options) usage += std::string(" ") + chosen->options;
         } else {
-            lenient = true;  // a kind without declared options, or an unknown one the command reports
+            lenient = true; // a kind without declared options, or an unknown one the command reports
         }
     }
 
@@ -277,8 +274,8 @@ int runCommand(const Command& cmd, std::vector<std::string> args, std::ostream& 
 
 bool isFlagOption(const std::string& name)
 {
-    return name == "--json" || name == "--lookup" || name == "--prefer-master" || name == "--yes" ||
-           name == "--help" || name == "--zip" || name == "--replace" || name == "--again" || name == "--force";
+    return name == "--json" || name == "--lookup" || name == "--prefer-master" || name == "--yes" || name == "--help" ||
+           name == "--zip" || name == "--replace" || name == "--again" || name == "--force";
 }
 
 bool applyFixedNow(const char* value)
@@ -286,11 +283,10 @@ bool applyFixedNow(const char* value)
     if (!value) return true;
     DateTime t;
     char tail = 0;
-    if (std::sscanf(value, "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute, &t.second,
-                    &tail) != 6)
+    if (std::sscanf(value, "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour, &t.minute, &t.second, &tail) != 6)
         return false;
-    if (std::string(value).size() != 19 || !isValidDate(t.year * 10000 + t.month * 100 + t.day) || t.hour > 23 ||
-        t.minute > 59 || t.second > 59 || t.hour < 0 || t.minute < 0 || t.second < 0)
+    if (std::string(value).size() != 19 || !isValidDate(t.year * 10000 + t.month * 100 + t.day) || t.hour > 23 || t.minute > 59 ||
+        t.second > 59 || t.hour < 0 || t.minute < 0 || t.second < 0)
         return false;
     setFixedNow(t);
     return true;
@@ -349,8 +345,7 @@ std::optional<long long> Args::number(const std::string& name) const
 int run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err)
 {
     if (!applyFixedNow(std::getenv("TOLVSYS_NOW"))) {
-        err << "tolv: TOLVSYS_NOW は \"YYYY-MM-DD hh:mm:ss\" の形の日時にしてください: " << std::getenv("TOLVSYS_NOW")
-            << "\n";
+        err << "tolv: TOLVSYS_NOW は \"YYYY-MM-DD hh:mm:ss\" の形の日時にしてください: " << std::getenv("TOLVSYS_NOW") << "\n";
         return 2;
     }
     // The program's own options come before the command; everything from the command on is the

@@ -20,7 +20,7 @@ private:
 
 struct Args {
     std::vector<std::string> positional;                     // after the command name
-    std::map<std::string, std::vector<std::string>> options;  // "--name" -> values
+    std::map<std::string, std::vector<std::string>> options; // "--name" -> values
     bool flag(const std::string& name) const { return options.count(name) > 0; }
     std::optional<std::string> option(const std::string& name) const;
     std::vector<std::string> all(const std::string& name) const;
@@ -45,7 +45,7 @@ using CommandFn = int (*)(Context&);
 struct Variant {
     const char* name;
     const char* options;
-    const char* about = nullptr;  // one line for --help: what the format writes or reads, what it needs first
+    const char* about = nullptr; // one line for --help: what the format writes or reads, what it needs first
 };
 
 // One row per command. The usage line declares the command's arguments: bare words are positional
@@ -55,8 +55,8 @@ struct Command {
     const char* name;
     const char* usage;
     CommandFn fn;
-    const char* about = nullptr;                   // one line for --help
-    std::vector<Variant> (*variants)() = nullptr;  // kinds named by the first argument
+    const char* about = nullptr;                  // one line for --help
+    std::vector<Variant> (*variants)() = nullptr; // kinds named by the first argument
 };
 
 // Runs `tolv [--home DIR] COMMAND ...`: 0 done, 1 failed, 2 usage error.

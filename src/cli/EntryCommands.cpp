@@ -30,9 +30,10 @@ Json headerJson(const EntryHeader& h)
 {
     Json days = Json::array();
     for (int i = 0; i < kCompetitionDays; ++i) days.push_back(h.day(i));
-    return Json{{"total", h.total()}, {"course", h.course()}, {"kijunBi", h.kijunBi()}, {"zigyo", h.zigyo()},
-                {"basho", h.basho()},  {"stBi", h.stBi()},      {"enBi", h.enBi()},       {"tcod", h.tcod()},
-                {"kubun", h.kubun()},  {"botai", h.botai()},    {"days", days}};
+    return Json{{"total", h.total()}, {"course", h.course()}, {"kijunBi", h.kijunBi()},
+                {"zigyo", h.zigyo()}, {"basho", h.basho()},   {"stBi", h.stBi()},
+                {"enBi", h.enBi()},   {"tcod", h.tcod()},     {"kubun", h.kubun()},
+                {"botai", h.botai()}, {"days", days}};
 }
 
 Json reserveJson(const ReserveEvents& r)
@@ -116,7 +117,8 @@ private:
             return;
         }
         out_ += '"';
-        if (std::none_of(v.begin(), v.end(), [](char c) { return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20; })) {
+        if (std::none_of(v.begin(), v.end(),
+                         [](char c) { return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20; })) {
             out_.append(v).append(1, '"');
             return;
         }
@@ -168,8 +170,7 @@ const char* const kCourses[] = {"長水", "短水"};
 const char* const kKinds[] = {"一般", "ﾏｽﾀｰ", "身障"};
 const char* const kBodies[] = {"団体", "県", "地方", "日本"};
 
-template <std::size_t N>
-const char* optionText(const char* const (&names)[N], int i)
+template <std::size_t N> const char* optionText(const char* const (&names)[N], int i)
 {
     return i >= 0 && static_cast<std::size_t>(i) < N ? names[i] : "?";
 }
@@ -189,16 +190,14 @@ void showText(std::ostream& out, EntryStore& store)
         << "総数\t" << h.total() << "\n";
     for (int i = 0; i < kReserveEvents; ++i) {
         std::string name = r.yobiName(i), kubun = r.yobiKubun(i);
-        if (name.find_first_not_of(' ') == std::string::npos && kubun.find_first_not_of(' ') == std::string::npos)
-            continue;
-        out << "予備" << (i + 1) << "\t" << eventCode(kFirstReserveSlot + i) << "\t" << kubun << "\t" << name
-            << "\t" << (r.isRelay(i) ? "リレー" : "個人") << "\n";
+        if (name.find_first_not_of(' ') == std::string::npos && kubun.find_first_not_of(' ') == std::string::npos) continue;
+        out << "予備" << (i + 1) << "\t" << eventCode(kFirstReserveSlot + i) << "\t" << kubun << "\t" << name << "\t"
+            << (r.isRelay(i) ? "リレー" : "個人") << "\n";
     }
     for (int n = 1; n <= h.total(); ++n) {
         SwimmerRecord s = store.swimmerAt(n);
-        out << n << "\t" << s.Bango() << "\t" << s.QBango() << "\t" << s.Namae() << "\t" << s.Kana() << "\t"
-            << s.Shozoku() << "\t" << gradeText(s.gakunen(), h.kubun()) << "\t" << s.nenrei() << "\t"
-            << sexText(s.sei()) << "\n";
+        out << n << "\t" << s.Bango() << "\t" << s.QBango() << "\t" << s.Namae() << "\t" << s.Kana() << "\t" << s.Shozoku()
+            << "\t" << gradeText(s.gakunen(), h.kubun()) << "\t" << s.nenrei() << "\t" << sexText(s.sei()) << "\n";
         for (int slot = 0; slot < kEventSlots; ++slot) {
             if (s.kiro(slot) == 0) continue;
             std::string name = slot < kFirstReserveSlot ? eventName(slot + 1) : r.yobiName(slot - kFirstReserveSlot);
@@ -211,8 +210,7 @@ int optionIndex(const Args& args, const std::string& name, int count)
 {
     auto v = args.number(name);
     if (!v) return -1;
-    if (*v < 0 || *v >= count)
-        throw UsageError(name + " must be 0 … " + std::to_string(count - 1));
+    if (*v < 0 || *v >= count) throw UsageError(name + " must be 0 … " + std::to_string(count - 1));
     return static_cast<int>(*v);
 }
 

@@ -16,7 +16,7 @@ namespace {
 
 struct OwnCommand {
     const char* name;
-    CommandFn fn;  // called with the FORMAT argument removed: positional 0 is ENTRY
+    CommandFn fn; // called with the FORMAT argument removed: positional 0 is ENTRY
 };
 
 // Exports: `--to DIR` (default: the transfer folder of dr_ten.ctl).
@@ -29,15 +29,11 @@ const OwnCommand kOwnExports[] = {
 
 // Imports: `--from DIR` (default: the transfer folder of dr_ten.ctl).
 const OwnCommand kOwnImports[] = {
-    {"lenex", cmdImportLenex},
-    {"lenex-meet", cmdImportLenexMeet},
-    {"results1", cmdImportResults1},
-    {"results2", cmdImportResults2},
-    {"mcompd", cmdImportMcompd},
+    {"lenex", cmdImportLenex},       {"lenex-meet", cmdImportLenexMeet}, {"results1", cmdImportResults1},
+    {"results2", cmdImportResults2}, {"mcompd", cmdImportMcompd},
 };
 
-template <std::size_t N>
-CommandFn ownCommand(const OwnCommand (&table)[N], const std::string& name)
+template <std::size_t N> CommandFn ownCommand(const OwnCommand (&table)[N], const std::string& name)
 {
     for (const OwnCommand& c : table)
         if (name == c.name) return c.fn;
@@ -47,7 +43,7 @@ CommandFn ownCommand(const OwnCommand (&table)[N], const std::string& name)
 // The formats of a registry, each with the command that runs it.
 struct Format {
     Variant variant;
-    CommandFn own;                          // nullptr: the registry's run function through the shared command
+    CommandFn own; // nullptr: the registry's run function through the shared command
     exchange::ExportFn exportRun = nullptr;
     ImportFn importRun = nullptr;
 };

@@ -26,7 +26,7 @@ int runExport(Context& ctx, exchange::ExportFn fn)
     exchange::ExportTarget target;
     target.transfer = ctx.args.option("--to") ? fs::path(*ctx.args.option("--to")) : toHostPath(loadTenControl(ctlDir()).folder);
     target.master = MasterSource::local(ctx.args.option("--master") ? fs::path(*ctx.args.option("--master"))
-                                                                             : toHostPath(loadTorControl(ctlDir()).folder));
+                                                                    : toHostPath(loadTorControl(ctlDir()).folder));
     target.ctl = ctlDir();
     target.when = now();
 

@@ -81,8 +81,7 @@ int cmdExportSeiko(Context& ctx)
     o.prefectureTeams = store.header().botai() == 1;
     const std::vector<SwimmerRecord> swimmers = store.readAllSwimmers();
     const fs::path ctl = ctlDir();
-    const fs::path to = ctx.args.option("--to") ? fs::path(*ctx.args.option("--to"))
-                                                : toHostPath(loadTenControl(ctl).folder);
+    const fs::path to = ctx.args.option("--to") ? fs::path(*ctx.args.option("--to")) : toHostPath(loadTenControl(ctl).folder);
     const auto [individuals, relays] = appendSeikoBoth(to, ctl, swimmers, o, 0, 0);
     report(ctx, individuals, "個人");
     report(ctx, relays, "リレー");
@@ -94,10 +93,9 @@ int cmdExportRegistrationDocs(Context& ctx)
     EntryStore store;
     store.openEntryFile(fs::path(ctx.args.need(0, "ENTRY")), EntryStore::Access::Read);
     const fs::path ctl = ctlDir();
-    const fs::path to = ctx.args.option("--to") ? fs::path(*ctx.args.option("--to"))
-                                                : toHostPath(loadTenControl(ctl).folder);
-    const MasterSource master = MasterSource::local(
-        ctx.args.option("--master") ? fs::path(*ctx.args.option("--master")) : toHostPath(loadTorControl(ctl).folder));
+    const fs::path to = ctx.args.option("--to") ? fs::path(*ctx.args.option("--to")) : toHostPath(loadTenControl(ctl).folder);
+    const MasterSource master = MasterSource::local(ctx.args.option("--master") ? fs::path(*ctx.args.option("--master"))
+                                                                                : toHostPath(loadTorControl(ctl).folder));
     const std::vector<registration::RegisteredTeam> teams =
         registration::readRegisteredTeams(teamTotalsPathFor(store.path()), master);
     const std::vector<SwimmerRecord> swimmers = store.readAllSwimmers();

@@ -6,8 +6,8 @@ namespace tolv::cli {
 namespace {
 
 struct Row {
-    const char* scope;  // "" every command, "print", "export lenex"
-    const char* word;   // "--to DIR", "--to", "ENTRY"
+    const char* scope; // "" every command, "print", "export lenex"
+    const char* word;  // "--to DIR", "--to", "ENTRY"
     const char* text;
 };
 
@@ -74,7 +74,8 @@ const Row kRows[] = {
     {"export seiko", "--class-by open|age|grade", "クラスの分け方（open 分けない、age 年齢、grade 学年）"},
     {"export seiko", "--class N:LO-HI", "クラス N（1〜10）の範囲 LO〜HI。繰り返せます"},
     {"import lenex", "FILE", "読み込む Lenex ファイル（.lef か .lxf。相対パスは --from のフォルダでも探します）"},
-    {"import lenex", "--header", "選手のいる申込ファイルでも、大会名・場所・期日・基準日・水路をLenexファイルの大会で置き換えます"},
+    {"import lenex", "--header",
+     "選手のいる申込ファイルでも、大会名・場所・期日・基準日・水路をLenexファイルの大会で置き換えます"},
     {"import lenex", "--again", "前に取り込んだことのある同じ Lenex ファイルも、もう一度取り込みます"},
     {"import lenex-meet", "FILE", "主催者の Lenex ファイル（大会と種目のある .lef か .lxf。案内・エントリー・結果のどれでも）"},
     {"import lenex-meet", "--header", "選手のいる申込ファイルでも、大会名・場所・期日・基準日・水路をその大会で置き換えます"},

@@ -28,8 +28,7 @@ fs::path transferFolder(const Context& ctx, const char* option)
 fs::path lenexFile(const Context& ctx)
 {
     fs::path file = ctx.args.need(1, "FILE");
-    if (file.is_relative() && (ctx.args.option("--from") || !fs::exists(file)))
-        file = transferFolder(ctx, "--from") / file;
+    if (file.is_relative() && (ctx.args.option("--from") || !fs::exists(file))) file = transferFolder(ctx, "--from") / file;
     return file;
 }
 
@@ -59,8 +58,7 @@ int cmdExportLenex(Context& ctx)
             "開催地の市町村名がありません。--city で指定してください（申込ファイルごとに記録され、次からは省略できます）");
     EntryStore store;
     store.openEntryFile(entry, EntryStore::Access::Read);
-    const lenex::ExportResult r =
-        lenex::exportLenex(store, lenex::defaultExportPath(folder, entry, zip), zip, city, ctlDir());
+    const lenex::ExportResult r = lenex::exportLenex(store, lenex::defaultExportPath(folder, entry, zip), zip, city, ctlDir());
     ctx.out << lenex::describeExport(r) << "\n";
     return 0;
 }

@@ -67,8 +67,7 @@ void writePdfFile(WritePdfFn* writePdf, const std::string& file, const std::func
     if (status == kPdfWritten) return;
     if (status == kPdfDrawFailed && call.failure) std::rethrow_exception(call.failure);
     error.message[kPdfMessageBytes - 1] = '\0';
-    if (status != kPdfFailed || error.message[0] == '\0')
-        throw TolvError("PDFファイルを作成できません: " + file);
+    if (status != kPdfFailed || error.message[0] == '\0') throw TolvError("PDFファイルを作成できません: " + file);
     throw TolvError(error.message, static_cast<ErrorKind>(error.kind), error.systemCode);
 }
 

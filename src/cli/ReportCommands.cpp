@@ -25,8 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tolv::reports;
 
-void openExisting(EntryStore& store, const std::string& path,
-                  EntryStore::Access access = EntryStore::Access::Write)
+void openExisting(EntryStore& store, const std::string& path, EntryStore::Access access = EntryStore::Access::Write)
 {
     enforce(fs::is_regular_file(path), "申込ファイルがありません: " + path);
     store.openEntryFile(fs::path(path), access);

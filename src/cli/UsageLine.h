@@ -10,15 +10,15 @@
 namespace tolv::cli {
 
 struct UsagePositional {
-    std::string name;                  // "ENTRY"; a choice is named by its position ("KIND")
-    std::vector<std::string> choices;  // "a|b|c"
+    std::string name;                 // "ENTRY"; a choice is named by its position ("KIND")
+    std::vector<std::string> choices; // "a|b|c"
     bool optional = false;
     bool repeat = false;
 };
 
 struct UsageOption {
-    std::string name;  // "--from"
-    std::string meta;  // "N"; empty for a flag
+    std::string name; // "--from"
+    std::string meta; // "N"; empty for a flag
     bool required = false;
     bool repeat = false;
     bool integer = false;

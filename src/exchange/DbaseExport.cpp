@@ -31,12 +31,13 @@ struct TextColumn {
     Field field;
 };
 const TextColumn kTextColumns[] = {
-    {"BANGO", S::kBango},     {"QBANGO", S::kQBango},   {"NAMAE", S::kNamae},
-    {"KANA", S::kKana},      {"KEN", S::kKen},          {"KENKANA", S::kKenKana},
-    {"SHOZOKU", S::kShozoku}, {"SHOZKANA", S::kShozokuKana}, {"GAKUNEN", S::kGakunen},
+    {"BANGO", S::kBango},     {"QBANGO", S::kQBango},   {"NAMAE", S::kNamae},          {"KANA", S::kKana},       {"KEN", S::kKen},
+    {"KENKANA", S::kKenKana}, {"SHOZOKU", S::kShozoku}, {"SHOZKANA", S::kShozokuKana}, {"GAKUNEN", S::kGakunen},
 };
 const TextColumn kCodeColumns[] = {
-    {"SEI", S::kSei}, {"SHUFUKU", S::kShuFuku}, {"SHUBETU", S::kShubetu},
+    {"SEI", S::kSei},
+    {"SHUFUKU", S::kShuFuku},
+    {"SHUBETU", S::kShubetu},
 };
 
 // The CP932 bytes of a field, control characters made blanks, trailing blanks dropped.
@@ -210,7 +211,7 @@ ExportResult exportDbase(const EntryData& data, const ExportTarget& target)
                 ok = DBFWriteStringAttribute(t.handle(), row, field++, fieldBytes(s, c.field).c_str()) && ok;
             ok = writeNumber(t.handle(), row, registered, s.torobi(), kRegisteredWidth) && ok;
             for (int slot = 0; slot < kStandardSlots; ++slot) {
-                timeField(s.kiro(slot), kTimeWidth, ' ', i + 1, s, slot);  // refuses a value the column cannot hold
+                timeField(s.kiro(slot), kTimeWidth, ' ', i + 1, s, slot); // refuses a value the column cannot hold
                 ok = writeNumber(t.handle(), row, firstTime + slot, s.kiro(slot), kTimeWidth) && ok;
             }
             if (!ok) throw TolvError("masterdb.dbf: " + swimmerLabel(i + 1, s) + " を書き込めません。");

@@ -9,11 +9,9 @@ namespace {
 
 const ExportMenuItem kItems[] = {
     {"mOutLenex", "Lenex", "lenex", "[--zip] [--city NAME]",
-     "Lenex 3.0 の <base>.lef（--zip で <base>.lxf）を書き出し先に書きます（開催地 --city は申込ファイルごとに記録）",
-     nullptr},
+     "Lenex 3.0 の <base>.lef（--zip で <base>.lxf）を書き出し先に書きます（開催地 --city は申込ファイルごとに記録）", nullptr},
     {"mOutScmSys", "SCMSYS連携", "scm-link", "[--master DIR]",
-     "SCM 連携の ScmSwimmerdt.csv と Scmdt.csv を書きます（先に tolv tally の集計、団体に登録マスタが要ります）",
-     exportScmLink},
+     "SCM 連携の ScmSwimmerdt.csv と Scmdt.csv を書きます（先に tolv tally の集計、団体に登録マスタが要ります）", exportScmLink},
     {"mOutScmFd", "フロッピー作成", "scm-media", "[--master DIR]",
      "SCM 媒体の ScmSwimmerdt.csv・Scmdt.csv・RELAYENT.csv を書きます（450 人ごとに MEDIA2, … へ。先に tolv tally "
      "と登録マスタが要ります）",
@@ -37,8 +35,7 @@ const ExportMenuItem kItems[] = {
     {nullptr, nullptr, "registration-docs", "[--master DIR] [--print-log FILE] [--pdf FILE]",
      "登録申請書の 2 つの csv を書き、団体一覧を印刷します（先に tolv tally と登録マスタが要ります）", nullptr},
     {"mOutSeiko", "セイコーカンマ", "seiko", "[--events CODE,...] [--class-by open|age|grade] [--class N:LO-HI]...",
-     "計時システムの csvcomp.csv（個人）と csvteam.csv（リレー）に追加で書きます（空のファイルには見出しから）",
-     nullptr},
+     "計時システムの csvcomp.csv（個人）と csvteam.csv（リレー）に追加で書きます（空のファイルには見出しから）", nullptr},
 };
 
 } // namespace

@@ -11,12 +11,12 @@
 namespace tolv::exchange {
 
 struct ExportMenuItem {
-    const char* objectName;  // the menu item of the entry window ("mOutZep"); nullptr: tolv alone
-    const char* caption;     // its caption in the menu
-    const char* cliName;     // tolv export FORMAT
-    const char* options;     // the format's own options as a usage line writes them ("" none)
-    const char* about;       // one line for tolv help export: what it writes, what it needs first
-    ExportFn run;            // writes the files from the entry data; nullptr: its own form and command
+    const char* objectName; // the menu item of the entry window ("mOutZep"); nullptr: tolv alone
+    const char* caption;    // its caption in the menu
+    const char* cliName;    // tolv export FORMAT
+    const char* options;    // the format's own options as a usage line writes them ("" none)
+    const char* about;      // one line for tolv help export: what it writes, what it needs first
+    ExportFn run;           // writes the files from the entry data; nullptr: its own form and command
 };
 
 // Runs an export item on the entry data, as the window and tolv do: the closing notes name the

@@ -13,34 +13,26 @@ namespace {
 
 // Full-width katakana and their romanisation; two-kana forms (キャ) before one-kana ones.
 const std::pair<const char32_t*, const char*> kSyllables[] = {
-    {U"キャ", "kya"}, {U"キュ", "kyu"}, {U"キョ", "kyo"}, {U"シャ", "sha"}, {U"シュ", "shu"}, {U"ショ", "sho"},
-    {U"チャ", "cha"}, {U"チュ", "chu"}, {U"チョ", "cho"}, {U"ニャ", "nya"}, {U"ニュ", "nyu"}, {U"ニョ", "nyo"},
-    {U"ヒャ", "hya"}, {U"ヒュ", "hyu"}, {U"ヒョ", "hyo"}, {U"ミャ", "mya"}, {U"ミュ", "myu"}, {U"ミョ", "myo"},
-    {U"リャ", "rya"}, {U"リュ", "ryu"}, {U"リョ", "ryo"}, {U"ギャ", "gya"}, {U"ギュ", "gyu"}, {U"ギョ", "gyo"},
-    {U"ジャ", "ja"},  {U"ジュ", "ju"},  {U"ジョ", "jo"},  {U"ビャ", "bya"}, {U"ビュ", "byu"}, {U"ビョ", "byo"},
-    {U"ピャ", "pya"}, {U"ピュ", "pyu"}, {U"ピョ", "pyo"}, {U"ヂャ", "ja"},  {U"ヂュ", "ju"},  {U"ヂョ", "jo"},
-    {U"シェ", "she"}, {U"チェ", "che"}, {U"ジェ", "je"},  {U"ティ", "ti"},  {U"ディ", "di"},  {U"トゥ", "tu"},
-    {U"ドゥ", "du"},  {U"ファ", "fa"},  {U"フィ", "fi"},  {U"フェ", "fe"},  {U"フォ", "fo"},  {U"ウィ", "wi"},
-    {U"ウェ", "we"},  {U"ウォ", "wo"},  {U"ヴァ", "va"},  {U"ヴィ", "vi"},  {U"ヴェ", "ve"},  {U"ヴォ", "vo"},
-    {U"ツァ", "tsa"},
-    {U"ア", "a"},   {U"イ", "i"},   {U"ウ", "u"},   {U"エ", "e"},   {U"オ", "o"},
-    {U"カ", "ka"},  {U"キ", "ki"},  {U"ク", "ku"},  {U"ケ", "ke"},  {U"コ", "ko"},
-    {U"サ", "sa"},  {U"シ", "shi"}, {U"ス", "su"},  {U"セ", "se"},  {U"ソ", "so"},
-    {U"タ", "ta"},  {U"チ", "chi"}, {U"ツ", "tsu"}, {U"テ", "te"},  {U"ト", "to"},
-    {U"ナ", "na"},  {U"ニ", "ni"},  {U"ヌ", "nu"},  {U"ネ", "ne"},  {U"ノ", "no"},
-    {U"ハ", "ha"},  {U"ヒ", "hi"},  {U"フ", "fu"},  {U"ヘ", "he"},  {U"ホ", "ho"},
-    {U"マ", "ma"},  {U"ミ", "mi"},  {U"ム", "mu"},  {U"メ", "me"},  {U"モ", "mo"},
-    {U"ヤ", "ya"},  {U"ユ", "yu"},  {U"ヨ", "yo"},
-    {U"ラ", "ra"},  {U"リ", "ri"},  {U"ル", "ru"},  {U"レ", "re"},  {U"ロ", "ro"},
-    {U"ワ", "wa"},  {U"ヰ", "i"},   {U"ヱ", "e"},   {U"ヲ", "o"},
-    {U"ガ", "ga"},  {U"ギ", "gi"},  {U"グ", "gu"},  {U"ゲ", "ge"},  {U"ゴ", "go"},
-    {U"ザ", "za"},  {U"ジ", "ji"},  {U"ズ", "zu"},  {U"ゼ", "ze"},  {U"ゾ", "zo"},
-    {U"ダ", "da"},  {U"ヂ", "ji"},  {U"ヅ", "zu"},  {U"デ", "de"},  {U"ド", "do"},
-    {U"バ", "ba"},  {U"ビ", "bi"},  {U"ブ", "bu"},  {U"ベ", "be"},  {U"ボ", "bo"},
-    {U"パ", "pa"},  {U"ピ", "pi"},  {U"プ", "pu"},  {U"ペ", "pe"},  {U"ポ", "po"},
-    {U"ヴ", "vu"},
-    {U"ァ", "a"},   {U"ィ", "i"},   {U"ゥ", "u"},   {U"ェ", "e"},   {U"ォ", "o"},
-    {U"ャ", "ya"},  {U"ュ", "yu"},  {U"ョ", "yo"},  {U"ヮ", "wa"},
+    {U"キャ", "kya"}, {U"キュ", "kyu"}, {U"キョ", "kyo"}, {U"シャ", "sha"}, {U"シュ", "shu"}, {U"ショ", "sho"}, {U"チャ", "cha"},
+    {U"チュ", "chu"}, {U"チョ", "cho"}, {U"ニャ", "nya"}, {U"ニュ", "nyu"}, {U"ニョ", "nyo"}, {U"ヒャ", "hya"}, {U"ヒュ", "hyu"},
+    {U"ヒョ", "hyo"}, {U"ミャ", "mya"}, {U"ミュ", "myu"}, {U"ミョ", "myo"}, {U"リャ", "rya"}, {U"リュ", "ryu"}, {U"リョ", "ryo"},
+    {U"ギャ", "gya"}, {U"ギュ", "gyu"}, {U"ギョ", "gyo"}, {U"ジャ", "ja"},  {U"ジュ", "ju"},  {U"ジョ", "jo"},  {U"ビャ", "bya"},
+    {U"ビュ", "byu"}, {U"ビョ", "byo"}, {U"ピャ", "pya"}, {U"ピュ", "pyu"}, {U"ピョ", "pyo"}, {U"ヂャ", "ja"},  {U"ヂュ", "ju"},
+    {U"ヂョ", "jo"},  {U"シェ", "she"}, {U"チェ", "che"}, {U"ジェ", "je"},  {U"ティ", "ti"},  {U"ディ", "di"},  {U"トゥ", "tu"},
+    {U"ドゥ", "du"},  {U"ファ", "fa"},  {U"フィ", "fi"},  {U"フェ", "fe"},  {U"フォ", "fo"},  {U"ウィ", "wi"},  {U"ウェ", "we"},
+    {U"ウォ", "wo"},  {U"ヴァ", "va"},  {U"ヴィ", "vi"},  {U"ヴェ", "ve"},  {U"ヴォ", "vo"},  {U"ツァ", "tsa"}, {U"ア", "a"},
+    {U"イ", "i"},     {U"ウ", "u"},     {U"エ", "e"},     {U"オ", "o"},     {U"カ", "ka"},    {U"キ", "ki"},    {U"ク", "ku"},
+    {U"ケ", "ke"},    {U"コ", "ko"},    {U"サ", "sa"},    {U"シ", "shi"},   {U"ス", "su"},    {U"セ", "se"},    {U"ソ", "so"},
+    {U"タ", "ta"},    {U"チ", "chi"},   {U"ツ", "tsu"},   {U"テ", "te"},    {U"ト", "to"},    {U"ナ", "na"},    {U"ニ", "ni"},
+    {U"ヌ", "nu"},    {U"ネ", "ne"},    {U"ノ", "no"},    {U"ハ", "ha"},    {U"ヒ", "hi"},    {U"フ", "fu"},    {U"ヘ", "he"},
+    {U"ホ", "ho"},    {U"マ", "ma"},    {U"ミ", "mi"},    {U"ム", "mu"},    {U"メ", "me"},    {U"モ", "mo"},    {U"ヤ", "ya"},
+    {U"ユ", "yu"},    {U"ヨ", "yo"},    {U"ラ", "ra"},    {U"リ", "ri"},    {U"ル", "ru"},    {U"レ", "re"},    {U"ロ", "ro"},
+    {U"ワ", "wa"},    {U"ヰ", "i"},     {U"ヱ", "e"},     {U"ヲ", "o"},     {U"ガ", "ga"},    {U"ギ", "gi"},    {U"グ", "gu"},
+    {U"ゲ", "ge"},    {U"ゴ", "go"},    {U"ザ", "za"},    {U"ジ", "ji"},    {U"ズ", "zu"},    {U"ゼ", "ze"},    {U"ゾ", "zo"},
+    {U"ダ", "da"},    {U"ヂ", "ji"},    {U"ヅ", "zu"},    {U"デ", "de"},    {U"ド", "do"},    {U"バ", "ba"},    {U"ビ", "bi"},
+    {U"ブ", "bu"},    {U"ベ", "be"},    {U"ボ", "bo"},    {U"パ", "pa"},    {U"ピ", "pi"},    {U"プ", "pu"},    {U"ペ", "pe"},
+    {U"ポ", "po"},    {U"ヴ", "vu"},    {U"ァ", "a"},     {U"ィ", "i"},     {U"ゥ", "u"},     {U"ェ", "e"},     {U"ォ", "o"},
+    {U"ャ", "ya"},    {U"ュ", "yu"},    {U"ョ", "yo"},    {U"ヮ", "wa"},
 };
 
 constexpr char32_t kSmallTsu = U'ッ';
@@ -48,7 +40,8 @@ constexpr char32_t kN = U'ン';
 constexpr char32_t kLong = U'ー';
 
 // Half-width katakana U+FF66..U+FF9D in order, as full-width.
-const char32_t kHalfWidth[] = U"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
+const char32_t kHalfWidth[] =
+    U"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
 
 // Half-width katakana (with their sound marks) and hiragana as full-width katakana.
 std::u32string fullWidthKatakana(std::string_view utf8)
@@ -64,7 +57,7 @@ std::u32string fullWidthKatakana(std::string_view utf8)
             else if (c == 0xFF9F && last >= U'ハ' && last <= U'ホ') last += 2;
         } else if (c >= 0x3041 && c <= 0x3096) {
             out += c + 0x60;
-        } else if (c >= 0xFF01 && c <= 0xFF5E) {  // full-width ASCII
+        } else if (c >= 0xFF01 && c <= 0xFF5E) { // full-width ASCII
             out += c - 0xFEE0;
         } else if (c == 0x3000) {
             out += U' ';
@@ -117,7 +110,7 @@ std::string romanise(std::string_view utf8Kana)
     const std::u32string k = fullWidthKatakana(utf8Kana);
     std::string out;
     bool doubleNext = false;
-    bool kanaFirst = false;  // the text begins with a kana: its first letter is made a capital
+    bool kanaFirst = false; // the text begins with a kana: its first letter is made a capital
     for (std::size_t i = 0; i < k.size();) {
         const char32_t c = k[i];
         if (c < 0x80) {
@@ -144,7 +137,7 @@ std::string romanise(std::string_view utf8Kana)
             continue;
         }
         const auto [latin, len] = syllableAt(k, i);
-        if (!latin) {  // neither kana of the table nor ASCII: left out
+        if (!latin) { // neither kana of the table nor ASCII: left out
             ++i;
             continue;
         }
@@ -226,8 +219,7 @@ bool toKana(std::string_view text, std::string& halfWidthKana)
         if (best == 1 && ((lastVowel == 'o' && (c == 'o' || c == 'u')) || (lastVowel == 'u' && c == 'u')) &&
             !isVowelLetter(after))
             k += c == 'o' ? U'ォ' : U'ゥ';
-        else
-            k += byLatin.at(piece);
+        else k += byLatin.at(piece);
         lastVowel = piece.back();
         i += best;
     }
@@ -239,7 +231,7 @@ bool toKana(std::string_view text, std::string& halfWidthKana)
             continue;
         }
         char32_t base = c;
-        int mark = 0;  // 1 voiced, 2 semi-voiced
+        int mark = 0; // 1 voiced, 2 semi-voiced
         if (c == U'ヴ') base = U'ウ', mark = 1;
         const std::u32string_view half(kHalfWidth);
         std::size_t at = half.find(base);

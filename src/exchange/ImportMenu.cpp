@@ -20,7 +20,8 @@ ImportReport importSwm(EntryStore& store, const ImportFolder& folder, Prompt& pr
 
 const ImportMenuItem kItems[] = {
     {"mInLenex", "Lenex", "lenex", "FILE [--header] [--again]",
-     "Lenex の .lef か .lxf の選手を申込ファイルの後ろに追加します（空のファイルには大会も。--header で選手のいるファイルの大会も置き換え）",
+     "Lenex の .lef か .lxf の選手を申込ファイルの後ろに追加します（空のファイルには大会も。--header "
+     "で選手のいるファイルの大会も置き換え）",
      nullptr},
     {"mInLenexMeet", "Lenex大会", "lenex-meet", "FILE [--header]",
      "主催者の Lenex ファイル（案内・エントリー・結果）の大会と種目を取り込み、Lenex の書き出しをその種目へのエントリーにします",

@@ -17,12 +17,12 @@ class Prompt;
 using ImportFn = ImportReport (*)(EntryStore& store, const ImportFolder& folder, Prompt& prompt);
 
 struct ImportMenuItem {
-    const char* objectName;  // the menu item of the entry window ("mInScm")
-    const char* caption;     // its caption in the menu
-    const char* cliName;     // tolv import FORMAT; nullptr: another command (the merge: tolv merge)
-    const char* options;     // the format's own options as a usage line writes them ("" none)
-    const char* about;       // one line for tolv help import
-    ImportFn run;            // reads the folder into the open entry file; nullptr: its own form and command
+    const char* objectName; // the menu item of the entry window ("mInScm")
+    const char* caption;    // its caption in the menu
+    const char* cliName;    // tolv import FORMAT; nullptr: another command (the merge: tolv merge)
+    const char* options;    // the format's own options as a usage line writes them ("" none)
+    const char* about;      // one line for tolv help import
+    ImportFn run;           // reads the folder into the open entry file; nullptr: its own form and command
 };
 
 // In the order tolv help import lists them.

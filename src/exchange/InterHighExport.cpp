@@ -21,7 +21,7 @@ struct Stroke {
     const char* code;
     const char* name;
     int firstSlot;
-    const char* distances;  // distance code of each slot of the stroke
+    const char* distances; // distance code of each slot of the stroke
 };
 
 const Stroke kStrokes[] = {
@@ -78,7 +78,7 @@ ExportResult exportInterHigh(const EntryData& data, const ExportTarget& target)
 
     ExportResult r;
     std::vector<std::string> individual, relay;
-    std::string crowded;  // swimmers whose sixth and later entries had no room
+    std::string crowded; // swimmers whose sixth and later entries had no room
     long long relayNumber = 0;
     for (std::size_t i = 0; i < data.swimmers.size(); ++i) {
         const SwimmerRecord& s = data.swimmers[i];
@@ -132,8 +132,7 @@ ExportResult exportInterHigh(const EntryData& data, const ExportTarget& target)
             relay.push_back(encodeSwimmerLine(rl.text(), "Inter60R.csv", i + 1, s));
         }
     }
-    if (!crowded.empty())
-        r.notes.push_back("個人種目は5種目までしか書けません。6種目目以降を書かなかった選手:" + crowded);
+    if (!crowded.empty()) r.notes.push_back("個人種目は5種目までしか書けません。6種目目以降を書かなかった選手:" + crowded);
 
     std::vector<PlannedFile> files;
     files.push_back(planFile(target.transfer / "Inter60I.csv", individualHeader, individual));

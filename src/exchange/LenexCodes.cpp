@@ -16,14 +16,12 @@ struct SlotStyle {
 };
 
 const SlotStyle kSlots[] = {
-    {0, 25, 1, "FREE"},    {1, 50, 1, "FREE"},    {2, 100, 1, "FREE"},   {3, 200, 1, "FREE"},
-    {4, 400, 1, "FREE"},   {5, 800, 1, "FREE"},   {6, 1500, 1, "FREE"},  {7, 25, 1, "BACK"},
-    {8, 50, 1, "BACK"},    {9, 100, 1, "BACK"},   {10, 200, 1, "BACK"},  {11, 25, 1, "BREAST"},
-    {12, 50, 1, "BREAST"}, {13, 100, 1, "BREAST"}, {14, 200, 1, "BREAST"}, {15, 25, 1, "FLY"},
-    {16, 50, 1, "FLY"},    {17, 100, 1, "FLY"},   {18, 200, 1, "FLY"},   {19, 100, 1, "MEDLEY"},
-    {20, 200, 1, "MEDLEY"}, {21, 400, 1, "MEDLEY"}, {22, 25, 4, "MEDLEY"}, {23, 50, 4, "MEDLEY"},
-    {24, 100, 4, "MEDLEY"}, {25, 25, 4, "FREE"},  {26, 50, 4, "FREE"},   {27, 100, 4, "FREE"},
-    {28, 200, 4, "FREE"},
+    {0, 25, 1, "FREE"},     {1, 50, 1, "FREE"},     {2, 100, 1, "FREE"},   {3, 200, 1, "FREE"},    {4, 400, 1, "FREE"},
+    {5, 800, 1, "FREE"},    {6, 1500, 1, "FREE"},   {7, 25, 1, "BACK"},    {8, 50, 1, "BACK"},     {9, 100, 1, "BACK"},
+    {10, 200, 1, "BACK"},   {11, 25, 1, "BREAST"},  {12, 50, 1, "BREAST"}, {13, 100, 1, "BREAST"}, {14, 200, 1, "BREAST"},
+    {15, 25, 1, "FLY"},     {16, 50, 1, "FLY"},     {17, 100, 1, "FLY"},   {18, 200, 1, "FLY"},    {19, 100, 1, "MEDLEY"},
+    {20, 200, 1, "MEDLEY"}, {21, 400, 1, "MEDLEY"}, {22, 25, 4, "MEDLEY"}, {23, 50, 4, "MEDLEY"},  {24, 100, 4, "MEDLEY"},
+    {25, 25, 4, "FREE"},    {26, 50, 4, "FREE"},    {27, 100, 4, "FREE"},  {28, 200, 4, "FREE"},
 };
 
 bool digits(const std::string& s, std::size_t at, std::size_t n)
@@ -64,8 +62,8 @@ std::string swimTime(std::int32_t value)
 
 std::optional<std::int32_t> codedTime(const std::string& t)
 {
-    if (t.size() != 11 || !digits(t, 0, 2) || t[2] != ':' || !digits(t, 3, 2) || t[5] != ':' ||
-        !digits(t, 6, 2) || t[8] != '.' || !digits(t, 9, 2))
+    if (t.size() != 11 || !digits(t, 0, 2) || t[2] != ':' || !digits(t, 3, 2) || t[5] != ':' || !digits(t, 6, 2) || t[8] != '.' ||
+        !digits(t, 9, 2))
         return std::nullopt;
     const int minutes = number(t, 0, 2) * 60 + number(t, 3, 2);
     const int seconds = number(t, 6, 2);
@@ -83,8 +81,7 @@ std::string isoDate(std::int32_t d)
 
 std::int32_t dateOfIso(const std::string& t)
 {
-    if (t.size() != 10 || !digits(t, 0, 4) || t[4] != '-' || !digits(t, 5, 2) || t[7] != '-' || !digits(t, 8, 2))
-        return 0;
+    if (t.size() != 10 || !digits(t, 0, 4) || t[4] != '-' || !digits(t, 5, 2) || t[7] != '-' || !digits(t, 8, 2)) return 0;
     const std::int32_t d = number(t, 0, 4) * 10000 + number(t, 5, 2) * 100 + number(t, 8, 2);
     return isValidDate(d) ? d : 0;
 }
@@ -118,8 +115,8 @@ std::optional<SwimStyle> styleOfReserve(const ReserveEvents& r, int i)
     // Words in full-width or half-width katakana (the 16-byte field often holds the latter).
     auto has = [&](const char* word) {
         static const std::pair<const char*, const char*> halfWidth[] = {
-            {"キック", "ｷｯｸ"}, {"プル", "ﾌﾟﾙ"}, {"スタート", "ｽﾀｰﾄ"}, {"ターン", "ﾀｰﾝ"}, {"リレー", "ﾘﾚｰ"},
-            {"メドレー", "ﾒﾄﾞﾚｰ"}, {"バタフライ", "ﾊﾞﾀﾌﾗｲ"}};
+            {"キック", "ｷｯｸ"}, {"プル", "ﾌﾟﾙ"},       {"スタート", "ｽﾀｰﾄ"},    {"ターン", "ﾀｰﾝ"},
+            {"リレー", "ﾘﾚｰ"}, {"メドレー", "ﾒﾄﾞﾚｰ"}, {"バタフライ", "ﾊﾞﾀﾌﾗｲ"}};
         if (rest.find(word) != std::string::npos) return true;
         for (const auto& [full, half] : halfWidth)
             if (std::string_view(word) == full && rest.find(half) != std::string::npos) return true;

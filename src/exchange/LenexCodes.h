@@ -15,10 +15,10 @@
 namespace tolv::lenex {
 
 struct SwimStyle {
-    int distance = 0;    // metres per swimmer
-    int relaycount = 1;  // 1 individual, 4 relay
-    std::string stroke;  // FREE, BACK, BREAST, FLY, MEDLEY (UNKNOWN for reserve events of no stroke)
-    std::string technique = {};  // empty for the whole stroke, else KICK, PULL, …
+    int distance = 0;           // metres per swimmer
+    int relaycount = 1;         // 1 individual, 4 relay
+    std::string stroke;         // FREE, BACK, BREAST, FLY, MEDLEY (UNKNOWN for reserve events of no stroke)
+    std::string technique = {}; // empty for the whole stroke, else KICK, PULL, …
 };
 
 // The style of a standard slot 0..28; nothing for other slots.
@@ -36,7 +36,7 @@ std::optional<std::int32_t> codedTime(const std::string& text);
 
 // "yyyy/mm/dd" and YYYYMMDD to "YYYY-MM-DD" (empty when not a calendar date), and back.
 std::string isoDate(std::int32_t yyyymmdd);
-std::int32_t dateOfIso(const std::string& text);  // 0 when not a calendar date
+std::int32_t dateOfIso(const std::string& text); // 0 when not a calendar date
 
 // A stored text field as attribute text: padding blanks dropped, control characters (which XML 1.0
 // cannot carry) turned into blanks.

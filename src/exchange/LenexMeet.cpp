@@ -58,7 +58,7 @@ pugi::xml_node appendMeet(pugi::xml_node parent, const std::vector<MeetElement>&
     std::vector<pugi::xml_node> open{parent};
     pugi::xml_node first;
     for (const MeetElement& e : meet) {
-        if (e.depth + 1 > static_cast<int>(open.size())) continue;  // no parent kept for it
+        if (e.depth + 1 > static_cast<int>(open.size())) continue; // no parent kept for it
         open.resize(static_cast<std::size_t>(e.depth) + 1);
         pugi::xml_node n = open.back().append_child(e.name.c_str());
         for (const auto& [key, value] : e.attributes) n.append_attribute(key.c_str()) = value.c_str();
@@ -87,8 +87,8 @@ std::vector<OrganiserEvent> entryEvents(const pugi::xml_node& meet)
                                 style.attribute("stroke").value(), style.attribute("technique").value()};
             for (pugi::xml_node g : ev.child("AGEGROUPS").children("AGEGROUP"))
                 e.ages.push_back(AgeGroup{attributeInt(g, "agemin"), attributeInt(g, "agemax"),
-                                          std::string(g.attribute("calculate").value()) == "TOTAL",
-                                          g.attribute("gender").value(), *g.attribute("handicap").value() != 0});
+                                          std::string(g.attribute("calculate").value()) == "TOTAL", g.attribute("gender").value(),
+                                          *g.attribute("handicap").value() != 0});
             e.firstRound = firstRound;
             out.push_back(std::move(e));
         }
@@ -125,9 +125,8 @@ std::vector<const OrganiserEvent*> matchingEvents(const std::vector<OrganiserEve
     // The first rounds; finals no event leads to only where no first round matches.
     for (const bool firstRound : {true, false}) {
         for (const OrganiserEvent& e : events) {
-            if (e.firstRound != firstRound || e.style.distance != style.distance ||
-                e.style.relaycount != style.relaycount || e.style.stroke != style.stroke ||
-                e.style.technique != style.technique)
+            if (e.firstRound != firstRound || e.style.distance != style.distance || e.style.relaycount != style.relaycount ||
+                e.style.stroke != style.stroke || e.style.technique != style.technique)
                 continue;
             if (!admits(e.gender, who.gender, relay)) continue;
             if (!e.ages.empty() &&

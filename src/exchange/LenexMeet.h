@@ -30,19 +30,19 @@ std::vector<MeetElement> meetElements(const pugi::xml_node& meet);
 pugi::xml_node appendMeet(pugi::xml_node parent, const std::vector<MeetElement>& meet);
 
 struct AgeGroup {
-    int min = -1;  // -1: open
+    int min = -1; // -1: open
     int max = -1;
-    bool total = false;  // a relay's ages summed
+    bool total = false; // a relay's ages summed
     std::string gender;
-    bool handicap = false;  // a handicap class's group
+    bool handicap = false; // a handicap class's group
 };
 
 struct OrganiserEvent {
     std::string eventid;
-    std::string gender;  // M, F, X, A or empty
+    std::string gender; // M, F, X, A or empty
     SwimStyle style;
-    std::vector<AgeGroup> ages;  // none: every age
-    bool firstRound = true;      // TIM, PRE or none; else a final round no event leads to
+    std::vector<AgeGroup> ages; // none: every age
+    bool firstRound = true;     // TIM, PRE or none; else a final round no event leads to
 };
 
 // The events of the meet that take entries, in document order.

@@ -60,8 +60,7 @@ LenexMemory LenexMemory::read(const fs::path& entryFile)
         if (f[0] == "city" && f.size() == 2) m.city = f[1];
         else if (f[0] == "nation" && f.size() == 2) m.nation = f[1];
         else if (f[0] == "club" && f.size() == 5 && !f[1].empty()) m.clubs.push_back({f[1], f[2], f[3], f[4]});
-        else if (f[0] == "athlete" && f.size() == 9)
-            m.athletes.push_back({f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8]});
+        else if (f[0] == "athlete" && f.size() == 9) m.athletes.push_back({f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8]});
         else if (f[0] == "meet" && f.size() >= 3 && !f[2].empty() && f[1].size() == 1 && f[1][0] >= '0' && f[1][0] <= '9') {
             MeetElement e{f[1][0] - '0', f[2], {}};
             for (std::size_t i = 3; i < f.size(); ++i) {
@@ -91,8 +90,8 @@ void LenexMemory::write(const fs::path& entryFile) const
         text += "club\t" + flat(c.teamCode) + "\t" + flat(c.code) + "\t" + flat(c.nation) + "\t" + flat(c.name) + "\n";
     for (const auto& [qbango, slot] : mixed) text += "mixed\t" + flat(qbango) + "\t" + std::to_string(slot) + "\n";
     for (const LenexAthlete& a : athletes)
-        text += "athlete\t" + flat(a.qbango) + "\t" + flat(a.namae) + "\t" + flat(a.lastname) + "\t" + flat(a.firstname) +
-                "\t" + flat(a.lastnameEn) + "\t" + flat(a.firstnameEn) + "\t" + flat(a.license) + "\t" + flat(a.nation) + "\n";
+        text += "athlete\t" + flat(a.qbango) + "\t" + flat(a.namae) + "\t" + flat(a.lastname) + "\t" + flat(a.firstname) + "\t" +
+                flat(a.lastnameEn) + "\t" + flat(a.firstnameEn) + "\t" + flat(a.license) + "\t" + flat(a.nation) + "\n";
     if (!meetFile.empty()) text += "meetfile\t" + flat(meetFile) + "\n";
     for (const MeetElement& e : meet) {
         text += "meet\t" + std::to_string(e.depth) + "\t" + flat(e.name);
@@ -144,8 +143,8 @@ LenexSettings readLenexSettings(const fs::path& ctlFolder)
         // The values go into every Lenex file written: a character XML cannot hold stops here.
         const std::string problem = exchange::xmlCharacterProblem(value);
         if (!problem.empty())
-            throw TolvError("lenex.ini の " + std::to_string(number) + " 行目に XML に書けない文字があります（" + problem + "）: " +
-                            file.string());
+            throw TolvError("lenex.ini の " + std::to_string(number) + " 行目に XML に書けない文字があります（" + problem +
+                            "）: " + file.string());
         if (key == "registration") s.registration = value;
         else if (!value.empty()) s.email = value;
     }

@@ -29,16 +29,16 @@
 namespace tolv::lenex {
 
 struct LenexClub {
-    std::string teamCode;  // 5 characters, as in the composite numbers
-    std::string code;      // the Lenex club code
+    std::string teamCode; // 5 characters, as in the composite numbers
+    std::string code;     // the Lenex club code
     std::string nation;
     std::string name;
 };
 
 // An athlete as the Lenex file named it, where the entry file's fields cut or drop something.
 struct LenexAthlete {
-    std::string qbango;  // trimmed
-    std::string namae;   // trimmed, as stored in the record
+    std::string qbango; // trimmed
+    std::string namae;  // trimmed, as stored in the record
     std::string lastname;
     std::string firstname;
     std::string lastnameEn;
@@ -65,9 +65,9 @@ public:
     std::string city;
     std::string nation;
     std::vector<LenexClub> clubs;
-    std::set<std::pair<std::string, int>> mixed;  // trimmed QBango, slot
+    std::set<std::pair<std::string, int>> mixed; // trimmed QBango, slot
     std::vector<LenexAthlete> athletes;
-    std::vector<MeetElement> meet;                // empty: no meet taken
+    std::vector<MeetElement> meet; // empty: no meet taken
     std::string meetFile;
 
     const LenexClub* clubOfTeam(const std::string& teamCode) const;

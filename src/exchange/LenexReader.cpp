@@ -41,8 +41,8 @@ std::vector<std::string> japaneseNames(const std::string& stroke, int distance, 
 {
     static const std::map<std::string, std::string> strokes = {
         {"FREE", "自由形"}, {"BACK", "背泳ぎ"}, {"BREAST", "平泳ぎ"}, {"FLY", "バタフライ"}, {"MEDLEY", "個人メドレー"}};
-    static const std::map<std::string, std::string> techniques = {
-        {"KICK", "キック"}, {"PULL", "プル"}, {"DIVE", "潜水"}, {"GLIDE", "けのび"}, {"START", "スタート"}, {"TURN", "ターン"}};
+    static const std::map<std::string, std::string> techniques = {{"KICK", "キック"},  {"PULL", "プル"},      {"DIVE", "潜水"},
+                                                                  {"GLIDE", "けのび"}, {"START", "スタート"}, {"TURN", "ターン"}};
     std::vector<std::string> out;
     // In 64 bits: a file may carry any distance and relay count.
     const long long total = relaycount > 1 ? static_cast<long long>(distance) * relaycount : distance;
@@ -62,8 +62,8 @@ std::string styleText(const std::string& stroke, int distance, int relaycount, c
                       const std::string& name)
 {
     if (stroke == "UNKNOWN" && !name.empty()) return name;
-    std::string s = relaycount > 1 ? std::to_string(relaycount) + "x" + std::to_string(distance) + "m "
-                                   : std::to_string(distance) + "m ";
+    std::string s =
+        relaycount > 1 ? std::to_string(relaycount) + "x" + std::to_string(distance) + "m " : std::to_string(distance) + "m ";
     s += stroke;
     if (!technique.empty()) s += " " + technique;
     return s;
@@ -72,7 +72,7 @@ std::string styleText(const std::string& stroke, int distance, int relaycount, c
 std::string yyyymmdd(std::int32_t d) { return std::to_string(d); }
 
 struct EventInfo {
-    int slot = -1;  // -1: no event of the entry file
+    int slot = -1; // -1: no event of the entry file
     std::string text;
 };
 
@@ -122,8 +122,7 @@ private:
     // Why the entry file cannot hold an athlete (no name, birth date or sex); empty when it can.
     std::string missing(const pugi::xml_node& athlete) const;
     SwimmerRecord readAthlete(const pugi::xml_node& athlete, const std::string& team, const std::string& shozoku,
-                              const std::string& shozokuKana, const std::string& clubLabel, bool clubFolded,
-                              bool clubCut);
+                              const std::string& shozokuKana, const std::string& clubLabel, bool clubFolded, bool clubCut);
     const EventInfo* eventOf(const pugi::xml_node& n);
     // One time per slot by the rule above; `who` names the athlete or relay in the lists.
     std::map<int, std::int32_t> times(const pugi::xml_node& owner, const std::string& who);
@@ -141,8 +140,8 @@ private:
     ReserveEvents reserve_;
     const ImportOptions& options_;
     bool meetOnly_;
-    std::map<std::string, EventInfo> events_;  // eventid -> event
-    std::set<std::string> teamCodes_;           // given to a club of this file
+    std::map<std::string, EventInfo> events_; // eventid -> event
+    std::set<std::string> teamCodes_;         // given to a club of this file
     // team code -> athleteid -> index in out_.swimmers, over every CLUB element of the club
     std::map<std::string, std::map<std::string, std::size_t>> athletesOfTeam_;
     ImportResult out_;
@@ -166,12 +165,12 @@ ImportResult Reader::read()
     // A file in UTF-8 (what Lenex is, unless it declares Latin-1) holding other bytes is refused
     // at the line of the first: taken as UTF-8 they would become other letters.
     std::string declaration = xml_.substr(0, xml_.find('>') + 1);
-    std::transform(declaration.begin(), declaration.end(), declaration.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(declaration.begin(), declaration.end(), declaration.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     if (declaration.find("iso-8859-1") == std::string::npos && declaration.find("latin1") == std::string::npos)
         if (const std::optional<Utf8Fault> bad = findUtf8Fault(xml_)) failAtLine(bad->line, utf8FaultMessage(xml_, *bad));
-    const Scan scan = scanDocument(xml_, [&](int line) {
-        failAtLine(line, "要素の入れ子が深すぎます（" + std::to_string(kMaxDepth) + " 段まで）");
-    });
+    const Scan scan = scanDocument(
+        xml_, [&](int line) { failAtLine(line, "要素の入れ子が深すぎます（" + std::to_string(kMaxDepth) + " 段まで）"); });
     out_.controlLines = scan.controlLines;
     const long long total = std::max(0, header_.total());
     enforce(meetOnly_ || total + static_cast<long long>(scan.athletes) <= kMaxSwimmers,
@@ -216,7 +215,8 @@ ImportResult Reader::read()
         if (m.ageDate != 0) setHeaderDate(h, HeaderDate::Reference, yyyymmdd(m.ageDate));
         if (m.course == "LCM") h.setCourse(0);
         else if (m.course == "SCM") h.setCourse(1);
-        else if (!m.course.empty()) out_.headerNotes.push_back("コース " + m.course + " は長水・短水のどちらでもないので水路はそのままです");
+        else if (!m.course.empty())
+            out_.headerNotes.push_back("コース " + m.course + " は長水・短水のどちらでもないので水路はそのままです");
         header_ = h;
         out_.header = h;
         takeReserveEvents(meets.child("MEET"));
@@ -356,8 +356,7 @@ void Reader::readEvents(const pugi::xml_node& meet)
                 const auto reserveSlot = slotOfCode(code);
                 if (reserveSlot && *reserveSlot >= kFirstReserveSlot) {
                     const int i = *reserveSlot - kFirstReserveSlot;
-                    if (name == reserveStyleName(reserve_, i) && (relaycount > 1) == reserve_.isRelay(i))
-                        slot = *reserveSlot;
+                    if (name == reserveStyleName(reserve_, i) && (relaycount > 1) == reserve_.isRelay(i)) slot = *reserveSlot;
                 }
             }
             if (slot < 0 && technique.empty()) slot = slotOfStyle(stroke, distance, relaycount).value_or(-1);
@@ -386,8 +385,8 @@ const EventInfo* Reader::eventOf(const pugi::xml_node& n)
 
 std::map<int, std::int32_t> Reader::times(const pugi::xml_node& owner, const std::string& who)
 {
-    std::map<int, std::int32_t> entries;  // slot -> best entry time, 0 for an entry without one
-    std::map<int, std::int32_t> results;  // slot -> best result, 0 for a result without a time
+    std::map<int, std::int32_t> entries; // slot -> best entry time, 0 for an entry without one
+    std::map<int, std::int32_t> results; // slot -> best result, 0 for a result without a time
     std::set<std::string> listed;
     auto notTaken = [&](const pugi::xml_node& n, const EventInfo* ev) {
         const std::string what = who + ": " + (ev ? ev->text : "eventid " + std::string(n.attribute("eventid").value()));
@@ -401,7 +400,7 @@ std::map<int, std::int32_t> Reader::times(const pugi::xml_node& owner, const std
         const std::string t = e.attribute("entrytime").value();
         std::int32_t v = 0;
         if (!t.empty() && t != "NT") {
-            const auto coded = codedTime(t);  // checked even when the event is unknown
+            const auto coded = codedTime(t); // checked even when the event is unknown
             if (!coded) fail(e, "entrytime が HH:MM:SS.hh（60分未満）ではありません: " + t);
             v = *coded;
         }
@@ -434,7 +433,7 @@ std::map<int, std::int32_t> Reader::times(const pugi::xml_node& owner, const std
         const std::string status = r.attribute("status").value();
         if (!status.empty() && status != "EXH") {
             out_.statuses.push_back(who + ": " + ev->text + " " + status);
-            v = 0;  // swum or entered, no time: 参加 where nothing better is known
+            v = 0; // swum or entered, no time: 参加 where nothing better is known
         }
         better(results, ev->slot, v);
     }
@@ -459,8 +458,7 @@ std::vector<std::string> Reader::positionsOf(const pugi::xml_node& relay, int sl
                 if (p.attribute("athleteid") && number >= 1) positions.emplace_back(number, p.attribute("athleteid").value());
             }
             if (positions.empty()) continue;
-            std::stable_sort(positions.begin(), positions.end(),
-                             [](const auto& x, const auto& y) { return x.first < y.first; });
+            std::stable_sort(positions.begin(), positions.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
             std::vector<std::string> ids;
             for (auto& [number, id] : positions) ids.push_back(std::move(id));
             return ids;
@@ -482,8 +480,7 @@ std::string Reader::missing(const pugi::xml_node& a) const
 }
 
 SwimmerRecord Reader::readAthlete(const pugi::xml_node& a, const std::string& team, const std::string& shozoku,
-                                  const std::string& shozokuKana, const std::string& clubLabel, bool clubFolded,
-                                  bool clubCut)
+                                  const std::string& shozokuKana, const std::string& clubLabel, bool clubFolded, bool clubCut)
 {
     SwimmerRecord s = EntryStore::emptySwimmer();
     // The caller has checked the name, birth date and sex (missing()).
@@ -511,8 +508,7 @@ SwimmerRecord Reader::readAthlete(const pugi::xml_node& a, const std::string& te
     const std::string between = words ? kFullWidthBlank : " ";
     if (hepburn::toKana(familyEn, familyKana) && (givenEn.empty() || hepburn::toKana(givenEn, givenKana)))
         kana = givenKana.empty() ? familyKana : familyKana + between + givenKana;
-    else
-        kana = fold(a, givenEn.empty() ? familyEn : familyEn + between + givenEn, folded);
+    else kana = fold(a, givenEn.empty() ? familyEn : familyEn + between + givenEn, folded);
     s.setKana(kana);
     cut = cut || cp932Length(kana) > 16;
 
@@ -530,8 +526,7 @@ SwimmerRecord Reader::readAthlete(const pugi::xml_node& a, const std::string& te
     // licence, a nation) is kept in the Lenex memory for the export.
     const std::string nation = a.attribute("nation").value();
     if (folded || cut || words || !licenceKept || (!nation.empty() && nation != "JPN"))
-        out_.memory.athletes.push_back(
-            {clean(s.QBango()), clean(s.Namae()), family, given, familyEn, givenEn, license, nation});
+        out_.memory.athletes.push_back({clean(s.QBango()), clean(s.Namae()), family, given, familyEn, givenEn, license, nation});
     s.setSei(gender == "M" ? "1" : "2");
     s.setShozoku(shozoku);
     s.setShozokuKana(shozokuKana);
@@ -606,7 +601,7 @@ void Reader::readRelays(const ClubRead& club)
     for (pugi::xml_node relay : club.node.child("RELAYS").children("RELAY")) {
         const std::string gender = relay.attribute("gender").value();
         const std::string who = club.label + " リレー" + std::to_string(++relayNumber);
-        std::optional<std::size_t> teamRecord;  // the relay team record, made when first needed
+        std::optional<std::size_t> teamRecord; // the relay team record, made when first needed
         for (const auto& [slot, value] : times(relay, who)) {
             // The time goes to every swimmer of its own event's positions whose slot is still free.
             std::vector<std::size_t> at;
@@ -636,8 +631,8 @@ void Reader::readRelays(const ClubRead& club)
 }
 } // namespace
 
-ImportResult readLenex(std::string_view xml, const std::string& fileName, const EntryHeader& header,
-                       const ReserveEvents& reserve, const ImportOptions& options, const LenexMemory& memory)
+ImportResult readLenex(std::string_view xml, const std::string& fileName, const EntryHeader& header, const ReserveEvents& reserve,
+                       const ImportOptions& options, const LenexMemory& memory)
 {
     std::string buffer(xml);
     return Reader(buffer, fileName, header, reserve, options, memory).read();
@@ -692,8 +687,7 @@ ImportResult takeLenexMeet(EntryStore& store, const fs::path& file, const Import
     {
         std::string xml = readLenexFile(file);
         if (isLenexArchive(xml)) xml = unpackLenex(xml, file.string());
-        r = Reader(xml, file.string(), store.header(), store.reserve(), options, LenexMemory::read(store.path()), true)
-                .read();
+        r = Reader(xml, file.string(), store.header(), store.reserve(), options, LenexMemory::read(store.path()), true).read();
     }
     if (r.header || r.reserve) {
         if (r.header) r.header->setTotal(store.header().total());

@@ -50,13 +50,13 @@ namespace tolv::lenex {
 // The meet of a Lenex file as it would land in the header.
 struct MeetInfo {
     std::string name;
-    std::string venue;         // FACILITY name, else POOL name, else the city
+    std::string venue; // FACILITY name, else POOL name, else the city
     std::string city;
     std::string nation;
-    std::int32_t firstDay = 0;  // YYYYMMDD, 0 when the file has no session date
+    std::int32_t firstDay = 0; // YYYYMMDD, 0 when the file has no session date
     std::int32_t lastDay = 0;
     std::int32_t ageDate = 0;
-    std::string course;        // LCM, SCM, …
+    std::string course; // LCM, SCM, …
 };
 
 struct ImportOptions {
@@ -70,20 +70,20 @@ struct ImportOptions {
 };
 
 struct ImportResult {
-    std::vector<SwimmerRecord> swimmers;  // seq not yet set
-    int times = 0;                        // slots holding a time (relays included)
-    int entered = 0;                      // slots holding 参加 (entered without a time)
-    int unknownEvents = 0;                // entries and results not taken (listed in notTaken)
-    int relayTeams = 0;                   // relay team records made for relays without positions
-    int licencesDropped = 0;              // licences longer than a registration number
-    std::vector<std::string> folded;      // athletes whose name or club was folded to base letters
-    std::vector<std::string> cut;         // athletes whose name or club was cut to its field
-    std::vector<std::string> notTaken;    // "athlete: event" of entries and results not taken
-    std::vector<std::string> statuses;    // "athlete: event STATUS"
-    std::vector<std::string> leftOut;     // "N行目: club name（…がありません）" of athletes the entry
-                                          // file cannot hold (no name, birth date or sex): left out
-    std::vector<int> controlLines;        // lines where control characters were dropped
-    std::vector<std::string> codedClubs;  // clubs given a team code of their own
+    std::vector<SwimmerRecord> swimmers; // seq not yet set
+    int times = 0;                       // slots holding a time (relays included)
+    int entered = 0;                     // slots holding 参加 (entered without a time)
+    int unknownEvents = 0;               // entries and results not taken (listed in notTaken)
+    int relayTeams = 0;                  // relay team records made for relays without positions
+    int licencesDropped = 0;             // licences longer than a registration number
+    std::vector<std::string> folded;     // athletes whose name or club was folded to base letters
+    std::vector<std::string> cut;        // athletes whose name or club was cut to its field
+    std::vector<std::string> notTaken;   // "athlete: event" of entries and results not taken
+    std::vector<std::string> statuses;   // "athlete: event STATUS"
+    std::vector<std::string> leftOut;    // "N行目: club name（…がありません）" of athletes the entry
+                                         // file cannot hold (no name, birth date or sex): left out
+    std::vector<int> controlLines;       // lines where control characters were dropped
+    std::vector<std::string> codedClubs; // clubs given a team code of their own
     MeetInfo meet;
     std::optional<EntryHeader> header;    // the header with the meet, when it was taken
     std::optional<ReserveEvents> reserve; // with the file's own reserve events (UNKNOWN styles
@@ -97,9 +97,8 @@ struct ImportResult {
 // Reads and checks a whole Lenex document against the entry file's header and reserve events.
 // `existing` swimmers are already in the entry file (the limit counts them; with none the meet
 // goes into the header). Throws TolvError naming `fileName` and the line of the first fault.
-ImportResult readLenex(std::string_view xml, const std::string& fileName, const EntryHeader& header,
-                       const ReserveEvents& reserve, const ImportOptions& options = {},
-                       const LenexMemory& memory = {});
+ImportResult readLenex(std::string_view xml, const std::string& fileName, const EntryHeader& header, const ReserveEvents& reserve,
+                       const ImportOptions& options = {}, const LenexMemory& memory = {});
 
 // Reads `file` whole, checks it, then appends its athletes to the open entry file in one step
 // (backup, whole-file replace), with the meet's header when taken, and keeps the Lenex memory.
@@ -111,8 +110,7 @@ ImportResult importLenex(EntryStore& store, const std::filesystem::path& file, c
 // taken from it as the import takes it. Throws before anything is written when the file has a
 // fault or no events. Only the meet, header and memory of the result are filled.
 ImportResult readLenexMeet(std::string_view xml, const std::string& fileName, const EntryHeader& header,
-                           const ReserveEvents& reserve, const ImportOptions& options = {},
-                           const LenexMemory& memory = {});
+                           const ReserveEvents& reserve, const ImportOptions& options = {}, const LenexMemory& memory = {});
 ImportResult takeLenexMeet(EntryStore& store, const std::filesystem::path& file, const ImportOptions& options = {});
 
 } // namespace tolv::lenex

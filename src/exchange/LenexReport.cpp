@@ -14,10 +14,9 @@ std::string describeMeet(const ImportResult& r, const fs::path& file)
                     "。Lenex の書き出しは、この大会の種目へのエントリーになります";
     if (r.header)
         m += "\n大会の情報をヘッダーに入れました: " + clean(r.header->zigyo()) + " / " + clean(r.header->basho()) + " / " +
-             clean(r.header->stBi()) + "〜" + clean(r.header->enBi()) + " / 基準日 " + clean(r.header->kijunBi()) +
-             " / " + (r.header->course() == 0 ? "長水" : "短水");
-    else
-        m += "\nヘッダーはそのままです";
+             clean(r.header->stBi()) + "〜" + clean(r.header->enBi()) + " / 基準日 " + clean(r.header->kijunBi()) + " / " +
+             (r.header->course() == 0 ? "長水" : "短水");
+    else m += "\nヘッダーはそのままです";
     for (const std::string& n : r.headerNotes) m += "\n" + n;
     return m;
 }
@@ -38,12 +37,12 @@ void list(std::string& m, const std::string& title, const std::vector<std::strin
 std::string describeImport(const ImportResult& r, const fs::path& file)
 {
     std::string m = "Lenexファイルから " + std::to_string(r.swimmers.size() - static_cast<std::size_t>(r.relayTeams)) +
-                    " 人を追加しました: " + file.string() +
-                    "\nタイム " + std::to_string(r.times) + " 件、参加（タイムなし） " + std::to_string(r.entered) + " 件";
+                    " 人を追加しました: " + file.string() + "\nタイム " + std::to_string(r.times) + " 件、参加（タイムなし） " +
+                    std::to_string(r.entered) + " 件";
     if (r.header)
         m += "\n大会の情報をヘッダーに入れました: " + clean(r.header->zigyo()) + " / " + clean(r.header->basho()) + " / " +
-             clean(r.header->stBi()) + "〜" + clean(r.header->enBi()) + " / 基準日 " + clean(r.header->kijunBi()) +
-             " / " + (r.header->course() == 0 ? "長水" : "短水");
+             clean(r.header->stBi()) + "〜" + clean(r.header->enBi()) + " / 基準日 " + clean(r.header->kijunBi()) + " / " +
+             (r.header->course() == 0 ? "長水" : "短水");
     if (r.reserve) m += "\nLenexファイルの予備種目を空いている予備種目に入れました";
     for (const std::string& n : r.headerNotes) m += "\n" + n;
     list(m, "申込ファイルに入らないため取り込まなかった選手（氏名・生年月日・性別のないもの）", r.leftOut);
@@ -59,8 +58,7 @@ std::string describeImport(const ImportResult& r, const fs::path& file)
     }
     if (r.relayTeams > 0)
         m += "\nリレーの泳者がわからないリレー " + std::to_string(r.relayTeams) + " 件はリレーの記録（チーム）として追加しました";
-    if (r.licencesDropped > 0)
-        m += "\n7文字を超える登録番号 " + std::to_string(r.licencesDropped) + " 件は番号を空けています";
+    if (r.licencesDropped > 0) m += "\n7文字を超える登録番号 " + std::to_string(r.licencesDropped) + " 件は番号を空けています";
     return m;
 }
 
@@ -68,10 +66,11 @@ std::string headerQuestion(const MeetInfo& meet)
 {
     return "Lenexファイルの大会の情報でヘッダーを置き換えますか？\n大会名: " + meet.name + "\n場所: " + meet.venue +
            "\n期日: " + isoDate(meet.firstDay) + "〜" + isoDate(meet.lastDay) + "\n基準日: " + isoDate(meet.ageDate) +
-           "\nコース: " + (meet.course.empty() ? std::string("（なし）")
-                            : meet.course == "LCM"   ? std::string("長水路")
-                            : meet.course == "SCM"   ? std::string("短水路")
-                                                     : meet.course);
+           "\nコース: " +
+           (meet.course.empty()    ? std::string("（なし）")
+            : meet.course == "LCM" ? std::string("長水路")
+            : meet.course == "SCM" ? std::string("短水路")
+                                   : meet.course);
 }
 
 } // namespace tolv::lenex

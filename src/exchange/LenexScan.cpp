@@ -109,15 +109,15 @@ Scan scanDocument(std::string& xml, const std::function<void(int line)>& tooDeep
             continue;
         }
         if (c == 0xC2 && r + 1 < end && static_cast<unsigned char>(r[1]) >= 0x80 && static_cast<unsigned char>(r[1]) <= 0x9F) {
-            noteControl();  // C1 controls in UTF-8
+            noteControl(); // C1 controls in UTF-8
             r += 2;
             continue;
         }
         if (c == '&') {
             // References to no character (beyond U+10FFFF, surrogates) go like controls: the
             // parser would keep them as raw text.
-            if (auto ref = characterReference(r, end);
-                ref && (isControlCharacter(ref->second) || ref->second > 0x10FFFF || (ref->second >= 0xD800 && ref->second <= 0xDFFF))) {
+            if (auto ref = characterReference(r, end); ref && (isControlCharacter(ref->second) || ref->second > 0x10FFFF ||
+                                                               (ref->second >= 0xD800 && ref->second <= 0xDFFF))) {
                 // A line end or tab written as a reference (multi-line texts) is a blank, as the
                 // parser makes of raw ones in attribute values; other controls are dropped.
                 if (ref->second == '\t' || ref->second == '\n' || ref->second == '\r') *w++ = ' ';

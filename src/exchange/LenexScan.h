@@ -31,7 +31,7 @@ private:
 // What a first look at the bytes found, before they are parsed.
 struct Scan {
     std::size_t athletes = 0;
-    std::size_t relays = 0;  // each may need a record of its own (a relay team without its swimmers)
+    std::size_t relays = 0; // each may need a record of its own (a relay team without its swimmers)
     std::vector<int> controlLines;
 };
 

@@ -27,7 +27,7 @@
 namespace tolv::lenex {
 namespace {
 
-const char* const kFullWidthBlank = "\xE3\x80\x80";  // U+3000
+const char* const kFullWidthBlank = "\xE3\x80\x80"; // U+3000
 
 // Family and given name split at the first separator; the whole text is the family name when
 // there is none.
@@ -41,10 +41,7 @@ std::pair<std::string, std::string> split(const std::string& name, const std::st
 // The composite number as stored: team code 5, birth date 8, sex digit 1 (CP932 bytes).
 std::string qbango(const SwimmerRecord& s) { return std::string(s.raw(SwimmerRecord::kQBango)); }
 
-std::string teamCode(const SwimmerRecord& s)
-{
-    return clean(fromCp932(cutBytes(qbango(s), SwimmerRecord::kQBangoTeam.count)));
-}
+std::string teamCode(const SwimmerRecord& s) { return clean(fromCp932(cutBytes(qbango(s), SwimmerRecord::kQBangoTeam.count))); }
 
 std::int32_t birthDate(const SwimmerRecord& s)
 {
@@ -148,9 +145,8 @@ void save(const pugi::xml_document& doc, pugi::xml_writer& writer)
 // The document of the swimmers saved to `writer`; what it holds. Only one club is held as a tree
 // at a time: the rest of the document is saved around a marker where the clubs go, each club
 // printed at its depth as the whole tree would print it.
-ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& reserve,
-                            const std::vector<SwimmerRecord>& swimmers, const ExportOptions& options,
-                            pugi::xml_writer& writer)
+ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& reserve, const std::vector<SwimmerRecord>& swimmers,
+                            const ExportOptions& options, pugi::xml_writer& writer)
 {
     const LenexMemory& memory = options.memory;
     ExportSummary summary;
@@ -266,7 +262,8 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
         std::vector<const OrganiserEvent*> found;
         if (const std::optional<SwimStyle> st = styleOf(slot)) found = matchingEvents(organiser, *st, who);
         if (found.size() == 1) return found.front()->eventid;
-        std::string why = found.empty() ? "大会に合う種目がありません" : "合う種目が " + std::to_string(found.size()) + " 件あります:";
+        std::string why =
+            found.empty() ? "大会に合う種目がありません" : "合う種目が " + std::to_string(found.size()) + " 件あります:";
         for (const OrganiserEvent* e : found) why += " eventid " + e->eventid;
         summary.notEntered.push_back(whoText + " " + slotText(slot) + "（" + why + "）");
         return {};
@@ -304,7 +301,7 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
     }
     writer.write(skeleton.text.data(), head);
 
-    constexpr unsigned kClubDepth = 4;  // LENEX, MEETS, MEET, CLUBS
+    constexpr unsigned kClubDepth = 4; // LENEX, MEETS, MEET, CLUBS
     // The athletes kept from Lenex files, by composite number and name (the last kept wins).
     std::unordered_map<std::string, const LenexAthlete*> keptAthletes;
     for (const LenexAthlete& a : memory.athletes) keptAthletes[a.qbango + "\t" + a.namae] = &a;
@@ -328,7 +325,7 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
         // record is a team of its own.
         struct Member {
             std::uint32_t record;
-            int athleteId;  // 0: a relay team record
+            int athleteId; // 0: a relay team record
         };
         struct Team {
             int slot;
@@ -336,7 +333,7 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
             std::vector<Member> members;
         };
         std::vector<Team> teams;
-        std::map<std::pair<int, std::int32_t>, std::size_t> openTeam;  // slot, time -> last team
+        std::map<std::pair<int, std::int32_t>, std::size_t> openTeam; // slot, time -> last team
         auto carry = [&](std::uint32_t k, int athleteId) {
             const SwimmerRecord& s = swimmers[k];
             for (int slot = 0; slot < kEventSlots; ++slot) {
@@ -372,8 +369,8 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
             const std::string namae = clean(s.Namae());
             const auto kept = keptAthletes.find(clean(s.QBango()) + "\t" + namae);
             const LenexAthlete* from = kept == keptAthletes.end() ? nullptr : kept->second;
-            auto [family, given] = namae.find(kFullWidthBlank) != std::string::npos ? split(namae, kFullWidthBlank)
-                                                                                    : split(namae, " ");
+            auto [family, given] =
+                namae.find(kFullWidthBlank) != std::string::npos ? split(namae, kFullWidthBlank) : split(namae, " ");
             if (from) {
                 family = from->lastname;
                 given = from->firstname;
@@ -385,8 +382,7 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
             // The reading in Latin letters, where there is one.
             const std::string kana = clean(s.Kana());
             const std::size_t fullBlank = kana.find(kFullWidthBlank);
-            const auto [familyKana, givenKana] =
-                fullBlank < kana.find(' ') ? split(kana, kFullWidthBlank) : split(kana, " ");
+            const auto [familyKana, givenKana] = fullBlank < kana.find(' ') ? split(kana, kFullWidthBlank) : split(kana, " ");
             std::string familyEn = hepburn::romanise(familyKana);
             std::string givenEn = hepburn::romanise(givenKana);
             if (from && !from->lastnameEn.empty()) {
@@ -437,8 +433,8 @@ ExportSummary writeDocument(const EntryHeader& header, const ReserveEvents& rese
             if (!agesKnown || ages.size() != legs) ages.clear();
             const Entrant who{gender, ages};
             const SwimmerRecord& first = swimmers[t.members.front().record];
-            const std::string eventid = eventFor(t.slot, who, std::to_string(t.members.front().record + 1) + " " +
-                                                              clean(first.Namae()) + " のリレー");
+            const std::string eventid =
+                eventFor(t.slot, who, std::to_string(t.members.front().record + 1) + " " + clean(first.Namae()) + " のリレー");
             if (eventid.empty()) continue;
             if (!relays) relays = node.append_child("RELAYS");
             pugi::xml_node r = relays.append_child("RELAY");
@@ -515,8 +511,7 @@ private:
 
 // An archive holding `pieces` (one text in order) as its one entry `innerName`, handed to `sink`
 // in blocks as it is read back from the archive's memory.
-template <typename Sink>
-void zipPieces(const std::vector<std::string_view>& pieces, const std::string& innerName, Sink&& sink)
+template <typename Sink> void zipPieces(const std::vector<std::string_view>& pieces, const std::string& innerName, Sink&& sink)
 {
     std::vector<zip_buffer_fragment_t> fragments;
     for (std::string_view p : pieces)
@@ -525,12 +520,12 @@ void zipPieces(const std::vector<std::string_view>& pieces, const std::string& i
     zip_error_init(&error);
     zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
     enforce(buffer != nullptr, std::string("zip を作れません: ") + zip_error_strerror(&error));
-    zip_source_keep(buffer);  // read back after the archive is closed
+    zip_source_keep(buffer); // read back after the archive is closed
     std::unique_ptr<zip_source_t, void (*)(zip_source_t*)> keep(buffer, zip_source_free);
     zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
     enforce(archive != nullptr, std::string("zip を作れません: ") + zip_error_strerror(&error));
-    zip_source_t* entry = zip_source_buffer_fragment(archive, fragments.empty() ? nullptr : fragments.data(),
-                                                     fragments.size(), 0);
+    zip_source_t* entry =
+        zip_source_buffer_fragment(archive, fragments.empty() ? nullptr : fragments.data(), fragments.size(), 0);
     // Deflated at zlib's fastest level: the XML is mostly repeated markup, which that level takes
     // to about an eighth of its size; the default level (a twelfth) costs more than twice the time.
     const zip_int64_t index = entry ? zip_file_add(archive, innerName.c_str(), entry, ZIP_FL_ENC_UTF_8) : -1;
@@ -597,8 +592,8 @@ bool cityNeeded(const std::filesystem::path& entryFile)
     return memory.city.empty() && memory.meet.empty();
 }
 
-ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip,
-                         const std::string& city, const std::filesystem::path& ctlFolder)
+ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip, const std::string& city,
+                         const std::filesystem::path& ctlFolder)
 {
     ExportOptions options;
     options.memory = LenexMemory::read(store.path());
@@ -651,8 +646,9 @@ std::string describeExport(const ExportResult& r)
     if (s.againstMeet) {
         m += "\n取り込んだ主催者の大会の種目にエントリーしました";
     } else {
-        m += "\n種目はこのプログラムの種目番号のままです（主催者の大会を取り込んでいないため）。主催者の種目番号で"
-             "エントリーするには、先に「転入 → Lenex大会」（tolv import lenex-meet）で主催者の Lenex ファイルを取り込んでください";
+        m +=
+            "\n種目はこのプログラムの種目番号のままです（主催者の大会を取り込んでいないため）。主催者の種目番号で"
+            "エントリーするには、先に「転入 → Lenex大会」（tolv import lenex-meet）で主催者の Lenex ファイルを取り込んでください";
     }
     if (!s.notEntered.empty()) {
         m += "\n大会に合う種目が一つに決まらないため書き出さなかったエントリー " + std::to_string(s.notEntered.size()) + " 件:";

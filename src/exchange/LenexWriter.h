@@ -41,28 +41,28 @@ namespace tolv::lenex {
 struct ExportSummary {
     int clubs = 0;
     int athletes = 0;
-    int entries = 0;              // individual entries of the athletes
+    int entries = 0; // individual entries of the athletes
     int relays = 0;
-    std::vector<int> notAthletes;  // swimmer numbers without birth date or sex, not written as athletes
-    bool againstMeet = false;      // entered against the organiser's meet taken for the entry file
-    std::vector<std::string> notEntered;  // "number name event（why）": no organiser's event, or several
+    std::vector<int> notAthletes;        // swimmer numbers without birth date or sex, not written as athletes
+    bool againstMeet = false;            // entered against the organiser's meet taken for the entry file
+    std::vector<std::string> notEntered; // "number name event（why）": no organiser's event, or several
 };
 
 struct Document {
-    std::string xml;  // UTF-8
+    std::string xml; // UTF-8
     ExportSummary summary;
 };
 
 struct ExportOptions {
-    std::string city;        // the meet's city (required by the format)
-    LenexSettings settings;  // constructor registration and contact e-mail
-    LenexMemory memory;      // what earlier Lenex files left beside the entry file
+    std::string city;       // the meet's city (required by the format)
+    LenexSettings settings; // constructor registration and contact e-mail
+    LenexMemory memory;     // what earlier Lenex files left beside the entry file
 };
 
 // The document of an entry file. Throws TolvError when the header has no first competition
 // day that is a calendar date (the session needs one) or no city is given.
-Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve,
-                    const std::vector<SwimmerRecord>& swimmers, const ExportOptions& options);
+Document writeLenex(const EntryHeader& header, const ReserveEvents& reserve, const std::vector<SwimmerRecord>& swimmers,
+                    const ExportOptions& options);
 
 // An .lxf archive holding the document as its one entry `innerName`.
 std::string zipLenex(const std::string& xml, const std::string& innerName);
@@ -76,16 +76,15 @@ struct ExportResult {
 // rename); zipped when `zip` is set, the archive entry named like the target with ".lef". The
 // city is `city` when given (then kept in the entry file's Lenex memory), else the remembered one;
 // the constructor details come from lenex.ini in `ctlFolder`.
-ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip,
-                         const std::string& city, const std::filesystem::path& ctlFolder);
+ExportResult exportLenex(const EntryStore& store, const std::filesystem::path& target, bool zip, const std::string& city,
+                         const std::filesystem::path& ctlFolder);
 // The city the next export of an entry file writes when none is given (empty when none is kept).
 std::string rememberedCity(const std::filesystem::path& entryFile);
 // Whether an export of the entry file needs a city to be given: none is kept and no organiser's
 // meet (which has its own) is taken.
 bool cityNeeded(const std::filesystem::path& entryFile);
 // The default file name in a folder: the entry file's base name with ".lef" or ".lxf".
-std::filesystem::path defaultExportPath(const std::filesystem::path& folder, const std::filesystem::path& entry,
-                                        bool zip);
+std::filesystem::path defaultExportPath(const std::filesystem::path& folder, const std::filesystem::path& entry, bool zip);
 // What the user is told afterwards.
 std::string describeExport(const ExportResult& result);
 

@@ -50,9 +50,8 @@ SwimmerRecord resultSwimmer(const std::vector<std::string>& f, int lineNo)
 void copyPerson(SwimmerRecord& to, const SwimmerRecord& from)
 {
     using S = SwimmerRecord;
-    static constexpr Field fields[] = {S::kBango,   S::kQBango,      S::kNamae,   S::kKana,
-                                       S::kKen,     S::kKenKana,     S::kShozoku, S::kShozokuKana,
-                                       S::kGakunen, S::kNenrei,      S::kSei,     S::kShuFuku};
+    static constexpr Field fields[] = {S::kBango,   S::kQBango,      S::kNamae,   S::kKana,   S::kKen, S::kKenKana,
+                                       S::kShozoku, S::kShozokuKana, S::kGakunen, S::kNenrei, S::kSei, S::kShuFuku};
     for (const Field f : fields) to.copyField(from, f);
 }
 
@@ -122,8 +121,8 @@ ImportReport importResultsReplacing(EntryStore& store, const ImportFolder& folde
     enforce(!swimmers.empty(), "Results.Dat に記録がありません。申込ファイルはそのままです。");
 
     const int old = store.header().total();
-    if (!prompt.ask("申込ファイルの選手 " + std::to_string(old) + " 人を、Results.Dat の記録 " +
-                    std::to_string(swimmers.size()) + " 件で置き換えます。よろしいですか？"))
+    if (!prompt.ask("申込ファイルの選手 " + std::to_string(old) + " 人を、Results.Dat の記録 " + std::to_string(swimmers.size()) +
+                    " 件で置き換えます。よろしいですか？"))
         throw ImportCancelled();
 
     EntryHeader h = store.header();

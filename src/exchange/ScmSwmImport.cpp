@@ -30,28 +30,35 @@ constexpr std::size_t kTimeWidth = 6;
 // Team file fields.
 constexpr std::size_t kTeamCode = 1, kTeamName = 6, kTeamKana = 7;
 // Relay file fields.
-constexpr std::size_t kRelayTeam = 2, kRelayStroke = 5, kRelaySex = 6, kRelayTime = 7, kRelayLevel = 10,
-                      kRelayDistance = 11;
+constexpr std::size_t kRelayTeam = 2, kRelayStroke = 5, kRelaySex = 6, kRelayTime = 7, kRelayLevel = 10, kRelayDistance = 11;
 
 struct FileSet {
     SwimmerColumns columns;
     const char* swimmers;
     const char* teams;
     const char* relays;
-    const char* command;  // backup label
+    const char* command; // backup label
     const char* missingSwimmers[3];
     const char* missingTeams[3];
     const char* missingRelays[3];
 };
 
 const FileSet kScm = {
-    kScmColumns, "ScmSwimmerdt.csv", "Scmdt.csv", "ScmRelay.csv", "ＳＣＭ取込",
+    kScmColumns,
+    "ScmSwimmerdt.csv",
+    "Scmdt.csv",
+    "ScmRelay.csv",
+    "ＳＣＭ取込",
     {"「ScmSwimmerdt.csv」ファイルがありません。", "ＳＷＭで作成されたファイルではありません。", "処理を中止します。"},
     {"「Scmdt.csv」ファイルがありません。", "ＳＷＭで作成されたファイルではありません。", "処理を中止します。"},
     {"「Scmrelay.csv」ファイルがありません。", "リレーデータの入力はしません。", "処理を中止します。"},
 };
 const FileSet kSwm = {
-    kSwmColumns, "RIZARUTO.csv", "Teamdt.csv", "relayent.csv", "ＳＷＭ取込",
+    kSwmColumns,
+    "RIZARUTO.csv",
+    "Teamdt.csv",
+    "relayent.csv",
+    "ＳＷＭ取込",
     {"「RIZARUTO.csv」ファイルがありません。", "ＳＷＭで作成されたファイルではありません。", "処理を中止します。"},
     {"「Teamdt.csv」ファイルがありません。", "ＳＷＭで作成されたファイルではありません。", "処理を中止します。"},
     {"「RELAYENT.csv」ファイルがありません。", "リレーデータの入力はしません。", "処理を中止します。"},
@@ -60,7 +67,7 @@ const FileSet kSwm = {
 std::string lines3(const char* const (&l)[3]) { return std::string(l[0]) + "\n" + l[1] + "\n" + l[2]; }
 
 struct InputFile {
-    std::string label;  // how faults name it
+    std::string label; // how faults name it
     std::string bytes;
 };
 
@@ -83,8 +90,7 @@ std::vector<InputFile> swimmerFiles(const fs::path& folder, const FileSet& set, 
     std::vector<fs::path> teams;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_directory(ec) && upper(it->path().filename().string()).rfind("SWM", 0) == 0)
-            teams.push_back(it->path());
+        if (it->is_directory(ec) && upper(it->path().filename().string()).rfind("SWM", 0) == 0) teams.push_back(it->path());
     std::sort(teams.begin(), teams.end());
     for (const fs::path& t : teams)
         if (auto bytes = readInputFile(t, set.swimmers))
@@ -166,15 +172,17 @@ NewSwimmer readSwimmer(const std::vector<std::string>& f, const SwimmerColumns& 
         if (static_cast<std::size_t>(d) >= flags.size() || flags[static_cast<std::size_t>(d)] != '1') continue;
         const std::size_t at = static_cast<std::size_t>(d) * kTimeWidth;
         if (at + kTimeWidth > times.size())
-            inputFault(label, lineNo, "種目 " + std::to_string(d + 1) + " のタイムがありません（" +
-                                          std::to_string(c.times) + " 列目が短すぎます）");
+            inputFault(label, lineNo,
+                       "種目 " + std::to_string(d + 1) + " のタイムがありません（" + std::to_string(c.times) +
+                           " 列目が短すぎます）");
         auto t = paddedNumber(times.substr(at, kTimeWidth));
         if (!t)
-            inputFault(label, lineNo, "種目 " + std::to_string(d + 1) + " のタイム「" + times.substr(at, kTimeWidth) +
-                                          "」が数字ではありません");
+            inputFault(label, lineNo,
+                       "種目 " + std::to_string(d + 1) + " のタイム「" + times.substr(at, kTimeWidth) + "」が数字ではありません");
         if (!isTimeValue(*t))
-            inputFault(label, lineNo, "種目 " + std::to_string(d + 1) + " のタイム「" + times.substr(at, kTimeWidth) +
-                                          "」はタイムではありません（99:59.99 まで、秒は 60 未満）");
+            inputFault(label, lineNo,
+                       "種目 " + std::to_string(d + 1) + " のタイム「" + times.substr(at, kTimeWidth) +
+                           "」はタイムではありません（99:59.99 まで、秒は 60 未満）");
         s.setKiro(d, *t);
     }
     return n;
@@ -229,7 +237,8 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
     // Room for a record per line at once: a vector grown by doubling would hold up to twice the
     // records for a moment.
     std::size_t lineCount = 0;
-    for (const InputFile& in : swimmerInputs) lineCount += static_cast<std::size_t>(std::count(in.bytes.begin(), in.bytes.end(), '\n')) + 1;
+    for (const InputFile& in : swimmerInputs)
+        lineCount += static_cast<std::size_t>(std::count(in.bytes.begin(), in.bytes.end(), '\n')) + 1;
     all.reserve(before + lineCount);
     std::map<int, std::optional<Prefecture>> prefectures;
     std::vector<std::string> teamless;
@@ -238,8 +247,8 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         for (std::size_t i = 1; i < lines.size(); ++i) {
             const int lineNo = static_cast<int>(i) + 1;
             if (lines[i].empty()) continue;
-            NewSwimmer n = readSwimmer(csvFields(std::string(lines[i]), set.columns.times, in.label, lineNo), set.columns,
-                                       in.label, lineNo);
+            NewSwimmer n =
+                readSwimmer(csvFields(std::string(lines[i]), set.columns.times, in.label, lineNo), set.columns, in.label, lineNo);
             SwimmerRecord& s = n.record;
             if (auto t = teams.find(n.team); t != teams.end()) {
                 s.setTextBytes(SwimmerRecord::kShozoku, t->second.name);
@@ -260,7 +269,7 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
     const std::size_t added = all.size() - before;
     const std::string swimmerLabel = swimmerInputs.front().label;
     enforce(added > 0, swimmerLabel + " に選手がありません。何も追加していません。");
-    std::vector<InputFile>().swap(swimmerInputs);  // read: the records hold what is needed
+    std::vector<InputFile>().swap(swimmerInputs); // read: the records hold what is needed
 
     std::optional<std::string> relayBytes = readInputFile(folder.host, set.relays);
     const std::string relayLabel = nameOnDisk(folder.host, set.relays);
@@ -277,9 +286,8 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         for (std::size_t i = 0; i < all.size(); ++i) {
             std::string key = teamSex(all[i]);
             if (system == MeetSystem::Swm)
-                byLevel.add(
-                    withLevel(key, numericValue(SwimmerRecord::kGakunenLevel.of(all[i].padded(SwimmerRecord::kGakunen)))),
-                    i);
+                byLevel.add(withLevel(key, numericValue(SwimmerRecord::kGakunenLevel.of(all[i].padded(SwimmerRecord::kGakunen)))),
+                            i);
             byTeam.add(std::move(key), i);
         }
         std::vector<std::string> lines = splitLines(*relayBytes);
@@ -322,8 +330,8 @@ ImportReport importMeetSystem(EntryStore& store, MeetSystem system, const Import
         std::string names;
         for (std::size_t i = 0; i < teamless.size() && i < 10; ++i) names += "\n  " + teamless[i];
         if (teamless.size() > 10) names += "\n  ほか " + std::to_string(teamless.size() - 10) + " 人";
-        report.done.push_back(teamLabel + " にチームがないため所属を空欄にした選手 " +
-                              std::to_string(teamless.size()) + " 人:" + names);
+        report.done.push_back(teamLabel + " にチームがないため所属を空欄にした選手 " + std::to_string(teamless.size()) +
+                              " 人:" + names);
     }
     if (!relayBytes) prompt.tell(lines3(set.missingRelays));
     return report;

@@ -63,9 +63,9 @@ void RizarutoLines::append(std::string& out, const SwimmerRecord& s, long long k
     }
     // The name cleaned: blanks at either end removed (control bytes are blanks already).
     const std::size_t first = b_.namae.find_first_not_of(' ');
-    const std::string_view name =
-        first == std::string::npos ? std::string_view()
-                                   : std::string_view(b_.namae).substr(first, b_.namae.find_last_not_of(' ') - first + 1);
+    const std::string_view name = first == std::string::npos
+                                      ? std::string_view()
+                                      : std::string_view(b_.namae).substr(first, b_.namae.find_last_not_of(' ') - first + 1);
     const Cp932Text grade(b_.grade);
     CsvBytes l(out);
     l.q(numericValue(b_.bango) == 0 ? std::string_view() : std::string_view(b_.bango))
@@ -107,8 +107,8 @@ ExportResult exportSwmMedia(const EntryData& data, const ExportTarget& target)
         const std::string team = midChars(fromCp932(raw), S::kQBangoTeam);
         auto [it, added] = teamOf.try_emplace(team, order.size());
         if (added) {
-            enforce(usableInFolderName(team), swimmerLabel(i + 1, s) + ": 団体コード「" + team +
-                                                  "」はフォルダ名に使えません。旧番号を直してください。");
+            enforce(usableInFolderName(team),
+                    swimmerLabel(i + 1, s) + ": 団体コード「" + team + "」はフォルダ名に使えません。旧番号を直してください。");
             order.push_back(team);
             members.emplace_back();
         }
@@ -126,7 +126,8 @@ ExportResult exportSwmMedia(const EntryData& data, const ExportTarget& target)
             set.endLine();
         }
     }
-    set.add(planFile(target.transfer / "Teamdt.csv", teamHeader, teamFileLines(data.entryPath, target.master, kijun, time, r.notes)));
+    set.add(
+        planFile(target.transfer / "Teamdt.csv", teamHeader, teamFileLines(data.entryPath, target.master, kijun, time, r.notes)));
     writeRelayFile(set, target.transfer / "RELAYENT.csv", relayHeader, data, true);
     set.commit(r);
     return r;

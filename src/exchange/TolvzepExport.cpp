@@ -48,8 +48,7 @@ ExportResult exportTolvzep(const EntryData& data, const ExportTarget& target)
             .raw(fieldText(s, S::kShuFuku))
             .raw(std::to_string(s.torobi()))
             .q(fieldText(s, S::kShubetu));
-        for (int slot = 0; slot < kStandardSlots; ++slot)
-            l.raw(s.kiro(slot) == 0 ? std::string() : std::to_string(s.kiro(slot)));
+        for (int slot = 0; slot < kStandardSlots; ++slot) l.raw(s.kiro(slot) == 0 ? std::string() : std::to_string(s.kiro(slot)));
         lines.push_back(encodeSwimmerLine(l.text(), fileName.c_str(), i + 1, s));
     }
     ExportResult r;

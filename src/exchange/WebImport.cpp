@@ -20,8 +20,8 @@ constexpr std::size_t kCompetitorWidth = 4, kEntryWidth = 5, kRelayWidth = 4;
 struct Columns {
     std::size_t first, last;
 };
-constexpr Columns kCompSex{10, 10}, kCompName{11, 30}, kCompKana{31, 46}, kCompShozoku{64, 83},
-    kCompShozokuKana{84, 89}, kCompRegistration{207, 218}, kCompNumber{222, 228};
+constexpr Columns kCompSex{10, 10}, kCompName{11, 30}, kCompKana{31, 46}, kCompShozoku{64, 83}, kCompShozokuKana{84, 89},
+    kCompRegistration{207, 218}, kCompNumber{222, 228};
 constexpr Columns kEntStroke{14, 14}, kEntDistance{15, 15}, kEntMin{18, 19}, kEntSec{21, 22}, kEntHun{24, 25};
 constexpr Columns kRelTeamNumber{16, 18}, kRelPrefecture{99, 100}, kRelSex{122, 122}, kRelStroke{138, 138},
     kRelDistance{143, 143}, kRelMin{146, 147}, kRelSec{149, 150}, kRelHun{152, 153};
@@ -31,7 +31,7 @@ constexpr std::size_t kNameChars = 12, kShozokuChars = 12;
 struct Line {
     int no;
     int seq;
-    std::string bytes;  // after the width adjustment
+    std::string bytes; // after the width adjustment
     std::string take(Columns f) const { return bytes.substr(f.first - 1, f.last - f.first + 1); }
 };
 
@@ -50,8 +50,9 @@ std::vector<Line> readLines(const std::string& file, const std::string& data, st
         if (digits > width) inputFault(file, no, "順番号が " + std::to_string(width) + " 桁を超えています");
         std::string adjusted = std::string(width - digits, ' ') + l;
         if (adjusted.size() < last)
-            inputFault(file, no, "行が短すぎます（" + std::to_string(adjusted.size()) + " バイト、" +
-                                     std::to_string(last) + " バイト必要です）");
+            inputFault(file, no,
+                       "行が短すぎます（" + std::to_string(adjusted.size()) + " バイト、" + std::to_string(last) +
+                           " バイト必要です）");
         if (!isValidCp932(adjusted)) inputFault(file, no, "シフトJISの文字ではないバイトがあります");
         out.push_back(Line{no, static_cast<int>(numericValue(l.substr(0, digits))), adjusted});
     }
@@ -62,8 +63,9 @@ std::vector<Line> readLines(const std::string& file, const std::string& data, st
 std::string textField(const Line& l, Columns f, const std::string& file)
 {
     std::string t = l.take(f);
-    if (!isValidCp932(t)) inputFault(file, l.no, std::to_string(f.first) + "〜" + std::to_string(f.last) +
-                                                     " バイト目の欄が文字の途中で切れています");
+    if (!isValidCp932(t))
+        inputFault(file, l.no,
+                   std::to_string(f.first) + "〜" + std::to_string(f.last) + " バイト目の欄が文字の途中で切れています");
     return t;
 }
 
@@ -103,8 +105,8 @@ ImportReport importWebEntries(EntryStore& store, const ImportFolder& folder, Pro
 
     ImportReport report;
     std::vector<SwimmerRecord> added;
-    std::map<int, std::size_t> bySeq;  // competitor sequence number -> index in `added`
-    std::map<int, int> skippedSeq;     // sequence numbers of competitors not imported -> their line
+    std::map<int, std::size_t> bySeq; // competitor sequence number -> index in `added`
+    std::map<int, int> skippedSeq;    // sequence numbers of competitors not imported -> their line
     bool yearChecked = false;
     for (const Line& l : readLines(kCompetitors, *compData, kCompetitorWidth, kCompNumber.last)) {
         if (bySeq.count(l.seq) || skippedSeq.count(l.seq))
@@ -124,8 +126,7 @@ ImportReport importWebEntries(EntryStore& store, const ImportFolder& folder, Pro
         s.setTextBytes(SwimmerRecord::kQBango, widenRegistrationNumber(reg, kijunBi));
         s.setTextBytes(SwimmerRecord::kNamae, Cp932Text(textField(l, kCompName, kCompetitors)).left(kNameChars));
         s.setTextBytes(SwimmerRecord::kKana, textField(l, kCompKana, kCompetitors));
-        s.setTextBytes(SwimmerRecord::kShozoku,
-                       Cp932Text(textField(l, kCompShozoku, kCompetitors)).left(kShozokuChars));
+        s.setTextBytes(SwimmerRecord::kShozoku, Cp932Text(textField(l, kCompShozoku, kCompetitors)).left(kShozokuChars));
         s.setTextBytes(SwimmerRecord::kShozokuKana, textField(l, kCompShozokuKana, kCompetitors));
         s.setTextBytes(SwimmerRecord::kSei, textField(l, kCompSex, kCompetitors));
         s.setNenrei(0);
@@ -139,7 +140,8 @@ ImportReport importWebEntries(EntryStore& store, const ImportFolder& folder, Pro
         auto at = bySeq.find(l.seq);
         if (at == bySeq.end()) {
             if (skippedSeq.count(l.seq)) {
-                report.skip(kEntries, l.no, "取り込まなかった選手（swcomp.txt " + std::to_string(skippedSeq[l.seq]) + " 行目）の種目です");
+                report.skip(kEntries, l.no,
+                            "取り込まなかった選手（swcomp.txt " + std::to_string(skippedSeq[l.seq]) + " 行目）の種目です");
                 continue;
             }
             inputFault(kEntries, l.no, "順番号 " + std::to_string(l.seq) + " の選手が swcomp.txt にありません");
@@ -157,7 +159,7 @@ ImportReport importWebEntries(EntryStore& store, const ImportFolder& folder, Pro
     }
 
     int relays = 0;
-    RelayIndex byTeam;  // the competitors of this import by team code and sex, in file order
+    RelayIndex byTeam; // the competitors of this import by team code and sex, in file order
     for (std::size_t i = 0; i < added.size(); ++i)
         byTeam.add(SwimmerRecord::kQBangoTeam.of(added[i].raw(SwimmerRecord::kQBango)) +
                        std::string(added[i].raw(SwimmerRecord::kSei)),

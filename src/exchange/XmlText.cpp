@@ -43,7 +43,8 @@ void requireXmlText(const pugi::xml_node& node)
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
         const std::string problem = xmlCharacterProblem(a.value());
         if (!problem.empty())
-            throw TolvError(std::string("XML に書けない文字があります（") + node.name() + " の " + a.name() + ": " + problem + "）");
+            throw TolvError(std::string("XML に書けない文字があります（") + node.name() + " の " + a.name() + ": " + problem +
+                            "）");
     }
     if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
         const std::string problem = xmlCharacterProblem(node.value());

@@ -23,12 +23,9 @@ bool isEnterKey(const QKeyEvent* k)
 
 } // namespace
 
-BoxConfirmer::BoxConfirmer(QWidget* window) : window_(window)
-{
-    window_->installEventFilter(this);
-}
+BoxConfirmer::BoxConfirmer(QWidget* window) : window_(window) { window_->installEventFilter(this); }
 
-BoxConfirmer::~BoxConfirmer() = default;  // Qt drops a deleted object from the event filters
+BoxConfirmer::~BoxConfirmer() = default; // Qt drops a deleted object from the event filters
 
 void BoxConfirmer::add(QLineEdit* box, Check check, Stored stored, Then then)
 {
@@ -107,11 +104,8 @@ bool BoxConfirmer::eventFilter(QObject* watched, QEvent* event)
             if (!covered_) coverControls();
             break;
         case QEvent::Close:
-        case QEvent::Hide:
-            confirmAll();
-            break;
-        default:
-            break;
+        case QEvent::Hide: confirmAll(); break;
+        default: break;
         }
         return false;
     }

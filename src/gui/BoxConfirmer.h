@@ -64,7 +64,7 @@ private:
         Check check;
         Stored stored;
         Then then;
-        bool enter = true;  // Enter is confirmed here too
+        bool enter = true; // Enter is confirmed here too
     };
     QWidget* window_;
     std::map<QLineEdit*, Box> boxes_;

@@ -46,8 +46,7 @@ void tally(FrmZepi& w)
 {
     tolv::reports::TallyResult result;
     bool done = runOnEntry(w, [&w, &result] {
-        result = tolv::reports::tallyEntries(w.store(), w.store().header().botai(), w.context().session,
-                                             w.context().ask());
+        result = tolv::reports::tallyEntries(w.store(), w.store().header().botai(), w.context().session, w.context().ask());
     });
     if (done) w.say(QString("集計しました: %1団体").arg(result.teams.size()));
 }
@@ -101,7 +100,7 @@ void wireCommandMenus(FrmZepi& w)
         });
     }
     const std::pair<const char*, tolv::reports::SortOrder> sorts[] = {{"mSotSei", tolv::reports::SortOrder::Sex},
-                                                                        {"mSotClb", tolv::reports::SortOrder::Club}};
+                                                                      {"mSotClb", tolv::reports::SortOrder::Club}};
     for (const auto& [name, order] : sorts) {
         const tolv::reports::SortOrder o = order;
         const QString caption = w.menuAction(name) ? w.menuAction(name)->text() : QString();
@@ -116,7 +115,7 @@ void wireCommandMenus(FrmZepi& w)
     });
     // The lists of the entry file that the entry window's menu prints (the time list).
     for (const tolv::reports::ListItem& list : tolv::reports::listItems()) {
-        if (list.objectName[0] != 'm') continue;  // the others are buttons of the lists windows
+        if (list.objectName[0] != 'm') continue; // the others are buttons of the lists windows
         const tolv::reports::ListItem* item = &list;
         connectMenuItem(w, list.objectName, [&w, item] {
             tolv::reports::ListRequest request;

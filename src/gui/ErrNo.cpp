@@ -52,10 +52,7 @@ std::string errorText(const std::exception& e)
 
 void tellError(tolv::Prompt& prompt, const std::exception& e) { prompt.tell(errorText(e)); }
 
-std::string errNoMessage(const std::exception& e)
-{
-    return "Err No." + std::to_string(errorNumber(e)) + "です\n" + errorText(e);
-}
+std::string errNoMessage(const std::exception& e) { return "Err No." + std::to_string(errorNumber(e)) + "です\n" + errorText(e); }
 
 bool carryOnAfterError(AppContext& ctx, const std::exception& e, const std::string& buttons)
 {

@@ -8,7 +8,6 @@
 #include "platform/Paths.h"
 #include "reports/ReportMenu.h"
 
-
 namespace tolv::gui {
 
 void wireExportMenus(FrmZepi& w)
@@ -30,9 +29,9 @@ void wireExportMenus(FrmZepi& w)
                     target.mediaQuestion = true;
                     target.when = tolv::now();
                     const auto data = tolv::exchange::EntryData::read(w.store());
-                    return tolv::exchange::summaryText(tolv::exchange::runExportItem(run, data, target), [](const std::filesystem::path& p) {
-                        return tolv::toStoredPath(p, false);
-                    });
+                    return tolv::exchange::summaryText(
+                        tolv::exchange::runExportItem(run, data, target),
+                        [](const std::filesystem::path& p) { return tolv::toStoredPath(p, false); });
                 },
                 [&w] { w.refreshCurrent(); });
         });

@@ -149,7 +149,8 @@ FrmDrive::FrmDrive(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx
     txtPassW_->setObjectName("txtPassW");
     txtPassW_->setEchoMode(QLineEdit::Password);
     // Room for a club code and a password of twelve characters (the echo dots included).
-    for (QLineEdit* e : {txtPassO_, txtPassW_}) e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(12, QChar(0x25CF))) + 16);
+    for (QLineEdit* e : {txtPassO_, txtPassW_})
+        e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(12, QChar(0x25CF))) + 16);
     auto* wl = new QGridLayout(web);
     auto* modes = new QHBoxLayout;
     modes->addWidget(optWeb_[0]);
@@ -196,8 +197,12 @@ FrmDrive::FrmDrive(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx
     connect(dir1_, &DirPicker::pathChanged, this, [this](const QString& p) { file1_->setFolder(s(p)); });
     connect(file1_, &FilePicker::fileClicked, txtFile_, &QLineEdit::setText);
     connect(cboPatt_, &QComboBox::currentIndexChanged, this, &FrmDrive::fileTypeChanged);
-    connect(optWeb_[0], &QRadioButton::toggled, this, [this](bool on) { if (on) chooseMode(0); });
-    connect(optWeb_[1], &QRadioButton::toggled, this, [this](bool on) { if (on) chooseMode(1); });
+    connect(optWeb_[0], &QRadioButton::toggled, this, [this](bool on) {
+        if (on) chooseMode(0);
+    });
+    connect(optWeb_[1], &QRadioButton::toggled, this, [this](bool on) {
+        if (on) chooseMode(1);
+    });
     connect(txtNendo_, &QLineEdit::editingFinished, this, &FrmDrive::reloadWhenChanged);
     connect(lstKen_, &QListWidget::itemClicked, this, [this](QListWidgetItem* i) { chooseUnit(i->text()); });
     connect(cmdZepi_, &QPushButton::clicked, this, &FrmDrive::openEntry);
@@ -413,8 +418,7 @@ bool FrmDrive::loadUnits()
         list = tolv::parseUnitListBytes(tolv::readWholeFile(file), file.string());
     } catch (const std::exception& e) {
         // Without the unit list there is nothing to log in to: back to local data.
-        ctx_.ask().choose(failureText("管理ユニットの一覧（torlist.dat）", e) + "\n\nﾛｰｶﾙのデータで続けます。",
-                          {"ﾛｰｶﾙで続ける"});
+        ctx_.ask().choose(failureText("管理ユニットの一覧（torlist.dat）", e) + "\n\nﾛｰｶﾙのデータで続けます。", {"ﾛｰｶﾙで続ける"});
         backToLocal();
         return false;
     }
@@ -494,7 +498,8 @@ bool FrmDrive::downloadForEntryWindow()
             ctx_.ask().choose(text + "\n\n都道府県名を入れられないため、申込データを開きません。", {"戻る"});
             return false;
         }
-        const int c = ctx_.ask().choose(text + "\n\n手元の ken.ctl はそのまま残っています。", {"手元の ken.ctl で続ける", "開かない"});
+        const int c =
+            ctx_.ask().choose(text + "\n\n手元の ken.ctl はそのまま残っています。", {"手元の ken.ctl で続ける", "開かない"});
         if (c != 0) return false;
     }
     return true;

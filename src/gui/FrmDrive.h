@@ -31,7 +31,7 @@ public:
     FrmZepi* openedEntryWindow() const { return opened_; }
 
 public slots:
-    void openEntry();  // "申込"
+    void openEntry(); // "申込"
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -100,7 +100,7 @@ FrmIchiran::FrmIchiran(tolv::EntryStore& store, tolv::Prompt& prompt, QWidget* p
     int widest = 0;
     for (std::size_t i = 0; i < 4; ++i) {
         txtLpS_[i]->setText(qs(issuer.text[i]));
-        txtLpS_[i]->setCursorPosition(0);  // the start of a long line stays in view
+        txtLpS_[i]->setCursorPosition(0); // the start of a long line stays in view
         txtLpP_[i]->setText(qs(issuer.size[i]));
         widest = std::max(widest, txtLpS_[i]->fontMetrics().horizontalAdvance(txtLpS_[i]->text()));
     }
@@ -148,9 +148,9 @@ void FrmIchiran::buildWindow()
     lblZusho_[0] = valueLabel("lblZusho_0", teamBox);
     lblZusho_[1] = valueLabel("lblZusho_1", teamBox);
     lblTel_ = valueLabel("lblTel", teamBox);
-    const std::pair<const char*, QLabel*> rows[] = {
-        {"番号", lblBango_},   {"団体名", lblDantai_}, {"略称", lblRyaku_},     {"電光", lblRyakuKana_}, {"代表者", lblNamae_},
-        {"〒", lblYubin_},     {"住所", lblZusho_[0]}, {"", lblZusho_[1]},      {"電話", lblTel_}};
+    const std::pair<const char*, QLabel*> rows[] = {{"番号", lblBango_},     {"団体名", lblDantai_}, {"略称", lblRyaku_},
+                                                    {"電光", lblRyakuKana_}, {"代表者", lblNamae_},  {"〒", lblYubin_},
+                                                    {"住所", lblZusho_[0]},  {"", lblZusho_[1]},     {"電話", lblTel_}};
     int r = 0;
     for (const auto& [caption, label] : rows) {
         tg->addWidget(new QLabel(QString::fromUtf8(caption), teamBox), r, 0);
@@ -355,15 +355,17 @@ bool FrmIchiran::writeControl(const std::function<void()>& edit, const std::stri
 {
     // A control record not written goes back to what the file holds.
     const ZedControlRecord before = totals_.control();
-    if (attempt([&] {
-            try {
-                edit();
-                totals_.writeControl();
-            } catch (...) {
-                totals_.control() = before;
-                throw;
-            }
-        }, field, leaving))
+    if (attempt(
+            [&] {
+                try {
+                    edit();
+                    totals_.writeControl();
+                } catch (...) {
+                    totals_.control() = before;
+                    throw;
+                }
+            },
+            field, leaving))
         return true;
     return false;
 }
@@ -381,11 +383,14 @@ bool FrmIchiran::feeNameConfirmed(int k, bool leaving)
 bool FrmIchiran::priceConfirmed(int k, bool leaving)
 {
     const std::string typed = ss(txtTanka_[static_cast<std::size_t>(k)]->text());
-    if (!writeControl([&] {
-            auto price = reports::convertInteger(typed, std::numeric_limits<std::int32_t>::min(),
-                                                 std::numeric_limits<std::int32_t>::max());
-            totals_.control().setPrice(k, static_cast<std::int32_t>(price));
-        }, "単価 " + std::to_string(k + 1) + " には -2147483648～2147483647 の整数を入力してください (入力: " + typed + ")", leaving))
+    if (!writeControl(
+            [&] {
+                auto price = reports::convertInteger(typed, std::numeric_limits<std::int32_t>::min(),
+                                                     std::numeric_limits<std::int32_t>::max());
+                totals_.control().setPrice(k, static_cast<std::int32_t>(price));
+            },
+            "単価 " + std::to_string(k + 1) + " には -2147483648～2147483647 の整数を入力してください (入力: " + typed + ")",
+            leaving))
         return false;
     say(QString("単価 %1 を書き込みました").arg(k + 1));
     // The amounts of the shown team follow the new price.
@@ -397,14 +402,16 @@ bool FrmIchiran::priceConfirmed(int k, bool leaving)
 bool FrmIchiran::quantityConfirmed(int k, bool leaving)
 {
     const std::string typed = ss(txtKazu_[static_cast<std::size_t>(k)]->text());
-    if (!attempt([&] {
-            auto q = reports::convertInteger(typed, std::numeric_limits<std::int16_t>::min(),
-                                             std::numeric_limits<std::int16_t>::max());
-            // Always the shown team's own record, whatever a print read meanwhile.
-            readShown();
-            totals_.team().setQuantity(k, static_cast<std::int16_t>(q));
-            totals_.writeTeam(shown_);
-        }, "数量 " + std::to_string(k + 1) + " には -32768～32767 の整数を入力してください (入力: " + typed + ")", leaving))
+    if (!attempt(
+            [&] {
+                auto q = reports::convertInteger(typed, std::numeric_limits<std::int16_t>::min(),
+                                                 std::numeric_limits<std::int16_t>::max());
+                // Always the shown team's own record, whatever a print read meanwhile.
+                readShown();
+                totals_.team().setQuantity(k, static_cast<std::int16_t>(q));
+                totals_.writeTeam(shown_);
+            },
+            "数量 " + std::to_string(k + 1) + " には -32768～32767 の整数を入力してください (入力: " + typed + ")", leaving))
         return false;
     say(QString("数量 %1 を書き込みました").arg(k + 1));
     readShown();
@@ -415,12 +422,14 @@ bool FrmIchiran::quantityConfirmed(int k, bool leaving)
 bool FrmIchiran::receivedConfirmed(bool leaving)
 {
     const std::string typed = ss(txtNyukin_->text());
-    if (!attempt([&] {
-            long long v = reports::roundedValue(typed);
-            readShown();
-            totals_.team().setReceived(static_cast<std::int32_t>(v));
-            totals_.writeTeam(shown_);
-        }, "入金には金額 (整数) を入力してください (入力: " + typed + ")", leaving))
+    if (!attempt(
+            [&] {
+                long long v = reports::roundedValue(typed);
+                readShown();
+                totals_.team().setReceived(static_cast<std::int32_t>(v));
+                totals_.writeTeam(shown_);
+            },
+            "入金には金額 (整数) を入力してください (入力: " + typed + ")", leaving))
         return false;
     say("入金を書き込みました");
     readShown();
@@ -464,13 +473,13 @@ void FrmIchiran::printList(const reports::ListItem& list)
         // (the preview's own run keeps it until the preview opens).
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         const bool written = attempt([&] {
-                std::ostringstream discard;
-                PrintLog trial(discard);
-                reports::ListRequest once = request;
-                once.html = &html;
-                list.draw(trial, once);
-                reports::writeTeamListHtml(reports::teamListHtmlPath(store_.path()), html);
-            });
+            std::ostringstream discard;
+            PrintLog trial(discard);
+            reports::ListRequest once = request;
+            once.html = &html;
+            list.draw(trial, once);
+            reports::writeTeamListHtml(reports::teamListHtmlPath(store_.path()), html);
+        });
         QGuiApplication::restoreOverrideCursor();
         if (!written) {
             readShown();

@@ -24,7 +24,7 @@ class QStatusBar;
 namespace tolv {
 class EntryStore;
 class Prompt;
-}
+} // namespace tolv
 
 namespace tolv::gui {
 

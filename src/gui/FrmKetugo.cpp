@@ -372,10 +372,7 @@ void FrmKetugo::fileClicked(const QString& name)
     classify();
 }
 
-fs::path FrmKetugo::selectedFile() const
-{
-    return fileName_.isEmpty() ? fs::path() : folder_ / s(fileName_);
-}
+fs::path FrmKetugo::selectedFile() const { return fileName_.isEmpty() ? fs::path() : folder_ / s(fileName_); }
 
 void FrmKetugo::classify()
 {
@@ -385,8 +382,7 @@ void FrmKetugo::classify()
     SourceClass c = classifySource(selectedFile().string());
     if (store_.isOpen() && fs::equivalent(selectedFile(), store_.path(), ec))
         c.note = "開いている申込ファイルそのものです。\n\n結合できません。";
-    else
-        c = describeSource(selectedFile());
+    else c = describeSource(selectedFile());
     lblSys_->setText(q(c.sys));
     lblChuui_->setText(q(c.note));
 }

@@ -38,8 +38,7 @@ class FrmKetugo : public QWidget {
     Q_OBJECT
 public:
     // The window for the entry file; openEntry() takes the file once the entry window has let it go.
-    FrmKetugo(AppContext& ctx, const std::filesystem::path& entryFile, tolv::AthleteLookup& lookup,
-              QWidget* parent = nullptr);
+    FrmKetugo(AppContext& ctx, const std::filesystem::path& entryFile, tolv::AthleteLookup& lookup, QWidget* parent = nullptr);
     // Opens the entry file for writing under its lock (TolvError when it cannot be).
     void openEntry();
     ~FrmKetugo() override;
@@ -78,9 +77,9 @@ private:
     tolv::EntryStore store_;
     std::filesystem::path entryFile_;
     bool reading_ = true;
-    std::filesystem::path folder_;        // folder of the selected file
-    QString fileName_;                    // selected file ("" while none)
-    std::vector<std::string> previewed_;  // items of the comma-separated record previewed last
+    std::filesystem::path folder_;       // folder of the selected file
+    QString fileName_;                   // selected file ("" while none)
+    std::vector<std::string> previewed_; // items of the comma-separated record previewed last
 
     DrivePicker* drive1_;
     DirPicker* dir1_;

@@ -34,9 +34,8 @@ FrmMcompd::FrmMcompd(AppContext& ctx, const std::filesystem::path& entryFile, co
     grid->setRowStretch(3, 1);
 
     // The folder picker follows the drive; choosing a folder does nothing else.
-    connect(drive1_, &DrivePicker::driveChanged, this, [this](const QString& root) {
-        dir1_->setRoot(std::filesystem::path(root.toStdString()));
-    });
+    connect(drive1_, &DrivePicker::driveChanged, this,
+            [this](const QString& root) { dir1_->setRoot(std::filesystem::path(root.toStdString())); });
     connect(cmdZikko_, &QPushButton::clicked, this, &FrmMcompd::execute);
     connect(cmdOwari_, &QPushButton::clicked, this, &QWidget::close);
 

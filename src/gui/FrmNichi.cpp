@@ -45,9 +45,8 @@ int teamCount(const std::filesystem::path& zed)
 
 } // namespace
 
-FrmNichi::FrmNichi(tolv::EntryStore& store, const std::filesystem::path& transferFolder,
-                   const std::filesystem::path& ctlFolder, const MasterSource& master, tolv::Prompt& prompt,
-                   QWidget* parent)
+FrmNichi::FrmNichi(tolv::EntryStore& store, const std::filesystem::path& transferFolder, const std::filesystem::path& ctlFolder,
+                   const MasterSource& master, tolv::Prompt& prompt, QWidget* parent)
     : QWidget(parent), store_(store), transfer_(transferFolder), ctl_(ctlFolder), master_(master), prompt_(prompt)
 {
     setObjectName("frmNichi");
@@ -137,8 +136,8 @@ void FrmNichi::writeTransfer(bool perMedium)
         target.master = master_;
         target.prompt = &prompt_;
         target.when = now();
-        const exchange::ExportResult r = registration::writeRegistrationTransfer(
-            exchange::EntryData::read(store_), target, medium_ == 1, perMedium);
+        const exchange::ExportResult r =
+            registration::writeRegistrationTransfer(exchange::EntryData::read(store_), target, medium_ == 1, perMedium);
         prompt_.tell(exchange::summaryText(r));
     } catch (const std::exception& e) {
         tellError(prompt_, e);

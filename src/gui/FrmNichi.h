@@ -17,7 +17,7 @@ class QPushButton;
 namespace tolv {
 class EntryStore;
 class Prompt;
-}
+} // namespace tolv
 
 namespace tolv::gui {
 

@@ -29,7 +29,7 @@ QString eventCaption(int slot)
         int first;
         const char* stroke;
     };
-    static const Group groups[] = {{0, "自由形   "}, {7, "背泳ぎ   "}, {11, "平泳ぎ   "}, {15, "ﾊﾞﾀﾌﾗｲ  "},
+    static const Group groups[] = {{0, "自由形   "},  {7, "背泳ぎ   "},  {11, "平泳ぎ   "}, {15, "ﾊﾞﾀﾌﾗｲ  "},
                                    {19, "個人メ   "}, {22, "メドレー "}, {25, "リレー   "}};
     const std::string code = timing::seikoEventCode(slot);
     const QString distance = QString::number(std::stoi(code.substr(1)));
@@ -142,7 +142,7 @@ timing::SeikoOptions FrmSeiko::options() const
     timing::SeikoOptions o;
     o.everyone = optShumoku_[0]->isChecked();
     for (int slot = 0; slot < kStandardSlots; ++slot) o.events[static_cast<std::size_t>(slot)] = chkShu_[slot]->isChecked();
-    o.classBy = optKubun_[2]->isChecked() ? timing::ClassBy::Grade
+    o.classBy = optKubun_[2]->isChecked()   ? timing::ClassBy::Grade
                 : optKubun_[1]->isChecked() ? timing::ClassBy::Age
                                             : timing::ClassBy::Open;
     for (int i = 0; i < timing::kClassRows; ++i)

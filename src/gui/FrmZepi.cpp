@@ -98,8 +98,8 @@ FrmZepi::FrmZepi(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(c
 
 FrmZepi::~FrmZepi()
 {
-    committing_ = true;  // boxes losing the focus while the window goes confirm nothing
-    delete keys_;        // no key reaches a window being taken apart
+    committing_ = true; // boxes losing the focus while the window goes confirm nothing
+    delete keys_;       // no key reaches a window being taken apart
     // A window the file was handed to (merge, Mcompd, Seiko) is a child, deleted by the base
     // destructor after this one: its end must not reopen the file of a window already gone.
     for (QObject* c : children()) disconnect(c, &QObject::destroyed, this, nullptr);
@@ -225,7 +225,7 @@ void FrmZepi::wirePanels()
         connect(h.optKubun[i], &QRadioButton::clicked, this, [this, i] {
             store_.header().setKubun(std::int16_t(i));
             saveHeader();
-            showBuffer();  // the grade text depends on the kind
+            showBuffer(); // the grade text depends on the kind
         });
     for (int i = 0; i < 4; ++i)
         connect(h.optBotai[i], &QRadioButton::clicked, this, [this, i] {
@@ -298,7 +298,7 @@ void FrmZepi::load()
     lookup_->loadUnitFlags();
     setState(Browse, "検索・修正");
 
-    if (!openEntry(entryFolder_ / entryName_)) return;  // nothing to show without the entry file
+    if (!openEntry(entryFolder_ / entryName_)) return; // nothing to show without the entry file
     reserve_->drive1->setDriveOf(entryFolder_);
     reserve_->dir1->setRoot(reserve_->drive1->root());
     reserve_->dir1->setPath(entryFolder_);
@@ -335,9 +335,7 @@ bool FrmZepi::openEntry(const fs::path& path)
             }
             readOnly_ = true;
             return true;
-        default:
-            carryOnAfterError(ctx_, e, back);
-            return false;
+        default: carryOnAfterError(ctx_, e, back); return false;
         }
     }
     if (outcome == Outcome::Damaged) ctx_.ask().tell(opening.damagedMessage());
@@ -364,10 +362,7 @@ void FrmZepi::applyAccess()
     setTitle("検索・修正");
 }
 
-void FrmZepi::setTitle(const QString& title)
-{
-    setWindowTitle(readOnly_ ? title + "（読み取り専用）" : title);
-}
+void FrmZepi::setTitle(const QString& title) { setWindowTitle(readOnly_ ? title + "（読み取り専用）" : title); }
 
 void FrmZepi::closeEntry()
 {
@@ -485,8 +480,7 @@ void FrmZepi::showHeader()
     const tolv::EntryEditRules editRules = rules();
     header_->showHeader(editRules, store_.header());
     reserve_->showReserve(editRules, store_.reserve());
-    for (int i = 0; i < tolv::kReserveEvents; ++i)
-        swimmer_->setReserveTip(i, q(editRules.shown(tolv::EntryBox::YobiName, i)));
+    for (int i = 0; i < tolv::kReserveEvents; ++i) swimmer_->setReserveTip(i, q(editRules.shown(tolv::EntryBox::YobiName, i)));
 }
 
 void FrmZepi::saveHeader()
@@ -551,13 +545,13 @@ void FrmZepi::copyLabelToField(int i)
         say(q(e.refusal));
         return;
     }
-    swimmerChanged();  // a failed write puts the draft back
+    swimmerChanged(); // a failed write puts the draft back
     showBuffer();
 }
 
 bool FrmZepi::swimmerChanged()
 {
-    if (state_ != Browse) return true;  // a new entry is written when it ends
+    if (state_ != Browse) return true; // a new entry is written when it ends
     if (current_ < 1) {
         ctx_.ask().tell("表示中の選手がありません。「新規入力」で選手を登録してください。");
         store_.discardDraft();
@@ -569,7 +563,7 @@ bool FrmZepi::swimmerChanged()
 int FrmZepi::pickAthlete(const tolv::SearchList& list)
 {
     int line = FrmZepiKensaku::pickLine(list, this);
-    activateWindow();  // the input continues here
+    activateWindow(); // the input continues here
     return line;
 }
 
@@ -581,12 +575,12 @@ void FrmZepi::qbangoEntered()
         return;
     }
     tolv::NewEntryInput::Found r;
-    say(QString());  // what the last search said is not about this one
+    say(QString()); // what the last search said is not about this one
     const bool ok = guard([&] {
         BusyCursor busy;
         r = entry_->lookUpNumber(*lookup_, s(box->text()), [this](const tolv::SearchList& l) { return pickAthlete(l); });
     });
-    if (!ok) return;  // the record stays as it was
+    if (!ok) return; // the record stays as it was
     box->setModified(false);
     showBuffer();
     say(q(r.notice));
@@ -606,7 +600,7 @@ void FrmZepi::kanaEntered()
         return;
     }
     tolv::NewEntryInput::Found r;
-    say(QString());  // what the last search said is not about this one
+    say(QString()); // what the last search said is not about this one
     const bool ok = guard([&] {
         BusyCursor busy;
         r = entry_->lookUpReading(*lookup_, typedNumber, typed, [this](const tolv::SearchList& l) { return pickAthlete(l); });
@@ -626,7 +620,8 @@ void FrmZepi::setState(State st, const char* title)
     // Commands of other parts work on the file one record at a time: not while a record is being
     // made in the buffer.
     for (const char* name : {"mIn", "mOut", "mSot", "mShu", "mCheck"})
-        if (QAction* a = menuAction(name)) a->setEnabled(st == Browse && !(readOnly_ && (std::string(name) == "mIn" || std::string(name) == "mSot")));
+        if (QAction* a = menuAction(name))
+            a->setEnabled(st == Browse && !(readOnly_ && (std::string(name) == "mIn" || std::string(name) == "mSot")));
 }
 
 void FrmZepi::enableButtons(bool on)
@@ -659,7 +654,7 @@ void FrmZepi::inputLineEnter()
     case Kind::End: endNewEntry(); return;
     case Kind::UnknownCode:
         say(q(r.text));
-        line->selectAll();  // no such event: still waiting for a code
+        line->selectAll(); // no such event: still waiting for a code
         return;
     case Kind::AskTime:
         say(QString());
@@ -735,8 +730,8 @@ void FrmZepi::startNewEntry()
 
 void FrmZepi::endNewEntry()
 {
-    commitPending();  // what the boxes show goes into the new record
-    if (!guard([this] { entry_->run().finish(); })) return;  // still in the new entry: nothing lost
+    commitPending();                                        // what the boxes show goes into the new record
+    if (!guard([this] { entry_->run().finish(); })) return; // still in the new entry: nothing lost
     current_ = entry_->run().number();
     entry_.reset();
     setState(Browse, "検索・修正");

@@ -85,7 +85,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    friend class ZepiKeys;  // the window's keys drive its boxes and input line
+    friend class ZepiKeys; // the window's keys drive its boxes and input line
 
     struct BoxRef {
         tolv::EntryBox kind;
@@ -114,10 +114,10 @@ private:
     bool mayLeave();
 
     // Swimmer area
-    void showSwimmer(int n);   // reads swimmer n (0 = empty) and shows it
-    void showBuffer();         // shows the buffer as it is
+    void showSwimmer(int n); // reads swimmer n (0 = empty) and shows it
+    void showBuffer();       // shows the buffer as it is
     void showInfoLines();
-    bool swimmerChanged();     // state 1: writes the record; otherwise the buffer waits
+    bool swimmerChanged(); // state 1: writes the record; otherwise the buffer waits
     void copyLabelToField(int i);
     void qbangoEntered();
     void kanaEntered();
@@ -134,22 +134,22 @@ private:
     void setState(State s, const char* title);
     void enableButtons(bool on);
 
-    bool guard(const std::function<void()>& action);  // runs, tells a failure, true when done
+    bool guard(const std::function<void()>& action); // runs, tells a failure, true when done
 
     AppContext& ctx_;
     tolv::EntryStore store_;
     std::unique_ptr<tolv::AthleteLookup> lookup_;
-    std::unique_ptr<tolv::NewEntryInput> entry_;  // the input line while a new swimmer is entered
+    std::unique_ptr<tolv::NewEntryInput> entry_; // the input line while a new swimmer is entered
     std::filesystem::path entryFolder_, transferFolder_;
     std::string entryName_;
-    std::string entryStored_;        // the entry folder as dr_zep.ctl names it
+    std::string entryStored_; // the entry folder as dr_zep.ctl names it
     std::string registrationStored_;
     int state_ = Browse;
     int current_ = 0;
     bool closed_ = false;
     bool readOnly_ = false;
-    QString openingNote_;         // the data findings of the file, noted in the status bar when opened
-    bool committing_ = false;     // a box is being confirmed (a message box may take the focus)
+    QString openingNote_;     // the data findings of the file, noted in the status bar when opened
+    bool committing_ = false; // a box is being confirmed (a message box may take the focus)
 
     ZepiHeaderPanel* header_;
     ZepiReservePanel* reserve_;

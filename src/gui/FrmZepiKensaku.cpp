@@ -72,8 +72,8 @@ bool FrmZepiKensaku::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         // The arrows move the highlighted line; they do not clear a choice.
-        if (k->key() == Qt::Key_Up || k->key() == Qt::Key_Down || k->key() == Qt::Key_PageUp ||
-            k->key() == Qt::Key_PageDown || k->key() == Qt::Key_Home || k->key() == Qt::Key_End)
+        if (k->key() == Qt::Key_Up || k->key() == Qt::Key_Down || k->key() == Qt::Key_PageUp || k->key() == Qt::Key_PageDown ||
+            k->key() == Qt::Key_Home || k->key() == Qt::Key_End)
             return false;
         // Any other key clears the choice; the arrows still move through the list.
         result_ = 0;
@@ -82,10 +82,7 @@ bool FrmZepiKensaku::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-int FrmZepiKensaku::pick(const tolv::SearchList& list, QWidget* parent)
-{
-    return list.pick(pickLine(list, parent));
-}
+int FrmZepiKensaku::pick(const tolv::SearchList& list, QWidget* parent) { return list.pick(pickLine(list, parent)); }
 
 int FrmZepiKensaku::pickLine(const tolv::SearchList& list, QWidget* parent)
 {

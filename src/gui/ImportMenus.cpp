@@ -37,7 +37,7 @@ void runImport(FrmZepi& w, const Import& import)
                 changed = report.changed;
                 return report.message();
             } catch (const tolv::ImportCancelled&) {
-                return std::string();  // the user said so: nothing more to tell
+                return std::string(); // the user said so: nothing more to tell
             }
         },
         [&w, &changed] {

@@ -79,8 +79,7 @@ void wireLenexMenus(FrmZepi& w)
         });
     });
     connectMenuItem(w, "mInLenex", [&w] {
-        const QString name =
-            lenexFileChooser()(&w, false, QString::fromStdString(w.transferFolder().string()), QString());
+        const QString name = lenexFileChooser()(&w, false, QString::fromStdString(w.transferFolder().string()), QString());
         if (name.isEmpty()) return;
         run(w, [&w, name] {
             const fs::path file = chosen(name);
@@ -91,8 +90,7 @@ void wireLenexMenus(FrmZepi& w)
         });
     });
     connectMenuItem(w, "mInLenexMeet", [&w] {
-        const QString name =
-            lenexFileChooser()(&w, false, QString::fromStdString(w.transferFolder().string()), QString());
+        const QString name = lenexFileChooser()(&w, false, QString::fromStdString(w.transferFolder().string()), QString());
         if (name.isEmpty()) return;
         run(w, [&w, name] {
             const fs::path file = chosen(name);

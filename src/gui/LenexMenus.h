@@ -21,8 +21,7 @@ void wireLenexMenus(FrmZepi& window);
 
 // How the items pick their file: a file dialog starting in `folder` (with `suggested` as the
 // name to save), unless a test puts its own chooser here. An empty result cancels.
-using LenexFileChooser =
-    std::function<QString(QWidget* parent, bool forSaving, const QString& folder, const QString& suggested)>;
+using LenexFileChooser = std::function<QString(QWidget* parent, bool forSaving, const QString& folder, const QString& suggested)>;
 LenexFileChooser& lenexFileChooser();
 
 // How the export asks for the meet's city: a text input dialog, unless a test puts its own asker

@@ -30,8 +30,7 @@ void roomForTitle(QMessageBox& box)
                       grid->columnCount());
 }
 
-int run(const std::string& message, QMessageBox::StandardButtons buttons,
-        QMessageBox::StandardButton byDefault = QMessageBox::Ok)
+int run(const std::string& message, QMessageBox::StandardButtons buttons, QMessageBox::StandardButton byDefault = QMessageBox::Ok)
 {
     // A long message (the lists of an import) would grow taller than the screen: its first lines
     // are shown, the whole of it under the box's details, which scroll.
@@ -39,8 +38,7 @@ int run(const std::string& message, QMessageBox::StandardButtons buttons,
     const QString text = QString::fromStdString(message);
     const QStringList lines = text.split('\n');
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(),
-                    lines.size() <= kShownLines ? text : lines.mid(0, kShownLines - 2).join('\n') + "\n…", buttons,
-                    owner());
+                    lines.size() <= kShownLines ? text : lines.mid(0, kShownLines - 2).join('\n') + "\n…", buttons, owner());
     if (lines.size() > kShownLines) box.setDetailedText(text);
     box.setObjectName("MsgBox");
     box.setDefaultButton(byDefault);
@@ -75,8 +73,8 @@ bool askCancelFirst(tolv::Prompt& prompt, const std::string& message)
 
 int MessagePrompt::choose(const std::string& message, const std::vector<std::string>& buttons)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString::fromStdString(message),
-                    QMessageBox::NoButton, owner());
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString::fromStdString(message), QMessageBox::NoButton,
+                    owner());
     box.setObjectName("MsgBox");
     roomForTitle(box);
     std::vector<QAbstractButton*> made;
@@ -94,7 +92,7 @@ int MessagePrompt::choose(const std::string& message, const std::vector<std::str
     if (busy) QGuiApplication::restoreOverrideCursor();
     for (std::size_t i = 0; i < made.size(); ++i)
         if (box.clickedButton() == made[i]) return static_cast<int>(i);
-    return 0;  // closed: as the default
+    return 0; // closed: as the default
 }
 
 BusyCursor::BusyCursor() : transfer_(std::make_unique<TransferDialog>()) { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }

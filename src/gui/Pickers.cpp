@@ -24,8 +24,7 @@ fs::path fpath(const QString& s) { return fs::path(s.toStdString()); }
 DrivePicker::DrivePicker(tolv::Prompt& prompt, QWidget* parent) : QComboBox(parent), prompt_(prompt)
 {
     for (char letter : tolv::mappedDrives())
-        if (auto root = tolv::driveRoot(letter))
-            addItem(QString(QChar(letter)) + ":", qpath(*root));
+        if (auto root = tolv::driveRoot(letter)) addItem(QString(QChar(letter)) + ":", qpath(*root));
     addItem("/", "/");
     connect(this, &QComboBox::activated, this, &DrivePicker::onActivated);
 }
@@ -48,7 +47,7 @@ void DrivePicker::setDriveOf(const fs::path& folder)
 {
     std::error_code ec;
     fs::path f = fs::weakly_canonical(folder, ec);
-    int best = count() - 1;  // the host root
+    int best = count() - 1; // the host root
     std::size_t bestLength = 0;
     for (int i = 0; i < count() - 1; ++i) {
         fs::path root = fs::weakly_canonical(fpath(itemData(i).toString()), ec);
@@ -167,9 +166,6 @@ void FilePicker::setFolder(const fs::path& folder)
 
 void FilePicker::setPatterns(const QStringList& patterns) { model_->setNameFilters(patterns); }
 
-QModelIndex FilePicker::indexOf(const QString& name) const
-{
-    return model_->index(qpath(folder_ / fpath(name)));
-}
+QModelIndex FilePicker::indexOf(const QString& name) const { return model_->index(qpath(folder_ / fpath(name))); }
 
 } // namespace tolv::gui

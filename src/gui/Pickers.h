@@ -68,7 +68,7 @@ private:
     QTreeView* view_;
     QFileSystemModel* model_;
     std::filesystem::path root_, path_;
-    bool placing_ = false;  // setPath moves the highlight itself
+    bool placing_ = false; // setPath moves the highlight itself
 };
 
 class FilePicker : public QListView {

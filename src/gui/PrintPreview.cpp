@@ -54,8 +54,8 @@ std::function<bool(QWidget*, QPrinter&)> choosePrinter;
 
 void showError(QWidget* parent, const std::string& message)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString::fromStdString(message),
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString::fromStdString(message), QMessageBox::Ok,
+                    parent);
     box.setObjectName("MsgBox");
     box.exec();
 }
@@ -375,8 +375,8 @@ private:
             // Windows' own print dialog does not open where no printer is installed, and it offers
             // no PDF file: the report is then written to a PDF file the user names.
             if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-                const QString file = QFileDialog::getSaveFileName(
-                    this, QString::fromUtf8("PDFファイルに保存"), QDir::homePath(), QStringLiteral("PDF (*.pdf)"));
+                const QString file = QFileDialog::getSaveFileName(this, QString::fromUtf8("PDFファイルに保存"), QDir::homePath(),
+                                                                  QStringLiteral("PDF (*.pdf)"));
                 if (file.isEmpty()) return false;
                 printer_.setOutputFormat(QPrinter::PdfFormat);
                 printer_.setOutputFileName(file);
@@ -478,7 +478,7 @@ bool writeOwnPdf(QWidget* parent, QPrinter& printer, const DrawReport& draw, int
         draw(p);
     } catch (const PagedPrinter::PagesDone&) {
     } catch (const Cancelled&) {
-        return false;  // the unfinished file goes with the PdfFile
+        return false; // the unfinished file goes with the PdfFile
     }
     p.finish();
     return true;
@@ -489,8 +489,7 @@ bool writeOwnPdf(QWidget* parent, QPrinter& printer, const DrawReport& draw, int
 bool printPages(QWidget* parent, QPrinter& printer, const DrawReport& draw, int pageCount)
 {
     if (ownPdfWriterFits(printer)) return writeOwnPdf(parent, printer, draw, pageCount);
-    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty() ||
-        !printQueueTakesFinishedFiles())
+    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty() || !printQueueTakesFinishedFiles())
         return drawJob(parent, printer, draw, pageCount);
     // A job for a print queue is drawn into a file first and handed to the queue only when it is
     // complete: "中止" leaves nothing with the printer, not even the pages drawn so far.
@@ -530,7 +529,7 @@ bool printWithPreview(QWidget* parent, const DrawReport& draw)
         } catch (const std::exception& e) {
             QApplication::restoreOverrideCursor();
             showError(parent, errorText(e));
-            QApplication::setOverrideCursor(Qt::WaitCursor);  // given back by the progress
+            QApplication::setOverrideCursor(Qt::WaitCursor); // given back by the progress
             return false;
         }
     }

@@ -54,10 +54,8 @@ bool TransferDialog::transferring(const std::string& url, long long received, lo
     if (ticked_.isValid() && ticked_.elapsed() < 40) return !(dialog_ && dialog_->wasCanceled());
     ticked_.start();
     if (dialog_) {
-        dialog_->setLabelText(QString("%1 を受け取っています（%2 バイト）\n%3")
-                                  .arg(fileOf(url))
-                                  .arg(received)
-                                  .arg(QString::fromStdString(url)));
+        dialog_->setLabelText(
+            QString("%1 を受け取っています（%2 バイト）\n%3").arg(fileOf(url)).arg(received).arg(QString::fromStdString(url)));
         // An unknown length shows a moving bar.
         dialog_->setMaximum(total > 0 ? 1000 : 0);
         if (total > 0) dialog_->setValue(int(received * 1000 / total));

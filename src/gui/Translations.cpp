@@ -22,9 +22,9 @@ public:
         Q_UNUSED(disambiguation);
         Q_UNUSED(n);
         if (qstrcmp(context, "QAbstractFileIconProvider") != 0 && qstrcmp(context, "QFileSystemModel") != 0) return QString();
-        static const std::pair<const char*, const char*> texts[] = {
-            {"Folder", "フォルダー"}, {"Drive", "ドライブ"}, {"File", "ファイル"}, {"Alias", "エイリアス"},
-            {"Shortcut", "ショートカット"}, {"Unknown", "不明"}};
+        static const std::pair<const char*, const char*> texts[] = {{"Folder", "フォルダー"},       {"Drive", "ドライブ"},
+                                                                    {"File", "ファイル"},           {"Alias", "エイリアス"},
+                                                                    {"Shortcut", "ショートカット"}, {"Unknown", "不明"}};
         for (const auto& [english, japanese] : texts)
             if (qstrcmp(source, english) == 0) return QString::fromUtf8(japanese);
         return QString();

@@ -26,8 +26,7 @@ QLineEdit* entryBox(const QString& name, int chars, QObject* keys, QWidget* pare
 namespace {
 
 // Sets one row of radio buttons without emitting clicks.
-template <std::size_t N>
-void check(std::array<QRadioButton*, N>& buttons, int index)
+template <std::size_t N> void check(std::array<QRadioButton*, N>& buttons, int index)
 {
     for (std::size_t i = 0; i < N; ++i) {
         buttons[i]->setAutoExclusive(false);

@@ -14,7 +14,7 @@ class QRadioButton;
 namespace tolv {
 class EntryEditRules;
 class EntryHeader;
-}
+} // namespace tolv
 
 namespace tolv::gui {
 

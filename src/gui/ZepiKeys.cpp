@@ -33,15 +33,21 @@ void ZepiKeys::enter(QLineEdit* box)
     if (box == w.txtQBango) return w_.qbangoEntered();
     if (box == w.txtKana) return w_.kanaEntered();
     // Where Enter moves the focus: in browse, and in a new entry.
-    const std::tuple<QLineEdit*, QLineEdit*, QLineEdit*> order[] = {
-        {h.txtZigyo, h.txtBasho, h.txtBasho},         {h.txtBasho, h.txtStBi, h.txtStBi},
-        {h.txtStBi, h.txtEnBi, h.txtEnBi},            {h.txtEnBi, h.txtTcod, h.txtTcod},
-        {h.txtTcod, h.txtKijunBi, h.txtKijunBi},      {h.txtKijunBi, biko, biko},
-        {h.txtTorobi, h.txtKijunBi, h.txtKijunBi},    {w.txtBango, biko, biko},
-        {w.txtNamae, w.txtKen, biko},                 {w.txtKen, w.txtKenKana, w.txtKenKana},
-        {w.txtKenKana, w.txtShozoku, w.txtShozoku},   {w.txtShozoku, w.txtShozokuKana, w.txtShozokuKana},
-        {w.txtShozokuKana, w.txtGakunen, w.txtGakunen}, {w.txtGakunen, w.txtNenrei, w.txtNenrei},
-        {w.txtNenrei, biko, biko}};
+    const std::tuple<QLineEdit*, QLineEdit*, QLineEdit*> order[] = {{h.txtZigyo, h.txtBasho, h.txtBasho},
+                                                                    {h.txtBasho, h.txtStBi, h.txtStBi},
+                                                                    {h.txtStBi, h.txtEnBi, h.txtEnBi},
+                                                                    {h.txtEnBi, h.txtTcod, h.txtTcod},
+                                                                    {h.txtTcod, h.txtKijunBi, h.txtKijunBi},
+                                                                    {h.txtKijunBi, biko, biko},
+                                                                    {h.txtTorobi, h.txtKijunBi, h.txtKijunBi},
+                                                                    {w.txtBango, biko, biko},
+                                                                    {w.txtNamae, w.txtKen, biko},
+                                                                    {w.txtKen, w.txtKenKana, w.txtKenKana},
+                                                                    {w.txtKenKana, w.txtShozoku, w.txtShozoku},
+                                                                    {w.txtShozoku, w.txtShozokuKana, w.txtShozokuKana},
+                                                                    {w.txtShozokuKana, w.txtGakunen, w.txtGakunen},
+                                                                    {w.txtGakunen, w.txtNenrei, w.txtNenrei},
+                                                                    {w.txtNenrei, biko, biko}};
     if (!w_.confirmBox(box, false)) return;
     auto it = w_.boxes_.find(box);
     if (it != w_.boxes_.end() && it->second.kind == tolv::EntryBox::Kiro) {
@@ -76,7 +82,8 @@ bool ZepiKeys::eventFilter(QObject* watched, QEvent* event)
     const auto it = w_.boxes_.find(box);
     const tolv::EntryBox kind = it == w_.boxes_.end() ? tolv::EntryBox::Bango : it->second.kind;
     const bool known = it != w_.boxes_.end();
-    const bool dateBox = known && (kind == tolv::EntryBox::StBi || kind == tolv::EntryBox::EnBi || kind == tolv::EntryBox::KijunBi);
+    const bool dateBox =
+        known && (kind == tolv::EntryBox::StBi || kind == tolv::EntryBox::EnBi || kind == tolv::EntryBox::KijunBi);
     const bool timeBox = known && kind == tolv::EntryBox::Kiro;
 
     if (!isEnter(k)) {

@@ -43,8 +43,8 @@ void buildEntryMenuBar(QMenuBar& bar)
     };
 
     QMenu* in = menu(nullptr, "mIn", "転入");
-    for (const char* name : {"mInKetugo", "mInWeb", "mInNitiban", "mInSwm", "mInScm", "mInMcompd", "mInResults",
-                             "mInResults2", "mInLenex", "mInLenexMeet"})
+    for (const char* name : {"mInKetugo", "mInWeb", "mInNitiban", "mInSwm", "mInScm", "mInMcompd", "mInResults", "mInResults2",
+                             "mInLenex", "mInLenexMeet"})
         importItem(in, name);
 
     QMenu* out = menu(nullptr, "mOut", "転出");
@@ -78,7 +78,7 @@ void buildEntryMenuBar(QMenuBar& bar)
     }
 
     QMenu* work = menu(nullptr, "mWk", "Work");
-    item(work, "mWk1", "Work1", true);  // does nothing
+    item(work, "mWk1", "Work1", true); // does nothing
     item(work, "mWk2", "元に戻す");
 
     QAction* owari = bar.addAction("終わり");

@@ -89,8 +89,7 @@ void ZepiReservePanel::toggleBeside(QMainWindow& w, QPushButton* toggle)
     const int frameH = w.frameGeometry().height() - w.height();
     const int wanted = std::min(w.width() + panelWidth, free.width() - frameW);
     // Taller too when the panel needs it and the screen has room.
-    const int tall = std::min(std::max(w.height(), sizeHint().height() + w.menuBar()->height() +
-                                                     w.statusBar()->height() + 60),
+    const int tall = std::min(std::max(w.height(), sizeHint().height() + w.menuBar()->height() + w.statusBar()->height() + 60),
                               free.height() - frameH);
     w.resize(std::max(wanted, w.width()), std::max(tall, w.height()));
     QRect outer = w.frameGeometry();

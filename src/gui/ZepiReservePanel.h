@@ -14,7 +14,7 @@ namespace tolv {
 class EntryEditRules;
 class ReserveEvents;
 class Prompt;
-}
+} // namespace tolv
 
 namespace tolv::gui {
 
@@ -42,7 +42,7 @@ public:
     QPushButton* cmdKakutei;
 
 private:
-    int widthBefore_ = 0;  // the window's size before the panel opened
+    int widthBefore_ = 0; // the window's size before the panel opened
     int heightBefore_ = 0;
 };
 

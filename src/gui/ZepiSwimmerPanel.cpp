@@ -158,10 +158,9 @@ void ZepiSwimmerPanel::showSwimmer(const tolv::EntryEditRules& rules, const tolv
     using B = tolv::EntryBox;
     txtJun->setText(QString("%1  (%2)").arg(number).arg(total));
     const std::pair<QLineEdit*, B> boxes[] = {
-        {txtBango, B::Bango},     {txtQBango, B::QBango},   {txtKana, B::Kana},
-        {txtNamae, B::Namae},     {txtKen, B::Ken},         {txtKenKana, B::KenKana},
-        {txtShozoku, B::Shozoku}, {txtShozokuKana, B::ShozokuKana}, {txtGakunen, B::Gakunen},
-        {txtNenrei, B::Nenrei}};
+        {txtBango, B::Bango},     {txtQBango, B::QBango},   {txtKana, B::Kana},       {txtNamae, B::Namae},
+        {txtKen, B::Ken},         {txtKenKana, B::KenKana}, {txtShozoku, B::Shozoku}, {txtShozokuKana, B::ShozokuKana},
+        {txtGakunen, B::Gakunen}, {txtNenrei, B::Nenrei}};
     for (const auto& [box, kind] : boxes) box->setText(q(rules.shown(kind)));
     int sei = tolv::SwimmerRecord::digitValue(r.sei());
     cboSei->setCurrentIndex(sei <= 3 ? sei : -1);
@@ -172,8 +171,7 @@ void ZepiSwimmerPanel::showSwimmer(const tolv::EntryEditRules& rules, const tolv
     chkNissui[0]->setChecked(r.card() == "1");
     chkNissui[1]->setChecked(r.daishi() == "1");
     for (int slot = 0; slot < tolv::kEventSlots; ++slot) txtKiro[slot]->setText(q(rules.shown(B::Kiro, slot)));
-    for (int slot = 0; slot < tolv::kIndividualSlots; ++slot)
-        lblMark[slot]->setText(q(r.markA(slot) + r.markB(slot)).trimmed());
+    for (int slot = 0; slot < tolv::kIndividualSlots; ++slot) lblMark[slot]->setText(q(r.markA(slot) + r.markB(slot)).trimmed());
 }
 
 void ZepiSwimmerPanel::setReserveTip(int row, const QString& name)

@@ -1,6 +1,7 @@
 #pragma once
 // The swimmer of the entry window: personal boxes, sex and registration lists, discipline and card
-// boxes and the 44 event slots with their times and marks. It shows a swimmer record; the window confirms what is typed (EntryEditRules) and writes it.
+// boxes and the 44 event slots with their times and marks. It shows a swimmer record; the window confirms what is typed
+// (EntryEditRules) and writes it.
 //
 // Control arrays are single widgets named <array>_<index>: txtKiro_0 … txtKiro_43, lblKiro_i,
 // chkShubetu_0 … chkShubetu_5, chkNissui_0 / chkNissui_1, lblMark_0 … lblMark_21.
@@ -16,7 +17,7 @@ class QLineEdit;
 namespace tolv {
 class EntryEditRules;
 class SwimmerRecord;
-}
+} // namespace tolv
 
 namespace tolv::gui {
 

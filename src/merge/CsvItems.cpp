@@ -46,7 +46,7 @@ std::vector<CsvItem> splitCsvItems(std::string_view bytes)
     // Fed line by line, so every item knows the line it ends on. A CR LF pair counts as one line end.
     std::size_t at = 0;
     while (at < bytes.size()) {
-        std::size_t end = at;  // a plain scan: find_first_of tries both characters at every position
+        std::size_t end = at; // a plain scan: find_first_of tries both characters at every position
         while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
         if (end < bytes.size()) end += bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
         const std::string_view piece = bytes.substr(at, end - at);

@@ -14,7 +14,7 @@ namespace tolv::merge {
 
 struct CsvItem {
     std::string bytes;
-    int line = 0;  // 1-based line on which the item ends
+    int line = 0; // 1-based line on which the item ends
 };
 
 // Item count of a record: 1 + the commas of the first line (commas inside quotes count too).

@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kIdeographicSpace = "\x81\x40";  // U+3000 in CP932
+const std::string kIdeographicSpace = "\x81\x40"; // U+3000 in CP932
 
 bool isBlank(std::string_view s) { return s.find_first_not_of(" \t") == std::string_view::npos; }
 
@@ -31,8 +31,7 @@ std::string widenedOldNumber(std::string_view item)
 {
     constexpr std::size_t team = SwimmerRecord::kQBangoTeam.count, shortNumber = 12;
     const Cp932Text c(item);
-    if (c.charCount() == shortNumber)
-        return std::string(c.left(team)) + "19" + std::string(c.mid(team + 1, shortNumber - team));
+    if (c.charCount() == shortNumber) return std::string(c.left(team)) + "19" + std::string(c.mid(team + 1, shortNumber - team));
     return std::string(c.left(SwimmerRecord::kQBango.width));
 }
 
@@ -52,8 +51,8 @@ void checkEntryStructure(const fs::path& source)
     const auto size = fs::file_size(source, ec);
     enforce(!ec, "結合するファイルを読めません: " + pathText(source));
     enforce(size >= 2 * kEntryRecordLength && size % kEntryRecordLength == 0,
-            "tolvsys の申込ファイルではありません（" + std::to_string(size) + " バイトは 384 バイトのレコードに合いません）: " +
-                pathText(source));
+            "tolvsys の申込ファイルではありません（" + std::to_string(size) +
+                " バイトは 384 バイトのレコードに合いません）: " + pathText(source));
 }
 
 bool sameFile(const fs::path& a, const fs::path& b)
@@ -69,8 +68,7 @@ SourceClass classifySource(const std::string& path)
     const std::u32string u = toUtf32(path);
     const std::string last = fromUtf32(u.size() >= 3 ? std::u32string_view(u).substr(u.size() - 3) : std::u32string_view(u));
     for (const char* e : {"zep", "kek", "tor", "ZEP", "KEK", "TOR"})
-        if (last == e)
-            return {SourceKind::Entry, "tolvsys", "tolvsysの申込ファイルです。\n\nこのまま結合できます。"};
+        if (last == e) return {SourceKind::Entry, "tolvsys", "tolvsysの申込ファイルです。\n\nこのまま結合できます。"};
     if (last == "ZED" || last == "zed")
         return {SourceKind::TeamTotals, "tolvsys", "tolvsysの申込団体ファイルです。\n\nここでは読込できません"};
     if (last == "csv" || last == "CSV")
@@ -97,8 +95,8 @@ SourceClass describeSource(const fs::path& path)
                 first = f.message;
                 break;
             }
-        c.note = "tolvsysの申込ファイルですが、正しい形ではありません（損傷 " + std::to_string(report.damageCount) +
-                 " 件）。\n" + first + "\n\n結合できません。";
+        c.note = "tolvsysの申込ファイルですが、正しい形ではありません（損傷 " + std::to_string(report.damageCount) + " 件）。\n" +
+                 first + "\n\n結合できません。";
     } else if (!report.ok()) {
         c.note = "tolvsysの申込ファイルです。\n\nデータの指摘があります（" + report.dataSummary() + "）。結合はできます。";
     }
@@ -108,10 +106,9 @@ SourceClass describeSource(const fs::path& path)
 int eventNumberOfCode(std::string_view code)
 {
     static const std::map<std::string_view, int> table = {
-        {"10025", 1},  {"10050", 2},  {"10100", 3},  {"10200", 4},  {"10400", 5},  {"10800", 6},
-        {"11500", 7},  {"20025", 8},  {"20050", 9},  {"20100", 10}, {"20200", 11}, {"30025", 12},
-        {"30050", 13}, {"30100", 14}, {"30200", 15}, {"40025", 16}, {"40050", 17}, {"40100", 18},
-        {"40200", 19}, {"50100", 20}, {"50200", 21}, {"50400", 22}, {"70100", 23}, {"70200", 24},
+        {"10025", 1},  {"10050", 2},  {"10100", 3},  {"10200", 4},  {"10400", 5},  {"10800", 6},  {"11500", 7},  {"20025", 8},
+        {"20050", 9},  {"20100", 10}, {"20200", 11}, {"30025", 12}, {"30050", 13}, {"30100", 14}, {"30200", 15}, {"40025", 16},
+        {"40050", 17}, {"40100", 18}, {"40200", 19}, {"50100", 20}, {"50200", 21}, {"50400", 22}, {"70100", 23}, {"70200", 24},
         {"70400", 25}, {"60100", 26}, {"60200", 27}, {"60400", 28}, {"60800", 29}};
     auto it = table.find(code);
     return it == table.end() ? 0 : it->second;
@@ -138,7 +135,7 @@ std::optional<std::int32_t> timeOfItem(std::string_view item)
     try {
         return parseTime(fromCp932(item));
     } catch (const TolvError&) {
-        return std::nullopt;  // bytes that are not CP932 text are no time either
+        return std::nullopt; // bytes that are not CP932 text are no time either
     }
 }
 
@@ -166,14 +163,13 @@ void checkFormat(const ReadingFormat& f, int itemCount, const std::string& sourc
     for (int i = 0; i < fields; ++i) {
         const ColumnRef& r = f.columns[static_cast<std::size_t>(i)];
         const int last = r.column + (i == 3 && r.join ? 1 : 0);
-        enforce(last <= kSourceColumns, targetName(i) + " の列 " + columnRefText(r) + " が 1～" +
-                                            std::to_string(kSourceColumns) + " の外です");
+        enforce(last <= kSourceColumns,
+                targetName(i) + " の列 " + columnRefText(r) + " が 1～" + std::to_string(kSourceColumns) + " の外です");
     }
     if (f.eventNumber)
         enforce(f.rangeFirst >= 1 && f.rangeFirst + 29 <= kSourceColumns,
-                "種目番号の範囲の最初の列 " + std::to_string(f.rangeFirst) + " は 1～" +
-                    std::to_string(kSourceColumns - 29) + " でなければなりません（最初の列 + 29 が 1～" +
-                    std::to_string(kSourceColumns) + " に入らない）");
+                "種目番号の範囲の最初の列 " + std::to_string(f.rangeFirst) + " は 1～" + std::to_string(kSourceColumns - 29) +
+                    " でなければなりません（最初の列 + 29 が 1～" + std::to_string(kSourceColumns) + " に入らない）");
 }
 
 Columns placeItems(const std::vector<CsvItem>& items, const ReadingFormat& f)
@@ -226,7 +222,8 @@ SwimmerRecord swimmerFromColumns(const Columns& c, const ReadingFormat& f, const
             std::error_code ec;
             if (!fs::is_regular_file(d.prefectureTable, ec))
                 throw TolvError("県名ファイルがありません: " + d.prefectureTable.string());
-            known = d.prefectures->emplace(static_cast<int>(code), readPrefecture(d.prefectureTable, static_cast<int>(code))).first;
+            known =
+                d.prefectures->emplace(static_cast<int>(code), readPrefecture(d.prefectureTable, static_cast<int>(code))).first;
         }
         if (const std::optional<Prefecture>& p = known->second) {
             s.setKen(p->name);
@@ -274,8 +271,8 @@ bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& he
     if (!r.found) return false;
     // The record's own old number, sex code and times (with their marks) stay: the master's sex
     // comes from the last digit of the number and would turn a mixed relay's "3" into "1".
-    static constexpr Field kKept[] = {SwimmerRecord::kQBango, SwimmerRecord::kSei, SwimmerRecord::kKiro,
-                                      SwimmerRecord::kMarkA, SwimmerRecord::kMarkB};
+    static constexpr Field kKept[] = {SwimmerRecord::kQBango, SwimmerRecord::kSei, SwimmerRecord::kKiro, SwimmerRecord::kMarkA,
+                                      SwimmerRecord::kMarkB};
     const SwimmerRecord kept = s;
     s = r.record;
     for (const Field f : kKept) s.copyField(kept, f);
@@ -302,8 +299,7 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
     const std::string where = pathText(source);
     enforce(!sameFile(source, target.path()), "開いている申込ファイルそのものは結合できません: " + where);
     const SourceClass kind = classifySource(source.filename().string());
-    enforce(kind.kind != SourceKind::TeamTotals,
-            "tolvsysの申込団体ファイルです。ここでは読込できません: " + where);
+    enforce(kind.kind != SourceKind::TeamTotals, "tolvsysの申込団体ファイルです。ここでは読込できません: " + where);
 
     if (kind.kind == SourceKind::Entry) {
         checkEntryStructure(source);
@@ -319,8 +315,8 @@ PreparedSource prepareSource(const fs::path& source, const EntryStore& target, c
         enforce(static_cast<long long>(std::max(0, target.header().total())) + static_cast<long long>(out.swimmers.size()) <=
                     kMaxSwimmers,
                 "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " +
-                    std::to_string(target.header().total()) + " 人、" + where + " の " +
-                    std::to_string(out.swimmers.size()) + " 人）");
+                    std::to_string(target.header().total()) + " 人、" + where + " の " + std::to_string(out.swimmers.size()) +
+                    " 人）");
         if (request.preferMaster)
             for (SwimmerRecord& r : out.swimmers)
                 if (preferMaster(r, *request.preferMaster, target.header())) ++out.fromMaster;
@@ -380,8 +376,8 @@ void appendSources(EntryStore& target, const std::vector<PreparedSource>& source
         total += static_cast<long long>(p.swimmers.size());
         count += p.swimmers.size();
         enforce(total <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（" +
-                                           pathText(p.path) + " までで " + std::to_string(total) + " 人）: " +
-                                           target.path().string());
+                                           pathText(p.path) + " までで " + std::to_string(total) +
+                                           " 人）: " + target.path().string());
     }
     if (count == 0) return;
     // Appended source by source: the records are not gathered into a second copy first.
@@ -448,8 +444,7 @@ std::array<std::string, kTargetFields> previewTargets(const std::vector<std::str
         const std::string& text = refs[static_cast<std::size_t>(i)];
         const long long n = numericValue(text);
         if (n == 0) continue;
-        out[static_cast<std::size_t>(i)] =
-            text.find('+') != std::string::npos ? item(n) + "\u3000" + item(n + 1) : item(n);
+        out[static_cast<std::size_t>(i)] = text.find('+') != std::string::npos ? item(n) + "\u3000" + item(n + 1) : item(n);
     }
     return out;
 }
@@ -457,7 +452,8 @@ std::array<std::string, kTargetFields> previewTargets(const std::vector<std::str
 std::array<std::string, kTargetFields> previewSwimmer(const SwimmerRecord& s)
 {
     std::array<std::string, kTargetFields> out = {s.Bango(), s.QBango(), s.Kana(), s.Namae(), s.Shozoku(), s.ShozokuKana()};
-    for (int i = kFirstTimeField; i < kTargetFields; ++i) out[static_cast<std::size_t>(i)] = formatTime(s.kiro(i - kFirstTimeField));
+    for (int i = kFirstTimeField; i < kTargetFields; ++i)
+        out[static_cast<std::size_t>(i)] = formatTime(s.kiro(i - kFirstTimeField));
     return out;
 }
 

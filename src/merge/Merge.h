@@ -31,8 +31,8 @@ namespace tolv::merge {
 enum class SourceKind { Entry, TeamTotals, Csv, Txt, Other };
 struct SourceClass {
     SourceKind kind;
-    std::string sys;   // lblSys: "tolvsys", "csv", "txt" or the last three characters
-    std::string note;  // lblChuui
+    std::string sys;  // lblSys: "tolvsys", "csv", "txt" or the last three characters
+    std::string note; // lblChuui
 };
 SourceClass classifySource(const std::string& path);
 // The same, with an entry file labelled by its structure check: a damaged or cut one is named as
@@ -53,8 +53,8 @@ using Columns = std::array<std::string, kSourceColumns + 1>;
 // A comma-separated file cut into records of n items (n from its first line).
 struct CsvRecords {
     int itemCount = 0;
-    std::vector<std::vector<CsvItem>> records;  // complete records only
-    std::vector<CsvItem> rest;                  // items after the last complete record
+    std::vector<std::vector<CsvItem>> records; // complete records only
+    std::vector<CsvItem> rest;                 // items after the last complete record
 };
 CsvRecords cutCsvRecords(std::string_view bytes);
 
@@ -66,8 +66,8 @@ Columns placeItems(const std::vector<CsvItem>& items, const ReadingFormat& forma
 
 // What the fields derived from the old number need.
 struct Derivation {
-    EntryHeader header;                     // reference date and competition kind of the entry file
-    std::filesystem::path prefectureTable;  // ken.ctl
+    EntryHeader header;                    // reference date and competition kind of the entry file
+    std::filesystem::path prefectureTable; // ken.ctl
     // Prefectures read so far, by code (ken.ctl is read once per prefecture): the request's, shared
     // by the sources of one merge, or the derivation's own.
     mutable std::map<int, std::optional<Prefecture>> ownPrefectures;
@@ -91,9 +91,9 @@ SwimmerRecord swimmerFromColumns(const Columns& columns, const ReadingFormat& fo
 bool preferMaster(SwimmerRecord& s, AthleteLookup& lookup, const EntryHeader& header);
 
 struct MergeRequest {
-    const ReadingFormat* format = nullptr;  // for sources read as comma-separated files
-    AthleteLookup* preferMaster = nullptr;  // set: registration-master preference
-    std::filesystem::path prefectureTable;  // ken.ctl, for the fields a comma-separated record derives
+    const ReadingFormat* format = nullptr; // for sources read as comma-separated files
+    AthleteLookup* preferMaster = nullptr; // set: registration-master preference
+    std::filesystem::path prefectureTable; // ken.ctl, for the fields a comma-separated record derives
     // The prefectures of ken.ctl read so far, shared by the sources of one merge (a request is made
     // for each merge, so a table changed between merges is read again).
     mutable std::map<int, std::optional<Prefecture>> prefectures;
@@ -102,9 +102,9 @@ struct MergeRequest {
 struct PreparedSource {
     std::filesystem::path path;
     std::vector<SwimmerRecord> swimmers;
-    int itemCount = 0;   // comma-separated: items per record
-    int fromMaster = 0;  // swimmers the master filled
-    long long size = 0;  // the source's bytes, for the merge record
+    int itemCount = 0;  // comma-separated: items per record
+    int fromMaster = 0; // swimmers the master filled
+    long long size = 0; // the source's bytes, for the merge record
     std::string digest;
     // An earlier merge of the same bytes into the entry file (refused unless merged again on purpose).
     std::optional<MergedSource> mergedBefore;
@@ -117,8 +117,7 @@ struct PreparedSource {
 // file itself, a team totals file (".zed"/".ZED"), a file with damage (not a sound entry file of
 // this system), a comma-separated file that does not fit the format (more than 69 items, columns
 // outside 1 … 69, a record cut off at the end, a time that is not a time of the time coding).
-PreparedSource prepareSource(const std::filesystem::path& source, const EntryStore& target,
-                             const MergeRequest& request);
+PreparedSource prepareSource(const std::filesystem::path& source, const EntryStore& target, const MergeRequest& request);
 
 // For a source merged before: the refusal (command line, pointing to --again) and the window's question.
 std::string mergedBeforeMessage(const PreparedSource& p);
@@ -138,7 +137,7 @@ std::vector<std::string> findingLines(const std::vector<PreparedSource>& sources
 // (title records included), a short last record as it is.
 struct CsvPreview {
     int itemCount = 0;
-    std::vector<std::vector<std::string>> records;  // UTF-8
+    std::vector<std::vector<std::string>> records; // UTF-8
 };
 CsvPreview readCsvPreview(const std::filesystem::path& path);
 // The target-field previews for one record: item n of the column reference, with "+" item n, an

@@ -20,20 +20,20 @@ namespace fs = std::filesystem;
 // A format of yomi.dat (record 1 begins with the i16 format count, format p is record p + 1).
 class FormatRecord : public FixedRecord<kFormatRecordLength> {
 public:
-    static constexpr Field kCount{0, 2};  // in record 1
+    static constexpr Field kCount{0, 2}; // in record 1
     static constexpr Field kName{0, kFormatNameBytes};
     static constexpr Field kFileName = kName.next(kFormatNameBytes);
-    static constexpr Field kTitle = kFileName.next(2);  // i16 title records
-    static constexpr Field kFixed = kTitle.next(2);     // i16, -1: fixed positions
-    static constexpr Field kEvent = kFixed.next(2);     // i16, -1: event numbers
-    static constexpr Field kFirst = kEvent.next(2);     // i16 event range
+    static constexpr Field kTitle = kFileName.next(2); // i16 title records
+    static constexpr Field kFixed = kTitle.next(2);    // i16, -1: fixed positions
+    static constexpr Field kEvent = kFixed.next(2);    // i16, -1: event numbers
+    static constexpr Field kFirst = kEvent.next(2);    // i16 event range
     static constexpr Field kLast = kFirst.next(2);
-    static constexpr Field kColumns = kLast.next(2, kTargetFields);  // i16 column of each target field
+    static constexpr Field kColumns = kLast.next(2, kTargetFields); // i16 column of each target field
     static constexpr Field kUnused = kColumns.next(8);
 };
-static_assert(tilesRecord(std::array{FormatRecord::kName, FormatRecord::kFileName, FormatRecord::kTitle,
-                                     FormatRecord::kFixed, FormatRecord::kEvent, FormatRecord::kFirst,
-                                     FormatRecord::kLast, FormatRecord::kColumns, FormatRecord::kUnused},
+static_assert(tilesRecord(std::array{FormatRecord::kName, FormatRecord::kFileName, FormatRecord::kTitle, FormatRecord::kFixed,
+                                     FormatRecord::kEvent, FormatRecord::kFirst, FormatRecord::kLast, FormatRecord::kColumns,
+                                     FormatRecord::kUnused},
                           kFormatRecordLength));
 
 std::string trimRight(std::string s)
@@ -70,9 +70,9 @@ FormatFile load(const fs::path& yomiDat)
     std::copy_n(f.bytes.data(), FormatRecord::kCount.width, n.bytes().data());
     f.count = n.i16(FormatRecord::kCount.offset);
     const long long present = static_cast<long long>(f.bytes.size() / kFormatRecordLength) - 1;
-    enforce(f.count >= 0 && f.count <= present,
-            "読込形式ファイルが壊れています（形式数 " + std::to_string(f.count) + "、レコード " +
-                std::to_string(present < 0 ? 0 : present) + "）: " + yomiDat.string());
+    enforce(f.count >= 0 && f.count <= present, "読込形式ファイルが壊れています（形式数 " + std::to_string(f.count) +
+                                                    "、レコード " + std::to_string(present < 0 ? 0 : present) +
+                                                    "）: " + yomiDat.string());
     return f;
 }
 
@@ -85,10 +85,7 @@ void putRecord(std::string& bytes, int record, const std::string& rec)
     bytes.replace(at, kFormatRecordLength, rec);
 }
 
-std::string getRecord(const std::string& bytes, int record)
-{
-    return bytes.substr(offsetOf(record), kFormatRecordLength);
-}
+std::string getRecord(const std::string& bytes, int record) { return bytes.substr(offsetOf(record), kFormatRecordLength); }
 
 void putCount(std::string& bytes, int count)
 {
@@ -115,14 +112,10 @@ std::int16_t fitI16(long long v, const char* what)
 const std::array<const char*, kTargetFields>& targetCaptions()
 {
     static const std::array<const char*, kTargetFields> captions = {
-        "番号", "旧番号", "フリカナ", "名前", "所属", "所属カナ",
-        "自由形   25", "50", "100", "200", "400", "800", "1500",
-        "背泳ぎ   25", "50", "100", "200",
-        "平泳ぎ   25", "50", "100", "200",
-        "バタフライ25", "50", "100", "200",
-        "個人メ  100", "200", "400",
-        "Ｍリレー100", "200", "400",
-        "Ｆリレー100", "200", "400", "800"};
+        "番号", "旧番号",      "フリカナ", "名前",         "所属",        "所属カナ", "自由形   25", "50",          "100",
+        "200",  "400",         "800",      "1500",         "背泳ぎ   25", "50",       "100",         "200",         "平泳ぎ   25",
+        "50",   "100",         "200",      "バタフライ25", "50",          "100",      "200",         "個人メ  100", "200",
+        "400",  "Ｍリレー100", "200",      "400",          "Ｆリレー100", "200",      "400",         "800"};
     return captions;
 }
 
@@ -137,10 +130,7 @@ ColumnRef parseColumnRef(const std::string& text)
     return r;
 }
 
-std::string columnRefText(const ColumnRef& ref)
-{
-    return std::to_string(ref.column) + (ref.join && ref.column > 0 ? "+" : "");
-}
+std::string columnRefText(const ColumnRef& ref) { return std::to_string(ref.column) + (ref.join && ref.column > 0 ? "+" : ""); }
 
 std::int16_t storedColumnRef(const ColumnRef& ref)
 {

@@ -18,9 +18,9 @@
 
 namespace tolv::merge {
 
-constexpr int kTargetFields = 35;    // 0 番号 … 34 Ｆリレー800
-constexpr int kSourceColumns = 69;   // columns 1 … 69 of a record are held
-constexpr int kFirstTimeField = 6;   // target field i >= 6 is event number i - 5, time slot i - 6
+constexpr int kTargetFields = 35;  // 0 番号 … 34 Ｆリレー800
+constexpr int kSourceColumns = 69; // columns 1 … 69 of a record are held
+constexpr int kFirstTimeField = 6; // target field i >= 6 is event number i - 5, time slot i - 6
 constexpr std::size_t kFormatRecordLength = 128;
 constexpr std::size_t kFormatNameBytes = 20;
 
@@ -45,11 +45,11 @@ std::int16_t storedColumnRef(const ColumnRef& ref);
 ColumnRef columnRefFromStored(std::int16_t stored);
 
 struct ReadingFormat {
-    std::string name;      // txtKeisiki, at most 20 bytes
-    std::string fileName;  // txtFileNa, informational, at most 20 bytes
-    int titleRecords = 0;  // records at the top of the file that are never appended
-    bool fixedPosition = true;  // "固定位置"
-    bool eventNumber = false;   // "種目番号": event-code and time pairs in columns first … last
+    std::string name;          // txtKeisiki, at most 20 bytes
+    std::string fileName;      // txtFileNa, informational, at most 20 bytes
+    int titleRecords = 0;      // records at the top of the file that are never appended
+    bool fixedPosition = true; // "固定位置"
+    bool eventNumber = false;  // "種目番号": event-code and time pairs in columns first … last
     int rangeFirst = 0;
     int rangeLast = 0;
     std::array<ColumnRef, kTargetFields> columns{};

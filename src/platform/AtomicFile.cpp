@@ -21,8 +21,8 @@ AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode, Links links
     temp_ = temporaryFor(final_);
     struct stat st {};
     // A link that is replaced lends nothing of its target (permissions, owner).
-    const bool exists = links == Links::Follow ? ::stat(final_.c_str(), &st) == 0
-                                               : ::lstat(final_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    const bool exists =
+        links == Links::Follow ? ::stat(final_.c_str(), &st) == 0 : ::lstat(final_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     const mode_t mode = exists ? (st.st_mode & 07777) : static_cast<mode_t>(newFileMode);
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd_ < 0) {
@@ -33,7 +33,8 @@ AtomicFile::AtomicFile(const fs::path& target, unsigned newFileMode, Links links
     // kept where the file system lets us.
     ::fchmod(fd_, mode);
     if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
-        if (::fchown(fd_, st.st_uid, st.st_gid) != 0) { /* not permitted: keep ours */ }
+        if (::fchown(fd_, st.st_uid, st.st_gid) != 0) { /* not permitted: keep ours */
+        }
         ::fchmod(fd_, mode);
     }
 }

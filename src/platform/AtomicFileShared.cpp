@@ -74,10 +74,7 @@ std::function<void(const fs::path&)>& AtomicFile::beforeRenameHook()
     return hook;
 }
 
-void AtomicFile::write(std::string_view bytes)
-{
-    writeAt(end_, bytes);
-}
+void AtomicFile::write(std::string_view bytes) { writeAt(end_, bytes); }
 
 std::string copyFileAtomically(const fs::path& source, const fs::path& target, AtomicFile::Links links)
 {

@@ -151,7 +151,7 @@ public:
     static constexpr std::uint16_t kNoRoundTrip = 0xFFFE;
 
 private:
-    static constexpr std::uint16_t kUnknownTrip = 0xFFFF;  // 0xFFFE, 0xFFFF: no CP932 codes
+    static constexpr std::uint16_t kUnknownTrip = 0xFFFF; // 0xFFFE, 0xFFFF: no CP932 codes
     static constexpr std::uint8_t kUnknown = 0, kNone = 0xFF;
     // Codes 0x0001 and 0x0002 are ASCII, never asked of the table: they mark its empty slots.
     static constexpr std::uint16_t kUnknownCode = 1, kNoCode = 2;
@@ -172,10 +172,7 @@ Cp932Memo& memo()
 
 } // namespace
 
-bool isCp932LeadByte(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+bool isCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 namespace {
 
@@ -229,7 +226,7 @@ bool fromCp932ByTable(std::string_view bytes, std::size_t i, std::string& out)
         unsigned code = c;
         std::size_t step = 1;
         if (isCp932LeadByte(c)) {
-            if (i + 1 >= n) return false;  // a lead byte cut off at the end
+            if (i + 1 >= n) return false; // a lead byte cut off at the end
             code = c << 8 | static_cast<unsigned char>(bytes[i + 1]);
             step = 2;
         }
@@ -251,7 +248,8 @@ std::string toCp932(std::string_view utf8)
     while (i < n && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
     if (i == n) return std::string(utf8);
     // Bytes that are no UTF-8 are told as such, not as a character without a CP932 form.
-    if (const std::optional<Utf8Fault> f = findUtf8Fault(utf8.substr(i))) throw TolvError(utf8FaultMessage(utf8.substr(i), *f), ErrorKind::BadInput);
+    if (const std::optional<Utf8Fault> f = findUtf8Fault(utf8.substr(i)))
+        throw TolvError(utf8FaultMessage(utf8.substr(i), *f), ErrorKind::BadInput);
     out.reserve(n);
     out.append(utf8.data(), i);
     if (toCp932ByTable(utf8, i, out)) return out;
@@ -339,7 +337,7 @@ bool appendCp932RoundTrip(std::string_view bytes, std::string& out)
     Cp932Memo* m = nullptr;
     while (i < n) {
         const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {  // a run of ASCII, the same bytes in both directions
+        if (c < 0x80) { // a run of ASCII, the same bytes in both directions
             std::size_t end = i + 1;
             while (end < n && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
             out.append(bytes.data() + i, end - i);
@@ -370,7 +368,7 @@ bool isValidCp932(std::string_view bytes)
     // Character by character through the table: CP932 is stateless, so a text converts exactly
     // when each of its characters does (a lead byte cut off at the end does not).
     Cp932Memo& m = memo();
-    thread_local std::string scratch;  // kept between calls: a check per line allocates nothing
+    thread_local std::string scratch; // kept between calls: a check per line allocates nothing
     const std::size_t n = bytes.size();
     for (std::size_t i = 0; i < n;) {
         const auto c = static_cast<unsigned char>(bytes[i]);
@@ -392,10 +390,7 @@ bool isValidCp932(std::string_view bytes)
     return true;
 }
 
-std::size_t cp932Length(std::string_view utf8)
-{
-    return toCp932(utf8).size();
-}
+std::size_t cp932Length(std::string_view utf8) { return toCp932(utf8).size(); }
 
 std::string cutBytes(std::string_view cp932, std::size_t width)
 {

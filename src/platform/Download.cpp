@@ -31,7 +31,7 @@ struct Sink {
     std::string* memory = nullptr;
     AtomicFile* file = nullptr;
     bool writeFailed = false;
-    std::string writeError;  // why the file could not be written
+    std::string writeError; // why the file could not be written
     long long received = 0;
     Clock::time_point lastByte;
 };
@@ -51,7 +51,7 @@ size_t writeCallback(char* data, size_t size, size_t count, void* user)
     } catch (const TolvError& e) {
         sink->writeFailed = true;
         sink->writeError = e.what();
-        return 0;  // makes curl stop with a write error
+        return 0; // makes curl stop with a write error
     }
     return bytes;
 }
@@ -120,8 +120,8 @@ void transfer(const std::string& url, Sink& sink)
                 if (sink.received == 0) sink.lastByte = Clock::now();
             }
         }
-        const long idle = static_cast<long>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sink.lastByte).count());
+        const long idle =
+            static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sink.lastByte).count());
         if (connected && idle > (limits.stallMs > 0 ? limits.stallMs : 15000L)) {
             stalled = true;
             break;
@@ -144,17 +144,14 @@ void transfer(const std::string& url, Sink& sink)
     if (observer) observer->finished(url);
 
     if (cancelled) throw DownloadError(url, "中止しました", true);
-    if (stalled)
-        throw DownloadError(url, download::stalledText(limits.stallMs));
+    if (stalled) throw DownloadError(url, download::stalledText(limits.stallMs));
     if (rc == CURLE_OK) return;
     if (sink.writeFailed)
         throw DownloadError(url, "受け取ったデータをファイルに書き込めません" +
                                      (sink.writeError.empty() ? std::string() : "（" + sink.writeError + "）"));
     if (rc == CURLE_HTTP_RETURNED_ERROR) throw DownloadError(url, download::httpStatusText(status));
-    if (rc == CURLE_OPERATION_TIMEDOUT && !connected)
-        throw DownloadError(url, download::noConnectionText(limits.connectMs));
-    if (rc == CURLE_PARTIAL_FILE && expected > 0)
-        throw DownloadError(url, download::cutShortText(expected, sink.received));
+    if (rc == CURLE_OPERATION_TIMEDOUT && !connected) throw DownloadError(url, download::noConnectionText(limits.connectMs));
+    if (rc == CURLE_PARTIAL_FILE && expected > 0) throw DownloadError(url, download::cutShortText(expected, sink.received));
     throw DownloadError(url, transferFailureText(rc));
 }
 
@@ -164,9 +161,9 @@ std::string transferFailureText(int code)
 {
     switch (static_cast<CURLcode>(code)) {
     case CURLE_UNSUPPORTED_PROTOCOL:
-    case CURLE_URL_MALFORMAT:
-        return "アドレスの形式が正しくありません（https:// で始まるアドレスを指定してください）";
-    case CURLE_COULDNT_RESOLVE_PROXY: return "プロキシサーバーの名前が見つかりません（http_proxy / https_proxy の設定を確かめてください）";
+    case CURLE_URL_MALFORMAT: return "アドレスの形式が正しくありません（https:// で始まるアドレスを指定してください）";
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return "プロキシサーバーの名前が見つかりません（http_proxy / https_proxy の設定を確かめてください）";
     case CURLE_COULDNT_RESOLVE_HOST: return "サーバーの名前が見つかりません（アドレスとネットワークの接続を確かめてください）";
     case CURLE_COULDNT_CONNECT: return "サーバーにつながりません（接続を断られました）";
     case CURLE_OPERATION_TIMEDOUT: return "時間切れです（サーバーから応答がありません）";

@@ -29,8 +29,8 @@ private:
 };
 
 struct DownloadTimeouts {
-    long connectMs = 15000;  // no connection made
-    long stallMs = 15000;    // connected, no byte received
+    long connectMs = 15000; // no connection made
+    long stallMs = 15000;   // connected, no byte received
 };
 // The time-outs every transfer uses (tests shorten them).
 DownloadTimeouts& downloadTimeouts();

@@ -70,10 +70,7 @@ std::string download::httpStatusText(long status)
     return "サーバーがエラーを返しました" + code;
 }
 
-std::string download::stalledText(long stallMs)
-{
-    return "時間切れです（" + seconds(stallMs) + " 秒間データが届きません）";
-}
+std::string download::stalledText(long stallMs) { return "時間切れです（" + seconds(stallMs) + " 秒間データが届きません）"; }
 
 std::string download::noConnectionText(long connectMs)
 {

@@ -9,13 +9,13 @@ namespace tolv {
 
 enum class ErrorKind {
     Other,
-    NotFound,      // a file or folder that is not there
-    NoPermission,  // access refused by the system
-    ReadOnly,      // a read-only medium or file system
-    InUse,         // another program holds the file
-    DiskFull,      // no room left on the medium
-    Damaged,       // a file that is not sound (sizes, counts, records cut short, bytes not readable)
-    BadInput,      // typed or given text or values that cannot be taken
+    NotFound,     // a file or folder that is not there
+    NoPermission, // access refused by the system
+    ReadOnly,     // a read-only medium or file system
+    InUse,        // another program holds the file
+    DiskFull,     // no room left on the medium
+    Damaged,      // a file that is not sound (sizes, counts, records cut short, bytes not readable)
+    BadInput,     // typed or given text or values that cannot be taken
 };
 
 class TolvError : public std::runtime_error {

@@ -8,10 +8,7 @@ namespace tolv {
 
 namespace fs = std::filesystem;
 
-std::string inUseMessage(const fs::path& file)
-{
-    return "他のプログラムが使用中です: " + file.string();
-}
+std::string inUseMessage(const fs::path& file) { return "他のプログラムが使用中です: " + file.string(); }
 
 fs::path FileLock::lockPathFor(const fs::path& guarded)
 {
@@ -19,15 +16,9 @@ fs::path FileLock::lockPathFor(const fs::path& guarded)
     return real.parent_path() / ("." + real.filename().string() + ".lock");
 }
 
-FileLock::~FileLock()
-{
-    release();
-}
+FileLock::~FileLock() { release(); }
 
-FileLock::FileLock(FileLock&& o) noexcept : fd_(o.fd_), kind_(o.kind_)
-{
-    o.fd_ = -1;
-}
+FileLock::FileLock(FileLock&& o) noexcept : fd_(o.fd_), kind_(o.kind_) { o.fd_ = -1; }
 
 FileLock& FileLock::operator=(FileLock&& o) noexcept
 {

@@ -38,7 +38,7 @@ public:
 
 private:
     static constexpr long long kClosed = -1;
-    long long handle_ = kClosed;  // the descriptor, or the Windows handle as a number
+    long long handle_ = kClosed; // the descriptor, or the Windows handle as a number
     int error_ = 0;
     bool absent_ = false;
 };

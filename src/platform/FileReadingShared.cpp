@@ -32,7 +32,7 @@ std::optional<std::string> readOpened(const fs::path& file, bool absentIsNothing
     const auto size = static_cast<std::size_t>(reported);
     std::string out;
     out.reserve(size);
-    adviseWholeFill(out.data(), size);  // before the buffer is first written
+    adviseWholeFill(out.data(), size); // before the buffer is first written
     out.resize(size);
     long long got = in.read(out.data(), out.size());
     if (got < 0) throwUnreadable(file, errno);

@@ -81,10 +81,7 @@ long long openFileSize(std::FILE* f)
 
 long currentProcessNumber() { return static_cast<long>(::getpid()); }
 
-bool processMayBeRunning(long number)
-{
-    return number > 0 && (::kill(static_cast<pid_t>(number), 0) == 0 || errno != ESRCH);
-}
+bool processMayBeRunning(long number) { return number > 0 && (::kill(static_cast<pid_t>(number), 0) == 0 || errno != ESRCH); }
 
 void releaseFreedMemory()
 {

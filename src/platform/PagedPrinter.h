@@ -60,7 +60,7 @@ private:
     int page_ = 0;
     bool started_ = false;
     int pending_ = 0;
-    int offset_ = 0;     // report y of the current page's top
+    int offset_ = 0; // report y of the current page's top
     int lastTop_ = std::numeric_limits<int>::min();
     int continued_ = 0;
     int first_ = 0;

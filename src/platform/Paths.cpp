@@ -49,10 +49,7 @@ std::vector<char> mappedDrives()
 }
 
 namespace {
-bool isDriveForm(const std::string& s)
-{
-    return s.size() >= 2 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':';
-}
+bool isDriveForm(const std::string& s) { return s.size() >= 2 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':'; }
 } // namespace
 
 fs::path toHostPath(const std::string& stored)
@@ -142,8 +139,7 @@ fs::path findNoCase(const fs::path& folder, const std::string& name)
     std::error_code ec;
     if (fs::exists(direct, ec)) return storedSpelling(direct);
     auto lower = [](std::string s) {
-        std::transform(s.begin(), s.end(), s.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         return s;
     };
     std::string want = lower(name);

@@ -13,9 +13,9 @@ class Printer;
 
 // How a PDF job ended.
 enum PdfStatus : int {
-    kPdfWritten = 0,     // the file is in place
-    kPdfDrawFailed = 1,  // the caller's drawing returned a failure; no file is left
-    kPdfFailed = 2,      // the writer failed: PdfError says why; no file is left
+    kPdfWritten = 0,    // the file is in place
+    kPdfDrawFailed = 1, // the caller's drawing returned a failure; no file is left
+    kPdfFailed = 2,     // the writer failed: PdfError says why; no file is left
 };
 
 inline constexpr std::size_t kPdfMessageBytes = 16384;

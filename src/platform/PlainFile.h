@@ -16,7 +16,7 @@ namespace tolv {
 struct PlainFileState {
     bool present = false;
     std::uint64_t size = 0;
-    std::string problem;  // empty when the file can be read
+    std::string problem; // empty when the file can be read
 };
 PlainFileState plainFileState(const std::filesystem::path& file, std::uint64_t maxBytes);
 

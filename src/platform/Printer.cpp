@@ -119,12 +119,20 @@ void PrintLog::doBox(int x1, int y1, int x2, int y2, int w)
     out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
 }
 void PrintLog::doNewPage() { out_ << "page\n"; }
-void PrintLog::doEnd() { out_ << "end\n"; out_.flush(); }
+void PrintLog::doEnd()
+{
+    out_ << "end\n";
+    out_.flush();
+}
 
 void TeePrinter::doText(int x, int y, std::string_view text)
 {
-    a_.currentX = x; a_.currentY = y; a_.print(text, false);
-    b_.currentX = x; b_.currentY = y; b_.print(text, false);
+    a_.currentX = x;
+    a_.currentY = y;
+    a_.print(text, false);
+    b_.currentX = x;
+    b_.currentY = y;
+    b_.print(text, false);
 }
 
 } // namespace tolv

@@ -94,14 +94,42 @@ public:
     int pageHeight() const override { return a_.pageHeight(); }
 
 protected:
-    void doFont(const std::string& name, double size) override { a_.setFont(name, size); b_.setFont(name, size); }
+    void doFont(const std::string& name, double size) override
+    {
+        a_.setFont(name, size);
+        b_.setFont(name, size);
+    }
     void doText(int x, int y, std::string_view text) override;
-    void doLine(int x1, int y1, int x2, int y2, int width) override { a_.line(x1, y1, x2, y2, width); b_.line(x1, y1, x2, y2, width); }
-    void doBox(int x1, int y1, int x2, int y2, int width) override { a_.box(x1, y1, x2, y2, width); b_.box(x1, y1, x2, y2, width); }
-    void doNewPage() override { a_.newPage(); b_.newPage(); }
-    void doEnd() override { a_.endDoc(); b_.endDoc(); }
-    void doBeginFixedPart(std::string_view key) override { a_.beginFixedPart(key); b_.beginFixedPart(key); }
-    void doEndFixedPart() override { a_.endFixedPart(); b_.endFixedPart(); }
+    void doLine(int x1, int y1, int x2, int y2, int width) override
+    {
+        a_.line(x1, y1, x2, y2, width);
+        b_.line(x1, y1, x2, y2, width);
+    }
+    void doBox(int x1, int y1, int x2, int y2, int width) override
+    {
+        a_.box(x1, y1, x2, y2, width);
+        b_.box(x1, y1, x2, y2, width);
+    }
+    void doNewPage() override
+    {
+        a_.newPage();
+        b_.newPage();
+    }
+    void doEnd() override
+    {
+        a_.endDoc();
+        b_.endDoc();
+    }
+    void doBeginFixedPart(std::string_view key) override
+    {
+        a_.beginFixedPart(key);
+        b_.beginFixedPart(key);
+    }
+    void doEndFixedPart() override
+    {
+        a_.endFixedPart();
+        b_.endFixedPart();
+    }
 
 private:
     Printer& a_;

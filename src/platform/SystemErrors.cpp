@@ -77,8 +77,7 @@ const char* operationOf(const std::filesystem::filesystem_error& e)
     if (what.substr(0, head.size()) == head) what.remove_prefix(head.size());
     const Operation* best = nullptr;
     for (const Operation& o : kOperations)
-        if (what.substr(0, o.english.size()) == o.english &&
-            (what.size() == o.english.size() || what[o.english.size()] == ':') &&
+        if (what.substr(0, o.english.size()) == o.english && (what.size() == o.english.size() || what[o.english.size()] == ':') &&
             (!best || o.english.size() > best->english.size()))
             best = &o;
     return best ? best->japanese : "ファイルを扱えません";

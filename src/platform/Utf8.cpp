@@ -31,15 +31,15 @@ Step step(const unsigned char* p, std::size_t left)
     } else if (c >= 0xE0 && c <= 0xEF) {
         need = 2;
         cp = c & 0x0F;
-        if (c == 0xE0) lo = 0xA0;  // overlong below
-        if (c == 0xED) hi = 0x9F;  // surrogates
+        if (c == 0xE0) lo = 0xA0; // overlong below
+        if (c == 0xED) hi = 0x9F; // surrogates
     } else if (c >= 0xF0 && c <= 0xF4) {
         need = 3;
         cp = c & 0x07;
-        if (c == 0xF0) lo = 0x90;  // overlong below
-        if (c == 0xF4) hi = 0x8F;  // above U+10FFFF
+        if (c == 0xF0) lo = 0x90; // overlong below
+        if (c == 0xF4) hi = 0x8F; // above U+10FFFF
     } else {
-        return {1, std::nullopt};  // a continuation byte, C0, C1 or F5..FF where a character begins
+        return {1, std::nullopt}; // a continuation byte, C0, C1 or F5..FF where a character begins
     }
     for (std::size_t i = 1; i <= need; ++i) {
         if (i >= left || p[i] < lo || p[i] > hi) return {i, std::nullopt};
@@ -92,7 +92,7 @@ void requireUtf8(std::string_view text, const std::string& where, bool withLine)
     const std::optional<Utf8Fault> f = findUtf8Fault(text);
     if (!f) return;
     throw TolvError(where + (withLine ? " " + std::to_string(f->line) + "行目" : std::string()) + ": " +
-                    utf8FaultMessage(text, *f),
+                        utf8FaultMessage(text, *f),
                     ErrorKind::BadInput);
 }
 

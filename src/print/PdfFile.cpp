@@ -71,8 +71,8 @@ std::string pdfFailureText(const std::string& shown, const std::exception& cause
     std::string what = cause.what(), reason;
     const std::size_t open = what.rfind(" (");
     if (!what.empty() && what.back() == ')' && open != std::string::npos) reason = what.substr(open + 2, what.size() - open - 3);
-    else if (const std::size_t wide = what.rfind("（"); wide != std::string::npos && what.size() >= 3 &&
-             what.compare(what.size() - 3, 3, "）") == 0)
+    else if (const std::size_t wide = what.rfind("（");
+             wide != std::string::npos && what.size() >= 3 && what.compare(what.size() - 3, 3, "）") == 0)
         reason = what.substr(wide + 3, what.size() - wide - 6);
     return "PDFファイルを作成できません: " + shown + (reason.empty() ? "" : "（" + reason + "）");
 }

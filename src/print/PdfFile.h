@@ -50,7 +50,7 @@ private:
     std::string shown_;
     std::optional<AtomicFile> out_;
     std::string buffer_;
-    std::vector<long long> offsets_{0};  // by object number; 0 is the free list's head
+    std::vector<long long> offsets_{0}; // by object number; 0 is the free list's head
     long long at_ = 0;
     std::string head_;
     // One zlib state per level, made once and reset for every stream; the output buffer reused.

@@ -77,8 +77,8 @@ PdfFont::PdfFont(const QRawFont& raw, std::string resource) : raw_(raw), resourc
     longLoca_ = s16(head_, 50) != 0;
     numGlyphs_ = static_cast<int>(u16(maxp_, 4));
     numberOfHMetrics_ = static_cast<int>(u16(hhea_, 34));
-    embeddable_ = numGlyphs_ > 0 && numberOfHMetrics_ > 0 && hmtx_.size() >= 4 * numberOfHMetrics_
-                  && loca_.size() >= (numGlyphs_ + 1) * (longLoca_ ? 4 : 2);
+    embeddable_ = numGlyphs_ > 0 && numberOfHMetrics_ > 0 && hmtx_.size() >= 4 * numberOfHMetrics_ &&
+                  loca_.size() >= (numGlyphs_ + 1) * (longLoca_ ? 4 : 2);
     advances_.push_back(embeddable_ ? advanceOfGlyph(0) : 1000.0);
 }
 
@@ -179,13 +179,13 @@ QByteArray PdfFont::program(const std::vector<std::uint32_t>& kept) const
     longLoca_ ? put32(loca, std::uint32_t(glyf.size())) : put16(loca, unsigned(glyf.size() / 2));
 
     QByteArray head = head_;
-    set32(head, 8, 0);  // checkSumAdjustment, set below
+    set32(head, 8, 0); // checkSumAdjustment, set below
     struct Table {
         const char* tag;
         const QByteArray* data;
     };
-    std::vector<Table> tables = {{"cvt ", &cvt_}, {"fpgm", &fpgm_}, {"glyf", &glyf}, {"head", &head}, {"hhea", &hhea_},
-                                 {"hmtx", &hmtx_}, {"loca", &loca}, {"maxp", &maxp_}, {"prep", &prep_}};
+    std::vector<Table> tables = {{"cvt ", &cvt_},  {"fpgm", &fpgm_}, {"glyf", &glyf},  {"head", &head}, {"hhea", &hhea_},
+                                 {"hmtx", &hmtx_}, {"loca", &loca},  {"maxp", &maxp_}, {"prep", &prep_}};
     tables.erase(std::remove_if(tables.begin(), tables.end(), [](const Table& t) { return t.data->isEmpty(); }), tables.end());
     const unsigned count = static_cast<unsigned>(tables.size());
     unsigned power = 1, log2 = 0;
@@ -268,8 +268,8 @@ void PdfFont::write(PdfFile& pdf, int id) const
     s += " 0 R>>";
     pdf.object(id, s);
 
-    s = "<</Type/Font/Subtype/CIDFontType2/BaseFont/" + name
-        + "/CIDSystemInfo<</Registry(Adobe)/Ordering(Identity)/Supplement 0>>/FontDescriptor ";
+    s = "<</Type/Font/Subtype/CIDFontType2/BaseFont/" + name +
+        "/CIDSystemInfo<</Registry(Adobe)/Ordering(Identity)/Supplement 0>>/FontDescriptor ";
     appendInt(s, descriptor);
     s += " 0 R/CIDToGIDMap ";
     appendInt(s, toGlyph);
@@ -312,11 +312,10 @@ void PdfFont::write(PdfFile& pdf, int id) const
     }
     pdf.stream(toGlyph, "", map, 6);
 
-    std::string cmap =
-        "/CIDInit/ProcSet findresource begin\n12 dict begin\nbegincmap\n"
-        "/CIDSystemInfo<</Registry(Adobe)/Ordering(UCS)/Supplement 0>>def\n"
-        "/CMapName/Adobe-Identity-UCS def\n/CMapType 2 def\n"
-        "1 begincodespacerange\n<0000><FFFF>\nendcodespacerange\n";
+    std::string cmap = "/CIDInit/ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                       "/CIDSystemInfo<</Registry(Adobe)/Ordering(UCS)/Supplement 0>>def\n"
+                       "/CMapName/Adobe-Identity-UCS def\n/CMapType 2 def\n"
+                       "1 begincodespacerange\n<0000><FFFF>\nendcodespacerange\n";
     for (std::size_t first = 1; first < chars_.size(); first += 100) {
         const std::size_t last = std::min(chars_.size(), first + 100);
         appendInt(cmap, static_cast<long long>(last - first));

@@ -62,7 +62,7 @@ private:
     bool longLoca_ = false;
 
     std::unordered_map<char32_t, std::uint16_t> codes_;
-    std::vector<char32_t> chars_{U'\0'};        // by code; code 0 is the missing glyph
+    std::vector<char32_t> chars_{U'\0'}; // by code; code 0 is the missing glyph
     std::vector<std::uint32_t> glyphs_{0};
     std::vector<double> advances_;
 };

@@ -34,7 +34,6 @@ constexpr int kAreaHeight = 16358;
 // fifth, and the document's size is mostly its fonts.
 constexpr int kPageLevel = 1;
 
-
 // The two bytes of a code in a literal string.
 void appendCode(std::string& out, std::uint16_t code)
 {
@@ -43,7 +42,7 @@ void appendCode(std::string& out, std::uint16_t code)
             out += '\\';
             out += byte;
         } else if (byte == '\r') {
-            out += "\\r";  // a bare carriage return would be read as a line feed
+            out += "\\r"; // a bare carriage return would be read as a line feed
         } else {
             out += byte;
         }
@@ -223,7 +222,8 @@ void PdfPrinter::addText(Canvas& canvas, const Face& f, int x, int y, std::strin
     int columns = 0;
     for (const char32_t c : chars) {
         const CharShape& sh = shapeOf(*f.family, c);
-        if (!sh.blank) canvas.glyphs.push_back(Glyph{sh.font, sh.code, static_cast<float>(columns * 500.0 + sh.inset), sh.advance});
+        if (!sh.blank)
+            canvas.glyphs.push_back(Glyph{sh.font, sh.code, static_cast<float>(columns * 500.0 + sh.inset), sh.advance});
         columns += sh.columns;
     }
     const auto count = static_cast<std::uint32_t>(canvas.glyphs.size()) - first;
@@ -336,7 +336,7 @@ void PdfPrinter::drawMarks()
 
 void PdfPrinter::doBeginFixedPart(std::string_view key)
 {
-    if (recording_) return;  // a part inside a part is the outer one's
+    if (recording_) return; // a part inside a part is the outer one's
     recording_ = true;
     recordKey_.assign(key);
     marks_.clear();
@@ -396,7 +396,7 @@ void PdfPrinter::writeText(Canvas& canvas, std::string& out)
         return a.x < b.x;
     });
     out += "BT\n";
-    double lineX = 0, lineY = 0;  // where the last row began (the text line matrix)
+    double lineX = 0, lineY = 0; // where the last row began (the text line matrix)
     const PdfFont* font = nullptr;
     double fontEm = 0;
     for (std::size_t i = 0; i < held.size();) {

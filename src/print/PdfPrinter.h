@@ -68,8 +68,8 @@ private:
     struct CharShape {
         PdfFont* font = nullptr;
         std::uint16_t code = 0;
-        std::uint8_t columns = 0;  // 0: not shaped yet
-        bool blank = false;        // a blank takes its columns and draws nothing
+        std::uint8_t columns = 0; // 0: not shaped yet
+        bool blank = false;       // a blank takes its columns and draws nothing
         float inset = 0;
         float advance = 0;
     };
@@ -85,14 +85,14 @@ private:
     struct Face {
         int order;
         Family* family;
-        double em;      // twips
-        double ascent;  // twips from the item's top to the baseline
+        double em;     // twips
+        double ascent; // twips from the item's top to the baseline
     };
     struct Held {
         const Face* face;
         int y;
         int x;
-        std::uint32_t first;  // its glyphs in the canvas
+        std::uint32_t first; // its glyphs in the canvas
         std::uint32_t count;
     };
     // What one content stream draws: a sheet's, or a fixed part's (a Form XObject).
@@ -102,12 +102,12 @@ private:
         std::string paths;
         double pathWidth = -1;
         bool pathOpen = false;
-        std::vector<const std::string*> forms;  // the fixed parts placed on it
+        std::vector<const std::string*> forms; // the fixed parts placed on it
         void clear();
     };
     // An operation of a fixed part as the report drew it, in sheet twips.
     struct Mark {
-        const Face* face;  // texts; null for lines and boxes
+        const Face* face; // texts; null for lines and boxes
         bool box;
         int x1, y1, x2, y2, width;
         std::string text;
@@ -145,7 +145,7 @@ private:
 
     bool sheetOpen_ = false;
     Canvas sheet_;
-    std::u32string chars_;  // the characters of the text being shaped
+    std::u32string chars_; // the characters of the text being shaped
     std::string content_;
     std::vector<int> pageIds_;
     int pagesId_ = 0;

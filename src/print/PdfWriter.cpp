@@ -23,7 +23,7 @@ namespace tolv::gui {
 
 namespace {
 
-constexpr double kPdfMargin = 1.0 / 6.0;  // inches
+constexpr double kPdfMargin = 1.0 / 6.0; // inches
 
 } // namespace
 
@@ -38,7 +38,8 @@ void ensureGuiApplication()
 #endif
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         // Qt wants a private runtime folder; without a session there is none.
-        std::filesystem::path dir = std::filesystem::temp_directory_path() / ("tolv-runtime-" + std::to_string(currentUserNumber()));
+        std::filesystem::path dir =
+            std::filesystem::temp_directory_path() / ("tolv-runtime-" + std::to_string(currentUserNumber()));
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);
         std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);

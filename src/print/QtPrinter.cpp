@@ -18,7 +18,6 @@ namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
 
-
 } // namespace
 
 QtPrinter::QtPrinter(QPainter& painter, QPagedPaintDevice& device) : painter_(&painter), device_(&device)
@@ -245,7 +244,8 @@ void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
                     }
                     ++g;
                     at += cp932Columns(c.isHighSurrogate() && k + 1 < run.size() ? QChar::surrogateToUcs4(c, run.at(k + 1))
-                                                                                 : c.unicode()) * half;
+                                                                                 : c.unicode()) *
+                          half;
                 }
                 if (indexes.size() == g && !indexes.contains(0)) {
                     glyphs.setRawFont(f.raw);
@@ -283,8 +283,7 @@ void QtPrinter::drawRun(Face& f, double x, int y, const QString& s)
         }
         if (std::abs(advance - cell) > em / 64.0) {
             flushRun(at);
-            if (c != U' ' && c != U'\u3000')
-                painter_->drawText(QPointF(cx + (cell - advance) / 2.0, baseline), s.mid(at, len));
+            if (c != U' ' && c != U'\u3000') painter_->drawText(QPointF(cx + (cell - advance) / 2.0, baseline), s.mid(at, len));
             runStart = i;
             runX = cx + cell;
         }

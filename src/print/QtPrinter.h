@@ -74,7 +74,7 @@ private:
     struct Face {
         QFont font;
         std::unique_ptr<QFontMetricsF> metrics;
-        double ascentShare = 0.8;   // of the character cell above the baseline
+        double ascentShare = 0.8; // of the character cell above the baseline
         QHash<char16_t, double> advance;
         // Runs drawn before, as glyphs placed on the pitch: a sheet repeats its template's
         // texts on every page, so they are shaped once.

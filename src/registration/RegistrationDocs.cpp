@@ -19,8 +19,7 @@ namespace tolv::registration {
 
 namespace fs = std::filesystem;
 
-const char* const kSchoolKindNames[kSchoolKinds] = {"幼児", "小学", "中学", "高校", "高専",
-                                                    "大学", "一般", "専修", "各種"};
+const char* const kSchoolKindNames[kSchoolKinds] = {"幼児", "小学", "中学", "高校", "高専", "大学", "一般", "専修", "各種"};
 
 namespace {
 
@@ -137,7 +136,8 @@ CsvLines feeStatementLines(const AthleteCounts& athletes, int registeredTeams, i
         const long long m = athletes[static_cast<std::size_t>(k)][0], w = athletes[static_cast<std::size_t>(k)][1];
         men += m;
         women += w;
-        l.push_back({kSchoolKindNames[k], counted(m), counted(w), counted(m + w), "     1,000", groupedZero((m + w) * kAthleteFee)});
+        l.push_back(
+            {kSchoolKindNames[k], counted(m), counted(w), counted(m + w), "     1,000", groupedZero((m + w) * kAthleteFee)});
     }
     const long long all = men + women;
     l.push_back({std::string(100, '=')});
@@ -168,8 +168,8 @@ CsvLines teamListLines(const std::vector<RegisteredTeam>& teams)
     for (const RegisteredTeam& t : teams) {
         const auto& c = t.reg.counts;
         for (std::size_t i = 0; i < 4; ++i) totals[i] += c[i];
-        l.push_back({threeWide(++sq), t.code + " " + exchange::midChars(cleanedText(t.name, 0), 1, 12), counted(c[0]), counted(c[1]),
-                     counted(c[0] + c[1]), counted(c[2]), counted(c[3]), counted(c[2] + c[3])});
+        l.push_back({threeWide(++sq), t.code + " " + exchange::midChars(cleanedText(t.name, 0), 1, 12), counted(c[0]),
+                     counted(c[1]), counted(c[0] + c[1]), counted(c[2]), counted(c[3]), counted(c[2] + c[3])});
     }
     l.push_back({std::string(100, '=')});
     l.push_back({"", "登録競技者合計人数", counted(totals[0]), counted(totals[1]), counted(totals[0] + totals[1]),
@@ -184,7 +184,7 @@ std::vector<RegisteredTeam> readRegisteredTeams(const fs::path& teamTotalsFile, 
     zed.open(teamTotalsFile, TeamTotalsFile::Access::Read);
     const int count = zed.teamCount();
 
-    std::map<std::string, TeamList> masters;  // by prefecture code
+    std::map<std::string, TeamList> masters; // by prefecture code
     std::vector<RegisteredTeam> teams;
     for (int n = 1; n <= count; ++n) {
         const TeamTotalRecord r = zed.teamAt(n);

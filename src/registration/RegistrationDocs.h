@@ -33,14 +33,14 @@ extern const char* const kSchoolKindNames[kSchoolKinds];
 // What the registration master says of one team.
 struct TeamRegistration {
     bool registered = false;
-    std::array<int, 4> counts{};  // men main, women main, men secondary, women secondary
+    std::array<int, 4> counts{}; // men main, women main, men secondary, women secondary
 };
 TeamRegistration registrationOf(const TeamRecord& master);
 
 // One team of the team totals file with its registration.
 struct RegisteredTeam {
-    std::string code;  // 5 characters
-    std::string name;  // the team name of the totals file
+    std::string code; // 5 characters
+    std::string name; // the team name of the totals file
     TeamRegistration reg;
 };
 
@@ -63,14 +63,12 @@ std::string groupedHash(long long value);
 
 // The teams of the team totals file (read only) with their registration from the team lists of
 // the registration master; a team list that is missing counts as holding no team.
-std::vector<RegisteredTeam> readRegisteredTeams(const std::filesystem::path& teamTotalsFile,
-                                                const MasterSource& master);
+std::vector<RegisteredTeam> readRegisteredTeams(const std::filesystem::path& teamTotalsFile, const MasterSource& master);
 
 // Writes the two documents (team list first) into `transfer`, each whole. Returns their paths.
 std::vector<std::filesystem::path> writeRegistrationDocs(const std::filesystem::path& transfer,
                                                          const std::vector<SwimmerRecord>& swimmers,
-                                                         const std::vector<RegisteredTeam>& teams,
-                                                         int todayYyyymmdd);
+                                                         const std::vector<RegisteredTeam>& teams, int todayYyyymmdd);
 
 // Prints the team list lines: 70 lines a page, each page headed by the title and its number.
 void printTeamList(Printer& p, const CsvLines& lines);

@@ -13,13 +13,9 @@ namespace tolv::registration {
 
 using namespace tolv::exchange;
 
-int registrationMediaCount(int swimmers)
-{
-    return std::max(0, swimmers) / static_cast<int>(kRegistrationSwimmersPerMedium) + 1;
-}
+int registrationMediaCount(int swimmers) { return std::max(0, swimmers) / static_cast<int>(kRegistrationSwimmersPerMedium) + 1; }
 
-ExportResult writeRegistrationTransfer(const EntryData& data, const ExportTarget& target, bool withTeamFile,
-                                       bool perMedium)
+ExportResult writeRegistrationTransfer(const EntryData& data, const ExportTarget& target, bool withTeamFile, bool perMedium)
 {
     installDefaultTemplates(target.ctl);
     requireFolder(target.transfer);

@@ -19,9 +19,9 @@ namespace {
 // Sheet geometry in twips.
 constexpr int kLeft = 1200, kRight = 11020, kTop = 4800, kBottom = 15600;
 constexpr int kRow = 300;
-constexpr int kPersonalBottom = 6900;                 // below the seven personal rows
-constexpr int kStrokeColumnRight = 1500;              // stroke names stand left of it
-constexpr int kDistanceX = 1900;                      // distance labels of the event rows
+constexpr int kPersonalBottom = 6900;    // below the seven personal rows
+constexpr int kStrokeColumnRight = 1500; // stroke names stand left of it
+constexpr int kDistanceX = 1900;         // distance labels of the event rows
 constexpr int kFirstColumnLine = 2520, kColumnWidth = 1500, kColumns = 5;
 constexpr int kGroupBottoms[] = {9000, 10200, 11400, 12600, 13500, 14400};
 constexpr int kFormFontSize = 10;
@@ -30,23 +30,38 @@ struct Label {
     const char* text;
     int y;
 };
-const Label kPersonalLabels[] = {{" 登録番号", 4860}, {" 主 ・ 副", 5160}, {" 登 録 日", 5460}, {" ﾌ ﾘ ｶ ﾅ", 5760},
+const Label kPersonalLabels[] = {{" 登録番号", 4860}, {" 主 ・ 副", 5160},  {" 登 録 日", 5460}, {" ﾌ ﾘ ｶ ﾅ", 5760},
                                  {" 名    前", 6060}, {"学年・年令", 6360}, {"生年月日性", 6660}};
-const Label kStrokeLabels[] = {{"自", 7210},  {"由", 7810},  {"形", 8410},  {"背", 9160},  {"泳", 9460},
-                               {"ぎ", 9760},  {"平", 10360}, {"泳", 10660}, {"ぎ", 10960}, {"バ", 11410},
-                               {"タ", 11640}, {"フ", 11870}, {"ラ", 12100}, {"イ", 12330}, {"個", 12610},
-                               {"人", 12910}, {"メ", 13210}, {"Ｍ", 13650}, {"Ｒ", 13960}, {"Ｆ", 14560},
-                               {"Ｒ", 15160}};
+const Label kStrokeLabels[] = {{"自", 7210},  {"由", 7810},  {"形", 8410},  {"背", 9160},  {"泳", 9460},  {"ぎ", 9760},
+                               {"平", 10360}, {"泳", 10660}, {"ぎ", 10960}, {"バ", 11410}, {"タ", 11640}, {"フ", 11870},
+                               {"ラ", 12100}, {"イ", 12330}, {"個", 12610}, {"人", 12910}, {"メ", 13210}, {"Ｍ", 13650},
+                               {"Ｒ", 13960}, {"Ｆ", 14560}, {"Ｒ", 15160}};
 
 // Distance label of event row t (1..29, slot t - 1).
 const char* distanceLabel(int t)
 {
     switch (t) {
-    case 1: case 8: case 12: case 16: return "  25m";
-    case 2: case 9: case 13: case 17: return "  50m";
-    case 4: case 11: case 15: case 19: case 21: case 24: case 27: return " 200m";
-    case 5: case 22: case 25: case 28: return " 400m";
-    case 6: case 29: return " 800m";
+    case 1:
+    case 8:
+    case 12:
+    case 16: return "  25m";
+    case 2:
+    case 9:
+    case 13:
+    case 17: return "  50m";
+    case 4:
+    case 11:
+    case 15:
+    case 19:
+    case 21:
+    case 24:
+    case 27: return " 200m";
+    case 5:
+    case 22:
+    case 25:
+    case 28: return " 400m";
+    case 6:
+    case 29: return " 800m";
     case 7: return "1500m";
     default: return " 100m";
     }

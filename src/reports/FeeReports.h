@@ -27,7 +27,7 @@ TeamFees teamFees(const TeamTotalRecord& team, const ZedControlRecord& control);
 // Issuer lines printed at the foot of every receipt, with their font sizes in points.
 struct ReceiptIssuer {
     std::array<std::string, 4> text;
-    std::array<std::string, 4> size;  // as typed; the numeric value is used
+    std::array<std::string, 4> size; // as typed; the numeric value is used
     static ReceiptIssuer defaults();
 };
 // The issuing federation's name and its address line (issuer lines 1 and 0 by default).

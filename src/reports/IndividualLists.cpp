@@ -97,8 +97,8 @@ void printIndividualList(Printer& p, const EntryStore& store, int first, int las
                   false);
         p.printAt(5570, prefecture ? s.ken() : fitColumns(s.Shozoku(), 12), false);
         p.printAt(6930, prefecture ? s.kenKana() : s.ShozokuKana(), false);
-        p.printAt(7720, s.Bango() + " " + s.QBango() + " " + mainSecondaryText(s.shuFuku()) + " " +
-                            registrationDateText(s.torobi()));
+        p.printAt(7720,
+                  s.Bango() + " " + s.QBango() + " " + mainSecondaryText(s.shuFuku()) + " " + registrationDateText(s.torobi()));
         if (n % kSwimmersPerPage == 0) {
             p.newPage();
             printPageHead(p, individualHead(false), h);

@@ -12,8 +12,8 @@ class SwimmerRecord;
 namespace reports {
 
 // Display texts of a swimmer's fields in these lists.
-std::string sexMark(const std::string& sei);            // "男", "女", "混" or empty
-std::string mainSecondaryText(const std::string& shuFuku);  // "  ", "主", "副", "３", "４", "５"
+std::string sexMark(const std::string& sei);               // "男", "女", "混" or empty
+std::string mainSecondaryText(const std::string& shuFuku); // "  ", "主", "副", "３", "４", "５"
 std::string registrationDateText(int torobi);              // "yyyy-mm" (yyyymm or yyyymmdd), "    -  " for none
 // ":" + one mark per slot ("*" entered, "-" not) with the stroke-group separators, then ":".
 std::string eventMarks(const SwimmerRecord& s);

@@ -26,7 +26,6 @@ TallyResult tallyEntries(const EntryStore& store, int botai, const Session& sess
 
 void sortEntries(EntryStore& store, SortOrder order, int botai) { sortEntryFile(store, order, botai); }
 
-
 namespace {
 
 void teamList(Printer& p, const ListRequest& r)
@@ -41,10 +40,7 @@ void receipts(Printer& p, const ListRequest& r) { printReceipts(p, *r.totals, r.
 void addressSample(Printer& p, const ListRequest&) { printAddressSample(p); }
 void entryForm(Printer& p, const ListRequest& r) { printEntryForm(p, *r.totals, *r.store, r.first, r.last); }
 void individuals(Printer& p, const ListRequest& r) { printIndividualList(p, *r.store, r.first, r.last); }
-void individualEvents(Printer& p, const ListRequest& r)
-{
-    printIndividualEventList(p, *r.store, r.first, r.last, r.fontName);
-}
+void individualEvents(Printer& p, const ListRequest& r) { printIndividualEventList(p, *r.store, r.first, r.last, r.fontName); }
 void timeList(Printer& p, const ListRequest& r) { printTimeList(p, *r.store, r.store->header().botai(), r.fontName); }
 
 const ListItem kLists[] = {

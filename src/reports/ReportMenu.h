@@ -33,9 +33,9 @@ void sortEntries(EntryStore& store, SortOrder order, int botai);
 // individual lists window and the entry window's menu find theirs in it, and `tolv print LIST`
 // takes its list names from it.
 enum class ListSource {
-    Nothing,     // a sample sheet
-    EntryFile,   // the swimmers of the open entry file
-    TeamTotals,  // the team totals file of the last tally
+    Nothing,    // a sample sheet
+    EntryFile,  // the swimmers of the open entry file
+    TeamTotals, // the team totals file of the last tally
 };
 
 // What a list is drawn from; each list reads the fields its source names.
@@ -44,18 +44,18 @@ struct ListRequest {
     const TeamTotalsFile* totals = nullptr; // the last tally
     int first = 1, last = 0;                // the teams or swimmers to print, where the list takes a range
     ReceiptIssuer issuer;                   // the receipts' issuer lines
-    std::string fontName = "ＭＳ 明朝";      // the lists the windows print in the font of their range fields
+    std::string fontName = "ＭＳ 明朝";     // the lists the windows print in the font of their range fields
     std::string* html = nullptr;            // the team list: its HTML copy is returned here when given
 };
 using ListFn = void (*)(Printer& p, const ListRequest& request);
 
 struct ListItem {
-    const char* objectName;  // the button of its window, or the entry window's menu item
-    const char* caption;     // the button's or the menu item's caption
-    const char* cliName;     // tolv print LIST
+    const char* objectName; // the button of its window, or the entry window's menu item
+    const char* caption;    // the button's or the menu item's caption
+    const char* cliName;    // tolv print LIST
     ListSource source;
-    ListFn draw;             // draws the list and ends the document
-    bool htmlCopy = false;   // the team list: an HTML copy is written beside the entry file as well
+    ListFn draw;           // draws the list and ends the document
+    bool htmlCopy = false; // the team list: an HTML copy is written beside the entry file as well
 };
 
 // In the order tolv print lists them.

@@ -54,7 +54,7 @@ struct PageHead {
     std::string title;
     std::string nameLabel = "事業名";
     std::size_t nameChars = 4;   // characters of zigyo and basho printed
-    std::string separator = " ";  // between the later labels and their values
+    std::string separator = " "; // between the later labels and their values
 };
 void printPageHead(Printer& p, const PageHead& head, const EntryHeader& h);
 

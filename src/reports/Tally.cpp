@@ -28,10 +28,10 @@ namespace fs = std::filesystem;
 namespace {
 
 // Names the tally gives fee items 0..7 when it creates a team.
-const char* const kTallyFeeNames[8] = {"男子（主）", "その他", "女子（主）", "その他",
+const char* const kTallyFeeNames[8] = {"男子（主）", "その他",   "女子（主）", "その他",
                                        "個人男子",   "個人女子", "リレー男子", "リレー女子"};
 
-constexpr std::int32_t kFirstUncountedTime = kMarkEntered + 1;  // 666667: result marks and above
+constexpr std::int32_t kFirstUncountedTime = kMarkEntered + 1; // 666667: result marks and above
 
 void add16(TeamTotalRecord& t, int item, long long n) { t.setQuantity(item, checked16(t.quantity(item) + n)); }
 
@@ -52,8 +52,7 @@ std::string teamKeyOf(const SwimmerRecord& s, int botai)
     return fitBytes(SwimmerRecord::kQBangoTeam.of(q), width);
 }
 
-TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRecord& oldControl,
-                         const MasterSource& master)
+TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRecord& oldControl, const MasterSource& master)
 {
     TallyResult r;
     r.control = oldControl;
@@ -92,8 +91,7 @@ TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRec
         const auto side = sei == "2" ? TeamTotalRecord::Women : TeamTotalRecord::Men;
         for (int slot = 0; slot < kEventSlots; ++slot) {
             std::int32_t v = s.kiro(slot);
-            if (v != 0 && v < kFirstUncountedTime)
-                team->setEntries(slot, side, checked16(team->entries(slot, side) + 1LL));
+            if (v != 0 && v < kFirstUncountedTime) team->setEntries(slot, side, checked16(team->entries(slot, side) + 1LL));
         }
     }
 
@@ -166,7 +164,9 @@ TallyResult runTally(const EntryStore& store, int botai, const MasterSource& mas
         std::copy_n(first.data(), kZedRecordLength, old.bytes().data());
     }
     TallyResult r = computeTally(store, botai, old, master);
-    const std::size_t need = r.teams.empty() ? kZedRecordLength : CountedRecordFile::offsetOf(static_cast<long long>(r.teams.size()) + 1, kZedRecordLength);
+    const std::size_t need = r.teams.empty()
+                                 ? kZedRecordLength
+                                 : CountedRecordFile::offsetOf(static_cast<long long>(r.teams.size()) + 1, kZedRecordLength);
     if (image.size() < need) image.resize(need, '\0');
     std::copy_n(r.control.bytes().data(), kZedRecordLength, image.data());
     for (std::size_t i = 0; i < r.teams.size(); ++i)

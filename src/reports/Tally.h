@@ -23,15 +23,14 @@ std::string teamKeyOf(const SwimmerRecord& s, int botai);
 // The new content of the team totals file.
 struct TallyResult {
     ZedControlRecord control;
-    std::vector<TeamTotalRecord> teams;            // team n is teams[n - 1]
-    std::vector<std::filesystem::path> missingMasters;  // team lists that could not be opened
+    std::vector<TeamTotalRecord> teams;                // team n is teams[n - 1]
+    std::vector<std::filesystem::path> missingMasters; // team lists that could not be opened
 };
 
 // Counts the swimmers of the open entry file into team records. `oldControl` supplies the fee
 // names, prices and counters that survive a tally. Throws the overflow message when a count does
 // not fit 16 bits (nothing is written then).
-TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRecord& oldControl,
-                         const MasterSource& master);
+TallyResult computeTally(const EntryStore& store, int botai, const ZedControlRecord& oldControl, const MasterSource& master);
 
 // The whole tally: reads the control record of the totals file beside the entry file, computes,
 // and replaces the file in one step. Records beyond the new team count stay as they were. When a

@@ -150,10 +150,7 @@ std::string printTeamList(Printer& p, const TeamTotalsFile& totals, const EntryH
     return html;
 }
 
-void writeTeamListHtml(const std::filesystem::path& htmlFile, const std::string& html)
-{
-    replaceFile(htmlFile, toCp932(html));
-}
+void writeTeamListHtml(const std::filesystem::path& htmlFile, const std::string& html) { replaceFile(htmlFile, toCp932(html)); }
 
 void printTeamList(Printer& p, const TeamTotalsFile& totals, const EntryHeader& h, const std::filesystem::path& htmlFile)
 {

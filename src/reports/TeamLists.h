@@ -21,8 +21,7 @@ std::string printTeamList(Printer& p, const TeamTotalsFile& totals, const EntryH
 // Writes the HTML copy as CP932, replacing the file whole.
 void writeTeamListHtml(const std::filesystem::path& htmlFile, const std::string& html);
 // Prints the team list and writes the HTML copy to `htmlFile`.
-void printTeamList(Printer& p, const TeamTotalsFile& totals, const EntryHeader& h,
-                   const std::filesystem::path& htmlFile);
+void printTeamList(Printer& p, const TeamTotalsFile& totals, const EntryHeader& h, const std::filesystem::path& htmlFile);
 
 // Entries per event and team: men, women and their sum; ten teams a page.
 void printEventList(Printer& p, const TeamTotalsFile& totals, const EntryHeader& h, bool reserveSlots);

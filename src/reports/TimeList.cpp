@@ -12,10 +12,10 @@ namespace tolv::reports {
 
 namespace {
 
-const char* const kLabels[kIndividualSlots] = {
-    "  25 自 ", "  50 自 ", " 100 自 ", " 200 自 ", " 400 自 ", " 800 自 ", "1500 自 ", "  25 背 ",
-    "  50 背 ", " 100 背 ", " 200 背 ", "  25 平 ", "  50 平 ", " 100 平 ", " 200 平 ", "  25 バ ",
-    "  50 バ ", " 100 バ ", " 200 バ ", " 100 個 ", " 200 個 ", " 400 個 "};
+const char* const kLabels[kIndividualSlots] = {"  25 自 ", "  50 自 ", " 100 自 ", " 200 自 ", " 400 自 ", " 800 自 ",
+                                               "1500 自 ", "  25 背 ", "  50 背 ", " 100 背 ", " 200 背 ", "  25 平 ",
+                                               "  50 平 ", " 100 平 ", " 200 平 ", "  25 バ ", "  50 バ ", " 100 バ ",
+                                               " 200 バ ", " 100 個 ", " 200 個 ", " 400 個 "};
 
 // Starts a new sheet when the next line would not fit on this one.
 void ensureLine(Printer& p)

@@ -89,8 +89,7 @@ SearchList fillSearchList(SearchMode mode, const SwimmerRecord& current, const s
     return list;
 }
 
-void appendToSearchList(SearchList& list, SearchMode mode, const SwimmerRecord& current, const fs::path& athleteList,
-                        int sex)
+void appendToSearchList(SearchList& list, SearchMode mode, const SwimmerRecord& current, const fs::path& athleteList, int sex)
 {
     if (list.lines.size() >= SearchList::kPlaces) return;
     AthleteList athletes;
@@ -227,14 +226,13 @@ AthleteRecord AthleteLookup::readAthlete(const MasterPaths& paths, int prefectur
         createLocalMasterFolders(root_, prefecture);
         list.openAthleteList(paths.athleteList);
     }
-    enforce(athlete >= 1 && athlete <= list.count(),
-            "索引の選手番号 " + std::to_string(athlete) + " は選手リストにありません（" +
-                std::to_string(list.count()) + " 人）: " + paths.athleteList.string());
+    enforce(athlete >= 1 && athlete <= list.count(), "索引の選手番号 " + std::to_string(athlete) + " は選手リストにありません（" +
+                                                         std::to_string(list.count()) + " 人）: " + paths.athleteList.string());
     return list.readAthlete(athlete);
 }
 
-LookupResult AthleteLookup::byNumber(const SwimmerRecord& current, const std::string& number,
-                                     const EntryHeader& header, const AthletePicker& pick)
+LookupResult AthleteLookup::byNumber(const SwimmerRecord& current, const std::string& number, const EntryHeader& header,
+                                     const AthletePicker& pick)
 {
     const std::string num = fourteen(number);
     LookupResult result;
@@ -279,8 +277,7 @@ static std::vector<int> readingSexes(const SwimmerRecord& current)
     return {1, 2};
 }
 
-LookupResult AthleteLookup::byReading(const SwimmerRecord& current, const EntryHeader& header,
-                                      const AthletePicker& pick)
+LookupResult AthleteLookup::byReading(const SwimmerRecord& current, const EntryHeader& header, const AthletePicker& pick)
 {
     const std::string typed = current.QBango();
     const int prefecture = prefectureOfNumber(typed);
@@ -295,7 +292,7 @@ LookupResult AthleteLookup::byReading(const SwimmerRecord& current, const EntryH
     for (int sex : readingSexes(current)) {
         ensureMaster(prefecture, sex);
         const MasterPaths paths = masterPaths(prefecture, sex);
-        if (!fs::exists(paths.athleteList)) continue;  // a sex without registered athletes
+        if (!fs::exists(paths.athleteList)) continue; // a sex without registered athletes
         appendToSearchList(list, SearchMode::Reading, current, paths.athleteList, sex);
     }
     const int line = (!list.lines.empty() && pick) ? pick(list) : 0;
@@ -319,9 +316,8 @@ SearchList AthleteLookup::searchList(SearchMode mode, const SwimmerRecord& curre
 {
     const std::string typed = current.QBango();
     if (!unitKeepsTeams(flags_, prefectureOfNumber(typed))) return SearchList();
-    const MasterPaths paths = mode == SearchMode::BirthDate
-                                  ? masterPaths(prefectureOfNumber(typed), sexOfNumber(typed))
-                                  : currentMasterPaths(typed);
+    const MasterPaths paths =
+        mode == SearchMode::BirthDate ? masterPaths(prefectureOfNumber(typed), sexOfNumber(typed)) : currentMasterPaths(typed);
     return fillSearchList(mode, current, flags_, paths.athleteList);
 }
 
@@ -341,10 +337,7 @@ std::optional<std::int32_t> typedTime(const std::string& text, int caret)
     return parseTime(part);
 }
 
-NewEntryRun::NewEntryRun(EntryStore& store) : store_(store), number_(store.header().total() + 1)
-{
-    store_.readSwimmer(0);
-}
+NewEntryRun::NewEntryRun(EntryStore& store) : store_(store), number_(store.header().total() + 1) { store_.readSwimmer(0); }
 
 SwimmerRecord& NewEntryRun::record() { return store_.swimmer(); }
 const SwimmerRecord& NewEntryRun::record() const { return store_.swimmer(); }

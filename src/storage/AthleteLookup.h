@@ -41,12 +41,12 @@ enum class SearchMode { BirthDate = 1, Reading = 2 };
 
 class SearchList {
 public:
-    static constexpr int kPlaces = 21;   // lines kept (athlete numbers of the listed lines)
-    static constexpr int kPickable = 9;  // lines that buttons 1..9 can pick
+    static constexpr int kPlaces = 21;  // lines kept (athlete numbers of the listed lines)
+    static constexpr int kPickable = 9; // lines that buttons 1..9 can pick
 
-    std::vector<std::string> lines;     // what the list shows, one line per athlete
-    std::array<int, kPlaces> places{};  // athlete number of each listed line
-    std::array<int, kPlaces> sexes{};   // athlete list of each line: 1 male, 2 female, 0 the only one
+    std::vector<std::string> lines;    // what the list shows, one line per athlete
+    std::array<int, kPlaces> places{}; // athlete number of each listed line
+    std::array<int, kPlaces> sexes{};  // athlete list of each line: 1 male, 2 female, 0 the only one
 
     // Athlete number for pick button i (1..9); 0 for an empty place or another i.
     int pick(int button) const;
@@ -61,8 +61,8 @@ public:
 SearchList fillSearchList(SearchMode mode, const SwimmerRecord& current, const std::string& unitFlags,
                           const std::filesystem::path& athleteList);
 // Adds the matches of one more athlete list (tagged with its sex) until the 21 places are full.
-void appendToSearchList(SearchList& list, SearchMode mode, const SwimmerRecord& current,
-                        const std::filesystem::path& athleteList, int sex);
+void appendToSearchList(SearchList& list, SearchMode mode, const SwimmerRecord& current, const std::filesystem::path& athleteList,
+                        int sex);
 
 // Applies athlete `a` found for `number` to a copy of `current`:
 //   Bango, Namae, Kana, torobi from the athlete; ken, kenKana from the prefecture table (empty for
@@ -72,9 +72,9 @@ void appendToSearchList(SearchList& list, SearchMode mode, const SwimmerRecord& 
 //   among the athlete's teams ("0" when absent); shubetu from the athlete; QBango = the number.
 // `teams` is the team list to search (only opened when the unit keeps one).
 struct ApplySources {
-    std::filesystem::path prefectureTable;  // ken.ctl
-    std::string unitFlags;                  // kanriken.ctl characters
-    std::filesystem::path teamList;         // dantai.dat
+    std::filesystem::path prefectureTable; // ken.ctl
+    std::string unitFlags;                 // kanriken.ctl characters
+    std::filesystem::path teamList;        // dantai.dat
 };
 SwimmerRecord appliedAthlete(const SwimmerRecord& current, const AthleteRecord& a, const std::string& number,
                              const EntryHeader& header, const ApplySources& sources);
@@ -95,8 +95,8 @@ using AthletePicker = std::function<int(const SearchList&)>;
 // working copies in the temp folder, downloaded on demand (internet).
 class AthleteLookup {
 public:
-    AthleteLookup(Session& session, std::filesystem::path registrationRoot,
-                  std::filesystem::path ctlDir, std::filesystem::path tempDir);
+    AthleteLookup(Session& session, std::filesystem::path registrationRoot, std::filesystem::path ctlDir,
+                  std::filesystem::path tempDir);
 
     Session& session() { return session_; }
     const std::filesystem::path& registrationRoot() const { return root_; }

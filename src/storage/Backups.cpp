@@ -82,8 +82,8 @@ bool parseName(const std::string& base, BackupInfo& info, long* seq = nullptr)
         hasControl(command))
         return false;
     const std::string d = base.substr(0, 8), t = base.substr(9, 6);
-    info.stamp = d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2) + " " + t.substr(0, 2) + ":" +
-                 t.substr(2, 2) + ":" + t.substr(4, 2);
+    info.stamp = d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2) + " " + t.substr(0, 2) + ":" + t.substr(2, 2) +
+                 ":" + t.substr(4, 2);
     info.command = command;
     if (seq) *seq = std::strtol(base.c_str() + 16, nullptr, 10);
     return true;
@@ -148,7 +148,8 @@ void requireOwnFolder(const fs::path& folder)
         std::error_code ec;
         const fs::file_status st = fs::symlink_status(p, ec);
         if (fs::is_symlink(st)) throw TolvError("バックアップフォルダがシンボリックリンクのため使えません: " + p.string());
-        if (fs::exists(st) && !fs::is_directory(st)) throw TolvError("バックアップフォルダがフォルダではありません: " + p.string());
+        if (fs::exists(st) && !fs::is_directory(st))
+            throw TolvError("バックアップフォルダがフォルダではありません: " + p.string());
     }
 }
 
@@ -158,7 +159,8 @@ std::string parseLine(const std::string& line, Index& ix)
     const std::vector<std::string> f = splitTabs(line);
     if (f[0] == "entry") {
         if (f.size() != 3) return "entry の欄の数が違います";
-        if (f[1].empty() || f[1].find_first_not_of("0123456789:.") != std::string::npos) return "ファイルの識別が正しくありません";
+        if (f[1].empty() || f[1].find_first_not_of("0123456789:.") != std::string::npos)
+            return "ファイルの識別が正しくありません";
         if (!isHex(f[2], 16)) return "内容の要約が正しくありません";
         if (ix.entry.size() >= kMaxEntryLines) return "entry の行が多すぎます";
         ix.entry.push_back({f[1], f[2]});
@@ -328,8 +330,10 @@ std::string backupBytes(const fs::path& file, const std::string& digest, const s
     if (!fs::is_regular_file(st)) throw TolvError(what + "がありません: " + file.string());
     std::string bytes = readPlainFile(file, kMaxCopyBytes).value_or(std::string());
     if (ContentDigest::of(bytes) != digest)
-        throw TolvError(what + "がバックアップしたときの内容と違うため元に戻せません（別の申込ファイルのもの、または書き換えられています）: " +
-                        file.string());
+        throw TolvError(
+            what +
+            "がバックアップしたときの内容と違うため元に戻せません（別の申込ファイルのもの、または書き換えられています）: " +
+            file.string());
     return bytes;
 }
 
@@ -341,20 +345,21 @@ UndoCheck check(const fs::path& entry, std::size_t n)
     const std::vector<Step> steps = owner ? presentSteps(folder, ix) : std::vector<Step>();
     if (steps.empty()) throw TolvError("元に戻せるバックアップがありません: " + entry.string());
     if (n >= steps.size())
-        throw TolvError("バックアップ " + std::to_string(n + 1) + " はありません（1～" + std::to_string(steps.size()) + "）: " +
-                        entry.string());
+        throw TolvError("バックアップ " + std::to_string(n + 1) + " はありません（1～" + std::to_string(steps.size()) +
+                        "）: " + entry.string());
     UndoCheck c;
     const Step& step = steps[n];
     c.name = step.base;
     c.step = infoOf(folder, step);
     if (step.seal.empty())
-        throw TolvError("このバックアップには照合の記録がないため元に戻せません（以前の版で作られたもの）: " + c.step.file.string());
+        throw TolvError("このバックアップには照合の記録がないため元に戻せません（以前の版で作られたもの）: " +
+                        c.step.file.string());
     c.zep = backupBytes(c.step.file, step.zep, "バックアップ");
     if (!c.step.zed.empty()) c.zed = backupBytes(c.step.zed, step.zed, "申込団体ファイルのバックアップ");
-    const std::string seal =
-        sealOf(entryKey(entry), step.base, shaOf(c.zep), c.step.zed.empty() ? "-" : shaOf(c.zed));
+    const std::string seal = sealOf(entryKey(entry), step.base, shaOf(c.zep), c.step.zed.empty() ? "-" : shaOf(c.zed));
     if (!sameSeal(seal, step.seal))
-        throw TolvError("バックアップがこの申込ファイルの記録と照合できないため元に戻せません（記録が書き換えられたか、別の申込ファイルのものです）: " +
+        throw TolvError("バックアップがこの申込ファイルの記録と照合できないため元に戻せません（記録が書き換えられたか、別の申込フ"
+                        "ァイルのものです）: " +
                         c.step.file.string());
     c.changedSince = owner->digest.empty() || ContentDigest::of(readWholeFile(entry)) != owner->digest;
     return c;
@@ -508,7 +513,7 @@ void noteEntryWritten(const fs::path& entry, const fs::path& replacement, const 
 {
     const fs::path folder = backupFolderFor(entry);
     Index ix = readIndex(folder);
-    if (ix.entry.empty()) return;  // no backups: nothing to tie to the file
+    if (ix.entry.empty()) return; // no backups: nothing to tie to the file
     Known now;
     if (replacement.empty()) {
         now = {FileIdentity::of(entry), ContentDigest::of(readWholeFile(entry))};
@@ -537,7 +542,8 @@ UndoCheck checkUndo(const fs::path& entry, std::size_t step) { return check(entr
 
 std::string changedSinceQuestion(const fs::path& entry)
 {
-    return "申込ファイルは最後の一括処理の後に変更されています。元に戻すとその変更は失われます（戻す前の状態はバックアップに残ります）。元に戻しますか？: " +
+    return "申込ファイルは最後の一括処理の後に変更されています。元に戻すとその変更は失われます（戻す前の状態はバックアップに残り"
+           "ます）。元に戻しますか？: " +
            entry.string();
 }
 

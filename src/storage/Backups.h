@@ -37,11 +37,11 @@ constexpr int kBackupsKeptMax = 999;
 int backupsKept();
 
 struct BackupInfo {
-    std::filesystem::path file;     // the copy of the entry file
-    std::filesystem::path zed;      // the copy of the team totals file, empty when there was none
-    std::string stamp;              // "YYYY-MM-DD hh:mm:ss"
-    std::string command;            // as the command named itself ("merge", "rewrite-age", …)
-    std::string label;              // what the step worked on (the merged files), may be empty
+    std::filesystem::path file; // the copy of the entry file
+    std::filesystem::path zed;  // the copy of the team totals file, empty when there was none
+    std::string stamp;          // "YYYY-MM-DD hh:mm:ss"
+    std::string command;        // as the command named itself ("merge", "rewrite-age", …)
+    std::string label;          // what the step worked on (the merged files), may be empty
     // The step in the user's words: the menu caption of the command ("申込データ結合", "年令書き直し"),
     // with the label after it ("申込データ結合（club1.zep、club2.zep）").
     std::string caption() const;
@@ -81,7 +81,7 @@ struct UndoCheck {
     bool changedSince = false;
     // The checked bytes, restored as they are (read and checked once).
     std::string zep, zed;
-    std::string name;  // the step's name in the record
+    std::string name; // the step's name in the record
 };
 UndoCheck checkUndo(const std::filesystem::path& entry, std::size_t step = 0);
 // The question for a changed file.
@@ -99,14 +99,13 @@ BackupInfo restoreLatestBackup(const std::filesystem::path& entry);
 // --- the merge record ---------------------------------------------------------------------------
 
 struct MergedSource {
-    std::string stamp;   // "YYYY-MM-DD hh:mm:ss"
+    std::string stamp; // "YYYY-MM-DD hh:mm:ss"
     long long size = 0;
-    std::string digest;  // ContentDigest of the source's bytes
-    std::string source;  // the path it was merged from
+    std::string digest; // ContentDigest of the source's bytes
+    std::string source; // the path it was merged from
 };
 // An earlier merge of these bytes into this entry file, if any.
-std::optional<MergedSource> findMergedSource(const std::filesystem::path& entry, long long size,
-                                             const std::string& digest);
+std::optional<MergedSource> findMergedSource(const std::filesystem::path& entry, long long size, const std::string& digest);
 // Records sources appended by the merge whose backup is the newest one.
 void recordMergedSources(const std::filesystem::path& entry, const std::vector<MergedSource>& sources);
 

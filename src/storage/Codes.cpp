@@ -15,25 +15,23 @@ constexpr int kSlotCount = 44;
 // Event code of every slot. The first digit is the stroke, the second the distance step; the
 // reserve events 80..94 follow the standard ones.
 constexpr std::array<int, kSlotCount> kSlotCodes = {
-    10, 11, 12, 13, 14, 15, 16,  // freestyle 25 .. 1500 m
-    20, 21, 22, 23,              // backstroke
-    30, 31, 32, 33,              // breaststroke
-    40, 41, 42, 43,              // butterfly
-    52, 53, 54,                  // individual medley
-    62, 63, 64,                  // medley relay
-    72, 73, 74, 75,              // freestyle relay
-    80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 94,  // reserve events 1 .. 15
+    10, 11, 12, 13, 14, 15, 16,                                 // freestyle 25 .. 1500 m
+    20, 21, 22, 23,                                             // backstroke
+    30, 31, 32, 33,                                             // breaststroke
+    40, 41, 42, 43,                                             // butterfly
+    52, 53, 54,                                                 // individual medley
+    62, 63, 64,                                                 // medley relay
+    72, 73, 74, 75,                                             // freestyle relay
+    80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 94, // reserve events 1 .. 15
 };
 
 // Full names by event number 1..29 (index = number - 1).
 const std::array<const char*, kStandardSlots> kEventNames = {
-    "25m自由形", "50m自由形", "100m自由形", "200m自由形", "400m自由形", "800m自由形", "1500m自由形",
-    "25m背泳ぎ", "50m背泳ぎ", "100m背泳ぎ", "200m背泳ぎ",
-    "25m平泳ぎ", "50m平泳ぎ", "100m平泳ぎ", "200m平泳ぎ",
-    "25mバタフライ", "50mバタフライ", "100mバタフライ", "200mバタフライ",
-    "100m個人メドレー", "200m個人メドレー", "400m個人メドレー",
-    "100mメドレーリレー", "200mメドレーリレー", "400mメドレーリレー",
-    "100mリレー", "200mリレー", "400mリレー", "800mリレー",
+    "25m自由形",          "50m自由形",        "100m自由形",       "200m自由形",       "400m自由形",         "800m自由形",
+    "1500m自由形",        "25m背泳ぎ",        "50m背泳ぎ",        "100m背泳ぎ",       "200m背泳ぎ",         "25m平泳ぎ",
+    "50m平泳ぎ",          "100m平泳ぎ",       "200m平泳ぎ",       "25mバタフライ",    "50mバタフライ",      "100mバタフライ",
+    "200mバタフライ",     "100m個人メドレー", "200m個人メドレー", "400m個人メドレー", "100mメドレーリレー", "200mメドレーリレー",
+    "400mメドレーリレー", "100mリレー",       "200mリレー",       "400mリレー",       "800mリレー",
 };
 
 // Distance of the code's second digit.
@@ -49,36 +47,29 @@ struct GradeRow {
 
 // Kinds "一般" and "ﾏｽﾀｰ": the rows from "50" upwards; codes not listed show nothing.
 const std::array<GradeRow, 35> kGeneralGrades = {{
-    {"51", "Ａ"}, {"52", "Ｂ"}, {"53", "Ｃ"}, {"54", "Ｄ"}, {"55", "Ｅ"}, {"56", "Ｆ"}, {"57", "Ｇ"},
-    {"58", "Ｈ"}, {"59", "Ｉ"}, {"60", "Ｊ"}, {"61", "Ｋ"}, {"62", "Ｌ"}, {"63", "Ｍ"}, {"64", "Ｎ"},
-    {"65", "Ｏ"},
-    {"70", "Ｐ"}, {"71", "Ｑ"}, {"72", "Ｒ"}, {"73", "Ｓ"}, {"74", "Ｔ"},
-    {"75", "90-"}, {"76", "120-"}, {"77", "160-"}, {"78", "200-"}, {"79", "240-"}, {"80", "280-"},
-    {"81", "320-"},
-    {"82", "中"}, {"83", "高"}, {"84", "Ｌ"},
-    {"85", "E*"}, {"86", "F*"}, {"87", "G*"}, {"88", "H*"},
-    {"92", "spM"},
+    {"51", "Ａ"},   {"52", "Ｂ"},   {"53", "Ｃ"},   {"54", "Ｄ"},   {"55", "Ｅ"},   {"56", "Ｆ"},   {"57", "Ｇ"},
+    {"58", "Ｈ"},   {"59", "Ｉ"},   {"60", "Ｊ"},   {"61", "Ｋ"},   {"62", "Ｌ"},   {"63", "Ｍ"},   {"64", "Ｎ"},
+    {"65", "Ｏ"},   {"70", "Ｐ"},   {"71", "Ｑ"},   {"72", "Ｒ"},   {"73", "Ｓ"},   {"74", "Ｔ"},   {"75", "90-"},
+    {"76", "120-"}, {"77", "160-"}, {"78", "200-"}, {"79", "240-"}, {"80", "280-"}, {"81", "320-"}, {"82", "中"},
+    {"83", "高"},   {"84", "Ｌ"},   {"85", "E*"},   {"86", "F*"},   {"87", "G*"},   {"88", "H*"},   {"92", "spM"},
 }};
 
 // Kind "身障": disability classes.
 const std::array<GradeRow, 27> kDisabilityGrades = {{
-    {"51", "Ｕ1"}, {"52", "Ｕ2"}, {"53", "Ｕ3"}, {"54", "Ｕ4"},
-    {"55", "UL1"}, {"56", "UL2"}, {"57", "UL3"}, {"58", "UL4"},
-    {"59", "Ｌ1"}, {"60", "Ｌ2"}, {"61", "Ｌ3"}, {"62", "Ｌ4"}, {"63", "Ｌ4"},
-    {"64", "Ａ"}, {"65", "C11"}, {"66", "C12"},
-    {"67", "Ｃ2"}, {"68", "Ｃ3"}, {"69", "Ｃ4"}, {"70", "Ｃ5"}, {"71", "Ｃ6"}, {"72", "Ｃ7"},
-    {"73", "Ｃ8"},
-    {"74", "Ｂ1"}, {"75", "Ｂ2"}, {"76", "Ｂ3"}, {"77", "Ｄ"},
+    {"51", "Ｕ1"}, {"52", "Ｕ2"}, {"53", "Ｕ3"}, {"54", "Ｕ4"}, {"55", "UL1"}, {"56", "UL2"}, {"57", "UL3"},
+    {"58", "UL4"}, {"59", "Ｌ1"}, {"60", "Ｌ2"}, {"61", "Ｌ3"}, {"62", "Ｌ4"}, {"63", "Ｌ4"}, {"64", "Ａ"},
+    {"65", "C11"}, {"66", "C12"}, {"67", "Ｃ2"}, {"68", "Ｃ3"}, {"69", "Ｃ4"}, {"70", "Ｃ5"}, {"71", "Ｃ6"},
+    {"72", "Ｃ7"}, {"73", "Ｃ8"}, {"74", "Ｂ1"}, {"75", "Ｂ2"}, {"76", "Ｂ3"}, {"77", "Ｄ"},
 }};
 
-const std::array<const char*, 5> kInfantGrades = {"幼児", "年少", "年中", "年長", "園児"};  // codes 5..9
+const std::array<const char*, 5> kInfantGrades = {"幼児", "年少", "年中", "年長", "園児"}; // codes 5..9
 const std::array<const char*, 4> kSchoolPrefixes = {"小", "中", "高", "大"};               // first digit 1..4
 
 constexpr int kKindGeneral = 0;
 constexpr int kKindMasters = 1;
 constexpr int kKindDisabled = 2;
 
-constexpr int kSchoolYearStart = 402;  // school years begin on 2 April
+constexpr int kSchoolYearStart = 402; // school years begin on 2 April
 
 bool isDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
@@ -115,8 +106,7 @@ std::string eventCode(int slot)
 
 std::optional<int> slotOfCode(const std::string& code)
 {
-    if (code.size() != 2 || !isDigit(static_cast<unsigned char>(code[0])) ||
-        !isDigit(static_cast<unsigned char>(code[1])))
+    if (code.size() != 2 || !isDigit(static_cast<unsigned char>(code[0])) || !isDigit(static_cast<unsigned char>(code[1])))
         return std::nullopt;
     int number = (code[0] - '0') * 10 + (code[1] - '0');
     for (int slot = 0; slot < kSlotCount; ++slot)
@@ -191,10 +181,8 @@ std::string formatTime(std::int32_t value)
     if (digits.size() == 1) return std::string();
     std::string s = std::string(6 - digits.size(), ' ') + digits;
     std::string result;
-    if (digits.size() >= 5)
-        result = s.substr(0, 2) + ":" + s.substr(2, 2) + "." + s.substr(4, 2);
-    else
-        result = "   " + s.substr(2, 2) + "." + s.substr(4, 2);
+    if (digits.size() >= 5) result = s.substr(0, 2) + ":" + s.substr(2, 2) + "." + s.substr(4, 2);
+    else result = "   " + s.substr(2, 2) + "." + s.substr(4, 2);
     if (isResultMark(value)) return markText(value);
     return result;
 }
@@ -302,7 +290,7 @@ long long numericValue(const std::string& text)
     long long value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         int digit = text[i] - '0';
-        if (value > (LLONG_MAX - digit) / 10) return negative ? LLONG_MIN : LLONG_MAX;  // saturate
+        if (value > (LLONG_MAX - digit) / 10) return negative ? LLONG_MIN : LLONG_MAX; // saturate
         value = value * 10 + digit;
     }
     return negative ? -value : value;

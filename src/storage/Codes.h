@@ -8,9 +8,9 @@
 
 namespace tolv {
 
-constexpr int kIndividualSlots = 22;   // slots 0..21: individual standard events
-constexpr int kStandardSlots = 29;     // slots 0..28: standard events (22..28 relays)
-constexpr int kFirstReserveSlot = 29;  // slots 29..43: reserve events 1..15
+constexpr int kIndividualSlots = 22;  // slots 0..21: individual standard events
+constexpr int kStandardSlots = 29;    // slots 0..28: standard events (22..28 relays)
+constexpr int kFirstReserveSlot = 29; // slots 29..43: reserve events 1..15
 
 // Two-digit event code of a slot ("10" .. "94"), and the slot of a code (nothing for codes that
 // name no slot, e.g. "95".."98", "17", "55").

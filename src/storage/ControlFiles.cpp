@@ -32,11 +32,10 @@ constexpr const char* kWebFile = "dr_web.ctl";
 // ken.ctl: record i is prefecture i (CP932 texts).
 constexpr std::size_t kKenRecord = 20;
 constexpr Field kKenName{0, 8};
-constexpr Field kKenReading = kKenName.next(6);  // half-width katakana
+constexpr Field kKenReading = kKenName.next(6); // half-width katakana
 constexpr Field kKenFurther = kKenReading.next(6);
 static_assert(tilesRecord(std::array{kKenName, kKenReading, kKenFurther}, kKenRecord));
 using KenRecord = FixedRecord<kKenRecord>;
-
 
 // Nothing for a file that is not there; a file that is there but cannot be read is an error.
 std::optional<std::string> readFileBytes(const fs::path& p) { return readFileIfPresent(p); }
@@ -48,10 +47,7 @@ void replaceControlFile(const fs::path& target, const std::string& bytes)
     tolv::replaceFile(target, bytes);
 }
 
-void writeControlFile(const fs::path& target, const std::string& utf8Lines)
-{
-    replaceControlFile(target, toCp932(utf8Lines));
-}
+void writeControlFile(const fs::path& target, const std::string& utf8Lines) { replaceControlFile(target, toCp932(utf8Lines)); }
 
 std::optional<std::vector<std::string>> readControlFile(const fs::path& p)
 {
@@ -64,7 +60,7 @@ std::optional<std::vector<std::string>> readControlFile(const fs::path& p)
         return std::nullopt;
     }
     if (!bytes) return std::nullopt;
-    if (!isValidCp932(*bytes)) return std::nullopt;  // damaged bytes: as unreadable
+    if (!isValidCp932(*bytes)) return std::nullopt; // damaged bytes: as unreadable
     return parseControlFields(fromCp932(*bytes));
 }
 
@@ -115,7 +111,7 @@ std::vector<std::string> parseControlFields(const std::string& utf8Text)
         if (i < n && s[i] == '\n') ++i;
     };
     while (i < n) {
-        if (s[i] == '\r' || s[i] == '\n') {  // blank line
+        if (s[i] == '\r' || s[i] == '\n') { // blank line
             skipLineEnd();
             continue;
         }
@@ -131,7 +127,7 @@ std::vector<std::string> parseControlFields(const std::string& utf8Text)
                     while (e < n && s[e] != '"' && s[e] != '\r' && s[e] != '\n') ++e;
                     field.append(s, i, e - i);
                     i = e;
-                    if (i >= n || s[i] != '"') break;  // unterminated: ends at the line
+                    if (i >= n || s[i] != '"') break; // unterminated: ends at the line
                     if (i + 1 < n && s[i + 1] == '"') {
                         field += '"';
                         i += 2;
@@ -150,7 +146,7 @@ std::vector<std::string> parseControlFields(const std::string& utf8Text)
             out.push_back(std::move(field));
             if (i < n && s[i] == ',') {
                 ++i;
-                continue;  // a line end after the comma yields the empty field above on the next pass
+                continue; // a line end after the comma yields the empty field above on the next pass
             }
             skipLineEnd();
             break;
@@ -172,7 +168,7 @@ std::string controlLine(const std::vector<ControlField>& fields)
         line += '"';
         for (char c : f.value) {
             if (c == '"') line += "\"\"";
-            else if (c == '\r' || c == '\n') line += ' ';  // a line end would split the record
+            else if (c == '\r' || c == '\n') line += ' '; // a line end would split the record
             else line += c;
         }
         line += '"';
@@ -238,8 +234,7 @@ std::optional<WebControl> readWebControl(const fs::path& ctl)
 bool writeZepControl(const fs::path& ctl, const ZepControl& v)
 {
     if (existsUnread(ctl / kZepFile, readZepControl(ctl).has_value())) return false;
-    writeControlFile(ctl / kZepFile, controlLine({text(v.drive), text(v.folder), number(v.fileType),
-                                                  text(v.fileName)}));
+    writeControlFile(ctl / kZepFile, controlLine({text(v.drive), text(v.folder), number(v.fileType), text(v.fileName)}));
     return true;
 }
 
@@ -311,8 +306,7 @@ namespace {
 
 // A folder of a control file that climbs above its drive's folder ("c:\..\..\x") is refused,
 // naming the control file, before any command reads or writes there.
-template <class Control>
-Control insideDrive(Control v, const fs::path& file)
+template <class Control> Control insideDrive(Control v, const fs::path& file)
 {
     try {
         toHostPath(v.folder);
@@ -337,8 +331,7 @@ std::optional<Prefecture> prefectureRecord(const std::string& bytes, std::size_t
     if ((index + 1) * kKenRecord > bytes.size()) return std::nullopt;
     KenRecord r;
     std::copy_n(bytes.data() + index * kKenRecord, kKenRecord, r.bytes().data());
-    return Prefecture{r.text(kKenName), r.text(kKenReading),
-                      r.text(kKenFurther)};
+    return Prefecture{r.text(kKenName), r.text(kKenReading), r.text(kKenFurther)};
 }
 
 } // namespace
@@ -471,8 +464,7 @@ void cleanTempFolder(const fs::path& temp)
     static const char* const kNames[] = {"dantai.dat", "kozin.dat",  "basho.dat",  "indexb.dat",   "indexk.dat",
                                          "indexn.dat", "indexq.dat", "indext.dat", "kanriken.ctl", "torlist.dat"};
     auto lower = [](std::string s) {
-        std::transform(s.begin(), s.end(), s.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         return s;
     };
     std::error_code ec;
@@ -491,8 +483,7 @@ void cleanTempFolder(const fs::path& temp)
         for (const char* n : kNames)
             if (plain == n) doomed.push_back(it->path());
     }
-    if (ec && ec != std::errc::no_such_file_or_directory)
-        throw TolvError("作業フォルダを読めません: " + temp.string());
+    if (ec && ec != std::errc::no_such_file_or_directory) throw TolvError("作業フォルダを読めません: " + temp.string());
     std::string failed;
     for (const auto& p : doomed) {
         std::error_code rc;

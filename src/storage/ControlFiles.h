@@ -30,12 +30,12 @@ struct ControlField {
     std::string value;
     bool number = false;
 };
-std::string controlLine(const std::vector<ControlField>& fields);  // ends with CR LF
+std::string controlLine(const std::vector<ControlField>& fields); // ends with CR LF
 
 struct ZepControl {
     std::string drive = "c:";
-    std::string folder = "c:\\";  // always with a trailing separator once read
-    int fileType = 0;              // 0 entry (.zep), 1 results (.kek), 2 registration (.tor)
+    std::string folder = "c:\\"; // always with a trailing separator once read
+    int fileType = 0;            // 0 entry (.zep), 1 results (.kek), 2 registration (.tor)
     std::string fileName;
 };
 struct TorControl {
@@ -84,9 +84,9 @@ WebControl loadWebControl(const std::filesystem::path& ctl);
 
 // ken.ctl
 struct Prefecture {
-    std::string name;     // 8 bytes, trailing blanks kept
-    std::string reading;  // 6 bytes
-    std::string further;  // 6 bytes
+    std::string name;    // 8 bytes, trailing blanks kept
+    std::string reading; // 6 bytes
+    std::string further; // 6 bytes
 };
 // The number of prefectures ken.ctl must hold.
 inline constexpr int kPrefecturesRequired = 47;
@@ -124,8 +124,7 @@ bool unitKeepsTeams(const std::string& flags, int code);
 // torlist.dat: one unit per line (CR LF or LF), blank lines dropped.
 std::vector<std::string> readUnitList(const std::filesystem::path& torlist);
 // pass.dat: true when a (club code, password) pair matches exactly.
-bool passwordMatches(const std::filesystem::path& passDat, const std::string& clubCode,
-                     const std::string& password);
+bool passwordMatches(const std::filesystem::path& passDat, const std::string& clubCode, const std::string& password);
 
 // Temp clean-up: deletes dantai.dat, kozin.dat, basho.dat, indexb/k/n/q/t.dat, kanriken.ctl,
 // torlist.dat and pass.dat from `temp` one by one (any letter case), and the master sets kept

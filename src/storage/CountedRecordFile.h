@@ -52,10 +52,7 @@ public:
     void writeData(long long n, const char* buf) { write(recordOf(n), buf); }
     // Data records first .. first + count - 1 in one read (zeros beyond the end).
     std::string readDataRange(long long first, long long count) const { return readRange(recordOf(first), count); }
-    void readDataRangeInto(long long first, long long count, char* buf) const
-    {
-        readRangeInto(recordOf(first), count, buf);
-    }
+    void readDataRangeInto(long long first, long long count, char* buf) const { readRangeInto(recordOf(first), count, buf); }
 };
 
 } // namespace tolv

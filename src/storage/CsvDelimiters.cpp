@@ -6,8 +6,8 @@ namespace tolv {
 
 namespace {
 
-constexpr std::string_view kComma = "，";  // U+FF0C
-constexpr std::string_view kQuote = "＂";  // U+FF02
+constexpr std::string_view kComma = "，"; // U+FF0C
+constexpr std::string_view kQuote = "＂"; // U+FF02
 
 } // namespace
 
@@ -57,7 +57,7 @@ std::string fullWidthQuotes(std::string_view utf8)
 const std::vector<Field>& swimmerTextFields()
 {
     using S = SwimmerRecord;
-    static const std::vector<Field> fields{S::kBango, S::kQBango,  S::kNamae,    S::kKana,        S::kKen,
+    static const std::vector<Field> fields{S::kBango,   S::kQBango,  S::kNamae,   S::kKana,       S::kKen,
                                            S::kKenKana, S::kShozoku, S::kGakunen, S::kShozokuKana};
     return fields;
 }

@@ -24,10 +24,14 @@ struct DemoTeam {
 };
 
 const DemoTeam kTeams[] = {
-    {"13001", "みなと水泳クラブ", "みなとＳＣ", "ﾐﾅﾄSC", "海野　一郎", "105-0000", "東京都港区海岸一丁目", "２番３号", "03-0000-0001"},
-    {"13002", "かわせみスイミング", "かわせみＳ", "ｶﾜｾﾐS", "川瀬　直子", "130-0000", "東京都墨田区川端二丁目", "４番５号", "03-0000-0002"},
-    {"13003", "つばさ学園高等学校", "つばさ学園高", "ﾂﾊﾞｻｺ", "空山　誠", "180-0000", "東京都武蔵野市翼町三丁目", "６番７号", "0422-00-0003"},
-    {"13004", "もみじマスターズ", "もみじＭ", "ﾓﾐｼﾞM", "紅葉　和夫", "190-0000", "東京都立川市楓台四丁目", "８番９号", "042-000-0004"},
+    {"13001", "みなと水泳クラブ", "みなとＳＣ", "ﾐﾅﾄSC", "海野　一郎", "105-0000", "東京都港区海岸一丁目", "２番３号",
+     "03-0000-0001"},
+    {"13002", "かわせみスイミング", "かわせみＳ", "ｶﾜｾﾐS", "川瀬　直子", "130-0000", "東京都墨田区川端二丁目", "４番５号",
+     "03-0000-0002"},
+    {"13003", "つばさ学園高等学校", "つばさ学園高", "ﾂﾊﾞｻｺ", "空山　誠", "180-0000", "東京都武蔵野市翼町三丁目", "６番７号",
+     "0422-00-0003"},
+    {"13004", "もみじマスターズ", "もみじＭ", "ﾓﾐｼﾞM", "紅葉　和夫", "190-0000", "東京都立川市楓台四丁目", "８番９号",
+     "042-000-0004"},
 };
 
 struct DemoAthlete {
@@ -111,8 +115,7 @@ AthleteRecord makeAthlete(const DemoAthlete& d, int serial)
     return a;
 }
 
-template <std::size_t N>
-std::vector<AthleteRecord> makeAthletes(const DemoAthlete (&list)[N], int firstSerial)
+template <std::size_t N> std::vector<AthleteRecord> makeAthletes(const DemoAthlete (&list)[N], int firstSerial)
 {
     std::vector<AthleteRecord> out;
     for (std::size_t i = 0; i < N; ++i) out.push_back(makeAthlete(list[i], firstSerial + static_cast<int>(i)));
@@ -196,10 +199,7 @@ std::vector<TeamRecord> demoTeams()
     return out;
 }
 
-std::vector<AthleteRecord> demoAthletes(bool male)
-{
-    return male ? makeAthletes(kMale, 1) : makeAthletes(kFemale, 501);
-}
+std::vector<AthleteRecord> demoAthletes(bool male) { return male ? makeAthletes(kMale, 1) : makeAthletes(kFemale, 501); }
 
 void writeDemo(const std::filesystem::path& dir)
 {

@@ -32,8 +32,7 @@ std::string withSlash(const std::string& folder)
 
 std::string lower(std::string s)
 {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
@@ -169,8 +168,7 @@ void removePasswordList(const fs::path& temp)
     if (!failed.empty()) throw TolvError("パスワードファイルを削除できません:" + failed);
 }
 
-bool clubLoginMatches(const std::string& unit, const fs::path& temp, const std::string& clubCode,
-                      const std::string& password)
+bool clubLoginMatches(const std::string& unit, const fs::path& temp, const std::string& clubCode, const std::string& password)
 {
     bool matches = false;
     try {
@@ -206,15 +204,14 @@ const std::vector<std::string>& masterFileNames()
     return names;
 }
 
-void downloadMasterFiles(const std::string& unit, int prefecture, MasterSex sex, const fs::path& temp,
-                         bool needTeamList, const std::string& putAsideAs)
+void downloadMasterFiles(const std::string& unit, int prefecture, MasterSex sex, const fs::path& temp, bool needTeamList,
+                         const std::string& putAsideAs)
 {
-    const std::string base =
-        withSlash(unit) + prefectureFolderName(prefecture) + "/" + sexFolderName(sex, false) + "/";
+    const std::string base = withSlash(unit) + prefectureFolderName(prefecture) + "/" + sexFolderName(sex, false) + "/";
     makeFolder(temp);
     const fs::path staging = temp / kStagingFolder;
     std::error_code ec;
-    fs::remove_all(staging, ec);  // left over from an interrupted run
+    fs::remove_all(staging, ec); // left over from an interrupted run
     makeFolder(staging);
 
     // Each file is checked as it arrives (a body that is no such file is discarded and named, an
@@ -253,7 +250,7 @@ void downloadMasterFiles(const std::string& unit, int prefecture, MasterSex sex,
                 fs::rename(old, temp / (putAsideAs + name), rc);
                 putAside = !rc;
             } else {
-                if (isNew && old.filename() == name) continue;  // replaced by the rename below
+                if (isNew && old.filename() == name) continue; // replaced by the rename below
                 fs::remove(old, rc);
             }
             if (rc) failed += "\n" + old.string();
@@ -317,8 +314,8 @@ MasterPaths localMasterPaths(const fs::path& root, int prefecture, MasterSex sex
 {
     fs::path ken = findNoCase(root, prefectureFolderName(prefecture));
     fs::path sexDir = findNoCase(ken, sexFolderName(sex, true));
-    return MasterPaths{findNoCase(ken, "dantai.dat"), findNoCase(sexDir, "kozin.dat"),
-                       findNoCase(sexDir, "IndexQ.dat"), findNoCase(sexDir, "IndexT.dat")};
+    return MasterPaths{findNoCase(ken, "dantai.dat"), findNoCase(sexDir, "kozin.dat"), findNoCase(sexDir, "IndexQ.dat"),
+                       findNoCase(sexDir, "IndexT.dat")};
 }
 
 MasterPaths downloadedMasterPaths(const fs::path& temp)

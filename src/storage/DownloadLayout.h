@@ -47,8 +47,7 @@ std::string encodeUrlPart(const std::string& part);
 
 // Each returns the path of the file written.
 // <address><year>/torlist.dat -> temp/torlist.dat (creates temp when missing).
-std::filesystem::path downloadUnitList(const std::string& address, const std::string& year,
-                                       const std::filesystem::path& temp);
+std::filesystem::path downloadUnitList(const std::string& address, const std::string& year, const std::filesystem::path& temp);
 // <unit>pass.dat -> temp/pass.dat; an older pass.dat is deleted first, so a failed download never
 // leaves an old password list to be checked against.
 // Written readable by its owner only.
@@ -78,24 +77,23 @@ const std::vector<std::string>& masterFileNames();
 // prefecture or sex) is deleted, so temp never holds files of two different sets.
 // putAsideAs: when not empty, the set that is replaced is renamed to putAsideAs + its name instead
 // of being deleted.
-void downloadMasterFiles(const std::string& unit, int prefecture, MasterSex sex,
-                         const std::filesystem::path& temp, bool needTeamList = true,
-                         const std::string& putAsideAs = "");
+void downloadMasterFiles(const std::string& unit, int prefecture, MasterSex sex, const std::filesystem::path& temp,
+                         bool needTeamList = true, const std::string& putAsideAs = "");
 
 // "ken13.otoko." : the prefix of a master set waiting in temp.
 std::string keptMasterPrefix(int prefecture, MasterSex sex);
 // Makes the master of prefecture and sex the one in use in temp: renamed into place when it was
 // fetched earlier in the run, else downloaded. The set in use (of inUsePrefecture, 0 = none known,
 // and inUseSex) waits under its kept names. A failed download leaves temp as it was.
-void useMasterFiles(const std::string& unit, int prefecture, MasterSex sex, const std::filesystem::path& temp,
-                    bool needTeamList, int inUsePrefecture, MasterSex inUseSex);
+void useMasterFiles(const std::string& unit, int prefecture, MasterSex sex, const std::filesystem::path& temp, bool needTeamList,
+                    int inUsePrefecture, MasterSex inUseSex);
 
 // The registration-master files a look-up opens.
 struct MasterPaths {
-    std::filesystem::path teamList;     // dantai.dat
-    std::filesystem::path athleteList;  // kozin.dat
-    std::filesystem::path indexQ;       // indexq.dat (composite number)
-    std::filesystem::path indexT;       // indext.dat (birth date)
+    std::filesystem::path teamList;    // dantai.dat
+    std::filesystem::path athleteList; // kozin.dat
+    std::filesystem::path indexQ;      // indexq.dat (composite number)
+    std::filesystem::path indexT;      // indext.dat (birth date)
 };
 // Local mode: <root>ken<NN>\dantai.dat and <root>ken<NN>\<Otoko|Onna>\kozin.dat, IndexQ.dat,
 // IndexT.dat, each matched without regard to case (a name that does not exist comes back in the

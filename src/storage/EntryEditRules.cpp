@@ -18,7 +18,7 @@ namespace {
 struct TextField {
     EntryBox box;
     const char* label;
-    Field field;  // in the record the box edits (header, reserve events or swimmer)
+    Field field; // in the record the box edits (header, reserve events or swimmer)
 };
 
 const TextField kTextFields[] = {
@@ -55,15 +55,9 @@ std::string unpadded(const std::string& field)
 std::string numberOrEmpty(long long v) { return v == 0 ? std::string() : std::to_string(v); }
 
 // The text as the field will take it: the reading folded, everything else as typed.
-std::string asStored(EntryBox box, const std::string& typed)
-{
-    return box == EntryBox::Kana ? foldReading(typed) : typed;
-}
+std::string asStored(EntryBox box, const std::string& typed) { return box == EntryBox::Kana ? foldReading(typed) : typed; }
 
-std::string dateRefusal(const std::string& typed)
-{
-    return "日付は8桁 (例 20081016) で入力してください。入力: " + typed;
-}
+std::string dateRefusal(const std::string& typed) { return "日付は8桁 (例 20081016) で入力してください。入力: " + typed; }
 
 } // namespace
 
@@ -123,7 +117,7 @@ BoxEdit EntryEditRules::confirm(EntryBox box, const std::string& typed, int inde
     case EntryBox::StBi:
     case EntryBox::EnBi:
     case EntryBox::KijunBi: {
-        const HeaderDate which = box == EntryBox::StBi ? HeaderDate::First
+        const HeaderDate which = box == EntryBox::StBi   ? HeaderDate::First
                                  : box == EntryBox::EnBi ? HeaderDate::Last
                                                          : HeaderDate::Reference;
         if (!setHeaderDate(header_, which, typed)) return refuse(dateRefusal(typed));
@@ -145,8 +139,7 @@ BoxEdit EntryEditRules::confirm(EntryBox box, const std::string& typed, int inde
         r.writes = BoxEdit::Writes::Swimmer;
         return r;
     }
-    default:
-        break;
+    default: break;
     }
 
     const TextField* f = textField(box);
@@ -170,8 +163,8 @@ BoxEdit EntryEditRules::confirm(EntryBox box, const std::string& typed, int inde
     case EntryBox::YobiName: reserve_.setYobiName(index, text); break;
     default: swimmer_.setText(f->field, text); break;
     }
-    const bool header = box == EntryBox::Zigyo || box == EntryBox::Basho || box == EntryBox::Tcod ||
-                        box == EntryBox::YobiKubun || box == EntryBox::YobiName;
+    const bool header = box == EntryBox::Zigyo || box == EntryBox::Basho || box == EntryBox::Tcod || box == EntryBox::YobiKubun ||
+                        box == EntryBox::YobiName;
     r.writes = header ? BoxEdit::Writes::Header : BoxEdit::Writes::Swimmer;
     if (box == EntryBox::QBango) r.notice = impossibleBirthNotice(text);
     return r;
@@ -205,17 +198,17 @@ namespace {
 // Full-width katakana U+30A1 … U+30F6 and their half-width forms; a voiced or semi-voiced
 // character takes its mark as a second character.
 const char32_t* const kKatakanaHalf[] = {
-    U"ｧ", U"ｱ", U"ｨ", U"ｲ", U"ｩ", U"ｳ", U"ｪ", U"ｴ", U"ｫ", U"ｵ",                           // ァ … オ
-    U"ｶ", U"ｶﾞ", U"ｷ", U"ｷﾞ", U"ｸ", U"ｸﾞ", U"ｹ", U"ｹﾞ", U"ｺ", U"ｺﾞ",                    // カ … ゴ
-    U"ｻ", U"ｻﾞ", U"ｼ", U"ｼﾞ", U"ｽ", U"ｽﾞ", U"ｾ", U"ｾﾞ", U"ｿ", U"ｿﾞ",                    // サ … ゾ
-    U"ﾀ", U"ﾀﾞ", U"ﾁ", U"ﾁﾞ", U"ｯ", U"ﾂ", U"ﾂﾞ", U"ﾃ", U"ﾃﾞ", U"ﾄ", U"ﾄﾞ",             // タ … ド
-    U"ﾅ", U"ﾆ", U"ﾇ", U"ﾈ", U"ﾉ",                                                       // ナ … ノ
-    U"ﾊ", U"ﾊﾞ", U"ﾊﾟ", U"ﾋ", U"ﾋﾞ", U"ﾋﾟ", U"ﾌ", U"ﾌﾞ", U"ﾌﾟ", U"ﾍ", U"ﾍﾞ", U"ﾍﾟ",  // ハ … ペ
-    U"ﾎ", U"ﾎﾞ", U"ﾎﾟ",                                                                 // ホ … ポ
-    U"ﾏ", U"ﾐ", U"ﾑ", U"ﾒ", U"ﾓ",                                                       // マ … モ
-    U"ｬ", U"ﾔ", U"ｭ", U"ﾕ", U"ｮ", U"ﾖ",                                                 // ャ … ヨ
-    U"ﾗ", U"ﾘ", U"ﾙ", U"ﾚ", U"ﾛ",                                                       // ラ … ロ
-    U"ﾜ", U"ﾜ", U"ｲ", U"ｴ", U"ｦ", U"ﾝ", U"ｳﾞ", U"ｶ", U"ｹ",                             // ヮ … ヶ
+    U"ｧ", U"ｱ",  U"ｨ",  U"ｲ",  U"ｩ",  U"ｳ",  U"ｪ",  U"ｴ",  U"ｫ",  U"ｵ",                // ァ … オ
+    U"ｶ", U"ｶﾞ", U"ｷ",  U"ｷﾞ", U"ｸ",  U"ｸﾞ", U"ｹ",  U"ｹﾞ", U"ｺ",  U"ｺﾞ",               // カ … ゴ
+    U"ｻ", U"ｻﾞ", U"ｼ",  U"ｼﾞ", U"ｽ",  U"ｽﾞ", U"ｾ",  U"ｾﾞ", U"ｿ",  U"ｿﾞ",               // サ … ゾ
+    U"ﾀ", U"ﾀﾞ", U"ﾁ",  U"ﾁﾞ", U"ｯ",  U"ﾂ",  U"ﾂﾞ", U"ﾃ",  U"ﾃﾞ", U"ﾄ",  U"ﾄﾞ",        // タ … ド
+    U"ﾅ", U"ﾆ",  U"ﾇ",  U"ﾈ",  U"ﾉ",                                                   // ナ … ノ
+    U"ﾊ", U"ﾊﾞ", U"ﾊﾟ", U"ﾋ",  U"ﾋﾞ", U"ﾋﾟ", U"ﾌ",  U"ﾌﾞ", U"ﾌﾟ", U"ﾍ",  U"ﾍﾞ", U"ﾍﾟ", // ハ … ペ
+    U"ﾎ", U"ﾎﾞ", U"ﾎﾟ",                                                                // ホ … ポ
+    U"ﾏ", U"ﾐ",  U"ﾑ",  U"ﾒ",  U"ﾓ",                                                   // マ … モ
+    U"ｬ", U"ﾔ",  U"ｭ",  U"ﾕ",  U"ｮ",  U"ﾖ",                                            // ャ … ヨ
+    U"ﾗ", U"ﾘ",  U"ﾙ",  U"ﾚ",  U"ﾛ",                                                   // ラ … ロ
+    U"ﾜ", U"ﾜ",  U"ｲ",  U"ｴ",  U"ｦ",  U"ﾝ",  U"ｳﾞ", U"ｶ",  U"ｹ",                       // ヮ … ヶ
 };
 static_assert(sizeof(kKatakanaHalf) / sizeof(kKatakanaHalf[0]) == 0x30F6 - 0x30A1 + 1);
 
@@ -241,7 +234,7 @@ std::string foldReading(const std::string& typed)
 {
     std::u32string out;
     for (char32_t c : toUtf32(typed)) {
-        if (c >= 0x3041 && c <= 0x3096) c += 0x60;  // hiragana to katakana
+        if (c >= 0x3041 && c <= 0x3096) c += 0x60; // hiragana to katakana
         if (c >= 0x30A1 && c <= 0x30F6) out += kKatakanaHalf[c - 0x30A1];
         else if (c >= 0xFF01 && c <= 0xFF5E) out += char32_t(c - 0xFEE0);
         else if (const char32_t* h = halfSign(c)) out += h;

@@ -25,16 +25,33 @@
 namespace tolv {
 
 enum class EntryBox {
-    Zigyo, Basho, StBi, EnBi, Tcod, KijunBi, Torobi,
-    Bango, QBango, Kana, Namae, Ken, KenKana, Shozoku, ShozokuKana, Gakunen, Nenrei,
-    Kiro, YobiKubun, YobiName
+    Zigyo,
+    Basho,
+    StBi,
+    EnBi,
+    Tcod,
+    KijunBi,
+    Torobi,
+    Bango,
+    QBango,
+    Kana,
+    Namae,
+    Ken,
+    KenKana,
+    Shozoku,
+    ShozokuKana,
+    Gakunen,
+    Nenrei,
+    Kiro,
+    YobiKubun,
+    YobiName
 };
 
 struct BoxEdit {
     enum class Writes { Nothing, Header, Swimmer };
-    Writes writes = Writes::Nothing;  // what the window must write now (nothing when refused)
-    std::string refusal;              // why nothing was stored; empty when stored
-    std::string notice;               // what the user should know about a stored value
+    Writes writes = Writes::Nothing; // what the window must write now (nothing when refused)
+    std::string refusal;             // why nothing was stored; empty when stored
+    std::string notice;              // what the user should know about a stored value
     bool stored() const { return refusal.empty(); }
 };
 

@@ -22,8 +22,7 @@ void EntryStore::openEntryFile(const std::filesystem::path& folder, const std::s
 void EntryStore::openEntryFile(const std::filesystem::path& path, Access access)
 {
     close();
-    if (access == Access::Read)
-        enforce(std::filesystem::is_regular_file(path), "申込ファイルがありません: " + path.string());
+    if (access == Access::Read) enforce(std::filesystem::is_regular_file(path), "申込ファイルがありません: " + path.string());
     FileLock lock(path, access == Access::Write ? FileLock::Kind::Exclusive : FileLock::Kind::Shared);
     CountedRecordFile f(path, kEntryRecordLength,
                         access == Access::Write ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly);
@@ -97,10 +96,7 @@ BackupInfo EntryStore::undoLastChange(const UndoCheck& checked)
     return withFileLetGo([&](const std::filesystem::path& p) { return restoreBackup(p, checked); });
 }
 
-std::string EntryStore::baseName(const std::string& fileName)
-{
-    return fileName.substr(0, fileName.find('.'));
-}
+std::string EntryStore::baseName(const std::string& fileName) { return fileName.substr(0, fileName.find('.')); }
 
 void EntryStore::loadHeader()
 {
@@ -148,8 +144,7 @@ void EntryStore::loadHeader()
     const CountedRecordFile::Count count = file_.check(read.header.total());
     if (!count.fits() || read.header.total() > kMaxSwimmers) {
         throw TolvError("申込ファイルではないか、壊れています（総数 " + std::to_string(read.header.total()) +
-                        "、ファイル内の選手レコード " + std::to_string(count.present) + "）: " +
-                        file_.path().string(),
+                            "、ファイル内の選手レコード " + std::to_string(count.present) + "）: " + file_.path().string(),
                         ErrorKind::Damaged);
     }
     adoptHeader(read.header, read.reserve);
@@ -334,8 +329,8 @@ void EntryStore::appendSwimmers(const std::vector<SwimmerRecord>& more, const st
     appendSwimmers(SwimmerParts{std::span<const SwimmerRecord>(more)}, command);
 }
 
-void EntryStore::appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command,
-                                const EntryHeader& header, const ReserveEvents& reserve)
+void EntryStore::appendSwimmers(const std::vector<SwimmerRecord>& more, const std::string& command, const EntryHeader& header,
+                                const ReserveEvents& reserve)
 {
     appendParts(SwimmerParts{std::span<const SwimmerRecord>(more)}, command, header, reserve);
 }
@@ -360,9 +355,8 @@ void EntryStore::appendParts(const SwimmerParts& parts, const std::string& comma
     std::size_t more = 0;
     for (const auto& p : parts) more += p.size();
     enforce(total + static_cast<long long>(more) <= kMaxSwimmers,
-            "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " +
-                std::to_string(total) + " 人、追加 " + std::to_string(more) + " 人）: " +
-                file_.path().string());
+            "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです（現在 " + std::to_string(total) +
+                " 人、追加 " + std::to_string(more) + " 人）: " + file_.path().string());
     replaceWhole(parts, total + 1, command, header, reserve);
 }
 
@@ -384,8 +378,8 @@ void EntryStore::writeWhole(const SwimmerParts& parts, long long firstChanged, c
     std::size_t count = 0;
     for (const auto& p : parts) count += p.size();
     const long long newTotal = firstChanged - 1 + static_cast<long long>(count);
-    enforce(newTotal <= kMaxSwimmers, "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです: " +
-                                          file_.path().string());
+    enforce(newTotal <= kMaxSwimmers,
+            "申込ファイルに入る選手は " + std::to_string(kMaxSwimmers) + " 人までです: " + file_.path().string());
     const std::filesystem::path path = file_.path();
     makeBackup(path, command);
 

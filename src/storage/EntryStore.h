@@ -123,8 +123,8 @@ private:
         SwimmerRecord swimmer;
     };
 
-    void replaceWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command,
-                      const EntryHeader& header, const ReserveEvents& reserve);
+    void replaceWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command, const EntryHeader& header,
+                      const ReserveEvents& reserve);
     void writeWhole(const SwimmerParts& parts, long long firstChanged, const std::string& command, State& next);
     void appendParts(const SwimmerParts& parts, const std::string& command, const EntryHeader& header,
                      const ReserveEvents& reserve);
@@ -136,8 +136,8 @@ private:
     FileLock lock_;
     Access access_ = Access::Write;
     CountedRecordFile file_;
-    State stored_;  // what the file holds, and the swimmer last read or written
-    State draft_;   // the next change, as callers build it
+    State stored_; // what the file holds, and the swimmer last read or written
+    State draft_;  // the next change, as callers build it
 };
 
 } // namespace tolv

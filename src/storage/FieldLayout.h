@@ -22,10 +22,7 @@ struct Field {
     // The i-th (0-based) element of a repeated field, as a plain field.
     constexpr Field at(std::size_t i) const { return Field{offset + i * width, width, 1}; }
     // The field that follows this one directly.
-    constexpr Field next(std::size_t nextWidth, std::size_t nextCount = 1) const
-    {
-        return Field{end(), nextWidth, nextCount};
-    }
+    constexpr Field next(std::size_t nextWidth, std::size_t nextCount = 1) const { return Field{end(), nextWidth, nextCount}; }
 };
 
 // A part of a text field counted in characters (a double-byte character is one), numbered from 1
@@ -40,8 +37,7 @@ struct CharPart {
 
 // True when the fields, in the order given, start at 0, follow one another without gap or overlap,
 // and end at `recordLength`.
-template <std::size_t K>
-constexpr bool tilesRecord(const std::array<Field, K>& fields, std::size_t recordLength)
+template <std::size_t K> constexpr bool tilesRecord(const std::array<Field, K>& fields, std::size_t recordLength)
 {
     std::size_t pos = 0;
     for (const Field& f : fields) {

@@ -57,8 +57,7 @@ void checkTeamListBytes(const std::string& bytes, const std::string& name)
     const std::size_t rec = TeamRecord::size;
     const long long present = masterRecords(bytes, rec, name);
     const int count = le16(bytes, TeamRecord::kCount.offset);
-    if (count < 0 || count > present)
-        bad(name, "団体数 " + std::to_string(count) + "、団体レコード " + std::to_string(present));
+    if (count < 0 || count > present) bad(name, "団体数 " + std::to_string(count) + "、団体レコード " + std::to_string(present));
     for (int n = 1; n <= count; ++n)
         if (!decodes(std::string_view(bytes).substr(CountedRecordFile::offsetOf(n, rec) + TeamRecord::kCode.offset,
                                                     TeamRecord::kCode.width)))
@@ -79,8 +78,7 @@ int checkAthleteListBytes(const std::string& bytes, const std::string& name)
     return count;
 }
 
-void checkIndexBytes(const std::string& bytes, std::size_t rec, std::size_t keyWidth, int athletes,
-                     const std::string& name)
+void checkIndexBytes(const std::string& bytes, std::size_t rec, std::size_t keyWidth, int athletes, const std::string& name)
 {
     if (bytes.size() < rec) bad(name, std::to_string(bytes.size()) + " バイト");
     if (bytes.size() % rec != 0) bad(name, "大きさがレコード長 " + std::to_string(rec) + " の倍数ではありません");

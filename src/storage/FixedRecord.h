@@ -13,8 +13,7 @@
 
 namespace tolv {
 
-template <std::size_t N>
-class FixedRecord {
+template <std::size_t N> class FixedRecord {
 public:
     static constexpr std::size_t size = N;
 
@@ -22,10 +21,7 @@ public:
 
     std::array<char, N>& bytes() { return bytes_; }
     const std::array<char, N>& bytes() const { return bytes_; }
-    std::string_view raw(std::size_t off, std::size_t width) const
-    {
-        return std::string_view(bytes_.data() + off, width);
-    }
+    std::string_view raw(std::size_t off, std::size_t width) const { return std::string_view(bytes_.data() + off, width); }
     void clear() { bytes_.fill(0); }
 
     // Text field as UTF-8: trailing NULs dropped, trailing blanks kept.
@@ -46,10 +42,7 @@ public:
     }
     // Stores UTF-8 text: encoded to CP932 (TolvError when it cannot be), cut at a character
     // boundary and padded with blanks.
-    void setText(std::size_t off, std::size_t width, std::string_view utf8)
-    {
-        setTextBytes(off, width, toCp932(utf8));
-    }
+    void setText(std::size_t off, std::size_t width, std::string_view utf8) { setTextBytes(off, width, toCp932(utf8)); }
     void setTextBytes(std::size_t off, std::size_t width, std::string_view cp932)
     {
         std::string v = fitBytes(cp932, width);
@@ -59,8 +52,8 @@ public:
     std::int32_t i32(std::size_t off) const
     {
         const auto* p = reinterpret_cast<const unsigned char*>(bytes_.data() + off);
-        return static_cast<std::int32_t>(std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
-                                         std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24);
+        return static_cast<std::int32_t>(std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+                                         std::uint32_t(p[3]) << 24);
     }
     void setI32(std::size_t off, std::int32_t v)
     {

@@ -28,7 +28,7 @@ std::uint64_t prefixOf(const std::string& key)
 
 struct Slot {
     std::uint64_t prefix;
-    std::uint32_t item;  // index into the items as given
+    std::uint32_t item; // index into the items as given
 };
 
 } // namespace
@@ -49,7 +49,7 @@ void keySort(std::vector<SortItem>& items)
         return greater(items[a.item].key, items[b.item].key);
     };
     std::size_t increment = 1;
-    while (increment <= count) increment *= 2;  // smallest power of two greater than the count
+    while (increment <= count) increment *= 2; // smallest power of two greater than the count
     for (;;) {
         increment = (increment - 1) / 2;
         if (increment == 0) break;

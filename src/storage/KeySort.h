@@ -7,8 +7,8 @@
 namespace tolv {
 
 struct SortItem {
-    std::string key;  // CP932 bytes, compared as unsigned bytes
-    int record = 0;   // record number before sorting
+    std::string key; // CP932 bytes, compared as unsigned bytes
+    int record = 0;  // record number before sorting
 };
 
 void keySort(std::vector<SortItem>& items);

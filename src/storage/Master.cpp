@@ -71,8 +71,9 @@ IndexHit lookUpIndex(const std::filesystem::path& path, std::size_t recordLength
     std::memcpy(&count, rec.data(), 4);
     if (count <= 0) return {};
     const long long present = f.byteSize() / static_cast<long long>(recordLength) - 1;
-    enforce(count <= present, "登録データの索引が壊れています（件数 " + std::to_string(count) + " に対し、ファイルには " +
-                                  std::to_string(std::max(0LL, present)) + " 件）: " + path.string(),
+    enforce(count <= present,
+            "登録データの索引が壊れています（件数 " + std::to_string(count) + " に対し、ファイルには " +
+                std::to_string(std::max(0LL, present)) + " 件）: " + path.string(),
             ErrorKind::Damaged);
     std::string want = toCp932(key);
     const std::size_t keyWidth = recordLength - 4;
@@ -96,8 +97,7 @@ IndexHit lookUpIndex(const std::filesystem::path& path, std::size_t recordLength
 }
 
 namespace {
-template <typename Rec>
-void writeRecords(const std::filesystem::path& path, const Rec& head, const std::vector<Rec>& recs)
+template <typename Rec> void writeRecords(const std::filesystem::path& path, const Rec& head, const std::vector<Rec>& recs)
 {
     // Record 1, the unused records up to the first data record (zeros), then the records.
     AtomicFile out(path);
@@ -127,8 +127,7 @@ void writeIndex(const std::filesystem::path& path, std::size_t recordLength, std
                 std::vector<std::pair<std::string, int>> entries)
 {
     for (auto& e : entries) e.first = fitBytes(e.first, keyWidth);
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::string out(recordLength, '\0');
     auto count = static_cast<std::int32_t>(entries.size());
     std::memcpy(out.data(), &count, 4);

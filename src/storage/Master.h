@@ -19,18 +19,18 @@ namespace tolv {
 // A team of dantai.dat (384-byte records; record 1 begins with the i16 team count).
 class TeamRecord : public FixedRecord<384> {
 public:
-    static constexpr Field kCount{0, 2};  // in record 1
+    static constexpr Field kCount{0, 2}; // in record 1
     static constexpr Field kCode{0, 5};
     static constexpr Field kName = kCode.next(34);
     static constexpr Field kShortName = kName.next(12);
     static constexpr Field kFurther1 = kShortName.next(15);
     static constexpr Field kShortKana = kFurther1.next(6);
     static constexpr Field kFlags = kShortKana.next(6);
-    static constexpr Field kPerson = kFlags.next(16, 3);       // one per contact block
+    static constexpr Field kPerson = kFlags.next(16, 3); // one per contact block
     static constexpr Field kPostal = kPerson.next(8, 3);
-    static constexpr Field kAddress = kPostal.next(26, 2 * 3);  // two lines per contact block
+    static constexpr Field kAddress = kPostal.next(26, 2 * 3); // two lines per contact block
     static constexpr Field kPhone = kAddress.next(13, 3);
-    static constexpr Field kFurtherNumber = kPhone.next(4);     // i32
+    static constexpr Field kFurtherNumber = kPhone.next(4); // i32
     static constexpr Field kFurther2 = kFurtherNumber.next(35);
 
     std::string code() const { return text(kCode); }
@@ -60,31 +60,30 @@ public:
     std::string further2() const { return text(kFurther2); }
     void setFurther2(const std::string& v) { setText(kFurther2, v); }
 };
-static_assert(tilesRecord(std::array{TeamRecord::kCode, TeamRecord::kName, TeamRecord::kShortName,
-                                     TeamRecord::kFurther1, TeamRecord::kShortKana, TeamRecord::kFlags,
-                                     TeamRecord::kPerson, TeamRecord::kPostal, TeamRecord::kAddress,
-                                     TeamRecord::kPhone, TeamRecord::kFurtherNumber, TeamRecord::kFurther2},
+static_assert(tilesRecord(std::array{TeamRecord::kCode, TeamRecord::kName, TeamRecord::kShortName, TeamRecord::kFurther1,
+                                     TeamRecord::kShortKana, TeamRecord::kFlags, TeamRecord::kPerson, TeamRecord::kPostal,
+                                     TeamRecord::kAddress, TeamRecord::kPhone, TeamRecord::kFurtherNumber, TeamRecord::kFurther2},
                           TeamRecord::size));
 
 // An athlete of kozin.dat (1024-byte records; record 1 begins with the i32 athlete count).
 class AthleteRecord : public FixedRecord<1024> {
 public:
     static constexpr int kBestSlots = 22;
-    static constexpr Field kCount{0, 4};  // in record 1
+    static constexpr Field kCount{0, 4}; // in record 1
     static constexpr Field kBango{0, 7};
     static constexpr Field kNamae = kBango.next(16);
     static constexpr Field kKana = kNamae.next(16);
-    static constexpr Field kBirth = kKana.next(4);          // i32 yyyymmdd
+    static constexpr Field kBirth = kKana.next(4); // i32 yyyymmdd
     static constexpr Field kSexDigit = kBirth.next(1);
-    static constexpr Field kGradeShift = kSexDigit.next(2);  // i16
+    static constexpr Field kGradeShift = kSexDigit.next(2); // i16
     static constexpr Field kShubetu = kGradeShift.next(6);
-    static constexpr Field kTeams = kShubetu.next(5, 5);     // team codes
-    static constexpr Field kMainTeam = kTeams.next(72);      // main team block
+    static constexpr Field kTeams = kShubetu.next(5, 5); // team codes
+    static constexpr Field kMainTeam = kTeams.next(72);  // main team block
     static constexpr Field kSecondTeam = kMainTeam.next(72);
-    static constexpr Field kNumber1 = kSecondTeam.next(4);   // i32
-    static constexpr Field kTorobi = kNumber1.next(4);       // i32
-    static constexpr Field kNumber2 = kTorobi.next(4);       // i32
-    static constexpr Field kBest = kNumber2.next(4, 2 * kBestSlots);  // i32 per slot: long, short course
+    static constexpr Field kNumber1 = kSecondTeam.next(4);           // i32
+    static constexpr Field kTorobi = kNumber1.next(4);               // i32
+    static constexpr Field kNumber2 = kTorobi.next(4);               // i32
+    static constexpr Field kBest = kNumber2.next(4, 2 * kBestSlots); // i32 per slot: long, short course
     static constexpr Field kBinary = kBest.next(352);
     static constexpr Field kEventChars = kBinary.next(44);
     static constexpr Field kUnused = kEventChars.next(219);
@@ -112,12 +111,12 @@ public:
     std::int32_t best(int slot, int course) const { return i32(bestField(slot, course).offset); }
     void setBest(int slot, int course, std::int32_t v) { setI32(bestField(slot, course).offset, v); }
 };
-static_assert(tilesRecord(std::array{AthleteRecord::kBango, AthleteRecord::kNamae, AthleteRecord::kKana,
-                                     AthleteRecord::kBirth, AthleteRecord::kSexDigit, AthleteRecord::kGradeShift,
-                                     AthleteRecord::kShubetu, AthleteRecord::kTeams, AthleteRecord::kMainTeam,
-                                     AthleteRecord::kSecondTeam, AthleteRecord::kNumber1, AthleteRecord::kTorobi,
-                                     AthleteRecord::kNumber2, AthleteRecord::kBest, AthleteRecord::kBinary,
-                                     AthleteRecord::kEventChars, AthleteRecord::kUnused},
+static_assert(tilesRecord(std::array{AthleteRecord::kBango, AthleteRecord::kNamae, AthleteRecord::kKana, AthleteRecord::kBirth,
+                                     AthleteRecord::kSexDigit, AthleteRecord::kGradeShift, AthleteRecord::kShubetu,
+                                     AthleteRecord::kTeams, AthleteRecord::kMainTeam, AthleteRecord::kSecondTeam,
+                                     AthleteRecord::kNumber1, AthleteRecord::kTorobi, AthleteRecord::kNumber2,
+                                     AthleteRecord::kBest, AthleteRecord::kBinary, AthleteRecord::kEventChars,
+                                     AthleteRecord::kUnused},
                           AthleteRecord::size));
 
 // dantai.dat
@@ -153,8 +152,8 @@ private:
 };
 
 struct IndexHit {
-    int position = 0;  // entry found, 0 when none
-    int athlete = 0;   // athlete number of that entry
+    int position = 0; // entry found, 0 when none
+    int athlete = 0;  // athlete number of that entry
 };
 
 // An index entry: the key, then the i32 athlete number.
@@ -162,8 +161,8 @@ struct IndexLayout {
     Field key;
     Field athlete;
 };
-constexpr IndexLayout kIndexQ{Field{0, 14}, Field{0, 14}.next(4)};  // indexq.dat: composite number
-constexpr IndexLayout kIndexT{Field{0, 9}, Field{0, 9}.next(4)};    // indext.dat: birth date and sex
+constexpr IndexLayout kIndexQ{Field{0, 14}, Field{0, 14}.next(4)}; // indexq.dat: composite number
+constexpr IndexLayout kIndexT{Field{0, 9}, Field{0, 9}.next(4)};   // indext.dat: birth date and sex
 constexpr std::size_t kIndexQRecord = 18, kIndexQKey = kIndexQ.key.width;
 constexpr std::size_t kIndexTRecord = 13, kIndexTKey = kIndexT.key.width;
 static_assert(tilesRecord(std::array{kIndexQ.key, kIndexQ.athlete}, kIndexQRecord));
@@ -172,8 +171,7 @@ static_assert(tilesRecord(std::array{kIndexT.key, kIndexT.athlete}, kIndexTRecor
 // Bisection over an index file to its end, prefix comparison of the entry key with `key` (CP932
 // bytes compared in byte order). Nothing found is {0, 0}; a file that cannot be opened or read, or
 // whose count runs past its entries, throws TolvError naming it.
-IndexHit lookUpIndex(const std::filesystem::path& file, std::size_t recordLength,
-                     const std::string& key);
+IndexHit lookUpIndex(const std::filesystem::path& file, std::size_t recordLength, const std::string& key);
 
 // Writers, for the demo master and test fixtures.
 void writeTeamList(const std::filesystem::path& path, const std::vector<TeamRecord>& teams);

@@ -7,8 +7,8 @@ namespace tolv {
 
 struct MasterSource {
     bool internet = false;
-    std::filesystem::path registrationRoot;  // local mode: <root>ken<NN>/dantai.dat, <root>kanriken.ctl
-    std::filesystem::path temp;              // internet mode: <temp>/dantai.dat, <temp>/kanriken.ctl
+    std::filesystem::path registrationRoot; // local mode: <root>ken<NN>/dantai.dat, <root>kanriken.ctl
+    std::filesystem::path temp;             // internet mode: <temp>/dantai.dat, <temp>/kanriken.ctl
 
     static MasterSource local(const std::filesystem::path& root);
     static MasterSource downloaded(const std::filesystem::path& temp);

@@ -28,8 +28,7 @@ NewEntryInput::Reply NewEntryInput::enter(const std::string& text, int caret)
     return {Kind::TimeStored, slot_, {}};
 }
 
-NewEntryInput::Found NewEntryInput::lookUpNumber(AthleteLookup& lookup, const std::string& typed,
-                                                const AthletePicker& pick)
+NewEntryInput::Found NewEntryInput::lookUpNumber(AthleteLookup& lookup, const std::string& typed, const AthletePicker& pick)
 {
     const std::string completed = completeCentury(typed, store_.header().kijunBi());
     const LookupResult r = lookup.byNumber(run_.record(), completed, store_.header(), pick);
@@ -43,7 +42,7 @@ NewEntryInput::Found NewEntryInput::lookUpNumber(AthleteLookup& lookup, const st
 }
 
 NewEntryInput::Found NewEntryInput::lookUpReading(AthleteLookup& lookup, const std::string& typedNumber,
-                                                 const std::string& typedReading, const AthletePicker& pick)
+                                                  const std::string& typedReading, const AthletePicker& pick)
 {
     SwimmerRecord typedRecord = run_.record();
     typedRecord.setQBango(typedNumber);

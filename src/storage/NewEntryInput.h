@@ -17,12 +17,12 @@ public:
 
     struct Reply {
         enum class Kind {
-            Wait,         // not a whole code yet: nothing happens
-            End,          // "99": the window ends the entry (finish)
-            UnknownCode,  // no event has that code; `text` says so, the code is asked again
-            AskTime,      // the time for `slot` is asked, the line preset with `text`
-            TimeRefused,  // the text gives no time; `text` says why, the time is asked again
-            TimeStored,   // the time is in the record; the next code is asked
+            Wait,        // not a whole code yet: nothing happens
+            End,         // "99": the window ends the entry (finish)
+            UnknownCode, // no event has that code; `text` says so, the code is asked again
+            AskTime,     // the time for `slot` is asked, the line preset with `text`
+            TimeRefused, // the text gives no time; `text` says why, the time is asked again
+            TimeStored,  // the time is in the record; the next code is asked
         };
         Kind kind = Kind::Wait;
         int slot = -1;

@@ -28,8 +28,7 @@ RecordFile::RecordFile(const std::filesystem::path& path, std::size_t recordLeng
 
 RecordFile::~RecordFile() { close(); }
 
-RecordFile::RecordFile(RecordFile&& o) noexcept
-    : file_(o.file_), path_(std::move(o.path_)), length_(o.length_)
+RecordFile::RecordFile(RecordFile&& o) noexcept : file_(o.file_), path_(std::move(o.path_)), length_(o.length_)
 {
     o.file_ = nullptr;
 }

@@ -51,10 +51,9 @@ public:
     std::int32_t day(int i) const { return i32(kDays.at(std::size_t(i))); }
     void setDay(int i, std::int32_t v) { setI32(kDays.at(std::size_t(i)), v); }
 };
-static_assert(tilesRecord(std::array{EntryHeader::kTotal, EntryHeader::kCourse, EntryHeader::kKijunBi,
-                                     EntryHeader::kZigyo, EntryHeader::kBasho, EntryHeader::kStBi,
-                                     EntryHeader::kEnBi, EntryHeader::kTcod, EntryHeader::kKubun,
-                                     EntryHeader::kBotai, EntryHeader::kDays, EntryHeader::kReserved},
+static_assert(tilesRecord(std::array{EntryHeader::kTotal, EntryHeader::kCourse, EntryHeader::kKijunBi, EntryHeader::kZigyo,
+                                     EntryHeader::kBasho, EntryHeader::kStBi, EntryHeader::kEnBi, EntryHeader::kTcod,
+                                     EntryHeader::kKubun, EntryHeader::kBotai, EntryHeader::kDays, EntryHeader::kReserved},
                           kEntryRecordLength));
 
 class ReserveEvents : public FixedRecord<kEntryRecordLength> {
@@ -73,13 +72,13 @@ public:
     // A reserve event is a relay only when its flag is "1".
     bool isRelay(int i) const { return yobiRelay(i) == "1"; }
 };
-static_assert(tilesRecord(std::array{ReserveEvents::kYobiKubun, ReserveEvents::kYobiName,
-                                     ReserveEvents::kYobiRelay, ReserveEvents::kReserved},
+static_assert(tilesRecord(std::array{ReserveEvents::kYobiKubun, ReserveEvents::kYobiName, ReserveEvents::kYobiRelay,
+                                     ReserveEvents::kReserved},
                           kEntryRecordLength));
 
 // The values an entry time (SwimmerRecord::kiro) holds instead of a time, and the text each shows.
 enum class ResultMark : std::int32_t {
-    Entered = 666666,    // entered without a time
+    Entered = 666666, // entered without a time
     Start = 700001,
     Stroke = 700002,
     Turn = 700003,
@@ -135,23 +134,23 @@ public:
     static constexpr const char* kMarkAFromResult = "1";
 
     // The parts of the old registration number QBango (14 characters).
-    static constexpr CharPart kQBangoTeam{1, 5};        // team code
-    static constexpr CharPart kQBangoPrefecture{1, 2};  // prefecture code, the team code's first two
-    static constexpr CharPart kQBangoStem{1, 13};       // the person without the sex digit
-    static constexpr CharPart kQBangoBirth{6, 8};       // birth date YYYYMMDD
-    static constexpr CharPart kQBangoCentury{6, 2};     // the birth year's century digits
-    static constexpr CharPart kQBangoYearTail{8, 2};    // the birth year's last two digits
+    static constexpr CharPart kQBangoTeam{1, 5};       // team code
+    static constexpr CharPart kQBangoPrefecture{1, 2}; // prefecture code, the team code's first two
+    static constexpr CharPart kQBangoStem{1, 13};      // the person without the sex digit
+    static constexpr CharPart kQBangoBirth{6, 8};      // birth date YYYYMMDD
+    static constexpr CharPart kQBangoCentury{6, 2};    // the birth year's century digits
+    static constexpr CharPart kQBangoYearTail{8, 2};   // the birth year's last two digits
     static constexpr CharPart kQBangoBirthYear{6, 4};
     static constexpr CharPart kQBangoBirthMonth{10, 2};
     static constexpr CharPart kQBangoBirthDay{12, 2};
-    static constexpr CharPart kQBangoBirthShort{8, 6};  // birth date YYMMDD
-    static constexpr CharPart kQBangoAfterCentury{8, 7};  // YYMMDD and the sex digit
-    static constexpr CharPart kQBangoSexDigit{14, 1};   // "1" .. "4" male, "5" and above female
+    static constexpr CharPart kQBangoBirthShort{8, 6};   // birth date YYMMDD
+    static constexpr CharPart kQBangoAfterCentury{8, 7}; // YYMMDD and the sex digit
+    static constexpr CharPart kQBangoSexDigit{14, 1};    // "1" .. "4" male, "5" and above female
     // The old number's last characters: birth date and sex digit.
     static constexpr std::size_t kQBangoBirthSexChars = 9;
     // The parts of the grade code gakunen (2 characters).
-    static constexpr CharPart kGakunenLevel{1, 1};  // school level
-    static constexpr CharPart kGakunenYear{2, 1};   // year within the level
+    static constexpr CharPart kGakunenLevel{1, 1}; // school level
+    static constexpr CharPart kGakunenYear{2, 1};  // year within the level
 
     std::int32_t seq() const { return i32(kSeq); }
     void setSeq(std::int32_t v) { setI32(kSeq, v); }
@@ -200,14 +199,13 @@ public:
         return (!field.empty() && field[0] >= '0' && field[0] <= '9') ? field[0] - '0' : 0;
     }
 };
-static_assert(tilesRecord(std::array{SwimmerRecord::kSeq, SwimmerRecord::kBango, SwimmerRecord::kQBango,
-                                     SwimmerRecord::kNamae, SwimmerRecord::kKana, SwimmerRecord::kKen,
-                                     SwimmerRecord::kKenKana, SwimmerRecord::kShozoku,
-                                     SwimmerRecord::kShozokuKana, SwimmerRecord::kGakunen,
-                                     SwimmerRecord::kNenrei, SwimmerRecord::kSei, SwimmerRecord::kShuFuku,
-                                     SwimmerRecord::kKiro, SwimmerRecord::kShubetu, SwimmerRecord::kTorobi,
-                                     SwimmerRecord::kMarkA, SwimmerRecord::kMarkB, SwimmerRecord::kCard,
-                                     SwimmerRecord::kDaishi, SwimmerRecord::kReserved},
+static_assert(tilesRecord(std::array{SwimmerRecord::kSeq,     SwimmerRecord::kBango,   SwimmerRecord::kQBango,
+                                     SwimmerRecord::kNamae,   SwimmerRecord::kKana,    SwimmerRecord::kKen,
+                                     SwimmerRecord::kKenKana, SwimmerRecord::kShozoku, SwimmerRecord::kShozokuKana,
+                                     SwimmerRecord::kGakunen, SwimmerRecord::kNenrei,  SwimmerRecord::kSei,
+                                     SwimmerRecord::kShuFuku, SwimmerRecord::kKiro,    SwimmerRecord::kShubetu,
+                                     SwimmerRecord::kTorobi,  SwimmerRecord::kMarkA,   SwimmerRecord::kMarkB,
+                                     SwimmerRecord::kCard,    SwimmerRecord::kDaishi,  SwimmerRecord::kReserved},
                           kEntryRecordLength));
 
 } // namespace tolv

@@ -15,10 +15,10 @@ public:
     enum Mode { Local = 0, Internet = 1 };
 
     int mode = Local;
-    std::string downloadRoot;  // the chosen download address
-    std::string year;          // year folder on the download address
-    std::string unitName;      // chosen management unit ("" while none is chosen)
-    std::vector<std::string> units;  // the unit list of that address and year
+    std::string downloadRoot;       // the chosen download address
+    std::string year;               // year folder on the download address
+    std::string unitName;           // chosen management unit ("" while none is chosen)
+    std::vector<std::string> units; // the unit list of that address and year
 
     // Prefecture (1..99) and sex digit class (1 male, 2 female) of the registration master last
     // used; 0 while none. In internet mode these are the files in the temp folder.

@@ -4,10 +4,7 @@
 
 namespace tolv {
 
-std::string birthPart(const SwimmerRecord& s)
-{
-    return SwimmerRecord::kQBangoBirth.of(s.padded(SwimmerRecord::kQBango));
-}
+std::string birthPart(const SwimmerRecord& s) { return SwimmerRecord::kQBangoBirth.of(s.padded(SwimmerRecord::kQBango)); }
 
 std::optional<std::int32_t> strictBirth(const SwimmerRecord& s)
 {
@@ -18,15 +15,12 @@ std::optional<std::int32_t> strictBirth(const SwimmerRecord& s)
     std::int32_t value = 0;
     for (std::size_t i = b; i <= e; ++i) {
         if (part[i] < '0' || part[i] > '9') return std::nullopt;
-        value = value * 10 + (part[i] - '0');  // at most eight digits: no overflow
+        value = value * 10 + (part[i] - '0'); // at most eight digits: no overflow
     }
     return value;
 }
 
-std::int32_t lenientBirth(const SwimmerRecord& s)
-{
-    return static_cast<std::int32_t>(numericValue(birthPart(s)));
-}
+std::int32_t lenientBirth(const SwimmerRecord& s) { return static_cast<std::int32_t>(numericValue(birthPart(s))); }
 
 void rewriteAgeOf(SwimmerRecord& s, const std::string& kijunBi)
 {

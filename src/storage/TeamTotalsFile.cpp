@@ -21,10 +21,10 @@ ZedControlRecord ZedControlRecord::fresh()
 TeamTotalRecord TeamTotalRecord::cleared()
 {
     TeamTotalRecord t;
-    for (const Field& f : {kKey, kName, kShortName, kScoreboard, kRepresentative, kPostal, kAddress1, kAddress2, kPhone,
-                           kMonthFlag})
+    for (const Field& f :
+         {kKey, kName, kShortName, kScoreboard, kRepresentative, kPostal, kAddress1, kAddress2, kPhone, kMonthFlag})
         t.setTextBytes(f, "");
-    return t;  // numbers, reserved pairs and the unused tail are already 0
+    return t; // numbers, reserved pairs and the unused tail are already 0
 }
 
 std::filesystem::path teamTotalsPath(const std::filesystem::path& entryFile)

@@ -21,11 +21,11 @@ constexpr int kZedCounters = 28;
 
 class ZedControlRecord : public FixedRecord<kZedRecordLength> {
 public:
-    static constexpr Field kTeamCount{0, 2};                    // i16 team count N
-    static constexpr Field kFeeNames = kTeamCount.next(12, kFeeItems);  // fee item names 0..14
-    static constexpr Field kPrices = kFeeNames.next(4, kFeeItems);      // i32 unit price of each item (yen)
-    static constexpr Field kCounters = kPrices.next(2, kZedCounters);   // i16, four groups of seven, kept
-    static constexpr Field kFiller = kCounters.next(86);                // kept as stored
+    static constexpr Field kTeamCount{0, 2};                           // i16 team count N
+    static constexpr Field kFeeNames = kTeamCount.next(12, kFeeItems); // fee item names 0..14
+    static constexpr Field kPrices = kFeeNames.next(4, kFeeItems);     // i32 unit price of each item (yen)
+    static constexpr Field kCounters = kPrices.next(2, kZedCounters);  // i16, four groups of seven, kept
+    static constexpr Field kFiller = kCounters.next(86);               // kept as stored
 
     std::int16_t teamCount() const { return i16(kTeamCount.offset); }
     void setTeamCount(std::int16_t n) { setI16(kTeamCount.offset, n); }
@@ -40,15 +40,14 @@ public:
     // The control record of a new file: no teams, blank names, prices and counters 0.
     static ZedControlRecord fresh();
 };
-static_assert(tilesRecord(std::array{ZedControlRecord::kTeamCount, ZedControlRecord::kFeeNames,
-                                     ZedControlRecord::kPrices, ZedControlRecord::kCounters,
-                                     ZedControlRecord::kFiller},
+static_assert(tilesRecord(std::array{ZedControlRecord::kTeamCount, ZedControlRecord::kFeeNames, ZedControlRecord::kPrices,
+                                     ZedControlRecord::kCounters, ZedControlRecord::kFiller},
                           kZedRecordLength));
 
 class TeamTotalRecord : public FixedRecord<kZedRecordLength> {
 public:
     static constexpr int kSlots = 44;
-    static constexpr Field kKey{0, 5};                         // team key
+    static constexpr Field kKey{0, 5}; // team key
     static constexpr Field kName = kKey.next(34);
     static constexpr Field kShortName = kName.next(12);
     static constexpr Field kScoreboard = kShortName.next(6);
@@ -57,12 +56,12 @@ public:
     static constexpr Field kAddress1 = kPostal.next(26);
     static constexpr Field kAddress2 = kAddress1.next(26);
     static constexpr Field kPhone = kAddress2.next(13);
-    static constexpr Field kQuantities = kPhone.next(2, kFeeItems);   // i16 quantity per fee item
-    static constexpr Field kEntries = kQuantities.next(4, kSlots);    // per slot: i16 men, i16 women
-    static constexpr Field kReceived = kEntries.next(4);              // i32 amount received
-    static constexpr Field kReserved = kReceived.next(4, 4);          // i16 x 2 each, 0
-    static constexpr Field kMonthFlag = kReserved.next(1);            // current-month flag
-    static constexpr Field kUnused = kMonthFlag.next(11);             // NUL
+    static constexpr Field kQuantities = kPhone.next(2, kFeeItems); // i16 quantity per fee item
+    static constexpr Field kEntries = kQuantities.next(4, kSlots);  // per slot: i16 men, i16 women
+    static constexpr Field kReceived = kEntries.next(4);            // i32 amount received
+    static constexpr Field kReserved = kReceived.next(4, 4);        // i16 x 2 each, 0
+    static constexpr Field kMonthFlag = kReserved.next(1);          // current-month flag
+    static constexpr Field kUnused = kMonthFlag.next(11);           // NUL
     enum Side { Men = 0, Women = 1 };
 
     std::string key() const { return text(kKey); }
@@ -97,14 +96,16 @@ public:
     static TeamTotalRecord cleared();
 
 private:
-    static std::size_t entriesOffset(int slot, Side side) { return kEntries.at(std::size_t(slot)).offset + 2 * std::size_t(side); }
+    static std::size_t entriesOffset(int slot, Side side)
+    {
+        return kEntries.at(std::size_t(slot)).offset + 2 * std::size_t(side);
+    }
 };
 static_assert(tilesRecord(std::array{TeamTotalRecord::kKey, TeamTotalRecord::kName, TeamTotalRecord::kShortName,
-                                     TeamTotalRecord::kScoreboard, TeamTotalRecord::kRepresentative,
-                                     TeamTotalRecord::kPostal, TeamTotalRecord::kAddress1, TeamTotalRecord::kAddress2,
-                                     TeamTotalRecord::kPhone, TeamTotalRecord::kQuantities, TeamTotalRecord::kEntries,
-                                     TeamTotalRecord::kReceived, TeamTotalRecord::kReserved,
-                                     TeamTotalRecord::kMonthFlag, TeamTotalRecord::kUnused},
+                                     TeamTotalRecord::kScoreboard, TeamTotalRecord::kRepresentative, TeamTotalRecord::kPostal,
+                                     TeamTotalRecord::kAddress1, TeamTotalRecord::kAddress2, TeamTotalRecord::kPhone,
+                                     TeamTotalRecord::kQuantities, TeamTotalRecord::kEntries, TeamTotalRecord::kReceived,
+                                     TeamTotalRecord::kReserved, TeamTotalRecord::kMonthFlag, TeamTotalRecord::kUnused},
                           kZedRecordLength));
 
 // The totals file of an entry file: same folder, the name up to its first "." plus ".zed".

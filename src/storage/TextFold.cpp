@@ -51,7 +51,7 @@ FoldedText foldToCp932(std::string_view utf8)
         return r;
     }
     // What each character becomes, worked out once per thread: a file repeats its letters.
-    thread_local std::unordered_map<char32_t, std::pair<std::string, bool>> known;  // text, folded
+    thread_local std::unordered_map<char32_t, std::pair<std::string, bool>> known; // text, folded
     r.text.reserve(utf8.size());
     for (char32_t c : toUtf32(utf8)) {
         if (isControlCharacter(c)) {

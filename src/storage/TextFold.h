@@ -12,9 +12,9 @@
 namespace tolv {
 
 struct FoldedText {
-    std::string text;       // UTF-8, every character with a CP932 form
-    bool folded = false;    // a character was folded or replaced
-    bool controls = false;  // a control character was dropped
+    std::string text;      // UTF-8, every character with a CP932 form
+    bool folded = false;   // a character was folded or replaced
+    bool controls = false; // a control character was dropped
 };
 
 FoldedText foldToCp932(std::string_view utf8);

@@ -41,8 +41,7 @@ std::string cleanText(std::string& text, std::int16_t mode)
             // Squeeze out inner blanks from the left until five characters remain; a text that is
             // still longer afterwards is kept whole rather than cut.
             std::size_t blank;
-            while (chars.size() > kFittedLength && (blank = chars.find(kBlank)) != std::u32string::npos)
-                chars.erase(blank, 1);
+            while (chars.size() > kFittedLength && (blank = chars.find(kBlank)) != std::u32string::npos) chars.erase(blank, 1);
         }
     } else if (mode == kModeCompact) {
         chars.erase(std::remove(chars.begin(), chars.end(), kBlank), chars.end());

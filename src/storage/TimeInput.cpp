@@ -34,8 +34,7 @@ std::string trimmed(const std::string& text)
     std::string t = text.substr(b, text.find_last_not_of(blanks) - b + 1);
     const std::string wide = "\xE3\x80\x80";
     while (t.rfind(wide, 0) == 0) t.erase(0, wide.size());
-    while (t.size() >= wide.size() && t.compare(t.size() - wide.size(), wide.size(), wide) == 0)
-        t.erase(t.size() - wide.size());
+    while (t.size() >= wide.size() && t.compare(t.size() - wide.size(), wide.size(), wide) == 0) t.erase(t.size() - wide.size());
     return t;
 }
 
@@ -100,8 +99,7 @@ std::optional<std::int32_t> parseTime(const std::string& text)
     }
     if (parts.size() == 2) {
         // seconds "." hundredths; a minute or more of seconds carries into the minutes
-        if (!digits(parts[0], 0, 4) || !digits(parts[1], 0, 2) || (parts[0].empty() && parts[1].empty()))
-            return std::nullopt;
+        if (!digits(parts[0], 0, 4) || !digits(parts[1], 0, 2) || (parts[0].empty() && parts[1].empty())) return std::nullopt;
         return coded(0, number(parts[0]), hundredths(parts[1]));
     }
     // The stored digit form.
@@ -114,8 +112,7 @@ std::optional<std::int32_t> parseTime(const std::string& text)
 
 std::string timeRefusedMessage(const std::string& text)
 {
-    return "タイムが正しくありません: " + text +
-           "\n「1:05.23」「65.23」「1.05.23」「10523」のいずれかの形で入力してください。";
+    return "タイムが正しくありません: " + text + "\n「1:05.23」「65.23」「1.05.23」「10523」のいずれかの形で入力してください。";
 }
 
 std::string shownTime(std::int32_t value)
@@ -123,7 +120,7 @@ std::string shownTime(std::int32_t value)
     std::string t = formatTime(value);
     if (!t.empty() || value == 0) return t;
     if (value > 0 && value < 10) return "0.0" + std::to_string(value);
-    return std::to_string(value);  // a damaged field: its digits, as stored
+    return std::to_string(value); // a damaged field: its digits, as stored
 }
 
 } // namespace tolv

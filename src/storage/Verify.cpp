@@ -20,25 +20,25 @@ namespace {
 constexpr long long kRecord = static_cast<long long>(kEntryRecordLength);
 
 struct TextField {
-    const char* name;   // record field name
-    const char* label;  // what the user calls it
+    const char* name;  // record field name
+    const char* label; // what the user calls it
     Field field;
 };
 
 const TextField kHeaderTexts[] = {
     {"kijunBi", "基準日", EntryHeader::kKijunBi}, {"zigyo", "大会名", EntryHeader::kZigyo},
-    {"basho", "会場", EntryHeader::kBasho},        {"stBi", "開始日", EntryHeader::kStBi},
-    {"enBi", "終了日", EntryHeader::kEnBi},        {"tcod", "大会番号", EntryHeader::kTcod},
+    {"basho", "会場", EntryHeader::kBasho},       {"stBi", "開始日", EntryHeader::kStBi},
+    {"enBi", "終了日", EntryHeader::kEnBi},       {"tcod", "大会番号", EntryHeader::kTcod},
 };
 
 const TextField kSwimmerTexts[] = {
-    {"Bango", "競技者番号", SwimmerRecord::kBango},      {"QBango", "旧番号", SwimmerRecord::kQBango},
-    {"Namae", "氏名", SwimmerRecord::kNamae},            {"Kana", "カナ", SwimmerRecord::kKana},
-    {"ken", "県名", SwimmerRecord::kKen},                 {"kenKana", "県名カナ", SwimmerRecord::kKenKana},
-    {"Shozoku", "所属", SwimmerRecord::kShozoku},        {"ShozokuKana", "所属カナ", SwimmerRecord::kShozokuKana},
-    {"gakunen", "学年", SwimmerRecord::kGakunen},         {"sei", "性別", SwimmerRecord::kSei},
-    {"shuFuku", "主副", SwimmerRecord::kShuFuku},         {"shubetu", "種別", SwimmerRecord::kShubetu},
-    {"card", "ｶｰﾄﾞ", SwimmerRecord::kCard},               {"daishi", "台紙", SwimmerRecord::kDaishi},
+    {"Bango", "競技者番号", SwimmerRecord::kBango}, {"QBango", "旧番号", SwimmerRecord::kQBango},
+    {"Namae", "氏名", SwimmerRecord::kNamae},       {"Kana", "カナ", SwimmerRecord::kKana},
+    {"ken", "県名", SwimmerRecord::kKen},           {"kenKana", "県名カナ", SwimmerRecord::kKenKana},
+    {"Shozoku", "所属", SwimmerRecord::kShozoku},   {"ShozokuKana", "所属カナ", SwimmerRecord::kShozokuKana},
+    {"gakunen", "学年", SwimmerRecord::kGakunen},   {"sei", "性別", SwimmerRecord::kSei},
+    {"shuFuku", "主副", SwimmerRecord::kShuFuku},   {"shubetu", "種別", SwimmerRecord::kShubetu},
+    {"card", "ｶｰﾄﾞ", SwimmerRecord::kCard},         {"daishi", "台紙", SwimmerRecord::kDaishi},
 };
 
 bool decodes(std::string_view bytes)
@@ -68,8 +68,7 @@ class Checker {
 public:
     explicit Checker(VerifyReport& r) : r_(r) {}
 
-    void problem(int swimmer, const std::string& field, const std::string& message,
-                 FindingKind kind = FindingKind::Damage)
+    void problem(int swimmer, const std::string& field, const std::string& message, FindingKind kind = FindingKind::Damage)
     {
         ++r_.problemCount;
         if (kind == FindingKind::Damage) ++r_.damageCount;
@@ -127,7 +126,8 @@ public:
             const std::string v = trimmed(s.raw(c.field));
             // An unreadable byte is reported above already.
             if (!oneOf(v, c.allowed) && decodes(v))
-                swimmerProblem(n, s, c.name, std::string(c.label) + "（" + c.name + "）が正しくありません: \"" + fromCp932(v) + "\"",
+                swimmerProblem(n, s, c.name,
+                               std::string(c.label) + "（" + c.name + "）が正しくありません: \"" + fromCp932(v) + "\"",
                                FindingKind::Data);
         }
         const std::string shubetu = trimmed(s.raw(SwimmerRecord::kShubetu));
@@ -142,8 +142,8 @@ public:
         for (int slot = 0; slot < kEventSlots; ++slot) {
             const std::int32_t v = s.kiro(slot);
             if (!isTimeValue(v))
-                swimmerProblem(n, s, "kiro", "種目 " + eventCode(slot) + " のタイム（kiro）が正しくありません: " +
-                                                 std::to_string(v),
+                swimmerProblem(n, s, "kiro",
+                               "種目 " + eventCode(slot) + " のタイム（kiro）が正しくありません: " + std::to_string(v),
                                FindingKind::Data);
             if (!textsRead) {
                 if (!decodes(s.raw(SwimmerRecord::kMarkA.at(std::size_t(slot)))) ||
@@ -166,10 +166,9 @@ public:
             const std::u32string chars = toUtf32(fromCp932(q));
             constexpr CharPart part = SwimmerRecord::kQBangoBirth;
             const std::string birth =
-                chars.size() >= part.first - 1 + part.count ? fromUtf32(chars.substr(part.first - 1, part.count))
-                                                            : std::string();
-            const bool date = birth.size() == 8 && birth.find_first_not_of("0123456789") == std::string::npos &&
-                              isValidDate(std::stoi(birth));
+                chars.size() >= part.first - 1 + part.count ? fromUtf32(chars.substr(part.first - 1, part.count)) : std::string();
+            const bool date =
+                birth.size() == 8 && birth.find_first_not_of("0123456789") == std::string::npos && isValidDate(std::stoi(birth));
             if (!date) {
                 ++r_.birthCount;
                 swimmerProblem(n, s, "QBango", "旧番号（QBango）「" + fromCp932(q) + "」の生年月日が日付ではありません",
@@ -192,8 +191,9 @@ VerifyReport verifyImage(const std::string& image, long long size, const std::st
     r.size = size;
     Checker c(r);
     if (size < 2 * kRecord) {
-        c.problem(0, "", "ファイルが短すぎます（" + std::to_string(size) + " バイト、ヘッダと予備種目の " +
-                             std::to_string(2 * kRecord) + " バイトに足りません）");
+        c.problem(0, "",
+                  "ファイルが短すぎます（" + std::to_string(size) + " バイト、ヘッダと予備種目の " + std::to_string(2 * kRecord) +
+                      " バイトに足りません）");
         return r;
     }
     EntryHeader h;
@@ -205,11 +205,12 @@ VerifyReport verifyImage(const std::string& image, long long size, const std::st
     if (h.total() < 0) {
         c.problem(0, "total", "総数（total）が負です: " + std::to_string(h.total()));
     } else if (h.total() > kMaxSwimmers) {
-        c.problem(0, "total", "総数（total）が上限 " + std::to_string(kMaxSwimmers) + " 人を超えています: " +
-                                  std::to_string(h.total()));
+        c.problem(0, "total",
+                  "総数（total）が上限 " + std::to_string(kMaxSwimmers) + " 人を超えています: " + std::to_string(h.total()));
     } else if (h.total() > present) {
-        c.problem(0, "total", "総数（total）" + std::to_string(h.total()) + " に対し、ファイル内の選手レコードは " +
-                                  std::to_string(present) + " です");
+        c.problem(0, "total",
+                  "総数（total）" + std::to_string(h.total()) + " に対し、ファイル内の選手レコードは " + std::to_string(present) +
+                      " です");
     }
     if (h.total() > 0 && size % kRecord != 0)
         c.problem(0, "", "ファイルの大きさ " + std::to_string(size) + " バイトが 384 の倍数ではありません");

@@ -37,12 +37,12 @@ struct VerifyReport {
     std::string file;
     long long size = 0;
     long long total = 0;
-    std::vector<VerifyFinding> problems;  // damage and data findings in the order found
-    long long problemCount = 0;  // all findings, also those beyond the kept list
+    std::vector<VerifyFinding> problems; // damage and data findings in the order found
+    long long problemCount = 0;          // all findings, also those beyond the kept list
     long long damageCount = 0;
-    long long duplicateCount = 0;  // data findings: duplicate registration numbers
-    long long birthCount = 0;      // data findings: old numbers without a calendar birth date
-    long long valueCount = 0;      // data findings: codes, ages and times outside their coding
+    long long duplicateCount = 0; // data findings: duplicate registration numbers
+    long long birthCount = 0;     // data findings: old numbers without a calendar birth date
+    long long valueCount = 0;     // data findings: codes, ages and times outside their coding
 
     long long dataCount() const { return problemCount - damageCount; }
     // No finding at all.

@@ -26,14 +26,14 @@ constexpr Field kUnused1 = kShozoku.next(4);
 constexpr Field kPrefecture = kUnused1.next(6);
 constexpr Field kUnused2 = kPrefecture.next(26);
 constexpr Field kGrade = kUnused2.next(2);
-constexpr Field kEvents = kGrade.next(14, 10);  // one entry per event
+constexpr Field kEvents = kGrade.next(14, 10); // one entry per event
 constexpr Field kUnused3 = kEvents.next(2);
 constexpr Field kKana = kUnused3.next(20);
 constexpr Field kSex = kKana.next(1);
 constexpr Field kUnused4 = kSex.next(10);
-constexpr Field kOccupancy = kUnused4.next(5);  // 0 or blank: the record is not used
-static_assert(tilesRecord(std::array{kRegistration, kName, kShozoku, kUnused1, kPrefecture, kUnused2, kGrade, kEvents,
-                                     kUnused3, kKana, kSex, kUnused4, kOccupancy},
+constexpr Field kOccupancy = kUnused4.next(5); // 0 or blank: the record is not used
+static_assert(tilesRecord(std::array{kRegistration, kName, kShozoku, kUnused1, kPrefecture, kUnused2, kGrade, kEvents, kUnused3,
+                                     kKana, kSex, kUnused4, kOccupancy},
                           kMcompdRecordLength));
 // An entry of kEvents: event code, a blank, the time as digits.
 constexpr Field kEventCode{0, 5};
@@ -65,8 +65,8 @@ ImportReport importMcompd(EntryStore& store, const std::filesystem::path& folder
     enforce(in.isOpen(), "「Mcompd.dat」ファイルがありません: " + path.string());
     enforce(in.size() % kMcompdRecordLength == 0,
             "Mcompd.dat の長さ（" + std::to_string(in.size()) + " バイト）が 256 バイトの倍数ではありません: " + path.string());
-    const std::string bytes =
-        in.readAt(0, static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), kMcompdRecordLength * static_cast<std::uint64_t>(kMcompdMaxRecords))));
+    const std::string bytes = in.readAt(0, static_cast<std::size_t>(std::min<std::uint64_t>(
+                                               in.size(), kMcompdRecordLength * static_cast<std::uint64_t>(kMcompdMaxRecords))));
     const std::string kijunBi = store.header().kijunBi();
 
     ImportReport report;
@@ -100,15 +100,17 @@ ImportReport importMcompd(EntryStore& store, const std::filesystem::path& folder
             if (entry[0] == ' ') continue;
             std::optional<int> event = mcompdEvent(std::string(part(entry, kEventCode)));
             if (!event) {
-                unknown.push_back("  レコード " + std::to_string(no) + ": 種目コード「" + fromCp932(part(entry, kEventCode)) + "」");
+                unknown.push_back("  レコード " + std::to_string(no) + ": 種目コード「" + fromCp932(part(entry, kEventCode)) +
+                                  "」");
                 continue;
             }
             std::int32_t time = 0;
             for (char c : part(entry, kEventTime))
                 if (c >= '0' && c <= '9') time = time * 10 + (c - '0');
             if (!isTimeValue(time))
-                throw TolvError("Mcompd.dat レコード " + std::to_string(no) + ": 種目コード「" + fromCp932(part(entry, kEventCode)) +
-                                "」のタイム「" + fromCp932(part(entry, kEventTime)) + "」はタイムではありません（99:59.99 まで、秒は 60 未満）");
+                throw TolvError("Mcompd.dat レコード " + std::to_string(no) + ": 種目コード「" +
+                                fromCp932(part(entry, kEventCode)) + "」のタイム「" + fromCp932(part(entry, kEventTime)) +
+                                "」はタイムではありません（99:59.99 まで、秒は 60 未満）");
             s.setKiro(*event - 1, time);
         }
         added.push_back(s);

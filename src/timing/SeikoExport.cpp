@@ -28,17 +28,17 @@ std::string numberPart(const std::string& q, CharPart part) { return q.substr(pa
 
 constexpr std::size_t kIndividualColumns = 37;
 constexpr std::size_t kRelayColumns = 10;
-constexpr int kFirstRelaySlot = kIndividualSlots;  // 22
+constexpr int kFirstRelaySlot = kIndividualSlots; // 22
 
 // Stroke digit and distance of the standard slots.
 constexpr const char* kCodes[kStandardSlots] = {
-    "10025", "10050", "10100", "10200", "10400", "10800", "11500",  // freestyle
-    "20025", "20050", "20100", "20200",                             // backstroke
-    "30025", "30050", "30100", "30200",                             // breaststroke
-    "40025", "40050", "40100", "40200",                             // butterfly
-    "50100", "50200", "50400",                                      // individual medley
-    "70100", "70200", "70400",                                      // medley relay
-    "60100", "60200", "60400", "60800",                             // freestyle relay
+    "10025", "10050", "10100", "10200", "10400", "10800", "11500", // freestyle
+    "20025", "20050", "20100", "20200",                            // backstroke
+    "30025", "30050", "30100", "30200",                            // breaststroke
+    "40025", "40050", "40100", "40200",                            // butterfly
+    "50100", "50200", "50400",                                     // individual medley
+    "70100", "70200", "70400",                                     // medley relay
+    "60100", "60200", "60400", "60800",                            // freestyle relay
 };
 
 // A text read as a number the way the class boxes are: leading blanks skipped, digits up to the
@@ -77,7 +77,7 @@ std::string joined(const std::vector<std::string>& cols)
     std::string line;
     for (std::size_t i = 0; i < cols.size(); ++i) {
         if (i) line += ',';
-        line += fullWidthDelimiters(cols[i]);  // one column each, whatever an older file holds
+        line += fullWidthDelimiters(cols[i]); // one column each, whatever an older file holds
     }
     return line;
 }
@@ -123,10 +123,7 @@ SeikoAppend appendTo(const fs::path& file, const fs::path& ctl, const char* temp
 
 } // namespace
 
-std::string seikoEventCode(int slot)
-{
-    return slot >= 0 && slot < kStandardSlots ? kCodes[slot] : "";
-}
+std::string seikoEventCode(int slot) { return slot >= 0 && slot < kStandardSlots ? kCodes[slot] : ""; }
 
 std::string seikoTimeText(std::int32_t value)
 {
@@ -227,18 +224,17 @@ SeikoLines seikoRelayLines(const std::vector<SwimmerRecord>& swimmers, const Sei
     return out;
 }
 
-SeikoAppend appendSeikoIndividuals(const fs::path& transfer, const fs::path& ctl,
-                                   const std::vector<SwimmerRecord>& swimmers, const SeikoOptions& o, int counter)
+SeikoAppend appendSeikoIndividuals(const fs::path& transfer, const fs::path& ctl, const std::vector<SwimmerRecord>& swimmers,
+                                   const SeikoOptions& o, int counter)
 {
-    return appendTo(transfer / "csvcomp.csv", ctl, "SeikoInd.csv", kIndividualColumns,
-                    seikoIndividualLines(swimmers, o, counter), counter);
+    return appendTo(transfer / "csvcomp.csv", ctl, "SeikoInd.csv", kIndividualColumns, seikoIndividualLines(swimmers, o, counter),
+                    counter);
 }
 
-SeikoAppend appendSeikoRelays(const fs::path& transfer, const fs::path& ctl,
-                              const std::vector<SwimmerRecord>& swimmers, const SeikoOptions& o, int counter)
+SeikoAppend appendSeikoRelays(const fs::path& transfer, const fs::path& ctl, const std::vector<SwimmerRecord>& swimmers,
+                              const SeikoOptions& o, int counter)
 {
-    return appendTo(transfer / "csvteam.csv", ctl, "SeikoRly.csv", kRelayColumns,
-                    seikoRelayLines(swimmers, o, counter), counter);
+    return appendTo(transfer / "csvteam.csv", ctl, "SeikoRly.csv", kRelayColumns, seikoRelayLines(swimmers, o, counter), counter);
 }
 
 std::pair<SeikoAppend, SeikoAppend> appendSeikoBoth(const fs::path& transfer, const fs::path& ctl,

@@ -28,11 +28,11 @@ constexpr int kClassRows = 10;
 constexpr int kEventsPerLine = 10;
 
 struct SeikoOptions {
-    bool everyone = true;                     // "全員"; false = "種目選択"
-    std::array<bool, kStandardSlots> events{};  // the ticked events of "種目選択"
+    bool everyone = true;                      // "全員"; false = "種目選択"
+    std::array<bool, kStandardSlots> events{}; // the ticked events of "種目選択"
     ClassBy classBy = ClassBy::Open;
     std::array<ClassRow, kClassRows> classes{{{"1", "100"}}};
-    bool prefectureTeams = false;             // organising body "県": teams are prefectures
+    bool prefectureTeams = false; // organising body "県": teams are prefectures
 };
 
 // The six-character code of a standard event slot 0..28 ("10025" … "60800").
@@ -44,13 +44,13 @@ std::string seikoClass(const SwimmerRecord& s, const SeikoOptions& o);
 
 // A swimmer's individual events beyond the ten a line holds.
 struct LostEvents {
-    int swimmer = 0;     // 1-based position in the file
+    int swimmer = 0; // 1-based position in the file
     std::string name;
     std::vector<int> eventSlots;
 };
 
 struct SeikoLines {
-    std::vector<std::string> lines;  // UTF-8, without line ends
+    std::vector<std::string> lines; // UTF-8, without line ends
     std::vector<LostEvents> lost;
 };
 
@@ -60,9 +60,9 @@ SeikoLines seikoRelayLines(const std::vector<SwimmerRecord>& swimmers, const Sei
 
 struct SeikoAppend {
     std::filesystem::path file;
-    int written = 0;      // lines appended now
-    int counter = 0;      // the counter after them
-    bool header = false;  // the header was written (the file was empty)
+    int written = 0;     // lines appended now
+    int counter = 0;     // the counter after them
+    bool header = false; // the header was written (the file was empty)
     std::vector<LostEvents> lost;
 };
 

@@ -59,10 +59,10 @@ CsvBytes& CsvBytes::raw(std::string_view cp932)
 std::string csvColumns(const std::function<void(CsvLine&)>& add)
 {
     CsvLine l;
-    l.raw(std::string());  // the first column, which the made columns follow
+    l.raw(std::string()); // the first column, which the made columns follow
     add(l);
     std::string text = l.text();
-    text.resize(text.size() - 2);  // CR LF
+    text.resize(text.size() - 2); // CR LF
     return toCp932(text);
 }
 

@@ -20,7 +20,7 @@ public:
     std::string text() const;
 
 private:
-    std::string text_;  // the columns so far, comma-separated
+    std::string text_; // the columns so far, comma-separated
     std::size_t columns_ = 0;
 };
 

@@ -13,7 +13,7 @@
 namespace tolv {
 class EntryStore;
 class Prompt;
-}
+} // namespace tolv
 
 namespace tolv::exchange {
 
@@ -28,12 +28,12 @@ struct EntryData {
 
 // Where and how an export writes.
 struct ExportTarget {
-    fs::path transfer;             // the transfer folder (host path)
-    fs::path ctl;                  // the control folder holding the templates
-    MasterSource master;  // the team registers, for the team files
-    Prompt* prompt = nullptr;      // the medium prompt; nullptr: nobody to ask (command line)
-    bool mediaQuestion = false;    // several media: ask "全媒体を一括作成しますか？" first (the entry window)
-    DateTime when;                 // the current date and time, taken once per export
+    fs::path transfer;          // the transfer folder (host path)
+    fs::path ctl;               // the control folder holding the templates
+    MasterSource master;        // the team registers, for the team files
+    Prompt* prompt = nullptr;   // the medium prompt; nullptr: nobody to ask (command line)
+    bool mediaQuestion = false; // several media: ask "全媒体を一括作成しますか？" first (the entry window)
+    DateTime when;              // the current date and time, taken once per export
 };
 
 // hh:mm:ss of a date and time.

@@ -21,8 +21,7 @@ std::size_t wellFormedLength(const unsigned char* p, std::size_t left)
     };
     if (c >= 0xC2 && c <= 0xDF) return cont(1) ? 2 : 0;
     if (c >= 0xE0 && c <= 0xEF) return cont(1, c == 0xE0 ? 0xA0 : 0x80) && cont(2) ? 3 : 0;
-    if (c >= 0xF0 && c <= 0xF4)
-        return cont(1, c == 0xF0 ? 0x90 : 0x80, c == 0xF4 ? 0x8F : 0xBF) && cont(2) && cont(3) ? 4 : 0;
+    if (c >= 0xF0 && c <= 0xF4) return cont(1, c == 0xF0 ? 0x90 : 0x80, c == 0xF4 ? 0x8F : 0xBF) && cont(2) && cont(3) ? 4 : 0;
     return 0;
 }
 

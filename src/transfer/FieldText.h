@@ -10,19 +10,14 @@ namespace tolv::exchange {
 
 // A fixed-width text field at its full width: NUL padding and other control characters become
 // blanks (files never carry NUL bytes), then the CP932 bytes are decoded.
-template <std::size_t N>
-std::string fieldText(const FixedRecord<N>& r, std::size_t off, std::size_t width)
+template <std::size_t N> std::string fieldText(const FixedRecord<N>& r, std::size_t off, std::size_t width)
 {
     std::string bytes(r.raw(off, width));
     for (char& c : bytes)
         if (static_cast<unsigned char>(c) < 0x20) c = ' ';
     return fromCp932(bytes);
 }
-template <std::size_t N>
-std::string fieldText(const FixedRecord<N>& r, Field f)
-{
-    return fieldText(r, f.offset, f.size());
-}
+template <std::size_t N> std::string fieldText(const FixedRecord<N>& r, Field f) { return fieldText(r, f.offset, f.size()); }
 
 // Characters first .. first + count - 1 (1-based, as the layouts count them); fewer at the end.
 std::string midChars(const std::string& utf8, std::size_t first, std::size_t count);

@@ -46,7 +46,7 @@ FileSetWriter::~FileSetWriter()
         for (auto& t : temps_) t->keepTemporary();
         return;
     }
-    temps_.clear();  // each removes its temporary file
+    temps_.clear(); // each removes its temporary file
     for (auto it = created_.rbegin(); it != created_.rend(); ++it) {
         std::error_code ec;
         if (fs::is_empty(*it, ec)) fs::remove(*it, ec);
@@ -64,7 +64,7 @@ void FileSetWriter::complete()
 {
     if (temps_.empty()) return;
     flush();
-    temps_.back()->prepare();  // synced and closed: one file open at a time
+    temps_.back()->prepare(); // synced and closed: one file open at a time
 }
 
 void FileSetWriter::begin(const fs::path& path, std::string_view header, const std::string& what)
@@ -113,7 +113,8 @@ void FileSetWriter::commit(ExportResult& result)
     if (temps_.size() > 1) {
         journal = newJournalPath(home_);
         std::string text;
-        for (const auto& t : temps_) text += fs::absolute(t->tempPath()).string() + "\t" + fs::absolute(t->finalPath()).string() + "\n";
+        for (const auto& t : temps_)
+            text += fs::absolute(t->tempPath()).string() + "\t" + fs::absolute(t->finalPath()).string() + "\n";
         replaceFile(journal, text);
         journalWritten_ = true;
     }

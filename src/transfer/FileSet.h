@@ -26,14 +26,14 @@ namespace fs = std::filesystem;
 struct PlannedFile {
     fs::path path;
     std::string bytes;
-    long long lines = 0;  // data lines, the header not counted
-    std::string what;     // "行" for text lines, "件" for table rows
+    long long lines = 0; // data lines, the header not counted
+    std::string what;    // "行" for text lines, "件" for table rows
 };
 
 // What an export did, for the closing message and the command line.
 struct ExportResult {
-    std::vector<PlannedFile> written;  // bytes dropped once written; path and line count kept
-    std::vector<std::string> notes;    // extra lines for the closing message
+    std::vector<PlannedFile> written; // bytes dropped once written; path and line count kept
+    std::vector<std::string> notes;   // extra lines for the closing message
 };
 
 // A file of a header and lines (all CP932).
@@ -89,10 +89,10 @@ private:
     void complete();
 
     fs::path home_;
-    std::vector<fs::path> dirs_;     // folders whose interrupted sets are completed
-    std::vector<fs::path> created_;  // folders this set created
+    std::vector<fs::path> dirs_;    // folders whose interrupted sets are completed
+    std::vector<fs::path> created_; // folders this set created
     std::vector<std::unique_ptr<AtomicFile>> temps_;
-    std::vector<PlannedFile> files_;  // path, line count, what (no bytes)
+    std::vector<PlannedFile> files_; // path, line count, what (no bytes)
     std::string buffer_;
     bool committed_ = false, journalWritten_ = false;
 };

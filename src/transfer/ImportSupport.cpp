@@ -21,10 +21,7 @@ namespace fs = std::filesystem;
 // The closing message lists this many skipped lines; the rest are counted.
 constexpr std::size_t kListedSkips = 10;
 
-bool isDriveForm(const std::string& s)
-{
-    return s.size() >= 2 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':';
-}
+bool isDriveForm(const std::string& s) { return s.size() >= 2 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':'; }
 
 } // namespace
 
@@ -52,10 +49,7 @@ std::optional<std::string> readInputFile(const fs::path& folder, const std::stri
     return readFileIfPresent(findNoCase(folder, name));
 }
 
-std::string nameOnDisk(const fs::path& folder, const std::string& name)
-{
-    return findNoCase(folder, name).filename().string();
-}
+std::string nameOnDisk(const fs::path& folder, const std::string& name) { return findNoCase(folder, name).filename().string(); }
 
 std::vector<std::string> splitLines(const std::string& bytes)
 {
@@ -97,8 +91,7 @@ std::vector<std::string> csvFields(const std::string& line, const std::string& f
     return fields;
 }
 
-std::vector<std::string> csvFields(const std::string& line, std::size_t least, const std::string& file,
-                                   int lineNo)
+std::vector<std::string> csvFields(const std::string& line, std::size_t least, const std::string& file, int lineNo)
 {
     std::vector<std::string> fields = csvFields(line, file, lineNo);
     if (fields.size() < least)
@@ -108,8 +101,7 @@ std::vector<std::string> csvFields(const std::string& line, std::size_t least, c
     return fields;
 }
 
-std::optional<std::int32_t> clockTime(const std::string& minutes, const std::string& seconds,
-                                      const std::string& hundredths)
+std::optional<std::int32_t> clockTime(const std::string& minutes, const std::string& seconds, const std::string& hundredths)
 {
     auto part = [](const std::string& p) -> std::optional<int> {
         if (p.size() > 2) return std::nullopt;

@@ -63,8 +63,7 @@ std::vector<std::string_view> lineViews(std::string_view bytes);
 // trimmed). A line with bytes that are no CP932 text is a fault of its file and line.
 std::vector<std::string> csvFields(const std::string& line, const std::string& file, int lineNo);
 // The same, refusing a line of fewer than `least` fields.
-std::vector<std::string> csvFields(const std::string& line, std::size_t least, const std::string& file,
-                                   int lineNo);
+std::vector<std::string> csvFields(const std::string& line, std::size_t least, const std::string& file, int lineNo);
 
 // A time written m:ss.hh or mm:ss.hh, blank-padded on the left to eight characters and read as
 // minutes (characters 1-2), seconds (4-5) and hundredths (7-8): 1:02.34 -> 10234. Blank parts
@@ -73,8 +72,7 @@ std::vector<std::string> csvFields(const std::string& line, std::size_t least, c
 // time coding (seconds of 60 or more, an unknown mark: isTimeValue, the rule of verify).
 std::optional<std::int32_t> clockTime(const std::string& text);
 // Minutes, seconds and hundredths given as separate two-character parts (digits or blanks).
-std::optional<std::int32_t> clockTime(const std::string& minutes, const std::string& seconds,
-                                      const std::string& hundredths);
+std::optional<std::int32_t> clockTime(const std::string& minutes, const std::string& seconds, const std::string& hundredths);
 
 // The reference date's year must be readable for century completion of two-digit birth years.
 void requireReferenceYear(const std::string& kijunBi);
@@ -84,9 +82,9 @@ std::string widenRegistrationNumber(const std::string& twelve, const std::string
 
 // The closing message of an import: what it did, then the lines it left out and why.
 struct ImportReport {
-    std::vector<std::string> done;     // "選手 12 人を追加しました。"
-    std::vector<std::string> skipped;  // "swent.txt 5 行目: 種目がありません"
-    bool changed = false;              // whether the entry file (or the written file) changed
+    std::vector<std::string> done;    // "選手 12 人を追加しました。"
+    std::vector<std::string> skipped; // "swent.txt 5 行目: 種目がありません"
+    bool changed = false;             // whether the entry file (or the written file) changed
     void skip(const std::string& file, int line, const std::string& why);
     std::string message() const;
 };

@@ -18,7 +18,7 @@ namespace {
 
 constexpr char32_t kFullWidthBlank = U'\u3000';
 constexpr std::string_view kFullWidthBlankCp932 = "\x81\x40";
-constexpr std::int32_t kFirstMark = kMarkEntered;  // "参加" and the result marks are no relay times
+constexpr std::int32_t kFirstMark = kMarkEntered; // "参加" and the result marks are no relay times
 
 using S = SwimmerRecord;
 
@@ -31,8 +31,7 @@ std::string registrationNumberOf(const std::string& q)
 
 std::string birthDateOf(const std::string& q)
 {
-    return midChars(q, S::kQBangoBirthYear) + "/" + midChars(q, S::kQBangoBirthMonth) + "/" +
-           midChars(q, S::kQBangoBirthDay);
+    return midChars(q, S::kQBangoBirthYear) + "/" + midChars(q, S::kQBangoBirthMonth) + "/" + midChars(q, S::kQBangoBirthDay);
 }
 
 std::string matchKeyOf(const SwimmerRecord& s, std::string nameInForm, const std::string& number)
@@ -104,76 +103,79 @@ std::string relayTimeText(std::int32_t t)
 const char* relayDistance(int slot)
 {
     switch (slot) {
-    case 22: case 25: return "3";
-    case 23: case 26: return "4";
-    case 24: case 27: return "5";
+    case 22:
+    case 25: return "3";
+    case 23:
+    case 26: return "4";
+    case 24:
+    case 27: return "5";
     default: return "6";
     }
 }
 
 // The columns of the swimmer lines that are the same on every line.
-void linkMiddle(CsvLine& l, const std::string& kijunBi, const std::string& timeOfDay)  // 17-30
+void linkMiddle(CsvLine& l, const std::string& kijunBi, const std::string& timeOfDay) // 17-30
 {
-    l.raw("#" + replaceChar(kijunBi, '/', '-') + " " + timeOfDay + "#")  // 17
-        .q("___-____")                                                    // 18
-        .emptyQuoted(3)                                                   // 19-21
-        .q("___-____")                                                    // 22
-        .emptyQuoted(3)                                                   // 23-25
+    l.raw("#" + replaceChar(kijunBi, '/', '-') + " " + timeOfDay + "#") // 17
+        .q("___-____")                                                  // 18
+        .emptyQuoted(3)                                                 // 19-21
+        .q("___-____")                                                  // 22
+        .emptyQuoted(3)                                                 // 23-25
         .q(std::string(176, ' '))
         .q(std::string(176, ' '))
-        .q(std::string(176, ' '))                                         // 26-28
-        .q(std::string(22, ' '))                                          // 29
-        .q(std::string(132, ' '));                                        // 30
+        .q(std::string(176, ' '))  // 26-28
+        .q(std::string(22, ' '))   // 29
+        .q(std::string(132, ' ')); // 30
 }
 
-void linkAfterKey(CsvLine& l, const std::string& kijunBi, const std::string& timeOfDay)  // 32-44
+void linkAfterKey(CsvLine& l, const std::string& kijunBi, const std::string& timeOfDay) // 32-44
 {
-    l.emptyQuoted(2)                                                      // 32-33
+    l.emptyQuoted(2) // 32-33
         .q(" ")
-        .q(" ")                                                           // 34-35
-        .q("")                                                            // 36
+        .q(" ") // 34-35
+        .q("")  // 36
         .q("2005")
         .q("0")
-        .q(kijunBi + " " + timeOfDay)                                     // 37-39
-        .emptyQuoted(3)                                                   // 40-42
+        .q(kijunBi + " " + timeOfDay) // 37-39
+        .emptyQuoted(3)               // 40-42
         .q("     ")
-        .q("");                                                           // 43-44
+        .q(""); // 43-44
 }
 
-void linkEnd(CsvLine& l)  // 47-51
+void linkEnd(CsvLine& l) // 47-51
 {
     l.q("01")
-        .q("2")                                                           // 47-48
-        .emptyRaw(2)                                                      // 49-50
-        .q("     ");                                                      // 51
+        .q("2")      // 47-48
+        .emptyRaw(2) // 49-50
+        .q("     "); // 51
 }
 
-void mediaMiddle(CsvLine& l)  // 17-28
+void mediaMiddle(CsvLine& l) // 17-28
 {
-    l.raw("#NULL#")                      // 17
-        .emptyQuoted(11);                // 18-28
+    l.raw("#NULL#")       // 17
+        .emptyQuoted(11); // 18-28
 }
 
-void mediaAfterKey(CsvLine& l, const std::string& kijunBi, const std::string& timeOfDay)  // 32-44
+void mediaAfterKey(CsvLine& l, const std::string& kijunBi, const std::string& timeOfDay) // 32-44
 {
-    l.emptyQuoted(3)                     // 32-34
-        .q(" ")                          // 35
-        .q("")                           // 36
+    l.emptyQuoted(3) // 32-34
+        .q(" ")      // 35
+        .q("")       // 36
         .q("2005")
         .q("0")
-        .q(kijunBi + " " + timeOfDay)    // 37-39
-        .emptyQuoted(3)                  // 40-42
+        .q(kijunBi + " " + timeOfDay) // 37-39
+        .emptyQuoted(3)               // 40-42
         .q("     ")
-        .q("");                          // 43-44
+        .q(""); // 43-44
 }
 
-void mediaEnd(CsvLine& l)  // 47-51
+void mediaEnd(CsvLine& l) // 47-51
 {
-    l.q("")                              // 47
+    l.q("") // 47
         .q("0")
         .q("#NULL#")
-        .q("0")                          // 48-50
-        .q("");                          // 51
+        .q("0") // 48-50
+        .q(""); // 51
 }
 
 } // namespace
@@ -186,10 +188,8 @@ std::string nameForm(const std::string& name)
         out.reserve(name.size() + 8);
         auto blankAt = [&name](std::size_t i) { return static_cast<unsigned char>(name[i]) <= ' '; };
         for (std::size_t i = 0; i < name.size(); ++i) {
-            if (blankAt(i) && i + 1 < name.size() && blankAt(i + 1))
-                out += "\u3000";
-            else
-                out += blankAt(i) ? ' ' : name[i];
+            if (blankAt(i) && i + 1 < name.size() && blankAt(i + 1)) out += "\u3000";
+            else out += blankAt(i) ? ' ' : name[i];
         }
         return out;
     }
@@ -205,10 +205,7 @@ std::string registrationNumber(const SwimmerRecord& s) { return registrationNumb
 
 std::string birthDateText(const SwimmerRecord& s) { return birthDateOf(qbango(s)); }
 
-std::string matchKey(const SwimmerRecord& s)
-{
-    return matchKeyOf(s, nameForm(fieldText(s, S::kNamae)), registrationNumber(s));
-}
+std::string matchKey(const SwimmerRecord& s) { return matchKeyOf(s, nameForm(fieldText(s, S::kNamae)), registrationNumber(s)); }
 
 std::string entryFlags(const SwimmerRecord& s)
 {
@@ -232,11 +229,11 @@ CsvLine scmSwimmerLinkLine(const SwimmerRecord& s, long long k, const std::strin
     CsvLine l;
     const SwimmerTexts x(s);
     swimmerHead(l, s, x, k);
-    linkMiddle(l, kijunBi, timeOfDay);                                   // 17-30
-    l.q(x.matchKey);                                                     // 31
-    linkAfterKey(l, kijunBi, timeOfDay);                                 // 32-44
-    l.q(x.name7).q(familyNameLength(x.name7));                           // 45-46
-    linkEnd(l);                                                          // 47-51
+    linkMiddle(l, kijunBi, timeOfDay);         // 17-30
+    l.q(x.matchKey);                           // 31
+    linkAfterKey(l, kijunBi, timeOfDay);       // 32-44
+    l.q(x.name7).q(familyNameLength(x.name7)); // 45-46
+    linkEnd(l);                                // 47-51
     return l;
 }
 
@@ -246,11 +243,11 @@ CsvLine scmSwimmerMediaLine(const SwimmerRecord& s, long long k, std::size_t n, 
     CsvLine l;
     const SwimmerTexts x(s);
     swimmerHead(l, s, x, k);
-    mediaMiddle(l);                                                      // 17-28
-    l.q(entryFlags(s)).q(entryTimeGroups(s, n)).q(x.matchKey);           // 29-31
-    mediaAfterKey(l, kijunBi, timeOfDay);                                // 32-44
-    l.q(x.name7).q(familyNameLength(x.name7));                           // 45-46
-    mediaEnd(l);                                                         // 47-51
+    mediaMiddle(l);                                            // 17-28
+    l.q(entryFlags(s)).q(entryTimeGroups(s, n)).q(x.matchKey); // 29-31
+    mediaAfterKey(l, kijunBi, timeOfDay);                      // 32-44
+    l.q(x.name7).q(familyNameLength(x.name7));                 // 45-46
+    mediaEnd(l);                                               // 47-51
     return l;
 }
 
@@ -312,7 +309,7 @@ ScmSwimmerLines::ScmSwimmerLines(bool media, std::string kijunBi, std::string ti
         }
         made_ = true;
     } catch (const TolvError&) {
-        made_ = false;  // every line is built the long way, which names the first swimmer
+        made_ = false; // every line is built the long way, which names the first swimmer
     }
 }
 
@@ -354,8 +351,8 @@ void ScmSwimmerLines::append(std::string& out, const SwimmerRecord& s, long long
 std::string teamKindCode(const std::string& teamName)
 {
     static const std::pair<const char*, const char*> kWords[] = {
-        {"幼", "0"},     {"小学校", "1"}, {"中学校", "2"}, {"高等学校", "3"},   {"大学", "4"},
-        {"会社", "5"},   {"高等専門", "6"}, {"クラブ", "8"}, {"スイミング", "7"},
+        {"幼", "0"},   {"小学校", "1"},   {"中学校", "2"}, {"高等学校", "3"},   {"大学", "4"},
+        {"会社", "5"}, {"高等専門", "6"}, {"クラブ", "8"}, {"スイミング", "7"},
     };
     std::string kind = "9";
     for (const auto& [word, code] : kWords)
@@ -375,9 +372,9 @@ CsvLine scmTeamLine(const TeamRecord& t, const std::string& kijunBi, const std::
         .q(teamText(t.further1()))
         .q(teamText(t.shortName()))
         .q(teamText(t.shortKana()));
-    contactBlock(l, t, 0);  // 8-12
-    contactBlock(l, t, 1);  // 13-17
-    for (int j = 0; j < 6; ++j) {  // 18-53
+    contactBlock(l, t, 0);        // 8-12
+    contactBlock(l, t, 1);        // 13-17
+    for (int j = 0; j < 6; ++j) { // 18-53
         if (flags.size() > static_cast<std::size_t>(j) && flags[static_cast<std::size_t>(j)] == '1') {
             contactBlock(l, t, 2);
             l.q("");
@@ -385,18 +382,17 @@ CsvLine scmTeamLine(const TeamRecord& t, const std::string& kijunBi, const std::
             l.emptyQuoted(6);
         }
     }
-    l.emptyQuoted(20)                                    // 54-73
-        .q("SWMW")                                       // 74
-        .emptyQuoted(8)                                  // 75-82
-        .q("1")                                          // 83
-        .q(kijunBi + " " + padLeft(timeOfDay, 8, '0'))   // 84
-        .raw("#NULL#");                                  // 85
+    l.emptyQuoted(20)                                  // 54-73
+        .q("SWMW")                                     // 74
+        .emptyQuoted(8)                                // 75-82
+        .q("1")                                        // 83
+        .q(kijunBi + " " + padLeft(timeOfDay, 8, '0')) // 84
+        .raw("#NULL#");                                // 85
     return l;
 }
 
-std::vector<std::string> teamFileLines(const fs::path& entryPath, const MasterSource& master,
-                                       const std::string& kijunBi, const std::string& timeOfDay,
-                                       std::vector<std::string>& notes)
+std::vector<std::string> teamFileLines(const fs::path& entryPath, const MasterSource& master, const std::string& kijunBi,
+                                       const std::string& timeOfDay, std::vector<std::string>& notes)
 {
     const fs::path zed = teamTotalsPath(entryPath);
     std::error_code ec;
@@ -456,8 +452,7 @@ std::vector<std::string> teamFileLines(const fs::path& entryPath, const MasterSo
 }
 
 RelayLines::RelayLines(const EntryHeader& header, bool schoolLevel)
-    : schoolLevel_(schoolLevel), prefectureBody_(header.botai() == kBotaiPrefecture),
-      tcod_(fieldText(header, EntryHeader::kTcod))
+    : schoolLevel_(schoolLevel), prefectureBody_(header.botai() == kBotaiPrefecture), tcod_(fieldText(header, EntryHeader::kTcod))
 {
     const std::string courseText = std::to_string(header.course() + 1);
     course_ = courseText.substr(courseText.size() - 1);
@@ -465,7 +460,7 @@ RelayLines::RelayLines(const EntryHeader& header, bool schoolLevel)
         tcodBytes_ = toCp932(tcod_);
         made_ = true;
     } catch (const TolvError&) {
-        made_ = false;  // every line is built the long way, which names the swimmer
+        made_ = false; // every line is built the long way, which names the swimmer
     }
 }
 
@@ -551,8 +546,7 @@ void RelayLines::appendAsText(std::string& out, const SwimmerRecord& s, std::siz
     }
 }
 
-void writeRelayFile(FileSetWriter& set, const fs::path& path, const std::string& header, const EntryData& data,
-                    bool schoolLevel)
+void writeRelayFile(FileSetWriter& set, const fs::path& path, const std::string& header, const EntryData& data, bool schoolLevel)
 {
     RelayLines relays(data.header, schoolLevel);
     set.begin(path, header);

@@ -39,7 +39,7 @@ struct SwimmerBytes {
     std::string bango, q, namae, kana, sei, shuFuku, grade, shubetu;
     std::string team, number, birth, nameInForm, name7, matchKey, familyLength;
     bool read(const SwimmerRecord& s);
-    std::string_view kanaTrimmed() const;  // trailing blanks removed
+    std::string_view kanaTrimmed() const; // trailing blanks removed
 };
 
 // One swimmer line. `k` is the swimmer's position 1..N; `n` its record number (for messages);
@@ -61,7 +61,7 @@ private:
     bool media_;
     std::string kijun_, time_;
     const char* file_;
-    bool made_ = false;  // the columns every line shares have a CP932 form
+    bool made_ = false; // the columns every line shares have a CP932 form
     std::string middle_, afterKey_, end_;
     SwimmerBytes b_;
     std::string shubetu_;
@@ -87,9 +87,8 @@ CsvLine scmTeamLine(const TeamRecord& team, const std::string& kijunBi, const st
 // its prefecture's register: no line for a team missing from a non-empty register (named in
 // `notes`) nor for any team of an empty register. A missing totals file or a register that cannot
 // be opened is an error.
-std::vector<std::string> teamFileLines(const fs::path& entryPath, const MasterSource& master,
-                                       const std::string& kijunBi, const std::string& timeOfDay,
-                                       std::vector<std::string>& notes);
+std::vector<std::string> teamFileLines(const fs::path& entryPath, const MasterSource& master, const std::string& kijunBi,
+                                       const std::string& timeOfDay, std::vector<std::string>& notes);
 
 // The relay lines: one per swimmer and relay slot 22-28 with 0 < time < 666666, numbered on. With
 // `schoolLevel` (the SWM file) column 10 holds the first character of the grade code. Written as
@@ -112,7 +111,6 @@ private:
 };
 
 // The relay file of every swimmer as the next file of `set`.
-void writeRelayFile(FileSetWriter& set, const fs::path& path, const std::string& header, const EntryData& data,
-                    bool schoolLevel);
+void writeRelayFile(FileSetWriter& set, const fs::path& path, const std::string& header, const EntryData& data, bool schoolLevel);
 
 } // namespace tolv::exchange

@@ -85,8 +85,8 @@ std::vector<JournalRename> checkedJournal(const fs::path& folder, const fs::path
     const fs::path home = fs::absolute(folder).lexically_normal();
     std::vector<JournalRename> out;
     auto refuse = [&journal](std::size_t line, const std::string& why) {
-        throw TolvError("中断された書き出しの記録が正しくないため、何も書き出しません（" + std::to_string(line) + " 行目: " + why +
-                        "）。記録を確かめて消してください: " + journal.string());
+        throw TolvError("中断された書き出しの記録が正しくないため、何も書き出しません（" + std::to_string(line) +
+                        " 行目: " + why + "）。記録を確かめて消してください: " + journal.string());
     };
     std::size_t at = 0, number = 0;
     while (at < text.size()) {
@@ -99,8 +99,7 @@ std::vector<JournalRename> checkedJournal(const fs::path& folder, const fs::path
         if (tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos)
             refuse(number, "一時ファイルと書き出し先の 2 つではありません");
         const fs::path temp = line.substr(0, tab), target = line.substr(tab + 1);
-        if (!temp.is_absolute() || !target.is_absolute())
-            refuse(number, "書き出しで書いた形のパスではありません");
+        if (!temp.is_absolute() || !target.is_absolute()) refuse(number, "書き出しで書いた形のパスではありません");
         const std::string tempName = temp.filename().string(), targetName = target.filename().string();
         if (!isPlainName(targetName) || isJournalName(targetName)) refuse(number, "書き出し先の名前が正しくありません");
         if (!isTemporaryNameOf(tempName, targetName)) refuse(number, "書き出し先の一時ファイルの名前ではありません");

@@ -42,9 +42,8 @@ std::vector<std::string> readTemplate(const fs::path& ctl, const std::string& na
     const std::optional<std::string> bytes = readPlainFile(path, kMaxTemplateBytes);
     enforce(bytes.has_value(), "テンプレートファイルがありません: " + path.string());
     std::vector<std::string> fields = parseControlFields(fromCp932(*bytes));
-    enforce(fields.size() >= count, "テンプレートの項目が足りません: " + path.string() + " (" +
-                                        std::to_string(fields.size()) + " 項目、" + std::to_string(count) +
-                                        " 項目必要です)");
+    enforce(fields.size() >= count, "テンプレートの項目が足りません: " + path.string() + " (" + std::to_string(fields.size()) +
+                                        " 項目、" + std::to_string(count) + " 項目必要です)");
     fields.resize(count);
     return fields;
 }

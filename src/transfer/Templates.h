@@ -12,7 +12,7 @@ namespace tolv::exchange {
 
 struct EmbeddedTemplate {
     const char* name;
-    std::string_view utf8;  // one line of quoted titles, LF
+    std::string_view utf8; // one line of quoted titles, LF
 };
 // The shipped templates (generated at build time).
 const std::vector<EmbeddedTemplate>& embeddedTemplates();

@@ -29,13 +29,13 @@ TEST(BirthChecks, GradeReportsCodesThatDisagreeWithTheSchoolYear)
 {
     // Reference date 2005/04/01: born 1998-04-02 is in the 年長 year (08), born 1998-04-01 in 小1 (11).
     EntryFixture f("2005/04/01", 0);
-    EXPECT_EQ(f.log(checkGrade), kGradeTitle + "end\n");  // no swimmers: the title alone
+    EXPECT_EQ(f.log(checkGrade), kGradeTitle + "end\n"); // no swimmers: the title alone
     EXPECT_EQ(f.log(checkAge), kAgeTitle + "end\n");
     f.add(born("13001199804021", "08"));
     f.add(born("13001199804021", "11"));
     f.add(born("13001199804011", "11"));
     f.add(born("13001199804011", "08"));
-    f.add(born("13001        1", "12"));  // unreadable birth dates get their own line and the check goes on
+    f.add(born("13001        1", "12")); // unreadable birth dates get their own line and the check goes on
     f.add(born("13001199x04021", "12"));
     f.add(born("13001199804021", "50"));
     EXPECT_EQ(f.log(checkGrade), kGradeTitle + reported(1600, "   2", "13001199804021", "学年 : 小1   ->   旧番号 : 年長") +
@@ -51,7 +51,8 @@ TEST(BirthChecks, GradeFollowsTheCompetitionKind)
     EntryFixture f("2008/10/16", 1);
     f.add(born("13001195810171", "56"));
     f.add(born("13001195810161", "56"));
-    EXPECT_EQ(f.log(checkGrade), kGradeTitle + reported(1600, "   2", "13001195810161", "学年 : Ｆ   ->   旧番号 : Ｇ") + "end\n");
+    EXPECT_EQ(f.log(checkGrade),
+              kGradeTitle + reported(1600, "   2", "13001195810161", "学年 : Ｆ   ->   旧番号 : Ｇ") + "end\n");
     // Kind 2 class codes are typed by hand: there is nothing to compare them with.
     f.store.header().setKubun(2);
     EXPECT_EQ(f.log(checkGrade), kGradeTitle + "end\n");
@@ -61,9 +62,9 @@ TEST(BirthChecks, AgeReportsAgesThatDisagreeWithTheBirthDate)
 {
     EntryFixture f("2005/04/01", 0);
     f.add(born("13001199804021", "", 6));
-    f.add(born("13001199804011", "", 6));  // birthday on the reference date: 7
+    f.add(born("13001199804011", "", 6)); // birthday on the reference date: 7
     f.add(born("13001199804021", "", 16));
-    f.add(born("13001        1", "", 9));  // no birth date reads as 0: age 2005, cut to three characters
+    f.add(born("13001        1", "", 9)); // no birth date reads as 0: age 2005, cut to three characters
     EXPECT_EQ(f.log(checkAge), kAgeTitle + reported(1600, "   2", "13001199804011", "年令 :   6  ->  旧番号 :   7") +
                                    reported(1800, "   3", "13001199804021", "年令 :  16  ->  旧番号 :   6") +
                                    reported(2000, "   4", "13001        1", "年令 :   9  ->  旧番号 : 005") + "end\n");
@@ -74,7 +75,9 @@ TEST(BirthChecks, AnImpossibleBirthDateIsMarkedNotGivenAGradeOrAge)
     // 2013-02-30 is no date: no grade (中1 by its digits) and no age (13) is proposed for it.
     EntryFixture f("2026/10/16", 0);
     f.add(born("13001201302301", "21", 13));
-    f.add(born("13001201302281", "22", 13));  // a real date that agrees: not listed
-    EXPECT_EQ(f.log(checkGrade), kGradeTitle + reported(1600, "   1", "13001201302301", "学年 : 中1   ->   旧番号 : 暦にない生年月日") + "end\n");
-    EXPECT_EQ(f.log(checkAge), kAgeTitle + reported(1600, "   1", "13001201302301", "年令 :  13  ->  旧番号 : 暦にない生年月日") + "end\n");
+    f.add(born("13001201302281", "22", 13)); // a real date that agrees: not listed
+    EXPECT_EQ(f.log(checkGrade),
+              kGradeTitle + reported(1600, "   1", "13001201302301", "学年 : 中1   ->   旧番号 : 暦にない生年月日") + "end\n");
+    EXPECT_EQ(f.log(checkAge),
+              kAgeTitle + reported(1600, "   1", "13001201302301", "年令 :  13  ->  旧番号 : 暦にない生年月日") + "end\n");
 }

@@ -50,8 +50,7 @@ TEST(CheckMenu, AReportThatFindsNothingPrintsItsTitleAndNothingFound)
     };
     EXPECT_EQ(run("mCheck1"), "text\t3000\t1000\t番号チェック\ntext\t1000\t1600\t該当なし\nend\n");
     // Its own title first, then the finding that there is none.
-    EXPECT_EQ(run("mCheck5"),
-              "text\t3000\t1000\t年令チェック   (入力年令と旧番号の比較)\ntext\t1000\t1600\t該当なし\nend\n");
+    EXPECT_EQ(run("mCheck5"), "text\t3000\t1000\t年令チェック   (入力年令と旧番号の比較)\ntext\t1000\t1600\t該当なし\nend\n");
     EXPECT_EQ(run("mCheck8"), "font\tＭＳ 明朝\t12\ntext\t3000\t1000\t4種目以上チェック\ntext\t1000\t1720\t該当なし\nend\n");
     // A report with findings prints them alone, as before.
     f.add({.qbango = "13001199804021", .gakunen = "12", .nenrei = 6});

@@ -17,11 +17,11 @@ struct Swimmer {
     std::string qbango{}, namae{}, kana{}, shozoku{}, ken{}, bango{}, gakunen{};
     int nenrei = 0;
     std::string sei = "1", shuFuku = "1", shubetu = "100000";
-    std::map<int, std::int32_t> kiro{};  // slot -> time
+    std::map<int, std::int32_t> kiro{}; // slot -> time
 };
 
 class EntryFixture {
-    tolvtest::TempTree tree_;  // first: the folder outlives the open file
+    tolvtest::TempTree tree_; // first: the folder outlives the open file
 
 public:
     explicit EntryFixture(const std::string& kijunBi = "2005/04/01", int kubun = 0) : path(tree_.dir() / "e.zep")

@@ -16,7 +16,7 @@ using S = SwimmerRecord;
 TEST(Rewrites, KanaTurnsFullWidthBlanksIntoBlanksByteForByte)
 {
     EntryFixture f;
-    for (const char* k : {"ﾔﾏﾀﾞ　ﾀﾛｳ", "ヤマダ　ハナコ", "ﾔﾏﾀﾞﾊﾅｺ", "メ@"}) f.add({.kana = k});  // メ@ is 83 81 40
+    for (const char* k : {"ﾔﾏﾀﾞ　ﾀﾛｳ", "ヤマダ　ハナコ", "ﾔﾏﾀﾞﾊﾅｺ", "メ@"}) f.add({.kana = k}); // メ@ is 83 81 40
     std::string expected = f.bytes();
     patch(expected, 1, S::kKana.offset, sj("ﾔﾏﾀﾞ ﾀﾛｳ") + std::string(8, ' '));
     patch(expected, 2, S::kKana.offset, sj("ヤマダ ハナコ") + std::string(3, ' '));
@@ -28,8 +28,8 @@ TEST(Rewrites, AgeComesFromTheBirthDateOnTheReferenceDate)
 {
     EntryFixture f("2005/04/01");
     f.add({.qbango = "13001199804021"});
-    f.add({.qbango = "13001199804011"});               // birthday on the reference date counts as reached
-    f.add({.qbango = "13001        1", .nenrei = 9});  // no birth date: the typed age stays
+    f.add({.qbango = "13001199804011"});              // birthday on the reference date counts as reached
+    f.add({.qbango = "13001        1", .nenrei = 9}); // no birth date: the typed age stays
     std::string expected = f.bytes();
     patch(expected, 1, S::kNenrei.offset, leBytes(6, 2));
     patch(expected, 2, S::kNenrei.offset, leBytes(7, 2));
@@ -41,7 +41,7 @@ TEST(Rewrites, GradeUsesSchoolYearsFromTheSecondOfApril)
 {
     EntryFixture f("2005/04/01", 0);
     for (const char* q : {"13001199804021", "13001199004011", "13001199004021"}) f.add({.qbango = q});
-    f.add({.qbango = "13001        1", .gakunen = "31"});  // unreadable birth dates keep their grade
+    f.add({.qbango = "13001        1", .gakunen = "31"}); // unreadable birth dates keep their grade
     f.add({.qbango = "130011998O4021", .gakunen = "32"});
     auto expectGrades = [&](std::vector<const char*> codes) {
         f.store.saveHeader();
@@ -50,7 +50,7 @@ TEST(Rewrites, GradeUsesSchoolYearsFromTheSecondOfApril)
         rewriteGrade(f.store);
         EXPECT_EQ(f.bytes(), expected);
     };
-    expectGrades({"08", "23", "22"});  // 1 April 1990 belongs to the 1989 cohort
+    expectGrades({"08", "23", "22"}); // 1 April 1990 belongs to the 1989 cohort
     f.store.header().setKijunBi("2005/04/02");
     expectGrades({"11", "31", "23"});
 
@@ -79,7 +79,8 @@ TEST(Rewrites, CompanyGradeBandsAndRegistrationKinds)
     rewriteCompanyGrade(f.store);
     EXPECT_EQ(f.bytes(), expected);
     using Rewrite = void (*)(EntryStore&);
-    for (auto [rewrite, kind] : {std::pair<Rewrite, const char*>{rewriteSecondaryRegistration, "2"}, {rewriteMainRegistration, "1"}}) {
+    for (auto [rewrite, kind] :
+         {std::pair<Rewrite, const char*>{rewriteSecondaryRegistration, "2"}, {rewriteMainRegistration, "1"}}) {
         rewrite(f.store);
         for (n = 1; n <= 8; ++n) patch(expected, n, S::kShuFuku.offset, kind);
         EXPECT_EQ(f.bytes(), expected) << kind;
@@ -129,8 +130,8 @@ TEST(Rewrites, SameTimeMovesTheLaterOfEachEqualPairOneHundredthBack)
     std::string expected = f.bytes();
     auto kiro = [&](int n, int slot, std::int32_t v) { patch(expected, n, S::kKiro.offset + 4 * slot, leBytes(v, 4)); };
     kiro(2, 1, 2846), kiro(3, 1, 2846);
-    kiro(1, 2, 595900), kiro(2, 2, 595901);  // 参加 becomes 59:59.00, then equals swimmer 2
-    kiro(7, 3, 20000), kiro(6, 3, 20000);    // 1:59.99 carries into the minutes
+    kiro(1, 2, 595900), kiro(2, 2, 595901); // 参加 becomes 59:59.00, then equals swimmer 2
+    kiro(7, 3, 20000), kiro(6, 3, 20000);   // 1:59.99 carries into the minutes
     kiro(9, 28, 30001);
     // Two equal marks (棄権, swimmers 4 and 5) are no times and stay.
     rewriteSameTime(f.store);

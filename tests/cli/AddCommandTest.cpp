@@ -41,15 +41,14 @@ struct AddFixture {
 
 std::string bytesOf(const SwimmerRecord& s) { return std::string(s.bytes().data(), s.bytes().size()); }
 
-
 } // namespace
 
 TEST(AddCommand, LookUpFillsTheSwimmerAndTheEventsAsTheNewEntryRunDoes)
 {
     AddFixture f;
     // Typed with a wrong century; 11= takes the preset (short-course best time), 66 = 参加.
-    auto r = f.add({"--qbango", "13001990105011", "--lookup", "--master", f.root.string(), "--event", "11=",
-                    "--event", "19=10523", "--event", "73=66"});
+    auto r = f.add({"--qbango", "13001990105011", "--lookup", "--master", f.root.string(), "--event", "11=", "--event",
+                    "19=10523", "--event", "73=66"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "1\t13001200105011\t山田　太郎      \n");
     SwimmerRecord e = tolvtest::expectedYamada();
@@ -82,7 +81,7 @@ TEST(AddCommand, WithoutLookUpOnlyTheTypedFields)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     SwimmerRecord e = EntryStore::emptySwimmer();
     e.setSeq(2);
-    e.setQBango("1400119990707");  // 13 characters: the century is still completed
+    e.setQBango("1400119990707"); // 13 characters: the century is still completed
     e.setKana("ﾃｽﾄ");
     e.setKiro(43, 2845);
     EXPECT_EQ(f.record(2), bytesOf(e));
@@ -120,7 +119,7 @@ TEST(AddCommand, FailuresWriteNothing)
     r = f.add({"--qbango", "13001200105011", "--namae", "山田,\"太郎"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find(csvDelimiterRefusal("--namae")), std::string::npos) << r.err;
-#ifndef _WIN32  // the command line of Windows is UTF-16 text: it carries no bytes to refuse
+#ifndef _WIN32 // the command line of Windows is UTF-16 text: it carries no bytes to refuse
     r = f.add({"--qbango", "13001200105011", "--namae", "\xE9rica"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("引数 --namae: UTF-8 として読めないバイトがあります（0xE9）"), std::string::npos) << r.err;

@@ -120,7 +120,7 @@ TEST(CliBackups, ListAndUndoStepByStep)
     EXPECT_EQ(readBytes(entry), afterSecond);
     r = tolvOnTerminal({"undo", entry.string()}, "y\n");
     EXPECT_EQ(r.exitCode, 0) << r.out;
-#else  // no terminal to answer on here: --yes restores the same
+#else // no terminal to answer on here: --yes restores the same
     r = tolvRun({"undo", entry.string(), "--yes"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
 #endif
@@ -202,9 +202,19 @@ TEST(CliBackups, ABackupThatIsNotSoundOrNotThisFilesIsNeverRestored)
         {"random", [&] { writeBytes(backup, random); }, "バックアップしたときの内容と違う"},
         {"count 2^31-1", [&] { writeBytes(backup, crafted); }, "バックアップしたときの内容と違う"},
         {"another file's", [&] { writeBytes(backup, foreign); }, "別の申込ファイルのもの"},
-        {"folder", [&] { fs::remove(backup); fs::create_directory(backup); }, "フォルダのため元に戻せません"},
-#ifndef _WIN32  // MinGW's standard library makes no symbolic links
-        {"link", [&] { fs::remove(backup); fs::create_symlink("/etc/passwd", backup); }, "シンボリックリンクのため元に戻せません"},
+        {"folder",
+         [&] {
+             fs::remove(backup);
+             fs::create_directory(backup);
+         },
+         "フォルダのため元に戻せません"},
+#ifndef _WIN32 // MinGW's standard library makes no symbolic links
+        {"link",
+         [&] {
+             fs::remove(backup);
+             fs::create_symlink("/etc/passwd", backup);
+         },
+         "シンボリックリンクのため元に戻せません"},
 #endif
     };
     for (const Case& k : cases) {
@@ -237,7 +247,7 @@ TEST(CliBackups, ABackupThatIsNotSoundOrNotThisFilesIsNeverRestored)
     // A copy dropped into the folder under a newer name is not a step of this file.
     writeBytes(backup.parent_path() / "29991231-235959-00-merge.zep", foreign);
     auto r = tolvRun({"backups", c.entry.string()});
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;  // the file's two steps
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out; // the file's two steps
     EXPECT_EQ(r.out.find("29991231"), std::string::npos) << r.out;
 
     // A file made anew at the same path has no backups of the old one. Not under Wine: its file id
@@ -326,7 +336,7 @@ TEST(CliBackups, UndoRestoresWhatItBackedUpWhateverItHoldsAndNamesTheMergedFiles
         r.setQBango("13001200105011");
         r.setBango("1000001");
         r.setKana("ﾔﾏﾀﾞ");
-        r.setKiro(1, p == entry ? 6543 : 3000);  // 65 seconds: no time, but what the user had
+        r.setKiro(1, p == entry ? 6543 : 3000); // 65 seconds: no time, but what the user had
         s.appendSwimmers(std::vector<SwimmerRecord>{r}, "test");
     }
     const std::string original = readBytes(entry);

@@ -40,7 +40,7 @@ TEST(CliChecks, CheckPrintsTheLogAndRewriteChangesTheFile)
     EXPECT_EQ(r.out + readBytes(log), "text\t0\t0\t 1 山田太郎        \ntext\t0\t200\t 2 山田花子        \nend\n");
     EXPECT_EQ(readBytes(file), bytes);
 
-    bytes[10 * 384 + 94] = bytes[11 * 384 + 94] = '2';  // shuFuku of swimmers 1 and 2
+    bytes[10 * 384 + 94] = bytes[11 * 384 + 94] = '2'; // shuFuku of swimmers 1 and 2
     r = runProgram(TOLV_BIN, {"rewrite", "secondary", file});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(readBytes(file), bytes);

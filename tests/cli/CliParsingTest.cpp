@@ -41,7 +41,7 @@ TEST(CliParsing, EveryCommandHasItsHelpAndBadArgumentsAreUsageErrors)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(has(r.out, "--issuer N=TEXT")) << r.out;
     EXPECT_TRUE(has(r.out, "usage: tolv print team-list|")) << r.out;
-    r = tolvRun({"export", "lenex", "--help"});  // a format's own options
+    r = tolvRun({"export", "lenex", "--help"}); // a format's own options
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(has(r.out, "usage: tolv export FORMAT ENTRY [--to DIR] [--zip]")) << r.out;
 
@@ -49,15 +49,15 @@ TEST(CliParsing, EveryCommandHasItsHelpAndBadArgumentsAreUsageErrors)
         std::vector<std::string> args;
         const char* says;
     } const bad[] = {
-        {{"show", entry, "--jsn"}, "--jsn"},                          // unknown option
-        {{"show", entry, "extra"}, "extra"},                          // one argument too many
-        {{"print", "individuals", entry, "--from", "x"}, "--from"},   // an integer option
-        {{"check", "spelling", entry}, "spelling"},                   // not one of the choices
-        {{"add", entry}, "--qbango"},                                 // a required option
-        {{"tally", entry, "--master"}, "--master"},                   // an option without its value
+        {{"show", entry, "--jsn"}, "--jsn"},                        // unknown option
+        {{"show", entry, "extra"}, "extra"},                        // one argument too many
+        {{"print", "individuals", entry, "--from", "x"}, "--from"}, // an integer option
+        {{"check", "spelling", entry}, "spelling"},                 // not one of the choices
+        {{"add", entry}, "--qbango"},                               // a required option
+        {{"tally", entry, "--master"}, "--master"},                 // an option without its value
         {{"--home"}, "--home"},
-        {{"export", "lenex", entry, "--zipp"}, "--zipp"},            // not an option of the format
-        {{"export", "nothing", entry}, "nothing"},                    // not a format
+        {{"export", "lenex", entry, "--zipp"}, "--zipp"}, // not an option of the format
+        {{"export", "nothing", entry}, "nothing"},        // not a format
     };
     for (const Bad& b : bad) {
         r = tolvRun(b.args);
@@ -92,12 +92,13 @@ TEST(CliParsing, EveryCommandOptionAndFormatHasADescription)
     auto lines = [](const std::string& text) {
         std::vector<std::string> out;
         std::size_t at = 0;
-        for (std::size_t nl; (nl = text.find('\n', at)) != std::string::npos; at = nl + 1) out.push_back(text.substr(at, nl - at));
+        for (std::size_t nl; (nl = text.find('\n', at)) != std::string::npos; at = nl + 1)
+            out.push_back(text.substr(at, nl - at));
         return out;
     };
     auto word = [](const std::string& line, std::size_t from) { return line.substr(from, line.find(' ', from) - from); };
 
-    std::vector<std::vector<std::string>> helps;  // the argument lists whose help is checked
+    std::vector<std::vector<std::string>> helps; // the argument lists whose help is checked
     const auto top = tolvInProcess({"--help"});
     ASSERT_EQ(top.exitCode, 0);
     for (const std::string& l : lines(top.out))
@@ -120,7 +121,7 @@ TEST(CliParsing, EveryCommandOptionAndFormatHasADescription)
         args.push_back("--help");
         const auto r = tolvInProcess(args);
         ASSERT_EQ(r.exitCode, 0) << what << r.err;
-        EXPECT_EQ(tolvInProcess(viaHelp).out, r.out) << what;  // "tolv help X" is "tolv X --help"
+        EXPECT_EQ(tolvInProcess(viaHelp).out, r.out) << what; // "tolv help X" is "tolv X --help"
         const std::vector<std::string> text = lines(r.out);
         ASSERT_FALSE(text.empty());
         EXPECT_GT(text[0].size(), ("tolv " + what + ": ").size()) << "no line of help: " << what;

@@ -26,8 +26,8 @@ TEST(CliEntry, NewWritesTheInitialisedHeaderAndSetHeaderAppliesTheDateRule)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(readBytes(file).size(), 768u);
 
-    r = tolvRun({"set-header", file, "--zigyo", "県大会", "--stbi", "20081016", "--kijunbi", "20080401",
-                 "--course", "0", "--botai", "1"});
+    r = tolvRun({"set-header", file, "--zigyo", "県大会", "--stbi", "20081016", "--kijunbi", "20080401", "--course", "0",
+                 "--botai", "1"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EntryStore s;
     s.openEntryFile(file);
@@ -42,8 +42,8 @@ TEST(CliEntry, NewWritesTheInitialisedHeaderAndSetHeaderAppliesTheDateRule)
 
     // A seven-digit date, an impossible day or an out-of-range option is refused and changes nothing.
     std::string before = readBytes(file);
-    for (auto bad : std::vector<std::vector<std::string>>{{"--stbi", "2008101"}, {"--enbi", "20081340"},
-                                                          {"--kubun", "3"}, {"--course", "x"}}) {
+    for (auto bad : std::vector<std::vector<std::string>>{
+             {"--stbi", "2008101"}, {"--enbi", "20081340"}, {"--kubun", "3"}, {"--course", "x"}}) {
         std::vector<std::string> args{"set-header", file};
         args.insert(args.end(), bad.begin(), bad.end());
         r = tolvRun(args);
@@ -89,11 +89,11 @@ TEST(CliEntry, ShowJsonReadsBackEveryFieldOfAHandBuiltFile)
     auto r = tolvRun({"show", file.string(), "--json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string& j = r.out;
-    for (const char* want : {"\"total\": 1", "\"course\": 1", "\"yobiKubun\": [\"小学    \"", "\"yobiRelay\": [\"1\"",
-                             "\"n\": 1", "\"Bango\": \"1300001\"", "\"QBango\": \"13001200105011\"",
-                             "\"Namae\": \"髙橋　一郎      \"", "\"Kana\": \"ﾀｶﾊｼ ｲﾁﾛｳ       \"", "\"ken\": \"東京都  \"",
-                             "\"nenrei\": 7", "\"kiro\": [1523, 0", ", 666666]", "\"markA\": [\"D\", \" \"",
-                             "\"markB\": [\"Q\"", "\"torobi\": 20080401", "\"card\": \"1\"", "\"shubetu\": \"000000\""})
+    for (const char* want :
+         {"\"total\": 1", "\"course\": 1", "\"yobiKubun\": [\"小学    \"", "\"yobiRelay\": [\"1\"", "\"n\": 1",
+          "\"Bango\": \"1300001\"", "\"QBango\": \"13001200105011\"", "\"Namae\": \"髙橋　一郎      \"",
+          "\"Kana\": \"ﾀｶﾊｼ ｲﾁﾛｳ       \"", "\"ken\": \"東京都  \"", "\"nenrei\": 7", "\"kiro\": [1523, 0", ", 666666]",
+          "\"markA\": [\"D\", \" \"", "\"markB\": [\"Q\"", "\"torobi\": 20080401", "\"card\": \"1\"", "\"shubetu\": \"000000\""})
         EXPECT_NE(j.find(want), std::string::npos) << want << "\n" << j;
 }
 
@@ -118,9 +118,9 @@ TEST(CliEntry, DemoWritesAMasterWhoseSampleFileOpens)
     TempTree t;
     auto r = tolvRun({"demo", (t.dir() / "demo").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    for (const char* f : {"registration/kanriken.ctl", "registration/ken13/dantai.dat",
-                          "registration/ken13/Otoko/kozin.dat", "registration/ken13/Otoko/indexq.dat",
-                          "registration/ken13/Onna/indext.dat", "entry/sample.zep", "ken.ctl"})
+    for (const char* f :
+         {"registration/kanriken.ctl", "registration/ken13/dantai.dat", "registration/ken13/Otoko/kozin.dat",
+          "registration/ken13/Otoko/indexq.dat", "registration/ken13/Onna/indext.dat", "entry/sample.zep", "ken.ctl"})
         EXPECT_TRUE(fs::exists(t.dir() / "demo" / f)) << f;
     r = tolvRun({"show", (t.dir() / "demo" / "entry" / "sample.zep").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;

@@ -46,7 +46,7 @@ TEST(CliExports, WritesIntoTheTransferFolderOfTheControlFile)
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, (other / "ScmSwimmerdt.csv").string() + "\t2\n" + (other / "Scmdt.csv").string() + "\t1\n" +
                          (other / "RELAYENT.csv").string() + "\t1\n");
-    EXPECT_NE(r.err.find("13002"), std::string::npos) << r.err;  // not in the register: no team line
+    EXPECT_NE(r.err.find("13002"), std::string::npos) << r.err; // not in the register: no team line
 
     // TOLVSYS_NOW fixes the time columns.
     setenv("TOLVSYS_NOW", "2005-04-01 13:05:09", 1);
@@ -129,13 +129,13 @@ TEST(CliExports, EveryCsvExportKeepsItsColumnsForAnAwkwardSwimmer)
         f.add(w);
         f.store.close();
         EXPECT_EQ(run({"tally", f.path().string(), "--master", master.string()}).exitCode, 0);
-        std::map<std::string, std::pair<std::string, std::string>> out;  // file name -> bytes, stderr
+        std::map<std::string, std::pair<std::string, std::string>> out; // file name -> bytes, stderr
         for (const char* format : {"tolvzep", "qtolv", "swmkari", "interhigh", "scm-link", "scm-media", "swm-media"}) {
             const fs::path dir = to / format;
             fs::create_directories(dir);
             std::vector<std::string> args{"export", format, f.path().string(), "--to", dir.string()};
             if (std::string(format).find('-') != std::string::npos)
-                args.insert(args.end(), {"--master", master.string()});  // the formats that take a master
+                args.insert(args.end(), {"--master", master.string()}); // the formats that take a master
             auto r = run(args);
             EXPECT_EQ(r.exitCode, 0) << format << ": " << r.err;
             for (const fs::path& file : listedFiles(r.out))

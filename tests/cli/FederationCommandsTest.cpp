@@ -30,8 +30,8 @@ TEST(CliSeiko, AppendsWithEventAndClassOptions)
     writeBytes(ctl / "SeikoInd.csv", ind);
     writeBytes(ctl / "SeikoRly.csv", rly);
 
-    auto r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "seiko", file.string(), "--to", to.string(),
-                                   "--events", "10,30050", "--class-by", "age", "--class", "1:1-10", "--class", "2:11-12"});
+    auto r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "seiko", file.string(), "--to", to.string(), "--events",
+                                   "10,30050", "--class-by", "age", "--class", "1:1-10", "--class", "2:11-12"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("csvcomp.csv"), std::string::npos);
     const std::string comp = readBytes(to / "csvcomp.csv");
@@ -69,8 +69,8 @@ TEST(CliRegistration, DocumentsAndTransferFilesNeedTheTally)
     }
     std::filesystem::create_directories(to);
     // Without a tally there is no team register: both refuse and write nothing.
-    auto r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "registration-docs", file.string(), "--to",
-                                   to.string(), "--master", t.dir().string()});
+    auto r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "registration-docs", file.string(), "--to", to.string(),
+                                   "--master", t.dir().string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("集計"), std::string::npos);
     r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "registration", file.string(), "--to", to.string(),
@@ -81,8 +81,8 @@ TEST(CliRegistration, DocumentsAndTransferFilesNeedTheTally)
     r = runProgram(TOLV_BIN, {"--home", t.home().string(), "tally", file.string(), "--master", t.dir().string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string log = (t.dir() / "list.log").string();
-    r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "registration-docs", file.string(), "--to",
-                              to.string(), "--master", t.dir().string(), "--print-log", log});
+    r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "registration-docs", file.string(), "--to", to.string(),
+                              "--master", t.dir().string(), "--print-log", log});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("団体・競技者登録申請書(1).csv"), std::string::npos);
     EXPECT_NE(readBytes(log).find("登録競技者合計人数"), std::string::npos);
@@ -96,8 +96,8 @@ TEST(CliRegistration, DocumentsAndTransferFilesNeedTheTally)
     std::filesystem::create_directory(to / "団体・競技者登録申請書(2).csv");
     std::filesystem::resize_file(to / "団体・競技者登録申請書(1).csv", 3);
     const std::string cut = readBytes(to / "団体・競技者登録申請書(1).csv");
-    r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "registration-docs", file.string(), "--to",
-                              to.string(), "--master", t.dir().string(), "--print-log", log});
+    r = runProgram(TOLV_BIN, {"--home", t.home().string(), "export", "registration-docs", file.string(), "--to", to.string(),
+                              "--master", t.dir().string(), "--print-log", log});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(readBytes(to / "団体・競技者登録申請書(1).csv"), cut);
     EXPECT_NE(fees, cut);

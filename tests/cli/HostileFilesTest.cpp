@@ -33,7 +33,7 @@ std::map<std::string, std::string> tree(const fs::path& root)
         const std::string name = fs::relative(it->path(), root).string();
         if (it->is_symlink()) out[name] = "link:" + fs::read_symlink(it->path()).string();
         else if (it->is_directory()) out[name] = "folder";
-        else if (it->is_regular_file())  // the huge sparse files by their size
+        else if (it->is_regular_file()) // the huge sparse files by their size
             out[name] = it->file_size() > (1u << 20) ? "size " + std::to_string(it->file_size()) : readBytes(it->path());
         else out[name] = "other";
     }
@@ -82,11 +82,15 @@ TEST(HostileJournals, AJournalNamingAnythingButItsOwnTemporaryFilesIsRefusedAndC
     };
     const std::vector<Case> cases{
         {"outside", [&] { writeBytes(journal, out + "/.a.txt.1.1.tmp\t" + out + "/a.txt\n"); }, "記録のあるフォルダの外です"},
-        {"relative", [&] { writeBytes(journal, "../victim/.a.txt.1.1.tmp\t../victim/a.txt\n"); }, "書き出しで書いた形のパスではありません"},
+        {"relative", [&] { writeBytes(journal, "../victim/.a.txt.1.1.tmp\t../victim/a.txt\n"); },
+         "書き出しで書いた形のパスではありません"},
         {"dot-dot", [&] { writeBytes(journal, in + "/.a.txt.1.1.tmp\t" + in + "/..\n"); }, "書き出し先の名前が正しくありません"},
-        {"not its temporary", [&] { writeBytes(journal, in + "/a.txt\t" + in + "/b.txt\n"); }, "一時ファイルの名前ではありません"},
-        {"two folders", [&] { writeBytes(journal, in + "/MEDIA2/.a.txt.1.1.tmp\t" + in + "/a.txt\n"); }, "同じフォルダにありません"},
-        {"CR LF", [&] { writeBytes(journal, in + "/.a.txt.1.1.tmp\t" + in + "/a.txt\r\n"); }, "書き出し先の名前が正しくありません"},
+        {"not its temporary", [&] { writeBytes(journal, in + "/a.txt\t" + in + "/b.txt\n"); },
+         "一時ファイルの名前ではありません"},
+        {"two folders", [&] { writeBytes(journal, in + "/MEDIA2/.a.txt.1.1.tmp\t" + in + "/a.txt\n"); },
+         "同じフォルダにありません"},
+        {"CR LF", [&] { writeBytes(journal, in + "/.a.txt.1.1.tmp\t" + in + "/a.txt\r\n"); },
+         "書き出し先の名前が正しくありません"},
         {"temporary is a link",
          [&] {
              writeBytes(journal, in + "/.b.txt.1.1.tmp\t" + in + "/b.txt\n");
@@ -295,7 +299,7 @@ TEST(HostileBackups, LinksPlantedUnderTheNextNamesAreReplacedNeverWrittenThrough
     resetClock();
     EXPECT_EQ(readBytes(victim), "victim");
     const std::vector<BackupInfo> steps = listBackups(entry);
-    ASSERT_EQ(steps.size(), 3u);  // the first write, the rewrite, the sort
+    ASSERT_EQ(steps.size(), 3u); // the first write, the rewrite, the sort
     EXPECT_EQ(steps[0].file.filename().string(), "20081016-090507-03-sort-club.zep");
     EXPECT_FALSE(fs::is_symlink(steps[0].file));
 }

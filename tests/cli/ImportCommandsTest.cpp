@@ -43,7 +43,8 @@ TEST(CliImports, ImportsReportWhatTheyDidAndFailWhenNothingCameIn)
 
     r = runProgram(TOLV_BIN, {"import", "scm", file.string()});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "「ScmSwimmerdt.csv」ファイルがありません。\nＳＷＭで作成されたファイルではありません。\n処理を中止します。\n");
+    EXPECT_EQ(r.err,
+              "「ScmSwimmerdt.csv」ファイルがありません。\nＳＷＭで作成されたファイルではありません。\n処理を中止します。\n");
 
     tolvtest::writeBytes(transfer / "Results.Dat", sj("\"1\",\"1\",\"3\"" + std::string(33, ',') + "\"1:00.00\"\r\n"));
     r = runProgram(TOLV_BIN, {"import", "results1", file.string()});

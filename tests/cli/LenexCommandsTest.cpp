@@ -68,7 +68,7 @@ TEST(CliLenex, ExportsIntoTheTransferFolderAndImportsBack)
     ASSERT_EQ(back.header().total(), 2);
     EXPECT_EQ(back.swimmerAt(2).Namae(), "選手　2         ");
     EXPECT_EQ(back.swimmerAt(2).kiro(2), 10002);
-    EXPECT_EQ(back.header().zigyo(), "TEAM    ");  // an empty file takes the meet
+    EXPECT_EQ(back.header().zigyo(), "TEAM    "); // an empty file takes the meet
     back.close();
     EXPECT_NE(readBytes(transfer / "TEAM.lef").find("city=\"横浜市\""), std::string::npos);
 
@@ -112,8 +112,9 @@ TEST(CliLenex, AResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
     ASSERT_EQ(tolvRun({"new", (t.dir() / "W.zep").string()}).exitCode, 0);
     auto r = tolvRun({"import", "lenex", (t.dir() / "W.zep").string(), (t.dir() / "world.lef").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    for (const char* part : {"6 人を追加しました", "文字を基本の文字に置き換えた選手（氏名・所属） 4 件", "欄の長さで切った選手 2 件",
-                             "タイムにしなかったエントリー・結果 4 件", "取り込まなかったエントリー・結果", "制御文字を取り除いた行: 52"})
+    for (const char* part :
+         {"6 人を追加しました", "文字を基本の文字に置き換えた選手（氏名・所属） 4 件", "欄の長さで切った選手 2 件",
+          "タイムにしなかったエントリー・結果 4 件", "取り込まなかったエントリー・結果", "制御文字を取り除いた行: 52"})
         EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
     // The city came with the file: no --city needed.
     r = tolvRun({"export", "lenex", (t.dir() / "W.zep").string(), "--to", t.dir().string()});

@@ -111,7 +111,9 @@ TEST(FormatsCommand, ListsAndShowsTheStoredFormats)
     EXPECT_EQ(r.out, "クラブ\n");
     r = runProgram(TOLV_BIN, {"formats", "show", "クラブ"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("タイトル項目\t1\n種目の読込方法\t固定位置\n範囲\t0 -> 0\n0\t番号\t0\n1\t旧番号\t1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("タイトル項目\t1\n種目の読込方法\t固定位置\n範囲\t0 -> 0\n0\t番号\t0\n1\t旧番号\t1\n"),
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("7\t50m自由形\t3\n"), std::string::npos) << r.out;
     EXPECT_EQ(runProgram(TOLV_BIN, {"formats", "show", "なし"}).exitCode, 1);
 }
@@ -134,7 +136,7 @@ void clubFile(const fs::path& path, int club, int swimmers, bool twice)
         s.writeSwimmer(n);
     }
     s.close();
-    fs::remove(FileLock::lockPathFor(path));  // as it comes from the club: the file alone
+    fs::remove(FileLock::lockPathFor(path)); // as it comes from the club: the file alone
 }
 
 } // namespace
@@ -152,7 +154,7 @@ TEST(MergeCommand, ClubFilesWithDuplicatesAreAppendedAndTheirFindingsListed)
     auto r = runProgram(TOLV_BIN, args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 20);
-    EXPECT_EQ(readBytes(m.entry).substr(0, 4), std::string("\x46\0\0\0", 4));  // 20 x 3 + 10
+    EXPECT_EQ(readBytes(m.entry).substr(0, 4), std::string("\x46\0\0\0", 4)); // 20 x 3 + 10
     for (int club = 2; club <= 20; club += 2)
         EXPECT_NE(r.err.find((m.tree.dir() / ("club" + std::to_string(club)) / "entry.zep").string() +
                              ": 重複番号 1 件（「チェック」→「番号」で確認してください）\n"),
@@ -161,11 +163,13 @@ TEST(MergeCommand, ClubFilesWithDuplicatesAreAppendedAndTheirFindingsListed)
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 10) << r.err;
     // Reading a club's file leaves nothing in its folder.
     for (int club = 1; club <= 20; ++club)
-        EXPECT_EQ(std::distance(fs::directory_iterator(m.tree.dir() / ("club" + std::to_string(club))), fs::directory_iterator()), 1);
+        EXPECT_EQ(std::distance(fs::directory_iterator(m.tree.dir() / ("club" + std::to_string(club))), fs::directory_iterator()),
+                  1);
     // verify lists the duplicates as data findings: sound, exit 3.
     r = runProgram(TOLV_BIN, {"verify", m.entry.string()});
     EXPECT_EQ(r.exitCode, 3) << r.out;
-    EXPECT_NE(r.out.find("\n【データ】選手 7（番号 1000203）: 競技者番号（Bango）が選手 6 と重複しています\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n【データ】選手 7（番号 1000203）: 競技者番号（Bango）が選手 6 と重複しています\n"), std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("\n申込ファイルは健全です。データの指摘 10 件\n"), std::string::npos) << r.out;
 }
 
@@ -181,7 +185,8 @@ TEST(MergeCommand, TheSameBytesAreMergedOnceUnlessAgainIsGiven)
         args.insert(args.end(), sources.begin(), sources.end());
         auto r = runProgram(TOLV_BIN, args);
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_NE(r.err.find("にこの申込ファイルへ結合済みです（" + m.at("a.zep") + "）。もう一度結合するには --again"), std::string::npos)
+        EXPECT_NE(r.err.find("にこの申込ファイルへ結合済みです（" + m.at("a.zep") + "）。もう一度結合するには --again"),
+                  std::string::npos)
             << r.err;
         EXPECT_EQ(readBytes(m.entry), once);
     }

@@ -72,7 +72,7 @@ TEST(CliReports, TallyThenTeamListWithItsHtmlCopy)
     EXPECT_EQ(r.out, f.zedPath().string() + "\t2\n");
     std::string zed = readBytes(f.zedPath());
     ASSERT_EQ(zed.size(), 12u * 384);
-    EXPECT_EQ(zed.substr(11 * 384 + 5, 22), tolvtest::sj("さくらスイミングクラブ"));  // team 2 is 13001
+    EXPECT_EQ(zed.substr(11 * 384 + 5, 22), tolvtest::sj("さくらスイミングクラブ")); // team 2 is 13001
 
     r = run({"print", "team-list", entry});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -150,7 +150,7 @@ TEST(CliReports, PdfWithAndWithoutThePrintLog)
     fs::path log = f.dir() / "receipts.log";
     fs::path pdf2 = f.dir() / "receipts.pdf";
     r = run({"print", "receipts", entry, "--pdf", pdf2.string(), "--print-log", log.string(), "--issuer", "1=東京都水泳協会",
-              "--issuer-size", "1=22", "--from", "2"});
+             "--issuer-size", "1=22", "--from", "2"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(readBytes(pdf2).substr(0, 5), "%PDF-");
     // No prices yet: no receipts, an empty job.
@@ -167,9 +167,12 @@ TEST(CliReports, EveryListPrints)
     const std::string entry = f.path().string();
     ASSERT_EQ(run({"tally", entry, "--master", f.dir().string()}).exitCode, 0);
     const std::pair<const char*, const char*> lists[] = {
-        {"events", "団  体  種  目  一  覧"}, {"events-reserve", "団  体  種  目  (予備)  一  覧"},
-        {"fee-list", "申  込  金  一  覧"},    {"address", "日本水泳連盟"},
-        {"entry-form", "大会参加申込書"},      {"individuals", "個  人  一  覧"},
+        {"events", "団  体  種  目  一  覧"},
+        {"events-reserve", "団  体  種  目  (予備)  一  覧"},
+        {"fee-list", "申  込  金  一  覧"},
+        {"address", "日本水泳連盟"},
+        {"entry-form", "大会参加申込書"},
+        {"individuals", "個  人  一  覧"},
         {"individual-events", "個  人  種  目  一  覧"},
         {"time-list", "* * *  競 技 会 申 し 込 み (ｴﾝﾄﾘｰTIME) 一 覧 表  * * *"}};
     for (const auto& [list, title] : lists) {
@@ -222,7 +225,7 @@ TEST(CliReports, ThePdfHoldsEveryLineOfThePrintLog)
     // breaks of its own, the lists and the entry form make theirs. Every character the log prints
     // that begins on the paper (A4, the printable area a sixth of an inch in) is in the PDF's text:
     // the same-time lines are wider than the sheet.
-    constexpr int kSheetWidth = 11906 - 240;  // the paper right of the printable area's left edge
+    constexpr int kSheetWidth = 11906 - 240; // the paper right of the printable area's left edge
     tolvtest::TempTree tree;
     const tolvbench::FederationFile f = tolvbench::writeFederation(tree.dir(), 1000, 7);
     const std::string entry = f.entry.string();
@@ -242,7 +245,7 @@ TEST(CliReports, ThePdfHoldsEveryLineOfThePrintLog)
             if (op.kind != "text") continue;
             double x = op.n[0];
             for (char32_t c : toUtf32(op.text)) {
-                if (x < kSheetWidth) {  // the character begins on the sheet
+                if (x < kSheetWidth) { // the character begins on the sheet
                     auto ink = inkOf(std::u32string(1, c));
                     logged.insert(logged.end(), ink.begin(), ink.end());
                 }

@@ -70,12 +70,10 @@ TEST(Safety, WritersAreRefusedWhileAnotherProgramHoldsTheFile)
     TempTree t;
     const fs::path entry = makeEntry(t.dir() / "team.zep", 3);
     const std::string before = readBytes(entry);
-    FileLock held(entry, FileLock::Kind::Exclusive);  // a sort, an import or the entry window
+    FileLock held(entry, FileLock::Kind::Exclusive); // a sort, an import or the entry window
     const std::vector<std::vector<std::string>> writers{
-        {"add", entry.string(), "--qbango", "13001200105011"},
-        {"sort", "club", entry.string()},
-        {"tally", entry.string(), "--master", t.dir().string()},
-        {"rewrite", "kana", entry.string()},
+        {"add", entry.string(), "--qbango", "13001200105011"},   {"sort", "club", entry.string()},
+        {"tally", entry.string(), "--master", t.dir().string()}, {"rewrite", "kana", entry.string()},
         {"set-header", entry.string(), "--zigyo", "x"},
     };
     for (const auto& args : writers) {
@@ -127,8 +125,8 @@ TEST(Safety, AnUnreadableSettingsFileIsLeftAsItWas)
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(readBytes(web), damaged);
     EXPECT_EQ(r.err, damagedControlMessage({web}) + "\n");
-#ifndef _WIN32  // a file no one may read: POSIX permissions (Windows' attributes make none)
-    if (::geteuid() != 0) {  // a permission only binds others than root
+#ifndef _WIN32              // a file no one may read: POSIX permissions (Windows' attributes make none)
+    if (::geteuid() != 0) { // a permission only binds others than root
         writeBytes(web, "\"13001\",\"secret\"\r\n\"http://example/\",1,0\r\n");
         fs::permissions(web, fs::perms::none);
         r = tolvRun({"tally", entry.string()});
@@ -150,7 +148,7 @@ TEST(Safety, APrefectureTableThatCannotBeReadStopsTheRewrite)
     ASSERT_EQ(tolvRun({"rewrite", "prefecture", entry.string()}).exitCode, 0);
     const std::string before = readBytes(entry);
     std::string damaged = good;
-    damaged[12 * 20] = '\x85';  // no CP932 character starts with 0x85
+    damaged[12 * 20] = '\x85'; // no CP932 character starts with 0x85
     for (const std::string& bytes : {std::string(), good.substr(0, 20 * 13), damaged}) {
         writeBytes(ken, bytes);
         auto r = tolvRun({"rewrite", "prefecture", entry.string()});
@@ -225,19 +223,25 @@ TEST(Verify, ReportsEachFaultBySwimmerAndField)
     struct Case {
         std::string bytes;
         std::string line;
-        int exit = 1;  // 3: a data finding (a value outside its coding and the like), the file is sound
+        int exit = 1; // 3: a data finding (a value outside its coding and the like), the file is sound
     };
     // 30 February: no calendar date.
     const std::string badBirth = withSwimmerField(good, 2, S::kQBango.offset + 5, "20010230");
     const std::vector<Case> cases{
         {withSwimmerField(good, 2, S::kSei.offset, "9"), "選手 2（番号 1000002）: 性別（sei）が正しくありません: \"9\"", 3},
         {withSwimmerField(good, 3, S::kNamae.offset, "\x85\x40"), "選手 3（番号 1000003）: 氏名（Namae）の文字が読めません"},
-        {withSwimmerField(good, 1, S::kBango.offset, "1000003"), "選手 3（番号 1000003）: 競技者番号（Bango）が選手 1 と重複しています", 3},
-        {badBirth, "選手 2（番号 1000002）: 旧番号（QBango）「" + badBirth.substr(11 * 384 + S::kQBango.offset, 14) + "」の生年月日が日付ではありません",
+        {withSwimmerField(good, 1, S::kBango.offset, "1000003"),
+         "選手 3（番号 1000003）: 競技者番号（Bango）が選手 1 と重複しています", 3},
+        {badBirth,
+         "選手 2（番号 1000002）: 旧番号（QBango）「" + badBirth.substr(11 * 384 + S::kQBango.offset, 14) +
+             "」の生年月日が日付ではありません",
          3},
-        {withI32(good, 10 * 384 + S::kKiro.offset + 4 * 3, 6075), "選手 1（番号 1000001）: 種目 13 のタイム（kiro）が正しくありません: 6075", 3},
-        {withI32(good, 11 * 384 + S::kKiro.offset, -5), "選手 2（番号 1000002）: 種目 10 のタイム（kiro）が正しくありません: -5", 3},
-        {withSwimmerField(good, 1, S::kShubetu.offset, "0x0000"), "選手 1（番号 1000001）: 種別（shubetu）が正しくありません: \"0x0000\"", 3},
+        {withI32(good, 10 * 384 + S::kKiro.offset + 4 * 3, 6075),
+         "選手 1（番号 1000001）: 種目 13 のタイム（kiro）が正しくありません: 6075", 3},
+        {withI32(good, 11 * 384 + S::kKiro.offset, -5), "選手 2（番号 1000002）: 種目 10 のタイム（kiro）が正しくありません: -5",
+         3},
+        {withSwimmerField(good, 1, S::kShubetu.offset, "0x0000"),
+         "選手 1（番号 1000001）: 種別（shubetu）が正しくありません: \"0x0000\"", 3},
         {withI32(good, 0, 4), "総数（total）4 に対し、ファイル内の選手レコードは 3 です"},
         {withI32(good, 0, -1), "総数（total）が負です: -1"},
         {good.substr(0, 700), "ファイルが短すぎます（700 バイト、ヘッダと予備種目の 768 バイトに足りません）"},
@@ -260,8 +264,8 @@ TEST(Verify, ReportsEachFaultBySwimmerAndField)
     writeBytes(entry, cases[1].bytes);
     r = tolvRun({"merge", target.string(), entry.string()});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(contains(r.err, "申込ファイルに誤りがあるため取り込めません（tolv verify で確認してください）: " + entry.string() +
-                                    "\n" + cases[1].line))
+    EXPECT_TRUE(contains(r.err, "申込ファイルに誤りがあるため取り込めません（tolv verify で確認してください）: " +
+                                    entry.string() + "\n" + cases[1].line))
         << r.err;
     EXPECT_EQ(readBytes(target), targetBefore);
     writeBytes(entry, good);
@@ -278,7 +282,7 @@ TEST(Verify, AValueOutsideItsCodingDoesNotKeepARewriteFromBeingUndone)
         EntryStore store;
         store.openEntryFile(entry);
         SwimmerRecord s = generated(1);
-        s.setKana("ﾔﾏﾀﾞ　ﾀﾛｳ");  // a full-width blank for the kana rewrite to change
+        s.setKana("ﾔﾏﾀﾞ　ﾀﾛｳ"); // a full-width blank for the kana rewrite to change
         s.setKiro(2, 6543);
         store.appendSwimmers({s}, "test");
     }
@@ -292,7 +296,7 @@ TEST(Verify, AValueOutsideItsCodingDoesNotKeepARewriteFromBeingUndone)
     EXPECT_EQ(readBytes(entry), before);
 }
 
-#ifndef _WIN32  // the processes are started, killed and waited for with POSIX calls
+#ifndef _WIN32 // the processes are started, killed and waited for with POSIX calls
 namespace {
 
 // Runs tolv with args, killed just before its step `step` of changing the file system (the
@@ -371,8 +375,7 @@ TEST(Safety, ABulkChangeKilledAtAnyMomentLeavesTheOldOrTheNewFile)
         // The next run clears the temporary files the killed ones left.
         writeBytes(entry, old);
         ASSERT_EQ(tolvRun(args).exitCode, 0);
-        for (const auto& e : fs::directory_iterator(t.dir()))
-            EXPECT_NE(e.path().extension(), ".tmp") << e.path();
+        for (const auto& e : fs::directory_iterator(t.dir())) EXPECT_NE(e.path().extension(), ".tmp") << e.path();
     }
 }
 
@@ -381,7 +384,7 @@ TEST(Safety, ABulkChangeKilledAtAnyMomentLeavesTheOldOrTheNewFile)
 TEST(Safety, AnExportKilledAtAnyMomentLeavesTheOldSetOrTheNew)
 {
     TempTree t;
-    const fs::path entry = makeEntry(t.dir() / "federation.zep", 1000);  // three media of 450
+    const fs::path entry = makeEntry(t.dir() / "federation.zep", 1000); // three media of 450
     const fs::path to = t.dir() / "transfer";
     fs::create_directories(to);
     fs::create_directories(t.dir() / "ken13");
@@ -404,7 +407,7 @@ TEST(Safety, AnExportKilledAtAnyMomentLeavesTheOldSetOrTheNew)
     ::setenv("TOLVSYS_NOW", "2008-10-16 10:00:00", 1);
     ASSERT_EQ(tolvRun(args).exitCode, 0);
     const auto newSet = set();
-    ASSERT_EQ(oldSet.size(), 5u);  // three swimmer media, the team file, the relay file
+    ASSERT_EQ(oldSet.size(), 5u); // three swimmer media, the team file, the relay file
     ASSERT_EQ(newSet.size(), oldSet.size());
     ASSERT_NE(newSet.at("Scmdt.csv"), oldSet.at("Scmdt.csv"));
     ASSERT_NE(newSet.at("MEDIA3/ScmSwimmerdt.csv"), oldSet.at("MEDIA3/ScmSwimmerdt.csv"));

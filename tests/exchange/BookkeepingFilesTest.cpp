@@ -36,10 +36,16 @@ std::string refusal(const std::function<void()>& f)
 TEST(XmlText, CharactersXmlCannotHoldAreNamed)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"Tokyo\tSC\r\n", ""},           {"東京", ""},
-        {"a\x01" "b", "U+0001"},        {"\xEF\xBF\xBF", "U+FFFF"},
-        {"\xEF\xBF\xBE", "U+FFFE"},      {"\xED\xA0\x80", "U+D800"},
-        {"\xC0\x80", "UTF-8 でないバイト"}, {"\xE6\x9D", "UTF-8 でないバイト"},
+        {"Tokyo\tSC\r\n", ""},
+        {"東京", ""},
+        {"a\x01"
+         "b",
+         "U+0001"},
+        {"\xEF\xBF\xBF", "U+FFFF"},
+        {"\xEF\xBF\xBE", "U+FFFE"},
+        {"\xED\xA0\x80", "U+D800"},
+        {"\xC0\x80", "UTF-8 でないバイト"},
+        {"\xE6\x9D", "UTF-8 でないバイト"},
         {"\xF4\x90\x80\x80", "U+110000"},
     };
     for (const auto& [text, problem] : cases) EXPECT_EQ(exchange::xmlCharacterProblem(text), problem) << text;
@@ -64,7 +70,8 @@ TEST(BookkeepingFiles, LinksFifosAndHugeFilesAreRefusedWithTheReason)
         {"通常のファイルではありません", [](const fs::path& p) { ASSERT_TRUE(tolvtest::makeFifo(p)); }},
 #endif
         {"フォルダ", [](const fs::path& p) { fs::create_directory(p); }},
-        {"大きすぎます", [](const fs::path& p) {
+        {"大きすぎます",
+         [](const fs::path& p) {
              writeBytes(p, "");
              fs::resize_file(p, 1ull << 31);
          }},
@@ -87,7 +94,9 @@ TEST(BookkeepingFiles, LinksFifosAndHugeFilesAreRefusedWithTheReason)
     writeBytes(ini, "registration=Tokyo SF\r\nemail=a@b.invalid\r\n");
     EXPECT_EQ(lenex::readLenexSettings(ctl).registration, "Tokyo SF");
     writeBytes(ini, "email=a@b.invalid\r\nregistration=Tokyo\x01SF\r\n");
-    EXPECT_NE(refusal([&] { (void)lenex::readLenexSettings(ctl); }).find("lenex.ini の 2 行目に XML に書けない文字があります（U+0001）"),
+    EXPECT_NE(refusal([&] {
+                  (void)lenex::readLenexSettings(ctl);
+              }).find("lenex.ini の 2 行目に XML に書けない文字があります（U+0001）"),
               std::string::npos);
 }
 

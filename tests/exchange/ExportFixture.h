@@ -32,7 +32,10 @@ inline std::string line(const std::vector<std::string>& columns)
     for (std::size_t i = 0; i < columns.size(); ++i) s += (i ? "," : "") + columns[i];
     return s + "\r\n";
 }
-inline std::vector<std::string> repeat(int n, const std::string& column) { return std::vector<std::string>(std::size_t(n), column); }
+inline std::vector<std::string> repeat(int n, const std::string& column)
+{
+    return std::vector<std::string>(std::size_t(n), column);
+}
 inline std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b)
 {
     a.insert(a.end(), b.begin(), b.end());

@@ -69,21 +69,46 @@ TEST(ImportRoundTrip, ScmMediaExportThenScmImport)
 {
     ExportFixture f;
     // Names of up to 8 characters and grades not ending in "0": the SCM swimmer file holds no more.
-    f.add({.qbango = "13001200105011", .sei = "1", .gakunen = "12", .namae = "東西南北春夏秋冬", .kana = "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ",
-           .bango = "1300101", .kiro = {{0, 1890}, {6, 523456}, {21, 50312}, {22, 10234}}});
-    f.add({.qbango = "13002199912315", .sei = "2", .gakunen = "31", .namae = "山田　花子", .kana = "ﾔﾏﾀﾞ ﾊﾅｺ",
-           .bango = "1300202", .kiro = {{9, 11500}, {28, 91234}}});
+    f.add({.qbango = "13001200105011",
+           .sei = "1",
+           .gakunen = "12",
+           .namae = "東西南北春夏秋冬",
+           .kana = "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ",
+           .bango = "1300101",
+           .kiro = {{0, 1890}, {6, 523456}, {21, 50312}, {22, 10234}}});
+    f.add({.qbango = "13002199912315",
+           .sei = "2",
+           .gakunen = "31",
+           .namae = "山田　花子",
+           .kana = "ﾔﾏﾀﾞ ﾊﾅｺ",
+           .bango = "1300202",
+           .kiro = {{9, 11500}, {28, 91234}}});
     roundTrip(f, exportScmMedia, MeetSystem::Scm);
 }
 
 TEST(ImportRoundTrip, SwmFloppyExportThenSwmImport)
 {
     ExportFixture f;
-    f.add({.qbango = "13001200105011", .sei = "1", .gakunen = "10", .namae = "東西南北春夏秋冬", .kana = "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ",
-           .bango = "1300101", .kiro = {{0, 1890}, {6, 523456}, {21, 50312}, {25, 10234}}});
-    f.add({.qbango = "13002199912315", .sei = "2", .gakunen = "50", .namae = "YAMADA  HANAKO", .kana = "ﾔﾏﾀﾞ ﾊﾅｺ",
-           .bango = "1300202", .kiro = {{9, 11500}}});
-    f.add({.qbango = "13001200202021", .sei = "1", .gakunen = "23", .namae = "川　一", .kana = "ｶﾜ ﾊｼﾞﾒ", .bango = "1300103",
+    f.add({.qbango = "13001200105011",
+           .sei = "1",
+           .gakunen = "10",
+           .namae = "東西南北春夏秋冬",
+           .kana = "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ",
+           .bango = "1300101",
+           .kiro = {{0, 1890}, {6, 523456}, {21, 50312}, {25, 10234}}});
+    f.add({.qbango = "13002199912315",
+           .sei = "2",
+           .gakunen = "50",
+           .namae = "YAMADA  HANAKO",
+           .kana = "ﾔﾏﾀﾞ ﾊﾅｺ",
+           .bango = "1300202",
+           .kiro = {{9, 11500}}});
+    f.add({.qbango = "13001200202021",
+           .sei = "1",
+           .gakunen = "23",
+           .namae = "川　一",
+           .kana = "ｶﾜ ﾊｼﾞﾒ",
+           .bango = "1300103",
            .kiro = {{24, 40000}}});
     roundTrip(f, exportSwmMedia, MeetSystem::Swm);
 }

@@ -28,7 +28,7 @@ TEST(LenexLarge, FilesHoldTheDocumentAsTheWholeTreePrintsIt)
     options.city = "Tokyo";
     const lenex::Document doc = lenex::writeLenex(store.header(), store.reserve(), store.readAllSwimmers(), options);
     EXPECT_EQ(tolvtest::lenexFaults(doc.xml), std::vector<std::string>{});
-    ASSERT_GT(doc.xml.size(), std::size_t(1) << 20);  // more than one piece of the zipped form
+    ASSERT_GT(doc.xml.size(), std::size_t(1) << 20); // more than one piece of the zipped form
     EXPECT_EQ(doc.summary.clubs, f.teams);
 
     // The same tree parsed and printed whole gives the same bytes.
@@ -77,7 +77,8 @@ TEST(LenexLarge, FederationRoundTripWritesTheSameDocument)
     EXPECT_EQ(second.summary.relays, first.summary.relays);
     const std::string a = tolvtest::readBytes(first.file), b = tolvtest::readBytes(second.file);
     EXPECT_EQ(tolvtest::lenexFaults(a), std::vector<std::string>{});
-    EXPECT_TRUE(a == b) << "the documents differ from byte " << std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
+    EXPECT_TRUE(a == b) << "the documents differ from byte "
+                        << std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
 }
 
 TEST(LenexLarge, FaultLinesCountTheFileAsRead)

@@ -30,8 +30,8 @@ fs::path samplesFolder()
     return (fs::path(TOLV_TEST_DIR) / ".." / ".." / "shared" / "lenex-samples").lexically_normal();
 }
 
-#define NEED_SAMPLES(dir)                                                                           \
-    const fs::path dir = samplesFolder();                                                          \
+#define NEED_SAMPLES(dir)                                                                                                        \
+    const fs::path dir = samplesFolder();                                                                                        \
     if (!fs::is_directory(dir)) GTEST_SKIP() << "no Lenex samples folder: " << dir.string()
 
 std::string documentOf(const fs::path& file) { return lenex::unpackLenex(tolvtest::readBytes(file), file.string()); }
@@ -99,7 +99,8 @@ TEST(LenexSamples, EveryAthleteFileImportsWithTheCountsItHolds)
             if (ev.relaycount == 1 && standardIndividual(ev.stroke, ev.distance)) individual.insert(id);
         std::map<std::string, Event> events = eventsOf(doc);
         for (const auto& x : doc.select_nodes("//EVENT"))
-            if (*x.node().child("SWIMSTYLE").attribute("technique").value()) individual.erase(x.node().attribute("eventid").value());
+            if (*x.node().child("SWIMSTYLE").attribute("technique").value())
+                individual.erase(x.node().attribute("eventid").value());
         std::size_t athletes = 0, leftOut = 0, slots = 0;
         for (const auto& x : doc.select_nodes("//CLUB/ATHLETES/ATHLETE")) {
             if (!holdable(x.node())) {
@@ -128,8 +129,7 @@ TEST(LenexSamples, EveryAthleteFileImportsWithTheCountsItHolds)
         EXPECT_EQ(r.leftOut.size(), leftOut);
         std::size_t got = 0;
         for (const SwimmerRecord& s : r.swimmers)
-            for (int slot = 0; slot < kFirstReserveSlot; ++slot)
-                got += !isRelaySlot(slot) && s.kiro(slot) != 0 ? 1 : 0;
+            for (int slot = 0; slot < kFirstReserveSlot; ++slot) got += !isRelaySlot(slot) && s.kiro(slot) != 0 ? 1 : 0;
         EXPECT_EQ(got, slots);
     }
     EXPECT_GT(files, 0) << dir.string();
@@ -179,9 +179,9 @@ TEST(LenexSamples, EntriesAgainstATakenMeetNameTheOrganisersEvents)
         for (const auto& x : exported.select_nodes("//CLUB/ATHLETES/ATHLETE")) {
             const pugi::xml_node a = x.node();
             // Names, licence and nation as the original gave them.
-            EXPECT_TRUE(athletes.count({a.attribute("lastname").value(), a.attribute("firstname").value(),
-                                        a.attribute("birthdate").value(), a.attribute("license").value(),
-                                        a.attribute("nation").value()}))
+            EXPECT_TRUE(
+                athletes.count({a.attribute("lastname").value(), a.attribute("firstname").value(),
+                                a.attribute("birthdate").value(), a.attribute("license").value(), a.attribute("nation").value()}))
                 << a.attribute("lastname").value() << " " << a.attribute("firstname").value();
             for (pugi::xml_node e : a.child("ENTRIES").children("ENTRY")) {
                 const auto ev = events.find(e.attribute("eventid").value());

@@ -35,7 +35,7 @@ struct Swimmer {
     const char* sei;
     const char* shozoku;
     const char* shozokuKana;
-    std::vector<std::pair<int, std::int32_t>> times;  // slot, coded time
+    std::vector<std::pair<int, std::int32_t>> times; // slot, coded time
 };
 
 // Two reserve events: 80 an individual event, 81 a relay.
@@ -81,7 +81,13 @@ fs::path makeEntry(const fs::path& file, const std::vector<Swimmer>& swimmers)
 
 // Relay times sit on the first swimmer of their club and sex, where the import puts them back.
 const std::vector<Swimmer> kSwimmers = {
-    {"1234567", "13001200105011", "山田　太郎", "ﾔﾏﾀﾞ ﾀﾛｳ", "1", "東京ＳＣ", "ﾄｳｷｮｳ",
+    {"1234567",
+     "13001200105011",
+     "山田　太郎",
+     "ﾔﾏﾀﾞ ﾀﾛｳ",
+     "1",
+     "東京ＳＣ",
+     "ﾄｳｷｮｳ",
      {{2, 10523}, {8, 3512}, {19, 666666}, {22, 15012}, {28, 60000}, {29, 4000}}},
     {"2345678", "27002199912315", "花子", "", "2", "大阪ＳＣ", "ｵｵｻｶ", {{12, 4567}, {30, 20000}, {6, 888888}}},
     {"", "13001200204022", "佐藤　次郎", "ｻﾄｳ ｼﾞﾛｳ", "1", "東京ＳＣ", "ﾄｳｷｮｳ", {{1, 2845}}},
@@ -108,18 +114,27 @@ std::string faultsOf(const std::string& xml)
 TEST(LenexText, FoldsToCp932AndRomanisesReadings)
 {
     const std::pair<const char*, const char*> folds[] = {
-        {"Müller", "Muller"}, {"Straße", "Strasse"}, {"Łukasz", "Lukasz"}, {"Ødegård", "Odegard"},
-        {"Jean–Luc „Jo“", "Jean-Luc ，，Jo“"}, {"Smith, \"Jo\"", "Smith， ＂Jo＂"}, {"Æsa", "AEsa"}, {"Nguyễn", "Nguyen"}, {"a\x1B[1mb", "a[1mb"},
-        {"x\xF0\x9F\x98\x80", "x?"}, {"山田　ﾀﾛｳ ①髙", "山田　ﾀﾛｳ ①髙"}, {"Ωμέγα", "Ωμεγα"},
+        {"Müller", "Muller"},
+        {"Straße", "Strasse"},
+        {"Łukasz", "Lukasz"},
+        {"Ødegård", "Odegard"},
+        {"Jean–Luc „Jo“", "Jean-Luc ，，Jo“"},
+        {"Smith, \"Jo\"", "Smith， ＂Jo＂"},
+        {"Æsa", "AEsa"},
+        {"Nguyễn", "Nguyen"},
+        {"a\x1B[1mb", "a[1mb"},
+        {"x\xF0\x9F\x98\x80", "x?"},
+        {"山田　ﾀﾛｳ ①髙", "山田　ﾀﾛｳ ①髙"},
+        {"Ωμέγα", "Ωμεγα"},
     };
     for (auto [in, out] : folds) EXPECT_EQ(foldToCp932(in).text, out) << in;
     EXPECT_FALSE(foldToCp932("山田　ﾀﾛｳ").folded);
     EXPECT_TRUE(foldToCp932("a\x7F").controls);
 
     const std::pair<const char*, const char*> readings[] = {
-        {"ﾔﾏﾀﾞ", "Yamada"}, {"ﾀﾛｳ", "Taro"}, {"ｲﾉｳｴ", "Inoue"}, {"ｷｮｳｺ", "Kyoko"}, {"ｵｵﾉ", "Ono"},
-        {"ｼﾝﾍﾟｲ", "Shimpei"}, {"ﾊｯﾄﾘ", "Hattori"}, {"ｲｯﾁｮｳ", "Itcho"}, {"ﾁﾞｭﾝ", "Jun"}, {"じゅんいち", "Jun'ichi"},
-        {"ﾐﾅﾄSC", "MinatoSC"}, {"ﾕｳｰｼﾞ", "Yuji"}, {"ﾃｨﾌｧﾆｰ", "Tifani"}, {"ﾂﾞｷ", "Zuki"}, {"漢字", ""},
+        {"ﾔﾏﾀﾞ", "Yamada"},    {"ﾀﾛｳ", "Taro"},     {"ｲﾉｳｴ", "Inoue"},    {"ｷｮｳｺ", "Kyoko"}, {"ｵｵﾉ", "Ono"},
+        {"ｼﾝﾍﾟｲ", "Shimpei"},  {"ﾊｯﾄﾘ", "Hattori"}, {"ｲｯﾁｮｳ", "Itcho"},   {"ﾁﾞｭﾝ", "Jun"},   {"じゅんいち", "Jun'ichi"},
+        {"ﾐﾅﾄSC", "MinatoSC"}, {"ﾕｳｰｼﾞ", "Yuji"},   {"ﾃｨﾌｧﾆｰ", "Tifani"}, {"ﾂﾞｷ", "Zuki"},   {"漢字", ""},
     };
     for (auto [kana, latin] : readings) {
         const std::string r = hepburn::romanise(kana);
@@ -128,7 +143,7 @@ TEST(LenexText, FoldsToCp932AndRomanisesReadings)
         std::string back;
         if (r.empty()) continue;
         ASSERT_TRUE(hepburn::toKana(r, back)) << r;
-        EXPECT_EQ(hepburn::romanise(back), r) << r << " " << back;  // the way back writes the same
+        EXPECT_EQ(hepburn::romanise(back), r) << r << " " << back; // the way back writes the same
     }
     std::string kana;
     EXPECT_TRUE(hepburn::toKana("Taro", kana));
@@ -146,8 +161,8 @@ TEST(Lenex, RoundTripThroughLefAndLxf)
         {
             EntryStore store;
             store.openEntryFile(source, EntryStore::Access::Read);
-            const auto r = lenex::exportLenex(store, lenex::defaultExportPath(tree.dir(), source, zip), zip, "東京都江東区",
-                                              tree.dir());
+            const auto r =
+                lenex::exportLenex(store, lenex::defaultExportPath(tree.dir(), source, zip), zip, "東京都江東区", tree.dir());
             lenexFile = r.file;
             EXPECT_EQ(lenexFile.filename(), zip ? "TEAM.lxf" : "TEAM.lef");
             EXPECT_EQ(r.summary.athletes, 3);
@@ -164,7 +179,7 @@ TEST(Lenex, RoundTripThroughLefAndLxf)
             const auto r = lenex::importLenex(store, lenexFile);
             EXPECT_TRUE(r.notTaken.empty());
             EXPECT_EQ(r.relayTeams, 0);
-            EXPECT_FALSE(r.header);  // the file has a swimmer: its header stays
+            EXPECT_FALSE(r.header); // the file has a swimmer: its header stays
         }
         const auto before = tolvtest::readEntry(source);
         const auto after = tolvtest::readEntry(target);
@@ -180,7 +195,7 @@ TEST(Lenex, RoundTripThroughLefAndLxf)
             EXPECT_EQ(got.Bango(), was.Bango());
             EXPECT_EQ(got.Namae(), was.Namae());
             EXPECT_EQ(got.sei(), was.sei());
-            EXPECT_EQ(got.QBango().substr(0, 13), was.QBango().substr(0, 13));  // team code, birth date
+            EXPECT_EQ(got.QBango().substr(0, 13), was.QBango().substr(0, 13)); // team code, birth date
             EXPECT_EQ(got.Shozoku(), was.Shozoku());
             for (int slot = 0; slot < kEventSlots; ++slot) {
                 // Marks travel as "NT" and come back as 参加; relays on the swimmer they were on.
@@ -198,8 +213,8 @@ TEST(Lenex, WrittenDocumentConformsAndCarriesTheEntryFile)
 {
     tolvtest::TempTree tree;
     std::vector<Swimmer> swimmers = kSwimmers;
-    swimmers.push_back({"", "13001", "リレー", "", "3", "東京ＳＣ", "", {{25, 5500}}});  // a team record
-    swimmers.push_back({"", "27002200203036", "無記入", "", "", "大阪ＳＣ", "", {{1, 3000}, {26, 6000}}});  // sex from QBango
+    swimmers.push_back({"", "13001", "リレー", "", "3", "東京ＳＣ", "", {{25, 5500}}});                    // a team record
+    swimmers.push_back({"", "27002200203036", "無記入", "", "", "大阪ＳＣ", "", {{1, 3000}, {26, 6000}}}); // sex from QBango
     swimmers.push_back({"", "13001200105021", "山田　次郎", "ﾔﾏﾀﾞ ｼﾞﾛｳ", "1", "東京ＳＣ", "ﾄｳｷｮｳ", {{28, 22000}}});
     swimmers.push_back({"", "     200302021", "無所属　一", "", "1", "Ｘクラブ", "", {{1, 3100}}});
     swimmers.push_back({"", "     200302031", "無所属　二", "", "1", "", "", {{1, 3200}}});
@@ -225,7 +240,7 @@ TEST(Lenex, WrittenDocumentConformsAndCarriesTheEntryFile)
         {"string(//MEET/@course)", "SCM"},
         {"string(//MEET/@nation)", "JPN"},
         {"string(//MEET/AGEDATE/@value)", "2008-10-16"},
-        {"count(//SESSION)", "2"},  // 14 and 15 November
+        {"count(//SESSION)", "2"}, // 14 and 15 November
         {"string(//SESSION[1]/@date)", "2008-11-14"},
         {"string(//SESSION[2]/@date)", "2008-11-15"},
         {"count(//SESSION[2]/EVENTS/EVENT)", "0"},
@@ -264,7 +279,7 @@ TEST(Lenex, WrittenDocumentConformsAndCarriesTheEntryFile)
         {"string(//ATHLETE[@athleteid='3']/@lastname)", "山田"},
         {"string(//ATHLETE[@athleteid='3']/@firstname.en)", "Jiro"},
         {"string(//ATHLETE[@athleteid='4']/@lastname)", "花子"},
-        {"count(//ATHLETE[@athleteid='4']/@lastname.en)", "0"},  // no reading
+        {"count(//ATHLETE[@athleteid='4']/@lastname.en)", "0"}, // no reading
         {"string(//ATHLETE[@athleteid='5']/@gender)", "F"},
         {"count(//CLUB[1]/RELAYS/RELAY)", "4"},
         // Relays on athletes first, each with the athlete as its one known position.
@@ -272,15 +287,14 @@ TEST(Lenex, WrittenDocumentConformsAndCarriesTheEntryFile)
         {"string(//CLUB[1]/RELAYS/RELAY[3]//RELAYPOSITION/@athleteid)", "3"},
         {"string(//CLUB[1]/RELAYS/RELAY[1]/@agemax)", "-1"},
         {"string(//CLUB[1]/RELAYS/RELAY[1]/@agetotalmin)", "-1"},
-        {"string(//CLUB[1]/RELAYS/RELAY[4]/@gender)", "X"},  // the team record (混合)
+        {"string(//CLUB[1]/RELAYS/RELAY[4]/@gender)", "X"}, // the team record (混合)
         {"count(//CLUB[1]/RELAYS/RELAY[4]//RELAYPOSITION)", "0"},
         {"string(//CLUB[1]/RELAYS/RELAY[4]/ENTRIES/ENTRY/@entrytime)", "00:00:55.00"},
         {"string(//CLUB[2]/RELAYS/RELAY[1]/ENTRIES/ENTRY/@eventid)", "31"},
-        {"string(//CLUB[2]/RELAYS/RELAY[1]/@gender)", "X"},  // the reserve event 混合リレー
+        {"string(//CLUB[2]/RELAYS/RELAY[1]/@gender)", "X"}, // the reserve event 混合リレー
         {"string(//CLUB[2]/RELAYS/RELAY[2]/@gender)", "F"},
     };
-    for (auto [query, expected] : values)
-        EXPECT_EQ(pugi::xpath_query(query).evaluate_string(doc), expected) << query;
+    for (auto [query, expected] : values) EXPECT_EQ(pugi::xpath_query(query).evaluate_string(doc), expected) << query;
 
     // Without a city there is no MEET city: refused.
     EXPECT_THROW(lenex::writeLenex(store.header(), store.reserve(), store.readAllSwimmers(), options("")), TolvError);
@@ -307,8 +321,8 @@ TEST(LenexConformance, NamesEachFault)
     replace("athleteid=\"1\" number=\"1\"", "athleteid=\"77\" number=\"1\"");
     replace("birthdate=\"2001-05-01\"", "birthdate=\"2001-02-30\"");
     const std::vector<std::string> faults = tolvtest::lenexFaults(xml);
-    const char* expected[] = {"必須の属性 registration", "@lastname.en ASCII", "@gender 列挙にない値: Q",
-                              "eventid に EVENT がない: 99", "@entrytime 泳タイムでない", "必須の属性 agemin",
+    const char* expected[] = {"必須の属性 registration",         "@lastname.en ASCII",        "@gender 列挙にない値: Q",
+                              "eventid に EVENT がない: 99",     "@entrytime 泳タイムでない", "必須の属性 agemin",
                               "athleteid に ATHLETE がない: 77", "@birthdate 日付でない"};
     ASSERT_EQ(faults.size(), std::size(expected)) << faultsOf(xml);
     for (const char* e : expected) {
@@ -319,8 +333,6 @@ TEST(LenexConformance, NamesEachFault)
 }
 
 namespace {
-
-
 
 // An entry file without swimmers whose one reserve event is a kick event.
 fs::path emptyEntryWithKick(const fs::path& file)
@@ -347,7 +359,7 @@ TEST(Lenex, ResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
     std::string clean = tolvtest::kLenexWorld;
     clean.erase(clean.find("&#0;"), 4);
     clean.erase(clean.find("&#27;"), 5);
-    EXPECT_EQ(faultsOf(clean), "");  // the fixture itself conforms, but for its control characters
+    EXPECT_EQ(faultsOf(clean), ""); // the fixture itself conforms, but for its control characters
     tolvtest::TempTree tree;
     const fs::path entry = emptyEntryWithKick(tree.dir() / "WORLD.zep");
     writeBytes(tree.dir() / "world.lef", tolvtest::kLenexWorld);
@@ -369,7 +381,7 @@ TEST(Lenex, ResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
     EXPECT_EQ(got.header.day(1), 20240609);
     EXPECT_TRUE(has(r.headerNotes, "大会名を8バイトで切りました"));
 
-    ASSERT_EQ(got.swimmers.size(), 7u);  // six athletes and the relay team without positions
+    ASSERT_EQ(got.swimmers.size(), 7u); // six athletes and the relay team without positions
     struct Expected {
         const char* namae;
         const char* qbango;
@@ -408,17 +420,19 @@ TEST(Lenex, ResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
     for (const char* who : {"Müller", "Straße", "Ødegård", "Nguyễn"}) EXPECT_TRUE(has(r.folded, who)) << who;
     EXPECT_FALSE(has(r.folded, "山田"));
     for (const char* who : {"Straße", "Wolfeschlegelsteinhausen"}) EXPECT_TRUE(has(r.cut, who)) << who;
-    for (const char* s : {"Müller Jürgen（SV Würzburg 05）: 50m BACK DSQ", "Åse[31m（SV Würzburg 05）: 50m BACK DNS",
-                          "Nguyễn Thị Ánh（Schwimmclub Neptun Zürich）: 100m FREE WDR", "Hubert（Schwimmclub Neptun Zürich）: 100m FREE DNF"})
+    for (const char* s :
+         {"Müller Jürgen（SV Würzburg 05）: 50m BACK DSQ", "Åse[31m（SV Würzburg 05）: 50m BACK DNS",
+          "Nguyễn Thị Ánh（Schwimmclub Neptun Zürich）: 100m FREE WDR", "Hubert（Schwimmclub Neptun Zürich）: 100m FREE DNF"})
         EXPECT_TRUE(has(r.statuses, s)) << s;
     EXPECT_EQ(r.statuses.size(), 4u);
     EXPECT_EQ(r.notTaken, (std::vector<std::string>{"Müller Jürgen（SV Würzburg 05）: 400m BACK",
                                                     "Straße-Łukasiewicz Zoë（SV Würzburg 05）: 50m BREAST PULL"}));
     const std::string message = lenex::describeImport(r, tree.dir() / "world.lef");
-    for (const char* part : {"6 人を追加しました", "タイム 10 件、参加（タイムなし） 2 件", "文字を基本の文字に置き換えた選手（氏名・所属） 4 件",
-                             "Straße-Łukasiewicz Zoë（SV Würzburg 05）", "氏名・所属を欄の長さで切った選手 2 件",
-                             "記録の状態（失格・棄権など）があり、タイムにしなかったエントリー・結果 4 件",
-                             "取り込まなかったエントリー・結果 2 件", "SV Würzburg 05 (WUE) → L0001", "制御文字を取り除いた行: 52"})
+    for (const char* part :
+         {"6 人を追加しました", "タイム 10 件、参加（タイムなし） 2 件", "文字を基本の文字に置き換えた選手（氏名・所属） 4 件",
+          "Straße-Łukasiewicz Zoë（SV Würzburg 05）", "氏名・所属を欄の長さで切った選手 2 件",
+          "記録の状態（失格・棄権など）があり、タイムにしなかったエントリー・結果 4 件", "取り込まなかったエントリー・結果 2 件",
+          "SV Würzburg 05 (WUE) → L0001", "制御文字を取り除いた行: 52"})
         EXPECT_NE(message.find(part), std::string::npos) << part << "\n" << message;
 
     // The clubs' own codes and nations, the city, the mixed relay and the names are kept beside the file.
@@ -459,8 +473,7 @@ TEST(Lenex, ResultsFileFromAbroadImportsWholeAndGoesBackOutConformant)
         {"string(//ATHLETE[@athleteid='6']/@lastname.en)", "Yamada"},
         {"count(//ATHLETE[@athleteid='1']/@lastname.en)", "0"},
     };
-    for (auto [query, expected] : values)
-        EXPECT_EQ(pugi::xpath_query(query).evaluate_string(doc), expected) << query;
+    for (auto [query, expected] : values) EXPECT_EQ(pugi::xpath_query(query).evaluate_string(doc), expected) << query;
 
     // A second import: the clubs keep their codes; the header of a file with swimmers stays
     // unless the user agrees.
@@ -494,8 +507,9 @@ TEST(Lenex, HostileFilesAreRefusedBeforeATreeIsBuilt)
     tolvtest::TempTree tree;
     const fs::path entry = makeEntry(tree.dir() / "TEAM.zep", {kSwimmers[0]});
     const std::string before = readBytes(entry);
-    const std::string head = R"(<?xml version="1.0"?><LENEX version="3.0"><MEETS><MEET name="m" city="c" nation="JPN">)"
-                             R"(<SESSIONS><SESSION number="1" date="2024-06-08"><EVENTS /></SESSION></SESSIONS><CLUBS><CLUB name="x">)";
+    const std::string head =
+        R"(<?xml version="1.0"?><LENEX version="3.0"><MEETS><MEET name="m" city="c" nation="JPN">)"
+        R"(<SESSIONS><SESSION number="1" date="2024-06-08"><EVENTS /></SESSION></SESSIONS><CLUBS><CLUB name="x">)";
     std::string deep = head;
     for (int i = 0; i < 175000; ++i) deep += "<CLUB>";
     std::string many = head + "<ATHLETES>";
@@ -525,7 +539,7 @@ TEST(LenexCodes, TimesBothWays)
 {
     const std::pair<std::int32_t, const char*> cases[] = {
         {2845, "00:00:28.45"}, {10523, "00:01:05.23"}, {595999, "00:59:59.99"}, {6000, "00:01:00.00"},
-        {666666, "NT"}, {888888, "NT"}, {700003, "NT"}, {-5, "NT"},
+        {666666, "NT"},        {888888, "NT"},         {700003, "NT"},          {-5, "NT"},
     };
     for (auto [value, text] : cases) EXPECT_EQ(lenex::swimTime(value), text) << value;
     EXPECT_EQ(lenex::codedTime("00:01:05.23"), 10523);
@@ -533,7 +547,6 @@ TEST(LenexCodes, TimesBothWays)
     for (const char* bad : {"01:00:00.00", "00:60:00.00", "00:01:60.00", "1:05.23", "00:01:05.2", "NT", ""})
         EXPECT_FALSE(lenex::codedTime(bad)) << bad;
 }
-
 
 TEST(Lenex, FaultyFilesLeaveTheEntryFileAsItWas)
 {
@@ -549,10 +562,12 @@ TEST(Lenex, FaultyFilesLeaveTheEntryFileAsItWas)
     const std::pair<std::string, const char*> cases[] = {
         {good.substr(0, good.size() / 2), "XML"},
         {"<EVENTS/>", "LENEX"},
-        {replaced(R"(<ENTRY eventid="11" entrytime="00:00:58.10")", R"(<ENTRY entrytime="00:00:58.10")"), "36行目: ENTRY に eventid"},
+        {replaced(R"(<ENTRY eventid="11" entrytime="00:00:58.10")", R"(<ENTRY entrytime="00:00:58.10")"),
+         "36行目: ENTRY に eventid"},
         {replaced("00:00:57.55", "0:57.55"), "37行目: entrytime"},
         {replaced("00:00:19.50", "01:10:30.99"), "44行目: swimtime"},
-        {replaced(R"(distance="25" relaycount="1" stroke="FLY")", R"(distance="25" stroke="FLY")"), "19行目: SWIMSTYLE の distance か relaycount"},
+        {replaced(R"(distance="25" relaycount="1" stroke="FLY")", R"(distance="25" stroke="FLY")"),
+         "19行目: SWIMSTYLE の distance か relaycount"},
         {replaced(R"(<EVENT eventid="13" number="2">)", R"(<EVENT number="2">)"), "19行目: EVENT に eventid"},
         // Latin-1 bytes in a file that says UTF-8: refused at their line, never read as other letters.
         {replaced("Zoë", "\xE9rica"), "48行目: UTF-8 として読めないバイトがあります（0xE9）"},
@@ -753,11 +768,14 @@ TEST(LenexCodes, ReserveEventsStateTheirStyle)
     const struct {
         const char* name;
         const char* relay;
-        const char* style;  // distance relaycount stroke technique, or "" for none
+        const char* style; // distance relaycount stroke technique, or "" for none
     } cases[] = {
-        {"50m背泳ぎキック", "0", "50 1 BACK KICK"}, {"25mキック", "0", "25 1 UNKNOWN KICK"},
-        {"200mﾒﾄﾞﾚｰﾘﾚｰ", "1", "50 4 MEDLEY "},   {"400mリレー", "1", "100 4 FREE "},
-        {"50m背泳ぎ", "0", "50 1 BACK "},             {"水中ウォーク", "0", ""},
+        {"50m背泳ぎキック", "0", "50 1 BACK KICK"},
+        {"25mキック", "0", "25 1 UNKNOWN KICK"},
+        {"200mﾒﾄﾞﾚｰﾘﾚｰ", "1", "50 4 MEDLEY "},
+        {"400mリレー", "1", "100 4 FREE "},
+        {"50m背泳ぎ", "0", "50 1 BACK "},
+        {"水中ウォーク", "0", ""},
         {"150mリレー", "1", ""},
     };
     for (const auto& c : cases) {
@@ -765,7 +783,8 @@ TEST(LenexCodes, ReserveEventsStateTheirStyle)
         reserve.setYobiName(0, c.name);
         reserve.setYobiRelay(0, c.relay);
         const auto st = lenex::styleOfReserve(reserve, 0);
-        EXPECT_EQ(st ? std::to_string(st->distance) + " " + std::to_string(st->relaycount) + " " + st->stroke + " " + st->technique
+        EXPECT_EQ(st ? std::to_string(st->distance) + " " + std::to_string(st->relaycount) + " " + st->stroke + " " +
+                           st->technique
                      : std::string(),
                   c.style)
             << c.name;

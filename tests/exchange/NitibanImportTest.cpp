@@ -13,11 +13,11 @@ TEST(NitibanImport, EveryMatchingSwimmerTakesTheNumber)
 {
     ImportBench b;
     b.add({.qbango = "13001199804021", .namae = "山田 太郎", .bango = "old"});
-    b.add({.qbango = "13002199804021", .namae = "山田　太郎", .bango = "old"});  // same key: both updated
-    b.add({.qbango = "13001        1", .namae = "山田太郎", .bango = "old"});    // no birth date: no match
+    b.add({.qbango = "13002199804021", .namae = "山田　太郎", .bango = "old"}); // same key: both updated
+    b.add({.qbango = "13001        1", .namae = "山田太郎", .bango = "old"});   // no birth date: no match
     b.add({.qbango = "13001199804025", .namae = "山田太郎", .bango = "old", .sei = "2"});
     b.put("jpnnewsmer.csv", sj("1,\"1980402山田太郎\",x,y,\"9876543\"\r\n") +
-                                sj("2,\"1 980402 山田 太郎\",x,y,\"1111111\"\r\n") +  // later line wins
+                                sj("2,\"1 980402 山田 太郎\",x,y,\"1111111\"\r\n") + // later line wins
                                 sj("3,\"2980402鈴木\",x,y,\"2222222\"\r\n"));
     ScriptedPrompt p(false);
     ImportReport r = importRegistrationNumbers(b.store, b.folder(), p);

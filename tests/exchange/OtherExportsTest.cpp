@@ -11,8 +11,16 @@ namespace {
 
 Swimmer yamada()
 {
-    return {.qbango = "13001200105011", .gakunen = "11", .namae = "山田　太郎", .kana = "ﾔﾏﾀﾞ ﾀﾛｳ", .shozoku = "さくらＳＣ",
-            .shozokuKana = "ｻｸﾗ", .bango = "1300101", .nenrei = 9, .torobi = 20050401, .kiro = {{1, 2750}, {28, 83000}}};
+    return {.qbango = "13001200105011",
+            .gakunen = "11",
+            .namae = "山田　太郎",
+            .kana = "ﾔﾏﾀﾞ ﾀﾛｳ",
+            .shozoku = "さくらＳＣ",
+            .shozokuKana = "ｻｸﾗ",
+            .bango = "1300101",
+            .nenrei = 9,
+            .torobi = 20050401,
+            .kiro = {{1, 2750}, {28, 83000}}};
 }
 
 } // namespace
@@ -21,7 +29,7 @@ TEST(TolvzepFile, ColumnsAndName)
 {
     ExportFixture f;
     f.add(yamada());
-    f.data.swimmers.push_back(SwimmerRecord());  // a record of NUL bytes
+    f.data.swimmers.push_back(SwimmerRecord()); // a record of NUL bytes
     // A user's template with more fields than needed: the first 43, written bare.
     std::string titles;
     for (int i = 1; i <= 44; ++i) titles += (i == 1 ? "\"t" : (i == 20 ? "\r\n\"t" : ",\"t")) + std::to_string(i) + "\"";
@@ -34,15 +42,16 @@ TEST(TolvzepFile, ColumnsAndName)
     for (int i = 1; i <= 43; ++i) head.push_back("t" + std::to_string(i));
     EXPECT_EQ(lines[0], line(head));
     EXPECT_EQ(lines[1], line(std::vector<std::string>{Q("1300101"), Q("13001200105011"), R("ﾔﾏﾀﾞ ﾀﾛｳ"), R("山田　太郎"),
-                                                      R("東京都"), R("ﾄｳｷｮｳ"), R("さくらＳＣ"), R("ｻｸﾗ"), R("11"), R("9"),
-                                                      R("1"), R("1"), R("20050401"), Q("100000"), R(""), R("2750")} +
+                                                      R("東京都"), R("ﾄｳｷｮｳ"), R("さくらＳＣ"), R("ｻｸﾗ"), R("11"), R("9"), R("1"),
+                                                      R("1"), R("20050401"), Q("100000"), R(""), R("2750")} +
                              repeat(26, R("")) + std::vector<std::string>{R("83000")}));
     EXPECT_EQ(lines[2], line(std::vector<std::string>{Q(blanks(7)), Q(blanks(14)), R(""), R(""), R(""), R(""), R(""), R(""),
                                                       R("  "), R("0"), R(" "), R(" "), R("0"), Q(blanks(6))} +
                              repeat(29, R(""))));
 
     // The name is the entry file's name up to its first ".", the whole name without one.
-    for (const auto& [entry, csv] : std::vector<std::pair<std::string, std::string>>{{"a.b.zep", "a.csv"}, {"meet", "meet.csv"}}) {
+    for (const auto& [entry, csv] :
+         std::vector<std::pair<std::string, std::string>>{{"a.b.zep", "a.csv"}, {"meet", "meet.csv"}}) {
         f.data.entryPath = f.tree.dir() / "entry" / entry;
         f.run(exportTolvzep);
         EXPECT_TRUE(fs::exists(f.transfer / csv)) << csv;
@@ -71,9 +80,9 @@ TEST(QTolvFile, PreviousGenerationLayout)
                                                       R(" 9 "), R("11"), R(" 0 "), R(" 2750 ")} +
                              repeat(26, R(" 0 ")) +
                              std::vector<std::string>{R(" 83000 "), R("ﾔﾏﾀﾞ ﾀﾛｳ" + blanks(8)), R("ｻｸﾗ   "), R("1300101")}));
-    EXPECT_EQ(lines[1], line(std::vector<std::string>{R("1" + blanks(12)), Q(blanks(8)), R("  "), Q(blanks(6)), R(" "),
-                                                      R(" 0 "), R("  ")} +
-                             repeat(29, R(" 0 ")) + std::vector<std::string>{R(blanks(16)), R(blanks(6)), R(blanks(7))}));
+    EXPECT_EQ(lines[1],
+              line(std::vector<std::string>{R("1" + blanks(12)), Q(blanks(8)), R("  "), Q(blanks(6)), R(" "), R(" 0 "), R("  ")} +
+                   repeat(29, R(" 0 ")) + std::vector<std::string>{R(blanks(16)), R(blanks(6)), R(blanks(7))}));
 }
 
 TEST(SwmKariFile, FullWidthFields)
@@ -88,8 +97,8 @@ TEST(SwmKariFile, FullWidthFields)
 
     auto lines = ExportFixture::lines(f.transfer / "swm.txt");
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], line({"1300101", "13001200105011", "山田　太郎" + blanks(6), "ﾔﾏﾀﾞ ﾀﾛｳ" + blanks(8), "1", "11",
-                              "010010", "1", "199905"}));
-    EXPECT_EQ(lines[1], line({blanks(8), "13001200105011", "山田　太郎" + blanks(6), "ﾔﾏﾀﾞ ﾀﾛｳ" + blanks(8), "1", "11",
-                              "100000", "2", blanks(6)}));
+    EXPECT_EQ(lines[0], line({"1300101", "13001200105011", "山田　太郎" + blanks(6), "ﾔﾏﾀﾞ ﾀﾛｳ" + blanks(8), "1", "11", "010010",
+                              "1", "199905"}));
+    EXPECT_EQ(lines[1], line({blanks(8), "13001200105011", "山田　太郎" + blanks(6), "ﾔﾏﾀﾞ ﾀﾛｳ" + blanks(8), "1", "11", "100000",
+                              "2", blanks(6)}));
 }

@@ -12,11 +12,20 @@ using namespace importtest;
 
 namespace {
 
-std::string result(const std::string& sex, const std::string& stroke, const std::string& distance,
-                   const std::string& name, const std::string& time)
+std::string result(const std::string& sex, const std::string& stroke, const std::string& distance, const std::string& name,
+                   const std::string& time)
 {
-    return quoted(columns(100, {{1, sex}, {2, stroke}, {3, distance}, {10, "東京ＳＣ"}, {11, "0001234"}, {13, name},
-                                {14, "1998/04/02"}, {27, "2"}, {28, "3"}, {31, "13001"}, {36, time}}));
+    return quoted(columns(100, {{1, sex},
+                                {2, stroke},
+                                {3, distance},
+                                {10, "東京ＳＣ"},
+                                {11, "0001234"},
+                                {13, name},
+                                {14, "1998/04/02"},
+                                {27, "2"},
+                                {28, "3"},
+                                {31, "13001"},
+                                {36, time}}));
 }
 
 } // namespace
@@ -47,7 +56,7 @@ TEST(ResultsImport, Results1ReplacesTheSwimmersAfterAsking)
     EXPECT_EQ(e.header.botai(), 0);
     EXPECT_EQ(e.header.day(0), 0);
     const SwimmerRecord& s = e.swimmerAt(1);
-    EXPECT_EQ(s.kiro(6), 160530);  // 1500 m freestyle
+    EXPECT_EQ(s.kiro(6), 160530); // 1500 m freestyle
     EXPECT_EQ(s.markA(6), "1");
     EXPECT_EQ(s.QBango(), "13001199804020");
     EXPECT_EQ(s.Shozoku(), "東京ＳＣ    ");
@@ -58,9 +67,10 @@ TEST(ResultsImport, Results1ReplacesTheSwimmersAfterAsking)
     const SwimmerRecord& t = e.swimmerAt(2);
     EXPECT_EQ(t.sei(), "2");
     EXPECT_EQ(t.QBango(), "13001199804025");
-    for (int slot = 0; slot < kEventSlots; ++slot) EXPECT_EQ(t.kiro(slot), 0);  // distance 8: no slot
+    for (int slot = 0; slot < kEventSlots; ++slot) EXPECT_EQ(t.kiro(slot), 0); // distance 8: no slot
     // The third old swimmer's bytes stay behind the new count.
-    EXPECT_EQ(b.bytes().substr(12 * kEntryRecordLength, kEntryRecordLength), before.substr(12 * kEntryRecordLength, kEntryRecordLength));
+    EXPECT_EQ(b.bytes().substr(12 * kEntryRecordLength, kEntryRecordLength),
+              before.substr(12 * kEntryRecordLength, kEntryRecordLength));
     EXPECT_NE(r.message().find("Results.Dat 2 行目: 種目がありません"), std::string::npos) << r.message();
 
     // A malformed line leaves the file whole, even when the user agreed.
@@ -108,9 +118,9 @@ TEST(ResultsImport, Results2CombinesConsecutiveRecordsOfOnePerson)
         return s;
     };
     b.add(person("山田", 2, 10000));
-    b.add(person("山田", 3, 20000));  // same person: combined
+    b.add(person("山田", 3, 20000)); // same person: combined
     b.add(person("鈴木", 2, 11000));
-    b.add(person("山田", 4, 40000));  // separated by another: a new person
+    b.add(person("山田", 4, 40000)); // separated by another: a new person
     b.store.reserve().setYobiName(0, "予備");
     b.store.saveHeader();
     b.store.close();
@@ -138,5 +148,5 @@ TEST(ResultsImport, Results2CombinesConsecutiveRecordsOfOnePerson)
     EXPECT_EQ(tolvtest::readEntry(e.dir() / "results.zep").header.total(), 0);
     EXPECT_EQ(tolvtest::readBytes(e.dir() / "results.zep").size(), 10 * kEntryRecordLength);
 
-    EXPECT_THROW(combineResults(e.transfer), TolvError);  // no results.$$$ there
+    EXPECT_THROW(combineResults(e.transfer), TolvError); // no results.$$$ there
 }

@@ -21,42 +21,92 @@ namespace {
 
 // Columns 1-16, shared by both forms.
 std::vector<std::string> head(const std::string& bango, const std::string& team, int k, const std::string& reg12,
-                              const std::string& name7, const std::string& kana, const std::string& sei,
-                              const std::string& birth, const std::string& grade2, const std::string& grade1,
-                              const std::string& flags)
+                              const std::string& name7, const std::string& kana, const std::string& sei, const std::string& birth,
+                              const std::string& grade2, const std::string& grade1, const std::string& flags)
 {
-    return {Q(bango), Q(team), R(std::to_string(k)), Q(""), Q("1"), Q(reg12), Q(name7), Q(kana), Q(""),
-            Q(sei),   Q(birth), Q(grade2), Q(grade1), Q(flags), Q(""), Q("")};
+    return {Q(bango),  Q(team),  R(std::to_string(k)),
+            Q(""),     Q("1"),   Q(reg12),
+            Q(name7),  Q(kana),  Q(""),
+            Q(sei),    Q(birth), Q(grade2),
+            Q(grade1), Q(flags), Q(""),
+            Q("")};
 }
 
 std::vector<std::string> linkTail(const std::string& key, const std::string& name7, const std::string& family)
 {
     return std::vector<std::string>{R("#2005-04-01 13:05:09#"), Q("___-____")} + repeat(3, Q("")) +
            std::vector<std::string>{Q("___-____")} + repeat(3, Q("")) + repeat(3, Q(blanks(176))) +
-           std::vector<std::string>{Q(blanks(22)), Q(blanks(132)), Q(key), Q(""), Q(""), Q(" "), Q(" "), Q(""),
-                                    Q("2005"), Q("0"), Q("2005/04/01 13:05:09"), Q(""), Q(""), Q(""), Q(blanks(5)),
-                                    Q(""), Q(name7), Q(family), Q("01"), Q("2"), R(""), R(""), Q(blanks(5))};
+           std::vector<std::string>{Q(blanks(22)),
+                                    Q(blanks(132)),
+                                    Q(key),
+                                    Q(""),
+                                    Q(""),
+                                    Q(" "),
+                                    Q(" "),
+                                    Q(""),
+                                    Q("2005"),
+                                    Q("0"),
+                                    Q("2005/04/01 13:05:09"),
+                                    Q(""),
+                                    Q(""),
+                                    Q(""),
+                                    Q(blanks(5)),
+                                    Q(""),
+                                    Q(name7),
+                                    Q(family),
+                                    Q("01"),
+                                    Q("2"),
+                                    R(""),
+                                    R(""),
+                                    Q(blanks(5))};
 }
 
 std::vector<std::string> mediaTail(const std::string& flags, const std::string& times, const std::string& key,
                                    const std::string& name7, const std::string& family)
 {
-    return std::vector<std::string>{R("#NULL#")} + repeat(11, Q("")) +
-           std::vector<std::string>{Q(flags), Q(times), Q(key), Q(""), Q(""), Q(""), Q(" "), Q(""), Q("2005"), Q("0"),
-                                    Q("2005/04/01 13:05:09"), Q(""), Q(""), Q(""), Q(blanks(5)), Q(""), Q(name7),
-                                    Q(family), Q(""), Q("0"), Q("#NULL#"), Q("0"), Q("")};
+    return std::vector<std::string>{R("#NULL#")} + repeat(11, Q("")) + std::vector<std::string>{Q(flags),
+                                                                                                Q(times),
+                                                                                                Q(key),
+                                                                                                Q(""),
+                                                                                                Q(""),
+                                                                                                Q(""),
+                                                                                                Q(" "),
+                                                                                                Q(""),
+                                                                                                Q("2005"),
+                                                                                                Q("0"),
+                                                                                                Q("2005/04/01 13:05:09"),
+                                                                                                Q(""),
+                                                                                                Q(""),
+                                                                                                Q(""),
+                                                                                                Q(blanks(5)),
+                                                                                                Q(""),
+                                                                                                Q(name7),
+                                                                                                Q(family),
+                                                                                                Q(""),
+                                                                                                Q("0"),
+                                                                                                Q("#NULL#"),
+                                                                                                Q("0"),
+                                                                                                Q("")};
 }
 
 // Three swimmers that exercise the name form, the grade split and the category flags.
 void addNameAndGradeCases(ExportFixture& f)
 {
-    f.add({.qbango = "13001200105011", .sei = "1", .gakunen = "10", .namae = "東西南北春夏秋冬", .kana = "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ",
+    f.add({.qbango = "13001200105011",
+           .sei = "1",
+           .gakunen = "10",
+           .namae = "東西南北春夏秋冬",
+           .kana = "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ",
            .bango = "1300101"},
           "100100");
-    f.add({.qbango = "13002199912315", .sei = "2", .gakunen = "23", .namae = "山田　花子", .kana = "ﾔﾏﾀﾞ ﾊﾅｺ",
-           .bango = "1300202"},
-          "010000");
-    f.add({.qbango = "13001200202021", .sei = "1", .gakunen = "11", .namae = "YAMADA  TARO", .kana = "ﾔﾏﾀﾞ ﾀﾛｳ",
+    f.add(
+        {.qbango = "13002199912315", .sei = "2", .gakunen = "23", .namae = "山田　花子", .kana = "ﾔﾏﾀﾞ ﾊﾅｺ", .bango = "1300202"},
+        "010000");
+    f.add({.qbango = "13001200202021",
+           .sei = "1",
+           .gakunen = "11",
+           .namae = "YAMADA  TARO",
+           .kana = "ﾔﾏﾀﾞ ﾀﾛｳ",
            .bango = "1300103"});
 }
 
@@ -99,17 +149,17 @@ TEST(ScmSwimmerFile, LinkFormFollowsTheColumnTable)
     auto lines = ExportFixture::lines(f.transfer / "ScmSwimmerdt.csv");
     ASSERT_EQ(lines.size(), 4u);
     // Eight full-width characters fill column 7; no blank: family length 8. Grade "10": " " and "1".
-    EXPECT_EQ(lines[1], line(head("1300101", "13001", 1, "130010105011", "東西南北春夏秋冬", "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ", "1",
-                                  "2001/05/01", " ", "1", "1  1  ") +
+    EXPECT_EQ(lines[1], line(head("1300101", "13001", 1, "130010105011", "東西南北春夏秋冬", "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ", "1", "2001/05/01",
+                                  " ", "1", "1  1  ") +
                              linkTail("1010501東西南北春夏秋冬", "東西南北春夏秋冬", "8")));
     // Trailing blanks become full-width blanks and one ordinary blank (cut at 8); grade "23".
-    EXPECT_EQ(lines[2], line(head("1300202", "13002", 2, "130029912315", "山田　花子　　　", "ﾔﾏﾀﾞ ﾊﾅｺ", "2",
-                                  "1999/12/31", "3", "2", " 1    ") +
+    EXPECT_EQ(lines[2], line(head("1300202", "13002", 2, "130029912315", "山田　花子　　　", "ﾔﾏﾀﾞ ﾊﾅｺ", "2", "1999/12/31", "3",
+                                  "2", " 1    ") +
                              linkTail("2991231山田花子", "山田　花子　　　", "2")));
     // Two ordinary blanks inside a name: the first becomes full-width.
-    EXPECT_EQ(lines[3], line(head("1300103", "13001", 3, "130010202021", "YAMADA　 ", "ﾔﾏﾀﾞ ﾀﾛｳ", "1", "2002/02/02", "1",
-                                  "1", "1     ") +
-                             linkTail("1020202YAMADATARO", "YAMADA　 ", "6")));
+    EXPECT_EQ(lines[3],
+              line(head("1300103", "13001", 3, "130010202021", "YAMADA　 ", "ﾔﾏﾀﾞ ﾀﾛｳ", "1", "2002/02/02", "1", "1", "1     ") +
+                   linkTail("1020202YAMADATARO", "YAMADA　 ", "6")));
     // The header is the installed template, every field quoted.
     auto titles = readTemplate(ctlDir(), "ScmSwimmerdt.w", kScmSwimmerFields);
     EXPECT_EQ(lines[0], quotedHeader(titles));
@@ -119,22 +169,28 @@ TEST(ScmSwimmerFile, LinkFormFollowsTheColumnTable)
 TEST(ScmSwimmerFile, MediaFormCarriesEntryFlagsAndTimes)
 {
     ExportFixture f;
-    f.add({.qbango = "13001200105011", .gakunen = "11", .namae = "山田　太郎", .bango = "1300101",
-           .kiro = {{22, 10234}, {25, 9000}}});  // relays only
-    f.add({.qbango = "13001200105021", .gakunen = "11", .namae = "山田　次郎", .bango = "0000000",
+    f.add({.qbango = "13001200105011",
+           .gakunen = "11",
+           .namae = "山田　太郎",
+           .bango = "1300101",
+           .kiro = {{22, 10234}, {25, 9000}}}); // relays only
+    f.add({.qbango = "13001200105021",
+           .gakunen = "11",
+           .namae = "山田　次郎",
+           .bango = "0000000",
            .kiro = {{1, 2750}, {21, 123456}, {23, 700001}}});
     f.writeTotals({});
     f.run(exportScmMedia);
 
     auto lines = ExportFixture::lines(f.transfer / "ScmSwimmerdt.csv");
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1], line(head("1300101", "13001", 1, "130010105011", "山田　太郎　　　", "ﾔﾏﾀﾞ ﾀﾛｳ", "1",
-                                  "2001/05/01", "1", "1", "1     ") +
+    EXPECT_EQ(lines[1], line(head("1300101", "13001", 1, "130010105011", "山田　太郎　　　", "ﾔﾏﾀﾞ ﾀﾛｳ", "1", "2001/05/01", "1",
+                                  "1", "1     ") +
                              mediaTail(blanks(22) + "1", blanks(144), "1010501山田太郎", "山田　太郎　　　", "2")));
     const std::string flags = " 1" + blanks(19) + "1" + "1";
     const std::string times = blanks(6) + "  2750" + blanks(6 * 19) + "123456" + blanks(12);
-    EXPECT_EQ(lines[2], line(head("0000000", "13001", 2, "130010105021", "山田　次郎　　　", "ﾔﾏﾀﾞ ﾀﾛｳ", "1",
-                                  "2001/05/02", "1", "1", "1     ") +
+    EXPECT_EQ(lines[2], line(head("0000000", "13001", 2, "130010105021", "山田　次郎　　　", "ﾔﾏﾀﾞ ﾀﾛｳ", "1", "2001/05/02", "1",
+                                  "1", "1     ") +
                              mediaTail(flags, times, "1010502山田次郎", "山田　次郎　　　", "2")));
 }
 
@@ -184,9 +240,9 @@ TEST(ScmSwimmerFile, NoSwimmersNoPromptAndNoSwimmerFile)
 TEST(ScmTeamFile, KindCodeLastMatchingWordWins)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"さくら幼稚園", "0"},       {"港小学校", "1"},       {"港中学校", "2"},         {"港高等学校", "3"},
-        {"港大学", "4"},             {"港株式会社", "5"},     {"港高等専門学校", "6"},   {"港スイミング", "7"},
-        {"みなと水泳クラブ", "8"},   {"港スイミングクラブ", "7"}, {"港水泳連盟", "9"}, {"港大学附属小学校", "4"},
+        {"さくら幼稚園", "0"},     {"港小学校", "1"},           {"港中学校", "2"},       {"港高等学校", "3"},
+        {"港大学", "4"},           {"港株式会社", "5"},         {"港高等専門学校", "6"}, {"港スイミング", "7"},
+        {"みなと水泳クラブ", "8"}, {"港スイミングクラブ", "7"}, {"港水泳連盟", "9"},     {"港大学附属小学校", "4"},
     };
     for (const auto& [name, code] : cases) EXPECT_EQ(teamKindCode(name), code) << name;
 }
@@ -226,16 +282,18 @@ TEST(ScmRelayFile, OneLinePerRelayTimeBeforeTheMarks)
 {
     ExportFixture f;
     f.data.header.setCourse(1);
-    f.add({.qbango = "13001200105011", .gakunen = "21", .shozoku = "さくらＳＣ", .shozokuKana = "ｻｸﾗ",
+    f.add({.qbango = "13001200105011",
+           .gakunen = "21",
+           .shozoku = "さくらＳＣ",
+           .shozokuKana = "ｻｸﾗ",
            .kiro = {{22, 10234}, {25, 2845}, {24, 700001}, {28, 666666}, {2, 5000}}});
     f.add({.qbango = "13002200105015", .sei = "2", .kiro = {{28, 83000}}});
     f.writeTotals({});
 
-    auto expected = [](const std::string& team, int r, const std::string& stroke, const std::string& sei,
-                       const std::string& time, const std::string& level, const std::string& dist,
-                       const std::string& name, const std::string& kana) {
-        return line({Q("0513001"), Q(team), Q(std::to_string(r)), Q("2"), Q(stroke), Q(sei), Q(time), Q(""), Q(""),
-                     Q(level), Q(dist), Q(""), Q(name), Q(kana), Q(""), Q(kana)});
+    auto expected = [](const std::string& team, int r, const std::string& stroke, const std::string& sei, const std::string& time,
+                       const std::string& level, const std::string& dist, const std::string& name, const std::string& kana) {
+        return line({Q("0513001"), Q(team), Q(std::to_string(r)), Q("2"), Q(stroke), Q(sei), Q(time), Q(""), Q(""), Q(level),
+                     Q(dist), Q(""), Q(name), Q(kana), Q(""), Q(kana)});
     };
     f.run(exportScmMedia);
     auto lines = ExportFixture::lines(f.transfer / "RELAYENT.csv");
@@ -315,9 +373,15 @@ TEST(ScmSwimmerFile, LinesCopiedAsCp932AreTheLinesBuiltAsText)
 {
     using S = SwimmerRecord;
     std::mt19937 random(33);
-    const std::vector<std::string> good = {" ", "  ", std::string(1, '\0'), "\x01", "\t", ",", "\"", "0", "1", "9", "A",
-                                           "/", "\xb1", "\xdf", "\x81\x40", "\x82\xa0", "\xfa\x54", "\x81\xca", "\xed\x40",
-                                           "\x87\x90", "\\", "~", "\x81\x5f", "\x82\x50", "\xee\xf9", "\x88\x9f"};
+    const std::vector<std::string> good = {" ",        "  ",       std::string(1, '\0'),
+                                           "\x01",     "\t",       ",",
+                                           "\"",       "0",        "1",
+                                           "9",        "A",        "/",
+                                           "\xb1",     "\xdf",     "\x81\x40",
+                                           "\x82\xa0", "\xfa\x54", "\x81\xca",
+                                           "\xed\x40", "\x87\x90", "\\",
+                                           "~",        "\x81\x5f", "\x82\x50",
+                                           "\xee\xf9", "\x88\x9f"};
     const std::vector<std::string> bad = {"\x80", "\xa0", "\xfd", "\x82", "\x81\x20", "\x85\x40"};
     bool damaged = false;
     auto fill = [&](SwimmerRecord& s, Field f) {
@@ -327,7 +391,7 @@ TEST(ScmSwimmerFile, LinesCopiedAsCp932AreTheLinesBuiltAsText)
             if (b.size() + piece.size() > f.size()) break;
             b += piece;
         }
-        b.resize(f.size(), damaged ? '\x82' : ' ');  // a lead byte cut at the end
+        b.resize(f.size(), damaged ? '\x82' : ' '); // a lead byte cut at the end
         std::memcpy(s.bytes().data() + f.offset, b.data(), f.size());
     };
     auto same = [](const std::function<void(std::string&)>& fast, const std::function<void(std::string&)>& slow) {
@@ -360,7 +424,7 @@ TEST(ScmSwimmerFile, LinesCopiedAsCp932AreTheLinesBuiltAsText)
         for (Field f : {S::kBango, S::kQBango, S::kNamae, S::kKana, S::kKen, S::kKenKana, S::kShozoku, S::kShozokuKana,
                         S::kGakunen, S::kSei, S::kShuFuku, S::kShubetu})
             fill(s, f);
-        if (random() % 3 == 0) s.setQBango("13001200105011");  // an ordinary number among the awkward ones
+        if (random() % 3 == 0) s.setQBango("13001200105011"); // an ordinary number among the awkward ones
         for (int slot = 0; slot < kStandardSlots; ++slot)
             if (random() % 6 == 0) s.setKiro(slot, static_cast<std::int32_t>(random() % (i == 2999 ? 9000000 : 700000)));
         const std::size_t n = static_cast<std::size_t>(i);
@@ -379,7 +443,8 @@ TEST(ScmSwimmerFile, LinesCopiedAsCp932AreTheLinesBuiltAsText)
         for (const EntryHeader* h : {&prefecture, &club}) {
             RelayLines relays(*h, h == &club);
             long long a = i, b = i;
-            same([&](std::string& out) { relays.append(out, s, n, a); }, [&](std::string& out) { relays.appendAsText(out, s, n, b); });
+            same([&](std::string& out) { relays.append(out, s, n, a); },
+                 [&](std::string& out) { relays.appendAsText(out, s, n, b); });
             EXPECT_EQ(a, b);
         }
         SwimmerBytes bytes;
@@ -398,7 +463,7 @@ TEST(ScmExportFailure, AFaultInTheLastMediumLeavesTheOldSet)
     struct Case {
         const char* name;
         ExportFn run;
-        int swimmers;  // one more than fill the first medium: the last one is refused
+        int swimmers; // one more than fill the first medium: the last one is refused
     };
     const Case cases[] = {
         {"scm-media", exportScmMedia, 451},
@@ -412,7 +477,7 @@ TEST(ScmExportFailure, AFaultInTheLastMediumLeavesTheOldSet)
         for (int i = 0; i < c.swimmers - 1; ++i) f.add({.qbango = "13001200105011"});
         ExportTarget t = f.target();
         t.prompt = nullptr;
-        c.run(f.data, t);  // the old set: one medium, one team
+        c.run(f.data, t); // the old set: one medium, one team
         auto folderState = [&] {
             std::string s;
             for (const auto& e : fs::recursive_directory_iterator(f.transfer))
@@ -420,7 +485,7 @@ TEST(ScmExportFailure, AFaultInTheLastMediumLeavesTheOldSet)
             return s;
         };
         const std::string before = folderState();
-        f.data.swimmers.back().setQBango("13002200105011");  // another team
+        f.data.swimmers.back().setQBango("13002200105011"); // another team
         f.add({.qbango = "13003200105011"}).setTextBytes(SwimmerRecord::kNamae, "\x81\x20");
         t.when = DateTime{2006, 1, 1, 0, 0, 0};
         try {

@@ -17,7 +17,7 @@ namespace {
 
 struct Line {
     std::string number, team, reg, name, kana, sex, birth, grade2, grade1;
-    std::map<int, int> times;  // slot -> time
+    std::map<int, int> times; // slot -> time
 };
 
 // A swimmer line of 51 columns as the SCM media form writes it.
@@ -29,8 +29,17 @@ std::string swimmerLine(const Line& l)
         std::string v = std::to_string(t);
         times.replace(std::size_t(slot) * 6 + 6 - v.size(), v.size(), v);
     }
-    return quoted(columns(51, {{1, l.number}, {2, l.team}, {6, l.reg}, {7, l.name}, {8, l.kana}, {10, l.sex},
-                               {11, l.birth}, {12, l.grade2}, {13, l.grade1}, {29, flags}, {30, times}}));
+    return quoted(columns(51, {{1, l.number},
+                               {2, l.team},
+                               {6, l.reg},
+                               {7, l.name},
+                               {8, l.kana},
+                               {10, l.sex},
+                               {11, l.birth},
+                               {12, l.grade2},
+                               {13, l.grade1},
+                               {29, flags},
+                               {30, times}}));
 }
 // A swimmer line of the SWM floppy's 13 columns.
 std::string swmLine(const Line& l)
@@ -47,8 +56,8 @@ std::string teamLine(const std::string& code, const std::string& name, const std
 {
     return quoted(columns(85, {{1, code}, {6, name}, {7, kana}}));
 }
-std::string relayLine(const std::string& team, const std::string& stroke, const std::string& sex,
-                      const std::string& time, const std::string& distance, const std::string& level = "")
+std::string relayLine(const std::string& team, const std::string& stroke, const std::string& sex, const std::string& time,
+                      const std::string& distance, const std::string& level = "")
 {
     return quoted(columns(16, {{2, team}, {5, stroke}, {6, sex}, {7, time}, {10, level}, {11, distance}}));
 }
@@ -77,7 +86,15 @@ TEST(ScmImport, SwimmersGetTheirFieldsTeamsTimesRelaysAndAges)
     ScmBench b;
     b.put("ScmSwimmerdt.csv",
           kSwimmerHeader +
-              swimmerLine({"0012345", "13001", "130011990012", "山田　太郎", "ﾔﾏﾀﾞ ﾀﾛｳ", "1", "1998/04/02", "", "1",
+              swimmerLine({"0012345",
+                           "13001",
+                           "130011990012",
+                           "山田　太郎",
+                           "ﾔﾏﾀﾞ ﾀﾛｳ",
+                           "1",
+                           "1998/04/02",
+                           "",
+                           "1",
                            {{2, 10234}, {21, 51000}}}) +
               swimmerLine({"", "13001", "000000000000", "鈴木花子", "ｽｽﾞｷ", "2", "1997/05/06", "3", "2", {}}) +
               swimmerLine({"", "27002", "0", "佐藤", "ｻﾄｳ", "1", "1996/01/01", "1", "1", {{0, 1500}}}) +
@@ -86,19 +103,19 @@ TEST(ScmImport, SwimmersGetTheirFieldsTeamsTimesRelaysAndAges)
     // The first line of a code wins, also when its team comes back after another team.
     b.put("Scmdt.csv", kTeamHeader + teamLine("13001", "東京ＳＣ", "ﾄｳｷｮｳ") + teamLine("27002", "大阪ＳＳ", "ｵｵｻｶ") +
                            teamLine("13001", "別の名前", "ﾍﾞﾂ"));
-    b.put("ScmRelay.csv", kRelayHeader + relayLine("13001", "6", "1", "1:02.34", "4") +  // first match only
+    b.put("ScmRelay.csv", kRelayHeader + relayLine("13001", "6", "1", "1:02.34", "4") + // first match only
                               relayLine("13001", "7", "2", "2:10.00", "3") + relayLine("13001", "6", "2", "  :59.99", "6") +
-                              relayLine("40001", "6", "1", "1:00.00", "3") +  // no such team: skipped
-                              relayLine("13001", "6", "1", "1:00.00", "9"));  // no such distance: skipped
+                              relayLine("40001", "6", "1", "1:00.00", "3") + // no such team: skipped
+                              relayLine("13001", "6", "1", "1:00.00", "9")); // no such distance: skipped
     ImportReport r = b.run();
 
     ASSERT_EQ(b.store.header().total(), 6);
     const SwimmerRecord s = b.at(2);
     EXPECT_EQ(s.Bango(), "0012345");
-    EXPECT_EQ(s.QBango(), "13001199804022");  // last character of the registration number
+    EXPECT_EQ(s.QBango(), "13001199804022"); // last character of the registration number
     EXPECT_EQ(s.Namae(), "山田　太郎      ");
     EXPECT_EQ(s.Kana(), "ﾔﾏﾀﾞ ﾀﾛｳ        ");
-    EXPECT_EQ(s.gakunen(), "1 ");  // column 13, then column 12 blank
+    EXPECT_EQ(s.gakunen(), "1 "); // column 13, then column 12 blank
     EXPECT_EQ(s.sei(), "1");
     EXPECT_EQ(s.shubetu(), "000000");
     EXPECT_EQ(s.shuFuku(), " ");
@@ -107,10 +124,10 @@ TEST(ScmImport, SwimmersGetTheirFieldsTeamsTimesRelaysAndAges)
     EXPECT_EQ(s.ShozokuKana(), "ﾄｳｷｮｳ ");
     EXPECT_EQ(s.kiro(2), 10234);
     EXPECT_EQ(s.kiro(21), 51000);
-    EXPECT_EQ(s.kiro(26), 10234);  // relay 1:02.34 with a one-digit minute
+    EXPECT_EQ(s.kiro(26), 10234); // relay 1:02.34 with a one-digit minute
     EXPECT_EQ(s.nenrei(), ageOn(19980402, "2005/04/01"));
     EXPECT_EQ(s.seq(), 2);
-    EXPECT_EQ(b.at(1).nenrei(), 15);  // the age rewrite covers every swimmer
+    EXPECT_EQ(b.at(1).nenrei(), 15); // the age rewrite covers every swimmer
 
     // Registration number all zeros: "5" for sex 2, "0" for sex 1.
     EXPECT_EQ(b.at(3).QBango(), "13001199705065");
@@ -120,9 +137,9 @@ TEST(ScmImport, SwimmersGetTheirFieldsTeamsTimesRelaysAndAges)
     EXPECT_EQ(b.at(3).kiro(28), 5999);
     EXPECT_EQ(b.at(4).Shozoku(), "大阪ＳＳ    ");
     EXPECT_EQ(b.at(4).ken(), "大阪府  ");
-    EXPECT_EQ(b.at(5).Shozoku(), "東京ＳＣ    ");  // 13001 again after 27002: scanned from the top
-    EXPECT_EQ(b.at(5).kiro(26), 0);                // the relay went to the first match only
-    EXPECT_EQ(b.at(6).Shozoku(), "            ");  // unknown team: blank, not the last team read
+    EXPECT_EQ(b.at(5).Shozoku(), "東京ＳＣ    "); // 13001 again after 27002: scanned from the top
+    EXPECT_EQ(b.at(5).kiro(26), 0);               // the relay went to the first match only
+    EXPECT_EQ(b.at(6).Shozoku(), "            "); // unknown team: blank, not the last team read
     EXPECT_EQ(b.at(6).ShozokuKana(), "      ");
 
     const std::string m = r.message();
@@ -142,7 +159,8 @@ TEST(ScmImport, MissingFilesGiveTheirThreeLines)
         bool swimmerFile, teamFile;
         std::string message;
     } cases[] = {
-        {false, true, "「ScmSwimmerdt.csv」ファイルがありません。\nＳＷＭで作成されたファイルではありません。\n処理を中止します。"},
+        {false, true,
+         "「ScmSwimmerdt.csv」ファイルがありません。\nＳＷＭで作成されたファイルではありません。\n処理を中止します。"},
         {true, false, "「Scmdt.csv」ファイルがありません。\nＳＷＭで作成されたファイルではありません。\n処理を中止します。"},
     };
     for (const Case& c : cases) {
@@ -160,7 +178,7 @@ TEST(ScmImport, MissingFilesGiveTheirThreeLines)
     }
     // Without the relay file the swimmers still come in and the user is told.
     ScmBench b;
-    b.put("scmswimmerdt.CSV", swimmers);  // names in any letter case
+    b.put("scmswimmerdt.CSV", swimmers); // names in any letter case
     b.put("Scmdt.csv", teams);
     b.run();
     EXPECT_EQ(b.store.header().total(), 2);
@@ -172,7 +190,7 @@ TEST(ScmImport, AFaultyLineNamesItsFileAndLineAndChangesNothing)
     const std::string good = swimmerLine({"", "13001", "", "山田", "ﾔﾏﾀﾞ", "1", "1998/04/02", "", "1", {{0, 3000}}});
     std::string badTime = good;
     badTime.replace(badTime.find("  3000"), 6, " 30.00");
-    std::string notATime = good;  // 99:99.99: no time of the coding
+    std::string notATime = good; // 99:99.99: no time of the coding
     notATime.replace(notATime.find("  3000"), 6, "999999");
     struct Case {
         std::string swimmers, relays, where;
@@ -180,7 +198,8 @@ TEST(ScmImport, AFaultyLineNamesItsFileAndLineAndChangesNothing)
         {kSwimmerHeader + good + "\"1\",\"13001\",\"x\"\r\n", "", "ScmSwimmerdt.csv 3 行目: 項目が 3 個"},
         {kSwimmerHeader + good + badTime, "", "ScmSwimmerdt.csv 3 行目: 種目 1 のタイム"},
         {kSwimmerHeader + good + notATime, "", "ScmSwimmerdt.csv 3 行目: 種目 1 のタイム「999999」はタイムではありません"},
-        {kSwimmerHeader + good, kRelayHeader + relayLine("13001", "6", "1", "99:99.99", "3"), "ScmRelay.csv 2 行目: タイム「99:99.99」"},
+        {kSwimmerHeader + good, kRelayHeader + relayLine("13001", "6", "1", "99:99.99", "3"),
+         "ScmRelay.csv 2 行目: タイム「99:99.99」"},
         {kSwimmerHeader + good, kRelayHeader + relayLine("13001", "6", "1", "1'02\"34", "3"), "ScmRelay.csv 2 行目: タイム"},
         {kSwimmerHeader + good + "\"\x82\"\r\n", "", "ScmSwimmerdt.csv 3 行目: シフトJIS"},
     };
@@ -211,7 +230,7 @@ TEST(SwmImport, TeamFoldersAndSchoolLevelOfRelays)
                              swmLine({"", "13001", "130019105051", "中学生", "ﾁｭｳ", "1", "1991/05/05", "3", "2", {{19, 12345}}}) +
                              swmLine({"0000077", "13001", "000000000000", "高校生", "ｺｳ", "2", "1989/05/05", "1", "3", {}}));
     b.put("RELAYENT.csv", kRelayHeader + relayLine("13001", "6", "2", "1:50.00", "4", "3") +
-                              relayLine("13001", "6", "2", "1:55.00", "4", "2") +  // level 2: no such swimmer
+                              relayLine("13001", "6", "2", "1:55.00", "4", "2") + // level 2: no such swimmer
                               relayLine("13001", "7", "1", "2:00.00", "4"));
     ImportReport r = b.run(MeetSystem::Swm);
     ASSERT_EQ(b.store.header().total(), 3);
@@ -225,7 +244,7 @@ TEST(SwmImport, TeamFoldersAndSchoolLevelOfRelays)
     EXPECT_EQ(s.Shozoku(), "東京ＳＣ    ");
     EXPECT_EQ(b.at(3).QBango(), "13001198905055");
     EXPECT_EQ(b.at(3).Bango(), "0000077");
-    EXPECT_EQ(b.at(3).kiro(26), 15000);  // school level 3 matches the first grade character
+    EXPECT_EQ(b.at(3).kiro(26), 15000); // school level 3 matches the first grade character
     EXPECT_NE(r.message().find("RELAYENT.csv 3 行目"), std::string::npos) << r.message();
     EXPECT_NE(r.message().find("SWM13001/RIZARUTO.csv から選手 2 人"), std::string::npos) << r.message();
 
@@ -234,7 +253,8 @@ TEST(SwmImport, TeamFoldersAndSchoolLevelOfRelays)
         missing.run(MeetSystem::Swm);
         ADD_FAILURE();
     } catch (const TolvError& e) {
-        EXPECT_EQ(std::string(e.what()), "「Teamdt.csv」ファイルがありません。\nＳＷＭで作成されたファイルではありません。\n処理を中止します。");
+        EXPECT_EQ(std::string(e.what()),
+                  "「Teamdt.csv」ファイルがありません。\nＳＷＭで作成されたファイルではありません。\n処理を中止します。");
     }
 }
 
@@ -264,7 +284,7 @@ TEST(ImportSupport, ADriveThatIsNotReadyIsAskedForUntilCancelled)
     const ImportFolder a{toHostPath("a:\\"), "a:\\"};
     waitForDrive(a, p);
     EXPECT_EQ(p.asked, 1);
-    waitForDrive(a, p);  // ready now: not asked again
+    waitForDrive(a, p); // ready now: not asked again
     EXPECT_EQ(p.asked, 1);
     unsetenv("TOLVSYS_DRIVE_A");
     p.insert = false;
@@ -278,7 +298,7 @@ TEST(ImportSupport, ClockTimesAndCenturies)
     EXPECT_EQ(clockTime("  :35.10"), 3510);
     EXPECT_EQ(clockTime("1:05.3x"), std::nullopt);
     EXPECT_EQ(clockTime("100:00.00"), std::nullopt);
-    EXPECT_EQ(clockTime("99:99.99"), std::nullopt);  // seconds of 60 or more: no time
+    EXPECT_EQ(clockTime("99:99.99"), std::nullopt); // seconds of 60 or more: no time
     EXPECT_EQ(clockTime("99:59.99"), 995999);
     EXPECT_EQ(clockTime("1'02.34"), std::nullopt);
     EXPECT_EQ(clockTime(""), 0);

@@ -28,7 +28,7 @@ std::vector<std::string> fields(std::string l)
         }
         out.push_back(f);
         if (i >= l.size()) break;
-        ++i;  // the comma
+        ++i; // the comma
     }
     return out;
 }
@@ -55,12 +55,21 @@ SwimmerRecord readBack(const std::vector<std::string>& c)
 TEST(SwmFloppy, TeamFoldersRoundTripThroughTheImportRules)
 {
     ExportFixture f;
-    f.add({.qbango = "13001200105011", .sei = "1", .gakunen = "12", .namae = "東西南北春夏秋冬", .kana = "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ",
-           .bango = "1300101", .kiro = {{0, 1890}, {6, 523456}, {21, 50312}, {22, 10234}}});
-    f.add({.qbango = "13002199912315", .sei = "2", .gakunen = "50", .namae = "YAMADA  HANAKO", .kana = "ﾔﾏﾀﾞ ﾊﾅｺ",
-           .bango = "1300202", .kiro = {{9, 11500}}});
-    f.add({.qbango = "13001200202021", .sei = "1", .gakunen = "10", .namae = "川　一", .kana = "ｶﾜ ﾊｼﾞﾒ",
-           .bango = "1300103"});
+    f.add({.qbango = "13001200105011",
+           .sei = "1",
+           .gakunen = "12",
+           .namae = "東西南北春夏秋冬",
+           .kana = "ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ",
+           .bango = "1300101",
+           .kiro = {{0, 1890}, {6, 523456}, {21, 50312}, {22, 10234}}});
+    f.add({.qbango = "13002199912315",
+           .sei = "2",
+           .gakunen = "50",
+           .namae = "YAMADA  HANAKO",
+           .kana = "ﾔﾏﾀﾞ ﾊﾅｺ",
+           .bango = "1300202",
+           .kiro = {{9, 11500}}});
+    f.add({.qbango = "13001200202021", .sei = "1", .gakunen = "10", .namae = "川　一", .kana = "ｶﾜ ﾊｼﾞﾒ", .bango = "1300103"});
     f.writeTotals({"13001", "13002"});
     TeamRecord t;
     t.setCode("13001");
@@ -77,8 +86,8 @@ TEST(SwmFloppy, TeamFoldersRoundTripThroughTheImportRules)
                           Q("生年月日"), Q("学年"), Q("学校種別"), Q("出場種目"), Q("エントリータイム"), Q("照合キー")}));
     const std::string flags = "1" + blanks(5) + "1" + blanks(14) + "1" + "1";
     const std::string times = "  1890" + blanks(30) + "523456" + blanks(6 * 14) + " 50312" + blanks(12);
-    EXPECT_EQ(a[1], line({Q("1300101"), Q("13001"), R("1"), Q("130010105011"), Q("東西南北春夏秋冬"), Q("ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ"),
-                          Q("1"), Q("2001/05/01"), Q("2"), Q("1"), Q(flags), Q(times), Q("1010501東西南北春夏秋冬")}));
+    EXPECT_EQ(a[1], line({Q("1300101"), Q("13001"), R("1"), Q("130010105011"), Q("東西南北春夏秋冬"), Q("ﾄｳｻﾞｲ ﾅﾝﾎﾞｸ"), Q("1"),
+                          Q("2001/05/01"), Q("2"), Q("1"), Q(flags), Q(times), Q("1010501東西南北春夏秋冬")}));
     EXPECT_EQ(fields(a[2])[2], "2");
     EXPECT_EQ(fields(b[1])[2], "1");
 
@@ -101,11 +110,11 @@ TEST(SwmFloppy, TeamFoldersRoundTripThroughTheImportRules)
     ASSERT_EQ(teams.size(), 2u);
     EXPECT_EQ(fields(teams[1])[0], "13001");
     EXPECT_EQ(fields(teams[1]).size(), 85u);
-    ASSERT_EQ(r.notes.size(), 1u);  // 13002 is not in the register
+    ASSERT_EQ(r.notes.size(), 1u); // 13002 is not in the register
     auto relays = ExportFixture::lines(f.transfer / "RELAYENT.csv");
     ASSERT_EQ(relays.size(), 2u);
-    EXPECT_EQ(relays[1], line({Q("0513001"), Q("13001"), Q("1"), Q("1"), Q("7"), Q("1"), Q(" 1:02.34"), Q(""), Q(""),
-                               Q("1"), Q("3"), Q(""), Q("さくらＳＣ"), Q("ｻｸﾗ"), Q(""), Q("ｻｸﾗ")}));
+    EXPECT_EQ(relays[1], line({Q("0513001"), Q("13001"), Q("1"), Q("1"), Q("7"), Q("1"), Q(" 1:02.34"), Q(""), Q(""), Q("1"),
+                               Q("3"), Q(""), Q("さくらＳＣ"), Q("ｻｸﾗ"), Q(""), Q("ｻｸﾗ")}));
     EXPECT_EQ(r.written.size(), 4u);
 }
 
@@ -120,9 +129,18 @@ TEST(SwmFloppy, NumberZeroIsWrittenEmpty)
 
 TEST(SwmFloppy, TeamCodeThatIsNoFolderNameIsRefused)
 {
-    const std::string codes[] = {"13/0120010501", "..00120010501", "13:0120010501", "13\\0120010501",
-                                 "1300 20010501", "1300.20010501", "", std::string("13\0" "0120010501", 13),
-                                 "13\x01" "0120010501"};
+    const std::string codes[] = {"13/0120010501",
+                                 "..00120010501",
+                                 "13:0120010501",
+                                 "13\\0120010501",
+                                 "1300 20010501",
+                                 "1300.20010501",
+                                 "",
+                                 std::string("13\0"
+                                             "0120010501",
+                                             13),
+                                 "13\x01"
+                                 "0120010501"};
     for (const std::string& qbango : codes) {
         ExportFixture f;
         f.add({.qbango = "13001200105011", .namae = "岬　大地"});

@@ -13,8 +13,7 @@ namespace {
 
 // A line whose fields sit at 1-based byte positions once the sequence number is padded to `width`;
 // written, as the web system writes it, without that padding.
-std::string fixed(std::size_t width, int seq, const std::vector<std::pair<std::size_t, std::string>>& fields,
-                  std::size_t length)
+std::string fixed(std::size_t width, int seq, const std::vector<std::pair<std::size_t, std::string>>& fields, std::size_t length)
 {
     std::string l(length, ' ');
     const std::string s = std::to_string(seq);
@@ -28,8 +27,9 @@ std::string fixed(std::size_t width, int seq, const std::vector<std::pair<std::s
 std::string competitor(int seq, const std::string& sex, const std::string& name, const std::string& reg,
                        const std::string& number = "1234567")
 {
-    return fixed(4, seq, {{10, sex}, {11, name}, {31, "ﾔﾏﾀﾞ ﾀﾛｳ"}, {64, "東京スイミングクラブ"}, {84, "ﾄｳｷｮｳ"}, {207, reg}, {222, number}},
-                 228);
+    return fixed(
+        4, seq, {{10, sex}, {11, name}, {31, "ﾔﾏﾀﾞ ﾀﾛｳ"}, {64, "東京スイミングクラブ"}, {84, "ﾄｳｷｮｳ"}, {207, reg}, {222, number}},
+        228);
 }
 std::string entry(int seq, const std::string& code, const std::string& time)
 {
@@ -38,7 +38,8 @@ std::string entry(int seq, const std::string& code, const std::string& time)
 std::string relay(int seq, const std::string& team, const std::string& sex, const std::string& stroke,
                   const std::string& distance, const std::string& time)
 {
-    return fixed(4, seq, {{16, team.substr(2)}, {99, team.substr(0, 2)}, {122, sex}, {138, stroke}, {143, distance}, {146, time}}, 153);
+    return fixed(4, seq, {{16, team.substr(2)}, {99, team.substr(0, 2)}, {122, sex}, {138, stroke}, {143, distance}, {146, time}},
+                 153);
 }
 
 struct WebBench : ImportBench {
@@ -52,12 +53,12 @@ struct WebBench : ImportBench {
 TEST(WebImport, CompetitorsEntriesAndRelaysByBytePosition)
 {
     WebBench b;
-    b.put("swcomp.txt", competitor(1, "1", "山田　太郎左衛門之助一二三", "131239804021") +  // 13 characters: 12 used
+    b.put("swcomp.txt", competitor(1, "1", "山田　太郎左衛門之助一二三", "131239804021") + // 13 characters: 12 used
                             competitor(7, "2", "鈴木", "131230104025", "       ") + competitor(8, "1", "除外", "341230104021") +
                             competitor(1234, "1", "佐藤", "131230504021"));
     b.put("swent.txt", entry(1, "  11", "01:02.34") + entry(7, "  23", "  :35.10") +
-                           entry(7, "  15", "01:00.00") +  // freestyle "5" is no event
-                           entry(8, "  11", "01:00.00") +  // the "34" competitor was not imported
+                           entry(7, "  15", "01:00.00") + // freestyle "5" is no event
+                           entry(8, "  11", "01:00.00") + // the "34" competitor was not imported
                            entry(1234, "  56", "05:00.00"));
     b.put("swteam.txt", relay(1, "13123", "1", "6", "4", "01:50.00") + relay(2, "13123", "1", "7", "3", "01:00.00") +
                             relay(3, "13999", "1", "6", "3", "01:00.00") + relay(4, "13123", "2", "6", "8", "01:00.00"));
@@ -66,7 +67,7 @@ TEST(WebImport, CompetitorsEntriesAndRelaysByBytePosition)
     ASSERT_EQ(b.store.header().total(), 4);
     const SwimmerRecord s = b.store.swimmerAt(2);
     EXPECT_EQ(s.QBango(), "13123199804021");
-    EXPECT_EQ(s.Namae(), "山田　太郎左衛門");  // 12 characters, then fitted to 16 bytes
+    EXPECT_EQ(s.Namae(), "山田　太郎左衛門"); // 12 characters, then fitted to 16 bytes
     EXPECT_EQ(s.Kana(), "ﾔﾏﾀﾞ ﾀﾛｳ        ");
     EXPECT_EQ(s.Shozoku(), "東京スイミン");
     EXPECT_EQ(s.ShozokuKana(), "ﾄｳｷｮｳ ");
@@ -74,17 +75,19 @@ TEST(WebImport, CompetitorsEntriesAndRelaysByBytePosition)
     EXPECT_EQ(s.sei(), "1");
     EXPECT_EQ(s.shubetu(), "000000");
     EXPECT_EQ(s.kiro(0), 10234);
-    EXPECT_EQ(s.kiro(26), 15000);  // the relay goes to the first swimmer of the team and sex
+    EXPECT_EQ(s.kiro(26), 15000); // the relay goes to the first swimmer of the team and sex
     EXPECT_EQ(s.kiro(22), 10000);
     EXPECT_EQ(s.seq(), 2);
-    EXPECT_EQ(b.store.swimmerAt(3).QBango(), "13123200104025");  // reference 2005: 01 -> 2001
+    EXPECT_EQ(b.store.swimmerAt(3).QBango(), "13123200104025"); // reference 2005: 01 -> 2001
     EXPECT_EQ(b.store.swimmerAt(3).kiro(9), 3510);
     EXPECT_EQ(b.store.swimmerAt(3).Bango(), "       ");
     EXPECT_EQ(b.store.swimmerAt(3).kiro(26), 0);
-    EXPECT_EQ(b.store.swimmerAt(4).QBango(), "13123190504021");  // 05 is not below 05 -> 1905
-    EXPECT_EQ(b.store.swimmerAt(4).kiro(21), 50000);             // 1234: nothing prepended
+    EXPECT_EQ(b.store.swimmerAt(4).QBango(), "13123190504021"); // 05 is not below 05 -> 1905
+    EXPECT_EQ(b.store.swimmerAt(4).kiro(21), 50000);            // 1234: nothing prepended
     for (int slot = 0; slot < kEventSlots; ++slot)
-        if (slot != 9) { EXPECT_EQ(b.store.swimmerAt(3).kiro(slot), 0) << slot; }
+        if (slot != 9) {
+            EXPECT_EQ(b.store.swimmerAt(3).kiro(slot), 0) << slot;
+        }
 
     const std::string m = r.message();
     EXPECT_NE(m.find("選手 3 人を追加しました（個人種目 3 件、リレー 2 件）"), std::string::npos) << m;
@@ -131,6 +134,6 @@ TEST(WebImport, AFaultyLineNamesItsFileAndLineAndChangesNothing)
     WebBench b;
     b.put("swcomp.txt", comp);
     b.put("swent.txt", "");
-    EXPECT_THROW(b.run(), TolvError);  // swteam.txt missing
+    EXPECT_THROW(b.run(), TolvError); // swteam.txt missing
     EXPECT_EQ(b.store.header().total(), 1);
 }

@@ -38,10 +38,7 @@ class EntryMenuCommandsTest : public QObject {
     fs::path file_;
     std::ostringstream printed_;
 
-    FrmZepi* open()
-    {
-        return tolvtest::openEntryWindow(fx_.ctx());
-    }
+    FrmZepi* open() { return tolvtest::openEntryWindow(fx_.ctx()); }
 
 private slots:
     void init()
@@ -54,13 +51,11 @@ private slots:
             draw(log);
         };
         file_ = fx_.file();
-        fx_.writeEntryFile({{"13001200105011", "1", "選手1"}, {"13001200105011", "1", "選手2"}, {"13002199804015", "2", "選手3"}});
+        fx_.writeEntryFile(
+            {{"13001200105011", "1", "選手1"}, {"13001200105011", "1", "選手2"}, {"13002199804015", "2", "選手3"}});
     }
 
-    void cleanup()
-    {
-        fx_.tearDown();
-    }
+    void cleanup() { fx_.tearDown(); }
 
     // Every command of the registries has its menu item with the registry's caption, wired (enabled
     // on an open file), and every item of the menus that run them has its registry entry.
@@ -80,7 +75,7 @@ private slots:
         for (const ImportMenuItem& i : importMenuItems()) expect(i.objectName, i.caption);
         for (const CheckMenuItem& i : checkMenuItems()) expect(i.objectName, i.caption);
         for (const reports::ListItem& i : reports::listItems())
-            if (i.objectName[0] == 'm') expect(i.objectName, i.caption);  // the others are buttons
+            if (i.objectName[0] == 'm') expect(i.objectName, i.caption); // the others are buttons
 
         std::function<void(QMenu*)> walk = [&](QMenu* menu) {
             for (QAction* a : menu->actions()) {
@@ -114,9 +109,7 @@ private slots:
         w->menuAction("mCheck6")->trigger();
         const std::string bytes = readBytes(file_);
         // Ages on 2008/10/16: born 2001/05/01 -> 7, born 1998/04/01 -> 10.
-        auto age = [&](int n) {
-            return int(static_cast<unsigned char>(bytes[std::size_t(n + 9) * 384 + 91]));
-        };
+        auto age = [&](int n) { return int(static_cast<unsigned char>(bytes[std::size_t(n + 9) * 384 + 91])); };
         QCOMPARE(age(1), 7);
         QCOMPARE(age(2), 7);
         QCOMPARE(age(3), 10);

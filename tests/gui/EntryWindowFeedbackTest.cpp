@@ -34,10 +34,7 @@ class EntryWindowFeedbackTest : public QObject {
     tolvtest::WindowFixture fx_;
     fs::path entryDir_, file_;
 
-    FrmZepi* open()
-    {
-        return tolvtest::openEntryWindow(fx_.ctx(), true);
-    }
+    FrmZepi* open() { return tolvtest::openEntryWindow(fx_.ctx(), true); }
 
     QString status(FrmZepi* w) { return child<QStatusBar>(w, "stbZepi")->currentMessage(); }
 
@@ -69,10 +66,7 @@ private slots:
         file_ = fx_.file();
     }
 
-    void cleanup()
-    {
-        fx_.tearDown();
-    }
+    void cleanup() { fx_.tearDown(); }
 
     void readingSearchFindsAGirlAtStartAndFollowsTheChosenSex()
     {
@@ -166,7 +160,7 @@ private slots:
         auto* stBi = child<QLineEdit>(w, "txtStBi");
         enterText(stBi, "2008101");
         QVERIFY(status(w).contains("8桁"));
-        QVERIFY(stBi->hasFocus());  // no box took the focus
+        QVERIFY(stBi->hasFocus()); // no box took the focus
 
         child<QPushButton>(w, "cmdShinki")->click();
         enterText(child<QLineEdit>(w, "txtQBango"), "13001200512121");
@@ -209,7 +203,7 @@ private slots:
 
         w->menuAction("mCheck6")->trigger();
         QCOMPARE(status(w), QString("3件を書き直しました"));
-        w->menuAction("mCheck6")->trigger();  // nothing left to change
+        w->menuAction("mCheck6")->trigger(); // nothing left to change
         QCOMPARE(status(w), QString("0件を書き直しました"));
 
         w->menuAction("mSotSei")->trigger();

@@ -96,16 +96,13 @@ private slots:
         file_ = fx_.file();
     }
 
-    void cleanup()
-    {
-        fx_.tearDown();
-    }
+    void cleanup() { fx_.tearDown(); }
 
     // 1
     void aBoxLeftInAnyWayIsStored()
     {
         writeSwimmers(2);
-        FrmZepi* w = open();  // swimmer 2
+        FrmZepi* w = open(); // swimmer 2
         auto* time = box(w, "txtKiro_3");
         typeInto(time, "1:05.23");
         QTest::keyClick(time, Qt::Key_Tab);
@@ -140,7 +137,7 @@ private slots:
         FrmZepi* w = open();
         auto* yobi = child<QPushButton>(w, "cmdYobi");
         yobi->setFocus();
-        QTest::keyClick(yobi, Qt::Key_Return);  // Enter presses a focused button
+        QTest::keyClick(yobi, Qt::Key_Return); // Enter presses a focused button
         QVERIFY(child<QWidget>(w, "fraYobi")->isVisible());
         auto* name = box(w, "txtYobi_2");
         QCOMPARE(name->text(), QString());
@@ -190,14 +187,14 @@ private slots:
         });
         enterText(box(w, "txtKana"), "ﾔﾏﾀﾞ ﾀﾛｳ");
         QVERIFY(hint.contains("1～9"));
-        QCOMPARE(box(w, "txtNamae")->text(), QString("佐藤　次郎"));  // the second line
+        QCOMPARE(box(w, "txtNamae")->text(), QString("佐藤　次郎")); // the second line
 
         tolvtest::onNextModal([](QWidget* m) {
             QVERIFY(QTest::qWaitForWindowExposed(m));
             auto* list = child<QListWidget>(m, "lstKensaku");
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
-            if (m->isVisible()) m->close();  // not picked: the test fails instead of waiting
+            if (m->isVisible()) m->close(); // not picked: the test fails instead of waiting
         });
         enterText(box(w, "txtKana"), "ﾔﾏﾀﾞ ﾀﾛｳ");
         QCOMPARE(box(w, "txtNamae")->text(), QString("山田　太郎"));
@@ -213,9 +210,9 @@ private slots:
     {
         writeSwimmers(1);
         FrmZepi* w = open();
-        enterText(box(w, "txtQBango"), "13001201302301");  // the reference year 2008 makes it 1913
+        enterText(box(w, "txtQBango"), "13001201302301"); // the reference year 2008 makes it 1913
         QVERIFY2(status(w).contains("1913/02/30") && status(w).contains("暦にない"), qPrintable(status(w)));
-        QCOMPARE(onDisk().swimmerAt(1).QBango(), std::string("13001191302301"));  // stored as typed
+        QCOMPARE(onDisk().swimmerAt(1).QBango(), std::string("13001191302301")); // stored as typed
 
         // Looked up in a new entry: told as well.
         child<QPushButton>(w, "cmdShinki")->click();
@@ -236,7 +233,7 @@ private slots:
         }
         FrmZepi* w = open();
         QCOMPARE(box(w, "txtGakunen")->text(), QString("小4"));
-        QCOMPARE(status(w), QString());  // a grade text longer than its code is no typing
+        QCOMPARE(status(w), QString()); // a grade text longer than its code is no typing
         auto* zigyo = box(w, "txtZigyo");
         typeInto(zigyo, "第50回春季記録会");
         QCOMPARE(zigyo->text(), QString("第50回春"));
@@ -306,13 +303,13 @@ private slots:
     // 9
     void backFromAWindowOpenedFromItTheLastSwimmerShowsWhereTheWindowWas()
     {
-        FrmZepi* w = open();  // an empty file: swimmer 0 of 0
+        FrmZepi* w = open(); // an empty file: swimmer 0 of 0
         w->move(120, 90);
         const QPoint where = w->pos();
         auto* sub = new QWidget;
         w->handOverTo(sub);
         QVERIFY(!w->isVisible());
-        writeSwimmers(3);  // what the merge adds meanwhile
+        writeSwimmers(3); // what the merge adds meanwhile
         sub->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QTRY_VERIFY(w->isVisible());
@@ -356,7 +353,7 @@ private slots:
     {
         writeSwimmers(2);
         std::string bytes = tolvtest::readBytes(file_);
-        bytes.resize(bytes.size() - 100);  // the last record cut short
+        bytes.resize(bytes.size() - 100); // the last record cut short
         tolvtest::writeBytes(file_, bytes);
         FrmZepi* w = open();
         QCOMPARE(fx_.prompt().said.size(), std::size_t(1));
@@ -373,7 +370,7 @@ private slots:
     {
         writeSwimmers(2);
         std::string bytes = tolvtest::readBytes(file_);
-        const std::int32_t time = 6543;  // 65 seconds: no time, but stored by older programs
+        const std::int32_t time = 6543; // 65 seconds: no time, but stored by older programs
         std::memcpy(bytes.data() + 11 * 384 + SwimmerRecord::kKiro.offset, &time, 4);
         tolvtest::writeBytes(file_, bytes);
         FrmZepi* w = open();

@@ -26,10 +26,7 @@ class ExportMenusTest : public QObject {
     tolvtest::WindowFixture fx_;
     fs::path transfer_;
 
-    FrmZepi* open()
-    {
-        return tolvtest::openEntryWindow(fx_.ctx());
-    }
+    FrmZepi* open() { return tolvtest::openEntryWindow(fx_.ctx()); }
 
 private slots:
     void init()
@@ -41,20 +38,18 @@ private slots:
         teams[0].setCode("13001");
         teams[0].setName("さくらスイミングクラブ");
         writeTeamList(fx_.registration() / "ken13" / "dantai.dat", teams);
-        fx_.writeEntryFile({{"13001200105011", "", "選手1", 3001}, {"13001200105011", "", "選手2", 3002},
+        fx_.writeEntryFile({{"13001200105011", "", "選手1", 3001},
+                            {"13001200105011", "", "選手2", 3002},
                             {"13001200105011", "", "選手3", 3003}});
     }
 
-    void cleanup()
-    {
-        fx_.tearDown();
-    }
+    void cleanup() { fx_.tearDown(); }
 
     void everyExportItemIsEnabled()
     {
         FrmZepi* w = open();
-        for (const char* name : {"mOutZep", "mOutQTolv", "mOutSwmKari", "mOutScmSys", "mOutScmFd", "mOutTfd", "mOutSwm",
-                                 "mOutKumamoto"}) {
+        for (const char* name :
+             {"mOutZep", "mOutQTolv", "mOutSwmKari", "mOutScmSys", "mOutScmFd", "mOutTfd", "mOutSwm", "mOutKumamoto"}) {
             QAction* a = w->menuAction(name);
             QVERIFY2(a && a->isEnabled(), name);
         }
@@ -96,7 +91,7 @@ private slots:
             EntryStore store;
             store.openEntryFile(fx_.dir() / "entry" / "TEST.zep");
             std::vector<SwimmerRecord> more(900, store.swimmerAt(1));
-            store.appendSwimmers(more, "test");  // 903 swimmers: three media of 450
+            store.appendSwimmers(more, "test"); // 903 swimmers: three media of 450
         }
         FrmZepi* w = open();
         w->menuAction("mShuKei")->trigger();
@@ -108,7 +103,7 @@ private slots:
         QCOMPARE(std::count(fx_.prompt().said.begin(), fx_.prompt().said.end(), std::string("転送先メディア準備")), 0L);
         for (int k = 1; k <= 3; ++k) QVERIFY(fs::exists(transfer_ / ("MEDIA" + std::to_string(k)) / "ScmSwimmerdt.csv"));
         const std::string third = tolvtest::readBytes(transfer_ / "MEDIA3" / "ScmSwimmerdt.csv");
-        QCOMPARE(std::count(third.begin(), third.end(), '\n'), 4L);  // the header and swimmers 901-903
+        QCOMPARE(std::count(third.begin(), third.end(), '\n'), 4L); // the header and swimmers 901-903
         QVERIFY(!fs::exists(transfer_ / "ScmSwimmerdt.csv"));
         QVERIFY(fs::exists(transfer_ / "Scmdt.csv"));
 

@@ -253,12 +253,12 @@ private slots:
         auto* files = child<tolv::gui::FilePicker>(w, "File1");
         auto* name = child<QLineEdit>(w, "txtFile");
         QTRY_VERIFY(files->indexOf("c1.zep").isValid() && files->fileModel()->rowCount(files->rootIndex()) == 4);
-        QTRY_COMPARE(files->fileModel()->index(3, 0, files->rootIndex()).data().toString(), QString("c1.zep"));  // by name
+        QTRY_COMPARE(files->fileModel()->index(3, 0, files->rootIndex()).data().toString(), QString("c1.zep")); // by name
         QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(files->indexOf("a1.zep")).center());
         QCOMPARE(name->text(), QString("a1.zep"));
-        const std::pair<Qt::Key, const char*> steps[] = {
-            {Qt::Key_Down, "b1.zep"}, {Qt::Key_End, "c1.zep"}, {Qt::Key_Up, "b2.zep"},
-            {Qt::Key_Home, "a1.zep"}, {Qt::Key_PageDown, "c1.zep"}, {Qt::Key_PageUp, "a1.zep"}};
+        const std::pair<Qt::Key, const char*> steps[] = {{Qt::Key_Down, "b1.zep"},     {Qt::Key_End, "c1.zep"},
+                                                         {Qt::Key_Up, "b2.zep"},       {Qt::Key_Home, "a1.zep"},
+                                                         {Qt::Key_PageDown, "c1.zep"}, {Qt::Key_PageUp, "a1.zep"}};
         for (const auto& [key, chosen] : steps) {
             QTest::keyClick(files, key);
             QCOMPARE(name->text(), QString(chosen));
@@ -288,7 +288,7 @@ private slots:
         QCOMPARE(drive->currentText(), QString("c:"));
         const int a = drive->findText("a:");
         QVERIFY(a > 0);
-        fx_.prompt().answers = {true, false};  // try again, then give up
+        fx_.prompt().answers = {true, false}; // try again, then give up
         emit drive->activated(a);
         QCOMPARE(fx_.prompt().asked.size(), std::size_t(2));
         QCOMPARE(fx_.prompt().asked[0], std::string("a にフロッピーを入れてください。\nドライブ変更はキャンセル"));
@@ -303,7 +303,7 @@ private slots:
         QCOMPARE(child<tolv::gui::DirPicker>(w, "Dir1")->path(), fx_.dir() / "floppy");
     }
 
-#ifndef _WIN32  // the test HTTP server is a python3 script started with posix_spawn
+#ifndef _WIN32 // the test HTTP server is a python3 script started with posix_spawn
     void internetModeChecksTheClubLogin()
     {
         serveArea();
@@ -320,7 +320,7 @@ private slots:
         QVERIFY(!child<tolv::gui::DrivePicker>(w, "Drive2")->isEnabled());
         QCOMPARE(child<QLabel>(w, "lblWeb")->text(), QString::fromStdString(server.url() + "2008/"));
         child<QLineEdit>(w, "txtFile")->setText("NET.zep");
-        child<QPushButton>(w, "cmdZepi")->click();  // no unit chosen yet
+        child<QPushButton>(w, "cmdZepi")->click(); // no unit chosen yet
         QCOMPARE(fx_.prompt().last(), std::string("管理ユニットを選んでください"));
         QVERIFY(entryWindow() == nullptr);
         clickUnit(w, "tokyo");
@@ -395,8 +395,11 @@ private slots:
         login(w);
         QVERIFY(entryWindow() == nullptr);
         QCOMPARE(fx_.prompt().offered.back(), (std::vector<std::string>{"開かない", "所属の検索なしで開く"}));
-        QVERIFY(QString::fromStdString(fx_.prompt().last()).startsWith("管理ユニットの設定（kanriken.ctl）を受け取れませんでした。\nサーバーにファイルがありません (HTTP 404)\n" +
-                                                                  QString::fromStdString(server.url()) + "2008/tokyo/kanriken.ctl"));
+        QVERIFY(
+            QString::fromStdString(fx_.prompt().last())
+                .startsWith(
+                    "管理ユニットの設定（kanriken.ctl）を受け取れませんでした。\nサーバーにファイルがありません (HTTP 404)\n" +
+                    QString::fromStdString(server.url()) + "2008/tokyo/kanriken.ctl"));
         QVERIFY(!fs::exists(entryDir_ / "NET.zep"));
 
         // An HTML page in its place; this time the user opens without team look-ups.
@@ -465,7 +468,8 @@ private slots:
         tolvtest::HttpServer server(served_);
         ensureWorkTree();
         writeWebControl(ctlDir(), WebControl{});
-        fs::permissions(ctlDir() / "dr_web.ctl", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+        fs::permissions(ctlDir() / "dr_web.ctl",
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
         FrmDrive* w = openInternet(server.url());
         QCOMPARE(modeOf(ctlDir() / "dr_web.ctl"), kOwnerOnly);
         clickUnit(w, "tokyo");
@@ -510,8 +514,9 @@ private slots:
             tolvtest::HttpServer server(served_, tolvtest::HttpServer::Drop, "torlist.dat");
             FrmDrive* w = openInternet(server.url());
             QCOMPARE(fx_.prompt().offered.back(), std::vector<std::string>{"ﾛｰｶﾙで続ける"});
-            QCOMPARE(fx_.prompt().last(), "管理ユニットの一覧（torlist.dat）を受け取れませんでした。\nサーバーが何も返さずに接続を切りました\n" +
-                                            server.url() + "2008/torlist.dat\n\nﾛｰｶﾙのデータで続けます。");
+            QCOMPARE(fx_.prompt().last(),
+                     "管理ユニットの一覧（torlist.dat）を受け取れませんでした。\nサーバーが何も返さずに接続を切りました\n" +
+                         server.url() + "2008/torlist.dat\n\nﾛｰｶﾙのデータで続けます。");
             QVERIFY(child<QRadioButton>(w, "optWeb_0")->isChecked());
             QVERIFY(!fx_.ctx().session.internet());
             tolvtest::deleteWindows();
@@ -570,7 +575,8 @@ private slots:
         login(w);
         QVERIFY(entryWindow() == nullptr);
         QCOMPARE(fx_.prompt().offered.back(), (std::vector<std::string>{"手元の ken.ctl で続ける", "開かない"}));
-        QVERIFY(QString::fromStdString(fx_.prompt().last()).startsWith("都道府県の表（ken.ctl）を受け取れませんでした。\nサーバーにファイルがありません (HTTP 404)"));
+        QVERIFY(QString::fromStdString(fx_.prompt().last())
+                    .startsWith("都道府県の表（ken.ctl）を受け取れませんでした。\nサーバーにファイルがありません (HTTP 404)"));
         login(w);
         QVERIFY(entryWindow());
         QCOMPARE(readBytes(ctlDir() / "ken.ctl"), good);
@@ -586,8 +592,9 @@ private slots:
         auto* units = child<QListWidget>(w, "lstKen");
         QCOMPARE(units->count(), 1);
         QCOMPARE(units->item(0)->text(), QString("tokyo"));
-        QCOMPARE(fx_.prompt().last(), std::string("次の管理ユニットは名前がアドレスのフォルダ名に使えないため、一覧から外しました:\n"
-                                                "1 行目「..」\n2 行目「.」\n3 行目「%2e%2e」\n4 行目「x#y」\n5 行目「../../evil」"));
+        QCOMPARE(fx_.prompt().last(),
+                 std::string("次の管理ユニットは名前がアドレスのフォルダ名に使えないため、一覧から外しました:\n"
+                             "1 行目「..」\n2 行目「.」\n3 行目「%2e%2e」\n4 行目「x#y」\n5 行目「../../evil」"));
         clickUnit(w, "tokyo");
         login(w);
         QVERIFY(entryWindow());

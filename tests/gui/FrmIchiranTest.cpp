@@ -55,8 +55,7 @@ struct Fixture {
         });
         window->show();
     }
-    template <class T>
-    T* find(const char* name) const
+    template <class T> T* find(const char* name) const
     {
         T* w = window->findChild<T*>(QString::fromUtf8(name));
         if (!w) qFatal("no control %s", name);
@@ -137,7 +136,7 @@ private slots:
     {
         Fixture f;
         f.click("cmdDown");
-        f.click("cmdDown");  // team 1
+        f.click("cmdDown"); // team 1
         f.enter("txtTanka_0", "1200");
         QCOMPARE(i32At(f.zed(), 182), 1200);
         QCOMPARE(f.text("lblKingaku_0"), QString("2400"));
@@ -191,7 +190,7 @@ private slots:
     {
         Fixture f;
         f.click("cmdDown");
-        f.click("cmdDown");  // team 1: two of line 1
+        f.click("cmdDown"); // team 1: two of line 1
         f.enter("txtTanka_0", "2000000000");
         QCOMPARE(i32At(f.zed(), 182), 2000000000);
         QCOMPARE(QString::fromStdString(f.prompt.said), QString::fromUtf8("オーバーフローしました。\n"));
@@ -207,7 +206,7 @@ private slots:
         QCOMPARE(status->currentMessage(), QString::fromUtf8("3団体"));
         f.enter("txtTanka_0", "1500");
         QCOMPARE(status->currentMessage(), QString::fromUtf8("単価 1 を書き込みました"));
-        QCOMPARE(f.focused(), QString("txtKoumoku_1"));  // the Enter order goes on as before
+        QCOMPARE(f.focused(), QString("txtKoumoku_1")); // the Enter order goes on as before
         f.click("cmdInsatu1");
         QVERIFY(status->currentMessage().startsWith(QString::fromUtf8("HTMLを書き出しました: ")));
     }
@@ -215,7 +214,7 @@ private slots:
     void anEditAfterPrintingStillGoesToTheShownTeam()
     {
         Fixture f;
-        f.click("cmdDown");  // team 2
+        f.click("cmdDown"); // team 2
         f.click("cmdInsatu3");
         f.click("cmdInsatu2");
         f.enter("txtKazu_9", "7");
@@ -242,7 +241,7 @@ private slots:
 
         // Receipts for the range, with the issuer lines as edited.
         f.enter("txtTanka_0", "1000");
-        f.enter("txtTanka_2", "1000");  // team 2 is one woman
+        f.enter("txtTanka_2", "1000"); // team 2 is one woman
         f.find<QLineEdit>("txtLpS_1")->setText(QString::fromUtf8("東京都水泳協会"));
         f.find<QLineEdit>("txtLpSt")->setText("2");
         f.find<QLineEdit>("txtLpEd")->setText("2");
@@ -265,11 +264,11 @@ private slots:
     {
         Fixture f;
         f.click("cmdDown");
-        f.click("cmdDown");  // team 1: two of line 1
+        f.click("cmdDown"); // team 1: two of line 1
         QTest::keyClick(f.type("txtNyukin", "32400"), Qt::Key_Tab);
         QCOMPARE(i32At(f.zed(), team(1, 352)), 32400);
         QCOMPARE(f.text("lblSagaku"), QString("32400"));
-        QTest::mouseClick(f.type("txtTanka_0", "500"), Qt::LeftButton);  // still in the box: nothing yet
+        QTest::mouseClick(f.type("txtTanka_0", "500"), Qt::LeftButton); // still in the box: nothing yet
         QCOMPARE(i32At(f.zed(), 182), 0);
         QTest::mouseClick(f.find<QLineEdit>("txtKazu_3"), Qt::LeftButton);
         QCOMPARE(i32At(f.zed(), 182), 500);
@@ -277,7 +276,7 @@ private slots:
         QCOMPARE(f.text("lblSagaku"), QString("31400"));
         QCOMPARE(f.focused(), QString("txtKazu_3"));
         f.type("txtKazu_2", "3");
-        f.click("cmdUp");  // written to the team shown when it was typed
+        f.click("cmdUp"); // written to the team shown when it was typed
         QCOMPARE(i16At(f.zed(), team(1, 146 + 4)), 3);
         QCOMPARE(f.text("lblDat"), QString("2 / 3"));
         f.type("txtKoumoku_1", QString::fromUtf8("女子"));
@@ -308,7 +307,8 @@ private slots:
         QCOMPARE(f.find<QLineEdit>("txtKazu_2")->text(), stored);
         QVERIFY(!f.find<QLineEdit>("txtKazu_2")->isModified());
         QCOMPARE(f.find<QStatusBar>("stbIchiran")->currentMessage(),
-                 QString::fromUtf8("型が一致しません。 数量 3 には -32768～32767 の整数を入力してください (入力: abc)（元の値に戻しました）"));
+                 QString::fromUtf8(
+                     "型が一致しません。 数量 3 には -32768～32767 の整数を入力してください (入力: abc)（元の値に戻しました）"));
         QCOMPARE(f.focused(), QString("txtTanka_2"));
         QVERIFY(f.prompt.said.empty());
         QTest::mouseClick(f.type("txtTanka_2", "x"), Qt::LeftButton);

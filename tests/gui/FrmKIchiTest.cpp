@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(last->text(), QString("27"));
         last->setText("x");
         QTest::keyClick(last, Qt::Key_Return);
-        QCOMPARE(last->text(), QString("x"));  // counts as 0: nothing but the heads
+        QCOMPARE(last->text(), QString("x")); // counts as 0: nothing but the heads
         f.click("cmdKozin");
         QCOMPARE(printedRecords(f.logs[0]), std::vector<int>{});
     }
@@ -90,7 +90,7 @@ private slots:
     void lastIsKeptWithinTheSwimmersWhenLeft()
     {
         Fixture f;
-        f.window->activateWindow();  // boxes are left in the active window
+        f.window->activateWindow(); // boxes are left in the active window
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         QLineEdit* last = f.box("txtLpEd");
         last->setFocus();

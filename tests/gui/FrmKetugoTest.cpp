@@ -71,14 +71,11 @@ private slots:
             zed.openEntryFile(folder_ / "TEST.zed");
         }
         tolvtest::writeBytes(folder_ / "team.csv", tolvtest::sj("旧番号,姓,名,50自\r\n"
-                                                                 "13001200105011,山田,太郎,30.50\r\n"
-                                                                 "13001200105021,鈴木,次郎,31.00\r\n"));
+                                                                "13001200105011,山田,太郎,30.50\r\n"
+                                                                "13001200105021,鈴木,次郎,31.00\r\n"));
     }
 
-    void cleanup()
-    {
-        fx_.tearDown();
-    }
+    void cleanup() { fx_.tearDown(); }
 
     void registerSelectPreviewAndMerge()
     {
@@ -92,7 +89,7 @@ private slots:
         QVERIFY(k && k->isVisible());
         QCOMPARE(k->windowTitle(), QString("申込結合"));
         QVERIFY(!w->isVisible());
-        QVERIFY(!w->store().isOpen());  // the merge window holds the file now
+        QVERIFY(!w->store().isOpen()); // the merge window holds the file now
         QCOMPARE(child<QLabel>(k, "lblShori")->toolTip(), QString("クリックで読込み・書き込みの切り替えができます"));
         QCOMPARE(child<QLabel>(k, "lblTolv_21")->text(), QString("バタフライ25"));
         QCOMPARE(child<QLabel>(k, "lblSno_69")->text(), QString("70"));
@@ -109,7 +106,7 @@ private slots:
         QCOMPARE(merge::readReadingFormats(ctlDir() / "yomi.dat").at(0).columns[3], (merge::ColumnRef{2, true}));
         retype(k, "txtSno_3", "0");
         retype(k, "txtSno_5", "-3");
-        QCOMPARE(child<QLineEdit>(k, "txtSno_5")->text(), QString("0"));  // a negative column is no column
+        QCOMPARE(child<QLineEdit>(k, "txtSno_5")->text(), QString("0")); // a negative column is no column
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
         QCOMPARE(child<QLineEdit>(k, "txtKeisiki")->text(), QString("クラブ"));
         QCOMPARE(child<QLineEdit>(k, "txtSno_3")->text(), QString("2+"));
@@ -168,7 +165,7 @@ private slots:
         QTRY_VERIFY(w->isVisible());
         QVERIFY(w->store().isOpen());
         QCOMPARE(w->store().header().total(), 3);
-        QCOMPARE(child<QLineEdit>(w, "txtJun")->text(), QString("3  (3)"));  // the last swimmer, as on loading
+        QCOMPARE(child<QLineEdit>(w, "txtJun")->text(), QString("3  (3)")); // the last swimmer, as on loading
     }
 
     // A source is labelled by its structure check: a cut entry file is not "このまま結合できます".
@@ -203,7 +200,8 @@ private slots:
         QVERIFY(k);
         clickFile(k, "cut.zep");
         QCOMPARE(text(k, "lblSys"), QString("tolvsys"));
-        QVERIFY2(text(k, "lblChuui").startsWith("tolvsysの申込ファイルですが、正しい形ではありません（損傷 "), qPrintable(text(k, "lblChuui")));
+        QVERIFY2(text(k, "lblChuui").startsWith("tolvsysの申込ファイルですが、正しい形ではありません（損傷 "),
+                 qPrintable(text(k, "lblChuui")));
         QVERIFY(text(k, "lblChuui").endsWith("結合できません。"));
         clickFile(k, "club.zep");
         QCOMPARE(text(k, "lblChuui"), QString("tolvsysの申込ファイルです。\n\nこのまま結合できます。"));
@@ -229,7 +227,7 @@ private slots:
         {
             EntryStore club;
             club.openEntryFile(folder_ / "club.zep");
-            for (int n = 1; n <= 2; ++n) {  // one swimmer typed twice
+            for (int n = 1; n <= 2; ++n) { // one swimmer typed twice
                 club.swimmer() = EntryStore::emptySwimmer();
                 club.swimmer().setSeq(n);
                 club.swimmer().setBango("1000001");
@@ -249,9 +247,10 @@ private slots:
         fx_.prompt().clear();
         QTest::mouseClick(child<QPushButton>(k, "cmdKetugo"), Qt::LeftButton);
         QVERIFY2(fx_.prompt().said.empty(), fx_.prompt().last().c_str());
-        QCOMPARE(text(k, "lblKekka"), QString::fromStdString("データの指摘（結合は止めていません）:\n" + (folder_ / "club.zep").string() +
-                                                             ": 重複番号 1 件（「チェック」→「番号」で確認してください）\n"
-                                                             "2 人を結合しました（総数 3 人）"));
+        QCOMPARE(text(k, "lblKekka"),
+                 QString::fromStdString("データの指摘（結合は止めていません）:\n" + (folder_ / "club.zep").string() +
+                                        ": 重複番号 1 件（「チェック」→「番号」で確認してください）\n"
+                                        "2 人を結合しました（総数 3 人）"));
         QCOMPARE(tolvtest::readEntry(file_).header.total(), 3);
         QVERIFY(!fs::exists(FileLock::lockPathFor(folder_ / "club.zep")));
     }

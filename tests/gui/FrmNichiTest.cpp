@@ -43,7 +43,7 @@ private slots:
         w.show();
         QCOMPARE(w.windowTitle(), QString::fromUtf8("日本水泳連盟  団体・競技者登録"));
         QCOMPARE(label(&w, "lblKozin"), QString("1361"));
-        QCOMPARE(label(&w, "lblDantai"), QString("0"));  // no tally yet
+        QCOMPARE(label(&w, "lblDantai"), QString("0")); // no tally yet
         QCOMPARE(label(&w, "lblMai") + "/" + label(&w, "lblSohsu"), QString("1/2"));
         QCOMPARE(label(&w, "lblHazime") + "->" + label(&w, "lblOwari"), QString("1->1360"));
         QVERIFY(!child<QPushButton>(&w, "cmdUp")->isEnabled());
@@ -60,7 +60,7 @@ private slots:
         QVERIFY(!fs::exists(transfer / "SCMTeamdt.csv"));
         QCOMPARE(lineCount(transfer / "Scmmerdt.csv"), std::size_t(1361));
         QCOMPARE(lineCount(transfer / "MEDIA2" / "Scmmerdt.csv"), std::size_t(2));
-        QVERIFY(!w.isVisible());  // the window closes after writing
+        QVERIFY(!w.isVisible()); // the window closes after writing
     }
 
     void bulkButtonWritesTheTeamFileAndTheDocumentsPrint()
@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(logs.size(), std::size_t(1));
         QVERIFY(logs[0].find("登録競技者合計人数") != std::string::npos);
         QVERIFY(fs::exists(transfer / "団体・競技者登録申請書(1).csv"));
-        QCOMPARE(lineCount(transfer / "団体・競技者登録申請書(2).csv"), std::size_t(6));  // 3 heads, 1 team, 2 totals
+        QCOMPARE(lineCount(transfer / "団体・競技者登録申請書(2).csv"), std::size_t(6)); // 3 heads, 1 team, 2 totals
 
         prompt.clear();
         child<QPushButton>(&w, "cmdZikkoh_1")->click();

@@ -30,7 +30,7 @@ private slots:
         old.nenrei = 13;
         old.kiro = {{0, 1800}, {25, 20000}};
         file.addMany({young, old});
-        file.store.close();  // the entry window has handed the file over
+        file.store.close(); // the entry window has handed the file over
 
         const fs::path ctl = file.dir() / "ctl", transfer = file.dir() / "transfer";
         fs::create_directories(ctl);
@@ -67,7 +67,7 @@ private slots:
         QVERIFY2(prompt.said.empty(), prompt.last().c_str());
         QVERIFY(!w.options().everyone);
         QVERIFY(w.options().events[2]);
-        QCOMPARE(child<QLabel>(&w, "lblKensu_0")->text(), QString("2"));  // only the young one swims 100 m
+        QCOMPARE(child<QLabel>(&w, "lblKensu_0")->text(), QString("2")); // only the young one swims 100 m
         QCOMPARE(child<QLabel>(&w, "lblKensu_1")->text(), QString("4"));
         tolvtest::guideShot(&w, "timing");
 
@@ -81,7 +81,7 @@ private slots:
         QVERIFY(comp.find(",1,10100,0105.23,,") != std::string::npos);
         QVERIFY(comp.find("10025") == std::string::npos);
         const std::string team = tolvtest::readBytes(transfer / "csvteam.csv");
-        QCOMPARE(std::count(team.begin(), team.end(), '\n'), 5L);  // header once, then four lines
+        QCOMPARE(std::count(team.begin(), team.end(), '\n'), 5L); // header once, then four lines
         QVERIFY(team.find("\r\n2,") != std::string::npos && team.find(",02,1,60100,0200.00\r\n") != std::string::npos);
     }
 

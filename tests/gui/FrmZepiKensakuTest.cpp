@@ -75,9 +75,8 @@ private slots:
 
     void modalPickReturnsTheAthlete()
     {
-        tolvtest::onNextModal([](QWidget* m) {
-            QTest::keyClick(child<QListWidget>(m, "lstKensaku"), Qt::Key_1, Qt::KeypadModifier);
-        });
+        tolvtest::onNextModal(
+            [](QWidget* m) { QTest::keyClick(child<QListWidget>(m, "lstKensaku"), Qt::Key_1, Qt::KeypadModifier); });
         QCOMPARE(FrmZepiKensaku::pick(threeLines(), nullptr), 5);
     }
 };

@@ -72,10 +72,7 @@ class FrmZepiSafetyTest : public QObject {
     tolvtest::WindowFixture fx_;
     fs::path file_;
 
-    FrmZepi* open()
-    {
-        return tolvtest::openEntryWindow(fx_.ctx());
-    }
+    FrmZepi* open() { return tolvtest::openEntryWindow(fx_.ctx()); }
 
 private slots:
     void init()
@@ -85,10 +82,7 @@ private slots:
         fx_.writeEntryFile({{"13001200105011", "1", "選手1"}, {"13002199804015", "1", "選手2"}});
     }
 
-    void cleanup()
-    {
-        fx_.tearDown();
-    }
+    void cleanup() { fx_.tearDown(); }
 
     // A damaged file opens for reading only, and the user is pointed to the window's own undo,
     // not to a command line.
@@ -113,7 +107,7 @@ private slots:
         QCOMPARE(otherProgramOpens(file_), 1);
         // Its own commands work on its store and re-read the file without letting go.
         w->menuAction("mCheck6")->trigger();
-        QCOMPARE(fx_.prompt().said, fx_.prompt().asked);  // its question only, no error
+        QCOMPARE(fx_.prompt().said, fx_.prompt().asked); // its question only, no error
         QCOMPARE(otherProgramOpens(file_), 1);
         w->refreshCurrent();
         QCOMPARE(otherProgramOpens(file_), 1);
@@ -158,9 +152,9 @@ private slots:
                  fx_.prompt().asked[0].c_str());
 
         answerUndoList(1);
-        undo->trigger();  // answered OK
+        undo->trigger(); // answered OK
         QCOMPARE(readBytes(file_), before);
-        QCOMPARE(child<QLineEdit>(w, "txtNenrei")->text(), QString());  // age 0 shows empty
+        QCOMPARE(child<QLineEdit>(w, "txtNenrei")->text(), QString()); // age 0 shows empty
         QCOMPARE(w->current(), 2);
         QCOMPARE(otherProgramOpens(file_), 1);
         QCOMPARE(w->statusBar()->currentMessage(), QString("元に戻しました: 2008-10-01 09:00:00 の「年令書き直し」の前の状態"));

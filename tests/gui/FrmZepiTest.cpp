@@ -59,10 +59,7 @@ class FrmZepiTest : public QObject {
     tolvtest::WindowFixture fx_;
     fs::path entryDir_, root_, file_;
 
-    FrmZepi* open()
-    {
-        return tolvtest::openEntryWindow(fx_.ctx(), true);
-    }
+    FrmZepi* open() { return tolvtest::openEntryWindow(fx_.ctx(), true); }
 
     std::string record(int n) const { return readBytes(file_).substr(std::size_t(n - 1) * 384, 384); }
 
@@ -93,10 +90,7 @@ private slots:
         file_ = fx_.file();
     }
 
-    void cleanup()
-    {
-        fx_.tearDown();
-    }
+    void cleanup() { fx_.tearDown(); }
 
     void newFileShowsNothingOfNothingAndWritesTheHeader()
     {
@@ -110,7 +104,7 @@ private slots:
         QCOMPARE(child<QLineEdit>(w, "txtZigyo")->text(), QString("TEST"));
         QVERIFY(child<QRadioButton>(w, "optSuiro_1")->isChecked());
         QCOMPARE(fs::file_size(file_), std::uintmax_t(768));
-#ifdef _WIN32  // the control files name the folders in their stored form there
+#ifdef _WIN32 // the control files name the folders in their stored form there
         QCOMPARE(child<QLabel>(w, "lblFile")->text(), QString::fromStdString(toStoredPath(entryDir_, true) + "TEST.zep"));
         QCOMPARE(child<QLabel>(w, "lblToroDr")->text(), QString::fromStdString(toStoredPath(root_, true)));
 #else
@@ -324,7 +318,7 @@ private slots:
         QCOMPARE(w->current(), 3);
         QVERIFY(child<QLineEdit>(w, "txtBiko")->hasFocus());
 
-        enterText(child<QLineEdit>(w, "txtBiko"), "0");  // clamped to 1
+        enterText(child<QLineEdit>(w, "txtBiko"), "0"); // clamped to 1
         QCOMPARE(w->current(), 1);
         QCOMPARE(child<QLineEdit>(w, "txtNamae")->text(), QString("選手1"));
         child<QPushButton>(w, "cmdMae")->click();
@@ -340,7 +334,7 @@ private slots:
         QCOMPARE(child<QLabel>(w, "lblCopy_4")->text(), QString("20080401"));
         QTest::keyClick(biko, Qt::Key_Up);
         QCOMPARE(w->current(), 1);
-        enterText(biko, "99");  // clamped to the count
+        enterText(biko, "99"); // clamped to the count
         QCOMPARE(w->current(), 3);
         QTest::keyClick(biko, Qt::Key_Insert);
         QVERIFY(child<QLineEdit>(w, "txtBango")->hasFocus());
@@ -374,7 +368,7 @@ private slots:
         // In browse state the old number is completed and stored without a look-up.
         enterText(child<QLineEdit>(w, "txtQBango"), "13001990105011");
         QCOMPARE(record(12).substr(11, 14), std::string("13001200105011"));
-        QCOMPARE(record(12).substr(4, 7), std::string(7, ' '));  // nobody looked up
+        QCOMPARE(record(12).substr(4, 7), std::string(7, ' ')); // nobody looked up
         QVERIFY(child<QLineEdit>(w, "txtKana")->hasFocus());
 
         // Double click copies the previous record's name into this one.
@@ -399,7 +393,7 @@ private slots:
         QCOMPARE(record(1).substr(0, 4), le32(5));
         QCOMPARE(w->windowTitle(), QString("検索・修正"));
 
-        child<QPushButton>(w, "cmdSakuzo")->click();  // OK this time
+        child<QPushButton>(w, "cmdSakuzo")->click(); // OK this time
         QCOMPARE(record(1).substr(0, 4), le32(4));
         QCOMPARE(record(12).substr(0, 4), le32(2));
         QCOMPARE(record(12).substr(4), fifth.substr(4));
@@ -459,7 +453,7 @@ private slots:
         toggle->click();
         QVERIFY(!panel->isHidden());
         QCOMPARE(toggle->text(), QString("予 << 備"));
-        QCOMPARE(child<QLineEdit>(w, "txtYobi_0")->text(), QString());  // "(1)" is only a grey hint
+        QCOMPARE(child<QLineEdit>(w, "txtYobi_0")->text(), QString()); // "(1)" is only a grey hint
         QCOMPARE(child<QLineEdit>(w, "txtYobi_0")->placeholderText(), QString("(1)"));
 
         enterText(child<QLineEdit>(w, "txtYobi_0"), "ﾊﾞﾀ足");
@@ -487,24 +481,52 @@ private slots:
     void menuBarCarriesEveryItem()
     {
         FrmZepi* w = open();
-        const char* const items[][2] = {
-            {"mInKetugo", "申込データ結合"}, {"mInWeb", "Web"}, {"mInNitiban", "日水登録番号"}, {"mInSwm", "ＳＷＭ"},
-            {"mInScm", "ＳＣＭ"}, {"mInMcompd", "Mcompd"}, {"mInResults", "Results(1)"}, {"mInResults2", "Results(2)"},
-            {"mOutZep", "tolvzep.csv"}, {"mOutQTolv", "旧とるぶしす"}, {"mOutSwmKari", "SWMkari"},
-            {"mOutSwmToro", "日水競技者登録"}, {"mOutScmSys", "SCMSYS連携"}, {"mOutScmFd", "フロッピー作成"},
-            {"mOutTfd", "フロッピー作成"}, {"mOutTichi", "タイム一覧表"}, {"mOutSwm", "ＳＷＭ"},
-            {"mOutKumamoto", "熊本InterHi CSV"}, {"mOutSeiko", "セイコーカンマ"}, {"mSotSei", "性別"},
-            {"mSotClb", "クラブ"}, {"mShuKei", "集計"}, {"mShuIchi", "団体申込"}, {"mShuKozin", "個人一覧"},
-            {"mCheck1", "番号"}, {"mCheck14", "旧番号"}, {"mCheck2", "生年月日"}, {"mCheck3", "フリカナ"},
-            {"mCheck4", "学年"}, {"mCheck5", "年令"}, {"mCheck11", "種別なし"}, {"mCheck8", "4種目以上"},
-            {"mCheck15", "同タイム"}, {"mCheck13", "フリカナ書き直し"}, {"mCheck6", "年令書き直し"},
-            {"mCheck7", "学年書き直し"}, {"mCheck17", "学年(実業団)書き直し"}, {"mCheck10", "主登録書き直し"},
-            {"mCheck9", "副登録書き直し"}, {"mCheck12", "県名書き直し"}, {"mCheck16", "同タイム書き直し"}};
+        const char* const items[][2] = {{"mInKetugo", "申込データ結合"},
+                                        {"mInWeb", "Web"},
+                                        {"mInNitiban", "日水登録番号"},
+                                        {"mInSwm", "ＳＷＭ"},
+                                        {"mInScm", "ＳＣＭ"},
+                                        {"mInMcompd", "Mcompd"},
+                                        {"mInResults", "Results(1)"},
+                                        {"mInResults2", "Results(2)"},
+                                        {"mOutZep", "tolvzep.csv"},
+                                        {"mOutQTolv", "旧とるぶしす"},
+                                        {"mOutSwmKari", "SWMkari"},
+                                        {"mOutSwmToro", "日水競技者登録"},
+                                        {"mOutScmSys", "SCMSYS連携"},
+                                        {"mOutScmFd", "フロッピー作成"},
+                                        {"mOutTfd", "フロッピー作成"},
+                                        {"mOutTichi", "タイム一覧表"},
+                                        {"mOutSwm", "ＳＷＭ"},
+                                        {"mOutKumamoto", "熊本InterHi CSV"},
+                                        {"mOutSeiko", "セイコーカンマ"},
+                                        {"mSotSei", "性別"},
+                                        {"mSotClb", "クラブ"},
+                                        {"mShuKei", "集計"},
+                                        {"mShuIchi", "団体申込"},
+                                        {"mShuKozin", "個人一覧"},
+                                        {"mCheck1", "番号"},
+                                        {"mCheck14", "旧番号"},
+                                        {"mCheck2", "生年月日"},
+                                        {"mCheck3", "フリカナ"},
+                                        {"mCheck4", "学年"},
+                                        {"mCheck5", "年令"},
+                                        {"mCheck11", "種別なし"},
+                                        {"mCheck8", "4種目以上"},
+                                        {"mCheck15", "同タイム"},
+                                        {"mCheck13", "フリカナ書き直し"},
+                                        {"mCheck6", "年令書き直し"},
+                                        {"mCheck7", "学年書き直し"},
+                                        {"mCheck17", "学年(実業団)書き直し"},
+                                        {"mCheck10", "主登録書き直し"},
+                                        {"mCheck9", "副登録書き直し"},
+                                        {"mCheck12", "県名書き直し"},
+                                        {"mCheck16", "同タイム書き直し"}};
         // Items whose commands exist are enabled; the others wait for the parts that run them.
-        const QStringList wired{"mOutTichi",  "mSotSei",   "mSotClb",  "mShuKei",   "mShuIchi",    "mShuKozin",
-                                "mInKetugo",  "mOutZep",   "mOutQTolv", "mOutSwmKari", "mOutScmSys", "mOutScmFd",
-                                "mOutTfd",    "mOutSwm",   "mOutKumamoto", "mInWeb", "mInNitiban", "mInSwm",
-                                "mInScm",     "mInMcompd", "mInResults", "mInResults2", "mOutSwmToro", "mOutSeiko"};
+        const QStringList wired{"mOutTichi", "mSotSei",   "mSotClb",      "mShuKei",     "mShuIchi",    "mShuKozin",
+                                "mInKetugo", "mOutZep",   "mOutQTolv",    "mOutSwmKari", "mOutScmSys",  "mOutScmFd",
+                                "mOutTfd",   "mOutSwm",   "mOutKumamoto", "mInWeb",      "mInNitiban",  "mInSwm",
+                                "mInScm",    "mInMcompd", "mInResults",   "mInResults2", "mOutSwmToro", "mOutSeiko"};
         for (const auto& it : items) {
             QAction* a = w->menuAction(it[0]);
             QVERIFY2(a, it[0]);
@@ -540,19 +562,20 @@ private slots:
         std::string bytes(768, '\0');
         bytes[0] = 9;
         tolvtest::writeBytes(file_, bytes);
-        fx_.prompt().answers = {true};  // OK carries on, without a file to show
+        fx_.prompt().answers = {true}; // OK carries on, without a file to show
         auto* w = new FrmZepi(fx_.ctx());
         QVERIFY(!w->isLoaded());
         QCOMPARE(fx_.prompt().asked.size(), std::size_t(1));
         QVERIFY(fx_.prompt().asked[0].rfind("Err No.75です\n", 0) == 0);
         QCOMPARE(fx_.context().endCalls, 0);
         delete w;
-        fx_.prompt().answers = {false};  // Cancel ends the program
+        fx_.prompt().answers = {false}; // Cancel ends the program
         w = new FrmZepi(fx_.ctx());
         QCOMPARE(fx_.context().endCalls, 1);
         delete w;
         QCOMPARE(readBytes(file_), bytes);
-        QCOMPARE(tolv::gui::errorNumber(fs::filesystem_error("x", std::make_error_code(std::errc::no_such_file_or_directory))), 53);
+        QCOMPARE(tolv::gui::errorNumber(fs::filesystem_error("x", std::make_error_code(std::errc::no_such_file_or_directory))),
+                 53);
         QCOMPARE(tolv::gui::errorNumber(std::runtime_error("x")), 5);
     }
 

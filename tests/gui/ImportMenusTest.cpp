@@ -32,10 +32,7 @@ class ImportMenusTest : public QObject {
     tolvtest::WindowFixture fx_;
     fs::path file_, transfer_;
 
-    FrmZepi* open()
-    {
-        return tolvtest::openEntryWindow(fx_.ctx());
-    }
+    FrmZepi* open() { return tolvtest::openEntryWindow(fx_.ctx()); }
 
 private slots:
     void init()
@@ -46,10 +43,7 @@ private slots:
         fx_.writeEntryFile({{"13001199804021", "1", "山田太郎"}, {"13001199705065", "2", "鈴木花子"}}, "2005/04/01");
     }
 
-    void cleanup()
-    {
-        fx_.tearDown();
-    }
+    void cleanup() { fx_.tearDown(); }
 
     void itemsAreEnabledAndAMissingFileIsToldInThreeLines()
     {
@@ -58,8 +52,9 @@ private slots:
             QVERIFY2(w->menuAction(name)->isEnabled(), name);
         const std::string before = readBytes(file_);
         w->menuAction("mInSwm")->trigger();
-        QCOMPARE(fx_.prompt().last(),
-                 std::string("「Teamdt.csv」ファイルがありません。\nＳＷＭで作成されたファイルではありません。\n処理を中止します。"));
+        QCOMPARE(
+            fx_.prompt().last(),
+            std::string("「Teamdt.csv」ファイルがありません。\nＳＷＭで作成されたファイルではありません。\n処理を中止します。"));
         QCOMPARE(readBytes(file_), before);
         QVERIFY(!QGuiApplication::overrideCursor());
     }
@@ -95,7 +90,7 @@ private slots:
         QCOMPARE(fx_.prompt().asked.size(), std::size_t(1));
         QCOMPARE(fx_.prompt().said.size(), std::size_t(1));
         QCOMPARE(readBytes(file_), before);
-        w->menuAction("mInResults")->trigger();  // OK this time
+        w->menuAction("mInResults")->trigger(); // OK this time
         QCOMPARE(tolvtest::readEntry(file_).header.total(), 1);
         QCOMPARE(w->current(), 1);
     }
@@ -122,7 +117,7 @@ private slots:
         QVERIFY(child<tolv::gui::DrivePicker>(m, "Drive1"));
         QVERIFY(child<tolv::gui::DirPicker>(m, "Dir1"));
         QVERIFY(!w->isVisible());
-        QVERIFY(!w->isLoaded());  // the entry window closed its file
+        QVERIFY(!w->isLoaded()); // the entry window closed its file
         QVERIFY(fs::equivalent(m->folder(), transfer_));
 
         QTest::mouseClick(child<QPushButton>(m, "cmdZikko"), Qt::LeftButton);

@@ -67,10 +67,7 @@ private slots:
         };
     }
 
-    void cleanup()
-    {
-        fx_.tearDown();
-    }
+    void cleanup() { fx_.tearDown(); }
 
     void lenexIsTheNewLastItemOfBothMenus()
     {
@@ -155,7 +152,8 @@ private slots:
         fx_.prompt().answers = {false};
         w.menuAction("mInLenex")->trigger();
         const std::string said = fx_.prompt().last();
-        QVERIFY2(said.find("文字を基本の文字に置き換えた選手（氏名・所属） 1 件:\n  Kärntner Jörg（ASV Graz）") != std::string::npos,
+        QVERIFY2(said.find("文字を基本の文字に置き換えた選手（氏名・所属） 1 件:\n  Kärntner Jörg（ASV Graz）") !=
+                     std::string::npos,
                  said.c_str());
         QVERIFY2(said.find("ASV Graz (GRAZ) → L0001") != std::string::npos, said.c_str());
         const auto after = tolvtest::readEntry(file_);

@@ -215,7 +215,7 @@ private slots:
             }
             p.newPage();
             p.beginFixedPart("long");
-            p.currentY = p.pageHeight() - 250;  // the first line fits, the second does not
+            p.currentY = p.pageHeight() - 250; // the first line fits, the second does not
             p.printAt(0, "前の紙");
             p.printAt(0, "次の紙");
             p.endFixedPart();
@@ -228,7 +228,9 @@ private slots:
         for (auto at = bytes.find("/Subtype/Form"); at != std::string::npos; at = bytes.find("/Subtype/Form", at + 1)) ++forms;
         QCOMPARE(forms, std::size_t(1));
         auto pageText = [&](int page) {
-            return tolvtest::runProgram("/usr/bin/pdftotext", {"-f", std::to_string(page), "-l", std::to_string(page), pdf.string(), "-"}).out;
+            return tolvtest::runProgram("/usr/bin/pdftotext",
+                                        {"-f", std::to_string(page), "-l", std::to_string(page), pdf.string(), "-"})
+                .out;
         };
         for (int page : {1, 2}) QVERIFY(pageText(page).find("同じ枠") != std::string::npos);
         QVERIFY(pageText(3).find("別の枠") != std::string::npos && pageText(3).find("同じ枠") == std::string::npos);
@@ -239,7 +241,7 @@ private slots:
     {
         // The first sheet's first column as a user sees it on paper, kept for looking at.
         Fixture f;
-        f.window.reset();  // the lists window holds the team totals file
+        f.window.reset(); // the lists window holds the team totals file
         TeamTotalsFile totals;
         totals.open(f.file.zedPath());
         const std::filesystem::path pdf = f.file.dir() / "form.pdf";
@@ -248,10 +250,9 @@ private slots:
         // Column 0 spans x 2520..4020 twips and the event rows y 6900..15600, a sixth of an inch in.
         auto px = [](int twips) { return std::to_string((twips + 240) * 200 / 1440); };
         const std::string out = (kArtifacts + "/entry-form-times-200dpi").toStdString();
-        auto r = tolvtest::runProgram("/usr/bin/pdftoppm",
-                                      {"-r", "200", "-f", "1", "-l", "1", "-png", "-singlefile", "-x", px(1200), "-y", px(6900),
-                                       "-W", std::to_string(2900 * 200 / 1440), "-H", std::to_string(1800 * 200 / 1440),
-                                       pdf.string(), out});
+        auto r = tolvtest::runProgram("/usr/bin/pdftoppm", {"-r", "200", "-f", "1", "-l", "1", "-png", "-singlefile", "-x",
+                                                            px(1200), "-y", px(6900), "-W", std::to_string(2900 * 200 / 1440),
+                                                            "-H", std::to_string(1800 * 200 / 1440), pdf.string(), out});
         QCOMPARE(r.exitCode, 0);
         QImage image(QString::fromStdString(out + ".png"));
         QVERIFY(!image.isNull());
@@ -260,8 +261,7 @@ private slots:
         auto inkIn = [&](int x1, int x2, int y1, int y2) {
             int n = 0;
             for (int y = (y1 - 6900) * 200 / 1440; y < (y2 - 6900) * 200 / 1440; ++y)
-                for (int x = (x1 - 1200) * 200 / 1440; x < (x2 - 1200) * 200 / 1440; ++x)
-                    n += qGray(image.pixel(x, y)) < 128;
+                for (int x = (x1 - 1200) * 200 / 1440; x < (x2 - 1200) * 200 / 1440; ++x) n += qGray(image.pixel(x, y)) < 128;
             return n;
         };
         QVERIFY(inkIn(2550 + 560, 2550 + 940, 6900, 7200) > 20);

@@ -40,7 +40,7 @@ private slots:
             p.printAt(1000, "一ページ目");
             p.newPage();
             p.printAt(1000, "二ページ目");
-            p.newPage();  // nothing follows: no third sheet
+            p.newPage(); // nothing follows: no third sheet
             sheets = dynamic_cast<gui::QtPrinter&>(p).pagesDrawn();
             p.endDoc();
         });
@@ -55,7 +55,7 @@ private slots:
         gui::writePdf(file, [&](Printer& p) {
             p.printAt(0, "a");
             p.newPage();
-            p.newPage();  // a blank sheet between two drawn ones
+            p.newPage(); // a blank sheet between two drawn ones
             p.printAt(0, "b");
             p.endDoc();
         });

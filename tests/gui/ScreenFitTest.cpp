@@ -142,10 +142,7 @@ private slots:
         store.writeSwimmer(1);
     }
 
-    void cleanup()
-    {
-        fx_.tearDown();
-    }
+    void cleanup() { fx_.tearDown(); }
 
     void screenIsTheOneAskedFor() { QCOMPARE(QGuiApplication::primaryScreen()->size(), screenSize()); }
 
@@ -154,7 +151,7 @@ private slots:
         FrmZepi* w = open();
         QVERIFY2(onScreen(w), qPrintable(QString("%1x%2").arg(w->frameGeometry().width()).arg(w->frameGeometry().height())));
         QVERIFY(w->minimumWidth() <= 1366 && w->minimumHeight() <= 768);
-        keepScreenshot(w, "entry");  // as it opens
+        keepScreenshot(w, "entry"); // as it opens
         // Every time box keeps the height it needs, whatever the window's height.
         w->resize(w->width(), w->minimumHeight());
         QTest::qWait(0);
@@ -204,7 +201,7 @@ private slots:
     void listsWindowFits()
     {
         FrmZepi* w = open();
-        w->menuAction("mShuIchi")->trigger();  // no tally yet: the question is answered OK
+        w->menuAction("mShuIchi")->trigger(); // no tally yet: the question is answered OK
         auto* lists = w->findChild<tolv::gui::FrmIchiran*>();
         QVERIFY(lists);
         QVERIFY(QTest::qWaitForWindowExposed(lists));
@@ -278,11 +275,12 @@ private slots:
             const QString name = QString("club%1.zep").arg(i, 2, 10, QChar('0'));
             QVERIFY2(child<QLabel>(k, "lblYomiFile")->text().endsWith(name),
                      qPrintable(name + " / " + child<QLabel>(k, "lblYomiFile")->text() + " / " +
-                                files->currentIndex().data().toString() + QString(" active %1 focus %2").arg(k->isActiveWindow()).arg(files->hasFocus())));
+                                files->currentIndex().data().toString() +
+                                QString(" active %1 focus %2").arg(k->isActiveWindow()).arg(files->hasFocus())));
             QTest::mouseClick(merge, Qt::LeftButton);
             QCOMPARE(merge->mapTo(k, QPoint(0, 0)), buttonAt);
             files->setFocus();
-            if (i < 28) QTest::keyClick(files, Qt::Key_Down);  // the next file is chosen by the arrow key
+            if (i < 28) QTest::keyClick(files, Qt::Key_Down); // the next file is chosen by the arrow key
         }
         QVERIFY2(fx_.prompt().said.empty(), fx_.prompt().last().c_str());
         QCOMPARE(w->store().isOpen() ? 0 : 1, 1);
@@ -374,7 +372,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    tolv::gui::preferJapaneseDates();  // as the program does
+    tolv::gui::preferJapaneseDates(); // as the program does
     // An offscreen screen of the size asked for, unless an X server (Xvfb) of that size is used.
     if (qgetenv("QT_QPA_PLATFORM") == "xcb") {
         QApplication app(argc, argv);

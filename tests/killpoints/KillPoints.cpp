@@ -38,7 +38,7 @@ void step()
 
 // Descriptors written since they were opened: their first write and their close are steps.
 constexpr int kTracked = 4096;
-std::atomic<unsigned char> opened[kTracked];  // 1 opened for writing, 2 written since opened
+std::atomic<unsigned char> opened[kTracked]; // 1 opened for writing, 2 written since opened
 
 bool writable(int flags) { return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0; }
 
@@ -55,11 +55,7 @@ void noteWrite(int fd)
     }
 }
 
-template <typename Fn>
-Fn next(const char* name)
-{
-    return reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, name));
-}
+template <typename Fn> Fn next(const char* name) { return reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, name)); }
 
 mode_t modeArgument(int flags, va_list ap)
 {

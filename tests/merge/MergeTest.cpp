@@ -126,10 +126,10 @@ TEST(Merge, FixedPositionModeBuildsEachSwimmerFromItsColumns)
     MergeFixture f;
     const ReadingFormat fmt = fixedFormat();
     const fs::path src = f.csv("team.csv",
-                               "番号,旧番号,姓,名,カナ,所属,所属カナ,50自,50背\r\n"          // title record
+                               "番号,旧番号,姓,名,カナ,所属,所属カナ,50自,50背\r\n" // title record
                                "1300101,13001200105011,山田,太郎,ﾔﾏﾀﾞ ﾀﾛｳ,さくら,ｻｸﾗ,30.50,\"1:05.23\"\r\n"
-                               "9999999,,空,白,,,,,\r\n"                                       // no old number
-                               "1300102,011231980012,鈴木\r\n"                                 // runs on
+                               "9999999,,空,白,,,,,\r\n"       // no old number
+                               "1300102,011231980012,鈴木\r\n" // runs on
                                "花子,ｽｽﾞｷ,みどり,ﾐﾄﾞﾘ,31.00,0\r\n"
                                "1300103,13002199804015,佐藤,舞,,,,,\r\n");
     const std::string before = readBytes(f.entry);
@@ -139,7 +139,7 @@ TEST(Merge, FixedPositionModeBuildsEachSwimmerFromItsColumns)
 
     const tolvtest::EntrySnapshot s = f.snapshot();
     ASSERT_EQ(s.header.total(), 4);
-    EXPECT_EQ(readBytes(f.entry).substr(4, 11 * 384 - 4), before.substr(4, 11 * 384 - 4));  // header and swimmer 1 kept
+    EXPECT_EQ(readBytes(f.entry).substr(4, 11 * 384 - 4), before.substr(4, 11 * 384 - 4)); // header and swimmer 1 kept
 
     SwimmerRecord yamada = csvSwimmer("1300101", "13001200105011", "山田　太郎");
     yamada.setKana("ﾔﾏﾀﾞ ﾀﾛｳ");
@@ -162,7 +162,7 @@ TEST(Merge, FixedPositionModeBuildsEachSwimmerFromItsColumns)
     EXPECT_EQ(suzuki.kiro(1), 3100);
     EXPECT_EQ(s.swimmerAt(4).sei(), "2");
     EXPECT_EQ(s.swimmerAt(4).Namae(), "佐藤　舞        ");
-    EXPECT_EQ(s.swimmerAt(4).gakunen(), "15");  // born 1 April: one school year ahead
+    EXPECT_EQ(s.swimmerAt(4).gakunen(), "15"); // born 1 April: one school year ahead
 }
 
 TEST(Merge, EventNumberModeStoresEachTimeAtItsEvent)
@@ -177,12 +177,12 @@ TEST(Merge, EventNumberModeStoresEachTimeAtItsEvent)
     fmt.columns[0] = {1, false};
     fmt.columns[1] = {2, false};
     fmt.columns[3] = {3, false};
-    fmt.columns[7] = {5, false};  // unused in this mode
+    fmt.columns[7] = {5, false}; // unused in this mode
     const fs::path src = f.csv("ev.csv", "1300101,13001200105011,山田,10100,1:02.34,20050,35.10,99999,12.00\n");
     f.merge(src, &fmt);
     const SwimmerRecord s = f.snapshot().swimmerAt(2);
     for (int slot = 0; slot < 44; ++slot) {
-        const std::int32_t expected = slot == 2 ? 10234 : slot == 8 ? 3510 : 0;  // unknown code dropped
+        const std::int32_t expected = slot == 2 ? 10234 : slot == 8 ? 3510 : 0; // unknown code dropped
         EXPECT_EQ(s.kiro(slot), expected) << slot;
     }
     EXPECT_EQ(eventNumberOfCode("60800"), 29);
@@ -209,7 +209,7 @@ TEST(Merge, AnEntryFileIsAppendedRecordForRecord)
     ASSERT_EQ(after.size(), 13u * 384u);
     EXPECT_EQ(after.substr(0, 4), std::string("\x03\0\0\0", 4));
     EXPECT_EQ(after.substr(4, 11 * 384 - 4), before.substr(4, 11 * 384 - 4));
-    EXPECT_EQ(after.substr(11 * 384), sourceBytes.substr(10 * 384, 2 * 384));  // sequence fields kept
+    EXPECT_EQ(after.substr(11 * 384), sourceBytes.substr(10 * 384, 2 * 384)); // sequence fields kept
     EXPECT_EQ(readBytes(src), sourceBytes);
 }
 
@@ -229,7 +229,7 @@ TEST(Merge, DelimitersOfTheCsvExportsAreStoredFullWidthAndListed)
     const PreparedSource p = f.merge(src, nullptr);
     EXPECT_EQ(p.findings, "半角の「,」「\"」を全角にして取り込んだ選手 1 人: 選手 2 山田，＂太郎");
     const std::string after = readBytes(f.entry);
-    EXPECT_EQ(after.substr(11 * 384, 384), sourceBytes.substr(10 * 384, 384));  // the other swimmer as it was
+    EXPECT_EQ(after.substr(11 * 384, 384), sourceBytes.substr(10 * 384, 384)); // the other swimmer as it was
     SwimmerRecord changed;
     std::copy_n(after.data() + 12 * 384, 384, changed.bytes().data());
     EXPECT_EQ(changed.Namae(), "山田，＂太郎    ");
@@ -237,7 +237,7 @@ TEST(Merge, DelimitersOfTheCsvExportsAreStoredFullWidthAndListed)
 
     const ReadingFormat fmt = fixedFormat();
     const PreparedSource c = f.merge(f.csv("c.csv", "番号,旧番号,名前,,フリカナ,所属,所属カナ,50自,50背\n"
-                                                   "1300101,13001200105031,\"鈴木,\",一郎,,\"A,\"\"B\",,,\n"),
+                                                    "1300101,13001200105031,\"鈴木,\",一郎,,\"A,\"\"B\",,,\n"),
                                      &fmt);
     EXPECT_NE(c.findings.find("を全角にして取り込んだ選手 1 人: 選手 1 鈴木，"), std::string::npos) << c.findings;
     EXPECT_EQ(f.snapshot().swimmerAt(4).Shozoku(), "A，＂B" + std::string(6, ' '));

@@ -34,12 +34,12 @@ ReadingFormat sample(const std::string& name)
 // The record of sample(name), laid out field by field.
 std::string sampleRecord(const std::string& name)
 {
-    std::string r = name + std::string(20 - name.size(), ' ');    //   0 name
-    r += "team.csv" + std::string(12, ' ');                         //  20 file name
-    r += le16(1) + le16(0) + le16(-1) + le16(8) + le16(15);         //  40 title, fixed, event, first, last
-    r += le16(1) + le16(2) + le16(0) + le16(103);                   //  50 columns 0-3 ("3+" is 103)
-    for (int i = 4; i < kTargetFields; ++i) r += le16(0);           //     columns 4-34
-    r += std::string(8, '\0');                                      // 120 unused
+    std::string r = name + std::string(20 - name.size(), ' '); //   0 name
+    r += "team.csv" + std::string(12, ' ');                    //  20 file name
+    r += le16(1) + le16(0) + le16(-1) + le16(8) + le16(15);    //  40 title, fixed, event, first, last
+    r += le16(1) + le16(2) + le16(0) + le16(103);              //  50 columns 0-3 ("3+" is 103)
+    for (int i = 4; i < kTargetFields; ++i) r += le16(0);      //     columns 4-34
+    r += std::string(8, '\0');                                 // 120 unused
     return r;
 }
 
@@ -49,7 +49,7 @@ TEST(ReadingFormats, RegisterModifyDeleteKeepTheRecordsAsLaidOut)
 {
     tolvtest::TempTree tree;
     const fs::path yomi = tree.dir() / "yomi.dat";
-    EXPECT_TRUE(readReadingFormats(yomi).empty());  // missing file: no format
+    EXPECT_TRUE(readReadingFormats(yomi).empty()); // missing file: no format
 
     // Register into an empty list: N = 1 and the format as record 2.
     registerReadingFormat(yomi, sample("A"));
@@ -86,7 +86,7 @@ TEST(ReadingFormats, RegisterModifyDeleteKeepTheRecordsAsLaidOut)
     EXPECT_THROW(modifyReadingFormat(yomi, 2, sample("X")), TolvError);
     EXPECT_THROW(deleteReadingFormat(yomi, -1), TolvError);
     EXPECT_THROW(registerReadingFormat(yomi, sample("")), TolvError);
-    EXPECT_THROW(registerReadingFormat(yomi, sample("あいうえおかきくけこさ")), TolvError);  // 22 bytes
+    EXPECT_THROW(registerReadingFormat(yomi, sample("あいうえおかきくけこさ")), TolvError); // 22 bytes
     EXPECT_TRUE(readBytes(yomi) == bytes);
     tolvtest::writeBytes(yomi, le16(5) + std::string(254, '\0'));
     EXPECT_THROW(readReadingFormats(yomi), TolvError);
@@ -102,9 +102,9 @@ TEST(ReadingFormats, ColumnReferencesAsTypedStoredAndShown)
         const char* shown;
     };
     const Case cases[] = {
-        {"3", 3, false, 3, "3"},   {"3+", 3, true, 103, "3+"}, {" 12 ", 12, false, 12, "12"},
-        {"0", 0, false, 0, "0"},   {"", 0, false, 0, "0"},     {"-2", 0, false, 0, "0"},
-        {"0+", 0, false, 0, "0"},  {"abc", 0, false, 0, "0"},  {"69+", 69, true, 169, "69+"},
+        {"3", 3, false, 3, "3"},  {"3+", 3, true, 103, "3+"}, {" 12 ", 12, false, 12, "12"},
+        {"0", 0, false, 0, "0"},  {"", 0, false, 0, "0"},     {"-2", 0, false, 0, "0"},
+        {"0+", 0, false, 0, "0"}, {"abc", 0, false, 0, "0"},  {"69+", 69, true, 169, "69+"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);

@@ -31,7 +31,7 @@ TEST(Cp932, RefusesCharactersWithoutShiftJisForm)
 
 TEST(Cp932, DamagedBytesDecodeWithReplacementAndAreReported)
 {
-    std::string cutLead = "AB\x93";  // a lead byte with its trail cut off
+    std::string cutLead = "AB\x93"; // a lead byte with its trail cut off
     EXPECT_FALSE(isValidCp932(cutLead));
     EXPECT_EQ(fromCp932(cutLead), "AB\xEF\xBF\xBD");
     EXPECT_TRUE(isValidCp932(toCp932("名前")));
@@ -59,15 +59,21 @@ TEST(Cp932, TextMixingAsciiAndDoubleByteCharactersConvertsAsAWhole)
     const struct {
         std::string bytes, text;
     } cases[] = {
-        {"A\x81\x40" "B", "A　B"},
-        {"\x83\x5c\x5c" "x", "ソ\\x"},
+        {"A\x81\x40"
+         "B",
+         "A　B"},
+        {"\x83\x5c\x5c"
+         "x",
+         "ソ\\x"},
         {"ab \xb1\xb2 \x93\x8c", "ab ｱｲ 東"},
         {"x\x85\x81\x41y", "x\xEF\xBF\xBD、y"},
         {"x\x93 y", "x\xEF\xBF\xBD y"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fromCp932(c.bytes), c.text) << c.text;
-        if (c.text.find("\xEF\xBF\xBD") == std::string::npos) { EXPECT_EQ(toCp932(c.text), c.bytes) << c.text; }
+        if (c.text.find("\xEF\xBF\xBD") == std::string::npos) {
+            EXPECT_EQ(toCp932(c.text), c.bytes) << c.text;
+        }
     }
     try {
         toCp932("name 東😀 rest");
@@ -103,16 +109,16 @@ TEST(Cp932, RoundTripTableGivesWhatTheTwoConversionsGive)
         }
     }
     EXPECT_GT(copied, 7000);
-    EXPECT_GT(changed, 0);  // the characters CP932 holds twice come back as one of their codes
+    EXPECT_GT(changed, 0); // the characters CP932 holds twice come back as one of their codes
     std::string out;
     EXPECT_TRUE(appendCp932RoundTrip("a\xfa\x54,\x82\xa0 ", out));
     EXPECT_EQ(out, "a\x81\xca,\x82\xa0 ");
-    EXPECT_FALSE(appendCp932RoundTrip("ab\x82", out));  // a lead byte cut off
+    EXPECT_FALSE(appendCp932RoundTrip("ab\x82", out)); // a lead byte cut off
 }
 
 TEST(Cp932, FittingNeverCutsADoubleByteCharacter)
 {
-    std::string name = toCp932("山田太郎花子一二三");  // nine full-width characters, 18 bytes
+    std::string name = toCp932("山田太郎花子一二三"); // nine full-width characters, 18 bytes
     std::string fitted = fitBytes(name, 16);
     EXPECT_EQ(fitted, toCp932("山田太郎花子一二"));
     // An odd width leaves the half character out and pads with a blank.
@@ -125,16 +131,18 @@ TEST(Cp932, FittingNeverCutsADoubleByteCharacter)
 // lead byte cut off at the end counts as one character.
 TEST(Cp932Text, CharactersByPositionAndCutsByBytes)
 {
-    const std::string bytes = "A\xB1\x8E\x52" "B\x8E";  // A ｱ 山 B <cut lead byte>
+    const std::string bytes = "A\xB1\x8E\x52"
+                              "B\x8E"; // A ｱ 山 B <cut lead byte>
     const tolv::Cp932Text t(bytes);
     EXPECT_EQ(t.charCount(), 5u);
     EXPECT_EQ(t.left(3), "A\xB1\x8E\x52");
     EXPECT_EQ(t.right(2), "B\x8E");
     EXPECT_EQ(t.right(9), bytes);
-    EXPECT_EQ(t.mid(3, 2), "\x8E\x52" "B");
+    EXPECT_EQ(t.mid(3, 2), "\x8E\x52"
+                           "B");
     EXPECT_EQ(t.mid(5, 4), "\x8E");
     EXPECT_EQ(t.mid(7, 1), "");
-    EXPECT_EQ(t.cutBytes(3), "A\xB1");  // 山 does not fit whole
+    EXPECT_EQ(t.cutBytes(3), "A\xB1"); // 山 does not fit whole
     EXPECT_EQ(t.cutBytes(4), "A\xB1\x8E\x52");
     ASSERT_EQ(t.characters().size(), 5u);
     EXPECT_EQ(t.characters()[2], "\x8E\x52");
@@ -159,5 +167,5 @@ TEST(Cp932, ValidityAgreesWithTheDecodeOverEveryCode)
             valid += v;
         }
     }
-    EXPECT_GT(valid, 7000);  // the double-byte characters and the pairs of two single-byte ones
+    EXPECT_GT(valid, 7000); // the double-byte characters and the pairs of two single-byte ones
 }

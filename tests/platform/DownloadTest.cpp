@@ -125,7 +125,9 @@ TEST_F(DownloadTest, ProgressIsReportedAndCancelStopsTheTransfer)
         int ended = 0;
         bool transferring(const std::string&, long long received, long long total) override
         {
-            if (received > 0) { EXPECT_EQ(total, 4010); }
+            if (received > 0) {
+                EXPECT_EQ(total, 4010);
+            }
             seen = received;
             return received < 20;
         }

@@ -12,22 +12,29 @@ TEST(Utf8, IllFormedSequencesAreReplacedWithoutSwallowingWhatFollows)
 {
     struct Case {
         std::string bytes;
-        std::u32string decoded;  // with '?' for each ill-formed sequence
-        std::size_t faultAt;     // npos: well-formed
+        std::u32string decoded; // with '?' for each ill-formed sequence
+        std::size_t faultAt;    // npos: well-formed
         std::size_t faultLength;
     };
     const std::size_t none = std::string::npos;
     const std::vector<Case> cases{
         {"érica", U"érica", none, 0},
         {"山田\xF0\x9F\x8F\x8A", U"山田\U0001F3CA", none, 0},
-        {"\xE9rica", U"?rica", 0, 1},                    // Latin-1 é: a lead byte without its continuation
-        {"a\xE3\x81" "b", U"a?b", 1, 2},                  // a three-byte character cut short
-        {"\xE3\x81", U"?", 0, 2},                         // cut at the end
-        {"\xC0\xAF/", U"?" "?/", 0, 1},                  // overlong '/'
-        {"\xE0\x80\xAF", U"???", 0, 1},                   // overlong three-byte form
-        {"\xED\xA0\x80x", U"???x", 0, 1},                 // a surrogate
-        {"\xF4\x90\x80\x80", U"????", 0, 1},              // above U+10FFFF
-        {"\x80" "a", U"?a", 0, 1},                        // a stray continuation byte
+        {"\xE9rica", U"?rica", 0, 1}, // Latin-1 é: a lead byte without its continuation
+        {"a\xE3\x81"
+         "b",
+         U"a?b", 1, 2},           // a three-byte character cut short
+        {"\xE3\x81", U"?", 0, 2}, // cut at the end
+        {"\xC0\xAF/",
+         U"?"
+         "?/",
+         0, 1},                              // overlong '/'
+        {"\xE0\x80\xAF", U"???", 0, 1},      // overlong three-byte form
+        {"\xED\xA0\x80x", U"???x", 0, 1},    // a surrogate
+        {"\xF4\x90\x80\x80", U"????", 0, 1}, // above U+10FFFF
+        {"\x80"
+         "a",
+         U"?a", 0, 1}, // a stray continuation byte
         {"\xFE\xFF", U"??", 0, 1},
     };
     for (const Case& c : cases) {

@@ -48,17 +48,16 @@ std::string quoted(const std::vector<std::string>& fields)
 TEST(RegistrationDocs, SchoolKindsAndCounting)
 {
     // 41 is 大学, 51 一般, 12 小学, pre-school " 5" 幼児, 92 一般; secondary registrations do not count.
-    const std::vector<std::pair<std::string, int>> kinds = {
-        {"41", 5}, {"51", 6}, {"12", 1}, {" 5", 0}, {"92", 6}, {"31", 3}, {"75", 7}, {"  ", 0}};
+    const std::vector<std::pair<std::string, int>> kinds = {{"41", 5}, {"51", 6}, {"12", 1}, {" 5", 0},
+                                                            {"92", 6}, {"31", 3}, {"75", 7}, {"  ", 0}};
     for (auto [grade, kind] : kinds) EXPECT_EQ(schoolKindOf(grade), kind) << grade;
 
-    AthleteCounts c = countRegisteredAthletes(
-        {athlete("1", "1", "41"), athlete("2", "1", "41"), athlete("5", "1", "51"), athlete("1", "2", "12"),
-         athlete("1", "1", "12"), athlete("1", "1", "12")});
+    AthleteCounts c = countRegisteredAthletes({athlete("1", "1", "41"), athlete("2", "1", "41"), athlete("5", "1", "51"),
+                                               athlete("1", "2", "12"), athlete("1", "1", "12"), athlete("1", "1", "12")});
     EXPECT_EQ(c[5][0], 1);
     EXPECT_EQ(c[5][1], 1);
-    EXPECT_EQ(c[6][1], 1);  // sex code "5" counts with the women
-    EXPECT_EQ(c[1][0], 2);  // the secondary registration is left out
+    EXPECT_EQ(c[6][1], 1); // sex code "5" counts with the women
+    EXPECT_EQ(c[1][0], 2); // the secondary registration is left out
 
     EXPECT_EQ(groupedZero(0), "0");
     EXPECT_EQ(groupedZero(1234567), "1,234,567");
@@ -79,8 +78,7 @@ TEST(RegistrationDocs, SchoolKindsAndCounting)
 TEST(RegistrationDocs, FilesWithoutRegisteredTeamsAndTheTeamListPrint)
 {
     tolvtest::TempTree t;
-    const std::vector<SwimmerRecord> swimmers = {athlete("1", "1", "41"), athlete("2", "1", "12"),
-                                                 athlete("2", "2", "12")};
+    const std::vector<SwimmerRecord> swimmers = {athlete("1", "1", "41"), athlete("2", "1", "12"), athlete("2", "2", "12")};
     const std::vector<RegisteredTeam> teams = {team("13001", "さくらスイミングクラブ東京本部", false, {2, 1, 0, 4}),
                                                team("13002", "みどりＳＣ", false, {0, 0, 1, 0})};
     auto files = writeRegistrationDocs(t.dir(), swimmers, teams, 20261208);
@@ -102,8 +100,8 @@ TEST(RegistrationDocs, FilesWithoutRegisteredTeamsAndTheTeamListPrint)
     expected += quoted({std::string(100, '=')}) + quoted({"合計", "1(0)", "1(0)", "2(0)", "     1,000", "2,000"}) +
                 quoted({"単価", "人員", "金額"}) + quoted({"競技者", "     1,000円", "2", "人", "＝", "2,000", "円"}) +
                 quoted({"団　体", "     7,000円", "0", "団体", "＝", "0", "円"}) + quoted({std::string(100, '-')}) +
-                quoted({"総合計金額", "＝", "2,000", "円"}) + quoted({"(*) 送付総額金額（還付金を含んだ金額とする）"}) +
-                "\r\n" + quoted({"責 任 者", "担 当 者"}) + quoted({"印", "印"}) + quoted({"年    月    日"}) +
+                quoted({"総合計金額", "＝", "2,000", "円"}) + quoted({"(*) 送付総額金額（還付金を含んだ金額とする）"}) + "\r\n" +
+                quoted({"責 任 者", "担 当 者"}) + quoted({"印", "印"}) + quoted({"年    月    日"}) +
                 quoted({"(財) 日本水泳連盟"});
     EXPECT_EQ(fees, sj(expected));
 
@@ -164,5 +162,5 @@ TEST(RegistrationDocs, TeamsFromTheTotalsFileAndTheMaster)
     EXPECT_EQ(teams[0].reg.counts, (std::array<int, 4>{5, 4, 0, 1}));
     EXPECT_FALSE(teams[1].reg.registered);
     EXPECT_EQ(teams[1].reg.counts, (std::array<int, 4>{0, 0, 0, 0}));
-    EXPECT_EQ(tolvtest::readBytes(t.dir() / "m.zed"), zed);  // read, never written
+    EXPECT_EQ(tolvtest::readBytes(t.dir() / "m.zed"), zed); // read, never written
 }

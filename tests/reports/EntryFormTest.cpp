@@ -44,7 +44,7 @@ TEST(EntryForm, SixSwimmersGiveTwoSheetsWithTheirColumns)
     a.gakunen = "11";
     a.kiro = {{0, 1523}, {2, 10523}, {28, 666666}, {29, 3000}};
     f.add(a);
-    f.add(member("14001199901011", "他県　選手"));  // another team between them
+    f.add(member("14001199901011", "他県　選手")); // another team between them
     for (int i = 2; i <= 5; ++i) f.add(member("1300120010501" + std::to_string(i), "選手" + std::to_string(i)));
     Swimmer last = member("13001199912315", "最後の選手名前長");
     last.sei = "2";
@@ -85,7 +85,7 @@ TEST(EntryForm, SixSwimmersGiveTwoSheetsWithTheirColumns)
     EXPECT_TRUE(has(page1, "3160 7500 05"));
     EXPECT_TRUE(has(page1, "3600 7500 23"));
     EXPECT_TRUE(has(page1, "3000 7560 :    ."));
-    EXPECT_EQ(where(ops, "  ").size(), 0u);  // no blank minutes
+    EXPECT_EQ(where(ops, "  ").size(), 0u); // no blank minutes
     // A mark stands alone: its row has no template ":    ." in the swimmer's column.
     EXPECT_TRUE(has(page1, "2750 15300 参加"));
     EXPECT_FALSE(has(page1, "3000 15360 :    ."));
@@ -94,7 +94,7 @@ TEST(EntryForm, SixSwimmersGiveTwoSheetsWithTheirColumns)
     EXPECT_TRUE(has(page1, "5100 4550 3"));
     EXPECT_TRUE(has(page1, "9600 4550 6"));
     EXPECT_TRUE(has(page1, "3050 5150 主"));
-    EXPECT_FALSE(has(page1, "2750 15600    30.00"));  // reserve slot 29 never appears
+    EXPECT_FALSE(has(page1, "2750 15600    30.00")); // reserve slot 29 never appears
     for (const std::string& item : page1) EXPECT_EQ(item.find("他県"), std::string::npos);
     EXPECT_TRUE(has(pg[1], "3600 4550 7"));
     EXPECT_TRUE(has(pg[1], "3050 5150 副"));
@@ -105,7 +105,9 @@ TEST(EntryForm, SixSwimmersGiveTwoSheetsWithTheirColumns)
     bool sawBig = false;
     for (const Op& op : ops) {
         if (op.kind == "font" && op.text == "ＭＳ 明朝 14") sawBig = true;
-        if (op.kind == "text" && op.text == "15") { EXPECT_TRUE(sawBig); }
+        if (op.kind == "text" && op.text == "15") {
+            EXPECT_TRUE(sawBig);
+        }
     }
 }
 
@@ -117,14 +119,17 @@ TEST(EntryForm, SheetTemplateGeometry)
     std::multiset<std::string> lines;
     std::set<int> thick;
     for (const Op& op : ops) {
-        if (op.kind == "box") { EXPECT_EQ(op.n, (std::vector<int>{1200, 4800, 11020, 15600, 5})); }
+        if (op.kind == "box") {
+            EXPECT_EQ(op.n, (std::vector<int>{1200, 4800, 11020, 15600, 5}));
+        }
         if (op.kind != "line") continue;
         if (op.n[4] == 3) {
             EXPECT_EQ(op.n[0], 1200);
             EXPECT_EQ(op.n[2], 11020);
             thick.insert(op.n[1]);
         }
-        if (op.n[0] == op.n[2]) lines.insert("v" + std::to_string(op.n[0]) + ":" + std::to_string(op.n[1]) + "-" + std::to_string(op.n[3]));
+        if (op.n[0] == op.n[2])
+            lines.insert("v" + std::to_string(op.n[0]) + ":" + std::to_string(op.n[1]) + "-" + std::to_string(op.n[3]));
     }
     EXPECT_EQ(thick, (std::set<int>{6900, 9000, 10200, 11400, 12600, 13500, 14400}));
     for (int k = 0; k <= 5; ++k) EXPECT_EQ(lines.count("v" + std::to_string(2520 + 1500 * k) + ":4800-15600"), 1u) << k;
@@ -148,7 +153,7 @@ TEST(EntryForm, SheetTotalComesFromTheTallysPersonCounts)
     EntryFile f;
     for (int i = 1; i <= 6; ++i) {
         Swimmer w = member("1300120010501" + std::to_string(i), "選手");
-        if (i == 6) w.gakunen = "75";  // a relay age class counts no person
+        if (i == 6) w.gakunen = "75"; // a relay age class counts no person
         f.add(w);
     }
     f.add(member("13002200105011", "別チーム"));
@@ -156,7 +161,7 @@ TEST(EntryForm, SheetTotalComesFromTheTallysPersonCounts)
     // 13001 prints sheets 1/1 and 2/1; 13002 its own 1/1.
     EXPECT_EQ(where(ops, "1/1").size(), 2u);
     EXPECT_EQ(where(ops, "2/1").size(), 1u);
-    EXPECT_EQ(count(ops, "box"), 3);  // team 13002 gets a sheet of its own
+    EXPECT_EQ(count(ops, "box"), 3); // team 13002 gets a sheet of its own
     EXPECT_EQ(where(ops, "13002  さくらＳＣ  ").size(), 1u);
 
     // A range that holds no teams prints an empty job.

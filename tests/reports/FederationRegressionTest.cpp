@@ -256,9 +256,8 @@ TEST(FederationRegression, EveryCommandKeepsItsOutputBytes)
         got["print events"] = (logOf([&](Printer& p) { printEventList(p, totals, h, false); }));
         got["print events-reserve"] = (logOf([&](Printer& p) { printEventList(p, totals, h, true); }));
         got["print fee-list"] = (logOf([&](Printer& p) { printFeeList(p, totals, h); }));
-        got["print receipts"] = (logOf([&](Printer& p) {
-            printReceipts(p, totals, 1, totals.teamCount(), ReceiptIssuer::defaults());
-        }));
+        got["print receipts"] =
+            (logOf([&](Printer& p) { printReceipts(p, totals, 1, totals.teamCount(), ReceiptIssuer::defaults()); }));
         got["print entry-form"] = (logOf([&](Printer& p) { printEntryForm(p, totals, store, 1, totals.teamCount()); }));
         got["print individuals"] = (logOf([&](Printer& p) { printIndividualList(p, store, 1, h.total()); }));
         got["print individual-events"] = (logOf([&](Printer& p) { printIndividualEventList(p, store, 1, h.total()); }));
@@ -318,11 +317,11 @@ TEST(FederationRegression, EveryCommandKeepsItsOutputBytes)
             unused.erase(digest);
             const std::string wasText = tolvtest::readBytes(text), nowText = rendering(name, bytes);
             const bool sameBytes = tolvtest::readBytes(digest) == digestOf(bytes);
-            if (wasText != nowText)
-                ADD_FAILURE() << name << " changed, first at " << firstDifference(false, wasText, nowText);
+            if (wasText != nowText) ADD_FAILURE() << name << " changed, first at " << firstDifference(false, wasText, nowText);
             else
                 EXPECT_TRUE(sameBytes) << name << ": the same text, other bytes (line ends, characters the rendering "
-                                       << "shows alike); its digest was\n" << tolvtest::readBytes(digest) << "now\n"
+                                       << "shows alike); its digest was\n"
+                                       << tolvtest::readBytes(digest) << "now\n"
                                        << digestOf(bytes);
         } else {
             ADD_FAILURE() << name << ": new output without a kept copy (" << p << ")";

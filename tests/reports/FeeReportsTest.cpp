@@ -21,7 +21,8 @@ struct FeeTeam {
 void writeFees(TeamTotalsFile& z, const EntryFile& f, const std::vector<FeeTeam>& teams, const std::map<int, int>& prices)
 {
     z.open(f.zedPath());
-    const char* const names[] = {"男子（主）", "その他", "女子（主）", "その他", "個人男子", "個人女子", "リレー男子", "リレー女子"};
+    const char* const names[] = {"男子（主）", "その他",   "女子（主）", "その他",
+                                 "個人男子",   "個人女子", "リレー男子", "リレー女子"};
     for (int k = 0; k < 8; ++k) z.control().setFeeName(k, names[k]);
     z.control().setFeeName(14, "プログラム代金");
     for (auto [k, v] : prices) z.control().setPrice(k, v);
@@ -67,7 +68,7 @@ TEST(Fees, AmountsTotalsAndDifference)
     EXPECT_EQ(f.difference, -500);
 
     t.setQuantity(0, 30000);
-    c.setPrice(0, 100000);  // 3 000 000 000 does not fit 32 bits
+    c.setPrice(0, 100000); // 3 000 000 000 does not fit 32 bits
     EXPECT_THROW(teamFees(t, c), TolvError);
 }
 
@@ -75,8 +76,8 @@ TEST(Fees, AddresseeFormAndCurrency)
 {
     EXPECT_EQ(addresseeName("ABC"), "       ABC");
     EXPECT_EQ(addresseeName(std::string("  さくら\0\0", 11)), "    さくら");
-    EXPECT_EQ(addresseeName("さくら スイミング クラブ"), "さくらスイミングクラブ");  // every blank goes while too long
-    EXPECT_EQ(addresseeName("ab cd ef gh"), "abcd ef gh");  // one blank is enough
+    EXPECT_EQ(addresseeName("さくら スイミング クラブ"), "さくらスイミングクラブ"); // every blank goes while too long
+    EXPECT_EQ(addresseeName("ab cd ef gh"), "abcd ef gh");                          // one blank is enough
     EXPECT_EQ(addresseeName("abcdefghij"), "abcdefghij");
     EXPECT_EQ(currencyText(0), "¥0");
     EXPECT_EQ(currencyText(999), "¥999");
@@ -102,14 +103,36 @@ TEST(FeeList, HeadLegendTeamLinesAndTotals)
         "8000 1960 期  日:2008/05/10",
         "8000 2200       :2008/05/11",
         "8000 2440 コード:0813001",
-        "300 2920  1 男子（主） ", "1900 2920  1000", "2800 2920  2 その他   ", "4400 2920   800",
-        "5300 2920  3 女子（主） ", "6900 2920  1000", "7800 2920  4 その他   ", "9400 2920     0",
-        "300 3160  5 個人男子  ", "1900 3160     0", "2800 3160  6 個人女子  ", "4400 3160     0",
-        "5300 3160  7 リレー男子 ", "6900 3160     0", "7800 3160  8 リレー女子 ", "9400 3160     0",
-        "300 3400  9       ", "1900 3400     0", "2800 3400 10       ", "4400 3400     0",
-        "5300 3400 11       ", "6900 3400     0", "7800 3400 12       ", "9400 3400     0",
-        "300 3640 13       ", "1900 3640     0", "2800 3640 14       ", "4400 3640     0",
-        "5300 3640 15 プログラム代", "6900 3640   500",
+        "300 2920  1 男子（主） ",
+        "1900 2920  1000",
+        "2800 2920  2 その他   ",
+        "4400 2920   800",
+        "5300 2920  3 女子（主） ",
+        "6900 2920  1000",
+        "7800 2920  4 その他   ",
+        "9400 2920     0",
+        "300 3160  5 個人男子  ",
+        "1900 3160     0",
+        "2800 3160  6 個人女子  ",
+        "4400 3160     0",
+        "5300 3160  7 リレー男子 ",
+        "6900 3160     0",
+        "7800 3160  8 リレー女子 ",
+        "9400 3160     0",
+        "300 3400  9       ",
+        "1900 3400     0",
+        "2800 3400 10       ",
+        "4400 3400     0",
+        "5300 3400 11       ",
+        "6900 3400     0",
+        "7800 3400 12       ",
+        "9400 3400     0",
+        "300 3640 13       ",
+        "1900 3640     0",
+        "2800 3640 14       ",
+        "4400 3640     0",
+        "5300 3640 15 プログラム代",
+        "6900 3640   500",
         "300 4120       クラブ",
         "3000 4120   1  2  3  4  5  6  7  8  9 10 11 12 13 14 15    合計    入金   差額",
         "300 4360 " + std::string(91, '-'),
@@ -176,32 +199,31 @@ TEST(Receipts, OnePerChargedLineTwoToAPageLowerHalfFirst)
     EXPECT_EQ(where(ops, "ﾌﾟﾛｸﾞﾗﾑ"), std::vector<std::string>{});
 
     const std::string first = log.substr(0, log.find("text\t3300\t400\t"));
-    EXPECT_EQ(first,
-              "font\tＭＳ 明朝\t12\n"
-              "font\tＭＳ 明朝\t28\n"
-              "text\t3300\t7750\t領   収   証\n"
-              "font\tＭＳ 明朝\t15\n"
-              "text\t7500\t8150\tNo. 13001\n"
-              "text\t6000\t8550\t2008年04月20日\n"
-              "font\tＭＳ 明朝\t20\n"
-              "text\t1300\t9050\tさくらスイミングクラブ  御中\n"
-              "font\tＭＳ 明朝\t28\n"
-              "text\t4000\t9850\t¥3,000.-\n"
-              "font\tＭＳ 明朝\t15\n"
-              "text\t2000\t10950\t男子（主） @1000×3\n"
-              "text\t2500\t11950\t上記の金額正に領収致しました\n"
-              "box\t7900\t12050\t8600\t12950\t1\n"
-              "line\t7900\t12300\t8600\t12300\t1\n"
-              "font\tＭＳ 明朝\t10\n"
-              "text\t7950\t12090\t扱者印\n"
-              "font\tＭＳ 明朝\t15\n"
-              "text\t2500\t12450\t〒000-0000 東京都（連盟所在地）\n"
-              "font\tＭＳ 明朝\t20\n"
-              "text\t2500\t12850\t日本水泳連盟\n"
-              "font\tＭＳ 明朝\t10\n"
-              "text\t2000\t13550\t1.本連盟は民法第34条による公益法人ですから収入印紙は添付いたしません。\n"
-              "text\t2000\t13750\t2.金額訂正ならびに扱者印のないものは無効です。\n"
-              "font\tＭＳ 明朝\t28\n");
+    EXPECT_EQ(first, "font\tＭＳ 明朝\t12\n"
+                     "font\tＭＳ 明朝\t28\n"
+                     "text\t3300\t7750\t領   収   証\n"
+                     "font\tＭＳ 明朝\t15\n"
+                     "text\t7500\t8150\tNo. 13001\n"
+                     "text\t6000\t8550\t2008年04月20日\n"
+                     "font\tＭＳ 明朝\t20\n"
+                     "text\t1300\t9050\tさくらスイミングクラブ  御中\n"
+                     "font\tＭＳ 明朝\t28\n"
+                     "text\t4000\t9850\t¥3,000.-\n"
+                     "font\tＭＳ 明朝\t15\n"
+                     "text\t2000\t10950\t男子（主） @1000×3\n"
+                     "text\t2500\t11950\t上記の金額正に領収致しました\n"
+                     "box\t7900\t12050\t8600\t12950\t1\n"
+                     "line\t7900\t12300\t8600\t12300\t1\n"
+                     "font\tＭＳ 明朝\t10\n"
+                     "text\t7950\t12090\t扱者印\n"
+                     "font\tＭＳ 明朝\t15\n"
+                     "text\t2500\t12450\t〒000-0000 東京都（連盟所在地）\n"
+                     "font\tＭＳ 明朝\t20\n"
+                     "text\t2500\t12850\t日本水泳連盟\n"
+                     "font\tＭＳ 明朝\t10\n"
+                     "text\t2000\t13550\t1.本連盟は民法第34条による公益法人ですから収入印紙は添付いたしません。\n"
+                     "text\t2000\t13750\t2.金額訂正ならびに扱者印のないものは無効です。\n"
+                     "font\tＭＳ 明朝\t28\n");
     // The third receipt: "プログラム代金" cut to six characters, on the lower half of page 2.
     EXPECT_EQ(where(ops, "プログラム代@500×1"), (std::vector<std::string>{"2000 10950"}));
     EXPECT_EQ(ops.back().kind, "end");
@@ -215,7 +237,7 @@ TEST(Receipts, IssuerLinesAndSizesComeFromTheWindowAndTheRangeIsClamped)
     ReceiptIssuer issuer = ReceiptIssuer::defaults();
     issuer.text[1] = "東京都水泳協会";
     issuer.size[1] = "24";
-    issuer.size[2] = "abc";  // not a number: the default size
+    issuer.size[2] = "abc"; // not a number: the default size
     auto ops = parseLog(logOf([&](Printer& p) { printReceipts(p, z, -3, 99, issuer); }));
     EXPECT_EQ(where(ops, "東京都水泳協会"), (std::vector<std::string>{"2500 12850", "2500 5500"}));
     // Two receipts: a page follows the second, before the end of the job.
@@ -230,8 +252,7 @@ TEST(Receipts, IssuerLinesAndSizesComeFromTheWindowAndTheRangeIsClamped)
 TEST(AddressSample, SevenGrowingLinesAndOneAtTheFoot)
 {
     auto ops = parseLog(logOf([](Printer& p) { printAddressSample(p); }));
-    EXPECT_EQ(where(ops, "日本水泳連盟"),
-              (std::vector<std::string>{"1000 0", "2000 380", "3000 780", "4000 1200", "5000 1640", "6000 2100",
-                                        "7000 2580", "8000 8000"}));
+    EXPECT_EQ(where(ops, "日本水泳連盟"), (std::vector<std::string>{"1000 0", "2000 380", "3000 780", "4000 1200", "5000 1640",
+                                                                    "6000 2100", "7000 2580", "8000 8000"}));
     EXPECT_EQ(ops.back().kind, "end");
 }

@@ -21,7 +21,7 @@ TEST(IndividualTexts, SexMainSecondaryAndRegistrationDate)
     EXPECT_EQ(mainSecondaryText("5"), "５");
     EXPECT_EQ(registrationDateText(0), "    -  ");
     EXPECT_EQ(registrationDateText(200804), "2008-04");
-    EXPECT_EQ(registrationDateText(20080401), "2008-04");  // a date with its day still shows the month
+    EXPECT_EQ(registrationDateText(20080401), "2008-04"); // a date with its day still shows the month
 }
 
 TEST(IndividualTexts, EventMarksFollowTheDistanceHead)
@@ -62,36 +62,37 @@ TEST(IndividualList, HeadColumnsAndOneLinePerSwimmer)
     b.shozoku = "みどり";
     f.add(b);
     std::string log = logOf([&](Printer& p) { printIndividualList(p, f.store, 1, 2); });
-    EXPECT_EQ(log,
-              "font\tＭＳ 明朝\t11\n"
-              "text\t8000\t1000\t2008/04/20  09:05:07\n"
-              "text\t4000\t1220\t個  人  一  覧\n"
-              "text\t8000\t1440\t事業名 春季大会\n"
-              "text\t8000\t1660\t場  所 辰巳国際\n"
-              "text\t8000\t1880\t期  日 2008/05/10\n"
-              "text\t8000\t2100\t       2008/05/11\n"
-              "text\t8000\t2320\tコード 0813001\n"
-              "text\t500\t2760\t    名   前\n"
-              "text\t2520\t2760\t  カ  ナ\n"
-              "text\t4350\t2760\t性 才 学年\n"
-              "text\t5570\t2760\t  所  属\n"
-              "text\t6930\t2760\tｼｮｿﾞｸ\n"
-              "text\t7720\t2760\t 番 号    旧  番  号    \n"
-              "text\t10600\t2760\t登録日\n"
-              "text\t0\t2980\t" + std::string(103, '-') + "\n"
-              "text\t0\t3200\t    1 山田　太郎      \n"
-              "text\t2520\t3200\tﾔﾏﾀﾞ ﾀﾛｳ        \n"
-              "text\t4350\t3200\t男  7 小2 \n"
-              "text\t5570\t3200\tさくらＳＣ  \n"
-              "text\t6930\t3200\tｻｸﾗ   \n"
-              "text\t7720\t3200\t1300101 13001200105011 主 2008-04\n"
-              "text\t0\t3420\t    2 ABCDEFGHIJKLMNOP\n"
-              "text\t2520\t3420\tﾔﾏﾀﾞ ﾀﾛｳ        \n"
-              "text\t4350\t3420\t女  7 小2 \n"
-              "text\t5570\t3420\tみどり      \n"
-              "text\t6930\t3420\tｻｸﾗ   \n"
-              "text\t7720\t3420\t1300101 13001200105011        -  \n"
-              "end\n");
+    EXPECT_EQ(log, "font\tＭＳ 明朝\t11\n"
+                   "text\t8000\t1000\t2008/04/20  09:05:07\n"
+                   "text\t4000\t1220\t個  人  一  覧\n"
+                   "text\t8000\t1440\t事業名 春季大会\n"
+                   "text\t8000\t1660\t場  所 辰巳国際\n"
+                   "text\t8000\t1880\t期  日 2008/05/10\n"
+                   "text\t8000\t2100\t       2008/05/11\n"
+                   "text\t8000\t2320\tコード 0813001\n"
+                   "text\t500\t2760\t    名   前\n"
+                   "text\t2520\t2760\t  カ  ナ\n"
+                   "text\t4350\t2760\t性 才 学年\n"
+                   "text\t5570\t2760\t  所  属\n"
+                   "text\t6930\t2760\tｼｮｿﾞｸ\n"
+                   "text\t7720\t2760\t 番 号    旧  番  号    \n"
+                   "text\t10600\t2760\t登録日\n"
+                   "text\t0\t2980\t" +
+                       std::string(103, '-') +
+                       "\n"
+                       "text\t0\t3200\t    1 山田　太郎      \n"
+                       "text\t2520\t3200\tﾔﾏﾀﾞ ﾀﾛｳ        \n"
+                       "text\t4350\t3200\t男  7 小2 \n"
+                       "text\t5570\t3200\tさくらＳＣ  \n"
+                       "text\t6930\t3200\tｻｸﾗ   \n"
+                       "text\t7720\t3200\t1300101 13001200105011 主 2008-04\n"
+                       "text\t0\t3420\t    2 ABCDEFGHIJKLMNOP\n"
+                       "text\t2520\t3420\tﾔﾏﾀﾞ ﾀﾛｳ        \n"
+                       "text\t4350\t3420\t女  7 小2 \n"
+                       "text\t5570\t3420\tみどり      \n"
+                       "text\t6930\t3420\tｻｸﾗ   \n"
+                       "text\t7720\t3420\t1300101 13001200105011        -  \n"
+                       "end\n");
 
     // With the organising body "県" the prefecture stands in the affiliation columns.
     f.store.header().setBotai(1);
@@ -114,8 +115,8 @@ TEST(IndividualList, FiftySwimmersEndWithAPageHoldingOnlyThePageHead)
 
     pg = pages(parseLog(logOf([&](Printer& p) { printIndividualEventList(p, f.store, 45, 60); })));
     ASSERT_EQ(pg.size(), 2u);
-    EXPECT_EQ(pg[0].size(), 7u + 5u + 6u * 4u);  // records 45..50
-    EXPECT_EQ(pg[1].size(), 7u + 10u * 4u);      // records 51..60 after the page head
+    EXPECT_EQ(pg[0].size(), 7u + 5u + 6u * 4u); // records 45..50
+    EXPECT_EQ(pg[1].size(), 7u + 10u * 4u);     // records 51..60 after the page head
 
     // First above last: the heads only. Beyond the swimmer count: cut to it.
     pg = pages(parseLog(logOf([&](Printer& p) { printIndividualList(p, f.store, 9, 3); })));

@@ -63,7 +63,7 @@ private:
     int width_, height_;
 };
 
-constexpr int kPdfWidth = 11426, kPdfHeight = 16358;  // A4 less a sixth of an inch all round
+constexpr int kPdfWidth = 11426, kPdfHeight = 16358; // A4 less a sixth of an inch all round
 
 class SizedLog : public PrintLog {
 public:
@@ -158,12 +158,15 @@ TEST(PageContinuation, EveryReportKindReachesTheSheets)
         EXPECT_GT(small.continued, 0) << item.cliName;
         EXPECT_EQ(small.sheets, ownPages(draw, 1000) + small.continued) << item.cliName;
     }
-    EXPECT_GT(drawOnSheets("same-time", [&](Printer& p) { checkSameTime(store, p); }, kPdfHeight).continued, 0);
+    EXPECT_GT(drawOnSheets(
+                  "same-time", [&](Printer& p) { checkSameTime(store, p); }, kPdfHeight)
+                  .continued,
+              0);
 
     // The lists make their own pages, which fit the sheet: exactly those pages, none run on.
     runTally(store, h.botai(), MasterSource::local(f.registrationRoot), &prompt);
     {
-        TeamTotalsFile priced;  // prices, so that there are receipts
+        TeamTotalsFile priced; // prices, so that there are receipts
         priced.open(teamTotalsPath(f.entry));
         for (int k = 0; k < 8; ++k) priced.control().setPrice(k, 500 + 250 * k);
         priced.writeControl();
@@ -171,7 +174,8 @@ TEST(PageContinuation, EveryReportKindReachesTheSheets)
     TeamTotalsFile totals;
     totals.open(teamTotalsPath(f.entry));
     registration::CsvLines teamLines{{"SQ", "団体"}};
-    for (int i = 1; i <= 150; ++i) teamLines.push_back({std::to_string(i), "団体" + std::to_string(i), "1", "2", "3", "4", "5", "6"});
+    for (int i = 1; i <= 150; ++i)
+        teamLines.push_back({std::to_string(i), "団体" + std::to_string(i), "1", "2", "3", "4", "5", "6"});
     const std::vector<std::pair<std::string, std::function<void(Printer&)>>> lists = {
         {"team-list", [&](Printer& p) { printTeamList(p, totals, h); }},
         {"events", [&](Printer& p) { printEventList(p, totals, h, false); }},

@@ -32,7 +32,7 @@ struct Swimmer {
     std::string bango = "1300101";
     int nenrei = 9;
     int torobi = 0;
-    std::map<int, std::int32_t> kiro{};  // slot -> coded time
+    std::map<int, std::int32_t> kiro{}; // slot -> coded time
 };
 
 inline tolv::SwimmerRecord swimmerRecord(int n, const Swimmer& w)
@@ -58,7 +58,7 @@ inline tolv::SwimmerRecord swimmerRecord(int n, const Swimmer& w)
 
 // An entry file in a fresh working tree, with a fixed clock.
 class EntryFile {
-    tolvtest::TempTree tree_;  // first: the folder outlives the open file
+    tolvtest::TempTree tree_; // first: the folder outlives the open file
 
 public:
     explicit EntryFile(int botai = 0, const std::string& name = "meet.zep")
@@ -153,8 +153,8 @@ private:
 // One operation of a print log.
 struct Op {
     std::string kind;
-    std::vector<int> n;  // x y (text) or x1 y1 x2 y2 w (line, box)
-    std::string text;    // text item, or font name and size
+    std::vector<int> n; // x y (text) or x1 y1 x2 y2 w (line, box)
+    std::string text;   // text item, or font name and size
 };
 
 inline std::vector<Op> parseLog(const std::string& log)

@@ -37,8 +37,7 @@ std::vector<std::string> names(EntryStore& s)
 bool onlyEntryAndZedFiles(const fs::path& dir)
 {
     for (const auto& e : fs::directory_iterator(dir))
-        if (e.path().filename() != "meet.zep" && e.path().filename() != "tolvsys" &&
-            e.path().filename() != ".meet.zep.lock")
+        if (e.path().filename() != "meet.zep" && e.path().filename() != "tolvsys" && e.path().filename() != ".meet.zep.lock")
             return false;
     return true;
 }
@@ -48,16 +47,21 @@ bool onlyEntryAndZedFiles(const fs::path& dir)
 TEST(SortKeys, ClubAndSexKeys)
 {
     SwimmerRecord s = swimmerRecord(1, who("13001200105011", "1", "a"));
-    EXPECT_EQ(sortKey(s, SortOrder::Club, 0), "13001" "1" "200105011");
-    EXPECT_EQ(sortKey(s, SortOrder::Club, 1), "13000" "1" "200105011");
-    EXPECT_EQ(sortKey(s, SortOrder::Sex, 0), "1" "13001200105011");
+    EXPECT_EQ(sortKey(s, SortOrder::Club, 0), "13001"
+                                              "1"
+                                              "200105011");
+    EXPECT_EQ(sortKey(s, SortOrder::Club, 1), "13000"
+                                              "1"
+                                              "200105011");
+    EXPECT_EQ(sortKey(s, SortOrder::Sex, 0), "1"
+                                             "13001200105011");
 }
 
 TEST(Sorting, AFileAlreadyInOrderKeepsEveryByte)
 {
     EntryFile f;
     f.add(who("13001200105011", "1", "一"));
-    f.add(who("13001200105011", "1", "二"));  // the same key as the one before: never exchanged
+    f.add(who("13001200105011", "1", "二")); // the same key as the one before: never exchanged
     f.add(who("13001200105011", "2", "三"));
     f.add(who("13002199901011", "1", "四"));
     f.store.reserve().setYobiName(0, "水中運動会");

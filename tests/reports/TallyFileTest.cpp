@@ -36,7 +36,7 @@ int tallyWithFileLimit(EntryFile& f, rlim_t limit)
 {
     const pid_t pid = fork();
     if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG instead
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG instead
         rlimit r{limit, limit};
         setrlimit(RLIMIT_FSIZE, &r);
         try {
@@ -83,7 +83,7 @@ TEST(TallyFile, TheTallyIsRefusedWhileTheTotalsFileIsHeld)
     runTally(f.store, 0, MasterSource::local(f.dir()));
     const std::string zed = tolvtest::readBytes(f.zedPath());
     {
-        TeamTotalsFile lists;  // the lists window editing fees
+        TeamTotalsFile lists; // the lists window editing fees
         lists.open(f.zedPath());
         try {
             runTally(f.store, 0, MasterSource::local(f.dir()));

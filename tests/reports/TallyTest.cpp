@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kFeeNames8[8] = {"男子（主）", "その他", "女子（主）", "その他", "個人男子", "個人女子", "リレー男子", "リレー女子"};
+const char* const kFeeNames8[8] = {"男子（主）", "その他",   "女子（主）", "その他",
+                                   "個人男子",   "個人女子", "リレー男子", "リレー女子"};
 
 // Control record: count, 15 names of 12, 15 prices, 28 counters, 86 filler.
 Raw control(int teams, const std::vector<std::string>& names, const std::vector<int>& prices = {})
@@ -41,7 +42,7 @@ std::vector<std::string> tallyNames()
 struct Team {
     std::string key{}, name{}, shortName{}, board{}, rep{}, postal{}, addr1{}, addr2{}, tel{};
     std::map<int, int> q{};                       // fee item -> quantity
-    std::map<std::pair<int, int>, int> entries{};  // (slot, 0 men / 1 women) -> count
+    std::map<std::pair<int, int>, int> entries{}; // (slot, 0 men / 1 women) -> count
     int received = 0;
     std::string flag{};
 };
@@ -91,11 +92,11 @@ fs::path writeMaster(const fs::path& root)
 // Five swimmers of three teams covering the counting rules.
 void addSwimmers(EntryFile& f)
 {
-    Swimmer a;  // 13001 man, main, grade 11: 25 free, 100 free, medley relay (参加), reserve 1 and 2
+    Swimmer a; // 13001 man, main, grade 11: 25 free, 100 free, medley relay (参加), reserve 1 and 2
     a.qbango = "13001200105011";
     a.kiro = {{0, 1500}, {2, 10523}, {22, 666666}, {29, 3000}, {30, 2000}};
     f.add(a);
-    Swimmer b;  // 13002 woman, secondary, grade 75: no person; 50 free counts, marks do not
+    Swimmer b; // 13002 woman, secondary, grade 75: no person; 50 free counts, marks do not
     b.qbango = "13002199901015";
     b.sei = "2";
     b.shuFuku = "2";
@@ -104,19 +105,19 @@ void addSwimmers(EntryFile& f)
     b.shozokuKana = "ﾐﾄﾞﾘ";
     b.kiro = {{1, 3000}, {3, 700001}, {25, 888888}, {4, 666667}};
     f.add(b);
-    Swimmer c;  // 13001 woman, grade 81: no person; 25 free entered without time
+    Swimmer c; // 13001 woman, grade 81: no person; 25 free entered without time
     c.qbango = "13001199802025";
     c.sei = "2";
     c.gakunen = "81";
     c.kiro = {{0, 666666}};
     f.add(c);
-    Swimmer d;  // 13001 mixed code, grade 82: item 14; its 50 free on the men's side
+    Swimmer d; // 13001 mixed code, grade 82: item 14; its 50 free on the men's side
     d.qbango = "13001199703033";
     d.sei = "3";
     d.gakunen = "82";
     d.kiro = {{1, 3100}};
     f.add(d);
-    Swimmer e;  // 14001 man, secondary, grade 74; prefecture 14 keeps no team list
+    Swimmer e; // 14001 man, secondary, grade 74; prefecture 14 keeps no team list
     e.qbango = "14001199604041";
     e.shuFuku = "2";
     e.gakunen = "74";
@@ -154,7 +155,7 @@ TEST(TeamTotalsFile, NewFileGetsAFreshControlRecordAndTeamsRoundTrip)
     want.received = -5;
     EXPECT_EQ(record(bytes, 12), teamBytes(want));
     EXPECT_EQ(record(bytes, 1), control(2, {}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1000}).str());
-    EXPECT_EQ(record(bytes, 11), std::string(384, '\0'));  // team 1 never written
+    EXPECT_EQ(record(bytes, 11), std::string(384, '\0')); // team 1 never written
 
     z.open(f.zedPath());
     z.readTeam(2);
@@ -190,7 +191,8 @@ TEST(Tally, CountsTeamsPersonsEventsAndLooksUpTheMaster)
     EXPECT_EQ(record(bytes, 1), control(3, tallyNames()).str());
     for (int n = 2; n <= 10; ++n) EXPECT_EQ(record(bytes, n), std::string(384, '\0')) << n;
 
-    Team t1{"13001", "さくらスイミングクラブ", "さくらＳＣ", "ｻｸﾗ", "桜井　一郎", "100-0001", "東京都千代田区", "千代田１－１", "03-1234-5678"};
+    Team t1{"13001",    "さくらスイミングクラブ", "さくらＳＣ",   "ｻｸﾗ",         "桜井　一郎",
+            "100-0001", "東京都千代田区",         "千代田１－１", "03-1234-5678"};
     // persons: a main man; d (code 3) in item 14; c is grade 81. Individual: slots 0, 1, 2, 29 men, 0 women.
     t1.q = {{0, 1}, {4, 4}, {5, 1}, {6, 2}, {14, 1}};
     t1.entries = {{{0, 0}, 1}, {{0, 1}, 1}, {{1, 0}, 1}, {{2, 0}, 1}, {{22, 0}, 1}, {{29, 0}, 1}, {{30, 0}, 1}};
@@ -200,7 +202,7 @@ TEST(Tally, CountsTeamsPersonsEventsAndLooksUpTheMaster)
     Team t2{"13002", "みどり水泳部", "みどり水泳", "ﾐﾄﾞﾘ", "緑川　花子"};
     t2.q = {{5, 1}};
     t2.entries = {{{1, 1}, 1}};
-    t2.flag = "";  // registered in another month
+    t2.flag = ""; // registered in another month
     EXPECT_EQ(record(bytes, 12), teamBytes(t2));
 
     Team t3{"14001", "", "かながわ", "ｶﾅｶﾞﾜ"};
@@ -222,8 +224,7 @@ TEST(Tally, PrefectureBodyGroupsAPrefectureUnderOneKey)
     // No master team has the key 13000: name and contact stay blank.
     Team t1{"13000", "", "東京都", "ﾄｳｷｮｳ"};
     t1.q = {{0, 1}, {4, 4}, {5, 2}, {6, 2}, {14, 1}};
-    t1.entries = {{{0, 0}, 1}, {{0, 1}, 1}, {{1, 0}, 1}, {{1, 1}, 1}, {{2, 0}, 1},
-                  {{22, 0}, 1}, {{29, 0}, 1}, {{30, 0}, 1}};
+    t1.entries = {{{0, 0}, 1}, {{0, 1}, 1}, {{1, 0}, 1}, {{1, 1}, 1}, {{2, 0}, 1}, {{22, 0}, 1}, {{29, 0}, 1}, {{30, 0}, 1}};
     EXPECT_EQ(record(bytes, 11), teamBytes(t1));
     Team t2{"14000", "", "東京都", "ﾄｳｷｮｳ"};
     t2.q = {{1, 1}};
@@ -251,8 +252,9 @@ TEST(Tally, NamesPricesCountersAndFillerSurviveARetally)
     runTally(f.store, 0, MasterSource::local(f.dir() / "no-master"));
     std::string bytes = tolvtest::readBytes(f.zedPath());
     ASSERT_EQ(bytes.size(), file.size());
-    Raw want = control(3, {"男子（主）", "その他", "女子（主）", "その他", "個人男子", "個人女子", "リレー男子", "リレー女子",
-                           "記録証", "", "", "", "", "", "プログラム"},
+    Raw want = control(3,
+                       {"男子（主）", "その他", "女子（主）", "その他", "個人男子", "個人女子", "リレー男子", "リレー女子",
+                        "記録証", "", "", "", "", "", "プログラム"},
                        {1000, 800, 1000, 800, 500, 500, 1200, 1200, 300, 0, 0, 0, 0, 0, 700});
     for (int i = 0; i < 28; ++i) want.i16(242 + 2 * static_cast<std::size_t>(i), static_cast<std::int16_t>(i + 1));
     want.byte(298, 'F').byte(383, 'Z');
@@ -288,7 +290,7 @@ TEST(Tally, AMissingTeamListIsToldAndLeavesTheContactBlank)
     writeUnitFlags(root / "kanriken.ctl", flags);
     ScriptedPrompt prompt;
     TallyResult r = runTally(f.store, 0, MasterSource::local(root), &prompt);
-    ASSERT_EQ(r.missingMasters.size(), 1u);  // opened once for both teams of prefecture 13
+    ASSERT_EQ(r.missingMasters.size(), 1u); // opened once for both teams of prefecture 13
     EXPECT_NE(prompt.said.find("dantai.dat"), std::string::npos);
     EXPECT_EQ(r.teams[0].name(), std::string(34, ' '));
 }
@@ -342,7 +344,7 @@ TEST(Tally, TeamKeys)
     EXPECT_EQ(teamKeyOf(s, 0), "13001");
     EXPECT_EQ(teamKeyOf(s, 1), "13000");
     EXPECT_EQ(teamKeyOf(s, 2), "13001");
-    SwimmerRecord empty;  // never assigned: NUL bytes stay in the key
+    SwimmerRecord empty; // never assigned: NUL bytes stay in the key
     EXPECT_EQ(teamKeyOf(empty, 0), std::string(5, '\0'));
     EXPECT_EQ(teamKeyOf(empty, 1), std::string(2, '\0') + "000");
 }

@@ -15,7 +15,7 @@ namespace {
 
 struct TeamRow {
     std::string key, shortName, board;
-    std::vector<int> q;  // quantities 0..7
+    std::vector<int> q; // quantities 0..7
 };
 
 // Writes teams 1..n into the totals file beside the entry file and leaves it open in `z`.
@@ -28,7 +28,8 @@ void writeTeams(TeamTotalsFile& z, const EntryFile& f, const std::vector<TeamRow
         z.team().setKeyBytes(teams[i].key);
         z.team().setShortName(teams[i].shortName);
         z.team().setScoreboard(teams[i].board);
-        for (std::size_t k = 0; k < teams[i].q.size(); ++k) z.team().setQuantity(static_cast<int>(k), static_cast<std::int16_t>(teams[i].q[k]));
+        for (std::size_t k = 0; k < teams[i].q.size(); ++k)
+            z.team().setQuantity(static_cast<int>(k), static_cast<std::int16_t>(teams[i].q[k]));
         z.writeTeam(static_cast<int>(i) + 1);
     }
 }
@@ -36,22 +37,22 @@ void writeTeams(TeamTotalsFile& z, const EntryFile& f, const std::vector<TeamRow
 std::vector<TeamRow> manyTeams(int n)
 {
     std::vector<TeamRow> v;
-    for (int i = 1; i <= n; ++i) v.push_back({std::to_string(13000 + i), "チーム" + std::to_string(i), "ﾁｰﾑ", {1, 0, 1, 0, 2, 2, 0, 1}});
+    for (int i = 1; i <= n; ++i)
+        v.push_back({std::to_string(13000 + i), "チーム" + std::to_string(i), "ﾁｰﾑ", {1, 0, 1, 0, 2, 2, 0, 1}});
     return v;
 }
 
-const char* const kHead =
-    "font\tＭＳ 明朝\t12\n"
-    "text\t8000\t900\t2008/04/20  09:05:07\n"
-    "text\t4000\t1140\t申  込  団  体  一  覧\n"
-    "text\t8000\t1380\t事業名 春季大会\n"
-    "text\t8000\t1620\t場  所 辰巳国際水泳\n"
-    "text\t8000\t1860\t期  日 2008/05/10\n"
-    "text\t8000\t2100\t       2008/05/11\n"
-    "text\t8000\t2340\tコード 0813001\n"
-    "text\t5000\t2820\t     参加者数             種    目    数 \n"
-    "text\t1000\t3060\t    団体番号 クラブ名     電光                         個  人          リレー\n"
-    "text\t5000\t3300\t   男   女   計    男   女   計    男   女   計\n";
+const char* const kHead = "font\tＭＳ 明朝\t12\n"
+                          "text\t8000\t900\t2008/04/20  09:05:07\n"
+                          "text\t4000\t1140\t申  込  団  体  一  覧\n"
+                          "text\t8000\t1380\t事業名 春季大会\n"
+                          "text\t8000\t1620\t場  所 辰巳国際水泳\n"
+                          "text\t8000\t1860\t期  日 2008/05/10\n"
+                          "text\t8000\t2100\t       2008/05/11\n"
+                          "text\t8000\t2340\tコード 0813001\n"
+                          "text\t5000\t2820\t     参加者数             種    目    数 \n"
+                          "text\t1000\t3060\t    団体番号 クラブ名     電光                         個  人          リレー\n"
+                          "text\t5000\t3300\t   男   女   計    男   女   計    男   女   計\n";
 const std::string kRule(81, '-');
 
 } // namespace
@@ -64,15 +65,17 @@ TEST(TeamList, PrintsHeadsTeamLinesAndTotalsAndTheHtmlCopy)
     fs::path html = teamListHtmlPath(f.path());
     EXPECT_EQ(html, f.dir() / "meet1.html");
     std::string log = logOf([&](Printer& p) { printTeamList(p, z, f.store.header(), html); });
-    EXPECT_EQ(log, std::string(kHead) +
-                       "text\t1000\t3540\t" + kRule + "\n"
+    EXPECT_EQ(log, std::string(kHead) + "text\t1000\t3540\t" + kRule +
+                       "\n"
                        "text\t1000\t3780\t    1 13001 さくらＳＣ  \n"
                        "text\t4000\t3780\tｻｸﾗ   \n"
                        "text\t5000\t3780\t    4    2    6     5    4    9     2    1    3\n"
                        "text\t1000\t4020\t    2 13002 みどりSwim  \n"
                        "text\t4000\t4020\tﾐﾄﾞﾘ  \n"
                        "text\t5000\t4020\t    0    1    1     0    0    0     0    0    0\n"
-                       "text\t1000\t4260\t" + kRule + "\n"
+                       "text\t1000\t4260\t" +
+                       kRule +
+                       "\n"
                        "text\t5000\t4500\t    4    3    7     5    4    9     2    1    3\n"
                        "end\n");
 
@@ -81,25 +84,25 @@ TEST(TeamList, PrintsHeadsTeamLinesAndTotalsAndTheHtmlCopy)
         for (std::size_t i = 0; i < v.size(); ++i)
             out.push_back("<TD ALIGN=\"RIGHT\">" + v[i] + (teamRow && i + 1 == v.size() ? "</TD></TR>" : "</TD>"));
     };
-    std::vector<std::string> want = {
-        "<HTML><HEAD><TITLE></TITLE></HEAD><BODY>",
-        "<TABLE BORDER=\"0\" WIDTH=\"100%\" HEIGHT=\"100%\">",
-        "<TR><TD COLSPAN=\"2\" ALIGN=\"CENTER\">団体</TD>",
-        "<TD >クラブ名</TD>",
-        "<TD >電光</TD>",
-        "<TD COLSPAN=\"3\" ALIGN=\"CENTER\">参加者数</TD>",
-        "<TD COLSPAN=\"6\" ALIGN=\"CENTER\">種    目    数</TD>",
-        "</TR>",
-        "<TR><TD COLSPAN=\"7\"></TD>",
-        "<TD COLSPAN=\"3\" ALIGN=\"CENTER\">個  人</TD>",
-        "<TD COLSPAN=\"3\" ALIGN=\"CENTER\">リレー</TD>",
-        "<TD COLSPAN=\"3\" ALIGN=\"CENTER\"></TD>",
-        "<TD COLSPAN=\"6\" ALIGN=\"CENTER\"></TD>",
-        "</TR>",
-        "</TR>",
-        "<TR><TD COLSPAN=\"4\"></TD>"};
+    std::vector<std::string> want = {"<HTML><HEAD><TITLE></TITLE></HEAD><BODY>",
+                                     "<TABLE BORDER=\"0\" WIDTH=\"100%\" HEIGHT=\"100%\">",
+                                     "<TR><TD COLSPAN=\"2\" ALIGN=\"CENTER\">団体</TD>",
+                                     "<TD >クラブ名</TD>",
+                                     "<TD >電光</TD>",
+                                     "<TD COLSPAN=\"3\" ALIGN=\"CENTER\">参加者数</TD>",
+                                     "<TD COLSPAN=\"6\" ALIGN=\"CENTER\">種    目    数</TD>",
+                                     "</TR>",
+                                     "<TR><TD COLSPAN=\"7\"></TD>",
+                                     "<TD COLSPAN=\"3\" ALIGN=\"CENTER\">個  人</TD>",
+                                     "<TD COLSPAN=\"3\" ALIGN=\"CENTER\">リレー</TD>",
+                                     "<TD COLSPAN=\"3\" ALIGN=\"CENTER\"></TD>",
+                                     "<TD COLSPAN=\"6\" ALIGN=\"CENTER\"></TD>",
+                                     "</TR>",
+                                     "</TR>",
+                                     "<TR><TD COLSPAN=\"4\"></TD>"};
     nine(want, {"男", "女", "計", "男", "女", "計", "男", "女", "計"}, false);
-    want.insert(want.end(), {"</TR>", "<TR><TD ALIGN=\"RIGHT\">1</TD>", "<TD>13001</TD>", "<TD>さくらＳＣ  </TD>", "<TD>ｻｸﾗ   </TD>"});
+    want.insert(want.end(),
+                {"</TR>", "<TR><TD ALIGN=\"RIGHT\">1</TD>", "<TD>13001</TD>", "<TD>さくらＳＣ  </TD>", "<TD>ｻｸﾗ   </TD>"});
     nine(want, {"4", "2", "6", "5", "4", "9", "2", "1", "3"}, true);
     want.insert(want.end(), {"<TR><TD ALIGN=\"RIGHT\">2</TD>", "<TD>13002</TD>", "<TD>みどりSwim  </TD>", "<TD>ﾐﾄﾞﾘ  </TD>"});
     nine(want, {"0", "1", "1", "0", "0", "0", "0", "0", "0"}, true);
@@ -197,8 +200,12 @@ TEST(EventList, PrintsMenWomenAndSumPerSlotTenTeamsAPage)
     auto pg = pages(ops);
     ASSERT_EQ(pg.size(), 2u);
     const std::vector<std::string> head = {
-        "8000 1000 2008/04/20  09:05:07", "4000 1240 団  体  種  目  一  覧", "8000 1480 事業名 春季大会",
-        "8000 1720 場  所 辰巳国際", "8000 1960 期  日 2008/05/10", "8000 2200        2008/05/11",
+        "8000 1000 2008/04/20  09:05:07",
+        "4000 1240 団  体  種  目  一  覧",
+        "8000 1480 事業名 春季大会",
+        "8000 1720 場  所 辰巳国際",
+        "8000 1960 期  日 2008/05/10",
+        "8000 2200        2008/05/11",
         "8000 2440 コード 0813001",
         "500 2920    自由形               背泳ぎ       平泳ぎ      バタフライ  個人メド Ｍリレ  Ｆリレ",
         "500 3160     .  5  1  2  4  8 15: .  5  1  2: .  5  1  2: .  5  1  2: 1  2  4: 1  2  4: 1  2  4  8: ",
@@ -211,7 +218,7 @@ TEST(EventList, PrintsMenWomenAndSumPerSlotTenTeamsAPage)
     EXPECT_EQ(pg[0][11], "500 3880 男  1" + zeros + "  0");
     EXPECT_EQ(pg[0][12], "500 4120 女  2" + zeros + " 12");
     EXPECT_EQ(pg[0][13], "500 4360 計  3" + zeros + " 12");
-    EXPECT_EQ(pg[0][14], "400 4840   2   13002 チーム2     ");  // after an empty line
+    EXPECT_EQ(pg[0][14], "400 4840   2   13002 チーム2     "); // after an empty line
     // Page 2: the heads and team 11.
     ASSERT_EQ(pg[1].size(), head.size() + 4u);
     EXPECT_EQ(pg[1][10], "400 3640  11   13011 チーム11    ");

@@ -61,7 +61,7 @@ TEST(TimeList, ATeamThatRecursGetsASecondHead)
 
     std::vector<std::string> want = head("さくらＳＣ  ", "13001");
     for (const char* s : {"100 2980   1   山田　太郎   ", "2150 2980 1", "2730 2980 11     9 ", "4000 2980   25 自    15.23    ",
-                                 "5800 2980   50 自 参加    ", "7240 2980  400 個  5:23.45    "})
+                          "5800 2980   50 自 参加    ", "7240 2980  400 個  5:23.45    "})
         want.push_back(s);
     EXPECT_EQ(pg[0], want);
 
@@ -69,7 +69,7 @@ TEST(TimeList, ATeamThatRecursGetsASecondHead)
     want.push_back("100 2980   2   山田　太郎   ");
     want.push_back("2150 2980 2");
     want.push_back("2730 2980 11     9 ");
-    EXPECT_EQ(pg[1], want);  // no events: number, name, sex, grade and age only
+    EXPECT_EQ(pg[1], want); // no events: number, name, sex, grade and age only
 
     EXPECT_EQ(pg[2][4], "3350 1720 (13001)");
     EXPECT_EQ(pg[2][12], "100 2980   3   山田　太郎   ");
@@ -90,7 +90,7 @@ TEST(TimeList, PrefectureKeyAndControlCharactersInTheClubName)
     tolvtest::writeBytes(f.path(), bytes);
     f.store.openEntryFile(f.path());
     auto pg = pages(parseLog(logOf([&](Printer& p) { printTimeList(p, f.store, 1); })));
-    ASSERT_EQ(pg.size(), 1u);  // both swimmers under 13000
+    ASSERT_EQ(pg.size(), 1u); // both swimmers under 13000
     EXPECT_EQ(pg[0][3], "400 1720 登録団体名(NO) : " + std::string(12, ' '));
     EXPECT_EQ(pg[0][4], "3350 1720 (13000)");
 }

@@ -95,7 +95,7 @@ TEST(AthleteLookup, CompositeNumberFillsEveryFieldOfTheRecord)
     LocalMaster m;
     RecordingPicker picker;
     SwimmerRecord before = EntryStore::emptySwimmer();
-    before.setKiro(3, 12345);  // times typed earlier stay
+    before.setKiro(3, 12345); // times typed earlier stay
     LookupResult r = m.lookup.byNumber(before, "13001200105011", header2008(), picker.fn());
     ASSERT_TRUE(r.found);
     EXPECT_EQ(picker.calls, 0);
@@ -109,10 +109,10 @@ TEST(AthleteLookup, CompositeNumberFillsEveryFieldOfTheRecord)
     EXPECT_EQ(s.raw(SwimmerRecord::kKenKana), field("ﾄｳｷｮｳ", 6));
     EXPECT_EQ(s.raw(SwimmerRecord::kShozoku), field("さくらＳＣ", 12));
     EXPECT_EQ(s.raw(SwimmerRecord::kShozokuKana), field("ｻｸﾗSC", 6));
-    EXPECT_EQ(s.gakunen(), "11");  // born 2001/05/01, reference 2008/10/16
+    EXPECT_EQ(s.gakunen(), "11"); // born 2001/05/01, reference 2008/10/16
     EXPECT_EQ(s.nenrei(), 7);
     EXPECT_EQ(s.sei(), "1");
-    EXPECT_EQ(s.shuFuku(), "2");  // 13001 is the athlete's second team
+    EXPECT_EQ(s.shuFuku(), "2"); // 13001 is the athlete's second team
     EXPECT_EQ(s.shubetu(), "101000");
     EXPECT_EQ(s.kiro(3), 12345);
     ASSERT_TRUE(r.athlete.has_value());
@@ -129,7 +129,7 @@ TEST(AthleteLookup, FemaleNumberReadsTheFemaleListAndGivesSexTwo)
 {
     LocalMaster m;
     EntryHeader h = header2008();
-    h.setKubun(1);  // masters: born 1958/01/17 is 50 on 2008/10/16
+    h.setKubun(1); // masters: born 1958/01/17 is 50 on 2008/10/16
     LookupResult r = m.lookup.byNumber(EntryStore::emptySwimmer(), "13002195801175", h, nullptr);
     ASSERT_TRUE(r.found);
     EXPECT_EQ(r.record.Namae(), "高橋　花子      ");
@@ -161,7 +161,7 @@ TEST(AthleteLookup, UnknownNumberFallsBackToTheAthletesBornThatDay)
 TEST(AthleteLookup, NothingPickedOrNothingFoundLeavesTheRecordButKeepsTheNumber)
 {
     LocalMaster m;
-    RecordingPicker picker;  // answers 0
+    RecordingPicker picker; // answers 0
     SwimmerRecord before = EntryStore::emptySwimmer();
     before.setNamae("手入力");
     LookupResult r = m.lookup.byNumber(before, "13001200105013", header2008(), picker.fn());
@@ -261,7 +261,7 @@ TEST(SearchList, KeepsAtMostTwentyOnePlacesAndOnlyNineArePickable)
     ASSERT_EQ(l.lines.size(), 21u);
     EXPECT_EQ(l.lines[0], "同日1" + std::string(11, ' '));
     EXPECT_EQ(l.places[2], 3);
-    EXPECT_EQ(l.places[3], 5);  // athlete 4 has another birth date
+    EXPECT_EQ(l.places[3], 5); // athlete 4 has another birth date
     EXPECT_EQ(l.places[20], 22);
     EXPECT_EQ(l.pick(9), 10);
     EXPECT_EQ(l.pick(10), 0);
@@ -279,11 +279,11 @@ TEST(AthleteLookup, ByReadingBuildsTheNumberFromTeamCodeBirthAndSexDigit)
     ASSERT_TRUE(r.found);
     EXPECT_EQ(r.record.QBango(), "13001199503101");
     EXPECT_EQ(r.record.Namae(), "佐藤　次郎      ");
-    EXPECT_EQ(r.record.gakunen(), "22");  // born 1995/03/10: school year 1994, junior high 2 in 2008
+    EXPECT_EQ(r.record.gakunen(), "22"); // born 1995/03/10: school year 1994, junior high 2 in 2008
     EXPECT_EQ(r.record.nenrei(), 13);
     EXPECT_EQ(r.record.shuFuku(), "1");
 
-    picker.button = 5;  // an empty place
+    picker.button = 5; // an empty place
     r = m.lookup.byReading(s, header2008(), picker.fn());
     EXPECT_FALSE(r.found);
     EXPECT_TRUE(r.record == s);
@@ -302,7 +302,7 @@ TEST(AthleteLookup, ByReadingSearchesBothSexesOrTheChosenOne)
     LookupResult r = m.lookup.byReading(s, header2008(), picker.fn());
     ASSERT_TRUE(r.found);
     EXPECT_EQ(picker.shown.sexes[0], 2);
-    EXPECT_EQ(r.record.QBango(), "13001195801175");  // the athlete's sex digit ends the number
+    EXPECT_EQ(r.record.QBango(), "13001195801175"); // the athlete's sex digit ends the number
     EXPECT_EQ(r.record.sei(), "2");
     EXPECT_EQ(m.session.masterSex, 2);
 
@@ -311,7 +311,7 @@ TEST(AthleteLookup, ByReadingSearchesBothSexesOrTheChosenOne)
     picker.calls = 0;
     r = m.lookup.byReading(s, header2008(), picker.fn());
     EXPECT_FALSE(r.found);
-    EXPECT_EQ(picker.calls, 0);  // nothing listed, nothing to pick
+    EXPECT_EQ(picker.calls, 0); // nothing listed, nothing to pick
 
     // Both lists, male lines first.
     s.setSei("0");
@@ -407,11 +407,11 @@ TEST(NewEntry, PresetTimeComesFromTheBestTimeOfTheCourse)
     AthleteRecord a = tolvtest::fixtureRecord(tolvtest::fixtureMale13()[0]);
     EXPECT_EQ(presetTime(a, 1, 0), "3050");
     EXPECT_EQ(presetTime(a, 1, 1), "2990");
-    EXPECT_EQ(presetTime(a, 2, 1), "66");   // no best time
+    EXPECT_EQ(presetTime(a, 2, 1), "66"); // no best time
     a.setBest(21, 0, 51234);
     EXPECT_EQ(presetTime(a, 21, 0), "51234");
-    a.setI32(AthleteRecord::kBest.end(), 4444);  // bytes after the table are not a slot 22 time
-    EXPECT_EQ(presetTime(a, 22, 0), "66");  // relays and reserve events
+    a.setI32(AthleteRecord::kBest.end(), 4444); // bytes after the table are not a slot 22 time
+    EXPECT_EQ(presetTime(a, 22, 0), "66");      // relays and reserve events
     EXPECT_EQ(presetTime(a, 40, 0), "66");
     EXPECT_EQ(presetTime(std::nullopt, 1, 0), "66");
 }
@@ -422,7 +422,7 @@ TEST(NewEntry, TypedTimeTakesTheTextBeforeTheCaret)
     EXPECT_EQ(typedTime("66", 0), 666666);
     EXPECT_EQ(typedTime("10523", 3), 105);
     EXPECT_EQ(typedTime("10523", 5), 10523);
-    EXPECT_EQ(typedTime("10523", 0), 10523);  // caret at the start: the whole text
+    EXPECT_EQ(typedTime("10523", 0), 10523); // caret at the start: the whole text
     EXPECT_EQ(typedTime("", 0), 0);
     EXPECT_EQ(typedTime("28.45", 5), 2845);
     EXPECT_EQ(typedTime("1:05.23", 7), 10523);
@@ -466,7 +466,7 @@ TEST(DeleteSwimmer, LastSwimmerMovesIntoTheGap)
     EXPECT_EQ(reread.header().total(), 4);
     SwimmerRecord moved = reread.swimmerAt(2);
     EXPECT_EQ(moved.seq(), 2);
-    EXPECT_EQ(moved.raw(4, 380), fifth.raw(4, 380));  // everything but the number kept
+    EXPECT_EQ(moved.raw(4, 380), fifth.raw(4, 380)); // everything but the number kept
     EXPECT_EQ(reread.swimmerAt(1).Namae(), "選手1           ");
     EXPECT_EQ(reread.swimmerAt(4).Namae(), "選手4           ");
 }
@@ -519,12 +519,12 @@ TEST(NewEntry, RunWritesNothingUntilItEnds)
 
     NewEntryRun run(store);
     EXPECT_EQ(run.number(), 3);
-    EXPECT_EQ(store.swimmer().Namae(), std::string(16, ' '));  // the buffer starts empty
+    EXPECT_EQ(store.swimmer().Namae(), std::string(16, ' ')); // the buffer starts empty
     run.record().setNamae("新人");
     ASSERT_TRUE(run.storeTime(9, "10523", 3));
     EXPECT_FALSE(run.storeTime(9, "-1", 2));
     EXPECT_FALSE(run.storeTime(44, "1", 1));
-    EXPECT_EQ(run.preset(1), "66");  // nobody looked up
+    EXPECT_EQ(run.preset(1), "66"); // nobody looked up
     // A header change meanwhile is written with the old count.
     store.header().setBasho("会場");
     store.saveHeader();

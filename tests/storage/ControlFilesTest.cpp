@@ -47,8 +47,7 @@ TEST_F(ControlFilesTest, FirstStartWritesEveryDefaultByteForByte)
     EXPECT_EQ(readBytes(ctl / "dr_zep.ctl"), "\"c:\",\"c:\\\",0,\"\"\r\n");
     EXPECT_EQ(readBytes(ctl / "dr_tor.ctl"), "\"c:\",\"c:\\\"\r\n");
     EXPECT_EQ(readBytes(ctl / "dr_ten.ctl"), "\"c:\\\"\r\n");
-    EXPECT_EQ(readBytes(ctl / "dr_web.ctl"),
-              "\"00000\",\"0000000000\"\r\n\"http://localhost/tolvsys/\",1,0\r\n");
+    EXPECT_EQ(readBytes(ctl / "dr_web.ctl"), "\"00000\",\"0000000000\"\r\n\"http://localhost/tolvsys/\",1,0\r\n");
     EXPECT_EQ(loadWebControl(ctl).addresses, std::vector<std::string>{kDefaultDownloadAddress});
 }
 
@@ -57,9 +56,9 @@ TEST_F(ControlFilesTest, FirstStartWritesEveryDefaultByteForByte)
 // command says so once, naming it.
 TEST_F(ControlFilesTest, DefaultsReplaceOnlyMissingOrEmptyFiles)
 {
-    const std::string zep = "\"c:\",\"c:\\\"\r\n";                   // too few fields
-    const std::string web = "\"13001\",\"secret\",\"x\",one,0\r\n";  // count not a number
-    const std::string ten = "\"d:\\\"\r\n\x82";  // a lone lead byte at the end
+    const std::string zep = "\"c:\",\"c:\\\"\r\n";                  // too few fields
+    const std::string web = "\"13001\",\"secret\",\"x\",one,0\r\n"; // count not a number
+    const std::string ten = "\"d:\\\"\r\n\x82";                     // a lone lead byte at the end
     writeBytes(ctl / "dr_ten.ctl", ten);
     writeBytes(ctl / "dr_zep.ctl", zep);
     writeBytes(ctl / "dr_tor.ctl", "");
@@ -87,8 +86,7 @@ TEST_F(ControlFilesTest, ControlFilesRoundTripInCp932)
     // 表 and ソ end in byte 0x5C, the separator: they must pass through untouched.
     ZepControl z{"d:", "d:\\表ソ申込\\", 2, "大会.tor"};
     writeZepControl(ctl, z);
-    EXPECT_EQ(readBytes(ctl / "dr_zep.ctl"),
-              "\"d:\",\"d:\\" + sj("表ソ申込") + "\\\",2,\"" + sj("大会.tor") + "\"\r\n");
+    EXPECT_EQ(readBytes(ctl / "dr_zep.ctl"), "\"d:\",\"d:\\" + sj("表ソ申込") + "\\\",2,\"" + sj("大会.tor") + "\"\r\n");
     auto back = readZepControl(ctl);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->folder, z.folder);
@@ -97,8 +95,8 @@ TEST_F(ControlFilesTest, ControlFilesRoundTripInCp932)
 
     WebControl w{"12345", "pa\"ss,wd", {"http://a.example/t/", "file:///srv/ｸﾗﾌﾞ/"}, 1};
     writeWebControl(ctl, w);
-    EXPECT_EQ(readBytes(ctl / "dr_web.ctl"), "\"12345\",\"pa\"\"ss,wd\"\r\n\"http://a.example/t/\",\"file:///srv/" +
-                                                 sj("ｸﾗﾌﾞ") + "/\",2,1\r\n");
+    EXPECT_EQ(readBytes(ctl / "dr_web.ctl"),
+              "\"12345\",\"pa\"\"ss,wd\"\r\n\"http://a.example/t/\",\"file:///srv/" + sj("ｸﾗﾌﾞ") + "/\",2,1\r\n");
     auto wb = readWebControl(ctl);
     ASSERT_TRUE(wb);
     EXPECT_EQ(wb->password, w.password);
@@ -123,7 +121,7 @@ TEST_F(ControlFilesTest, WebListTrustsTheAddressesPresentOverTheCount)
     auto w = readWebControl(ctl);
     ASSERT_TRUE(w);
     EXPECT_EQ(w->addresses, (std::vector<std::string>{"http://a/", "http://b/"}));
-    EXPECT_EQ(w->chosen, 0);  // position 7 is outside the list
+    EXPECT_EQ(w->chosen, 0); // position 7 is outside the list
 }
 
 TEST_F(ControlFilesTest, PrefectureTableRecordsAndReading)
@@ -163,7 +161,7 @@ TEST_F(ControlFilesTest, ShortOrDamagedPrefectureTablesAreRefused)
     std::string damaged = good;
     damaged[20 * 30 + 1] = '\x7F';
     std::string badByte = good;
-    badByte[20 * 46] = '\x82';  // a lead byte with a blank after it
+    badByte[20 * 46] = '\x82'; // a lead byte with a blank after it
     badByte[20 * 46 + 1] = ' ';
     for (const std::string& bytes : {std::string(), good.substr(0, 46 * 20), good.substr(0, 47 * 20 - 1), damaged, badByte}) {
         writeBytes(ken, bytes);
@@ -235,9 +233,9 @@ TEST_F(ControlFilesTest, UnitListAndPasswordPairs)
     EXPECT_TRUE(passwordMatches(pass, "13001", "secret"));
     EXPECT_TRUE(passwordMatches(pass, "13002", "ﾊﾟｽ"));
     EXPECT_FALSE(passwordMatches(pass, "13001", "Secret"));
-    EXPECT_FALSE(passwordMatches(pass, "13001", "ﾊﾟｽ"));     // club of one pair, password of another
-    EXPECT_FALSE(passwordMatches(pass, "secret", "13002"));  // pairs are not read shifted
-    EXPECT_FALSE(passwordMatches(pass, "13003", ""));        // lone field is no pair
+    EXPECT_FALSE(passwordMatches(pass, "13001", "ﾊﾟｽ"));    // club of one pair, password of another
+    EXPECT_FALSE(passwordMatches(pass, "secret", "13002")); // pairs are not read shifted
+    EXPECT_FALSE(passwordMatches(pass, "13003", ""));       // lone field is no pair
     EXPECT_FALSE(passwordMatches(tree.dir() / "none.dat", "13001", "secret"));
 }
 
@@ -245,13 +243,23 @@ TEST_F(ControlFilesTest, CleanUpRemovesExactlyTheWorkingCopies)
 {
     fs::path temp = tree.home() / "temp";
     // pass.dat never outlives the login; master sets kept for another prefecture or sex go too.
-    const std::vector<std::string> listed{"dantai.dat", "KOZIN.DAT",  "Basho.dat",    "indexb.dat", "IndexK.dat",
-                                          "indexn.dat", "IndexQ.dat", "indext.dat",   "kanriken.ctl", "TorList.dat",
-                                          "Pass.dat", "ken13.onna.kozin.dat", "ken07.otoko.indexq.dat"};
+    const std::vector<std::string> listed{"dantai.dat",
+                                          "KOZIN.DAT",
+                                          "Basho.dat",
+                                          "indexb.dat",
+                                          "IndexK.dat",
+                                          "indexn.dat",
+                                          "IndexQ.dat",
+                                          "indext.dat",
+                                          "kanriken.ctl",
+                                          "TorList.dat",
+                                          "Pass.dat",
+                                          "ken13.onna.kozin.dat",
+                                          "ken07.otoko.indexq.dat"};
     const std::vector<std::string> kept{"kozin.dat.bak", "ken.ctl", "notes.txt", "ken13.onna.notes.txt", "ken13.x.kozin.dat"};
     for (const auto& n : listed) writeBytes(temp / n, "x");
     for (const auto& n : kept) writeBytes(temp / n, "x");
-    fs::remove(temp / "indexn.dat");  // a missing one is skipped, the rest still go
+    fs::remove(temp / "indexn.dat"); // a missing one is skipped, the rest still go
 
     cleanTempFolder(temp);
     for (const auto& n : listed) EXPECT_FALSE(fs::exists(temp / n)) << n;

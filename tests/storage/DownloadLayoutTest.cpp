@@ -47,15 +47,15 @@ TEST(DownloadAddresses, PartsArePercentEncodedAndMustBePlainFolderNames)
 
 TEST(UnitListBody, NamesThatAreNoPlainFolderAreLeftOutAndTheRestStays)
 {
-    const std::string body = "tokyo\r\n..\r\n.\r\n%2e%2e\r\nx#y\r\n../../evil\r\n\r\n\"" + sj("東京 A") +
-                             "\"\r\nq?x\r\ntab\tname\r\n";
+    const std::string body =
+        "tokyo\r\n..\r\n.\r\n%2e%2e\r\nx#y\r\n../../evil\r\n\r\n\"" + sj("東京 A") + "\"\r\nq?x\r\ntab\tname\r\n";
     UnitList list = parseUnitListBytes(body, "torlist.dat");
     EXPECT_EQ(list.units, (std::vector<std::string>{"tokyo", "東京 A"}));
     EXPECT_EQ(list.leftOut, (std::vector<std::string>{"2 行目「..」", "3 行目「.」", "4 行目「%2e%2e」", "5 行目「x#y」",
                                                       "6 行目「../../evil」", "9 行目「q?x」", "10 行目「tab?name」"}));
     // A body that is no list at all is refused whole.
-    for (const std::string& no : {std::string("<!DOCTYPE html>\n<p>tokyo</p>\n"), std::string("..\r\n/\r\n"),
-                                  std::string(), std::string("to\0kyo\r\n", 9)})
+    for (const std::string& no : {std::string("<!DOCTYPE html>\n<p>tokyo</p>\n"), std::string("..\r\n/\r\n"), std::string(),
+                                  std::string("to\0kyo\r\n", 9)})
         EXPECT_THROW(parseUnitListBytes(no, "torlist.dat"), TolvError);
 }
 
@@ -148,8 +148,8 @@ TEST_F(ServedLayoutTest, BodiesOfTheWrongFormReplaceNothing)
     downloadUnitFlags(unit, temp);
     downloadPrefectureTable(address, ctl);
     downloadMasterFiles(unit, 13, MasterSex::Male, temp);
-    const std::vector<fs::path> kept{temp / "torlist.dat", temp / "kanriken.ctl", ctl / "ken.ctl", temp / "dantai.dat",
-                                     temp / "kozin.dat", temp / "indexq.dat", temp / "indext.dat"};
+    const std::vector<fs::path> kept{temp / "torlist.dat", temp / "kanriken.ctl", ctl / "ken.ctl",    temp / "dantai.dat",
+                                     temp / "kozin.dat",   temp / "indexq.dat",   temp / "indext.dat"};
     std::vector<std::string> before;
     for (const fs::path& p : kept) before.push_back(readBytes(p));
 

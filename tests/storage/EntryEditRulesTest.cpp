@@ -32,8 +32,8 @@ TEST(EntryEditRules, EachBoxStoresWhatItShowsOrRefusesWhole)
     };
     const Case cases[] = {
         {EntryBox::Zigyo, 0, "第50回春", W::Header, "第50回春"},
-        {EntryBox::Zigyo, 0, "第50回春季記録会", W::Nothing, ""},  // 16 bytes into 8: refused, not cut
-        {EntryBox::Basho, 0, "辰巳国際水泳場", W::Nothing, ""},    // 14 bytes into 12
+        {EntryBox::Zigyo, 0, "第50回春季記録会", W::Nothing, ""}, // 16 bytes into 8: refused, not cut
+        {EntryBox::Basho, 0, "辰巳国際水泳場", W::Nothing, ""},   // 14 bytes into 12
         {EntryBox::Basho, 0, "辰巳国際水泳", W::Header, "辰巳国際水泳"},
         {EntryBox::Tcod, 0, "1234567", W::Header, "1234567"},
         {EntryBox::StBi, 0, "20081016", W::Header, "2008/10/16"},
@@ -42,18 +42,18 @@ TEST(EntryEditRules, EachBoxStoresWhatItShowsOrRefusesWhole)
         {EntryBox::Kiro, 3, "1:05.23", W::Swimmer, " 1:05.23"},
         {EntryBox::Kiro, 3, "1:75.00", W::Nothing, ""},
         {EntryBox::Namae, 0, "山田　太郎", W::Swimmer, "山田　太郎"},
-        {EntryBox::Namae, 0, "😀", W::Nothing, ""},  // no CP932 form
-        {EntryBox::Namae, 0, "山田,太郎", W::Nothing, ""},  // the delimiters of the CSV exports
+        {EntryBox::Namae, 0, "😀", W::Nothing, ""},         // no CP932 form
+        {EntryBox::Namae, 0, "山田,太郎", W::Nothing, ""}, // the delimiters of the CSV exports
         {EntryBox::Shozoku, 0, "\"SC\"", W::Nothing, ""},
         {EntryBox::Zigyo, 0, "春,夏", W::Nothing, ""},
         {EntryBox::Namae, 0, "山田，＂太郎", W::Swimmer, "山田，＂太郎"},
         {EntryBox::Kana, 0, "ミサキ　ダイチ", W::Swimmer, "ﾐｻｷ ﾀﾞｲﾁ"},
-        {EntryBox::QBango, 0, "13001009501011", W::Swimmer, "13001199501011"},  // century from 2008
+        {EntryBox::QBango, 0, "13001009501011", W::Swimmer, "13001199501011"}, // century from 2008
         {EntryBox::Nenrei, 0, "13", W::Swimmer, "13"},
         {EntryBox::Torobi, 0, "20080401", W::Swimmer, "20080401"},
         {EntryBox::YobiName, 2, "50mキック", W::Header, "50mキック"},
         {EntryBox::YobiName, 4, "", W::Header, ""},
-        {EntryBox::YobiKubun, 1, "小学生以下", W::Nothing, ""},  // 10 bytes into 8
+        {EntryBox::YobiKubun, 1, "小学生以下", W::Nothing, ""}, // 10 bytes into 8
     };
     for (const Case& c : cases) {
         Boxes b;
@@ -84,9 +84,10 @@ TEST(EntryEditRules, FitsCountsBytesOfTheStoredForm)
     EXPECT_FALSE(EntryEditRules::fits(EntryBox::Zigyo, "第50回春季"));
     // Sixteen full-width kana fold to sixteen half-width bytes.
     EXPECT_TRUE(EntryEditRules::fits(EntryBox::Kana, "アイウエオカキクケコサシスセソタ"));
-    EXPECT_FALSE(EntryEditRules::fits(EntryBox::Kana, "ガギグゲゴザジズゼ"));  // 18 bytes with the marks
-    EXPECT_TRUE(EntryEditRules::fits(EntryBox::Nenrei, "99999"));  // a number box has no byte limit
-    EXPECT_EQ(EntryEditRules::tooLongMessage(EntryBox::Zigyo), "事業名は 8 バイト（全角 4 文字）までです。それより後は入力できません。");
+    EXPECT_FALSE(EntryEditRules::fits(EntryBox::Kana, "ガギグゲゴザジズゼ")); // 18 bytes with the marks
+    EXPECT_TRUE(EntryEditRules::fits(EntryBox::Nenrei, "99999"));             // a number box has no byte limit
+    EXPECT_EQ(EntryEditRules::tooLongMessage(EntryBox::Zigyo),
+              "事業名は 8 バイト（全角 4 文字）までです。それより後は入力できません。");
 }
 
 TEST(EntryEditRules, ReadingsFoldToTheHalfWidthFormsOfTheMaster)
@@ -95,7 +96,7 @@ TEST(EntryEditRules, ReadingsFoldToTheHalfWidthFormsOfTheMaster)
     EXPECT_EQ(foldReading("みさき　だいち"), "ﾐｻｷ ﾀﾞｲﾁ");
     EXPECT_EQ(foldReading("パピプペポ・ヴァー"), "ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ･ｳﾞｧｰ");
     EXPECT_EQ(foldReading("ＡＢＣ１２３ｘ"), "ABC123x");
-    EXPECT_EQ(foldReading("ﾔﾏﾀﾞ ﾀﾛｳ"), "ﾔﾏﾀﾞ ﾀﾛｳ");  // already half-width
+    EXPECT_EQ(foldReading("ﾔﾏﾀﾞ ﾀﾛｳ"), "ﾔﾏﾀﾞ ﾀﾛｳ"); // already half-width
     EXPECT_EQ(foldReading("ッョヶ"), "ｯｮｹ");
 }
 
@@ -108,7 +109,7 @@ TEST(EntryEditRules, AnImpossibleBirthDateIsStoredAndTold)
     EXPECT_EQ(b.swimmer.QBango(), "13001201302301");
     EXPECT_EQ(e.notice, "旧番号の生年月日 2013/02/30 は暦にない日付です（そのまま記録しました）。旧番号を確かめてください。");
     EXPECT_EQ(b.rules.confirm(EntryBox::QBango, "13001200105011").notice, "");
-    EXPECT_EQ(impossibleBirthNotice("13001"), "");            // too short to hold a date
-    EXPECT_EQ(impossibleBirthNotice("13001       1"), "");    // no digits: nothing to tell
-    EXPECT_EQ(impossibleBirthNotice("13001200002291"), "");   // 2000 is a leap year
+    EXPECT_EQ(impossibleBirthNotice("13001"), "");          // too short to hold a date
+    EXPECT_EQ(impossibleBirthNotice("13001       1"), "");  // no digits: nothing to tell
+    EXPECT_EQ(impossibleBirthNotice("13001200002291"), ""); // 2000 is a leap year
 }

@@ -50,18 +50,27 @@ TEST(EntryOpening, EachConditionOfTheFileHasItsOutcome)
         Outcome outcome;
         bool readOnly;
         bool opened;
-        const char* noted;  // part of the note, the error or the damage list
+        const char* noted; // part of the note, the error or the damage list
     };
     const Row rows[] = {
         {"missing file is created", [](const fs::path&) { return nullptr; }, Outcome::Opened, false, true, ""},
-        {"sound file", [](const fs::path& f) { writeEntry(f, 12); return nullptr; }, Outcome::Opened, false, true, ""},
+        {"sound file",
+         [](const fs::path& f) {
+             writeEntry(f, 12);
+             return nullptr;
+         },
+         Outcome::Opened, false, true, ""},
         {"data findings are only noted",
-         [](const fs::path& f) { writeEntry(f, 200); return nullptr; }, Outcome::Opened, false, true, "データの指摘があります"},
+         [](const fs::path& f) {
+             writeEntry(f, 200);
+             return nullptr;
+         },
+         Outcome::Opened, false, true, "データの指摘があります"},
         {"damage opens read-only",
          [](const fs::path& f) {
              writeEntry(f, 12);
              std::string bytes = tolvtest::readBytes(f);
-             bytes.replace(16, 2, "\xFF\xFF");  // the competition name cannot be read
+             bytes.replace(16, 2, "\xFF\xFF"); // the competition name cannot be read
              tolvtest::writeBytes(f, bytes);
              return nullptr;
          },
@@ -71,7 +80,7 @@ TEST(EntryOpening, EachConditionOfTheFileHasItsOutcome)
              writeEntry(f, 12);
              std::string bytes = tolvtest::readBytes(f);
              bytes.replace(16, 2, "\xFF\xFF");
-             bytes[0] = 9;  // a count past the records
+             bytes[0] = 9; // a count past the records
              tolvtest::writeBytes(f, bytes);
              return nullptr;
          },
@@ -104,8 +113,8 @@ TEST(EntryOpening, EachConditionOfTheFileHasItsOutcome)
         EXPECT_EQ(store.isOpen(), r.opened) << r.name;
         const std::string said = opening.note() + errorOf(opening) + opening.damageList();
         EXPECT_NE(said.find(r.noted), std::string::npos) << r.name << ": " << said;
-        const bool failed = r.outcome == Outcome::AskReadOnly || r.outcome == Outcome::Failed ||
-                            r.outcome == Outcome::DamagedUnreadable;
+        const bool failed =
+            r.outcome == Outcome::AskReadOnly || r.outcome == Outcome::Failed || r.outcome == Outcome::DamagedUnreadable;
         EXPECT_EQ(bool(opening.error()), failed) << r.name;
         if (r.outcome == Outcome::Damaged) {
             EXPECT_NE(opening.damagedMessage().find("読み取り専用で開きます"), std::string::npos);

@@ -35,9 +35,8 @@ TEST(EntryStore, NewFileIsInitialisedAndWrittenAtOnce)
     std::string bytes = readBytes(t.dir() / "TEST.zep");
     ASSERT_EQ(bytes.size(), 768u);
     // Header: total 0, course 1, dates today, name = base name, kinds 0, days 0, reserved NUL.
-    std::string expect = le32(0) + std::string("\x01\x00", 2) + "2008/10/16" + pad("TEST", 8) + pad("", 12) +
-                         "2008/10/16" + "2008/10/16" + pad("", 7) + std::string(4, '\0') + std::string(40, '\0') +
-                         std::string(277, '\0');
+    std::string expect = le32(0) + std::string("\x01\x00", 2) + "2008/10/16" + pad("TEST", 8) + pad("", 12) + "2008/10/16" +
+                         "2008/10/16" + pad("", 7) + std::string(4, '\0') + std::string(40, '\0') + std::string(277, '\0');
     EXPECT_EQ(bytes.substr(0, 384), expect);
     // Reserve events: empty texts are blanks, the tail NUL.
     EXPECT_EQ(bytes.substr(384, 375), std::string(375, ' '));
@@ -58,7 +57,7 @@ TEST(EntryStore, SwimmersLiveAtRecordNPlusTenAndEveryWriteCarriesTheHeader)
         store.writeSwimmer(n);
     }
     std::string bytes = readBytes(t.dir() / "a.zep");
-    ASSERT_EQ(bytes.size(), 4992u);  // 13 records of 384 bytes
+    ASSERT_EQ(bytes.size(), 4992u); // 13 records of 384 bytes
     EXPECT_EQ(bytes.substr(0, 4), le32(3));
     EXPECT_EQ(bytes.substr(3840, 4), le32(1));
     EXPECT_EQ(bytes.substr(3840 + 25, 16), pad(sj("選手1"), 16));
@@ -76,7 +75,7 @@ TEST(EntryStore, SwimmersLiveAtRecordNPlusTenAndEveryWriteCarriesTheHeader)
     again.openEntryFile(t.dir() / "a.zep");
     EXPECT_EQ(again.header().total(), 3);
     again.readSwimmer(2);
-    EXPECT_EQ(again.swimmer().Namae(), "選手2           ");  // 5 bytes + 11 blanks
+    EXPECT_EQ(again.swimmer().Namae(), "選手2           "); // 5 bytes + 11 blanks
     // Beyond the end reads as an all-zero record.
     again.readSwimmer(50);
     EXPECT_EQ(again.swimmer().seq(), 0);
@@ -89,9 +88,9 @@ TEST(EntryStore, FieldsAreCutAtTheirWidthAndUnknownBytesSurviveARewrite)
     EntryStore store;
     store.openEntryFile(t.dir() / "b.zep");
     store.readSwimmer(0);
-    store.swimmer().setNamae("山田太郎花子一二三");  // nine full-width characters: the ninth is cut
+    store.swimmer().setNamae("山田太郎花子一二三"); // nine full-width characters: the ninth is cut
     EXPECT_EQ(store.swimmer().Namae(), "山田太郎花子一二");
-    store.swimmer().setShozoku("a東京都港区の");     // the sixth character would be cut: blank instead
+    store.swimmer().setShozoku("a東京都港区の"); // the sixth character would be cut: blank instead
     EXPECT_EQ(store.swimmer().raw(SwimmerRecord::kShozoku), sj("a東京都港区") + " ");
     // Bytes the program never interprets (reserved tail, a doubly-mapped character) stay as they are.
     store.swimmer().bytes()[375] = '\x7f';
@@ -150,7 +149,7 @@ TEST(EntryStore, AFullFileRefusesTheNextSwimmerWithItsLimit)
     } catch (const TolvError& e) {
         EXPECT_NE(std::string(e.what()).find("100000 人までです"), std::string::npos) << e.what();
     }
-    EXPECT_EQ(readBytes(t.dir() / "full.zep").size(), 768u);  // nothing written
+    EXPECT_EQ(readBytes(t.dir() / "full.zep").size(), 768u); // nothing written
 }
 
 namespace {
@@ -252,9 +251,21 @@ TEST(EntryStore, AFailedWriteLeavesTheStoreAndTheFileAsTheyWere)
         const char* name;
         std::function<void()> change;
     } changes[] = {
-        {"a draft header", [&] { store.header().setBasho("辰巳"); store.saveHeader(); }},
-        {"draft reserve events", [&] { store.reserve().setYobiName(1, "50m"); store.saveHeader(); }},
-        {"a draft swimmer", [&] { store.swimmer().setNamae("書換"); store.writeSwimmer(1); }},
+        {"a draft header",
+         [&] {
+             store.header().setBasho("辰巳");
+             store.saveHeader();
+         }},
+        {"draft reserve events",
+         [&] {
+             store.reserve().setYobiName(1, "50m");
+             store.saveHeader();
+         }},
+        {"a draft swimmer",
+         [&] {
+             store.swimmer().setNamae("書換");
+             store.writeSwimmer(1);
+         }},
         {"a swimmer and a count",
          [&] {
              SwimmerRecord s = store.swimmer();
@@ -263,7 +274,12 @@ TEST(EntryStore, AFailedWriteLeavesTheStoreAndTheFileAsTheyWere)
              h.setTotal(3);
              store.writeSwimmer(3, s, h);
          }},
-        {"header records", [&] { EntryHeader h = store.header(); h.setZigyo("秋季"); store.writeHeader(h, store.reserve()); }},
+        {"header records",
+         [&] {
+             EntryHeader h = store.header();
+             h.setZigyo("秋季");
+             store.writeHeader(h, store.reserve());
+         }},
         {"reserve events of another file", [&] { store.copyReserveEventsFrom(other); }},
     };
     for (const auto& c : changes) {

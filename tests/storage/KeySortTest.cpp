@@ -41,8 +41,8 @@ TEST(KeySort, EmptyAndSingleItemsAreLeftAlone)
 TEST(KeySort, InputInKeyOrderKeepsEveryRecordInPlaceEvenWithEqualKeys)
 {
     // Runs of equal keys, as many swimmers of one team and sex give.
-    EXPECT_EQ(sortedRecords({"13001", "13001", "13001", "13002", "13002", "14000", "14000", "14000", "14000",
-                             "27110", "27110", "27110"}),
+    EXPECT_EQ(sortedRecords(
+                  {"13001", "13001", "13001", "13002", "13002", "14000", "14000", "14000", "14000", "27110", "27110", "27110"}),
               (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
     std::vector<int> inPlace(37);
     for (int i = 0; i < 37; ++i) inPlace[static_cast<std::size_t>(i)] = i + 1;
@@ -117,7 +117,7 @@ TEST(KeySort, LongKeysSharingTheirLeadingBytesComeOutAsTheItemsThemselvesSorted)
     for (int round = 0; round < 20; ++round) {
         std::vector<std::string> keys(1 + random() % 500);
         for (std::string& key : keys) {
-            key = std::string(random() % 10, '\x82');  // shared leading bytes, sometimes all of them
+            key = std::string(random() % 10, '\x82'); // shared leading bytes, sometimes all of them
             for (std::size_t k = random() % 3; k > 0; --k) key += "0\x82\x00"[random() % 3];
         }
         std::vector<SortItem> items = itemsOf(keys);

@@ -21,21 +21,21 @@ TEST(NewEntryInput, CodesAndTimesFollowEachOther)
         std::string typed;
         int caret;
         Kind kind;
-        std::string text;  // preset or message
+        std::string text; // preset or message
         Step after;
         int slot;
     };
     const Row rows[] = {
-        {"1", 1, Kind::Wait, "", Step::Code, -1},                                // not a whole code yet
+        {"1", 1, Kind::Wait, "", Step::Code, -1}, // not a whole code yet
         {"123", 3, Kind::Wait, "", Step::Code, -1},
         {"00", 2, Kind::UnknownCode, "種目コード「00」の種目はありません。", Step::Code, -1},
-        {"11", 2, Kind::AskTime, "66", Step::Time, slot11},                      // no athlete: "66"
-        {"abc", 3, Kind::TimeRefused, timeRefusedMessage("abc"), Step::Time, slot11},  // asked again
-        {"99", 2, Kind::TimeStored, "", Step::Code, slot11},                     // a time here, not the end
+        {"11", 2, Kind::AskTime, "66", Step::Time, slot11},                           // no athlete: "66"
+        {"abc", 3, Kind::TimeRefused, timeRefusedMessage("abc"), Step::Time, slot11}, // asked again
+        {"99", 2, Kind::TimeStored, "", Step::Code, slot11},                          // a time here, not the end
         {"12", 2, Kind::AskTime, "66", Step::Time, slot12},
-        {"66", 2, Kind::TimeStored, "", Step::Code, slot12},                     // "参加"
+        {"66", 2, Kind::TimeStored, "", Step::Code, slot12}, // "参加"
         {"13", 2, Kind::AskTime, "66", Step::Time, slot13},
-        {"10523", 3, Kind::TimeStored, "", Step::Code, slot13},                  // read up to the caret
+        {"10523", 3, Kind::TimeStored, "", Step::Code, slot13}, // read up to the caret
         {"99", 2, Kind::End, "", Step::Code, slot13},
     };
     NewEntryInput input(store);

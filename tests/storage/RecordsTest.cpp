@@ -15,8 +15,7 @@ namespace {
 
 using Bytes = std::array<char, kEntryRecordLength>;
 
-template <class R>
-R as(const Bytes& b)
+template <class R> R as(const Bytes& b)
 {
     R r;
     r.bytes() = b;
@@ -99,11 +98,11 @@ TEST(Records, EveryFieldLiesWhereTheFileFormatPutsIt)
             for (std::size_t i = 0; i < row.width; ++i) expected += static_cast<char>('A' + i);
             std::copy(expected.begin(), expected.end(), b.begin() + static_cast<std::ptrdiff_t>(row.offset));
         } else if (row.kind == Kind::I16) {
-            b[row.offset] = '\x02', b[row.offset + 1] = '\x81';  // 0x8102, little-endian, signed
+            b[row.offset] = '\x02', b[row.offset + 1] = '\x81'; // 0x8102, little-endian, signed
             expected = "-32510";
         } else {
             b[row.offset] = '\x04', b[row.offset + 1] = '\x03', b[row.offset + 2] = '\x02', b[row.offset + 3] = '\x01';
-            expected = "16909060";  // 0x01020304
+            expected = "16909060"; // 0x01020304
         }
         EXPECT_EQ(row.read(b), expected) << row.name << " at " << row.offset << ", " << row.width << " bytes";
     }

@@ -12,7 +12,7 @@ namespace tolvtest {
 struct EntrySnapshot {
     tolv::EntryHeader header;
     tolv::ReserveEvents reserve;
-    std::vector<tolv::SwimmerRecord> swimmers;  // 1 .. total
+    std::vector<tolv::SwimmerRecord> swimmers; // 1 .. total
     const tolv::SwimmerRecord& swimmerAt(int n) const { return swimmers.at(static_cast<std::size_t>(n - 1)); }
 };
 

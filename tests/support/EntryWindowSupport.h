@@ -52,7 +52,7 @@ struct FixtureSwimmer {
     std::string qbango;
     std::string sei = "1";
     std::string namae{};
-    std::int32_t time1 = 0;  // entry time of slot 1, 0 for none
+    std::int32_t time1 = 0; // entry time of slot 1, 0 for none
 };
 
 // What every window test sets up and tears down: a fresh working tree, a recording context, the

@@ -52,8 +52,8 @@ public:
 
     std::vector<std::string> said;
     std::vector<std::string> asked;
-    std::deque<bool> answers;  // answers to ask(), OK when empty
-    std::deque<int> choices;   // answers to choose()
+    std::deque<bool> answers; // answers to ask(), OK when empty
+    std::deque<int> choices;  // answers to choose()
     std::vector<std::vector<std::string>> offered;
 };
 
@@ -69,8 +69,7 @@ struct TestContext {
     }
 };
 
-template <typename T>
-T* child(QObject* root, const QString& name)
+template <typename T> T* child(QObject* root, const QString& name)
 {
     T* w = root->findChild<T*>(name);
     if (!w) qWarning("no control named %s", qPrintable(name));

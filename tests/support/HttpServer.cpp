@@ -97,7 +97,9 @@ HttpServer::HttpServer(const std::filesystem::path& dir, Fault fault, const std:
     log_ = dir.string() + ".requests";
     std::error_code none;
     std::filesystem::remove(log_, none);
-    { std::ofstream touch(log_); }
+    {
+        std::ofstream touch(log_);
+    }
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
     posix_spawn_file_actions_t actions;
@@ -109,8 +111,8 @@ HttpServer::HttpServer(const std::filesystem::path& dir, Fault fault, const std:
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 
     std::string d = dir.string(), rate = std::to_string(bytesPerSecond), log = log_.string();
-    std::vector<const char*> argv{"python3", "-u", "-c", kScript, d.c_str(), faultName(fault), faulty.c_str(),
-                                  rate.c_str(), log.c_str(), nullptr};
+    std::vector<const char*> argv{"python3",        "-u",           "-c",         kScript,     d.c_str(),
+                                  faultName(fault), faulty.c_str(), rate.c_str(), log.c_str(), nullptr};
     int rc = posix_spawnp(&pid_, "python3", &actions, nullptr, const_cast<char* const*>(argv.data()), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
@@ -181,13 +183,12 @@ int unusedPort()
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     a.sin_port = 0;
     socklen_t len = sizeof a;
-    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-        getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
         close(s);
         throw std::runtime_error("bind failed");
     }
     int port = ntohs(a.sin_port);
-    close(s);  // bound but never listening: connections to it are refused
+    close(s); // bound but never listening: connections to it are refused
     return port;
 }
 

@@ -20,10 +20,7 @@ public:
     explicit RecordBytes(std::size_t length) : bytes_(length, '\0') {}
 
     // UTF-8 text as CP932, padded with blanks to `width` (the text must fit).
-    RecordBytes& text(std::size_t offset, std::size_t width, const std::string& utf8)
-    {
-        return raw(offset, width, sj(utf8));
-    }
+    RecordBytes& text(std::size_t offset, std::size_t width, const std::string& utf8) { return raw(offset, width, sj(utf8)); }
     RecordBytes& raw(std::size_t offset, std::size_t width, const std::string& cp932)
     {
         if (cp932.size() > width || offset + width > bytes_.size()) throw std::runtime_error("fixture field too long");
@@ -66,8 +63,7 @@ inline std::string countedFile(std::size_t length, bool countIsI16, const std::v
 
 // An index file: record 1 the entry count, then (key, athlete number) records in ascending byte
 // order of the key.
-inline std::string indexFile(std::size_t length, std::size_t keyWidth,
-                             std::vector<std::pair<std::string, std::int32_t>> entries)
+inline std::string indexFile(std::size_t length, std::size_t keyWidth, std::vector<std::pair<std::string, std::int32_t>> entries)
 {
     for (auto& e : entries) e.first.resize(keyWidth, ' ');
     std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -30,7 +30,7 @@ struct FixtureAthlete {
     const char* team2;
     const char* shubetu;
     int torobi;
-    int bestLong1, bestShort1;  // 50m free (slot 1), long and short course
+    int bestLong1, bestShort1; // 50m free (slot 1), long and short course
 };
 
 // Male athletes of ken13 in kozin.dat order.
@@ -130,7 +130,7 @@ inline void writeFixtureTeams(const std::filesystem::path& file)
 inline std::string fixtureUnitFlags()
 {
     std::string flags(80, '0');
-    flags[12] = '1';  // prefecture 13
+    flags[12] = '1'; // prefecture 13
     return flags;
 }
 

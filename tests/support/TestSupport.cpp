@@ -26,7 +26,8 @@ namespace {
 std::wstring widen(const std::string& utf8)
 {
     std::wstring out(utf8.size() + 1, L'\0');
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), static_cast<int>(out.size()));
+    const int n =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), static_cast<int>(out.size()));
     out.resize(static_cast<std::size_t>(n > 0 ? n : 0));
     return out;
 }

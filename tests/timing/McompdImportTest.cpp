@@ -15,7 +15,7 @@ namespace {
 
 struct Rec {
     std::string reg, name = "山田", occupancy = "    1";
-    std::vector<std::string> events{};  // 14 characters each
+    std::vector<std::string> events{}; // 14 characters each
 };
 
 std::string record(const Rec& r)
@@ -28,7 +28,7 @@ std::string record(const Rec& r)
     put(44, sj("東京"));
     put(76, "23");
     for (std::size_t i = 0; i < r.events.size(); ++i) put(78 + 14 * i, r.events[i]);
-    put(220, sj("ﾔﾏﾀﾞ ﾀﾛｳﾀﾞｲｽｹｻﾌﾞﾛｳ"));  // 20 kana, 16 used
+    put(220, sj("ﾔﾏﾀﾞ ﾀﾛｳﾀﾞｲｽｹｻﾌﾞﾛｳ")); // 20 kana, 16 used
     put(240, "1");
     put(251, r.occupancy);
     return b;
@@ -39,11 +39,12 @@ std::string record(const Rec& r)
 TEST(McompdImport, OccupiedRecordsBecomeSwimmers)
 {
     checktest::EntryFixture f("2008/04/01");
-    std::string file = record({.reg = "011231980012", .events = {"1 100 1:02.34", " 1 200 2:00.00", "9 999 1:00.00", "11500 16:00.00"}}) +
-                       record({.reg = "131230501011", .occupancy = "00000"}) + record({.reg = "131230501011", .occupancy = "     "}) +
-                       record({.reg = "131230501011", .name = "若手"});
+    std::string file =
+        record({.reg = "011231980012", .events = {"1 100 1:02.34", " 1 200 2:00.00", "9 999 1:00.00", "11500 16:00.00"}}) +
+        record({.reg = "131230501011", .occupancy = "00000"}) + record({.reg = "131230501011", .occupancy = "     "}) +
+        record({.reg = "131230501011", .name = "若手"});
     for (int i = 5; i <= 4000; ++i) file += record({.reg = "131230501011", .occupancy = "    0"});
-    file += record({.reg = "131230501011", .name = "四千一"});  // beyond record 4000: not read
+    file += record({.reg = "131230501011", .name = "四千一"}); // beyond record 4000: not read
     tolvtest::writeBytes(f.dir() / "Mcompd.dat", file);
 
     ImportReport r = importMcompd(f.store, f.dir());
@@ -51,14 +52,14 @@ TEST(McompdImport, OccupiedRecordsBecomeSwimmers)
     const SwimmerRecord s = f.store.swimmerAt(1);
     EXPECT_EQ(s.QBango(), "01123191980012");
     EXPECT_EQ(s.Namae(), "山田            ");
-    EXPECT_EQ(s.Kana(), "ﾔﾏﾀﾞ ﾀﾛｳﾀﾞｲｽｹｻﾌﾞ");  // 16 of 18 characters
+    EXPECT_EQ(s.Kana(), "ﾔﾏﾀﾞ ﾀﾛｳﾀﾞｲｽｹｻﾌﾞ"); // 16 of 18 characters
     EXPECT_EQ(s.Shozoku(), "東京ＳＣ    ");
     EXPECT_EQ(s.ken(), "東京    ");
     EXPECT_EQ(s.gakunen(), "23");
     EXPECT_EQ(s.sei(), "1");
-    EXPECT_EQ(s.kiro(2), 10234);   // "1 100" with 1:02.34
-    EXPECT_EQ(s.kiro(3), 0);       // an entry starting with a blank
-    EXPECT_EQ(s.kiro(6), 160000);  // "11500"
+    EXPECT_EQ(s.kiro(2), 10234);  // "1 100" with 1:02.34
+    EXPECT_EQ(s.kiro(3), 0);      // an entry starting with a blank
+    EXPECT_EQ(s.kiro(6), 160000); // "11500"
     // Born 2005, reference 2008: 2005, not 1905.
     EXPECT_EQ(f.store.swimmerAt(2).QBango(), "13123200501011");
     EXPECT_NE(r.message().find("選手 2 人を追加しました"), std::string::npos);
@@ -71,17 +72,19 @@ TEST(McompdImport, RefusalsLeaveEverythingAsItWas)
     f.add({.qbango = "13001199804021"});
     const std::string before = f.bytes();
     EXPECT_THROW(importMcompd(f.store, f.dir()), TolvError);
-    EXPECT_FALSE(std::filesystem::exists(f.dir() / "Mcompd.dat"));  // reported, never created
+    EXPECT_FALSE(std::filesystem::exists(f.dir() / "Mcompd.dat")); // reported, never created
 
     tolvtest::writeBytes(f.dir() / "Mcompd.dat", record({.reg = "011231980012"}) + "x");
-    EXPECT_THROW(importMcompd(f.store, f.dir()), TolvError);  // not whole records
+    EXPECT_THROW(importMcompd(f.store, f.dir()), TolvError); // not whole records
     EXPECT_TRUE(f.bytes() == before);
     tolvtest::writeBytes(f.dir() / "Mcompd.dat", record({.reg = "011231980012", .events = {"1 100 99999999"}}));
     try {
         importMcompd(f.store, f.dir());
         ADD_FAILURE();
     } catch (const TolvError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Mcompd.dat レコード 1: 種目コード「1 100」のタイム「99999999」はタイムではありません", 0), 0u)
+        EXPECT_EQ(std::string(e.what()).rfind(
+                      "Mcompd.dat レコード 1: 種目コード「1 100」のタイム「99999999」はタイムではありません", 0),
+                  0u)
             << e.what();
     }
     EXPECT_TRUE(f.bytes() == before);
@@ -117,7 +120,7 @@ TEST(McompdImport, OnlyTheRecordsReadAreReadAndAFifoIsRefused)
     importMcompd(f.store, f.dir());
     EXPECT_EQ(f.store.header().total(), 1);
 
-#ifndef _WIN32  // no FIFOs on Windows
+#ifndef _WIN32 // no FIFOs on Windows
     fs::remove(file);
     ASSERT_TRUE(tolvtest::makeFifo(file));
     try {

@@ -19,8 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-SwimmerRecord swimmer(const std::string& qbango, const std::string& gakunen, int age,
-                      std::map<int, std::int32_t> times = {})
+SwimmerRecord swimmer(const std::string& qbango, const std::string& gakunen, int age, std::map<int, std::int32_t> times = {})
 {
     SwimmerRecord s = EntryStore::emptySwimmer();
     s.setBango("1234567");
@@ -66,7 +65,7 @@ TEST(SeikoExport, CodesTimesAndClasses)
 
     SeikoOptions o;
     o.classBy = ClassBy::Age;
-    o.classes[1] = {"", "5"};  // a row with an empty bound applies to nothing
+    o.classes[1] = {"", "5"}; // a row with an empty bound applies to nothing
     EXPECT_EQ(seikoClass(swimmer("13001200105011", "31", 0), o), "");
     EXPECT_EQ(seikoClass(swimmer("13001200105011", "31", 12), o), "01");
     o.classBy = ClassBy::Grade;
@@ -78,23 +77,25 @@ TEST(SeikoExport, CodesTimesAndClasses)
 
 TEST(SeikoExport, IndividualLineColumnsAndSelection)
 {
-    SeikoOptions o;  // 全員, 無差別, row 1 = 1..100
+    SeikoOptions o; // 全員, 無差別, row 1 = 1..100
     const SwimmerRecord a = swimmer("13001199905011", "31", 15, {{2, 10523}, {0, 3510}, {22, 20000}});
     const SwimmerRecord b = swimmer("13001200105015", "52", 0);
     SeikoLines l = seikoIndividualLines({a, b}, o, 7);
     ASSERT_EQ(l.lines.size(), 2u);
     EXPECT_EQ(l.lines[0], "8,130019905011,1,水泳　太郎,ｽｲｴｲ ﾀﾛｳ        ,19990501,3,1,01,1234567,東京ＳＣ ,ﾄｳｷﾖｳ ,東京   ,"
-                          "ﾄｳｷﾖｳ ,,,1,10025,0035.10,10100,0105.23" + cols(22, 37));
+                          "ﾄｳｷﾖｳ ,,,1,10025,0035.10,10100,0105.23" +
+                              cols(22, 37));
     // Grade 52: columns 7 and 8 empty; aged 0: no class, but "全員" writes the line without events.
     EXPECT_EQ(l.lines[1], "9,130010105015,1,水泳　太郎,ｽｲｴｲ ﾀﾛｳ        ,20010501,,,,1234567,東京ＳＣ ,ﾄｳｷﾖｳ ,東京   ,"
-                          "ﾄｳｷﾖｳ ,,,1" + cols(18, 37));
+                          "ﾄｳｷﾖｳ ,,,1" +
+                              cols(18, 37));
 
-    o.everyone = false;  // 種目選択 with nothing ticked: no line
+    o.everyone = false; // 種目選択 with nothing ticked: no line
     EXPECT_TRUE(seikoIndividualLines({a, b}, o, 0).lines.empty());
     o.events[2] = true;
     o.classBy = ClassBy::Age;
     l = seikoIndividualLines({a, b}, o, 0);
-    ASSERT_EQ(l.lines.size(), 1u);  // b: aged 0 is in no class
+    ASSERT_EQ(l.lines.size(), 1u); // b: aged 0 is in no class
     EXPECT_NE(l.lines[0].find(",1,10100,0105.23,"), std::string::npos);
     EXPECT_EQ(l.lines[0].find("10025"), std::string::npos);
 }
@@ -105,7 +106,7 @@ TEST(SeikoExport, MoreThanTenEventsKeepTheFirstTenAndNameTheSwimmer)
     for (int slot = 0; slot < 12; ++slot) times[slot] = 3000 + slot;
     SeikoLines l = seikoIndividualLines({swimmer("13001199905011", "31", 15, times)}, SeikoOptions{}, 0);
     ASSERT_EQ(l.lines.size(), 1u);
-    EXPECT_NE(l.lines[0].find("20100,0030.09"), std::string::npos);  // the tenth
+    EXPECT_NE(l.lines[0].find("20100,0030.09"), std::string::npos); // the tenth
     EXPECT_EQ(l.lines[0].find("20200"), std::string::npos);
     ASSERT_EQ(l.lost.size(), 1u);
     EXPECT_EQ(l.lost[0].swimmer, 1);
@@ -145,7 +146,8 @@ TEST(SeikoExport, AppendWritesTheHeaderOnlyIntoAnEmptyFile)
     std::string header;
     for (int i = 1; i <= 37; ++i) header += "項目" + std::to_string(i) + (i < 37 ? "," : "\r\n");
     const std::string line = ",130019905011,1,水泳　太郎,ｽｲｴｲ ﾀﾛｳ        ,19990501,3,1,01,1234567,東京ＳＣ ,ﾄｳｷﾖｳ ,"
-                             "東京   ,ﾄｳｷﾖｳ ,,,1,10025,0035.10" + cols(20, 37) + "\r\n";
+                             "東京   ,ﾄｳｷﾖｳ ,,,1,10025,0035.10" +
+                             cols(20, 37) + "\r\n";
     EXPECT_EQ(readBytes(out / "csvcomp.csv"), sj(header + "1" + line + "2" + line + "3" + line));
 
     // Relay header: the first ten of the template's items (its name matched without regard to case).

@@ -48,8 +48,7 @@ int main(int argc, char** argv)
     for (int b = 0; b < 256; ++b) decode(out, std::string(1, static_cast<char>(b)));
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
         if (!tolv::isCp932LeadByte(static_cast<unsigned char>(lead))) continue;
-        for (int trail = 0; trail < 256; ++trail)
-            decode(out, std::string{static_cast<char>(lead), static_cast<char>(trail)});
+        for (int trail = 0; trail < 256; ++trail) decode(out, std::string{static_cast<char>(lead), static_cast<char>(trail)});
     }
     for (char32_t c = 1; c < 0x10000; ++c)
         if (c < 0xD800 || c > 0xDFFF) encode(out, c);

@@ -16,12 +16,12 @@ TEST(DefaultTemplates, InstalledWhenMissingWithTheirFieldCounts)
     tolvtest::TempTree tree;
     const fs::path ctl = ctlDir();
     fs::create_directories(ctl);
-    tolvtest::writeBytes(ctl / "scmswimmerdt.w", "\"mine\"\r\n");  // the user's, in another letter case
+    tolvtest::writeBytes(ctl / "scmswimmerdt.w", "\"mine\"\r\n"); // the user's, in another letter case
     installDefaultTemplates(ctl);
 
     const std::pair<const char*, std::size_t> shipped[] = {
-        {"teamdt.w", 85},     {"RELAYENT.w", 16},  {"RIZARUTO.w", 13},  {"tolvzep.w", 43},
-        {"KumaInd.csv", 37},  {"SeikoRly.csv", 13}, {"SeikoInd.csv", 37},
+        {"teamdt.w", 85},    {"RELAYENT.w", 16},   {"RIZARUTO.w", 13},   {"tolvzep.w", 43},
+        {"KumaInd.csv", 37}, {"SeikoRly.csv", 13}, {"SeikoInd.csv", 37},
     };
     for (const auto& [name, count] : shipped) {
         const std::string bytes = tolvtest::readBytes(ctl / name);

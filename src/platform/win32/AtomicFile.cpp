@@ -69,10 +69,7 @@ AtomicFile::~AtomicFile()
 }
 
 // The reason is the last Win32 error: every caller fails right after the call that set it.
-void AtomicFile::fail(const std::string& what)
-{
-    throw win32::systemErrorOf(what + ": " + final_.string(), ::GetLastError());
-}
+void AtomicFile::fail(const std::string& what) { throw win32::systemErrorOf(what + ": " + final_.string(), ::GetLastError()); }
 
 void AtomicFile::writeAt(long long offset, std::string_view bytes)
 {

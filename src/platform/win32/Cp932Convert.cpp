@@ -26,7 +26,7 @@ std::size_t utf8Length(unsigned char c)
     if (c >= 0xC2 && c <= 0xDF) return 2;
     if ((c & 0xF0) == 0xE0) return 3;
     if (c >= 0xF0 && c <= 0xF4) return 4;
-    return 0;  // never the first byte of a character
+    return 0; // never the first byte of a character
 }
 
 bool cp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -40,9 +40,8 @@ struct Extra {
     const char* bytes;
 };
 constexpr Extra kOneWay[] = {
-    {L'\u00A2', "\x81\x91"}, {L'\u00A3', "\x81\x92"}, {L'\u00A5', "\x5C"},     {L'\u00AC', "\x81\xCA"},
-    {L'\u2014', "\x81\x5C"}, {L'\u2016', "\x81\x61"}, {L'\u203E', "\x7E"},     {L'\u2212', "\x81\x7C"},
-    {L'\u301C', "\x81\x60"},
+    {L'\u00A2', "\x81\x91"}, {L'\u00A3', "\x81\x92"}, {L'\u00A5', "\x5C"},     {L'\u00AC', "\x81\xCA"}, {L'\u2014', "\x81\x5C"},
+    {L'\u2016', "\x81\x61"}, {L'\u203E', "\x7E"},     {L'\u2212', "\x81\x7C"}, {L'\u301C', "\x81\x60"},
 };
 // ... and these have a form in code page 932 only: the byte 0x80 (U+0080) and the single bytes
 // 0xA0, 0xFD..0xFF (U+F8F0..U+F8F3), which are no characters there.
@@ -54,8 +53,8 @@ bool wideToCp932(const wchar_t* w, int n, std::string& out)
     if (n == 0) return true;
     BOOL usedDefault = FALSE;
     std::string bytes(static_cast<std::size_t>(n) * 2, '\0');
-    const int b = ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, w, n, bytes.data(), static_cast<int>(bytes.size()),
-                                        nullptr, &usedDefault);
+    const int b = ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, w, n, bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                        &usedDefault);
     if (b <= 0 || usedDefault) return false;
     out.append(bytes.data(), static_cast<std::size_t>(b));
     return true;
@@ -108,7 +107,8 @@ bool fromCp932(const char* in, std::size_t n, std::string& out)
     const int w = ::MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, in, static_cast<int>(n), wide.data(), static_cast<int>(n));
     if (w <= 0) return false;
     std::string bytes(static_cast<std::size_t>(w) * 3, '\0');
-    const int b = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), w, bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
+    const int b =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), w, bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
     if (b <= 0) return false;
     out.assign(bytes.data(), static_cast<std::size_t>(b));
     return true;
@@ -143,7 +143,7 @@ std::size_t iconv(iconv_t cd, char** in, std::size_t* inLeft, char** out, std::s
         *in += consumed;
         *inLeft -= consumed;
     };
-    bool oneByOne = false;  // after a run failed: the rest of this call a character at a time
+    bool oneByOne = false; // after a run failed: the rest of this call a character at a time
     while (*inLeft > 0) {
         const auto* p = reinterpret_cast<const unsigned char*>(*in);
         // The whole characters at the start of the input whose output surely fits the room left

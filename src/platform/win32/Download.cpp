@@ -36,8 +36,7 @@ struct InternetHandle {
 };
 
 // Receives url into `sink` piece by piece.
-template <class Sink>
-void transferHttp(const std::string& url, Sink&& sink)
+template <class Sink> void transferHttp(const std::string& url, Sink&& sink)
 {
     const std::wstring wideUrl = win32::widen(download::encodeForTransfer(url));
     URL_COMPONENTS parts{};
@@ -57,10 +56,11 @@ void transferHttp(const std::string& url, Sink&& sink)
     const DownloadTimeouts limits = downloadTimeouts();
     const int connectMs = static_cast<int>(limits.connectMs > 0 ? limits.connectMs : 15000);
     const int stallMs = static_cast<int>(limits.stallMs > 0 ? limits.stallMs : 15000);
-    InternetHandle session(::WinHttpOpen(L"tolvsys", WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
-                                         WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session.h)  // Windows before 8.1: the proxy set with netsh winhttp
-        session.h = ::WinHttpOpen(L"tolvsys", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+    InternetHandle session(
+        ::WinHttpOpen(L"tolvsys", WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session.h) // Windows before 8.1: the proxy set with netsh winhttp
+        session.h =
+            ::WinHttpOpen(L"tolvsys", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
     if (!session.h) throw DownloadError(url, "通信を始められません");
     ::WinHttpSetTimeouts(session.h, connectMs, connectMs, stallMs, stallMs);
     DWORD redirects = 5;
@@ -69,7 +69,7 @@ void transferHttp(const std::string& url, Sink&& sink)
     InternetHandle request(connection.h ? ::WinHttpOpenRequest(connection.h, L"GET", object.c_str(), nullptr, WINHTTP_NO_REFERER,
                                                                WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                                parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0)
-                                         : nullptr);
+                                        : nullptr);
     TransferProgress* observer = download::observer();
     struct Finish {
         TransferProgress* observer;
@@ -80,8 +80,7 @@ void transferHttp(const std::string& url, Sink&& sink)
         }
     } finish{observer, url};
     auto failed = [&](DWORD error) -> DownloadError {
-        if (error == ERROR_WINHTTP_TIMEOUT && !sink.connected())
-            return DownloadError(url, download::noConnectionText(connectMs));
+        if (error == ERROR_WINHTTP_TIMEOUT && !sink.connected()) return DownloadError(url, download::noConnectionText(connectMs));
         if (error == ERROR_WINHTTP_TIMEOUT) return DownloadError(url, download::stalledText(stallMs));
         return DownloadError(url, transferFailureText(static_cast<int>(error)));
     };
@@ -91,8 +90,8 @@ void transferHttp(const std::string& url, Sink&& sink)
         throw failed(::GetLastError());
     sink.connect();
     DWORD status = 0, size = sizeof status;
-    ::WinHttpQueryHeaders(request.h, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
-                          &status, &size, WINHTTP_NO_HEADER_INDEX);
+    ::WinHttpQueryHeaders(request.h, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &status,
+                          &size, WINHTTP_NO_HEADER_INDEX);
     if (status >= 400) throw DownloadError(url, download::httpStatusText(static_cast<long>(status)));
     long long total = -1;
     DWORD length = 0;
@@ -115,8 +114,7 @@ void transferHttp(const std::string& url, Sink&& sink)
         received += got;
         sink.put(std::string_view(buf.data(), got), url);
     }
-    if (total > 0 && received < total)
-        throw DownloadError(url, download::cutShortText(total, received));
+    if (total > 0 && received < total) throw DownloadError(url, download::cutShortText(total, received));
 }
 
 struct MemorySink {
@@ -172,9 +170,9 @@ std::string transferFailureText(int code)
 {
     switch (static_cast<DWORD>(code)) {
     case ERROR_WINHTTP_UNRECOGNIZED_SCHEME:
-    case ERROR_WINHTTP_INVALID_URL:
-        return "アドレスの形式が正しくありません（https:// で始まるアドレスを指定してください）";
-    case ERROR_WINHTTP_NAME_NOT_RESOLVED: return "サーバーの名前が見つかりません（アドレスとネットワークの接続を確かめてください）";
+    case ERROR_WINHTTP_INVALID_URL: return "アドレスの形式が正しくありません（https:// で始まるアドレスを指定してください）";
+    case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+        return "サーバーの名前が見つかりません（アドレスとネットワークの接続を確かめてください）";
     case ERROR_WINHTTP_CANNOT_CONNECT: return "サーバーにつながりません（接続を断られました）";
     case ERROR_WINHTTP_TIMEOUT: return "時間切れです（サーバーから応答がありません）";
     case ERROR_WINHTTP_INVALID_SERVER_RESPONSE: return "サーバーの応答が正しくありません（HTTP の応答ではありません）";

@@ -27,10 +27,10 @@ FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
     const fs::path lockPath = lockPathFor(guarded);
     // Only writers make the lock file (see FileLock.h); the lock file itself is shared by all.
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    win32::Handle h(kind == Kind::Shared
-                        ? ::CreateFileW(lockPath.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-                        : ::CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::Handle h(kind == Kind::Shared ? ::CreateFileW(lockPath.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                                         FILE_ATTRIBUTE_NORMAL, nullptr)
+                                         : ::CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
+                                                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) {
         if (kind == Kind::Shared) return;
         const DWORD e = ::GetLastError();
@@ -48,7 +48,9 @@ FileLock::FileLock(const fs::path& guarded, Kind kind) : kind_(kind)
         throw win32::systemErrorOf("ファイルをロックできません: " + guarded.string(), e);
     }
     fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(h.get()), _O_RDONLY);
-    if (fd_ < 0) throw TolvError("ファイルをロックできません: " + guarded.string() + " (" + reasonText(errno) + ")", errorKindOf(errno), errno);
+    if (fd_ < 0)
+        throw TolvError("ファイルをロックできません: " + guarded.string() + " (" + reasonText(errno) + ")", errorKindOf(errno),
+                        errno);
     h.release();
 }
 

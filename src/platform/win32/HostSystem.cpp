@@ -51,8 +51,7 @@ std::optional<FileIdentity> fileIdentity(const std::filesystem::path& p)
     // File systems without 128-bit file ids (FAT, older Windows): the 64-bit index.
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(h.get(), &info)) return std::nullopt;
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    return FileIdentity{info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 void* loadModuleSymbol(const std::filesystem::path& module, const char* symbol, std::string& why)
@@ -128,12 +127,10 @@ std::FILE* openFile(const std::filesystem::path& p, const char* mode)
         disposition = OPEN_ALWAYS;
         flags |= _O_APPEND | (plus ? _O_RDWR : _O_WRONLY);
         break;
-    default:
-        errno = EINVAL;
-        return nullptr;
+    default: errno = EINVAL; return nullptr;
     }
-    HANDLE h = ::CreateFileW(p.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(p.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         errno = win32::errnoOf(::GetLastError());
         return nullptr;
@@ -147,7 +144,7 @@ std::FILE* openFile(const std::filesystem::path& p, const char* mode)
     std::FILE* f = ::_fdopen(fd, mode);
     if (!f) {
         const int saved = errno;
-        ::_close(fd);  // closes the handle too
+        ::_close(fd); // closes the handle too
         errno = saved;
     }
     return f;
@@ -170,7 +167,7 @@ bool processMayBeRunning(long number)
 {
     if (number <= 0) return false;
     const win32::Handle h(::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(number)));
-    if (!h) return ::GetLastError() != ERROR_INVALID_PARAMETER;  // no such process: ERROR_INVALID_PARAMETER
+    if (!h) return ::GetLastError() != ERROR_INVALID_PARAMETER; // no such process: ERROR_INVALID_PARAMETER
     return ::WaitForSingleObject(h.get(), 0) == WAIT_TIMEOUT;
 }
 

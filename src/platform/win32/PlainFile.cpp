@@ -35,8 +35,8 @@ bool isAbsence(DWORD error)
 win32::Handle openHandle(const fs::path& file, DWORD access, bool followLink)
 {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    return win32::Handle(::CreateFileW(file.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, flags, nullptr));
+    return win32::Handle(::CreateFileW(file.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, flags, nullptr));
 }
 
 // What kind of reparse point the opened file is: none, a link (a name surrogate: symbolic link,

@@ -12,7 +12,7 @@ namespace tolv {
 
 void submitToPrintQueue(const std::string& queue, const std::filesystem::path& pdf, const std::string& title, int copies)
 {
-    (void)title;  // the job takes the file's name; the shell verb has no job title
+    (void)title; // the job takes the file's name; the shell verb has no job title
     const std::wstring printer = L"\"" + win32::widen(queue) + L"\"";
     for (int i = 0; i < (copies > 0 ? copies : 1); ++i) {
         SHELLEXECUTEINFOW run{};
@@ -23,7 +23,8 @@ void submitToPrintQueue(const std::string& queue, const std::filesystem::path& p
         run.lpParameters = printer.c_str();
         run.nShow = SW_HIDE;
         if (!::ShellExecuteExW(&run))
-            throw TolvError("印刷できません: " + queue + " (PDF ファイルを印刷するプログラムがありません: " + win32::lastErrorText() + ")");
+            throw TolvError("印刷できません: " + queue +
+                            " (PDF ファイルを印刷するプログラムがありません: " + win32::lastErrorText() + ")");
         if (run.hProcess) {
             ::WaitForSingleObject(run.hProcess, INFINITE);
             ::CloseHandle(run.hProcess);

@@ -23,7 +23,7 @@ std::wstring normalized(NORM_FORM form, const std::wstring& text)
         if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
         size = -n;
     }
-    return text;  // not normalizable (an unpaired surrogate): as it is
+    return text; // not normalizable (an unpaired surrogate): as it is
 }
 
 std::wstring withoutMarks(const std::wstring& text)
@@ -45,14 +45,14 @@ std::wstring withoutMarks(const std::wstring& text)
 
 // Latin letters and punctuation without a decomposition, as ASCII.
 const std::pair<char32_t, std::string_view> kLatin[] = {
-    {U'ß', "ss"}, {U'ẞ', "SS"}, {U'Æ', "AE"}, {U'æ', "ae"}, {U'Œ', "OE"}, {U'œ', "oe"}, {U'Ø', "O"}, {U'ø', "o"},
-    {U'Ł', "L"},  {U'ł', "l"},  {U'Đ', "D"},  {U'đ', "d"},  {U'Ð', "D"},  {U'ð', "d"},  {U'Þ', "TH"}, {U'þ', "th"},
-    {U'Ħ', "H"},  {U'ħ', "h"},  {U'ı', "i"},  {U'Ŀ', "L"},  {U'ŀ', "l"},  {U'Ŋ', "N"},  {U'ŋ', "n"},  {U'ſ', "s"},
-    {U'Ŧ', "T"},  {U'ŧ', "t"},  {U'Ƶ', "Z"},  {U'ƶ', "z"},  {U'ĸ', "q"},  {U'Ɲ', "N"},  {U'ɲ', "n"},
-    {U'‐', "-"},  {U'‑', "-"},  {U'‒', "-"},  {U'–', "-"},  {U'—', "-"},  {U'―', "-"},  {U'−', "-"},
-    {U'‘', "'"},  {U'’', "'"},  {U'‚', ","},  {U'‛', "'"},  {U'“', "\""}, {U'”', "\""}, {U'„', ",,"}, {U'‟', "\""},
-    {U'′', "'"},  {U'″', "\""}, {U'‹', "<"},  {U'›', ">"},  {U'«', "<<"}, {U'»', ">>"}, {U'•', "*"},  {U'…', "..."},
-    {U'€', "EUR"}, {U'©', "(C)"}, {U'®', "(R)"}, {U'™', "TM"},
+    {U'ß', "ss"},  {U'ẞ', "SS"}, {U'Æ', "AE"}, {U'æ', "ae"}, {U'Œ', "OE"}, {U'œ', "oe"},  {U'Ø', "O"},   {U'ø', "o"},
+    {U'Ł', "L"},   {U'ł', "l"},  {U'Đ', "D"},  {U'đ', "d"},  {U'Ð', "D"},  {U'ð', "d"},   {U'Þ', "TH"},  {U'þ', "th"},
+    {U'Ħ', "H"},   {U'ħ', "h"},  {U'ı', "i"},  {U'Ŀ', "L"},  {U'ŀ', "l"},  {U'Ŋ', "N"},   {U'ŋ', "n"},   {U'ſ', "s"},
+    {U'Ŧ', "T"},   {U'ŧ', "t"},  {U'Ƶ', "Z"},  {U'ƶ', "z"},  {U'ĸ', "q"},  {U'Ɲ', "N"},   {U'ɲ', "n"},   {U'‐', "-"},
+    {U'‑', "-"},   {U'‒', "-"},  {U'–', "-"},  {U'—', "-"},  {U'―', "-"},  {U'−', "-"},   {U'‘', "'"},   {U'’', "'"},
+    {U'‚', ","},   {U'‛', "'"},  {U'“', "\""}, {U'”', "\""}, {U'„', ",,"}, {U'‟', "\""},  {U'′', "'"},   {U'″', "\""},
+    {U'‹', "<"},   {U'›', ">"},  {U'«', "<<"}, {U'»', ">>"}, {U'•', "*"},  {U'…', "..."}, {U'€', "EUR"}, {U'©', "(C)"},
+    {U'®', "(R)"}, {U'™', "TM"},
 };
 
 } // namespace
