@@ -31,7 +31,9 @@ TOLV_FUZZ_TARGET(csvmerge)
         bench.refusedLeavesEntry([&] {
             tolv::EntryStore store;
             store.openEntryFile(bench.entry());
-            const tolv::merge::MergeRequest request{&format, nullptr, bench.kenCtl()};
+            tolv::merge::MergeRequest request;
+            request.format = &format;
+            request.prefectureTable = bench.kenCtl();
             tolv::merge::PreparedSource source = tolv::merge::prepareSource(club, store, request);
             (void)tolv::merge::findingLines({source});
             tolv::merge::appendSources(store, {source});
