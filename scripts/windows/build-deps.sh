@@ -101,7 +101,7 @@ fi
 
 # nlohmann/json is headers only: those of the Debian package (nlohmann-json3-dev) serve as they are.
 mkdir -p "$prefix/include"
-cp -r /usr/include/nlohmann "$prefix/include/"
+cp -rp /usr/include/nlohmann "$prefix/include/"  # times kept: a later run rebuilds nothing
 
 if ! done_already shapelib-gdal $GDAL; then
     fetch gdal $GDAL
