@@ -40,6 +40,15 @@ export WINEPATH="$(winepath -w "$qt/bin");$(winepath -w "$gcc_dir");$(winepath -
 # Qt's plugins from its prefix, its Japanese texts from the host's Qt translations (the same version).
 printf '[Paths]\r\nPrefix = %s\r\nTranslations = %s\r\n' "$(winepath -w "$qt" | tr '\\' /)" \
     "$(winepath -w /usr/share/qt6/translations | tr '\\' /)" > "$app/bin/qt.conf"
+# Wine hands the host's QT_* variables to a Windows program only when they are named WINEQT_* (so that
+# the host's Qt settings do not reach Windows programs): the platform and the font folder go that way.
+# Qt's offscreen platform on Windows reads its fonts from one folder (FreeType, no fontconfig): the
+# host's IPA fonts and DejaVu, the fonts the Linux window tests measure with.
+mkdir -p "$app/fonts"
+for f in /usr/share/fonts/opentype/ipafont-*/*.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf; do
+    [ -f "$f" ] && ln -sf "$f" "$app/fonts/"
+done
+export WINEQT_QPA_PLATFORM=offscreen WINEQT_QPA_FONTDIR="$(winepath -w "$app/fonts" | tr '\\' /)"
 excluded=$(grep -v '^#' "$here/excluded-window-tests.txt" | awk 'NF { print $1 }')
 for exe in "$app"/bin/*Test.exe; do
     t=$(basename "$exe" .exe)
@@ -54,7 +63,7 @@ for exe in "$app"/bin/*Test.exe; do
     start=$(date +%s)
     # Qt Test's report goes to a file: Wine does not pass a Windows program's console output on.
     rm -f "$app/$t.txt"
-    if (cd "$app" && QT_QPA_PLATFORM=offscreen timeout 900 wine "$exe" $functions -o "$(winepath -w "$app/$t.txt"),txt") \
+    if (cd "$app" && timeout 900 wine "$exe" $functions -o "$(winepath -w "$app/$t.txt"),txt") \
         > "$app/$t.log" 2>&1; then
         echo "--- $t: passed in $(($(date +%s) - start)) s ($(tr -d '\r' < "$app/$t.txt" | grep '^Totals'))"
     else
@@ -71,7 +80,7 @@ done
 echo "=== the installer in a fresh Wine prefix"
 setup=$(ls "$art"/tolvsys-*-setup.exe | head -1)
 fresh_prefix "$(dirname "$app")/wineprefix-install"
-unset WINEPATH
+unset WINEPATH WINEQT_QPA_PLATFORM WINEQT_QPA_FONTDIR
 start=$(date +%s)
 wine "$setup" /S
 wineserver -w

@@ -1,5 +1,6 @@
 // The one UTF-8 decoder: every ill-formed sequence found, replaced by one character without
 // taking the bytes after it, and named with its line.
+#include "platform/ConsoleText.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "platform/Utf8.h"
@@ -64,4 +65,24 @@ TEST(Utf8, ARefusalNamesTheFileLineAndBytes)
     } catch (const TolvError& e) {
         EXPECT_STREQ(e.what(), "UTF-8 として読めないバイトがあります（0xE9）");
     }
+}
+
+TEST(Utf8, TextForAConsoleIsHandedOverInWholeCharacters)
+{
+    // Text handed to a console a piece at a time waits for the rest of a character cut at the end.
+    const std::vector<std::pair<std::string, std::size_t>> cases{
+        {"", 0},
+        {"abc", 3},
+        {"申込", 6},
+        {"申\xE8\xBE", 3},             // 込 without its last byte
+        {"申\xE8", 3},                 // only its lead byte
+        {"a\xF0\x9F\x8F", 1},          // a four-byte character cut after three
+        {"a\xF0\x9F\x8F\x8A", 5},      // and whole
+        {"\xC3", 0},                   // é cut
+        {"a\x8A", 2},                  // a stray continuation byte: shown, not kept back
+        {"\x8A\x8A\x8A\x8A\x8A", 5},   // no lead byte within a character's length
+        {"a\xFF", 2},                  // a byte no character starts with
+        {"\xE8\xBE\xBC\xE3\x81", 3},   // whole, then cut
+    };
+    for (const auto& [text, whole] : cases) EXPECT_EQ(wholeUtf8Prefix(text), whole) << testing::PrintToString(text);
 }
