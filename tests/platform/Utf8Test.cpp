@@ -74,15 +74,15 @@ TEST(Utf8, TextForAConsoleIsHandedOverInWholeCharacters)
         {"", 0},
         {"abc", 3},
         {"申込", 6},
-        {"申\xE8\xBE", 3},             // 込 without its last byte
-        {"申\xE8", 3},                 // only its lead byte
-        {"a\xF0\x9F\x8F", 1},          // a four-byte character cut after three
-        {"a\xF0\x9F\x8F\x8A", 5},      // and whole
-        {"\xC3", 0},                   // é cut
-        {"a\x8A", 2},                  // a stray continuation byte: shown, not kept back
-        {"\x8A\x8A\x8A\x8A\x8A", 5},   // no lead byte within a character's length
-        {"a\xFF", 2},                  // a byte no character starts with
-        {"\xE8\xBE\xBC\xE3\x81", 3},   // whole, then cut
+        {"申\xE8\xBE", 3},           // 込 without its last byte
+        {"申\xE8", 3},               // only its lead byte
+        {"a\xF0\x9F\x8F", 1},        // a four-byte character cut after three
+        {"a\xF0\x9F\x8F\x8A", 5},    // and whole
+        {"\xC3", 0},                 // é cut
+        {"a\x8A", 2},                // a stray continuation byte: shown, not kept back
+        {"\x8A\x8A\x8A\x8A\x8A", 5}, // no lead byte within a character's length
+        {"a\xFF", 2},                // a byte no character starts with
+        {"\xE8\xBE\xBC\xE3\x81", 3}, // whole, then cut
     };
     for (const auto& [text, whole] : cases) EXPECT_EQ(wholeUtf8Prefix(text), whole) << testing::PrintToString(text);
 }
