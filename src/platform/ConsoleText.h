@@ -7,10 +7,11 @@
 namespace tolv {
 
 // While it lives, what the program writes to std::cout and std::cerr reaches a console as the
-// characters it holds. A Windows console shows bytes in its own code page (932 on a Japanese
-// system, 437 on others), where the program's UTF-8 came out garbled; there text for a console is
-// handed to it as UTF-16. Text to a file or a pipe stays UTF-8 bytes, as on every system. On the
-// other systems the terminal takes UTF-8 as it is, and this does nothing.
+// characters it holds, and what is typed there reaches std::cin as UTF-8. A Windows console takes
+// and shows bytes in its own code page (932 on a Japanese system, 437 on others), where the
+// program's UTF-8 came out garbled and "はい" typed came in as code page 932; there text goes to and
+// comes from a console as UTF-16. Text to or from a file or a pipe stays UTF-8 bytes, as on every
+// system. On the other systems the terminal takes and gives UTF-8 as it is, and this does nothing.
 class ConsoleText {
 public:
     ConsoleText();

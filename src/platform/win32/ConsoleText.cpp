@@ -1,6 +1,7 @@
 // The Windows half of ConsoleText.h: std::cout and std::cerr, where they are a console, write
-// through WriteConsoleW; the console's code page is left as it is (it is the console's, shared
-// with the command prompt the program was started from).
+// through WriteConsoleW, and std::cin, where it is one, reads through ReadConsoleW; the console's
+// code page is left as it is (it is the console's, shared with the command prompt the program was
+// started from).
 #include "platform/ConsoleText.h"
 
 #include "platform/win32/Wide.h"
@@ -68,6 +69,41 @@ private:
     std::string pending_;
 };
 
+// What is typed on a console, as UTF-8 lines ending in "\n" (the console ends them in "\r\n"); a
+// line that begins with Ctrl+Z ends the input, as it does for the C library's reading.
+class ConsoleInput final : public std::streambuf {
+public:
+    explicit ConsoleInput(HANDLE console) : console_(console) {}
+
+protected:
+    int_type underflow() override
+    {
+        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+        if (ended_) return traits_type::eof();
+        std::wstring wide;
+        wchar_t chunk[512];
+        do {
+            DWORD read = 0;
+            if (!::ReadConsoleW(console_, chunk, 512, &read, nullptr) || read == 0) break;
+            wide.append(chunk, read);
+        } while (IS_HIGH_SURROGATE(wide.back())); // the rest of a pair cut by the chunk
+        if (wide.empty() || wide.front() == L'\x1A') {
+            ended_ = true;
+            return traits_type::eof();
+        }
+        line_.clear();
+        for (const char c : win32::narrow(wide))
+            if (c != '\r') line_.push_back(c);
+        setg(line_.data(), line_.data(), line_.data() + line_.size());
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    HANDLE console_;
+    std::string line_;
+    bool ended_ = false;
+};
+
 HANDLE consoleOf(DWORD which)
 {
     HANDLE h = ::GetStdHandle(which);
@@ -84,6 +120,8 @@ struct ConsoleText::Streams {
         std::streambuf* before = nullptr;
     };
     Redirect out, err;
+    std::unique_ptr<ConsoleInput> input;
+    std::streambuf* inputBefore = nullptr;
 
     static void take(Redirect& r, std::ostream& stream, DWORD which)
     {
@@ -107,10 +145,15 @@ ConsoleText::ConsoleText() : streams_(std::make_unique<Streams>())
 {
     Streams::take(streams_->out, std::cout, STD_OUTPUT_HANDLE);
     Streams::take(streams_->err, std::cerr, STD_ERROR_HANDLE);
+    if (HANDLE console = consoleOf(STD_INPUT_HANDLE)) {
+        streams_->input = std::make_unique<ConsoleInput>(console);
+        streams_->inputBefore = std::cin.rdbuf(streams_->input.get());
+    }
 }
 
 ConsoleText::~ConsoleText()
 {
+    if (streams_->input) std::cin.rdbuf(streams_->inputBefore);
     Streams::giveBack(streams_->err);
     Streams::giveBack(streams_->out);
 }
